@@ -1,0 +1,349 @@
+#include "support/Classes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "support/SysUtils.h"
+
+namespace qmz {
+
+TStringList::TStringList(TStringList&& other) noexcept
+    : items_(std::move(other.items_)),
+      sorted_(other.sorted_),
+      caseSensitive_(other.caseSensitive_),
+      ownsObjects_(other.ownsObjects_),
+      duplicates_(other.duplicates_) {
+  other.items_.clear();
+}
+
+TStringList& TStringList::operator=(TStringList&& other) noexcept {
+  if (this != &other) {
+    Clear();
+    items_ = std::move(other.items_);
+    other.items_.clear();
+    sorted_ = other.sorted_;
+    caseSensitive_ = other.caseSensitive_;
+    ownsObjects_ = other.ownsObjects_;
+    duplicates_ = other.duplicates_;
+  }
+  return *this;
+}
+
+TStringList::~TStringList() { Clear(); }
+
+std::size_t TStringList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count()) {
+    throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+  }
+  return std::size_t(index);
+}
+
+int TStringList::Compare(std::string_view a, std::string_view b) const {
+  if (caseSensitive_) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+  return CompareText(a, b);
+}
+
+void TStringList::FreeObject(TObject* object) const {
+  if (ownsObjects_) delete object;
+}
+
+void TStringList::Put(int index, std::string text) {
+  if (sorted_) throw EStringListError("Operation not allowed on sorted list");
+  items_[CheckIndex(index)].text = std::move(text);
+}
+
+void TStringList::PutObject(int index, TObject* object) {
+  auto& item = items_[CheckIndex(index)];
+  if (item.object != object) FreeObject(item.object);
+  item.object = object;
+}
+
+int TStringList::AddObject(std::string text, TObject* object) {
+  if (!sorted_) {
+    items_.push_back({std::move(text), object});
+    return Count() - 1;
+  }
+  int index = 0;
+  if (Find(text, index)) {
+    if (duplicates_ == TDuplicates::dupIgnore) {
+      // The list keeps its own object; the caller still owns the one it offered.
+      return index;
+    }
+    if (duplicates_ == TDuplicates::dupError) throw EStringListError("String list does not allow duplicates");
+    // Accepted duplicates go after the equal ones, so insertion order among equals is kept.
+    while (index < Count() && Compare(items_[std::size_t(index)].text, text) == 0) ++index;
+  }
+  items_.insert(items_.begin() + index, {std::move(text), object});
+  return index;
+}
+
+void TStringList::Insert(int index, std::string text, TObject* object) {
+  if (sorted_) throw EStringListError("Operation not allowed on sorted list");
+  if (index < 0 || index > Count()) {
+    throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+  }
+  items_.insert(items_.begin() + index, {std::move(text), object});
+}
+
+void TStringList::Delete(int index) {
+  const std::size_t i = CheckIndex(index);
+  TObject* object = items_[i].object;
+  items_.erase(items_.begin() + std::ptrdiff_t(i));
+  FreeObject(object);
+}
+
+TObject* TStringList::Extract(int index) {
+  const std::size_t i = CheckIndex(index);
+  TObject* object = items_[i].object;
+  items_.erase(items_.begin() + std::ptrdiff_t(i));
+  return object;
+}
+
+void TStringList::Clear() {
+  if (ownsObjects_) {
+    for (auto& item : items_) delete item.object;
+  }
+  items_.clear();
+}
+
+void TStringList::Exchange(int a, int b) { std::swap(items_[CheckIndex(a)], items_[CheckIndex(b)]); }
+
+int TStringList::IndexOf(std::string_view text) const {
+  if (sorted_) {
+    int index = 0;
+    return Find(text, index) ? index : -1;
+  }
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (Compare(items_[i].text, text) == 0) return int(i);
+  }
+  return -1;
+}
+
+int TStringList::IndexOfName(std::string_view name) const {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const std::string& t = items_[i].text;
+    const auto eq = t.find('=');
+    if (eq != std::string::npos && Compare(std::string_view(t).substr(0, eq), name) == 0) return int(i);
+  }
+  return -1;
+}
+
+int TStringList::IndexOfObject(const TObject* object) const {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].object == object) return int(i);
+  }
+  return -1;
+}
+
+bool TStringList::Find(std::string_view text, int& index) const {
+  int lo = 0;
+  int hi = Count() - 1;
+  bool found = false;
+  while (lo <= hi) {
+    const int mid = lo + (hi - lo) / 2;
+    const int c = Compare(items_[std::size_t(mid)].text, text);
+    if (c < 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid - 1;
+      if (c == 0) {
+        found = true;
+        // The first of equal texts, unless duplicates are accepted at all.
+        if (duplicates_ != TDuplicates::dupAccept) lo = mid;
+      }
+    }
+  }
+  index = lo;
+  return found;
+}
+
+std::string TStringList::Names(int index) const {
+  const std::string& t = Strings(index);
+  const auto eq = t.find('=');
+  return eq == std::string::npos ? std::string() : t.substr(0, eq);
+}
+
+std::string TStringList::ValueFromIndex(int index) const {
+  const std::string& t = Strings(index);
+  const auto eq = t.find('=');
+  return eq == std::string::npos ? std::string() : t.substr(eq + 1);
+}
+
+std::string TStringList::Values(std::string_view name) const {
+  const int i = IndexOfName(name);
+  return i < 0 ? std::string() : ValueFromIndex(i);
+}
+
+void TStringList::SetValue(std::string_view name, std::string_view value) {
+  const int i = IndexOfName(name);
+  if (value.empty()) {
+    if (i >= 0) Delete(i);
+    return;
+  }
+  std::string line = std::string(name) + "=" + std::string(value);
+  if (i < 0) {
+    Add(std::move(line));
+  } else if (sorted_) {
+    TObject* object = Extract(i);
+    AddObject(std::move(line), object);
+  } else {
+    items_[std::size_t(i)].text = std::move(line);
+  }
+}
+
+std::string TStringList::CommaText() const {
+  std::string out;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (i > 0) out += ',';
+    const std::string& t = items_[i].text;
+    const bool quote = t.empty() ? false : t.find_first_of(" ,\"\t") != std::string::npos;
+    if (!quote) {
+      out += t;
+      continue;
+    }
+    out += '"';
+    for (char c : t) {
+      if (c == '"') out += '"';
+      out += c;
+    }
+    out += '"';
+  }
+  return out;
+}
+
+void TStringList::SetCommaText(std::string_view text) {
+  Clear();
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  auto skipBlanks = [&] {
+    while (i < n && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+  };
+  skipBlanks();
+  while (i < n) {
+    std::string item;
+    if (text[i] == '"') {
+      ++i;
+      while (i < n) {
+        if (text[i] == '"') {
+          if (i + 1 < n && text[i + 1] == '"') {
+            item += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item += text[i++];
+      }
+      // Anything between the closing quote and the next separator belongs to no item.
+      while (i < n && text[i] != ',' && static_cast<unsigned char>(text[i]) > ' ') ++i;
+    } else {
+      while (i < n && text[i] != ',' && static_cast<unsigned char>(text[i]) > ' ') item += text[i++];
+    }
+    Add(std::move(item));
+    skipBlanks();
+    if (i < n && text[i] == ',') {
+      ++i;
+      skipBlanks();
+      if (i >= n) Add(std::string());
+    }
+  }
+}
+
+std::string TStringList::Text() const {
+  std::string out;
+  for (const auto& item : items_) {
+    out += item.text;
+    out += "\r\n";
+  }
+  return out;
+}
+
+void TStringList::SetText(std::string_view text) {
+  Clear();
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      Add(std::string(text.substr(start, i - start)));
+      if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+      start = ++i;
+      continue;
+    }
+    ++i;
+  }
+  if (start < n) Add(std::string(text.substr(start)));
+}
+
+void TStringList::LoadFromFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw EStringListError("Cannot open file \"" + path + "\"");
+  std::ostringstream buf;
+  buf << in.rdbuf();
+  std::string bytes = buf.str();
+  std::string_view view = bytes;
+  if (view.substr(0, 3) == "\xEF\xBB\xBF") view.remove_prefix(3);
+  SetText(GameTextToUtf8(view));
+}
+
+void TStringList::SaveToFile(const std::string& path) const {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  fs::path temp = target;
+  temp += ".tmp~";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) throw EStringListError("Cannot create file \"" + path + "\"");
+    const std::string text = Text();
+    out.write(text.data(), std::streamsize(text.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ec;
+      fs::remove(temp, ec);
+      throw EStringListError("Cannot write file \"" + path + "\"");
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    throw EStringListError("Cannot write file \"" + path + "\"");
+  }
+}
+
+void TStringList::SetSorted(bool value) {
+  if (value == sorted_) return;
+  if (value) Sort();
+  sorted_ = value;
+}
+
+void TStringList::SetCaseSensitive(bool value) {
+  if (value == caseSensitive_) return;
+  caseSensitive_ = value;
+  if (sorted_) Sort();
+}
+
+void TStringList::Sort() {
+  std::stable_sort(items_.begin(), items_.end(),
+                   [this](const Item& a, const Item& b) { return Compare(a.text, b.text) < 0; });
+}
+
+void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
+  // Sort a permutation, since the comparer addresses items by their index in this list.
+  std::vector<int> order(items_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = int(i);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(*this, a, b) < 0; });
+  std::vector<Item> sorted;
+  sorted.reserve(items_.size());
+  for (int i : order) sorted.push_back(std::move(items_[std::size_t(i)]));
+  items_ = std::move(sorted);
+}
+
+}  // namespace qmz

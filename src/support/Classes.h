@@ -1,0 +1,111 @@
+#pragma once
+// The class library's base object and its string list, as the rest of the program uses them.
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmz {
+
+class TObject {
+ public:
+  virtual ~TObject() = default;
+};
+
+class EStringListError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class TDuplicates { dupIgnore, dupAccept, dupError };
+
+// Lines in order, each with an optional object. With OwnsObjects the list deletes the objects it drops.
+// Comparisons ignore ASCII case unless CaseSensitive is set. In sorted mode Add keeps the order and
+// Duplicates decides what happens to an equal text.
+class TStringList : public TObject {
+ public:
+  struct Item {
+    std::string text;
+    TObject* object = nullptr;
+  };
+
+  TStringList() = default;
+  explicit TStringList(bool ownsObjects) : ownsObjects_(ownsObjects) {}
+  TStringList(const TStringList&) = delete;
+  TStringList& operator=(const TStringList&) = delete;
+  TStringList(TStringList&& other) noexcept;
+  TStringList& operator=(TStringList&& other) noexcept;
+  ~TStringList() override;
+
+  int Count() const { return int(items_.size()); }
+  bool Empty() const { return items_.empty(); }
+  const std::string& Strings(int index) const { return items_.at(CheckIndex(index)).text; }
+  const std::string& operator[](int index) const { return Strings(index); }
+  void Put(int index, std::string text);
+  TObject* Objects(int index) const { return items_.at(CheckIndex(index)).object; }
+  void PutObject(int index, TObject* object);
+
+  int Add(std::string text) { return AddObject(std::move(text), nullptr); }
+  int AddObject(std::string text, TObject* object);
+  void Insert(int index, std::string text, TObject* object = nullptr);
+  void Delete(int index);
+  void Clear();
+  void Exchange(int a, int b);
+  void Reserve(int count) { items_.reserve(std::size_t(count)); }
+  // Gives up the object at index without deleting it, even when the list owns its objects.
+  TObject* Extract(int index);
+
+  int IndexOf(std::string_view text) const;
+  int IndexOfName(std::string_view name) const;
+  int IndexOfObject(const TObject* object) const;
+  // Binary search of a sorted list; index is where the text is or would be inserted.
+  bool Find(std::string_view text, int& index) const;
+
+  // Name=value access; the separator is '='.
+  std::string Names(int index) const;
+  std::string ValueFromIndex(int index) const;
+  std::string Values(std::string_view name) const;
+  // An empty value removes the line, as the class library does.
+  void SetValue(std::string_view name, std::string_view value);
+
+  // Comma text: items separated by commas; items with blanks, commas or quotes are double-quoted.
+  std::string CommaText() const;
+  void SetCommaText(std::string_view text);
+  // Lines joined with CR LF (each line ended); SetText splits at CR LF, LF or CR.
+  std::string Text() const;
+  void SetText(std::string_view text);
+  // Load reads the bytes as game text (UTF-8, else Windows-1252); Save writes UTF-8 atomically.
+  void LoadFromFile(const std::string& path);
+  void SaveToFile(const std::string& path) const;
+
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool value);
+  TDuplicates Duplicates() const { return duplicates_; }
+  void SetDuplicates(TDuplicates value) { duplicates_ = value; }
+  bool CaseSensitive() const { return caseSensitive_; }
+  void SetCaseSensitive(bool value);
+  bool OwnsObjects() const { return ownsObjects_; }
+  void SetOwnsObjects(bool value) { ownsObjects_ = value; }
+
+  void Sort();
+  // compare(list, a, b) < 0 when item a comes before item b.
+  void CustomSort(const std::function<int(const TStringList&, int, int)>& compare);
+
+  std::vector<Item>::const_iterator begin() const { return items_.begin(); }
+  std::vector<Item>::const_iterator end() const { return items_.end(); }
+
+ private:
+  std::size_t CheckIndex(int index) const;
+  int Compare(std::string_view a, std::string_view b) const;
+  void FreeObject(TObject* object) const;
+
+  std::vector<Item> items_;
+  bool sorted_ = false;
+  bool caseSensitive_ = false;
+  bool ownsObjects_ = false;
+  TDuplicates duplicates_ = TDuplicates::dupIgnore;
+};
+
+}  // namespace qmz

@@ -1,0 +1,445 @@
+#include "support/SysUtils.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace qmz {
+
+namespace {
+
+[[noreturn]] void InvalidFormat(std::string_view format) {
+  throw EConvertError("Format '" + std::string(format) + "' invalid or incompatible with argument");
+}
+
+[[noreturn]] void NoArgument(std::string_view format) {
+  throw EConvertError("No argument for format '" + std::string(format) + "'");
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+std::string Digits(std::uint64_t v, int base, bool upper) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, base);
+  std::string s(buf, r.ptr);
+  if (upper) {
+    for (auto& c : s) c = AsciiUpper(c);
+  }
+  return s;
+}
+
+std::string Fixed(double v, int precision) {
+  if (!std::isfinite(v)) return std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+  char buf[400];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
+  if (r.ec != std::errc()) return "0";
+  std::string s(buf, r.ptr);
+  // "-0.00" reads as a negative number that is not there.
+  if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+  return s;
+}
+
+// Mantissa with the given number of significant digits and an exponent of at least three digits,
+// the runtime's scientific form: 1.50000000000000E+003.
+std::string Scientific(double v, int significant) {
+  if (!std::isfinite(v)) return Fixed(v, 0);
+  if (significant < 1) significant = 1;
+  char buf[400];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, significant - 1);
+  std::string s(buf, r.ptr);
+  const auto e = s.find('e');
+  std::string mant = s.substr(0, e);
+  int exp = std::stoi(s.substr(e + 1));
+  std::string ex = std::to_string(std::abs(exp));
+  while (ex.size() < 3) ex.insert(0, "0");
+  return mant + "E" + (exp < 0 ? "-" : "+") + ex;
+}
+
+std::string General(double v, int precision) {
+  if (!std::isfinite(v)) return Fixed(v, 0);
+  if (precision <= 0 || precision > 15) precision = 15;
+  if (v == 0) return "0";
+  char buf[400];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
+  std::string s(buf, r.ptr);
+  const auto e = s.find('e');
+  if (e == std::string::npos) return s;
+  int exp = std::stoi(s.substr(e + 1));
+  std::string ex = std::to_string(std::abs(exp));
+  while (ex.size() < 2) ex.insert(0, "0");
+  return s.substr(0, e) + "E" + (exp < 0 ? "-" : "+") + ex;
+}
+
+std::string WithThousands(const std::string& fixed) {
+  std::size_t start = (fixed[0] == '-') ? 1 : 0;
+  std::size_t dot = fixed.find('.');
+  if (dot == std::string::npos) dot = fixed.size();
+  std::string out = fixed.substr(0, start);
+  for (std::size_t i = start; i < dot; ++i) {
+    out += fixed[i];
+    const std::size_t left = dot - i - 1;
+    if (left > 0 && left % 3 == 0) out += ',';
+  }
+  out += fixed.substr(dot);
+  return out;
+}
+
+}  // namespace
+
+std::string FormatList(std::string_view format, std::initializer_list<FormatArg> args) {
+  std::vector<const FormatArg*> list;
+  list.reserve(args.size());
+  for (const auto& a : args) list.push_back(&a);
+
+  std::string out;
+  out.reserve(format.size() + 16 * list.size());
+  std::size_t next = 0;
+  std::size_t i = 0;
+  const std::size_t n = format.size();
+
+  auto takeArg = [&](std::size_t specStart) -> const FormatArg& {
+    if (next >= list.size()) NoArgument(format.substr(specStart));
+    return *list[next++];
+  };
+  auto readNumber = [&](std::size_t specStart, int& value) -> bool {
+    if (i < n && format[i] == '*') {
+      ++i;
+      const FormatArg& a = takeArg(specStart);
+      if (a.kind() != FormatArg::Kind::Signed && a.kind() != FormatArg::Kind::Unsigned) InvalidFormat(format);
+      value = int(a.kind() == FormatArg::Kind::Signed ? a.asSigned() : std::int64_t(a.asUnsigned()));
+      return true;
+    }
+    bool any = false;
+    value = 0;
+    while (i < n && format[i] >= '0' && format[i] <= '9') {
+      if (value < 100000) value = value * 10 + (format[i] - '0');
+      ++i;
+      any = true;
+    }
+    return any;
+  };
+
+  while (i < n) {
+    const char c = format[i];
+    if (c != '%') {
+      out += c;
+      ++i;
+      continue;
+    }
+    const std::size_t specStart = i;
+    ++i;
+    if (i < n && format[i] == '%') {
+      out += '%';
+      ++i;
+      continue;
+    }
+    bool left = false;
+    int width = -1;
+    int precision = -1;
+    int number = 0;
+    // An index ("%1:s") or a width; an index is followed by ':'.
+    {
+      std::size_t j = i;
+      int index = 0;
+      while (j < n && format[j] >= '0' && format[j] <= '9' && index < 100000) index = index * 10 + (format[j++] - '0');
+      if (j > i && j < n && format[j] == ':') {
+        next = std::size_t(index);
+        i = j + 1;
+      }
+    }
+    if (i < n && format[i] == '-') {
+      left = true;
+      ++i;
+    }
+    if (readNumber(specStart, number)) width = number;
+    if (i < n && format[i] == '.') {
+      ++i;
+      readNumber(specStart, number);
+      precision = number;
+    }
+    if (i >= n) InvalidFormat(format);
+    const char type = AsciiLower(format[i++]);
+    const FormatArg& a = takeArg(specStart);
+    std::string text;
+    using K = FormatArg::Kind;
+    switch (type) {
+      case 'd':
+      case 'u':
+      case 'x': {
+        std::uint64_t mag;
+        bool neg = false;
+        if (a.kind() == K::Signed) {
+          const std::int64_t v = a.asSigned();
+          if (type == 'd') {
+            neg = v < 0;
+            mag = neg ? std::uint64_t(0) - std::uint64_t(v) : std::uint64_t(v);
+          } else {
+            // Unsigned and hex views of a negative value show its two's complement at its own width.
+            mag = a.narrow() ? std::uint64_t(std::uint32_t(v)) : std::uint64_t(v);
+          }
+        } else if (a.kind() == K::Unsigned) {
+          mag = a.asUnsigned();
+        } else {
+          InvalidFormat(format);
+        }
+        std::string digits = Digits(mag, type == 'x' ? 16 : 10, true);
+        if (precision > 0 && int(digits.size()) < precision) digits.insert(0, std::size_t(precision) - digits.size(), '0');
+        text = (neg ? "-" : "") + digits;
+        break;
+      }
+      case 'e':
+      case 'f':
+      case 'g':
+      case 'n':
+      case 'm': {
+        if (a.kind() != K::Float) InvalidFormat(format);
+        const double v = a.asFloat();
+        if (type == 'e') text = Scientific(v, precision < 0 ? 15 : precision);
+        else if (type == 'g') text = General(v, precision);
+        else if (type == 'f') text = Fixed(v, precision < 0 ? 2 : precision);
+        else text = WithThousands(Fixed(v, precision < 0 ? 2 : precision));
+        break;
+      }
+      case 's': {
+        if (a.kind() != K::Text) InvalidFormat(format);
+        std::string_view s = a.asText();
+        if (precision >= 0 && std::size_t(precision) < s.size()) s = s.substr(0, std::size_t(precision));
+        text = s;
+        break;
+      }
+      case 'p': {
+        if (a.kind() != K::Pointer) InvalidFormat(format);
+        text = Digits(reinterpret_cast<std::uintptr_t>(a.asPointer()), 16, true);
+        text.insert(0, sizeof(void*) * 2 - text.size(), '0');
+        break;
+      }
+      default:
+        InvalidFormat(format);
+    }
+    if (width > 0 && int(text.size()) < width) {
+      const std::string pad(std::size_t(width) - text.size(), ' ');
+      text = left ? text + pad : pad + text;
+    }
+    out += text;
+  }
+  return out;
+}
+
+std::string TrimLeft(std::string_view s) {
+  std::size_t b = 0;
+  while (b < s.size() && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  return std::string(s.substr(b));
+}
+
+std::string TrimRight(std::string_view s) {
+  std::size_t e = s.size();
+  while (e > 0 && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(0, e));
+}
+
+std::string Trim(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+std::string UpperCase(std::string_view s) {
+  std::string r(s);
+  for (auto& c : r) c = AsciiUpper(c);
+  return r;
+}
+
+std::string LowerCase(std::string_view s) {
+  std::string r(s);
+  for (auto& c : r) c = AsciiLower(c);
+  return r;
+}
+
+int CompareText(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
+    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
+
+bool StartsText(std::string_view prefix, std::string_view s) {
+  return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
+}
+
+bool EndsText(std::string_view suffix, std::string_view s) {
+  return s.size() >= suffix.size() && SameText(s.substr(s.size() - suffix.size()), suffix);
+}
+
+std::size_t FindText(std::string_view haystack, std::string_view needle, std::size_t from) {
+  if (needle.empty()) return from <= haystack.size() ? from : std::string_view::npos;
+  for (std::size_t i = from; i + needle.size() <= haystack.size(); ++i) {
+    if (SameText(haystack.substr(i, needle.size()), needle)) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::string IntToStr(std::int64_t v) { return std::to_string(v); }
+
+std::optional<std::int64_t> TryStrToInt(std::string_view s) {
+  std::string t = Trim(s);
+  std::string_view v = t;
+  bool neg = false;
+  if (!v.empty() && (v[0] == '-' || v[0] == '+')) {
+    neg = v[0] == '-';
+    v.remove_prefix(1);
+  }
+  int base = 10;
+  if (!v.empty() && v[0] == '$') {
+    base = 16;
+    v.remove_prefix(1);
+  } else if (v.size() > 1 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
+    base = 16;
+    v.remove_prefix(2);
+  }
+  if (v.empty()) return std::nullopt;
+  std::uint64_t mag = 0;
+  auto r = std::from_chars(v.data(), v.data() + v.size(), mag, base);
+  if (r.ec != std::errc() || r.ptr != v.data() + v.size()) return std::nullopt;
+  if (neg) {
+    if (mag > std::uint64_t(INT64_MAX) + 1) return std::nullopt;
+    return std::int64_t(std::uint64_t(0) - mag);
+  }
+  if (mag > std::uint64_t(INT64_MAX)) return std::nullopt;
+  return std::int64_t(mag);
+}
+
+int StrToIntDef(std::string_view s, int def) {
+  const auto v = TryStrToInt(s);
+  if (!v || *v < INT32_MIN || *v > INT32_MAX) return def;
+  return int(*v);
+}
+
+std::string StringReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(s);
+  std::string out;
+  out.reserve(s.size());
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t hit = s.find(from, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(s.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(s.substr(pos));
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp < 0x80) {
+    out += char(cp);
+  } else if (cp < 0x800) {
+    out += char(0xC0 | (cp >> 6));
+    out += char(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += char(0xE0 | (cp >> 12));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  } else {
+    out += char(0xF0 | (cp >> 18));
+    out += char(0x80 | ((cp >> 12) & 0x3F));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  }
+}
+
+bool IsValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  const std::size_t n = s.size();
+  while (i < n) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    int len;
+    char32_t cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + std::size_t(len) > n) return false;
+    for (int k = 1; k < len; ++k) {
+      const auto cc = static_cast<unsigned char>(s[i + std::size_t(k)]);
+      if ((cc & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+    i += std::size_t(len);
+  }
+  return true;
+}
+
+std::string Cp1252ToUtf8(std::string_view s) {
+  // 0x80..0x9F differ from Latin-1; the five unassigned codes map to the C1 controls as Windows does.
+  static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                         0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  for (char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) out += ch;
+    else if (c < 0xA0) AppendUtf8(out, kHigh[c - 0x80]);
+    else AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string GameTextToUtf8(std::string_view s) {
+  if (IsValidUtf8(s)) return std::string(s);
+  return Cp1252ToUtf8(s);
+}
+
+std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count) {
+  std::string out;
+  out.reserve(count / 2);
+  std::size_t i = 0;
+  while (i + 1 < count) {
+    char32_t u = char32_t(bytes[i]) | (char32_t(bytes[i + 1]) << 8);
+    i += 2;
+    if (u >= 0xD800 && u <= 0xDBFF) {
+      if (i + 1 < count) {
+        const char32_t lo = char32_t(bytes[i]) | (char32_t(bytes[i + 1]) << 8);
+        if (lo >= 0xDC00 && lo <= 0xDFFF) {
+          i += 2;
+          AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+          continue;
+        }
+      }
+      u = 0xFFFD;
+    } else if (u >= 0xDC00 && u <= 0xDFFF) {
+      u = 0xFFFD;
+    }
+    AppendUtf8(out, u);
+  }
+  return out;
+}
+
+}  // namespace qmz

@@ -1,0 +1,109 @@
+#pragma once
+// The runtime's string routines the rest of the program is written against: a type-safe Format,
+// trimming, ASCII case handling, integer texts and the text-encoding conversions at the edges.
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace qmz {
+
+class EConvertError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One argument of Format. Only the types a format can print are accepted; anything else fails to compile.
+class FormatArg {
+ public:
+  enum class Kind { Signed, Unsigned, Float, Text, Pointer };
+
+  template <typename T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
+  FormatArg(T v) {  // NOLINT(google-explicit-constructor)
+    if constexpr (std::is_signed_v<T>) {
+      kind_ = Kind::Signed;
+      i_ = v;
+    } else {
+      kind_ = Kind::Unsigned;
+      u_ = v;
+    }
+    narrow_ = sizeof(T) <= 4;
+  }
+  FormatArg(double v) : kind_(Kind::Float), f_(v) {}             // NOLINT
+  FormatArg(float v) : kind_(Kind::Float), f_(v) {}              // NOLINT
+  FormatArg(long double v) : kind_(Kind::Float), f_(double(v)) {}  // NOLINT
+  FormatArg(char c) : kind_(Kind::Text), s_(&c_, 1), c_(c) {}    // NOLINT
+  FormatArg(const char* s) : kind_(Kind::Text), s_(s ? s : "") {}  // NOLINT
+  FormatArg(std::string_view s) : kind_(Kind::Text), s_(s) {}    // NOLINT
+  FormatArg(const std::string& s) : kind_(Kind::Text), s_(s) {}  // NOLINT
+  FormatArg(const void* p) : kind_(Kind::Pointer), p_(p) {}      // NOLINT
+  FormatArg(bool) = delete;
+  FormatArg(const FormatArg& o) : kind_(o.kind_), narrow_(o.narrow_), i_(o.i_), u_(o.u_), f_(o.f_), p_(o.p_), c_(o.c_) {
+    s_ = (o.s_.data() == &o.c_) ? std::string_view(&c_, 1) : o.s_;
+  }
+  FormatArg& operator=(const FormatArg&) = delete;
+
+  Kind kind() const { return kind_; }
+  bool narrow() const { return narrow_; }
+  std::int64_t asSigned() const { return i_; }
+  std::uint64_t asUnsigned() const { return u_; }
+  double asFloat() const { return f_; }
+  std::string_view asText() const { return s_; }
+  const void* asPointer() const { return p_; }
+
+ private:
+  Kind kind_;
+  bool narrow_ = false;
+  std::int64_t i_ = 0;
+  std::uint64_t u_ = 0;
+  double f_ = 0;
+  std::string_view s_;
+  const void* p_ = nullptr;
+  char c_ = 0;
+};
+
+// Formats like the runtime's Format: "%" [index ":"] ["-"] [width] ["." precision] type, with the types
+// d, u, x, e, f, g, n, m, s, p and "%%". Width and precision may be "*". Floats always use '.'.
+// A placeholder whose argument is missing or of the wrong type throws EConvertError.
+std::string FormatList(std::string_view format, std::initializer_list<FormatArg> args);
+
+template <typename... Args>
+std::string Format(std::string_view format, const Args&... args) {
+  return FormatList(format, {FormatArg(args)...});
+}
+
+// Removes leading and trailing characters up to and including the blank (control characters too).
+std::string Trim(std::string_view s);
+std::string TrimLeft(std::string_view s);
+std::string TrimRight(std::string_view s);
+
+// ASCII case mapping: game nicknames and keys are ASCII; other bytes pass unchanged.
+std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+bool SameText(std::string_view a, std::string_view b);
+int CompareText(std::string_view a, std::string_view b);  // <0, 0, >0 ignoring ASCII case
+bool StartsText(std::string_view prefix, std::string_view s);
+bool EndsText(std::string_view suffix, std::string_view s);
+// Position of needle in haystack ignoring ASCII case, or npos.
+std::size_t FindText(std::string_view haystack, std::string_view needle, std::size_t from = 0);
+
+std::string IntToStr(std::int64_t v);
+// Decimal integer with optional sign, or "$"/"0x" hexadecimal; surrounding blanks allowed. No partial reads.
+std::optional<std::int64_t> TryStrToInt(std::string_view s);
+int StrToIntDef(std::string_view s, int def);
+
+std::string StringReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+// Text encodings at the program's edges; inside, everything is UTF-8.
+bool IsValidUtf8(std::string_view s);
+std::string Cp1252ToUtf8(std::string_view s);
+std::string GameTextToUtf8(std::string_view s);  // valid UTF-8 stays, anything else is taken as Windows-1252
+std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count);  // count in bytes; bad pairs -> U+FFFD
+void AppendUtf8(std::string& out, char32_t cp);
+
+}  // namespace qmz

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/Classes.h"
+
+using namespace qmz;
+
+namespace {
+struct Counted : TObject {
+  explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
+  ~Counted() override { --*alive_; }
+  int* alive_;
+};
+}  // namespace
+
+TEST(StringList, SortedModeIgnoresDuplicatesAndSearchesWithoutCase) {
+  TStringList list;
+  list.SetSorted(true);
+  list.Add("Pear");
+  list.Add("apple");
+  list.Add("APPLE");
+  list.Add("banana");
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list[0], "apple");
+  EXPECT_EQ(list[2], "Pear");
+  EXPECT_EQ(list.IndexOf("BANANA"), 1);
+  EXPECT_EQ(list.IndexOf("cherry"), -1);
+  int at = -1;
+  EXPECT_FALSE(list.Find("cherry", at));
+  EXPECT_EQ(at, 2);
+  EXPECT_THROW(list.Insert(0, "x"), EStringListError);
+}
+
+TEST(StringList, AcceptedDuplicatesKeepTheirOrder) {
+  TStringList list;
+  list.SetSorted(true);
+  list.SetDuplicates(TDuplicates::dupAccept);
+  list.Add("b");
+  list.Add("a#1");
+  list.Add("B");
+  list.Add("a#2");
+  EXPECT_EQ(list.CommaText(), "a#1,a#2,b,B");
+  list.SetDuplicates(TDuplicates::dupError);
+  EXPECT_THROW(list.Add("b"), EStringListError);
+}
+
+TEST(StringList, OwnedObjectsAreFreedOnDeleteClearAndDestruction) {
+  int alive = 0;
+  {
+    TStringList list(true);
+    list.AddObject("a", new Counted(&alive));
+    list.AddObject("b", new Counted(&alive));
+    list.AddObject("c", new Counted(&alive));
+    list.Delete(0);
+    EXPECT_EQ(alive, 2);
+    TObject* kept = list.Extract(0);
+    EXPECT_EQ(alive, 2);
+    delete kept;
+    list.PutObject(0, new Counted(&alive));  // replaces and frees the old one
+    EXPECT_EQ(alive, 1);
+  }
+  EXPECT_EQ(alive, 0);
+  Counted outside(&alive);
+  {
+    TStringList list;  // does not own
+    list.AddObject("x", &outside);
+  }
+  EXPECT_EQ(alive, 1);
+}
+
+TEST(StringList, NameValueAccess) {
+  TStringList list;
+  list.SetText("PathNum=2\r\nPath_1=C:\\Games\nbad line\rDefault=");
+  ASSERT_EQ(list.Count(), 4);
+  EXPECT_EQ(list.Values("pathnum"), "2");
+  EXPECT_EQ(list.Names(1), "Path_1");
+  EXPECT_EQ(list.ValueFromIndex(1), "C:\\Games");
+  EXPECT_EQ(list.Names(2), "");
+  EXPECT_EQ(list.IndexOfName("default"), 3);
+  list.SetValue("PathNum", "3");
+  EXPECT_EQ(list[0], "PathNum=3");
+  list.SetValue("New", "v");
+  EXPECT_EQ(list[4], "New=v");
+  list.SetValue("Default", "");
+  EXPECT_EQ(list.IndexOfName("Default"), -1);
+}
+
+TEST(StringList, CommaTextRoundTrip) {
+  TStringList list;
+  list.Add("plain");
+  list.Add("with blank");
+  list.Add("say \"hi\"");
+  list.Add("a,b");
+  list.Add("");
+  const std::string text = list.CommaText();
+  EXPECT_EQ(text, "plain,\"with blank\",\"say \"\"hi\"\"\",\"a,b\",");
+  TStringList back;
+  back.SetCommaText(text);
+  ASSERT_EQ(back.Count(), 5);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], list[i]);
+  back.SetCommaText("one two, three");
+  EXPECT_EQ(back.Count(), 3);
+}
+
+TEST(StringList, FilesAreReadAsGameTextAndWrittenWhole) {
+  const auto dir = std::filesystem::temp_directory_path() / "qmz_classes_test";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const auto file = (dir / "lines.txt").string();
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "\xEF\xBB\xBF" "first\r\nGro\xDF\r\n";
+  }
+  TStringList list;
+  list.LoadFromFile(file);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list[0], "first");
+  EXPECT_EQ(list[1], "Gro\xC3\x9F");
+  list.Add("third");
+  list.SaveToFile(file);
+  TStringList again;
+  again.LoadFromFile(file);
+  EXPECT_EQ(again.Count(), 3);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+  EXPECT_THROW(again.LoadFromFile((dir / "missing").string()), EStringListError);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(StringList, CustomSortByNumber) {
+  TStringList list;
+  list.Add("10");
+  list.Add("9");
+  list.Add("100");
+  list.CustomSort([](const TStringList& l, int a, int b) { return std::stoi(l[a]) - std::stoi(l[b]); });
+  EXPECT_EQ(list.CommaText(), "9,10,100");
+}

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+#include "support/SysUtils.h"
+
+using namespace qmz;
+
+TEST(Format, PlaceholdersOfTheProgramsTexts) {
+  EXPECT_EQ(Format("[%s][%s] %s", "2006-05-14 13:05:09", "Info   ", "Loading"),
+            "[2006-05-14 13:05:09][Info   ] Loading");
+  EXPECT_EQ(Format("Group%d", 3), "Group3");
+  EXPECT_EQ(Format("%2.2d:%2.2d:%2.2d", 1, 2, 5), "01:02:05");
+  EXPECT_EQ(Format("%2.2d", 100), "100");
+  EXPECT_EQ(Format("%.6f", 0.5f), "0.500000");
+  EXPECT_EQ(Format("%.0f", 2.5), "2");
+  EXPECT_EQ(Format("%.2f", -0.001), "0.00");
+  EXPECT_EQ(Format("%f", 1.0), "1.00");
+  EXPECT_EQ(Format("100%% of %s", std::string("x")), "100% of x");
+  EXPECT_EQ(Format("%s\\%s", "HOST", "user"), "HOST\\user");
+}
+
+TEST(Format, WidthPrecisionIndexAndRadix) {
+  EXPECT_EQ(Format("[%5d|%-5d]", 42, 42), "[   42|42   ]");
+  EXPECT_EQ(Format("%.3d", -7), "-007");
+  EXPECT_EQ(Format("%x %x", 255, -1), "FF FFFFFFFF");
+  EXPECT_EQ(Format("%u", -1), "4294967295");
+  EXPECT_EQ(Format("%.2s", "abcdef"), "ab");
+  EXPECT_EQ(Format("%1:s %0:s %s", "a", "b"), "b a b");
+  EXPECT_EQ(Format("%*d", 4, 7), "   7");
+  EXPECT_EQ(Format("%e", 1500.0), "1.50000000000000E+003");
+  EXPECT_EQ(Format("%n", 1234567.5), "1,234,567.50");
+  EXPECT_EQ(Format("%d", 9000000000LL), "9000000000");
+  EXPECT_EQ(Format("%s", 'c'), "c");
+}
+
+TEST(Format, MismatchAndMissingArgumentsThrow) {
+  EXPECT_THROW(Format("%d", "text"), EConvertError);
+  EXPECT_THROW(Format("%s", 12), EConvertError);
+  EXPECT_THROW(Format("%f", 12), EConvertError);
+  EXPECT_THROW(Format("%d %d", 1), EConvertError);
+  EXPECT_THROW(Format("%q", 1), EConvertError);
+  EXPECT_THROW(Format("trailing %", 1), EConvertError);
+  try {
+    Format("Value %d", "x");
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "Format 'Value %d' invalid or incompatible with argument");
+  }
+}
+
+TEST(Format, FloatsUseAPointWhateverTheLocale) {
+  const char* de = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  if (!de) de = std::setlocale(LC_NUMERIC, "de_DE");
+  EXPECT_EQ(Format("%.2f", 3.25), "3.25");
+  std::setlocale(LC_NUMERIC, "C");
+  if (!de) GTEST_SKIP() << "no comma-decimal locale installed";
+}
+
+TEST(Strings, TrimAndCase) {
+  EXPECT_EQ(Trim("\t  a b \r\n"), "a b");
+  EXPECT_EQ(TrimLeft("  a "), "a ");
+  EXPECT_EQ(TrimRight("  a \x01"), "  a");
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_TRUE(SameText("Li01_01_Base", "LI01_01_BASE"));
+  EXPECT_FALSE(SameText("abc", "abcd"));
+  EXPECT_LT(CompareText("apple", "Banana"), 0);
+  EXPECT_EQ(CompareText("\xC3\xA4", "\xC3\xA4"), 0);
+  EXPECT_EQ(UpperCase("dll=Names.DLL \xC3\xA4"), "DLL=NAMES.DLL \xC3\xA4");
+  EXPECT_TRUE(StartsText("dll=", "DLL=resources.dll"));
+  EXPECT_TRUE(EndsText(".INI", "universe.ini"));
+  EXPECT_EQ(FindText("path\\MODS\\a", "mods\\"), 5u);
+  EXPECT_EQ(StringReplaceAll("a\r\nb\r\n", "\r\n", " "), "a b ");
+}
+
+TEST(Strings, IntegerTexts) {
+  EXPECT_EQ(TryStrToInt(" 42 "), 42);
+  EXPECT_EQ(TryStrToInt("-17"), -17);
+  EXPECT_EQ(TryStrToInt("$1F"), 31);
+  EXPECT_EQ(TryStrToInt("0x10"), 16);
+  EXPECT_FALSE(TryStrToInt("12abc"));
+  EXPECT_FALSE(TryStrToInt(""));
+  EXPECT_FALSE(TryStrToInt("-"));
+  EXPECT_FALSE(TryStrToInt("99999999999999999999"));
+  EXPECT_EQ(StrToIntDef("4294967296", 5), 5);
+  EXPECT_EQ(StrToIntDef("x", -1), -1);
+}
+
+TEST(Encodings, GameTextBecomesUtf8Once) {
+  EXPECT_EQ(Cp1252ToUtf8("Gro\xDF \x80"), "Gro\xC3\x9F \xE2\x82\xAC");
+  EXPECT_EQ(GameTextToUtf8("Gro\xC3\x9F"), "Gro\xC3\x9F");  // already UTF-8: unchanged
+  EXPECT_EQ(GameTextToUtf8("Gro\xDF"), "Gro\xC3\x9F");
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));      // cut short
+  EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x9A\x80"));
+}
+
+TEST(Encodings, Utf16LittleEndian) {
+  const unsigned char text[] = {'A', 0, 0xE4, 0, 0x3D, 0xD8, 0x80, 0xDE, 0x00, 0xD8, 'B', 0};
+  EXPECT_EQ(Utf16LeToUtf8(text, sizeof text), "A\xC3\xA4\xF0\x9F\x9A\x80\xEF\xBF\xBD" "B");
+  EXPECT_EQ(Utf16LeToUtf8(text, 3), "A");  // an odd byte at the end is dropped
+}
