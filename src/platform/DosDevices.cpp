@@ -1,0 +1,88 @@
+#include "platform/DosDevices.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "platform/WinePrefix.h"
+
+namespace qmz::platform {
+
+namespace fs = std::filesystem;
+
+std::vector<DriveMapping> DriveMappings() {
+  std::vector<DriveMapping> drives;
+  const fs::path prefix = WinePrefix();
+  std::error_code ec;
+  if (!prefix.empty()) {
+    const fs::path devices = prefix / "dosdevices";
+    for (fs::directory_iterator it(devices, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      // Only "<letter>:"; Wine also keeps "c::" (raw device) and "com1" entries here.
+      if (name.size() != 2 || name[1] != ':') continue;
+      char letter = name[0];
+      if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+      if (letter < 'A' || letter > 'Z') continue;
+      std::error_code linkEc;
+      fs::path root = it->path();
+      if (it->is_symlink(linkEc)) {
+        const fs::path target = fs::read_symlink(it->path(), linkEc);
+        if (linkEc) continue;
+        root = target.is_absolute() ? target : devices / target;
+      }
+      drives.push_back({letter, root.lexically_normal()});
+    }
+    std::sort(drives.begin(), drives.end(), [](const DriveMapping& a, const DriveMapping& b) { return a.Letter < b.Letter; });
+    drives.erase(std::unique(drives.begin(), drives.end(),
+                             [](const DriveMapping& a, const DriveMapping& b) { return a.Letter == b.Letter; }),
+                 drives.end());
+  }
+  if (drives.empty()) drives.push_back({'C', fs::path("/")});
+  return drives;
+}
+
+std::optional<fs::path> DriveRoot(char letter) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  for (const auto& d : DriveMappings()) {
+    if (d.Letter == letter) return d.Root;
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+fs::path Resolved(const fs::path& p) {
+  std::error_code ec;
+  fs::path r = fs::weakly_canonical(p, ec);
+  return ec ? p.lexically_normal() : r;
+}
+
+// Number of path components of root when it contains path, else -1.
+int ContainmentDepth(const fs::path& root, const fs::path& path) {
+  auto r = root.begin();
+  auto p = path.begin();
+  int depth = 0;
+  for (; r != root.end(); ++r, ++depth) {
+    if (r->empty()) continue;  // a trailing separator
+    if (p == path.end() || *r != *p) return -1;
+    ++p;
+  }
+  return depth;
+}
+
+}  // namespace
+
+char DriveLetterOfPath(const fs::path& path) {
+  const fs::path target = Resolved(path);
+  char best = '\\';
+  int bestDepth = -1;
+  for (const auto& d : DriveMappings()) {
+    const int depth = ContainmentDepth(Resolved(d.Root), target);
+    if (depth > bestDepth) {
+      bestDepth = depth;
+      best = d.Letter;
+    }
+  }
+  return best;
+}
+
+}  // namespace qmz::platform

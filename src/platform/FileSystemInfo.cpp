@@ -1,0 +1,130 @@
+#include "platform/FileSystemInfo.h"
+
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+namespace qmz::platform {
+
+namespace fs = std::filesystem;
+
+std::optional<std::int64_t> FreeBytesAvailable(const fs::path& folder) {
+  struct statvfs st {};
+  if (statvfs(folder.c_str(), &st) != 0) return std::nullopt;
+  const unsigned __int128 bytes = static_cast<unsigned __int128>(st.f_bavail) * st.f_frsize;
+  constexpr std::int64_t kMax = INT64_MAX;
+  return bytes > static_cast<unsigned __int128>(kMax) ? kMax : static_cast<std::int64_t>(bytes);
+}
+
+namespace {
+
+std::string FirstLineOf(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  if (in) std::getline(in, line);
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ')) line.pop_back();
+  return line;
+}
+
+// Mount points escape blanks and a few other characters as octal "\040".
+std::string UnescapeMountField(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '7' &&
+        s[i + 2] >= '0' && s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
+      out += static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+bool PathStartsWith(const fs::path& path, const fs::path& root) {
+  auto p = path.begin();
+  for (auto r = root.begin(); r != root.end(); ++r) {
+    if (r->empty()) continue;
+    if (p == path.end() || *r != *p) return false;
+    ++p;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FileSystemTypeOf(const std::string& mountsText, const fs::path& path) {
+  std::istringstream in(mountsText);
+  std::string line, type;
+  size_t bestLength = 0;
+  bool found = false;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string device, mountPoint, fsType;
+    if (!(fields >> device >> mountPoint >> fsType)) continue;
+    const fs::path point = UnescapeMountField(mountPoint);
+    const size_t length = point.native().size();
+    // Later entries with the same mount point stack on top of earlier ones.
+    if (PathStartsWith(path, point) && (!found || length >= bestLength)) {
+      found = true;
+      bestLength = length;
+      type = fsType;
+    }
+  }
+  return type;
+}
+
+std::optional<VolumeData> ReadVolumeData(const fs::path& folder) {
+  struct statvfs st {};
+  if (statvfs(folder.c_str(), &st) != 0) return std::nullopt;
+  VolumeData v;
+  v.MaxComponentLength = static_cast<std::uint32_t>(st.f_namemax);
+  v.FileSystemFlags = kVolumeCaseSensitiveSearch | kVolumeCasePreservedNames;
+  if ((st.f_flag & ST_RDONLY) != 0) v.FileSystemFlags |= kVolumeReadOnly;
+  v.SerialNumber = static_cast<std::uint32_t>(st.f_fsid);
+  v.VolumeName = FirstLineOf(folder / ".windows-label");
+  const std::string serial = FirstLineOf(folder / ".windows-serial");
+  if (!serial.empty()) {
+    try {
+      v.SerialNumber = static_cast<std::uint32_t>(std::stoul(serial, nullptr, 16));
+    } catch (const std::exception&) {
+      // a malformed serial file keeps the file-system id
+    }
+  }
+  std::ifstream mounts("/proc/self/mounts", std::ios::binary);
+  if (mounts) {
+    std::ostringstream all;
+    all << mounts.rdbuf();
+    std::error_code ec;
+    fs::path resolved = fs::weakly_canonical(folder, ec);
+    v.FileSystemName = FileSystemTypeOf(all.str(), ec ? folder : resolved);
+  }
+  return v;
+}
+
+bool ProbeWriteProtected(const fs::path& folder) {
+  std::random_device rd;
+  std::mt19937_64 gen((static_cast<std::uint64_t>(rd()) << 32) ^ rd() ^ static_cast<std::uint64_t>(getpid()));
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "RWRO%08llX.tmp", static_cast<unsigned long long>(gen() & 0xFFFFFFFFu));
+    const fs::path probe = folder / name;
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;  // another probe's name: draw again
+      return true;
+    }
+    ::close(fd);
+    return ::unlink(probe.c_str()) != 0;
+  }
+  return true;
+}
+
+}  // namespace qmz::platform

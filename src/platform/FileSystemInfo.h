@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace qmz::platform {
+
+// Free bytes the calling user may use on the file system holding folder (statvfs); none when the
+// folder cannot be examined.
+std::optional<std::int64_t> FreeBytesAvailable(const std::filesystem::path& folder);
+
+// Volume flag bits in the values the drive routines report.
+inline constexpr std::uint32_t kVolumeCaseSensitiveSearch = 0x00000001;
+inline constexpr std::uint32_t kVolumeCasePreservedNames = 0x00000002;
+inline constexpr std::uint32_t kVolumeReadOnly = 0x00080000;
+
+struct VolumeData {
+  std::string VolumeName;          // the Wine label file ".windows-label" at the root, else empty
+  std::uint32_t SerialNumber = 0;  // the Wine ".windows-serial" file (hex), else the file-system id
+  std::uint32_t MaxComponentLength = 0;
+  std::uint32_t FileSystemFlags = 0;
+  std::string FileSystemName;      // the mount type, e.g. "ext4"
+};
+
+// Volume data of the file system that holds folder; none when the folder cannot be examined.
+std::optional<VolumeData> ReadVolumeData(const std::filesystem::path& folder);
+
+// Mount type of the mount table entry (in /proc/self/mounts format) with the longest mount point
+// that contains path; empty when none does.
+std::string FileSystemTypeOf(const std::string& mountsText, const std::filesystem::path& path);
+
+// A real test: creates a uniquely named file "RWRO..." in folder and deletes it again. True when
+// the file cannot be created or cannot be deleted; no file is left behind on a writable folder.
+bool ProbeWriteProtected(const std::filesystem::path& folder);
+
+}  // namespace qmz::platform

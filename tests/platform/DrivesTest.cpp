@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/DosDevices.h"
+#include "platform/FileSystemInfo.h"
+#include "platform/TestEnv.h"
+#include "platform/TestTempDir.h"
+
+using namespace qmz::platform;
+using qmz::test::ScopedEnv;
+using qmz::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A Wine prefix with c: -> ../drive_c, d: -> an absolute folder, z: -> /, plus the entries Wine
+// keeps beside the drive letters.
+struct FakePrefix {
+  TempDir dir;
+  fs::path driveC, driveD;
+  ScopedEnv env{"WINEPREFIX", nullptr};
+  FakePrefix() {
+    const fs::path devices = dir.Path() / "dosdevices";
+    fs::create_directories(devices);
+    driveC = dir.Path() / "drive_c";
+    driveD = dir.Path() / "elsewhere" / "games";
+    fs::create_directories(driveC / "Program Files");
+    fs::create_directories(driveD);
+    fs::create_directory_symlink("../drive_c", devices / "c:");
+    fs::create_directory_symlink(driveD, devices / "d:");
+    fs::create_directory_symlink("/", devices / "z:");
+    fs::create_directory_symlink("/dev/null", devices / "c::");
+    fs::create_directory_symlink("/dev/ttyS0", devices / "com1");
+    setenv("WINEPREFIX", dir.Str().c_str(), 1);
+  }
+};
+
+}  // namespace
+
+TEST(DosDevices, LettersOfTheFakePrefixInOrder) {
+  FakePrefix prefix;
+  const auto drives = DriveMappings();
+  ASSERT_EQ(drives.size(), 3u);
+  EXPECT_EQ(drives[0].Letter, 'C');
+  EXPECT_EQ(fs::canonical(drives[0].Root), fs::canonical(prefix.driveC));
+  EXPECT_EQ(drives[1].Letter, 'D');
+  EXPECT_EQ(drives[1].Root, prefix.driveD);
+  EXPECT_EQ(drives[2].Letter, 'Z');
+  EXPECT_EQ(drives[2].Root, fs::path("/"));
+  EXPECT_TRUE(DriveRoot('d').has_value());
+  EXPECT_FALSE(DriveRoot('E').has_value());
+}
+
+TEST(DosDevices, PathsBelongToTheDeepestDrive) {
+  FakePrefix prefix;
+  EXPECT_EQ(DriveLetterOfPath(prefix.driveC / "Program Files" / "x.exe"), 'C');
+  EXPECT_EQ(DriveLetterOfPath(prefix.driveD / "game.exe"), 'D');
+  EXPECT_EQ(DriveLetterOfPath("/usr/bin/env"), 'Z');
+}
+
+TEST(DosDevices, NoPrefixMeansOneDriveAtTheRoot) {
+  TempDir empty;
+  ScopedEnv env("WINEPREFIX", (empty.Path() / "missing").c_str());
+  const auto drives = DriveMappings();
+  ASSERT_EQ(drives.size(), 1u);
+  EXPECT_EQ(drives[0].Letter, 'C');
+  EXPECT_EQ(drives[0].Root, fs::path("/"));
+  EXPECT_EQ(DriveLetterOfPath("/usr/bin"), 'C');
+}
+
+TEST(DosDevices, PathOutsideEveryDriveHasNoLetter) {
+  TempDir dir;
+  fs::create_directories(dir.Path() / "dosdevices");
+  fs::create_directories(dir.Path() / "drive_c");
+  fs::create_directory_symlink("../drive_c", dir.Path() / "dosdevices" / "c:");
+  ScopedEnv env("WINEPREFIX", dir.Str().c_str());
+  EXPECT_EQ(DriveLetterOfPath("/usr/bin"), '\\');
+}
+
+TEST(FileSystemInfo, WriteProbeLeavesNothingBehind) {
+  TempDir dir;
+  EXPECT_FALSE(ProbeWriteProtected(dir.Path()));
+  EXPECT_TRUE(fs::is_empty(dir.Path()));
+  EXPECT_TRUE(ProbeWriteProtected(dir.Path() / "no such folder"));
+}
+
+TEST(FileSystemInfo, FreeSpaceAndVolumeDataOfAFolder) {
+  TempDir dir;
+  const auto free = FreeBytesAvailable(dir.Path());
+  ASSERT_TRUE(free.has_value());
+  EXPECT_GE(*free, 0);
+  EXPECT_FALSE(FreeBytesAvailable(dir.Path() / "missing").has_value());
+
+  qmz::test::WriteWholeFile(dir.Path() / ".windows-label", "STARVAGANT\n");
+  qmz::test::WriteWholeFile(dir.Path() / ".windows-serial", "1a2b3c4d\n");
+  const auto v = ReadVolumeData(dir.Path());
+  ASSERT_TRUE(v.has_value());
+  EXPECT_EQ(v->VolumeName, "STARVAGANT");
+  EXPECT_EQ(v->SerialNumber, 0x1a2b3c4du);
+  EXPECT_GT(v->MaxComponentLength, 0u);
+  EXPECT_FALSE(v->FileSystemName.empty());
+  EXPECT_FALSE(ReadVolumeData(dir.Path() / "missing").has_value());
+}
+
+TEST(FileSystemInfo, MountTableGivesTheTypeOfTheDeepestMount) {
+  const std::string mounts =
+      "/dev/sda1 / ext4 rw 0 0\n"
+      "tmpfs /tmp tmpfs rw 0 0\n"
+      "/dev/sdb1 /media/my\\040disk vfat rw 0 0\n"
+      "broken-line\n";
+  EXPECT_EQ(FileSystemTypeOf(mounts, "/home/player"), "ext4");
+  EXPECT_EQ(FileSystemTypeOf(mounts, "/tmp/x"), "tmpfs");
+  EXPECT_EQ(FileSystemTypeOf(mounts, "/tmpfoo"), "ext4");
+  EXPECT_EQ(FileSystemTypeOf(mounts, "/media/my disk/game"), "vfat");
+  EXPECT_EQ(FileSystemTypeOf("", "/"), "");
+}
