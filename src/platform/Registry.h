@@ -1,0 +1,88 @@
+#pragma once
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace qmz::platform {
+
+// The two registry roots the program reads.
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
+// One key with its values, read-only for users of a Registry. Value names compare case-insensitively,
+// as on Windows; ValueNames keeps the order in which the values were stored.
+class RegistryKey {
+ public:
+  explicit RegistryKey(std::string path) : path_(std::move(path)) {}
+
+  // The key path as first written, with "\" between names.
+  const std::string& Path() const { return path_; }
+  bool ValueExists(std::string_view name) const;
+  // The text of a string value (REG_SZ or REG_EXPAND_SZ, not expanded); nullopt when the value is
+  // absent or holds another type. The default value has the empty name.
+  std::optional<std::string> ReadString(std::string_view name) const;
+  std::vector<std::string> ValueNames() const;
+
+  // Used by the implementations to fill the key; a value set twice keeps its place and takes the new data.
+  void SetString(std::string_view name, std::string value);
+  void SetNonString(std::string_view name);
+
+ private:
+  struct Value {
+    std::string name;
+    std::optional<std::string> text;
+  };
+  void Set(std::string_view name, std::optional<std::string> text);
+
+  std::string path_;
+  std::vector<Value> values_;
+  std::unordered_map<std::string, size_t> index_;  // lower-case name -> position in values_
+};
+
+// Read access to a registry. Key paths use "\" between names, may start with "\" and ignore letter
+// case. Under HKEY_LOCAL_MACHINE a key below Software\ is looked up in Software\Wow6432Node\ first,
+// because the game and its mod manager are 32-bit programs and see that view of a 64-bit prefix;
+// under HKEY_CURRENT_USER the plain key comes first and Wow6432Node is the fallback.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // The key, or nullptr when it does not exist. Never creates a key. The pointer stays valid as long
+  // as the registry object lives.
+  const RegistryKey* OpenKey(RegistryRoot root, std::string_view path) const;
+  bool KeyExists(RegistryRoot root, std::string_view path) const { return OpenKey(root, path) != nullptr; }
+  // Shorthand for OpenKey + ReadString: nullopt when the key or the string value is absent.
+  std::optional<std::string> ReadString(RegistryRoot root, std::string_view path, std::string_view name) const;
+
+ protected:
+  // Exact lookup of a key by its folded form: lower case, no leading or trailing "\", single "\"
+  // between names.
+  virtual const RegistryKey* FindKey(RegistryRoot root, const std::string& foldedPath) const = 0;
+};
+
+// A registry held in memory: what the Wine reader fills, and what tests of other modules set up.
+class MemoryRegistry : public Registry {
+ public:
+  // Returns the key, creating it and every key above it.
+  RegistryKey& AddKey(RegistryRoot root, std::string_view path);
+  void SetString(RegistryRoot root, std::string_view path, std::string_view name, std::string value) {
+    AddKey(root, path).SetString(name, std::move(value));
+  }
+
+ protected:
+  const RegistryKey* FindKey(RegistryRoot root, const std::string& foldedPath) const override;
+
+ private:
+  std::unordered_map<std::string, std::unique_ptr<RegistryKey>> keys_[2];
+};
+
+// The registry the program reads: the Wine registry of WinePrefix(), parsed once per process on first
+// use (an empty registry when there is no prefix). SetProcessRegistry replaces it (tests hand in a
+// MemoryRegistry); ResetProcessRegistry drops it, so the next use reads the prefix again.
+std::shared_ptr<const Registry> ProcessRegistry();
+void SetProcessRegistry(std::shared_ptr<const Registry> registry);
+void ResetProcessRegistry();
+
+}  // namespace qmz::platform
