@@ -1,5 +1,7 @@
 #include "support/SysUtils.h"
 
+#include "platform/Utf16.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -339,24 +341,9 @@ std::string StringReplaceAll(std::string_view s, std::string_view from, std::str
   return out;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
+// The code point and UTF-16 conversions live once, in the platform layer, which reads UTF-16 itself
+// (registry escapes, PE string tables) and cannot depend on this library.
+void AppendUtf8(std::string& out, char32_t cp) { platform::AppendUtf8(out, cp); }
 
 bool IsValidUtf8(std::string_view s) {
   std::size_t i = 0;
@@ -418,28 +405,11 @@ std::string GameTextToUtf8(std::string_view s) {
 }
 
 std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count) {
-  std::string out;
-  out.reserve(count / 2);
-  std::size_t i = 0;
-  while (i + 1 < count) {
-    char32_t u = char32_t(bytes[i]) | (char32_t(bytes[i + 1]) << 8);
-    i += 2;
-    if (u >= 0xD800 && u <= 0xDBFF) {
-      if (i + 1 < count) {
-        const char32_t lo = char32_t(bytes[i]) | (char32_t(bytes[i + 1]) << 8);
-        if (lo >= 0xDC00 && lo <= 0xDFFF) {
-          i += 2;
-          AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-          continue;
-        }
-      }
-      u = 0xFFFD;
-    } else if (u >= 0xDC00 && u <= 0xDFFF) {
-      u = 0xFFFD;
-    }
-    AppendUtf8(out, u);
+  std::u16string units(count / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   }
-  return out;
+  return platform::Utf16ToUtf8(units);
 }
 
 }  // namespace qmz

@@ -3,6 +3,7 @@
 
 #include "platform/Registry.h"
 #include "platform/TestEnv.h"
+#include "platform/TestTempDir.h"
 #include "platform/WineRegistry.h"
 
 using qmz::platform::MemoryRegistry;
@@ -133,8 +134,8 @@ TEST(WineRegistry, RejectsOtherFilesAndSurvivesDamagedLines) {
 
 TEST(WineRegistry, LoadsPrefixFilesIntoTheirRoots) {
   qmz::test::TempDir prefix;
-  prefix.Write("system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"machine\"\n");
-  prefix.Write("user.reg", "WINE REGISTRY Version 2\n[Software\\\\U] 1\n\"V\"=\"user\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"machine\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "user.reg", "WINE REGISTRY Version 2\n[Software\\\\U] 1\n\"V\"=\"user\"\n");
   const auto reg = WineRegistry::LoadPrefix(prefix.Path());
   EXPECT_EQ(reg->ReadString(HKLM, "Software\\M", "V"), "machine");
   EXPECT_EQ(reg->ReadString(HKCU, "Software\\U", "V"), "user");
@@ -146,12 +147,12 @@ TEST(WineRegistry, LoadsPrefixFilesIntoTheirRoots) {
 
 TEST(ProcessRegistry, ReadsThePrefixOnceUntilReset) {
   qmz::test::TempDir prefix;
-  prefix.Write("system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"first\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"first\"\n");
   qmz::test::ScopedEnv env("WINEPREFIX", prefix.Path().c_str());
   qmz::platform::ResetProcessRegistry();
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "first");
 
-  prefix.Write("system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"second\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"second\"\n");
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "first");
   qmz::platform::ResetProcessRegistry();
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "second");
