@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/GamePath.h"
+#include "platform/TestEnv.h"
+#include "platform/TestTempDir.h"
+
+namespace fs = std::filesystem;
+using qmz::platform::GameDirectoryExists;
+using qmz::platform::GameFileExists;
+using qmz::platform::JoinGamePath;
+using qmz::platform::ResolveGamePath;
+
+namespace {
+
+// A game folder with names in other letter cases than the game writes them.
+class GamePathTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    qmz::platform::ResetGamePathCache();
+    Touch("data/universe/systems/LI01/LI01.INI");
+    Touch("data/equip/Goods.ini");
+    Touch("data/equip/goods.ini");
+    Touch("EXE/starvagant.ini");
+  }
+  void TearDown() override { qmz::platform::ResetGamePathCache(); }
+
+  fs::path Touch(const fs::path& relative) const {
+    const fs::path file = root_.Path() / relative;
+    fs::create_directories(file.parent_path());
+    qmz::test::WriteWholeFile(file, "x");
+    return file;
+  }
+  const fs::path& Root() const { return root_.Path(); }
+
+  qmz::test::TempDir root_;
+};
+
+}  // namespace
+
+TEST_F(GamePathTest, NamesMatchInAnyLetterCaseWithEitherSeparator) {
+  const fs::path expected = Root() / "data/universe/systems/LI01/LI01.INI";
+  EXPECT_EQ(ResolveGamePath("DATA\\UNIVERSE\\SYSTEMS\\Li01\\li01.ini", Root()), expected);
+  EXPECT_EQ(ResolveGamePath("data/Universe\\systems//li01/./LI01.ini", Root()), expected);
+  EXPECT_EQ(ResolveGamePath(JoinGamePath(Root().string(), "Data\\Universe\\Systems\\LI01\\li01.INI")), expected)
+      << "a Linux path with a game path appended";
+  EXPECT_EQ(ResolveGamePath("DATA\\UNIVERSE\\SYSTEMS\\Li02\\li01.ini", Root()), std::nullopt);
+  EXPECT_EQ(ResolveGamePath("EXE\\starvagant.ini\\more", Root()), std::nullopt) << "a file is no folder";
+}
+
+TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCase) {
+  EXPECT_EQ(ResolveGamePath("data\\equip\\goods.ini", Root()), Root() / "data/equip/goods.ini");
+  EXPECT_EQ(ResolveGamePath("data\\equip\\Goods.ini", Root()), Root() / "data/equip/Goods.ini");
+  EXPECT_EQ(ResolveGamePath("data\\equip\\GOODS.INI", Root()), Root() / "data/equip/Goods.ini")
+      << "otherwise the first in byte order";
+}
+
+TEST_F(GamePathTest, DotDotDropsTheNameBeforeItAndStopsAtTheTop) {
+  const fs::path exe = Root() / "EXE";
+  EXPECT_EQ(ResolveGamePath("..\\DATA\\EQUIP\\goods.ini", exe), Root() / "data/equip/goods.ini");
+  EXPECT_EQ(ResolveGamePath("EXE\\..\\data\\equip\\goods.ini", Root()), Root() / "data/equip/goods.ini");
+  EXPECT_EQ(ResolveGamePath("nosuch.ini\\..\\EXE\\STARVAGANT.INI", Root()), Root() / "EXE/starvagant.ini")
+      << "names are dropped before the disk is asked, as Windows does";
+  EXPECT_EQ(ResolveGamePath("\\..\\..\\" + Root().relative_path().string() + "\\exe"), Root() / "EXE");
+}
+
+TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefix) {
+  qmz::test::TempDir prefix;
+  fs::create_directories(prefix.Path() / "dosdevices");
+  fs::create_directory_symlink(Root(), prefix.Path() / "dosdevices" / "d:");
+  qmz::test::ScopedEnv env("WINEPREFIX", prefix.Path().c_str());
+  qmz::platform::ResetGamePathCache();
+
+  EXPECT_EQ(ResolveGamePath("D:\\Exe\\Starvagant.ini"), Root() / "EXE/starvagant.ini");
+  EXPECT_EQ(ResolveGamePath("d:/exe/../DATA/equip/goods.ini"), Root() / "data/equip/goods.ini");
+  EXPECT_EQ(ResolveGamePath("D:\\..\\..\\EXE\\starvagant.ini"), Root() / "EXE/starvagant.ini")
+      << "never above the drive's root";
+  EXPECT_EQ(ResolveGamePath("D:"), Root());
+  EXPECT_EQ(ResolveGamePath("Q:\\EXE\\starvagant.ini"), std::nullopt) << "no such drive";
+}
+
+TEST_F(GamePathTest, FileAndFolderTests) {
+  EXPECT_TRUE(GameFileExists("exe\\STARVAGANT.ini", Root()));
+  EXPECT_FALSE(GameFileExists("exe", Root())) << "a folder is not a file";
+  EXPECT_TRUE(GameDirectoryExists("Exe\\", Root()));
+  EXPECT_FALSE(GameDirectoryExists("exe\\starvagant.ini", Root()));
+  EXPECT_FALSE(GameFileExists("exe\\missing.ini", Root()));
+  EXPECT_FALSE(GameDirectoryExists("missing", Root()));
+}
+
+TEST_F(GamePathTest, CachedListingsSeeNewExactNamesAndAllNamesAfterReset) {
+  ASSERT_TRUE(GameDirectoryExists("EXE", Root()));
+  ASSERT_FALSE(GameFileExists("exe\\new.ini", Root()));
+  Touch("EXE/new.ini");
+  EXPECT_TRUE(GameFileExists("exe\\new.ini", Root())) << "an exact name is found even in a listed folder";
+  Touch("EXE/Later.INI");
+  qmz::platform::ResetGamePathCache();
+  EXPECT_TRUE(GameFileExists("exe\\later.ini", Root()));
+}
+
+TEST(JoinGamePath, OneSeparatorBetween) {
+  using qmz::platform::JoinGamePath;
+  EXPECT_EQ(JoinGamePath("C:\\Games\\SV", "EXE"), "C:\\Games\\SV\\EXE");
+  EXPECT_EQ(JoinGamePath("C:\\Games\\SV\\", "EXE"), "C:\\Games\\SV\\EXE");
+  EXPECT_EQ(JoinGamePath("/home/p/sv/", "EXE"), "/home/p/sv/EXE");
+  EXPECT_EQ(JoinGamePath("", "EXE"), "EXE");
+}
