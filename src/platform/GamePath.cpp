@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/DosDevices.h"
 
 namespace qmz::platform {
@@ -16,14 +17,6 @@ namespace qmz::platform {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Folded(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -78,7 +71,7 @@ class PathCache {
     auto listing = std::make_shared<Listing>();
     for (const std::string& name : names) {
       listing->exact.insert(name);
-      listing->folded.emplace(Folded(name), name);  // keeps the first in byte order
+      listing->folded.emplace(AsciiLower(name), name);  // keeps the first in byte order
     }
     return listing;
   }
@@ -98,7 +91,7 @@ std::optional<std::string> MatchName(const fs::path& folder, const std::string& 
   const auto listing = Cache().ListingOf(folder);
   if (listing) {
     if (listing->exact.count(name) != 0) return name;
-    if (const auto it = listing->folded.find(Folded(name)); it != listing->folded.end()) return it->second;
+    if (const auto it = listing->folded.find(AsciiLower(name)); it != listing->folded.end()) return it->second;
   }
   // A name created after the folder was listed: take it and list the folder again next time.
   std::error_code ec;

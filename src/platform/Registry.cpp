@@ -2,20 +2,13 @@
 
 #include <mutex>
 
+#include "platform/AsciiText.h"
 #include "platform/WinePrefix.h"
 #include "platform/WineRegistry.h"
 
 namespace qmz::platform {
 
 namespace {
-
-std::string Folded(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // "\SOFTWARE\\A\B\" -> "SOFTWARE\A\B": no empty names, no leading or trailing separator.
 std::string NormalizedPath(std::string_view path) {
@@ -36,10 +29,10 @@ size_t RootIndex(RegistryRoot root) { return root == RegistryRoot::LocalMachine 
 
 }  // namespace
 
-bool RegistryKey::ValueExists(std::string_view name) const { return index_.count(Folded(name)) != 0; }
+bool RegistryKey::ValueExists(std::string_view name) const { return index_.count(AsciiLower(name)) != 0; }
 
 std::optional<std::string> RegistryKey::ReadString(std::string_view name) const {
-  const auto it = index_.find(Folded(name));
+  const auto it = index_.find(AsciiLower(name));
   if (it == index_.end()) return std::nullopt;
   return values_[it->second].text;
 }
@@ -56,7 +49,7 @@ void RegistryKey::SetString(std::string_view name, std::string value) { Set(name
 void RegistryKey::SetNonString(std::string_view name) { Set(name, std::nullopt); }
 
 void RegistryKey::Set(std::string_view name, std::optional<std::string> text) {
-  const auto [it, added] = index_.emplace(Folded(name), values_.size());
+  const auto [it, added] = index_.emplace(AsciiLower(name), values_.size());
   if (added) {
     values_.push_back({std::string(name), std::move(text)});
   } else {
@@ -65,7 +58,7 @@ void RegistryKey::Set(std::string_view name, std::optional<std::string> text) {
 }
 
 const RegistryKey* Registry::OpenKey(RegistryRoot root, std::string_view path) const {
-  const std::string folded = Folded(NormalizedPath(path));
+  const std::string folded = AsciiLower(NormalizedPath(path));
   static constexpr std::string_view kSoftware = "software\\";
   static constexpr std::string_view kWow = "software\\wow6432node";
   const bool redirectable = folded.starts_with(kSoftware) &&
@@ -93,7 +86,7 @@ RegistryKey& MemoryRegistry::AddKey(RegistryRoot root, std::string_view path) {
   while (end != std::string::npos) {
     end = normalized.find('\\', end + 1);
     const std::string prefix = normalized.substr(0, end);
-    auto& slot = keys[Folded(prefix)];
+    auto& slot = keys[AsciiLower(prefix)];
     if (!slot) slot = std::make_unique<RegistryKey>(prefix);
     key = slot.get();
   }
