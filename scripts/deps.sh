@@ -6,7 +6,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev libjpeg-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev locales
   clang libclang-rt-14-dev
   xvfb xauth python3 python3-pyftpdlib
 )

@@ -1,0 +1,27 @@
+#include "platform/AdminTest.h"
+#include "platform/HostNames.h"
+#include "support/mGlobalFunctions.h"
+
+namespace qmz {
+
+std::string GetLocalComputerName(const THklmStringReader& ReadHklm) {
+  std::string name = platform::ComputerName();
+  if (ReadHklm) {
+    if (auto value = ReadHklm("\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName", "ComputerName")) {
+      name = std::move(*value);
+    }
+  }
+  return name;
+}
+
+std::string GetLocalComputerName() { return GetLocalComputerName(THklmStringReader()); }
+
+std::string GetCurrentUserName() {
+  std::string name = platform::UserName();
+  if (name.size() > 255) name.resize(255);
+  return name;
+}
+
+bool IsAdmin() { return platform::IsAdministrator(); }
+
+}  // namespace qmz

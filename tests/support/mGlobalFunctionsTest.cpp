@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/BuildInfo.h"
+#include "platform/ExePath.h"
+#include "platform/HostNames.h"
+#include "support/CommaLocale.h"
+#include "support/mGlobalFunctions.h"
+
+using namespace qmz;
+
+TEST(FileVersion, OwnExecutableCarriesTheBuildVersion) {
+  TVersionInfo info;
+  ASSERT_TRUE(GetFileVersionRecord(platform::ExecutablePath(), info));
+  const auto v = platform::OwnBuildVersion();
+  EXPECT_EQ(info.Major, static_cast<int>(v.major));
+  EXPECT_EQ(info.FileVersion, Format("%d.%d.%d.%d", v.major, v.minor, v.release, v.build));
+  EXPECT_EQ(FormatVersion(platform::ExecutablePath(), "%M.%N|%M (Build %B)"),
+            Format("%d.%d|%d (Build %d)", v.major, v.minor, v.major, v.build));
+}
+
+TEST(FileVersion, OtherFilesAndEmptyNames) {
+  TVersionInfo info;
+  info.ProductName = "kept";
+  EXPECT_FALSE(GetFileVersionRecord("", info));
+  EXPECT_TRUE(info.FileName.empty());
+  EXPECT_FALSE(GetFileVersionRecord("/etc/hostname-that-is-not-there", info));
+  EXPECT_EQ(info.FileName, "/etc/hostname-that-is-not-there");
+  EXPECT_EQ(info.ProductName, "kept");
+  EXPECT_EQ(FormatVersion("/nowhere", "V%M.%N.%R  (Build %B)"), "V0.0.0  (Build 0)");
+}
+
+TEST(ExpandRelativePath, StepsResolveButNeverLeaveTheDriveRoot) {
+  EXPECT_EQ(ExpandRelativePath("C:\\A\\B\\..\\..\\C"), "C:\\C\\");
+  EXPECT_EQ(ExpandRelativePath("..\\X"), "X\\");
+  EXPECT_EQ(ExpandRelativePath("C:\\A"), "C:\\A\\");
+  EXPECT_EQ(ExpandRelativePath("C:\\Games\\SV\\EXE\\..\\DATA"), "C:\\Games\\SV\\DATA\\");
+  EXPECT_EQ(ExpandRelativePath("C:\\..\\..\\X"), "C:\\X\\");
+  EXPECT_EQ(ExpandRelativePath("C:\\A\\..\\..\\X\\"), "C:\\X\\");
+  EXPECT_EQ(ExpandRelativePath("\\\\server\\share\\..\\X"), "\\\\server\\share\\X\\");
+  EXPECT_EQ(ExpandRelativePath("\\..\\X"), "\\X\\");
+}
+
+TEST(ExpandRelativePath, LinuxFoldersAndOddNames) {
+  EXPECT_EQ(ExpandRelativePath("/home/p/Starvagant/exe\\..\\data"), "/home/p/Starvagant/data\\");
+  EXPECT_EQ(ExpandRelativePath("/../../etc"), "/etc\\");
+  EXPECT_EQ(ExpandRelativePath("/home/p/"), "/home/p/");
+  EXPECT_EQ(ExpandRelativePath("C:\\name..\\x"), "C:\\name..\\x\\");  // not a step
+  EXPECT_EQ(ExpandRelativePath(""), "\\");
+}
+
+TEST(ExtractBetween, MarksStarsAndMissingMarks) {
+  const std::string line = "key = value ; comment";
+  EXPECT_EQ(ExtractBetween(line, "=", ";", false), "value");
+  EXPECT_EQ(ExtractBetween(line, "*", ";", false), "key = value");
+  EXPECT_EQ(ExtractBetween(line, "[", ";", false), "");
+  EXPECT_EQ(ExtractBetween(line, "=", "#", false), "value ; comment");
+  EXPECT_EQ(ExtractBetween(line, "=", ";", true), "= value ;");
+  EXPECT_EQ(ExtractBetween(line, "=", "*", false), "value ; comment");
+  EXPECT_EQ(ExtractBetween("a;b", ";", ";", true), ";");
+}
+
+TEST(ExtractBetweenCut, ReadsCommaFieldsOneByOne) {
+  std::string line = "12, 0.5 ,x";
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "12");
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "0.5");
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "x");
+  EXPECT_EQ(line, "");
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "");
+}
+
+TEST(ExtractBetweenCut, CutsAtTheFoundPositionNotAnEarlierCopy) {
+  // The piece "a," also occurs before the start mark; only the one after the mark goes.
+  std::string line = "a,=a,b";
+  EXPECT_EQ(ExtractBetweenCut(line, "=", ",", false, true), "a");
+  EXPECT_EQ(line, "a,=b");
+  std::string noEnd = "k=v w";
+  EXPECT_EQ(ExtractBetweenCut(noEnd, "=", ",", false, true), "v w");
+  EXPECT_EQ(noEnd, "k=");
+  std::string absent = "no marks";
+  EXPECT_EQ(ExtractBetweenCut(absent, "[", ",", false, true), "");
+  EXPECT_EQ(absent, "no marks");
+  std::string keep = "1,2";
+  EXPECT_EQ(ExtractBetweenCut(keep, "*", ",", false, false), "1");
+  EXPECT_EQ(keep, "1,2");
+}
+
+TEST(TextHelpers, PositionsComparisonsAndBars) {
+  EXPECT_EQ(PosText("BASE", "li01_01_base"), 9);
+  EXPECT_EQ(PosText("x", "abc"), 0);
+  EXPECT_EQ(PosText("", "abc"), 0);
+  EXPECT_TRUE(SameTrimmedText("  Li01 \t", "li01"));
+  EXPECT_FALSE(SameTrimmedText("li01", "li02"));
+  EXPECT_EQ(MakeBarText('#', 3, 10), "####      ");
+  EXPECT_EQ(MakeBarText('#', -1, 3), "   ");
+  EXPECT_EQ(MakeBarText('#', 99, 3), "###");
+  EXPECT_EQ(MakeBarText('#', 3, 0), "");
+  EXPECT_EQ(DotToComma("1.2.3"), "1,2,3");
+}
+
+TEST(NumberTexts, NormalizeAndRecognise) {
+  EXPECT_EQ(NormalizeNumberText("-12.50"), "-12.50");
+  EXPECT_EQ(NormalizeNumberText("12-"), "12");
+  EXPECT_EQ(NormalizeNumberText(""), "0");
+  EXPECT_EQ(NormalizeNumberText("1,5"), "1.5");
+  EXPECT_EQ(NormalizeNumberText("1.234,5"), "1.2345");
+  EXPECT_EQ(NormalizeNumberText("abc"), "");
+  EXPECT_EQ(NormalizeNumberText(" 1 000 "), "1000");
+  EXPECT_FALSE(IsNumberText("1e5"));
+  EXPECT_TRUE(IsNumberText("12"));
+  EXPECT_TRUE(IsNumberText("-1.5"));
+  EXPECT_FALSE(IsNumberText(""));
+  EXPECT_FALSE(IsNumberText("1 5"));
+  EXPECT_TRUE(IsNumberText("12m"));
+}
+
+namespace {
+
+void ExpectGameNumbersUseAPoint() {
+  EXPECT_FLOAT_EQ(TextToSingle("1.234.567", '.'), 1.234f);
+  EXPECT_FLOAT_EQ(TextToSingle(" -0.25 ", '.'), -0.25f);
+  EXPECT_FLOAT_EQ(TextToSingle("1e3", '.'), 1000.0f);
+  EXPECT_EQ(TextToSingle("", '.'), 0.0f);
+  EXPECT_EQ(TextToSingle("x", '.'), 0.0f);
+  EXPECT_EQ(TextToSingle("1,5", '.'), 0.0f);
+  EXPECT_FLOAT_EQ(TextToSingle("1,5", ','), 1.5f);
+  EXPECT_EQ(TextToSingle("1.5", ','), 0.0f);
+  EXPECT_EQ(TextToSingle("1e99", '.'), 0.0f);
+
+  EXPECT_EQ(TextToExtended("12.5"), std::optional<long double>(12.5L));
+  EXPECT_EQ(TextToExtended("1,5"), std::optional<long double>(1.5L));
+  EXPECT_EQ(TextToExtended(""), std::optional<long double>(0.0L));
+  EXPECT_EQ(TextToExtended("abc"), std::nullopt);
+  EXPECT_EQ(TextToExtended("-"), std::optional<long double>(0.0L));
+}
+
+}  // namespace
+
+TEST(NumberTexts, ConversionUsesAPoint) { ExpectGameNumbersUseAPoint(); }
+
+TEST(NumberTexts, ConversionIgnoresACommaLocale) {
+  qmz::test::CommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made on this machine";
+  ExpectGameNumbersUseAPoint();
+}
+
+TEST(ComputerName, RegistryValueWinsWhenPresent) {
+  std::string askedKey, askedName;
+  const THklmStringReader registry = [&](const std::string& key, const std::string& name) -> std::optional<std::string> {
+    askedKey = key;
+    askedName = name;
+    return std::string("WINEBOX");
+  };
+  EXPECT_EQ(GetLocalComputerName(registry), "WINEBOX");
+  EXPECT_EQ(askedKey, "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName");
+  EXPECT_EQ(askedName, "ComputerName");
+  const THklmStringReader empty = [](const std::string&, const std::string&) { return std::optional<std::string>(); };
+  EXPECT_EQ(GetLocalComputerName(empty), platform::ComputerName());
+  EXPECT_EQ(GetLocalComputerName(), platform::ComputerName());
+  EXPECT_FALSE(GetCurrentUserName().empty());
+}
