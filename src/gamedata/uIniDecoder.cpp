@@ -1,0 +1,182 @@
+#include "gamedata/uIniDecoder.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include "platform/WholeFile.h"
+#include "support/Classes.h"
+#include "support/SysUtils.h"
+
+namespace qmz {
+
+const std::array<const char*, 11> BiniStatusText = {
+    "Decompressing of INI File did not complete - general error",
+    "This INI File is no compressed INI in Starvagant BINI format",
+    "Entry with wrong format found - decode can not complete",
+    "The Destination File does not exist",
+    "The Source File does not exist",
+    "The size of the given File is too small - file cant be decompressed",
+    "",
+    "",
+    "",
+    "",
+    "Decode Success",
+};
+
+namespace {
+
+constexpr std::uint32_t kBiniMagic = 0x494E4942;  // "BINI" read little-endian
+constexpr std::size_t kHeaderSize = 12;
+
+std::uint32_t Read32(const unsigned char* p) {
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+std::uint16_t Read16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
+
+// The string table of one file. Strings are 8-bit game text: when the whole table is valid UTF-8 (the
+// usual, plain ASCII case) they are used as they are, otherwise each string is converted once.
+class StringTable {
+ public:
+  explicit StringTable(std::string_view table) : table_(table), utf8_(IsValidUtf8(table)) {}
+
+  // False for an offset outside the table.
+  bool Append(std::uint32_t offset, std::string& out) {
+    if (offset >= table_.size()) return false;
+    std::string_view s = Raw(offset);
+    if (utf8_) {
+      out.append(s);
+    } else {
+      auto it = converted_.find(offset);
+      if (it == converted_.end()) it = converted_.emplace(offset, GameTextToUtf8(s)).first;
+      out.append(it->second);
+    }
+    return true;
+  }
+
+ private:
+  std::string_view Raw(std::uint32_t offset) const {
+    const char* begin = table_.data() + offset;
+    std::size_t room = table_.size() - offset;
+    const void* zero = std::memchr(begin, 0, room);
+    return {begin, zero ? std::size_t(static_cast<const char*>(zero) - begin) : room};
+  }
+
+  std::string_view table_;
+  bool utf8_;
+  std::unordered_map<std::uint32_t, std::string> converted_;
+};
+
+void AppendInt(std::string& out, std::int32_t v) {
+  char buf[16];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, r.ptr);
+}
+
+// "%.6f" text of a 32-bit float. A value too small for six decimals (a tiny decay per second) would print
+// as 0.000000 and turn a perishable good into a durable one, so such a value is written with as many
+// decimals as it needs to read back as itself, still in plain fixed notation.
+void AppendFloat(std::string& out, float v) {
+  if (!std::isfinite(v)) {
+    out += Format("%.6f", double(v));
+    return;
+  }
+  char buf[128];
+  auto r = std::to_chars(buf, buf + sizeof buf, double(v), std::chars_format::fixed, 6);
+  if (v != 0.0f) {
+    std::string_view text(buf, r.ptr - buf);
+    if (text == "0.000000" || text == "-0.000000") r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+  }
+  out.append(buf, r.ptr);
+}
+
+template <class Sink>
+TBiniStatus DecodeRecords(std::string_view data, Sink&& emit) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  const std::size_t size = data.size();
+  const std::uint32_t tableOffset = Read32(bytes + 8);
+  StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
+  // Records may neither run past the file nor into the string table.
+  const std::size_t recordEnd = std::min<std::size_t>(tableOffset, size);
+
+  std::size_t pos = kHeaderSize;
+  std::string line;
+  while (pos < tableOffset) {
+    if (recordEnd < pos + 4) return bsBadEntry;
+    const std::uint16_t nameOffset = Read16(bytes + pos);
+    const std::uint16_t entryCount = Read16(bytes + pos + 2);
+    pos += 4;
+    line.clear();
+    line += '[';
+    if (!strings.Append(nameOffset, line)) return bsBadEntry;
+    line += ']';
+    emit(std::move(line));
+
+    for (unsigned entry = 0; entry < entryCount; ++entry) {
+      if (recordEnd < pos + 3) return bsBadEntry;
+      const std::uint16_t keyOffset = Read16(bytes + pos);
+      const unsigned valueCount = bytes[pos + 2];
+      pos += 3;
+      if (recordEnd - pos < std::size_t(valueCount) * 5) return bsBadEntry;
+      line.clear();
+      if (!strings.Append(keyOffset, line)) return bsBadEntry;
+      if (valueCount == 0) {
+        line += " = true";
+      } else {
+        line += " = ";
+        for (unsigned v = 0; v < valueCount; ++v, pos += 5) {
+          if (v > 0) line += ", ";
+          const std::uint32_t raw = Read32(bytes + pos + 1);
+          switch (bytes[pos]) {
+            case 1:
+              AppendInt(line, std::int32_t(raw));
+              break;
+            case 2: {
+              float f;
+              std::memcpy(&f, &raw, sizeof f);
+              AppendFloat(line, f);
+              break;
+            }
+            case 3:
+              if (!strings.Append(raw, line)) return bsBadEntry;
+              break;
+            default:
+              return bsBadEntry;
+          }
+        }
+      }
+      emit(std::move(line));
+    }
+    emit(std::string());
+  }
+  return bsSuccess;
+}
+
+}  // namespace
+
+std::string GetCStr(const std::string& StrTable, std::int64_t Offset) {
+  if (Offset < 0 || std::uint64_t(Offset) >= StrTable.size()) return {};
+  const char* begin = StrTable.data() + Offset;
+  const std::size_t room = StrTable.size() - std::size_t(Offset);
+  const void* zero = std::memchr(begin, 0, room);
+  return std::string(begin, zero ? std::size_t(static_cast<const char*>(zero) - begin) : room);
+}
+
+TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
+  if (Target == nullptr) return bsGeneralError;
+  if (Data.size() <= kHeaderSize) return bsTooSmall;
+  if (Read32(reinterpret_cast<const unsigned char*>(Data.data())) != kBiniMagic) return bsNotBini;
+  return DecodeRecords(Data, [Target](std::string&& line) { Target->Add(std::move(line)); });
+}
+
+TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target) {
+  std::string data;
+  if (!platform::ReadWholeFile(FileName, data)) return bsNoSource;
+  if (Target == nullptr) return bsGeneralError;
+  const TBiniStatus status = DecodeBiniBuffer(data, Target);
+  if (status == bsNotBini) Target->LoadFromFile(FileName);
+  return status;
+}
+
+}  // namespace qmz
