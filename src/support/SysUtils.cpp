@@ -341,6 +341,17 @@ std::string StringReplaceAll(std::string_view s, std::string_view from, std::str
   return out;
 }
 
+std::string CutUtf8(std::string_view s, std::size_t maxChars) {
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    // Continuation bytes belong to the character before them.
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
+    if (chars == maxChars) return std::string(s.substr(0, i));
+    ++chars;
+  }
+  return std::string(s);
+}
+
 // The code point and UTF-16 conversions live once, in the platform layer, which reads UTF-16 itself
 // (registry escapes, PE string tables) and cannot depend on this library.
 void AppendUtf8(std::string& out, char32_t cp) { platform::AppendUtf8(out, cp); }

@@ -99,6 +99,9 @@ int StrToIntDef(std::string_view s, int def);
 
 std::string StringReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 
+// The first maxChars characters of a UTF-8 text, never cutting inside a character.
+std::string CutUtf8(std::string_view s, std::size_t maxChars);
+
 // Text encodings at the program's edges; inside, everything is UTF-8.
 bool IsValidUtf8(std::string_view s);
 std::string Cp1252ToUtf8(std::string_view s);

@@ -102,3 +102,12 @@ TEST(Encodings, Utf16LittleEndian) {
   EXPECT_EQ(Utf16LeToUtf8(text, sizeof text), "A\xC3\xA4\xF0\x9F\x9A\x80\xEF\xBF\xBD" "B");
   EXPECT_EQ(Utf16LeToUtf8(text, 3), "A");  // an odd byte at the end is dropped
 }
+
+TEST(CutUtf8, CutsAtCharactersNotBytes) {
+  EXPECT_EQ(CutUtf8("abcdef", 3), "abc");
+  EXPECT_EQ(CutUtf8("ab", 3), "ab");
+  EXPECT_EQ(CutUtf8("", 0), "");
+  EXPECT_EQ(CutUtf8("a\xC3\xA4\xE2\x82\xAC" "b", 3), "a\xC3\xA4\xE2\x82\xAC");
+  EXPECT_EQ(CutUtf8("\xC3\xA4\xC3\xA4", 1), "\xC3\xA4");
+  EXPECT_EQ(CutUtf8("abc", 0), "");
+}

@@ -1,0 +1,177 @@
+// The model's containers: the nickname index of the entity arrays and the market block.
+
+#include <algorithm>
+#include <limits>
+
+#include "gamedata/uSvFunctions.h"
+
+namespace qmz {
+
+namespace {
+
+std::string_view TrimView(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+// Keys are stored trimmed as written; hashing and comparing fold ASCII case, so lookups need no copy.
+struct FoldedHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const noexcept {
+    std::size_t h = 1469598103934665603ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(Fold(c))) * 1099511628211ull;
+    return h;
+  }
+};
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const noexcept {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (Fold(a[i]) != Fold(b[i])) return false;
+    return true;
+  }
+};
+
+}  // namespace
+
+struct TGoodArr::NicknameIndex {
+  std::unordered_map<std::string, std::uint32_t, FoldedHash, FoldedEqual> map;
+  std::vector<std::string> keys;         // the key each indexed element had, by index (0 unused)
+  std::vector<std::uint32_t> unnamed;    // indexed elements whose nickname was empty then
+  std::size_t indexed = 1;               // elements 1 .. indexed-1 are in the map
+
+  void Clear() {
+    map.clear();
+    keys.clear();
+    unnamed.clear();
+    indexed = 1;
+  }
+
+  // First match wins: an element only takes a key that no smaller index holds.
+  void Insert(const std::string& key, std::uint32_t i) {
+    auto [it, inserted] = map.try_emplace(key, i);
+    if (!inserted && it->second > i) it->second = i;
+  }
+
+  void Add(const std::vector<TGood>& items, std::size_t i) {
+    std::string key(TrimView(items[i].nickname.str()));
+    if (keys.size() <= i) keys.resize(i + 1);
+    keys[i] = key;
+    if (key.empty()) {
+      unnamed.push_back(std::uint32_t(i));
+    } else {
+      Insert(key, std::uint32_t(i));
+    }
+  }
+
+  void Remove(std::size_t i) {
+    auto it = map.find(std::string_view(keys[i]));
+    if (it != map.end() && it->second == i) map.erase(it);
+    std::erase(unnamed, std::uint32_t(i));
+    keys[i].clear();
+  }
+
+  // Brings the index up to the array: new elements, a changed last element, elements named since.
+  void Sync(const std::vector<TGood>& items) {
+    if (indexed > std::max<std::size_t>(items.size(), 1)) Clear();
+    if (indexed > 1) {
+      std::size_t last = indexed - 1;
+      if (TrimView(items[last].nickname.str()) != keys[last]) {
+        Remove(last);
+        Add(items, last);
+      }
+    }
+    if (!unnamed.empty()) {
+      std::vector<std::uint32_t> still;
+      for (std::uint32_t i : unnamed) {
+        std::string key(TrimView(items[i].nickname.str()));
+        if (key.empty()) {
+          still.push_back(i);
+        } else {
+          keys[i] = key;
+          Insert(key, i);
+        }
+      }
+      unnamed.swap(still);
+    }
+    for (; indexed < items.size(); ++indexed) Add(items, indexed);
+  }
+
+  int Find(const std::vector<TGood>& items, std::string_view key) const {
+    auto it = map.find(key);
+    if (it == map.end()) return -1;
+    std::uint32_t i = it->second;
+    // The element may have been renamed in place since it was indexed.
+    if (i < items.size() && FoldedEqual{}(TrimView(items[i].nickname.str()), key)) return int(i);
+    return -2;
+  }
+};
+
+TGoodArr::TGoodArr() = default;
+TGoodArr::TGoodArr(std::initializer_list<TGood> items) : items_(items) {}
+TGoodArr::TGoodArr(const TGoodArr& other) : items_(other.items_) {}
+TGoodArr::TGoodArr(TGoodArr&& other) noexcept : items_(std::move(other.items_)) { other.NicknamesChanged(); }
+
+TGoodArr& TGoodArr::operator=(const TGoodArr& other) {
+  if (this != &other) {
+    items_ = other.items_;
+    NicknamesChanged();
+  }
+  return *this;
+}
+
+TGoodArr& TGoodArr::operator=(TGoodArr&& other) noexcept {
+  if (this != &other) {
+    items_ = std::move(other.items_);
+    NicknamesChanged();
+    other.NicknamesChanged();
+  }
+  return *this;
+}
+
+TGoodArr::~TGoodArr() = default;
+
+TGoodArr::NicknameIndex& TGoodArr::Index() const {
+  if (!index_) index_ = std::make_unique<NicknameIndex>();
+  return *index_;
+}
+
+void TGoodArr::NicknamesChanged() const { index_.reset(); }
+
+int TGoodArr::IndexOfNickname(std::string_view nickname) const {
+  std::string_view key = TrimView(nickname);
+  if (key.empty() || items_.size() < 2) return -1;
+  NicknameIndex& index = Index();
+  index.Sync(items_);
+  int found = index.Find(items_, key);
+  if (found == -2) {
+    index.Clear();
+    index.Sync(items_);
+    found = index.Find(items_, key);
+  }
+  return found < 0 ? -1 : found;
+}
+
+void TMarketMatrix::SetLength(std::size_t rows, std::size_t goods) {
+  if (goods == goods_) {
+    cells_.resize(rows * goods);
+  } else {
+    std::vector<TMarketCell> cells(rows * goods);
+    std::size_t keepRows = std::min(rows, rows_);
+    std::size_t keepGoods = std::min(goods, goods_);
+    for (std::size_t r = 0; r < keepRows; ++r)
+      std::copy_n(cells_.begin() + std::ptrdiff_t(r * goods_), keepGoods, cells.begin() + std::ptrdiff_t(r * goods));
+    cells_.swap(cells);
+  }
+  if (rows * goods == 0) cells_.shrink_to_fit();
+  rows_ = rows;
+  goods_ = goods;
+}
+
+}  // namespace qmz

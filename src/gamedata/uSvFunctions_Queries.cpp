@@ -1,0 +1,116 @@
+// The read side of the model: nickname lookup, the list builders of the main window and the debug page.
+
+#include <locale>
+
+#include "gamedata/uSvFunctions.h"
+
+namespace qmz {
+
+namespace {
+
+TStringList OwningList() { return TStringList(true); }
+
+// The decimal mark of the user's locale, for the market lines the debug page shows.
+char UserDecimalSeparator() {
+  try {
+    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
+  } catch (const std::exception&) {
+    return '.';
+  }
+}
+
+std::string Localised(std::string number, char separator) {
+  if (separator != '.') {
+    for (auto& c : number)
+      if (c == '.') c = separator;
+  }
+  return number;
+}
+
+}  // namespace
+
+int TSvData::getIndexByNickname(std::string_view Nickname, const TGoodArr& Arr) const {
+  return Arr.IndexOfNickname(Nickname);
+}
+
+TStringList TSvData::getNameList(const TGoodArr& Arr) const {
+  TStringList list = OwningList();
+  for (std::size_t i = 1; i < Arr.size(); ++i) list.AddObject(Arr[i].name.str(), new TIndex(std::uint32_t(i), 0));
+  return list;
+}
+
+TStringList TSvData::getNicknameList(const TGoodArr& Arr) const {
+  TStringList list = OwningList();
+  for (std::size_t i = 1; i < Arr.size(); ++i)
+    list.AddObject(Arr[i].nickname.str(), new TIndex(std::uint32_t(i), 0));
+  return list;
+}
+
+TStringList TSvData::getRecordInfo(const TGoodArr& Arr, int Index) const {
+  TStringList list;
+  // The debug page passes indices of the model itself; anything else gets no lines, not a crash.
+  if (Index < 0 || std::size_t(Index) >= Arr.size()) return list;
+  const TGood& g = Arr[std::size_t(Index)];
+  const std::string noName;
+  const std::string& faction = g.faction < aFaction.size() ? aFaction[g.faction].name.str() : noName;
+  const std::string& system = g.system < aSystem.size() ? aSystem[g.system].name.str() : noName;
+  list.Add(Format("index:      %d", Index));
+  list.Add(Format("nick:       %s", g.nickname.str()));
+  list.Add(Format("name:       \"%s\"", g.name.str()));
+  list.Add(Format("short:      \"%s\"", g.short_name.str()));
+  list.Add(Format("ids:        %s", g.ids_name.str()));
+  list.Add(Format("ids_short:  %s", g.ids_short_name.str()));
+  list.Add(Format("faction:    %s", faction));
+  list.Add(Format("system:     %s", system));
+  list.Add(Format("units/cont: %d", g.units_per_container));
+  list.Add(Format("decay:      %.6f", g.decay_per_second));
+  list.Add(Format("volume:     %.6f", double(g.volume)));
+  list.Add(Format("price:      %.6f", g.price));
+  return list;
+}
+
+TStringList TSvData::getMarketCsv(int Base, bool OnlySold) const {
+  TStringList list;
+  if (Base < 0 || std::size_t(Base) >= aBase.size() || std::size_t(Base) >= aMarket.size()) return list;
+  const char sep = UserDecimalSeparator();
+  auto row = aMarket[std::size_t(Base)];
+  for (std::size_t g = 1; g < row.size() && g < aGood.size(); ++g) {
+    const TMarketCell& cell = row[g];
+    if (OnlySold && !cell.Sold) continue;
+    const TGood& good = aGood[g];
+    list.Add(Localised(Format("\"%s\",\"%.6f\",\"%d\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\"", good.name.str(),
+                              good.price, cell.Sold ? 1 : 0, cell.Level, cell.Reputation, cell.PriceFactor,
+                              good.decay_per_second, double(good.volume)),
+                       sep));
+  }
+  return list;
+}
+
+TStringList TSvData::getBaseGoods(int Base, bool OnlySold) const {
+  TStringList list = OwningList();
+  if (Base < 0 || std::size_t(Base) >= aBase.size() || std::size_t(Base) >= aMarket.size()) return list;
+  auto row = aMarket[std::size_t(Base)];
+  for (std::size_t g = 1; g < row.size() && g < aGood.size(); ++g) {
+    if (OnlySold && !row[g].Sold) continue;
+    list.AddObject(aGood[g].name.str(), new TIndex(std::uint32_t(g), 5));
+  }
+  return list;
+}
+
+TStringList TSvData::getSystemBases(int System) const {
+  TStringList list = OwningList();
+  for (std::size_t b = 1; b < aBase.size(); ++b) {
+    if (std::int64_t(aBase[b].system) == System) list.AddObject(aBase[b].name.str(), new TIndex(std::uint32_t(b), 0));
+  }
+  return list;
+}
+
+int TSvData::getItemIndexByIndex(const TStringList& List, int Index) {
+  for (int i = 0; i < List.Count(); ++i) {
+    const auto* tag = dynamic_cast<const TIndex*>(List.Objects(i));
+    if (tag && std::int64_t(tag->Index) == Index) return i;
+  }
+  return -1;
+}
+
+}  // namespace qmz
