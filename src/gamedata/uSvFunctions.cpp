@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "support/mGlobalFunctions.h"
+
 namespace qmz {
 
 TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platform::SharedMemoryHandle statusMapping)
@@ -30,6 +32,8 @@ void TSvData::PostStatus(std::string_view text, int min, int max, int position, 
   max = std::clamp(max, 0, 0xFFFF);
   position = std::clamp(position, 0, 0xFFFF);
   if (OnStatus) OnStatus(std::string(text), min, max, position, flags);
+  SendStatusMessage(text, min, max, position, StatusWindow, StatusMapping, flags & psAddToStartupLog,
+                    flags & psReplaceStartupLine, flags & psEchoToJournal);
 }
 
 void TSvData::PostStep(std::string_view text, unsigned flags) { PostStatus(text, 0, 60, StepCount, flags); }
