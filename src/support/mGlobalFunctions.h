@@ -98,10 +98,16 @@ using THklmStringReader = std::function<std::optional<std::string>(const std::st
 
 // The host name, replaced by the registry's computer name when that value is present.
 std::string GetLocalComputerName(const THklmStringReader& ReadHklm);
-// The same without a registry (until the Wine registry reader is wired in here: pass it above).
+// The same over the Wine registry of the prefix (none: the host name).
 std::string GetLocalComputerName();
 std::string GetCurrentUserName();
 bool IsAdmin();
+
+// ---- run journal shortcuts: nothing happens for a null journal ------------------------------------
+
+void Log(std::string_view Text, std::uint8_t Level, TJournal* Journal);
+// The format is not even looked at when there is no journal.
+void LogFmt(std::string_view FormatText, std::initializer_list<FormatArg> Args, std::uint8_t Level, TJournal* Journal);
 
 // ---- progress channel ----------------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 #include "platform/AdminTest.h"
 #include "platform/HostNames.h"
+#include "platform/Registry.h"
 #include "support/mGlobalFunctions.h"
 
 namespace qmz {
@@ -14,7 +15,13 @@ std::string GetLocalComputerName(const THklmStringReader& ReadHklm) {
   return name;
 }
 
-std::string GetLocalComputerName() { return GetLocalComputerName(THklmStringReader()); }
+std::string GetLocalComputerName() {
+  const auto registry = platform::ProcessRegistry();
+  if (!registry) return GetLocalComputerName(THklmStringReader());
+  return GetLocalComputerName([&registry](const std::string& key, const std::string& name) {
+    return registry->ReadString(platform::RegistryRoot::LocalMachine, key, name);
+  });
+}
 
 std::string GetCurrentUserName() {
   std::string name = platform::UserName();

@@ -6,6 +6,7 @@
 #include "platform/BuildInfo.h"
 #include "platform/ExePath.h"
 #include "platform/HostNames.h"
+#include "platform/Registry.h"
 #include "support/CommaLocale.h"
 #include "support/mGlobalFunctions.h"
 
@@ -160,4 +161,15 @@ TEST(ComputerName, RegistryValueWinsWhenPresent) {
   EXPECT_EQ(GetLocalComputerName(empty), platform::ComputerName());
   EXPECT_EQ(GetLocalComputerName(), platform::ComputerName());
   EXPECT_FALSE(GetCurrentUserName().empty());
+}
+
+TEST(ComputerName, ReadFromTheProcessRegistry) {
+  auto registry = std::make_shared<platform::MemoryRegistry>();
+  registry->SetString(platform::RegistryRoot::LocalMachine,
+                      "System\\CurrentControlSet\\Control\\ComputerName\\ComputerName", "ComputerName", "PREFIXBOX");
+  platform::SetProcessRegistry(registry);
+  EXPECT_EQ(GetLocalComputerName(), "PREFIXBOX");
+  platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
+  EXPECT_EQ(GetLocalComputerName(), platform::ComputerName());
+  platform::ResetProcessRegistry();
 }

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/ExePath.h"
+#include "platform/TestTempDir.h"
+#include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
+
+using namespace qmz;
+using qmz::test::ReadWholeFile;
+using qmz::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A clock the test moves by hand.
+struct FakeClock {
+  std::uint64_t tick = 1000;
+  platform::LocalDateTime now{2006, 5, 14, 13, 5, 9, 0};
+  TJournalClock Clock() {
+    return {[this] { return tick; }, [this] { return now; }};
+  }
+};
+
+constexpr const char* kStamp = "[2006-05-14 13:05:09]";
+
+// The lines of a journal file without their CR LF; fails on a line end that is not CR LF.
+std::vector<std::string> Lines(const fs::path& file) {
+  const std::string all = ReadWholeFile(file);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t pos = all.find("\r\n"); pos != std::string::npos; pos = all.find("\r\n", start)) {
+    lines.push_back(all.substr(start, pos - start));
+    start = pos + 2;
+  }
+  EXPECT_EQ(start, all.size()) << "text after the last CR LF";
+  for (const auto& l : lines) EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << l;
+  return lines;
+}
+
+std::string Line(const char* level, const std::string& text) { return std::string(kStamp) + "[" + level + "] " + text; }
+
+}  // namespace
+
+TEST(FormatElapsedTime, RoundsHalfToEven) {
+  EXPECT_EQ(FormatElapsedTime(3725400), "01:02:05");
+  EXPECT_EQ(FormatElapsedTime(1499), "00:00:01");
+  EXPECT_EQ(FormatElapsedTime(2500), "00:00:02");
+  EXPECT_EQ(FormatElapsedTime(3500), "00:00:04");
+  EXPECT_EQ(FormatElapsedTime(0), "00:00:00");
+  EXPECT_EQ(FormatElapsedTime(360000000), "100:00:00");
+}
+
+TEST(Journal, FirstLineLevelsAndLineBreakFolding) {
+  TempDir dir;
+  FakeClock clock;
+  std::string fileName;
+  {
+    TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
+    fileName = journal.FileName();
+    EXPECT_EQ(fileName, (dir.Path() / "DebugOut.mjf").string());
+    journal.Add("Loading", jlInfo);
+    journal.Add("a\r\nb\n\rc\nd\re\r\n\rf", jlData);
+    journal.AddFmt("%s has %d bases", {"Li01", 12}, jlAction);
+    journal.Add("beyond", 12);
+  }
+  const auto lines = Lines(fileName);
+  ASSERT_EQ(lines.size(), 6u);
+  const std::string exe = platform::ExecutablePath();
+  TJournal probe("", "", false, false, true, false);
+  EXPECT_EQ(lines[0], Line("Start  ", "Process \"" + exe + "\" version \"" + probe.ModuleVersion() + "\" running on \"" +
+                                          probe.ComputerName() + "\\" + probe.UserName() + "\""));
+  EXPECT_EQ(lines[1], Line("Info   ", "Loading"));
+  EXPECT_EQ(lines[2], Line("Data   ", "a b c d e  f"));
+  EXPECT_EQ(lines[3], Line("Action ", "Li01 has 12 bases"));
+  EXPECT_EQ(lines[4], std::string(kStamp) + "[] beyond");
+  EXPECT_EQ(lines[5], Line("System ", "Process terminated with exit code 0"));
+}
+
+TEST(Journal, BeginEndPairsReportElapsedTimeLastInFirstOut) {
+  FakeClock clock;
+  TJournal journal("", "", true, false, true, false, clock.Clock());
+  journal.Add("outer", jlBegin);
+  clock.tick += 1000;
+  journal.Add("inner", jlBegin);
+  clock.tick += 3725400;
+  journal.Add("inner done", jlEnd);
+  clock.tick += 2500;
+  journal.Add("", jlEnd2);
+  const auto& b = journal.Buffer();
+  ASSERT_EQ(b.size(), 4u);
+  EXPECT_EQ(b[2].Text, "inner done - Elapsed time: 01:02:05");
+  EXPECT_EQ(b[3].Text, "Elapsed time: 01:02:09");  // 3,728,900 ms
+  EXPECT_EQ(b[3].TimeText, "2006-05-14 13:05:09");
+  EXPECT_EQ(b[3].Level, jlEnd2);
+  EXPECT_EQ(journal.OpenTimers(), 0u);
+}
+
+TEST(Journal, EndWithoutBeginSaysSoAndPopsNothing) {
+  FakeClock clock;
+  TJournal journal("", "", true, false, true, false, clock.Clock());
+  journal.Add("", jlEnd);
+  journal.Add("parse", jlEnd);
+  journal.Add("next", jlBegin);
+  clock.tick += 1000;
+  journal.Add("next", jlEnd);
+  const auto& b = journal.Buffer();
+  ASSERT_EQ(b.size(), 4u);
+  EXPECT_NE(b[0].Text.find("no matching Begin"), std::string::npos);
+  EXPECT_EQ(b[1].Text.rfind("parse - ", 0), 0u);
+  EXPECT_NE(b[1].Text.find("no matching Begin"), std::string::npos);
+  EXPECT_EQ(b[3].Text, "next - Elapsed time: 00:00:01");
+}
+
+TEST(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
+  TempDir dir;
+  FakeClock clock;
+  std::string fileName;
+  {
+    TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
+    fileName = journal.FileName();
+    journal.Add("one", jlBegin);
+    journal.Add("two", jlBegin);
+    clock.tick += 2000;
+    journal.SetActive(false);  // closing lines are written anyway
+  }
+  const auto lines = Lines(fileName);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[3], Line("Warning", "Journaling Status changed: From True to False"));
+  EXPECT_EQ(lines[4], Line("End    ", "Freeing internal timer leak - Elapsed time: 00:00:02"));
+  EXPECT_EQ(lines[5], lines[4]);
+  EXPECT_EQ(lines[6], Line("System ", "Process terminated with exit code 0"));
+}
+
+TEST(Journal, FileNamesDailyAndEmpty) {
+  TempDir dir;
+  FakeClock clock;
+  const auto nameOf = [&](const std::string& path, const std::string& name, bool daily) {
+    TJournal journal(path, name, false, true, false, daily, clock.Clock());
+    return journal.FileName();
+  };
+  const std::string folder = dir.Str() + "/";
+  EXPECT_EQ(nameOf(dir.Str(), "logs\\DebugOut.txt", false), folder + "DebugOut.mjf");
+  EXPECT_EQ(nameOf(folder, "logs/DebugOut.txt", true), folder + "DebugOut_2006-05-14.mjf");
+  EXPECT_EQ(nameOf(folder, "  Debug Out ", false), folder + "Debug Out.mjf");
+  EXPECT_EQ(nameOf(folder, "", true), folder + "2006-05-14.mjf");
+  EXPECT_EQ(nameOf(folder, "", false), folder + ".mjf");
+  EXPECT_TRUE(fs::exists(folder + "2006-05-14.mjf"));
+}
+
+TEST(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
+  TempDir dir;
+  FakeClock clock;
+  const fs::path file = dir.Path() / "DebugOut.mjf";
+  qmz::test::WriteWholeFile(file, "[old run]\r\n");
+  { TJournal journal(dir.Str(), "DebugOut", false, false, false, false, clock.Clock()); }
+  auto lines = Lines(file);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "[old run]");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2].rfind(Line("Start  ", "Process "), 0), 0u);
+  { TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock()); }
+  lines = Lines(file);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind(Line("Start  ", "Process "), 0), 0u);
+}
+
+TEST(Journal, InactiveJournalChangesNothing) {
+  FakeClock clock;
+  TJournal journal("", "", true, false, true, false, clock.Clock());
+  journal.SetActive(false);
+  journal.Add("hidden", jlBegin);
+  journal.Add("hidden", jlInfo);
+  EXPECT_EQ(journal.OpenTimers(), 0u);
+  journal.SetActive(true);
+  const auto& b = journal.Buffer();
+  ASSERT_EQ(b.size(), 2u);
+  EXPECT_EQ(b[0].Text, "Journaling Status changed: From True to False");
+  EXPECT_EQ(b[1].Text, "Journaling Status changed: From False to True");
+  EXPECT_EQ(b[1].Level, jlWarning);
+  EXPECT_DOUBLE_EQ(b[1].Time, platform::ToDateTime(clock.now));
+}
+
+TEST(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
+  FakeClock clock;
+  TJournal none("/tmp", "DebugOut", true, false, true, false, clock.Clock());
+  EXPECT_TRUE(none.FileName().empty());
+  EXPECT_TRUE(none.Buffer().empty());  // no first line without a file
+  none.Add("kept", jlInfo);
+  EXPECT_EQ(none.Buffer().size(), 1u);
+
+  TempDir dir;
+  TJournal missing((dir.Path() / "no" / "such").string(), "DebugOut", true, false, false, false, clock.Clock());
+  EXPECT_TRUE(missing.FileName().empty());
+  EXPECT_FALSE(missing.HasFile());
+  missing.Add("kept", jlInfo);
+  EXPECT_EQ(missing.Buffer().back().Text, "kept");
+}
+
+TEST(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
+  TempDir dir;
+  FakeClock clock;
+  TJournal first(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
+  TJournal second(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
+  EXPECT_FALSE(first.FileName().empty());
+  EXPECT_TRUE(second.FileName().empty());
+  EXPECT_EQ(Lines(first.FileName()).size(), 1u);  // the second did not empty it
+}
+
+TEST(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TempDir dir;
+  fs::create_symlink("/dev/full", dir.Path() / "DebugOut.mjf");
+  FakeClock clock;
+  TJournal journal(dir.Str(), "DebugOut", true, false, false, false, clock.Clock());
+  EXPECT_TRUE(journal.FileName().empty());
+  journal.Add("still here", jlInfo);
+  EXPECT_EQ(journal.Buffer().back().Text, "still here");
+}
+
+TEST(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
+  TempDir dir;
+  FakeClock clock;
+  TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
+  ASSERT_TRUE(journal.HasFile());
+  const auto before = fs::file_size(journal.FileName());
+  // A file-size limit just above the current size stands in for a full disk.
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = before + 10;
+  setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_NO_THROW(journal.Add("a line longer than ten bytes", jlInfo));
+  EXPECT_NO_THROW(journal.Add("next", jlInfo));
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_DFL);
+  EXPECT_FALSE(journal.HasFile());
+  EXPECT_FALSE(journal.FileName().empty());  // what was written can still be sent
+  EXPECT_EQ(journal.Buffer().back().Text, "next");
+}
+
+TEST(Journal, FormatMismatchReachesTheCaller) {
+  TJournal journal("", "", true, false, true, false);
+  EXPECT_THROW(journal.AddFmt("%d", {"text"}, jlInfo), EConvertError);
+  EXPECT_TRUE(journal.Buffer().empty());
+}
+
+TEST(Log, NullJournalDoesNothingAndNeverFormats) {
+  EXPECT_NO_THROW(Log("text", jlInfo, nullptr));
+  EXPECT_NO_THROW(LogFmt("%d", {"not a number"}, jlInfo, nullptr));
+  TJournal journal("", "", true, false, true, false);
+  Log("plain", jlData, &journal);
+  LogFmt("%s = %d", {"Count", 3}, jlData, &journal);
+  ASSERT_EQ(journal.Buffer().size(), 2u);
+  EXPECT_EQ(journal.Buffer()[0].Text, "plain");
+  EXPECT_EQ(journal.Buffer()[1].Text, "Count = 3");
+}
