@@ -13,4 +13,16 @@ inline std::string AsciiLower(std::string_view text) {
   return out;
 }
 
+// Equal ignoring the case of A-Z, without building folded copies.
+inline bool AsciiSameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 }  // namespace qmz::platform

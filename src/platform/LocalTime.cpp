@@ -1,6 +1,7 @@
 #include "platform/LocalTime.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -34,6 +35,23 @@ double ToDateTime(const LocalDateTime& t) {
   const double days = static_cast<double>((day - epoch).count());
   const double ms = ((t.Hour * 60.0 + t.Minute) * 60.0 + t.Second) * 1000.0 + t.Millisecond;
   return days + ms / 86400000.0;
+}
+
+LocalDateTime FromDateTime(double dateTime) {
+  using namespace std::chrono;
+  const double total = std::round(dateTime * 86400000.0);
+  auto days = static_cast<long long>(std::floor(total / 86400000.0));
+  auto ms = static_cast<long long>(total - double(days) * 86400000.0);
+  const year_month_day ymd{sys_days{year{1899} / December / 30} + std::chrono::days{days}};
+  LocalDateTime t;
+  t.Year = int(ymd.year());
+  t.Month = int(unsigned(ymd.month()));
+  t.Day = int(unsigned(ymd.day()));
+  t.Hour = int(ms / 3600000);
+  t.Minute = int(ms / 60000 % 60);
+  t.Second = int(ms / 1000 % 60);
+  t.Millisecond = int(ms % 1000);
+  return t;
 }
 
 }  // namespace qmz::platform

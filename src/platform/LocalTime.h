@@ -27,4 +27,7 @@ std::string FormatDate(const LocalDateTime& t);
 // stored records).
 double ToDateTime(const LocalDateTime& t);
 
+// The inverse of ToDateTime, to the nearest millisecond.
+LocalDateTime FromDateTime(double dateTime);
+
 }  // namespace qmz::platform

@@ -24,6 +24,7 @@ TStringList& TStringList::operator=(TStringList&& other) noexcept {
   if (this != &other) {
     Clear();
     items_ = std::move(other.items_);
+    Changed(-1);
     other.items_.clear();
     sorted_ = other.sorted_;
     caseSensitive_ = other.caseSensitive_;
@@ -54,6 +55,7 @@ void TStringList::FreeObject(TObject* object) const {
 void TStringList::Put(int index, std::string text) {
   if (sorted_) throw EStringListError("Operation not allowed on sorted list");
   items_[CheckIndex(index)].text = std::move(text);
+  Changed(index);
 }
 
 void TStringList::PutObject(int index, TObject* object) {
@@ -65,6 +67,7 @@ void TStringList::PutObject(int index, TObject* object) {
 int TStringList::AddObject(std::string text, TObject* object) {
   if (!sorted_) {
     items_.push_back({std::move(text), object});
+    Appended(Count() - 1);
     return Count() - 1;
   }
   int index = 0;
@@ -78,6 +81,11 @@ int TStringList::AddObject(std::string text, TObject* object) {
     while (index < Count() && Compare(items_[std::size_t(index)].text, text) == 0) ++index;
   }
   items_.insert(items_.begin() + index, {std::move(text), object});
+  if (index == Count() - 1) {
+    Appended(index);
+  } else {
+    Changed(-1);
+  }
   return index;
 }
 
@@ -87,12 +95,18 @@ void TStringList::Insert(int index, std::string text, TObject* object) {
     throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
   }
   items_.insert(items_.begin() + index, {std::move(text), object});
+  if (index == Count() - 1) {
+    Appended(index);
+  } else {
+    Changed(-1);
+  }
 }
 
 void TStringList::Delete(int index) {
   const std::size_t i = CheckIndex(index);
   TObject* object = items_[i].object;
   items_.erase(items_.begin() + std::ptrdiff_t(i));
+  Changed(-1);
   FreeObject(object);
 }
 
@@ -100,6 +114,7 @@ TObject* TStringList::Extract(int index) {
   const std::size_t i = CheckIndex(index);
   TObject* object = items_[i].object;
   items_.erase(items_.begin() + std::ptrdiff_t(i));
+  Changed(-1);
   return object;
 }
 
@@ -108,9 +123,13 @@ void TStringList::Clear() {
     for (auto& item : items_) delete item.object;
   }
   items_.clear();
+  Changed(-1);
 }
 
-void TStringList::Exchange(int a, int b) { std::swap(items_[CheckIndex(a)], items_[CheckIndex(b)]); }
+void TStringList::Exchange(int a, int b) {
+  std::swap(items_[CheckIndex(a)], items_[CheckIndex(b)]);
+  Changed(-1);
+}
 
 int TStringList::IndexOf(std::string_view text) const {
   if (sorted_) {
@@ -192,6 +211,7 @@ void TStringList::SetValue(std::string_view name, std::string_view value) {
     AddObject(std::move(line), object);
   } else {
     items_[std::size_t(i)].text = std::move(line);
+    Changed(i);
   }
 }
 
@@ -328,11 +348,13 @@ void TStringList::SetCaseSensitive(bool value) {
   if (value == caseSensitive_) return;
   caseSensitive_ = value;
   if (sorted_) Sort();
+  Changed(-1);
 }
 
 void TStringList::Sort() {
   std::stable_sort(items_.begin(), items_.end(),
                    [this](const Item& a, const Item& b) { return Compare(a.text, b.text) < 0; });
+  Changed(-1);
 }
 
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
@@ -344,6 +366,7 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
   sorted.reserve(items_.size());
   for (int i : order) sorted.push_back(std::move(items_[std::size_t(i)]));
   items_ = std::move(sorted);
+  Changed(-1);
 }
 
 }  // namespace qmz

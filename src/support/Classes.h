@@ -57,8 +57,8 @@ class TStringList : public TObject {
   // Gives up the object at index without deleting it, even when the list owns its objects.
   TObject* Extract(int index);
 
-  int IndexOf(std::string_view text) const;
-  int IndexOfName(std::string_view name) const;
+  virtual int IndexOf(std::string_view text) const;
+  virtual int IndexOfName(std::string_view name) const;
   int IndexOfObject(const TObject* object) const;
   // Binary search of a sorted list; index is where the text is or would be inserted.
   bool Find(std::string_view text, int& index) const;
@@ -95,6 +95,13 @@ class TStringList : public TObject {
 
   std::vector<Item>::const_iterator begin() const { return items_.begin(); }
   std::vector<Item>::const_iterator end() const { return items_.end(); }
+
+ protected:
+  // Hooks for lists that cache lookups over the texts: Appended after a text became the new last item,
+  // Changed after any other change of the texts or their order (Put passes the index it replaced,
+  // everything else -1).
+  virtual void Appended(int /*index*/) {}
+  virtual void Changed(int /*index*/) {}
 
  private:
   std::size_t CheckIndex(int index) const;
