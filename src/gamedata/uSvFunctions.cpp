@@ -18,7 +18,7 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
 TSvData::~TSvData() = default;
 
 void TSvData::JournalLine(std::string_view text, std::uint8_t level) const {
-  if (OnJournal) OnJournal(level, std::string(text));
+  Log(text, level, Journal);
 }
 
 void TSvData::PostStatus(std::string_view text, int min, int max, int position, unsigned flags) {
@@ -31,7 +31,6 @@ void TSvData::PostStatus(std::string_view text, int min, int max, int position, 
   min = std::clamp(min, 0, 0xFFFF);
   max = std::clamp(max, 0, 0xFFFF);
   position = std::clamp(position, 0, 0xFFFF);
-  if (OnStatus) OnStatus(std::string(text), min, max, position, flags);
   SendStatusMessage(text, min, max, position, StatusWindow, StatusMapping, flags & psAddToStartupLog,
                     flags & psReplaceStartupLine, flags & psEchoToJournal);
 }

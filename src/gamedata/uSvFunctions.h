@@ -213,9 +213,6 @@ inline constexpr std::array<std::string_view, IniSlotCount> IniSlotNames = {
     "", "Starvagant.ini", "Faction_Props", "Temp", "Goods", "Equip", "Initial_World", "Universe", "Groups",
     "Markets", "Solararch", "Bases", "Ships"};
 
-// Journal levels used by the loader.
-enum : std::uint8_t { lvBegin = 2, lvEnd = 3, lvInfo = 4, lvWarning = 5, lvError = 6, lvData = 7 };
-
 // Flags of a progress post.
 enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJournal = 4 };
 
@@ -291,13 +288,6 @@ class TSvData {
   // Active mods of the mod manager (uSvFunctions_ModNames).
   TStringList getActiveModNames();
 
-  // Journal lines of the model (nothing without a journal).
-  void JournalLine(std::string_view text, std::uint8_t level) const;
-  template <typename... Args>
-  void JournalFmt(std::string_view format, std::uint8_t level, const Args&... args) const {
-    if (JournalActive()) JournalLine(Format(format, args...), level);
-  }
-
   // Progress posts of the loader. PostStep: minimum 0, maximum 60, position StepCount. PostItem: the
   // empty per-item post of a loop; posts are spaced out in time (the first and the last always go),
   // and a range beyond 16 bits is scaled down, so a long loop neither floods the window nor overflows.
@@ -305,12 +295,13 @@ class TSvData {
   void PostStatus(std::string_view text, int min, int max, int position, unsigned flags);
   void PostItem(int min, int max, int position);
 
-  // Test hooks: observe journal lines and progress posts without a window.
-  std::function<void(std::uint8_t level, const std::string& text)> OnJournal;
-  std::function<void(const std::string& text, int min, int max, int position, unsigned flags)> OnStatus;
-
  private:
-  bool JournalActive() const { return Journal != nullptr || static_cast<bool>(OnJournal); }
+  // Journal lines of the model (nothing without a journal).
+  void JournalLine(std::string_view text, std::uint8_t level) const;
+  template <typename... Args>
+  void JournalFmt(std::string_view format, std::uint8_t level, const Args&... args) const {
+    if (Journal) JournalLine(Format(format, args...), level);
+  }
 
   std::int64_t lastItemPost_ = 0;  // steady-clock microseconds of the last per-item post
 };
