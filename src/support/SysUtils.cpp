@@ -1,5 +1,6 @@
 #include "support/SysUtils.h"
 
+#include "platform/AsciiText.h"
 #include "platform/Utf16.h"
 
 #include <charconv>
@@ -255,11 +256,7 @@ std::string UpperCase(std::string_view s) {
   return r;
 }
 
-std::string LowerCase(std::string_view s) {
-  std::string r(s);
-  for (auto& c : r) c = AsciiLower(c);
-  return r;
-}
+std::string LowerCase(std::string_view s) { return platform::AsciiLower(s); }
 
 int CompareText(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
@@ -417,9 +414,7 @@ std::string GameTextToUtf8(std::string_view s) {
 
 std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count) {
   std::u16string units(count / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  }
+  for (std::size_t i = 0; i < units.size(); ++i) units[i] = char16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   return platform::Utf16ToUtf8(units);
 }
 

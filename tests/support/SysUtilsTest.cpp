@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 
+#include "support/CommaLocale.h"
 #include "support/SysUtils.h"
 
 using namespace qmz;
@@ -51,11 +51,10 @@ TEST(Format, MismatchAndMissingArgumentsThrow) {
 }
 
 TEST(Format, FloatsUseAPointWhateverTheLocale) {
-  const char* de = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-  if (!de) de = std::setlocale(LC_NUMERIC, "de_DE");
+  test::CommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale available";
   EXPECT_EQ(Format("%.2f", 3.25), "3.25");
-  std::setlocale(LC_NUMERIC, "C");
-  if (!de) GTEST_SKIP() << "no comma-decimal locale installed";
+  EXPECT_EQ(Format("%e", 0.5), "5.00000000000000E-001");
 }
 
 TEST(Strings, TrimAndCase) {
