@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/PeResources.h"
+#include "platform/PeStringTable.h"
+#include "platform/PeTestWriter.h"
+#include "platform/PeVersionInfo.h"
+#include "platform/TestTempDir.h"
+
+using qmz::platform::PeStringTable;
+using namespace std::string_literals;
+using qmz::test::BuildPe;
+using qmz::test::StringBlock;
+
+namespace {
+
+constexpr uint16_t RT_STRING = 6;
+constexpr uint16_t RT_VERSION = 16;
+
+// Strings 0, 1, 17 and 65535 (blocks 1, 2 and 4096), plus a version resource.
+std::vector<uint8_t> SampleLibrary(bool plus) {
+  return BuildPe({{RT_STRING, 1, 0x409, StringBlock({{0, u"zero"}, {1, u"Li01 \u00c9toile \U0001F680"}})},
+                  {RT_STRING, 2, 0x409, StringBlock({{1, u"seventeen"}})},
+                  {RT_STRING, 4096, 0x409, StringBlock({{15, u"last"}})},
+                  {RT_VERSION, 1, 0x409,
+                   qmz::test::VersionResource(0x00010002, 0x0000001F, u"040904b0",
+                                              {{u"ProductName", u"Starvagant"}, {u"CompanyName", u"SV \u00a9"}},
+                                              0x04B00409)}},
+                 plus);
+}
+
+}  // namespace
+
+TEST(PeStringTable, FindsStringsByBlockAndEntryInPe32AndPe32Plus) {
+  for (const bool plus : {false, true}) {
+    const auto image = SampleLibrary(plus);
+    const PeStringTable table(image);
+    EXPECT_EQ(table.LoadString(0), "zero");
+    EXPECT_EQ(table.LoadString(1), "Li01 \u00c9toile \U0001F680");
+    EXPECT_EQ(table.LoadString(17), "seventeen");
+    EXPECT_EQ(table.LoadString(65535), "last");
+    EXPECT_EQ(table.LoadString(2), "");
+    EXPECT_EQ(table.LoadString(16), "");
+    EXPECT_EQ(table.LoadString(65536 + 1), "") << "ids beyond 16 bits are not string ids";
+    EXPECT_EQ(table.Count(), 4u);
+  }
+}
+
+TEST(PeStringTable, CutsAt254CharactersAndAtNul) {
+  std::u16string longText(300, u'a');
+  std::u16string pairAtCut(253, u'b');
+  pairAtCut += u"\U0001F680";  // the pair would be units 254 and 255
+  const auto image = BuildPe({{RT_STRING, 1, 0, StringBlock({{0, longText}, {1, pairAtCut}, {2, u"ab\0cd"s}})}});
+  const PeStringTable table(image);
+  EXPECT_EQ(table.LoadString(0), std::string(254, 'a'));
+  EXPECT_EQ(table.LoadString(1), std::string(253, 'b')) << "never half a character";
+  EXPECT_EQ(table.LoadString(2), "ab");
+}
+
+TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
+  const auto image = BuildPe({{RT_STRING, 1, 0x407, StringBlock({{0, u"de"}})},
+                              {RT_STRING, 1, 0x409, StringBlock({{0, u"us"}})},
+                              {RT_STRING, 2, 0x407, StringBlock({{0, u"de"}})},
+                              {RT_STRING, 2, 0, StringBlock({{0, u"neutral"}})},
+                              {RT_STRING, 3, 0x407, StringBlock({{0, u"de"}})},
+                              {RT_STRING, 3, 0x40C, StringBlock({{0, u"fr"}})}});
+  const PeStringTable table(image);
+  EXPECT_EQ(table.LoadString(0), "us");
+  EXPECT_EQ(table.LoadString(16), "neutral");
+  EXPECT_EQ(table.LoadString(32), "de");
+}
+
+TEST(PeStringTable, TextRunningPastItsBlockIsDropped) {
+  auto block = StringBlock({{0, u"ok"}, {1, u"cut"}});
+  block.resize(2 + 4 + 2 + 2);  // entry 1 keeps its length but loses a character
+  const PeStringTable table(BuildPe({{RT_STRING, 1, 0x409, block}}));
+  EXPECT_EQ(table.LoadString(0), "ok");
+  EXPECT_EQ(table.LoadString(1), "");
+}
+
+TEST(PeStringTable, ReadsFilesAndTreatsOthersAsEmpty) {
+  qmz::test::TempDir dir;
+  const auto image = SampleLibrary(false);
+  qmz::test::WriteWholeFile(dir.Path() / "names.dll", std::string(image.begin(), image.end()));
+  qmz::test::WriteWholeFile(dir.Path() / "text.dll", "MZ but nothing else");
+  EXPECT_EQ(PeStringTable::FromFile(dir.Path() / "names.dll").LoadString(17), "seventeen");
+  EXPECT_EQ(PeStringTable::FromFile(dir.Path() / "text.dll").Count(), 0u);
+  EXPECT_EQ(PeStringTable::FromFile(dir.Path() / "missing.dll").Count(), 0u);
+  EXPECT_EQ(PeStringTable::FromFile(dir.Path()).Count(), 0u) << "a folder";
+}
+
+// Every prefix of a valid file and many damaged copies: the reader must neither crash nor read out
+// of bounds (the sanitizers watch), and what it finds in a prefix is either right or absent.
+TEST(PeResources, DamagedFilesGiveEmptyTextsNeverACrash) {
+  const auto image = SampleLibrary(false);
+  for (size_t size = 0; size <= image.size(); ++size) {
+    const std::vector<uint8_t> prefix(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
+    const PeStringTable table(prefix);
+    const std::string s = table.LoadString(17);
+    EXPECT_TRUE(s.empty() || s == "seventeen") << size;
+    (void)qmz::platform::ParsePeVersionInfo(prefix);
+  }
+  std::mt19937 random(6);
+  for (int round = 0; round < 3000; ++round) {
+    auto copy = image;
+    for (int flips = 0; flips < 4; ++flips) copy[random() % copy.size()] = static_cast<uint8_t>(random());
+    const PeStringTable table(copy);
+    for (uint32_t id : {0u, 1u, 17u, 65535u}) (void)table.LoadString(id);
+    (void)qmz::platform::ParsePeVersionInfo(copy);
+  }
+}
+
+TEST(PeResources, DirectoryPointingBackAtItselfEnds) {
+  auto image = BuildPe({{RT_STRING, 1, 0x409, StringBlock({{0, u"x"}})}});
+  // Make the name level's entry point back at the root directory, a loop a crafted file could hold.
+  constexpr size_t kRsrc = 0x400;
+  const size_t typeDir = kRsrc + (image[kRsrc + 16 + 4] | (image[kRsrc + 16 + 5] << 8));
+  qmz::test::Put32(image, typeDir + 16 + 4, 0x80000000u);
+  const qmz::platform::PeResources resources(image);
+  EXPECT_TRUE(resources.OfType(RT_STRING).empty());
+}
+
+TEST(PeVersionInfo, ReadsFixedVersionTranslationAndStrings) {
+  const auto info = qmz::platform::ParsePeVersionInfo(SampleLibrary(true));
+  ASSERT_TRUE(info.has_value());
+  ASSERT_TRUE(info->FileVersion.has_value());
+  EXPECT_EQ(info->FileVersion->Major, 1);
+  EXPECT_EQ(info->FileVersion->Minor, 2);
+  EXPECT_EQ(info->FileVersion->Release, 0);
+  EXPECT_EQ(info->FileVersion->Build, 31);
+  ASSERT_EQ(info->Translations.size(), 1u);
+  EXPECT_EQ(info->Translations[0], 0x04B00409u);
+  EXPECT_EQ(info->StringValue("040904B0", "productname"), "Starvagant");
+  EXPECT_EQ(info->StringValue("040904b0", "CompanyName"), "SV \u00a9");
+  EXPECT_EQ(info->StringValue("040904b0", "Comments"), std::nullopt);
+  EXPECT_EQ(info->StringValue("040704b0", "ProductName"), std::nullopt);
+}
+
+TEST(PeVersionInfo, WrongSignatureLeavesOnlyTheNumbersOut) {
+  const auto image = BuildPe(
+      {{RT_VERSION, 1, 0, qmz::test::VersionResource(1, 2, u"040904b0", {{u"Comments", u"c"}}, 0x04B00409, 0)}});
+  const auto info = qmz::platform::ParsePeVersionInfo(image);
+  ASSERT_TRUE(info.has_value());
+  EXPECT_FALSE(info->FileVersion.has_value());
+  EXPECT_EQ(info->StringValue("040904b0", "Comments"), "c");
+
+  EXPECT_FALSE(qmz::platform::ParsePeVersionInfo(BuildPe({{RT_STRING, 1, 0, StringBlock({})}})).has_value());
+}
