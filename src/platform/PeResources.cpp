@@ -4,6 +4,8 @@
 #include <fstream>
 #include <unordered_map>
 
+#include "platform/LittleEndian.h"
+
 namespace qmz::platform {
 
 namespace {
@@ -14,15 +16,6 @@ constexpr uint64_t kMaxFileSize = 256ull << 20;
 // file whose entries all point back at the same directories could otherwise make the walk explode.
 constexpr size_t kMaxEntries = 1u << 18;
 constexpr uint32_t kHighBit = 0x80000000u;
-
-uint16_t U16(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-uint32_t U32(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
-         (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
 
 bool Fits(std::span<const uint8_t> b, uint64_t at, uint64_t size) { return at <= b.size() && size <= b.size() - at; }
 
@@ -40,15 +33,15 @@ std::vector<uint8_t> PeResources::ReadFile(const std::filesystem::path& file) {
 
 PeResources::PeResources(std::span<const uint8_t> image) : image_(image) {
   if (!Fits(image, 0, 64) || image[0] != 'M' || image[1] != 'Z') return;
-  const uint64_t pe = U32(image, 0x3C);
-  if (!Fits(image, pe, 24) || U32(image, pe) != 0x00004550u) return;  // "PE\0\0"
-  const uint16_t sectionCount = U16(image, pe + 6);
-  const uint16_t optionalSize = U16(image, pe + 20);
+  const uint64_t pe = ReadLe32(image, 0x3C);
+  if (!Fits(image, pe, 24) || ReadLe32(image, pe) != 0x00004550u) return;  // "PE\0\0"
+  const uint16_t sectionCount = ReadLe16(image, pe + 6);
+  const uint16_t optionalSize = ReadLe16(image, pe + 20);
   const uint64_t optional = pe + 24;
   if (!Fits(image, optional, optionalSize) || optionalSize < 2) return;
 
   uint64_t directories = 0;  // offset of the data directories inside the optional header
-  const uint16_t magic = U16(image, optional);
+  const uint16_t magic = ReadLe16(image, optional);
   if (magic == 0x10B) {
     directories = 96;  // PE32
   } else if (magic == 0x20B) {
@@ -57,10 +50,10 @@ PeResources::PeResources(std::span<const uint8_t> image) : image_(image) {
     return;
   }
   if (optionalSize < directories) return;
-  const uint32_t directoryCount = U32(image, optional + directories - 4);
+  const uint32_t directoryCount = ReadLe32(image, optional + directories - 4);
   constexpr uint32_t kResourceDirectory = 2;
   if (directoryCount <= kResourceDirectory || optionalSize < directories + (kResourceDirectory + 1) * 8) return;
-  const uint32_t resourceRva = U32(image, optional + directories + kResourceDirectory * 8);
+  const uint32_t resourceRva = ReadLe32(image, optional + directories + kResourceDirectory * 8);
   if (resourceRva == 0) return;
 
   const uint64_t table = optional + optionalSize;
@@ -68,7 +61,7 @@ PeResources::PeResources(std::span<const uint8_t> image) : image_(image) {
   sections_.reserve(sectionCount);
   for (uint16_t i = 0; i < sectionCount; ++i) {
     const uint64_t s = table + uint64_t{i} * 40;
-    sections_.push_back({U32(image, s + 12), U32(image, s + 16), U32(image, s + 20)});
+    sections_.push_back({ReadLe32(image, s + 12), ReadLe32(image, s + 16), ReadLe32(image, s + 20)});
   }
   // The directory's own size field is often too small or zero; its section's file data bounds it.
   const auto resources = AtRva(resourceRva, image.size());
@@ -104,13 +97,13 @@ std::vector<PeResource> PeResources::OfType(uint16_t type) const {
   const auto entries = [&](uint32_t offset) {
     std::vector<Entry> list;
     if (!Fits(tree, offset, 16)) return list;
-    uint64_t count = uint64_t{U16(tree, offset + 12)} + U16(tree, offset + 14);
+    uint64_t count = uint64_t{ReadLe16(tree, offset + 12)} + ReadLe16(tree, offset + 14);
     count = std::min<uint64_t>({count, (tree.size() - offset - 16) / 8, budget});
     budget -= static_cast<size_t>(count);
     list.reserve(static_cast<size_t>(count));
     for (uint64_t i = 0; i < count; ++i) {
       const uint64_t at = offset + 16 + i * 8;
-      list.push_back({U32(tree, at), U32(tree, at + 4)});
+      list.push_back({ReadLe32(tree, at), ReadLe32(tree, at + 4)});
     }
     return list;
   };
@@ -124,8 +117,8 @@ std::vector<PeResource> PeResources::OfType(uint16_t type) const {
       for (const Entry& l : entries(n.Target & ~kHighBit)) {
         // The language level holds data entries; a deeper directory here is not followed.
         if (!numbered(l) || isDirectory(l) || !Fits(tree, l.Target, 16)) continue;
-        const uint32_t dataRva = U32(tree, l.Target);
-        const uint32_t dataSize = U32(tree, l.Target + 4);
+        const uint32_t dataRva = ReadLe32(tree, l.Target);
+        const uint32_t dataSize = ReadLe32(tree, l.Target + 4);
         const auto data = AtRva(dataRva, dataSize);
         if (data.size() != dataSize) continue;  // cut off by the end of its section or file
         found.push_back({static_cast<uint16_t>(n.Name), static_cast<uint16_t>(l.Name), data});

@@ -1,5 +1,6 @@
 #include "platform/PeStringTable.h"
 
+#include "platform/LittleEndian.h"
 #include "platform/PeResources.h"
 #include "platform/Utf16.h"
 
@@ -18,12 +19,12 @@ PeStringTable::PeStringTable(std::span<const uint8_t> image) {
     size_t at = 0;
     for (uint32_t entry = 0; entry < 16; ++entry) {
       if (at + 2 > data.size()) break;
-      const size_t length = data[at] | (data[at + 1] << 8);
+      const size_t length = ReadLe16(data, at);
       at += 2;
       const size_t available = std::min(length, (data.size() - at) / 2);
       std::u16string text;
       for (size_t i = 0; i < available && text.size() < kMaxChars; ++i) {
-        const auto unit = static_cast<char16_t>(data[at + 2 * i] | (data[at + 2 * i + 1] << 8));
+        const auto unit = static_cast<char16_t>(ReadLe16(data, at + 2 * i));
         if (unit == 0) break;
         text += unit;
       }

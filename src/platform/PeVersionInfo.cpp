@@ -1,18 +1,13 @@
 #include "platform/PeVersionInfo.h"
 
 #include "platform/AsciiText.h"
+#include "platform/LittleEndian.h"
 #include "platform/PeResources.h"
 #include "platform/Utf16.h"
 
 namespace qmz::platform {
 
 namespace {
-
-uint16_t U16(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-uint32_t U32(std::span<const uint8_t> b, size_t at) { return U16(b, at) | (static_cast<uint32_t>(U16(b, at + 2)) << 16); }
 
 size_t Align4(size_t at) { return (at + 3) & ~size_t{3}; }
 
@@ -27,16 +22,16 @@ struct Node {
 
 std::optional<Node> ReadNode(std::span<const uint8_t> block, size_t at, size_t limit) {
   if (at >= limit || limit - at < 6) return std::nullopt;
-  const size_t length = U16(block, at);
+  const size_t length = ReadLe16(block, at);
   if (length < 6 || length > limit - at) return std::nullopt;
   const size_t end = at + length;
-  const uint16_t valueLength = U16(block, at + 2);
-  const uint16_t type = U16(block, at + 4);
+  const uint16_t valueLength = ReadLe16(block, at + 2);
+  const uint16_t type = ReadLe16(block, at + 4);
   std::u16string key;
   size_t p = at + 6;
   for (;; p += 2) {
     if (p + 2 > end) return std::nullopt;  // key without its terminator
-    const auto unit = static_cast<char16_t>(U16(block, p));
+    const auto unit = static_cast<char16_t>(ReadLe16(block, p));
     if (unit == 0) break;
     key += unit;
   }
@@ -50,7 +45,7 @@ std::optional<Node> ReadNode(std::span<const uint8_t> block, size_t at, size_t l
 std::string TextValue(std::span<const uint8_t> value) {
   std::u16string text;
   for (size_t i = 0; i + 1 < value.size(); i += 2) {
-    const auto unit = static_cast<char16_t>(U16(value, i));
+    const auto unit = static_cast<char16_t>(ReadLe16(value, i));
     if (unit == 0) break;
     text += unit;
   }
@@ -92,9 +87,9 @@ std::optional<PeVersionInfo> ParsePeVersionInfo(std::span<const uint8_t> image) 
   if (!root || !IsKey(*root, "VS_VERSION_INFO")) return std::nullopt;
 
   PeVersionInfo info;
-  if (root->Value.size() >= 52 && U32(root->Value, 0) == 0xFEEF04BDu) {
-    const uint32_t high = U32(root->Value, 8);
-    const uint32_t low = U32(root->Value, 12);
+  if (root->Value.size() >= 52 && ReadLe32(root->Value, 0) == 0xFEEF04BDu) {
+    const uint32_t high = ReadLe32(root->Value, 8);
+    const uint32_t low = ReadLe32(root->Value, 12);
     info.FileVersion = PeFileVersion{static_cast<uint16_t>(high >> 16), static_cast<uint16_t>(high & 0xFFFF),
                                      static_cast<uint16_t>(low >> 16), static_cast<uint16_t>(low & 0xFFFF)};
   }
@@ -109,7 +104,7 @@ std::optional<PeVersionInfo> ParsePeVersionInfo(std::span<const uint8_t> image) 
     } else if (IsKey(group, "VarFileInfo")) {
       ForEachChild(block, group, [&](const Node& var) {
         if (!IsKey(var, "Translation")) return;
-        for (size_t i = 0; i + 4 <= var.Value.size(); i += 4) info.Translations.push_back(U32(var.Value, i));
+        for (size_t i = 0; i + 4 <= var.Value.size(); i += 4) info.Translations.push_back(ReadLe32(var.Value, i));
       });
     }
   });
