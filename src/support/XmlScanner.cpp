@@ -1,0 +1,752 @@
+#include "support/XmlScanner.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "support/SysUtils.h"
+#include "support/XmlScanner_Text.h"
+
+namespace qmz {
+
+const char* const CPartType_Name[10] = {
+    "", "XML Prolog", "Comment", "PI", "DTD Declaration", "Start Tag", "Empty Tag", "End Tag", "Text", "CDATA",
+};
+const char* const CValueType_Name[4] = {"Normal", "Implied", "Fixed", "Default"};
+const char* const CElemType_Name[4] = {"Empty", "Any", "Childs only", "Mixed"};
+const char* const CAttrType_Name[11] = {
+    "Unknown", "CDATA", "ID", "IDREF", "IDREFS", "ENTITY", "ENTITIES", "NMTOKEN", "NMTOKENS", "Notation", "Enumeration",
+};
+const char* const CDefaultType_Name[4] = {"Default", "Required", "Implied", "Fixed"};
+
+// ---------------------------------------------------------------------------------------------------
+// Lists
+
+size_t TNvpList::LowerBound(const std::string& name) const {
+  auto it = std::lower_bound(fItems.begin(), fItems.end(), name,
+                             [](const std::unique_ptr<TNvpNode>& n, const std::string& key) { return n->Name < key; });
+  return static_cast<size_t>(it - fItems.begin());
+}
+
+void TNvpList::Add(std::unique_ptr<TNvpNode> node) {
+  if (!node) return;
+  size_t at = LowerBound(node->Name);
+  fItems.insert(fItems.begin() + static_cast<std::ptrdiff_t>(at), std::move(node));
+}
+
+void TNvpList::Replace(std::unique_ptr<TNvpNode> node) {
+  if (!node) return;
+  size_t at = LowerBound(node->Name);
+  size_t end = at;
+  while (end < fItems.size() && fItems[end]->Name == node->Name) ++end;
+  fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(at), fItems.begin() + static_cast<std::ptrdiff_t>(end));
+  fItems.insert(fItems.begin() + static_cast<std::ptrdiff_t>(at), std::move(node));
+}
+
+void TNvpList::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  fItems.erase(fItems.begin() + index);
+}
+
+int TNvpList::IndexOf(const std::string& name) const {
+  size_t at = LowerBound(name);
+  return at < fItems.size() && fItems[at]->Name == name ? static_cast<int>(at) : -1;
+}
+
+TNvpNode* TNvpList::Node(const std::string& name) const {
+  int i = IndexOf(name);
+  return i < 0 ? nullptr : fItems[static_cast<size_t>(i)].get();
+}
+
+TNvpNode* TNvpList::Node(int index) const {
+  return index < 0 || index >= Count() ? nullptr : fItems[static_cast<size_t>(index)].get();
+}
+
+std::string TNvpList::Value(const std::string& name) const {
+  TNvpNode* n = Node(name);
+  return n ? n->Value : std::string();
+}
+
+std::string TNvpList::Name(int index) const {
+  TNvpNode* n = Node(index);
+  return n ? n->Name : std::string();
+}
+
+std::string TNvpList::Value(int index) const {
+  TNvpNode* n = Node(index);
+  return n ? n->Value : std::string();
+}
+
+void TAttrList::AddAttr(std::string name, std::string value, TValueType valueType) {
+  auto a = std::make_unique<TAttr>(std::move(name), std::move(value));
+  a->ValueType = valueType;
+  Add(std::move(a));
+}
+
+TElemDef* TElemList::Node(const std::string& name) const {
+  auto it = std::lower_bound(fItems.begin(), fItems.end(), name,
+                             [](const std::unique_ptr<TElemDef>& d, const std::string& key) { return d->Name < key; });
+  return it != fItems.end() && (*it)->Name == name ? it->get() : nullptr;
+}
+
+TElemDef* TElemList::Node(int index) const {
+  return index < 0 || index >= Count() ? nullptr : fItems[static_cast<size_t>(index)].get();
+}
+
+TElemDef* TElemList::Add(std::unique_ptr<TElemDef> def) {
+  auto it = std::lower_bound(fItems.begin(), fItems.end(), def->Name,
+                             [](const std::unique_ptr<TElemDef>& d, const std::string& key) { return d->Name < key; });
+  if (it != fItems.end() && (*it)->Name == def->Name) {
+    *it = std::move(def);
+    return it->get();
+  }
+  return fItems.insert(it, std::move(def))->get();
+}
+
+TEntityStackNode TEntityStack::Pop() {
+  TEntityStackNode node = std::move(fItems.back());
+  fItems.pop_back();
+  return node;
+}
+
+bool TEntityStack::Contains(const std::string& entityName) const {
+  return std::any_of(fItems.begin(), fItems.end(),
+                     [&](const TEntityStackNode& n) { return n.EntityName == entityName; });
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Text helpers shared with the DTD reader
+
+namespace xml {
+
+bool IsNameStart(char c) {
+  auto u = static_cast<unsigned char>(c);
+  return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || u >= 0xC0;
+}
+
+bool IsNameChar(char c) {
+  auto u = static_cast<unsigned char>(c);
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-' || u >= 0x80;
+}
+
+size_t SkipWs(std::string_view t, size_t p) {
+  while (p < t.size() && IsWs(t[p])) ++p;
+  return p;
+}
+
+size_t NameEnd(std::string_view t, size_t p, std::string_view delims) {
+  while (p < t.size() && !IsWs(t[p]) && t[p] != '>' && t[p] != '\0' && delims.find(t[p]) == std::string_view::npos)
+    ++p;
+  return p;
+}
+
+bool StartsAt(std::string_view t, size_t p, std::string_view s) {
+  return p <= t.size() && t.substr(p, s.size()) == s;
+}
+
+void AppendCharRef(std::string& out, std::string_view digits) {
+  bool hex = !digits.empty() && (digits[0] == 'x' || digits[0] == 'X');
+  if (hex) digits.remove_prefix(1);
+  unsigned long cp = 0;
+  bool ok = !digits.empty();
+  for (char c : digits) {
+    int d;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else { ok = false; break; }
+    cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(d);
+    if (cp > 0x10FFFF) { ok = false; break; }
+  }
+  // A code that names no character (unreadable, zero, a surrogate half, beyond Unicode) gives a blank:
+  // a zero byte or a lone surrogate would corrupt the text further on.
+  if (!ok || cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF)) cp = ' ';
+  AppendUtf8(out, static_cast<char32_t>(cp));
+}
+
+TRef ScanRef(std::string_view t, size_t amp, char lead) {
+  TRef r;
+  size_t p = amp + 1;
+  bool isChar = lead == '&' && p < t.size() && t[p] == '#';
+  if (isChar) ++p;
+  size_t start = p;
+  while (p < t.size() && IsNameChar(t[p])) ++p;
+  // The name ends at the first character that cannot belong to it; without ';' right there this is
+  // no reference (never a ';' found further on in the text).
+  if (p == start || p >= t.size() || t[p] != ';') return r;
+  r.Kind = isChar ? TRef::Char : TRef::Named;
+  r.Name = t.substr(start, p - start);
+  r.End = p + 1;
+  return r;
+}
+
+const char* PredefinedEntity(std::string_view name) {
+  if (name == "lt") return "<";
+  if (name == "gt") return ">";
+  if (name == "amp") return "&";
+  if (name == "apos") return "'";
+  if (name == "quot") return "\"";
+  return nullptr;
+}
+
+std::string ReplaceCharRefs(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  size_t p = 0;
+  while (p < t.size()) {
+    size_t amp = t.find('&', p);
+    if (amp == std::string_view::npos) amp = t.size();
+    out.append(t.substr(p, amp - p));
+    if (amp >= t.size()) break;
+    TRef r = ScanRef(t, amp, '&');
+    if (r.Kind == TRef::Char) {
+      AppendCharRef(out, r.Name);
+      p = r.End;
+    } else {
+      out += '&';
+      p = amp + 1;
+    }
+  }
+  return out;
+}
+
+std::string CollapseWs(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  bool pendingBlank = false;
+  for (char c : t) {
+    if (IsWs(c)) {
+      pendingBlank = !out.empty();
+    } else {
+      if (pendingBlank) out += ' ';
+      pendingBlank = false;
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string RemoveWs(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  for (char c : t)
+    if (!IsWs(c)) out += c;
+  return out;
+}
+
+}  // namespace xml
+
+using namespace xml;
+
+std::string XmlValidUtf8(std::string_view t) {
+  if (IsValidUtf8(t)) return std::string(t);
+  std::string out;
+  out.reserve(t.size() + 8);
+  size_t i = 0;
+  auto cont = [&](size_t k) { return i + k < t.size() && (static_cast<unsigned char>(t[i + k]) & 0xC0) == 0x80; };
+  while (i < t.size()) {
+    auto b = static_cast<unsigned char>(t[i]);
+    size_t len = 0;
+    if (b < 0x80) {
+      len = 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      len = cont(1) ? 2 : 0;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      if (cont(1) && cont(2)) {
+        auto b1 = static_cast<unsigned char>(t[i + 1]);
+        bool overlong = b == 0xE0 && b1 < 0xA0;
+        bool surrogate = b == 0xED && b1 >= 0xA0;
+        len = overlong || surrogate ? 0 : 3;
+      }
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      if (cont(1) && cont(2) && cont(3)) {
+        auto b1 = static_cast<unsigned char>(t[i + 1]);
+        bool bad = (b == 0xF0 && b1 < 0x90) || (b == 0xF4 && b1 >= 0x90);
+        len = bad ? 0 : 4;
+      }
+    }
+    if (len == 0) {
+      // One "¿" for this byte only: what follows is read again as the start of a character.
+      out += "\xC2\xBF";
+      ++i;
+    } else {
+      out.append(t.substr(i, len));
+      i += len;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// The encoding a document's XML declaration names, upper-cased; empty when there is no declaration.
+// hasDecl tells a declaration without "encoding" (which means UTF-8) from no declaration at all.
+std::string DeclaredEncoding(std::string_view t, bool& hasDecl) {
+  hasDecl = StartsAt(t, 0, "<?xml") && t.size() > 5 && IsWs(t[5]);
+  if (!hasDecl) return {};
+  size_t end = t.find("?>");
+  std::string_view decl = t.substr(0, end == std::string_view::npos ? t.size() : end);
+  // Only the one pseudo-attribute is needed here; the scan reads the declaration in full later.
+  size_t p = 6;
+  while (p < decl.size()) {
+    p = SkipWs(decl, p);
+    size_t ne = NameEnd(decl, p, "=?");
+    std::string_view name = decl.substr(p, ne - p);
+    p = SkipWs(decl, ne);
+    if (p >= decl.size() || decl[p] != '=') break;
+    p = SkipWs(decl, p + 1);
+    if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\'')) break;
+    size_t ve = decl.find(decl[p], p + 1);
+    if (ve == std::string_view::npos) ve = decl.size();
+    if (name == "encoding") return UpperCase(std::string(decl.substr(p + 1, ve - p - 1)));
+    p = ve + 1;
+  }
+  return {};
+}
+
+bool IsWesternEightBit(const std::string& enc) {
+  static const char* const names[] = {
+      "WINDOWS-1252", "CP1252", "ISO-8859-1", "ISO8859-1", "ISO_8859-1", "LATIN1", "LATIN-1", "L1",
+      "ISO-8859-15", "ISO8859-15", "LATIN9", "US-ASCII", "ASCII",
+  };
+  return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return enc == n; });
+}
+
+// The whole document as UTF-8, decoded once when it is loaded.
+std::string DecodeDocument(std::string bytes) {
+  if (StartsAt(bytes, 0, "\xEF\xBB\xBF")) bytes.erase(0, 3);
+  bool hasDecl = false;
+  std::string enc = DeclaredEncoding(bytes, hasDecl);
+  if (IsWesternEightBit(enc)) return Cp1252ToUtf8(bytes);
+  if (enc == "UTF-8" || enc == "UTF8" || (hasDecl && enc.empty())) return XmlValidUtf8(bytes);
+  // No declaration, or an encoding we have no table for: like every other game text, valid UTF-8
+  // is kept and anything else is read as Windows-1252.
+  return GameTextToUtf8(bytes);
+}
+
+// A relative system identifier below the document's folder, or nothing.
+std::filesystem::path ExternalPath(const std::string& source, const std::string& systemId) {
+  namespace fs = std::filesystem;
+  if (source.empty() || source[0] == '<' || systemId.empty()) return {};
+  std::string rel = systemId;
+  std::replace(rel.begin(), rel.end(), '\\', '/');
+  // Absolute paths, drive letters and URLs ("http:", "file:") leave the document's folder.
+  if (rel[0] == '/' || rel.find(':') != std::string::npos) return {};
+  size_t p = 0;
+  while (p <= rel.size()) {
+    size_t q = rel.find('/', p);
+    if (q == std::string::npos) q = rel.size();
+    if (rel.compare(p, q - p, "..") == 0 && q - p == 2) return {};
+    p = q + 1;
+  }
+  fs::path folder = fs::path(source).parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec1, ec2;
+  fs::path base = fs::weakly_canonical(folder, ec1);
+  fs::path target = fs::weakly_canonical(folder / rel, ec2);
+  if (ec1 || ec2) return {};
+  // A link inside the folder may still point outside it.
+  std::string b = base.string(), tg = target.string();
+  if (!b.empty() && b.back() != '/') b += '/';
+  if (tg.compare(0, b.size(), b) != 0) return {};
+  return target;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Loading
+
+TXmlParser::TXmlParser() { Clear(); }
+
+TXmlParser::~TXmlParser() = default;
+
+void TXmlParser::Clear() {
+  fDoc.reset();
+  fText.reset();
+  fPos = 0;
+  fDtdRead = false;
+  fDtdStart = 0;
+  fEnded = false;
+  fBudget = MaxExpansion;
+  Source.clear();
+  XmlVersion.clear();
+  Encoding.clear();
+  Standalone = false;
+  RootName.clear();
+  DtdcFinal = 0;
+  Normalize = true;
+  // Unlike the scan position, the encoding of a previous document must not outlive it.
+  CurEncoding.clear();
+  Elements.Clear();
+  Entities.Clear();
+  ParEntities.Clear();
+  Notations.Clear();
+  CurAttr.Clear();
+  EntityStack.Clear();
+  CurPartType = ptNone;
+  CurName.clear();
+  CurContent.clear();
+  CurStart = CurFinal = 0;
+}
+
+bool TXmlParser::LoadFromFile(const std::string& FileName, int /*FileMode*/) {
+  namespace fs = std::filesystem;
+  Clear();
+  std::error_code ec;
+  if (!fs::is_regular_file(FileName, ec)) return false;
+  auto size = fs::file_size(FileName, ec);
+  if (ec || size > MaxDocumentSize) return false;
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return false;
+  std::string bytes(static_cast<size_t>(size), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(size));
+  if (in.bad() || static_cast<size_t>(in.gcount()) != size) {
+    Clear();
+    return false;
+  }
+  LoadDecoded(std::move(bytes));
+  Source = FileName;
+  return true;
+}
+
+bool TXmlParser::LoadFromBuffer(std::string_view Buffer) {
+  Clear();
+  if (Buffer.size() > MaxDocumentSize) return false;
+  LoadDecoded(std::string(Buffer));
+  Source = "<buffer>";
+  return true;
+}
+
+bool TXmlParser::LoadDecoded(std::string bytes) {
+  fDoc = std::make_shared<const std::string>(DecodeDocument(std::move(bytes)));
+  StartScan();
+  return true;
+}
+
+std::string_view TXmlParser::DocBuffer() const { return fDoc ? std::string_view(*fDoc) : std::string_view(); }
+
+TEntityDef* TXmlParser::EntityDef(const std::string& name) const {
+  return dynamic_cast<TEntityDef*>(Entities.Node(name));
+}
+
+TEntityDef* TXmlParser::ParEntityDef(const std::string& name) const {
+  return dynamic_cast<TEntityDef*>(ParEntities.Node(name));
+}
+
+std::unique_ptr<TXmlParser> TXmlParser::LoadExternalEntity(const std::string& SystemId, const std::string& /*PublicId*/,
+                                                           const std::string& /*Notation*/) {
+  std::filesystem::path path = ExternalPath(Source, SystemId);
+  if (path.empty()) return nullptr;
+  auto parser = std::make_unique<TXmlParser>();
+  parser->LoadFromFile(path.string());
+  return parser;
+}
+
+std::string TXmlParser::TranslateEncoding(const std::string& Source) { return XmlValidUtf8(Source); }
+
+void TXmlParser::DtdElementFound(const TDtdElementRec& /*DtdElementRec*/) {}
+
+bool TXmlParser::TakeBudget(size_t bytes) {
+  if (bytes > fBudget) {
+    fBudget = 0;
+    return false;
+  }
+  fBudget -= bytes;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Scanning
+
+void TXmlParser::StartScan() {
+  CurPartType = ptNone;
+  CurName.clear();
+  CurContent.clear();
+  CurStart = CurFinal = 0;
+  CurAttr.Clear();
+  EntityStack.Clear();
+  fText = fDoc;
+  fPos = 0;
+  fEnded = false;
+  fBudget = MaxExpansion;
+}
+
+bool TXmlParser::PushEntity(const TEntityDef& def, size_t resumePos) {
+  // A recursive reference, or one beyond the depth or size bounds, stays as written.
+  if (EntityStack.Count() >= MaxEntityDepth || EntityStack.Contains(def.Name)) return false;
+  TEntityStackNode node;
+  node.Encoding = CurEncoding;
+  node.LastText = fText;
+  node.LastPos = resumePos;
+  node.EntityName = def.Name;
+  std::shared_ptr<const std::string> text;
+  if (def.IsExternal()) {
+    if (!TakeBudget(ExternalLoadCost)) return false;
+    node.Instance = LoadExternalEntity(def.SystemId, def.PublicId, def.NotationName);
+    if (!node.Instance) return false;
+    text = node.Instance->fDoc;
+    if (!text) text = std::make_shared<const std::string>();
+    if (!TakeBudget(text->size())) return false;
+  } else {
+    if (!TakeBudget(def.Value.size() + 16)) return false;
+    text = std::make_shared<const std::string>(def.Value);
+  }
+  EntityStack.Push(std::move(node));
+  fText = std::move(text);
+  fPos = 0;
+  return true;
+}
+
+bool TXmlParser::Scan() {
+  for (;;) {
+    CurName.clear();
+    CurContent.clear();
+    CurAttr.Clear();
+    if (fText) {
+      while (fPos >= fText->size() && EntityStack.Count() > 0) {
+        TEntityStackNode node = EntityStack.Pop();
+        fText = node.LastText;
+        fPos = node.LastPos;
+        CurEncoding = node.Encoding;
+      }
+    }
+    if (!fText || fEnded || fPos >= fText->size()) {
+      fEnded = true;
+      CurPartType = ptNone;
+      CurStart = CurFinal = fText ? fText->size() : 0;
+      EntityStack.Clear();
+      return false;
+    }
+    const std::string& t = *fText;
+    CurStart = fPos;
+    if (StartsAt(t, fPos, "<?xml") && fPos + 5 < t.size() && IsWs(t[fPos + 5])) {
+      AnalyzeProlog();
+    } else if (StartsAt(t, fPos, "<?")) {
+      AnalyzePI();
+    } else if (StartsAt(t, fPos, "<!--")) {
+      AnalyzeComment();
+    } else if (StartsAt(t, fPos, "<!DOCTYPE")) {
+      AnalyzeDtdc();
+    } else if (StartsAt(t, fPos, "<![CDATA[")) {
+      AnalyzeCData();
+    } else if (t[fPos] == '<') {
+      AnalyzeTag();
+    } else if (!AnalyzeText()) {
+      continue;
+    }
+    return true;
+  }
+}
+
+// Moves past a terminator found from `from` (or to the end of the text) and records the part's end.
+static void EndPartAt(const std::string& t, size_t from, std::string_view terminator, size_t& curFinal,
+                      size_t& pos) {
+  size_t q = t.find(terminator, std::min(from, t.size()));
+  if (q == std::string::npos) {
+    curFinal = t.empty() ? 0 : t.size() - 1;
+    pos = t.size();
+  } else {
+    curFinal = q + terminator.size() - 1;
+    pos = q + terminator.size();
+  }
+}
+
+void TXmlParser::AnalyzeProlog() {
+  const std::string& t = *fText;
+  size_t stop = ReadAttributes(t, fPos + 5, CurAttr);
+  if (fText == fDoc) {
+    XmlVersion = CurAttr.Value("version");
+    Encoding = CurAttr.Value("encoding");
+    Standalone = CurAttr.Value("standalone") == "yes";
+  }
+  std::string enc = CurAttr.Value("encoding");
+  CurEncoding = enc.empty() ? std::string("UTF-8") : UpperCase(enc);
+  EndPartAt(t, stop, "?>", CurFinal, fPos);
+  CurPartType = ptXmlProlog;
+}
+
+void TXmlParser::AnalyzeComment() {
+  EndPartAt(*fText, fPos + 4, "-->", CurFinal, fPos);
+  CurPartType = ptComment;
+}
+
+void TXmlParser::AnalyzePI() {
+  const std::string& t = *fText;
+  size_t nameStart = fPos + 2;
+  size_t nameEnd = NameEnd(t, nameStart, "?");
+  CurName = t.substr(nameStart, nameEnd - nameStart);
+  size_t q = t.find("?>", nameEnd);
+  CurContent = t.substr(nameEnd, (q == std::string::npos ? t.size() : q) - nameEnd);
+  ReadAttributes(CurContent, 0, CurAttr);
+  EndPartAt(t, nameEnd, "?>", CurFinal, fPos);
+  CurPartType = ptPI;
+}
+
+void TXmlParser::AnalyzeCData() {
+  const std::string& t = *fText;
+  size_t start = fPos + 9;
+  size_t q = t.find("]]>", start);
+  CurContent = TranslateEncoding(t.substr(start, (q == std::string::npos ? t.size() : q) - start));
+  EndPartAt(t, start, "]]>", CurFinal, fPos);
+  CurPartType = ptCData;
+}
+
+size_t TXmlParser::ReadAttributes(const std::string& t, size_t p, TAttrList& list) const {
+  list.Clear();
+  for (;;) {
+    p = SkipWs(t, p);
+    if (p >= t.size() || !IsNameStart(t[p])) return p;
+    size_t ne = NameEnd(t, p, "/=");
+    std::string name = t.substr(p, ne - p);
+    size_t q = SkipWs(t, ne);
+    p = q;
+    if (q >= t.size() || t[q] != '=') continue;  // a name without a value is dropped
+    q = SkipWs(t, q + 1);
+    if (q >= t.size() || (t[q] != '"' && t[q] != '\'')) {
+      p = q;
+      continue;
+    }
+    size_t ve = t.find(t[q], q + 1);
+    if (ve == std::string::npos) ve = t.size();
+    list.AddAttr(std::move(name), t.substr(q + 1, ve - q - 1));
+    p = ve + 1;
+  }
+}
+
+void TXmlParser::AnalyzeTag() {
+  const std::string& t = *fText;
+  size_t p = fPos + 1;
+  bool endTag = p < t.size() && t[p] == '/';
+  if (endTag) ++p;
+  size_t ne = NameEnd(t, p, "/");
+  CurName = t.substr(p, ne - p);
+  size_t stop = ReadAttributes(t, ne, CurAttr);
+  if (endTag) CurPartType = ptEndTag;
+  else if (stop < t.size() && t[stop] == '/') CurPartType = ptEmptyTag;
+  else CurPartType = ptStartTag;
+  EndPartAt(t, stop, ">", CurFinal, fPos);
+  if (endTag) return;
+
+  if (TElemDef* def = Elements.Node(CurName)) ApplyDefaults(*def);
+  for (int i = 0; i < CurAttr.Count(); ++i) {
+    TAttr* a = CurAttr.Attr(i);
+    std::string v = ExpandAttrValue(a->Value);
+    if (a->AttrType == atUnknown || a->AttrType == atCData)
+      std::replace_if(v.begin(), v.end(), IsWs, ' ');
+    else
+      v = CollapseWs(v);
+    a->Value = TranslateEncoding(v);
+  }
+}
+
+std::string TXmlParser::ExpandAttrValue(const std::string& value) {
+  struct Frame {
+    std::shared_ptr<const std::string> text;
+    size_t pos;
+    std::string name;
+    std::unique_ptr<TXmlParser> instance;
+  };
+  std::vector<Frame> frames;
+  frames.push_back({std::make_shared<const std::string>(value), 0, {}, nullptr});
+  std::string out;
+  while (!frames.empty()) {
+    Frame& f = frames.back();
+    const std::string& t = *f.text;
+    if (f.pos >= t.size()) {
+      frames.pop_back();
+      continue;
+    }
+    size_t amp = t.find('&', f.pos);
+    if (amp == std::string::npos) amp = t.size();
+    out.append(t, f.pos, amp - f.pos);
+    f.pos = amp;
+    if (amp >= t.size()) continue;
+    TRef r = ScanRef(t, amp, '&');
+    if (r.Kind == TRef::None) {
+      out += '&';
+      f.pos = amp + 1;
+      continue;
+    }
+    std::string_view written(t.data() + amp, r.End - amp);
+    f.pos = r.End;
+    if (r.Kind == TRef::Char) {
+      AppendCharRef(out, r.Name);
+      continue;
+    }
+    if (const char* pre = PredefinedEntity(r.Name)) {
+      out += pre;
+      continue;
+    }
+    TEntityDef* def = EntityDef(std::string(r.Name));
+    bool recursive = std::any_of(frames.begin(), frames.end(), [&](const Frame& fr) { return fr.name == r.Name; }) ||
+                     EntityStack.Contains(std::string(r.Name));
+    std::shared_ptr<const std::string> text;
+    std::unique_ptr<TXmlParser> instance;
+    if (def && !recursive && static_cast<int>(frames.size()) <= MaxEntityDepth) {
+      if (def->IsExternal()) {
+        if (TakeBudget(ExternalLoadCost)) instance = LoadExternalEntity(def->SystemId, def->PublicId, def->NotationName);
+        if (instance) {
+          text = instance->fDoc ? instance->fDoc : std::make_shared<const std::string>();
+          if (!TakeBudget(text->size())) text.reset();
+        }
+      } else if (TakeBudget(def->Value.size() + 16)) {
+        text = std::make_shared<const std::string>(def->Value);
+      }
+    }
+    if (!text) {
+      // Undeclared, recursive, refused or over the bounds: the reference stays as written.
+      out.append(written);
+      continue;
+    }
+    frames.push_back({std::move(text), 0, std::string(r.Name), std::move(instance)});
+  }
+  return out;
+}
+
+bool TXmlParser::AnalyzeText() {
+  for (;;) {
+    while (fPos >= fText->size() && EntityStack.Count() > 0) {
+      // The text of an entity ended: go on after its reference.
+      TEntityStackNode node = EntityStack.Pop();
+      fText = node.LastText;
+      fPos = node.LastPos;
+      CurEncoding = node.Encoding;
+    }
+    std::shared_ptr<const std::string> keep = fText;
+    const std::string& t = *keep;
+    if (fPos >= t.size()) break;
+    size_t q = t.find_first_of("<&", fPos);
+    if (q == std::string::npos) q = t.size();
+    if (q > fPos) CurContent += TranslateEncoding(t.substr(fPos, q - fPos));
+    fPos = q;
+    CurFinal = q > 0 ? q - 1 : 0;
+    if (q >= t.size()) continue;
+    if (t[q] == '<') break;
+    TRef r = ScanRef(t, q, '&');
+    if (r.Kind == TRef::None) {
+      fPos = q + 1;  // a lone '&' is dropped
+      continue;
+    }
+    fPos = r.End;
+    CurFinal = r.End - 1;
+    if (r.Kind == TRef::Char) {
+      AppendCharRef(CurContent, r.Name);
+    } else if (const char* pre = PredefinedEntity(r.Name)) {
+      CurContent += pre;
+    } else if (TEntityDef* def = EntityDef(std::string(r.Name))) {
+      if (!PushEntity(*def, r.End)) CurContent.append(t, q, r.End - q);
+    } else {
+      CurContent.append(r.Name);  // an undeclared entity gives its bare name
+    }
+  }
+  CurPartType = ptContent;
+  if (Normalize) {
+    CurContent = CollapseWs(CurContent);
+    if (CurContent.empty()) return false;
+  }
+  return true;
+}
+
+}  // namespace qmz

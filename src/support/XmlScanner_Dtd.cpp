@@ -1,0 +1,491 @@
+// The document type declaration of TXmlParser: root name, internal subset and external DTD, read into
+// the element, attribute, entity and notation definitions that supply entities and attribute defaults.
+#include <algorithm>
+
+#include "support/XmlScanner.h"
+#include "support/XmlScanner_Text.h"
+
+namespace qmz {
+
+using namespace xml;
+
+namespace {
+
+// A quoted literal at p: its text, and the position after its closing quote (the end of the text
+// when the quote is missing). False when no quote stands at p.
+bool ReadLiteral(std::string_view s, size_t& p, std::string& out) {
+  if (p >= s.size() || (s[p] != '"' && s[p] != '\'')) return false;
+  size_t q = s.find(s[p], p + 1);
+  if (q == std::string_view::npos) q = s.size();
+  out = std::string(s.substr(p + 1, q - p - 1));
+  p = std::min(q + 1, s.size());
+  return true;
+}
+
+// A parenthesised group at p, nested groups included; runs to the end of the text when unbalanced.
+std::string ReadGroup(std::string_view s, size_t& p) {
+  size_t start = p;
+  int depth = 0;
+  while (p < s.size()) {
+    char c = s[p++];
+    if (c == '(') ++depth;
+    else if (c == ')' && --depth == 0) break;
+  }
+  return std::string(s.substr(start, p - start));
+}
+
+// The '>' that closes a markup declaration starting at p, skipping quoted literals.
+size_t DeclEnd(std::string_view s, size_t p) {
+  char quote = 0;
+  for (; p < s.size(); ++p) {
+    char c = s[p];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return p;
+    }
+  }
+  return s.size();
+}
+
+TAttrType AttrTypeOf(std::string_view keyword) {
+  static const char* const keywords[] = {"CDATA", "ID", "IDREF", "IDREFS", "ENTITY", "ENTITIES", "NMTOKEN", "NMTOKENS"};
+  for (int i = 0; i < 8; ++i)
+    if (keyword == keywords[i]) return static_cast<TAttrType>(i + 1);
+  return atUnknown;
+}
+
+}  // namespace
+
+TExternalID::TExternalID(std::string_view text, size_t pos) {
+  size_t p = SkipWs(text, pos);
+  int literals = 0;
+  if (StartsAt(text, p, "SYSTEM")) literals = 1;
+  else if (StartsAt(text, p, "PUBLIC")) literals = 2;
+  if (literals == 0) {
+    Final = pos;
+    return;
+  }
+  p += 6;
+  for (int i = 0; i < literals; ++i) {
+    // Skip to the next quote, but never past the end of the declaration.
+    while (p < text.size() && text[p] != '"' && text[p] != '\'' && text[p] != '>' && text[p] != '[' &&
+           text[p] != '\0')
+      ++p;
+    std::string lit;
+    if (!ReadLiteral(text, p, lit)) break;
+    (literals == 2 && i == 0 ? PublicId : SystemId) = std::move(lit);
+  }
+  Final = p;
+}
+
+void TXmlParser::ReportDtd(TDtdElemType kind, std::string_view raw) {
+  TDtdElementRec rec;
+  rec.ElementType = kind;
+  rec.Text = raw;
+  DtdElementFound(rec);
+}
+
+std::string TXmlParser::ExpandParRefs(const std::string& text, bool insideLiterals) {
+  struct Frame {
+    std::shared_ptr<const std::string> text;
+    size_t pos;
+    std::string name;
+  };
+  std::vector<Frame> frames;
+  frames.push_back({std::make_shared<const std::string>(text), 0, {}});
+  std::string out;
+  char quote = 0;
+  while (!frames.empty()) {
+    Frame& f = frames.back();
+    const std::string& t = *f.text;
+    if (f.pos >= t.size()) {
+      frames.pop_back();
+      continue;
+    }
+    char c = t[f.pos];
+    if (frames.size() == 1 && !insideLiterals) {
+      // Outside literals only: a literal's own references are the declaration's business.
+      if (quote) {
+        if (c == quote) quote = 0;
+        out += c;
+        ++f.pos;
+        continue;
+      }
+      if (c == '"' || c == '\'') {
+        quote = c;
+        out += c;
+        ++f.pos;
+        continue;
+      }
+    }
+    if (c != '%') {
+      out += c;
+      ++f.pos;
+      continue;
+    }
+    TRef r = ScanRef(t, f.pos, '%');
+    if (r.Kind == TRef::None) {
+      out += '%';
+      ++f.pos;
+      continue;
+    }
+    f.pos = r.End;
+    TEntityDef* def = ParEntityDef(std::string(r.Name));
+    bool recursive = std::any_of(frames.begin(), frames.end(), [&](const Frame& fr) { return fr.name == r.Name; });
+    if (def && !recursive && static_cast<int>(frames.size()) <= MaxEntityDepth && TakeBudget(def->Value.size() + 16)) {
+      frames.push_back({std::make_shared<const std::string>(def->Value), 0, std::string(r.Name)});
+    } else {
+      out.append(t, r.End - r.Name.size() - 2, r.Name.size() + 2);  // stays as written
+    }
+  }
+  return out;
+}
+
+size_t TXmlParser::ReadSubset(std::shared_ptr<const std::string> text, size_t pos) {
+  struct Frame {
+    std::shared_ptr<const std::string> text;
+    size_t pos;
+    std::string name;
+  };
+  std::vector<Frame> frames;
+  frames.push_back({std::move(text), pos, {}});
+  for (;;) {
+    Frame& f = frames.back();
+    const std::string& t = *f.text;
+    if (f.pos >= t.size()) {
+      if (frames.size() == 1) return t.size();
+      frames.pop_back();
+      continue;
+    }
+    char c = t[f.pos];
+    if (c == ']' || c == '>') {
+      if (frames.size() == 1) return f.pos;
+      // The subset cannot end inside a parameter entity's text.
+      ReportDtd(deError, std::string_view(t).substr(f.pos, 1));
+      ++f.pos;
+    } else if (c == '%') {
+      TRef r = ScanRef(t, f.pos, '%');
+      if (r.Kind == TRef::None) {
+        ++f.pos;
+        continue;
+      }
+      f.pos = r.End;
+      TEntityDef* def = ParEntityDef(std::string(r.Name));
+      bool recursive = std::any_of(frames.begin(), frames.end(), [&](const Frame& fr) { return fr.name == r.Name; });
+      if (def && !recursive && static_cast<int>(frames.size()) <= MaxEntityDepth &&
+          TakeBudget(def->Value.size() + 16))
+        frames.push_back({std::make_shared<const std::string>(def->Value), 0, std::string(r.Name)});
+    } else if (c == '<') {
+      f.pos = ReadMarkupDecl(t, f.pos);
+    } else {
+      ++f.pos;
+    }
+  }
+}
+
+size_t TXmlParser::ReadMarkupDecl(const std::string& t, size_t pos) {
+  struct Decl {
+    const char* keyword;
+    void (TXmlParser::*read)(const std::string&, std::string_view);
+  };
+  static const Decl decls[] = {
+      {"<!ELEMENT", &TXmlParser::ReadElementDecl},
+      {"<!ATTLIST", &TXmlParser::ReadAttListDecl},
+      {"<!ENTITY", &TXmlParser::ReadEntityDecl},
+      {"<!NOTATION", &TXmlParser::ReadNotationDecl},
+  };
+  std::string_view sv(t);
+  for (const Decl& d : decls) {
+    std::string_view kw(d.keyword);
+    if (!StartsAt(sv, pos, kw)) continue;
+    size_t bodyStart = pos + kw.size();
+    size_t end = DeclEnd(sv, bodyStart);
+    size_t next = std::min(end + 1, t.size());
+    (this->*d.read)(t.substr(bodyStart, end - bodyStart), sv.substr(pos, next - pos));
+    return next;
+  }
+  if (StartsAt(sv, pos, "<?")) {
+    size_t nameEnd = NameEnd(sv, pos + 2, "?");
+    size_t q = t.find("?>", nameEnd);
+    size_t contentEnd = q == std::string::npos ? t.size() : q;
+    size_t next = q == std::string::npos ? t.size() : q + 2;
+    TAttrList attrs;
+    TDtdElementRec rec;
+    rec.ElementType = dePI;
+    rec.Text = sv.substr(pos, next - pos);
+    rec.Target = t.substr(pos + 2, nameEnd - pos - 2);
+    rec.Content = t.substr(nameEnd, contentEnd - nameEnd);
+    ReadAttributes(rec.Content, 0, attrs);
+    rec.AttrList = &attrs;
+    DtdElementFound(rec);
+    return next;
+  }
+  if (StartsAt(sv, pos, "<!--")) {
+    size_t q = t.find("-->", pos + 4);
+    size_t next = q == std::string::npos ? t.size() : q + 3;
+    ReportDtd(deComment, sv.substr(pos, next - pos));
+    return next;
+  }
+  // Unknown markup is skipped as a whole, so its '>' does not end the subset.
+  size_t end = DeclEnd(sv, pos + 1);
+  size_t next = std::min(end + 1, t.size());
+  ReportDtd(deError, sv.substr(pos, next - pos));
+  return next;
+}
+
+void TXmlParser::ReadElementDecl(const std::string& body, std::string_view raw) {
+  std::string s = ExpandParRefs(body, false);
+  size_t p = SkipWs(s, 0);
+  size_t ne = NameEnd(s, p, "");
+  if (ne == p) {
+    ReportDtd(deError, raw);
+    return;
+  }
+  std::string name = s.substr(p, ne - p);
+  std::string model = RemoveWs(std::string_view(s).substr(ne));
+  TElemType type = etAny;
+  if (model == "EMPTY") type = etEmpty;
+  else if (model == "ANY") type = etAny;
+  else if (StartsAt(model, 0, "(#PCDATA")) type = etMixed;
+  else if (StartsAt(model, 0, "(")) type = etChildsOnly;
+  // An ATTLIST may come first: its attribute definitions stay with the element.
+  TElemDef* def = Elements.Node(name);
+  if (!def) {
+    auto fresh = std::make_unique<TElemDef>();
+    fresh->Name = name;
+    def = Elements.Add(std::move(fresh));
+  }
+  def->ElemType = type;
+  def->Definition = std::move(model);
+  TDtdElementRec rec;
+  rec.ElementType = deElement;
+  rec.Text = raw;
+  rec.ElemDef = def;
+  DtdElementFound(rec);
+}
+
+void TXmlParser::ReadAttListDecl(const std::string& body, std::string_view raw) {
+  std::string s = ExpandParRefs(body, false);
+  size_t p = SkipWs(s, 0);
+  size_t ne = NameEnd(s, p, "");
+  if (ne == p) {
+    ReportDtd(deError, raw);
+    return;
+  }
+  std::string elemName = s.substr(p, ne - p);
+  TElemDef* def = Elements.Node(elemName);
+  if (!def) {
+    auto fresh = std::make_unique<TElemDef>();
+    fresh->Name = elemName;
+    fresh->ElemType = etAny;
+    def = Elements.Add(std::move(fresh));
+  }
+  p = ne;
+  // Every pass of this loop reads at least one character, so malformed lists end.
+  for (;;) {
+    p = SkipWs(s, p);
+    if (p >= s.size()) break;
+    size_t loopStart = p;
+    size_t an = NameEnd(s, p, "");
+    if (an == p) {
+      ++p;  // a stray '>' or zero byte
+      continue;
+    }
+    auto ad = std::make_unique<TAttrDef>();
+    ad->Name = s.substr(p, an - p);
+    p = SkipWs(s, an);
+    if (p < s.size() && s[p] == '(') {
+      ad->TypeDef = ReplaceCharRefs(RemoveWs(ReadGroup(s, p)));
+      ad->AttrType = atEnumeration;
+    } else {
+      size_t ke = NameEnd(s, p, "(");
+      ad->TypeDef = s.substr(p, ke - p);
+      p = ke;
+      if (ad->TypeDef == "NOTATION") {
+        ad->AttrType = atNotation;
+        p = SkipWs(s, p);
+        if (p < s.size() && s[p] == '(') ad->Notations = RemoveWs(ReadGroup(s, p));
+      } else {
+        ad->AttrType = AttrTypeOf(ad->TypeDef);
+      }
+    }
+    p = SkipWs(s, p);
+    std::string literal;
+    if (StartsAt(s, p, "#REQUIRED")) {
+      ad->DefaultType = dtRequired;
+      p += 9;
+    } else if (StartsAt(s, p, "#IMPLIED")) {
+      ad->DefaultType = dtImplied;
+      p += 8;
+    } else if (StartsAt(s, p, "#FIXED")) {
+      ad->DefaultType = dtFixed;
+      p = SkipWs(s, p + 6);
+      ReadLiteral(s, p, literal);
+    } else if (!ReadLiteral(s, p, literal)) {
+      p = NameEnd(s, p, "");  // not a default we know: skip the word
+    }
+    ad->Literal = ExpandParRefs(literal, true);
+    ad->Value = ReplaceCharRefs(ad->Literal);
+    def->Replace(std::move(ad));
+    if (p == loopStart) ++p;
+  }
+  TDtdElementRec rec;
+  rec.ElementType = deAttList;
+  rec.Text = raw;
+  rec.ElemDef = def;
+  DtdElementFound(rec);
+}
+
+void TXmlParser::ReadEntityDecl(const std::string& body, std::string_view raw) {
+  std::string s = ExpandParRefs(body, false);
+  size_t p = SkipWs(s, 0);
+  bool parameter = p + 1 < s.size() && s[p] == '%' && IsWs(s[p + 1]);
+  if (parameter) p = SkipWs(s, p + 1);
+  size_t ne = NameEnd(s, p, "\"'");
+  if (ne == p) {
+    ReportDtd(deError, raw);
+    return;
+  }
+  auto def = std::make_unique<TEntityDef>();
+  def->Name = s.substr(p, ne - p);
+  p = SkipWs(s, ne);
+  std::string literal;
+  if (ReadLiteral(s, p, literal)) {
+    if (!parameter) literal = ExpandParRefs(literal, true);
+    def->Value = ReplaceCharRefs(literal);
+  } else {
+    TExternalID id(s, p);
+    def->SystemId = id.SystemId;
+    def->PublicId = id.PublicId;
+    p = SkipWs(s, id.Final);
+    if (StartsAt(s, p, "NDATA")) {
+      p = SkipWs(s, p + 5);
+      def->NotationName = s.substr(p, NameEnd(s, p, "") - p);
+    }
+  }
+  TEntityDef* stored = def.get();
+  (parameter ? ParEntities : Entities).Replace(std::move(def));
+  TDtdElementRec rec;
+  rec.ElementType = deEntity;
+  rec.Text = raw;
+  rec.EntityDef = stored;
+  DtdElementFound(rec);
+}
+
+void TXmlParser::ReadNotationDecl(const std::string& body, std::string_view raw) {
+  std::string s = ExpandParRefs(body, false);
+  size_t p = SkipWs(s, 0);
+  size_t ne = NameEnd(s, p, "");
+  if (ne == p) {
+    ReportDtd(deError, raw);
+    return;
+  }
+  auto def = std::make_unique<TNotationDef>();
+  def->Name = s.substr(p, ne - p);
+  TExternalID id(s, ne);
+  def->Value = id.SystemId;
+  def->PublicId = id.PublicId;
+  TNotationDef* stored = def.get();
+  Notations.Add(std::move(def));
+  TDtdElementRec rec;
+  rec.ElementType = deNotation;
+  rec.Text = raw;
+  rec.NotationDef = stored;
+  DtdElementFound(rec);
+}
+
+size_t TXmlParser::SkipDoctype(const std::string& t, size_t pos) const {
+  char quote = 0;
+  bool inSubset = false;
+  for (size_t p = pos + 9; p < t.size(); ++p) {
+    char c = t[p];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (inSubset) {
+      if (c == ']') inSubset = false;
+    } else if (c == '[') {
+      inSubset = true;
+    } else if (c == '>') {
+      return p;
+    }
+  }
+  return t.size();
+}
+
+void TXmlParser::AnalyzeDtdc() {
+  std::shared_ptr<const std::string> keep = fText;
+  const std::string& t = *keep;
+  size_t start = fPos;
+  CurPartType = ptDtdc;
+  size_t end;
+  if (fText != fDoc || fDtdRead) {
+    // Read once per load, and only in the document itself; otherwise just move past it.
+    end = (fText == fDoc && start == fDtdStart) ? DtdcFinal : SkipDoctype(t, start);
+  } else {
+    fDtdRead = true;
+    fDtdStart = start;
+    EntityStack.Clear();
+    size_t p = SkipWs(t, start + 9);
+    size_t ne = NameEnd(t, p, "[");
+    RootName = t.substr(p, ne - p);
+    p = SkipWs(t, ne);
+    if (StartsAt(t, p, "SYSTEM") || StartsAt(t, p, "PUBLIC")) {
+      TExternalID id(t, p);
+      p = id.Final;
+      std::unique_ptr<TXmlParser> dtd;
+      if (TakeBudget(ExternalLoadCost)) dtd = LoadExternalEntity(id.SystemId, id.PublicId, "");
+      if (dtd && dtd->fDoc && TakeBudget(dtd->fDoc->size())) {
+        size_t first = dtd->fDoc->find("<!");
+        if (first != std::string::npos) ReadSubset(dtd->fDoc, first);
+      }
+    }
+    while (p < t.size() && t[p] != '[' && t[p] != '>') ++p;
+    if (p < t.size() && t[p] == '[') {
+      p = ReadSubset(keep, p + 1);
+      if (p < t.size() && t[p] == ']') {
+        ++p;
+        while (p < t.size() && t[p] != '>') {
+          if (IsWs(t[p])) {
+            ++p;
+            continue;
+          }
+          size_t q = p;
+          while (q < t.size() && !IsWs(t[q]) && t[q] != '>') ++q;
+          ReportDtd(deError, std::string_view(t).substr(p, q - p));
+          p = q;
+        }
+      }
+    }
+    DtdcFinal = std::min(p, t.size());
+    end = DtdcFinal;
+  }
+  CurFinal = std::min(end, t.empty() ? 0 : t.size() - 1);
+  fPos = std::min(end + 1, t.size());
+}
+
+void TXmlParser::ApplyDefaults(const TElemDef& def) {
+  for (int i = 0; i < def.Count(); ++i) {
+    const TAttrDef* ad = def.AttrDef(i);
+    TAttr* a = CurAttr.Attr(ad->Name);
+    if (!a && !ad->Value.empty()) {
+      // The literal, not the decoded value: the tag's one expansion pass decodes it.
+      CurAttr.AddAttr(ad->Name, ad->Literal, vtDefault);
+      a = CurAttr.Attr(ad->Name);
+    }
+    if (!a) continue;
+    if (ad->DefaultType == dtImplied) {
+      a->ValueType = vtImplied;
+    } else if (ad->DefaultType == dtFixed) {
+      a->ValueType = vtFixed;
+      a->Value = ad->Literal;
+    }
+    a->AttrType = ad->AttrType;
+  }
+}
+
+}  // namespace qmz

@@ -1,0 +1,343 @@
+#include "support/XmlScanner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/TestTempDir.h"
+
+namespace qmz {
+namespace {
+
+// Every part of a document as "kind name|content", with the attributes "a=v" after it.
+std::vector<std::string> Parts(TXmlParser& p) {
+  std::vector<std::string> out;
+  p.StartScan();
+  while (p.Scan()) {
+    std::string s = std::to_string(p.CurPartType) + " " + p.CurName + "|" + p.CurContent;
+    for (int i = 0; i < p.CurAttr.Count(); ++i) s += " " + p.CurAttr.Name(i) + "=" + p.CurAttr.Value(i);
+    out.push_back(s);
+  }
+  return out;
+}
+
+std::vector<std::string> Parts(std::string_view doc) {
+  TXmlParser p;
+  p.LoadFromBuffer(doc);
+  return Parts(p);
+}
+
+// The first part of the given kind, scanned from the start.
+bool ScanTo(TXmlParser& p, TXmlPartType kind) {
+  p.StartScan();
+  while (p.Scan())
+    if (p.CurPartType == kind) return true;
+  return false;
+}
+
+std::string TextOf(std::string_view doc) {
+  TXmlParser p;
+  p.LoadFromBuffer(doc);
+  return ScanTo(p, ptContent) ? p.CurContent : std::string("<no text>");
+}
+
+std::string AttrOf(std::string_view doc, const std::string& name) {
+  TXmlParser p;
+  p.LoadFromBuffer(doc);
+  while (p.Scan())
+    if (p.CurPartType == ptStartTag || p.CurPartType == ptEmptyTag) return p.CurAttr.Value(name);
+  return "<no tag>";
+}
+
+TEST(XmlScannerTest, PartsOfADocument) {
+  EXPECT_EQ(Parts("<a x=\"1\" y='2'/>"), std::vector<std::string>{"6 a| x=1 y=2"});
+  EXPECT_EQ(Parts("<a>hello</a>"), (std::vector<std::string>{"5 a|", "8 |hello", "7 a|"}));
+  EXPECT_EQ(Parts("<?xml version=\"1.0\"?><!-- c --><?target k=\"v\"?><![CDATA[<&amp;>]]>"),
+            (std::vector<std::string>{"1 | version=1.0", "2 |", "3 target| k=\"v\" k=v", "9 |<&amp;>"}));
+  // White space between tags is skipped; a tag without '>' runs to the end.
+  EXPECT_EQ(Parts("<a>\n  <b/>\n</a>"), (std::vector<std::string>{"5 a|", "6 b|", "7 a|"}));
+  EXPECT_EQ(Parts("<a><b x=\"1\""), (std::vector<std::string>{"5 a|", "5 b| x=1"}));
+  // A name without a quoted value is dropped; the attributes after it are still read.
+  EXPECT_EQ(Parts("<a checked x=\"1\">"), std::vector<std::string>{"5 a| x=1"});
+}
+
+TEST(XmlScannerTest, PrologAndProcessingInstruction) {
+  TXmlParser p;
+  p.LoadFromBuffer("<?xml version=\"1.0\" standalone=\"yes\"?><?target a=\"1\"?><r/>");
+  ASSERT_TRUE(p.Scan());
+  EXPECT_EQ(p.CurPartType, ptXmlProlog);
+  EXPECT_EQ(p.XmlVersion, "1.0");
+  EXPECT_TRUE(p.Standalone);
+  EXPECT_EQ(p.CurEncoding, "UTF-8");  // no encoding named means UTF-8
+  ASSERT_TRUE(p.Scan());
+  EXPECT_EQ(p.CurPartType, ptPI);
+  EXPECT_EQ(p.CurName, "target");
+  EXPECT_EQ(p.CurContent, " a=\"1\"");
+  EXPECT_EQ(p.CurAttr.Value("a"), "1");
+  ASSERT_TRUE(p.Scan());
+  EXPECT_FALSE(p.Scan());
+  EXPECT_FALSE(p.Scan());  // stays at the end
+  EXPECT_EQ(p.CurPartType, ptNone);
+}
+
+TEST(XmlScannerTest, EmptyAndUnloadedDocumentsEndAtOnce) {
+  TXmlParser p;
+  EXPECT_FALSE(p.Scan());
+  p.LoadFromBuffer("");
+  EXPECT_FALSE(p.Scan());
+  EXPECT_FALSE(p.LoadFromFile("/nonexistent/folder/doc.xml"));
+  EXPECT_FALSE(p.Scan());
+  EXPECT_TRUE(p.Source.empty());
+}
+
+TEST(XmlScannerTest, AttributesComeOutSortedByName) {
+  TXmlParser p;
+  p.LoadFromBuffer("<header version=\"2\" name=\"Mod\" Author=\"x\"/>");
+  ASSERT_TRUE(p.Scan());
+  // Byte order: capitals first.
+  EXPECT_EQ(p.CurAttr.Name(0), "Author");
+  EXPECT_EQ(p.CurAttr.Name(1), "name");
+  EXPECT_EQ(p.CurAttr.Value(1), "Mod");
+  EXPECT_EQ(p.CurAttr.Name(2), "version");
+  EXPECT_EQ(p.CurAttr.Name(3), "");
+  EXPECT_EQ(p.CurAttr.Value(-1), "");
+}
+
+TEST(XmlScannerTest, ReferencesInText) {
+  EXPECT_EQ(TextOf("<a>&lt;b&gt; &#65;&#x42; &undef1;</a>"), "<b> AB undef1");
+  // Character references give the character itself, in UTF-8.
+  EXPECT_EQ(TextOf("<a>&#233;&#x20AC;&#x1F600;</a>"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  // Codes that name no character give a blank, never a zero byte or half a character.
+  EXPECT_EQ(TextOf("<a>x&#0;&#xD800;&#12a;&#x110000;y</a>"), "x y");
+  // Decoded once: an escaped ampersand does not start a new reference.
+  EXPECT_EQ(TextOf("<a>&amp;#65; &amp;lt;</a>"), "&#65; &lt;");
+  // Without ';' right after the name there is no reference, whatever ';' comes later.
+  EXPECT_EQ(TextOf("<a>1 &lt 2; R&D;</a>"), "1 lt 2; RD");
+  EXPECT_EQ(AttrOf("<a x=\"&amp;#65;|&#65;|&lt 2;|&undef;\"/>", "x"), "&#65;|A|&lt 2;|&undef;");
+}
+
+TEST(XmlScannerTest, WhiteSpaceNormalisation) {
+  EXPECT_EQ(TextOf("<a>  one \n\t two  </a>"), "one two");
+  TXmlParser p;
+  p.LoadFromBuffer("<a>  one  </a>");
+  p.Normalize = false;
+  ASSERT_TRUE(ScanTo(p, ptContent));
+  EXPECT_EQ(p.CurContent, "  one  ");
+  // Undeclared attributes: each white-space character becomes a blank, nothing is collapsed.
+  EXPECT_EQ(AttrOf("<a x=\" 1\t\n2 \"/>", "x"), " 1  2 ");
+}
+
+TEST(XmlScannerTest, EntityTextWithMarkupIsScannedInPlace) {
+  EXPECT_EQ(Parts("<!DOCTYPE r [<!ENTITY e \"<b>hi</b>\">]><r>x&e;y</r>"),
+            (std::vector<std::string>{"4 |", "5 r|", "8 |x", "5 b|", "8 |hi", "7 b|", "8 |y", "7 r|"}));
+}
+
+TEST(XmlScannerTest, RecursiveEntitiesStayUnexpanded) {
+  EXPECT_EQ(TextOf("<!DOCTYPE r [<!ENTITY e \"x&e;y\">]><r>&e;</r>"), "x&e;y");
+  EXPECT_EQ(TextOf("<!DOCTYPE r [<!ENTITY a \"A&b;\"><!ENTITY b \"B&a;\">]><r>&a;</r>"), "AB&a;");
+  EXPECT_EQ(AttrOf("<!DOCTYPE r [<!ENTITY a \"A&b;\"><!ENTITY b \"B&a;\">]><r v=\"&a;\"/>", "v"), "AB&a;");
+  // Parameter entities in the DTD too.
+  TXmlParser p;
+  p.LoadFromBuffer("<!DOCTYPE r [<!ENTITY % p \"(a|%p;)\"><!ELEMENT r %p;>]><r/>");
+  ASSERT_TRUE(p.Scan());
+  ASSERT_NE(p.Elements.Node("r"), nullptr);
+  EXPECT_EQ(p.Elements.Node("r")->Definition, "(a|%p;)");
+}
+
+TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
+  std::string dtd = "<!DOCTYPE r [<!ENTITY l0 \"lol\">";
+  for (int i = 1; i <= 9; ++i) {
+    dtd += "<!ENTITY l" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k) dtd += "&l" + std::to_string(i - 1) + ";";
+    dtd += "\">";
+  }
+  dtd += "]>";
+  std::string text = TextOf(dtd + "<r>&l9;</r>");
+  EXPECT_GT(text.size(), 1000u);
+  EXPECT_LT(text.size(), 2 * TXmlParser::MaxExpansion);
+  std::string attr = AttrOf(dtd + "<r v=\"&l9;\"/>", "v");
+  EXPECT_LT(attr.size(), 2 * TXmlParser::MaxExpansion);
+
+  // A chain deeper than the nesting bound stops expanding at the bound.
+  std::string chain = "<!DOCTYPE r [<!ENTITY c0 \"end\">";
+  for (int i = 1; i <= 40; ++i)
+    chain += "<!ENTITY c" + std::to_string(i) + " \"&c" + std::to_string(i - 1) + ";\">";
+  chain += "]><r>&c40;</r>";
+  EXPECT_NE(TextOf(chain).find("&c"), std::string::npos);
+}
+
+TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntities) {
+  TXmlParser p;
+  p.LoadFromBuffer(
+      "<!DOCTYPE root [\n"
+      "  <!ATTLIST item kind CDATA \"plain\">\n"  // before its ELEMENT
+      "  <!ENTITY % kids \"(item|note)*\">\n"
+      "  <!ELEMENT root %kids;>\n"
+      "  <!ELEMENT item (#PCDATA)>\n"
+      "  <!ATTLIST item ver CDATA #FIXED \"1&#46;0\" opt CDATA #IMPLIED tags NMTOKENS \"a  b\">\n"
+      "  <!ATTLIST item en (x | y) \"x\">\n"
+      "  <!ENTITY who \"first\">\n"
+      "  <!ENTITY who \"second\">\n"
+      "]>\n"
+      "<root><item ver=\"9\" opt=\"o\" tags=\"  p \n q \">&who;</item></root>");
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"4 |", "5 root|",
+                                               "5 item| en=x kind=plain opt=o tags=p q ver=1.0", "8 |second",
+                                               "7 item|", "7 root|"}));
+  EXPECT_EQ(p.RootName, "root");
+  const TElemDef* root = p.Elements.Node("root");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->Definition, "(item|note)*");
+  EXPECT_EQ(root->ElemType, etChildsOnly);
+  const TElemDef* item = p.Elements.Node("item");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->ElemType, etMixed);
+  EXPECT_EQ(item->AttrDef("en")->TypeDef, "(x|y)");
+  EXPECT_EQ(item->AttrDef("en")->AttrType, atEnumeration);
+  EXPECT_EQ(item->AttrDef("ver")->Value, "1.0");
+  EXPECT_EQ(item->AttrDef("tags")->AttrType, atNmTokens);
+
+  ASSERT_TRUE(ScanTo(p, ptStartTag));
+  ASSERT_TRUE(p.Scan());
+  EXPECT_EQ(p.CurAttr.Attr("ver")->ValueType, vtFixed);
+  EXPECT_EQ(p.CurAttr.Attr("kind")->ValueType, vtDefault);
+  EXPECT_EQ(p.CurAttr.Attr("opt")->ValueType, vtImplied);
+  EXPECT_EQ(p.CurAttr.Attr("tags")->ValueType, vtNormal);
+}
+
+// Records what the DTD reader reports.
+class RecordingParser : public TXmlParser {
+ public:
+  void DtdElementFound(const TDtdElementRec& rec) override {
+    kinds.push_back(rec.ElementType);
+    texts.emplace_back(rec.Text);
+  }
+  std::vector<int> kinds;
+  std::vector<std::string> texts;
+};
+
+TEST(XmlScannerTest, DtdItemsAreReportedOnceAndKeptOverRescans) {
+  RecordingParser p;
+  p.LoadFromBuffer(
+      "<!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA #REQUIRED><!ENTITY e \"v\">"
+      "<!NOTATION n SYSTEM \"viewer\"><?pi x?><!-- c --><bad>]><r>&e;</r>");
+  Parts(p);
+  EXPECT_EQ(p.kinds, (std::vector<int>{deElement, deAttList, deEntity, deNotation, dePI, deComment, deError}));
+  EXPECT_EQ(p.texts[0], "<!ELEMENT r ANY>");
+  EXPECT_EQ(p.texts[6], "<bad>");
+  EXPECT_EQ(p.Notations.Value("n"), "viewer");
+  // A second scan moves past the declaration without reading it again; the definitions stay.
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"4 |", "5 r|", "8 |v", "7 r|"}));
+  EXPECT_EQ(p.kinds.size(), 7u);
+}
+
+TEST(XmlScannerTest, MalformedDtdEnds) {
+  // Declarations cut off, stray brackets and garbage in lists are read as far as they go.
+  for (const char* doc : {"<!DOCTYPE", "<!DOCTYPE r [<!ATTLIST a x (b|c", "<!DOCTYPE r [<!ATTLIST a > > >]><a/>",
+                          "<!DOCTYPE r [<!ENTITY % p \"]>\"> %p; <!ELEMENT r ANY>]><r/>",
+                          "<!DOCTYPE r PUBLIC [<!ENTITY e SYSTEM>]><r>&e;</r>", "<!DOCTYPE r [%;%x%]>"}) {
+    TXmlParser p;
+    p.LoadFromBuffer(doc);
+    int n = 0;
+    while (p.Scan() && n < 100) ++n;
+    EXPECT_LT(n, 100) << doc;
+  }
+  TXmlParser p;
+  p.LoadFromBuffer("<!DOCTYPE r [<!ENTITY % p \"]>\"> %p; <!ELEMENT r ANY>]><r/>");
+  ASSERT_TRUE(p.Scan());
+  EXPECT_NE(p.Elements.Node("r"), nullptr);  // a bracket inside an entity does not end the subset
+}
+
+TEST(XmlScannerTest, EncodingsBecomeUtf8) {
+  // UTF-8 with and without declaration is kept as is.
+  TXmlParser p;
+  p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"utf-8\"?><a n=\"\xC3\xA9\">\xE2\x82\xAC</a>");
+  ASSERT_TRUE(ScanTo(p, ptContent));
+  EXPECT_EQ(p.CurContent, "\xE2\x82\xAC");
+  EXPECT_EQ(p.CurEncoding, "UTF-8");
+  EXPECT_EQ(p.Encoding, "utf-8");
+  EXPECT_EQ(TextOf("<a>\xC3\xA9</a>"), "\xC3\xA9");
+
+  // An 8-bit declaration: names, attributes and text all come out in UTF-8.
+  p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"windows-1252\"?><\xE9t a=\"\x80\">caf\xE9</\xE9t>");
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"1 | encoding=windows-1252 version=1.0",
+                                               "5 \xC3\xA9t| a=\xE2\x82\xAC", "8 |caf\xC3\xA9",
+                                               "7 \xC3\xA9t|"}));
+  EXPECT_EQ(p.CurEncoding, "WINDOWS-1252");
+
+  // No declaration and not UTF-8: read as Windows-1252 like every game text.
+  EXPECT_EQ(TextOf("<a>caf\xE9</a>"), "caf\xC3\xA9");
+  // Declared UTF-8 with bad bytes: each bad byte gives one replacement, the next characters survive.
+  EXPECT_EQ(TextOf("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>a\xFF" "b\xE2\x82x</a>"),
+            "a\xC2\xBF" "b\xC2\xBF\xC2\xBFx");
+  // A byte-order mark is not text.
+  EXPECT_EQ(Parts("\xEF\xBB\xBF<a/>"), std::vector<std::string>{"6 a|"});
+}
+
+TEST(XmlScannerTest, ReusedParserStartsFromNothing) {
+  TXmlParser p;
+  p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE r [<!ENTITY e \"v\">]><r>&e;</r>");
+  Parts(p);
+  EXPECT_EQ(p.CurEncoding, "ISO-8859-1");
+  p.LoadFromBuffer("<r>&e;</r>");
+  EXPECT_EQ(p.CurEncoding, "");
+  EXPECT_EQ(p.Entities.Count(), 0);
+  EXPECT_EQ(p.RootName, "");
+  EXPECT_EQ(p.XmlVersion, "");
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"5 r|", "8 |e", "7 r|"}));
+}
+
+class XmlScannerFileTest : public ::testing::Test {
+ protected:
+  void Write(const std::string& rel, const std::string& text) {
+    auto path = dir.Path() / rel;
+    std::filesystem::create_directories(path.parent_path());
+    test::WriteWholeFile(path, text);
+  }
+  std::string DocText(const std::string& entityDecls, const std::string& body) {
+    Write("mod/doc.xml", "<!DOCTYPE r [" + entityDecls + "]><r>" + body + "</r>");
+    TXmlParser p;
+    EXPECT_TRUE(p.LoadFromFile((dir.Path() / "mod/doc.xml").string()));
+    return ScanTo(p, ptContent) ? p.CurContent : std::string("<no text>");
+  }
+  test::TempDir dir;
+};
+
+TEST_F(XmlScannerFileTest, ExternalEntitiesOnlyFromTheDocumentsFolder) {
+  Write("mod/sub/part.ent", "inside");
+  Write("secret.txt", "SECRET");
+  EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub\\part.ent\">", "&x;"), "inside");
+  EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub/missing.ent\">", "[&x;]"), "[]");
+  for (const char* id : {"../secret.txt", "sub/../../secret.txt", "..\\secret.txt", "/etc/passwd",
+                         "C:\\secret.txt", "file:///etc/passwd", "http://example.invalid/x"}) {
+    EXPECT_EQ(DocText(std::string("<!ENTITY x SYSTEM \"") + id + "\">", "&x;"), "&x;") << id;
+  }
+  // A link inside the folder that points out of it is refused as well.
+  std::filesystem::create_symlink(dir.Path() / "secret.txt", dir.Path() / "mod/link.txt");
+  EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"link.txt\">", "&x;"), "&x;");
+  // In an attribute value the refused reference stays too.
+  Write("mod/doc.xml", "<!DOCTYPE r [<!ENTITY x SYSTEM \"../secret.txt\">]><r v=\"&x;\"/>");
+  TXmlParser p;
+  ASSERT_TRUE(p.LoadFromFile((dir.Path() / "mod/doc.xml").string()));
+  ASSERT_TRUE(ScanTo(p, ptEmptyTag));
+  EXPECT_EQ(p.CurAttr.Value("v"), "&x;");
+}
+
+TEST_F(XmlScannerFileTest, ExternalDtdSuppliesDefaults) {
+  Write("mod/dtd/doc.dtd", "<?xml version=\"1.0\"?>\n<!ATTLIST r lang CDATA \"en\">");
+  Write("outside.dtd", "<!ATTLIST r lang CDATA \"xx\">");
+  Write("mod/doc.xml", "<!DOCTYPE r SYSTEM \"dtd/doc.dtd\"><r/>");
+  TXmlParser p;
+  ASSERT_TRUE(p.LoadFromFile((dir.Path() / "mod/doc.xml").string()));
+  ASSERT_TRUE(ScanTo(p, ptEmptyTag));
+  EXPECT_EQ(p.CurAttr.Value("lang"), "en");
+
+  Write("mod/doc.xml", "<!DOCTYPE r SYSTEM \"../outside.dtd\"><r/>");
+  ASSERT_TRUE(p.LoadFromFile((dir.Path() / "mod/doc.xml").string()));
+  ASSERT_TRUE(ScanTo(p, ptEmptyTag));
+  EXPECT_EQ(p.CurAttr.Count(), 0);
+}
+
+}  // namespace
+}  // namespace qmz
