@@ -235,6 +235,19 @@ std::string RemoveWs(std::string_view t) {
   return out;
 }
 
+TTextFrames::TTextFrames(std::shared_ptr<const std::string> text, size_t pos) {
+  fFrames.push_back({std::move(text), pos, {}, nullptr});
+}
+
+TTextFrame& TTextFrames::Current() {
+  while (fFrames.size() > 1 && fFrames.back().Pos >= fFrames.back().Text->size()) fFrames.pop_back();
+  return fFrames.back();
+}
+
+bool TTextFrames::Contains(std::string_view name) const {
+  return std::any_of(fFrames.begin() + 1, fFrames.end(), [&](const TTextFrame& f) { return f.Name == name; });
+}
+
 }  // namespace xml
 
 using namespace xml;
@@ -473,28 +486,34 @@ void TXmlParser::StartScan() {
   fBudget = MaxExpansion;
 }
 
-bool TXmlParser::PushEntity(const TEntityDef& def, size_t resumePos) {
+bool TXmlParser::OpenEntity(const TEntityDef& def, bool recursive, int depth, bool parameter, TTextFrame& frame) {
   // A recursive reference, or one beyond the depth or size bounds, stays as written.
-  if (EntityStack.Count() >= MaxEntityDepth || EntityStack.Contains(def.Name)) return false;
+  if (recursive || depth >= MaxEntityDepth) return false;
+  frame.Name = def.Name;
+  frame.Pos = 0;
+  if (!def.IsExternal() || parameter) {
+    if (!TakeBudget(def.Value.size() + 16)) return false;
+    frame.Text = std::make_shared<const std::string>(def.Value);
+    return true;
+  }
+  if (!TakeBudget(ExternalLoadCost)) return false;
+  frame.Instance = LoadExternalEntity(def.SystemId, def.PublicId, def.NotationName);
+  if (!frame.Instance) return false;
+  frame.Text = frame.Instance->fDoc ? frame.Instance->fDoc : std::make_shared<const std::string>();
+  return TakeBudget(frame.Text->size());
+}
+
+bool TXmlParser::PushEntity(const TEntityDef& def, size_t resumePos) {
+  TTextFrame frame;
+  if (!OpenEntity(def, EntityStack.Contains(def.Name), EntityStack.Count(), false, frame)) return false;
   TEntityStackNode node;
+  node.Instance = std::move(frame.Instance);
   node.Encoding = CurEncoding;
   node.LastText = fText;
   node.LastPos = resumePos;
   node.EntityName = def.Name;
-  std::shared_ptr<const std::string> text;
-  if (def.IsExternal()) {
-    if (!TakeBudget(ExternalLoadCost)) return false;
-    node.Instance = LoadExternalEntity(def.SystemId, def.PublicId, def.NotationName);
-    if (!node.Instance) return false;
-    text = node.Instance->fDoc;
-    if (!text) text = std::make_shared<const std::string>();
-    if (!TakeBudget(text->size())) return false;
-  } else {
-    if (!TakeBudget(def.Value.size() + 16)) return false;
-    text = std::make_shared<const std::string>(def.Value);
-  }
   EntityStack.Push(std::move(node));
-  fText = std::move(text);
+  fText = std::move(frame.Text);
   fPos = 0;
   return true;
 }
@@ -642,35 +661,25 @@ void TXmlParser::AnalyzeTag() {
 }
 
 std::string TXmlParser::ExpandAttrValue(const std::string& value) {
-  struct Frame {
-    std::shared_ptr<const std::string> text;
-    size_t pos;
-    std::string name;
-    std::unique_ptr<TXmlParser> instance;
-  };
-  std::vector<Frame> frames;
-  frames.push_back({std::make_shared<const std::string>(value), 0, {}, nullptr});
+  TTextFrames frames(std::make_shared<const std::string>(value));
   std::string out;
-  while (!frames.empty()) {
-    Frame& f = frames.back();
-    const std::string& t = *f.text;
-    if (f.pos >= t.size()) {
-      frames.pop_back();
-      continue;
-    }
-    size_t amp = t.find('&', f.pos);
+  for (;;) {
+    TTextFrame& f = frames.Current();
+    std::shared_ptr<const std::string> keep = f.Text;
+    const std::string& t = *keep;
+    if (f.Pos >= t.size()) break;
+    size_t amp = t.find('&', f.Pos);
     if (amp == std::string::npos) amp = t.size();
-    out.append(t, f.pos, amp - f.pos);
-    f.pos = amp;
+    out.append(t, f.Pos, amp - f.Pos);
+    f.Pos = amp;
     if (amp >= t.size()) continue;
     TRef r = ScanRef(t, amp, '&');
     if (r.Kind == TRef::None) {
       out += '&';
-      f.pos = amp + 1;
+      f.Pos = amp + 1;
       continue;
     }
-    std::string_view written(t.data() + amp, r.End - amp);
-    f.pos = r.End;
+    f.Pos = r.End;
     if (r.Kind == TRef::Char) {
       AppendCharRef(out, r.Name);
       continue;
@@ -680,27 +689,14 @@ std::string TXmlParser::ExpandAttrValue(const std::string& value) {
       continue;
     }
     TEntityDef* def = EntityDef(std::string(r.Name));
-    bool recursive = std::any_of(frames.begin(), frames.end(), [&](const Frame& fr) { return fr.name == r.Name; }) ||
-                     EntityStack.Contains(std::string(r.Name));
-    std::shared_ptr<const std::string> text;
-    std::unique_ptr<TXmlParser> instance;
-    if (def && !recursive && static_cast<int>(frames.size()) <= MaxEntityDepth) {
-      if (def->IsExternal()) {
-        if (TakeBudget(ExternalLoadCost)) instance = LoadExternalEntity(def->SystemId, def->PublicId, def->NotationName);
-        if (instance) {
-          text = instance->fDoc ? instance->fDoc : std::make_shared<const std::string>();
-          if (!TakeBudget(text->size())) text.reset();
-        }
-      } else if (TakeBudget(def->Value.size() + 16)) {
-        text = std::make_shared<const std::string>(def->Value);
-      }
-    }
-    if (!text) {
+    TTextFrame inner;
+    bool recursive = def && (frames.Contains(def->Name) || EntityStack.Contains(def->Name));
+    if (def && OpenEntity(*def, recursive, frames.Depth() + EntityStack.Count(), false, inner)) {
+      frames.Push(std::move(inner));
+    } else {
       // Undeclared, recursive, refused or over the bounds: the reference stays as written.
-      out.append(written);
-      continue;
+      out.append(t, amp, r.End - amp);
     }
-    frames.push_back({std::move(text), 0, std::string(r.Name), std::move(instance)});
   }
   return out;
 }

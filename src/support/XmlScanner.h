@@ -14,6 +14,10 @@
 namespace qmz {
 
 class TXmlParser;
+namespace xml {
+struct TTextFrame;
+class TTextFrames;
+}
 
 enum TXmlPartType {
   ptNone = 0,      // before the first part, after the end
@@ -276,6 +280,9 @@ class TXmlParser {
   size_t ReadAttributes(const std::string& text, size_t pos, TAttrList& list) const;
   std::string ExpandAttrValue(const std::string& value);
   bool TakeBudget(size_t bytes);
+  // Fills frame with the text of def unless the reference is recursive, too deep, over the size bound,
+  // or (external) refused. External parameter entities are not read: they give an empty text.
+  bool OpenEntity(const TEntityDef& def, bool recursive, int depth, bool parameter, xml::TTextFrame& frame);
 
   // document type declaration (XmlScanner_Dtd.cpp)
   void AnalyzeDtdc();
@@ -286,9 +293,12 @@ class TXmlParser {
   void ReadAttListDecl(const std::string& decl, std::string_view raw);
   void ReadEntityDecl(const std::string& decl, std::string_view raw);
   void ReadNotationDecl(const std::string& decl, std::string_view raw);
+  bool EnterParEntity(xml::TTextFrames& frames, std::string_view name);
   std::string ExpandParRefs(const std::string& text, bool insideLiterals);
   void ApplyDefaults(const TElemDef& def);
-  void ReportDtd(TDtdElemType kind, std::string_view raw);
+  void ReportDtd(TDtdElemType kind, std::string_view raw, TElemDef* elemDef = nullptr,
+                 TEntityDef* entityDef = nullptr, TNotationDef* notationDef = nullptr);
+  TElemDef* ElemDefFor(const std::string& name);
 
   std::shared_ptr<const std::string> fDoc;   // the document, UTF-8
   std::shared_ptr<const std::string> fText;  // the text being scanned: the document or an entity's

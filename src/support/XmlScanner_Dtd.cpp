@@ -50,6 +50,15 @@ size_t DeclEnd(std::string_view s, size_t p) {
   return s.size();
 }
 
+// The name a markup declaration starts with; p moves past it. False when there is none.
+bool ReadDeclName(std::string_view s, size_t& p, std::string_view delims, std::string& name) {
+  p = SkipWs(s, p);
+  size_t ne = NameEnd(s, p, delims);
+  name = std::string(s.substr(p, ne - p));
+  p = ne;
+  return !name.empty();
+}
+
 TAttrType AttrTypeOf(std::string_view keyword) {
   static const char* const keywords[] = {"CDATA", "ID", "IDREF", "IDREFS", "ENTITY", "ENTITIES", "NMTOKEN", "NMTOKENS"};
   for (int i = 0; i < 8; ++i)
@@ -81,107 +90,89 @@ TExternalID::TExternalID(std::string_view text, size_t pos) {
   Final = p;
 }
 
-void TXmlParser::ReportDtd(TDtdElemType kind, std::string_view raw) {
+void TXmlParser::ReportDtd(TDtdElemType kind, std::string_view raw, TElemDef* elemDef, TEntityDef* entityDef,
+                           TNotationDef* notationDef) {
   TDtdElementRec rec;
   rec.ElementType = kind;
   rec.Text = raw;
+  rec.ElemDef = elemDef;
+  rec.EntityDef = entityDef;
+  rec.NotationDef = notationDef;
   DtdElementFound(rec);
 }
 
+TElemDef* TXmlParser::ElemDefFor(const std::string& name) {
+  if (TElemDef* def = Elements.Node(name)) return def;
+  auto fresh = std::make_unique<TElemDef>();
+  fresh->Name = name;
+  fresh->ElemType = etAny;
+  return Elements.Add(std::move(fresh));
+}
+
+bool TXmlParser::EnterParEntity(TTextFrames& frames, std::string_view name) {
+  TEntityDef* def = ParEntityDef(std::string(name));
+  TTextFrame inner;
+  if (!def || !OpenEntity(*def, frames.Contains(def->Name), frames.Depth(), true, inner)) return false;
+  frames.Push(std::move(inner));
+  return true;
+}
+
 std::string TXmlParser::ExpandParRefs(const std::string& text, bool insideLiterals) {
-  struct Frame {
-    std::shared_ptr<const std::string> text;
-    size_t pos;
-    std::string name;
-  };
-  std::vector<Frame> frames;
-  frames.push_back({std::make_shared<const std::string>(text), 0, {}});
+  TTextFrames frames(std::make_shared<const std::string>(text));
   std::string out;
   char quote = 0;
-  while (!frames.empty()) {
-    Frame& f = frames.back();
-    const std::string& t = *f.text;
-    if (f.pos >= t.size()) {
-      frames.pop_back();
-      continue;
-    }
-    char c = t[f.pos];
-    if (frames.size() == 1 && !insideLiterals) {
+  for (;;) {
+    TTextFrame& f = frames.Current();
+    std::shared_ptr<const std::string> keep = f.Text;
+    const std::string& t = *keep;
+    if (f.Pos >= t.size()) break;
+    char c = t[f.Pos];
+    if (!frames.InEntity() && !insideLiterals && (quote || c == '"' || c == '\'')) {
       // Outside literals only: a literal's own references are the declaration's business.
-      if (quote) {
-        if (c == quote) quote = 0;
-        out += c;
-        ++f.pos;
-        continue;
-      }
-      if (c == '"' || c == '\'') {
-        quote = c;
-        out += c;
-        ++f.pos;
-        continue;
-      }
-    }
-    if (c != '%') {
+      if (!quote) quote = c;
+      else if (c == quote) quote = 0;
       out += c;
-      ++f.pos;
+      ++f.Pos;
       continue;
     }
-    TRef r = ScanRef(t, f.pos, '%');
+    TRef r = c == '%' ? ScanRef(t, f.Pos, '%') : TRef();
     if (r.Kind == TRef::None) {
-      out += '%';
-      ++f.pos;
+      out += c;
+      ++f.Pos;
       continue;
     }
-    f.pos = r.End;
-    TEntityDef* def = ParEntityDef(std::string(r.Name));
-    bool recursive = std::any_of(frames.begin(), frames.end(), [&](const Frame& fr) { return fr.name == r.Name; });
-    if (def && !recursive && static_cast<int>(frames.size()) <= MaxEntityDepth && TakeBudget(def->Value.size() + 16)) {
-      frames.push_back({std::make_shared<const std::string>(def->Value), 0, std::string(r.Name)});
-    } else {
+    f.Pos = r.End;
+    if (!EnterParEntity(frames, r.Name))
       out.append(t, r.End - r.Name.size() - 2, r.Name.size() + 2);  // stays as written
-    }
   }
   return out;
 }
 
 size_t TXmlParser::ReadSubset(std::shared_ptr<const std::string> text, size_t pos) {
-  struct Frame {
-    std::shared_ptr<const std::string> text;
-    size_t pos;
-    std::string name;
-  };
-  std::vector<Frame> frames;
-  frames.push_back({std::move(text), pos, {}});
+  TTextFrames frames(std::move(text), pos);
   for (;;) {
-    Frame& f = frames.back();
-    const std::string& t = *f.text;
-    if (f.pos >= t.size()) {
-      if (frames.size() == 1) return t.size();
-      frames.pop_back();
-      continue;
-    }
-    char c = t[f.pos];
+    TTextFrame& f = frames.Current();
+    std::shared_ptr<const std::string> keep = f.Text;
+    const std::string& t = *keep;
+    if (f.Pos >= t.size()) return t.size();
+    char c = t[f.Pos];
     if (c == ']' || c == '>') {
-      if (frames.size() == 1) return f.pos;
+      if (!frames.InEntity()) return f.Pos;
       // The subset cannot end inside a parameter entity's text.
-      ReportDtd(deError, std::string_view(t).substr(f.pos, 1));
-      ++f.pos;
+      ReportDtd(deError, std::string_view(t).substr(f.Pos, 1));
+      ++f.Pos;
     } else if (c == '%') {
-      TRef r = ScanRef(t, f.pos, '%');
+      TRef r = ScanRef(t, f.Pos, '%');
       if (r.Kind == TRef::None) {
-        ++f.pos;
+        ++f.Pos;
         continue;
       }
-      f.pos = r.End;
-      TEntityDef* def = ParEntityDef(std::string(r.Name));
-      bool recursive = std::any_of(frames.begin(), frames.end(), [&](const Frame& fr) { return fr.name == r.Name; });
-      if (def && !recursive && static_cast<int>(frames.size()) <= MaxEntityDepth &&
-          TakeBudget(def->Value.size() + 16))
-        frames.push_back({std::make_shared<const std::string>(def->Value), 0, std::string(r.Name)});
+      f.Pos = r.End;
+      EnterParEntity(frames, r.Name);  // an unknown one is skipped
     } else if (c == '<') {
-      f.pos = ReadMarkupDecl(t, f.pos);
+      f.Pos = ReadMarkupDecl(t, f.Pos);
     } else {
-      ++f.pos;
+      ++f.Pos;
     }
   }
 }
@@ -238,52 +229,28 @@ size_t TXmlParser::ReadMarkupDecl(const std::string& t, size_t pos) {
 
 void TXmlParser::ReadElementDecl(const std::string& body, std::string_view raw) {
   std::string s = ExpandParRefs(body, false);
-  size_t p = SkipWs(s, 0);
-  size_t ne = NameEnd(s, p, "");
-  if (ne == p) {
-    ReportDtd(deError, raw);
-    return;
-  }
-  std::string name = s.substr(p, ne - p);
-  std::string model = RemoveWs(std::string_view(s).substr(ne));
+  size_t p = 0;
+  std::string name;
+  if (!ReadDeclName(s, p, "", name)) return ReportDtd(deError, raw);
+  std::string model = RemoveWs(std::string_view(s).substr(p));
   TElemType type = etAny;
   if (model == "EMPTY") type = etEmpty;
   else if (model == "ANY") type = etAny;
   else if (StartsAt(model, 0, "(#PCDATA")) type = etMixed;
   else if (StartsAt(model, 0, "(")) type = etChildsOnly;
   // An ATTLIST may come first: its attribute definitions stay with the element.
-  TElemDef* def = Elements.Node(name);
-  if (!def) {
-    auto fresh = std::make_unique<TElemDef>();
-    fresh->Name = name;
-    def = Elements.Add(std::move(fresh));
-  }
+  TElemDef* def = ElemDefFor(name);
   def->ElemType = type;
   def->Definition = std::move(model);
-  TDtdElementRec rec;
-  rec.ElementType = deElement;
-  rec.Text = raw;
-  rec.ElemDef = def;
-  DtdElementFound(rec);
+  ReportDtd(deElement, raw, def);
 }
 
 void TXmlParser::ReadAttListDecl(const std::string& body, std::string_view raw) {
   std::string s = ExpandParRefs(body, false);
-  size_t p = SkipWs(s, 0);
-  size_t ne = NameEnd(s, p, "");
-  if (ne == p) {
-    ReportDtd(deError, raw);
-    return;
-  }
-  std::string elemName = s.substr(p, ne - p);
-  TElemDef* def = Elements.Node(elemName);
-  if (!def) {
-    auto fresh = std::make_unique<TElemDef>();
-    fresh->Name = elemName;
-    fresh->ElemType = etAny;
-    def = Elements.Add(std::move(fresh));
-  }
-  p = ne;
+  size_t p = 0;
+  std::string name;
+  if (!ReadDeclName(s, p, "", name)) return ReportDtd(deError, raw);
+  TElemDef* def = ElemDefFor(name);
   // Every pass of this loop reads at least one character, so malformed lists end.
   for (;;) {
     p = SkipWs(s, p);
@@ -332,26 +299,19 @@ void TXmlParser::ReadAttListDecl(const std::string& body, std::string_view raw) 
     def->Replace(std::move(ad));
     if (p == loopStart) ++p;
   }
-  TDtdElementRec rec;
-  rec.ElementType = deAttList;
-  rec.Text = raw;
-  rec.ElemDef = def;
-  DtdElementFound(rec);
+  ReportDtd(deAttList, raw, def);
 }
 
 void TXmlParser::ReadEntityDecl(const std::string& body, std::string_view raw) {
   std::string s = ExpandParRefs(body, false);
   size_t p = SkipWs(s, 0);
   bool parameter = p + 1 < s.size() && s[p] == '%' && IsWs(s[p + 1]);
-  if (parameter) p = SkipWs(s, p + 1);
-  size_t ne = NameEnd(s, p, "\"'");
-  if (ne == p) {
-    ReportDtd(deError, raw);
-    return;
-  }
+  if (parameter) ++p;
+  std::string name;
+  if (!ReadDeclName(s, p, "\"'", name)) return ReportDtd(deError, raw);
   auto def = std::make_unique<TEntityDef>();
-  def->Name = s.substr(p, ne - p);
-  p = SkipWs(s, ne);
+  def->Name = name;
+  p = SkipWs(s, p);
   std::string literal;
   if (ReadLiteral(s, p, literal)) {
     if (!parameter) literal = ExpandParRefs(literal, true);
@@ -368,33 +328,22 @@ void TXmlParser::ReadEntityDecl(const std::string& body, std::string_view raw) {
   }
   TEntityDef* stored = def.get();
   (parameter ? ParEntities : Entities).Replace(std::move(def));
-  TDtdElementRec rec;
-  rec.ElementType = deEntity;
-  rec.Text = raw;
-  rec.EntityDef = stored;
-  DtdElementFound(rec);
+  ReportDtd(deEntity, raw, nullptr, stored);
 }
 
 void TXmlParser::ReadNotationDecl(const std::string& body, std::string_view raw) {
   std::string s = ExpandParRefs(body, false);
-  size_t p = SkipWs(s, 0);
-  size_t ne = NameEnd(s, p, "");
-  if (ne == p) {
-    ReportDtd(deError, raw);
-    return;
-  }
+  size_t p = 0;
+  std::string name;
+  if (!ReadDeclName(s, p, "", name)) return ReportDtd(deError, raw);
   auto def = std::make_unique<TNotationDef>();
-  def->Name = s.substr(p, ne - p);
-  TExternalID id(s, ne);
+  def->Name = name;
+  TExternalID id(s, p);
   def->Value = id.SystemId;
   def->PublicId = id.PublicId;
   TNotationDef* stored = def.get();
   Notations.Add(std::move(def));
-  TDtdElementRec rec;
-  rec.ElementType = deNotation;
-  rec.Text = raw;
-  rec.NotationDef = stored;
-  DtdElementFound(rec);
+  ReportDtd(deNotation, raw, nullptr, nullptr, stored);
 }
 
 size_t TXmlParser::SkipDoctype(const std::string& t, size_t pos) const {

@@ -31,3 +31,37 @@ std::string CollapseWs(std::string_view t);  // trimmed, inner runs become one b
 std::string RemoveWs(std::string_view t);
 
 }  // namespace qmz::xml
+
+#include <memory>
+#include <vector>
+
+#include "support/XmlScanner.h"
+
+namespace qmz::xml {
+
+// A text being read: a value, a subset, or the replacement text of an entity referenced from it.
+struct TTextFrame {
+  std::shared_ptr<const std::string> Text;
+  size_t Pos = 0;
+  std::string Name;                      // the entity whose text this is; empty for the starting text
+  std::unique_ptr<TXmlParser> Instance;  // holds an external entity's text
+};
+
+// The texts of nested entity references, innermost last; an explicit stack, so the nesting of a
+// document's entities never becomes nesting of calls.
+class TTextFrames {
+ public:
+  explicit TTextFrames(std::shared_ptr<const std::string> text, size_t pos = 0);
+  // The frame to read from: entity texts that were read to their end are left; the starting text
+  // stays, also at its end.
+  TTextFrame& Current();
+  bool InEntity() const { return fFrames.size() > 1; }
+  int Depth() const { return static_cast<int>(fFrames.size()) - 1; }
+  bool Contains(std::string_view name) const;
+  void Push(TTextFrame frame) { fFrames.push_back(std::move(frame)); }
+
+ private:
+  std::vector<TTextFrame> fFrames;
+};
+
+}  // namespace qmz::xml
