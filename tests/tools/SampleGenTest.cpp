@@ -1,15 +1,17 @@
-// Checks the generated installation with small readers of this test's own, written apart from
-// the generator, so a fault in a writer is not mirrored by the check.
+// Checks the generated installation with readers written apart from the generator (the program's
+// binary INI decoder, a small PE walk and INI parse of this test's own), so a fault in a writer is
+// not mirrored by the check.
+#include "gamedata/uIniDecoder.h"
 #include "samplegen/IniWriter.h"
 #include "samplegen/PeWriter.h"
 #include "samplegen/SampleGen.h"
+#include "support/Classes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -126,49 +128,12 @@ std::uint32_t Le(const std::string& b, std::size_t at, int width)
     return v;
 }
 
-// The binary INI read as the game's format describes it, values printed as a decoder does.
-std::vector<Section> DecodeBinary(const std::string& b)
+// The binary INI through the program's own decoder, as text sections.
+std::vector<Section> DecodeBinary(const std::string& bytes)
 {
-    EXPECT_EQ(b.substr(0, 4), "BINI");
-    const std::size_t tableAt = Le(b, 8, 4);
-    const std::string table = b.substr(std::min(tableAt, b.size()));
-    auto str = [&table](std::uint32_t off) {
-        if (off >= table.size())
-            throw std::out_of_range("string offset outside the table");
-        return std::string(table.c_str() + off);
-    };
-    std::vector<Section> out;
-    std::size_t pos = 12;
-    while (pos < tableAt) {
-        Section sec{str(Le(b, pos, 2)), {}};
-        const std::uint32_t entries = Le(b, pos + 2, 2);
-        pos += 4;
-        for (std::uint32_t e = 0; e < entries; ++e) {
-            const std::string key = str(Le(b, pos, 2));
-            const std::uint32_t count = Le(b, pos + 2, 1);
-            pos += 3;
-            std::string value;
-            for (std::uint32_t v = 0; v < count; ++v, pos += 5) {
-                const std::uint32_t type = Le(b, pos, 1), data = Le(b, pos + 1, 4);
-                char buf[64];
-                if (type == 1) {
-                    std::snprintf(buf, sizeof buf, "%d", static_cast<std::int32_t>(data));
-                } else if (type == 2) {
-                    float f;
-                    std::memcpy(&f, &data, 4);
-                    std::snprintf(buf, sizeof buf, "%.6f", static_cast<double>(f));
-                } else if (type == 3) {
-                    std::snprintf(buf, sizeof buf, "%s", str(data).c_str());
-                } else {
-                    throw std::runtime_error("bad value type");
-                }
-                value += (v ? ", " : "") + std::string(buf);
-            }
-            sec.lines.emplace_back(key, count ? value : "true");
-        }
-        out.push_back(sec);
-    }
-    return out;
+    qmz::TStringList lines;
+    EXPECT_EQ(qmz::DecodeBiniBuffer(bytes, &lines), qmz::bsSuccess);
+    return ParseText(lines.Text());
 }
 
 // Every string of every RT_STRING block, keyed by string id, found by walking the resource tree.
@@ -303,6 +268,7 @@ TEST(IniWriter, BinaryAndTextFormsCarryTheSameEntries)
     ASSERT_EQ(decoded.size(), 2u);
     EXPECT_EQ(decoded[0].lines[1].second, "90, 1.500000");
     EXPECT_EQ(decoded[0].lines[2].second, "-1, 0.100000");
+    EXPECT_EQ(decoded[1].lines[0].second, "ice");
     ExpectSameSections(decoded, ParseText(IniToText(doc)), "small document");
 }
 

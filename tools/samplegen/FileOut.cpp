@@ -1,8 +1,9 @@
 #include "samplegen/FileOut.h"
 
+#include "platform/WholeFile.h"
+
 #include <cctype>
 #include <cstdint>
-#include <fstream>
 #include <stdexcept>
 
 namespace qmz::samplegen {
@@ -12,16 +13,8 @@ namespace fs = std::filesystem;
 void WriteFileBytes(const fs::path& path, const std::string& bytes)
 {
     fs::create_directories(path.parent_path());
-    fs::path tmp = path;
-    tmp += ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out)
-            throw std::runtime_error("cannot write " + tmp.string());
-    }
-    fs::rename(tmp, path);
+    if (!platform::WriteFileAtomic(path.string(), bytes))
+        throw std::runtime_error("cannot write " + path.string());
 }
 
 std::string DiskName(const std::string& component)

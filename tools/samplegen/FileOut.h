@@ -4,8 +4,7 @@
 
 namespace qmz::samplegen {
 
-// Writes bytes to path (parent folders created) through a temporary file in the same
-// folder, so an interrupted run never leaves a half-written file under the final name.
+// Writes bytes to path atomically, parent folders created.
 // Throws std::runtime_error when the file cannot be written.
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
