@@ -2,6 +2,9 @@
 // binary INI decoder, a small PE walk and INI parse of this test's own), so a fault in a writer is
 // not mirrored by the check.
 #include "gamedata/uIniDecoder.h"
+#include "platform/GamePath.h"
+#include "platform/PeStringTable.h"
+#include "platform/WineRegistry.h"
 #include "samplegen/IniWriter.h"
 #include "samplegen/PeWriter.h"
 #include "samplegen/SampleGen.h"
@@ -549,4 +552,60 @@ TEST(SampleGen, WinePrefixHoldsRegistryDrivesAndMods)
         EXPECT_NE(Lower(ReadAll(script)).find("name=\"" + Lower(i == 2 ? "Dark &amp; Deep" : o.mods[i])),
                   std::string::npos);
     }
+}
+
+// The program's own platform layer finds everything the generator promises: the registry values,
+// the installation through drive C:, the data files in any letter case and the resource strings.
+TEST(SampleGen, PlatformLayerReadsTheGeneratedPrefix)
+{
+    TempDir dir;
+    Options o = Options::ForSize("small");
+    o.winePrefix = true;
+    o.binaryFiles = true;
+    const Manifest m = Generate(dir.path(), o);
+
+    using qmz::platform::RegistryRoot;
+    const auto reg = qmz::platform::WineRegistry::LoadPrefix(m.winePrefix);
+    ASSERT_TRUE(reg);
+    const auto appPath = reg->ReadString(RegistryRoot::LocalMachine, "\\SOFTWARE\\Starvagant Games\\Starvagant\\1.0", "AppPath");
+    ASSERT_TRUE(appPath);
+    EXPECT_EQ(*appPath, m.appPath);
+    const auto* mm = reg->OpenKey(RegistryRoot::LocalMachine, "\\SOFTWARE\\Starvagant Mod Manager");
+    ASSERT_TRUE(mm);
+    std::vector<std::string> mods;
+    for (const auto& name : mm->ValueNames())
+        if (Lower(name).find("mods\\") != std::string::npos)
+            mods.push_back(name);
+    EXPECT_EQ(mods.size(), m.modNames.size());
+
+    const char* oldPrefix = std::getenv("WINEPREFIX");
+    const std::string saved = oldPrefix ? oldPrefix : "";
+    ::setenv("WINEPREFIX", m.winePrefix.c_str(), 1);
+    qmz::platform::ResetGamePathCache();
+    const auto mainIni = qmz::platform::ResolveGamePath(*appPath + "\\exe\\..\\data\\..\\EXE\\starvagant.ini");
+    const auto modManager = reg->ReadString(RegistryRoot::LocalMachine, "\\SOFTWARE\\Starvagant Mod Manager", "Install_Dir");
+    const bool modScriptFound =
+        modManager && !mods.empty() &&
+        qmz::platform::GameFileExists(qmz::platform::JoinGamePath(*modManager, mods[0] + "\\script.xml"));
+    if (oldPrefix)
+        ::setenv("WINEPREFIX", saved.c_str(), 1);
+    else
+        ::unsetenv("WINEPREFIX");
+    qmz::platform::ResetGamePathCache();
+    ASSERT_TRUE(mainIni);
+    EXPECT_TRUE(fs::equivalent(*mainIni, Resolve(m.installDir, "exe\\starvagant.ini")));
+    EXPECT_TRUE(modScriptFound);
+
+    for (const auto& rel : {"data\\universe\\universe.ini", "DATA\\EQUIPMENT\\MARKET_MISC.INI", "exe\\stvnames.dll"})
+        EXPECT_TRUE(qmz::platform::GameFileExists(rel, m.installDir)) << rel;
+
+    std::size_t strings = 0;
+    for (const char* dll : {"StvResources.dll", "StvNames.dll", "StvInfoCards.dll"}) {
+        const auto path = qmz::platform::ResolveGamePath(std::string("EXE\\") + dll, m.installDir);
+        ASSERT_TRUE(path) << dll;
+        const auto table = qmz::platform::PeStringTable::FromFile(*path);
+        EXPECT_FALSE(table.LoadString(1).empty()) << dll;
+        strings += table.Count();
+    }
+    EXPECT_EQ(static_cast<int>(strings), m.resourceStrings);
 }

@@ -43,6 +43,8 @@ int main(int argc, char** argv)
     try {
         auto options = qmz::samplegen::Options::ForSize(size);
         if (!seedText.empty()) {
+            if (seedText.find_first_not_of("0123456789") != std::string::npos)
+                return Usage();
             std::size_t used = 0;
             options.seed = std::stoull(seedText, &used);
             if (used != seedText.size())
