@@ -221,6 +221,8 @@ enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJourn
 std::string GetGameInstallDir();
 std::string FindSpecialModDir();
 std::string GetModManagerDir();
+// The mod manager's key under HKEY_LOCAL_MACHINE: "Install_Dir" and one value per active mod.
+inline constexpr std::string_view ModManagerKey = "\\SOFTWARE\\Starvagant Mod Manager";
 
 // The game-data model. The loading constructor (the whole pipeline with the installation chooser) is
 // built on the step routines below, which run in this order, each only when the one before succeeded:

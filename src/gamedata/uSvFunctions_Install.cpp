@@ -10,7 +10,6 @@ namespace qmz {
 namespace {
 
 constexpr std::string_view kGameKey = "\\SOFTWARE\\Starvagant Games\\Starvagant\\1.0";
-constexpr std::string_view kModManagerKey = "\\SOFTWARE\\Starvagant Mod Manager";
 
 // A folder value of HKEY_LOCAL_MACHINE with a trailing "\"; empty when the key or value is missing.
 std::string ReadFolderValue(std::string_view key, std::string_view name) {
@@ -25,7 +24,7 @@ std::string ReadFolderValue(std::string_view key, std::string_view name) {
 
 std::string GetGameInstallDir() { return ReadFolderValue(kGameKey, "AppPath"); }
 
-std::string GetModManagerDir() { return ReadFolderValue(kModManagerKey, "Install_Dir"); }
+std::string GetModManagerDir() { return ReadFolderValue(ModManagerKey, "Install_Dir"); }
 
 std::string FindSpecialModDir() {
   // A and B are floppy letters and never probed.

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gamedata/LoaderTestSupport.h"
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "platform/Registry.h"
+#include "platform/TestEnv.h"
+#include "platform/TestTempDir.h"
+#include "samplegen/SampleGen.h"
+
+using namespace qmz;
+using platform::RegistryRoot;
+
+namespace {
+
+std::vector<std::string> Names(const TStringList& list) {
+  std::vector<std::string> out;
+  for (int i = 0; i < list.Count(); ++i) out.push_back(list[i]);
+  return out;
+}
+
+// A mod manager in a temporary folder (a Linux path, which the path resolver takes as it is) and its
+// registry key in a registry of the test's own.
+class ModNamesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry = std::make_shared<platform::MemoryRegistry>();
+    platform::SetProcessRegistry(registry);
+    platform::ResetGamePathCache();
+    journal = test::MemoryJournal();
+  }
+  void TearDown() override {
+    platform::ResetProcessRegistry();
+    platform::ResetGamePathCache();
+  }
+  void InstallManager() {
+    registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Install_Dir", dir.Str());
+  }
+  // A registry value naming the mod folder; script.xml is written when given.
+  void AddMod(const std::string& valueName, const std::string& diskFolder, const std::string* header) {
+    registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", valueName, "1");
+    std::filesystem::create_directories(dir.Path() / diskFolder);
+    if (header)
+      test::WriteWholeFile(dir.Path() / diskFolder / "script.xml",
+                           "<?xml version=\"1.0\"?>\n<script>\n" + *header + "\n<data/></script>\n");
+  }
+  void AddMod(const std::string& valueName, const std::string& diskFolder, const std::string& header) {
+    AddMod(valueName, diskFolder, &header);
+  }
+  std::vector<std::string> Run() {
+    TSvData data(journal.get());
+    return Names(data.getActiveModNames());
+  }
+  bool Passed(bool value) const {
+    return test::CountLines(*journal, jlEnd, std::string("[TSvData.getActiveModNames() - Passed: ") +
+                                                  (value ? "True" : "False") + " ]") == 1;
+  }
+
+  test::TempDir dir;
+  std::shared_ptr<platform::MemoryRegistry> registry;
+  std::unique_ptr<TJournal> journal;
+};
+
+TEST_F(ModNamesTest, OnlyValueNamesWithModsFolderInRegistryOrder) {
+  InstallManager();
+  AddMod("MODS\\B", "mods/b", "<header name=\"Bee\"/>");
+  registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Version", "3");
+  AddMod("mods\\A", "mods/A", "<header name=\"Ay\"/>");
+  EXPECT_EQ(Run(), (std::vector<std::string>{"Bee", "Ay"}));
+  EXPECT_EQ(test::CountLines(*journal, jlBegin, "[TSvData.getActiveModNames()]"), 1);
+  EXPECT_TRUE(Passed(true));
+}
+
+TEST_F(ModNamesTest, NameAttributeWhereverItStands) {
+  InstallManager();
+  AddMod("mods\\1", "mods/1", "<header version=\"1\" name=\"After version\"/>");
+  AddMod("mods\\2", "mods/2", "<header author=\"x\" name=\"After author\"></header>");
+  AddMod("mods\\3", "mods/3", "<header name=\"Before author\" author=\"x\">");
+  AddMod("mods\\4", "mods/4", "<header author=\"x\" Name=\"Capital\"/>");
+  AddMod("mods\\5", "mods/5", "<header author=\"x\"/><HEADER name=\"Second header\"/><header name=\"Third\"/>");
+  AddMod("mods\\6", "mods/6", "<other name=\"not a header\"/>");
+  AddMod("mods\\7", "mods/7", "<header name=\"Caf&#233; &amp; Bar\"/>");
+  EXPECT_EQ(Run(), (std::vector<std::string>{"After version", "After author", "Before author", "Capital",
+                                             "Second header", "Caf\xC3\xA9 & Bar"}));
+  EXPECT_TRUE(Passed(true));
+}
+
+TEST_F(ModNamesTest, MissingScriptSkipsOnlyThatMod) {
+  InstallManager();
+  AddMod("mods\\A", "mods/A", "<header name=\"First\"/>");
+  AddMod("mods\\Gone", "mods/Gone", nullptr);
+  AddMod("mods\\C", "mods/C", "<header name=\"Last\"/>");
+  EXPECT_EQ(Run(), (std::vector<std::string>{"First", "Last"}));
+  EXPECT_EQ(test::CountLines(*journal, jlWarning, "mods\\Gone\\"), 1);
+  EXPECT_TRUE(Passed(false));
+}
+
+TEST_F(ModNamesTest, NoManagerGivesNoNames) {
+  EXPECT_EQ(Run(), std::vector<std::string>{});
+  EXPECT_TRUE(Passed(false));
+  // The key without "Install_Dir": nothing either.
+  registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "mods\\A", "1");
+  EXPECT_EQ(Run(), std::vector<std::string>{});
+  EXPECT_EQ(test::CountLines(*journal, jlEnd, "Passed: False"), 2);
+}
+
+TEST(ModNamesGenerated, WinePrefixOfTheSampleInstallation) {
+  test::TempDir root;
+  samplegen::Options o = samplegen::Options::ForSize("small");
+  o.winePrefix = true;
+  o.mods = {"Trade Lanes Extended", "Better Markets", "Dark & Deep", "Caf\xC3\xA9 Routes"};
+  samplegen::Manifest m = samplegen::Generate(root.Path(), o);
+  ASSERT_FALSE(m.winePrefix.empty());
+  test::ScopedEnv env("WINEPREFIX", m.winePrefix.string().c_str());
+  platform::ResetProcessRegistry();
+  platform::ResetGamePathCache();
+  {
+    TSvData data;
+    EXPECT_EQ(Names(data.getActiveModNames()), m.modNames);
+  }
+  platform::ResetProcessRegistry();
+  platform::ResetGamePathCache();
+}
+
+}  // namespace
