@@ -5,7 +5,7 @@
 
 namespace qmz::samplegen {
 
-// splitmix64: tiny and fully specified, so a seed gives the same installation with every
+// splitmix64: tiny and fully defined by its few lines, so a seed gives the same installation with every
 // compiler and standard library (std distributions differ between library versions).
 class Prng {
 public:

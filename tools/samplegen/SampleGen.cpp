@@ -729,7 +729,6 @@ void Generator::WriteUniverse()
             .Add("pos", {0, 0, 0})
             .Add("Archetype", {sun})
             .Add("star", {"med_white_sun"});
-        int planets = 0;
         for (int b : sys.bases) {
             const Base& base = bases_[b];
             const std::string objNick = base.nick.substr(0, base.nick.size() - 5);  // without "_Base"
@@ -766,7 +765,7 @@ void Generator::WriteUniverse()
         if (rng_.Percent(60)) {
             const std::string arch = rng_.Pick(planetArchs_);
             f.Section("Object")
-                .Add("nickname", {sys.nick + "_planet_" + std::to_string(++planets)})
+                .Add("nickname", {sys.nick + "_planet"})
                 .Add("ids_name", {archIds_[arch]})
                 .Add("pos", pos())
                 .Add("Archetype", {arch});
