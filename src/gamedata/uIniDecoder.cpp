@@ -91,16 +91,31 @@ void AppendFloat(std::string& out, float v) {
   out.append(buf, r.ptr);
 }
 
+// Number of lines the records give (up to the first record that runs past the record area), so the
+// target can make room once instead of growing many times over a large file.
+std::size_t CountLines(const unsigned char* bytes, std::size_t recordEnd, std::uint32_t tableOffset) {
+  std::size_t pos = kHeaderSize, lines = 0;
+  while (pos < tableOffset && pos + 4 <= recordEnd) {
+    const unsigned entries = Read16(bytes + pos + 2);
+    pos += 4;
+    lines += 2;
+    for (unsigned e = 0; e < entries && pos + 3 <= recordEnd; ++e, ++lines) pos += 3 + std::size_t(bytes[pos + 2]) * 5;
+  }
+  return lines;
+}
+
 template <class Sink>
-TBiniStatus DecodeRecords(std::string_view data, Sink&& emit) {
+TBiniStatus DecodeRecords(std::string_view data, Sink&& emit, TStringList& target) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   const std::size_t size = data.size();
   const std::uint32_t tableOffset = Read32(bytes + 8);
   StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
   // Records may neither run past the file nor into the string table.
   const std::size_t recordEnd = std::min<std::size_t>(tableOffset, size);
+  target.Reserve(target.Count() + int(std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size)));
 
   std::size_t pos = kHeaderSize;
+  // One buffer for every line: each stored line is then made with a single allocation of its own size.
   std::string line;
   while (pos < tableOffset) {
     if (recordEnd < pos + 4) return bsBadEntry;
@@ -111,7 +126,7 @@ TBiniStatus DecodeRecords(std::string_view data, Sink&& emit) {
     line += '[';
     if (!strings.Append(nameOffset, line)) return bsBadEntry;
     line += ']';
-    emit(std::move(line));
+    emit(line);
 
     for (unsigned entry = 0; entry < entryCount; ++entry) {
       if (recordEnd < pos + 3) return bsBadEntry;
@@ -146,9 +161,9 @@ TBiniStatus DecodeRecords(std::string_view data, Sink&& emit) {
           }
         }
       }
-      emit(std::move(line));
+      emit(line);
     }
-    emit(std::string());
+    emit(std::string_view());
   }
   return bsSuccess;
 }
@@ -167,7 +182,7 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
   if (Target == nullptr) return bsGeneralError;
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (Read32(reinterpret_cast<const unsigned char*>(Data.data())) != kBiniMagic) return bsNotBini;
-  return DecodeRecords(Data, [Target](std::string&& line) { Target->Add(std::move(line)); });
+  return DecodeRecords(Data, [Target](std::string_view line) { Target->Add(std::string(line)); }, *Target);
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target) {

@@ -1,0 +1,294 @@
+#include "gamedata/uSVIni.h"
+
+#include <charconv>
+#include <stdexcept>
+
+#include "platform/WholeFile.h"
+
+namespace qmz {
+
+namespace {
+
+std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+}  // namespace
+
+TSvIniFile::TSvIniFile(const std::string& FileName) : TCustomIniFile("") {
+  std::string data;
+  if (!platform::ReadWholeFile(FileName, data)) {
+    DecodeStatus = bsNoSource;
+    return;
+  }
+  fileName_ = FileName;
+  LoadFromBuffer(data);
+  Loaded = Sections.Count() > 0;
+}
+
+TSvIniFile::TSvIniFile(const TStringList& Strings, const std::string& FileName) : TCustomIniFile(FileName) {
+  SetStrings(Strings);
+}
+
+TSvIniFile::~TSvIniFile() = default;
+
+void TSvIniFile::Clear() {
+  Sections.Clear();
+  SectionNames.Clear();
+  SectionCounts.clear();
+  current_ = nullptr;
+}
+
+void TSvIniFile::LoadFromBuffer(std::string_view Data) {
+  TStringList decoded;
+  DecodeStatus = DecodeBiniBuffer(Data, &decoded);
+  // A damaged binary file keeps what was decoded before the damage: its bytes are no INI text, and
+  // reading them as text would only yield garbage sections.
+  if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) {
+    SetStrings(decoded);
+    return;
+  }
+  ParseFileText(Data);
+}
+
+void TSvIniFile::LoadValues() {
+  std::string data;
+  if (fileName_.empty() || !platform::ReadWholeFile(fileName_, data)) {
+    Clear();
+    return;
+  }
+  ParseFileText(data);
+}
+
+void TSvIniFile::ParseFileText(std::string_view bytes) {
+  // The mark goes before the bytes are taken as Windows-1252, which would turn it into three letters.
+  if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
+  if (IsValidUtf8(bytes)) {
+    ParseText(bytes);
+  } else {
+    ParseText(GameTextToUtf8(bytes));
+  }
+}
+
+void TSvIniFile::ParseText(std::string_view text) {
+  Clear();
+  // Lines end at CR LF, LF or CR, as the string list splits them.
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    ParseLine(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < n) ParseLine(text.substr(start));
+  current_ = nullptr;
+}
+
+void TSvIniFile::SetStrings(const TStringList& List) {
+  Clear();
+  for (int i = 0; i < List.Count(); ++i) {
+    std::string_view line = List[i];
+    if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
+    ParseLine(line);
+  }
+  current_ = nullptr;
+}
+
+void TSvIniFile::ParseLine(std::string_view line) {
+  std::string_view s = TrimView(line);
+  if (s.empty() || s.front() == ';' || s.front() == '/') return;
+  if (s.front() == '[') {
+    // The first and the last character go whatever the last one is; then the name ends at a "]".
+    s = s.size() >= 2 ? s.substr(1, s.size() - 2) : std::string_view();
+    const std::string_view raw = TrimView(s.substr(0, s.find(']')));
+    int count = 1;
+    const int known = SectionNames.IndexOf(raw);
+    if (known >= 0) {
+      count = ++SectionCounts[std::size_t(known)];
+    } else {
+      SectionNames.Add(std::string(raw));
+      SectionCounts.push_back(1);
+    }
+    char digits[16];
+    const auto r = std::to_chars(digits, digits + sizeof digits, count);
+    std::string numbered;
+    numbered.reserve(raw.size() + std::size_t(r.ptr - digits));
+    numbered.append(raw).append(digits, r.ptr);
+    current_ = new THashedStringList();
+    Sections.AddObject(std::move(numbered), current_);
+    return;
+  }
+  if (current_ == nullptr) return;
+  // Inline comments run from the first ";".
+  const auto semicolon = s.find(';');
+  if (semicolon != std::string_view::npos) s = TrimView(s.substr(0, semicolon));
+  const auto eq = s.find('=');
+  if (eq == std::string_view::npos) {
+    current_->Add(std::string(s));
+    return;
+  }
+  const std::string_view name = TrimView(s.substr(0, eq));
+  const std::string_view value = TrimView(s.substr(eq + 1));
+  std::string stored;
+  stored.reserve(name.size() + 1 + value.size());
+  stored.append(name).append(1, '=').append(value);
+  current_->Add(std::move(stored));
+}
+
+THashedStringList* TSvIniFile::FindLines(std::string_view Section) const {
+  const int i = Sections.IndexOf(Section);
+  return i < 0 ? nullptr : static_cast<THashedStringList*>(Sections.Objects(i));
+}
+
+std::string TSvIniFile::ReadString(const std::string& Section, const std::string& Ident,
+                                   const std::string& Default) const {
+  const THashedStringList* lines = FindLines(Section);
+  if (lines == nullptr) return Default;
+  const int i = lines->IndexOfName(Ident);
+  return i < 0 ? Default : lines->ValueFromIndex(i);
+}
+
+std::string TSvIniFile::ReadStringF(std::string_view SectionFmt, const std::string& Ident,
+                                    const std::string& Default, std::initializer_list<FormatArg> Args) const {
+  return ReadString(FormatList(SectionFmt, Args), Ident, Default);
+}
+
+void TSvIniFile::ReadSections(TStringList* Strings) const {
+  Strings->Clear();
+  Strings->Reserve(Sections.Count());
+  for (const auto& item : Sections) Strings->AddObject(item.text, item.object);
+}
+
+void TSvIniFile::ReadSectionValues(const std::string& Section, TStringList* Strings) const {
+  Strings->Clear();
+  const THashedStringList* lines = FindLines(Section);
+  if (lines == nullptr) return;
+  Strings->Reserve(lines->Count());
+  for (const auto& item : *lines) Strings->Add(item.text);
+}
+
+std::unique_ptr<TStringList> TSvIniFile::ReadSectionValuesF(std::string_view SectionFmt,
+                                                            std::initializer_list<FormatArg> Args) const {
+  auto list = std::make_unique<TStringList>();
+  ReadSectionValues(FormatList(SectionFmt, Args), list.get());
+  return list;
+}
+
+std::unique_ptr<TStringList> TSvIniFile::ReadKeyValues(const std::string& Section, const std::string& Ident,
+                                                       bool KeepWhole) const {
+  auto list = std::make_unique<TStringList>();
+  const THashedStringList* lines = FindLines(Section);
+  if (lines == nullptr) return list;
+  const std::string_view ident = TrimView(Ident);
+  const std::string lowerKey = LowerCase(Ident) + "=";
+  for (const auto& item : *lines) {
+    const auto eq = item.text.find('=');
+    const std::string_view name = eq == std::string::npos ? std::string_view() : std::string_view(item.text).substr(0, eq);
+    if (!SameText(TrimView(name), ident)) continue;
+    if (KeepWhole) {
+      list->Add(item.text);
+    } else {
+      list->Add(Trim(StringReplaceAll(LowerCase(item.text), lowerKey, "")));
+    }
+  }
+  return list;
+}
+
+std::unique_ptr<TStringList> TSvIniFile::ReadKeyValuesF(std::string_view SectionFmt, const std::string& Ident,
+                                                        std::initializer_list<FormatArg> Args,
+                                                        bool KeepWhole) const {
+  return ReadKeyValues(FormatList(SectionFmt, Args), Ident, KeepWhole);
+}
+
+std::string TSvIniFile::FindSection(const std::string& Ident, const std::string& Value,
+                                    const std::string& BaseName) const {
+  const int name = SectionNames.IndexOf(BaseName);
+  if (name < 0) return {};
+  const std::string wanted = Trim(Value);
+  for (int i = 1; i <= SectionCounts[std::size_t(name)]; ++i) {
+    std::string section = BaseName + IntToStr(i);
+    if (SameText(Trim(ReadString(section, Ident, "**fail**")), wanted)) return section;
+  }
+  return {};
+}
+
+void TSvIniFile::GetStrings(TStringList* Strings) const {
+  for (const auto& section : Sections) {
+    Strings->Add("[" + section.text + "]");
+    for (const auto& line : *static_cast<const THashedStringList*>(section.object)) Strings->Add(line.text);
+    Strings->Add(std::string());
+  }
+}
+
+void TSvIniFile::WriteLine(THashedStringList& lines, const std::string& Ident, const std::string& Value) {
+  const int i = lines.IndexOfName(Ident);
+  if (i >= 0) {
+    lines.Put(i, Ident + "=" + Value);
+  } else {
+    lines.Add(Ident + "=" + Value);
+  }
+}
+
+THashedStringList& TSvIniFile::LinesForWrite(const std::string& Section) {
+  THashedStringList* lines = FindLines(Section);
+  if (lines == nullptr) {
+    // Exactly the name given: no number, and not counted among the raw names.
+    lines = new THashedStringList();
+    Sections.AddObject(Section, lines);
+  }
+  return *lines;
+}
+
+void TSvIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) {
+  WriteLine(LinesForWrite(Section), Ident, Value);
+}
+
+void TSvIniFile::WriteSectionList(const std::string& Section, const TStringList& List) {
+  THashedStringList* lines = nullptr;
+  for (const auto& item : List) {
+    const std::string& line = item.text;
+    std::string ident, value;
+    const auto eq = line.find('=');
+    if (eq != std::string::npos && eq > 0) {
+      ident = line.substr(0, eq);
+      value = line.substr(eq + 1);
+    } else {
+      const auto comma = line.find(',');
+      ident = Trim(std::string_view(line).substr(0, comma));
+      if (comma != std::string::npos) value = Trim(std::string_view(line).substr(comma + 1));
+    }
+    // The section is looked up once; it is made by the first line, as WriteString would.
+    if (lines == nullptr) lines = &LinesForWrite(Section);
+    WriteLine(*lines, ident, value);
+  }
+}
+
+void TSvIniFile::EraseSection(const std::string& Section) {
+  const int i = Sections.IndexOf(Section);
+  if (i >= 0) Sections.Delete(i);
+}
+
+void TSvIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
+  THashedStringList* lines = FindLines(Section);
+  if (lines == nullptr) return;
+  const int i = lines->IndexOfName(Ident);
+  if (i >= 0) lines->Delete(i);
+}
+
+void TSvIniFile::UpdateFile() {
+  TStringList text;
+  GetStrings(&text);
+  text.SaveToFile(fileName_);
+}
+
+void TSvIniFile::ReadSection(const std::string& /*Section*/, TStringList* /*Strings*/) const {
+  throw std::logic_error("Abstract Error");
+}
+
+}  // namespace qmz

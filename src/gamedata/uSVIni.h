@@ -1,0 +1,103 @@
+#pragma once
+// The game INI file: every section gets the running number of its name ("Good1", "Good2" ...), keys stay
+// lines in file order with their duplicates, and the file may be INI text or the binary form.
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gamedata/uIniDecoder.h"
+#include "gamedata/uSVIni_Hash.h"
+#include "gamedata/uSVIni_IniFile.h"
+#include "support/SysUtils.h"
+
+namespace qmz {
+
+class TSvIniFile : public TCustomIniFile {
+ public:
+  // Reads FileName (binary or text). A missing file gives an object without file name and content,
+  // with Loaded False.
+  explicit TSvIniFile(const std::string& FileName);
+  // An object made from INI text lines; FileName is any name (the loader uses "TEMP", "Markets" ...).
+  TSvIniFile(const TStringList& Strings, const std::string& FileName);
+  static std::unique_ptr<TSvIniFile> CreateFromList(const TStringList& Strings, const std::string& FileName) {
+    return std::make_unique<TSvIniFile>(Strings, FileName);
+  }
+  ~TSvIniFile() override;
+  TSvIniFile(const TSvIniFile&) = delete;
+  TSvIniFile& operator=(const TSvIniFile&) = delete;
+
+  // One item per section in load order: the numbered name, with the section's line list
+  // (a THashedStringList) as its object, owned here.
+  THashedStringList Sections{true};
+  // The distinct raw section names in order of first appearance, spelled as there, and how many sections
+  // of each name were read (parallel to SectionNames).
+  THashedStringList SectionNames;
+  std::vector<int> SectionCounts;
+  // True when the constructor from a file found at least one section.
+  bool Loaded = false;
+  // How the file was read: bsSuccess for a binary file, bsNotBini or bsTooSmall for text, bsNoSource for
+  // a missing file. bsBadEntry: a damaged binary file, of which the part before the damage was kept.
+  TBiniStatus DecodeStatus = bsGeneralError;
+  bool Damaged() const { return DecodeStatus == bsBadEntry; }
+
+  // Replaces the content by the parse of the content of a game file, binary or text (as the file
+  // constructor reads it); FileName and Loaded stay as they are.
+  void LoadFromBuffer(std::string_view Data);
+  // Reloads FileName as text; clears the object when there is no such file.
+  void LoadValues();
+  // Replaces the content by the parse of the INI text lines of List.
+  void SetStrings(const TStringList& List);
+  // Appends "[numbered name]", the section's lines and an empty line for every section.
+  void GetStrings(TStringList* Strings) const;
+
+  // The value of the LAST line named Ident in the section of that numbered name; Default when absent.
+  std::string ReadString(const std::string& Section, const std::string& Ident,
+                         const std::string& Default) const override;
+  std::string ReadStringF(std::string_view SectionFmt, const std::string& Ident, const std::string& Default,
+                          std::initializer_list<FormatArg> Args) const;
+  // The numbered section names with their line lists as objects (still owned here: Strings must not own
+  // its objects). Previous content replaced.
+  void ReadSections(TStringList* Strings) const override;
+  // All lines of the section, whole. Previous content replaced; empty for an absent section.
+  void ReadSectionValues(const std::string& Section, TStringList* Strings) const override;
+  std::unique_ptr<TStringList> ReadSectionValuesF(std::string_view SectionFmt,
+                                                  std::initializer_list<FormatArg> Args) const;
+  // The lines of the section named Ident (both trimmed, case ignored; bare lines have an empty name), in
+  // file order: whole, or with KeepWhole False lower-cased and with Ident= removed (only the value).
+  std::unique_ptr<TStringList> ReadKeyValues(const std::string& Section, const std::string& Ident,
+                                             bool KeepWhole) const;
+  std::unique_ptr<TStringList> ReadKeyValuesF(std::string_view SectionFmt, const std::string& Ident,
+                                              std::initializer_list<FormatArg> Args, bool KeepWhole) const;
+  // The numbered name of the first section BaseName1 .. BaseNameN whose Ident value equals Value (trimmed,
+  // case ignored); empty when none does or BaseName was never read.
+  std::string FindSection(const std::string& Ident, const std::string& Value, const std::string& BaseName) const;
+
+  // Sets the last line named Ident of the section of exactly that name (appending the section, without a
+  // number and uncounted, when there is none), or appends the line.
+  void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) override;
+  // Writes every "name=value" line of List, and every other line split at its first "," into name and
+  // value: lines of one name collapse into one line holding the last value.
+  void WriteSectionList(const std::string& Section, const TStringList& List);
+  void EraseSection(const std::string& Section) override;
+  void DeleteKey(const std::string& Section, const std::string& Ident) override;
+  // Writes GetStrings to FileName (numbered names: not the file that was read).
+  void UpdateFile() override;
+
+  // Key names of a section are not offered by this class; raises std::logic_error.
+  void ReadSection(const std::string& Section, TStringList* Strings) const override;
+
+ private:
+  void Clear();
+  void ParseLine(std::string_view line);
+  void ParseText(std::string_view text);
+  void ParseFileText(std::string_view bytes);
+  THashedStringList* FindLines(std::string_view Section) const;
+  THashedStringList& LinesForWrite(const std::string& Section);
+  static void WriteLine(THashedStringList& lines, const std::string& Ident, const std::string& Value);
+
+  THashedStringList* current_ = nullptr;  // section receiving lines while parsing
+};
+
+}  // namespace qmz
