@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "gamedata/uSVIni.h"
 #include "support/mGlobalFunctions.h"
 
 namespace qmz {
@@ -43,7 +44,7 @@ void TSvData::PostItem(int min, int max, int position) {
   std::int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
                          std::chrono::steady_clock::now().time_since_epoch())
                          .count();
-  if (position != min && position < max && now - lastItemPost_ < spacingMicros) return;
+  if (position > min + 1 && position < max && now - lastItemPost_ < spacingMicros) return;
   lastItemPost_ = now;
   PostStatus("", min, max, position, psAddToStartupLog);
 }

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/PeStringTable.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowMessages.h"
 #include "support/Classes.h"
@@ -216,6 +217,10 @@ inline constexpr std::array<std::string_view, IniSlotCount> IniSlotNames = {
 // Flags of a progress post.
 enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJournal = 4 };
 
+// How many sections of one raw name (any letter case) an INI object read; none when it read no such
+// section, which the loader reports instead of walking name1 .. nameN.
+std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawName);
+
 // Installation lookup outside the data files. Registry values come from the process registry (the Wine
 // prefix), folders through the game path resolver.
 std::string GetGameInstallDir();
@@ -247,6 +252,7 @@ class TSvData {
   TStringList DllList;  // resource libraries relative to SVPath + "exe\"; position i is library i + 1
   int StepCount = 0;
   bool StopLoading = false;
+  std::array<std::unique_ptr<TSvIniFile>, IniSlotCount> aIni;
   bool DataValid = false;
   TGoodArr aFaction;
   TFactionArr aFactionProps;
@@ -275,6 +281,7 @@ class TSvData {
   TStringList getBaseGoods(int Base, bool OnlySold) const;
   TStringList getSystemBases(int System) const;
   static int getItemIndexByIndex(const TStringList& List, int Index);
+  TStringList getIniFileNames() const;
   TStringList getBaseNames() const { return getNameList(aBase); }
   TStringList getGoodNames() const { return getNameList(aGood); }
   TStringList getGoodNicknames() const { return getNicknameList(aGood); }
@@ -290,9 +297,15 @@ class TSvData {
   // Active mods of the mod manager (uSvFunctions_ModNames).
   TStringList getActiveModNames();
 
+  // Opens a game INI file (plain or binary) named as the game writes paths, resolved on disk. A file
+  // that does not exist gives an empty object with Loaded False that every reader can use; a binary
+  // file that decodes only in part is journaled with its path.
+  std::unique_ptr<TSvIniFile> OpenGameIni(std::string_view gamePath) const;
+
   // Progress posts of the loader. PostStep: minimum 0, maximum 60, position StepCount. PostItem: the
-  // empty per-item post of a loop; posts are spaced out in time (the first and the last always go),
-  // and a range beyond 16 bits is scaled down, so a long loop neither floods the window nor overflows.
+  // empty per-item post of a loop; posts are spaced out in time (the first two positions and the last
+  // always go), and a range beyond 16 bits is scaled down, so a long loop neither floods the window nor
+  // overflows.
   void PostStep(std::string_view text, unsigned flags = psAddToStartupLog);
   void PostStatus(std::string_view text, int min, int max, int position, unsigned flags);
   void PostItem(int min, int max, int position);
@@ -305,6 +318,7 @@ class TSvData {
     if (Journal) JournalLine(Format(format, args...), level);
   }
 
+  std::unordered_map<std::string, platform::PeStringTable> resourceTables_;  // by lower-case game path
   std::int64_t lastItemPost_ = 0;  // steady-clock microseconds of the last per-item post
 };
 

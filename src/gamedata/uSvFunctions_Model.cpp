@@ -30,12 +30,7 @@ struct FoldedHash {
 };
 struct FoldedEqual {
   using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const noexcept {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
-  }
+  bool operator()(std::string_view a, std::string_view b) const noexcept { return SameText(a, b); }
 };
 
 }  // namespace

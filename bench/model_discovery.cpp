@@ -1,0 +1,75 @@
+// The loader's steps before the parsers on the generated installations: main INI, data folder, resource
+// list, discovery, decoding, joining and reorganisation of the data files; and nickname lookups.
+// Target: everything of these steps on "large" under 0.5 s on one core (Release build).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "gamedata/uSVIni.h"
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "samplegen/SampleGen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each size is generated once per run, into a folder removed at exit.
+struct Installations {
+  fs::path root = fs::temp_directory_path() / ("qmz_bench_model_" + std::to_string(::getpid()));
+  std::map<std::string, qmz::samplegen::Manifest> made;
+  ~Installations() { fs::remove_all(root); }
+  const qmz::samplegen::Manifest& Get(const std::string& size) {
+    auto it = made.find(size);
+    if (it == made.end()) {
+      auto options = qmz::samplegen::Options::ForSize(size);
+      options.binaryFiles = true;
+      it = made.emplace(size, qmz::samplegen::Generate(root / size, options)).first;
+    }
+    return it->second;
+  }
+};
+
+Installations& Sample() {
+  static Installations installations;
+  return installations;
+}
+
+void DiscoverJoinReorganise(benchmark::State& state, const char* size) {
+  const auto& m = Sample().Get(size);
+  const std::string svPath = m.installDir.string() + "/";
+  for (auto _ : state) {
+    qmz::TSvData d;
+    d.SVPath = svPath;
+    d.aIni[qmz::iniMain] = d.OpenGameIni(d.SVPath + "EXE\\starvagant.ini");
+    bool ok = d.getInitialData() && d.getDllList() && d.getDataInis();
+    if (!ok || d.MarketGoodNames.Count() != m.marketGoods) state.SkipWithError("the steps did not load the installation");
+    benchmark::DoNotOptimize(d.MarketGoodNames.Count());
+  }
+}
+
+// Lookups of every good of a 4,000-good array, the index built on the first lookup of each round.
+void NicknameLookups(benchmark::State& state) {
+  qmz::TGoodArr goods;
+  goods.resize(4001);
+  for (int i = 1; i <= 4000; ++i) goods[std::size_t(i)].nickname = "commodity_good_" + std::to_string(i);
+  qmz::TSvData d;
+  std::vector<std::string> asked;
+  for (int i = 1; i <= 4000; ++i) asked.push_back("  COMMODITY_good_" + std::to_string(i) + " ");
+  for (auto _ : state) {
+    goods.NicknamesChanged();
+    long sum = 0;
+    for (const auto& nick : asked) sum += d.getIndexByNickname(nick, goods);
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(std::int64_t(state.iterations()) * 4000);
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(DiscoverJoinReorganise, typical, "typical")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DiscoverJoinReorganise, large, "large")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(NicknameLookups)->Unit(benchmark::kMicrosecond);

@@ -1,0 +1,233 @@
+// Data-file discovery and joining: the data folder and initial world from the main INI, every data file
+// of the [Data] section decoded and joined by kind, and the markets, goods and equipment reorganised so
+// the parsers find a record by its nickname.
+
+#include <optional>
+#include <stdexcept>
+
+#include "gamedata/uIniDecoder.h"
+#include "gamedata/uSVIni.h"
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
+
+namespace qmz {
+
+std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawName) {
+  const int at = ini.SectionNames.IndexOf(rawName);
+  if (at < 0 || std::size_t(at) >= ini.SectionCounts.size()) return std::nullopt;
+  return ini.SectionCounts[std::size_t(at)];
+}
+
+std::unique_ptr<TSvIniFile> TSvData::OpenGameIni(std::string_view gamePath) const {
+  std::unique_ptr<TSvIniFile> ini;
+  auto file = platform::ResolveGamePath(gamePath);
+  if (file && platform::GameFileExists(gamePath)) {
+    ini = std::make_unique<TSvIniFile>(file->string());
+  } else {
+    ini = TSvIniFile::CreateFromList(TStringList(), std::string(gamePath));
+  }
+  if (ini->Damaged()) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+  return ini;
+}
+
+TStringList TSvData::getIniFileNames() const {
+  TStringList list;
+  for (int slot = 1; slot < IniSlotCount; ++slot) list.Add(aIni[slot] ? aIni[slot]->FileName() : std::string());
+  return list;
+}
+
+bool TSvData::getInitialData() {
+  bool result = false;
+  JournalLine("[TSVData.getInitialData()]", jlBegin);
+  ++StepCount;
+  PostStep("Retrieving initial data... ");
+  const std::string dataPath = aIni[iniMain] ? aIni[iniMain]->ReadString("Starvagant1", "data path", "") : "";
+  DataPath = ExpandRelativePath(SVPath + "exe\\" + dataPath);
+  if (!DataPath.empty()) {
+    JournalFmt("DataPath = %s", jlWarning, DataPath);
+    const std::string world = aIni[iniMain] ? aIni[iniMain]->ReadString("Starvagant1", "initial_world", "") : "";
+    aIni[iniInitialWorld] = OpenGameIni(DataPath + world);
+    result = aIni[iniInitialWorld]->Loaded;
+  }
+  JournalLine("[TSVData.getInitialData()]", jlEnd);
+  return result;
+}
+
+namespace {
+
+struct DataKind {
+  std::string_view key;
+  std::string_view journalLine;
+  std::string_view progressText;
+};
+
+enum { kEquipment, kGoods, kMarkets, kUniverse, kGroups, kSolar, kKindCount };
+
+constexpr DataKind kDataKinds[kKindCount] = {
+    {"Equipment", "Equipment ini file found : %s", "   Found Equipment file: %s"},
+    {"Goods", "Goods ini file found : %s", "   Found Goods file: %s"},
+    {"Markets", "Markets ini file found : %s", "   Found Markets file: %s"},
+    {"Universe", "Universe ini file found : %s", "   Found Universe file: %s"},
+    {"Groups", "Groups ini file found : %s", "   Found Groups file: %s"},
+    {"Solar", "Solararch ini file found : %s", "   Found Solararch file: %s"},
+};
+
+// A reason to stop joining that the loader reports with its data-files dialog.
+class EDataFiles : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace
+
+bool TSvData::getDataInis() {
+  JournalLine("TSvData.getDataInis()", jlBegin);
+  ++StepCount;
+  PostStep("Retrieving modded inis...");
+  int savedStepCount = -1;
+  bool result = false;
+  const char* openPhase = nullptr;  // End line owed by a reorganisation phase that is running
+  try {
+    // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
+    // sections of all files are numbered together.
+    TStringList joined[kKindCount];
+    {
+      TStringList dataLines;
+      if (aIni[iniMain]) aIni[iniMain]->ReadSectionValues("Data1", &dataLines);
+      TStringList scratch;
+      for (const auto& item : dataLines) {
+        const std::size_t eq = item.text.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string name = Trim(std::string_view(item.text).substr(0, eq));
+        int kind = 0;
+        while (kind < kKindCount && !SameText(name, kDataKinds[kind].key)) ++kind;
+        if (kind == kKindCount) continue;
+        const std::string file = ExtractBetween(std::string_view(item.text).substr(eq + 1), "*", ";", false);
+        JournalFmt(kDataKinds[kind].journalLine, jlData, file);
+        ++StepCount;
+        PostStep(Format(kDataKinds[kind].progressText, file));
+        scratch.Clear();
+        const std::string gamePath = DataPath + file;
+        auto path = platform::ResolveGamePath(gamePath);
+        if (path && platform::GameFileExists(gamePath)) {
+          if (DecodeBini(path->string(), &scratch) == bsBadEntry)
+            JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+        } else {
+          JournalFmt("Data file not found: %s", jlWarning, gamePath);
+        }
+        joined[kind].Reserve(joined[kind].Count() + scratch.Count() + 1);
+        for (const auto& line : scratch) joined[kind].Add(line.text);
+        joined[kind].Add("");
+      }
+    }
+
+    PostStep("Reorganizing INIs...");
+    savedStepCount = StepCount;
+    StepCount = 1;
+
+    // Markets: one section per base (named as first written, sections of one base in any letter case
+    // merged), one line per good: "nickname=rest of the entry", in lower case, the last entry winning.
+    aIni[iniTemp] = TSvIniFile::CreateFromList(joined[kMarkets], "TEMP");
+    joined[kMarkets].Clear();
+    PostStep("   Markets...");
+    JournalLine("Starting reorganization of Markets file", jlBegin);
+    openPhase = "Markets file reorganized";
+    aIni[iniMarkets] = TSvIniFile::CreateFromList(TStringList(), "Markets");
+    {
+      TSvIniFile& temp = *aIni[iniTemp];
+      TSvIniFile& markets = *aIni[iniMarkets];
+      auto count = SectionCountOf(temp, "BaseGood");
+      if (!count) throw EDataFiles("The markets files hold no [BaseGood] section");
+      for (int i = 1; i <= *count; ++i) {
+        const std::string base = temp.ReadStringF("BaseGood%d", "base", "", {i});
+        if (!base.empty()) markets.WriteSectionList(base, *temp.ReadKeyValuesF("BaseGood%d", "MarketGood", {i}, false));
+        PostItem(0, *count, i);
+      }
+      MarketBaseNames.Clear();
+      MarketGoodNames.Clear();
+      MarketBaseNames.Reserve(markets.Sections.Count());
+      for (int s = 0; s < markets.Sections.Count(); ++s) {
+        MarketBaseNames.Add(markets.Sections[s]);
+        if (const auto* lines = dynamic_cast<const TStringList*>(markets.Sections.Objects(s)))
+          for (int j = 0; j < lines->Count(); ++j) MarketGoodNames.Add(lines->Names(j));
+      }
+    }
+    JournalLine("Markets file reorganized", jlEnd);
+    openPhase = nullptr;
+    aIni[iniTemp].reset();
+
+    // Goods: one section per good nickname with its lines, lines of one name collapsed.
+    aIni[iniTemp] = TSvIniFile::CreateFromList(joined[kGoods], "TEMP");
+    joined[kGoods].Clear();
+    PostStep("   Goods...");
+    JournalLine("Starting reorganization of Goods file", jlBegin);
+    openPhase = "Goods file reorganized";
+    aIni[iniGoods] = TSvIniFile::CreateFromList(TStringList(), "Goods");
+    {
+      TSvIniFile& temp = *aIni[iniTemp];
+      TSvIniFile& goods = *aIni[iniGoods];
+      auto count = SectionCountOf(temp, "Good");
+      if (!count) throw EDataFiles("The goods files hold no [Good] section");
+      for (int i = 1; i <= *count; ++i) {
+        const std::string nick = temp.ReadStringF("Good%d", "nickname", "", {i});
+        if (!nick.empty()) goods.WriteSectionList(nick, *temp.ReadSectionValuesF("Good%d", {i}));
+        PostItem(0, *count, i);
+      }
+    }
+    JournalLine("Goods file reorganized", jlEnd);
+    openPhase = nullptr;
+    aIni[iniTemp].reset();
+
+    // Equipment: one section per item, its first line the kind of section it came from.
+    aIni[iniTemp] = TSvIniFile::CreateFromList(joined[kEquipment], "TEMP");
+    joined[kEquipment].Clear();
+    PostStep("   Equipment...");
+    JournalLine("Starting reorganization of Equipment file", jlBegin);
+    openPhase = "Equipment file reorganized";
+    aIni[iniEquip] = TSvIniFile::CreateFromList(TStringList(), "Equipment");
+    {
+      TSvIniFile& temp = *aIni[iniTemp];
+      TSvIniFile& equip = *aIni[iniEquip];
+      const int kinds = temp.SectionNames.Count();
+      TStringList lines;
+      for (int t = 0; t < kinds; ++t) {
+        PostStatus(Format("   Equipment...[%s]", MakeBarText('#', t, kinds - 1)), 0, 60, StepCount,
+                   psAddToStartupLog | psReplaceStartupLine);
+        const std::string raw = temp.SectionNames[t];
+        const int count = std::size_t(t) < temp.SectionCounts.size() ? temp.SectionCounts[std::size_t(t)] : 0;
+        for (int i = 1; i <= count; ++i) {
+          // The section name is built by hand: a raw name may hold a "%".
+          const std::string section = raw + IntToStr(i);
+          const std::string nick = temp.ReadString(section, "nickname", "");
+          equip.WriteString(nick, "Equipment_Type", raw);
+          if (!nick.empty()) {
+            temp.ReadSectionValues(section, &lines);
+            equip.WriteSectionList(nick, lines);
+          }
+          PostItem(0, count, i);
+        }
+      }
+    }
+    JournalLine("Equipment file reorganized", jlEnd);
+    openPhase = nullptr;
+
+    aIni[iniFactionProps] = OpenGameIni(DataPath + "MISSIONS\\faction_prop.ini");
+    aIni[iniUniverse] = TSvIniFile::CreateFromList(joined[kUniverse], "Universe");
+    aIni[iniGroups] = TSvIniFile::CreateFromList(joined[kGroups], "Groups");
+    aIni[iniSolararch] = TSvIniFile::CreateFromList(joined[kSolar], "Solar");
+    result = true;
+  } catch (const std::exception& e) {
+    // A joined text without what the parsers count on ends the load with the data-files dialog, as a
+    // failed step, not as an error out of the model.
+    JournalFmt("Joining of data files stopped: %s", jlError, std::string(e.what()));
+    if (openPhase) JournalLine(openPhase, jlEnd);
+    aIni[iniTemp].reset();
+  }
+  if (savedStepCount >= 0) StepCount = savedStepCount;
+  JournalLine("TSvData.getDataInis()", jlEnd);
+  return result;
+}
+
+}  // namespace qmz
