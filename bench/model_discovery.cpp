@@ -51,6 +51,31 @@ void DiscoverJoinReorganise(benchmark::State& state, const char* size) {
   }
 }
 
+// Display names of every equipment item and good, each library read once per model.
+void IdsStrings(benchmark::State& state, const char* size) {
+  const auto& m = Sample().Get(size);
+  qmz::TSvData loaded;
+  loaded.SVPath = m.installDir.string() + "/";
+  loaded.aIni[qmz::iniMain] = loaded.OpenGameIni(loaded.SVPath + "EXE\\starvagant.ini");
+  if (!(loaded.getInitialData() && loaded.getDllList() && loaded.getDataInis())) {
+    state.SkipWithError("the steps did not load the installation");
+    return;
+  }
+  std::vector<std::string> ids;
+  qmz::TStringList sections;
+  loaded.aIni[qmz::iniEquip]->ReadSections(&sections);
+  for (int i = 0; i < sections.Count(); ++i) ids.push_back(loaded.aIni[qmz::iniEquip]->ReadString(sections[i], "ids_name", ""));
+  std::size_t found = 0;
+  for (auto _ : state) {
+    qmz::TSvData d;
+    d.SVPath = loaded.SVPath;
+    for (int i = 0; i < loaded.DllList.Count(); ++i) d.DllList.Add(loaded.DllList[i]);
+    for (const auto& id : ids) found += d.getIdsString(id).empty() ? 0 : 1;
+  }
+  benchmark::DoNotOptimize(found);
+  state.SetItemsProcessed(std::int64_t(state.iterations() * ids.size()));
+}
+
 // Lookups of every good of a 4,000-good array, the index built on the first lookup of each round.
 void NicknameLookups(benchmark::State& state) {
   qmz::TGoodArr goods;
@@ -72,4 +97,5 @@ void NicknameLookups(benchmark::State& state) {
 
 BENCHMARK_CAPTURE(DiscoverJoinReorganise, typical, "typical")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DiscoverJoinReorganise, large, "large")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(IdsStrings, large, "large")->Unit(benchmark::kMillisecond);
 BENCHMARK(NicknameLookups)->Unit(benchmark::kMicrosecond);
