@@ -35,6 +35,20 @@ void TNvpList::Add(std::unique_ptr<TNvpNode> node) {
   fItems.insert(fItems.begin() + static_cast<std::ptrdiff_t>(at), std::move(node));
 }
 
+void TNvpList::AddMany(std::vector<std::unique_ptr<TNvpNode>> nodes) {
+  std::erase(nodes, nullptr);
+  // Later nodes go in front of earlier ones of the same name, and new ones in front of old ones.
+  std::reverse(nodes.begin(), nodes.end());
+  auto byName = [](const std::unique_ptr<TNvpNode>& a, const std::unique_ptr<TNvpNode>& b) { return a->Name < b->Name; };
+  std::stable_sort(nodes.begin(), nodes.end(), byName);
+  std::vector<std::unique_ptr<TNvpNode>> merged;
+  merged.reserve(nodes.size() + fItems.size());
+  std::merge(std::make_move_iterator(nodes.begin()), std::make_move_iterator(nodes.end()),
+             std::make_move_iterator(fItems.begin()), std::make_move_iterator(fItems.end()),
+             std::back_inserter(merged), byName);
+  fItems = std::move(merged);
+}
+
 void TNvpList::Replace(std::unique_ptr<TNvpNode> node) {
   if (!node) return;
   size_t at = LowerBound(node->Name);
@@ -614,9 +628,13 @@ void TXmlParser::AnalyzeCData() {
 
 size_t TXmlParser::ReadAttributes(const std::string& t, size_t p, TAttrList& list) const {
   list.Clear();
+  std::vector<std::unique_ptr<TNvpNode>> attrs;
   for (;;) {
     p = SkipWs(t, p);
-    if (p >= t.size() || !IsNameStart(t[p])) return p;
+    if (p >= t.size() || !IsNameStart(t[p])) {
+      list.AddMany(std::move(attrs));
+      return p;
+    }
     size_t ne = NameEnd(t, p, "/=");
     std::string name = t.substr(p, ne - p);
     size_t q = SkipWs(t, ne);
@@ -629,7 +647,7 @@ size_t TXmlParser::ReadAttributes(const std::string& t, size_t p, TAttrList& lis
     }
     size_t ve = t.find(t[q], q + 1);
     if (ve == std::string::npos) ve = t.size();
-    list.AddAttr(std::move(name), t.substr(q + 1, ve - q - 1));
+    attrs.push_back(std::make_unique<TAttr>(std::move(name), t.substr(q + 1, ve - q - 1)));
     p = ve + 1;
   }
 }

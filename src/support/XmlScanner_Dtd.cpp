@@ -103,6 +103,7 @@ void TXmlParser::ReportDtd(TDtdElemType kind, std::string_view raw, TElemDef* el
 
 TElemDef* TXmlParser::ElemDefFor(const std::string& name) {
   if (TElemDef* def = Elements.Node(name)) return def;
+  if (Elements.Count() >= MaxDefinitions) return nullptr;
   auto fresh = std::make_unique<TElemDef>();
   fresh->Name = name;
   fresh->ElemType = etAny;
@@ -240,6 +241,7 @@ void TXmlParser::ReadElementDecl(const std::string& body, std::string_view raw) 
   else if (StartsAt(model, 0, "(")) type = etChildsOnly;
   // An ATTLIST may come first: its attribute definitions stay with the element.
   TElemDef* def = ElemDefFor(name);
+  if (!def) return ReportDtd(deError, raw);  // over the bound of definitions
   def->ElemType = type;
   def->Definition = std::move(model);
   ReportDtd(deElement, raw, def);
@@ -251,6 +253,7 @@ void TXmlParser::ReadAttListDecl(const std::string& body, std::string_view raw) 
   std::string name;
   if (!ReadDeclName(s, p, "", name)) return ReportDtd(deError, raw);
   TElemDef* def = ElemDefFor(name);
+  if (!def) return ReportDtd(deError, raw);
   // Every pass of this loop reads at least one character, so malformed lists end.
   for (;;) {
     p = SkipWs(s, p);
@@ -296,7 +299,7 @@ void TXmlParser::ReadAttListDecl(const std::string& body, std::string_view raw) 
     }
     ad->Literal = ExpandParRefs(literal, true);
     ad->Value = ReplaceCharRefs(ad->Literal);
-    def->Replace(std::move(ad));
+    if (def->Count() < MaxDefinitions || def->Node(ad->Name)) def->Replace(std::move(ad));
     if (p == loopStart) ++p;
   }
   ReportDtd(deAttList, raw, def);
@@ -326,8 +329,10 @@ void TXmlParser::ReadEntityDecl(const std::string& body, std::string_view raw) {
       def->NotationName = s.substr(p, NameEnd(s, p, "") - p);
     }
   }
+  TNvpList& list = parameter ? ParEntities : Entities;
+  if (list.Count() >= MaxDefinitions && !list.Node(def->Name)) return ReportDtd(deError, raw);
   TEntityDef* stored = def.get();
-  (parameter ? ParEntities : Entities).Replace(std::move(def));
+  list.Replace(std::move(def));
   ReportDtd(deEntity, raw, nullptr, stored);
 }
 
@@ -341,6 +346,7 @@ void TXmlParser::ReadNotationDecl(const std::string& body, std::string_view raw)
   TExternalID id(s, p);
   def->Value = id.SystemId;
   def->PublicId = id.PublicId;
+  if (Notations.Count() >= MaxDefinitions) return ReportDtd(deError, raw);
   TNotationDef* stored = def.get();
   Notations.Add(std::move(def));
   ReportDtd(deNotation, raw, nullptr, nullptr, stored);
@@ -418,14 +424,19 @@ void TXmlParser::AnalyzeDtdc() {
 }
 
 void TXmlParser::ApplyDefaults(const TElemDef& def) {
+  std::vector<std::unique_ptr<TNvpNode>> missing;
+  for (int i = 0; i < def.Count(); ++i) {
+    const TAttrDef* ad = def.AttrDef(i);
+    if (ad->Value.empty() || CurAttr.Node(ad->Name)) continue;
+    // The literal, not the decoded value: the tag's one expansion pass decodes it.
+    auto a = std::make_unique<TAttr>(ad->Name, ad->Literal);
+    a->ValueType = vtDefault;
+    missing.push_back(std::move(a));
+  }
+  CurAttr.AddMany(std::move(missing));
   for (int i = 0; i < def.Count(); ++i) {
     const TAttrDef* ad = def.AttrDef(i);
     TAttr* a = CurAttr.Attr(ad->Name);
-    if (!a && !ad->Value.empty()) {
-      // The literal, not the decoded value: the tag's one expansion pass decodes it.
-      CurAttr.AddAttr(ad->Name, ad->Literal, vtDefault);
-      a = CurAttr.Attr(ad->Name);
-    }
     if (!a) continue;
     if (ad->DefaultType == dtImplied) {
       a->ValueType = vtImplied;

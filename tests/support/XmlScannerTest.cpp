@@ -105,6 +105,38 @@ TEST(XmlScannerTest, AttributesComeOutSortedByName) {
   EXPECT_EQ(p.CurAttr.Value(-1), "");
 }
 
+TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameName) {
+  const std::pair<const char*, const char*> nodes[] = {{"b", "1"}, {"a", "2"}, {"b", "3"}, {"B", "4"}};
+  TNvpList one, many;
+  one.Add(std::make_unique<TNvpNode>("b", "0"));
+  many.Add(std::make_unique<TNvpNode>("b", "0"));
+  std::vector<std::unique_ptr<TNvpNode>> batch;
+  for (auto [n, v] : nodes) {
+    one.Add(std::make_unique<TNvpNode>(n, v));
+    batch.push_back(std::make_unique<TNvpNode>(n, v));
+  }
+  many.AddMany(std::move(batch));
+  auto dump = [](const TNvpList& l) {
+    std::string s;
+    for (int i = 0; i < l.Count(); ++i) s += l.Name(i) + l.Value(i) + " ";
+    return s;
+  };
+  EXPECT_EQ(dump(one), "B4 a2 b3 b1 b0 ");  // capitals first; the newest first among equal names
+  EXPECT_EQ(dump(many), dump(one));
+  EXPECT_EQ(one.Value("b"), "3");
+}
+
+TEST(XmlScannerTest, DefinitionsPerListAreBounded) {
+  std::string dtd = "<!DOCTYPE r [";
+  for (int i = 0; i < TXmlParser::MaxDefinitions + 50; ++i) dtd += "<!ENTITY e" + std::to_string(i) + " \"v\">";
+  dtd += "<!ENTITY e5 \"replaced\">]><r>&e5;</r>";
+  TXmlParser p;
+  p.LoadFromBuffer(dtd);
+  ASSERT_TRUE(ScanTo(p, ptContent));
+  EXPECT_EQ(p.Entities.Count(), TXmlParser::MaxDefinitions);
+  EXPECT_EQ(p.CurContent, "replaced");  // a known name may still be redefined
+}
+
 TEST(XmlScannerTest, ReferencesInText) {
   EXPECT_EQ(TextOf("<a>&lt;b&gt; &#65;&#x42; &undef1;</a>"), "<b> AB undef1");
   // Character references give the character itself, in UTF-8.
