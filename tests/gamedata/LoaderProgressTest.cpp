@@ -5,21 +5,6 @@
 
 using namespace qmz;
 
-TEST(LoaderProgress, StepPostsCarryTheStepCounterOnA60Scale) {
-  test::StatusRecorder rec;
-  TSvData d(nullptr, rec.Window(), rec.Mapping());
-  d.StepCount = 2;
-  d.PostStep("Initializing ini file", psAddToStartupLog | psEchoToJournal);
-  ASSERT_EQ(rec.Posts.size(), 1u);
-  EXPECT_EQ(rec.Posts[0].Text, "Initializing ini file");
-  EXPECT_EQ(rec.Posts[0].Message.Min, 0);
-  EXPECT_EQ(rec.Posts[0].Message.Max, 60);
-  EXPECT_EQ(rec.Posts[0].Message.Position, 2);
-  EXPECT_TRUE(rec.Posts[0].Message.AddToStartupLog);
-  EXPECT_TRUE(rec.Posts[0].Message.EchoToJournal);
-  EXPECT_FALSE(rec.Posts[0].Message.ReplaceStartupLine);
-}
-
 TEST(LoaderProgress, RangesBeyond16BitsAreScaledNotWrapped) {
   test::StatusRecorder rec;
   TSvData d(nullptr, rec.Window(), rec.Mapping());

@@ -32,19 +32,6 @@ TEST(ShortString, LongTextsAreCutTo255CharactersWhenStored) {
   EXPECT_EQ(g.name, "short");
 }
 
-TEST(ShortString, FreshRecordsAreEmptyAndZero) {
-  TGood g;
-  EXPECT_TRUE(g.nickname.empty());
-  EXPECT_EQ(g.system, 0u);
-  EXPECT_EQ(g.price, 0.0);
-  TFaction f;
-  EXPECT_FALSE(f.lawful);
-  TMarketCell c;
-  EXPECT_FALSE(c.Sold);
-  EXPECT_EQ(c.PriceFactor, 0.0f);
-  EXPECT_EQ(c.Reputation, 0.0f);
-}
-
 TEST(GoodArr, NicknameLookupIsTrimmedCaseFoldedAndFirstMatchWins) {
   TGoodArr arr{Named("ore"), Named("Ore"), Named("  gold "), Named("ORE")};
   EXPECT_EQ(arr.IndexOfNickname(" ORE "), 1);  // element 0 never matches
@@ -52,15 +39,9 @@ TEST(GoodArr, NicknameLookupIsTrimmedCaseFoldedAndFirstMatchWins) {
   EXPECT_EQ(arr.IndexOfNickname("silver"), -1);
   EXPECT_EQ(arr.IndexOfNickname(""), -1);
   EXPECT_EQ(arr.IndexOfNickname("   "), -1);
-}
-
-TEST(GoodArr, DummyAloneOrEmptyArrayFindsNothing) {
   TGoodArr onlyDummy{Named("loot")};
   EXPECT_EQ(onlyDummy.IndexOfNickname("loot"), -1);
-  TGoodArr none;
-  EXPECT_EQ(none.IndexOfNickname("loot"), -1);
-  TGoodArr systems{Named("loot"), Named("li01")};
-  EXPECT_EQ(systems.IndexOfNickname("loot"), -1);
+  EXPECT_EQ(TGoodArr().IndexOfNickname("loot"), -1);
 }
 
 TEST(GoodArr, LookupFollowsAnArrayThatGrowsWhileItIsSearched) {
@@ -131,19 +112,4 @@ TEST(MarketMatrix, OneContiguousBlockIndexedBaseThenGood) {
   EXPECT_EQ(m[3][4].Price, 0.0);
   m.clear();
   EXPECT_TRUE(m.empty());
-}
-
-TEST(ModelTables, EquipmentTypesAndBaseSolarTypes) {
-  EXPECT_EQ(EquipmentTypeNames[0], "Unknown");
-  EXPECT_EQ(EquipmentTypeNames[2], "Shield Generator");
-  EXPECT_EQ(EquipmentTypeIniNames[2], "ShieldGenerator");
-  EXPECT_EQ(EquipmentTypeIniNames[9], "Countermeasuredropper");
-  EXPECT_EQ(EquipmentTypeNames[17], "Any");
-  EXPECT_EQ(BaseSolarTypes[0], "PLANET");
-  EXPECT_EQ(BaseSolarTypes[1], "STATION");
-  TIndex tag;
-  EXPECT_EQ(tag.Index, 0u);
-  EXPECT_EQ(tag.Kind, 0);
-  TETyp etyp;
-  EXPECT_EQ(etyp.Index, 0);
 }
