@@ -1,6 +1,7 @@
 // TSvData: construction, destruction and the reporting of the loader (journal and progress channel).
 
 #include "gamedata/uSvFunctions.h"
+#include "support/mRunJournal.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,7 +17,10 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   MarketGoodNames.SetDuplicates(TDuplicates::dupIgnore);
 }
 
-TSvData::~TSvData() = default;
+TSvData::~TSvData() {
+  JournalLine("TSvData.Destroy()", jlBegin);
+  JournalLine("TSvData.Destroy()", jlEnd);
+}
 
 void TSvData::JournalLine(std::string_view text, std::uint8_t level) const {
   Log(text, level, Journal);

@@ -26,6 +26,7 @@
 namespace qmz {
 
 class TJournal;
+class TLoaderUserInterface;
 class TSvIniFile;
 
 // A text field of a model record. The records hold at most 255 characters per text, and the lists
@@ -242,6 +243,44 @@ class TSvData {
   ~TSvData();
   TSvData(const TSvData&) = delete;
   TSvData& operator=(const TSvData&) = delete;
+
+  // The loading constructor: the whole pipeline from the installation chooser to the market matrix
+  // (uSvFunctions_Load). DataValid says whether the model is usable; the INI slots are empty again when
+  // it returns. An error no step catches passes on to the caller, after the journal's result lines.
+  TSvData(TJournal* journal, platform::WindowHandle statusWindow, platform::SharedMemoryHandle statusMapping,
+          TLoaderUserInterface& ui);
+  // The warning texts of the loader, lines broken with LF CR.
+  static std::string NoInstallationText();
+  static std::string MainIniText(std::string_view path);
+  static std::string ResourceListText();
+  static std::string DataFilesText();
+
+  // The parsers, in loading order (uSvFunctions_Parsers). Each returns true to go on.
+  bool parseGroups();
+  bool parseSolars();
+  bool parseUniverse();
+  bool parseGoods();
+  bool parseMarkets();
+  static std::uint8_t getCategory(std::string_view Category);
+  static std::uint8_t getEquipmentType(std::string_view EquipmentType);
+
+ private:
+  enum TUniverseResult { urDone, urStopped, urNoSystems, urNoBases, urError };
+  bool runPipeline(bool& mainIniLoaded);
+  TUniverseResult readUniverse(TGoodArr& work);
+  void placeBases(int system, const TGoodArr& work);
+  // StopLoading, also set when the user interface asks to stop.
+  bool Stopping();
+  // A data kind without any section of the counted name: journaled, and the loader shows its dialog.
+  void MissingSections(std::string_view files, std::string_view section);
+  // Begin line and step post of a parser, and the count of its sections (none: reported as above).
+  std::optional<int> beginCountedParse(std::string_view name, std::string_view step, const TSvIniFile* ini,
+                                       std::string_view rawName, std::string_view files);
+
+  TLoaderUserInterface* ui_ = nullptr;  // only while the loading constructor runs
+  bool missingSections_ = false;
+
+ public:
 
   TJournal* Journal = nullptr;
   std::string SVPath;    // installation folder as the game writes paths, ending in "\"

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,7 +31,10 @@ class StatusRecorder {
     mapping_ = platform::CreateOrOpenSharedMemory(
         "QMZ_TEST_" + std::to_string(getpid()) + "_" + std::to_string(counter++), kStatusMappingSize);
     window_ = platform::RegisterMessageReceiver([this](std::uint32_t msg, platform::WParam w, platform::LParam l) {
-      if (msg == WM_STATUSMESSAGE) Posts.push_back({ReadStatusText(mapping_), UnpackStatusMessage(w, l)});
+      if (msg == WM_STATUSMESSAGE) {
+        Posts.push_back({ReadStatusText(mapping_), UnpackStatusMessage(w, l)});
+        if (OnPost) OnPost(Posts.back());
+      }
       return platform::MessageResult(0);
     });
   }
@@ -52,6 +56,8 @@ class StatusRecorder {
   }
 
   std::vector<StatusPost> Posts;
+  // Called for every post as it arrives, as the main window's handler would run.
+  std::function<void(const StatusPost&)> OnPost;
 
  private:
   platform::WindowHandle window_ = 0;

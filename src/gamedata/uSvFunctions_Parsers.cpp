@@ -1,0 +1,539 @@
+// The parsers of the loader: factions, solar archetypes, systems and bases, goods, markets. They read
+// the INI slots that getDataInis filled and turn them into the model's arrays and market matrix. A
+// problem of one record is journaled and that record skipped; a data kind without any section ends the
+// loading with the data-files dialog instead of an exception.
+
+#include <cxxabi.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <limits>
+#include <optional>
+#include <typeinfo>
+
+#include "gamedata/LoaderUserInterface.h"
+#include "gamedata/uSVIni.h"
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
+
+namespace qmz {
+
+namespace {
+
+constexpr const char* BoolText(bool value) { return value ? "True" : "False"; }
+
+// How many sections of a raw name the object holds; none when it never had one (or there is no object).
+std::optional<int> RawCount(const TSvIniFile* ini, std::string_view rawName) {
+  if (ini == nullptr) return std::nullopt;
+  return SectionCountOf(*ini, rawName);
+}
+
+std::string Section(std::string_view format, int number) { return Format(format, number); }
+
+// The display text of a record, or its nickname when the resource gives none.
+std::string NameOrNickname(std::string text, const TShortString& nickname) {
+  return text.empty() ? nickname.str() : text;
+}
+
+// A whole number of a goods field: the text cut toward zero. None when the text is no number (the field
+// keeps 0); false in ok when it is negative or beyond 32 unsigned bits.
+std::optional<std::uint32_t> WholeNumber(const std::string& text, bool& ok) {
+  ok = true;
+  if (!IsNumberText(text)) return std::nullopt;
+  const auto value = TextToExtended(text);
+  if (!value) return std::nullopt;
+  const long double whole = std::trunc(*value);
+  if (!(whole >= 0.0L) || whole > static_cast<long double>(std::numeric_limits<std::uint32_t>::max())) {
+    ok = false;
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(whole);
+}
+
+std::string ClassName(const std::exception& e) {
+  int status = 0;
+  char* name = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
+  std::string result = (status == 0 && name != nullptr) ? name : typeid(e).name();
+  std::free(name);
+  return result;
+}
+
+}  // namespace
+
+bool TSvData::Stopping() {
+  if (!StopLoading && ui_ != nullptr && ui_->stopRequested()) StopLoading = true;
+  return StopLoading;
+}
+
+void TSvData::MissingSections(std::string_view files, std::string_view section) {
+  missingSections_ = true;
+  JournalFmt("The %s hold no [%s] section", jlError, files, section);
+}
+
+std::optional<int> TSvData::beginCountedParse(std::string_view name, std::string_view step, const TSvIniFile* ini,
+                                              std::string_view rawName, std::string_view files) {
+  JournalLine(name, jlBegin);
+  ++StepCount;
+  PostStep(step);
+  auto count = RawCount(ini, rawName);
+  if (!count) {
+    JournalLine(name, jlEnd);
+    MissingSections(files, rawName);
+  }
+  return count;
+}
+
+// ---- factions ------------------------------------------------------------------------------------
+
+bool TSvData::parseGroups() {
+  const TSvIniFile* groups = aIni[iniGroups].get();
+  const TSvIniFile* props = aIni[iniFactionProps].get();
+  const auto count = beginCountedParse("[TSVData.parseGroups()]", "Parsing groups ", groups, "Group", "groups files");
+  if (!count) return false;
+  const int n = *count;
+  // A game without faction properties still loads: every faction is then taken as not lawful.
+  const bool havePropsFile = props != nullptr && props->Loaded;
+  const bool haveProps = havePropsFile && RawCount(props, "FactionProps").has_value();
+  if (!haveProps)
+    JournalFmt("Faction properties missing (%s): no faction counts as lawful", jlWarning,
+               havePropsFile ? "no [FactionProps] section" : DataPath + "MISSIONS\\faction_prop.ini");
+
+  aFaction.clear();
+  aFaction.resize(std::size_t(n) + 1);
+  aFactionProps.assign(std::size_t(n) + 1, TFaction{});
+  bool result = true;
+  for (int i = 1; i <= n; ++i) {
+    if (Stopping()) {
+      result = false;
+      break;
+    }
+    PostItem(1, n, i);
+    const std::string section = Section("Group%d", i);
+    TGood& f = aFaction[std::size_t(i)];
+    f.nickname = groups->ReadString(section, "nickname", "*failed*");
+    f.ids_name = groups->ReadString(section, "ids_name", "0");
+    f.ids_info = groups->ReadString(section, "ids_info", "0");
+    f.ids_short_name = groups->ReadString(section, "ids_short_name", "0");
+    f.name = NameOrNickname(getIdsString(f.ids_name.str()), f.nickname);
+    f.short_name = getIdsString(f.ids_short_name.str());
+    if (!haveProps) continue;
+
+    const std::string propsSection = props->FindSection("affiliation", f.nickname.str(), "FactionProps");
+    if (propsSection.empty()) {
+      JournalFmt("No faction properties for %s: not lawful", jlWarning, f.nickname.str());
+      continue;
+    }
+    TFaction& p = aFactionProps[std::size_t(i)];
+    p.scan_announce = props->ReadString(propsSection, "scan_announce", "");
+    p.scan_chance = props->ReadString(propsSection, "scan_chance", "");
+    p.lawful = SameText(Trim(props->ReadString(propsSection, "legality", "")), "lawful");
+    std::string cargo;
+    const auto lines = props->ReadKeyValues(propsSection, "scan_for_cargo", true);
+    for (int k = 0; k < lines->Count(); ++k) {
+      if (k > 0) cargo += ',';
+      cargo += ExtractBetween((*lines)[k], "=", ",", false);
+    }
+    p.scan_for_cargo = cargo;
+  }
+  JournalLine("[TSVData.parseGroups()]", jlEnd);
+  return result;
+}
+
+// ---- solar archetypes, systems and bases ---------------------------------------------------------
+
+bool TSvData::parseSolars() {
+  const TSvIniFile* solar = aIni[iniSolararch].get();
+  const auto count =
+      beginCountedParse("[TSvData.parseSolars()]", "Parsing Solararchs ", solar, "Solar", "solar archetype files");
+  if (!count) return false;
+  const int n = *count;
+  // Without a base-capable archetype the array stays empty, not even the dummy.
+  aSolar.clear();
+  bool result = true;
+  for (int i = 1; i <= n; ++i) {
+    if (Stopping()) {
+      result = false;
+      break;
+    }
+    PostItem(1, n, i);
+    const std::string section = Section("Solar%d", i);
+    const std::string type = Trim(solar->ReadString(section, "type", ""));
+    if (type.empty()) continue;
+    for (std::size_t k = 0; k < BaseSolarTypes.size(); ++k) {
+      if (!SameText(type, BaseSolarTypes[k])) continue;
+      if (aSolar.empty()) aSolar.push_back(TGood{});
+      TGood s;
+      s.nickname = solar->ReadString(section, "nickname", "");
+      s.ids_name = solar->ReadString(section, "ids_name", "");
+      s.archetype_type = std::uint8_t(k);
+      s.name = NameOrNickname(getIdsString(s.ids_name.str()), s.nickname);
+      aSolar.push_back(std::move(s));
+      break;
+    }
+  }
+  JournalLine("[TSvData.parseSolars()]", jlEnd);
+  return result;
+}
+
+bool TSvData::parseUniverse() {
+  JournalLine("[TSVData.parseUniverse()]", jlBegin);
+  TGoodArr work;  // the universe's base list: only a base that a system file places enters aBase
+  TUniverseResult result = urStopped;
+  std::string error;
+  try {
+    result = readUniverse(work);
+  } catch (const std::exception& e) {
+    result = urError;
+    error = e.what();
+  }
+  work.clear();
+  JournalLine("[TSVData.parseUniverse()]", jlEnd);
+  if (result == urNoSystems) MissingSections("universe files", "System");
+  if (result == urNoBases) MissingSections("universe files", "Base");
+  if (result == urError) {
+    JournalLine("Error in parseUniverse()", jlError);
+    JournalFmt("   %s", jlError, error);
+  }
+  return result == urDone;
+}
+
+TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
+  const TSvIniFile* universe = aIni[iniUniverse].get();
+
+  // Phase 1: systems.
+  ++StepCount;
+  PostStep("Parsing Systems ");
+  const auto systemCount = RawCount(universe, "System");
+  if (!systemCount) return urNoSystems;
+  const int n = *systemCount;
+  aSystem.clear();
+  aSystem.resize(std::size_t(n) + 1);
+  aSystem[0].nickname = "loot";
+  aSystem[0].name = "Loot Trading";
+  for (int i = 1; i <= n; ++i) {
+    if (Stopping()) return urStopped;
+    PostItem(1, n, i);
+    const std::string section = Section("system%d", i);
+    TGood& s = aSystem[std::size_t(i)];
+    s.nickname = universe->ReadString(section, "nickname", "*failed*");
+    s.ids_name = universe->ReadString(section, "strid_name", "0");
+    s.ids_info = universe->ReadString(section, "ids_info", "0");
+    s.IniFile = universe->ReadString(section, "file", "");
+    s.name = NameOrNickname(getIdsString(s.ids_name.str()), s.nickname);
+  }
+
+  // Phase 2: the universe's base list.
+  ++StepCount;
+  PostStep("Parsing bases ");
+  const auto baseCount = RawCount(universe, "Base");
+  if (!baseCount) return urNoBases;
+  const int m = *baseCount;
+  TGood dummy;
+  dummy.nickname = "not available";
+  dummy.name = "Loot trading dummy";
+  work.reserve(std::size_t(m) + 1);
+  work.push_back(dummy);
+  for (int i = 1; i <= m; ++i) {
+    if (Stopping()) return urStopped;
+    PostItem(1, m, i);
+    const std::string section = Section("Base%d", i);
+    TGood b;
+    b.nickname = universe->ReadString(section, "nickname", "*failed*");
+    b.ids_name = universe->ReadString(section, "strid_name", "0");
+    b.IniFile = universe->ReadString(section, "file", "");
+    const std::string system = universe->ReadString(section, "system", "");
+    const int s = getIndexByNickname(system, aSystem);
+    if (s < 0) {
+      // One base in the wrong place must not cost the whole universe.
+      JournalFmt("Base %s names no known system \"%s\": skipped", jlError, b.nickname.str(), system);
+      continue;
+    }
+    b.system = std::uint32_t(s);
+    b.name = NameOrNickname(getIdsString(b.ids_name.str()), b.nickname);
+    work.push_back(std::move(b));
+  }
+
+  // Phase 3: keep the bases that a system file places as a dockable object.
+  aBase.clear();
+  aBase.push_back(work[0]);
+  PostStep("Fixing bases ");
+  const int systems = int(aSystem.size()) - 1;
+  for (int s = 1; s <= systems; ++s) {
+    if (Stopping()) return urStopped;
+    PostItem(1, systems, s);
+    placeBases(s, work);
+  }
+  return urDone;
+}
+
+void TSvData::placeBases(int s, const TGoodArr& work) {
+  TGood& sys = aSystem[std::size_t(s)];
+  const auto file = OpenGameIni(DataPath + "universe\\" + sys.IniFile.str());
+  if (!file || !file->Loaded) return;
+  const std::string lf = file->ReadString("SystemInfo1", "local_faction", "");
+  if (!lf.empty()) {
+    const int f = getIndexByNickname(lf, aFaction);
+    if (f >= 0) {
+      sys.faction = std::uint32_t(f);
+    } else {
+      // The object loop has not run yet: j is 0.
+      JournalFmt("Error aSystem[%d].faction := getIndexByNickname( %s, aSolar) i: %d   j: %d", jlError, s, lf, s, 0);
+    }
+  }
+  if (sys.faction == 0)
+    JournalFmt("Faction \"%s\" not found {parseUniverse()} aSystem[ %d ].IniFile: %s ", jlError, lf, s,
+               sys.IniFile.str());
+
+  const auto objects = RawCount(file.get(), "Object");
+  if (!objects) {
+    JournalFmt("System file without objects: %s", jlWarning, sys.IniFile.str());
+    return;
+  }
+  for (int j = 1; j <= *objects; ++j) {
+    const std::string section = Section("object%d", j);
+    const int b = getIndexByNickname(file->ReadString(section, "base", ""), work);
+    if (b < 0) continue;
+    const std::string archetype = file->ReadString(section, "Archetype", "");
+    if (archetype.empty()) continue;
+    const int a = getIndexByNickname(archetype, aSolar);
+    if (a < 0 || aSolar[std::size_t(a)].archetype_type >= BaseSolarTypes.size()) continue;
+    const TGood& candidate = work[std::size_t(b)];
+    // The object must carry the base's own display-name number.
+    if (!SameText(Trim(file->ReadString(section, "ids_name", "")), Trim(candidate.ids_name.str()))) continue;
+    if (getIndexByNickname(candidate.nickname.str(), aBase) != -1) continue;
+    TGood placed = candidate;
+    placed.system = std::uint32_t(s);
+    placed.faction = 0;
+    const std::string reputation = file->ReadString(section, "reputation", "");
+    if (!reputation.empty()) {
+      const int f = getIndexByNickname(reputation, aFaction);
+      if (f >= 0) {
+        placed.faction = std::uint32_t(f);
+      } else {
+        JournalFmt("Base %s: reputation \"%s\" names no faction, owner left empty", jlError, placed.nickname.str(),
+                   reputation);
+      }
+    }
+    aBase.push_back(std::move(placed));
+  }
+}
+
+// ---- goods and equipment -------------------------------------------------------------------------
+
+std::uint8_t TSvData::getCategory(std::string_view Category) {
+  const std::string text = Trim(Category);
+  if (SameText(text, "equipment")) return catEquipment;
+  if (SameText(text, "Commodity")) return catCommodity;
+  if (SameText(text, "Ship")) return catShip;
+  if (SameText(text, "ShipHull")) return catShipHull;
+  return catNone;
+}
+
+std::uint8_t TSvData::getEquipmentType(std::string_view EquipmentType) {
+  const std::string text = Trim(EquipmentType);
+  for (std::size_t k = 0; k < EquipmentTypeIniNames.size(); ++k)
+    if (SameText(text, EquipmentTypeIniNames[k])) return std::uint8_t(k);
+  return 0;
+}
+
+bool TSvData::parseGoods() {
+  JournalLine("[TSvData.parseGoods()]", jlBegin);
+  ++StepCount;
+  PostStep("Parsing goods ");
+  const TSvIniFile* goods = aIni[iniGoods].get();
+  const TSvIniFile* equip = aIni[iniEquip].get();
+  auto read = [](const TSvIniFile* ini, const std::string& section, const char* key) {
+    return ini != nullptr ? ini->ReadString(section, key, "") : std::string();
+  };
+
+  aGood.clear();
+  aGood.reserve(std::size_t(MarketGoodNames.Count()) + 1);
+  aGood.push_back(TGood{});
+  const int count = MarketGoodNames.Count();
+  bool result = false;
+  int i = 0;
+  try {
+    for (i = 1; i <= count; ++i) {
+      if (Stopping()) break;
+      PostItem(1, count, i);
+      const std::string& nick = MarketGoodNames[i - 1];
+      TGood g;
+      g.nickname = read(goods, nick, "nickname");
+      if (g.nickname.empty()) {
+        JournalFmt("nickname String missing: Index: %d", jlWarning, i);
+        continue;
+      }
+      const std::string& nickname = g.nickname.str();
+      g.category = getCategory(read(goods, nick, "category"));
+      if (g.category == catShip || g.category == catShipHull) continue;
+      if (g.category == catNone) {
+        JournalFmt("Error - No Category is used: %s  Index: %d", jlError, nickname, i);
+        continue;
+      }
+      const std::string price = read(goods, nick, "price");
+      bool havePrice = false;
+      long double priceValue = 0;
+      if (IsNumberText(price)) {
+        if (auto v = TextToExtended(price)) {
+          havePrice = true;
+          priceValue = *v;
+        }
+      }
+      if (g.category == catEquipment) {
+        g.equipment = read(goods, nick, "equipment");
+        if (g.equipment.empty()) {
+          JournalFmt("Equipment String missing: %s  - Index: %d", jlWarning, nickname, i);
+          continue;
+        }
+        if (!havePrice) {
+          JournalFmt("price String missing: %s  - Index: %d", jlWarning, nickname, i);
+          continue;
+        }
+        g.price = double(priceValue);
+        g.ids_name = read(equip, g.equipment.str(), "ids_name");
+        if (g.ids_name.empty()) {
+          JournalFmt("ids_name String missing: %s  - Index: %d", jlWarning, nickname, i);
+          continue;
+        }
+        g.etype = getEquipmentType(read(equip, g.equipment.str(), "Equipment_Type"));
+        g.units_per_container = 1;
+        g.decay_per_second = 0;
+        g.volume = 1;
+        // Unknown, Commodity and Any are no tradeable equipment.
+        if (g.etype < 2 || g.etype > 16) continue;
+      } else {
+        if (!havePrice) {
+          JournalFmt("price String missing: %s  - Index: %d", jlWarning, nickname, i);
+          continue;
+        }
+        g.price = double(priceValue);
+        g.etype = 1;
+        g.equipment = read(goods, nick, "equipment");
+        if (g.equipment.empty()) {
+          JournalFmt("equipment String missing: %s  - Index: %d", jlWarning, nickname, i);
+          continue;
+        }
+        auto single = [&](const char* key, float& field) {
+          const std::string text = read(goods, nick, key);
+          if (IsNumberText(text)) field = TextToSingle(text, '.');
+        };
+        single("good_sell_price", g.good_sell_price);
+        single("good_buy_price", g.good_buy_price);
+        single("bad_sell_price", g.bad_sell_price);
+        single("bad_buy_price", g.bad_buy_price);
+        const std::string& section = g.equipment.str();
+        g.ids_name = read(equip, section, "ids_name");
+        if (g.ids_name.empty()) {
+          JournalFmt("ids_name String missing: %s  - Index: %d", jlWarning, nickname, i);
+          continue;
+        }
+        // A negative or huge size is a damaged record: that good goes, the others stay.
+        bool ok = true;
+        const std::string units = read(equip, section, "units_per_container");
+        if (auto v = WholeNumber(units, ok)) g.units_per_container = *v;
+        if (!ok) {
+          JournalFmt("units_per_container out of range (%s): %s  - Index: %d", jlError, units, nickname, i);
+          continue;
+        }
+        const std::string decay = read(equip, section, "decay_per_second");
+        if (IsNumberText(decay)) g.decay_per_second = TextToSingle(decay, '.');
+        const std::string volume = read(equip, section, "volume");
+        if (auto v = WholeNumber(volume, ok)) g.volume = *v;
+        if (!ok) {
+          JournalFmt("volume out of range (%s): %s  - Index: %d", jlError, volume, nickname, i);
+          continue;
+        }
+      }
+      g.name = NameOrNickname(getIdsString(g.ids_name.str()), g.nickname);
+      aGood.push_back(std::move(g));
+    }
+    result = i > count;
+  } catch (const std::exception& e) {
+    JournalFmt("TSvData.parseGoods(%d)] - Error : %s", jlError, i, e.what());
+  }
+  JournalFmt("TSvData.parseGoods()] - Passed: %s", jlEnd, BoolText(result));
+  return result;
+}
+
+// ---- markets -------------------------------------------------------------------------------------
+
+bool TSvData::parseMarkets() {
+  JournalLine("[TSvData.parseMarkets()]", jlBegin);
+  TStringList lines;
+  const TSvIniFile* markets = aIni[iniMarkets].get();
+  const int bases = int(aBase.size());
+  const std::size_t goodCount = aGood.size();
+  bool result = false;
+  int b = 0;
+  int j = 0;
+  int g = -1;
+  try {
+    ++StepCount;
+    PostStep("Parsing markets");
+    aMarket.clear();
+    aMarket.SetLength(std::size_t(bases), goodCount);
+    result = true;
+    for (b = 1; b < bases && result; ++b) {
+      if (Stopping()) {
+        result = false;
+        break;
+      }
+      auto row = aMarket[std::size_t(b)];
+      for (std::size_t k = 1; k < goodCount; ++k) {
+        TMarketCell& cell = row[k];
+        cell.Sold = false;
+        cell.Price = aGood[k].price;
+        cell.PriceFactor = 1.0f;
+        cell.Reputation = -1.0f;
+        cell.Level = 0.0f;
+      }
+      PostItem(1, bases, b);
+      lines.Clear();
+      if (markets != nullptr) markets->ReadSectionValues(aBase[std::size_t(b)].nickname.str(), &lines);
+      for (j = 0; j < lines.Count(); ++j) {
+        g = -1;
+        if (Stopping()) {
+          result = false;
+          break;
+        }
+        const std::string& line = lines[j];
+        const std::size_t eq = line.find('=');
+        const std::string name = line.substr(0, eq);
+        std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
+        std::string t[6];
+        for (auto& field : t) field = ExtractBetweenCut(value, "*", ",", false, true);
+        if (!IsNumberText(t[2]) || !IsNumberText(t[3])) continue;
+        g = getIndexByNickname(name, aGood);
+        if (g <= 0) continue;
+        if (std::size_t(g) >= row.size()) {
+          JournalFmt("parseMarkets() Problem lCommo zu Groß: %d von max. %d", jlError, g, int(row.size()));
+          continue;
+        }
+        // Without its price factor a line would make the good free here and show fake routes.
+        if (!IsNumberText(t[5])) {
+          JournalFmt("Market line without price factor ignored: %s at %s", jlWarning, line,
+                     aBase[std::size_t(b)].nickname.str());
+          continue;
+        }
+        TMarketCell& cell = row[std::size_t(g)];
+        cell.Sold = TextToSingle(t[2], '.') * TextToSingle(t[3], '.') > 0.0f;
+        cell.PriceFactor = TextToSingle(t[5], '.');
+        cell.Reputation = TextToSingle(t[1], '.');
+        cell.Level = TextToSingle(t[0], '.');
+        cell.Price = double(static_cast<long double>(cell.PriceFactor) * aGood[std::size_t(g)].price);
+      }
+    }
+  } catch (const std::exception& e) {
+    result = false;
+    JournalFmt("   EXCEPTION  [%d] : <%s> \"%s\"", jlError, 0, ClassName(e), e.what());
+    JournalFmt("  lBase: %d / %d     j: %d / %d      lCommo: %d", jlError, b, bases - 1, j, lines.Count() - 1, g);
+  }
+  lines.Clear();
+  JournalFmt("[TSvData.parseMarkets()] - Passed: %s", jlEnd, BoolText(result));
+  return result;
+}
+
+}  // namespace qmz

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace qmz::platform {
+
+// The process priority classes the program uses, mapped to nice values: idle 19, normal 0.
+enum class PriorityClass { Idle, Normal };
+
+// Sets the whole process's nice value. Going back from idle to normal needs the right to lower a nice
+// value; where the system refuses, the process keeps the priority it has (false).
+bool SetProcessPriorityClass(PriorityClass value);
+
+// The current class: Idle when the nice value is above 0.
+PriorityClass GetProcessPriorityClass();
+
+}  // namespace qmz::platform

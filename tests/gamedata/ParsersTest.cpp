@@ -1,0 +1,468 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "gamedata/LoaderTestKit.h"
+#include "gamedata/uSVIni.h"
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "platform/TestTempDir.h"
+
+using namespace qmz;
+
+namespace {
+
+// A model whose INI slots are filled by hand, as getDataInis would leave them.
+class ParsersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    d.DataPath = dir.Str() + "/";
+    platform::ResetGamePathCache();
+  }
+
+  void Slot(TIniSlot slot, std::string_view text) {
+    TStringList lines;
+    lines.SetText(text);
+    d.aIni[slot] = TSvIniFile::CreateFromList(lines, std::string(IniSlotNames[slot]));
+  }
+
+  // A reorganised slot as getDataInis builds it: sections named exactly as written, no numbers.
+  void Keyed(TIniSlot slot, std::string_view text) {
+    TStringList lines;
+    lines.SetText(text);
+    auto ini = TSvIniFile::CreateFromList(TStringList(), std::string(IniSlotNames[slot]));
+    std::string section;
+    for (int i = 0; i < lines.Count(); ++i) {
+      const std::string& line = lines[i];
+      if (!line.empty() && line[0] == '[') {
+        section = line.substr(1, line.size() - 2);
+        continue;
+      }
+      const auto eq = line.find('=');
+      ini->WriteString(section, Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+    }
+    d.aIni[slot] = std::move(ini);
+  }
+
+  // A file below the data folder, path with '/'.
+  void DataFile(const std::string& rel, const std::string& text) {
+    auto path = dir.Path() / rel;
+    std::filesystem::create_directories(path.parent_path());
+    test::WriteWholeFile(path, text);
+  }
+
+  void MarketGoods(std::initializer_list<const char*> names) {
+    for (const char* n : names) d.MarketGoodNames.Add(n);
+  }
+
+  std::unique_ptr<TJournal> journal = test::MemoryJournal();
+  test::TempDir dir;
+  TSvData d{journal.get()};
+};
+
+// ---- factions ------------------------------------------------------------------------------------
+
+TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
+  Slot(iniGroups,
+       "[Group]\nnickname = li_p_grp\nids_name = 0\n"
+       "[Group]\nids_name = 0\n"
+       "[Group]\nnickname = pirates\n"
+       "[Group]\nnickname = LI_P_GRP\n");
+  Slot(iniFactionProps,
+       "[FactionProps]\naffiliation = li_p_grp\nlegality =  Lawful \nscan_announce = true\nscan_chance = 0.5\n"
+       "scan_for_cargo = commodity_a, 1\nscan_for_cargo = commodity_b, 2\nscan_for_cargo = commodity_c\n"
+       "[FactionProps]\naffiliation = li_p_grp\nlegality = unlawful\n"
+       "[FactionProps]\naffiliation = pirates\nlegality = unlawful\n");
+  d.aIni[iniFactionProps]->Loaded = true;
+
+  ASSERT_TRUE(d.parseGroups());
+  ASSERT_EQ(d.aFaction.size(), 5u);
+  ASSERT_EQ(d.aFactionProps.size(), 5u);
+  EXPECT_EQ(d.aFaction[1].nickname, "li_p_grp");
+  EXPECT_EQ(d.aFaction[1].name, "li_p_grp");  // no resource text: the nickname
+  EXPECT_EQ(d.aFaction[2].nickname, "*failed*");
+  EXPECT_EQ(d.aFaction[3].ids_name, "0");
+  EXPECT_TRUE(d.aFactionProps[1].lawful);
+  EXPECT_EQ(d.aFactionProps[1].scan_for_cargo, "commodity_a,commodity_b,commodity_c");
+  EXPECT_EQ(d.aFactionProps[1].scan_chance, "0.5");
+  EXPECT_FALSE(d.aFactionProps[3].lawful);
+  EXPECT_EQ(d.aFactionProps[3].scan_for_cargo, "");
+  // Same nickname in other case: the same, first properties section.
+  EXPECT_TRUE(d.aFactionProps[4].lawful);
+  EXPECT_TRUE(test::HasLine(*journal, "No faction properties for *failed*: not lawful", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
+}
+
+TEST_F(ParsersTest, GroupsLoadWithoutFactionPropertiesFile) {
+  Slot(iniGroups, "[Group]\nnickname = a\n[Group]\nnickname = b\n");
+  d.aIni[iniFactionProps] = std::make_unique<TSvIniFile>((dir.Path() / "missing.ini").string());
+
+  ASSERT_TRUE(d.parseGroups());
+  EXPECT_EQ(d.aFaction.size(), 3u);
+  EXPECT_FALSE(d.aFactionProps[1].lawful);
+  EXPECT_FALSE(d.aFactionProps[2].lawful);
+  EXPECT_TRUE(test::HasText(*journal, "Faction properties missing"));
+  EXPECT_EQ(test::CountLines(*journal, jlWarning, ""), 1);
+}
+
+TEST_F(ParsersTest, GroupsWithoutAnyGroupSectionEndTheLoadWithoutException) {
+  Slot(iniGroups, "[Faction]\nnickname = a\n");
+  EXPECT_FALSE(d.parseGroups());
+  EXPECT_TRUE(test::HasLine(*journal, "The groups files hold no [Group] section", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
+}
+
+TEST_F(ParsersTest, StopLoadingEndsAParserWithFalse) {
+  Slot(iniGroups, "[Group]\nnickname = a\n");
+  d.StopLoading = true;
+  EXPECT_FALSE(d.parseGroups());
+  EXPECT_EQ(d.aFaction[1].nickname, "");
+}
+
+// ---- solar archetypes, systems and bases ---------------------------------------------------------
+
+TEST_F(ParsersTest, OnlyPlanetAndStationArchetypesAreKept) {
+  Slot(iniSolararch,
+       "[Solar]\nnickname = planet_a\ntype = PLANET\n"
+       "[Solar]\nnickname = sun\ntype = SUN\n"
+       "[Solar]\nnickname = dock\ntype =  station \n"
+       "[Solar]\nnickname = untyped\n");
+  ASSERT_TRUE(d.parseSolars());
+  ASSERT_EQ(d.aSolar.size(), 3u);
+  EXPECT_EQ(d.aSolar[1].nickname, "planet_a");
+  EXPECT_EQ(d.aSolar[1].archetype_type, 0);
+  EXPECT_EQ(d.aSolar[2].nickname, "dock");
+  EXPECT_EQ(d.aSolar[2].archetype_type, 1);
+}
+
+TEST_F(ParsersTest, NoBaseArchetypeLeavesSolarsEmpty) {
+  Slot(iniSolararch, "[Solar]\nnickname = sun\ntype = SUN\n");
+  ASSERT_TRUE(d.parseSolars());
+  EXPECT_TRUE(d.aSolar.empty());
+  Slot(iniSolararch, "[Star]\nnickname = sun\n");
+  EXPECT_FALSE(d.parseSolars());
+  EXPECT_TRUE(test::HasLine(*journal, "The solar archetype files hold no [Solar] section", jlError));
+}
+
+class UniverseTest : public ParsersTest {
+ protected:
+  void SetUp() override {
+    ParsersTest::SetUp();
+    Slot(iniGroups, "[Group]\nnickname = police\n[Group]\nnickname = traders\n");
+    Slot(iniFactionProps, "");
+    ASSERT_TRUE(d.parseGroups());
+    Slot(iniSolararch,
+         "[Solar]\nnickname = planet_arch\ntype = PLANET\n[Solar]\nnickname = station_arch\ntype = STATION\n");
+    ASSERT_TRUE(d.parseSolars());
+    d.aSolar.push_back(TGood{});
+    d.aSolar.back().nickname = "jump_arch";
+    d.aSolar.back().archetype_type = 2;
+  }
+
+  static std::string Object(const std::string& base, const std::string& arch, const std::string& ids,
+                            const std::string& reputation = "") {
+    std::string s = "[Object]\nnickname = obj_" + base + "\n";
+    if (!base.empty()) s += "base = " + base + "\n";
+    if (!arch.empty()) s += "Archetype = " + arch + "\n";
+    s += "ids_name = " + ids + "\n";
+    if (!reputation.empty()) s += "reputation = " + reputation + "\n";
+    return s;
+  }
+};
+
+TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
+  Slot(iniUniverse,
+       "[System]\nnickname = sys_a\nfile = systems\\SYS_A\\sys_a.ini\nstrid_name = 0\n"
+       "[System]\nnickname = sys_b\nfile = systems\\sys_b\\sys_b.ini\n"
+       "[System]\nnickname = sys_c\nfile = systems\\missing.ini\n"
+       "[Base]\nnickname = base_1\nsystem = sys_a\nstrid_name = 101\n"
+       "[Base]\nnickname = base_2\nsystem = sys_a\nstrid_name = 102\n"
+       "[Base]\nnickname = base_3\nsystem = sys_b\nstrid_name = 103\n"
+       "[Base]\nnickname = base_4\nsystem = sys_b\nstrid_name = 104\n"
+       "[Base]\nnickname = base_5\nsystem = sys_b\nstrid_name = 105\n"
+       "[Base]\nnickname = base_6\nsystem = nowhere\nstrid_name = 106\n");
+  DataFile("universe/systems/sys_a/SYS_A.INI",
+           "[SystemInfo]\nlocal_faction = traders\n" + Object("base_3", "station_arch", "103", "police") +
+               Object("base_1", "planet_arch", " 101 ", "TRADERS") + Object("base_2", "planet_arch", "999") +
+               Object("base_4", "jump_arch", "104") + Object("base_5", "", "105") +
+               Object("base_6", "planet_arch", "106"));
+  DataFile("universe/systems/sys_b/sys_b.ini",
+           "[SystemInfo]\nlocal_faction = unknown_grp\n" + Object("base_3", "station_arch", "103", "traders") +
+               Object("base_5", "planet_arch", "105", "nobody"));
+
+  ASSERT_TRUE(d.parseUniverse());
+  ASSERT_EQ(d.aSystem.size(), 4u);
+  EXPECT_EQ(d.aSystem[0].nickname, "loot");
+  EXPECT_EQ(d.aSystem[0].name, "Loot Trading");
+  EXPECT_EQ(d.aSystem[1].faction, 2u);
+  EXPECT_EQ(d.aSystem[2].faction, 0u);
+
+  // base_3 first in sys_a's file (and once only), then base_1; base_5 from sys_b. base_2 has another
+  // display-name number, base_4 a jump archetype, base_5 no archetype in sys_a, base_6 no known system.
+  ASSERT_EQ(d.aBase.size(), 4u);
+  EXPECT_EQ(d.aBase[0].nickname, "not available");
+  EXPECT_EQ(d.aBase[0].name, "Loot trading dummy");
+  EXPECT_EQ(d.aBase[1].nickname, "base_3");
+  EXPECT_EQ(d.aBase[1].system, 1u);  // placed in sys_a although the universe says sys_b
+  EXPECT_EQ(d.aBase[1].faction, 1u);
+  EXPECT_EQ(d.aBase[2].nickname, "base_1");
+  EXPECT_EQ(d.aBase[2].faction, 2u);
+  EXPECT_EQ(d.aBase[3].nickname, "base_5");
+  EXPECT_EQ(d.aBase[3].system, 2u);
+  EXPECT_EQ(d.aBase[3].faction, 0u);
+
+  EXPECT_TRUE(test::HasLine(*journal, "Base base_6 names no known system \"nowhere\": skipped", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "Base base_5: reputation \"nobody\" names no faction, owner left empty", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "Error aSystem[2].faction := getIndexByNickname( unknown_grp, aSolar) i: 2   j: 0", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "Faction \"unknown_grp\" not found {parseUniverse()} aSystem[ 2 ].IniFile: "
+                          "systems\\sys_b\\sys_b.ini ",
+                          jlError));
+  // The missing file of sys_c is passed over without a line.
+  EXPECT_FALSE(test::HasText(*journal, "aSystem[ 3 ]"));
+  EXPECT_FALSE(test::HasLine(*journal, "Error in parseUniverse()"));
+}
+
+TEST_F(UniverseTest, ASystemFileWithoutObjectsContributesNoBases) {
+  Slot(iniUniverse,
+       "[System]\nnickname = sys_a\nfile = a.ini\n[System]\nnickname = sys_b\nfile = b.ini\n"
+       "[Base]\nnickname = base_1\nsystem = sys_a\nstrid_name = 1\n"
+       "[Base]\nnickname = base_2\nsystem = sys_b\nstrid_name = 2\n");
+  DataFile("universe/a.ini", "[SystemInfo]\nlocal_faction = police\n[Zone]\nnickname = z\n");
+  DataFile("universe/b.ini", "[SystemInfo]\nlocal_faction = police\n" + Object("base_2", "planet_arch", "2"));
+  ASSERT_TRUE(d.parseUniverse());
+  ASSERT_EQ(d.aBase.size(), 2u);
+  EXPECT_EQ(d.aBase[1].nickname, "base_2");
+  EXPECT_TRUE(test::HasLine(*journal, "System file without objects: a.ini", jlWarning));
+}
+
+TEST_F(UniverseTest, WithoutBaseArchetypesOnlyTheDummyRemains) {
+  d.aSolar.clear();
+  Slot(iniUniverse, "[System]\nnickname = sys_a\nfile = a.ini\n[Base]\nnickname = base_1\nsystem = sys_a\n");
+  DataFile("universe/a.ini", Object("base_1", "planet_arch", "0"));
+  ASSERT_TRUE(d.parseUniverse());
+  EXPECT_EQ(d.aBase.size(), 1u);
+}
+
+TEST_F(UniverseTest, UniverseWithoutSystemsOrBasesIsReportedNotThrown) {
+  Slot(iniUniverse, "[Base]\nnickname = base_1\n");
+  EXPECT_FALSE(d.parseUniverse());
+  EXPECT_TRUE(test::HasLine(*journal, "The universe files hold no [System] section", jlError));
+  Slot(iniUniverse, "[System]\nnickname = sys_a\n");
+  EXPECT_FALSE(d.parseUniverse());
+  EXPECT_TRUE(test::HasLine(*journal, "The universe files hold no [Base] section", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseUniverse()]", jlEnd));
+}
+
+TEST_F(UniverseTest, StopWhileFixingBasesKeepsWhatWasPlaced) {
+  test::StatusRecorder progress;
+  TSvData m{journal.get(), progress.Window(), progress.Mapping()};
+  m.aFaction = d.aFaction;
+  m.aSolar = d.aSolar;
+  m.DataPath = d.DataPath;
+  Slot(iniUniverse,
+       "[System]\nnickname = sys_a\nfile = a.ini\n[System]\nnickname = sys_b\nfile = b.ini\n"
+       "[Base]\nnickname = base_1\nsystem = sys_a\n[Base]\nnickname = base_2\nsystem = sys_b\n");
+  m.aIni[iniUniverse] = std::move(d.aIni[iniUniverse]);
+  DataFile("universe/a.ini", Object("base_1", "planet_arch", "0"));
+  DataFile("universe/b.ini", Object("base_2", "planet_arch", "0"));
+  // The owner asks to stop while the first system file is being read.
+  bool fixing = false;
+  progress.OnPost = [&](const test::StatusPost& p) {
+    if (p.Text == "Fixing bases ") fixing = true;
+    if (fixing && p.Text.empty()) m.StopLoading = true;
+  };
+  EXPECT_FALSE(m.parseUniverse());
+  ASSERT_EQ(m.aBase.size(), 2u);
+  EXPECT_EQ(m.aBase[1].nickname, "base_1");
+}
+
+// ---- goods ---------------------------------------------------------------------------------------
+
+TEST(GoodsClassification, CategoryAndEquipmentTypeIgnoreCaseAndBlanks) {
+  EXPECT_EQ(TSvData::getCategory("EQUIPMENT"), catEquipment);
+  EXPECT_EQ(TSvData::getCategory("  commodity "), catCommodity);
+  EXPECT_EQ(TSvData::getCategory("ship"), catShip);
+  EXPECT_EQ(TSvData::getCategory("ShipHull"), catShipHull);
+  EXPECT_EQ(TSvData::getCategory("shiphulls"), catNone);
+  EXPECT_EQ(TSvData::getEquipmentType(" repairkit "), 7);
+  EXPECT_EQ(TSvData::getEquipmentType("ShieldGenerator"), 2);
+  EXPECT_EQ(TSvData::getEquipmentType("Any"), 17);
+  EXPECT_EQ(TSvData::getEquipmentType("Armor"), 0);
+}
+
+class GoodsTest : public ParsersTest {
+ protected:
+  void SetUp() override {
+    ParsersTest::SetUp();
+    Keyed(iniGoods,
+         "[ore]\nnickname = ore\ncategory = commodity\nprice = 90\nequipment = ore_eq\n"
+         "good_sell_price = 1.5\ngood_buy_price = x\n"
+         "[gun_a]\nnickname = gun_a\ncategory = EQUIPMENT\nprice = 1500.5\nequipment = gun_a_eq\n"
+         "[ship_a]\nnickname = ship_a\ncategory = ship\nprice = 1\n"
+         "[no_nick]\ncategory = commodity\n"
+         "[no_cat]\nnickname = no_cat\n"
+         "[no_price]\nnickname = no_price\ncategory = commodity\nprice = cheap\nequipment = ore_eq\n"
+         "[no_equip]\nnickname = no_equip\ncategory = commodity\nprice = 1\n"
+         "[eq_no_equip]\nnickname = eq_no_equip\ncategory = equipment\nprice = 1\n"
+         "[no_ids]\nnickname = no_ids\ncategory = commodity\nprice = 1\nequipment = no_ids_eq\n"
+         "[flag]\nnickname = flag\ncategory = equipment\nprice = 1\nequipment = flag_eq\n"
+         "[neg]\nnickname = neg\ncategory = commodity\nprice = 1\nequipment = neg_eq\n"
+         "[huge]\nnickname = huge\ncategory = commodity\nprice = 1\nequipment = huge_eq\n"
+         "[water]\nnickname = water\ncategory = Commodity\nprice = 4\nequipment = water_eq\n");
+    Keyed(iniEquip,
+         "[ore_eq]\nEquipment_Type = Commodity\nids_name = 0\nunits_per_container = 10\n"
+         "decay_per_second = 0.25\nvolume = 2.9\n"
+         "[gun_a_eq]\nEquipment_Type = Gun\nids_name = 0\nvolume = 7\n"
+         "[no_ids_eq]\nEquipment_Type = Commodity\n"
+         "[flag_eq]\nEquipment_Type = Armor\nids_name = 0\n"
+         "[neg_eq]\nEquipment_Type = Commodity\nids_name = 0\nvolume = -1\n"
+         "[huge_eq]\nEquipment_Type = Commodity\nids_name = 0\nunits_per_container = 5000000000\n"
+         "[water_eq]\nEquipment_Type = Commodity\nids_name = 0\n");
+  }
+};
+
+TEST_F(GoodsTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
+  MarketGoods({"ore", "gun_a", "ship_a", "no_nick", "no_cat", "no_price", "no_equip", "eq_no_equip", "no_ids",
+               "flag", "neg", "huge", "water", "untraded_elsewhere"});
+  ASSERT_TRUE(d.parseGoods());
+  // Sorted list: eq_no_equip, flag, gun_a, huge, neg, no_cat, no_equip, no_ids, no_nick, no_price, ore,
+  // ship_a, untraded_elsewhere, water.
+  ASSERT_EQ(d.aGood.size(), 4u);
+  const TGood& gun = d.aGood[1];
+  EXPECT_EQ(gun.nickname, "gun_a");
+  EXPECT_EQ(gun.etype, 13);
+  EXPECT_EQ(gun.category, catEquipment);
+  EXPECT_DOUBLE_EQ(gun.price, 1500.5);
+  EXPECT_EQ(gun.units_per_container, 1u);
+  EXPECT_EQ(gun.volume, 1u);  // equipment always 1, whatever the file says
+  const TGood& ore = d.aGood[2];
+  EXPECT_EQ(ore.nickname, "ore");
+  EXPECT_EQ(ore.etype, 1);
+  EXPECT_EQ(ore.units_per_container, 10u);
+  EXPECT_FLOAT_EQ(ore.decay_per_second, 0.25f);
+  EXPECT_EQ(ore.volume, 2u);
+  EXPECT_FLOAT_EQ(ore.good_sell_price, 1.5f);
+  EXPECT_FLOAT_EQ(ore.good_buy_price, 0.0f);
+  EXPECT_EQ(d.aGood[3].nickname, "water");
+  EXPECT_EQ(d.aGood[3].volume, 0u);  // no value: 0
+
+  EXPECT_TRUE(test::HasLine(*journal, "Equipment String missing: eq_no_equip  - Index: 1", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "units_per_container out of range (5000000000): huge  - Index: 4", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "volume out of range (-1): neg  - Index: 5", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "Error - No Category is used: no_cat  Index: 6", jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "equipment String missing: no_equip  - Index: 7", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "ids_name String missing: no_ids  - Index: 8", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "nickname String missing: Index: 9", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "price String missing: no_price  - Index: 10", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "nickname String missing: Index: 13", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "TSvData.parseGoods()] - Passed: True", jlEnd));
+}
+
+TEST_F(GoodsTest, EmptyMarketListGivesOnlyTheDummy) {
+  ASSERT_TRUE(d.parseGoods());
+  EXPECT_EQ(d.aGood.size(), 1u);
+}
+
+TEST_F(GoodsTest, ASingleCommodityIsReadWithOneProgressPost) {
+  test::StatusRecorder progress;
+  TSvData m{journal.get(), progress.Window(), progress.Mapping()};
+  m.aIni[iniGoods] = std::move(d.aIni[iniGoods]);
+  m.aIni[iniEquip] = std::move(d.aIni[iniEquip]);
+  m.MarketGoodNames.Add("water");
+  ASSERT_TRUE(m.parseGoods());
+  ASSERT_EQ(m.aGood.size(), 2u);
+  int items = 0;
+  for (const auto& p : progress.Posts) {
+    if (!p.Text.empty()) continue;
+    ++items;
+    EXPECT_EQ(p.Message.Min, 1);
+    EXPECT_EQ(p.Message.Max, 1);
+    EXPECT_EQ(p.Message.Position, 1);
+  }
+  EXPECT_EQ(items, 1);
+}
+
+TEST_F(GoodsTest, LoopsOverMoreThan16BitsOfItemsPostScaledPositions) {
+  test::StatusRecorder progress;
+  TSvData m{nullptr, progress.Window(), progress.Mapping()};
+  m.aIni[iniGoods] = std::move(d.aIni[iniGoods]);
+  // Names in sorted order, so the sorted list only appends.
+  for (int i = 0; i < 70000; ++i) m.MarketGoodNames.Add(Format("g%.5d", i));
+  ASSERT_TRUE(m.parseGoods());
+  ASSERT_FALSE(progress.Posts.empty());
+  EXPECT_EQ(progress.Posts.back().Message.Position, progress.Posts.back().Message.Max);
+  for (const auto& p : progress.Posts) EXPECT_LE(p.Message.Position, p.Message.Max);
+}
+
+// ---- markets -------------------------------------------------------------------------------------
+
+class MarketsTest : public ParsersTest {
+ protected:
+  void SetUp() override {
+    ParsersTest::SetUp();
+    d.aBase = {TGood{}, TGood{}, TGood{}};
+    d.aBase[1].nickname = "base_1";
+    d.aBase[2].nickname = "base_2";
+    d.aGood = {TGood{}, TGood{}, TGood{}};
+    d.aGood[1].nickname = "ore";
+    d.aGood[1].price = 100;
+    d.aGood[2].nickname = "water";
+    d.aGood[2].price = 8;
+  }
+};
+
+TEST_F(MarketsTest, MarketLinesFillTheCellsAndBadLinesKeepTheDefault) {
+  Keyed(iniMarkets,
+       "[base_1]\nore=0, -1, 10, 10, 0, 1.5\nwater=2, 0.5, 0, 10, 0, 1\nunknown=0, 0, 1, 1, 0, 1\n"
+       "[BASE_2]\nore=0, -1, x, 10, 0, 1\nwater=0, -1, 10, 10\n");
+  ASSERT_TRUE(d.parseMarkets());
+  ASSERT_EQ(d.aMarket.size(), 3u);
+  ASSERT_EQ(d.aMarket.RowLength(), 3u);
+
+  const TMarketCell& ore = d.aMarket[1][1];
+  EXPECT_TRUE(ore.Sold);
+  EXPECT_FLOAT_EQ(ore.Level, 0.0f);
+  EXPECT_FLOAT_EQ(ore.Reputation, -1.0f);
+  EXPECT_FLOAT_EQ(ore.PriceFactor, 1.5f);
+  EXPECT_DOUBLE_EQ(ore.Price, 150.0);
+
+  const TMarketCell& water = d.aMarket[1][2];  // third field 0: stored, not sold
+  EXPECT_FALSE(water.Sold);
+  EXPECT_FLOAT_EQ(water.Level, 2.0f);
+  EXPECT_FLOAT_EQ(water.Reputation, 0.5f);
+  EXPECT_DOUBLE_EQ(water.Price, 8.0);
+
+  // Not a number in the third field, no price factor: both cells keep the default.
+  for (int g = 1; g <= 2; ++g) {
+    const TMarketCell& cell = d.aMarket[2][std::size_t(g)];
+    EXPECT_FALSE(cell.Sold);
+    EXPECT_FLOAT_EQ(cell.PriceFactor, 1.0f);
+    EXPECT_FLOAT_EQ(cell.Reputation, -1.0f);
+    EXPECT_DOUBLE_EQ(cell.Price, d.aGood[std::size_t(g)].price);
+  }
+  EXPECT_TRUE(test::HasLine(*journal, "Market line without price factor ignored: water=0, -1, 10, 10 at base_2", jlWarning));
+  // Row and column 0 are never written.
+  EXPECT_FLOAT_EQ(d.aMarket[0][1].PriceFactor, 0.0f);
+  EXPECT_FLOAT_EQ(d.aMarket[1][0].PriceFactor, 0.0f);
+  EXPECT_TRUE(test::HasLine(*journal, "[TSvData.parseMarkets()] - Passed: True", jlEnd));
+}
+
+TEST_F(MarketsTest, OnlyTheDummyBaseGivesOneRowOfZeroCells) {
+  d.aBase = {TGood{}};
+  Keyed(iniMarkets, "[base_1]\nore=0, -1, 10, 10, 0, 1.5\n");
+  ASSERT_TRUE(d.parseMarkets());
+  ASSERT_EQ(d.aMarket.size(), 1u);
+  EXPECT_FALSE(d.aMarket[0][1].Sold);
+  EXPECT_DOUBLE_EQ(d.aMarket[0][1].Price, 0.0);
+}
+
+TEST_F(MarketsTest, StopLeavesTheLaterBasesZero) {
+  Keyed(iniMarkets, "[base_1]\nore=0, -1, 10, 10, 0, 1.5\n");
+  d.StopLoading = true;
+  EXPECT_FALSE(d.parseMarkets());
+  EXPECT_FLOAT_EQ(d.aMarket[2][1].PriceFactor, 0.0f);
+  EXPECT_TRUE(test::HasLine(*journal, "[TSvData.parseMarkets()] - Passed: False", jlEnd));
+}
+
+}  // namespace
