@@ -15,6 +15,7 @@
 #include "platform/BuildInfo.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
+#include "platform/TestEnv.h"
 #include "platform/TestTempDir.h"
 #include "samplegen/SampleGen.h"
 
@@ -33,9 +34,9 @@ class LoaderTest : public ::testing::Test {
   }
   void TearDown() override { platform::ResetProcessRegistry(); }
 
-  samplegen::Manifest Generate(const std::string& size, const std::string& sub = "gen") {
+  samplegen::Manifest Generate(const std::string& size, const std::string& sub = "gen", bool binary = false) {
     auto options = samplegen::Options::ForSize(size);
-    options.binaryFiles = false;
+    options.binaryFiles = binary;
     auto manifest = samplegen::Generate(dir.Path() / sub, options);
     platform::ResetGamePathCache();
     return manifest;
@@ -205,6 +206,28 @@ TEST_F(LoaderTest, AnErrorPassesOnButIsNeverReportedAsSuccess) {
   EXPECT_TRUE(test::HasLine(*journal, "TSvData.Destroy()", jlEnd));
 }
 
+TEST_F(LoaderTest, WinePrefixInstallationWithModManager) {
+  auto options = samplegen::Options::ForSize("small");
+  options.winePrefix = true;
+  const auto m = samplegen::Generate(dir.Path() / "wine", options);
+  test::ScopedEnv env("WINEPREFIX", m.winePrefix.string().c_str());
+  platform::ResetProcessRegistry();
+  platform::ResetGamePathCache();
+  test::StatusRecorder progress;
+  // The chooser's first row: the registered folder, a Windows path through the prefix's drives.
+  user.chooser = GetGameInstallDir();
+  TSvData d(journal.get(), progress.Window(), progress.Mapping(), user);
+  ExpectManifestCounts(d, m);
+  EXPECT_EQ(d.SVPath, m.appPath + "\\");
+  EXPECT_NE(d.SVMMPath, "");
+  ASSERT_FALSE(m.modNames.empty());
+  EXPECT_TRUE(test::HasText(*journal, "Found Mods: { "));
+  for (const auto& name : m.modNames) EXPECT_TRUE(test::HasText(*journal, name)) << name;
+  bool posted = false;
+  for (const auto& p : progress.Posts) posted |= p.Text == "    Found SVMM installation: " + d.SVMMPath;
+  EXPECT_TRUE(posted);
+}
+
 // ---- damaged installations -----------------------------------------------------------------------
 
 TEST_F(LoaderTest, DataKindsWithoutTheirSectionsShowTheDataFilesDialog) {
@@ -280,7 +303,8 @@ TEST_F(LoaderTest, SingleBrokenRecordsAreSkippedAndTheLoadGoesOn) {
 TEST_F(LoaderTest, GeneratedInstallationsLoadWithTheManifestCounts) {
   for (const char* size : {"small", "typical", "large"}) {
     SCOPED_TRACE(size);
-    const auto m = Generate(size, size);
+    // The larger ones with part of their files in the binary form.
+    const auto m = Generate(size, size, std::string(size) != "small");
     auto d = Load(m.installDir.string());
     ExpectManifestCounts(*d, m);
     EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: True", jlEnd));
