@@ -117,6 +117,44 @@ void TCustomIniFile::WriteTime(const std::string& Section, const std::string& Id
   WriteString(Section, Ident, TimeText(platform::FromDateTime(Value - std::floor(Value))));
 }
 
+std::int64_t TCustomIniFile::ReadBinaryStream(const std::string& Section, const std::string& Name,
+                                              TStream& Stream) const {
+  const std::string text = ReadString(Section, Name, "");
+  if (text.empty()) return 0;
+  const std::int64_t count = std::int64_t(text.size() / 2);
+  auto* memory = dynamic_cast<TMemoryStream*>(&Stream);
+  TMemoryStream temporary;
+  TMemoryStream& target = memory != nullptr ? *memory : temporary;
+  const std::int64_t start = target.Position();
+  target.SetSize(target.Size() + count);
+  unsigned char* out = target.Memory() + start;
+  for (std::int64_t i = 0; i < count; ++i) {
+    int high = 0, low = 0;
+    if (std::from_chars(&text[std::size_t(2 * i)], &text[std::size_t(2 * i)] + 1, high, 16).ec != std::errc() ||
+        std::from_chars(&text[std::size_t(2 * i + 1)], &text[std::size_t(2 * i + 1)] + 1, low, 16).ec != std::errc()) {
+      break;
+    }
+    out[i] = static_cast<unsigned char>(high << 4 | low);
+  }
+  if (memory != nullptr) return target.Size() - start;
+  target.SetPosition(0);
+  Stream.CopyFrom(target, count);
+  return count;
+}
+
+void TCustomIniFile::WriteBinaryStream(const std::string& Section, const std::string& Name, TStream& Stream) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  unsigned char buffer[4096];
+  for (std::int64_t got; (got = Stream.Read(buffer, sizeof buffer)) > 0;) {
+    for (std::int64_t i = 0; i < got; ++i) {
+      text += kDigits[buffer[i] >> 4];
+      text += kDigits[buffer[i] & 15];
+    }
+  }
+  WriteString(Section, Name, text);
+}
+
 TIniFile::~TIniFile() { UpdateFile(); }
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,

@@ -41,6 +41,14 @@ class TCustomIniFile : public TObject {
   virtual void WriteFloat(const std::string& Section, const std::string& Ident, double Value);
   virtual void WriteTime(const std::string& Section, const std::string& Ident, TDateTime Value);
 
+  // The bytes as hexadecimal text, two digits a byte, written into Stream at its position. A memory stream
+  // grows by that many bytes and keeps its position; the result is then its size minus that position.
+  // Any other stream receives the bytes and the result is their number. 0 for an empty text; decoding
+  // stops at the first pair that is not hexadecimal (the rest of the bytes stay zero).
+  virtual std::int64_t ReadBinaryStream(const std::string& Section, const std::string& Name, TStream& Stream) const;
+  // The bytes of Stream from its position to its end as hexadecimal text (upper case).
+  virtual void WriteBinaryStream(const std::string& Section, const std::string& Name, TStream& Stream);
+
   virtual void ReadSection(const std::string& Section, TStringList* Strings) const = 0;
   virtual void ReadSections(TStringList* Strings) const = 0;
   virtual void ReadSectionValues(const std::string& Section, TStringList* Strings) const = 0;

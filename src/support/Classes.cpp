@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -367,6 +368,40 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
   for (int i : order) sorted.push_back(std::move(items_[std::size_t(i)]));
   items_ = std::move(sorted);
   Changed(-1);
+}
+
+std::int64_t TStream::CopyFrom(TStream& Source, std::int64_t Count) {
+  unsigned char buffer[8192];
+  std::int64_t copied = 0;
+  while (copied < Count) {
+    const std::int64_t want = std::min<std::int64_t>(Count - copied, std::int64_t(sizeof buffer));
+    const std::int64_t got = Source.Read(buffer, want);
+    if (got <= 0) break;
+    const std::int64_t put = Write(buffer, got);
+    copied += put;
+    if (put < got) break;
+  }
+  return copied;
+}
+
+std::int64_t TMemoryStream::Read(void* Buffer, std::int64_t Count) {
+  const std::int64_t n = std::max<std::int64_t>(0, std::min(Count, Size() - position_));
+  if (n > 0) std::memcpy(Buffer, data_.data() + position_, std::size_t(n));
+  position_ += n;
+  return n;
+}
+
+std::int64_t TMemoryStream::Write(const void* Buffer, std::int64_t Count) {
+  if (Count <= 0) return 0;
+  if (position_ + Count > Size()) data_.resize(std::size_t(position_ + Count));
+  std::memcpy(data_.data() + position_, Buffer, std::size_t(Count));
+  position_ += Count;
+  return Count;
+}
+
+void TMemoryStream::SetSize(std::int64_t Size) {
+  data_.resize(std::size_t(std::max<std::int64_t>(0, Size)));
+  position_ = std::min(position_, this->Size());
 }
 
 }  // namespace qmz

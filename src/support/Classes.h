@@ -1,6 +1,7 @@
 #pragma once
 // The class library's base object and its string list, as the rest of the program uses them.
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -113,6 +114,37 @@ class TStringList : public TObject {
   bool caseSensitive_ = false;
   bool ownsObjects_ = false;
   TDuplicates duplicates_ = TDuplicates::dupIgnore;
+};
+
+// A sequence of bytes with a current position.
+class TStream : public TObject {
+ public:
+  // Read and Write move the position and return the number of bytes moved.
+  virtual std::int64_t Read(void* Buffer, std::int64_t Count) = 0;
+  virtual std::int64_t Write(const void* Buffer, std::int64_t Count) = 0;
+  virtual std::int64_t Size() const = 0;
+  virtual std::int64_t Position() const = 0;
+  virtual void SetPosition(std::int64_t Position) = 0;
+  // Copies Count bytes from Source's position on into this stream at its position; the number copied.
+  std::int64_t CopyFrom(TStream& Source, std::int64_t Count);
+};
+
+// A stream in memory. Growing it fills the new bytes with zeros.
+class TMemoryStream : public TStream {
+ public:
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+  std::int64_t Size() const override { return std::int64_t(data_.size()); }
+  std::int64_t Position() const override { return position_; }
+  void SetPosition(std::int64_t Position) override { position_ = Position < 0 ? 0 : Position; }
+  // Changes the size; the position is kept, but not beyond the new end.
+  void SetSize(std::int64_t Size);
+  unsigned char* Memory() { return data_.data(); }
+  const unsigned char* Memory() const { return data_.data(); }
+
+ private:
+  std::vector<unsigned char> data_;
+  std::int64_t position_ = 0;
 };
 
 }  // namespace qmz

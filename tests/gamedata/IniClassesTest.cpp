@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "gamedata/uSVIni_Hash.h"
@@ -205,4 +206,70 @@ TEST(IniFile, RefusedWriteRaisesWithTheFileName) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + file);
   }
   EXPECT_NO_THROW(ini.DeleteKey("MAIN", "Default"));
+}
+
+namespace {
+
+// A stream that is not a memory stream: bytes go into a string.
+class StringStream : public TStream {
+ public:
+  std::int64_t Read(void* Buffer, std::int64_t Count) override {
+    const std::int64_t n = std::min<std::int64_t>(Count, std::int64_t(bytes.size()) - pos);
+    std::memcpy(Buffer, bytes.data() + pos, std::size_t(n));
+    pos += n;
+    return n;
+  }
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override {
+    bytes.replace(std::size_t(pos), std::size_t(Count), static_cast<const char*>(Buffer), std::size_t(Count));
+    pos += Count;
+    return Count;
+  }
+  std::int64_t Size() const override { return std::int64_t(bytes.size()); }
+  std::int64_t Position() const override { return pos; }
+  void SetPosition(std::int64_t p) override { pos = p; }
+  std::string bytes;
+  std::int64_t pos = 0;
+};
+
+}  // namespace
+
+TEST(CustomIniFile, BinaryStreamsAsHexText) {
+  MemoryIni ini;
+  TMemoryStream source;
+  const unsigned char bytes[] = {0x00, 0x01, 0xAB};
+  source.Write(bytes, 3);
+  source.SetPosition(1);
+  ini.WriteBinaryStream("s", "blob", source);
+  EXPECT_EQ(ini.lines.Values("blob"), "01AB");
+
+  TMemoryStream atEnd;
+  atEnd.Write("x", 1);
+  EXPECT_EQ(ini.ReadBinaryStream("s", "blob", atEnd), 2);
+  ASSERT_EQ(atEnd.Size(), 3);
+  EXPECT_EQ(atEnd.Position(), 1);
+  EXPECT_EQ(atEnd.Memory()[1], 0x01);
+  EXPECT_EQ(atEnd.Memory()[2], 0xAB);
+
+  // In the middle of a memory stream the bytes overwrite and the stream still grows by their number.
+  TMemoryStream middle;
+  middle.Write("abcd", 4);
+  middle.SetPosition(1);
+  EXPECT_EQ(ini.ReadBinaryStream("s", "blob", middle), 5);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(middle.Memory()), 6), std::string("a\x01\xAB" "d\0\0", 6));
+
+  StringStream other;
+  other.bytes = "xyz";
+  other.pos = 1;
+  EXPECT_EQ(ini.ReadBinaryStream("s", "blob", other), 2);
+  EXPECT_EQ(other.bytes, "x\x01\xAB");
+
+  ini.lines.SetText("bad=01zz02\nodd=ABC");
+  TMemoryStream partial;
+  EXPECT_EQ(ini.ReadBinaryStream("s", "bad", partial), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(partial.Memory()), 3), std::string("\x01\0\0", 3));
+  TMemoryStream odd;
+  EXPECT_EQ(ini.ReadBinaryStream("s", "odd", odd), 1);
+  EXPECT_EQ(odd.Memory()[0], 0xAB);
+  EXPECT_EQ(ini.ReadBinaryStream("s", "absent", odd), 0);
+  EXPECT_EQ(odd.Size(), 1);
 }

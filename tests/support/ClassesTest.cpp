@@ -136,3 +136,23 @@ TEST(StringList, CustomSortByNumber) {
   list.CustomSort([](const TStringList& l, int a, int b) { return std::stoi(l[a]) - std::stoi(l[b]); });
   EXPECT_EQ(list.CommaText(), "9,10,100");
 }
+
+TEST(MemoryStream, ReadWriteSizeAndCopy) {
+  TMemoryStream a;
+  EXPECT_EQ(a.Write("hello", 5), 5);
+  a.SetPosition(1);
+  char buf[8] = {};
+  EXPECT_EQ(a.Read(buf, 8), 4);
+  EXPECT_EQ(std::string(buf), "ello");
+  a.SetSize(7);  // grows with zeros, position kept
+  EXPECT_EQ(a.Position(), 5);
+  EXPECT_EQ(a.Memory()[6], 0);
+  a.SetSize(2);  // position is pulled back to the new end
+  EXPECT_EQ(a.Position(), 2);
+  a.SetPosition(0);
+  TMemoryStream b;
+  b.Write("xyz", 3);
+  b.SetPosition(1);
+  EXPECT_EQ(b.CopyFrom(a, 10), 2);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Memory()), std::size_t(b.Size())), "xhe");
+}
