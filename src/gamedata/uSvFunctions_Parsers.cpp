@@ -15,7 +15,6 @@
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
