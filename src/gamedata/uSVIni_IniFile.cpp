@@ -48,7 +48,7 @@ std::string TimeText(const platform::LocalDateTime& t) {
 int TCustomIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const {
   const std::string text = Trim(ReadString(Section, Ident, ""));
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    return StrToIntDef("$" + text.substr(2), Default);
+    return StrToIntDef(std::string(1, '$').append(text, 2), Default);
   }
   return StrToIntDef(text, Default);
 }

@@ -161,7 +161,7 @@ bool WriteProfileString(const std::string& FileName, const std::string& Section,
   const Range r = FindSection(text.lines, section);
   if (r.header == std::string::npos) {
     if (!text.lines.empty() && !TrimView(text.lines.back()).empty()) text.lines.emplace_back();
-    text.lines.push_back("[" + std::string(section) + "]");
+    text.lines.push_back(std::string(1, '[').append(section).append(1, ']'));
     text.lines.push_back(std::string(key) + "=" + std::string(value));
     return Save(FileName, text);
   }
