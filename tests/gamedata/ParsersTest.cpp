@@ -113,13 +113,6 @@ TEST_F(ParsersTest, GroupsWithoutAnyGroupSectionEndTheLoadWithoutException) {
   EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
 }
 
-TEST_F(ParsersTest, StopLoadingEndsAParserWithFalse) {
-  Slot(iniGroups, "[Group]\nnickname = a\n");
-  d.StopLoading = true;
-  EXPECT_FALSE(d.parseGroups());
-  EXPECT_EQ(d.aFaction[1].nickname, "");
-}
-
 // ---- solar archetypes, systems and bases ---------------------------------------------------------
 
 TEST_F(ParsersTest, OnlyPlanetAndStationArchetypesAreKept) {
@@ -364,25 +357,6 @@ TEST_F(GoodsTest, EmptyMarketListGivesOnlyTheDummy) {
   EXPECT_EQ(d.aGood.size(), 1u);
 }
 
-TEST_F(GoodsTest, ASingleCommodityIsReadWithOneProgressPost) {
-  test::StatusRecorder progress;
-  TSvData m{journal.get(), progress.Window(), progress.Mapping()};
-  m.aIni[iniGoods] = std::move(d.aIni[iniGoods]);
-  m.aIni[iniEquip] = std::move(d.aIni[iniEquip]);
-  m.MarketGoodNames.Add("water");
-  ASSERT_TRUE(m.parseGoods());
-  ASSERT_EQ(m.aGood.size(), 2u);
-  int items = 0;
-  for (const auto& p : progress.Posts) {
-    if (!p.Text.empty()) continue;
-    ++items;
-    EXPECT_EQ(p.Message.Min, 1);
-    EXPECT_EQ(p.Message.Max, 1);
-    EXPECT_EQ(p.Message.Position, 1);
-  }
-  EXPECT_EQ(items, 1);
-}
-
 TEST_F(GoodsTest, LoopsOverMoreThan16BitsOfItemsPostScaledPositions) {
   test::StatusRecorder progress;
   TSvData m{nullptr, progress.Window(), progress.Mapping()};
@@ -446,15 +420,6 @@ TEST_F(MarketsTest, MarketLinesFillTheCellsAndBadLinesKeepTheDefault) {
   EXPECT_FLOAT_EQ(d.aMarket[0][1].PriceFactor, 0.0f);
   EXPECT_FLOAT_EQ(d.aMarket[1][0].PriceFactor, 0.0f);
   EXPECT_TRUE(test::HasLine(*journal, "[TSvData.parseMarkets()] - Passed: True", jlEnd));
-}
-
-TEST_F(MarketsTest, OnlyTheDummyBaseGivesOneRowOfZeroCells) {
-  d.aBase = {TGood{}};
-  Keyed(iniMarkets, "[base_1]\nore=0, -1, 10, 10, 0, 1.5\n");
-  ASSERT_TRUE(d.parseMarkets());
-  ASSERT_EQ(d.aMarket.size(), 1u);
-  EXPECT_FALSE(d.aMarket[0][1].Sold);
-  EXPECT_DOUBLE_EQ(d.aMarket[0][1].Price, 0.0);
 }
 
 TEST_F(MarketsTest, StopLeavesTheLaterBasesZero) {
