@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/FileSystemInfo.h"
 #include "platform/WinePrefix.h"
 
 namespace qmz::platform {
@@ -56,19 +57,6 @@ fs::path Resolved(const fs::path& p) {
   return ec ? p.lexically_normal() : r;
 }
 
-// Number of path components of root when it contains path, else -1.
-int ContainmentDepth(const fs::path& root, const fs::path& path) {
-  auto r = root.begin();
-  auto p = path.begin();
-  int depth = 0;
-  for (; r != root.end(); ++r, ++depth) {
-    if (r->empty()) continue;  // a trailing separator
-    if (p == path.end() || *r != *p) return -1;
-    ++p;
-  }
-  return depth;
-}
-
 }  // namespace
 
 char DriveLetterOfPath(const fs::path& path) {
@@ -76,7 +64,7 @@ char DriveLetterOfPath(const fs::path& path) {
   char best = '\\';
   int bestDepth = -1;
   for (const auto& d : DriveMappings()) {
-    const int depth = ContainmentDepth(Resolved(d.Root), target);
+    const int depth = PathDepthWithin(Resolved(d.Root), target);
     if (depth > bestDepth) {
       bestDepth = depth;
       best = d.Letter;

@@ -6,14 +6,26 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <system_error>
 
+#include "platform/WholeFile.h"
+
 namespace qmz::platform {
 
 namespace fs = std::filesystem;
+
+int PathDepthWithin(const fs::path& root, const fs::path& path) {
+  auto p = path.begin();
+  int depth = 0;
+  for (auto r = root.begin(); r != root.end(); ++r, ++depth) {
+    if (r->empty()) continue;  // a trailing separator
+    if (p == path.end() || *r != *p) return -1;
+    ++p;
+  }
+  return depth;
+}
 
 std::optional<std::int64_t> FreeBytesAvailable(const fs::path& folder) {
   struct statvfs st {};
@@ -26,10 +38,10 @@ std::optional<std::int64_t> FreeBytesAvailable(const fs::path& folder) {
 namespace {
 
 std::string FirstLineOf(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string line;
-  if (in) std::getline(in, line);
-  while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ')) line.pop_back();
+  std::string text;
+  ReadWholeFile(file.string(), text);
+  std::string line = text.substr(0, text.find('\n'));
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
   return line;
 }
 
@@ -48,16 +60,6 @@ std::string UnescapeMountField(const std::string& s) {
   return out;
 }
 
-bool PathStartsWith(const fs::path& path, const fs::path& root) {
-  auto p = path.begin();
-  for (auto r = root.begin(); r != root.end(); ++r) {
-    if (r->empty()) continue;
-    if (p == path.end() || *r != *p) return false;
-    ++p;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string FileSystemTypeOf(const std::string& mountsText, const fs::path& path) {
@@ -72,7 +74,7 @@ std::string FileSystemTypeOf(const std::string& mountsText, const fs::path& path
     const fs::path point = UnescapeMountField(mountPoint);
     const size_t length = point.native().size();
     // Later entries with the same mount point stack on top of earlier ones.
-    if (PathStartsWith(path, point) && (!found || length >= bestLength)) {
+    if (PathDepthWithin(point, path) >= 0 && (!found || length >= bestLength)) {
       found = true;
       bestLength = length;
       type = fsType;
@@ -98,13 +100,11 @@ std::optional<VolumeData> ReadVolumeData(const fs::path& folder) {
       // a malformed serial file keeps the file-system id
     }
   }
-  std::ifstream mounts("/proc/self/mounts", std::ios::binary);
-  if (mounts) {
-    std::ostringstream all;
-    all << mounts.rdbuf();
+  std::string mounts;
+  if (ReadWholeFile("/proc/self/mounts", mounts)) {
     std::error_code ec;
-    fs::path resolved = fs::weakly_canonical(folder, ec);
-    v.FileSystemName = FileSystemTypeOf(all.str(), ec ? folder : resolved);
+    const fs::path resolved = fs::weakly_canonical(folder, ec);
+    v.FileSystemName = FileSystemTypeOf(mounts, ec ? folder : resolved);
   }
   return v;
 }

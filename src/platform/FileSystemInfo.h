@@ -6,6 +6,10 @@
 
 namespace qmz::platform {
 
+// Number of components of root when path lies in root (or is root), compared component by
+// component without touching the disk; -1 when it does not.
+int PathDepthWithin(const std::filesystem::path& root, const std::filesystem::path& path);
+
 // Free bytes the calling user may use on the file system holding folder (statvfs); none when the
 // folder cannot be examined.
 std::optional<std::int64_t> FreeBytesAvailable(const std::filesystem::path& folder);

@@ -2,8 +2,9 @@
 
 #include <sys/utsname.h>
 
-#include <fstream>
 #include <sstream>
+
+#include "platform/WholeFile.h"
 
 namespace qmz::platform {
 
@@ -74,14 +75,7 @@ OsVersionRecord ReadOsVersionRecord() {
     release = u.release;
   }
   std::string text;
-  for (const char* file : {"/etc/os-release", "/usr/lib/os-release"}) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) continue;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    break;
-  }
+  if (!ReadWholeFile("/etc/os-release", text)) ReadWholeFile("/usr/lib/os-release", text);
   return MakeOsVersionRecord(sysName, release, text);
 }
 

@@ -10,8 +10,6 @@
 
 namespace qmz::platform {
 
-namespace {
-
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
@@ -19,12 +17,11 @@ bool WriteAll(int fd, std::string_view data) {
       if (errno == EINTR) continue;
       return false;
     }
+    if (n == 0) return false;
     data.remove_prefix(std::size_t(n));
   }
   return true;
 }
-
-}  // namespace
 
 bool ReadWholeFile(const std::string& Path, std::string& Data) {
   Data.clear();

@@ -13,4 +13,8 @@ bool ReadWholeFile(const std::string& Path, std::string& Data);
 // write never leaves a half-written file. An existing file keeps its permission bits. False on failure.
 bool WriteFileAtomic(const std::string& Path, std::string_view Data);
 
+// Writes all of Data to the open file descriptor, going on after interrupted or partial writes.
+// False when a write fails (disk full, file gone).
+bool WriteAll(int fd, std::string_view Data);
+
 }  // namespace qmz::platform

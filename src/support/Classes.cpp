@@ -1,13 +1,9 @@
 #include "support/Classes.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
 
+#include "platform/WholeFile.h"
 #include "support/SysUtils.h"
 
 namespace qmz {
@@ -217,11 +213,17 @@ void TStringList::SetValue(std::string_view name, std::string_view value) {
 }
 
 std::string TStringList::CommaText() const {
+  // A lone empty item must not read back as no item at all.
+  if (items_.size() == 1 && items_[0].text.empty()) return "\"\"";
   std::string out;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (i > 0) out += ',';
     const std::string& t = items_[i].text;
-    const bool quote = t.empty() ? false : t.find_first_of(" ,\"\t") != std::string::npos;
+    // Every character that SetCommaText would read as a separator (any control character, not
+    // only blank and tab) puts the item in quotes.
+    const bool quote = std::any_of(t.begin(), t.end(), [](char c) {
+      return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"';
+    });
     if (!quote) {
       out += t;
       continue;
@@ -303,40 +305,15 @@ void TStringList::SetText(std::string_view text) {
 }
 
 void TStringList::LoadFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EStringListError("Cannot open file \"" + path + "\"");
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  std::string bytes = buf.str();
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, bytes)) throw EStringListError("Cannot open file \"" + path + "\"");
   std::string_view view = bytes;
   if (view.substr(0, 3) == "\xEF\xBB\xBF") view.remove_prefix(3);
   SetText(GameTextToUtf8(view));
 }
 
 void TStringList::SaveToFile(const std::string& path) const {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  fs::path temp = target;
-  temp += ".tmp~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw EStringListError("Cannot create file \"" + path + "\"");
-    const std::string text = Text();
-    out.write(text.data(), std::streamsize(text.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      fs::remove(temp, ec);
-      throw EStringListError("Cannot write file \"" + path + "\"");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    throw EStringListError("Cannot write file \"" + path + "\"");
-  }
+  if (!platform::WriteFileAtomic(path, Text())) throw EStringListError("Cannot write file \"" + path + "\"");
 }
 
 void TStringList::SetSorted(bool value) {

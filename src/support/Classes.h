@@ -71,7 +71,8 @@ class TStringList : public TObject {
   // An empty value removes the line, as the class library does.
   void SetValue(std::string_view name, std::string_view value);
 
-  // Comma text: items separated by commas; items with blanks, commas or quotes are double-quoted.
+  // Comma text: items separated by commas; items holding control characters, blanks, commas or quotes
+  // are double-quoted, so SetCommaText reads back exactly the items written.
   std::string CommaText() const;
   void SetCommaText(std::string_view text);
   // Lines joined with CR LF (each line ended); SetText splits at CR LF, LF or CR.

@@ -3,6 +3,7 @@
 #include "platform/AsciiText.h"
 #include "platform/Utf16.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -33,8 +34,23 @@ std::string Digits(std::uint64_t v, int base, bool upper) {
   return s;
 }
 
+// True when v lies exactly halfway between two numbers of `decimals` decimals. A binary fraction with
+// n fractional bits has exactly n fractional decimal digits, the last one a 5; so v is such a tie
+// exactly when it has decimals + 1 fractional bits.
+bool IsDecimalTie(double v, int decimals) {
+  if (v == 0 || !std::isfinite(v)) return false;
+  int exp = 0;
+  const double m = std::frexp(std::fabs(v), &exp);
+  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(m, 53));
+  const int fractionBits = 53 - exp - std::countr_zero(mantissa);
+  return fractionBits == decimals + 1;
+}
+
 std::string Fixed(double v, int precision) {
   if (!std::isfinite(v)) return std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+  // The runtime rounds a tie away from zero (0.125 gives "0.13", 2.5 gives "3"); to_chars would round
+  // it to even. One step away from zero makes it an ordinary case that rounds the same way.
+  if (IsDecimalTie(v, precision)) v = std::nextafter(v, v < 0 ? -HUGE_VAL : HUGE_VAL);
   char buf[400];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
   if (r.ec != std::errc()) return "0";

@@ -5,11 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "platform/ExePath.h"
 #include "platform/ExitCode.h"
 #include "platform/TickCount.h"
+#include "platform/WholeFile.h"
 #include "support/mGlobalFunctions.h"
 
 namespace qmz {
@@ -114,17 +113,10 @@ void TJournal::CloseFile() {
 
 bool TJournal::WriteRaw(std::string_view bytes) {
   if (fd_ < 0) return false;
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      // Disk full or the file gone: the journal goes on without a file; what was written stays.
-      CloseFile();
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
+  if (platform::WriteAll(fd_, bytes)) return true;
+  // Disk full or the file gone: the journal goes on without a file; what was written stays.
+  CloseFile();
+  return false;
 }
 
 void TJournal::AddLineBreak() { WriteRaw("\r\n"); }

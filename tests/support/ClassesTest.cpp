@@ -102,6 +102,15 @@ TEST(StringList, CommaTextRoundTrip) {
   for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], list[i]);
   back.SetCommaText("one two, three");
   EXPECT_EQ(back.Count(), 3);
+  // Control characters separate items when read, so they must be quoted when written; a lone empty
+  // item must come back as one item.
+  for (const char* item : {"two\nlines", "cr\rhere", "", "ctl\x01x"}) {
+    TStringList one;
+    one.Add(item);
+    back.SetCommaText(one.CommaText());
+    ASSERT_EQ(back.Count(), 1) << one.CommaText();
+    EXPECT_EQ(back[0], item);
+  }
 }
 
 TEST(StringList, FilesAreReadAsGameTextAndWrittenWhole) {

@@ -14,7 +14,8 @@ TEST(Format, PlaceholdersOfTheProgramsTexts) {
   EXPECT_EQ(Format("%2.2d:%2.2d:%2.2d", 1, 2, 5), "01:02:05");
   EXPECT_EQ(Format("%2.2d", 100), "100");
   EXPECT_EQ(Format("%.6f", 0.5f), "0.500000");
-  EXPECT_EQ(Format("%.0f", 2.5), "2");
+  // Ties round away from zero, as the runtime does; values just below a tie stay below.
+  EXPECT_EQ(Format("%.0f|%.0f|%.2f|%.2f|%.2f", 2.5, -2.5, 0.125, 0.625, 1.005), "3|-3|0.13|0.63|1.00");
   EXPECT_EQ(Format("%.2f", -0.001), "0.00");
   EXPECT_EQ(Format("%f", 1.0), "1.00");
   EXPECT_EQ(Format("100%% of %s", std::string("x")), "100% of x");
