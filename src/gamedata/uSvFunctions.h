@@ -350,6 +350,9 @@ class TSvData {
   void PostItem(int min, int max, int position);
 
  private:
+  // One reorganisation phase of getDataInis: the joined text as scratch object, a fresh target slot.
+  void reorganise(std::string_view kind, TStringList& text, int slot,
+                  const std::function<void(TSvIniFile& temp, TSvIniFile& target)>& fill);
   // Journal lines of the model (nothing without a journal).
   void JournalLine(std::string_view text, std::uint8_t level) const;
   template <typename... Args>

@@ -82,13 +82,31 @@ class EDataFiles : public std::runtime_error {
 
 }  // namespace
 
+// One reorganisation phase: the joined text becomes the scratch object "TEMP" of slot iniTemp and fill
+// builds from it a fresh object of the target slot, named after the kind. The phase's End line is
+// written also when fill gives up.
+void TSvData::reorganise(std::string_view kind, TStringList& text, int slot,
+                         const std::function<void(TSvIniFile& temp, TSvIniFile& target)>& fill) {
+  aIni[iniTemp] = TSvIniFile::CreateFromList(text, "TEMP");
+  text.Clear();
+  PostStep(Format("   %s...", kind));
+  JournalFmt("Starting reorganization of %s file", jlBegin, kind);
+  aIni[std::size_t(slot)] = TSvIniFile::CreateFromList(TStringList(), std::string(kind));
+  try {
+    fill(*aIni[iniTemp], *aIni[std::size_t(slot)]);
+  } catch (...) {
+    JournalFmt("%s file reorganized", jlEnd, kind);
+    throw;
+  }
+  JournalFmt("%s file reorganized", jlEnd, kind);
+}
+
 bool TSvData::getDataInis() {
   JournalLine("TSvData.getDataInis()", jlBegin);
   ++StepCount;
   PostStep("Retrieving modded inis...");
   int savedStepCount = -1;
   bool result = false;
-  const char* openPhase = nullptr;  // End line owed by a reorganisation phase that is running
   try {
     // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
     // sections of all files are numbered together.
@@ -127,24 +145,26 @@ bool TSvData::getDataInis() {
     savedStepCount = StepCount;
     StepCount = 1;
 
-    // Markets: one section per base (named as first written, sections of one base in any letter case
-    // merged), one line per good: "nickname=rest of the entry", in lower case, the last entry winning.
-    aIni[iniTemp] = TSvIniFile::CreateFromList(joined[kMarkets], "TEMP");
-    joined[kMarkets].Clear();
-    PostStep("   Markets...");
-    JournalLine("Starting reorganization of Markets file", jlBegin);
-    openPhase = "Markets file reorganized";
-    aIni[iniMarkets] = TSvIniFile::CreateFromList(TStringList(), "Markets");
-    {
-      TSvIniFile& temp = *aIni[iniTemp];
-      TSvIniFile& markets = *aIni[iniMarkets];
-      auto count = SectionCountOf(temp, "BaseGood");
-      if (!count) throw EDataFiles("The markets files hold no [BaseGood] section");
+    // Markets and goods: one section per record of the raw name, named by its key value and holding the
+    // lines linesOf gives. A text without any such record cannot be parsed.
+    auto byKey = [this](TSvIniFile& temp, TSvIniFile& target, const std::string& raw, const std::string& key,
+                        auto linesOf) {
+      const auto count = SectionCountOf(temp, raw);
+      if (!count) throw EDataFiles(Format("The joined text holds no [%s] section", raw));
+      const std::string section = raw + "%d";
       for (int i = 1; i <= *count; ++i) {
-        const std::string base = temp.ReadStringF("BaseGood%d", "base", "", {i});
-        if (!base.empty()) markets.WriteSectionList(base, *temp.ReadKeyValuesF("BaseGood%d", "MarketGood", {i}, false));
+        const std::string value = temp.ReadStringF(section, key, "", {i});
+        if (!value.empty()) target.WriteSectionList(value, *linesOf(section, i));
         PostItem(0, *count, i);
       }
+    };
+
+    // Markets: one section per base (named as first written, sections of one base in any letter case
+    // merged), one line per good: "nickname=rest of the entry", in lower case, the last entry winning.
+    reorganise("Markets", joined[kMarkets], iniMarkets, [&](TSvIniFile& temp, TSvIniFile& markets) {
+      byKey(temp, markets, "BaseGood", "base", [&temp](const std::string& section, int i) {
+        return temp.ReadKeyValuesF(section, "MarketGood", {i}, false);
+      });
       MarketBaseNames.Clear();
       MarketGoodNames.Clear();
       MarketBaseNames.Reserve(markets.Sections.Count());
@@ -153,43 +173,20 @@ bool TSvData::getDataInis() {
         if (const auto* lines = dynamic_cast<const TStringList*>(markets.Sections.Objects(s)))
           for (int j = 0; j < lines->Count(); ++j) MarketGoodNames.Add(lines->Names(j));
       }
-    }
-    JournalLine("Markets file reorganized", jlEnd);
-    openPhase = nullptr;
+    });
     aIni[iniTemp].reset();
 
     // Goods: one section per good nickname with its lines, lines of one name collapsed.
-    aIni[iniTemp] = TSvIniFile::CreateFromList(joined[kGoods], "TEMP");
-    joined[kGoods].Clear();
-    PostStep("   Goods...");
-    JournalLine("Starting reorganization of Goods file", jlBegin);
-    openPhase = "Goods file reorganized";
-    aIni[iniGoods] = TSvIniFile::CreateFromList(TStringList(), "Goods");
-    {
-      TSvIniFile& temp = *aIni[iniTemp];
-      TSvIniFile& goods = *aIni[iniGoods];
-      auto count = SectionCountOf(temp, "Good");
-      if (!count) throw EDataFiles("The goods files hold no [Good] section");
-      for (int i = 1; i <= *count; ++i) {
-        const std::string nick = temp.ReadStringF("Good%d", "nickname", "", {i});
-        if (!nick.empty()) goods.WriteSectionList(nick, *temp.ReadSectionValuesF("Good%d", {i}));
-        PostItem(0, *count, i);
-      }
-    }
-    JournalLine("Goods file reorganized", jlEnd);
-    openPhase = nullptr;
+    reorganise("Goods", joined[kGoods], iniGoods, [&](TSvIniFile& temp, TSvIniFile& goods) {
+      byKey(temp, goods, "Good", "nickname", [&temp](const std::string& section, int i) {
+        return temp.ReadSectionValuesF(section, {i});
+      });
+    });
     aIni[iniTemp].reset();
 
-    // Equipment: one section per item, its first line the kind of section it came from.
-    aIni[iniTemp] = TSvIniFile::CreateFromList(joined[kEquipment], "TEMP");
-    joined[kEquipment].Clear();
-    PostStep("   Equipment...");
-    JournalLine("Starting reorganization of Equipment file", jlBegin);
-    openPhase = "Equipment file reorganized";
-    aIni[iniEquip] = TSvIniFile::CreateFromList(TStringList(), "Equipment");
-    {
-      TSvIniFile& temp = *aIni[iniTemp];
-      TSvIniFile& equip = *aIni[iniEquip];
+    // Equipment: one section per item, its first line the kind of section it came from. The scratch
+    // object stays in its slot.
+    reorganise("Equipment", joined[kEquipment], iniEquip, [&](TSvIniFile& temp, TSvIniFile& equip) {
       const int kinds = temp.SectionNames.Count();
       TStringList lines;
       for (int t = 0; t < kinds; ++t) {
@@ -209,9 +206,7 @@ bool TSvData::getDataInis() {
           PostItem(0, count, i);
         }
       }
-    }
-    JournalLine("Equipment file reorganized", jlEnd);
-    openPhase = nullptr;
+    });
 
     aIni[iniFactionProps] = OpenGameIni(DataPath + "MISSIONS\\faction_prop.ini");
     aIni[iniUniverse] = TSvIniFile::CreateFromList(joined[kUniverse], "Universe");
@@ -222,7 +217,6 @@ bool TSvData::getDataInis() {
     // A joined text without what the parsers count on ends the load with the data-files dialog, as a
     // failed step, not as an error out of the model.
     JournalFmt("Joining of data files stopped: %s", jlError, std::string(e.what()));
-    if (openPhase) JournalLine(openPhase, jlEnd);
     aIni[iniTemp].reset();
   }
   if (savedStepCount >= 0) StepCount = savedStepCount;
