@@ -115,11 +115,18 @@ class TGoodArr {
   std::vector<TGood>::const_iterator end() const { return items_.end(); }
 
   // Sizing keeps the existing elements and adds fresh ones, like the dynamic arrays the model was made of.
-  void resize(std::size_t n) { items_.resize(n); }
+  // Dropping elements drops the nickname index: elements added later may reuse their indices.
+  void resize(std::size_t n) {
+    if (n < items_.size()) NicknamesChanged();
+    items_.resize(n);
+  }
   void reserve(std::size_t n) { items_.reserve(n); }
   void push_back(const TGood& g) { items_.push_back(g); }
   void push_back(TGood&& g) { items_.push_back(std::move(g)); }
-  void clear() { items_.clear(); }
+  void clear() {
+    items_.clear();
+    NicknamesChanged();
+  }
 
   // The smallest index from 1 whose nickname, trimmed, equals nickname, trimmed, ignoring case;
   // -1 when none does, when nickname is empty or when there is no element beside the dummy.

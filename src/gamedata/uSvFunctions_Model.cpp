@@ -73,8 +73,8 @@ struct TGoodArr::NicknameIndex {
   }
 
   // Brings the index up to the array: new elements, a changed last element, elements named since.
+  // (The array drops the index whenever it loses elements.)
   void Sync(const std::vector<TGood>& items) {
-    if (indexed > std::max<std::size_t>(items.size(), 1)) Clear();
     if (indexed > 1) {
       std::size_t last = indexed - 1;
       if (TrimView(items[last].nickname.str()) != keys[last]) {

@@ -78,8 +78,10 @@ TStringList TSvData::getMarketCsv(int Base, bool OnlySold) const {
     const TMarketCell& cell = row[g];
     if (OnlySold && !cell.Sold) continue;
     const TGood& good = aGood[g];
-    list.Add(Localised(Format("\"%s\",\"%.6f\",\"%d\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\"", good.name.str(),
-                              good.price, cell.Sold ? 1 : 0, cell.Level, cell.Reputation, cell.PriceFactor,
+    // Only the numbers take the user's decimal mark; a dot in the good's name stays.
+    list.Add(Format("\"%s\",", good.name.str()) +
+             Localised(Format("\"%.6f\",\"%d\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\"", good.price,
+                              cell.Sold ? 1 : 0, cell.Level, cell.Reputation, cell.PriceFactor,
                               good.decay_per_second, double(good.volume)),
                        sep));
   }
