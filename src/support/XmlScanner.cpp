@@ -187,8 +187,9 @@ TRef ScanRef(std::string_view t, size_t amp, char lead) {
   size_t start = p;
   while (p < t.size() && IsNameChar(t[p])) ++p;
   // The name ends at the first character that cannot belong to it; without ';' right there this is
-  // no reference (never a ';' found further on in the text).
-  if (p == start || p >= t.size() || t[p] != ';') return r;
+  // no reference (never a ';' found further on in the text). "&#;" is a character reference whose
+  // number cannot be read.
+  if ((p == start && !isChar) || p >= t.size() || t[p] != ';') return r;
   r.Kind = isChar ? TRef::Char : TRef::Named;
   r.Name = t.substr(start, p - start);
   r.End = p + 1;
@@ -397,6 +398,7 @@ void TXmlParser::Clear() {
   fDtdStart = 0;
   fEnded = false;
   fBudget = MaxExpansion;
+  fDefaultBudget = MaxDefaultWork;
   Source.clear();
   XmlVersion.clear();
   Encoding.clear();
@@ -447,6 +449,9 @@ bool TXmlParser::LoadFromBuffer(std::string_view Buffer) {
 }
 
 bool TXmlParser::LoadDecoded(std::string bytes) {
+  // The document ends at its first zero byte, as a zero-terminated text does: what follows one is
+  // not text, and a zero byte must not reach names and values.
+  if (size_t nul = bytes.find('\0'); nul != std::string::npos) bytes.resize(nul);
   fDoc = std::make_shared<const std::string>(DecodeDocument(std::move(bytes)));
   StartScan();
   return true;
@@ -498,6 +503,7 @@ void TXmlParser::StartScan() {
   fPos = 0;
   fEnded = false;
   fBudget = MaxExpansion;
+  fDefaultBudget = MaxDefaultWork;
 }
 
 bool TXmlParser::OpenEntity(const TEntityDef& def, bool recursive, int depth, bool parameter, TTextFrame& frame) {

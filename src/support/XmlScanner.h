@@ -216,6 +216,10 @@ class TXmlParser {
   static constexpr size_t MaxExpansion = 8u << 20;       // entity text entered per scan (bytes)
   static constexpr size_t ExternalLoadCost = 4096;       // charged per external file opened
   static constexpr int MaxDefinitions = 10000;           // per DTD list, and attributes per element
+  // Attribute defaults applied per scan: 16 per definition looked at plus the default's length. A DTD
+  // with thousands of defaults on an element used by every tag would otherwise grow the work with
+  // tags x definitions; past the bound, tags keep only the attributes they are written with.
+  static constexpr size_t MaxDefaultWork = 8u << 20;
 
   TXmlParser();
   TXmlParser(const TXmlParser&) = delete;
@@ -310,6 +314,7 @@ class TXmlParser {
   size_t fDtdStart = 0;                      // where the declaration that was read starts
   bool fEnded = false;
   size_t fBudget = MaxExpansion;
+  size_t fDefaultBudget = MaxDefaultWork;
 };
 
 // Replaces each byte that does not belong to a well-formed UTF-8 sequence by "¿", keeping the bytes

@@ -424,6 +424,16 @@ void TXmlParser::AnalyzeDtdc() {
 }
 
 void TXmlParser::ApplyDefaults(const TElemDef& def) {
+  size_t cost = 16 * static_cast<size_t>(def.Count());
+  for (int i = 0; i < def.Count() && cost <= fDefaultBudget; ++i) {
+    const TAttrDef* ad = def.AttrDef(i);
+    if (!ad->Value.empty() && !CurAttr.Node(ad->Name)) cost += ad->Literal.size();
+  }
+  if (cost > fDefaultBudget) {
+    fDefaultBudget = 0;
+    return;
+  }
+  fDefaultBudget -= cost;
   std::vector<std::unique_ptr<TNvpNode>> missing;
   for (int i = 0; i < def.Count(); ++i) {
     const TAttrDef* ad = def.AttrDef(i);

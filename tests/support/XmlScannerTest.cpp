@@ -11,6 +11,8 @@
 namespace qmz {
 namespace {
 
+using namespace std::string_literals;
+
 // Every part of a document as "kind name|content", with the attributes "a=v" after it.
 std::vector<std::string> Parts(TXmlParser& p) {
   std::vector<std::string> out;
@@ -61,6 +63,9 @@ TEST(XmlScannerTest, PartsOfADocument) {
   EXPECT_EQ(Parts("<a><b x=\"1\""), (std::vector<std::string>{"5 a|", "5 b| x=1"}));
   // A name without a quoted value is dropped; the attributes after it are still read.
   EXPECT_EQ(Parts("<a checked x=\"1\">"), std::vector<std::string>{"5 a| x=1"});
+  // The first zero byte ends the document.
+  EXPECT_EQ(Parts("<a n=\"x\0y\">ab\0cd</a><b/>"s), std::vector<std::string>{"5 a| n=x"});
+  EXPECT_EQ(Parts("<a>ab\0cd</a><b/>"s), (std::vector<std::string>{"5 a|", "8 |ab"}));
 }
 
 TEST(XmlScannerTest, PrologAndProcessingInstruction) {
@@ -142,7 +147,7 @@ TEST(XmlScannerTest, ReferencesInText) {
   // Character references give the character itself, in UTF-8.
   EXPECT_EQ(TextOf("<a>&#233;&#x20AC;&#x1F600;</a>"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   // Codes that name no character give a blank, never a zero byte or half a character.
-  EXPECT_EQ(TextOf("<a>x&#0;&#xD800;&#12a;&#x110000;y</a>"), "x y");
+  EXPECT_EQ(TextOf("<a>x&#0;&#xD800;&#12a;&#x110000;&#;y</a>"), "x y");
   // Decoded once: an escaped ampersand does not start a new reference.
   EXPECT_EQ(TextOf("<a>&amp;#65; &amp;lt;</a>"), "&#65; &lt;");
   // Without ';' right after the name there is no reference, whatever ';' comes later.
@@ -191,6 +196,22 @@ TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
   EXPECT_LT(text.size(), 2 * TXmlParser::MaxExpansion);
   std::string attr = AttrOf(dtd + "<r v=\"&l9;\"/>", "v");
   EXPECT_LT(attr.size(), 2 * TXmlParser::MaxExpansion);
+
+  // Defaults of a large ATTLIST on every tag: applied until the bound of default work, then the tags
+  // keep what they are written with, and the scan ends in time.
+  std::string many = "<!DOCTYPE r [<!ATTLIST a d CDATA '" + std::string(64 << 10, 'x') + "'>]><r>";
+  for (int i = 0; i < 200; ++i) many += "<a/>";
+  TXmlParser p;
+  p.LoadFromBuffer(many);
+  for (int pass = 0; pass < 2; ++pass) {  // the bound is per scan
+    std::vector<size_t> sizes;
+    p.StartScan();
+    while (p.Scan())
+      if (p.CurPartType == ptEmptyTag) sizes.push_back(p.CurAttr.Value("d").size());
+    ASSERT_EQ(sizes.size(), 200u);
+    EXPECT_EQ(sizes.front(), 64u << 10);
+    EXPECT_EQ(sizes.back(), 0u);
+  }
 
   // A chain deeper than the nesting bound stops expanding at the bound.
   std::string chain = "<!DOCTYPE r [<!ENTITY c0 \"end\">";
