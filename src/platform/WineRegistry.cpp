@@ -23,39 +23,16 @@ int HexDigit(char c) {
 // Decodes one UTF-8 sequence at text[pos] into UTF-16 units; a broken sequence gives U+FFFD for its
 // first byte, so bytes that are not UTF-8 never swallow what follows.
 void DecodeRawUtf8(std::string_view text, size_t& pos, std::u16string& out) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(pos);
-  size_t length = 0;
-  char32_t cp = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, cp = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, cp = lead & 0x07;
-  }
-  bool ok = length != 0 && pos + length <= text.size();
-  for (size_t i = 1; ok && i < length; ++i) {
-    ok = (byte(pos + i) & 0xC0) == 0x80;
-    cp = (cp << 6) | (byte(pos + i) & 0x3F);
-  }
-  // Overlong forms, surrogates and values above U+10FFFF are not UTF-8 either.
-  if (ok && ((length == 3 && cp < 0x800) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-             (cp >= 0xD800 && cp <= 0xDFFF))) {
-    ok = false;
-  }
-  if (!ok) {
+  const char32_t cp = DecodeUtf8At(text, pos);
+  if (cp == kNoUtf8) {
     out += u'\uFFFD';
     ++pos;
-    return;
-  }
-  if (cp >= 0x10000) {
+  } else if (cp >= 0x10000) {
     out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
     out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
   } else {
     out += static_cast<char16_t>(cp);
   }
-  pos += length;
 }
 
 // Reads an escaped text that starts at line[pos] and ends at the unescaped terminator (Wine writes

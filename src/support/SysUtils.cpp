@@ -370,38 +370,9 @@ std::string CutUtf8(std::string_view s, std::size_t maxChars) {
 void AppendUtf8(std::string& out, char32_t cp) { platform::AppendUtf8(out, cp); }
 
 bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  const std::size_t n = s.size();
-  while (i < n) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    int len;
-    char32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + std::size_t(len) > n) return false;
-    for (int k = 1; k < len; ++k) {
-      const auto cc = static_cast<unsigned char>(s[i + std::size_t(k)]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += std::size_t(len);
+  for (std::size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    else if (platform::DecodeUtf8At(s, i) == platform::kNoUtf8) return false;
   }
   return true;
 }

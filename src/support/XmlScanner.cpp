@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/Utf16.h"
 #include "support/SysUtils.h"
 #include "support/XmlScanner_Text.h"
 
@@ -271,36 +272,14 @@ std::string XmlValidUtf8(std::string_view t) {
   if (IsValidUtf8(t)) return std::string(t);
   std::string out;
   out.reserve(t.size() + 8);
-  size_t i = 0;
-  auto cont = [&](size_t k) { return i + k < t.size() && (static_cast<unsigned char>(t[i + k]) & 0xC0) == 0x80; };
-  while (i < t.size()) {
-    auto b = static_cast<unsigned char>(t[i]);
-    size_t len = 0;
-    if (b < 0x80) {
-      len = 1;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      len = cont(1) ? 2 : 0;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      if (cont(1) && cont(2)) {
-        auto b1 = static_cast<unsigned char>(t[i + 1]);
-        bool overlong = b == 0xE0 && b1 < 0xA0;
-        bool surrogate = b == 0xED && b1 >= 0xA0;
-        len = overlong || surrogate ? 0 : 3;
-      }
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      if (cont(1) && cont(2) && cont(3)) {
-        auto b1 = static_cast<unsigned char>(t[i + 1]);
-        bool bad = (b == 0xF0 && b1 < 0x90) || (b == 0xF4 && b1 >= 0x90);
-        len = bad ? 0 : 4;
-      }
-    }
-    if (len == 0) {
+  for (size_t i = 0; i < t.size();) {
+    const size_t start = i;
+    if (platform::DecodeUtf8At(t, i) == platform::kNoUtf8) {
       // One "¿" for this byte only: what follows is read again as the start of a character.
       out += "\xC2\xBF";
       ++i;
     } else {
-      out.append(t.substr(i, len));
-      i += len;
+      out.append(t.substr(start, i - start));
     }
   }
   return out;
