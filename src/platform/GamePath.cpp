@@ -105,6 +105,8 @@ std::optional<std::string> MatchName(const fs::path& folder, const std::string& 
 }  // namespace
 
 std::optional<fs::path> ResolveGamePath(std::string_view gamePath, const fs::path& base) {
+  // The system calls would stop at a zero byte and find a shorter name than the one asked for.
+  if (gamePath.find('\0') != std::string_view::npos) return std::nullopt;
   fs::path start;
   bool climbStart = false;  // whether ".." may leave the start folder (only for relative paths)
   if (gamePath.size() >= 2 && gamePath[1] == ':' &&

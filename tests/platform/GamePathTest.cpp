@@ -47,6 +47,8 @@ TEST_F(GamePathTest, NamesMatchInAnyLetterCaseWithEitherSeparator) {
       << "a Linux path with a game path appended";
   EXPECT_EQ(ResolveGamePath("DATA\\UNIVERSE\\SYSTEMS\\Li02\\li01.ini", Root()), std::nullopt);
   EXPECT_EQ(ResolveGamePath("EXE\\starvagant.ini\\more", Root()), std::nullopt) << "a file is no folder";
+  EXPECT_EQ(ResolveGamePath(std::string("EXE\\starvagant.ini") + '\0' + ".bak", Root()), std::nullopt)
+      << "a zero byte would cut the name short";
 }
 
 TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCase) {
