@@ -1,17 +1,17 @@
 #include "platform/PeResources.h"
 
 #include <algorithm>
-#include <fstream>
 #include <unordered_map>
 
 #include "platform/LittleEndian.h"
+#include "platform/WholeFile.h"
 
 namespace qmz::platform {
 
 namespace {
 
 // Resource DLLs are a few megabytes; anything beyond this is not one of the game's files.
-constexpr uint64_t kMaxFileSize = 256ull << 20;
+constexpr size_t kMaxFileSize = size_t{256} << 20;
 // Upper bound of directory entries looked at in one walk. Real files have a few thousand; a crafted
 // file whose entries all point back at the same directories could otherwise make the walk explode.
 constexpr size_t kMaxEntries = 1u << 18;
@@ -22,13 +22,9 @@ bool Fits(std::span<const uint8_t> b, uint64_t at, uint64_t size) { return at <=
 }  // namespace
 
 std::vector<uint8_t> PeResources::ReadFile(const std::filesystem::path& file) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(file, ec);
-  if (ec || size > kMaxFileSize) return {};
-  std::ifstream in(file, std::ios::binary);
-  std::vector<uint8_t> bytes(size);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) return {};
-  return bytes;
+  std::string bytes;
+  if (!ReadWholeFile(file.string(), bytes, kMaxFileSize)) return {};
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 PeResources::PeResources(std::span<const uint8_t> image) : image_(image) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -23,18 +24,25 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-bool ReadWholeFile(const std::string& Path, std::string& Data) {
+bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize) {
   Data.clear();
   const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::size_t(st.st_size) <= MaxSize;
   if (ok) {
     Data.resize(std::size_t(st.st_size));
     std::size_t done = 0;
     // The size is a hint only: the file may change while it is read.
     for (;;) {
-      if (done == Data.size()) Data.resize(done + 4096 + done / 2);
+      if (done == Data.size()) {
+        if (done > MaxSize) {
+          ok = false;  // grew beyond the bound while being read
+          break;
+        }
+        // One byte beyond the bound is enough to tell a file that is too large.
+        Data.resize(done + std::max<std::size_t>(1, std::min<std::size_t>(4096 + done / 2, MaxSize - done)));
+      }
       const ssize_t n = ::read(fd, Data.data() + done, Data.size() - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {

@@ -6,8 +6,8 @@
 namespace qmz::platform {
 
 // Reads the whole regular file Path into Data. False (Data emptied) when it is missing, not a regular
-// file (a folder, say) or cannot be read.
-bool ReadWholeFile(const std::string& Path, std::string& Data);
+// file (a folder, say), cannot be read or holds more than MaxSize bytes.
+bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize = std::string::npos);
 
 // Writes Data to Path through a temporary file in the same folder that is renamed over Path, so a failed
 // write never leaves a half-written file. An existing file keeps its permission bits. False on failure.

@@ -1,11 +1,10 @@
 #include "platform/WineRegistry.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
 #include "platform/Utf16.h"
+#include "platform/WholeFile.h"
 
 namespace qmz::platform {
 
@@ -180,10 +179,8 @@ bool WineRegistry::LoadText(RegistryRoot root, std::string_view text) {
 std::shared_ptr<WineRegistry> WineRegistry::LoadPrefix(const std::filesystem::path& prefix) {
   auto registry = std::make_shared<WineRegistry>();
   const auto load = [&](RegistryRoot root, const char* fileName) {
-    std::ifstream in(prefix / fileName, std::ios::binary);
-    if (!in) return;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    registry->LoadText(root, text);
+    std::string text;
+    if (ReadWholeFile((prefix / fileName).string(), text)) registry->LoadText(root, text);
   };
   load(RegistryRoot::LocalMachine, "system.reg");
   load(RegistryRoot::CurrentUser, "user.reg");

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "platform/FileSystemInfo.h"
 #include "platform/Utf16.h"
+#include "platform/WholeFile.h"
 #include "support/SysUtils.h"
 #include "support/XmlScanner_Text.h"
 
@@ -352,11 +353,8 @@ std::filesystem::path ExternalPath(const std::string& source, const std::string&
   std::error_code ec1, ec2;
   fs::path base = fs::weakly_canonical(folder, ec1);
   fs::path target = fs::weakly_canonical(folder / rel, ec2);
-  if (ec1 || ec2) return {};
   // A link inside the folder may still point outside it.
-  std::string b = base.string(), tg = target.string();
-  if (!b.empty() && b.back() != '/') b += '/';
-  if (tg.compare(0, b.size(), b) != 0) return {};
+  if (ec1 || ec2 || platform::PathDepthWithin(base, target) < 0) return {};
   return target;
 }
 
@@ -400,20 +398,9 @@ void TXmlParser::Clear() {
 }
 
 bool TXmlParser::LoadFromFile(const std::string& FileName, int /*FileMode*/) {
-  namespace fs = std::filesystem;
   Clear();
-  std::error_code ec;
-  if (!fs::is_regular_file(FileName, ec)) return false;
-  auto size = fs::file_size(FileName, ec);
-  if (ec || size > MaxDocumentSize) return false;
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  if (in.bad() || static_cast<size_t>(in.gcount()) != size) {
-    Clear();
-    return false;
-  }
+  std::string bytes;
+  if (!platform::ReadWholeFile(FileName, bytes, MaxDocumentSize)) return false;
   LoadDecoded(std::move(bytes));
   Source = FileName;
   return true;

@@ -97,6 +97,13 @@ TEST(WholeFile, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
   EXPECT_EQ(back, "new text");
   EXPECT_FALSE(qmz::platform::ReadWholeFile(dir.Str(), back));
   EXPECT_TRUE(back.empty());
+  // A bound on the size: checked against the file's size and, for files that do not report one, while
+  // reading.
+  EXPECT_TRUE(qmz::platform::ReadWholeFile(file, back, 8));
+  EXPECT_FALSE(qmz::platform::ReadWholeFile(file, back, 7));
+  EXPECT_TRUE(back.empty());
+  EXPECT_FALSE(qmz::platform::ReadWholeFile("/proc/self/status", back, 10));
+  EXPECT_TRUE(qmz::platform::ReadWholeFile("/proc/self/status", back, 1 << 20));
 }
 
 TEST(LocalTime, FromDateTimeInvertsToDateTime) {
