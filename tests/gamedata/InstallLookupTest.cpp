@@ -12,58 +12,33 @@
 using namespace qmz;
 using platform::RegistryRoot;
 
-namespace {
-
-// Hands the lookup a registry of its own and puts the process registry back afterwards.
-class RegistryScope {
- public:
-  RegistryScope() : registry_(std::make_shared<platform::MemoryRegistry>()) {
-    platform::SetProcessRegistry(registry_);
-  }
-  ~RegistryScope() { platform::ResetProcessRegistry(); }
-  platform::MemoryRegistry& operator*() { return *registry_; }
-
- private:
-  std::shared_ptr<platform::MemoryRegistry> registry_;
-};
-
-}  // namespace
-
-TEST(InstallLookup, GameAndModManagerFoldersGetATrailingBackslash) {
-  RegistryScope reg;
-  (*reg).SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Games\\Starvagant\\1.0", "AppPath",
-                   "C:\\Games\\Starvagant");
-  (*reg).SetString(RegistryRoot::LocalMachine, "SOFTWARE\\Starvagant Mod Manager", "Install_Dir",
-                   "C:\\Program Files\\SVMM\\");
+TEST(InstallLookup, RegistryFoldersGetATrailingBackslashMissingOrEmptyOnesNone) {
+  auto reg = std::make_shared<platform::MemoryRegistry>();
+  platform::SetProcessRegistry(reg);
+  const char* game = "Software\\Starvagant Games\\Starvagant\\1.0";
+  reg->AddKey(RegistryRoot::LocalMachine, game);
+  reg->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Install_Dir", "");
+  reg->SetString(RegistryRoot::CurrentUser, game, "AppPath", "D:\\SV");  // only HKEY_LOCAL_MACHINE counts
+  EXPECT_EQ(GetGameInstallDir(), "");
+  EXPECT_EQ(GetModManagerDir(), "");
+  reg->SetString(RegistryRoot::LocalMachine, game, "AppPath", "C:\\Games\\Starvagant");
+  reg->SetString(RegistryRoot::LocalMachine, "SOFTWARE\\Starvagant Mod Manager", "Install_Dir", "C:\\SVMM\\");
   EXPECT_EQ(GetGameInstallDir(), "C:\\Games\\Starvagant\\");
-  EXPECT_EQ(GetModManagerDir(), "C:\\Program Files\\SVMM\\");
-}
-
-TEST(InstallLookup, MissingKeysValuesOrEmptyValuesGiveNoFolder) {
-  RegistryScope reg;
-  EXPECT_EQ(GetGameInstallDir(), "");
-  EXPECT_EQ(GetModManagerDir(), "");
-  (*reg).AddKey(RegistryRoot::LocalMachine, "Software\\Starvagant Games\\Starvagant\\1.0");
-  (*reg).SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Install_Dir", "");
-  EXPECT_EQ(GetGameInstallDir(), "");
-  EXPECT_EQ(GetModManagerDir(), "");
-  // Only HKEY_LOCAL_MACHINE counts.
-  (*reg).SetString(RegistryRoot::CurrentUser, "Software\\Starvagant Games\\Starvagant\\1.0", "AppPath", "D:\\SV");
-  EXPECT_EQ(GetGameInstallDir(), "");
+  EXPECT_EQ(GetModManagerDir(), "C:\\SVMM\\");
+  platform::ResetProcessRegistry();
 }
 
 TEST(InstallLookup, SpecialModFolderOnTheFirstDriveThatHoldsIt) {
-  test::TempDir prefix;
   namespace fs = std::filesystem;
+  test::TempDir prefix;
   fs::create_directories(prefix.Path() / "dosdevices");
-  fs::create_directories(prefix.Path() / "drive_c");
+  for (std::string drive : {"c", "e", "f", "a"}) {
+    fs::create_directories(prefix.Path() / ("drive_" + drive));
+    fs::create_directory_symlink("../drive_" + drive, prefix.Path() / "dosdevices" / (drive + ":"));
+  }
   fs::create_directories(prefix.Path() / "drive_e" / "Orvane62");
   fs::create_directories(prefix.Path() / "drive_f" / "ORVANE62");
   fs::create_directories(prefix.Path() / "drive_a" / "ORVANE62");
-  fs::create_directory_symlink("../drive_c", prefix.Path() / "dosdevices" / "c:");
-  fs::create_directory_symlink("../drive_e", prefix.Path() / "dosdevices" / "e:");
-  fs::create_directory_symlink("../drive_f", prefix.Path() / "dosdevices" / "f:");
-  fs::create_directory_symlink("../drive_a", prefix.Path() / "dosdevices" / "a:");
   {
     test::ScopedEnv env("WINEPREFIX", prefix.Str().c_str());
     platform::ResetGamePathCache();

@@ -89,7 +89,8 @@ TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
   EXPECT_EQ(d.getMarketCsv(2, true).Count(), 0);  // sells nothing
   TStringList all = d.getMarketCsv(2, false);
   ASSERT_EQ(all.Count(), 3);
-  EXPECT_EQ(all[1], "\"Light Gun\",\"1500.500000\",\"0\",\"0.000000\",\"-1.000000\",\"1.000000\",\"0.000000\",\"1.000000\"");
+  EXPECT_EQ(all[1],
+            "\"Light Gun\",\"1500.500000\",\"0\",\"0.000000\",\"-1.000000\",\"1.000000\",\"0.000000\",\"1.000000\"");
   TStringList goods = d.getBaseGoods(1, true);
   ASSERT_EQ(goods.Count(), 2);
   auto* tag = dynamic_cast<TIndex*>(goods.Objects(1));
