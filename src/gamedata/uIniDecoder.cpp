@@ -3,8 +3,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <unordered_map>
 
+#include "platform/LittleEndian.h"
 #include "platform/WholeFile.h"
 #include "support/Classes.h"
 #include "support/SysUtils.h"
@@ -30,10 +32,11 @@ namespace {
 constexpr std::uint32_t kBiniMagic = 0x494E4942;  // "BINI" read little-endian
 constexpr std::size_t kHeaderSize = 12;
 
-std::uint32_t Read32(const unsigned char* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-std::uint16_t Read16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
+using Bytes = std::span<const std::uint8_t>;
+using platform::ReadLe16;
+using platform::ReadLe32;
+
+Bytes AsBytes(std::string_view data) { return {reinterpret_cast<const std::uint8_t*>(data.data()), data.size()}; }
 
 // The string table of one file. Strings are 8-bit game text: when the whole table is valid UTF-8 (the
 // usual, plain ASCII case) they are used as they are, otherwise each string is converted once.
@@ -93,10 +96,10 @@ void AppendFloat(std::string& out, float v) {
 
 // Number of lines the records give (up to the first record that runs past the record area), so the
 // target can make room once instead of growing many times over a large file.
-std::size_t CountLines(const unsigned char* bytes, std::size_t recordEnd, std::uint32_t tableOffset) {
+std::size_t CountLines(Bytes bytes, std::size_t recordEnd, std::uint32_t tableOffset) {
   std::size_t pos = kHeaderSize, lines = 0;
   while (pos < tableOffset && pos + 4 <= recordEnd) {
-    const unsigned entries = Read16(bytes + pos + 2);
+    const unsigned entries = ReadLe16(bytes, pos + 2);
     pos += 4;
     lines += 2;
     for (unsigned e = 0; e < entries && pos + 3 <= recordEnd; ++e, ++lines) pos += 3 + std::size_t(bytes[pos + 2]) * 5;
@@ -104,11 +107,10 @@ std::size_t CountLines(const unsigned char* bytes, std::size_t recordEnd, std::u
   return lines;
 }
 
-template <class Sink>
-TBiniStatus DecodeRecords(std::string_view data, Sink&& emit, TStringList& target) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
+  const Bytes bytes = AsBytes(data);
   const std::size_t size = data.size();
-  const std::uint32_t tableOffset = Read32(bytes + 8);
+  const std::uint32_t tableOffset = ReadLe32(bytes, 8);
   StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
   // Records may neither run past the file nor into the string table.
   const std::size_t recordEnd = std::min<std::size_t>(tableOffset, size);
@@ -119,18 +121,18 @@ TBiniStatus DecodeRecords(std::string_view data, Sink&& emit, TStringList& targe
   std::string line;
   while (pos < tableOffset) {
     if (recordEnd < pos + 4) return bsBadEntry;
-    const std::uint16_t nameOffset = Read16(bytes + pos);
-    const std::uint16_t entryCount = Read16(bytes + pos + 2);
+    const std::uint16_t nameOffset = ReadLe16(bytes, pos);
+    const std::uint16_t entryCount = ReadLe16(bytes, pos + 2);
     pos += 4;
     line.clear();
     line += '[';
     if (!strings.Append(nameOffset, line)) return bsBadEntry;
     line += ']';
-    emit(line);
+    target.Add(line);
 
     for (unsigned entry = 0; entry < entryCount; ++entry) {
       if (recordEnd < pos + 3) return bsBadEntry;
-      const std::uint16_t keyOffset = Read16(bytes + pos);
+      const std::uint16_t keyOffset = ReadLe16(bytes, pos);
       const unsigned valueCount = bytes[pos + 2];
       pos += 3;
       if (recordEnd - pos < std::size_t(valueCount) * 5) return bsBadEntry;
@@ -142,7 +144,7 @@ TBiniStatus DecodeRecords(std::string_view data, Sink&& emit, TStringList& targe
         line += " = ";
         for (unsigned v = 0; v < valueCount; ++v, pos += 5) {
           if (v > 0) line += ", ";
-          const std::uint32_t raw = Read32(bytes + pos + 1);
+          const std::uint32_t raw = ReadLe32(bytes, pos + 1);
           switch (bytes[pos]) {
             case 1:
               AppendInt(line, std::int32_t(raw));
@@ -161,9 +163,9 @@ TBiniStatus DecodeRecords(std::string_view data, Sink&& emit, TStringList& targe
           }
         }
       }
-      emit(line);
+      target.Add(line);
     }
-    emit(std::string_view());
+    target.Add(std::string());
   }
   return bsSuccess;
 }
@@ -181,8 +183,8 @@ std::string GetCStr(const std::string& StrTable, std::int64_t Offset) {
 TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
   if (Target == nullptr) return bsGeneralError;
   if (Data.size() <= kHeaderSize) return bsTooSmall;
-  if (Read32(reinterpret_cast<const unsigned char*>(Data.data())) != kBiniMagic) return bsNotBini;
-  return DecodeRecords(Data, [Target](std::string_view line) { Target->Add(std::string(line)); }, *Target);
+  if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
+  return DecodeRecords(Data, *Target);
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target) {

@@ -3,17 +3,14 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "platform/AsciiText.h"
 #include "platform/WholeFile.h"
 
 namespace qmz {
 
 namespace {
 
-std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
+using platform::TrimView;
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 

@@ -43,6 +43,17 @@ std::string TimeText(const platform::LocalDateTime& t) {
   return buf;
 }
 
+// The value's whole text read by parse, which must use all of it; Default otherwise.
+template <class Parse>
+TDateTime ReadStamp(const TCustomIniFile& ini, const std::string& Section, const std::string& Ident, TDateTime Default,
+                    Parse parse) {
+  const std::string text = Trim(ini.ReadString(Section, Ident, ""));
+  std::string_view rest = text;
+  platform::LocalDateTime t;
+  if (!parse(rest, t) || !rest.empty()) return Default;
+  return platform::ToDateTime(t);
+}
+
 }  // namespace
 
 int TCustomIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const {
@@ -66,29 +77,19 @@ void TCustomIniFile::WriteBool(const std::string& Section, const std::string& Id
 }
 
 TDateTime TCustomIniFile::ReadDate(const std::string& Section, const std::string& Ident, TDateTime Default) const {
-  const std::string text = Trim(ReadString(Section, Ident, ""));
-  std::string_view rest = text;
-  platform::LocalDateTime t;
-  if (!ParseDate(rest, t) || !rest.empty()) return Default;
-  return platform::ToDateTime(t);
+  return ReadStamp(*this, Section, Ident, Default, ParseDate);
 }
 
 TDateTime TCustomIniFile::ReadDateTime(const std::string& Section, const std::string& Ident,
                                        TDateTime Default) const {
-  const std::string text = Trim(ReadString(Section, Ident, ""));
-  std::string_view rest = text;
-  platform::LocalDateTime t;
-  if (!ParseDate(rest, t)) return Default;
-  if (!rest.empty() && !(Expect(rest, ' ') && ParseTime(rest, t) && rest.empty())) return Default;
-  return platform::ToDateTime(t);
+  return ReadStamp(*this, Section, Ident, Default, [](std::string_view& rest, platform::LocalDateTime& t) {
+    // The time of day may be left out.
+    return ParseDate(rest, t) && (rest.empty() || (Expect(rest, ' ') && ParseTime(rest, t)));
+  });
 }
 
 TDateTime TCustomIniFile::ReadTime(const std::string& Section, const std::string& Ident, TDateTime Default) const {
-  const std::string text = Trim(ReadString(Section, Ident, ""));
-  std::string_view rest = text;
-  platform::LocalDateTime t;
-  if (!ParseTime(rest, t) || !rest.empty()) return Default;
-  return platform::ToDateTime(t);
+  return ReadStamp(*this, Section, Ident, Default, ParseTime);
 }
 
 double TCustomIniFile::ReadFloat(const std::string& Section, const std::string& Ident, double Default) const {

@@ -25,4 +25,11 @@ inline bool AsciiSameText(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The text without the blanks and control characters (bytes up to ' ') at its ends.
+inline std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
 }  // namespace qmz::platform

@@ -12,12 +12,6 @@ namespace qmz::platform {
 
 namespace {
 
-std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
-
 // The file as lines (without their line ends), plus the line end it uses.
 struct ProfileText {
   std::vector<std::string> lines;
