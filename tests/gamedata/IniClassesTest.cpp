@@ -3,8 +3,7 @@
 #include <cstring>
 #include <random>
 
-#include "gamedata/uSVIni_Hash.h"
-#include "gamedata/uSVIni_IniFile.h"
+#include "gamedata/uSVIni.h"
 #include "platform/TestTempDir.h"
 #include "support/SysUtils.h"
 
@@ -13,166 +12,160 @@ using qmz::test::ReadWholeFile;
 using qmz::test::TempDir;
 using qmz::test::WriteWholeFile;
 
-TEST(StringHash, HashOfRotatesAndXorsEachByte) {
-  TStringHash hash;
-  EXPECT_EQ(hash.HashOf(""), 0u);
+TEST(StringHash, HashOfRotatesAndXorsEachByteAndTheLastAddWins) {
+  TStringHash hash(4);
   EXPECT_EQ(hash.HashOf("A"), 65u);
   EXPECT_EQ(hash.HashOf("AB"), 326u);
   EXPECT_EQ(hash.HashOf("ABCDEFGHIJKLMNOPQRS"), 0x18E5B244u);  // long enough for bits to wrap around
   EXPECT_EQ(hash.HashOf("\xC3\xA9"), 933u);                     // bytes count as unsigned
-}
-
-TEST(StringHash, LastAddWinsAlsoAfterGrowing) {
-  TStringHash hash(4);
-  for (int i = 0; i < 1000; ++i) hash.Add("K" + std::to_string(i % 300), i);
+  for (int i = 0; i < 1000; ++i) hash.Add("K" + std::to_string(i % 300), i);  // grows many times
   EXPECT_EQ(hash.ValueOf("K0"), 900);
   EXPECT_EQ(hash.ValueOf("K299"), 899);
   EXPECT_EQ(hash.ValueOf("k0"), -1);  // exact comparison
-  EXPECT_EQ(hash.ValueOf("K300"), -1);
   hash.Clear();
   EXPECT_EQ(hash.ValueOf("K0"), -1);
 }
 
-namespace {
-
-int LastIndexOf(const TStringList& list, std::string_view s) {
-  for (int i = list.Count() - 1; i >= 0; --i) {
-    if (SameText(list[i], s)) return i;
-  }
-  return -1;
-}
-
-int LastIndexOfName(const TStringList& list, std::string_view name) {
-  for (int i = list.Count() - 1; i >= 0; --i) {
-    const auto eq = list[i].find('=');
-    if (eq != std::string::npos && SameText(std::string_view(list[i]).substr(0, eq), name)) return i;
-  }
-  return -1;
-}
-
-}  // namespace
-
 TEST(HashedStringList, LastIndexWinsIgnoringCase) {
   THashedStringList list;
-  list.Add("a=1");
-  list.Add("A=2");
-  list.Add("bare");
-  list.Add("BARE");
+  list.SetText("a=1\nA=2\nbare\nBARE");
   EXPECT_EQ(list.IndexOfName("a"), 1);
   EXPECT_EQ(list.IndexOf("bare"), 3);
   EXPECT_EQ(list.IndexOfName("bare"), -1);  // no "=", so no name
-  EXPECT_EQ(list.Values("A"), "2");
 }
 
 // Every kind of change, mixed with lookups, on lists long enough to be hashed: the hashed answers must
-// always equal a plain scan for the last match.
+// always equal a plain scan for the last match (the hashes are kept through appends and in-place writes).
 TEST(HashedStringList, LookupsStayRightThroughEveryKindOfChange) {
   std::mt19937 rng(7);
-  THashedStringList list;
+  auto pick = [&](int n) { return int(rng() % unsigned(n)); };
   auto text = [&] {
-    const int n = int(rng() % 40);
-    return (rng() % 2 ? "Key" : "key") + std::to_string(n) + (rng() % 4 ? "=" + std::to_string(rng() % 3) : "");
+    return (pick(2) ? "Key" : "key") + std::to_string(pick(40)) + (pick(4) ? "=" + std::to_string(pick(3)) : "");
   };
+  auto lastIndex = [](const TStringList& list, std::string_view s, bool byName) {
+    for (int i = list.Count() - 1; i >= 0; --i) {
+      const std::string_view item = list[i];
+      const bool named = item.find('=') != item.npos;
+      if (SameText(byName ? item.substr(0, item.find('=')) : item, s) && (named || !byName)) return i;
+    }
+    return -1;
+  };
+  THashedStringList list;
   for (int step = 0; step < 4000; ++step) {
     const int count = list.Count();
-    switch (rng() % 10) {
-      case 0:
-        if (count > 0) list.Put(int(rng() % unsigned(count)), text());
-        break;
-      case 1:
-        if (count > 0) {
-          // A value written in place under the same name.
-          const int i = int(rng() % unsigned(count));
-          list.Put(i, list.Names(i) + "=" + std::to_string(rng() % 9));
-        }
-        break;
-      case 2:
-        if (count > 0) list.Delete(int(rng() % unsigned(count)));
-        break;
-      case 3:
-        list.Insert(int(rng() % unsigned(count + 1)), text());
-        break;
-      case 4:
-        if (count > 1) list.Exchange(0, count - 1);
-        break;
-      case 5:
-        if (rng() % 50 == 0) list.Clear();
-        if (rng() % 50 == 0) list.Sort();
-        break;
-      default:
-        list.Add(text());
+    const int kind = pick(10);
+    if (kind == 0 && count > 0) list.Put(pick(count), text());
+    if (kind == 1 && count > 0) {
+      const int i = pick(count);
+      list.Put(i, list.Names(i) + "=" + std::to_string(pick(9)));  // a value written in place
     }
-    const std::string probe = (rng() % 2 ? "KEY" : "key") + std::to_string(rng() % 40);
-    ASSERT_EQ(list.IndexOfName(probe), LastIndexOfName(list, probe)) << "step " << step;
+    if (kind == 2 && count > 0) list.Delete(pick(count));
+    if (kind == 3) list.Insert(pick(count + 1), text());
+    if (kind == 4 && count > 1) list.Exchange(0, count - 1);
+    if (kind == 5 && pick(50) == 0) list.Clear();
+    if (kind == 5 && pick(50) == 0) list.Sort();
+    if (kind > 5) list.Add(text());
+    const std::string probe = (pick(2) ? "KEY" : "key") + std::to_string(pick(40));
+    ASSERT_EQ(list.IndexOfName(probe), lastIndex(list, probe, true)) << "step " << step;
     if (list.Count() > 0) {
-      const std::string some = list[int(rng() % unsigned(list.Count()))];
-      ASSERT_EQ(list.IndexOf(some), LastIndexOf(list, some)) << "step " << step;
+      const std::string some = list[pick(list.Count())];
+      ASSERT_EQ(list.IndexOf(some), lastIndex(list, some, false)) << "step " << step;
     }
   }
 }
 
 namespace {
 
-// A minimal INI over a string list, to test the typed operations of the base on their own.
-class MemoryIni : public TCustomIniFile {
+// A stream that is not a memory stream.
+class OtherStream : public TStream {
  public:
-  MemoryIni() : TCustomIniFile("memory") {}
-  std::string ReadString(const std::string&, const std::string& Ident, const std::string& Default) const override {
-    const int i = lines.IndexOfName(Ident);
-    return i < 0 ? Default : lines.ValueFromIndex(i);
-  }
-  void WriteString(const std::string&, const std::string& Ident, const std::string& Value) override {
-    lines.SetValue(Ident, Value);
-  }
-  void ReadSection(const std::string&, TStringList*) const override {}
-  void ReadSections(TStringList*) const override {}
-  void ReadSectionValues(const std::string&, TStringList*) const override {}
-  void EraseSection(const std::string&) override {}
-  void DeleteKey(const std::string&, const std::string&) override {}
-  void UpdateFile() override {}
-  TStringList lines;
+  std::int64_t Read(void* Buffer, std::int64_t Count) override { return inner.Read(Buffer, Count); }
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override { return inner.Write(Buffer, Count); }
+  std::int64_t Size() const override { return inner.Size(); }
+  std::int64_t Position() const override { return inner.Position(); }
+  void SetPosition(std::int64_t p) override { inner.SetPosition(p); }
+  TMemoryStream inner;
 };
+
+// The typed operations of the base, over an INI in memory with the one section s1.
+struct MemoryIni : TSvIniFile {
+  explicit MemoryIni(std::string_view text = "") : TSvIniFile(TStringList(), "memory") { SetLines(text); }
+  void SetLines(std::string_view text) {
+    TStringList list;
+    list.SetText("[s]\n" + std::string(text));
+    SetStrings(list);
+  }
+  std::string Value(const std::string& ident) const { return ReadString("s1", ident, "?"); }
+};
+
+std::string Bytes(const TMemoryStream& s) {
+  return std::string(reinterpret_cast<const char*>(s.Memory()), std::size_t(s.Size()));
+}
 
 }  // namespace
 
 TEST(CustomIniFile, IntegersAndBooleans) {
-  MemoryIni ini;
-  ini.lines.SetText("hex=0x1F\nHEX=0X10\nshort=0x\ndollar=$ff\nword=abc\nneg=-12\ntwo=2\nzero=0");
-  EXPECT_EQ(ini.ReadInteger("s", "hex", -1), 31);
-  EXPECT_EQ(ini.ReadInteger("s", "short", -1), -1);
-  EXPECT_EQ(ini.ReadInteger("s", "dollar", -1), 255);
-  EXPECT_EQ(ini.ReadInteger("s", "word", -1), -1);
-  EXPECT_EQ(ini.ReadInteger("s", "neg", 0), -12);
-  EXPECT_EQ(ini.ReadInteger("s", "absent", 5), 5);
-  EXPECT_TRUE(ini.ReadBool("s", "two", false));
-  EXPECT_FALSE(ini.ReadBool("s", "zero", true));
-  EXPECT_TRUE(ini.ReadBool("s", "absent", true));
-  EXPECT_FALSE(ini.ReadBool("s", "absent", false));
-  ini.WriteInteger("s", "n", -7);
-  ini.WriteBool("s", "b", true);
-  EXPECT_EQ(ini.lines.Values("n"), "-7");
-  EXPECT_EQ(ini.lines.Values("b"), "1");
+  MemoryIni ini("hex=0x1F\nup=0X10\nshort=0x\ndollar=$ff\nword=abc\nneg=-12\ntwo=2\nzero=0");
+  for (const auto& [key, value] : std::vector<std::pair<std::string, int>>{
+           {"hex", 31}, {"up", 16}, {"short", -1}, {"dollar", 255}, {"word", -1}, {"neg", -12}, {"absent", -1}}) {
+    EXPECT_EQ(ini.ReadInteger("s1", key, -1), value) << key;
+  }
+  EXPECT_TRUE(ini.ReadBool("s1", "two", false));
+  EXPECT_FALSE(ini.ReadBool("s1", "zero", true));
+  EXPECT_TRUE(ini.ReadBool("s1", "absent", true));
+  ini.WriteInteger("s1", "n", -7);
+  ini.WriteBool("s1", "b", true);
+  EXPECT_EQ(ini.Value("n") + ini.Value("b"), "-71");
 }
 
 TEST(CustomIniFile, FloatsDatesAndTimesRoundTripAndBadTextGivesDefault) {
   MemoryIni ini;
-  ini.WriteFloat("s", "f", 1.25);
-  EXPECT_EQ(ini.lines.Values("f"), "1.25");
-  EXPECT_DOUBLE_EQ(ini.ReadFloat("s", "f", 0), 1.25);
-  ini.WriteDate("s", "d", 38851.75);
-  EXPECT_EQ(ini.lines.Values("d"), "2006-05-14");
-  EXPECT_DOUBLE_EQ(ini.ReadDate("s", "d", 0), 38851.0);
-  ini.WriteDateTime("s", "dt", 38851.5);
-  EXPECT_EQ(ini.lines.Values("dt"), "2006-05-14 12:00:00");
-  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s", "dt", 0), 38851.5);
-  ini.WriteTime("s", "t", 38851.25);
-  EXPECT_EQ(ini.lines.Values("t"), "06:00:00");
-  EXPECT_DOUBLE_EQ(ini.ReadTime("s", "t", 0), 0.25);
-  ini.lines.SetText("bad=1,5\nday=2006-13-01\ntime=25:00:00\nempty=");
-  EXPECT_EQ(ini.ReadFloat("s", "bad", -1), -1);
-  EXPECT_EQ(ini.ReadDate("s", "day", -1), -1);
-  EXPECT_EQ(ini.ReadTime("s", "time", -1), -1);
-  EXPECT_EQ(ini.ReadDateTime("s", "empty", -1), -1);
+  ini.WriteFloat("s1", "f", 1.25);
+  ini.WriteDate("s1", "d", 38851.75);
+  ini.WriteDateTime("s1", "dt", 38851.5);
+  ini.WriteTime("s1", "t", 38851.25);
+  EXPECT_EQ(ini.Value("f") + "," + ini.Value("d") + "," + ini.Value("dt") + "," + ini.Value("t"),
+            "1.25,2006-05-14,2006-05-14 12:00:00,06:00:00");
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("s1", "f", 0), 1.25);
+  EXPECT_DOUBLE_EQ(ini.ReadDate("s1", "d", 0), 38851.0);
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "dt", 0), 38851.5);
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "d", 0), 38851.0);
+  EXPECT_DOUBLE_EQ(ini.ReadTime("s1", "t", 0), 0.25);
+  ini.SetLines("bad=1,5\nday=2006-13-01\ntime=25:00:00\nempty=\nstamp=2006-05-14 12:00");
+  EXPECT_EQ(ini.ReadFloat("s1", "bad", -1), -1);
+  EXPECT_EQ(ini.ReadDate("s1", "day", -1), -1);
+  EXPECT_EQ(ini.ReadTime("s1", "time", -1), -1);
+  EXPECT_EQ(ini.ReadDateTime("s1", "empty", -1), -1);
+  EXPECT_EQ(ini.ReadDateTime("s1", "stamp", -1), -1);
+}
+
+TEST(CustomIniFile, BinaryStreamsAsHexText) {
+  MemoryIni ini;
+  TMemoryStream source;
+  source.Write("\x00\x01\xAB", 3);
+  source.SetPosition(1);
+  ini.WriteBinaryStream("s1", "blob", source);
+  EXPECT_EQ(ini.Value("blob"), "01AB");
+  // In a memory stream the bytes go at its position, overwriting, and the stream grows by their number.
+  TMemoryStream middle;
+  middle.Write("abcd", 4);
+  middle.SetPosition(1);
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "blob", middle), 5);
+  EXPECT_EQ(middle.Position(), 1);
+  EXPECT_EQ(Bytes(middle), std::string("a\x01\xAB" "d\0\0", 6));
+  OtherStream other;
+  other.Write("xyz", 3);
+  other.SetPosition(1);
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "blob", other), 2);
+  EXPECT_EQ(Bytes(other.inner), "x\x01\xAB");
+  // Decoding stops at the first pair that is no hexadecimal; an odd digit at the end is dropped.
+  ini.SetLines("bad=01zz02\nodd=ABC");
+  TMemoryStream partial;
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "bad", partial), 3);
+  partial.SetPosition(3);
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "odd", partial), 1);
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "absent", partial), 0);
+  EXPECT_EQ(Bytes(partial), std::string("\x01\0\0\xAB", 4));
 }
 
 TEST(IniFile, ReadsAndWritesTheSettingsFile) {
@@ -193,83 +186,13 @@ TEST(IniFile, ReadsAndWritesTheSettingsFile) {
   ini.WriteString("Name", "Name_1", "Sv");
   ini.EraseSection("Path");
   EXPECT_EQ(ReadWholeFile(file), "[MAIN]\nPathNum=2\n[Name]\nName_1=Sv\n");
-}
 
-TEST(IniFile, RefusedWriteRaisesWithTheFileName) {
-  TempDir dir;
-  const auto file = (dir.Path() / "missing" / "QMZ.ini").string();
-  TIniFile ini(file);
+  TIniFile refused((dir.Path() / "missing" / "QMZ.ini").string());
   try {
-    ini.WriteString("MAIN", "Default", "1");
+    refused.WriteString("MAIN", "Default", "1");
     FAIL() << "no exception";
   } catch (const EIniFileException& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + file);
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + refused.FileName());
   }
-  EXPECT_NO_THROW(ini.DeleteKey("MAIN", "Default"));
-}
-
-namespace {
-
-// A stream that is not a memory stream: bytes go into a string.
-class StringStream : public TStream {
- public:
-  std::int64_t Read(void* Buffer, std::int64_t Count) override {
-    const std::int64_t n = std::min<std::int64_t>(Count, std::int64_t(bytes.size()) - pos);
-    std::memcpy(Buffer, bytes.data() + pos, std::size_t(n));
-    pos += n;
-    return n;
-  }
-  std::int64_t Write(const void* Buffer, std::int64_t Count) override {
-    bytes.replace(std::size_t(pos), std::size_t(Count), static_cast<const char*>(Buffer), std::size_t(Count));
-    pos += Count;
-    return Count;
-  }
-  std::int64_t Size() const override { return std::int64_t(bytes.size()); }
-  std::int64_t Position() const override { return pos; }
-  void SetPosition(std::int64_t p) override { pos = p; }
-  std::string bytes;
-  std::int64_t pos = 0;
-};
-
-}  // namespace
-
-TEST(CustomIniFile, BinaryStreamsAsHexText) {
-  MemoryIni ini;
-  TMemoryStream source;
-  const unsigned char bytes[] = {0x00, 0x01, 0xAB};
-  source.Write(bytes, 3);
-  source.SetPosition(1);
-  ini.WriteBinaryStream("s", "blob", source);
-  EXPECT_EQ(ini.lines.Values("blob"), "01AB");
-
-  TMemoryStream atEnd;
-  atEnd.Write("x", 1);
-  EXPECT_EQ(ini.ReadBinaryStream("s", "blob", atEnd), 2);
-  ASSERT_EQ(atEnd.Size(), 3);
-  EXPECT_EQ(atEnd.Position(), 1);
-  EXPECT_EQ(atEnd.Memory()[1], 0x01);
-  EXPECT_EQ(atEnd.Memory()[2], 0xAB);
-
-  // In the middle of a memory stream the bytes overwrite and the stream still grows by their number.
-  TMemoryStream middle;
-  middle.Write("abcd", 4);
-  middle.SetPosition(1);
-  EXPECT_EQ(ini.ReadBinaryStream("s", "blob", middle), 5);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(middle.Memory()), 6), std::string("a\x01\xAB" "d\0\0", 6));
-
-  StringStream other;
-  other.bytes = "xyz";
-  other.pos = 1;
-  EXPECT_EQ(ini.ReadBinaryStream("s", "blob", other), 2);
-  EXPECT_EQ(other.bytes, "x\x01\xAB");
-
-  ini.lines.SetText("bad=01zz02\nodd=ABC");
-  TMemoryStream partial;
-  EXPECT_EQ(ini.ReadBinaryStream("s", "bad", partial), 3);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(partial.Memory()), 3), std::string("\x01\0\0", 3));
-  TMemoryStream odd;
-  EXPECT_EQ(ini.ReadBinaryStream("s", "odd", odd), 1);
-  EXPECT_EQ(odd.Memory()[0], 0xAB);
-  EXPECT_EQ(ini.ReadBinaryStream("s", "absent", odd), 0);
-  EXPECT_EQ(odd.Size(), 1);
+  EXPECT_NO_THROW(refused.DeleteKey("MAIN", "Default"));
 }

@@ -30,11 +30,7 @@ TEST(ProfileFile, ReadsMatchIgnoringCaseAndTheFirstMatchWins) {
   EXPECT_EQ(ReadProfileString((dir.Path() / "missing.ini").string(), "MAIN", "x", "none"), "none");
   EXPECT_EQ(ReadProfileSectionNames(file), (Names{"MAIN", "Path"}));
   EXPECT_EQ(ReadProfileSectionKeys(file, "main"), (Names{"PathNum", "Default"}));
-}
-
-TEST(ProfileFile, LongValuesAreCutWithoutSplittingACharacter) {
-  TempDir dir;
-  const auto file = (dir.Path() / "long.ini").string();
+  // Long values are cut without splitting a character.
   WriteWholeFile(file, "[s]\nascii=" + std::string(3000, 'a') + "\nwide=" + std::string(2046, 'b') + "\xC3\xA9\xC3\xA9\n");
   EXPECT_EQ(ReadProfileString(file, "s", "ascii", ""), std::string(2047, 'a'));
   EXPECT_EQ(ReadProfileString(file, "s", "wide", ""), std::string(2046, 'b') + "\xC3\xA9");
@@ -54,11 +50,7 @@ TEST(ProfileFile, WritesKeepTheRestOfTheFile) {
   EXPECT_EQ(ReadWholeFile(file), "; keep me\r\n[MAIN]\r\nPathNum=2\r\n\r\n[Name]\r\nName_1=Steam copy\r\n");
   EXPECT_TRUE(DeleteProfileKey(file, "MAIN", "absent"));
   EXPECT_TRUE(EraseProfileSection(file, "absent"));
-}
-
-TEST(ProfileFile, DeletingAKeyRemovesEveryLineOfIt) {
-  TempDir dir;
-  const auto file = (dir.Path() / "dup.ini").string();
+  // Deleting a key removes every line of it, so it reads as absent; erasing removes every section.
   WriteWholeFile(file, "[MAIN]\nDefault=1\nDefault=2\n[MAIN]\nDefault=3\n");
   ASSERT_TRUE(DeleteProfileKey(file, "MAIN", "Default"));
   EXPECT_EQ(ReadProfileString(file, "MAIN", "Default", "gone"), "gone");
