@@ -262,17 +262,16 @@ void TStringList::SetCommaText(std::string_view text) {
         }
         item += text[i++];
       }
-      // Anything between the closing quote and the next separator belongs to no item.
-      while (i < n && text[i] != ',' && static_cast<unsigned char>(text[i]) > ' ') ++i;
+      // Text right after the closing quote starts the next item, as in the class library.
     } else {
       while (i < n && text[i] != ',' && static_cast<unsigned char>(text[i]) > ' ') item += text[i++];
     }
     Add(std::move(item));
     skipBlanks();
     if (i < n && text[i] == ',') {
-      ++i;
+      // Only a comma that is the very last character adds an empty last item.
+      if (++i == n) Add(std::string());
       skipBlanks();
-      if (i >= n) Add(std::string());
     }
   }
 }

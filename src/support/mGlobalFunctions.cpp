@@ -174,11 +174,16 @@ std::string NormalizeNumberText(std::string_view Text) {
 
 bool IsNumberText(std::string_view Text) {
   if (Text.empty()) return false;
-  for (const char ch : Text) {
-    const auto c = static_cast<unsigned char>(ch);
-    const bool ok = c == 8 || (c >= 43 && c <= 46) || (c >= '0' && c <= '9') || c == 'm' || c == 'n' ||
-                    (c >= 188 && c <= 190);
-    if (!ok) return false;
+  for (size_t i = 0; i < Text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(Text[i]);
+    if (c == 8 || (c >= 43 && c <= 46) || (c >= '0' && c <= '9') || c == 'm' || c == 'n') continue;
+    // The set's characters 188 to 190 of the 8-bit code page are U+00BC to U+00BE, two bytes in UTF-8.
+    const auto next = i + 1 < Text.size() ? static_cast<unsigned char>(Text[i + 1]) : 0u;
+    if (c == 0xC2 && next >= 0xBC && next <= 0xBE) {
+      ++i;
+      continue;
+    }
+    return false;
   }
   return true;
 }

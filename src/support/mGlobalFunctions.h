@@ -3,7 +3,6 @@
 // computer and user, the run-journal shortcuts and the sending end of the progress channel.
 
 #include <cstdint>
-#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -80,7 +79,7 @@ std::string DotToComma(std::string_view Text);
 std::string NormalizeNumberText(std::string_view Text);
 
 // Not empty, and every character from the set the number edits accept: digits, '+', ',', '-', '.',
-// backspace, 'm', 'n' and the bytes 188 to 190.
+// backspace, 'm', 'n' and the characters U+00BC to U+00BE (188 to 190 of the game's code page).
 bool IsNumberText(std::string_view Text);
 
 // Number with the given decimal mark; only the part before a second mark counts. 0 when the text is
@@ -93,12 +92,7 @@ std::optional<long double> TextToExtended(std::string_view Text);
 
 // ---- computer and user ---------------------------------------------------------------------------
 
-// Reads one string value under HKEY_LOCAL_MACHINE: (key, value name) -> the text, none when absent.
-using THklmStringReader = std::function<std::optional<std::string>(const std::string& Key, const std::string& Name)>;
-
-// The host name, replaced by the registry's computer name when that value is present.
-std::string GetLocalComputerName(const THklmStringReader& ReadHklm);
-// The same over the Wine registry of the prefix (none: the host name).
+// The host name, replaced by the computer name of the Wine registry when that value is present.
 std::string GetLocalComputerName();
 std::string GetCurrentUserName();
 bool IsAdmin();

@@ -5,22 +5,17 @@
 
 namespace qmz {
 
-std::string GetLocalComputerName(const THklmStringReader& ReadHklm) {
+std::string GetLocalComputerName() {
   std::string name = platform::ComputerName();
-  if (ReadHklm) {
-    if (auto value = ReadHklm("\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName", "ComputerName")) {
+  // The computer name of the Wine prefix's registry wins when it is there.
+  if (const auto registry = platform::ProcessRegistry()) {
+    if (auto value = registry->ReadString(platform::RegistryRoot::LocalMachine,
+                                          "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName",
+                                          "ComputerName")) {
       name = std::move(*value);
     }
   }
   return name;
-}
-
-std::string GetLocalComputerName() {
-  const auto registry = platform::ProcessRegistry();
-  if (!registry) return GetLocalComputerName(THklmStringReader());
-  return GetLocalComputerName([&registry](const std::string& key, const std::string& name) {
-    return registry->ReadString(platform::RegistryRoot::LocalMachine, key, name);
-  });
 }
 
 std::string GetCurrentUserName() {

@@ -59,16 +59,6 @@ TEST(DosDevices, PathsBelongToTheDeepestDrive) {
   EXPECT_EQ(DriveLetterOfPath("/usr/bin/env"), 'Z');
 }
 
-TEST(DosDevices, NoPrefixMeansOneDriveAtTheRoot) {
-  TempDir empty;
-  ScopedEnv env("WINEPREFIX", (empty.Path() / "missing").c_str());
-  const auto drives = DriveMappings();
-  ASSERT_EQ(drives.size(), 1u);
-  EXPECT_EQ(drives[0].Letter, 'C');
-  EXPECT_EQ(drives[0].Root, fs::path("/"));
-  EXPECT_EQ(DriveLetterOfPath("/usr/bin"), 'C');
-}
-
 TEST(DosDevices, PathOutsideEveryDriveHasNoLetter) {
   TempDir dir;
   fs::create_directories(dir.Path() / "dosdevices");
@@ -76,31 +66,6 @@ TEST(DosDevices, PathOutsideEveryDriveHasNoLetter) {
   fs::create_directory_symlink("../drive_c", dir.Path() / "dosdevices" / "c:");
   ScopedEnv env("WINEPREFIX", dir.Str().c_str());
   EXPECT_EQ(DriveLetterOfPath("/usr/bin"), '\\');
-}
-
-TEST(FileSystemInfo, WriteProbeLeavesNothingBehind) {
-  TempDir dir;
-  EXPECT_FALSE(ProbeWriteProtected(dir.Path()));
-  EXPECT_TRUE(fs::is_empty(dir.Path()));
-  EXPECT_TRUE(ProbeWriteProtected(dir.Path() / "no such folder"));
-}
-
-TEST(FileSystemInfo, FreeSpaceAndVolumeDataOfAFolder) {
-  TempDir dir;
-  const auto free = FreeBytesAvailable(dir.Path());
-  ASSERT_TRUE(free.has_value());
-  EXPECT_GE(*free, 0);
-  EXPECT_FALSE(FreeBytesAvailable(dir.Path() / "missing").has_value());
-
-  qmz::test::WriteWholeFile(dir.Path() / ".windows-label", "STARVAGANT\n");
-  qmz::test::WriteWholeFile(dir.Path() / ".windows-serial", "1a2b3c4d\n");
-  const auto v = ReadVolumeData(dir.Path());
-  ASSERT_TRUE(v.has_value());
-  EXPECT_EQ(v->VolumeName, "STARVAGANT");
-  EXPECT_EQ(v->SerialNumber, 0x1a2b3c4du);
-  EXPECT_GT(v->MaxComponentLength, 0u);
-  EXPECT_FALSE(v->FileSystemName.empty());
-  EXPECT_FALSE(ReadVolumeData(dir.Path() / "missing").has_value());
 }
 
 TEST(FileSystemInfo, MountTableGivesTheTypeOfTheDeepestMount) {

@@ -101,7 +101,11 @@ TEST(StringList, CommaTextRoundTrip) {
   ASSERT_EQ(back.Count(), 5);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], list[i]);
   back.SetCommaText("one two, three");
-  EXPECT_EQ(back.Count(), 3);
+  EXPECT_EQ(back.CommaText(), "one,two,three");
+  back.SetCommaText(" \"a\"b ,,c,");
+  EXPECT_EQ(back.CommaText(), "a,b,,c,");
+  back.SetCommaText("a, ");
+  EXPECT_EQ(back.Count(), 1);
   // Control characters separate items when read, so they must be quoted when written; a lone empty
   // item must come back as one item.
   for (const char* item : {"two\nlines", "cr\rhere", "", "ctl\x01x"}) {

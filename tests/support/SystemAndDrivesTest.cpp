@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/DosDevices.h"
 #include "platform/TestEnv.h"
 #include "platform/TestTempDir.h"
 #include "support/dwDrives.h"
@@ -14,62 +15,60 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TOSVersionRecord Nt(unsigned major, unsigned minor, unsigned build, unsigned suite, unsigned productType = 1) {
+TOSVersionRecord Record(unsigned platformId, unsigned major, unsigned minor, unsigned build, unsigned suite = 0,
+                        unsigned productType = 1, const char* sp = "") {
   TOSVersionRecord r;
-  r.PlatformId = platform::kPlatformWinNT;
+  r.PlatformId = platformId;
   r.MajorVersion = major;
   r.MinorVersion = minor;
   r.BuildNumber = build;
   r.SuiteMask = static_cast<std::uint16_t>(suite);
   r.ProductType = static_cast<std::uint8_t>(productType);
-  return r;
-}
-
-TOSVersionRecord Win9x(unsigned minor, unsigned build, const char* sp) {
-  TOSVersionRecord r;
-  r.PlatformId = platform::kPlatformWin9x;
-  r.MajorVersion = 4;
-  r.MinorVersion = minor;
-  r.BuildNumber = build;
   r.CSDVersion = sp;
   return r;
 }
 
 }  // namespace
 
-TEST(OSName, WindowsEditionsBySuiteBits) {
-  EXPECT_EQ(GetOSNameOf(Nt(5, 1, 2600, 0x100)), "Microsoft Windows XP Professional");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 1, 2600, 0x200)), "Microsoft Windows XP Home");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 1, 2600, 0x300)), "Microsoft Windows XP Home");  // with terminal-services bit
-  EXPECT_EQ(GetOSNameOf(Nt(5, 1, 2600, 0x2)), "Microsoft Windows .NET Server");
-  EXPECT_EQ(GetOSCodeOf(Nt(5, 1, 2600, 0x2)), 0);
-  EXPECT_EQ(GetOSNameOf(Nt(5, 0, 2195, 0x82)), "Microsoft Windows 2000 Datadenter Server");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 0, 2195, 0x2)), "Microsoft Windows 2000 Advanced Server");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 0, 2195, 0x10)), "Microsoft Windows 2000 Professional");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 2, 3790, 0x82)), "Microsoft Windows Server 2003 Datacenter Edition");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 2, 3790, 0x112)), "Microsoft Windows Server 2003 Enterprise Edition");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 2, 3790, 0x1000)), "Microsoft Windows Server 2003 Security Appliance");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 2, 3790, 0x400)), "Microsoft Windows Server 2003 Web Edition");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 2, 3790, 0x10)), "Microsoft Windows Server 2003");
-}
-
-TEST(OSName, OlderSystemsAndTheRest) {
-  EXPECT_EQ(GetOSNameOf(Nt(4, 0, 1381, 0, 2)), "Microsoft Windows NT 4.0 Domain Controller");
-  EXPECT_EQ(GetOSNameOf(Nt(4, 0, 1381, 0, 3)), "Microsoft Windows NT 4.0 Server");
-  EXPECT_EQ(GetOSNameOf(Nt(4, 0, 1381, 0, 1)), "Microsoft Windows NT 4.0 Workstation");
-  EXPECT_EQ(GetOSNameOf(Nt(4, 0, 1381, 0, 0)), "MS OS unknown");
-  EXPECT_EQ(GetOSNameOf(Nt(3, 51, 1057, 0)), "Microsoft Windows NT 3.51");
-  EXPECT_EQ(GetOSCodeOf(Win9x(0, 950, "A")), 2);
-  EXPECT_EQ(GetOSCodeOf(Win9x(0, 950, " ")), 1);
-  EXPECT_EQ(GetOSCodeOf(Win9x(0, 0x04000000 | 1111, "")), 3);  // only the low word of the build counts
-  EXPECT_EQ(GetOSCodeOf(Win9x(3, 1214, "b")), 4);
-  EXPECT_EQ(GetOSNameOf(Win9x(10, 2222, "")), "Microsoft Windows 98 Second Edition");
-  EXPECT_EQ(GetOSNameOf(Win9x(90, 2476, "")), "Microsoft Windows Millenium Edition Beta");
-  EXPECT_EQ(GetOSNameOf(Win9x(90, 3000, "")), "Microsoft Windows Millenium Edition");
-  EXPECT_EQ(GetOSNameOf(Win9x(5, 0, "")), "MS OS unknown");
-  EXPECT_EQ(GetOSNameOf(Nt(6, 0, 4051, 0)), "");
-  EXPECT_EQ(GetOSNameOf(Nt(6, 0, 6000, 0)), "MS OS unknown");
-  EXPECT_EQ(GetOSNameOf(Nt(5, 3, 0, 0)), "MS OS unknown");
+TEST(OSName, EditionsBySuiteBitsProductTypeBuildAndServicePack) {
+  constexpr unsigned NT = 2, W9x = 1;
+  const struct {
+    TOSVersionRecord r;
+    TOSCode code;
+  } cases[] = {
+      {Record(NT, 5, 1, 2600, 0x100), 18},  // XP Professional (single-user terminal services bit)
+      {Record(NT, 5, 1, 2600, 0x200), 17},  // XP Home
+      {Record(NT, 5, 1, 2600, 0x300), 17},  // Home with the terminal-services bit still Home
+      {Record(NT, 5, 1, 2600, 0x2), 0},
+      {Record(NT, 5, 0, 2195, 0x82), 16},   // Datacenter carries the enterprise bit too
+      {Record(NT, 5, 0, 2195, 0x2), 15},
+      {Record(NT, 5, 0, 2195, 0x10), 14},
+      {Record(NT, 5, 2, 3790, 0x82), 20},
+      {Record(NT, 5, 2, 3790, 0x112), 21},
+      {Record(NT, 5, 2, 3790, 0x1000), 22},
+      {Record(NT, 5, 2, 3790, 0x400), 23},
+      {Record(NT, 5, 2, 3790, 0x10), 19},
+      {Record(NT, 4, 0, 1381, 0, 2), 11},
+      {Record(NT, 4, 0, 1381, 0, 0), kOSUnknown},
+      {Record(NT, 3, 51, 1057), 10},
+      {Record(NT, 6, 0, 4051), 24},
+      {Record(NT, 6, 0, 6000), kOSUnknown},
+      {Record(NT, 5, 3, 0), kOSUnknown},
+      {Record(W9x, 4, 0, 950, 0, 0, "A"), 2},
+      {Record(W9x, 4, 0, 950, 0, 0, " "), 1},
+      {Record(W9x, 4, 0, 0x04000000 | 1111), 3},  // only the low word of the build counts
+      {Record(W9x, 4, 3, 1214, 0, 0, "b"), 4},     // the service-pack text is compared in upper case
+      {Record(W9x, 4, 10, 2222), 7},
+      {Record(W9x, 4, 90, 2476), 9},
+      {Record(W9x, 4, 5, 0), kOSUnknown},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetOSCodeOf(c.r), c.code) << c.r.MajorVersion << "." << c.r.MinorVersion << " " << c.r.SuiteMask;
+  }
+  EXPECT_EQ(GetOSNameOf(Record(NT, 5, 1, 2600, 0x100)), "Microsoft Windows XP Professional");
+  EXPECT_EQ(GetOSNameOf(Record(NT, 5, 0, 2195, 0x82)), "Microsoft Windows 2000 Datadenter Server");
+  EXPECT_EQ(GetOSNameOf(Record(NT, 6, 0, 4051)), "");
+  EXPECT_EQ(GetOSNameOf(Record(NT, 6, 0, 6000)), "MS OS unknown");
   EXPECT_EQ(GetOSCodeName(99), "MS OS unknown");
 }
 
@@ -102,7 +101,8 @@ TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
   fs::create_directories(prefix.Path() / "drive_c");
   fs::create_directory_symlink("../drive_c", prefix.Path() / "dosdevices" / "c:");
   fs::create_directory_symlink(prefix.Path() / "gone", prefix.Path() / "dosdevices" / "e:");
-  qmz::test::WriteWholeFile(prefix.Path() / "drive_c" / ".windows-label", "SYSTEM");
+  qmz::test::WriteWholeFile(prefix.Path() / "drive_c" / ".windows-label", "SYSTEM\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "drive_c" / ".windows-serial", "1a2b3c4d\r\n");
   ScopedEnv env("WINEPREFIX", prefix.Str().c_str());
 
   EXPECT_GE(GetDriveFree('c'), 0);
@@ -113,6 +113,8 @@ TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
   TVolumeInfo info;
   GetVolumeInfo('C', info);
   EXPECT_EQ(info.VolumeName, "SYSTEM");
+  EXPECT_EQ(info.SerialNumber, 0x1a2b3c4du);
+  EXPECT_GT(info.MaxComponentLength, 0u);
   EXPECT_FALSE(info.FileSystemName.empty());
   EXPECT_EQ(GetDriveFileSystem('C'), info.FileSystemName);
   GetVolumeInfo('E', info);
@@ -122,7 +124,7 @@ TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
 
   EXPECT_FALSE(IsDriveWriteProtected('c'));
   EXPECT_TRUE(fs::exists(prefix.Path() / "drive_c" / ".windows-label"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(prefix.Path() / "drive_c"), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(prefix.Path() / "drive_c"), fs::directory_iterator()), 2);
   EXPECT_TRUE(IsDriveWriteProtected('E'));
   EXPECT_TRUE(IsDriveWriteProtected('Q'));
   EXPECT_EQ(GetExeDrive(), '\\');  // the test program lies outside the fake drive
@@ -131,6 +133,7 @@ TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
 TEST(Drives, WithoutAPrefixTheRootFolderIsDriveC) {
   TempDir dir;
   ScopedEnv env("WINEPREFIX", (dir.Path() / "no prefix").c_str());
+  EXPECT_EQ(platform::DriveMappings().size(), 1u);
   EXPECT_EQ(GetExeDrive(), 'C');
   EXPECT_GE(GetDriveFree('C'), 0);
   EXPECT_EQ(GetDriveFree('D'), -1);
