@@ -1,22 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "platform/WinePrefix.h"
 #include "platform/TestEnv.h"
+#include "platform/WinePrefix.h"
 
 using qmz::test::ScopedEnv;
 
-TEST(WinePrefix, EnvironmentVariableWins) {
-  ScopedEnv prefix("WINEPREFIX", "/opt/games/prefix");
+TEST(WinePrefix, VariableWinsAndAnEmptyOrUnsetOneFallsBackToHomeWine) {
   ScopedEnv home("HOME", "/home/player");
-  EXPECT_EQ(qmz::platform::WinePrefix(), std::filesystem::path("/opt/games/prefix"));
-}
-
-TEST(WinePrefix, EmptyOrUnsetVariableFallsBackToHomeWine) {
-  ScopedEnv home("HOME", "/home/player");
-  {
-    ScopedEnv prefix("WINEPREFIX", "");
+  for (const char* value : {"", static_cast<const char*>(nullptr)}) {
+    ScopedEnv prefix("WINEPREFIX", value);
     EXPECT_EQ(qmz::platform::WinePrefix(), std::filesystem::path("/home/player/.wine"));
   }
-  ScopedEnv prefix("WINEPREFIX", nullptr);
-  EXPECT_EQ(qmz::platform::WinePrefix(), std::filesystem::path("/home/player/.wine"));
+  ScopedEnv prefix("WINEPREFIX", "/opt/games/prefix");
+  EXPECT_EQ(qmz::platform::WinePrefix(), std::filesystem::path("/opt/games/prefix"));
 }
