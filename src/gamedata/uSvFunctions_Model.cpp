@@ -4,18 +4,13 @@
 #include <limits>
 
 #include "gamedata/uSvFunctions.h"
+#include "platform/AsciiText.h"
 
 namespace qmz {
 
 namespace {
 
-std::string_view TrimView(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
+using platform::TrimView;
 
 char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
 
