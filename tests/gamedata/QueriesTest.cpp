@@ -47,7 +47,7 @@ class QueriesTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(QueriesTest, NameListsCarryPlainTagsAndSkipTheDummy) {
+TEST_F(QueriesTest, NameAndBaseListsCarryPlainTagsAndSkipTheDummy) {
   TStringList names = d.getBaseNames();
   ASSERT_EQ(names.Count(), 3);
   EXPECT_EQ(names[2], "Trenton");
@@ -56,6 +56,10 @@ TEST_F(QueriesTest, NameListsCarryPlainTagsAndSkipTheDummy) {
   EXPECT_EQ(tag->Index, 3u);
   EXPECT_EQ(tag->Kind, 0);
   EXPECT_EQ(d.getSystemNicknames()[1], "br01");
+  TStringList bases = d.getSystemBases(1);  // in base order
+  ASSERT_EQ(bases.Count(), 2);
+  EXPECT_EQ(dynamic_cast<TIndex*>(bases.Objects(1))->Index, 3u);
+  EXPECT_EQ(d.getSystemBases(0).Count(), 0);  // the dummy base is never listed
   TSvData empty;
   empty.aBase = {Rec("not available", "Loot trading dummy")};
   EXPECT_EQ(empty.getBaseNames().Count(), 0);
@@ -120,14 +124,6 @@ TEST_F(QueriesTest, MarketLinesTakeTheUsersDecimalMarkForNumbersOnly) {
   setenv("LC_ALL", "C", 1);
   if (mark != ',') GTEST_SKIP() << "no locale with a decimal comma here";
   EXPECT_EQ(first, "\"Ore v.2\",\"90,000000\",\"1\",\"2,000000\",\"-0,500000\",\"1,500000\",\"0,250000\",\"3,000000\"");
-}
-
-TEST_F(QueriesTest, SystemBasesInBaseOrder) {
-  TStringList bases = d.getSystemBases(1);
-  ASSERT_EQ(bases.Count(), 2);
-  EXPECT_EQ(bases[1], "Trenton");
-  EXPECT_EQ(dynamic_cast<TIndex*>(bases.Objects(1))->Index, 3u);
-  EXPECT_EQ(d.getSystemBases(0).Count(), 0);  // the dummy base is never listed
 }
 
 TEST_F(QueriesTest, ItemIndexByIndexPassesOverOtherObjects) {
