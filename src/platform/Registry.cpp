@@ -29,6 +29,18 @@ size_t RootIndex(RegistryRoot root) { return root == RegistryRoot::LocalMachine 
 
 }  // namespace
 
+RegistryKey::~RegistryKey() {
+  // A damaged file can nest keys thousands deep: take the tree down with a work list, not recursion.
+  std::vector<std::unique_ptr<RegistryKey>> pending;
+  for (auto& [name, key] : subKeys_) pending.push_back(std::move(key));
+  while (!pending.empty()) {
+    std::unique_ptr<RegistryKey> key = std::move(pending.back());
+    pending.pop_back();
+    for (auto& [name, sub] : key->subKeys_) pending.push_back(std::move(sub));
+    key->subKeys_.clear();
+  }
+}
+
 bool RegistryKey::ValueExists(std::string_view name) const { return index_.count(AsciiLower(name)) != 0; }
 
 std::optional<std::string> RegistryKey::ReadString(std::string_view name) const {
@@ -78,25 +90,29 @@ std::optional<std::string> Registry::ReadString(RegistryRoot root, std::string_v
 }
 
 RegistryKey& MemoryRegistry::AddKey(RegistryRoot root, std::string_view path) {
-  const std::string normalized = NormalizedPath(path);
-  auto& keys = keys_[RootIndex(root)];
   // Wine writes only keys that hold something, yet every key above one exists, so add them all.
-  RegistryKey* key = nullptr;
-  size_t end = 0;
-  while (end != std::string::npos) {
-    end = normalized.find('\\', end + 1);
-    const std::string prefix = normalized.substr(0, end);
-    auto& slot = keys[AsciiLower(prefix)];
-    if (!slot) slot = std::make_unique<RegistryKey>(prefix);
+  RegistryKey* key = &roots_[RootIndex(root)];
+  const std::string normalized = NormalizedPath(path);
+  for (size_t i = 0; i < normalized.size();) {
+    const size_t end = std::min(normalized.find('\\', i), normalized.size());
+    const std::string_view name = std::string_view(normalized).substr(i, end - i);
+    auto& slot = key->subKeys_[AsciiLower(name)];
+    if (!slot) slot = std::make_unique<RegistryKey>(std::string(name));
     key = slot.get();
+    i = end + 1;
   }
   return *key;
 }
 
 const RegistryKey* MemoryRegistry::FindKey(RegistryRoot root, const std::string& foldedPath) const {
-  const auto& keys = keys_[RootIndex(root)];
-  const auto it = keys.find(foldedPath);
-  return it != keys.end() ? it->second.get() : nullptr;
+  const RegistryKey* key = &roots_[RootIndex(root)];
+  for (size_t i = 0; key != nullptr && i < foldedPath.size();) {
+    const size_t end = std::min(foldedPath.find('\\', i), foldedPath.size());
+    const auto it = key->subKeys_.find(foldedPath.substr(i, end - i));
+    key = it != key->subKeys_.end() ? it->second.get() : nullptr;
+    i = end + 1;
+  }
+  return key;
 }
 
 namespace {

@@ -15,10 +15,13 @@ enum class RegistryRoot { LocalMachine, CurrentUser };
 // as on Windows; ValueNames keeps the order in which the values were stored.
 class RegistryKey {
  public:
-  explicit RegistryKey(std::string path) : path_(std::move(path)) {}
+  explicit RegistryKey(std::string name) : name_(std::move(name)) {}
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey();
 
-  // The key path as first written, with "\" between names.
-  const std::string& Path() const { return path_; }
+  // The key's own name (the last of its path) as first written.
+  const std::string& Name() const { return name_; }
   bool ValueExists(std::string_view name) const;
   // The text of a string value (REG_SZ or REG_EXPAND_SZ, not expanded); nullopt when the value is
   // absent or holds another type. The default value has the empty name.
@@ -36,9 +39,12 @@ class RegistryKey {
   };
   void Set(std::string_view name, std::optional<std::string> text);
 
-  std::string path_;
+  friend class MemoryRegistry;
+  std::string name_;
   std::vector<Value> values_;
   std::unordered_map<std::string, size_t> index_;  // lower-case name -> position in values_
+  // The keys below, by lower-case name: a tree, so a key costs its own name, not its whole path.
+  std::unordered_map<std::string, std::unique_ptr<RegistryKey>> subKeys_;
 };
 
 // Read access to a registry. Key paths use "\" between names, may start with "\" and ignore letter
@@ -58,7 +64,7 @@ class Registry {
 
  protected:
   // Exact lookup of a key by its folded form: lower case, no leading or trailing "\", single "\"
-  // between names.
+  // between names; the empty path is the root itself.
   virtual const RegistryKey* FindKey(RegistryRoot root, const std::string& foldedPath) const = 0;
 };
 
@@ -75,7 +81,7 @@ class MemoryRegistry : public Registry {
   const RegistryKey* FindKey(RegistryRoot root, const std::string& foldedPath) const override;
 
  private:
-  std::unordered_map<std::string, std::unique_ptr<RegistryKey>> keys_[2];
+  RegistryKey roots_[2] = {RegistryKey(""), RegistryKey("")};
 };
 
 // The registry the program reads: the Wine registry of WinePrefix(), parsed once per process on first

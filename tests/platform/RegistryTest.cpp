@@ -132,6 +132,17 @@ TEST(WineRegistry, RejectsOtherFilesAndSurvivesDamagedLines) {
   EXPECT_EQ(key->ReadString("Bad\uFFFD"), "\uFFFD") << "bytes that are not UTF-8 never leak through";
 }
 
+TEST(WineRegistry, DeeplyNestedKeyCostsOnlyItsLength) {
+  // Every key above a key exists; storing each of them by its whole path would take memory of the
+  // square of the path's length, and tearing down a deep tree by recursion would overflow the stack.
+  std::string written, path;
+  for (int i = 0; i < 200000; ++i) written += "k\\\\", path += "K\\";
+  WineRegistry reg;
+  ASSERT_TRUE(reg.LoadText(HKLM, "WINE REGISTRY Version 2\n[" + written + "end] 1\n\"V\"=\"deep\"\n"));
+  EXPECT_EQ(reg.ReadString(HKLM, path + "END", "v"), "deep");
+  EXPECT_TRUE(reg.KeyExists(HKLM, path));
+}
+
 TEST(WineRegistry, LoadsPrefixFilesIntoTheirRoots) {
   qmz::test::TempDir prefix;
   qmz::test::WriteWholeFile(prefix.Path() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"machine\"\n");
