@@ -56,8 +56,13 @@ void TNvpList::Replace(std::unique_ptr<TNvpNode> node) {
   size_t at = LowerBound(node->Name);
   size_t end = at;
   while (end < fItems.size() && fItems[end]->Name == node->Name) ++end;
-  fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(at), fItems.begin() + static_cast<std::ptrdiff_t>(end));
-  fItems.insert(fItems.begin() + static_cast<std::ptrdiff_t>(at), std::move(node));
+  if (end == at) {
+    fItems.insert(fItems.begin() + static_cast<std::ptrdiff_t>(at), std::move(node));
+    return;
+  }
+  // In place: a DTD that redefines one name over and over costs no shifting of the whole list.
+  fItems[at] = std::move(node);
+  fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(at + 1), fItems.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 void TNvpList::Delete(int index) {
