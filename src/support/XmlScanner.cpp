@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "platform/FileSystemInfo.h"
+#include "platform/GamePath.h"
 #include "platform/Utf16.h"
 #include "platform/WholeFile.h"
 #include "support/SysUtils.h"
@@ -355,9 +357,11 @@ std::filesystem::path ExternalPath(const std::string& source, const std::string&
   }
   fs::path folder = fs::path(source).parent_path();
   if (folder.empty()) folder = ".";
+  // Names in any letter case, as the mod's author saw them on Windows; a missing file stays missing.
+  std::optional<fs::path> found = platform::ResolveGamePath(rel, folder);
   std::error_code ec1, ec2;
   fs::path base = fs::weakly_canonical(folder, ec1);
-  fs::path target = fs::weakly_canonical(folder / rel, ec2);
+  fs::path target = fs::weakly_canonical(found ? *found : folder / rel, ec2);
   // A link inside the folder may still point outside it.
   if (ec1 || ec2 || platform::PathDepthWithin(base, target) < 0) return {};
   return target;

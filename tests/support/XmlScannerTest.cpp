@@ -361,6 +361,7 @@ TEST_F(XmlScannerFileTest, ExternalEntitiesOnlyFromTheDocumentsFolder) {
   Write("mod/sub/part.ent", "inside");
   Write("secret.txt", "SECRET");
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub\\part.ent\">", "&x;"), "inside");
+  EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"SUB/Part.ENT\">", "&x;"), "inside") << "names in any letter case";
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub/missing.ent\">", "[&x;]"), "[]");
   for (const char* id : {"../secret.txt", "sub/../../secret.txt", "..\\secret.txt", "/etc/passwd",
                          "C:\\secret.txt", "file:///etc/passwd", "http://example.invalid/x"}) {
