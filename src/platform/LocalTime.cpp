@@ -1,5 +1,6 @@
 #include "platform/LocalTime.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -39,6 +40,10 @@ double ToDateTime(const LocalDateTime& t) {
 
 LocalDateTime FromDateTime(double dateTime) {
   using namespace std::chrono;
+  // Outside 0001-01-01 .. 9999-12-31 (or not a number at all) no date exists; clamping keeps the
+  // conversions below defined for any stored value.
+  constexpr double kFirstDay = -693593.0, kLastDay = 2958465.0;
+  dateTime = std::isfinite(dateTime) ? std::clamp(dateTime, kFirstDay, kLastDay + 86399999.0 / 86400000.0) : 0.0;
   const double total = std::round(dateTime * 86400000.0);
   auto days = static_cast<long long>(std::floor(total / 86400000.0));
   auto ms = static_cast<long long>(total - double(days) * 86400000.0);

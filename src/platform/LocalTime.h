@@ -27,7 +27,8 @@ std::string FormatDate(const LocalDateTime& t);
 // stored records).
 double ToDateTime(const LocalDateTime& t);
 
-// The inverse of ToDateTime, to the nearest millisecond.
+// The inverse of ToDateTime, to the nearest millisecond. Values beyond the years 1 to 9999 are clamped
+// to them; a value that is not a number gives 30 December 1899.
 LocalDateTime FromDateTime(double dateTime);
 
 }  // namespace qmz::platform
