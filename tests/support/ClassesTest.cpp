@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
+#include "platform/TestTempDir.h"
 #include "support/Classes.h"
 
 using namespace qmz;
@@ -118,14 +118,9 @@ TEST(StringList, CommaTextRoundTrip) {
 }
 
 TEST(StringList, FilesAreReadAsGameTextAndWrittenWhole) {
-  const auto dir = std::filesystem::temp_directory_path() / "qmz_classes_test";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  const auto file = (dir / "lines.txt").string();
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << "\xEF\xBB\xBF" "first\r\nGro\xDF\r\n";
-  }
+  qmz::test::TempDir dir;  // unique per process: test programs of several builds may run at once
+  const auto file = (dir.Path() / "lines.txt").string();
+  qmz::test::WriteWholeFile(file, "\xEF\xBB\xBF" "first\r\nGro\xDF\r\n");
   TStringList list;
   list.LoadFromFile(file);
   ASSERT_EQ(list.Count(), 2);
@@ -133,12 +128,12 @@ TEST(StringList, FilesAreReadAsGameTextAndWrittenWhole) {
   EXPECT_EQ(list[1], "Gro\xC3\x9F");
   list.Add("third");
   list.SaveToFile(file);
+  EXPECT_EQ(qmz::test::ReadWholeFile(file), "first\r\nGro\xC3\x9F\r\nthird\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
   TStringList again;
-  again.LoadFromFile(file);
-  EXPECT_EQ(again.Count(), 3);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
-  EXPECT_THROW(again.LoadFromFile((dir / "missing").string()), EStringListError);
-  std::filesystem::remove_all(dir);
+  EXPECT_THROW(again.LoadFromFile((dir.Path() / "missing").string()), EStringListError);
+  EXPECT_THROW(again.LoadFromFile(dir.Str()), EStringListError);  // a folder is no file of lines
+  EXPECT_THROW(again.SaveToFile((dir.Path() / "no" / "such.txt").string()), EStringListError);
 }
 
 TEST(StringList, CustomSortByNumber) {
