@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/LocalTime.h"
 #include "platform/ProfileFile.h"
@@ -35,12 +34,6 @@ bool ParseDate(std::string_view& text, platform::LocalDateTime& t) {
 bool ParseTime(std::string_view& text, platform::LocalDateTime& t) {
   return ReadField(text, 2, t.Hour) && Expect(text, ':') && ReadField(text, 2, t.Minute) && Expect(text, ':') &&
          ReadField(text, 2, t.Second) && t.Hour < 24 && t.Minute < 60 && t.Second < 60;
-}
-
-std::string TimeText(const platform::LocalDateTime& t) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.Hour, t.Minute, t.Second);
-  return buf;
 }
 
 // The value's whole text read by parse, which must use all of it; Default otherwise.
@@ -115,7 +108,8 @@ void TCustomIniFile::WriteFloat(const std::string& Section, const std::string& I
 }
 
 void TCustomIniFile::WriteTime(const std::string& Section, const std::string& Ident, TDateTime Value) {
-  WriteString(Section, Ident, TimeText(platform::FromDateTime(Value - std::floor(Value))));
+  // The time part of the stamp "yyyy-mm-dd hh:nn:ss".
+  WriteString(Section, Ident, platform::FormatTimeStamp(platform::FromDateTime(Value - std::floor(Value))).substr(11));
 }
 
 std::int64_t TCustomIniFile::ReadBinaryStream(const std::string& Section, const std::string& Name,

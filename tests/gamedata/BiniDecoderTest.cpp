@@ -87,7 +87,9 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
 TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
   EXPECT_EQ(FloatText(0.1f), "0.100000");
   EXPECT_EQ(FloatText(123456.5f), "123456.500000");
-  for (float f : {1.5f, -0.25f, 2.0f / 3.0f, 0.0000015f, 1.0e30f, 0.0f, INFINITY, -INFINITY, NAN}) {
+  EXPECT_EQ(FloatText(0.0078125f) + " " + FloatText(-0.0f), "0.007813 0.000000");
+  // 0.0078125 lies exactly halfway between two texts: rounded away from zero as Format does, not to even.
+  for (float f : {1.5f, -0.25f, 2.0f / 3.0f, 0.0000015f, 1.0e30f, 0.0f, -0.0f, 0.0078125f, -0.0078125f, INFINITY, NAN}) {
     EXPECT_EQ(FloatText(f), Format("%.6f", double(f))) << f;
   }
 }
