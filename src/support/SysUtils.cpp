@@ -3,6 +3,7 @@
 #include "platform/AsciiText.h"
 #include "platform/Utf16.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -48,6 +49,8 @@ bool IsDecimalTie(double v, int decimals) {
 
 std::string Fixed(double v, int precision) {
   if (!std::isfinite(v)) return std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+  // The runtime gives at most 18 decimals; the largest double then still fits the buffer below.
+  precision = std::min(precision, 18);
   // The runtime rounds a tie away from zero (0.125 gives "0.13", 2.5 gives "3"); to_chars would round
   // it to even. One step away from zero makes it an ordinary case that rounds the same way.
   if (IsDecimalTie(v, precision)) v = std::nextafter(v, v < 0 ? -HUGE_VAL : HUGE_VAL);

@@ -18,6 +18,8 @@ TEST(Format, PlaceholdersOfTheProgramsTexts) {
   EXPECT_EQ(Format("%.0f|%.0f|%.2f|%.2f|%.2f", 2.5, -2.5, 0.125, 0.625, 1.005), "3|-3|0.13|0.63|1.00");
   EXPECT_EQ(Format("%.2f", -0.001), "0.00");
   EXPECT_EQ(Format("%f", 1.0), "1.00");
+  EXPECT_EQ(Format("%.30f", 0.5), "0.500000000000000000");  // at most 18 decimals
+  EXPECT_EQ(Format("%.30f", -1e308).size(), 329u);        // not cut off by a buffer
   EXPECT_EQ(Format("100%% of %s", std::string("x")), "100% of x");
   EXPECT_EQ(Format("%s\\%s", "HOST", "user"), "HOST\\user");
 }
