@@ -67,7 +67,8 @@ std::string Fixed(double v, int precision) {
 // the runtime's scientific form: 1.50000000000000E+003.
 std::string Scientific(double v, int significant) {
   if (!std::isfinite(v)) return Fixed(v, 0);
-  if (significant < 1) significant = 1;
+  // At most 18 significant digits, as the runtime gives; the text then always fits the buffer.
+  significant = std::clamp(significant, 1, 18);
   char buf[400];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, significant - 1);
   std::string s(buf, r.ptr);

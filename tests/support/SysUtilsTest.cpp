@@ -33,6 +33,7 @@ TEST(Format, WidthPrecisionIndexAndRadix) {
   EXPECT_EQ(Format("%1:s %0:s %s", "a", "b"), "b a b");
   EXPECT_EQ(Format("%*d", 4, 7), "   7");
   EXPECT_EQ(Format("%e", 1500.0), "1.50000000000000E+003");
+  EXPECT_EQ(Format("%.500e", -0.5), "-5.00000000000000000E-001");  // at most 18 digits
   EXPECT_EQ(Format("%n", 1234567.5), "1,234,567.50");
   EXPECT_EQ(Format("%d", 9000000000LL), "9000000000");
   EXPECT_EQ(Format("%s", 'c'), "c");
