@@ -276,6 +276,10 @@ class TSvData {
   bool runPipeline(bool& mainIniLoaded);
   TUniverseResult readUniverse(TGoodArr& work);
   void placeBases(int system, const TGoodArr& work);
+  // The per-item loop of a parser: the stop test and the progress post before item 1 .. count; false
+  // when stopped. The Closed form then writes the parser's End line, also when an error passes on.
+  bool eachItem(int count, const std::function<void(int)>& item);
+  bool eachItemClosed(std::string_view endLine, int count, const std::function<void(int)>& item);
   // StopLoading, also set when the user interface asks to stop.
   bool Stopping();
   // A data kind without any section of the counted name: journaled, and the loader shows its dialog.

@@ -95,10 +95,9 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
     found = false;
   }
 
-  if (mainIniLoaded) {
-    Log("Freeing inis...", jlInfo, journal);
-    for (int slot = 1; slot < IniSlotCount; ++slot) aIni[std::size_t(slot)].reset();
-  }
+  if (mainIniLoaded) Log("Freeing inis...", jlInfo, journal);
+  // Also the unloaded main INI: the slots are empty whenever the constructor returns.
+  for (auto& slot : aIni) slot.reset();
   platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
   DataValid = found;
   ui_ = nullptr;

@@ -32,6 +32,12 @@ std::optional<int> RawCount(const TSvIniFile* ini, std::string_view rawName) {
 
 std::string Section(std::string_view format, int number) { return Format(format, number); }
 
+// Class name and message of the error being handled, for the parsers that journal their own errors.
+struct CaughtError {
+  std::string className;
+  std::string message;
+};
+
 // The display text of a record, or its nickname when the resource gives none.
 std::string NameOrNickname(std::string text, const TShortString& nickname) {
   return text.empty() ? nickname.str() : text;
@@ -60,6 +66,17 @@ std::string ClassName(const std::exception& e) {
   return result;
 }
 
+// Only inside a catch block.
+CaughtError CurrentError() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    return {ClassName(e), e.what()};
+  } catch (...) {
+    return {"unknown", "unknown error"};
+  }
+}
+
 }  // namespace
 
 bool TSvData::Stopping() {
@@ -70,6 +87,28 @@ bool TSvData::Stopping() {
 void TSvData::MissingSections(std::string_view files, std::string_view section) {
   missingSections_ = true;
   JournalFmt("The %s hold no [%s] section", jlError, files, section);
+}
+
+bool TSvData::eachItem(int count, const std::function<void(int)>& item) {
+  for (int i = 1; i <= count; ++i) {
+    if (Stopping()) return false;
+    PostItem(1, count, i);
+    item(i);
+  }
+  return true;
+}
+
+bool TSvData::eachItemClosed(std::string_view endLine, int count, const std::function<void(int)>& item) {
+  bool done = false;
+  try {
+    done = eachItem(count, item);
+  } catch (...) {
+    // The End line closes the Begin line also when the error passes on to the loader.
+    JournalLine(endLine, jlEnd);
+    throw;
+  }
+  JournalLine(endLine, jlEnd);
+  return done;
 }
 
 std::optional<int> TSvData::beginCountedParse(std::string_view name, std::string_view step, const TSvIniFile* ini,
@@ -88,9 +127,10 @@ std::optional<int> TSvData::beginCountedParse(std::string_view name, std::string
 // ---- factions ------------------------------------------------------------------------------------
 
 bool TSvData::parseGroups() {
+  constexpr std::string_view name = "[TSVData.parseGroups()]";
   const TSvIniFile* groups = aIni[iniGroups].get();
   const TSvIniFile* props = aIni[iniFactionProps].get();
-  const auto count = beginCountedParse("[TSVData.parseGroups()]", "Parsing groups ", groups, "Group", "groups files");
+  const auto count = beginCountedParse(name, "Parsing groups ", groups, "Group", "groups files");
   if (!count) return false;
   const int n = *count;
   // A game without faction properties still loads: every faction is then taken as not lawful.
@@ -103,13 +143,7 @@ bool TSvData::parseGroups() {
   aFaction.clear();
   aFaction.resize(std::size_t(n) + 1);
   aFactionProps.assign(std::size_t(n) + 1, TFaction{});
-  bool result = true;
-  for (int i = 1; i <= n; ++i) {
-    if (Stopping()) {
-      result = false;
-      break;
-    }
-    PostItem(1, n, i);
+  return eachItemClosed(name, n, [&](int i) {
     const std::string section = Section("Group%d", i);
     TGood& f = aFaction[std::size_t(i)];
     f.nickname = groups->ReadString(section, "nickname", "*failed*");
@@ -118,12 +152,12 @@ bool TSvData::parseGroups() {
     f.ids_short_name = groups->ReadString(section, "ids_short_name", "0");
     f.name = NameOrNickname(getIdsString(f.ids_name.str()), f.nickname);
     f.short_name = getIdsString(f.ids_short_name.str());
-    if (!haveProps) continue;
+    if (!haveProps) return;
 
     const std::string propsSection = props->FindSection("affiliation", f.nickname.str(), "FactionProps");
     if (propsSection.empty()) {
       JournalFmt("No faction properties for %s: not lawful", jlWarning, f.nickname.str());
-      continue;
+      return;
     }
     TFaction& p = aFactionProps[std::size_t(i)];
     p.scan_announce = props->ReadString(propsSection, "scan_announce", "");
@@ -136,31 +170,22 @@ bool TSvData::parseGroups() {
       cargo += ExtractBetween((*lines)[k], "=", ",", false);
     }
     p.scan_for_cargo = cargo;
-  }
-  JournalLine("[TSVData.parseGroups()]", jlEnd);
-  return result;
+  });
 }
 
 // ---- solar archetypes, systems and bases ---------------------------------------------------------
 
 bool TSvData::parseSolars() {
+  constexpr std::string_view name = "[TSvData.parseSolars()]";
   const TSvIniFile* solar = aIni[iniSolararch].get();
-  const auto count =
-      beginCountedParse("[TSvData.parseSolars()]", "Parsing Solararchs ", solar, "Solar", "solar archetype files");
+  const auto count = beginCountedParse(name, "Parsing Solararchs ", solar, "Solar", "solar archetype files");
   if (!count) return false;
-  const int n = *count;
   // Without a base-capable archetype the array stays empty, not even the dummy.
   aSolar.clear();
-  bool result = true;
-  for (int i = 1; i <= n; ++i) {
-    if (Stopping()) {
-      result = false;
-      break;
-    }
-    PostItem(1, n, i);
+  return eachItemClosed(name, *count, [&](int i) {
     const std::string section = Section("Solar%d", i);
     const std::string type = Trim(solar->ReadString(section, "type", ""));
-    if (type.empty()) continue;
+    if (type.empty()) return;
     for (std::size_t k = 0; k < BaseSolarTypes.size(); ++k) {
       if (!SameText(type, BaseSolarTypes[k])) continue;
       if (aSolar.empty()) aSolar.push_back(TGood{});
@@ -170,11 +195,9 @@ bool TSvData::parseSolars() {
       s.archetype_type = std::uint8_t(k);
       s.name = NameOrNickname(getIdsString(s.ids_name.str()), s.nickname);
       aSolar.push_back(std::move(s));
-      break;
+      return;
     }
-  }
-  JournalLine("[TSvData.parseSolars()]", jlEnd);
-  return result;
+  });
 }
 
 bool TSvData::parseUniverse() {
@@ -184,9 +207,9 @@ bool TSvData::parseUniverse() {
   std::string error;
   try {
     result = readUniverse(work);
-  } catch (const std::exception& e) {
+  } catch (...) {
     result = urError;
-    error = e.what();
+    error = CurrentError().message;
   }
   work.clear();
   JournalLine("[TSVData.parseUniverse()]", jlEnd);
@@ -207,14 +230,11 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
   PostStep("Parsing Systems ");
   const auto systemCount = RawCount(universe, "System");
   if (!systemCount) return urNoSystems;
-  const int n = *systemCount;
   aSystem.clear();
-  aSystem.resize(std::size_t(n) + 1);
+  aSystem.resize(std::size_t(*systemCount) + 1);
   aSystem[0].nickname = "loot";
   aSystem[0].name = "Loot Trading";
-  for (int i = 1; i <= n; ++i) {
-    if (Stopping()) return urStopped;
-    PostItem(1, n, i);
+  const bool systemsRead = eachItem(*systemCount, [&](int i) {
     const std::string section = Section("system%d", i);
     TGood& s = aSystem[std::size_t(i)];
     s.nickname = universe->ReadString(section, "nickname", "*failed*");
@@ -222,22 +242,20 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
     s.ids_info = universe->ReadString(section, "ids_info", "0");
     s.IniFile = universe->ReadString(section, "file", "");
     s.name = NameOrNickname(getIdsString(s.ids_name.str()), s.nickname);
-  }
+  });
+  if (!systemsRead) return urStopped;
 
   // Phase 2: the universe's base list.
   ++StepCount;
   PostStep("Parsing bases ");
   const auto baseCount = RawCount(universe, "Base");
   if (!baseCount) return urNoBases;
-  const int m = *baseCount;
   TGood dummy;
   dummy.nickname = "not available";
   dummy.name = "Loot trading dummy";
-  work.reserve(std::size_t(m) + 1);
+  work.reserve(std::size_t(*baseCount) + 1);
   work.push_back(dummy);
-  for (int i = 1; i <= m; ++i) {
-    if (Stopping()) return urStopped;
-    PostItem(1, m, i);
+  const bool basesRead = eachItem(*baseCount, [&](int i) {
     const std::string section = Section("Base%d", i);
     TGood b;
     b.nickname = universe->ReadString(section, "nickname", "*failed*");
@@ -248,24 +266,20 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
     if (s < 0) {
       // One base in the wrong place must not cost the whole universe.
       JournalFmt("Base %s names no known system \"%s\": skipped", jlError, b.nickname.str(), system);
-      continue;
+      return;
     }
     b.system = std::uint32_t(s);
     b.name = NameOrNickname(getIdsString(b.ids_name.str()), b.nickname);
     work.push_back(std::move(b));
-  }
+  });
+  if (!basesRead) return urStopped;
 
   // Phase 3: keep the bases that a system file places as a dockable object.
   aBase.clear();
   aBase.push_back(work[0]);
   PostStep("Fixing bases ");
-  const int systems = int(aSystem.size()) - 1;
-  for (int s = 1; s <= systems; ++s) {
-    if (Stopping()) return urStopped;
-    PostItem(1, systems, s);
-    placeBases(s, work);
-  }
-  return urDone;
+  const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) { placeBases(s, work); });
+  return placed ? urDone : urStopped;
 }
 
 void TSvData::placeBases(int s, const TGoodArr& work) {
@@ -351,69 +365,61 @@ bool TSvData::parseGoods() {
   aGood.clear();
   aGood.reserve(std::size_t(MarketGoodNames.Count()) + 1);
   aGood.push_back(TGood{});
-  const int count = MarketGoodNames.Count();
   bool result = false;
-  int i = 0;
+  int current = 0;
   try {
-    for (i = 1; i <= count; ++i) {
-      if (Stopping()) break;
-      PostItem(1, count, i);
+    result = eachItem(MarketGoodNames.Count(), [&](int i) {
+      current = i;
       const std::string& nick = MarketGoodNames[i - 1];
       TGood g;
       g.nickname = read(goods, nick, "nickname");
       if (g.nickname.empty()) {
         JournalFmt("nickname String missing: Index: %d", jlWarning, i);
-        continue;
+        return;
       }
       const std::string& nickname = g.nickname.str();
       g.category = getCategory(read(goods, nick, "category"));
-      if (g.category == catShip || g.category == catShipHull) continue;
+      if (g.category == catShip || g.category == catShipHull) return;
       if (g.category == catNone) {
         JournalFmt("Error - No Category is used: %s  Index: %d", jlError, nickname, i);
-        continue;
+        return;
       }
-      const std::string price = read(goods, nick, "price");
-      bool havePrice = false;
-      long double priceValue = 0;
-      if (IsNumberText(price)) {
-        if (auto v = TextToExtended(price)) {
-          havePrice = true;
-          priceValue = *v;
-        }
-      }
+      // A price text the number check lets through but that holds no number counts as missing.
+      const std::string priceText = read(goods, nick, "price");
+      const auto price = IsNumberText(priceText) ? TextToExtended(priceText) : std::nullopt;
+      auto priceMissing = [&] {
+        if (price) return false;
+        JournalFmt("price String missing: %s  - Index: %d", jlWarning, nickname, i);
+        return true;
+      };
+      auto idsNameMissing = [&] {
+        g.ids_name = read(equip, g.equipment.str(), "ids_name");
+        if (!g.ids_name.empty()) return false;
+        JournalFmt("ids_name String missing: %s  - Index: %d", jlWarning, nickname, i);
+        return true;
+      };
+      g.equipment = read(goods, nick, "equipment");
       if (g.category == catEquipment) {
-        g.equipment = read(goods, nick, "equipment");
         if (g.equipment.empty()) {
           JournalFmt("Equipment String missing: %s  - Index: %d", jlWarning, nickname, i);
-          continue;
+          return;
         }
-        if (!havePrice) {
-          JournalFmt("price String missing: %s  - Index: %d", jlWarning, nickname, i);
-          continue;
-        }
-        g.price = double(priceValue);
-        g.ids_name = read(equip, g.equipment.str(), "ids_name");
-        if (g.ids_name.empty()) {
-          JournalFmt("ids_name String missing: %s  - Index: %d", jlWarning, nickname, i);
-          continue;
-        }
+        if (priceMissing()) return;
+        g.price = double(*price);
+        if (idsNameMissing()) return;
         g.etype = getEquipmentType(read(equip, g.equipment.str(), "Equipment_Type"));
         g.units_per_container = 1;
         g.decay_per_second = 0;
         g.volume = 1;
         // Unknown, Commodity and Any are no tradeable equipment.
-        if (g.etype < 2 || g.etype > 16) continue;
+        if (g.etype < 2 || g.etype > 16) return;
       } else {
-        if (!havePrice) {
-          JournalFmt("price String missing: %s  - Index: %d", jlWarning, nickname, i);
-          continue;
-        }
-        g.price = double(priceValue);
+        if (priceMissing()) return;
+        g.price = double(*price);
         g.etype = 1;
-        g.equipment = read(goods, nick, "equipment");
         if (g.equipment.empty()) {
           JournalFmt("equipment String missing: %s  - Index: %d", jlWarning, nickname, i);
-          continue;
+          return;
         }
         auto single = [&](const char* key, float& field) {
           const std::string text = read(goods, nick, key);
@@ -423,35 +429,27 @@ bool TSvData::parseGoods() {
         single("good_buy_price", g.good_buy_price);
         single("bad_sell_price", g.bad_sell_price);
         single("bad_buy_price", g.bad_buy_price);
-        const std::string& section = g.equipment.str();
-        g.ids_name = read(equip, section, "ids_name");
-        if (g.ids_name.empty()) {
-          JournalFmt("ids_name String missing: %s  - Index: %d", jlWarning, nickname, i);
-          continue;
-        }
+        if (idsNameMissing()) return;
         // A negative or huge size is a damaged record: that good goes, the others stay.
-        bool ok = true;
-        const std::string units = read(equip, section, "units_per_container");
-        if (auto v = WholeNumber(units, ok)) g.units_per_container = *v;
-        if (!ok) {
-          JournalFmt("units_per_container out of range (%s): %s  - Index: %d", jlError, units, nickname, i);
-          continue;
-        }
+        const std::string& section = g.equipment.str();
+        auto whole = [&](const char* key, std::uint32_t& field) {
+          const std::string text = read(equip, section, key);
+          bool ok = true;
+          if (auto v = WholeNumber(text, ok)) field = *v;
+          if (!ok) JournalFmt("%s out of range (%s): %s  - Index: %d", jlError, key, text, nickname, i);
+          return ok;
+        };
+        if (!whole("units_per_container", g.units_per_container)) return;
         const std::string decay = read(equip, section, "decay_per_second");
         if (IsNumberText(decay)) g.decay_per_second = TextToSingle(decay, '.');
-        const std::string volume = read(equip, section, "volume");
-        if (auto v = WholeNumber(volume, ok)) g.volume = *v;
-        if (!ok) {
-          JournalFmt("volume out of range (%s): %s  - Index: %d", jlError, volume, nickname, i);
-          continue;
-        }
+        if (!whole("volume", g.volume)) return;
       }
       g.name = NameOrNickname(getIdsString(g.ids_name.str()), g.nickname);
       aGood.push_back(std::move(g));
-    }
-    result = i > count;
-  } catch (const std::exception& e) {
-    JournalFmt("TSvData.parseGoods(%d)] - Error : %s", jlError, i, e.what());
+    });
+  } catch (...) {
+    result = false;
+    JournalFmt("TSvData.parseGoods(%d)] - Error : %s", jlError, current, CurrentError().message);
   }
   JournalFmt("TSvData.parseGoods()] - Passed: %s", jlEnd, BoolText(result));
   return result;
@@ -511,23 +509,26 @@ bool TSvData::parseMarkets() {
           JournalFmt("parseMarkets() Problem lCommo zu Groß: %d von max. %d", jlError, g, int(row.size()));
           continue;
         }
-        // Without its price factor a line would make the good free here and show fake routes.
-        if (!IsNumberText(t[5])) {
+        // Without a price factor that is a number the line would make the good free here and show
+        // fake routes.
+        const auto factor = TryTextToSingle(t[5], '.');
+        if (!factor) {
           JournalFmt("Market line without price factor ignored: %s at %s", jlWarning, line,
                      aBase[std::size_t(b)].nickname.str());
           continue;
         }
         TMarketCell& cell = row[std::size_t(g)];
         cell.Sold = TextToSingle(t[2], '.') * TextToSingle(t[3], '.') > 0.0f;
-        cell.PriceFactor = TextToSingle(t[5], '.');
+        cell.PriceFactor = *factor;
         cell.Reputation = TextToSingle(t[1], '.');
         cell.Level = TextToSingle(t[0], '.');
         cell.Price = double(static_cast<long double>(cell.PriceFactor) * aGood[std::size_t(g)].price);
       }
     }
-  } catch (const std::exception& e) {
+  } catch (...) {
     result = false;
-    JournalFmt("   EXCEPTION  [%d] : <%s> \"%s\"", jlError, 0, ClassName(e), e.what());
+    const CaughtError e = CurrentError();
+    JournalFmt("   EXCEPTION  [%d] : <%s> \"%s\"", jlError, 0, e.className, e.message);
     JournalFmt("  lBase: %d / %d     j: %d / %d      lCommo: %d", jlError, b, bases - 1, j, lines.Count() - 1, g);
   }
   lines.Clear();

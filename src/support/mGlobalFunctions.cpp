@@ -224,20 +224,22 @@ std::optional<T> ParseDecimal(std::string_view s) {
 
 }  // namespace
 
-float TextToSingle(std::string_view Text, char Separator) {
+float TextToSingle(std::string_view Text, char Separator) { return TryTextToSingle(Text, Separator).value_or(0.0f); }
+
+std::optional<float> TryTextToSingle(std::string_view Text, char Separator) {
   std::string s = Trim(Text);
-  if (s.empty()) return 0;
+  if (s.empty()) return std::nullopt;
   if (const size_t first = s.find(Separator); first != std::string::npos) {
     if (const size_t second = s.find(Separator, first + 1); second != std::string::npos) s.resize(second);
   }
   if (Separator != '.') {
     // With another decimal mark a '.' is no part of a number.
-    if (s.find('.') != std::string::npos) return 0;
+    if (s.find('.') != std::string::npos) return std::nullopt;
     for (char& c : s) {
       if (c == Separator) c = '.';
     }
   }
-  return ParseDecimal<float>(s).value_or(0.0f);
+  return ParseDecimal<float>(s);
 }
 
 std::optional<long double> TextToExtended(std::string_view Text) {

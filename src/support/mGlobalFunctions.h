@@ -85,6 +85,9 @@ bool IsNumberText(std::string_view Text);
 // Number with the given decimal mark; only the part before a second mark counts. 0 when the text is
 // empty or no number.
 float TextToSingle(std::string_view Text, char Separator);
+// As TextToSingle, but none where TextToSingle gives 0 for want of a number (empty, no number, beyond
+// the range of a float), so a caller can tell a written 0 from a broken field.
+std::optional<float> TryTextToSingle(std::string_view Text, char Separator);
 
 // Number of the normalised text; none when the text holds no number at all. A normalised text that
 // still does not convert (such as a lone "-") gives 0.

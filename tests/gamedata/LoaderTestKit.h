@@ -15,24 +15,17 @@
 
 namespace qmz::test {
 
-// The user as a script: the chooser's answer, the Yes/No answers and the typed paths, in order.
-// Everything the loader showed is recorded.
+// The user as a script: the chooser's answer (nullopt: closed without OK), the Yes/No answers and the
+// typed paths, in order (none left: an empty answer). Everything the loader showed is recorded.
 class ScriptedUser : public TLoaderUserInterface {
  public:
-  std::optional<std::string> chooser;  // nullopt: the chooser is closed without OK
+  std::optional<std::string> chooser;
   std::deque<bool> yesNo;
   std::deque<std::string> inputs;
   std::function<bool()> stop;  // asked by stopRequested
+  std::vector<std::string> questions, prompts, warnings;
 
-  int chooserShown = 0;
-  std::vector<std::string> questions;
-  std::vector<std::string> prompts;
-  std::vector<std::string> warnings;
-
-  std::optional<std::string> chooseInstallation() override {
-    ++chooserShown;
-    return chooser;
-  }
+  std::optional<std::string> chooseInstallation() override { return chooser; }
   bool askYesNo(const std::string& text) override {
     questions.push_back(text);
     if (yesNo.empty()) throw std::logic_error("unexpected question");
@@ -42,9 +35,8 @@ class ScriptedUser : public TLoaderUserInterface {
   }
   std::string inputText(const std::string& caption, const std::string& prompt) override {
     prompts.push_back(caption + "|" + prompt);
-    if (inputs.empty()) return {};
-    std::string answer = inputs.front();
-    inputs.pop_front();
+    std::string answer = inputs.empty() ? std::string() : inputs.front();
+    if (!inputs.empty()) inputs.pop_front();
     return answer;
   }
   void showWarning(const std::string& text) override { warnings.push_back(text); }

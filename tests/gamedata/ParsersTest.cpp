@@ -35,25 +35,17 @@ class ParsersTest : public ::testing::Test {
     std::string section;
     for (int i = 0; i < lines.Count(); ++i) {
       const std::string& line = lines[i];
-      if (!line.empty() && line[0] == '[') {
-        section = line.substr(1, line.size() - 2);
-        continue;
-      }
       const auto eq = line.find('=');
-      ini->WriteString(section, Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+      if (line[0] == '[') section = line.substr(1, line.size() - 2);
+      else ini->WriteString(section, Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
     }
     d.aIni[slot] = std::move(ini);
   }
 
-  // A file below the data folder, path with '/'.
   void DataFile(const std::string& rel, const std::string& text) {
     auto path = dir.Path() / rel;
     std::filesystem::create_directories(path.parent_path());
     test::WriteWholeFile(path, text);
-  }
-
-  void MarketGoods(std::initializer_list<const char*> names) {
-    for (const char* n : names) d.MarketGoodNames.Add(n);
   }
 
   std::unique_ptr<TJournal> journal = test::MemoryJournal();
@@ -61,14 +53,12 @@ class ParsersTest : public ::testing::Test {
   TSvData d{journal.get()};
 };
 
-// ---- factions ------------------------------------------------------------------------------------
+// ---- factions and solar archetypes ---------------------------------------------------------------
 
 TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
   Slot(iniGroups,
-       "[Group]\nnickname = li_p_grp\nids_name = 0\n"
-       "[Group]\nids_name = 0\n"
-       "[Group]\nnickname = pirates\n"
-       "[Group]\nnickname = LI_P_GRP\n");
+       "[Group]\nnickname = li_p_grp\nids_name = 0\n[Group]\nids_name = 0\n"
+       "[Group]\nnickname = pirates\n[Group]\nnickname = LI_P_GRP\n");
   Slot(iniFactionProps,
        "[FactionProps]\naffiliation = li_p_grp\nlegality =  Lawful \nscan_announce = true\nscan_chance = 0.5\n"
        "scan_for_cargo = commodity_a, 1\nscan_for_cargo = commodity_b, 2\nscan_for_cargo = commodity_c\n"
@@ -79,7 +69,6 @@ TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
   ASSERT_TRUE(d.parseGroups());
   ASSERT_EQ(d.aFaction.size(), 5u);
   ASSERT_EQ(d.aFactionProps.size(), 5u);
-  EXPECT_EQ(d.aFaction[1].nickname, "li_p_grp");
   EXPECT_EQ(d.aFaction[1].name, "li_p_grp");  // no resource text: the nickname
   EXPECT_EQ(d.aFaction[2].nickname, "*failed*");
   EXPECT_EQ(d.aFaction[3].ids_name, "0");
@@ -88,8 +77,7 @@ TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
   EXPECT_EQ(d.aFactionProps[1].scan_chance, "0.5");
   EXPECT_FALSE(d.aFactionProps[3].lawful);
   EXPECT_EQ(d.aFactionProps[3].scan_for_cargo, "");
-  // Same nickname in other case: the same, first properties section.
-  EXPECT_TRUE(d.aFactionProps[4].lawful);
+  EXPECT_TRUE(d.aFactionProps[4].lawful);  // same nickname in other case: the same, first section
   EXPECT_TRUE(test::HasLine(*journal, "No faction properties for *failed*: not lawful", jlWarning));
   EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
 }
@@ -97,57 +85,39 @@ TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
 TEST_F(ParsersTest, GroupsLoadWithoutFactionPropertiesFile) {
   Slot(iniGroups, "[Group]\nnickname = a\n[Group]\nnickname = b\n");
   d.aIni[iniFactionProps] = std::make_unique<TSvIniFile>((dir.Path() / "missing.ini").string());
-
   ASSERT_TRUE(d.parseGroups());
   EXPECT_EQ(d.aFaction.size(), 3u);
-  EXPECT_FALSE(d.aFactionProps[1].lawful);
-  EXPECT_FALSE(d.aFactionProps[2].lawful);
-  EXPECT_TRUE(test::HasText(*journal, "Faction properties missing"));
+  EXPECT_FALSE(d.aFactionProps[1].lawful || d.aFactionProps[2].lawful);
   EXPECT_EQ(test::CountLines(*journal, jlWarning, ""), 1);
+  EXPECT_TRUE(test::HasText(*journal, "Faction properties missing"));
 }
-
-TEST_F(ParsersTest, GroupsWithoutAnyGroupSectionEndTheLoadWithoutException) {
-  Slot(iniGroups, "[Faction]\nnickname = a\n");
-  EXPECT_FALSE(d.parseGroups());
-  EXPECT_TRUE(test::HasLine(*journal, "The groups files hold no [Group] section", jlError));
-  EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
-}
-
-// ---- solar archetypes, systems and bases ---------------------------------------------------------
 
 TEST_F(ParsersTest, OnlyPlanetAndStationArchetypesAreKept) {
   Slot(iniSolararch,
-       "[Solar]\nnickname = planet_a\ntype = PLANET\n"
-       "[Solar]\nnickname = sun\ntype = SUN\n"
-       "[Solar]\nnickname = dock\ntype =  station \n"
-       "[Solar]\nnickname = untyped\n");
+       "[Solar]\nnickname = planet_a\ntype = PLANET\n[Solar]\nnickname = sun\ntype = SUN\n"
+       "[Solar]\nnickname = dock\ntype =  station \n[Solar]\nnickname = untyped\n");
   ASSERT_TRUE(d.parseSolars());
   ASSERT_EQ(d.aSolar.size(), 3u);
   EXPECT_EQ(d.aSolar[1].nickname, "planet_a");
   EXPECT_EQ(d.aSolar[1].archetype_type, 0);
   EXPECT_EQ(d.aSolar[2].nickname, "dock");
   EXPECT_EQ(d.aSolar[2].archetype_type, 1);
-}
-
-TEST_F(ParsersTest, NoBaseArchetypeLeavesSolarsEmpty) {
+  // None of them: not even the dummy.
   Slot(iniSolararch, "[Solar]\nnickname = sun\ntype = SUN\n");
   ASSERT_TRUE(d.parseSolars());
   EXPECT_TRUE(d.aSolar.empty());
-  Slot(iniSolararch, "[Star]\nnickname = sun\n");
-  EXPECT_FALSE(d.parseSolars());
-  EXPECT_TRUE(test::HasLine(*journal, "The solar archetype files hold no [Solar] section", jlError));
 }
+
+// ---- systems and bases ---------------------------------------------------------------------------
 
 class UniverseTest : public ParsersTest {
  protected:
   void SetUp() override {
     ParsersTest::SetUp();
     Slot(iniGroups, "[Group]\nnickname = police\n[Group]\nnickname = traders\n");
-    Slot(iniFactionProps, "");
-    ASSERT_TRUE(d.parseGroups());
     Slot(iniSolararch,
          "[Solar]\nnickname = planet_arch\ntype = PLANET\n[Solar]\nnickname = station_arch\ntype = STATION\n");
-    ASSERT_TRUE(d.parseSolars());
+    ASSERT_TRUE(d.parseGroups() && d.parseSolars());
     d.aSolar.push_back(TGood{});
     d.aSolar.back().nickname = "jump_arch";
     d.aSolar.back().archetype_type = 2;
@@ -155,10 +125,8 @@ class UniverseTest : public ParsersTest {
 
   static std::string Object(const std::string& base, const std::string& arch, const std::string& ids,
                             const std::string& reputation = "") {
-    std::string s = "[Object]\nnickname = obj_" + base + "\n";
-    if (!base.empty()) s += "base = " + base + "\n";
+    std::string s = "[Object]\nbase = " + base + "\nids_name = " + ids + "\n";
     if (!arch.empty()) s += "Archetype = " + arch + "\n";
-    s += "ids_name = " + ids + "\n";
     if (!reputation.empty()) s += "reputation = " + reputation + "\n";
     return s;
   }
@@ -168,7 +136,7 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
   Slot(iniUniverse,
        "[System]\nnickname = sys_a\nfile = systems\\SYS_A\\sys_a.ini\nstrid_name = 0\n"
        "[System]\nnickname = sys_b\nfile = systems\\sys_b\\sys_b.ini\n"
-       "[System]\nnickname = sys_c\nfile = systems\\missing.ini\n"
+       "[System]\nnickname = sys_c\nfile = systems\\missing.ini\n[System]\nnickname = sys_d\nfile = d.ini\n"
        "[Base]\nnickname = base_1\nsystem = sys_a\nstrid_name = 101\n"
        "[Base]\nnickname = base_2\nsystem = sys_a\nstrid_name = 102\n"
        "[Base]\nnickname = base_3\nsystem = sys_b\nstrid_name = 103\n"
@@ -183,10 +151,10 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
   DataFile("universe/systems/sys_b/sys_b.ini",
            "[SystemInfo]\nlocal_faction = unknown_grp\n" + Object("base_3", "station_arch", "103", "traders") +
                Object("base_5", "planet_arch", "105", "nobody"));
+  DataFile("universe/d.ini", "[SystemInfo]\nlocal_faction = police\n[Zone]\nnickname = z\n");
 
   ASSERT_TRUE(d.parseUniverse());
-  ASSERT_EQ(d.aSystem.size(), 4u);
-  EXPECT_EQ(d.aSystem[0].nickname, "loot");
+  ASSERT_EQ(d.aSystem.size(), 5u);
   EXPECT_EQ(d.aSystem[0].name, "Loot Trading");
   EXPECT_EQ(d.aSystem[1].faction, 2u);
   EXPECT_EQ(d.aSystem[2].faction, 0u);
@@ -194,7 +162,6 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
   // base_3 first in sys_a's file (and once only), then base_1; base_5 from sys_b. base_2 has another
   // display-name number, base_4 a jump archetype, base_5 no archetype in sys_a, base_6 no known system.
   ASSERT_EQ(d.aBase.size(), 4u);
-  EXPECT_EQ(d.aBase[0].nickname, "not available");
   EXPECT_EQ(d.aBase[0].name, "Loot trading dummy");
   EXPECT_EQ(d.aBase[1].nickname, "base_3");
   EXPECT_EQ(d.aBase[1].system, 1u);  // placed in sys_a although the universe says sys_b
@@ -208,25 +175,12 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
   EXPECT_TRUE(test::HasLine(*journal, "Base base_6 names no known system \"nowhere\": skipped", jlError));
   EXPECT_TRUE(test::HasLine(*journal, "Base base_5: reputation \"nobody\" names no faction, owner left empty", jlError));
   EXPECT_TRUE(test::HasLine(*journal, "Error aSystem[2].faction := getIndexByNickname( unknown_grp, aSolar) i: 2   j: 0", jlError));
-  EXPECT_TRUE(test::HasLine(*journal, "Faction \"unknown_grp\" not found {parseUniverse()} aSystem[ 2 ].IniFile: "
-                          "systems\\sys_b\\sys_b.ini ",
-                          jlError));
-  // The missing file of sys_c is passed over without a line.
-  EXPECT_FALSE(test::HasText(*journal, "aSystem[ 3 ]"));
+  EXPECT_TRUE(test::HasLine(
+      *journal, "Faction \"unknown_grp\" not found {parseUniverse()} aSystem[ 2 ].IniFile: systems\\sys_b\\sys_b.ini ",
+      jlError));
+  EXPECT_TRUE(test::HasLine(*journal, "System file without objects: d.ini", jlWarning));
+  EXPECT_FALSE(test::HasText(*journal, "aSystem[ 3 ]"));  // the missing file is passed over quietly
   EXPECT_FALSE(test::HasLine(*journal, "Error in parseUniverse()"));
-}
-
-TEST_F(UniverseTest, ASystemFileWithoutObjectsContributesNoBases) {
-  Slot(iniUniverse,
-       "[System]\nnickname = sys_a\nfile = a.ini\n[System]\nnickname = sys_b\nfile = b.ini\n"
-       "[Base]\nnickname = base_1\nsystem = sys_a\nstrid_name = 1\n"
-       "[Base]\nnickname = base_2\nsystem = sys_b\nstrid_name = 2\n");
-  DataFile("universe/a.ini", "[SystemInfo]\nlocal_faction = police\n[Zone]\nnickname = z\n");
-  DataFile("universe/b.ini", "[SystemInfo]\nlocal_faction = police\n" + Object("base_2", "planet_arch", "2"));
-  ASSERT_TRUE(d.parseUniverse());
-  ASSERT_EQ(d.aBase.size(), 2u);
-  EXPECT_EQ(d.aBase[1].nickname, "base_2");
-  EXPECT_TRUE(test::HasLine(*journal, "System file without objects: a.ini", jlWarning));
 }
 
 TEST_F(UniverseTest, WithoutBaseArchetypesOnlyTheDummyRemains) {
@@ -235,16 +189,6 @@ TEST_F(UniverseTest, WithoutBaseArchetypesOnlyTheDummyRemains) {
   DataFile("universe/a.ini", Object("base_1", "planet_arch", "0"));
   ASSERT_TRUE(d.parseUniverse());
   EXPECT_EQ(d.aBase.size(), 1u);
-}
-
-TEST_F(UniverseTest, UniverseWithoutSystemsOrBasesIsReportedNotThrown) {
-  Slot(iniUniverse, "[Base]\nnickname = base_1\n");
-  EXPECT_FALSE(d.parseUniverse());
-  EXPECT_TRUE(test::HasLine(*journal, "The universe files hold no [System] section", jlError));
-  Slot(iniUniverse, "[System]\nnickname = sys_a\n");
-  EXPECT_FALSE(d.parseUniverse());
-  EXPECT_TRUE(test::HasLine(*journal, "The universe files hold no [Base] section", jlError));
-  EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseUniverse()]", jlEnd));
 }
 
 TEST_F(UniverseTest, StopWhileFixingBasesKeepsWhatWasPlaced) {
@@ -262,7 +206,7 @@ TEST_F(UniverseTest, StopWhileFixingBasesKeepsWhatWasPlaced) {
   // The owner asks to stop while the first system file is being read.
   bool fixing = false;
   progress.OnPost = [&](const test::StatusPost& p) {
-    if (p.Text == "Fixing bases ") fixing = true;
+    fixing |= p.Text == "Fixing bases ";
     if (fixing && p.Text.empty()) m.StopLoading = true;
   };
   EXPECT_FALSE(m.parseUniverse());
@@ -272,52 +216,35 @@ TEST_F(UniverseTest, StopWhileFixingBasesKeepsWhatWasPlaced) {
 
 // ---- goods ---------------------------------------------------------------------------------------
 
-TEST(GoodsClassification, CategoryAndEquipmentTypeIgnoreCaseAndBlanks) {
-  EXPECT_EQ(TSvData::getCategory("EQUIPMENT"), catEquipment);
-  EXPECT_EQ(TSvData::getCategory("  commodity "), catCommodity);
-  EXPECT_EQ(TSvData::getCategory("ship"), catShip);
-  EXPECT_EQ(TSvData::getCategory("ShipHull"), catShipHull);
-  EXPECT_EQ(TSvData::getCategory("shiphulls"), catNone);
-  EXPECT_EQ(TSvData::getEquipmentType(" repairkit "), 7);
-  EXPECT_EQ(TSvData::getEquipmentType("ShieldGenerator"), 2);
-  EXPECT_EQ(TSvData::getEquipmentType("Any"), 17);
-  EXPECT_EQ(TSvData::getEquipmentType("Armor"), 0);
-}
+TEST_F(ParsersTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
+  Keyed(iniGoods,
+        "[ore]\nnickname = ore\ncategory = commodity\nprice = 90\nequipment = ore_eq\n"
+        "good_sell_price = 1.5\ngood_buy_price = x\n"
+        "[gun_a]\nnickname = gun_a\ncategory = EQUIPMENT\nprice = 1500.5\nequipment = gun_a_eq\n"
+        "[ship_a]\nnickname = ship_a\ncategory = ship\nprice = 1\n[no_nick]\ncategory = commodity\n"
+        "[no_cat]\nnickname = no_cat\n"
+        "[no_price]\nnickname = no_price\ncategory = commodity\nprice = mn\nequipment = ore_eq\n"
+        "[no_equip]\nnickname = no_equip\ncategory = commodity\nprice = 1\n"
+        "[eq_no_equip]\nnickname = eq_no_equip\ncategory = equipment\nprice = 1\n"
+        "[no_ids]\nnickname = no_ids\ncategory = commodity\nprice = 1\nequipment = no_ids_eq\n"
+        "[flag]\nnickname = flag\ncategory = equipment\nprice = 1\nequipment = flag_eq\n"
+        "[neg]\nnickname = neg\ncategory = commodity\nprice = 1\nequipment = neg_eq\n"
+        "[huge]\nnickname = huge\ncategory = commodity\nprice = 1\nequipment = huge_eq\n"
+        "[water]\nnickname = water\ncategory = Commodity\nprice = 4\nequipment = water_eq\n");
+  Keyed(iniEquip,
+        "[ore_eq]\nEquipment_Type = Commodity\nids_name = 0\nunits_per_container = 10\n"
+        "decay_per_second = 0.25\nvolume = 2.9\n"
+        "[gun_a_eq]\nEquipment_Type = GUN\nids_name = 0\nvolume = 7\n[no_ids_eq]\nEquipment_Type = Commodity\n"
+        "[flag_eq]\nEquipment_Type = Armor\nids_name = 0\n"
+        "[neg_eq]\nEquipment_Type = Commodity\nids_name = 0\nvolume = -1\n"
+        "[huge_eq]\nEquipment_Type = Commodity\nids_name = 0\nunits_per_container = 5000000000\n"
+        "[water_eq]\nEquipment_Type = Commodity\nids_name = 0\n");
+  ASSERT_TRUE(d.parseGoods());  // no market names: only the dummy
+  EXPECT_EQ(d.aGood.size(), 1u);
 
-class GoodsTest : public ParsersTest {
- protected:
-  void SetUp() override {
-    ParsersTest::SetUp();
-    Keyed(iniGoods,
-         "[ore]\nnickname = ore\ncategory = commodity\nprice = 90\nequipment = ore_eq\n"
-         "good_sell_price = 1.5\ngood_buy_price = x\n"
-         "[gun_a]\nnickname = gun_a\ncategory = EQUIPMENT\nprice = 1500.5\nequipment = gun_a_eq\n"
-         "[ship_a]\nnickname = ship_a\ncategory = ship\nprice = 1\n"
-         "[no_nick]\ncategory = commodity\n"
-         "[no_cat]\nnickname = no_cat\n"
-         "[no_price]\nnickname = no_price\ncategory = commodity\nprice = cheap\nequipment = ore_eq\n"
-         "[no_equip]\nnickname = no_equip\ncategory = commodity\nprice = 1\n"
-         "[eq_no_equip]\nnickname = eq_no_equip\ncategory = equipment\nprice = 1\n"
-         "[no_ids]\nnickname = no_ids\ncategory = commodity\nprice = 1\nequipment = no_ids_eq\n"
-         "[flag]\nnickname = flag\ncategory = equipment\nprice = 1\nequipment = flag_eq\n"
-         "[neg]\nnickname = neg\ncategory = commodity\nprice = 1\nequipment = neg_eq\n"
-         "[huge]\nnickname = huge\ncategory = commodity\nprice = 1\nequipment = huge_eq\n"
-         "[water]\nnickname = water\ncategory = Commodity\nprice = 4\nequipment = water_eq\n");
-    Keyed(iniEquip,
-         "[ore_eq]\nEquipment_Type = Commodity\nids_name = 0\nunits_per_container = 10\n"
-         "decay_per_second = 0.25\nvolume = 2.9\n"
-         "[gun_a_eq]\nEquipment_Type = Gun\nids_name = 0\nvolume = 7\n"
-         "[no_ids_eq]\nEquipment_Type = Commodity\n"
-         "[flag_eq]\nEquipment_Type = Armor\nids_name = 0\n"
-         "[neg_eq]\nEquipment_Type = Commodity\nids_name = 0\nvolume = -1\n"
-         "[huge_eq]\nEquipment_Type = Commodity\nids_name = 0\nunits_per_container = 5000000000\n"
-         "[water_eq]\nEquipment_Type = Commodity\nids_name = 0\n");
-  }
-};
-
-TEST_F(GoodsTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
-  MarketGoods({"ore", "gun_a", "ship_a", "no_nick", "no_cat", "no_price", "no_equip", "eq_no_equip", "no_ids",
-               "flag", "neg", "huge", "water", "untraded_elsewhere"});
+  for (const char* n : {"ore", "gun_a", "ship_a", "no_nick", "no_cat", "no_price", "no_equip", "eq_no_equip",
+                        "no_ids", "flag", "neg", "huge", "water", "untraded_elsewhere"})
+    d.MarketGoodNames.Add(n);
   ASSERT_TRUE(d.parseGoods());
   // Sorted list: eq_no_equip, flag, gun_a, huge, neg, no_cat, no_equip, no_ids, no_nick, no_price, ore,
   // ship_a, untraded_elsewhere, water.
@@ -327,10 +254,8 @@ TEST_F(GoodsTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
   EXPECT_EQ(gun.etype, 13);
   EXPECT_EQ(gun.category, catEquipment);
   EXPECT_DOUBLE_EQ(gun.price, 1500.5);
-  EXPECT_EQ(gun.units_per_container, 1u);
   EXPECT_EQ(gun.volume, 1u);  // equipment always 1, whatever the file says
   const TGood& ore = d.aGood[2];
-  EXPECT_EQ(ore.nickname, "ore");
   EXPECT_EQ(ore.etype, 1);
   EXPECT_EQ(ore.units_per_container, 10u);
   EXPECT_FLOAT_EQ(ore.decay_per_second, 0.25f);
@@ -352,23 +277,6 @@ TEST_F(GoodsTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
   EXPECT_TRUE(test::HasLine(*journal, "TSvData.parseGoods()] - Passed: True", jlEnd));
 }
 
-TEST_F(GoodsTest, EmptyMarketListGivesOnlyTheDummy) {
-  ASSERT_TRUE(d.parseGoods());
-  EXPECT_EQ(d.aGood.size(), 1u);
-}
-
-TEST_F(GoodsTest, LoopsOverMoreThan16BitsOfItemsPostScaledPositions) {
-  test::StatusRecorder progress;
-  TSvData m{nullptr, progress.Window(), progress.Mapping()};
-  m.aIni[iniGoods] = std::move(d.aIni[iniGoods]);
-  // Names in sorted order, so the sorted list only appends.
-  for (int i = 0; i < 70000; ++i) m.MarketGoodNames.Add(Format("g%.5d", i));
-  ASSERT_TRUE(m.parseGoods());
-  ASSERT_FALSE(progress.Posts.empty());
-  EXPECT_EQ(progress.Posts.back().Message.Position, progress.Posts.back().Message.Max);
-  for (const auto& p : progress.Posts) EXPECT_LE(p.Message.Position, p.Message.Max);
-}
-
 // ---- markets -------------------------------------------------------------------------------------
 
 class MarketsTest : public ParsersTest {
@@ -378,48 +286,49 @@ class MarketsTest : public ParsersTest {
     d.aBase = {TGood{}, TGood{}, TGood{}};
     d.aBase[1].nickname = "base_1";
     d.aBase[2].nickname = "base_2";
-    d.aGood = {TGood{}, TGood{}, TGood{}};
+    d.aGood = {TGood{}, TGood{}};
     d.aGood[1].nickname = "ore";
     d.aGood[1].price = 100;
-    d.aGood[2].nickname = "water";
-    d.aGood[2].price = 8;
   }
 };
 
-TEST_F(MarketsTest, MarketLinesFillTheCellsAndBadLinesKeepTheDefault) {
-  Keyed(iniMarkets,
-       "[base_1]\nore=0, -1, 10, 10, 0, 1.5\nwater=2, 0.5, 0, 10, 0, 1\nunknown=0, 0, 1, 1, 0, 1\n"
-       "[BASE_2]\nore=0, -1, x, 10, 0, 1\nwater=0, -1, 10, 10\n");
-  ASSERT_TRUE(d.parseMarkets());
-  ASSERT_EQ(d.aMarket.size(), 3u);
-  ASSERT_EQ(d.aMarket.RowLength(), 3u);
-
-  const TMarketCell& ore = d.aMarket[1][1];
-  EXPECT_TRUE(ore.Sold);
-  EXPECT_FLOAT_EQ(ore.Level, 0.0f);
-  EXPECT_FLOAT_EQ(ore.Reputation, -1.0f);
-  EXPECT_FLOAT_EQ(ore.PriceFactor, 1.5f);
-  EXPECT_DOUBLE_EQ(ore.Price, 150.0);
-
-  const TMarketCell& water = d.aMarket[1][2];  // third field 0: stored, not sold
-  EXPECT_FALSE(water.Sold);
-  EXPECT_FLOAT_EQ(water.Level, 2.0f);
-  EXPECT_FLOAT_EQ(water.Reputation, 0.5f);
-  EXPECT_DOUBLE_EQ(water.Price, 8.0);
-
-  // Not a number in the third field, no price factor: both cells keep the default.
-  for (int g = 1; g <= 2; ++g) {
-    const TMarketCell& cell = d.aMarket[2][std::size_t(g)];
-    EXPECT_FALSE(cell.Sold);
-    EXPECT_FLOAT_EQ(cell.PriceFactor, 1.0f);
-    EXPECT_FLOAT_EQ(cell.Reputation, -1.0f);
-    EXPECT_DOUBLE_EQ(cell.Price, d.aGood[std::size_t(g)].price);
+TEST_F(MarketsTest, MarketLinesFillTheCellAndBadLinesKeepTheDefault) {
+  struct Case {
+    const char* line;
+    bool sold;
+    float level, reputation, factor;
+    double price;
+    bool factorLine;  // journaled as a line without price factor
+  };
+  const Case cases[] = {
+      {"ore=0, -1, 10, 10, 0, 1.5", true, 0, -1, 1.5f, 150, false},
+      {"ore=2, 0.5, 0, 10, 0, 1", false, 2, 0.5f, 1, 100, false},  // third field 0: stored, not sold
+      {"ore=1, 1, 10, 10, 0, 0", true, 1, 1, 0, 0, false},         // a written factor 0 is kept
+      {"ore=1, 1, x, 10, 0, 2", false, 0, -1, 1, 100, false},      // the rest: the default
+      {"unknown=1, 1, 10, 10, 0, 2", false, 0, -1, 1, 100, false},
+      {"ore=1, 1, 10, 10", false, 0, -1, 1, 100, true},
+      {"ore=1, 1, 10, 10, 0, -", false, 0, -1, 1, 100, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    Keyed(iniMarkets, std::string("[BASE_1]\n") + c.line + "\n");
+    ASSERT_TRUE(d.parseMarkets());
+    ASSERT_EQ(d.aMarket.size(), 3u);
+    ASSERT_EQ(d.aMarket.RowLength(), 2u);
+    const TMarketCell& cell = d.aMarket[1][1];
+    EXPECT_EQ(cell.Sold, c.sold);
+    EXPECT_FLOAT_EQ(cell.Level, c.level);
+    EXPECT_FLOAT_EQ(cell.Reputation, c.reputation);
+    EXPECT_FLOAT_EQ(cell.PriceFactor, c.factor);
+    EXPECT_DOUBLE_EQ(cell.Price, c.price);
+    EXPECT_EQ(test::HasLine(*journal, std::string("Market line without price factor ignored: ") + c.line + " at base_1",
+                            jlWarning),
+              c.factorLine);
+    // A base without a market keeps the defaults; row and column 0 are never written.
+    EXPECT_FALSE(d.aMarket[2][1].Sold);
+    EXPECT_FLOAT_EQ(d.aMarket[2][1].PriceFactor, 1.0f);
+    EXPECT_FLOAT_EQ(d.aMarket[0][1].PriceFactor + d.aMarket[1][0].PriceFactor, 0.0f);
   }
-  EXPECT_TRUE(test::HasLine(*journal, "Market line without price factor ignored: water=0, -1, 10, 10 at base_2", jlWarning));
-  // Row and column 0 are never written.
-  EXPECT_FLOAT_EQ(d.aMarket[0][1].PriceFactor, 0.0f);
-  EXPECT_FLOAT_EQ(d.aMarket[1][0].PriceFactor, 0.0f);
-  EXPECT_TRUE(test::HasLine(*journal, "[TSvData.parseMarkets()] - Passed: True", jlEnd));
 }
 
 TEST_F(MarketsTest, StopLeavesTheLaterBasesZero) {

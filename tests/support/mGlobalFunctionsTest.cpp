@@ -130,6 +130,9 @@ void ExpectGameNumbersUseAPoint() {
   EXPECT_FLOAT_EQ(TextToSingle("1,5", ','), 1.5f);
   EXPECT_EQ(TextToSingle("1.5", ','), 0.0f);
   EXPECT_EQ(TextToSingle("1e99", '.'), 0.0f);
+  // A written 0 and a field that is no number differ only for TryTextToSingle.
+  EXPECT_EQ(TryTextToSingle(" 0 ", '.'), std::optional<float>(0.0f));
+  for (const char* broken : {"", "-", "mn", "1-2", "1e99"}) EXPECT_FALSE(TryTextToSingle(broken, '.')) << broken;
 
   EXPECT_EQ(TextToExtended("12.5"), std::optional<long double>(12.5L));
   EXPECT_EQ(TextToExtended("1,5"), std::optional<long double>(1.5L));
