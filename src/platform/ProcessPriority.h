@@ -9,7 +9,4 @@ enum class PriorityClass { Idle, Normal };
 // value; where the system refuses, the process keeps the priority it has (false).
 bool SetProcessPriorityClass(PriorityClass value);
 
-// The current class: Idle when the nice value is above 0.
-PriorityClass GetProcessPriorityClass();
-
 }  // namespace qmz::platform

@@ -74,22 +74,19 @@ class LoaderTest : public ::testing::Test {
   test::ScriptedUser user;
 };
 
-TEST_F(LoaderTest, ChooserCancelEndsQuietly) {
+TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoad) {
   user.chooser = std::nullopt;
-  TSvData d(journal.get(), 0, 0, user);
-  EXPECT_FALSE(d.DataValid);
+  EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
   EXPECT_TRUE(user.questions.empty() && user.warnings.empty());
   EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >>", jlBegin));
   EXPECT_TRUE(test::HasLine(*journal, "Result = False", jlWarning));
   EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
   EXPECT_FALSE(test::HasLine(*journal, "Freeing inis..."));
-}
 
-TEST_F(LoaderTest, NoRowChosenAndNoManualPath) {
+  // OK without a row: the question; No ends the load, and so does Yes with an empty answer (or Cancel).
   user.chooser = "";
   user.yesNo = {false, true};
-  TSvData d(journal.get(), 0, 0, user);
-  EXPECT_FALSE(d.DataValid);
+  EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
   ASSERT_EQ(user.questions.size(), 1u);
   EXPECT_EQ(user.questions[0],
             "No Starvagant installation found !\n\r\rPlease install Starvagant first and start this tool again\n\r"
@@ -100,10 +97,7 @@ TEST_F(LoaderTest, NoRowChosenAndNoManualPath) {
                 "think it should work this way. Do you want to enter it manually ?");
   EXPECT_TRUE(user.prompts.empty());
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant is not installed", jlError));
-
-  // Yes, then an empty answer (or Cancel): the load ends too.
-  TSvData again(journal.get(), 0, 0, user);
-  EXPECT_FALSE(again.DataValid);
+  EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
   EXPECT_EQ(user.prompts.size(), 1u);
 }
 
@@ -140,23 +134,6 @@ TEST_F(LoaderTest, MissingMainIniShowsItsPath) {
                                                     "(if one is installed) or reinstall Starvagant\n\r\rFilepath: " +
                                                     folder + "\\EXE\\starvagant.ini"});
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant.ini not existant", jlError));
-}
-
-TEST_F(LoaderTest, ProgressPostsCarryTheStepCounter) {
-  const auto m = Generate("small");
-  test::StatusRecorder progress;
-  user.chooser = m.installDir.string();
-  TSvData d(journal.get(), progress.Window(), progress.Mapping(), user);
-  ASSERT_TRUE(d.DataValid);
-  const auto posts = progress.TextPosts();
-  ASSERT_GE(posts.size(), 5u);
-  EXPECT_EQ(posts[0].Text, "Checking Starvagant installation....");
-  EXPECT_EQ(posts[0].Message.Position, 1);
-  EXPECT_EQ(posts[0].Message.Max, 60);
-  EXPECT_EQ(posts[4].Text, "Initializing ini file");
-  EXPECT_EQ(posts[4].Message.Position, 2);
-  EXPECT_TRUE(posts[4].Message.EchoToJournal);
-  for (const auto& p : progress.Posts) EXPECT_LE(p.Message.Position, p.Message.Max) << p.Text;
 }
 
 TEST_F(LoaderTest, StopBeforeTheDataFilesEndsWithoutDialog) {
@@ -257,9 +234,21 @@ TEST_F(LoaderTest, GeneratedInstallationsLoadWithTheManifestCounts) {
     SCOPED_TRACE(size);
     // The larger ones with part of their files in the binary form.
     const auto m = Generate(size, size, std::string(size) != "small");
-    ExpectManifestCounts(*Load(m.installDir.string()), m);
+    test::StatusRecorder progress;
+    user.chooser = m.installDir.string();
+    ExpectManifestCounts(TSvData(journal.get(), progress.Window(), progress.Mapping(), user), m);
     EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: True", jlEnd));
     fs::remove_all(dir.Path() / size);
+    // The constructor's own posts carry position 1, "Initializing ini file" 2; no post leaves its range.
+    const auto posts = progress.TextPosts();
+    ASSERT_GE(posts.size(), 5u);
+    EXPECT_EQ(posts[0].Text, "Checking Starvagant installation....");
+    EXPECT_EQ(posts[0].Message.Position, 1);
+    EXPECT_EQ(posts[0].Message.Max, 60);
+    EXPECT_EQ(posts[4].Text, "Initializing ini file");
+    EXPECT_EQ(posts[4].Message.Position, 2);
+    EXPECT_TRUE(posts[4].Message.EchoToJournal);
+    for (const auto& p : progress.Posts) EXPECT_LE(p.Message.Position, p.Message.Max) << p.Text;
   }
 }
 

@@ -82,16 +82,6 @@ TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
   EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
 }
 
-TEST_F(ParsersTest, GroupsLoadWithoutFactionPropertiesFile) {
-  Slot(iniGroups, "[Group]\nnickname = a\n[Group]\nnickname = b\n");
-  d.aIni[iniFactionProps] = std::make_unique<TSvIniFile>((dir.Path() / "missing.ini").string());
-  ASSERT_TRUE(d.parseGroups());
-  EXPECT_EQ(d.aFaction.size(), 3u);
-  EXPECT_FALSE(d.aFactionProps[1].lawful || d.aFactionProps[2].lawful);
-  EXPECT_EQ(test::CountLines(*journal, jlWarning, ""), 1);
-  EXPECT_TRUE(test::HasText(*journal, "Faction properties missing"));
-}
-
 TEST_F(ParsersTest, OnlyPlanetAndStationArchetypesAreKept) {
   Slot(iniSolararch,
        "[Solar]\nnickname = planet_a\ntype = PLANET\n[Solar]\nnickname = sun\ntype = SUN\n"
@@ -189,29 +179,6 @@ TEST_F(UniverseTest, WithoutBaseArchetypesOnlyTheDummyRemains) {
   DataFile("universe/a.ini", Object("base_1", "planet_arch", "0"));
   ASSERT_TRUE(d.parseUniverse());
   EXPECT_EQ(d.aBase.size(), 1u);
-}
-
-TEST_F(UniverseTest, StopWhileFixingBasesKeepsWhatWasPlaced) {
-  test::StatusRecorder progress;
-  TSvData m{journal.get(), progress.Window(), progress.Mapping()};
-  m.aFaction = d.aFaction;
-  m.aSolar = d.aSolar;
-  m.DataPath = d.DataPath;
-  Slot(iniUniverse,
-       "[System]\nnickname = sys_a\nfile = a.ini\n[System]\nnickname = sys_b\nfile = b.ini\n"
-       "[Base]\nnickname = base_1\nsystem = sys_a\n[Base]\nnickname = base_2\nsystem = sys_b\n");
-  m.aIni[iniUniverse] = std::move(d.aIni[iniUniverse]);
-  DataFile("universe/a.ini", Object("base_1", "planet_arch", "0"));
-  DataFile("universe/b.ini", Object("base_2", "planet_arch", "0"));
-  // The owner asks to stop while the first system file is being read.
-  bool fixing = false;
-  progress.OnPost = [&](const test::StatusPost& p) {
-    fixing |= p.Text == "Fixing bases ";
-    if (fixing && p.Text.empty()) m.StopLoading = true;
-  };
-  EXPECT_FALSE(m.parseUniverse());
-  ASSERT_EQ(m.aBase.size(), 2u);
-  EXPECT_EQ(m.aBase[1].nickname, "base_1");
 }
 
 // ---- goods ---------------------------------------------------------------------------------------
