@@ -386,9 +386,15 @@ bool TSvData::parseGoods() {
       }
       // A price text the number check lets through but that holds no number counts as missing.
       const std::string priceText = read(goods, nick, "price");
-      const auto price = IsNumberText(priceText) ? TextToExtended(priceText) : std::nullopt;
+      bool havePrice = false;
+      if (IsNumberText(priceText)) {
+        if (const auto v = TextToExtended(priceText)) {
+          havePrice = true;
+          g.price = double(*v);
+        }
+      }
       auto priceMissing = [&] {
-        if (price) return false;
+        if (havePrice) return false;
         JournalFmt("price String missing: %s  - Index: %d", jlWarning, nickname, i);
         return true;
       };
@@ -405,7 +411,6 @@ bool TSvData::parseGoods() {
           return;
         }
         if (priceMissing()) return;
-        g.price = double(*price);
         if (idsNameMissing()) return;
         g.etype = getEquipmentType(read(equip, g.equipment.str(), "Equipment_Type"));
         g.units_per_container = 1;
@@ -415,7 +420,6 @@ bool TSvData::parseGoods() {
         if (g.etype < 2 || g.etype > 16) return;
       } else {
         if (priceMissing()) return;
-        g.price = double(*price);
         g.etype = 1;
         if (g.equipment.empty()) {
           JournalFmt("equipment String missing: %s  - Index: %d", jlWarning, nickname, i);
