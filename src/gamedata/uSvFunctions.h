@@ -277,8 +277,9 @@ class TSvData {
   TUniverseResult readUniverse(TGoodArr& work);
   void placeBases(int system, const TGoodArr& work);
   // The per-item loop of a parser: the stop test and the progress post before item 1 .. count; false
-  // when stopped. The Closed form then writes the parser's End line, also when an error passes on.
-  bool eachItem(int count, const std::function<void(int)>& item);
+  // when stopped; position follows the loop. The Closed form then writes the parser's End line, also
+  // when an error passes on.
+  bool eachItem(int count, const std::function<void(int)>& item, int* position = nullptr);
   bool eachItemClosed(std::string_view endLine, int count, const std::function<void(int)>& item);
   // StopLoading, also set when the user interface asks to stop.
   bool Stopping();

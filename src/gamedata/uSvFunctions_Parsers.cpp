@@ -32,12 +32,6 @@ std::optional<int> RawCount(const TSvIniFile* ini, std::string_view rawName) {
 
 std::string Section(std::string_view format, int number) { return Format(format, number); }
 
-// Class name and message of the error being handled, for the parsers that journal their own errors.
-struct CaughtError {
-  std::string className;
-  std::string message;
-};
-
 // The display text of a record, or its nickname when the resource gives none.
 std::string NameOrNickname(std::string text, const TShortString& nickname) {
   return text.empty() ? nickname.str() : text;
@@ -66,6 +60,12 @@ std::string ClassName(const std::exception& e) {
   return result;
 }
 
+// Class name and message of the error being handled, for the parsers that journal their own errors.
+struct CaughtError {
+  std::string className;
+  std::string message;
+};
+
 // Only inside a catch block.
 CaughtError CurrentError() {
   try {
@@ -89,8 +89,9 @@ void TSvData::MissingSections(std::string_view files, std::string_view section) 
   JournalFmt("The %s hold no [%s] section", jlError, files, section);
 }
 
-bool TSvData::eachItem(int count, const std::function<void(int)>& item) {
+bool TSvData::eachItem(int count, const std::function<void(int)>& item, int* position) {
   for (int i = 1; i <= count; ++i) {
+    if (position != nullptr) *position = i;
     if (Stopping()) return false;
     PostItem(1, count, i);
     item(i);
@@ -369,7 +370,6 @@ bool TSvData::parseGoods() {
   int current = 0;
   try {
     result = eachItem(MarketGoodNames.Count(), [&](int i) {
-      current = i;
       const std::string& nick = MarketGoodNames[i - 1];
       TGood g;
       g.nickname = read(goods, nick, "nickname");
@@ -450,7 +450,7 @@ bool TSvData::parseGoods() {
       }
       g.name = NameOrNickname(getIdsString(g.ids_name.str()), g.nickname);
       aGood.push_back(std::move(g));
-    });
+    }, &current);
   } catch (...) {
     result = false;
     JournalFmt("TSvData.parseGoods(%d)] - Error : %s", jlError, current, CurrentError().message);

@@ -161,6 +161,26 @@ TEST_F(LoaderTest, AnErrorPassesOnButIsNeverReportedAsSuccess) {
   EXPECT_TRUE(test::HasLine(*journal, "TSvData.Destroy()", jlEnd));
 }
 
+TEST_F(LoaderTest, ParsersThatCatchTheirErrorsEndTheLoadWithTheirLines) {
+  const auto m = Generate("small");
+  const std::vector<std::vector<std::string>> cases = {
+      {"[TSVData.parseUniverse()]", "Error in parseUniverse()", "   window gone"},
+      {"[TSvData.parseGoods()]", "TSvData.parseGoods(1)] - Error : window gone", "TSvData.parseGoods()] - Passed: False"},
+      {"[TSvData.parseMarkets()]", "   EXCEPTION  [0] : <std::runtime_error> \"window gone\"",
+       "[TSvData.parseMarkets()] - Passed: False"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0]);
+    journal = test::MemoryJournal();
+    user.stop = [&] {
+      if (test::HasLine(*journal, c[0], jlBegin)) throw std::runtime_error("window gone");
+      return false;
+    };
+    EXPECT_FALSE(Load(m.installDir.string())->DataValid);
+    for (std::size_t k = 1; k < c.size(); ++k) EXPECT_TRUE(test::HasLine(*journal, c[k])) << c[k];
+  }
+}
+
 TEST_F(LoaderTest, WinePrefixInstallationWithModManager) {
   auto options = samplegen::Options::ForSize("small");
   options.winePrefix = true;
