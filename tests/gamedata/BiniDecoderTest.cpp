@@ -6,7 +6,7 @@
 
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uIniDecoder.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 #include "support/Classes.h"
 #include "support/SysUtils.h"
 

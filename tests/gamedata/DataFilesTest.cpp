@@ -4,12 +4,12 @@
 #include <string>
 
 #include "gamedata/BiniTestWriter.h"
-#include "gamedata/LoaderTestSupport.h"
+#include "util/StatusRecorder.h"
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
 #include "platform/PeTestWriter.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 
 using namespace qmz;
 namespace fs = std::filesystem;

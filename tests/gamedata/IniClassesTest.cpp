@@ -4,7 +4,7 @@
 #include <random>
 
 #include "gamedata/uSVIni.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 #include "support/SysUtils.h"
 
 using namespace qmz;

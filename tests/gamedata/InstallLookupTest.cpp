@@ -6,8 +6,8 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
-#include "platform/TestEnv.h"
-#include "platform/TestTempDir.h"
+#include "util/ScopedEnv.h"
+#include "util/TempDir.h"
 
 using namespace qmz;
 using platform::RegistryRoot;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gamedata/LoaderTestSupport.h"
+#include "util/StatusRecorder.h"
 #include "gamedata/uSvFunctions.h"
 
 using namespace qmz;

@@ -8,13 +8,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "gamedata/LoaderTestKit.h"
+#include "util/ScriptedUser.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/BuildInfo.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
-#include "platform/TestEnv.h"
-#include "platform/TestTempDir.h"
+#include "util/ScopedEnv.h"
+#include "util/TempDir.h"
 #include "samplegen/SampleGen.h"
 
 using namespace qmz;

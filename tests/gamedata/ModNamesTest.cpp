@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "gamedata/LoaderTestSupport.h"
+#include "util/StatusRecorder.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
-#include "platform/TestEnv.h"
-#include "platform/TestTempDir.h"
+#include "util/ScopedEnv.h"
+#include "util/TempDir.h"
 #include "samplegen/SampleGen.h"
 
 using namespace qmz;

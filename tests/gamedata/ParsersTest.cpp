@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <string>
 
-#include "gamedata/LoaderTestKit.h"
+#include "util/ScriptedUser.h"
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 
 using namespace qmz;
 

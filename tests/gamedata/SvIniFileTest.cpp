@@ -2,7 +2,7 @@
 
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uSVIni.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 
 using namespace qmz;
 using qmz::test::BiniWriter;

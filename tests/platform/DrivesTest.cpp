@@ -4,8 +4,8 @@
 
 #include "platform/DosDevices.h"
 #include "platform/FileSystemInfo.h"
-#include "platform/TestEnv.h"
-#include "platform/TestTempDir.h"
+#include "util/ScopedEnv.h"
+#include "util/TempDir.h"
 
 using namespace qmz::platform;
 using qmz::test::ScopedEnv;

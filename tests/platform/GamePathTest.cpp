@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "platform/GamePath.h"
-#include "platform/TestEnv.h"
-#include "platform/TestTempDir.h"
+#include "util/ScopedEnv.h"
+#include "util/TempDir.h"
 
 namespace fs = std::filesystem;
 using qmz::platform::GameDirectoryExists;

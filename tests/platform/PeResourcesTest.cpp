@@ -6,7 +6,7 @@
 #include "platform/PeStringTable.h"
 #include "platform/PeTestWriter.h"
 #include "platform/PeVersionInfo.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 
 using qmz::platform::PeStringTable;
 using namespace std::string_literals;

@@ -4,7 +4,7 @@
 
 #include "platform/LocalTime.h"
 #include "platform/ProfileFile.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 #include "platform/WholeFile.h"
 
 using namespace qmz::platform;

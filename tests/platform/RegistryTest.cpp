@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/Registry.h"
-#include "platform/TestEnv.h"
-#include "platform/TestTempDir.h"
+#include "util/ScopedEnv.h"
+#include "util/TempDir.h"
 #include "platform/WineRegistry.h"
 
 using qmz::platform::MemoryRegistry;

@@ -7,7 +7,7 @@
 #include "platform/LocalTime.h"
 #include "platform/OsVersion.h"
 #include "platform/SystemLanguage.h"
-#include "platform/TestEnv.h"
+#include "util/ScopedEnv.h"
 
 using namespace qmz::platform;
 using qmz::test::ScopedEnv;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/TestEnv.h"
+#include "util/ScopedEnv.h"
 #include "platform/WinePrefix.h"
 
 using qmz::test::ScopedEnv;

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 #include "support/Classes.h"
 
 using namespace qmz;

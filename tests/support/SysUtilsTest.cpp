@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "support/CommaLocale.h"
+#include "util/CommaLocale.h"
 #include "support/SysUtils.h"
 
 using namespace qmz;

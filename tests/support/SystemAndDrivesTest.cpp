@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "platform/DosDevices.h"
-#include "platform/TestEnv.h"
-#include "platform/TestTempDir.h"
+#include "util/ScopedEnv.h"
+#include "util/TempDir.h"
 #include "support/dwDrives.h"
 #include "support/dwWinSystem.h"
 

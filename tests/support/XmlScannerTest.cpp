@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 
 namespace qmz {
 namespace {

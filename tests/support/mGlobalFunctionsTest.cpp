@@ -7,7 +7,7 @@
 #include "platform/ExePath.h"
 #include "platform/HostNames.h"
 #include "platform/Registry.h"
-#include "support/CommaLocale.h"
+#include "util/CommaLocale.h"
 #include "support/mGlobalFunctions.h"
 
 using namespace qmz;

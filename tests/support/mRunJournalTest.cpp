@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/ExePath.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 

@@ -12,7 +12,7 @@
 #include "platform/GamePath.h"
 #include "platform/LittleEndian.h"
 #include "platform/PeStringTable.h"
-#include "platform/TestTempDir.h"
+#include "util/TempDir.h"
 #include "samplegen/IniWriter.h"
 #include "samplegen/PeWriter.h"
 #include "samplegen/SampleGen.h"

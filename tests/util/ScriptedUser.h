@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gamedata/LoaderTestSupport.h"
+#include "util/StatusRecorder.h"
 #include "gamedata/LoaderUserInterface.h"
 #include "support/mRunJournal.h"
 
