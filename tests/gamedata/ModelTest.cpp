@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
 
 using namespace qmz;
 
