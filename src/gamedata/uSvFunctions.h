@@ -120,7 +120,8 @@ class TSvData : public SvModel {
   int StepCount = 0;
   bool StopLoading = false;
   std::array<std::unique_ptr<TSvIniFile>, IniSlotCount> aIni;
-  // The model's fields, writable here: the loader fills them.
+  // The model's fields, writable here: the loader fills them (also through a const TSvData, as references
+  // do); whoever only reads is given the SvModel side.
   bool& DataValid = dataValid_;
   TGoodArr& aFaction = aFaction_;
   TFactionArr& aFactionProps = aFactionProps_;
