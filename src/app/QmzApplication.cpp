@@ -51,7 +51,37 @@ void QmzApplication::HandleException(QObject* Sender, const std::exception& E) {
   --handling_;
 }
 
+void QmzApplication::RunHandler(QObject* Sender, const std::function<void()>& handler) {
+  QmzApplication* app = Instance();
+  if (!app) {
+    handler();
+    return;
+  }
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    app->HandleException(Sender, e);
+  } catch (...) {
+    app->HandleException(Sender, std::runtime_error("Unknown exception"));
+  }
+}
+
+namespace {
+std::function<void(const std::exception&)>& DefaultErrorBox() {
+  static std::function<void(const std::exception&)> box;
+  return box;
+}
+}  // namespace
+
+void QmzApplication::SetDefaultErrorBox(std::function<void(const std::exception&)> box) {
+  DefaultErrorBox() = std::move(box);
+}
+
 void QmzApplication::ShowDefaultError(const std::exception& E) {
+  if (DefaultErrorBox()) {
+    DefaultErrorBox()(E);
+    return;
+  }
   QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromUtf8(E.what()));
 }
 

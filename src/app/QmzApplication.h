@@ -34,8 +34,15 @@ class QmzApplication : public QApplication {
   // Passes E to the installed handler, or to the default error box.
   void HandleException(QObject* Sender, const std::exception& E);
 
+  // Runs an event handler of ours. What it lets escape goes to the installed handler right here, so no
+  // exception ever unwinds through Qt's own frames (which would leak the event being delivered); notify
+  // stays the backstop for handlers that are not run this way.
+  static void RunHandler(QObject* Sender, const std::function<void()>& handler);
+
   // The default error box: the exception's message, nothing else.
   static void ShowDefaultError(const std::exception& E);
+  // Replaces the default error box (tests).
+  static void SetDefaultErrorBox(std::function<void(const std::exception&)> box);
 
   // The running application object, when it is one of ours.
   static QmzApplication* Instance();

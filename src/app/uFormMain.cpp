@@ -150,34 +150,42 @@ void TformMain::BuildControls() {
   BuildStatusBar();
 }
 
+void TformMain::ConnectHandler(QAbstractButton* button, std::function<void()> handler) {
+  connect(button, &QAbstractButton::clicked, this,
+          [button, handler = std::move(handler)] { QmzApplication::RunHandler(button, handler); });
+}
+
 void TformMain::ConnectHandlers() {
-  connect(StartUpTimer, &QTimer::timeout, this, &TformMain::StartUpTimerTimer);
-  for (auto* b : {btFromBase, btFromSystem, btFromRegion, btFromAny})
-    connect(b, &QToolButton::clicked, this, &TformMain::OnFromClick);
-  for (auto* b : {btDestBase, btDestSystem, btDestRegion, btDestAny})
-    connect(b, &QToolButton::clicked, this, &TformMain::OnDestClick);
-  for (auto* b : {btInfBase, btInfGood}) connect(b, &QToolButton::clicked, this, &TformMain::OnInfClick);
-  for (auto* b : {btFuncTrade, btFuncLoot}) connect(b, &QToolButton::clicked, this, &TformMain::FunctionClick);
-  connect(btAddFrom, &QPushButton::clicked, this, &TformMain::btAddFromClick);
-  connect(btAddTo, &QPushButton::clicked, this, &TformMain::btAddToClick);
-  connect(btAddCommo, &QPushButton::clicked, this, &TformMain::btAddCommoClick);
-  connect(btDelFrom, &QPushButton::clicked, this, &TformMain::btDelFromClick);
-  connect(btDelTo, &QPushButton::clicked, this, &TformMain::btDelToClick);
-  connect(btDelCommo, &QPushButton::clicked, this, &TformMain::btDelCommoClick);
-  connect(btClearFrom, &QPushButton::clicked, this, &TformMain::btClearFromClick);
-  connect(btClearDest, &QPushButton::clicked, this, &TformMain::btClearDestClick);
-  connect(btClear, &QPushButton::clicked, this, &TformMain::btClearClick);
-  connect(btCalculate, &QToolButton::clicked, this, &TformMain::btCalculateClick);
-  connect(btShowRoutes, &QToolButton::clicked, this, &TformMain::btShowRoutesClick);
-  connect(btInfo, &QPushButton::clicked, this, &TformMain::btInfoClick);
-  connect(btBeenden, &QPushButton::clicked, this, &TformMain::btBeendenClick);
-  connect(btClearDefault, &QPushButton::clicked, this, &TformMain::btClearDefaultClick);
-  connect(btCloseDebug, &QPushButton::clicked, this, &TformMain::btCloseDebugClick);
-  connect(btGroups, &QPushButton::clicked, this, &TformMain::btGroupsClick);
-  connect(btBases, &QPushButton::clicked, this, &TformMain::btBasesClick);
-  connect(btSystems, &QPushButton::clicked, this, &TformMain::btSystemsClick);
-  connect(btCommos, &QPushButton::clicked, this, &TformMain::btCommosClick);
-  connect(Button1, &QPushButton::clicked, this, &TformMain::Button1Click);
+  connect(StartUpTimer, &QTimer::timeout, this, [this] { QmzApplication::RunHandler(StartUpTimer, [this] {
+            StartUpTimerTimer();
+          }); });
+  const auto on = [this](QAbstractButton* button, void (TformMain::*handler)()) {
+    ConnectHandler(button, [this, handler] { (this->*handler)(); });
+  };
+  for (auto* b : {btFromBase, btFromSystem, btFromRegion, btFromAny}) on(b, &TformMain::OnFromClick);
+  for (auto* b : {btDestBase, btDestSystem, btDestRegion, btDestAny}) on(b, &TformMain::OnDestClick);
+  for (auto* b : {btInfBase, btInfGood}) on(b, &TformMain::OnInfClick);
+  for (auto* b : {btFuncTrade, btFuncLoot}) on(b, &TformMain::FunctionClick);
+  on(btAddFrom, &TformMain::btAddFromClick);
+  on(btAddTo, &TformMain::btAddToClick);
+  on(btAddCommo, &TformMain::btAddCommoClick);
+  on(btDelFrom, &TformMain::btDelFromClick);
+  on(btDelTo, &TformMain::btDelToClick);
+  on(btDelCommo, &TformMain::btDelCommoClick);
+  on(btClearFrom, &TformMain::btClearFromClick);
+  on(btClearDest, &TformMain::btClearDestClick);
+  on(btClear, &TformMain::btClearClick);
+  on(btCalculate, &TformMain::btCalculateClick);
+  on(btShowRoutes, &TformMain::btShowRoutesClick);
+  on(btInfo, &TformMain::btInfoClick);
+  on(btBeenden, &TformMain::btBeendenClick);
+  on(btClearDefault, &TformMain::btClearDefaultClick);
+  on(btCloseDebug, &TformMain::btCloseDebugClick);
+  on(btGroups, &TformMain::btGroupsClick);
+  on(btBases, &TformMain::btBasesClick);
+  on(btSystems, &TformMain::btSystemsClick);
+  on(btCommos, &TformMain::btCommosClick);
+  on(Button1, &TformMain::Button1Click);
 }
 
 bool TformMain::FormCreate() {

@@ -4,6 +4,7 @@
 // uFormMain.cpp, the status display in uFormMain_Status.cpp, the unhandled-error handler and the
 // feedback upload in uFormMain_Feedback.cpp.
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
@@ -73,6 +74,9 @@ class TformMain : public QMainWindow {
   void SetStopRequested(bool Value);
   void SetCalculateEnabled(bool Value);
   void SetShowRoutesEnabled(bool Value);
+  // Connects a button's click to a handler that runs guarded: an exception it raises reaches the
+  // application's unhandled-exception handler with the button as sender.
+  void ConnectHandler(QAbstractButton* button, std::function<void()> handler);
   // The start-up sequence has ended with the window ready.
   bool StartupDone() const { return FStartupDone; }
   bool Closed() const { return closed_; }
