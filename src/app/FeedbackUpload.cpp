@@ -2,8 +2,12 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "BuildConfig.h"
@@ -94,8 +98,12 @@ struct FeedbackUploadCallbacks {
     return (u->CancelRequested && u->CancelRequested()) ? 1 : 0;
   }
 
-  static std::size_t Read(char* buffer, std::size_t size, std::size_t count, void* stream) {
-    return std::fread(buffer, size, count, static_cast<std::FILE*>(stream));
+  static std::size_t Read(char* buffer, std::size_t size, std::size_t count, void* self) {
+    auto* u = static_cast<FeedbackUpload*>(self);
+    const std::size_t n = std::min(size * count, u->content_.size() - u->sent_);
+    std::memcpy(buffer, u->content_.data() + u->sent_, n);
+    u->sent_ += n;
+    return n;
   }
 };
 
@@ -106,15 +114,16 @@ bool FeedbackUpload::Append(const FeedbackConfig& config, const std::string& loc
   workBegun_ = false;
   lastWork_ = -1;
 
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(localFile.c_str(), "rb"), std::fclose);
+  // The journal grows while it is sent (the status lines go into it): send what it holds now.
+  std::ifstream file(localFile, std::ios::binary);
   if (!file) {
     errorText_ = "The file " + localFile + " cannot be read";
     Status("Error: " + errorText_);
     return false;
   }
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(localFile, ec);
-  workMax_ = ec ? 0 : static_cast<std::int64_t>(size);
+  content_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  sent_ = 0;
+  workMax_ = static_cast<std::int64_t>(content_.size());
 
   static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   std::unique_ptr<CURL, void (*)(CURL*)> curl(curlReady ? curl_easy_init() : nullptr, curl_easy_cleanup);
@@ -142,7 +151,7 @@ bool FeedbackUpload::Append(const FeedbackConfig& config, const std::string& loc
   curl_easy_setopt(h, CURLOPT_FTP_USE_EPSV, 1L);
   curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_MULTICWD));
   curl_easy_setopt(h, CURLOPT_READFUNCTION, &FeedbackUploadCallbacks::Read);
-  curl_easy_setopt(h, CURLOPT_READDATA, file.get());
+  curl_easy_setopt(h, CURLOPT_READDATA, this);
   curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(workMax_));
   curl_easy_setopt(h, CURLOPT_UPLOAD_BUFFERSIZE, 4096L);
   curl_easy_setopt(h, CURLOPT_BUFFERSIZE, 8192L);

@@ -60,6 +60,8 @@ class FeedbackUpload {
   }
 
   std::string errorText_;
+  std::string content_;
+  std::size_t sent_ = 0;
   std::int64_t lastWork_ = -1;
   bool connected_ = false;
   bool workBegun_ = false;

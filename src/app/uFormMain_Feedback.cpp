@@ -47,7 +47,7 @@ void TformMain::HandleApplicationException(QObject* Sender, const std::exception
     LogFmt("   EXCEPTION  : <%s> \"%s\"  raised by [%s]", {className, E.what(), senderClass}, jlError, journal_);
   // 2.
   const FeedbackConfig config = ReadFeedbackConfig(setup_.ProgramFolder + "QMZ.ini");
-  dialogs_->ErrorBox(Format(kErrorText, E.what()) + fileName + config.ContactEmail + kErrorTail);
+  dialogs_->ErrorBox(Format(kErrorText, E.what()) + config.ContactEmail + kErrorTail + fileName);
   // 3.
   if (!dialogs_->Confirm(Format(kAgentQuestion, fileName))) return;
   // 4.
