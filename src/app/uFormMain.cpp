@@ -42,6 +42,7 @@ TformMain::TformMain(MainWindowSetup setup, QWidget* parent) : QMainWindow(paren
   ftpFeedback_ = std::make_unique<FeedbackUpload>();
   BuildControls();
   ConnectHandlers();
+  SetUpUpdateAndCommands();
   resize(900, 640);
 }
 
@@ -257,7 +258,8 @@ void TformMain::StartUpSequence() {
   lbStartup->clear();
   StatusPanel(0)->setText(ToQString(
       Format(":: V%d.%d.%d build %d", version.Major, version.Minor, version.Release, version.Build)));
-  // 5. The update check takes the version from here once it exists.
+  // 5.
+  WebUpdate.ProductInfo.Version = version.FileVersion;
   // 6.
   for (const std::string& line : {std::string("Starvagant Kestrelmark"), Format("QMZ Version %s", version.FileVersion),
                                   std::string(), std::string("Please wait a few seconds for the application to setup itself...")})
@@ -272,11 +274,8 @@ void TformMain::StartUpSequence() {
   }
   // 8.
   const int gaugeMin = Progress->minimum(), gaugeMax = Progress->maximum(), gaugePos = Progress->value();
-  // 9. This build has no update check yet: it goes on as if none was found, and says so.
-  Log("<< Webupdate >>", jlBegin, journal_);
-  Log("No update check in this build - going on as if no update was found", jlInfo, journal_);
-  FUpdateCheckDone = true;
-  Log("<< Webupdate >>", jlEnd, journal_);
+  // 9.
+  RunUpdateCheck();
   // 10. Wait with a pause between the pumps, not in a tight loop.
   while (!FUpdateCheckDone && !closing_) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);

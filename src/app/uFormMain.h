@@ -2,7 +2,8 @@
 // The main window: a shell that owns the controls and the handlers, and the program's start-up and
 // shutdown. Each page of the tab bar is its own class (uFormMain_*Page); the lifecycle lives in
 // uFormMain.cpp, the status display in uFormMain_Status.cpp, the unhandled-error handler and the
-// feedback upload in uFormMain_Feedback.cpp.
+// feedback upload in uFormMain_Feedback.cpp, the update check in uFormMain_Update.cpp, the about box and
+// the small commands in uFormMain_Commands.cpp.
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/SharedMemory.h"
 #include "support/mGlobalFunctions.h"
+#include "update/wuWebUpdate.h"
 
 namespace qmz {
 
@@ -133,6 +135,27 @@ class TformMain : public QMainWindow {
   void btInfoClick();
   void btBeendenClick();
   void btClearDefaultClick();
+  // The priority switch: only the modifier keys held on the press count.
+  void gbControlsMouseDown(Qt::KeyboardModifiers Shift);
+  void lbStartupMouseDown(Qt::KeyboardModifiers Shift);
+
+  // ---- update check (uFormMain_Update.cpp) ---------------------------------------------------------
+  void WebUpdateBeforeGetInfo(TwuWebUpdate& Sender);
+  void WebUpdateAfterGetInfo(TwuWebUpdate& Sender);
+  void WebUpdateNoUpdateFound(TwuWebUpdate& Sender);
+  void WebUpdateUpdateAvailable(TwuWebUpdate& Sender, const std::string& ActualVersion, const std::string& NewVersion,
+                                bool& CanUpdate);
+  void WebUpdateBeforeShowInfo(TwuWebUpdate& Sender, bool& ShowInfo, bool& CheckForUpdate);
+  void WebUpdateGetClientFileName(TwuWebUpdate& Sender, std::string& FileName);
+  void WebUpdateClientFileExists(TwuWebUpdate& Sender, std::string& FileName, bool& Overwrite);
+  void WebUpdateBeforeDownload(TwuWebUpdate& Sender, const std::string& FileName);
+  void WebUpdateDownload(TwuWebUpdate& Sender, std::int64_t Total, std::int64_t Downloaded);
+  void WebUpdateAfterDownload(TwuWebUpdate& Sender, const std::string& FileName);
+  void WebUpdateCannotExecute(TwuWebUpdate& Sender);
+  void WebUpdateDownloadError(TwuWebUpdate& Sender);
+  // The address of the update information page: QMZ.ini's MAIN/UpdateURL when the key is there (an
+  // empty value switches the check off), else the build's default; empty: no check.
+  std::string UpdateInfoUrl() const;
 
   // ---- controls (member name = objectName) ---------------------------------------------------------
   QStatusBar* StatusBar = nullptr;
@@ -190,6 +213,8 @@ class TformMain : public QMainWindow {
   QPushButton *Button1 = nullptr, *btCloseDebug = nullptr;
   QListWidget *lbSection = nullptr, *lbSectionList = nullptr;
   QTextEdit* reIni = nullptr;
+  // the update check
+  TwuWebUpdate WebUpdate;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -202,6 +227,12 @@ class TformMain : public QMainWindow {
   void StartUpSequence();
   void FillPlaceLists();
   void ShowOwnWindow();
+  // Binds the update check's events, the priority switch and the debug viewer's sender (creation).
+  void SetUpUpdateAndCommands();
+  // Start-up step 9: runs the update check, or ends it at once when no page is configured.
+  void RunUpdateCheck();
+  // A line of the update check: status text, start-up log and journal; the gauge unchanged or zero.
+  void UpdateLogLine(const std::string& Text, bool GaugeZero = false);
   // Long steps that pump the message queue count themselves busy; a close meanwhile frees the owned
   // objects only when the last of them has returned.
   void EnterBusy() { ++busy_; }

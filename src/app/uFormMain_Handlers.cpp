@@ -58,8 +58,4 @@ void TformMain::lbSectionClick() {}
 void TformMain::lbSectionListClick() {}
 void TformMain::Button1Click() {}
 
-// ---- about box and small commands ------------------------------------------------------------------
-void TformMain::btInfoClick() {}
-void TformMain::btClearDefaultClick() {}
-
 }  // namespace qmz

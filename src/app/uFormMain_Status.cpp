@@ -85,7 +85,8 @@ void TformMain::SetStatus(const std::string& Text, std::uint32_t Min, std::uint3
   Progress->setValue(int(Position));
   StatusBar->repaint();
   if (AddToStartupLog && !Text.empty()) {
-    lbStartup->append(ToQString(Text));
+    // A line break of the program's texts (LF CR) is one break here too.
+    lbStartup->append(DialogText(Text));
     lbStartup->moveCursor(QTextCursor::End);
     lbStartup->ensureCursorVisible();
     repaint();

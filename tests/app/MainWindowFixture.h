@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <atomic>
 #include <deque>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ struct ScriptedDialogs : MainWindowDialogs {
   std::deque<std::string> inputs;
   bool cancelTransfer = false;
   int transfers = 0;
+  // The save dialog: proposals shown, answers in order (nullopt or none left: Cancel).
+  std::vector<std::string> saveProposals;
+  std::deque<std::optional<std::string>> saveAnswers;
 
   void ErrorBox(const std::string& text) override { errors.push_back(text); }
   bool Confirm(const std::string& text) override {
@@ -48,6 +52,14 @@ struct ScriptedDialogs : MainWindowDialogs {
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void Information(const std::string& text) override { infos.push_back(text); }
   void Warning(const std::string& text) override { warnings.push_back(text); }
+  bool SaveDialog(std::string& fileName, int filterIndex) override {
+    saveProposals.push_back(fileName + "|" + std::to_string(filterIndex));
+    if (saveAnswers.empty()) return false;
+    const std::optional<std::string> a = saveAnswers.front();
+    saveAnswers.pop_front();
+    if (a) fileName = *a;
+    return a.has_value();
+  }
   void BeginTransfer(const std::string&) override { ++transfers; }
   bool TransferCancelled() override { return cancelTransfer; }
   void EndTransfer() override {}
@@ -101,6 +113,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
         void ShowMessage(const std::string& t) override { d.ShowMessage(t); }
         void Information(const std::string& t) override { d.Information(t); }
         void Warning(const std::string& t) override { d.Warning(t); }
+        bool SaveDialog(std::string& f, int i) override { return d.SaveDialog(f, i); }
         void BeginTransfer(const std::string& t) override { d.BeginTransfer(t); }
         bool TransferCancelled() override { return d.TransferCancelled(); }
         void EndTransfer() override { d.EndTransfer(); }

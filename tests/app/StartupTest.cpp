@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   EXPECT_TRUE(HasLine(*journal, "Created SVData Struct: True", jlInfo));
   EXPECT_TRUE(HasLine(*journal, "Passed: True ", jlWarning));
   EXPECT_TRUE(HasLine(*journal, "Form available", jlStart));
-  EXPECT_TRUE(HasLine(*journal, "No update check in this build - going on as if no update was found"));
+  EXPECT_TRUE(HasLine(*journal, "No update information page configured - no update information"));
   EXPECT_FALSE(w->Closed());
 }
 

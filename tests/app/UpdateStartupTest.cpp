@@ -1,0 +1,278 @@
+// The update step of the start-up against a real HTTP server on 127.0.0.1, and the main window's small
+// commands driven through their controls.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
+
+#include "MainWindowFixture.h"
+#include "app/uFormImpressum.h"
+#include "BuildConfig.h"
+#include "platform/ProfileFile.h"
+
+namespace qmz::test {
+
+namespace fs = std::filesystem;
+
+// Notes what the desktop was asked to open instead of opening it.
+class OpenRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+
+ public slots:
+  void open(const QUrl& url) { opened.push_back(url); }
+};
+
+namespace {
+
+// The tests' update server (Debian's python3: the interpreter apt's modules belong to).
+class UpdateServer {
+ public:
+  explicit UpdateServer(const fs::path& root) {
+    process_.start("/usr/bin/python3",
+                   {QString(QMZ_TESTS_DIR) + "/update/update_server.py", QString::fromStdString(root.string())});
+    EXPECT_TRUE(process_.waitForStarted(5000));
+    EXPECT_TRUE(process_.waitForReadyRead(5000));
+    port_ = QString(process_.readLine()).trimmed().toInt();
+  }
+  ~UpdateServer() {
+    process_.kill();
+    process_.waitForFinished(2000);
+  }
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+
+ private:
+  QProcess process_;
+  int port_ = 0;
+};
+
+std::vector<std::string> StartupLog(const TformMain& w) {
+  std::vector<std::string> r;
+  for (const QString& line : w.lbStartup->toPlainText().split(QLatin1Char('\n'))) r.push_back(line.toStdString());
+  return r;
+}
+
+// Whether want appears in have in this order (other lines between them allowed).
+bool InOrder(const std::vector<std::string>& have, const std::vector<std::string>& want) {
+  std::size_t next = 0;
+  for (const std::string& line : have)
+    if (next < want.size() && line == want[next]) ++next;
+  return next == want.size();
+}
+
+bool Contains(const std::vector<std::string>& have, const std::string& line) {
+  return std::find(have.begin(), have.end(), line) != have.end();
+}
+
+class UpdateStartupTest : public MainWindowTest {
+ protected:
+  UpdateStartupTest() {
+    fs::create_directories(site_);
+    WriteWholeFile(site_ / "qmz_update.zip", std::string(3000, 'z'));
+    Page("new.html", "1.0.1", "/qmz_update.zip");
+    Page("same.html", "1.0.0.0", "/qmz_update.zip");
+    Page("broken.html", "1.0.1", "/status404/qmz_update.zip");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder_, "open");
+  }
+  ~UpdateStartupTest() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+  void Page(const std::string& name, const std::string& version, const std::string& download) {
+    WriteWholeFile(site_ / name,
+                   "<html><head>\n<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n"
+                   "<META NAME=\"wuAuthor\" CONTENT=\"Kestrel\">\n"
+                   "<META NAME=\"wuVersion\" CONTENT=\"" +
+                       version +
+                       "\">\n"
+                       "<META NAME=\"wuDownload\" CONTENT=\"http://127.0.0.1:$PORT" +
+                       download +
+                       "\">\n"
+                       "<META NAME=\"wuClientSideName\" CONTENT=\"../qmz_update.zip\">\n</head></html>\n");
+  }
+  void SetUpdateUrl(const std::string& url) {
+    ASSERT_TRUE(platform::WriteProfileString(folder.Str() + "/QMZ.ini", "MAIN", "UpdateURL", url));
+  }
+
+  TempDir siteDir_;
+  fs::path site_ = siteDir_.Path() / "site";
+  OpenRecorder recorder_;
+};
+
+const std::vector<std::string> kInfoLines = {"   Product name  : QMZ", "   Author        : Kestrel",
+                                             "   Local version : 1.0.0.0", "   Web version   : 1.0.1"};
+
+TEST_F(UpdateStartupTest, EveryOutcomeButASuccessfulDownloadLetsTheStartUpGoOn) {
+  UpdateServer server(site_);
+  const std::string proposed = folder.Str() + "/qmz_update.zip";
+  const std::string chosen = folder.Str() + "/chosen.zip";
+  const std::string notTerminated = "   After the download this application will be terminated";
+  struct Case {
+    std::string name, url;
+    std::deque<bool> confirm;
+    std::deque<std::optional<std::string>> save;
+    std::vector<std::string> log;  // in this order in the start-up log
+    std::vector<std::string> notInLog;
+    std::size_t warnings;
+  };
+  const Case cases[] = {
+      {"same version",
+       server.Url("/same.html"),
+       {},
+       {},
+       {"Checking for an update version - please stay calm....", "   Web version   : 1.0.0.0",
+        "   No update has been found - you allready have the newest version"},
+       {"   Now downloading file: " + proposed},
+       0},
+      {"answered No",
+       server.Url("/new.html"),
+       {false},
+       {},
+       {kInfoLines[0], kInfoLines[1], kInfoLines[2], kInfoLines[3]},
+       {"   Update aborted", "   Now downloading file: " + proposed},
+       0},
+      {"file dialog cancelled",
+       server.Url("/new.html"),
+       {true},
+       {std::nullopt},
+       {kInfoLines[3], "   Update aborted"},
+       {"   Update has been downloaded sucessfully"},
+       1},
+      {"download fails",
+       server.Url("/broken.html"),
+       {true},
+       {chosen},
+       {"   Update will be stored at: " + chosen, "   Now downloading file: " + chosen, notTerminated,
+        "   for you to install the newly downloaded version",
+        "   The document specified \"" + server.Url("/broken.html") + "\" can not be downloaded"},
+       {"   Update has been downloaded sucessfully"},
+       0},
+      {"unreachable",
+       "http://127.0.0.1:1/updates/qmz.html",
+       {},
+       {},
+       {"   The document specified \"http://127.0.0.1:1/updates/qmz.html\" can not be downloaded"},
+       {"   Product name  : QMZ"},
+       0},
+      {"switched off", "", {}, {}, {}, {"Checking for an update version - please stay calm...."}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUpdateUrl(c.url);
+    dialogs = {};
+    dialogs.answers = c.confirm;
+    dialogs.saveAnswers = c.save;
+    auto w = StartWindow();
+    EXPECT_TRUE(w->StartupDone());
+    EXPECT_FALSE(w->Closed());
+    const auto log = StartupLog(*w);
+    EXPECT_TRUE(InOrder(log, c.log));
+    for (const auto& line : c.notInLog) EXPECT_FALSE(Contains(log, line)) << line;
+    EXPECT_EQ(dialogs.warnings.size(), c.warnings);
+    EXPECT_TRUE(dialogs.infos.empty());
+    // Nothing was downloaded into the program's folder.
+    EXPECT_FALSE(fs::exists(proposed));
+    EXPECT_FALSE(fs::exists(chosen));
+    EXPECT_TRUE(recorder_.opened.empty());
+  }
+  EXPECT_TRUE(HasLine(*journal, "No update information page configured - no update information"));
+}
+
+TEST_F(UpdateStartupTest, QuestionAndFileDialogShowTheVersionsAndTheProposedFile) {
+  UpdateServer server(site_);
+  SetUpdateUrl(server.Url("/new.html"));
+  dialogs.answers = {true};
+  auto w = StartWindow();
+  ASSERT_EQ(dialogs.confirms.size(), 1u);
+  EXPECT_EQ(dialogs.confirms[0],
+            "There is an update available for this version of QMZ\n\r\rYou are currently using version    : 1.0.0.0\n\r"
+            "Version available from Internet is : 1.0.1\n\r\rDo you like to update to the newest version now ?");
+  // The page's "../qmz_update.zip" lands in the program's folder under its plain name, filter "all files".
+  ASSERT_EQ(dialogs.saveProposals.size(), 1u);
+  EXPECT_EQ(dialogs.saveProposals[0], folder.Str() + "/qmz_update.zip|2");
+  ASSERT_EQ(dialogs.warnings.size(), 1u);
+  EXPECT_EQ(dialogs.warnings[0], "The file you entered can\u00b4t be created. Download cancelled");
+}
+
+TEST_F(UpdateStartupTest, SuccessfulDownloadOpensTheFileAndClosesInsteadOfLoading) {
+  UpdateServer server(site_);
+  SetUpdateUrl(server.Url("/new.html"));
+  const std::string chosen = folder.Str() + "/chosen.zip";
+  dialogs.answers = {true};
+  dialogs.saveAnswers = {chosen};
+  auto w = StartWindow();
+  EXPECT_TRUE(w->Closed());
+  EXPECT_FALSE(w->StartupDone());
+  EXPECT_EQ(w->Data(), nullptr);
+  EXPECT_EQ(ReadWholeFile(chosen), std::string(3000, 'z'));
+  ASSERT_EQ(recorder_.opened.size(), 1);
+  EXPECT_EQ(recorder_.opened[0], QUrl::fromLocalFile(QString::fromStdString(chosen)));
+  EXPECT_TRUE(InOrder(StartupLog(*w), {"   Update will be stored at: " + chosen, "   Now downloading file: " + chosen,
+                                       "   Update has been downloaded sucessfully"}));
+  ASSERT_EQ(dialogs.infos.size(), 1u);
+  EXPECT_EQ(dialogs.infos[0].rfind("The Update has been downloaded sucessfully\n\r\r", 0), 0u);
+  EXPECT_TRUE(HasLine(*journal, "   Update has been downloaded sucessfully", jlAction));
+  EXPECT_TRUE(HasLine(*journal, "Passed: False ", jlWarning));
+  EXPECT_FALSE(HasText(*journal, "Created SVData Struct"));
+}
+
+TEST_F(MainWindowTest, InfoShowsTheAboutBoxAndClearDefaultForgetsTheDefault) {
+  auto w = StartWindow();
+  QString version;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<TformImpressum*>(top); box && box->isVisible()) {
+        version = box->labVersion->text();
+        box->reject();
+      }
+  });
+  QTest::mouseClick(w->btInfo, Qt::LeftButton);
+  EXPECT_EQ(version, "Version V1.0.0  (Build 0)");
+
+  const std::string ini = folder.Str() + "/QMZ.ini";
+  ASSERT_TRUE(platform::WriteProfileString(ini, "MAIN", "Default", "2"));
+  ASSERT_TRUE(platform::WriteProfileString(ini, "MAIN", "PathNum", "2"));
+  QTest::mouseClick(w->btClearDefault, Qt::LeftButton);
+  EXPECT_EQ(platform::ReadProfileString(ini, "MAIN", "Default", "none"), "none");
+  EXPECT_EQ(platform::ReadProfileString(ini, "MAIN", "PathNum", ""), "2");
+
+  QTest::mouseClick(w->btBeenden, Qt::LeftButton);
+  EXPECT_TRUE(w->Closed());
+}
+
+TEST_F(MainWindowTest, PressesOnControlsAndStartupLogSwitchThePriority) {
+  auto w = StartWindow();
+  QWidget* controls = w->gbControls;
+  QWidget* startupLog = w->lbStartup->viewport();
+  struct Case {
+    QWidget* target;
+    Qt::KeyboardModifiers modifiers;
+    int nice;
+    bool needsRoot;  // lowering the nice value needs the right to
+  };
+  const Case cases[] = {
+      {controls, Qt::ControlModifier, 19, false},
+      {startupLog, Qt::AltModifier | Qt::ShiftModifier, 19, false},
+      {startupLog, Qt::NoModifier, 0, true},
+      {controls, Qt::ShiftModifier, -5, true},
+      {controls, Qt::ShiftModifier | Qt::ControlModifier, -5, true},
+      {controls, Qt::NoModifier, 0, true},
+  };
+  for (const Case& c : cases) {
+    if (c.needsRoot && geteuid() != 0) break;
+    QTest::mousePress(c.target, Qt::LeftButton, c.modifiers, QPoint(5, 5));
+    QTest::mouseRelease(c.target, Qt::LeftButton, c.modifiers, QPoint(5, 5));
+    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), c.nice) << int(c.modifiers);
+  }
+}
+
+}  // namespace
+}  // namespace qmz::test
+
+#include "UpdateStartupTest.moc"
