@@ -2,9 +2,12 @@
 // which report each stage in the status bar, the start-up log and the journal, ask the user, choose where
 // the download goes, and end the start-up wait.
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <algorithm>
 #include <limits>
 
+#include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "BuildConfig.h"
 #include "platform/ProfileFile.h"
@@ -21,6 +24,18 @@ int GaugeValue(std::int64_t value, std::int64_t total) {
   if (value <= 0) return 0;
   if (total <= kMax) return int(std::min(value, kMax));
   return int(value / (total / kMax + 1));
+}
+
+// The route-list window's save dialog, opened on the proposed file with "all files" as the filter.
+bool ExecDlgSave(QFileDialog& DlgSave, std::string& fileName) {
+  const QStringList filters = DlgSave.nameFilters();
+  if (filters.size() > 1) DlgSave.selectNameFilter(filters[1]);
+  const QFileInfo proposed(QString::fromStdString(fileName));
+  DlgSave.setDirectory(proposed.absolutePath());
+  DlgSave.selectFile(proposed.fileName());
+  if (DlgSave.exec() != QDialog::Accepted || DlgSave.selectedFiles().isEmpty()) return false;
+  fileName = DlgSave.selectedFiles().first().toStdString();
+  return true;
 }
 
 }  // namespace
@@ -95,9 +110,11 @@ void TformMain::WebUpdateGetClientFileName(TwuWebUpdate& Sender, std::string& Fi
   // 1. The program's folder and the name the page gives, reduced to a plain file name so the page cannot
   // place the file anywhere else.
   FileName = setup_.ProgramFolder + PlainFileName(Sender.PageValues().ClientFileName);
-  // 2. - 4. The dialog proposes that file with "all files" as the filter.
+  // 2. - 4. The save dialog of the route-list window proposes that file with "all files" as the filter;
+  // a window without the route list asks through its own boxes.
   std::string chosen = FileName;
-  if (dialogs_->SaveDialog(chosen, 2)) {
+  auto* formGrid = qobject_cast<TformGrid*>(setup_.FormGrid);
+  if (formGrid ? ExecDlgSave(*formGrid->DlgSave, chosen) : dialogs_->SaveDialog(chosen, 2)) {
     FileName = chosen;
     UpdateLogLine("   Update will be stored at: " + FileName);
   } else {

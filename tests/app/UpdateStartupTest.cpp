@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -12,6 +14,7 @@
 #include <filesystem>
 
 #include "MainWindowFixture.h"
+#include "app/uFormGrid.h"
 #include "app/uFormImpressum.h"
 #include "BuildConfig.h"
 #include "platform/ProfileFile.h"
@@ -193,7 +196,7 @@ TEST_F(UpdateStartupTest, QuestionAndFileDialogShowTheVersionsAndTheProposedFile
   EXPECT_EQ(dialogs.confirms[0],
             "There is an update available for this version of QMZ\n\r\rYou are currently using version    : 1.0.0.0\n\r"
             "Version available from Internet is : 1.0.1\n\r\rDo you like to update to the newest version now ?");
-  // The page's "../qmz_update.zip" lands in the program's folder under its plain name, filter "all files".
+  // Without the route-list window the boxes ask: the same file, filter "all files".
   ASSERT_EQ(dialogs.saveProposals.size(), 1u);
   EXPECT_EQ(dialogs.saveProposals[0], folder.Str() + "/qmz_update.zip|2");
   ASSERT_EQ(dialogs.warnings.size(), 1u);
@@ -203,10 +206,30 @@ TEST_F(UpdateStartupTest, QuestionAndFileDialogShowTheVersionsAndTheProposedFile
 TEST_F(UpdateStartupTest, SuccessfulDownloadOpensTheFileAndClosesInsteadOfLoading) {
   UpdateServer server(site_);
   SetUpdateUrl(server.Url("/new.html"));
+  TformGrid grid;
+  formGrid = &grid;
   const std::string chosen = folder.Str() + "/chosen.zip";
   dialogs.answers = {true};
-  dialogs.saveAnswers = {chosen};
+  // The route-list window's save dialog, answered as a user would once it shows.
+  QString proposed, filter;
+  QTimer user;
+  user.setInterval(10);
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    if (!grid.DlgSave->isVisible()) return;
+    user.stop();
+    proposed = grid.DlgSave->selectedFiles().value(0);
+    filter = grid.DlgSave->selectedNameFilter();
+    // The user types the name over the proposed one.
+    auto* name = grid.DlgSave->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name) name->setText(QString::fromStdString(chosen));
+    else ADD_FAILURE() << "the save dialog has no file name box";
+    static_cast<QDialog*>(grid.DlgSave)->accept();  // as OK would
+  });
+  user.start();
   auto w = StartWindow();
+  // The page's "../qmz_update.zip" is proposed in the program's folder under its plain name.
+  EXPECT_EQ(proposed.toStdString(), folder.Str() + "/qmz_update.zip");
+  EXPECT_EQ(filter, "Alle Dateien (*)");
   EXPECT_TRUE(w->Closed());
   EXPECT_FALSE(w->StartupDone());
   EXPECT_EQ(w->Data(), nullptr);
