@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/QmzApplication.h"
+#include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
 #include "platform/ExePath.h"
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
     qmz::QmzApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Starvagant Kestrelmark"));
     app.setApplicationDisplayName(QStringLiteral("Starvagant Kestrelmark"));
+    // Closing the main window ends the program, also while the route-list window is open.
+    app.setQuitOnLastWindowClosed(false);
 
     qmz::MainWindowSetup setup;
     setup.Journal = qmz::Journal;
@@ -61,9 +64,13 @@ int main(int argc, char** argv) {
     };
     auto formMain = std::make_unique<qmz::TformMain>(std::move(setup));
     if (formMain->FormCreate()) {
+      auto formGrid = std::make_unique<qmz::TformGrid>();
+      formMain->SetFormGrid(formGrid.get());
+      QObject::connect(formMain.get(), &qmz::TformMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
       CloseOnTerminationSignals(formMain.get());
       formMain->show();
       result = app.exec();
+      formMain->SetFormGrid(nullptr);
     }
     formMain.reset();
   }

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "app/MainWindowDialogs.h"
+#include "app/core/uFormMain_Calc.h"
 #include "app/uFormMain_Widgets.h"
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSvFunctions.h"
@@ -54,9 +55,9 @@ struct MainWindowSetup {
   std::function<std::unique_ptr<TLoaderUserInterface>(QWidget* parent)> LoaderUserInterface;
   // Message and input boxes; Qt's when empty.
   std::function<std::unique_ptr<MainWindowDialogs>(QWidget* parent)> Dialogs;
-  // The route-list window, shown when start-up ends (none until it exists).
-  QWidget* FormGrid = nullptr;
 };
+
+class TformGrid;
 
 class TformMain : public QMainWindow {
   Q_OBJECT
@@ -80,6 +81,9 @@ class TformMain : public QMainWindow {
   // The start-up sequence has ended with the window ready.
   bool StartupDone() const { return FStartupDone; }
   bool Closed() const { return closed_; }
+  // The route-list window, created after this one; shown when start-up ends.
+  void SetFormGrid(TformGrid* grid) { formGrid_ = grid; }
+  QTreeView* RoutesListView() const;
   TSvData* Data() const { return FData.get(); }
 
   // ---- status and progress (uFormMain_Status.cpp) --------------------------------------------------
@@ -207,6 +211,12 @@ class TformMain : public QMainWindow {
   void EnterBusy() { ++busy_; }
   void LeaveBusy();
   void ReleaseOwned();
+
+ signals:
+  // The window was closed: the application ends when control returns to its message loop.
+  void closed();
+
+ private:
   void RunFeedbackAgent();
   QLabel* StatusPanel(int index) const;
 
@@ -236,6 +246,10 @@ class TformMain : public QMainWindow {
   platform::SharedMemoryHandle FStatusMapping = 0;
   std::function<void(QObject*, const std::exception&)> FOldOnException;
   bool handlerInstalled_ = false;
+  std::vector<std::int32_t> FFromBases, FToBases, FCommodities;
+  TRouteList FRoutes;
+  std::uint32_t FSortCalls = 0;
+  TformGrid* formGrid_ = nullptr;
 
   int busy_ = 0;
   bool closing_ = false;  // the window was closed: loading and running steps stop

@@ -61,6 +61,8 @@ TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   EXPECT_EQ(w->tbRoutes->SelectedTab(), w->tbRoutes->Tabs()[0]);
   EXPECT_EQ(w->plRoutes->ActivePage(), w->pageSource);
   EXPECT_FALSE(w->panStartup->isVisible());
+  EXPECT_TRUE(grid->isVisible());
+  EXPECT_EQ(w->RoutesListView(), grid->lvRoutes);
   EXPECT_TRUE(w->windowTitle().startsWith("Starvagant Kestrelmark - QMZ ["));
 
   EXPECT_TRUE(HasLine(*journal, "Created SVData Struct: True", jlInfo));
