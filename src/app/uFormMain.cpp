@@ -190,8 +190,11 @@ void TformMain::ConnectHandlers() {
 
 bool TformMain::FormCreate() {
   // 1. One instance: a second start hands over to the first and ends before it shows anything.
-  instance_ = std::make_unique<SingleInstance>(setup_.InstanceKey);
-  if (!instance_->Acquire()) return false;
+  instance_ = std::move(setup_.Instance);
+  if (!instance_) {
+    instance_ = std::make_shared<SingleInstance>(setup_.InstanceKey);
+    if (!instance_->Acquire()) return false;
+  }
   connect(instance_.get(), &SingleInstance::raiseRequested, this, &TformMain::ShowOwnWindow);
   // 2. The synchronizer is a member. 3.
   FUpdateCheckDone = false;

@@ -50,6 +50,9 @@ struct MainWindowSetup {
   std::string ProgramFolder;  // holds QMZ.ini, with a trailing '/'
   QStringList Arguments;      // the command-line arguments after the program name
   QString InstanceKey = QStringLiteral("QMZ");
+  // The program entry may have taken the instance already (before the journal re-creates its file, so a
+  // second start never empties the running instance's journal); FormCreate then keeps it.
+  std::shared_ptr<SingleInstance> Instance;
   std::string StatusMappingName = kStatusMappingName;
   // The user of the loader (installation chooser and its boxes); made when loading starts.
   std::function<std::unique_ptr<TLoaderUserInterface>(QWidget* parent)> LoaderUserInterface;
@@ -224,7 +227,7 @@ class TformMain : public QMainWindow {
   TJournal* journal_ = nullptr;
   std::unique_ptr<MainWindowDialogs> dialogs_;
   std::unique_ptr<StatusMessageReceiver> receiver_;
-  std::unique_ptr<SingleInstance> instance_;
+  std::shared_ptr<SingleInstance> instance_;
   std::unique_ptr<FeedbackUpload> ftpFeedback_;
   PlacePage* sourcePage_ = nullptr;
   PlacePage* destPage_ = nullptr;
