@@ -332,7 +332,10 @@ void SetBoxBevelKind(QWidget* box, BevelKind kind) {
     frame->setFrameStyle(kind == BevelKind::bkFlat ? (QFrame::Box | QFrame::Plain)
                                                    : (QFrame::StyledPanel | QFrame::Sunken));
   } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
-    edit->setFrame(kind != BevelKind::bkNone);
+    edit->setStyleSheet(kind == BevelKind::bkFlat ? QStringLiteral("QLineEdit { border: 1px solid #808080; }")
+                                                  : QString());
+  } else if (auto* combo = qobject_cast<QComboBox*>(box)) {
+    combo->setFrame(kind != BevelKind::bkFlat);
   }
   box->update();
 }
