@@ -89,6 +89,9 @@ TWsStringGrid::TWsStringGrid(QWidget* parent)
   delete plain;
   setItemDelegate(delegate_);
   setWordWrap(false);
+  // The grid scrolls by whole rows and columns.
+  setHorizontalScrollMode(ScrollPerItem);
+  setVerticalScrollMode(ScrollPerItem);
   verticalHeader()->hide();
   verticalHeader()->setMinimumSectionSize(1);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -454,7 +457,9 @@ void TWsStringGrid::UpdateColumns() {
   model_->EndReset();
   for (int i = 0; i < visibleColumns_->Count(); ++i) header_->resizeSection(i, visibleColumns_->Items(i).Width());
   ApplyOptions();
-  if (model_->columnCount() > 0) SetCurrentDirectly(std::min(row, model_->rowCount()), std::min(col, model_->columnCount() - 1));
+  // Like the base grid, the current cell never sits in a fixed column.
+  if (model_->columnCount() > 0)
+    SetCurrentDirectly(std::min(row, model_->rowCount()), std::clamp(col, fixedCols_, model_->columnCount() - 1));
   applyingColumns_ = false;
   ColWidthsChanged();
   RepaintAll();

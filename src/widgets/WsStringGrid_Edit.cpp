@@ -375,6 +375,9 @@ void TWsStringGrid::HeaderClicked(int col) {
   }
   if (OnHeaderClick) OnHeaderClick(*this, col);
   InvalidateCol(col);
+  // A click on a column cut off at the right edge brings one more column into view.
+  if (columnViewportPosition(col) + columnWidth(col) > viewport()->width())
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + 1);
 }
 
 void TWsStringGrid::SectionMoved(int fromIndex, int toIndex) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QPushButton>
 #include <QTest>
 
 #include <algorithm>
@@ -291,4 +292,55 @@ TEST_F(StringGrid, OnSelectCellCanRefuseTheMove) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(0, 2));
   EXPECT_EQ(grid->GetSelectedRow(), 1);
   EXPECT_TRUE(grid->selectionModel()->isSelected(grid->model()->index(1, 0)));
+}
+
+TEST_F(StringGrid, ButtonCellsShowTheButtonAndEnterClicksIt) {
+  Fill({"A", "B"}, {{"x", "y"}, {"z", "w"}});
+  int clicks = 0;
+  grid->OnButtonClick = [&](TWsStringGrid&) { ++clicks; };
+  ShowGrid();
+  grid->setFocus();
+  grid->SetCellFlags(0, 0, kCellButton);
+  ASSERT_NE(grid->CellButton(), nullptr);
+  EXPECT_TRUE(grid->CellButton()->isVisible());
+  EXPECT_EQ(grid->CellButton()->text(), QString::fromUtf8("\u00B7\u00B7\u00B7"));
+  QTest::keyClick(grid.get(), Qt::Key_Return);
+  EXPECT_EQ(clicks, 1);
+  QTest::mouseClick(grid->CellButton(), Qt::LeftButton);
+  EXPECT_EQ(clicks, 2);
+  QTest::keyClick(grid.get(), Qt::Key_Down);  // another cell: the button goes
+  EXPECT_FALSE(grid->CellButton()->isVisible());
+  grid->SetCellFlags(0, 1, kCellButton | kCellReadOnly);  // read-only wins
+  EXPECT_FALSE(grid->CellButton()->isVisible());
+  QTest::keyClick(grid.get(), Qt::Key_Return);
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(StringGrid, IntegerCellsTakeDigitsOnly) {
+  Fill({"N"}, {{""}});
+  grid->VisibleColumns().Items(0).SetKind(0, kCellKindInteger);
+  grid->SetOptions(grid->Options() | goEditing);
+  ShowGrid();
+  grid->setFocus();
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  TWsSGInplaceEdit* editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "4a2-");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(grid->GetCell(0, 0), "42");
+}
+
+TEST_F(StringGrid, TheCurrentCellLeavesColumnsThatBecomeFixed) {
+  Fill({"A", "B", "C"}, {{"a", "b", "c"}, {"d", "e", "f"}});
+  ASSERT_EQ(grid->GetActiveCol(), 0);
+  grid->SetFixedCols(1);
+  EXPECT_EQ(grid->FixedCols(), 1);
+  EXPECT_EQ(grid->GetActiveCol(), 1);
+  EXPECT_EQ(grid->ActiveColumn()->Caption(), "B");
+  grid->SetSelectedRow(1);
+  EXPECT_EQ(grid->GetSelectedRow(), 1);
+  grid->SetFixedCols(5);  // never all of them
+  EXPECT_EQ(grid->FixedCols(), 2);
+  EXPECT_EQ(grid->GetActiveCol(), 2);
 }
