@@ -339,7 +339,23 @@ void TWsGridColumns::ExchangeRows(int a, int b) {
     const int n = static_cast<int>(c->cells_.size());
     if (a < 0 || a >= n || b < 0 || b >= n) throw EWsGridError(kWrongRowIndex);
   }
-  for (const auto& c : items_) std::swap(c->cells_[static_cast<std::size_t>(a)], c->cells_[static_cast<std::size_t>(b)]);
+  const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+  for (const auto& c : items_) std::swap(c->cells_[ia], c->cells_[ib]);
+}
+
+void TWsGridColumns::MoveRow(int from, int to) {
+  for (const auto& c : items_) {
+    const int n = static_cast<int>(c->cells_.size());
+    if (from < 0 || from >= n || to < 0 || to >= n) throw EWsGridError(kWrongRowIndex);
+  }
+  for (const auto& c : items_) {
+    auto first = c->cells_.begin();
+    if (from < to) {
+      std::rotate(first + from, first + from + 1, first + to + 1);
+    } else {
+      std::rotate(first + to, first + from, first + from + 1);
+    }
+  }
 }
 
 void TWsGridColumns::MoveItem(int from, int to) {

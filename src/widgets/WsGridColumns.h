@@ -187,6 +187,8 @@ class TWsGridColumns {
   virtual void InsertRow(int index);
   virtual void DeleteRow(int index);
   void ExchangeRows(int a, int b);
+  // Moves row from to position to in every column.
+  void MoveRow(int from, int to);
 
  private:
   friend class TWsGridColumn;

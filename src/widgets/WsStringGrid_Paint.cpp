@@ -135,7 +135,9 @@ void TWsStringGrid::DrawCell(QPainter& painter, int aCol, int aRow, const QRect&
       font = props.Font;
       background = props.Color;
       alignment = props.Alignment;
-      text = QString::fromStdString((c.GetFlags(dataRow) & kCellMultiLine) ? c.StoredText(dataRow) : c.GetText(dataRow));
+      // A multi-line cell shows its stored form: all lines on one, joined by commas.
+      const bool multiLine = (c.GetFlags(dataRow) & kCellMultiLine) != 0;
+      text = QString::fromStdString(multiLine ? c.StoredText(dataRow) : c.GetText(dataRow));
     }
   } else {
     if (aCol == currentCol) {
@@ -180,7 +182,8 @@ void TWsStringGrid::DrawCell(QPainter& painter, int aCol, int aRow, const QRect&
       painter.setPen(Qt::white);
       painter.drawLine(QPoint(x0, y - 1), QPoint(x0 + 4, y - 5));
     } else {
-      mark << QPoint(x0, y - 5) << QPoint(x0 + 8, y - 5) << QPoint(x0 + 8, y - 4) << QPoint(x0 + 4, y) << QPoint(x0, y - 4);
+      mark << QPoint(x0, y - 5) << QPoint(x0 + 8, y - 5) << QPoint(x0 + 8, y - 4) << QPoint(x0 + 4, y)
+           << QPoint(x0, y - 4);
       painter.drawPolygon(mark);
       painter.setPen(Qt::white);
       painter.drawLine(QPoint(x0, y - 4), QPoint(x0 + 4, y));

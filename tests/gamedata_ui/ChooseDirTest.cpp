@@ -201,7 +201,8 @@ TEST_F(ChooseDir, TheDefaultConfirmsItselfAndKeepsNamingTheSameInstallation) {
 }
 
 TEST_F(ChooseDir, OlderSettingsFilesKeepTheirRowNumberDefault) {
-  test::WriteWholeFile(settings, "[MAIN]\nPathNum=2\nDefault=2\n[Path]\nPath_0=/a\nPath_1=/b\n[Name]\nName_0=A\nName_1=B\n");
+  test::WriteWholeFile(settings,
+                       "[MAIN]\nPathNum=2\nDefault=2\n[Path]\nPath_0=/a\nPath_1=/b\n[Name]\nName_0=A\nName_1=B\n");
   EXPECT_EQ(TformChooseDir(nullptr, settings).sgPath->GetSelectedRow(), 2);
   test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=5\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n");
   TformChooseDir d(nullptr, settings);

@@ -344,3 +344,27 @@ TEST_F(StringGrid, TheCurrentCellLeavesColumnsThatBecomeFixed) {
   EXPECT_EQ(grid->FixedCols(), 2);
   EXPECT_EQ(grid->GetActiveCol(), 2);
 }
+
+TEST_F(StringGrid, RowHeaderMovesRowsAndSizesAllRowsAtOnce) {
+  Fill({"A", "Hidden"}, {{"r0", "h0"}, {"r1", "h1"}, {"r2", "h2"}, {"r3", "h3"}});
+  grid->Columns().FindColumn("Hidden")->SetVisible(false);
+  grid->SetOptions(grid->Options() | goRowMoving | goRowSizing);
+  std::vector<std::pair<int, int>> moves;
+  grid->OnRowMoved = [&](TWsStringGrid&, int f, int t) { moves.emplace_back(f, t); };
+  ShowGrid();
+  QHeaderView* rows = grid->verticalHeader();
+  ASSERT_TRUE(rows->isVisible());
+  rows->moveSection(0, 2);  // what a drag of the first row below the third ends in
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"r1", "r2", "r0", "r3"}));
+  rows->moveSection(3, 0);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"r3", "r1", "r2", "r0"}));
+  EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{0, 3}, {3, 0}}));
+  EXPECT_EQ(rows->visualIndex(0), 0);  // the header itself stays in plain order
+  const auto& hidden = grid->Columns().FindColumn("Hidden")->Cells();
+  EXPECT_EQ(hidden[0].Text, "h3");
+  EXPECT_EQ(hidden[3].Text, "h0");
+
+  rows->resizeSection(1, 30);
+  EXPECT_EQ(grid->DefaultRowHeight(), 30);
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(grid->rowHeight(r), 30);
+}
