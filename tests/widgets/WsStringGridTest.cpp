@@ -47,6 +47,9 @@ class StringGrid : public ::testing::Test {
   void ShowGrid() {
     grid->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+    // An inactive window takes the focus from an open editor, which ends the editing.
+    grid->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
   }
 
   QPoint HeaderPoint(int col) {
@@ -242,7 +245,7 @@ TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
   QTest::keyClick(editor, Qt::Key_End);
   QTest::keyClick(editor, Qt::Key_Return);  // a new line, not the end of editing
   QTest::keyClicks(editor, "more words");
-  grid->setFocus();  // leaving the editor stores its text
+  QTest::keyClick(editor, Qt::Key_Tab);  // leaving the editor stores its text
   QApplication::processEvents();
   EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words");
   EXPECT_EQ(grid->VisibleColumns().Items(0).StoredText(0), "one,\"more words\"");
