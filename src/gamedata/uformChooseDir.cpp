@@ -152,8 +152,7 @@ void TformChooseDir::BuildControls() {
   connect(btDefault, &QPushButton::clicked, this, [this] { btDefaultClick(); });
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 }
 
 void TformChooseDir::AddEntry(const std::string& title, const std::string& folder, bool fixed) {

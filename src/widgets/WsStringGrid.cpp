@@ -235,8 +235,8 @@ void TWsStringGrid::ApplyOptions() {
   verticalHeader()->setSectionResizeMode((options_ & goRowSizing) ? QHeaderView::Interactive : QHeaderView::Fixed);
   // Fixed columns are always sizable from the header, the others only with column sizing on.
   for (int i = 0; i < header_->count(); ++i)
-    header_->setSectionResizeMode(
-        i, ((options_ & goColSizing) || i < fixedCols_) ? QHeaderView::Interactive : QHeaderView::Fixed);
+    header_->setSectionResizeMode(i, ((options_ & goColSizing) || i < fixedCols_) ? QHeaderView::Interactive
+                                                                                  : QHeaderView::Fixed);
 }
 
 // ---- rows ----

@@ -13,17 +13,28 @@ QColor GridQColor(GridColor color, const QPalette& palette) {
   if ((color & 0xFF000000u) == 0xFF000000u) {
     // System colours by their index, mapped to the palette roles that play the same part.
     switch (color & 0xFFu) {
-      case 5: return palette.color(QPalette::Base);              // window
-      case 8: return palette.color(QPalette::Text);              // window text
-      case 13: return palette.color(QPalette::Highlight);        // highlight
-      case 14: return palette.color(QPalette::HighlightedText);  // highlight text
-      case 15: return palette.color(QPalette::Button);           // button face
-      case 16: return palette.color(QPalette::Mid);              // button shadow
-      case 18: return palette.color(QPalette::ButtonText);       // button text
-      case 20: return palette.color(QPalette::Light);            // button highlight
-      case 23: return palette.color(QPalette::ToolTipText);      // info text
-      case 24: return palette.color(QPalette::ToolTipBase);      // info background
-      default: return palette.color(QPalette::Window);
+      case 5:
+        return palette.color(QPalette::Base);  // window
+      case 8:
+        return palette.color(QPalette::Text);  // window text
+      case 13:
+        return palette.color(QPalette::Highlight);  // highlight
+      case 14:
+        return palette.color(QPalette::HighlightedText);  // highlight text
+      case 15:
+        return palette.color(QPalette::Button);  // button face
+      case 16:
+        return palette.color(QPalette::Mid);  // button shadow
+      case 18:
+        return palette.color(QPalette::ButtonText);  // button text
+      case 20:
+        return palette.color(QPalette::Light);  // button highlight
+      case 23:
+        return palette.color(QPalette::ToolTipText);  // info text
+      case 24:
+        return palette.color(QPalette::ToolTipBase);  // info background
+      default:
+        return palette.color(QPalette::Window);
     }
   }
   return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));

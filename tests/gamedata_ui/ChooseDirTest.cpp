@@ -19,7 +19,6 @@
 #include "platform/GamePath.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
-#include "util/QtTestApp.h"
 #include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"
@@ -47,7 +46,6 @@ void AnswerModal(std::function<void(T*)> answer) {
 class ChooseDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::EnsureQtApp();
     samplegen::Options options = samplegen::Options::ForSize("small");
     options.winePrefix = true;
     manifest = samplegen::Generate(dir.Path() / "sample", options);

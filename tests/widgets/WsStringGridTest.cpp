@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "util/QtTestApp.h"
 #include "widgets/WsStringGrid.h"
 
 using namespace qmz;
@@ -20,7 +19,6 @@ namespace {
 class StringGrid : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::EnsureQtApp();
     grid = std::make_unique<TWsStringGrid>();
     grid->resize(400, 300);
   }
