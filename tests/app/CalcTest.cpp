@@ -218,3 +218,27 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
 }
 
 }  // namespace
+
+namespace {
+
+// When the route list cannot grow the calculation ends with one line and the routes so far, sorted.
+TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
+  auto d = test::MakeRouteModel(3, 3);
+  for (int g = 1; g <= 3; ++g) {
+    SetCell(*d, 1, g, true, 10);
+    SetCell(*d, 2, g, false, 10.0 + g);
+    SetCell(*d, 3, g, false, 20.0 + g);
+  }
+  CalcRun r;
+  r.work.FRoutes.MaxCount = 4;
+  r.Calculate(*d, {true, {Base(1)}, {Anywhere()}, {Anywhere()}});
+  EXPECT_EQ(r.end, TCalcEnd::OutOfMemory);
+  ASSERT_EQ(r.work.FRoutes.Count(), 4u);  // 1 -> 2: goods 1 .. 3; 1 -> 3: good 1
+  EXPECT_EQ(r.work.FRoutes[0].Profit, 11u);
+  EXPECT_EQ(r.work.FRoutes[3].Profit, 1u);
+  EXPECT_TRUE(test::HasLine(*r.journal, OutOfMemoryText(4), jlError));
+  EXPECT_TRUE(test::HasLine(*r.journal, "Finished Sorting (4)", jlInfo));
+  EXPECT_EQ(test::CountLines(*r.journal, jlError, ""), 1);
+}
+
+}  // namespace
