@@ -95,7 +95,8 @@ TEST_F(FormGridTest, HeaderClicksSortAndFlipTheDirection) {
 }
 
 TEST_F(FormGridTest, RowColours) {
-  grid->AddRoutes({Row("1", "A", "1"), Row("2", "B", "1"), Row("3", "C", "1", "0,50"), Row("4", "D", "1", "0.00", "False")});
+  grid->AddRoutes(
+      {Row("1", "A", "1"), Row("2", "B", "1"), Row("3", "C", "1", "0,50"), Row("4", "D", "1", "0.00", "False")});
   TRouteRow shortRow;
   shortRow.Caption = "5";
   shortRow.SubItems = {"x"};
