@@ -163,3 +163,22 @@ TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {
 }
 
 }  // namespace
+
+namespace {
+
+// A checked-in route file loaded into the window and saved again comes out byte for byte the same.
+TEST_F(FormGridTest, RouteFileThroughTheWindowIsUnchanged) {
+  for (const char* name : {"small_trade_anywhere.csv", "small_loot_goods.csv"}) {
+    const std::string golden = std::string(QMZ_TEST_DATA_DIR) + "/" + name;
+    Answer(grid->DlgOpen, QString::fromStdString(golden));
+    grid->LoadRoutes1Click();
+    ASSERT_GT(grid->lvRoutes->model()->rowCount(), 50);
+    test::TempDir dir;
+    const std::string copy = (dir.Path() / name).string();
+    Answer(grid->DlgSave, QString::fromStdString(copy));
+    grid->miSaveClick();
+    EXPECT_TRUE(test::ReadWholeFile(copy) == test::ReadWholeFile(golden)) << name;
+  }
+}
+
+}  // namespace
