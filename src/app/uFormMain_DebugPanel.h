@@ -11,12 +11,12 @@ class DebugPanel : public MainPanel {
   Q_OBJECT
 
  public:
-  explicit DebugPanel(QWidget* parent = nullptr);
+  explicit DebugPanel(QWidget *parent = nullptr);
 
   QPushButton *btGroups = nullptr, *btCommos = nullptr, *btBases = nullptr, *btSystems = nullptr;
   QPushButton *Button1 = nullptr, *btCloseDebug = nullptr;
   QListWidget *lbSection = nullptr, *lbSectionList = nullptr;
-  QTextEdit* reIni = nullptr;
+  QTextEdit *reIni = nullptr;
 };
 
 }  // namespace qmz
