@@ -220,7 +220,6 @@ class TformMain : public QMainWindow {
   void closed();
 
  private:
-  void RunFeedbackAgent();
   QLabel* StatusPanel(int index) const;
 
   MainWindowSetup setup_;
