@@ -1,6 +1,7 @@
 #include "gamedata/uIniDecoder.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <span>
@@ -116,6 +117,14 @@ std::size_t CountLines(Bytes bytes, std::size_t recordEnd, std::uint32_t tableOf
 TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
   const Bytes bytes = AsBytes(data);
   const std::size_t size = data.size();
+  // Every value may name the same long string: the text is bounded, or a small file decodes into gigabytes.
+  const std::size_t limit = MaxDecodedSize(size);
+  std::size_t decoded = 0;
+  auto add = [&](const std::string& text) {
+    decoded += text.size() + 2;
+    target.Add(text);
+  };
+  auto tooLong = [&](const std::string& text) { return decoded + text.size() > limit; };
   const std::uint32_t tableOffset = ReadLe32(bytes, 8);
   StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
   // Records may neither run past the file nor into the string table.
@@ -134,7 +143,8 @@ TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
     line += '[';
     if (!strings.Append(nameOffset, line)) return bsBadEntry;
     line += ']';
-    target.Add(line);
+    if (tooLong(line)) return bsBadEntry;
+    add(line);
 
     for (unsigned entry = 0; entry < entryCount; ++entry) {
       if (recordEnd < pos + 3) return bsBadEntry;
@@ -162,21 +172,28 @@ TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
               break;
             }
             case 3:
-              if (!strings.Append(raw, line)) return bsBadEntry;
+              if (!strings.Append(raw, line) || tooLong(line)) return bsBadEntry;
               break;
             default:
               return bsBadEntry;
           }
         }
       }
-      target.Add(line);
+      if (tooLong(line)) return bsBadEntry;
+      add(line);
     }
-    target.Add(std::string());
+    add(std::string());
   }
   return bsSuccess;
 }
 
 }  // namespace
+
+std::size_t MaxDecodedSize(std::size_t InputSize) {
+  const std::size_t scaled = InputSize > kMaxDecodedTotal / kMaxDecodedFactor ? kMaxDecodedTotal
+                                                                                : InputSize * kMaxDecodedFactor;
+  return std::clamp(scaled, kMinDecodedBound, kMaxDecodedTotal);
+}
 
 std::string GetCStr(const std::string& StrTable, std::int64_t Offset) {
   if (Offset < 0 || std::uint64_t(Offset) >= StrTable.size()) return {};
@@ -193,12 +210,17 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
   return DecodeRecords(Data, *Target);
 }
 
-TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target) {
+TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::string* Reason) {
   std::string data;
-  if (!platform::ReadWholeFile(FileName, data)) return bsNoSource;
+  if (!platform::ReadWholeFile(FileName, data, kMaxGameFileSize, Reason)) return bsNoSource;
   if (Target == nullptr) return bsGeneralError;
   const TBiniStatus status = DecodeBiniBuffer(data, Target);
-  if (status == bsNotBini) Target->LoadFromFile(FileName);
+  if (status == bsNotBini) {
+    // Read once: the text comes from the same bytes, taken as game text like any text file.
+    std::string_view text = data;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    Target->SetText(GameTextToUtf8(text));
+  }
   return status;
 }
 

@@ -18,7 +18,7 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 TSvIniFile::TSvIniFile(const std::string& FileName) : TCustomIniFile("") {
   std::string data;
-  if (!platform::ReadWholeFile(FileName, data)) {
+  if (!platform::ReadWholeFile(FileName, data, kMaxGameFileSize, &ReadFailure)) {
     DecodeStatus = bsNoSource;
     return;
   }
@@ -54,7 +54,7 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
 
 void TSvIniFile::LoadValues() {
   std::string data;
-  if (fileName_.empty() || !platform::ReadWholeFile(fileName_, data)) {
+  if (fileName_.empty() || !platform::ReadWholeFile(fileName_, data, kMaxGameFileSize)) {
     Clear();
     return;
   }

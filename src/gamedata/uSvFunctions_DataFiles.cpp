@@ -2,8 +2,10 @@
 // of the [Data] section decoded and joined by kind, and the markets, goods and equipment reorganised so
 // the parsers find a record by its nickname.
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "gamedata/uIniDecoder.h"
 #include "gamedata/uSVIni.h"
@@ -20,12 +22,17 @@ std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawNam
   return ini.SectionCounts[std::size_t(at)];
 }
 
+void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const {
+  ++unreadFiles_;
+  JournalFmt("Data file not read (%s): %s", jlWarning, reason, gamePath);
+}
+
 std::unique_ptr<TSvIniFile> TSvData::OpenGameIni(std::string_view gamePath) const {
   std::unique_ptr<TSvIniFile> ini;
   auto file = platform::ResolveGamePath(gamePath);
-  if (file && platform::GameFileExists(gamePath)) {
-    ini = std::make_unique<TSvIniFile>(file->string());
-  } else {
+  if (file) ini = std::make_unique<TSvIniFile>(file->string());
+  if (!ini || ini->DecodeStatus == bsNoSource) {
+    NotRead(gamePath, ini ? ini->ReadFailure : std::string("not found"));
     ini = TSvIniFile::CreateFromList(TStringList(), std::string(gamePath));
   }
   if (ini->Damaged()) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
@@ -73,6 +80,25 @@ constexpr DataKind kDataKinds[kKindCount] = {
     {"Groups", "Groups ini file found : %s", "   Found Groups file: %s"},
     {"Solar", "Solararch ini file found : %s", "   Found Solararch file: %s"},
 };
+
+// The equipment phase's progress bar is one character a kind, up to this width.
+constexpr int kMaxBarWidth = 100;
+
+// Fills list, sorted and ignoring duplicates, with names: one sort instead of one insertion a name, which
+// moves the whole list each time. Of equal names (ignoring case) the first stays, as with Add.
+void SetSortedNames(TStringList& list, std::vector<std::string> names) {
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  names.erase(std::unique(names.begin(), names.end(),
+                          [](const std::string& a, const std::string& b) { return CompareText(a, b) == 0; }),
+              names.end());
+  const bool sorted = list.Sorted();
+  list.Clear();
+  list.SetSorted(false);
+  list.Reserve(int(names.size()));
+  for (auto& name : names) list.Add(std::move(name));
+  list.SetSorted(sorted);
+}
 
 // A reason to stop joining that the loader reports with its data-files dialog.
 class EDataFiles : public std::runtime_error {
@@ -129,12 +155,10 @@ bool TSvData::getDataInis() {
         scratch.Clear();
         const std::string gamePath = DataPath + file;
         auto path = platform::ResolveGamePath(gamePath);
-        if (path && platform::GameFileExists(gamePath)) {
-          if (DecodeBini(path->string(), &scratch) == bsBadEntry)
-            JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
-        } else {
-          JournalFmt("Data file not found: %s", jlWarning, gamePath);
-        }
+        std::string reason = "not found";
+        const TBiniStatus status = path ? DecodeBini(path->string(), &scratch, &reason) : bsNoSource;
+        if (status == bsNoSource) NotRead(gamePath, reason);
+        if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
         joined[kind].Reserve(joined[kind].Count() + scratch.Count() + 1);
         for (const auto& line : scratch) joined[kind].Add(line.text);
         joined[kind].Add("");
@@ -166,13 +190,14 @@ bool TSvData::getDataInis() {
         return temp.ReadKeyValuesF(section, "MarketGood", {i}, false);
       });
       MarketBaseNames.Clear();
-      MarketGoodNames.Clear();
       MarketBaseNames.Reserve(markets.Sections.Count());
+      std::vector<std::string> goodNames;
       for (int s = 0; s < markets.Sections.Count(); ++s) {
         MarketBaseNames.Add(markets.Sections[s]);
         if (const auto* lines = dynamic_cast<const TStringList*>(markets.Sections.Objects(s)))
-          for (int j = 0; j < lines->Count(); ++j) MarketGoodNames.Add(lines->Names(j));
+          for (int j = 0; j < lines->Count(); ++j) goodNames.push_back(lines->Names(j));
       }
+      SetSortedNames(MarketGoodNames, std::move(goodNames));
     });
     aIni[iniTemp].reset();
 
@@ -189,9 +214,16 @@ bool TSvData::getDataInis() {
     reorganise("Equipment", joined[kEquipment], iniEquip, [&](TSvIniFile& temp, TSvIniFile& equip) {
       const int kinds = temp.SectionNames.Count();
       TStringList lines;
+      std::string lastBar;
       for (int t = 0; t < kinds; ++t) {
-        PostStatus(Format("   Equipment...[%s]", MakeBarText('#', t, kinds - 1)), 0, 60, StepCount,
-                   psAddToStartupLog | psReplaceStartupLine);
+        // One character a kind up to kMaxBarWidth kinds; beyond, the bar is scaled and drawn when it
+        // changes, so its cost stays linear in the number of kinds.
+        const int width = std::min(kinds - 1, kMaxBarWidth);
+        const int filled = width < kinds - 1 ? int(std::int64_t(t) * width / (kinds - 1)) : t;
+        std::string bar = Format("   Equipment...[%s]", MakeBarText('#', filled, width));
+        if (width == kinds - 1 || bar != lastBar)
+          PostStatus(bar, 0, 60, StepCount, psAddToStartupLog | psReplaceStartupLine);
+        lastBar = std::move(bar);
         const std::string raw = temp.SectionNames[t];
         const int count = std::size_t(t) < temp.SectionCounts.size() ? temp.SectionCounts[std::size_t(t)] : 0;
         for (int i = 1; i <= count; ++i) {

@@ -11,6 +11,7 @@
 #include <limits>
 #include <optional>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSVIni.h"
@@ -279,14 +280,27 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
   aBase.clear();
   aBase.push_back(work[0]);
   PostStep("Fixing bases ");
-  const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) { placeBases(s, work); });
+  // Many systems may name one file: each distinct file is read and parsed once, and kept only while a
+  // system still to come names it.
+  const auto pathOf = [this](int s) { return DataPath + "universe\\" + aSystem[std::size_t(s)].IniFile.str(); };
+  std::unordered_map<std::string, int> uses;
+  for (int s = 1; s < int(aSystem.size()); ++s) ++uses[LowerCase(pathOf(s))];
+  std::unordered_map<std::string, std::unique_ptr<TSvIniFile>> files;
+  const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) {
+    const std::string path = pathOf(s);
+    const std::string key = LowerCase(path);
+    auto& file = files[key];
+    if (!file) file = OpenGameIni(path);
+    placeBases(s, work, *file);
+    if (--uses[key] == 0) files.erase(key);
+  });
   return placed ? urDone : urStopped;
 }
 
-void TSvData::placeBases(int s, const TGoodArr& work) {
+void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini) {
   TGood& sys = aSystem[std::size_t(s)];
-  const auto file = OpenGameIni(DataPath + "universe\\" + sys.IniFile.str());
-  if (!file || !file->Loaded) return;
+  const TSvIniFile* file = &ini;
+  if (!file->Loaded) return;
   const std::string lf = file->ReadString("SystemInfo1", "local_faction", "");
   if (!lf.empty()) {
     const int f = getIndexByNickname(lf, aFaction);
@@ -301,7 +315,7 @@ void TSvData::placeBases(int s, const TGoodArr& work) {
     JournalFmt("Faction \"%s\" not found {parseUniverse()} aSystem[ %d ].IniFile: %s ", jlError, lf, s,
                sys.IniFile.str());
 
-  const auto objects = RawCount(file.get(), "Object");
+  const auto objects = RawCount(file, "Object");
   if (!objects) {
     JournalFmt("System file without objects: %s", jlWarning, sys.IniFile.str());
     return;

@@ -107,6 +107,9 @@ TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
     EXPECT_EQ(d.getMarketCsv(base, false).Count(), 0);
     EXPECT_EQ(d.getBaseGoods(base, false).Count(), 0);
   }
+  // A quote in a name is doubled, so the name stays one field for a CSV reader.
+  d.aGood[1].name = "Ore \"rich\"";
+  EXPECT_EQ(d.getMarketCsv(1, true)[0].substr(0, 15), "\"Ore \"\"rich\"\"\",");
   d.aMarket.clear();
   EXPECT_EQ(d.getMarketCsv(1, false).Count(), 0);
   EXPECT_EQ(d.getBaseGoods(1, false).Count(), 0);
