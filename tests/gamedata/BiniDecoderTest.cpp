@@ -159,3 +159,24 @@ TEST(BiniDecoder, GetCStrReadsOneStringInsideTheTable) {
                                                                    {6, "ef"}, {8, ""},  {1 << 20, ""}, {-1, ""}};
   for (const auto& [offset, text] : cases) EXPECT_EQ(GetCStr(table, offset), text) << offset;
 }
+
+TEST(BiniDecoder, EntriesAllNamingOneLongStringStopAtTheDecodedBound) {
+  // About 700 KB whose 50,000 entries all name one string of 300,000 characters: unbounded, 15 GB of text.
+  BiniWriter w;
+  // Names and keys are 16-bit offsets: they go into the table before the long string.
+  const std::uint32_t key = w.Str("k");
+  w.Section("Bomb", 50000);
+  const std::uint32_t longText = w.Str(std::string(300000, 'x'));
+  for (int e = 0; e < 50000; ++e) w.EntryAt(std::uint16_t(key), 1).Value(3, longText);
+  const std::string file = w.Build();
+  TStringList target;
+  EXPECT_EQ(DecodeBiniBuffer(file, &target), bsBadEntry);
+  std::size_t decoded = 0;
+  for (const auto& item : target) decoded += item.text.size();
+  EXPECT_LE(decoded, MaxDecodedSize(file.size()));
+  EXPECT_GE(decoded, MaxDecodedSize(file.size()) / 2);  // what came before the bound is kept
+  EXPECT_EQ(target[0], "[Bomb]");
+  EXPECT_EQ(MaxDecodedSize(file.size()), file.size() * kMaxDecodedFactor);
+  EXPECT_EQ(MaxDecodedSize(10), kMinDecodedBound);
+  EXPECT_EQ(MaxDecodedSize(kMaxGameFileSize), kMaxDecodedTotal);
+}

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -212,4 +213,57 @@ TEST_F(DataFilesTest, PartlyDecodedBinaryFilesAreJournaledWithTheirPath) {
   ASSERT_TRUE(d->getDataInis());
   EXPECT_EQ(test::CountLines(*journal, jlError, "equipment\\goods.ini"), 1);
   EXPECT_EQ(d->aIni[iniGoods]->ReadString("ore", "nickname", ""), "ore");  // what came before the damage
+}
+
+TEST_F(DataFilesTest, DataFilesThatCannotBeReadAreJournaledWithTheirReasonAndTheLoadGoesOn) {
+  const fs::path equipment = dir.Path() / "Data" / "Equipment";
+  // A FIFO never blocks the loader; a folder and a sparse file of 3 GB (no disk used) are not read.
+  fs::remove(equipment / "mod_goods.INI");
+  ASSERT_EQ(mkfifo((equipment / "mod_goods.INI").c_str(), 0600), 0);
+  fs::remove(dir.Path() / "Data" / "Universe" / "Universe.ini");
+  fs::create_directories(dir.Path() / "Data" / "Universe" / "Universe.ini");
+  fs::resize_file(equipment / "weapons.ini", std::uintmax_t(3) << 30);
+  platform::ResetGamePathCache();
+  ASSERT_TRUE(d->getInitialData());
+  ASSERT_TRUE(d->getDataInis());
+  EXPECT_EQ(d->aIni[iniGoods]->ReadString("ore", "price", ""), "95");  // the readable files still count
+  EXPECT_EQ(d->aIni[iniEquip]->Sections.Count(), 0);
+  const std::pair<const char*, const char*> unread[] = {{"not a regular file", "equipment\\mod_goods.ini"},
+                                                        {"not a regular file", "universe\\universe.ini"},
+                                                        {"larger than 268435456 bytes", "equipment\\weapons.ini"},
+                                                        {"not found", "equipment\\missing.ini"}};
+  for (const auto& [reason, file] : unread) {
+    const std::string line = Format("Data file not read (%s): %s%s", reason, d->DataPath, file);
+    EXPECT_EQ(test::CountLines(*journal, jlWarning, line), 1) << line;
+  }
+  EXPECT_EQ(test::CountLines(*journal, jlWarning, "Data file not read ("), 4);
+}
+
+TEST_F(DataFilesTest, ManyEquipmentKindsAndMarketGoodsReorganiseInOnePass) {
+  // 15,000 equipment kinds: a bar as wide as the kinds, once per kind, was 225 million characters.
+  std::string weapons;
+  for (int t = 0; t < 15000; ++t) weapons += Format("[Kind%d]\r\nnickname = item%d\r\n", t, t);
+  Write(dir.Path() / "Data" / "Equipment" / "weapons.ini", weapons);
+  // 40,000 goods named in falling order: inserted one at a time, each went to the front of the list.
+  std::string market = "[BaseGood]\r\nbase = Li01_01_Base\r\n";
+  for (int g = 40000; g-- > 0;) market += Format("MarketGood = good%5.5d, 0, -1, 1, 1, 0, 1\r\n", g);
+  Write(dir.Path() / "Data" / "Equipment" / "Market.ini", market);
+  ASSERT_TRUE(d->getInitialData());
+  ASSERT_TRUE(d->getDataInis());
+
+  ASSERT_EQ(d->MarketGoodNames.Count(), 40000);
+  EXPECT_EQ(d->MarketGoodNames[0], "good00000");
+  EXPECT_EQ(d->MarketGoodNames[39999], "good39999");
+  EXPECT_EQ(d->MarketGoodNames.IndexOf("GOOD31415"), 31415);
+  EXPECT_EQ(d->aIni[iniEquip]->ReadString("item14999", "Equipment_Type", ""), "Kind14999");
+  int bars = 0;
+  std::string last;
+  for (const auto& p : rec.TextPosts()) {
+    if (!p.Message.ReplaceStartupLine) continue;
+    ++bars;
+    EXPECT_EQ(p.Text.size(), std::string("   Equipment...[]").size() + 100);
+    last = p.Text;
+  }
+  EXPECT_LE(bars, 101);  // drawn when it changes
+  EXPECT_EQ(last, "   Equipment...[" + std::string(100, '#') + "]");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -243,6 +244,28 @@ TEST(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
   EXPECT_FALSE(journal.HasFile());
   EXPECT_FALSE(journal.FileName().empty());  // what was written can still be sent
   EXPECT_EQ(journal.Buffer().back().Text, "next");
+  // The line written in part is taken back: the file ends with its last whole line.
+  EXPECT_EQ(fs::file_size(journal.FileName()), before);
+  EXPECT_EQ(Lines(journal.FileName()).size(), 1u);
+}
+
+TEST(Journal, LinksAndFifosAtTheJournalsPlaceAreRefused) {
+  TempDir dir;
+  FakeClock clock;
+  qmz::test::WriteWholeFile(dir.Path() / "precious.txt", "precious");
+  fs::create_symlink(dir.Path() / "precious.txt", dir.Path() / "DebugOut.mjf");
+  {
+    TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
+    EXPECT_TRUE(journal.FileName().empty());
+    journal.Add("kept", jlInfo);
+    EXPECT_EQ(journal.Buffer().back().Text, "kept");
+  }
+  EXPECT_EQ(ReadWholeFile(dir.Path() / "precious.txt"), "precious");  // neither emptied nor written
+
+  fs::remove(dir.Path() / "DebugOut.mjf");
+  ASSERT_EQ(mkfifo((dir.Path() / "DebugOut.mjf").c_str(), 0600), 0);
+  TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());  // returns, no reader needed
+  EXPECT_TRUE(journal.FileName().empty());
 }
 
 TEST(Journal, FormatMismatchReachesTheCaller) {
