@@ -284,9 +284,12 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
   // system still to come names it.
   const auto pathOf = [this](int s) { return DataPath + "universe\\" + aSystem[std::size_t(s)].IniFile.str(); };
   std::unordered_map<std::string, int> uses;
-  for (int s = 1; s < int(aSystem.size()); ++s) ++uses[LowerCase(pathOf(s))];
+  for (int s = 1; s < int(aSystem.size()); ++s)
+    if (!aSystem[std::size_t(s)].IniFile.empty()) ++uses[LowerCase(pathOf(s))];
   std::unordered_map<std::string, std::unique_ptr<TSvIniFile>> files;
   const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) {
+    // A system without a file places no base (and names no file that could be missed).
+    if (aSystem[std::size_t(s)].IniFile.empty()) return;
     const std::string path = pathOf(s);
     const std::string key = LowerCase(path);
     auto& file = files[key];
