@@ -240,22 +240,22 @@ TEST_F(DataFilesTest, DataFilesThatCannotBeReadAreJournaledWithTheirReasonAndThe
 }
 
 TEST_F(DataFilesTest, ManyEquipmentKindsAndMarketGoodsReorganiseInOnePass) {
-  // 15,000 equipment kinds: a bar as wide as the kinds, once per kind, was 225 million characters.
+  // 10,000 equipment kinds: a bar as wide as the kinds, once per kind, was 100 million characters.
   std::string weapons;
-  for (int t = 0; t < 15000; ++t) weapons += Format("[Kind%d]\r\nnickname = item%d\r\n", t, t);
+  for (int t = 0; t < 10000; ++t) weapons += Format("[Kind%d]\r\nnickname = item%d\r\n", t, t);
   Write(dir.Path() / "Data" / "Equipment" / "weapons.ini", weapons);
-  // 40,000 goods named in falling order: inserted one at a time, each went to the front of the list.
+  // 30,000 goods named in falling order: inserted one at a time, each went to the front of the list.
   std::string market = "[BaseGood]\r\nbase = Li01_01_Base\r\n";
-  for (int g = 40000; g-- > 0;) market += Format("MarketGood = good%5.5d, 0, -1, 1, 1, 0, 1\r\n", g);
+  for (int g = 30000; g-- > 0;) market += Format("MarketGood = good%5.5d, 0, -1, 1, 1, 0, 1\r\n", g);
   Write(dir.Path() / "Data" / "Equipment" / "Market.ini", market);
   ASSERT_TRUE(d->getInitialData());
   ASSERT_TRUE(d->getDataInis());
 
-  ASSERT_EQ(d->MarketGoodNames.Count(), 40000);
+  ASSERT_EQ(d->MarketGoodNames.Count(), 30000);
   EXPECT_EQ(d->MarketGoodNames[0], "good00000");
-  EXPECT_EQ(d->MarketGoodNames[39999], "good39999");
-  EXPECT_EQ(d->MarketGoodNames.IndexOf("GOOD31415"), 31415);
-  EXPECT_EQ(d->aIni[iniEquip]->ReadString("item14999", "Equipment_Type", ""), "Kind14999");
+  EXPECT_EQ(d->MarketGoodNames[29999], "good29999");
+  EXPECT_EQ(d->MarketGoodNames.IndexOf("GOOD27182"), 27182);
+  EXPECT_EQ(d->aIni[iniEquip]->ReadString("item9999", "Equipment_Type", ""), "Kind9999");
   int bars = 0;
   std::string last;
   for (const auto& p : rec.TextPosts()) {
