@@ -1,6 +1,6 @@
 // The read side of the model: nickname lookup, the list builders of the main window and the debug page.
 
-#include <locale>
+#include <clocale>
 
 #include "gamedata/uSvFunctions.h"
 
@@ -10,13 +10,11 @@ namespace {
 
 TStringList OwningList() { return TStringList(true); }
 
-// The decimal mark of the user's locale, for the market lines the debug page shows.
+// The decimal mark of the user's locale, for the market lines the debug page shows: the process's numeric
+// locale, which the application takes over from the user's environment at start.
 char UserDecimalSeparator() {
-  try {
-    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
-  } catch (const std::exception&) {
-    return '.';
-  }
+  const char* mark = std::localeconv()->decimal_point;
+  return mark != nullptr && mark[0] != '\0' ? mark[0] : '.';
 }
 
 std::string Localised(std::string number, char separator) {

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <locale>
 #include <string>
 
 #include "gamedata/uSvFunctions.h"
+#include "util/CommaLocale.h"
 
 using namespace qmz;
 
@@ -114,16 +113,10 @@ TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
 
 TEST_F(QueriesTest, MarketLinesTakeTheUsersDecimalMarkForNumbersOnly) {
   d.aGood[1].name = "Ore v.2";
-  setenv("LC_ALL", "de_DE.UTF-8", 1);
-  char mark = '.';
-  try {
-    mark = std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
-  } catch (const std::exception&) {
-  }
-  const std::string first = d.getMarketCsv(1, true)[0];
-  setenv("LC_ALL", "C", 1);
-  if (mark != ',') GTEST_SKIP() << "no locale with a decimal comma here";
-  EXPECT_EQ(first, "\"Ore v.2\",\"90,000000\",\"1\",\"2,000000\",\"-0,500000\",\"1,500000\",\"0,250000\",\"3,000000\"");
+  test::CommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made on this machine";
+  EXPECT_EQ(d.getMarketCsv(1, true)[0],
+            "\"Ore v.2\",\"90,000000\",\"1\",\"2,000000\",\"-0,500000\",\"1,500000\",\"0,250000\",\"3,000000\"");
 }
 
 TEST_F(QueriesTest, ItemIndexByIndexPassesOverOtherObjects) {
