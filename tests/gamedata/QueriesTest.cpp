@@ -36,10 +36,10 @@ class QueriesTest : public ::testing::Test {
     d.aGood[1].decay_per_second = 0.25f;
     d.aGood[2].volume = 1;
     d.aGood[2].price = 1500.5;
-    d.aMarket.SetLength(d.aBase.size(), d.aGood.size());
-    for (int b = 1; b < 4; ++b)
-      for (int g = 1; g < 4; ++g) d.aMarket[b][g] = {b == 1 && g != 2, 1.0f, d.aGood[g].price, -1.0f, 0.0f};
-    d.aMarket[1][1] = {true, 1.5f, 135.0, -0.5f, 2.0f};
+    d.aMarket.Reset(d.aBase.size(), d.aGood);
+    d.aMarket.SetDefaults(3);
+    d.aMarket.Write(1, 1, {true, 1.5f, 135.0, -0.5f, 2.0f});
+    d.aMarket.Write(1, 3, {true, 1.0f, d.aGood[3].price, -1.0f, 0.0f});
   }
   TSvData d;
 };
