@@ -2,12 +2,17 @@
 // of the [Data] section decoded and joined by kind, and the markets, goods and equipment reorganised so
 // the parsers find a record by its nickname.
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "gamedata/uIniDecoder.h"
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
+#include "platform/AsciiText.h"
 #include "platform/GamePath.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
@@ -57,6 +62,8 @@ bool TSvData::getInitialData() {
 
 namespace {
 
+using platform::TrimView;
+
 struct DataKind {
   std::string_view key;
   std::string_view journalLine;
@@ -79,6 +86,66 @@ class EDataFiles : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The markets object built in one pass over the BaseGood sections: for each, under its base, every
+// MarketGood line as "nickname=rest of the entry" in lower case, a good already there keeping its
+// place and taking the new value. The same lines as reading each section's MarketGood values and writing
+// them with WriteSectionList, without the object's write path: the lines are added to the line lists
+// directly and the goods already written for a base are found in a map of this pass.
+void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const std::function<void(int)>& posted) {
+  static constexpr std::string_view kKey = "marketgood=";
+  std::vector<std::unordered_map<std::string, int>> written;  // per section of markets: name -> line
+  std::string lowered;
+  std::string line;
+  for (int i = 1; i <= count; ++i) {
+    const int at = temp.Sections.IndexOf("BaseGood" + IntToStr(i));
+    const auto* lines = at < 0 ? nullptr : static_cast<const TStringList*>(temp.Sections.Objects(at));
+    const int baseLine = lines == nullptr ? -1 : lines->IndexOfName("base");
+    const std::string base = baseLine < 0 ? std::string() : lines->ValueFromIndex(baseLine);
+    int target = -1;
+    for (int j = 0; !base.empty() && j < lines->Count(); ++j) {
+      const std::string_view text = (*lines)[j];
+      const std::size_t eq = text.find('=');
+      if (!SameText(TrimView(eq == std::string_view::npos ? std::string_view() : text.substr(0, eq)), "MarketGood"))
+        continue;
+      // The entry in lower case without every "marketgood=" in it, trimmed.
+      lowered = LowerCase(text);
+      for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
+        lowered.erase(k, kKey.size());
+      const std::string_view entry = TrimView(lowered);
+      // Split as WriteSectionList splits: at a "=" after the first character, else at the first ",".
+      std::string_view good;
+      std::string_view value;
+      if (const std::size_t split = entry.find('='); split != std::string_view::npos && split > 0) {
+        good = entry.substr(0, split);
+        value = entry.substr(split + 1);
+      } else {
+        const std::size_t comma = entry.find(',');
+        good = TrimView(entry.substr(0, comma));
+        if (comma != std::string_view::npos) value = TrimView(entry.substr(comma + 1));
+      }
+      if (target < 0) {
+        target = markets.Sections.IndexOf(base);
+        if (target < 0) target = markets.Sections.AddObject(base, new THashedStringList());
+        if (written.size() <= std::size_t(target)) written.resize(std::size_t(target) + 1);
+      }
+      auto& list = *static_cast<THashedStringList*>(markets.Sections.Objects(target));
+      line.assign(good).append(1, '=').append(value);
+      // A line's name is its text before the first "=", and a name asked for is found in the last line
+      // of that name, as the line list finds it; a good holding a "=" never is. The names are in lower
+      // case already, so equal names are equal texts here.
+      auto& names = written[std::size_t(target)];
+      const std::size_t nameEnd = good.find('=');
+      const auto it = nameEnd == std::string_view::npos ? names.find(std::string(good)) : names.end();
+      if (it != names.end()) {
+        list.Put(it->second, line);
+      } else {
+        names[std::string(good.substr(0, nameEnd))] = list.Add(line);
+      }
+    }
+    posted(i);
+  }
+}
 
 }  // namespace
 
@@ -162,9 +229,9 @@ bool TSvData::getDataInis() {
     // Markets: one section per base (named as first written, sections of one base in any letter case
     // merged), one line per good: "nickname=rest of the entry", in lower case, the last entry winning.
     reorganise("Markets", joined[kMarkets], iniMarkets, [&](TSvIniFile& temp, TSvIniFile& markets) {
-      byKey(temp, markets, "BaseGood", "base", [&temp](const std::string& section, int i) {
-        return temp.ReadKeyValuesF(section, "MarketGood", {i}, false);
-      });
+      const auto count = SectionCountOf(temp, "BaseGood");
+      if (!count) throw EDataFiles("The joined text holds no [BaseGood] section");
+      BuildMarkets(temp, *count, markets, [this, &count](int i) { PostItem(0, *count, i); });
       MarketBaseNames.Clear();
       MarketGoodNames.Clear();
       MarketBaseNames.Reserve(markets.Sections.Count());
