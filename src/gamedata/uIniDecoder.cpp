@@ -77,26 +77,31 @@ void AppendInt(std::string& out, std::int32_t v) {
   out.append(buf, r.ptr);
 }
 
-// The "%.6f" text of a 32-bit float, as Format prints it. A float times 10^6 is exact in a double, so the
-// common case (not a decimal tie, which the runtime rounds away from zero and to_chars to even, and not
-// below one millionth) comes straight from to_chars; the rest, rare, goes through Format itself.
+// The "%.6f" text of a 32-bit float, as Format prints it, straight from to_chars. A float times 10^6 is
+// exact in a double, so a decimal tie (exactly halfway between two texts) is seen exactly; Format rounds
+// it away from zero, to_chars to even, so a tie is moved one step away from zero first, as Format does.
 // A value too small for six decimals (a tiny decay per second) would print as 0.000000 and turn a
 // perishable good into a durable one, so such a value is written with as many decimals as it needs to
 // read back as itself, still in plain fixed notation.
 void AppendFloat(std::string& out, float v) {
+  if (!std::isfinite(v)) {
+    out += std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+    return;
+  }
+  if (v == 0.0f) {
+    out += "0.000000";  // also for -0: a sign would read as a negative number that is not there
+    return;
+  }
   char buf[128];
-  const double scaled = double(v) * 1e6;
-  if (std::isfinite(scaled) && std::fabs(scaled) >= 1 && scaled - std::floor(scaled) != 0.5) {
-    const auto r = std::to_chars(buf, buf + sizeof buf, double(v), std::chars_format::fixed, 6);
+  double d = v;
+  const double scaled = std::fabs(d * 1e6);
+  if (scaled < 0.5) {
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
     out.append(buf, r.ptr);
     return;
   }
-  const std::string text = Format("%.6f", double(v));
-  if (v == 0.0f || text != "0.000000") {
-    out += text;
-    return;
-  }
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+  if (scaled - std::floor(scaled) == 0.5) d = std::nextafter(d, d < 0 ? -HUGE_VAL : HUGE_VAL);
+  const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 6);
   out.append(buf, r.ptr);
 }
 

@@ -100,8 +100,17 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
   for (int i = 1; i <= count; ++i) {
     const int at = temp.Sections.IndexOf("BaseGood" + IntToStr(i));
     const auto* lines = at < 0 ? nullptr : static_cast<const TStringList*>(temp.Sections.Objects(at));
-    const int baseLine = lines == nullptr ? -1 : lines->IndexOfName("base");
-    const std::string base = baseLine < 0 ? std::string() : lines->ValueFromIndex(baseLine);
+    // The value of the last "base" line, as ReadString finds it; a scan, so no name index is built for
+    // a section read once.
+    std::string base;
+    for (int j = lines == nullptr ? -1 : lines->Count() - 1; j >= 0; --j) {
+      const std::string_view text = (*lines)[j];
+      const std::size_t eq = text.find('=');
+      if (eq != std::string_view::npos && SameText(text.substr(0, eq), "base")) {
+        base = text.substr(eq + 1);
+        break;
+      }
+    }
     int target = -1;
     for (int j = 0; !base.empty() && j < lines->Count(); ++j) {
       const std::string_view text = (*lines)[j];
