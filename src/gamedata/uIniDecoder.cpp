@@ -118,14 +118,16 @@ std::size_t CountLines(Bytes bytes, std::size_t recordEnd, std::uint32_t tableOf
   return lines;
 }
 
-TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
+// Decodes the records, handing every line to addLine; reserve is told the number of lines first.
+template <typename Reserve, typename AddLine>
+TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLine) {
   const Bytes bytes = AsBytes(data);
   const std::size_t size = data.size();
   const std::uint32_t tableOffset = ReadLe32(bytes, 8);
   StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
   // Records may neither run past the file nor into the string table.
   const std::size_t recordEnd = std::min<std::size_t>(tableOffset, size);
-  target.Reserve(target.Count() + int(std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size)));
+  reserve(std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size));
 
   std::size_t pos = kHeaderSize;
   // One buffer for every line: each stored line is then made with a single allocation of its own size.
@@ -139,7 +141,7 @@ TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
     line += '[';
     if (!strings.Append(nameOffset, line)) return bsBadEntry;
     line += ']';
-    target.Add(line);
+    addLine(line);
 
     for (unsigned entry = 0; entry < entryCount; ++entry) {
       if (recordEnd < pos + 3) return bsBadEntry;
@@ -174,9 +176,9 @@ TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
           }
         }
       }
-      target.Add(line);
+      addLine(line);
     }
-    target.Add(std::string());
+    addLine(std::string_view());
   }
   return bsSuccess;
 }
@@ -195,7 +197,16 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
   if (Target == nullptr) return bsGeneralError;
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
-  return DecodeRecords(Data, *Target);
+  TStringList& target = *Target;
+  return DecodeRecords(
+      Data, [&target](std::size_t lines) { target.Reserve(target.Count() + int(lines)); },
+      [&target](std::string_view line) { target.Add(std::string(line)); });
+}
+
+TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line) {
+  if (Data.size() <= kHeaderSize) return bsTooSmall;
+  if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
+  return DecodeRecords(Data, [](std::size_t) {}, Line);
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target) {
