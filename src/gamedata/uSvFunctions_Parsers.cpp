@@ -11,6 +11,7 @@
 #include <limits>
 #include <optional>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSVIni.h"
@@ -484,6 +485,7 @@ bool TSvData::parseMarkets() {
   int j = 0;
   int lineCount = 0;
   int g = -1;
+  std::unordered_map<std::string_view, int> goodOfName;
   try {
     ++StepCount;
     PostStep("Parsing markets");
@@ -517,7 +519,11 @@ bool TSvData::parseMarkets() {
         std::string_view t[6];
         for (auto& field : t) field = CutField(rest);
         if (!IsNumberText(t[2]) || !IsNumberText(t[3])) continue;
-        g = getIndexByNickname(name, aGood);
+        // The same good is named at many bases: each name text is looked up once (the names stay in the
+        // markets object while it is read, and aGood does not change meanwhile).
+        auto known = goodOfName.find(name);
+        if (known == goodOfName.end()) known = goodOfName.emplace(name, getIndexByNickname(name, aGood)).first;
+        g = known->second;
         if (g <= 0) continue;
         if (std::size_t(g) >= aMarket.RowLength()) {
           JournalFmt("parseMarkets() Problem lCommo zu Groß: %d von max. %d", jlError, g, int(aMarket.RowLength()));
