@@ -2,6 +2,7 @@
 // of the [Data] section decoded and joined by kind, and the markets, goods and equipment reorganised so
 // the parsers find a record by its nickname.
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -117,8 +118,18 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       const std::size_t eq = text.find('=');
       if (!SameText(TrimView(eq == std::string_view::npos ? std::string_view() : text.substr(0, eq)), "MarketGood"))
         continue;
-      // The entry in lower case without every "marketgood=" in it, trimmed.
-      lowered = LowerCase(text);
+      // The entry in lower case without every "marketgood=" in it, trimmed. The line's name is MarketGood in
+      // some letter case, so the lowered line is "marketgood=" and the lowered value; the value is lowered
+      // only where it holds a capital or a non-ASCII byte, else copied into the buffer as it is.
+      const std::string_view rawValue = text.substr(eq + 1);
+      const bool plain = std::none_of(rawValue.begin(), rawValue.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+      });
+      if (plain) {
+        lowered.assign(rawValue);
+      } else {
+        lowered = LowerCase(rawValue);
+      }
       for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
         lowered.erase(k, kKey.size());
       const std::string_view entry = TrimView(lowered);
