@@ -11,6 +11,7 @@ jobs=$(nproc)
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQMZ_SANITIZE=ON -DQMZ_WERROR=ON
 cmake --build build/asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 # Everything a test needs is installed by deps.sh, so a skipped test here hides a missing step: it fails the run.

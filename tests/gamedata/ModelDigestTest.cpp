@@ -66,12 +66,12 @@ void DumpArray(Dump& d, std::string_view title, const TGoodArr& arr) {
   d.Int(arr.size());
   d.EndLine();
   for (const TGood& g : arr) {
-    for (const TShortString* s : {&g.nickname, &g.ids_name, &g.ids_short_name, &g.name, &g.short_name, &g.ids_info,
-                                  &g.IniFile, &g.equipment})
+    for (const TShortString* s :
+         {&g.nickname, &g.ids_name, &g.ids_short_name, &g.name, &g.short_name, &g.ids_info, &g.IniFile, &g.equipment})
       d.Text(s->str());
-    for (const std::uint64_t v : {std::uint64_t(g.system), std::uint64_t(g.faction), std::uint64_t(g.category),
-                                  std::uint64_t(g.etype), std::uint64_t(g.units_per_container),
-                                  std::uint64_t(g.volume), std::uint64_t(g.archetype_type)})
+    for (const std::uint64_t v :
+         {std::uint64_t(g.system), std::uint64_t(g.faction), std::uint64_t(g.category), std::uint64_t(g.etype),
+          std::uint64_t(g.units_per_container), std::uint64_t(g.volume), std::uint64_t(g.archetype_type)})
       d.Int(v);
     for (const float v : {g.decay_per_second, g.good_sell_price, g.good_buy_price, g.bad_sell_price, g.bad_buy_price})
       d.Float(v);
@@ -170,7 +170,8 @@ TEST_P(ModelDigest, GeneratedInstallationLoadsIntoTheKnownModel) {
       std::string text = r.Text;
       // Elapsed times and the temporary folder differ from run to run.
       if (const auto at = text.find(" - Elapsed time:"); at != std::string::npos) text.resize(at);
-      for (auto at = text.find(root); at != std::string::npos; at = text.find(root)) text.replace(at, root.size(), "<root>");
+      for (auto at = text.find(root); at != std::string::npos; at = text.find(root))
+        text.replace(at, root.size(), "<root>");
       lines << int(r.Level) << ' ' << text << '\n';
     }
   }
@@ -179,13 +180,10 @@ TEST_P(ModelDigest, GeneratedInstallationLoadsIntoTheKnownModel) {
   EXPECT_EQ(d.Digest(), c.digest) << name << " digest is 0x" << hex;
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, ModelDigest,
-                         ::testing::Values(Case{"small", false, 0x933d9635fb962c2full},
-                                           Case{"small", true, 0x933d9635fb962c2full},
-                                           Case{"typical", false, 0x9bcd05f78ea01fd5ull},
-                                           Case{"typical", true, 0x9bcd05f78ea01fd5ull}),
-                         [](const auto& info) {
-                           return std::string(info.param.size) + (info.param.binary ? "Binary" : "Text");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, ModelDigest,
+    ::testing::Values(Case{"small", false, 0x933d9635fb962c2full}, Case{"small", true, 0x933d9635fb962c2full},
+                      Case{"typical", false, 0x9bcd05f78ea01fd5ull}, Case{"typical", true, 0x9bcd05f78ea01fd5ull}),
+    [](const auto& info) { return std::string(info.param.size) + (info.param.binary ? "Binary" : "Text"); });
 
 }  // namespace

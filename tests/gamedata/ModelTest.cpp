@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
 
 using namespace qmz;
 

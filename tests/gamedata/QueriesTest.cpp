@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
 #include "util/CommaLocale.h"
+#include "util/SvModelTestAccess.h"
 
 using namespace qmz;
 
@@ -16,32 +18,39 @@ TGood Rec(std::string nickname, std::string name) {
   return g;
 }
 
+// The windows' side of the model cannot write to it.
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvModel&>().aGood)>>);
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvModel&>().aMarket)>>);
+// A market cell is read as a value: nothing written to it reaches the model.
+static_assert(std::is_same_v<decltype(std::declval<SvModel&>().aMarket[1][1]), TMarketCell>);
+
 // A small model as the parsers leave it: one faction, two systems, three bases, three goods; base 1 sells
 // goods 1 and 3.
 class QueriesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    d.aFaction = {TGood(), Rec("li_p_grp", "Liberty Police")};
-    d.aSystem = {Rec("loot", "Loot Trading"), Rec("li01", "New York"), Rec("br01", "New London")};
-    d.aBase = {Rec("not available", "Loot trading dummy"), Rec("li01_01_base", "Manhattan"),
+    SvModelTestAccess w(d);
+    w.aFaction = {TGood(), Rec("li_p_grp", "Liberty Police")};
+    w.aSystem = {Rec("loot", "Loot Trading"), Rec("li01", "New York"), Rec("br01", "New London")};
+    w.aBase = {Rec("not available", "Loot trading dummy"), Rec("li01_01_base", "Manhattan"),
                Rec("br01_01_base", "Southampton"), Rec("li01_02_base", "Trenton")};
-    d.aBase[1].system = 1;
-    d.aBase[1].faction = 1;
-    d.aBase[2].system = 2;
-    d.aBase[3].system = 1;
-    d.aGood = {TGood(), Rec("ore", "Ore"), Rec("gun_a", "Light Gun"), Rec("water", "Water")};
-    d.aGood[1].price = 90;
-    d.aGood[1].volume = 3;
-    d.aGood[1].units_per_container = 10;
-    d.aGood[1].decay_per_second = 0.25f;
-    d.aGood[2].volume = 1;
-    d.aGood[2].price = 1500.5;
-    d.aMarket.Reset(d.aBase.size(), d.aGood);
-    d.aMarket.SetDefaults(3);
-    d.aMarket.Write(1, 1, {true, 1.5f, 135.0, -0.5f, 2.0f});
-    d.aMarket.Write(1, 3, {true, 1.0f, d.aGood[3].price, -1.0f, 0.0f});
+    w.aBase[1].system = 1;
+    w.aBase[1].faction = 1;
+    w.aBase[2].system = 2;
+    w.aBase[3].system = 1;
+    w.aGood = {TGood(), Rec("ore", "Ore"), Rec("gun_a", "Light Gun"), Rec("water", "Water")};
+    w.aGood[1].price = 90;
+    w.aGood[1].volume = 3;
+    w.aGood[1].units_per_container = 10;
+    w.aGood[1].decay_per_second = 0.25f;
+    w.aGood[2].volume = 1;
+    w.aGood[2].price = 1500.5;
+    w.aMarket.Reset(d.aBase.size(), w.aGood);
+    w.aMarket.SetDefaults(3);
+    w.aMarket.Write(1, 1, {true, 1.5f, 135.0, -0.5f, 2.0f});
+    w.aMarket.Write(1, 3, {true, 1.0f, w.aGood[3].price, -1.0f, 0.0f});
   }
-  TSvData d;
+  SvModel d;  // built without the loader, queried as the windows do
 };
 
 }  // namespace
@@ -59,8 +68,8 @@ TEST_F(QueriesTest, NameAndBaseListsCarryPlainTagsAndSkipTheDummy) {
   ASSERT_EQ(bases.Count(), 2);
   EXPECT_EQ(dynamic_cast<TIndex*>(bases.Objects(1))->Index, 3u);
   EXPECT_EQ(d.getSystemBases(0).Count(), 0);  // the dummy base is never listed
-  TSvData empty;
-  empty.aBase = {Rec("not available", "Loot trading dummy")};
+  SvModel empty;
+  SvModelTestAccess(empty).aBase = {Rec("not available", "Loot trading dummy")};
   EXPECT_EQ(empty.getBaseNames().Count(), 0);
 }
 
@@ -80,7 +89,7 @@ TEST_F(QueriesTest, RecordDumpLines) {
   // Indices from outside the model and references beyond the arrays give no lines or empty names.
   EXPECT_EQ(d.getGoodInfo(99).Count(), 0);
   EXPECT_EQ(d.getGoodInfo(-1).Count(), 0);
-  d.aBase[3].faction = 40;
+  SvModelTestAccess(d).aBase[3].faction = 40;
   EXPECT_EQ(d.getBaseInfo(3)[6], "faction:    ");
 }
 
@@ -106,13 +115,13 @@ TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
     EXPECT_EQ(d.getMarketCsv(base, false).Count(), 0);
     EXPECT_EQ(d.getBaseGoods(base, false).Count(), 0);
   }
-  d.aMarket.clear();
+  SvModelTestAccess(d).aMarket.clear();
   EXPECT_EQ(d.getMarketCsv(1, false).Count(), 0);
   EXPECT_EQ(d.getBaseGoods(1, false).Count(), 0);
 }
 
 TEST_F(QueriesTest, MarketLinesTakeTheUsersDecimalMarkForNumbersOnly) {
-  d.aGood[1].name = "Ore v.2";
+  SvModelTestAccess(d).aGood[1].name = "Ore v.2";
   test::CommaLocale comma;
   if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made on this machine";
   EXPECT_EQ(d.getMarketCsv(1, true)[0],
@@ -125,7 +134,7 @@ TEST_F(QueriesTest, ItemIndexByIndexPassesOverOtherObjects) {
   list.AddObject("category", new TETyp(13));
   list.AddObject("Anywhere", new TIndex(0, 4));
   list.AddObject("Trenton", new TIndex(3, 1));
-  EXPECT_EQ(TSvData::getItemIndexByIndex(list, 3), 3);
-  EXPECT_EQ(TSvData::getItemIndexByIndex(list, 0), 2);  // the TETyp's Index 0 does not count
-  EXPECT_EQ(TSvData::getItemIndexByIndex(list, 5), -1);
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 3), 3);
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 0), 2);  // the TETyp's Index 0 does not count
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 5), -1);
 }

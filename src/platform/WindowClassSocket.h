@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/WindowMessages.h"
+
+namespace qmz::platform {
+
+// Another process's top-level window is found by its window class: the process listens on a local
+// socket named after the class, in the temporary folder ($TMPDIR, else /tmp) as QLocalServer does.
+std::string WindowClassSocketPath(std::string_view windowClass);
+
+// True when some process listens on the socket of that window class.
+bool FindWindowClass(std::string_view windowClass);
+
+// WM_COPYDATA to the window of that class as one frame on a fresh connection:
+//   u32 message (0x004A), u32 dwData, u64 wParam, u32 cbData, then the cbData bytes (little-endian).
+// Never blocks: a listener that does not accept or read loses the frame (Dropped).
+enum class CopyDataResult { Sent, NoWindow, Dropped };
+CopyDataResult SendCopyData(std::string_view windowClass, WParam sender, std::uint32_t dwData, std::string_view data);
+
+// Starts a program without arguments in its own session, not waiting for it. False when it cannot be started.
+bool StartProgram(const std::string& path);
+
+}  // namespace qmz::platform

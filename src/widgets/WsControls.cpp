@@ -1,0 +1,353 @@
+#include "widgets/WsControls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPalette>
+#include <QToolTip>
+
+namespace qmz {
+
+namespace {
+
+// System colour numbers as the game's platform counts them, mapped onto the nearest palette role.
+bool SystemRole(int index, QPalette::ColorGroup& group, QPalette::ColorRole& role) {
+  group = QPalette::Active;
+  switch (index) {
+    case 0: role = QPalette::Mid; return true;          // scroll bar
+    case 1: case 12: role = QPalette::Dark; return true;  // desktop, application work space
+    case 2: case 13: case 26: case 27: case 29: role = QPalette::Highlight; return true;
+    case 3: case 28: role = QPalette::Midlight; return true;  // inactive caption
+    case 4: case 30: role = QPalette::Window; return true;    // menu, menu bar
+    case 5: role = QPalette::Base; return true;                // window
+    case 6: role = QPalette::Shadow; return true;              // window frame
+    case 7: role = QPalette::WindowText; return true;          // menu text
+    case 8: role = QPalette::Text; return true;                // window text
+    case 9: case 14: role = QPalette::HighlightedText; return true;
+    case 10: case 11: case 15: role = QPalette::Button; return true;  // borders, button face
+    case 16: role = QPalette::Dark; return true;               // button shadow
+    case 17: case 19: group = QPalette::Disabled; role = QPalette::Text; return true;  // grey text
+    case 18: role = QPalette::ButtonText; return true;
+    case 20: role = QPalette::Light; return true;              // button highlight
+    case 21: role = QPalette::Shadow; return true;             // 3-D dark shadow
+    case 22: role = QPalette::Midlight; return true;           // 3-D light
+    case 23: role = QPalette::ToolTipText; return true;
+    case 24: role = QPalette::ToolTipBase; return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+QColor ToQColor(WsColor color, const QPalette& palette) {
+  if (color == colors::None) return QColor(Qt::transparent);
+  if (color == colors::Default) return QColor();
+  if (IsSystemColor(color)) {
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+    if (!SystemRole(int(color & 0xFF), group, role)) return QColor(Qt::black);
+    return palette.color(group, role);
+  }
+  return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+QColor ToQColor(WsColor color) { return ToQColor(color, QApplication::palette()); }
+
+WsColor FromQColor(const QColor& color) {
+  if (!color.isValid()) return colors::Default;
+  if (color.alpha() == 0) return colors::None;
+  return RgbColor(color.red(), color.green(), color.blue());
+}
+
+WsColor ColorToRgb(WsColor color, const QPalette& palette) {
+  if (!IsSystemColor(color)) return color;
+  return FromQColor(ToQColor(color, palette));
+}
+
+WsColor ColorToRgb(WsColor color) { return ColorToRgb(color, QApplication::palette()); }
+
+// ---- option objects
+
+void TWsPersistentProperty::Changed() {
+  if (updateCount_ == 0 && OnChanged) OnChanged(this);
+}
+
+void TWsPersistentProperty::Changing() {
+  if (updateCount_ == 0 && OnChanging) OnChanging(this);
+}
+
+void TWsPersistentProperty::ChangedProperty(const std::string& propName) {
+  if (OnChangedProperty) OnChangedProperty(this, propName);
+}
+
+void TWsPersistentProperty::ChangingProperty(const std::string& propName) {
+  if (OnChangingProperty) OnChangingProperty(this, propName);
+}
+
+void TWsPersistentProperty::SetUpdateState(bool updating) {
+  if (updating)
+    Changing();
+  else
+    Changed();
+}
+
+void TWsPersistentProperty::BeginUpdate() {
+  if (updateCount_ == 0) SetUpdateState(true);
+  ++updateCount_;
+}
+
+void TWsPersistentProperty::EndUpdate() {
+  if (updateCount_ == 0) return;
+  --updateCount_;
+  if (updateCount_ == 0) SetUpdateState(false);
+}
+
+template <typename T>
+void TWsHotTrackOptions::SetValue(T& field, T value, const char* propName) {
+  if (field == value) return;
+  Changing();
+  ChangingProperty(propName);
+  field = value;
+  ChangedProperty(propName);
+  Changed();
+}
+
+void TWsHotTrackOptions::SetEnabled(bool value) { SetValue(enabled_, value, "Enabled"); }
+void TWsHotTrackOptions::SetColor(WsColor value) { SetValue(color_, value, "Color"); }
+void TWsHotTrackOptions::SetFrameVisible(bool value) { SetValue(frameVisible_, value, "FrameVisible"); }
+void TWsHotTrackOptions::SetFrameColor(WsColor value) { SetValue(frameColor_, value, "FrameColor"); }
+
+void TWsHotTrackOptions::Assign(const TWsHotTrackOptions& source) {
+  BeginUpdate();
+  SetEnabled(source.enabled_);
+  SetColor(source.color_);
+  SetFrameVisible(source.frameVisible_);
+  SetFrameColor(source.frameColor_);
+  EndUpdate();
+}
+
+// ---- extended control bases
+
+WsColor ControlColor(const QWidget* widget) {
+  if (const auto* ex = dynamic_cast<const WsExControl*>(widget)) return ex->Color();
+  return FromQColor(widget->palette().color(widget->backgroundRole()));
+}
+
+void WsExControl::SetFrameHighlighting(bool value) {
+  if (frameHighlighting_ == value) return;
+  frameHighlighting_ = value;
+  self_->update();
+}
+
+void WsExControl::SetColor(WsColor value) {
+  parentColor_ = false;
+  if (color_ == value) return;
+  color_ = value;
+  QPalette palette = self_->palette();
+  const QColor qcolor = ToQColor(value, palette);
+  if (qcolor.isValid()) {
+    palette.setColor(QPalette::Window, qcolor);
+    self_->setPalette(palette);
+  }
+  ColorChanged();
+  self_->update();
+  for (QObject* child : self_->children())
+    if (auto* ex = dynamic_cast<WsExControl*>(child)) ex->ParentColorChanged();
+}
+
+void WsExControl::SetParentColor(bool value) {
+  if (parentColor_ == value) return;
+  parentColor_ = value;
+  if (value) ParentColorChanged();
+}
+
+void WsExControl::ParentColorChanged() {
+  if (parentColor_ && self_->parentWidget()) {
+    SetColor(ControlColor(self_->parentWidget()));
+    parentColor_ = true;
+  }
+  if (OnParentColorChange) OnParentColorChange(self_);
+}
+
+void WsExControl::MouseEnter() {
+  mouseOver_ = true;
+  if (OnMouseEnter) OnMouseEnter(self_);
+}
+
+void WsExControl::MouseLeave() {
+  mouseOver_ = false;
+  if (OnMouseLeave) OnMouseLeave(self_);
+}
+
+QColor WsExControl::ApplicationHintColor() {
+  static const QColor colour = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
+  return colour;
+}
+
+bool WsExControl::HintShow(QColor& hintColor) {
+  if (hintColor_ == colors::None) {
+    hintColor = ApplicationHintColor();
+  } else if (hintColor_ == colors::Default) {
+    // The parent decides on a copy; a parent that is no extended control leaves the colour as it was.
+    if (auto* parent = dynamic_cast<WsExControl*>(self_->parentWidget())) {
+      QColor copy = hintColor;
+      parent->HintShow(copy);
+      hintColor = copy;
+    }
+  } else {
+    hintColor = ToQColor(hintColor_, self_->palette());
+  }
+  return true;
+}
+
+QColor WsExControl::EffectiveHintColor() {
+  QColor colour = ApplicationHintColor();
+  HintShow(colour);
+  return colour;
+}
+
+void WsExControl::PaintFrame() {
+  const bool hot = self_->hasFocus() || mouseOver_;
+  const QColor active = ToQColor(0x00733800);
+  QPainter painter(self_);
+  painter.setBrush(Qt::NoBrush);
+  const QRect outer(0, 0, self_->width() - 1, self_->height() - 1);
+  painter.setPen(hot ? active : ToQColor(0x00808080));
+  painter.drawRect(outer);
+  painter.setPen(hot ? active : ToQColor(color_, self_->palette()));
+  painter.drawRect(outer.adjusted(1, 1, -1, -1));
+}
+
+bool WsExControl::HandleEvent(QEvent* event, const std::function<bool(QEvent*)>& inherited) {
+  bool result = false;
+  switch (event->type()) {
+    case QEvent::Enter:
+      MouseEnter();
+      result = inherited(event);
+      break;
+    case QEvent::Leave:
+      result = inherited(event);
+      MouseLeave();
+      break;
+    case QEvent::ToolTip: {
+      QColor colour = ApplicationHintColor();
+      const QString text = self_->toolTip();
+      if (!HintShow(colour) || text.isEmpty()) return inherited(event);
+      QPalette palette = QToolTip::palette();
+      palette.setColor(QPalette::All, QPalette::ToolTipBase, colour);
+      QToolTip::setPalette(palette);
+      QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, self_);
+      return true;
+    }
+    case QEvent::EnabledChange:
+      result = inherited(event);
+      EnabledChanged();
+      break;
+    case QEvent::FontChange:
+      result = inherited(event);
+      FontChanged();
+      break;
+    case QEvent::Show:
+    case QEvent::Hide:
+      result = inherited(event);
+      ShowingChanged(event->type() == QEvent::Show);
+      break;
+    case QEvent::Resize:
+      result = inherited(event);
+      BoundsChanged();
+      break;
+    case QEvent::FocusIn:
+      result = inherited(event);
+      DoSetFocus();
+      break;
+    case QEvent::FocusOut:
+      result = inherited(event);
+      DoKillFocus();
+      break;
+    case QEvent::ParentChange:
+      result = inherited(event);
+      if (parentColor_) ParentColorChanged();
+      break;
+    default:
+      result = inherited(event);
+      break;
+  }
+  if (!frameHighlighting_) return result;
+  switch (event->type()) {
+    case QEvent::Paint:
+      PaintFrame();
+      break;
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+      // The frame lives in the outer two pixels; repainting them redraws it in its new state.
+      self_->update(QRegion(self_->rect()).subtracted(QRegion(self_->rect().adjusted(2, 2, -2, -2))));
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+TWsExCustomControl::TWsExCustomControl(QWidget* parent) : QWidget(parent), WsExControl(this) {}
+
+bool TWsExCustomControl::event(QEvent* e) {
+  return HandleEvent(e, [this](QEvent* ev) { return QWidget::event(ev); });
+}
+
+TWsExCustomPanel::TWsExCustomPanel(QWidget* parent) : QFrame(parent), WsExControl(this) {}
+
+bool TWsExCustomPanel::event(QEvent* e) {
+  return HandleEvent(e, [this](QEvent* ev) { return QFrame::event(ev); });
+}
+
+// ---- bevels
+
+namespace {
+
+const char* const kBevelProperty = "qmzBevelKind";
+
+bool IsBevelBox(const QObject* object) {
+  return qobject_cast<const QLineEdit*>(object) || qobject_cast<const QListWidget*>(object) ||
+         qobject_cast<const QComboBox*>(object);
+}
+
+}  // namespace
+
+BevelKind GetBevelKind(const QWidget* box) {
+  const QVariant value = box->property(kBevelProperty);
+  return value.isValid() ? BevelKind(value.toInt()) : BevelKind::bkNone;
+}
+
+void SetBoxBevelKind(QWidget* box, BevelKind kind) {
+  if (GetBevelKind(box) == kind) return;
+  box->setProperty(kBevelProperty, int(kind));
+  if (auto* frame = qobject_cast<QFrame*>(box)) {
+    // A flat bevel is a plain one-pixel line; the soft one is the style's own sunken panel.
+    frame->setFrameStyle(kind == BevelKind::bkFlat ? (QFrame::Box | QFrame::Plain)
+                                                   : (QFrame::StyledPanel | QFrame::Sunken));
+  } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+    edit->setStyleSheet(kind == BevelKind::bkFlat ? QStringLiteral("QLineEdit { border: 1px solid #808080; }")
+                                                  : QString());
+  } else if (auto* combo = qobject_cast<QComboBox*>(box)) {
+    combo->setFrame(kind != BevelKind::bkFlat);
+  }
+  box->update();
+}
+
+void SetBevelKind(QWidget* form, QObject* sender, Qt::KeyboardModifiers /*shift*/, int /*x*/, int /*y*/) {
+  if (sender && IsBevelBox(sender)) {
+    SetBoxBevelKind(static_cast<QWidget*>(sender), BevelKind::bkFlat);
+    return;
+  }
+  if (!form) return;
+  for (QWidget* child : form->findChildren<QWidget*>())
+    if (IsBevelBox(child) && GetBevelKind(child) != BevelKind::bkSoft) SetBoxBevelKind(child, BevelKind::bkSoft);
+}
+
+}  // namespace qmz

@@ -1,0 +1,222 @@
+#pragma once
+// The layer every control of the widget set stands on: the 32-bit colour value and a font with its colour,
+// option objects that report their own changes, hot-track options, and the extended control bases that turn
+// Qt's events into overridable operations and events (mouse enter/leave, parent colour, hint colour, focus
+// frame).
+
+#include <QFont>
+#include <QFrame>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QPalette;
+
+namespace qmz {
+
+// $00BBGGRR is a plain colour, $FF0000nn system colour nn (taken from the palette), None and Default are
+// markers the controls interpret.
+using WsColor = std::uint32_t;
+
+namespace colors {
+inline constexpr WsColor None = 0x1FFFFFFF;
+inline constexpr WsColor Default = 0x20000000;
+inline constexpr WsColor SystemFlag = 0xFF000000;
+inline constexpr WsColor Window = 0xFF000005;
+inline constexpr WsColor WindowText = 0xFF000008;
+inline constexpr WsColor Highlight = 0xFF00000D;
+inline constexpr WsColor HighlightText = 0xFF00000E;
+inline constexpr WsColor BtnFace = 0xFF00000F;
+inline constexpr WsColor BtnShadow = 0xFF000010;
+inline constexpr WsColor GrayText = 0xFF000011;
+inline constexpr WsColor BtnText = 0xFF000012;
+inline constexpr WsColor BtnHighlight = 0xFF000014;
+inline constexpr WsColor InfoText = 0xFF000017;
+inline constexpr WsColor InfoBk = 0xFF000018;
+}  // namespace colors
+
+constexpr WsColor RgbColor(int r, int g, int b) {
+  return WsColor(r & 0xFF) | (WsColor(g & 0xFF) << 8) | (WsColor(b & 0xFF) << 16);
+}
+constexpr bool IsSystemColor(WsColor color) { return (color & 0xFF000000) == colors::SystemFlag; }
+
+// System colours resolve through the palette (the application's when none is given). None gives a transparent
+// colour; Default gives an invalid QColor, so the caller picks its own default.
+QColor ToQColor(WsColor color, const QPalette& palette);
+QColor ToQColor(WsColor color);
+WsColor FromQColor(const QColor& color);
+// The plain $00BBGGRR value of a colour, system colours resolved; markers stay as they are.
+WsColor ColorToRgb(WsColor color, const QPalette& palette);
+WsColor ColorToRgb(WsColor color);
+
+// A font together with the colour its text is drawn in.
+struct WsFont {
+  QFont font;
+  WsColor color = colors::WindowText;
+  bool operator==(const WsFont& other) const { return color == other.color && font == other.font; }
+};
+
+// An option object that reports its own changes. Changing/Changed fire only outside BeginUpdate/EndUpdate
+// brackets (one pair around a whole bracket); the per-property events fire always.
+class TWsPersistentProperty {
+ public:
+  using NotifyEvent = std::function<void(TWsPersistentProperty* sender)>;
+  using PropertyEvent = std::function<void(TWsPersistentProperty* sender, const std::string& propName)>;
+
+  TWsPersistentProperty() = default;
+  TWsPersistentProperty(const TWsPersistentProperty&) = delete;
+  TWsPersistentProperty& operator=(const TWsPersistentProperty&) = delete;
+  virtual ~TWsPersistentProperty() = default;
+
+  NotifyEvent OnChanging;
+  NotifyEvent OnChanged;
+  PropertyEvent OnChangingProperty;
+  PropertyEvent OnChangedProperty;
+
+  int UpdateCount() const { return updateCount_; }
+
+  virtual void Changed();
+  virtual void Changing();
+  virtual void ChangedProperty(const std::string& propName);
+  virtual void ChangingProperty(const std::string& propName);
+  virtual void SetUpdateState(bool updating);
+  virtual void BeginUpdate();
+  // An EndUpdate without its BeginUpdate is ignored, so the count never goes below 0 and silences nothing.
+  virtual void EndUpdate();
+
+ private:
+  int updateCount_ = 0;
+};
+
+class TWsHotTrackOptions : public TWsPersistentProperty {
+ public:
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool value);
+  WsColor Color() const { return color_; }
+  void SetColor(WsColor value);
+  bool FrameVisible() const { return frameVisible_; }
+  void SetFrameVisible(bool value);
+  WsColor FrameColor() const { return frameColor_; }
+  void SetFrameColor(WsColor value);
+
+  // Copies all four values inside one update bracket, so the owner sees one change.
+  void Assign(const TWsHotTrackOptions& source);
+
+ private:
+  template <typename T>
+  void SetValue(T& field, T value, const char* propName);
+
+  bool enabled_ = false;
+  WsColor color_ = 0x00D2BDB6;
+  bool frameVisible_ = false;
+  WsColor frameColor_ = 0x006A240A;
+};
+
+// The state and behaviour the extended control bases share. The Qt classes below route their event() through
+// HandleEvent, which calls the overridable operations in the order the toolkit's own handling expects.
+class WsExControl {
+ public:
+  using NotifyEvent = std::function<void(QWidget* sender)>;
+
+  explicit WsExControl(QWidget* self) : self_(self) {}
+  WsExControl(const WsExControl&) = delete;
+  WsExControl& operator=(const WsExControl&) = delete;
+  virtual ~WsExControl() = default;
+
+  NotifyEvent OnMouseEnter;
+  NotifyEvent OnMouseLeave;
+  NotifyEvent OnParentColorChange;
+
+  bool MouseOver() const { return mouseOver_; }
+  WsColor HintColor() const { return hintColor_; }
+  void SetHintColor(WsColor value) { hintColor_ = value; }
+  bool FrameHighlighting() const { return frameHighlighting_; }
+  void SetFrameHighlighting(bool value);
+
+  // The control's background colour. Setting it clears ParentColor and tells the child controls.
+  WsColor Color() const { return color_; }
+  void SetColor(WsColor value);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool value);
+  // The control wants its parent's background behind it (see DrawThemedBackground).
+  bool ParentBackground() const { return parentBackground_; }
+  void SetParentBackground(bool value) { parentBackground_ = value; }
+
+  // Chooses the colour of this control's hints into hintColor (see HintColor's rules); true when a hint may
+  // show.
+  virtual bool HintShow(QColor& hintColor);
+  // The colour a hint of this control is shown in.
+  QColor EffectiveHintColor();
+  // The application's own hint colour, taken before any control changed the hint palette.
+  static QColor ApplicationHintColor();
+
+  QWidget* Widget() const { return self_; }
+
+ protected:
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void ParentColorChanged();
+  virtual void ColorChanged() {}
+  virtual void EnabledChanged() {}
+  virtual void FontChanged() {}
+  virtual void ShowingChanged(bool /*showing*/) {}
+  virtual void BoundsChanged() {}
+  virtual void DoSetFocus() {}
+  virtual void DoKillFocus() {}
+
+  bool HandleEvent(QEvent* event, const std::function<bool(QEvent*)>& inherited);
+
+ private:
+  void PaintFrame();
+
+  QWidget* self_;
+  WsColor hintColor_ = colors::Default;
+  WsColor color_ = colors::BtnFace;
+  bool parentColor_ = false;
+  bool parentBackground_ = false;
+  bool mouseOver_ = false;
+  bool frameHighlighting_ = false;
+};
+
+// The colour a widget shows as background: the Ws colour of an extended control, else its palette's.
+WsColor ControlColor(const QWidget* widget);
+
+class TWsExCustomControl : public QWidget, public WsExControl {
+  Q_OBJECT
+
+ public:
+  explicit TWsExCustomControl(QWidget* parent = nullptr);
+
+ protected:
+  bool event(QEvent* e) override;
+};
+
+class TWsExCustomPanel : public QFrame, public WsExControl {
+  Q_OBJECT
+
+ public:
+  explicit TWsExCustomPanel(QWidget* parent = nullptr);
+
+ protected:
+  bool event(QEvent* e) override;
+};
+
+// The form the page list and its pages derive from; it adds no behaviour.
+class TWsCustomControl : public TWsExCustomControl {
+  Q_OBJECT
+
+ public:
+  using TWsExCustomControl::TWsExCustomControl;
+};
+
+// Bevel look of edit, list and combo boxes.
+enum class BevelKind { bkNone, bkFlat, bkSoft };
+BevelKind GetBevelKind(const QWidget* box);
+void SetBoxBevelKind(QWidget* box, BevelKind kind);
+
+// Mouse-move hot tracking of bevels: the edit, list or combo box under the mouse (sender) turns flat; moving
+// over anything else turns every such box of the form soft again. Shift, x and y are not used.
+void SetBevelKind(QWidget* form, QObject* sender, Qt::KeyboardModifiers shift, int x, int y);
+
+}  // namespace qmz

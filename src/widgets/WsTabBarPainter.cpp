@@ -1,0 +1,255 @@
+#include "widgets/WsTabBarPainter.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <cstdlib>
+#include <qdrawutil.h>
+
+#include "widgets/WsTabBar.h"
+
+namespace qmz {
+
+namespace {
+
+// A one-pixel line from (x1, y1) towards (x2, y2), the end point itself left out.
+void Line(QPainter& canvas, const QColor& colour, int x1, int y1, int x2, int y2) {
+  const int dx = x2 - x1, dy = y2 - y1;
+  const int steps = std::max(std::abs(dx), std::abs(dy));
+  if (steps == 0) return;
+  if (dx == 0 || dy == 0) {
+    const int sx = dx > 0 ? 1 : dx < 0 ? -1 : 0, sy = dy > 0 ? 1 : dy < 0 ? -1 : 0;
+    const QPoint last(x2 - sx, y2 - sy);
+    canvas.fillRect(QRect(QPoint(std::min(x1, last.x()), std::min(y1, last.y())),
+                          QPoint(std::max(x1, last.x()), std::max(y1, last.y()))),
+                    colour);
+    return;
+  }
+  canvas.setPen(colour);
+  for (int i = 0; i < steps; ++i)
+    canvas.drawPoint(x1 + (dx * i + (dx > 0 ? steps / 2 : -steps / 2)) / steps,
+                     y1 + (dy * i + (dy > 0 ? steps / 2 : -steps / 2)) / steps);
+}
+
+void DrawArrow(QPainter& canvas, int button, int x, int y, const QColor& colour) {
+  QPolygon triangle;
+  if (button == 0)
+    triangle << QPoint(x + 3, y) << QPoint(x + 3, y + 6) << QPoint(x, y + 3);
+  else
+    triangle << QPoint(x, y) << QPoint(x, y + 6) << QPoint(x + 3, y + 3);
+  canvas.setPen(colour);
+  canvas.setBrush(colour);
+  canvas.drawPolygon(triangle);
+}
+
+}  // namespace
+
+// ---- abstract painter
+
+TWsTabBarPainter::~TWsTabBarPainter() {
+  const std::vector<TWsCustomTabBar*> bars = bars_;
+  bars_.clear();
+  for (TWsCustomTabBar* bar : bars) bar->PainterFreed(this);
+}
+
+void TWsTabBarPainter::Changed() {
+  for (TWsCustomTabBar* bar : bars_) bar->PainterChanged();
+}
+
+void TWsTabBarPainter::DrawScrollButton(QPainter& canvas, TWsCustomTabBar* tabBar, int button, ScrollButtonState state,
+                                        const QRect& r) {
+  canvas.save();
+  const bool pressed = state == ScrollButtonState::Pressed;
+  const QPalette& palette = tabBar->palette();
+  const QBrush face = palette.button();
+  if (tabBar->FlatScrollButtons()) {
+    qDrawShadePanel(&canvas, r, palette, pressed, 1, &face);
+  } else {
+    // The older look: a dark outline around a raised or sunken face.
+    canvas.setPen(palette.color(QPalette::Shadow));
+    canvas.setBrush(Qt::NoBrush);
+    canvas.drawRect(r.adjusted(0, 0, -1, -1));
+    qDrawShadePanel(&canvas, r.adjusted(1, 1, -1, -1), palette, pressed, 1, &face);
+  }
+  const QRect moved = pressed ? r.translated(1, 1) : r;
+  const int x = moved.left() + (moved.width() - 4) / 2;
+  const int y = moved.top() + (moved.height() - 7) / 2;
+  if (state == ScrollButtonState::Disabled) {
+    DrawArrow(canvas, button, x + 1, y + 1, ToQColor(0x00FFFFFF));
+    DrawArrow(canvas, button, x, y, ToQColor(0x00808080));
+  } else {
+    DrawArrow(canvas, button, x, y, Qt::black);
+  }
+  canvas.restore();
+}
+
+// ---- modern painter
+
+TWsModernTabBarPainter::TWsModernTabBarPainter(QObject* owner) : TWsTabBarPainter(owner) {
+  font_.font = QApplication::font();
+  font_.color = colors::WindowText;
+  disabledFont_.font = QApplication::font();
+  disabledFont_.color = colors::GrayText;
+  selectedFont_ = font_;
+}
+
+void TWsModernTabBarPainter::SetColorValue(WsColor& field, WsColor value) {
+  if (field == value) return;
+  field = value;
+  Changed();
+}
+
+void TWsModernTabBarPainter::SetFontValue(WsFont& field, const WsFont& value) {
+  if (field == value) return;
+  field = value;
+  Changed();
+}
+
+void TWsModernTabBarPainter::SetTabWidth(int value) {
+  value = std::max(value, 0);
+  if (tabWidth_ == value) return;
+  tabWidth_ = value;
+  Changed();
+}
+
+PainterOptions TWsModernTabBarPainter::Options() const { return PainterOptions{true, false}; }
+
+const WsFont& TWsModernTabBarPainter::TabFont(TWsTabBarItem* tab) const {
+  if (!tab->Enabled()) return disabledFont_;
+  if (tab->Selected()) return selectedFont_;
+  return font_;
+}
+
+void TWsModernTabBarPainter::DrawBackground(QPainter& canvas, TWsCustomTabBar* tabBar, const QRect& r) {
+  const QPalette& palette = tabBar->palette();
+  canvas.fillRect(r, ToQColor(color_, palette));
+  const QColor border = ToQColor(borderColor_, palette), divide = ToQColor(controlDivideColor_, palette);
+  const int left = r.left(), top = r.top(), right = r.right() + 1, bottom = r.bottom() + 1;
+  if (tabBar->Orientation() == TWsTabBarOrientation::toTop) {
+    Line(canvas, border, left, bottom, left, top);
+    Line(canvas, border, left, top, right - 1, top);
+    Line(canvas, border, right - 1, top, right - 1, bottom);
+    Line(canvas, divide, left, bottom - 1, right, bottom - 1);
+  } else {
+    Line(canvas, border, left, top, left, bottom);
+    Line(canvas, border, left, bottom - 1, right, bottom - 1);
+    Line(canvas, border, right - 1, top, right - 1, bottom);
+    Line(canvas, divide, left, top, right, top);
+  }
+}
+
+QSize TWsModernTabBarPainter::GetTabSize(TWsTabBarItem* tab) {
+  TWsCustomTabBar* bar = tab->TabBar();
+  const QFontMetrics metrics(TabFont(tab).font);
+  int width = metrics.horizontalAdvance(tab->Caption()) + 11;
+  if (bar && bar->CloseButton()) width += 15;
+  if (bar && tab->ImageIndex() != -1 && !bar->Images().isEmpty()) width += bar->Images().first().width() + 2;
+  if (tabWidth_ > 0) width = tabWidth_;
+  const int height = metrics.boundingRect(tab->Caption() + QStringLiteral("Ag")).height() + 7;
+  return QSize(width, height);
+}
+
+int TWsModernTabBarPainter::GetDividerWidth(TWsTabBarItem* /*tab*/) { return 1; }
+
+QRect TWsModernTabBarPainter::GetCloseRect(TWsTabBarItem* /*tab*/, const QRect& r) {
+  return EdgeRect(r.left() + 5, r.top() + 5, r.left() + 17, r.top() + 16);
+}
+
+void TWsModernTabBarPainter::DrawTab(QPainter& canvas, TWsTabBarItem* tab, const QRect& r) {
+  TWsCustomTabBar* bar = tab->TabBar();
+  if (!bar) return;
+  canvas.save();
+  const QPalette& palette = bar->palette();
+  const bool selected = tab->Selected(), enabled = tab->Enabled(), modified = tab->Modified();
+  int left = r.left(), top = r.top(), right = r.right() + 1, bottom = r.bottom() + 1;
+
+  if (selected) {
+    canvas.fillRect(r, ToQColor(tabColor_, palette));
+    const QColor outline = ToQColor(controlDivideColor_, palette);
+    if (bar->Orientation() == TWsTabBarOrientation::toTop) {
+      Line(canvas, outline, left, bottom - 1, left, top);
+      Line(canvas, outline, left, top, right - 1, top);
+      Line(canvas, outline, right - 1, top, right - 1, bottom);
+    } else {
+      Line(canvas, outline, left, top, left, bottom - 1);
+      Line(canvas, outline, left, bottom - 1, right - 1, bottom - 1);
+      Line(canvas, outline, right - 1, bottom - 1, right - 1, top - 1);
+    }
+  } else if (enabled && bar->HotTab() == tab) {
+    Line(canvas, ToQColor(dividerColor_, palette), left, top, right - 2, top);
+  }
+
+  if (bar->CloseButton()) {
+    const QColor fill = ToQColor(selected ? closeColorSelected_ : closeColor_, palette);
+    const QRect cr = GetCloseRect(tab, tab->GetDisplayRect());
+    const bool closing = bar->ClosingTab() == tab;
+    const QRect frame = closing ? cr.adjusted(1, 1, -1, -1) : cr;
+    canvas.setPen(ToQColor(enabled ? closeRectColor_ : closeRectColorDisabled_, palette));
+    canvas.setBrush(fill);
+    canvas.drawRect(frame.adjusted(0, 0, -1, -1));
+    WsColor cross = closeCrossColor_;
+    if (modified)
+      cross = modifiedCrossColor_;
+    else if (selected && !closing)
+      cross = closeCrossColorSelected_;
+    else if (!enabled)
+      cross = closeCrossColorDisabled_;
+    const QColor crossColour = ToQColor(cross, palette);
+    const int cl = cr.left(), ct = cr.top(), crr = cr.right() + 1, cb = cr.bottom() + 1;
+    Line(canvas, crossColour, cl + 3, ct + 3, crr - 3, cb - 3);
+    Line(canvas, crossColour, cl + 4, ct + 3, crr - 4, cb - 3);
+    Line(canvas, crossColour, crr - 4, ct + 3, cl + 2, cb - 3);
+    Line(canvas, crossColour, crr - 5, ct + 3, cl + 3, cb - 3);
+    // A modified tab's mark keeps only the cross's four arms.
+    if (modified) canvas.fillRect(EdgeRect(cl + 5, ct + 4, crr - 5, cb - 4), fill);
+    left = crr;
+  }
+
+  left += 1;
+  top += 1;
+  right -= 1;
+  bottom -= 1;
+  if (!bar->CloseButton()) left += 2;
+
+  if (tab->ImageIndex() >= 0 && tab->ImageIndex() < bar->Images().size()) {
+    const QPixmap& image = bar->Images().at(tab->ImageIndex());
+    const QPixmap shown = enabled ? image : QIcon(image).pixmap(image.size(), QIcon::Disabled);
+    canvas.drawPixmap(left, top + (bottom - top - image.height()) / 2, shown);
+    left += image.width() + 2;
+  }
+
+  const WsFont& font = TabFont(tab);
+  canvas.setFont(font.font);
+  canvas.setPen(ToQColor(font.color, palette));
+  const QRect textArea = EdgeRect(left, top, right, bottom);
+  canvas.setClipRect(textArea, Qt::IntersectClip);
+  canvas.drawText(textArea.adjusted(3, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, tab->Caption());
+  canvas.restore();
+}
+
+void TWsModernTabBarPainter::DrawDivider(QPainter& canvas, TWsTabBarItem* leftTab, const QRect& r) {
+  TWsCustomTabBar* bar = leftTab->TabBar();
+  if (!bar || leftTab->Selected()) return;
+  if (bar->SelectedTab() && bar->SelectedTab() == leftTab->NextVisibleTab()) return;
+  const int x = r.left() + r.width() - 1;  // R.Right - 1 with an exclusive right edge
+  Line(canvas, ToQColor(dividerColor_, bar->palette()), x, r.top() + 3, x, r.top() + r.height() - 3);
+}
+
+void TWsModernTabBarPainter::DrawMoveDivider(QPainter& canvas, TWsTabBarItem* tab, bool moveLeft) {
+  const QRect display = tab->GetDisplayRect();
+  int left = display.left(), right = display.right() + 1;
+  const int top = display.top() + 4, bottom = display.bottom() + 1 - 2;
+  if (moveLeft) {
+    left -= 1;
+    right = left + 4;
+  } else {
+    right -= 1;
+    left = right - 4;
+  }
+  canvas.fillRect(EdgeRect(left, top, right, bottom), ToQColor(moveDividerColor_));
+}
+
+}  // namespace qmz

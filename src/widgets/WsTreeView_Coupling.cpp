@@ -1,0 +1,116 @@
+// TWsTreeView: the tree built from a menu, the coupled tab widget and scrolling while dragging.
+#include <QDragMoveEvent>
+#include <QTimer>
+
+#include "widgets/WsTreeView.h"
+
+namespace qmz {
+
+// ---- menu --------------------------------------------------------------------------------------------------
+
+void TWsTreeView::SetMenu(QMenu* menu) {
+  if (menu_ == menu) return;
+  if (menu_ != nullptr) menu_->removeEventFilter(this);
+  menu_ = menu;
+  // The menu reports its changes through its action events; watching them replaces its change handler.
+  if (menu_ != nullptr) menu_->installEventFilter(this);
+  RebuildFromMenu();
+}
+
+bool TWsTreeView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == menu_ && menu_ != nullptr) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ActionAdded || type == QEvent::ActionRemoved || type == QEvent::ActionChanged) {
+      RebuildFromMenu();
+    }
+  }
+  return TWsExTreeView::eventFilter(watched, event);
+}
+
+void TWsTreeView::RebuildFromMenu() {
+  setUpdatesEnabled(false);
+  clear();
+  if (menu_ != nullptr) {
+    for (QAction* item : menu_->actions()) AddMenuItemNode(nullptr, item);
+  }
+  setUpdatesEnabled(true);
+}
+
+void TWsTreeView::AddMenuItemNode(TWsTreeNode* parent, QAction* item) {
+  if (item == nullptr || item->isSeparator() || item->text().isEmpty() || item->text() == QLatin1String("-")) return;
+  // The caption without its accelerator marks ("&&" stands for one "&").
+  QString caption;
+  const QString text = item->text();
+  for (int i = 0; i < text.size(); ++i) {
+    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+    caption += text[i];
+  }
+  TWsTreeNode* node = AddChild(parent, caption);
+  node->SetMenuItem(item);
+  node->setIcon(0, item->icon());
+  if (QMenu* sub = item->menu()) {
+    for (QAction* child : sub->actions()) AddMenuItemNode(node, child);
+  }
+}
+
+bool TWsTreeView::IsMenuItemClick(const TWsTreeNode* node) const {
+  return menu_ != nullptr && node != nullptr && node->MenuItem() != nullptr && node->MenuItem()->menu() == nullptr &&
+         node->MenuItem()->isEnabled();
+}
+
+void TWsTreeView::MenuItemClick(TWsTreeNode* node) {
+  if (QAction* item = node->MenuItem()) item->trigger();
+}
+
+// ---- page control ------------------------------------------------------------------------------------------
+
+bool TWsTreeView::DoComparePage(QWidget* page, TWsTreeNode* node) {
+  bool matches = false;
+  if (OnComparePage) {
+    OnComparePage(this, page, node, matches);
+    return matches;
+  }
+  const int index = pageControl_->indexOf(page);
+  return pageControl_->tabText(index).compare(node->text(0), Qt::CaseInsensitive) == 0;
+}
+
+void TWsTreeView::SyncPageControl(TWsTreeNode* node) {
+  if (pageControl_ == nullptr || node == nullptr) return;
+  QWidget* match = nullptr;
+  for (int i = 0; i < pageControl_->count(); ++i) {
+    if (DoComparePage(pageControl_->widget(i), node)) match = pageControl_->widget(i);
+  }
+  if (match == nullptr) return;
+  pageControl_->setCurrentWidget(match);
+  if (OnPageChanged) OnPageChanged(this, node, match);
+}
+
+// ---- drag scrolling ----------------------------------------------------------------------------------------
+
+void TWsTreeView::SetScrollDirection(int direction) {
+  if (direction == scrollDirection_) return;
+  if (direction == 0) dragScrollTimer_->stop();
+  else if (scrollDirection_ == 0) dragScrollTimer_->start();
+  scrollDirection_ = direction;
+}
+
+void TWsTreeView::dragMoveEvent(QDragMoveEvent* event) {
+  TWsExTreeView::dragMoveEvent(event);
+  if (!autoDragScroll_) return;
+  const int y = event->position().toPoint().y();
+  if (y < 20) SetScrollDirection(-1);
+  else if (y > viewport()->height() - 20) SetScrollDirection(1);
+  else SetScrollDirection(0);
+}
+
+void TWsTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
+  SetScrollDirection(0);
+  TWsExTreeView::dragLeaveEvent(event);
+}
+
+void TWsTreeView::dropEvent(QDropEvent* event) {
+  SetScrollDirection(0);
+  TWsExTreeView::dropEvent(event);
+}
+
+}  // namespace qmz

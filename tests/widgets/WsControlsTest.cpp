@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <string>
+#include <vector>
+
+#include "widgets/WsControls.h"
+#include "widgets/WsThemes.h"
+
+namespace qmz {
+namespace {
+
+TEST(WsColorTest, PlainSystemAndMarkerValues) {
+  QPalette palette;
+  palette.setColor(QPalette::Active, QPalette::Button, QColor(1, 2, 3));
+  EXPECT_EQ(ToQColor(0x00332211, palette), QColor(0x11, 0x22, 0x33));
+  EXPECT_EQ(ToQColor(colors::BtnFace, palette), QColor(1, 2, 3));
+  EXPECT_EQ(ColorToRgb(colors::BtnFace, palette), RgbColor(1, 2, 3));
+  EXPECT_EQ(ToQColor(colors::None, palette).alpha(), 0);
+  EXPECT_FALSE(ToQColor(colors::Default, palette).isValid());
+  EXPECT_EQ(FromQColor(QColor(0x11, 0x22, 0x33)), 0x00332211u);
+}
+
+struct EventLog {
+  std::vector<std::string> lines;
+  void Attach(TWsPersistentProperty& p) {
+    p.OnChanging = [this](TWsPersistentProperty*) { lines.push_back("Changing"); };
+    p.OnChanged = [this](TWsPersistentProperty*) { lines.push_back("Changed"); };
+    p.OnChangingProperty = [this](TWsPersistentProperty*, const std::string& n) { lines.push_back("-" + n); };
+    p.OnChangedProperty = [this](TWsPersistentProperty*, const std::string& n) { lines.push_back("+" + n); };
+  }
+};
+
+TEST(WsPersistentPropertyTest, NestedUpdateFiresOnePairAroundTheBracket) {
+  TWsHotTrackOptions options;
+  EventLog log;
+  log.Attach(options);
+  options.BeginUpdate();
+  options.BeginUpdate();
+  options.SetEnabled(true);
+  options.EndUpdate();
+  options.EndUpdate();
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "Changed"}));
+}
+
+TEST(WsPersistentPropertyTest, UnbalancedEndUpdateDoesNotSilenceLaterChanges) {
+  TWsHotTrackOptions options;
+  EventLog log;
+  log.Attach(options);
+  options.EndUpdate();
+  options.EndUpdate();
+  EXPECT_EQ(options.UpdateCount(), 0);
+  options.SetColor(0x000000FF);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Color", "+Color", "Changed"}));
+}
+
+TEST(WsHotTrackOptionsTest, UnchangedValueFiresNothingAndAssignIsOneChange) {
+  TWsHotTrackOptions options, source;
+  EventLog log;
+  log.Attach(options);
+  options.SetColor(options.Color());
+  EXPECT_TRUE(log.lines.empty());
+
+  source.SetEnabled(true);
+  source.SetFrameVisible(true);
+  source.SetFrameColor(0x00112233);
+  options.Assign(source);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "-FrameVisible", "+FrameVisible",
+                                                 "-FrameColor", "+FrameColor", "Changed"}));
+  EXPECT_TRUE(options.Enabled());
+  EXPECT_EQ(options.FrameColor(), 0x00112233u);
+}
+
+TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
+  struct Case {
+    WsColor parentHint;
+    QColor expected;
+  };
+  const QColor app = WsExControl::ApplicationHintColor();
+  for (const Case& c : {Case{colors::None, app}, Case{0x000000FF, QColor(255, 0, 0)}, Case{colors::Default, app}}) {
+    TWsCustomControl parent;
+    parent.SetHintColor(c.parentHint);
+    auto* child = new TWsCustomControl(&parent);
+    EXPECT_EQ(child->EffectiveHintColor(), c.expected) << std::hex << c.parentHint;
+  }
+  TWsCustomControl own;
+  own.SetHintColor(0x0000FF00);
+  EXPECT_EQ(own.EffectiveHintColor(), QColor(0, 255, 0));
+}
+
+TEST(WsExControlTest, FrameHighlightingFollowsTheMouse) {
+  TWsCustomControl control;
+  control.resize(40, 30);
+  control.SetColor(0x0000FF00);
+  control.SetFrameHighlighting(true);
+  int enters = 0, leaves = 0;
+  control.OnMouseEnter = [&](QWidget* sender) { enters += sender == &control; };
+  control.OnMouseLeave = [&](QWidget* sender) { leaves += sender == &control; };
+
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+  QApplication::sendEvent(&control, &enter);
+  EXPECT_TRUE(control.MouseOver());
+  QImage image = control.grab().toImage();
+  EXPECT_EQ(image.pixelColor(0, 0), ToQColor(0x00733800));
+  EXPECT_EQ(image.pixelColor(1, 1), ToQColor(0x00733800));
+
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&control, &leave);
+  EXPECT_FALSE(control.MouseOver());
+  image = control.grab().toImage();
+  EXPECT_EQ(image.pixelColor(0, 0), ToQColor(0x00808080));
+  EXPECT_EQ(image.pixelColor(1, 1), QColor(0, 255, 0));
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(leaves, 1);
+}
+
+TEST(WsExControlTest, ParentColourChangeReachesChildrenThatFollowIt) {
+  TWsCustomControl parent;
+  auto* follower = new TWsCustomControl(&parent);
+  auto* own = new TWsCustomControl(&parent);
+  follower->SetParentColor(true);
+  own->SetColor(0x00000001);
+  int notified = 0;
+  own->OnParentColorChange = [&](QWidget*) { ++notified; };
+  parent.SetColor(0x00ABCDEF);
+  EXPECT_EQ(follower->Color(), 0x00ABCDEFu);
+  EXPECT_TRUE(follower->ParentColor());
+  EXPECT_EQ(own->Color(), 0x00000001u);
+  EXPECT_EQ(notified, 1);
+}
+
+// A parent whose background is a pattern, so a child showing it can be told from a plain fill.
+class StripedParent : public QWidget {
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::blue);
+    painter.fillRect(QRect(0, 0, width(), 25), Qt::red);
+  }
+};
+
+class BackgroundChild : public TWsCustomControl {
+ public:
+  using TWsCustomControl::TWsCustomControl;
+  WsColor fill = colors::BtnFace;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    DrawThemedBackground(this, painter, rect(), fill, true);
+  }
+};
+
+TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
+  StripedParent parent;
+  parent.resize(100, 100);
+  QPalette palette = parent.palette();
+  palette.setColor(QPalette::Window, QColor(0x10, 0x20, 0x30));
+  parent.setPalette(palette);
+  auto* child = new BackgroundChild(&parent);
+  child->setGeometry(10, 20, 30, 30);  // straddles the parent's red/blue edge at y = 25
+  child->SetParentBackground(true);
+
+  struct Case {
+    bool themes;
+    WsColor fill;
+    QColor top, bottom;
+  };
+  const QColor own(0x33, 0x22, 0x11);
+  for (const Case& c : {Case{true, RgbColor(0x10, 0x20, 0x30), Qt::red, Qt::blue},
+                        Case{false, RgbColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30)},
+                        Case{true, 0x00112233, own, own}}) {
+    SetThemeServicesEnabled(c.themes);
+    child->fill = c.fill;
+    const QImage image = child->grab().toImage();
+    EXPECT_EQ(image.pixelColor(5, 1), c.top) << c.themes << " " << std::hex << c.fill;
+    EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << c.themes << " " << std::hex << c.fill;
+  }
+  SetThemeServicesEnabled(true);
+}
+
+TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatAndTheBackgroundMakesAllSoft) {
+  QWidget form;
+  auto* edit = new QLineEdit(&form);
+  auto* inner = new QWidget(&form);
+  auto* list = new QListWidget(inner);  // nested: every box of the form counts
+  auto* combo = new QComboBox(&form);
+  auto* label = new QLabel(&form);
+
+  SetBevelKind(&form, list, Qt::NoModifier, 0, 0);
+  EXPECT_EQ(GetBevelKind(list), BevelKind::bkFlat);
+  EXPECT_EQ(GetBevelKind(edit), BevelKind::bkNone);
+
+  SetBevelKind(&form, label, Qt::NoModifier, 0, 0);
+  for (QWidget* box : {static_cast<QWidget*>(edit), static_cast<QWidget*>(list), static_cast<QWidget*>(combo)})
+    EXPECT_EQ(GetBevelKind(box), BevelKind::bkSoft);
+}
+
+}  // namespace
+}  // namespace qmz

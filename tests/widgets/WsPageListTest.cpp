@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <memory>
+#include <vector>
+
+#include "widgets/WsPageList.h"
+
+namespace qmz {
+namespace {
+
+// A page list with n standard pages, the first one active, as a window builds it.
+struct PageListFixture {
+  QWidget form;
+  TWsPageList* list;
+  std::vector<TWsCustomPage*> pages;
+  int changes = 0;
+
+  explicit PageListFixture(int n) : list(new TWsPageList(&form)) {
+    for (int i = 0; i < n; ++i) {
+      auto* page = new TWsStandardPage(list);
+      page->SetCaption(QString("Page %1").arg(i));
+      pages.push_back(page);
+    }
+    list->Loaded();
+    list->OnChange = [this](QWidget*) { ++changes; };
+  }
+
+  std::vector<int> VisiblePages() const {
+    std::vector<int> result;
+    for (int i = 0; i < int(pages.size()); ++i)
+      if (pages[i]->isVisibleTo(list)) result.push_back(i);
+    return result;
+  }
+};
+
+TEST(WsPageListTest, LoadedActivatesTheFirstPageAndOutOfRangeIndexesChangeNothing) {
+  PageListFixture f(3);
+  EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
+  f.list->SetActivePageIndex(1);
+  for (int index : {-1, 3}) {
+    f.list->SetActivePageIndex(index);
+    EXPECT_EQ(f.list->ActivePageIndex(), 1) << index;
+  }
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{1});
+  EXPECT_EQ(f.changes, 1);
+  EXPECT_EQ(f.list->GetPageCaption(2), "Page 2");
+  EXPECT_EQ(f.list->GetPageCaption(3), "");
+}
+
+TEST(WsPageListTest, RefusedChangeKeepsTheOldPageAndShowsNoOther) {
+  PageListFixture f(3);
+  std::vector<int> asked;
+  f.list->OnChanging = [&](TWsCustomPageList*, int index, bool& allow) {
+    asked.push_back(index);
+    allow = index != 2;
+  };
+  f.list->SetActivePageIndex(2);
+  EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{0});
+  EXPECT_EQ(f.changes, 0);
+  f.list->SetActivePageIndex(1);
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{1});
+  EXPECT_EQ(asked, (std::vector<int>{2, 1}));
+  EXPECT_EQ(f.changes, 1);
+}
+
+TEST(WsPageListTest, RemovingTheActivePageActivatesItsNeighbour) {
+  struct Case {
+    int active, expectedOldIndex;
+  };
+  for (const Case& c : {Case{1, 2}, Case{2, 0}}) {
+    PageListFixture f(3);
+    f.list->SetActivePageIndex(c.active);
+    delete f.pages[c.active];
+    const auto* expected = f.pages[c.expectedOldIndex];
+    f.pages.erase(f.pages.begin() + c.active);
+    EXPECT_EQ(f.list->ActivePage(), expected) << c.active;
+    EXPECT_EQ(f.list->GetPageCount(), 2);
+    EXPECT_EQ(f.VisiblePages().size(), 1u);
+  }
+}
+
+TEST(WsPageListTest, RemovingTheActivePageUnderAVetoStillLeavesOneShownPage) {
+  PageListFixture f(3);
+  f.list->OnChanging = [](TWsCustomPageList*, int, bool& allow) { allow = false; };
+  delete f.pages[0];
+  f.pages.erase(f.pages.begin());
+  EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{0});
+}
+
+TEST(WsPageListTest, HideAndShowPageKeepTheIndex) {
+  PageListFixture single(1);
+  TWsCustomPage* only = single.pages[0];
+  EXPECT_EQ(single.list->HidePage(only), only);
+  EXPECT_EQ(single.list->ActivePage(), nullptr);
+  EXPECT_EQ(only->parent(), nullptr);
+  EXPECT_EQ(single.list->HiddenPages().size(), 1);
+  EXPECT_EQ(single.list->ShowPage(only, -1), only);
+  EXPECT_EQ(only->PageIndex(), 0);
+  EXPECT_EQ(single.list->ActivePage(), nullptr);
+  EXPECT_TRUE(single.list->HiddenPages().isEmpty());
+
+  PageListFixture f(3);
+  f.list->SetActivePageIndex(1);
+  TWsCustomPage* middle = f.pages[1];
+  f.list->HidePage(middle);
+  EXPECT_EQ(f.list->ActivePage(), f.pages[2]);
+  EXPECT_EQ(f.list->GetPageCount(), 2);
+  EXPECT_EQ(f.list->ShowPage(middle, 5), middle) << "an index out of range leaves the page last";
+  EXPECT_EQ(middle->PageIndex(), 2);
+  EXPECT_EQ(f.list->ShowPage(middle, 0), nullptr) << "a page in a list is not shown again";
+  f.list->HidePage(middle);
+  f.list->ShowPage(middle, -1);
+  EXPECT_EQ(middle->PageIndex(), 2);
+  PageListFixture other(1);
+  EXPECT_EQ(other.list->HidePage(f.pages[0]), nullptr) << "pages of other lists are ignored";
+}
+
+TEST(WsPageListTest, HiddenPagesAreFreedWithTheirList) {
+  auto f = std::make_unique<PageListFixture>(2);
+  f->list->HidePage(f->pages[1]);
+  f.reset();  // ASan reports the page if it leaked
+}
+
+TEST(WsPageListTest, AddPageTakesTheFirstFreeNameAndAppendsWithoutActivating) {
+  PageListFixture f(1);
+  f.pages[0]->setObjectName("WsStandardPage1");
+  f.list->AddPage("Routes");
+  ASSERT_EQ(f.list->GetPageCount(), 2);
+  TWsCustomPage* added = f.list->GetPage(1);
+  EXPECT_EQ(added->objectName(), "WsStandardPage2");
+  EXPECT_EQ(added->Caption(), "Routes");
+  EXPECT_NE(dynamic_cast<TWsStandardPage*>(added), nullptr);
+  EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
+
+  f.list->MovePage(1, 0);
+  EXPECT_EQ(f.list->GetPage(0), added);
+  f.list->PageCaptionChanged(0, "Renamed");
+  EXPECT_EQ(added->Caption(), "Renamed");
+  f.list->DeletePage(7);
+  f.list->DeletePage(0);
+  EXPECT_EQ(f.list->GetPageCount(), 1);
+}
+
+TEST(WsPageListTest, PropagateEnableReachesEveryControlOnEveryPage) {
+  PageListFixture f(2);
+  auto* edit = new QLineEdit(f.pages[0]);
+  auto* box = new QCheckBox(f.pages[1]);
+  box->setEnabled(false);
+  f.list->SetPropagateEnable(true);
+  EXPECT_TRUE(box->isEnabled()) << "switching propagation on copies the list's state";
+  f.list->setEnabled(false);
+  EXPECT_FALSE(edit->isEnabled());
+  f.list->setEnabled(true);
+  EXPECT_TRUE(edit->isEnabled());
+  EXPECT_TRUE(box->isEnabled());
+}
+
+TEST(WsPageListTest, PaintEventsRunInOrderAndBeforePaintCanSkipTheBackground) {
+  PageListFixture f(1);
+  TWsCustomPage* page = f.pages[0];
+  page->SetColor(0x000000FF);
+  page->resize(20, 20);
+  std::vector<std::string> order;
+  bool draw = true;
+  page->OnBeforePaint = [&](TWsCustomPage*, QPainter&, const QRect&, bool& defaultDraw) {
+    order.push_back("before");
+    defaultDraw = draw;
+  };
+  page->OnPaint = [&](TWsCustomPage*, QPainter&, const QRect&) { order.push_back("paint"); };
+  page->OnAfterPaint = [&](TWsCustomPage*, QPainter& canvas, const QRect&) {
+    order.push_back("after");
+    canvas.fillRect(0, 0, 1, 1, Qt::green);
+  };
+  QImage image = page->grab().toImage();
+  EXPECT_EQ(order, (std::vector<std::string>{"before", "paint", "after"}));
+  EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::red));
+  EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::green));
+  order.clear();
+  draw = false;
+  page->grab();
+  EXPECT_EQ(order, (std::vector<std::string>{"before", "after"}));
+}
+
+TEST(WsPageListTest, ShowAndHideEventsFollowTheActivePage) {
+  std::vector<std::string> log;  // outlives the pages, which report hiding while they go
+  PageListFixture f(2);
+  f.form.show();
+  for (int i = 0; i < 2; ++i) {
+    f.pages[i]->OnShow = [&log, i](QWidget*) { log.push_back("show" + std::to_string(i)); };
+    f.pages[i]->OnHide = [&log, i](QWidget*) { log.push_back("hide" + std::to_string(i)); };
+  }
+  f.list->SetActivePageIndex(1);
+  EXPECT_EQ(log, (std::vector<std::string>{"show1", "hide0"}));
+}
+
+}  // namespace
+}  // namespace qmz

@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocale>
+#include <QTest>
+
+#include "widgets/WsSpin.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace qmz {
+namespace {
+
+// Sets the user's locale for one test.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+  ~ScopedLocale() { QLocale::setDefault(QLocale::c()); }
+};
+
+void LeaveField(QWidget* edit) {
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(edit, &out);
+}
+
+TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
+  TWsSpinEdit edit;
+  EXPECT_EQ(edit.text(), "0");
+  edit.SetMinValue(3);
+  edit.SetMinFloatValue(2.5);
+  edit.setText("abc");
+  EXPECT_EQ(edit.Value(), 3);
+  EXPECT_EQ(edit.FloatValue(), 2.5);
+  edit.setText("99999999999");
+  EXPECT_EQ(edit.Value(), 3);  // beyond 32 bits is no number
+}
+
+TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
+  struct Case {
+    int min, max;
+    QString typed;
+    QString shown;
+  };
+  const Case cases[] = {
+      {0, 0, "-50", "-50"},    // no range
+      {1, 10, "20", "10"},     // above the maximum
+      {1, 10, "-3", "1"},      // below the minimum
+      {1, 0, "0", "1"},        // the level box: 1 and up ...
+      {1, 0, "5", "5"},        // ... with no maximum
+      {1, 0, "123456", "123456"},
+      {5, 3, "4", "5"},        // other inverted ranges as they are
+      {5, 3, "7", "3"},
+  };
+  for (const Case& c : cases) {
+    TWsSpinEdit edit;
+    edit.SetMinValue(c.min);
+    edit.SetMaxValue(c.max);
+    edit.setText(c.typed);
+    LeaveField(&edit);
+    EXPECT_EQ(edit.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
+  }
+}
+
+TEST(WsSpinEdit, LevelBoxReadsOneAfterLoadingAndStepsUpward) {
+  TWsSpinEdit edit;
+  edit.BeginLoad();
+  edit.SetMinValue(1);
+  edit.SetMaxValue(0);
+  edit.SetValue(0);
+  EXPECT_EQ(edit.text(), "0");  // no range check while loading
+  edit.EndLoad();
+  EXPECT_EQ(edit.text(), "1");
+  edit.UpClick(nullptr);
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.Value(), 3);
+  EXPECT_EQ(edit.FloatValue(), 3.0);
+  edit.DownClick(nullptr);
+  edit.DownClick(nullptr);
+  edit.DownClick(nullptr);
+  EXPECT_EQ(edit.text(), "1");
+}
+
+TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
+  ScopedLocale locale(QLocale(QLocale::German, QLocale::Germany));
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptFloat);
+  edit.SetFloatValue(1000000);
+  EXPECT_EQ(edit.text(), "1000000");
+  edit.SetFloatValue(0.1);
+  EXPECT_EQ(edit.text(), "0,1");
+  edit.SetPrecision(2);
+  EXPECT_EQ(edit.text(), "0,10");
+  edit.SetPrecision(-1);
+  edit.SetFloatValue(123456.0);
+  EXPECT_EQ(edit.text(), "1,235E+0005");
+  edit.setText("2,5");
+  EXPECT_EQ(edit.FloatValue(), 2.5);
+  edit.setText("2.5");  // not this locale's separator
+  EXPECT_EQ(edit.FloatValue(), 0.0);
+}
+
+TEST(WsSpinEdit, SmartStepTakesTheDigitLeftOfTheCaret) {
+  struct Case {
+    int caret;
+    QString expected;
+  };
+  const Case cases[] = {{2, "133.45"}, {5, "123.55"}, {4, "124.45"}, {0, "123.95"}};
+  for (const Case& c : cases) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptFloat);
+    edit.SetPrecision(2);
+    edit.SetIncrementFloat(0.5);
+    edit.SetIncrementSmart(true);
+    edit.setText("123.45");
+    edit.setCursorPosition(c.caret);
+    QTest::keyClick(&edit, Qt::Key_Up);
+    EXPECT_EQ(edit.text(), c.expected) << "caret " << c.caret;
+    EXPECT_EQ(edit.cursorPosition(), c.caret);
+  }
+}
+
+TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsPageKeysAndSmartSteps) {
+  TWsSpinEdit edit;
+  edit.setText("7");
+  edit.SetReadOnly(true);
+  edit.UpClick(nullptr);
+  QTest::keyClick(&edit, Qt::Key_PageUp);
+  edit.SetIncrementSmart(true);
+  edit.setCursorPosition(1);
+  QTest::keyClick(&edit, Qt::Key_Up);
+  EXPECT_EQ(edit.text(), "7");
+  edit.SetReadOnly(false);
+  QTest::keyClick(&edit, Qt::Key_PageDown);
+  EXPECT_EQ(edit.text(), "6");  // with IncrementSmart the page keys take the smart step: the units digit
+}
+
+TEST(WsSpinEdit, KeyFilterBySpinType) {
+  ScopedLocale locale(QLocale(QLocale::English, QLocale::UnitedStates));
+  struct Case {
+    TWsSpinType type;
+    int precision;
+    bool isSigned;
+    QString start;
+    const char* keys;
+    QString expected;
+  };
+  const Case cases[] = {
+      {TWsSpinType::sptNormal, 0, false, "", "12a.3", "123"},
+      {TWsSpinType::sptNormal, 0, false, "5", "-+", "5"},
+      {TWsSpinType::sptNormal, 0, true, "5", "-", "-5"},
+      {TWsSpinType::sptNormal, 0, true, "5", "--", "5"},
+      {TWsSpinType::sptFloat, 0, false, "", "1.5", "15"},     // Precision 0: no decimals
+      {TWsSpinType::sptFloat, 2, false, "", "1,234", "1.23"},  // thousands typed as decimal, two decimals only
+      {TWsSpinType::sptHex, 0, false, "0x", "1fG", "0x1f"},
+  };
+  for (const Case& c : cases) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(c.type);
+    edit.SetPrecision(c.precision);
+    edit.SetSigned(c.isSigned);
+    edit.setText(c.start);
+    edit.end(false);
+    QTest::keyClicks(&edit, c.keys);
+    EXPECT_EQ(edit.text(), c.expected) << c.keys;
+  }
+}
+
+TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptHex);
+  EXPECT_EQ(edit.text(), "0x0");
+  edit.setText("0xFF");
+  EXPECT_EQ(edit.HexValue(), 255);
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "0x100");
+  edit.setCursorPosition(2);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  edit.setCursorPosition(0);
+  QTest::keyClick(&edit, Qt::Key_Delete);
+  EXPECT_EQ(edit.text(), "0x100");
+  const std::pair<QString, int> reads[] = {
+      {"FF", 255}, {"0x", 0}, {"", 0}, {"0xFFFFFFFF", -1}, {"0x1FFFFFFFF0", int(0xFFFFFFF0u)}, {"0x12zz", 0x12}};
+  for (const auto& [text, value] : reads) {
+    edit.setText(text);
+    EXPECT_EQ(edit.HexValue(), value) << text.toStdString();
+  }
+  edit.setText("0xFFFFFFFF");
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "0x0");
+}
+
+TEST(WsSpinEdit, DateStepsTheFieldOfTheCaretInTheLocalesOrder) {
+  struct Case {
+    QLocale locale;
+    int caret;
+    QDate expected;
+  };
+  const QDate start(2024, 2, 29);
+  const Case cases[] = {
+      {QLocale(QLocale::German, QLocale::Germany), 0, QDate(2024, 3, 1)},   // dd.MM.yy: day
+      {QLocale(QLocale::German, QLocale::Germany), 4, QDate(2024, 3, 29)},  // month
+      {QLocale(QLocale::German, QLocale::Germany), 7, QDate(2025, 2, 28)},  // year, from 29 February
+      {QLocale(QLocale::English, QLocale::UnitedStates), 0, QDate(2024, 3, 29)},  // M/d/yy: month first
+      {QLocale(QLocale::English, QLocale::UnitedStates), 2, QDate(2024, 3, 1)},
+      {QLocale(QLocale::Swedish, QLocale::Sweden), 0, QDate(2025, 2, 28)},  // yyyy-MM-dd: year first
+  };
+  for (const Case& c : cases) {
+    ScopedLocale locale(c.locale);
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptDate);
+    edit.SetDateValue(DateTimeFromQt(QDateTime(start, QTime())));
+    edit.setCursorPosition(c.caret);
+    edit.UpClick(nullptr);
+    EXPECT_EQ(DateTimeToQt(edit.DateValue()).date(), c.expected)
+        << c.locale.name().toStdString() << " caret " << c.caret << " text " << edit.text().toStdString();
+  }
+}
+
+TEST(WsSpinEdit, TimeStepsHoursMinutesSecondsAndNeverBelowZero) {
+  ScopedLocale locale(QLocale::c());
+  const std::pair<int, QString> cases[] = {{0, "10:05:00"}, {3, "9:06:00"}, {6, "9:05:01"}};
+  for (const auto& [caret, expected] : cases) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptTime);
+    edit.SetTimeValue((9 * 60 + 5) / 1440.0);
+    EXPECT_EQ(edit.text(), "9:05:00");
+    edit.setCursorPosition(caret);
+    edit.UpClick(nullptr);
+    EXPECT_EQ(edit.text(), expected) << caret;
+  }
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptTime);
+  edit.SetTimeValue(0);
+  edit.setCursorPosition(6);
+  edit.DownClick(nullptr);
+  EXPECT_EQ(edit.text(), "0:00:00");
+}
+
+TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
+  QWidget form;
+  auto* edit = new TWsSpinEdit(&form);
+  auto* next = new QLineEdit(&form);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  edit->setFocus();
+  QChar seen;
+  edit->OnKeyPress = [&](QWidget*, QChar& key) { seen = key; };
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(seen, QChar(13));
+  EXPECT_TRUE(edit->hasFocus());
+  edit->SetReturnIsTab(true);
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(next->hasFocus());
+}
+
+TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
+  QWidget form;
+  auto* other = new QLineEdit(&form);
+  auto* edit = new TWsSpinEdit(&form);
+  edit->setGeometry(0, 30, 80, 22);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  other->setFocus();
+  edit->SetValue(41);
+  TWsTimerSpeedButton* up = edit->Button()->UpButton();
+  QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
+  EXPECT_EQ(edit->Value(), 42);
+  EXPECT_TRUE(edit->hasFocus());
+  EXPECT_TRUE(edit->isModified());
+  TWsTimerSpeedButton* down = edit->Button()->DownButton();
+  QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
+  QTest::keyClick(edit, Qt::Key_Down);
+  EXPECT_EQ(edit->Value(), 40);
+}
+
+TEST(WsSpinEdit, LabelStandsLeftOfTheEditAndFollowsEnabling) {
+  QWidget form;
+  auto* edit = new TWsSpinEdit(&form);
+  edit->setGeometry(100, 50, 80, 22);
+  edit->SetLabelCaption("Money");
+  QLabel* label = edit->Label();
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->parentWidget(), &form);
+  const int tw = QFontMetrics(edit->LabelFont()).horizontalAdvance("Money");
+  EXPECT_EQ(label->pos(), QPoint(100 - tw - 4, 50));
+  edit->SetLabelPosition(TLabelPosition::lpTopLeft);
+  EXPECT_EQ(label->pos(), QPoint(100, 50 - label->height() - 4));
+  edit->setEnabled(false);
+  EXPECT_FALSE(label->isEnabled());
+  edit->SetLabelAlwaysEnabled(true);
+  EXPECT_TRUE(label->isEnabled());
+}
+
+}  // namespace
+}  // namespace qmz

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocale>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "widgets/WsSpin.h"
+#include "widgets/WsThemeLib.h"
+
+namespace qmz {
+namespace {
+
+struct Clicks {
+  int up = 0;
+  int down = 0;
+  void Attach(TWsSpinButton& button) {
+    button.OnUpClick = [this](QWidget*) { ++up; };
+    button.OnDownClick = [this](QWidget*) { ++down; };
+  }
+};
+
+TEST(WsSpinButton, HeldHalfRepeatsAfterFirstIntervalThenEveryNext) {
+  TWsSpinButton button;
+  Clicks clicks;
+  clicks.Attach(button);
+  TWsTimerSpeedButton* up = button.UpButton();
+  QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
+  ASSERT_NE(up->RepeatTimer(), nullptr);
+  EXPECT_TRUE(up->RepeatTimer()->isActive());
+  EXPECT_EQ(up->RepeatTimer()->interval(), 400);
+  for (int i = 0; i < 3; ++i) up->RepeatTick();
+  EXPECT_EQ(up->RepeatTimer()->interval(), 100);
+  EXPECT_EQ(clicks.up, 3);
+  QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
+  EXPECT_EQ(clicks.up, 4);  // the release over the half is the ordinary click
+  EXPECT_FALSE(up->RepeatTimer()->isActive());
+  EXPECT_EQ(clicks.down, 0);
+}
+
+TEST(WsSpinButton, PressMovedOffTheHalfStopsRepeatingUntilRelease) {
+  TWsSpinButton button;
+  Clicks clicks;
+  clicks.Attach(button);
+  TWsTimerSpeedButton* down = button.DownButton();
+  QTest::mousePress(down, Qt::LeftButton, {}, down->rect().center());
+  down->RepeatTick();
+  QMouseEvent move(QEvent::MouseMove, QPointF(200, 200), down->mapToGlobal(QPointF(200, 200)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(down, &move);
+  down->RepeatTick();
+  down->RepeatTick();
+  EXPECT_TRUE(down->RepeatTimer()->isActive());
+  QTest::mouseRelease(down, Qt::LeftButton, {}, QPoint(200, 200));
+  EXPECT_EQ(clicks.down, 1);
+  EXPECT_FALSE(down->RepeatTimer()->isActive());
+}
+
+TEST(WsSpinButton, RepeatThatThrowsStopsTheTimerAndPassesTheErrorOn) {
+  TWsSpinButton button;
+  TWsTimerSpeedButton* up = button.UpButton();
+  QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
+  button.OnUpClick = [](QWidget*) { throw std::runtime_error("step failed"); };
+  EXPECT_THROW(up->RepeatTick(), std::runtime_error);
+  EXPECT_FALSE(up->RepeatTimer()->isActive());
+  button.OnUpClick = nullptr;
+  QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
+}
+
+TEST(WsSpinButton, InjectedIntervalsRepeatThroughTheEventLoop) {
+  TWsSpinButton button;
+  Clicks clicks;
+  clicks.Attach(button);
+  TWsTimerSpeedButton* up = button.UpButton();
+  up->SetRepeatIntervals(1, 1);
+  QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
+  for (int spins = 0; spins < 10000 && clicks.up < 3; ++spins) QTest::qWait(1);
+  QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
+  EXPECT_GE(clicks.up, 4);
+  EXPECT_EQ(up->RepeatTimer()->interval(), 1);
+}
+
+TEST(WsSpinButton, NarrowPairIsWidenedAndHalvesShareAMiddleLine) {
+  TWsSpinButton button;
+  button.resize(5, 25);
+  EXPECT_EQ(button.width(), 15);
+  EXPECT_EQ(button.UpButton()->geometry(), QRect(0, 0, 15, 12));
+  EXPECT_EQ(button.DownButton()->geometry(), QRect(0, 11, 15, 14));
+  button.SetDirection(TSpinDirection::spHorizontal);
+  button.resize(5, 25);
+  EXPECT_EQ(button.width(), 20);
+  EXPECT_EQ(button.DownButton()->ButtonKind(), TWsTimerSpeedButton::KindHorzDown);
+  EXPECT_EQ(button.UpButton()->geometry().left(), 11);
+}
+
+TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTriangles) {
+  const QImage up = LoadSpinGlyph("WsSpinUp");
+  const QImage down = LoadSpinGlyph("WsSpinDown");
+  ASSERT_EQ(up.size(), QSize(9, 6));
+  EXPECT_EQ(up.pixelColor(0, 5), QColor(128, 128, 0));
+  EXPECT_EQ(up.pixelColor(4, 1), QColor(Qt::black));  // the point on top
+  EXPECT_EQ(up.pixelColor(1, 4), QColor(Qt::black));  // the 7-pixel base
+  EXPECT_EQ(down.pixelColor(4, 4), QColor(Qt::black));
+  EXPECT_EQ(down.pixelColor(1, 1), QColor(Qt::black));
+  EXPECT_TRUE(LoadSpinGlyph("Other").isNull());
+  TWsSpinButton button;
+  button.SetUpGlyph(QPixmap(18, 6));
+  button.SetUpNumGlyphs(2);
+  button.SetUpGlyph(QPixmap());
+  EXPECT_EQ(button.UpNumGlyphs(), 1);
+  EXPECT_EQ(button.UpGlyph().size(), QSize(9, 6));
+}
+
+TEST(WsThemeLib, BindsOnceAndPaintsThemedOrClassic) {
+  InitThemeLibrary();
+  InitThemeLibrary();
+  EXPECT_TRUE(ThemeLibraryLoaded());
+  EXPECT_TRUE(IsThemeActive());
+  TWsSpinButton button;
+  QImage themed(button.size(), QImage::Format_ARGB32);
+  button.render(&themed);
+  ThemeData data = OpenThemeData(&button, "spin");
+  EXPECT_TRUE(bool(data));
+  EXPECT_FALSE(bool(OpenThemeData(&button, "progress")));
+  CloseThemeData(data);
+  EXPECT_FALSE(bool(data));
+  FreeThemeLibrary();
+  EXPECT_FALSE(IsThemeActive());
+  QImage classic(button.size(), QImage::Format_ARGB32);
+  button.render(&classic);  // the olive-keyed glyph path
+  EXPECT_NE(themed, classic);
+}
+
+}  // namespace
+}  // namespace qmz

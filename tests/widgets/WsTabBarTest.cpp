@@ -1,0 +1,330 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QtTest/QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "widgets/WsPageList.h"
+#include "widgets/WsTabBar.h"
+
+namespace qmz {
+namespace {
+
+// A shown bar with n tabs "Tab 0" .. "Tab n-1".
+struct BarFixture {
+  std::vector<std::string> log;  // outlives the bar, whose handlers write into it
+  TWsTabBar bar;
+
+  explicit BarFixture(int n, int width = 600) {
+    bar.resize(width, 23);
+    for (int i = 0; i < n; ++i) bar.Tabs().Add(QString("Tab %1").arg(i));
+    bar.show();
+  }
+  TWsTabBarItem* Tab(int i) { return bar.Tabs()[i]; }
+  QPoint Centre(int i) { return Tab(i)->GetDisplayRect().center(); }
+  QPoint CloseCentre(int i) {
+    return bar.CurrentPainter()->GetCloseRect(Tab(i), Tab(i)->GetDisplayRect()).center();
+  }
+  void Press(QPoint p) { QTest::mousePress(&bar, Qt::LeftButton, Qt::NoModifier, p); }
+  void Release(QPoint p) { QTest::mouseRelease(&bar, Qt::LeftButton, Qt::NoModifier, p); }
+  void Click(QPoint p) { QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier, p); }
+  // A move with the left button held, delivered as the window system delivers it to the grabbing widget.
+  void DragTo(QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, p, bar.mapToGlobal(p), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&bar, &move);
+  }
+  void LogEvents() {
+    bar.OnTabSelected = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
+      log.push_back("selected " + (item ? item->Caption().toStdString() : std::string("none")));
+    };
+    bar.OnTabClosed = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
+      log.push_back("closed " + item->Caption().toStdString());
+    };
+    bar.OnTabMoved = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
+      log.push_back("moved " + item->Caption().toStdString());
+    };
+  }
+};
+
+TEST(WsTabBarTest, SelectionWithAndWithoutUnselected) {
+  for (bool allowUnselected : {false, true}) {
+    BarFixture f(3);
+    f.bar.SetAllowUnselected(allowUnselected);
+    EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0)) << "adding tabs selects the first one";
+    f.Click(f.Centre(1));
+    EXPECT_TRUE(f.Tab(1)->Selected());
+    f.Tab(1)->SetSelected(false);
+    EXPECT_TRUE(f.Tab(1)->Selected()) << "False does not unselect";
+    f.Tab(1)->SetEnabled(false);
+    EXPECT_EQ(f.bar.SelectedTab(), allowUnselected ? nullptr : f.Tab(2)) << allowUnselected;
+    f.Click(f.Centre(1));
+    EXPECT_NE(f.bar.SelectedTab(), f.Tab(1)) << "a disabled tab is not selected";
+  }
+}
+
+TEST(WsTabBarTest, EveryTabDisabledLeavesNothingSelected) {
+  BarFixture f(0);
+  for (int i = 0; i < 3; ++i) f.bar.Tabs().Add(QString("Off %1").arg(i))->SetEnabled(false);
+  f.bar.Loaded();
+  EXPECT_EQ(f.bar.SelectedTab(), nullptr);
+  f.Click(f.Centre(1));
+  EXPECT_EQ(f.bar.SelectedTab(), nullptr);
+}
+
+TEST(WsTabBarTest, SelectingVetoKeepsTheSelectionAndFiresNothing) {
+  BarFixture f(3);
+  f.LogEvents();
+  f.bar.OnTabSelecting = [](TWsCustomTabBar*, TWsTabBarItem* item, bool& allow) { allow = item->Index() != 2; };
+  f.Click(f.Centre(2));
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0));
+  f.Click(f.Centre(1));
+  EXPECT_EQ(f.log, std::vector<std::string>{"selected Tab 1"});
+}
+
+TEST(WsTabBarTest, DeletingTheSelectedTabUnderAVetoLeavesNoDanglingSelection) {
+  BarFixture f(3);
+  f.Click(f.Centre(1));
+  f.bar.OnTabSelecting = [](TWsCustomTabBar*, TWsTabBarItem*, bool& allow) { allow = false; };
+  delete f.Tab(1);
+  EXPECT_EQ(f.bar.SelectedTab(), nullptr);
+  EXPECT_EQ(f.bar.Tabs().Count(), 2);
+  f.bar.grab();  // paints every tab; ASan reports any freed one
+  f.Click(f.Centre(1));
+  EXPECT_EQ(f.bar.SelectedTab(), nullptr);
+}
+
+// A page list of n pages, each with its caption, beside a bar of n tabs.
+struct CoupledFixture : BarFixture {
+  TWsPageList pages;
+  explicit CoupledFixture(int n) : BarFixture(n) {
+    for (int i = 0; i < n; ++i) (new TWsStandardPage(&pages))->SetCaption(QString("Page %1").arg(i));
+    pages.Loaded();
+  }
+};
+
+TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
+  CoupledFixture f(4);
+  f.bar.SetAllowUnselected(true);
+  f.bar.SetSelectedTab(nullptr);
+  f.pages.SetActivePageIndex(2);
+  f.bar.SetPageList(&f.pages);
+  EXPECT_EQ(f.pages.ActivePageIndex(), 0) << "no selected tab: page 0";
+  f.Click(f.Centre(3));
+  EXPECT_EQ(f.pages.ActivePageIndex(), 3);
+  f.bar.SetSelectedTab(nullptr);
+  EXPECT_EQ(f.pages.ActivePageIndex(), 3) << "index -1 is ignored by the page list";
+
+  QWidget notAPageList;
+  f.bar.SetPageList(&notAPageList);
+  EXPECT_EQ(f.bar.PageList(), &f.pages);
+}
+
+TEST(WsTabBarTest, MovedTabKeepsItsPageWithoutTheLink) {
+  CoupledFixture f(3);
+  f.bar.SetAllowTabMoving(true);
+  f.bar.SetPageList(&f.pages);
+  f.Tab(2)->SetIndex(0);  // "Tab 2" now first; the pages stay where they are
+  f.Click(f.Centre(0));
+  EXPECT_EQ(f.pages.ActivePage()->Caption(), "Page 2");
+  f.Click(f.Centre(1));
+  EXPECT_EQ(f.pages.ActivePage()->Caption(), "Page 0");
+  EXPECT_EQ(f.pages.GetPageCaption(0), "Page 0") << "without the link the pages are not touched";
+}
+
+TEST(WsTabBarTest, LinkCopiesTabChangesToThePageList) {
+  CoupledFixture f(2);
+  f.bar.SetPageList(&f.pages);
+  f.bar.SetPageListTabLink(true);
+  f.bar.Tabs().Add("Tab 2");
+  ASSERT_EQ(f.pages.GetPageCount(), 3);
+  f.Tab(2)->SetCaption("Renamed");
+  EXPECT_EQ(f.pages.GetPageCaption(2), "Renamed");
+  f.Tab(2)->SetIndex(0);
+  EXPECT_EQ(f.pages.GetPageCaption(0), "Renamed");
+  f.bar.Tabs().Delete(0);
+  EXPECT_EQ(f.pages.GetPageCount(), 2);
+  EXPECT_EQ(f.pages.GetPageCaption(0), "Page 0");
+}
+
+TEST(WsTabBarTest, CloseNeedsPressAndReleaseOnTheSameButton) {
+  BarFixture f(3);
+  f.LogEvents();
+  // Press, move off (drawn released), back on (pressed again), off, release outside: nothing closes.
+  f.Press(f.CloseCentre(0));
+  EXPECT_EQ(f.bar.ClosingTab(), f.Tab(0));
+  f.DragTo(f.Centre(1));
+  EXPECT_EQ(f.bar.ClosingTab(), nullptr);
+  f.DragTo(f.CloseCentre(0));
+  EXPECT_EQ(f.bar.ClosingTab(), f.Tab(0));
+  f.DragTo(f.Centre(1));
+  f.Release(f.Centre(1));
+  EXPECT_EQ(f.bar.Tabs().Count(), 3);
+
+  f.Click(f.CloseCentre(0));
+  EXPECT_EQ(f.log, (std::vector<std::string>{"selected Tab 1", "closed Tab 0"})) << "hiding moves the selection";
+  ASSERT_EQ(f.bar.Tabs().Count(), 2);
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0));
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 1");
+}
+
+TEST(WsTabBarTest, RefusedCloseDrawsNothingPressed) {
+  BarFixture f(2);
+  f.bar.OnTabClosing = [](TWsCustomTabBar*, TWsTabBarItem*, bool& allow) { allow = false; };
+  f.Press(f.CloseCentre(0));
+  EXPECT_EQ(f.bar.ClosingTab(), nullptr);
+  f.Release(f.CloseCentre(0));
+  EXPECT_EQ(f.bar.Tabs().Count(), 2);
+}
+
+TEST(WsTabBarTest, SelectBeforeCloseTakesTwoClicks) {
+  BarFixture f(2);
+  f.bar.SetSelectBeforeClose(true);
+  f.Click(f.CloseCentre(1));
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(1));
+  EXPECT_EQ(f.bar.Tabs().Count(), 2);
+  f.Click(f.CloseCentre(1));
+  EXPECT_EQ(f.bar.Tabs().Count(), 1);
+}
+
+TEST(WsTabBarTest, TabFreedByItsClosedHandlerIsNotFreedAgain) {
+  BarFixture f(2);
+  f.bar.OnTabClosed = [](TWsCustomTabBar*, TWsTabBarItem* item) { delete item; };
+  f.Click(f.CloseCentre(0));
+  EXPECT_EQ(f.bar.Tabs().Count(), 1);  // ASan reports a second free
+}
+
+TEST(WsTabBarTest, DraggingTheSelectedTabMovesIt) {
+  BarFixture f(3);
+  f.LogEvents();
+  f.bar.SetCloseButton(false);
+  f.bar.SetAllowTabMoving(true);
+  f.Click(f.Centre(2));
+  f.Press(f.Centre(2));
+  f.DragTo(f.Centre(2) + QPoint(0, -1));
+  f.DragTo(f.Centre(0));
+  EXPECT_EQ(f.bar.MoveMarkTab(), f.Tab(0));
+  f.Release(f.Centre(0));
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 2");
+  EXPECT_EQ(f.Tab(1)->Caption(), "Tab 0");
+  EXPECT_EQ(f.log.back(), "moved Tab 2");
+
+  // Dropping on itself or outside every tab changes nothing.
+  for (QPoint target : {f.Centre(0) + QPoint(2, 0), QPoint(595, 10)}) {
+    f.Press(f.Centre(0));
+    f.DragTo(f.Centre(0) + QPoint(10, 0));
+    f.DragTo(target);
+    EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
+    f.Release(target);
+    EXPECT_EQ(f.Tab(0)->Caption(), "Tab 2");
+  }
+}
+
+TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
+  BarFixture f(12, 200);
+  f.bar.UpdateScrollButtons();
+  ASSERT_EQ(f.bar.ScrollButtonStateOf(0), ScrollButtonState::Disabled);
+  ASSERT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Normal);
+  EXPECT_EQ(f.bar.ScrollButtonRect(0).size(), QSize(12, 12));
+  EXPECT_EQ(f.bar.ScrollButtonRect(0).left(), 200 - 26);
+  EXPECT_EQ(f.bar.TabAt(f.bar.BarLimit() + 1, 15), nullptr);
+
+  const QPoint right = f.bar.ScrollButtonRect(1).center();
+  f.Press(right);
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Pressed);
+  f.Release(right);
+  EXPECT_EQ(f.bar.LeftIndex(), 1);
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(0), ScrollButtonState::Normal);
+  EXPECT_LT(f.Tab(0)->GetDisplayRect().right(), 0) << "the first tab is scrolled off";
+  EXPECT_EQ(f.Tab(1)->GetDisplayRect().left(), 0) << "the first shown tab starts at 0, not at the margin";
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0)) << "a press on a scroll button selects nothing";
+
+  f.bar.SetSelectedTab(f.Tab(11));
+  EXPECT_LE(f.Tab(11)->GetDisplayRect().right() + 1, f.bar.BarLimit()) << "selecting scrolls the tab into view";
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Disabled);
+  f.bar.SetSelectedTab(f.Tab(0));
+  EXPECT_EQ(f.bar.LeftIndex(), 0) << "a tab left of the shown area is scrolled fully back in";
+
+  f.bar.resize(2000, 23);
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(0), ScrollButtonState::Hidden);
+  EXPECT_EQ(f.bar.LeftIndex(), 0);
+}
+
+TEST(WsTabBarTest, HintOfTheTabUnderTheMouseOrTheBars) {
+  BarFixture f(2);
+  f.bar.SetHint("bar hint");
+  f.Tab(0)->SetHint("first");
+  f.Tab(1)->SetHint("second");
+  f.Tab(1)->SetShowHint(false);
+  struct Case {
+    int tab;
+    const char* expected;
+  };
+  for (const Case& c : {Case{0, "first"}, Case{1, "bar hint"}}) {
+    QTest::mouseMove(&f.bar, f.Centre(c.tab));
+    EXPECT_EQ(f.bar.toolTip(), c.expected);
+  }
+  EXPECT_TRUE(f.bar.ShowHint());
+}
+
+TEST(WsTabBarPainterTest, TabSizesAndFallbackPainter) {
+  BarFixture f(1);
+  auto* painter = new TWsModernTabBarPainter();
+  f.bar.SetPainter(painter);
+  f.Tab(0)->SetCaption("");
+  const int textHeight = QFontMetrics(painter->Font().font).boundingRect("Ag").height();
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)), QSize(26, textHeight + 7));
+  f.bar.SetCloseButton(false);
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 11);
+  painter->SetTabWidth(-5);
+  EXPECT_EQ(painter->TabWidth(), 0);
+  painter->SetTabWidth(80);
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 80);
+  delete painter;
+  EXPECT_EQ(f.bar.Painter(), nullptr);
+  EXPECT_NE(f.bar.CurrentPainter(), nullptr);
+  f.bar.grab();
+}
+
+TEST(WsTabBarPainterTest, ModifiedTabDrawsItsCrossInTheModifiedColour) {
+  BarFixture f(1);
+  auto* painter = new TWsModernTabBarPainter(&f.bar);
+  painter->SetCloseColorSelected(0x00FFFFFF);
+  f.bar.SetPainter(painter);
+  f.Tab(0)->SetModified(true);
+  const QRect close = painter->GetCloseRect(f.Tab(0), f.Tab(0)->GetDisplayRect());
+  const QImage image = f.bar.grab().toImage();
+  // The first arm of the cross starts three pixels in from the button's corner.
+  EXPECT_EQ(image.pixelColor(close.topLeft() + QPoint(3, 3)), QColor(255, 0, 0));
+}
+
+// The gallery: a tab bar over a page list, switching pages by click.
+TEST(WsTabBarGalleryTest, ClickingATabShowsItsPage) {
+  QWidget window;
+  window.resize(400, 300);
+  auto* bar = new TWsTabBar(&window);
+  bar->setGeometry(0, 0, 400, 23);
+  bar->SetCloseButton(false);
+  auto* pages = new TWsPageList(&window);
+  pages->setGeometry(0, 23, 400, 277);
+  const char* names[] = {"Routes", "Origin", "Goods"};
+  for (const char* name : names) {
+    bar->Tabs().Add(name);
+    (new TWsStandardPage(pages))->SetCaption(name);
+  }
+  pages->Loaded();
+  bar->SetPageList(pages);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  for (int i : {2, 0, 1}) {
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->Tabs()[i]->GetDisplayRect().center());
+    EXPECT_EQ(pages->ActivePage()->Caption(), names[i]);
+    for (int other = 0; other < 3; ++other) EXPECT_EQ(pages->GetPage(other)->isVisible(), other == i);
+  }
+}
+
+}  // namespace
+}  // namespace qmz

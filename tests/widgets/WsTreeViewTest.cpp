@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTest>
+
+#include "widgets/WsTreeView.h"
+
+namespace qmz {
+namespace {
+
+class TreeFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.resize(200, 300);
+    Fill();
+    tree.show();
+    QApplication::processEvents();
+  }
+
+  void Fill() {
+    roots.clear();
+    for (const char* text : {"::Any::", "{All Commodities}", "{Commodity}"}) roots.push_back(tree.AddChild(nullptr, text));
+    for (const char* text : {"Gold", "Iron", "Water"}) tree.AddChild(roots[1], text);
+    tree.expandAll();
+    QApplication::processEvents();
+  }
+
+  void Click(QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}) {
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, mods, tree.visualItemRect(item).center());
+  }
+
+  QStringList Selected() const {
+    QStringList texts;
+    for (int i = 0; i < tree.GetSelectedCount(); ++i) texts << tree.GetSelectedItem(i)->Text();
+    return texts;
+  }
+
+  TWsTreeView tree;
+  std::vector<TWsTreeNode*> roots;
+};
+
+TEST_F(TreeFixture, ClickCtrlClickAndPlainClickSequence) {
+  tree.SetMultiSelect(true);
+  int changes = 0;
+  tree.OnSelectionChange = [&](TWsTreeView*) { ++changes; };
+  Click(roots[0]);
+  Click(roots[2], Qt::ControlModifier);
+  EXPECT_EQ(Selected(), QStringList({"::Any::", "{Commodity}"}));
+  Click(roots[0], Qt::ControlModifier);
+  EXPECT_EQ(Selected(), QStringList({"{Commodity}"}));
+  Click(roots[1]);
+  EXPECT_EQ(Selected(), QStringList({"{All Commodities}"}));
+  EXPECT_GT(changes, 0);
+  // The indentation left of a child (where its expand button would be) selects nothing.
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(2, tree.visualItemRect(roots[1]->child(0)).center().y()));
+  EXPECT_EQ(Selected(), QStringList({"{All Commodities}"}));
+}
+
+TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
+  tree.SetMultiSelect(true);
+  tree.SetHideSelection(false);
+  tree.SelectItem(roots[2], false);
+  tree.setFocus();
+  QApplication::setActiveWindow(&tree);
+  QApplication::processEvents();
+  ASSERT_TRUE(tree.hasFocus());
+  const QPoint selectedAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[2]).topRight() - QPoint(3, -2));
+  const QPoint plainAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[0]).topRight() - QPoint(3, -2));
+  QImage focused = tree.grab().toImage();
+  EXPECT_EQ(focused.pixelColor(selectedAt), tree.palette().color(QPalette::Highlight));
+  EXPECT_NE(focused.pixelColor(plainAt), tree.palette().color(QPalette::Highlight));
+  tree.clearFocus();
+  QApplication::processEvents();
+  QImage unfocused = tree.grab().toImage();
+  EXPECT_EQ(unfocused.pixelColor(selectedAt), ToQColor(0xFF00000B, tree.palette()));
+}
+
+TEST_F(TreeFixture, SingleSelectTreeReportsMinusOne) {
+  Click(roots[0]);
+  tree.SelectItem(roots[1], false);
+  EXPECT_EQ(tree.GetSelectedCount(), -1);
+  EXPECT_TRUE(tree.IsNodeSelected(roots[1]));
+}
+
+TEST_F(TreeFixture, KeyboardRules) {
+  tree.SetMultiSelect(true);
+  QString typed;
+  tree.OnKeyPress = [&](QWidget*, QChar& key) { typed += key; };
+  Click(roots[0]);
+  QTest::keyClick(&tree, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(Selected(), QStringList({"::Any::", "{All Commodities}"}));
+  QTest::keyClick(&tree, Qt::Key_Space);  // toggles the current node off
+  EXPECT_EQ(Selected(), QStringList({"::Any::"}));
+  QTest::keyClick(&tree, Qt::Key_Space);
+  EXPECT_EQ(Selected(), QStringList({"::Any::", "{All Commodities}"}));
+  EXPECT_TRUE(typed.isEmpty());  // Space is consumed
+  QTest::keyClick(&tree, Qt::Key_Down);
+  EXPECT_EQ(Selected(), QStringList({"Gold"}));
+  QTest::keyClick(&tree, Qt::Key_Return);
+  EXPECT_EQ(typed, QString(QChar(13)));
+}
+
+TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelection) {
+  for (bool multi : {true, false}) {
+    tree.SetMultiSelect(multi);
+    QTreeWidgetItem* gold = roots[1]->child(0);
+    tree.SelectItem(static_cast<TWsTreeNode*>(gold), false);
+    tree.SelectItem(roots[2], false);
+    tree.SelectItem(roots[0], false);
+    delete roots[1];  // its child Gold goes with it
+    EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({roots[2], roots[0]}));
+    std::unique_ptr<QTreeWidgetItem> taken(tree.takeTopLevelItem(tree.indexOfTopLevelItem(roots[2])));
+    EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({roots[0]}));
+    tree.clear();
+    EXPECT_TRUE(tree.SelectedNodes().isEmpty());
+    Fill();
+    tree.SelectItem(roots[0], false);
+    tree.repaint();  // paints only live nodes
+    Click(roots[2]);
+    tree.clear();
+    Fill();
+  }
+}
+
+TEST_F(TreeFixture, ItemHeightAndCheckBoxesSurviveSwitching) {
+  tree.SetItemHeight(0);
+  EXPECT_EQ(tree.ItemHeight(), 16);
+  tree.SetItemHeight(22);
+  EXPECT_EQ(tree.ItemHeight(), 22);
+  tree.SetCheckboxes(true);
+  EXPECT_EQ(roots[2]->checkState(0), Qt::Unchecked);
+  roots[2]->setCheckState(0, Qt::Checked);  // as a click on the box does
+  tree.SetCheckboxes(false);
+  EXPECT_FALSE(roots[2]->data(0, Qt::CheckStateRole).isValid());
+  tree.SetCheckboxes(true);
+  EXPECT_TRUE(roots[2]->Checked());
+  EXPECT_FALSE(roots[0]->Checked());
+  EXPECT_EQ(tree.AddChild(roots[0], "new")->checkState(0), Qt::Unchecked);
+}
+
+TEST_F(TreeFixture, ItemIndexCountsAllNodes) {
+  tree.setCurrentItem(roots[2]);
+  EXPECT_EQ(tree.ItemIndex(), 5);
+  tree.SetItemIndex(2);
+  EXPECT_EQ(tree.CurrentNode()->Text(), "Gold");
+  tree.SetItemIndex(-1);
+  EXPECT_EQ(tree.ItemIndex(), -1);
+  EXPECT_THROW(tree.SetItemIndex(6), std::out_of_range);
+}
+
+TEST(WsTreeView, MenuBuildsNodesWithoutAcceleratorsOrSeparators) {
+  QMenu menu;
+  QMenu* file = menu.addMenu("&File");
+  QAction* open = file->addAction("&Open");
+  file->addSeparator();
+  file->addAction("Save && Close");
+  menu.addAction("-");
+  TWsTreeView tree;
+  int opened = 0;
+  QObject::connect(open, &QAction::triggered, [&] { ++opened; });
+  tree.SetMenu(&menu);
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  QTreeWidgetItem* fileNode = tree.topLevelItem(0);
+  EXPECT_EQ(fileNode->text(0), "File");
+  ASSERT_EQ(fileNode->childCount(), 2);
+  EXPECT_EQ(fileNode->child(1)->text(0), "Save & Close");
+  tree.setCurrentItem(fileNode->child(0));
+  EXPECT_EQ(opened, 1);
+  menu.addAction("Help");
+  EXPECT_EQ(tree.topLevelItemCount(), 2);
+}
+
+TEST(WsTreeView, PageOfTheSameCaptionIgnoringCaseBecomesActive) {
+  QTabWidget pages;
+  pages.addTab(new QWidget, "Gold");
+  QWidget* iron = new QWidget;
+  pages.addTab(iron, "IRON");
+  TWsTreeView tree;
+  tree.SetPageControl(&pages);
+  QWidget* reported = nullptr;
+  tree.OnPageChanged = [&](TWsTreeView*, TWsTreeNode*, QWidget* page) { reported = page; };
+  tree.AddChild(nullptr, "Gold");
+  TWsTreeNode* node = tree.AddChild(nullptr, "iron");
+  tree.setCurrentItem(node);
+  EXPECT_EQ(pages.currentWidget(), iron);
+  EXPECT_EQ(reported, iron);
+}
+
+}  // namespace
+}  // namespace qmz
