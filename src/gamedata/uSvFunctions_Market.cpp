@@ -12,10 +12,12 @@ namespace {
 
 bool GoodBefore(const TMarketEntry& e, std::size_t good) { return e.Good < good; }
 
+const TMarketCell kZeroCell{};
+
 }  // namespace
 
-TMarketCell TMarketMatrix::Row::operator[](std::size_t good) const {
-  if (m_ == nullptr || good == 0 || good >= m_->RowLength() || !m_->HasDefaults(base_)) return {};
+const TMarketCell& TMarketMatrix::Row::operator[](std::size_t good) const {
+  if (m_ == nullptr || good == 0 || good >= m_->RowLength() || !m_->HasDefaults(base_)) return kZeroCell;
   const auto it = std::lower_bound(written_.begin(), written_.end(), good, GoodBefore);
   if (it != written_.end() && it->Good == good) return it->Cell;
   return m_->DefaultCell(good);
@@ -24,8 +26,8 @@ TMarketCell TMarketMatrix::Row::operator[](std::size_t good) const {
 void TMarketMatrix::Reset(std::size_t rows, const TGoodArr& goods) {
   entries_.clear();
   rowEnd_.assign(1, 0);
-  prices_.resize(goods.size());
-  for (std::size_t g = 0; g < goods.size(); ++g) prices_[g] = goods[g].price;
+  defaults_.assign(goods.size(), TMarketCell());
+  for (std::size_t g = 1; g < goods.size(); ++g) defaults_[g] = {false, 1.0f, goods[g].price, -1.0f, 0.0f};
   rows_ = rows;
   defaulted_ = 1;
 }
@@ -33,7 +35,7 @@ void TMarketMatrix::Reset(std::size_t rows, const TGoodArr& goods) {
 void TMarketMatrix::clear() {
   entries_ = {};
   rowEnd_ = {};
-  prices_ = {};
+  defaults_ = {};
   rows_ = 0;
   defaulted_ = 1;
 }
@@ -69,7 +71,7 @@ std::span<const TMarketEntry> TMarketMatrix::WrittenCells(std::size_t base) cons
 
 std::size_t TMarketMatrix::MemoryBytes() const {
   return entries_.capacity() * sizeof(TMarketEntry) + rowEnd_.capacity() * sizeof(std::uint32_t) +
-         prices_.capacity() * sizeof(double);
+         defaults_.capacity() * sizeof(TMarketCell);
 }
 
 }  // namespace qmz

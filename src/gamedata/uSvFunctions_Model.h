@@ -155,8 +155,8 @@ struct TMarketEntry {
   TMarketCell Cell;
 };
 
-// The market, indexed [base][good] with the indices of aBase and aGood: aMarket[b][g] reads a cell by
-// value. Only the cells market lines wrote are stored, per base in good-index order; every other cell
+// The market, indexed [base][good] with the indices of aBase and aGood: aMarket[b][g] reads a cell (a
+// reference that stays valid while the market is not written). Only the cells market lines wrote are stored, per base in good-index order; every other cell
 // is computed on reading: the default (not sold, factor 1.0, the good's price, reputation -1.0, level
 // 0.0) for a real base x good, all 0 for row 0, column 0 and for bases that never got their defaults
 // (those after a stopped load). A large modification names about 100,000 of its 7,000,000 cells.
@@ -166,7 +166,7 @@ class TMarketMatrix {
   class Row {
    public:
     std::size_t size() const { return m_ != nullptr ? m_->RowLength() : 0; }
-    TMarketCell operator[](std::size_t good) const;
+    const TMarketCell& operator[](std::size_t good) const;
     // The written cells of this base, in good-index order.
     std::span<const TMarketEntry> Written() const { return written_; }
 
@@ -179,7 +179,7 @@ class TMarketMatrix {
     std::span<const TMarketEntry> written_;
   };
 
-  // Sizes the market to rows bases and to the goods of goods (their prices give the defaults): every
+  // Sizes the market to rows bases and to the goods of goods (their prices make the defaults): every
   // cell 0, no base with defaults yet.
   void Reset(std::size_t rows, const TGoodArr& goods);
   void clear();
@@ -192,7 +192,7 @@ class TMarketMatrix {
 
   std::size_t size() const { return rows_; }  // number of rows (bases)
   bool empty() const { return rows_ == 0; }
-  std::size_t RowLength() const { return prices_.size(); }  // cells per row (goods)
+  std::size_t RowLength() const { return defaults_.size(); }  // cells per row (goods)
   // A base beyond the market reads as a row of zero cells.
   Row operator[](std::size_t base) const { return Row(this, base, WrittenCells(base)); }
   // The cells market lines wrote for a base, in good-index order: what a route search walks instead of
@@ -201,14 +201,14 @@ class TMarketMatrix {
   // True when the base's unwritten cells read as the defaults (false: as zero cells).
   bool HasDefaults(std::size_t base) const { return base >= 1 && base < defaulted_; }
   // The default cell of a good at a base that has its defaults.
-  TMarketCell DefaultCell(std::size_t good) const { return {false, 1.0f, prices_[good], -1.0f, 0.0f}; }
+  const TMarketCell& DefaultCell(std::size_t good) const { return defaults_[good]; }
   // Bytes held, for the benchmarks.
   std::size_t MemoryBytes() const;
 
  private:
   std::vector<TMarketEntry> entries_;    // the written cells, base after base
   std::vector<std::uint32_t> rowEnd_;    // end in entries_ of bases 0 .. defaulted_-1
-  std::vector<double> prices_;           // price of every good, index 0 included
+  std::vector<TMarketCell> defaults_;    // default cell of every good; index 0 is a zero cell
   std::size_t rows_ = 0;
   std::size_t defaulted_ = 1;            // bases 1 .. defaulted_-1 have their defaults
 };

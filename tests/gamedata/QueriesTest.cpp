@@ -21,8 +21,7 @@ TGood Rec(std::string nickname, std::string name) {
 // The windows' side of the model cannot write to it.
 static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvModel&>().aGood)>>);
 static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvModel&>().aMarket)>>);
-// A market cell is read as a value: nothing written to it reaches the model.
-static_assert(std::is_same_v<decltype(std::declval<SvModel&>().aMarket[1][1]), TMarketCell>);
+static_assert(!std::is_assignable_v<decltype(std::declval<SvModel&>().aMarket[1][1]), TMarketCell>);
 
 // A small model as the parsers leave it: one faction, two systems, three bases, three goods; base 1 sells
 // goods 1 and 3.
