@@ -69,9 +69,4 @@ std::span<const TMarketEntry> TMarketMatrix::WrittenCells(std::size_t base) cons
   return {entries_.data() + rowEnd_[base - 1], entries_.data() + rowEnd_[base]};
 }
 
-std::size_t TMarketMatrix::MemoryBytes() const {
-  return entries_.capacity() * sizeof(TMarketEntry) + rowEnd_.capacity() * sizeof(std::uint32_t) +
-         defaults_.capacity() * sizeof(TMarketCell);
-}
-
 }  // namespace qmz

@@ -156,10 +156,11 @@ struct TMarketEntry {
 };
 
 // The market, indexed [base][good] with the indices of aBase and aGood: aMarket[b][g] reads a cell (a
-// reference that stays valid while the market is not written). Only the cells market lines wrote are stored, per base in good-index order; every other cell
-// is computed on reading: the default (not sold, factor 1.0, the good's price, reputation -1.0, level
-// 0.0) for a real base x good, all 0 for row 0, column 0 and for bases that never got their defaults
-// (those after a stopped load). A large modification names about 100,000 of its 7,000,000 cells.
+// reference that stays valid while the market is not written). Only the cells market lines wrote are
+// stored, per base in good-index order; every other cell reads as the default (not sold, factor 1.0, the
+// good's price, reputation -1.0, level 0.0) for a real base x good, all 0 for row 0, column 0 and for
+// bases that never got their defaults (those after a stopped load). A large modification names about
+// 100,000 of its 7,000,000 cells.
 class TMarketMatrix {
  public:
   // One base's cells, read-only; a view that lives as long as the matrix is not changed.
@@ -202,8 +203,6 @@ class TMarketMatrix {
   bool HasDefaults(std::size_t base) const { return base >= 1 && base < defaulted_; }
   // The default cell of a good at a base that has its defaults.
   const TMarketCell& DefaultCell(std::size_t good) const { return defaults_[good]; }
-  // Bytes held, for the benchmarks.
-  std::size_t MemoryBytes() const;
 
  private:
   std::vector<TMarketEntry> entries_;    // the written cells, base after base
