@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,10 @@ TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::st
 // The same decode for a file already in memory. For a buffer without the magic nothing is appended and
 // the result is bsNotBini (the caller decides how to read the text).
 TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target);
+
+// The same decode, each line handed to Line as it is made (the view lives until Line returns), so a
+// reader that parses the lines at once needs no list of them.
+TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line);
 
 // The zero-terminated string at the 0-based Offset of StrTable, without its terminator; the end of the
 // table also ends it. Empty for an offset outside the table.

@@ -41,14 +41,18 @@ void TSvIniFile::Clear() {
 }
 
 void TSvIniFile::LoadFromBuffer(std::string_view Data) {
-  TStringList decoded;
-  DecodeStatus = DecodeBiniBuffer(Data, &decoded);
-  // A damaged binary file keeps what was decoded before the damage: its bytes are no INI text, and
-  // reading them as text would only yield garbage sections.
-  if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) {
-    SetStrings(decoded);
-    return;
-  }
+  // Decoded lines are parsed as they are made, as SetStrings would parse the list of them. A damaged
+  // binary file keeps what was decoded before the damage: its bytes are no INI text, and reading them as
+  // text would only yield garbage sections.
+  Clear();
+  bool first = true;
+  DecodeStatus = DecodeBiniLines(Data, [this, &first](std::string_view line) {
+    if (first && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
+    first = false;
+    ParseLine(line);
+  });
+  current_ = nullptr;
+  if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) return;
   ParseFileText(Data);
 }
 

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uIniDecoder.h"
@@ -91,6 +95,29 @@ TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
   // 0.0078125 lies exactly halfway between two texts: rounded away from zero as Format does, not to even.
   for (float f : {1.5f, -0.25f, 2.0f / 3.0f, 0.0000015f, 1.0e30f, 0.0f, -0.0f, 0.0078125f, -0.0078125f, INFINITY, NAN}) {
     EXPECT_EQ(FloatText(f), Format("%.6f", double(f))) << f;
+  }
+  // Many floats of every magnitude from a millionth up, and every tie of a range, against Format.
+  std::vector<float> floats;
+  std::uint32_t seed = 7;
+  while (floats.size() < 20000) {
+    seed = seed * 1664525u + 1013904223u;
+    float f = 0;
+    std::memcpy(&f, &seed, sizeof f);
+    if (std::isfinite(f) && std::fabs(double(f)) * 1e6 >= 1) floats.push_back(f);
+  }
+  for (int k = -2001; k <= 2001; k += 2) floats.push_back(float(k) / 128.0f);
+  for (std::size_t first = 0; first < floats.size(); first += 255) {
+    const std::size_t n = std::min<std::size_t>(255, floats.size() - first);
+    BiniWriter w;
+    w.Section("s", 1).Entry("k", std::uint8_t(n));
+    std::string want = "k = ";
+    for (std::size_t i = 0; i < n; ++i) {
+      w.Float(floats[first + i]);
+      want += (i ? ", " : "") + Format("%.6f", double(floats[first + i]));
+    }
+    const V lines = Decode(w.Build(), bsSuccess);
+    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines[1], want);
   }
 }
 

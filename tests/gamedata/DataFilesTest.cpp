@@ -173,6 +173,34 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   EXPECT_EQ(names[iniBases - 1], "");
 }
 
+// The markets object is built in one pass; it must hold exactly what writing every base's MarketGood
+// values with WriteSectionList gives, for odd lines too.
+TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
+  const std::string text =
+      "[BaseGood]\r\nbase = Ö_Base\r\nMarketGood = ÖRE, 0, -1, 1, 1, 0, 1\r\nMarketGood = a=b, 1\r\n"
+      "MarketGood = ,x, 2\r\nMarketGood =\r\nmarketgood = ore marketgood=x, 3\r\nMarketGood = A = B, 4\r\n"
+      "MarketGoods = no, 1\r\nMarketGood\r\n"
+      "[BaseGood]\r\nbase = ö_base\r\nMARKETGOOD = öre, 5\r\nMarketGood = =c, 6\r\nMarketGood = , 7\r\n"
+      "[BaseGood]\r\nbase = empty\r\nbase = last\r\n[BaseGood]\r\nbase = last\r\nMarketGood = x, 8\r\n";
+  Write(dir.Path() / "Data" / "Equipment" / "Market.ini", text);
+  ASSERT_TRUE(d->getInitialData());
+  ASSERT_TRUE(d->getDataInis());
+
+  TStringList lines;
+  lines.SetText(text);
+  const auto temp = TSvIniFile::CreateFromList(lines, "TEMP");
+  const auto want = TSvIniFile::CreateFromList(TStringList(), "Markets");
+  for (int i = 1; i <= *SectionCountOf(*temp, "BaseGood"); ++i) {
+    const std::string base = temp->ReadStringF("BaseGood%d", "base", "", {i});
+    if (!base.empty()) want->WriteSectionList(base, *temp->ReadKeyValuesF("BaseGood%d", "MarketGood", {i}, false));
+  }
+  TStringList got, expected;
+  d->aIni[iniMarkets]->GetStrings(&got);
+  want->GetStrings(&expected);
+  EXPECT_EQ(got.Text(), expected.Text());
+  EXPECT_EQ(d->MarketBaseNames.CommaText(), "Ö_Base,last");
+}
+
 TEST_F(DataFilesTest, MissingFactionPropertiesLeaveAnEmptyUsableObject) {
   fs::remove_all(dir.Path() / "Data" / "Missions");
   platform::ResetGamePathCache();

@@ -27,8 +27,10 @@ Options Options::ForSize(const std::string& name)
         o.systems = 48, o.bases = 250, o.goods = 600, o.factions = 40, o.marketLines = 10000;
     } else if (name == "large") {
         o.systems = 200, o.bases = 2000, o.goods = 4000, o.factions = 100, o.marketLines = 100000;
+    } else if (name == "xlarge") {
+        o.systems = 600, o.bases = 6000, o.goods = 12000, o.factions = 300, o.marketLines = 300000;
     } else {
-        throw std::invalid_argument("unknown size '" + name + "' (small, typical or large)");
+        throw std::invalid_argument("unknown size '" + name + "' (small, typical, large or xlarge)");
     }
     return o;
 }

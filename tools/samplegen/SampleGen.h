@@ -19,7 +19,7 @@ struct Options {
     bool winePrefix = false;   // put the installation into a Wine prefix with registry and mods
     std::vector<std::string> mods = {"Trade Lanes Extended", "Better Markets"};  // active mods (Wine prefix only)
 
-    // "small", "typical" or "large"; throws std::invalid_argument for any other name.
+    // "small", "typical", "large" or "xlarge" (three times large); throws std::invalid_argument for any other name.
     static Options ForSize(const std::string& name);
 };
 

@@ -10,7 +10,7 @@ namespace {
 
 int Usage()
 {
-    std::cerr << "usage: qmz-samplegen [--size small|typical|large] [--seed N] [--binary] [--wine-prefix] <out-dir>\n";
+    std::cerr << "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix] <out-dir>\n";
     return 2;
 }
 
