@@ -18,9 +18,9 @@ namespace {
 const std::string& FileName() {
   static const std::string name = [] {
     std::error_code ec;
-    const std::filesystem::path base =
-        std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
-                                                      : std::filesystem::temp_directory_path();
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
     return (base / ("qmz-fuzz-profile-" + std::to_string(getpid()) + ".ini")).string();
   }();
   static const bool removedAtExit = std::atexit([] { ::unlink(FileName().c_str()); }) == 0;

@@ -58,7 +58,8 @@ class ProfileLock {
       // Non-blocking open: a FIFO in the file's place must not hang the writer (the read refuses it).
       fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0), 0666);
       if (fd_ < 0) return;
-      struct stat locked {}, named {};
+      struct stat locked {
+      }, named{};
       if (::fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) break;
       int result;
       while ((result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
