@@ -4,56 +4,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QFileDialog>
 #include <QSocketNotifier>
 #include <csignal>
-#include <QInputDialog>
-#include <QMessageBox>
 #include <memory>
 
-#include "app/MainWindowDialogs.h"
 #include "app/QmzApplication.h"
 #include "app/uFormMain.h"
-#include "gamedata/LoaderUserInterface.h"
+#include "gamedata/uformChooseDir_LoaderDialogs.h"
 #include "platform/ExePath.h"
-#include "platform/ProfileFile.h"
-#include "support/SysUtils.h"
 
 namespace {
-
-// The loader's user until the installation chooser window joins the program: the default entry of
-// QMZ.ini when there is one (row 0 is the registered installation, user entry k is row k + 1), else a
-// folder dialog.
-class PlainLoaderUser : public qmz::TLoaderUserInterface {
- public:
-  PlainLoaderUser(QWidget* parent, std::string iniFile) : parent_(parent), iniFile_(std::move(iniFile)) {}
-
-  std::optional<std::string> chooseInstallation() override {
-    const int row = qmz::StrToIntDef(qmz::platform::ReadProfileString(iniFile_, "MAIN", "Default", ""), -1);
-    if (row >= 1) {
-      const std::string key = "Path_" + std::to_string(row - 1);
-      const std::string path = qmz::platform::ReadProfileString(iniFile_, "Path", key, "");
-      if (!path.empty()) return path;
-    }
-    const QString dir = QFileDialog::getExistingDirectory(parent_, QStringLiteral("Starvagant installation"));
-    if (dir.isEmpty()) return std::nullopt;
-    return dir.toStdString();
-  }
-  bool askYesNo(const std::string& text) override {
-    return QMessageBox::warning(parent_, QStringLiteral("QMZ"), qmz::DialogText(text),
-                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-  }
-  std::string inputText(const std::string& caption, const std::string& prompt) override {
-    return QInputDialog::getText(parent_, qmz::DialogText(caption), qmz::DialogText(prompt)).toStdString();
-  }
-  void showWarning(const std::string& text) override {
-    QMessageBox::warning(parent_, QStringLiteral("QMZ"), qmz::DialogText(text));
-  }
-
- private:
-  QWidget* parent_;
-  std::string iniFile_;
-};
 
 // SIGTERM and SIGINT (a session ending, Ctrl+C in the terminal) close the main window the ordinary way,
 // so the journal gets its closing lines. The signal handler only writes a byte; the window closes when
@@ -97,7 +57,7 @@ int main(int argc, char** argv) {
     setup.ProgramFolder = folder;
     setup.Arguments = app.arguments().mid(1);
     setup.LoaderUserInterface = [folder](QWidget* parent) {
-      return std::make_unique<PlainLoaderUser>(parent, folder + "QMZ.ini");
+      return std::make_unique<qmz::LoaderDialogs>(parent, folder + "QMZ.ini");
     };
     auto formMain = std::make_unique<qmz::TformMain>(std::move(setup));
     if (formMain->FormCreate()) {

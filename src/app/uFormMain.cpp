@@ -90,14 +90,13 @@ void TformMain::BuildControls() {
   destPage_ = new PlacePage(DestPageNames(), plRoutes);
   commodityPage_ = new CommodityPage(plRoutes);
   informationPage_ = new InformationPage(plRoutes);
-  pageCustomSettings = new QWidget(plRoutes);
-  pageCustomSettings->setObjectName(QStringLiteral("pageCustomSettings"));
-  c->AddPage(sourcePage_, QStringLiteral("From Origin"));
-  c->AddPage(destPage_, QStringLiteral("to Destination"));
-  c->AddPage(commodityPage_, QStringLiteral("Commodity"));
-  c->AddPage(informationPage_, QStringLiteral("Information"));
-  c->AddPage(pageCustomSettings, QStringLiteral("Custom Settings"));
-  tbRoutes->setTabEnabled(4, false);
+  pageCustomSettings = MakePage(QStringLiteral("pageCustomSettings"), plRoutes);
+  for (const char* caption : {"From Origin", "to Destination", "Commodity", "Information", "Custom Settings"})
+    c->AddTab(QString::fromLatin1(caption));
+  tbRoutes->Tabs()[4]->SetEnabled(false);
+  c->Loaded();
+  // No tab can be closed.
+  tbRoutes->OnTabClosing = [](TWsCustomTabBar*, TWsTabBarItem*, bool& allowClose) { allowClose = false; };
   pageSource = sourcePage_;
   pageDest = destPage_;
   pageCommodity = commodityPage_;
@@ -331,7 +330,7 @@ void TformMain::StartUpSequence() {
   reInfo->raise();
   // 24.
   if (setup_.FormGrid) setup_.FormGrid->show();
-  tbRoutes->setCurrentIndex(0);
+  tbRoutes->SetSelectedTab(tbRoutes->Tabs()[0]);
   btDestBase->setChecked(true);
   OnDestClick();
   btFromBase->setChecked(true);

@@ -147,22 +147,22 @@ class TformMain : public QMainWindow {
   QGroupBox* gbControls = nullptr;
   MainTabBar* tbRoutes = nullptr;
   MainPageList* plRoutes = nullptr;
-  QWidget* pageSource = nullptr;
-  QWidget* pageDest = nullptr;
-  QWidget* pageCommodity = nullptr;
-  QWidget* pageInformation = nullptr;
-  QWidget* pageCustomSettings = nullptr;
+  MainPage* pageSource = nullptr;
+  MainPage* pageDest = nullptr;
+  MainPage* pageCommodity = nullptr;
+  MainPage* pageInformation = nullptr;
+  MainPage* pageCustomSettings = nullptr;
   // origin page
   QToolButton *btFromBase = nullptr, *btFromSystem = nullptr, *btFromRegion = nullptr, *btFromAny = nullptr;
   MainPageList* plFrom = nullptr;
-  QWidget *pageFromBase = nullptr, *pageFromSystem = nullptr, *pageFromRegion = nullptr, *pageFromAny = nullptr;
+  MainPage *pageFromBase = nullptr, *pageFromSystem = nullptr, *pageFromRegion = nullptr, *pageFromAny = nullptr;
   QListWidget *lbFromBase = nullptr, *lbFromSystem = nullptr, *lbFromRegion = nullptr, *lbFromAny = nullptr;
   QPushButton *btAddFrom = nullptr, *btDelFrom = nullptr, *btClearFrom = nullptr;
   QListWidget* lbOrigin = nullptr;
   // destination page
   QToolButton *btDestBase = nullptr, *btDestSystem = nullptr, *btDestRegion = nullptr, *btDestAny = nullptr;
   MainPageList* plDest = nullptr;
-  QWidget *pageDestBase = nullptr, *pageDestSystem = nullptr, *pageDestRegion = nullptr, *pageDestAny = nullptr;
+  MainPage *pageDestBase = nullptr, *pageDestSystem = nullptr, *pageDestRegion = nullptr, *pageDestAny = nullptr;
   QListWidget *lbDestBase = nullptr, *lbDestSystem = nullptr, *lbDestRegion = nullptr, *lbDestAny = nullptr;
   QPushButton *btAddTo = nullptr, *btDelTo = nullptr, *btClearDest = nullptr;
   QListWidget* lbDestination = nullptr;
@@ -173,7 +173,7 @@ class TformMain : public QMainWindow {
   // information page
   QToolButton *btInfBase = nullptr, *btInfGood = nullptr;
   MainPageList* plInformation = nullptr;
-  QWidget *pageInfBase = nullptr, *pageInfGood = nullptr;
+  MainPage *pageInfBase = nullptr, *pageInfGood = nullptr;
   QListWidget* lbInfBase = nullptr;
   MainTreeView *tvInfBaseGood = nullptr, *tvInfCommos = nullptr;
   QTextEdit* reInformation = nullptr;

@@ -3,18 +3,16 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
-#include <limits>
 
 namespace qmz {
 
 namespace {
 
+// No range (both bounds 0): the boxes never clamp what the user types.
 MainSpinEdit* MakeSpinEdit(const QString& name, int value, QWidget* parent) {
   auto* spin = new MainSpinEdit(parent);
   spin->setObjectName(name);
-  // No range: the boxes never clamp what the user types.
-  spin->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-  spin->setValue(value);
+  spin->SetValue(value);
   return spin;
 }
 
@@ -68,11 +66,14 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   gbOptions->setObjectName(QStringLiteral("gbOptions"));
   edMoney = new MainFloatSpinEdit(gbOptions);
   edMoney->setObjectName(QStringLiteral("edMoney"));
-  edMoney->setDecimals(0);
-  edMoney->setRange(-1e15, 1e15);
-  edMoney->setValue(1000000);
+  edMoney->SetSpinType(TWsSpinType::sptFloat);
+  edMoney->SetPrecision(0);
+  edMoney->SetFloatValue(1000000);
   edCargo = MakeSpinEdit(QStringLiteral("edCargo"), 250, gbOptions);
   edLevel = MakeSpinEdit(QStringLiteral("edLevel"), 0, gbOptions);
+  // The level's bounds: every value below 1 reads as 1.
+  edLevel->SetMinValue(1);
+  edLevel->SetMaxValue(0);
   edRepu = MakeSpinEdit(QStringLiteral("edRepu"), 0, gbOptions);
   edRepu->setEnabled(false);
   edLinesCount = MakeSpinEdit(QStringLiteral("edLinesCount"), 4000, gbOptions);
@@ -93,13 +94,11 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
 
   tbRoutes = new MainTabBar(panBackTop);
   tbRoutes->setObjectName(QStringLiteral("tbRoutes"));
-  tbRoutes->setMovable(true);
-  tbRoutes->setTabsClosable(false);
+  tbRoutes->SetCloseButton(false);
+  tbRoutes->SetAllowUnselected(true);
+  tbRoutes->setFixedHeight(26);
   plRoutes = new MainPageList(panBackTop);
   plRoutes->setObjectName(QStringLiteral("plRoutes"));
-  connect(tbRoutes, &MainTabBar::currentChanged, plRoutes, [this](int index) {
-    if (index >= 0 && index < plRoutes->count()) plRoutes->setCurrentIndex(index);
-  });
 
   auto* left = new QVBoxLayout;
   left->addWidget(gbControls);
@@ -116,9 +115,13 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   back->addLayout(body, 1);
 }
 
-void CalculatorPanel::AddPage(QWidget* page, const QString& caption) {
-  plRoutes->addWidget(page);
-  tbRoutes->addTab(caption);
+void CalculatorPanel::AddTab(const QString& caption) { tbRoutes->Tabs().Add(caption); }
+
+void CalculatorPanel::Loaded() {
+  plRoutes->Loaded();
+  // Selecting a tab shows the page of the same index.
+  tbRoutes->SetPageList(plRoutes);
+  tbRoutes->Loaded();
 }
 
 }  // namespace qmz

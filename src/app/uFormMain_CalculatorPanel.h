@@ -14,8 +14,9 @@ class CalculatorPanel : public QWidget {
  public:
   explicit CalculatorPanel(QWidget* parent = nullptr);
 
-  // Adds a selection page with its tab.
-  void AddPage(QWidget* page, const QString& caption);
+  // Adds the tab of a page made in plRoutes; Loaded ends the building.
+  void AddTab(const QString& caption);
+  void Loaded();
 
   MainPanel* panBackTop = nullptr;
   MainPanel* panBackHeader = nullptr;

@@ -12,11 +12,11 @@ MainTreeView* MakeTreeView(const QString& name, bool multiSelect, QWidget* paren
   tree->setHeaderHidden(true);
   tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree->setSelectionBehavior(QAbstractItemView::SelectRows);
-  tree->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+  tree->SetMultiSelect(multiSelect);
   return tree;
 }
 
-CommodityPage::CommodityPage(QWidget* parent) : QWidget(parent) {
+CommodityPage::CommodityPage(MainPageList* parent) : MainPage(parent) {
   setObjectName(QStringLiteral("pageCommodity"));
   tvCommoAll = MakeTreeView(QStringLiteral("tvCommoAll"), true, this);
   btAddCommo = MakeButton(QStringLiteral("btAddCommo"), QStringLiteral(">>"), this);

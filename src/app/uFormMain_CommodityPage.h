@@ -7,11 +7,11 @@
 
 namespace qmz {
 
-class CommodityPage : public QWidget {
+class CommodityPage : public MainPage {
   Q_OBJECT
 
  public:
-  explicit CommodityPage(QWidget* parent = nullptr);
+  explicit CommodityPage(MainPageList* parent);
 
   MainTreeView* tvCommoAll = nullptr;
   QPushButton *btAddCommo = nullptr, *btDelCommo = nullptr, *btClear = nullptr;

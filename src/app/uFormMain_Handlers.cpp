@@ -2,6 +2,8 @@
 // commands. The start-up needs the page switching; the rest is filled in with the calculator, the
 // information and debug pages and the about box.
 
+#include <array>
+
 #include "app/uFormMain.h"
 
 namespace qmz {
@@ -18,11 +20,17 @@ int DownButton(QToolButton* base, QToolButton* system, QToolButton* region) {
 
 }  // namespace
 
-void TformMain::OnFromClick() { plFrom->setCurrentIndex(DownButton(btFromBase, btFromSystem, btFromRegion)); }
+void TformMain::OnFromClick() {
+  plFrom->SetActivePage(std::array{pageFromBase, pageFromSystem, pageFromRegion,
+                                   pageFromAny}[DownButton(btFromBase, btFromSystem, btFromRegion)]);
+}
 
-void TformMain::OnDestClick() { plDest->setCurrentIndex(DownButton(btDestBase, btDestSystem, btDestRegion)); }
+void TformMain::OnDestClick() {
+  plDest->SetActivePage(std::array{pageDestBase, pageDestSystem, pageDestRegion,
+                                   pageDestAny}[DownButton(btDestBase, btDestSystem, btDestRegion)]);
+}
 
-void TformMain::OnInfClick() { plInformation->setCurrentIndex(btInfBase->isChecked() ? 0 : 1); }
+void TformMain::OnInfClick() { plInformation->SetActivePage(btInfBase->isChecked() ? pageInfBase : pageInfGood); }
 
 void TformMain::btBeendenClick() { close(); }
 

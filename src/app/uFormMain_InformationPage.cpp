@@ -8,7 +8,7 @@
 
 namespace qmz {
 
-InformationPage::InformationPage(QWidget* parent) : QWidget(parent) {
+InformationPage::InformationPage(MainPageList* parent) : MainPage(parent) {
   setObjectName(QStringLiteral("pageInformation"));
   auto* group = new QButtonGroup(this);
   btInfBase = MakeSpeedButton(QStringLiteral("btInfBase"), QStringLiteral("Base"), this);
@@ -19,12 +19,9 @@ InformationPage::InformationPage(QWidget* parent) : QWidget(parent) {
 
   plInformation = new MainPageList(this);
   plInformation->setObjectName(QStringLiteral("plInformation"));
-  pageInfBase = new QWidget(plInformation);
-  pageInfBase->setObjectName(QStringLiteral("pageInfBase"));
-  pageInfGood = new QWidget(plInformation);
-  pageInfGood->setObjectName(QStringLiteral("pageInfGood"));
-  plInformation->addWidget(pageInfBase);
-  plInformation->addWidget(pageInfGood);
+  pageInfBase = MakePage(QStringLiteral("pageInfBase"), plInformation);
+  pageInfGood = MakePage(QStringLiteral("pageInfGood"), plInformation);
+  plInformation->Loaded();
 
   auto* splitter = new QSplitter(Qt::Vertical, pageInfBase);
   lbInfBase = MakeListBox(QStringLiteral("lbInfBase"), true, splitter);

@@ -8,15 +8,15 @@
 
 namespace qmz {
 
-class InformationPage : public QWidget {
+class InformationPage : public MainPage {
   Q_OBJECT
 
  public:
-  explicit InformationPage(QWidget* parent = nullptr);
+  explicit InformationPage(MainPageList* parent);
 
   QToolButton *btInfBase = nullptr, *btInfGood = nullptr;
   MainPageList* plInformation = nullptr;
-  QWidget *pageInfBase = nullptr, *pageInfGood = nullptr;
+  MainPage *pageInfBase = nullptr, *pageInfGood = nullptr;
   QListWidget* lbInfBase = nullptr;
   MainTreeView *tvInfBaseGood = nullptr, *tvInfCommos = nullptr;
   QTextEdit* reInformation = nullptr;

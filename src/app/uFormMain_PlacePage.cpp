@@ -33,7 +33,7 @@ PlacePageNames DestPageNames() {
           "lbDestination"};
 }
 
-PlacePage::PlacePage(const PlacePageNames& names, QWidget* parent) : QWidget(parent) {
+PlacePage::PlacePage(const PlacePageNames& names, MainPageList* parent) : MainPage(parent) {
   setObjectName(names.Page);
   static const std::array<QString, 4> captions = {"Base", "System", "Region", "Anywhere"};
 
@@ -51,14 +51,13 @@ PlacePage::PlacePage(const PlacePageNames& names, QWidget* parent) : QWidget(par
   PageList = new MainPageList(this);
   PageList->setObjectName(names.PageList);
   for (int i = 0; i < 4; ++i) {
-    Pages[i] = new QWidget(PageList);
-    Pages[i]->setObjectName(names.Pages[i]);
+    Pages[i] = MakePage(names.Pages[i], PageList);
     Lists[i] = MakeListBox(names.Lists[i], true, Pages[i]);
     auto* l = new QVBoxLayout(Pages[i]);
     l->setContentsMargins(0, 0, 0, 0);
     l->addWidget(Lists[i]);
-    PageList->addWidget(Pages[i]);
   }
+  PageList->Loaded();
   Lists[2]->setToolTip(kRegionHint);
 
   auto* buttons = new QVBoxLayout;

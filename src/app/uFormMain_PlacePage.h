@@ -23,15 +23,15 @@ struct PlacePageNames {
 PlacePageNames SourcePageNames();
 PlacePageNames DestPageNames();
 
-class PlacePage : public QWidget {
+class PlacePage : public MainPage {
   Q_OBJECT
 
  public:
-  PlacePage(const PlacePageNames& names, QWidget* parent = nullptr);
+  PlacePage(const PlacePageNames& names, MainPageList* parent);
 
   std::array<QToolButton*, 4> Buttons{};
   MainPageList* PageList = nullptr;
-  std::array<QWidget*, 4> Pages{};
+  std::array<MainPage*, 4> Pages{};
   std::array<QListWidget*, 4> Lists{};
   QPushButton *Add = nullptr, *Del = nullptr, *Clear = nullptr;
   QListWidget* Chosen = nullptr;

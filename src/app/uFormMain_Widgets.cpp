@@ -33,4 +33,10 @@ MainPanel* MakePanel(const QString& name, QWidget* parent) {
   return panel;
 }
 
+MainPage* MakePage(const QString& name, MainPageList* list) {
+  auto* page = new MainPage(list);
+  page->setObjectName(name);
+  return page;
+}
+
 }  // namespace qmz

@@ -4,26 +4,27 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDoubleSpinBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSpinBox>
-#include <QStackedWidget>
-#include <QTabBar>
 #include <QTextEdit>
 #include <QToolButton>
-#include <QTreeWidget>
+
+#include "widgets/WsPageList.h"
+#include "widgets/WsPanel.h"
+#include "widgets/WsSpin.h"
+#include "widgets/WsTabBar.h"
+#include "widgets/WsTreeView.h"
 
 namespace qmz {
 
-using MainTabBar = QTabBar;
-using MainPageList = QStackedWidget;
-using MainPanel = QFrame;
-using MainTreeView = QTreeWidget;
-using MainSpinEdit = QSpinBox;
-using MainFloatSpinEdit = QDoubleSpinBox;
+using MainTabBar = TWsTabBar;
+using MainPageList = TWsPageList;
+using MainPage = TWsStandardPage;
+using MainPanel = TWsPanel;
+using MainTreeView = TWsTreeView;
+using MainSpinEdit = TWsSpinEdit;
+using MainFloatSpinEdit = TWsSpinEdit;
 
 // A list box of the selection pages: multi-select, optionally sorted.
 QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent);
@@ -31,5 +32,7 @@ QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent);
 QToolButton* MakeSpeedButton(const QString& name, const QString& caption, QWidget* parent);
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent);
 MainPanel* MakePanel(const QString& name, QWidget* parent);
+// A page of a page list, joined to it.
+MainPage* MakePage(const QString& name, MainPageList* list);
 
 }  // namespace qmz

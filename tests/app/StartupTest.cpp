@@ -56,9 +56,10 @@ TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   }
   EXPECT_EQ(w->lbFromRegion->count(), 0);
   // Both pages show their base list, tab 0 is selected, the start-up log is gone.
-  EXPECT_EQ(w->plFrom->currentWidget(), w->pageFromBase);
-  EXPECT_EQ(w->plDest->currentWidget(), w->pageDestBase);
-  EXPECT_EQ(w->tbRoutes->currentIndex(), 0);
+  EXPECT_EQ(w->plFrom->ActivePage(), w->pageFromBase);
+  EXPECT_EQ(w->plDest->ActivePage(), w->pageDestBase);
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), w->tbRoutes->Tabs()[0]);
+  EXPECT_EQ(w->plRoutes->ActivePage(), w->pageSource);
   EXPECT_FALSE(w->panStartup->isVisible());
   EXPECT_TRUE(w->windowTitle().startsWith("Starvagant Kestrelmark - QMZ ["));
 
