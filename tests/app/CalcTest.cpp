@@ -5,6 +5,7 @@
 #include "CalcTestSupport.h"
 #include "RouteTestModel.h"
 #include "app/core/uFormMain_Calc.h"
+#include "app/core/uFormMain_CalcLoop.h"
 #include "support/mRunJournal.h"
 #include "util/ScriptedUser.h"
 #include "util/StatusRecorder.h"
@@ -181,6 +182,38 @@ TEST(CalcTest, FastLoopMatchesThePlainLoop) {
     r.Calculate(*d, {trade, from, to, goods});
     EXPECT_TRUE(test::SameRoutes(test::ToVector(r.work.FRoutes), expected)) << round;
     EXPECT_EQ(r.work.FSortCalls, calls);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The loop on several threads gives the routes and journal lines of the loop on one.
+TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
+  std::mt19937 rng(99);
+  auto d = test::MakeRouteModel(30, 20);
+  for (int b = 1; b <= 30; ++b)
+    for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 50));
+  SetCell(*d, 7, 4, true, -3.0);  // journaled combinations
+  for (bool trade : {true, false}) {
+    std::vector<std::vector<TRouteRecord>> routes;
+    std::vector<std::vector<std::string>> lines;
+    for (unsigned threads : {1u, 3u}) {
+      TCalcWork w;
+      test::RecordingHooks hooks;
+      w.FFromBases = trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks) : std::vector<std::int32_t>{0};
+      w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
+      w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+      auto journal = test::MemoryJournal();
+      EXPECT_EQ(RunCalculationLoop(*d, w, hooks, journal.get(), trade, {threads, 0}), TCalcEnd::Finished);
+      routes.push_back(test::ToVector(w.FRoutes));
+      lines.emplace_back();
+      for (const auto& l : journal->Buffer()) lines.back().push_back(l.Text);
+    }
+    EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
+    EXPECT_GT(routes[0].size(), 100u);
+    EXPECT_EQ(lines[0], lines[1]);
   }
 }
 

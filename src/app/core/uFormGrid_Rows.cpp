@@ -1,5 +1,6 @@
 #include "app/core/uFormGrid_Rows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -60,31 +61,43 @@ int CompareRouteRows(const TRouteRow& Row1, const TRouteRow& Row2, int ParamSort
 
 namespace {
 
-void MergeSort(std::vector<TRouteRow>& rows, std::vector<TRouteRow>& tmp, std::size_t lo, std::size_t hi, int param) {
+void MergeSort(const std::vector<TRouteRow>& rows, std::vector<std::size_t>& order, std::vector<std::size_t>& tmp,
+               std::size_t lo, std::size_t hi, int param) {
   if (hi - lo < 2) return;
   const std::size_t mid = lo + (hi - lo) / 2;
-  MergeSort(rows, tmp, lo, mid, param);
-  MergeSort(rows, tmp, mid, hi, param);
+  MergeSort(rows, order, tmp, lo, mid, param);
+  MergeSort(rows, order, tmp, mid, hi, param);
   // Already in order: nothing to merge (sorting a sorted list costs one pass).
-  if (CompareRouteRows(rows[mid - 1], rows[mid], param) <= 0) return;
+  if (CompareRouteRows(rows[order[mid - 1]], rows[order[mid]], param) <= 0) return;
   std::size_t i = lo;
   std::size_t j = mid;
   std::size_t k = lo;
   while (i < mid && j < hi) {
     // Take from the right only when it is strictly first: equal rows keep their order.
-    if (CompareRouteRows(rows[j], rows[i], param) < 0) tmp[k++] = std::move(rows[j++]);
-    else tmp[k++] = std::move(rows[i++]);
+    if (CompareRouteRows(rows[order[j]], rows[order[i]], param) < 0) tmp[k++] = order[j++];
+    else tmp[k++] = order[i++];
   }
-  while (i < mid) tmp[k++] = std::move(rows[i++]);
-  while (j < hi) tmp[k++] = std::move(rows[j++]);
-  for (std::size_t x = lo; x < hi; ++x) rows[x] = std::move(tmp[x]);
+  while (i < mid) tmp[k++] = order[i++];
+  while (j < hi) tmp[k++] = order[j++];
+  std::copy(tmp.begin() + std::ptrdiff_t(lo), tmp.begin() + std::ptrdiff_t(hi), order.begin() + std::ptrdiff_t(lo));
 }
 
 }  // namespace
 
+std::vector<std::size_t> RouteRowsOrder(const std::vector<TRouteRow>& Rows, int ParamSort) {
+  std::vector<std::size_t> order(Rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::vector<std::size_t> tmp(Rows.size());
+  MergeSort(Rows, order, tmp, 0, Rows.size(), ParamSort);
+  return order;
+}
+
 void SortRouteRows(std::vector<TRouteRow>& Rows, int ParamSort) {
-  std::vector<TRouteRow> tmp(Rows.size());
-  MergeSort(Rows, tmp, 0, Rows.size(), ParamSort);
+  const std::vector<std::size_t> order = RouteRowsOrder(Rows, ParamSort);
+  std::vector<TRouteRow> sorted;
+  sorted.reserve(Rows.size());
+  for (std::size_t i : order) sorted.push_back(std::move(Rows[i]));
+  Rows = std::move(sorted);
 }
 
 }  // namespace qmz

@@ -4,6 +4,7 @@
 // window shows, sorts, saves and loads them.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,5 +47,7 @@ int CompareRouteRows(const TRouteRow& Row1, const TRouteRow& Row2, int ParamSort
 // A stable merge sort by CompareRouteRows. It stays safe however the tolerant float comparison orders
 // (it is not transitive: 1.2 ~ 1.6 ~ 2.0 but 1.2 < 2.0), which the library sorts do not promise.
 void SortRouteRows(std::vector<TRouteRow>& Rows, int ParamSort);
+// The same order as positions: element n is the position of the row that comes n-th.
+std::vector<std::size_t> RouteRowsOrder(const std::vector<TRouteRow>& Rows, int ParamSort);
 
 }  // namespace qmz

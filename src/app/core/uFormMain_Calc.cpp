@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/core/uFormMain_CalcLoop.h"
 #include "app/core/uFormMain_Sort.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
@@ -36,6 +37,16 @@ void TRouteList::Clear() {
   items_ = nullptr;
   count_ = 0;
   capacity_ = 0;
+}
+
+void TRouteList::Resize(std::size_t n) {
+  if (n > capacity_) {
+    void* p = std::realloc(items_, std::max<std::size_t>(n, 1) * sizeof(TRouteRecord));
+    if (p == nullptr) throw std::bad_alloc();
+    items_ = static_cast<TRouteRecord*>(p);
+    capacity_ = std::max<std::size_t>(n, 1);
+  }
+  count_ = n;
 }
 
 void TRouteList::Grow(std::size_t atLeast) {
@@ -218,138 +229,6 @@ std::string OutOfMemoryText(std::size_t Routes) {
 
 namespace {
 
-// The loop over origins, destinations and goods. Per origin it first works out, good by good, the
-// profit at every destination (sequential reads of a column table of sell prices), then appends the
-// routes destination by destination, good by good: the order of the plain triple loop.
-class Calculation {
- public:
-  Calculation(const TSvData& data, TCalcWork& work, TCalcHooks& hooks, TJournal* journal, bool trade)
-      : d_(data), w_(work), hooks_(hooks), journal_(journal), trade_(trade) {}
-
-  TCalcEnd Run() {
-    const auto& from = w_.FFromBases;
-    const auto& to = w_.FToBases;
-    const auto& goods = w_.FCommodities;
-    const std::uint64_t total = std::uint64_t(from.size()) * to.size() * goods.size();
-    LogFmt("Length: From(%d)  To(%d) Commo(%d) Maxi(%d)",
-           {std::uint64_t(from.size()), std::uint64_t(to.size()), std::uint64_t(goods.size()), total}, jlInfo,
-           journal_);
-    total_ = total;
-    step_ = std::max<std::uint64_t>(total / 1000, 1);
-    BuildSellTable();
-    std::vector<std::uint32_t> sold;
-    std::vector<std::uint32_t> buy;
-    std::vector<std::uint8_t> buyBad;
-    std::vector<std::uint32_t> profits;
-    const std::size_t nTo = to.size();
-    const std::size_t nK = goods.size();
-    for (std::size_t i = 0; i < from.size(); ++i) {
-      if (hooks_.StopRequested()) return TCalcEnd::Stopped;
-      const std::int32_t f = from[i];
-      if (trade_) {
-        SoldCommodityPositions(d_, f, goods, sold);
-      } else {
-        sold.resize(nK);
-        for (std::size_t k = 0; k < nK; ++k) sold[k] = std::uint32_t(k);
-      }
-      const std::size_t nS = sold.size();
-      buy.assign(nS, 0);
-      buyBad.assign(nS, 0);
-      bool exact = false;
-      for (std::size_t s = 0; s < nS; ++s) {
-        const std::size_t k = sold[s];
-        if (trade_ && !TruncPrice(d_.aMarket[std::size_t(f)][std::size_t(goods[k])].Price, buy[s])) buyBad[s] = 1;
-        exact = exact || buyBad[s] || sellBadGood_[k];
-      }
-      if (!exact) {
-        profits.resize(nS * nTo);
-        for (std::size_t s = 0; s < nS; ++s) {
-          const std::uint32_t* col = sell_.data() + std::size_t(sold[s]) * nTo;
-          const std::uint32_t b = buy[s];
-          std::uint32_t* out = profits.data() + s;
-          for (std::size_t j = 0; j < nTo; ++j) out[j * nS] = col[j] > b ? col[j] - b : 0;
-        }
-      }
-      for (std::size_t j = 0; j < nTo; ++j) {
-        if ((j & 7) == 0 && timer_.Due()) Pump();
-        if (hooks_.StopRequested()) return TCalcEnd::Stopped;
-        const std::int32_t t = to[j];
-        if (f == t) continue;
-        const std::uint64_t pairBase = counter_;
-        counter_ += nK;
-        if (!exact) {
-          const std::uint32_t* p = profits.data() + j * nS;
-          for (std::size_t s = 0; s < nS; ++s)
-            if (p[s] != 0) w_.FRoutes.Add({p[s], std::uint32_t(goods[sold[s]]), std::uint32_t(f), std::uint32_t(t)});
-          continue;
-        }
-        for (std::size_t s = 0; s < nS; ++s) {
-          const std::size_t k = sold[s];
-          const std::int32_t g = goods[k];
-          const std::uint32_t sell = sell_[k * nTo + j];
-          if (buyBad[s] || (!sellBad_.empty() && sellBad_[k * nTo + j])) {
-            // The price does not fit the route's whole-number field: journaled, and the loop goes on.
-            LogFmt("From: %d  To: %d  Commo: %d CommoB: %d - Zeile %d",
-                   {f, t, std::uint64_t(k), g, pairBase + k + 1}, jlError, journal_);
-            continue;
-          }
-          if (sell > buy[s]) w_.FRoutes.Add({sell - buy[s], std::uint32_t(g), std::uint32_t(f), std::uint32_t(t)});
-        }
-      }
-      LogFmt("Ende From: %d", {std::uint64_t(i)}, jlInfo, journal_);
-    }
-    return TCalcEnd::Finished;
-  }
-
- private:
-  // Truncated sell prices, one column of destinations per good position; bad ones flagged.
-  void BuildSellTable() {
-    const auto& to = w_.FToBases;
-    const auto& goods = w_.FCommodities;
-    const std::size_t nTo = to.size();
-    sell_.assign(goods.size() * nTo, 0);
-    sellBadGood_.assign(goods.size(), 0);
-    for (std::size_t j = 0; j < nTo; ++j) {
-      const auto row = d_.aMarket[std::size_t(to[j])];
-      for (std::size_t k = 0; k < goods.size(); ++k) {
-        if (TruncPrice(row[std::size_t(goods[k])].Price, sell_[k * nTo + j])) continue;
-        if (sellBad_.empty()) sellBad_.assign(goods.size() * nTo, 0);
-        sellBad_[k * nTo + j] = 1;
-        sellBadGood_[k] = 1;
-      }
-    }
-  }
-
-  // The progress line of the last combination whose counter was one past a multiple of the step (none
-  // with a step of 1), then the message pump.
-  void Pump() {
-    if (step_ > 1 && counter_ >= 1) {
-      const std::uint64_t c = counter_ - (counter_ - 1) % step_;
-      if (c != lastShown_) {
-        lastShown_ = c;
-        std::uint64_t scale = total_ / 2147483647u + 1;
-        hooks_.Status(Format("Starting calculation (%d / %d)", c, total_), 0, std::uint32_t(total_ / scale),
-                      std::uint32_t(c / scale));
-      }
-    }
-    hooks_.ProcessMessages();
-  }
-
-  const TSvData& d_;
-  TCalcWork& w_;
-  TCalcHooks& hooks_;
-  TJournal* journal_;
-  bool trade_;
-  std::uint64_t total_ = 0;
-  std::uint64_t step_ = 1;
-  std::uint64_t counter_ = 0;
-  std::uint64_t lastShown_ = 0;
-  TPumpTimer timer_;
-  std::vector<std::uint32_t> sell_;
-  std::vector<std::uint8_t> sellBad_;  // empty while every sell price fits
-  std::vector<std::uint8_t> sellBadGood_;
-};
-
 struct ClearIndexArrays {
   TCalcWork& w;
   ~ClearIndexArrays() {
@@ -361,14 +240,14 @@ struct ClearIndexArrays {
 
 }  // namespace
 
-TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
-                         TJournal* Journal) {
-  ClearIndexArrays clear{Work};
+TCalcEnd FindRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+                    TJournal* Journal) {
   Work.FRoutes.Clear();
   Work.FRoutes.TradeMode = Selection.TradeMode;
   Work.FFromBases.clear();
   Work.FToBases.clear();
   Work.FCommodities.clear();
+  Work.FSortCalls = 0;
 
   if (Selection.TradeMode) {
     Log("Building FROM List", jlInfo, Journal);
@@ -389,28 +268,39 @@ TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, T
   Hooks.ProcessMessages();
   if (Hooks.StopRequested()) return TCalcEnd::Stopped;
 
-  TCalcEnd end = TCalcEnd::Finished;
   try {
-    end = Calculation(Data, Work, Hooks, Journal, Selection.TradeMode).Run();
+    return RunCalculationLoop(Data, Work, Hooks, Journal, Selection.TradeMode);
   } catch (const std::bad_alloc&) {
     // One clear line instead of one per remaining combination; what was found is sorted and shown.
-    end = TCalcEnd::OutOfMemory;
     const std::string text = OutOfMemoryText(Work.FRoutes.Count());
     Log(text, jlError, Journal);
     Hooks.Status(text, 0, 1, 0);
+    return TCalcEnd::OutOfMemory;
   }
-  if (end == TCalcEnd::Stopped) return end;
+}
 
+void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
   const std::size_t count = Work.FRoutes.Count();
   LogFmt("Finished Calculation - Start sorting routes (%d)", {std::uint64_t(count)}, jlInfo, Journal);
   Hooks.Status("Sorting the Routes - this can take a while - I hope you got your coffee", 0,
                std::uint32_t(std::min<std::size_t>(count == 0 ? 0 : count - 1, 2147483647u)), 0);
+  // The gauge moves, and the window's events are processed, about every 15 ms: a sort of tens of millions
+  // of routes takes seconds, and a Stop click must reach the window as a stop request then, not be
+  // queued until the sort is over and start a new calculation. The sort itself always completes.
   Work.FSortCalls = SortRoutes(Work.FRoutes, 0, std::int64_t(count) - 1, [&Hooks](std::uint64_t calls) {
     Hooks.Status("", 0, 2147483647u, std::uint32_t(std::min<std::uint64_t>(calls, 2147483647u)));
+    Hooks.ProcessMessages();
   });
   LogFmt("Finished Sorting (%d)", {std::uint64_t(count)}, jlInfo, Journal);
   Hooks.Status("Finished calculating", 0, 1, 0);
   Hooks.Status("Finished parsing - printing routes", 0, 1, 0);
+}
+
+TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+                         TJournal* Journal) {
+  ClearIndexArrays clear{Work};
+  const TCalcEnd end = FindRoutes(Data, Selection, Work, Hooks, Journal);
+  if (end != TCalcEnd::Stopped) SortFoundRoutes(Work, Hooks, Journal);
   return end;
 }
 

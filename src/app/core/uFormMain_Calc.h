@@ -55,6 +55,8 @@ class TRouteList {
     if (n > capacity_) Grow(n);
   }
   void Clear();  // also gives the memory back
+  // Exactly n records, those beyond the old count uninitialised (for writers that fill known slots).
+  void Resize(std::size_t n);
 
   bool TradeMode = true;  // loot mode: every route starts at the dummy base 0 with buy price 0
 
@@ -154,6 +156,12 @@ std::string OutOfMemoryText(std::size_t Routes);
 // in the journal (level 6) and the status bar; the window shows the message.
 TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                          TJournal* Journal);
+// Its two halves: finding the routes (the arrays stay filled; Work.FRoutes unsorted) and sorting them
+// with the journal and status lines around the sort. During the sort the gauge moves and the message
+// pump runs about every 15 ms (the sort always completes; the window must not touch FRoutes meanwhile).
+TCalcEnd FindRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+                    TJournal* Journal);
+void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal);
 
 // The goods of Commodities (as positions into it, in its order) whose cell at base From is sold.
 // The one place that reads the market for the origin side: a per-base list of written cells could
