@@ -4,8 +4,6 @@
 #include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "app/uFormMain_DebugPanel.h"
-#include "support/mGlobalFunctions.h"
-#include "support/mRunJournal.h"
 
 namespace qmz {
 
@@ -64,8 +62,8 @@ void TformMain::Button1Click() { lbSectionListClick(); }
 
 void TformMain::panBackTopClick() {
   if (!FData) return;
-  const int written = WriteIniDump(*FData, setup_.ProgramFolder);
-  LogFmt("INI slots written to %sIniFile_<n>: %d", {setup_.ProgramFolder, written}, jlInfo, journal_);
+  // Into the program's folder, one plain file name per slot; slots the loader released write nothing.
+  WriteIniDump(*FData, setup_.ProgramFolder);
 }
 
 }  // namespace qmz

@@ -1,6 +1,7 @@
 // Handlers of the information page (the good trees of a base, the base and good cards, the node fonts),
 // and the connections of the information and debug pages that are not button clicks.
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLocale>
@@ -41,6 +42,16 @@ bool IsEnter(QEvent* event) {
   return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// A list box's click as the user knows it: a click on an entry, or moving the selection with the keys.
+// A press of the mouse changes the row before the click follows, so that change is left to the click.
+void ConnectListClick(QListWidget* list, QObject* context, std::function<void()> handler) {
+  QObject::connect(list, &QListWidget::itemClicked, context,
+                   [list, handler] { QmzApplication::RunHandler(list, handler); });
+  QObject::connect(list, &QListWidget::currentRowChanged, context, [list, handler] {
+    if (QApplication::mouseButtons() == Qt::NoButton) QmzApplication::RunHandler(list, handler);
+  });
+}
+
 char UserDecimalSeparator() {
   const QString point = QLocale().decimalPoint();
   return point.size() == 1 && point[0].unicode() < 128 ? char(point[0].unicode()) : '.';
@@ -50,8 +61,7 @@ char UserDecimalSeparator() {
 
 void TformMain::ConnectInfoAndDebug() {
   // ---- information page
-  connect(lbInfBase, &QListWidget::itemSelectionChanged, this,
-          [this] { QmzApplication::RunHandler(lbInfBase, [this] { lbInfBaseClick(); }); });
+  ConnectListClick(lbInfBase, this, [this] { lbInfBaseClick(); });
   connect(tvInfBaseGood, &QTreeWidget::itemClicked, this,
           [this] { QmzApplication::RunHandler(tvInfBaseGood, [this] { tvInfBaseGoodClick(); }); });
   for (MainTreeView* tree : {tvInfBaseGood, tvInfCommos}) {
@@ -88,10 +98,8 @@ void TformMain::ConnectInfoAndDebug() {
     QmzApplication::RunHandler(panBackTop, [this] { panBackTopClick(); });
     return false;
   });
-  connect(lbSection, &QListWidget::itemClicked, this,
-          [this] { QmzApplication::RunHandler(lbSection, [this] { lbSectionClick(); }); });
-  connect(lbSectionList, &QListWidget::itemClicked, this,
-          [this] { QmzApplication::RunHandler(lbSectionList, [this] { lbSectionListClick(); }); });
+  ConnectListClick(lbSection, this, [this] { lbSectionClick(); });
+  ConnectListClick(lbSectionList, this, [this] { lbSectionListClick(); });
 }
 
 void TformMain::FillBaseMarketTrees() {

@@ -115,6 +115,15 @@ TEST_F(InformationPageTest, ChoosingABaseShowsItsCardAndWhatItSells) {
   EXPECT_EQ(Root("<<BASE BUYS>>")->child(0)->childCount(), buysBefore);
 }
 
+TEST_F(InformationPageTest, KeysInTheBaseListShowTheNextCard) {
+  ClickBase(TradingBase());
+  const int row = w->lbInfBase->currentRow();
+  ASSERT_LT(row + 1, w->lbInfBase->count());
+  w->lbInfBase->setFocus();
+  QTest::keyClick(w->lbInfBase, Qt::Key_Down);
+  EXPECT_EQ(CardLines().first(), w->lbInfBase->item(row + 1)->text());
+}
+
 TEST_F(InformationPageTest, GoodCardBeforeAnyBaseHasNoPrice) {
   QTreeWidgetItem* goodNode = Root("<<BASE BUYS>>")->child(0)->child(0);
   ClickNode(goodNode);
