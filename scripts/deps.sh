@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev locales
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   xvfb xauth python3 python3-pyftpdlib
 )
 

@@ -14,7 +14,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 600
+# Everything a test needs is installed by deps.sh, so a skipped test here hides a missing step: it fails the run.
+ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 600 | tee build/asan/ctest.log
+if grep -qE '\(Skipped\)|tests did not run' build/asan/ctest.log; then
+  echo "Tests were skipped (see the list above): every test must run here." >&2
+  exit 1
+fi
 
 fuzz_seconds=${FUZZ_SECONDS:-30}
 if [ "$fuzz_seconds" -gt 0 ] && ls fuzz/*.cpp >/dev/null 2>&1; then

@@ -56,7 +56,7 @@ void TStringHash::Clear() {
 THashedStringList::~THashedStringList() = default;
 
 std::string THashedStringList::Key(std::string_view s) const {
-  return CaseSensitive() ? std::string(s) : UpperCase(s);
+  return CaseSensitive() ? std::string(s) : LowerCase(s);
 }
 
 bool THashedStringList::Same(std::string_view a, std::string_view b) const {

@@ -12,10 +12,7 @@
 namespace qmz {
 
 TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platform::SharedMemoryHandle statusMapping)
-    : Journal(journal), StatusWindow(statusWindow), StatusMapping(statusMapping) {
-  MarketGoodNames.SetSorted(true);
-  MarketGoodNames.SetDuplicates(TDuplicates::dupIgnore);
-}
+    : Journal(journal), StatusWindow(statusWindow), StatusMapping(statusMapping) {}
 
 TSvData::~TSvData() {
   JournalLine("TSvData.Destroy()", jlBegin);

@@ -1,17 +1,14 @@
 #pragma once
-// The game-data model: one record type for every entity kind, the faction properties, the base x good
-// market matrix, the list tags and the constant name tables; and TSvData, which loads an installation
-// into them and answers the main window's queries. The data layer never shows UI: the loader reports
-// through the run journal and the progress channel only.
+// TSvData, which loads an installation into the game-data model (uSvFunctions_Model.h, the side the
+// windows include), and the installation lookup it starts from. Only the start-up includes this header.
+// The data layer never shows UI: the loader reports through the run journal and the progress channel only.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +17,7 @@
 #include "platform/PeStringTable.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowMessages.h"
+#include "gamedata/uSvFunctions_Model.h"
 #include "support/Classes.h"
 #include "support/SysUtils.h"
 
@@ -28,188 +26,6 @@ namespace qmz {
 class TJournal;
 class TLoaderUserInterface;
 class TSvIniFile;
-
-// A text field of a model record. The records hold at most 255 characters per text, and the lists
-// and dialogs that show them rely on that bound, so every assignment cuts a longer text there.
-class TShortString {
- public:
-  static constexpr std::size_t MaxChars = 255;
-
-  TShortString() = default;
-  TShortString(const char* s) : s_(CutUtf8(s ? s : "", MaxChars)) {}         // NOLINT(google-explicit-constructor)
-  TShortString(std::string_view s) : s_(CutUtf8(s, MaxChars)) {}             // NOLINT(google-explicit-constructor)
-  TShortString(const std::string& s) : s_(CutUtf8(s, MaxChars)) {}           // NOLINT(google-explicit-constructor)
-  TShortString& operator=(const char* s) { s_ = CutUtf8(s ? s : "", MaxChars); return *this; }
-  TShortString& operator=(std::string_view s) { s_ = CutUtf8(s, MaxChars); return *this; }
-  TShortString& operator=(const std::string& s) { s_ = CutUtf8(s, MaxChars); return *this; }
-
-  const std::string& str() const { return s_; }
-  operator const std::string&() const { return s_; }  // NOLINT(google-explicit-constructor)
-  bool empty() const { return s_.empty(); }
-  std::size_t size() const { return s_.size(); }
-  const char* c_str() const { return s_.c_str(); }
-
-  friend bool operator==(const TShortString& a, const TShortString& b) { return a.s_ == b.s_; }
-  friend bool operator==(const TShortString& a, std::string_view b) { return a.s_ == b; }
-  friend bool operator==(const TShortString& a, const char* b) { return a.s_ == std::string_view(b); }
-
- private:
-  std::string s_;
-};
-
-// The entity record of every array of the model (factions, systems, bases, goods, solar archetypes).
-// A fresh element has every text empty and every number 0.
-struct TGood {
-  TShortString nickname;
-  TShortString ids_name;
-  TShortString ids_short_name;
-  TShortString name;
-  TShortString short_name;
-  TShortString ids_info;
-  TShortString IniFile;
-  std::uint32_t system = 0;
-  std::uint32_t faction = 0;
-  std::uint8_t category = 0;
-  std::uint8_t etype = 0;
-  TShortString equipment;
-  std::uint32_t units_per_container = 0;
-  float decay_per_second = 0.0f;
-  std::uint32_t volume = 0;
-  double price = 0.0;
-  float good_sell_price = 0.0f;
-  float good_buy_price = 0.0f;
-  float bad_sell_price = 0.0f;
-  float bad_buy_price = 0.0f;
-  std::uint8_t archetype_type = 0;
-};
-
-// Category codes of TGood::category.
-enum : std::uint8_t { catNone = 0, catShip = 1, catShipHull = 2, catEquipment = 3, catCommodity = 4 };
-
-// An array of entity records. Element 0 is a dummy; loops run from 1. Besides the vector operations it
-// answers nickname lookups from a hash index it keeps itself: built on the first lookup, extended when
-// the array grows, and checked again for the last element (the parsers grow an array by one element and
-// then fill it). A hit whose element was renamed since rebuilds the index; after renaming elements other
-// than the last one in place, call NicknamesChanged before the next lookup.
-class TGoodArr {
- public:
-  TGoodArr();
-  TGoodArr(std::initializer_list<TGood> items);
-  TGoodArr(const TGoodArr& other);
-  TGoodArr(TGoodArr&& other) noexcept;
-  TGoodArr& operator=(const TGoodArr& other);
-  TGoodArr& operator=(TGoodArr&& other) noexcept;
-  ~TGoodArr();
-
-  std::size_t size() const { return items_.size(); }
-  bool empty() const { return items_.empty(); }
-  TGood& operator[](std::size_t i) { return items_[i]; }
-  const TGood& operator[](std::size_t i) const { return items_[i]; }
-  TGood& at(std::size_t i) { return items_.at(i); }
-  const TGood& at(std::size_t i) const { return items_.at(i); }
-  TGood& back() { return items_.back(); }
-  const TGood& back() const { return items_.back(); }
-  std::vector<TGood>::iterator begin() { return items_.begin(); }
-  std::vector<TGood>::iterator end() { return items_.end(); }
-  std::vector<TGood>::const_iterator begin() const { return items_.begin(); }
-  std::vector<TGood>::const_iterator end() const { return items_.end(); }
-
-  // Sizing keeps the existing elements and adds fresh ones, like the dynamic arrays the model was made of.
-  // Dropping elements drops the nickname index: elements added later may reuse their indices.
-  void resize(std::size_t n) {
-    if (n < items_.size()) NicknamesChanged();
-    items_.resize(n);
-  }
-  void reserve(std::size_t n) { items_.reserve(n); }
-  void push_back(const TGood& g) { items_.push_back(g); }
-  void push_back(TGood&& g) { items_.push_back(std::move(g)); }
-  void clear() {
-    items_.clear();
-    NicknamesChanged();
-  }
-
-  // The smallest index from 1 whose nickname, trimmed, equals nickname, trimmed, ignoring case;
-  // -1 when none does, when nickname is empty or when there is no element beside the dummy.
-  int IndexOfNickname(std::string_view nickname) const;
-  void NicknamesChanged() const;
-
- private:
-  struct NicknameIndex;
-  NicknameIndex& Index() const;
-
-  std::vector<TGood> items_;
-  mutable std::unique_ptr<NicknameIndex> index_;
-};
-
-// Properties of one faction, same index as TSvData::aFaction.
-struct TFaction {
-  TShortString scan_for_cargo;
-  TShortString scan_announce;
-  TShortString scan_chance;
-  bool lawful = false;
-};
-using TFactionArr = std::vector<TFaction>;
-
-// One base x good cell of the market. A freshly sized cell is all 0; the markets parser gives the cells
-// of real bases and goods their defaults (factor 1.0, price = the good's price, reputation -1.0).
-struct TMarketCell {
-  bool Sold = false;
-  float PriceFactor = 0.0f;
-  double Price = 0.0;
-  float Reputation = 0.0f;
-  float Level = 0.0f;
-};
-
-// The market, indexed [base][good] with the indices of aBase and aGood. One contiguous block of
-// rows x goods cells: a large modification has 2,000 bases x 4,000 goods, which a vector of vectors
-// would scatter over 2,000 allocations.
-class TMarketMatrix {
- public:
-  // Rows and row length; cells inside the old size keep their values, new cells are all 0.
-  void SetLength(std::size_t rows, std::size_t goods);
-  void clear() { SetLength(0, 0); }
-  std::size_t size() const { return rows_; }       // number of rows (bases)
-  bool empty() const { return rows_ == 0; }
-  std::size_t RowLength() const { return goods_; }  // cells per row (goods)
-  std::span<TMarketCell> operator[](std::size_t base) { return {cells_.data() + base * goods_, goods_}; }
-  std::span<const TMarketCell> operator[](std::size_t base) const { return {cells_.data() + base * goods_, goods_}; }
-
- private:
-  std::vector<TMarketCell> cells_;
-  std::size_t rows_ = 0;
-  std::size_t goods_ = 0;
-};
-
-// List tags: the object of a list entry or tree node. Kind: 0 plain list entry, 1 base, 2 system,
-// 4 anywhere or any commodity, 5 good offered at a base.
-class TIndex : public TObject {
- public:
-  TIndex() = default;
-  TIndex(std::uint32_t index, std::uint8_t kind) : Index(index), Kind(kind) {}
-  std::uint32_t Index = 0;
-  std::uint8_t Kind = 0;
-};
-
-// Tag of a category node of the commodity trees.
-class TETyp : public TObject {
- public:
-  TETyp() = default;
-  explicit TETyp(std::uint8_t etype) : EType(etype) {}
-  std::int32_t Index = 0;
-  std::uint8_t EType = 0;
-};
-
-// Equipment types, indexed by TGood::etype: the display form and the form of the game's equipment INI.
-inline constexpr std::array<std::string_view, 18> EquipmentTypeNames = {
-    "Unknown", "Commodity", "Shield Generator", "Power", "Engine", "Scanner", "Tractor", "Repair Kit",
-    "Shield Battery", "Countermeasure Dropper", "Countermeasure", "Thruster", "Cloaking Device", "Gun",
-    "Munition", "Minedropper", "Mine", "Any"};
-inline constexpr std::array<std::string_view, 18> EquipmentTypeIniNames = {
-    "Unknown", "Commodity", "ShieldGenerator", "Power", "Engine", "Scanner", "Tractor", "Repairkit",
-    "Shieldbattery", "Countermeasuredropper", "Countermeasure", "Thruster", "Cloakingdevice", "Gun",
-    "Munition", "Minedropper", "Mine", "Any"};
-// The solar archetype types that can carry a base (TGood::archetype_type).
-inline constexpr std::array<std::string_view, 2> BaseSolarTypes = {"PLANET", "STATION"};
 
 // The loader's INI slots (TSvData::aIni); slot 0 stays empty.
 enum TIniSlot : int {
@@ -241,13 +57,13 @@ inline constexpr std::string_view ModManagerKey = "\\SOFTWARE\\Starvagant Mod Ma
 // built on the step routines below, which run in this order, each only when the one before succeeded:
 // SVPath set, slot iniMain opened (OpenGameIni), getInitialData, getDllList, getDataInis, then the
 // parsers. Tests run the same steps on a model made with the plain constructor.
-class TSvData {
+class TSvData : public SvModel {
  public:
   // An empty model: no file is read. The journal is not owned; the two handles address the progress
   // channel (0 switches it off).
   explicit TSvData(TJournal* journal = nullptr, platform::WindowHandle statusWindow = 0,
                    platform::SharedMemoryHandle statusMapping = 0);
-  ~TSvData();
+  ~TSvData() override;
   TSvData(const TSvData&) = delete;
   TSvData& operator=(const TSvData&) = delete;
 
@@ -304,16 +120,18 @@ class TSvData {
   int StepCount = 0;
   bool StopLoading = false;
   std::array<std::unique_ptr<TSvIniFile>, IniSlotCount> aIni;
-  bool DataValid = false;
-  TGoodArr aFaction;
-  TFactionArr aFactionProps;
-  TGoodArr aSystem;
-  TGoodArr aBase;
-  TGoodArr aGood;
-  TGoodArr aSolar;
-  TMarketMatrix aMarket;
-  TStringList MarketGoodNames;  // sorted, duplicates ignored
-  TStringList MarketBaseNames;
+  // The model's fields, writable here: the loader fills them (also through a const TSvData, as references
+  // do); whoever only reads is given the SvModel side.
+  bool& DataValid = dataValid_;
+  TGoodArr& aFaction = aFaction_;
+  TFactionArr& aFactionProps = aFactionProps_;
+  TGoodArr& aSystem = aSystem_;
+  TGoodArr& aBase = aBase_;
+  TGoodArr& aGood = aGood_;
+  TGoodArr& aSolar = aSolar_;
+  TMarketMatrix& aMarket = aMarket_;
+  TStringList& MarketGoodNames = marketGoodNames_;  // sorted, duplicates ignored
+  TStringList& MarketBaseNames = marketBaseNames_;
 
   // Installation lookup and resource strings.
   bool getDllList();
@@ -323,27 +141,8 @@ class TSvData {
   bool getInitialData();
   bool getDataInis();
 
-  // Model queries. Every list builder returns a new list that owns its TIndex objects.
-  int getIndexByNickname(std::string_view Nickname, const TGoodArr& Arr) const;
-  TStringList getNameList(const TGoodArr& Arr) const;
-  TStringList getNicknameList(const TGoodArr& Arr) const;
-  TStringList getRecordInfo(const TGoodArr& Arr, int Index) const;
-  TStringList getMarketCsv(int Base, bool OnlySold) const;
-  TStringList getBaseGoods(int Base, bool OnlySold) const;
-  TStringList getSystemBases(int System) const;
-  static int getItemIndexByIndex(const TStringList& List, int Index);
+  // The names of the loaded INI files by slot (debug page).
   TStringList getIniFileNames() const;
-  TStringList getBaseNames() const { return getNameList(aBase); }
-  TStringList getGoodNames() const { return getNameList(aGood); }
-  TStringList getGoodNicknames() const { return getNicknameList(aGood); }
-  TStringList getFactionNames() const { return getNameList(aFaction); }
-  TStringList getFactionNicknames() const { return getNicknameList(aFaction); }
-  TStringList getSystemNames() const { return getNameList(aSystem); }
-  TStringList getSystemNicknames() const { return getNicknameList(aSystem); }
-  TStringList getBaseInfo(int Index) const { return getRecordInfo(aBase, Index); }
-  TStringList getGoodInfo(int Index) const { return getRecordInfo(aGood, Index); }
-  TStringList getFactionInfo(int Index) const { return getRecordInfo(aFaction, Index); }
-  TStringList getSystemInfo(int Index) const { return getRecordInfo(aSystem, Index); }
 
   // Active mods of the mod manager (uSvFunctions_ModNames).
   TStringList getActiveModNames();

@@ -12,16 +12,10 @@ namespace {
 
 using platform::TrimView;
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
-
-// Keys are stored trimmed as written; hashing and comparing fold ASCII case, so lookups need no copy.
+// Keys are stored trimmed as written; hashing and comparing fold letter case, so lookups need no copy.
 struct FoldedHash {
   using is_transparent = void;
-  std::size_t operator()(std::string_view s) const noexcept {
-    std::size_t h = 1469598103934665603ull;
-    for (char c : s) h = (h ^ static_cast<unsigned char>(Fold(c))) * 1099511628211ull;
-    return h;
-  }
+  std::size_t operator()(std::string_view s) const noexcept { return TextHash(s); }
 };
 struct FoldedEqual {
   using is_transparent = void;

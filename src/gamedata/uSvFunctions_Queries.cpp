@@ -1,8 +1,8 @@
 // The read side of the model: nickname lookup, the list builders of the main window and the debug page.
 
-#include <locale>
+#include <clocale>
 
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
 
 namespace qmz {
 
@@ -10,13 +10,11 @@ namespace {
 
 TStringList OwningList() { return TStringList(true); }
 
-// The decimal mark of the user's locale, for the market lines the debug page shows.
+// The decimal mark of the user's locale, for the market lines the debug page shows: the process's numeric
+// locale, which the application takes over from the user's environment at start.
 char UserDecimalSeparator() {
-  try {
-    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
-  } catch (const std::exception&) {
-    return '.';
-  }
+  const char* mark = std::localeconv()->decimal_point;
+  return mark != nullptr && mark[0] != '\0' ? mark[0] : '.';
 }
 
 std::string Localised(std::string number, char separator) {
@@ -29,24 +27,31 @@ std::string Localised(std::string number, char separator) {
 
 }  // namespace
 
-int TSvData::getIndexByNickname(std::string_view Nickname, const TGoodArr& Arr) const {
+SvModel::SvModel() {
+  marketGoodNames_.SetSorted(true);
+  marketGoodNames_.SetDuplicates(TDuplicates::dupIgnore);
+}
+
+SvModel::~SvModel() = default;
+
+int SvModel::getIndexByNickname(std::string_view Nickname, const TGoodArr& Arr) const {
   return Arr.IndexOfNickname(Nickname);
 }
 
-TStringList TSvData::getNameList(const TGoodArr& Arr) const {
+TStringList SvModel::getNameList(const TGoodArr& Arr) const {
   TStringList list = OwningList();
   for (std::size_t i = 1; i < Arr.size(); ++i) list.AddObject(Arr[i].name.str(), new TIndex(std::uint32_t(i), 0));
   return list;
 }
 
-TStringList TSvData::getNicknameList(const TGoodArr& Arr) const {
+TStringList SvModel::getNicknameList(const TGoodArr& Arr) const {
   TStringList list = OwningList();
   for (std::size_t i = 1; i < Arr.size(); ++i)
     list.AddObject(Arr[i].nickname.str(), new TIndex(std::uint32_t(i), 0));
   return list;
 }
 
-TStringList TSvData::getRecordInfo(const TGoodArr& Arr, int Index) const {
+TStringList SvModel::getRecordInfo(const TGoodArr& Arr, int Index) const {
   TStringList list;
   // The debug page passes indices of the model itself; anything else gets no lines, not a crash.
   if (Index < 0 || std::size_t(Index) >= Arr.size()) return list;
@@ -69,7 +74,7 @@ TStringList TSvData::getRecordInfo(const TGoodArr& Arr, int Index) const {
   return list;
 }
 
-TStringList TSvData::getMarketCsv(int Base, bool OnlySold) const {
+TStringList SvModel::getMarketCsv(int Base, bool OnlySold) const {
   TStringList list;
   if (Base < 0 || std::size_t(Base) >= aBase.size() || std::size_t(Base) >= aMarket.size()) return list;
   const char sep = UserDecimalSeparator();
@@ -88,7 +93,7 @@ TStringList TSvData::getMarketCsv(int Base, bool OnlySold) const {
   return list;
 }
 
-TStringList TSvData::getBaseGoods(int Base, bool OnlySold) const {
+TStringList SvModel::getBaseGoods(int Base, bool OnlySold) const {
   TStringList list = OwningList();
   if (Base < 0 || std::size_t(Base) >= aBase.size() || std::size_t(Base) >= aMarket.size()) return list;
   auto row = aMarket[std::size_t(Base)];
@@ -99,7 +104,7 @@ TStringList TSvData::getBaseGoods(int Base, bool OnlySold) const {
   return list;
 }
 
-TStringList TSvData::getSystemBases(int System) const {
+TStringList SvModel::getSystemBases(int System) const {
   TStringList list = OwningList();
   for (std::size_t b = 1; b < aBase.size(); ++b) {
     if (std::int64_t(aBase[b].system) == System) list.AddObject(aBase[b].name.str(), new TIndex(std::uint32_t(b), 0));
@@ -107,7 +112,7 @@ TStringList TSvData::getSystemBases(int System) const {
   return list;
 }
 
-int TSvData::getItemIndexByIndex(const TStringList& List, int Index) {
+int SvModel::getItemIndexByIndex(const TStringList& List, int Index) {
   for (int i = 0; i < List.Count(); ++i) {
     const auto* tag = dynamic_cast<const TIndex*>(List.Objects(i));
     if (tag && std::int64_t(tag->Index) == Index) return i;

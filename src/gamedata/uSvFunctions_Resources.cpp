@@ -2,11 +2,27 @@
 
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
+#include "platform/AsciiText.h"
 #include "platform/GamePath.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
 namespace qmz {
+
+namespace {
+
+// IDS numbers are written in decimal; "$1F" or "0x1F" is no IDS number, though the integer reader takes them.
+bool IsDecimalText(std::string_view text) {
+  text = platform::TrimView(text);
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool TSvData::getDllList() {
   JournalLine("TSvData.getDllList()", jlBegin);
@@ -43,7 +59,7 @@ std::string TSvData::getIdsString(std::string_view Ids) {
   if (Ids.empty()) return {};
   // The game's numbers are library * 65,536 + resource number, libraries 0 to 255. Anything else is
   // a damaged data file: one line in the journal and no text, never the end of the program.
-  auto number = TryStrToInt(Ids);
+  auto number = IsDecimalText(Ids) ? TryStrToInt(Ids) : std::nullopt;
   if (!number || *number < 0 || *number > 0xFFFFFF) {
     JournalFmt("Found invalid IDS String: %s", jlError, Ids);
     return {};

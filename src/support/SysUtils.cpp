@@ -276,16 +276,110 @@ std::string UpperCase(std::string_view s) {
   return r;
 }
 
-std::string LowerCase(std::string_view s) { return platform::AsciiLower(s); }
+namespace {
+
+// Windows-1252's 0x80..0x9F; the five unassigned codes map to the C1 controls as Windows does.
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Length of the capital at s[i] and the bytes of its small letter: A-Z, and Windows-1252's capitals as they
+// stand in UTF-8 (U+00C0..U+00DE without the multiplication sign, Š, Œ, Ž, Ÿ). Every small letter is as long
+// as its capital, so folding never moves the rest of the text. 0 when s[i] starts no capital.
+std::size_t LowerAt(std::string_view s, std::size_t i, char (&small)[2]) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  if (b >= 'A' && b <= 'Z') {
+    small[0] = char(b + 32);
+    return 1;
+  }
+  if ((b != 0xC3 && b != 0xC5) || i + 1 >= s.size()) return 0;
+  const auto c = static_cast<unsigned char>(s[i + 1]);
+  small[0] = char(b);
+  if (b == 0xC3 && c >= 0x80 && c <= 0x9E && c != 0x97) small[1] = char(c + 0x20);
+  else if (b == 0xC5 && (c == 0xA0 || c == 0x92 || c == 0xBD)) small[1] = char(c + 1);
+  else if (b == 0xC5 && c == 0xB8) small[0] = char(0xC3), small[1] = char(0xBF);  // Ÿ -> ÿ
+  else return 0;
+  return 2;
+}
+
+// Weight of the character at s[pos] after folding, pos moved past it. Characters order as their bytes do in
+// Windows-1252, the game's code page; other code points follow all of those, and a byte that is no UTF-8
+// follows everything, so two texts weigh the same only when their folded bytes are the same.
+std::uint32_t FoldedWeightAt(std::string_view s, std::size_t& pos) {
+  const auto b = static_cast<unsigned char>(s[pos]);
+  if (b < 0x80) {
+    ++pos;
+    return (b >= 'A' && b <= 'Z') ? b + 32u : b;
+  }
+  const std::size_t at = pos;
+  char32_t cp = platform::DecodeUtf8At(s, pos);
+  if (cp == platform::kNoUtf8) {
+    ++pos;
+    return 0x200000u + b;
+  }
+  char small[2];
+  if (LowerAt(s, at, small) == 2) {
+    cp = static_cast<char32_t>(((static_cast<unsigned char>(small[0]) & 0x1F) << 6) |
+                               (static_cast<unsigned char>(small[1]) & 0x3F));
+  }
+  if (cp >= 0xA0 && cp <= 0xFF) return cp;
+  for (std::uint32_t k = 0; k < 32; ++k) {
+    if (kCp1252High[k] == cp) return 0x80 + k;
+  }
+  return 0x100u + cp;
+}
+
+}  // namespace
+
+std::string LowerCase(std::string_view s) {
+  std::string r(s);
+  char small[2];
+  for (std::size_t i = 0; i < r.size();) {
+    const std::size_t n = LowerAt(r, i, small);
+    if (n == 0) {
+      ++i;
+      continue;
+    }
+    for (std::size_t k = 0; k < n; ++k) r[i + k] = small[k];
+    i += n;
+  }
+  return r;
+}
+
+std::size_t TextHash(std::string_view s) {
+  std::size_t h = 1469598103934665603ull;
+  char small[2];
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = LowerAt(s, i, small);
+    if (n == 0) {
+      h = (h ^ static_cast<unsigned char>(s[i++])) * 1099511628211ull;
+      continue;
+    }
+    for (std::size_t k = 0; k < n; ++k) h = (h ^ static_cast<unsigned char>(small[k])) * 1099511628211ull;
+    i += n;
+  }
+  return h;
+}
 
 int CompareText(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
-    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
-    if (x != y) return x < y ? -1 : 1;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[j]);
+    if ((x | y) < 0x80) {  // the common all-ASCII step without decoding
+      const unsigned lx = (x >= 'A' && x <= 'Z') ? x + 32u : x;
+      const unsigned ly = (y >= 'A' && y <= 'Z') ? y + 32u : y;
+      if (lx != ly) return lx < ly ? -1 : 1;
+      ++i, ++j;
+      continue;
+    }
+    const std::uint32_t wx = FoldedWeightAt(a, i);
+    const std::uint32_t wy = FoldedWeightAt(b, j);
+    if (wx != wy) return wx < wy ? -1 : 1;
   }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  if (i == a.size()) return j == b.size() ? 0 : -1;
+  return 1;
 }
 
 bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
@@ -382,17 +476,13 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 std::string Cp1252ToUtf8(std::string_view s) {
-  // 0x80..0x9F differ from Latin-1; the five unassigned codes map to the C1 controls as Windows does.
-  static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                         0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  // 0x80..0x9F differ from Latin-1.
   std::string out;
   out.reserve(s.size() + s.size() / 8);
   for (char ch : s) {
     const auto c = static_cast<unsigned char>(ch);
     if (c < 0x80) out += ch;
-    else if (c < 0xA0) AppendUtf8(out, kHigh[c - 0x80]);
+    else if (c < 0xA0) AppendUtf8(out, kCp1252High[c - 0x80]);
     else AppendUtf8(out, c);
   }
   return out;

@@ -82,14 +82,20 @@ std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 
-// ASCII case mapping: game nicknames and keys are ASCII; other bytes pass unchanged.
+// A-Z only; other bytes pass unchanged.
 std::string UpperCase(std::string_view s);
+// Letter case is ignored by folding to lower case, the game's code-page way: A-Z and Windows-1252's capitals
+// as they stand in UTF-8 (À..Þ without ×, Š, Œ, Ž, Ÿ). LowerCase, CompareText, SameText and TextHash share
+// that one mapping, so sorting, finding and hashing agree; '_' sorts before the letters.
 std::string LowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);
-int CompareText(std::string_view a, std::string_view b);  // <0, 0, >0 ignoring ASCII case
+// <0, 0, >0 over the folded texts, characters in Windows-1252 byte order.
+int CompareText(std::string_view a, std::string_view b);
+// Hash of the folded text: equal for texts SameText calls equal.
+std::size_t TextHash(std::string_view s);
 bool StartsText(std::string_view prefix, std::string_view s);
 bool EndsText(std::string_view suffix, std::string_view s);
-// Position of needle in haystack ignoring ASCII case, or npos.
+// Position of needle in haystack ignoring letter case, or npos.
 std::size_t FindText(std::string_view haystack, std::string_view needle, std::size_t from = 0);
 
 std::string IntToStr(std::int64_t v);

@@ -12,6 +12,7 @@
 
 #include "app/MainWindowDialogs.h"
 #include "app/QmzApplication.h"
+#include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "samplegen/SampleGen.h"
 #include "util/GuiFixture.h"
@@ -115,6 +116,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
   std::unique_ptr<TformMain> StartWindow(QStringList arguments = {}) {
     auto w = MakeWindow(std::move(arguments));
     EXPECT_TRUE(w->FormCreate());
+    w->SetFormGrid(grid.get());
     w->StartUpTimerTimer();
     return w;
   }
@@ -140,6 +142,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     return u;
   }();
   ScriptedDialogs dialogs;
+  std::unique_ptr<TformGrid> grid = std::make_unique<TformGrid>();
   std::function<void()> onChoose;
   QWidget* formGrid = nullptr;  // the route-list window handed to the main window, none by default
 };

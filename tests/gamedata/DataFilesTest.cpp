@@ -108,7 +108,7 @@ TEST_F(DataFilesTest, IdsNumbersPickLibraryAndResource) {
   fs::remove(dir.Path() / "EXE" / "Names.DLL");
   EXPECT_EQ(d->getIdsString("65537"), "Ore");
   // Damaged texts give an empty text and a journal line, never an error out of the loader.
-  for (const char* bad : {"abc", "-5", "99999999999", "16777216", "12x"}) {
+  for (const char* bad : {"abc", "-5", "99999999999", "16777216", "12x", "$1F", "0x1F", "0X10001"}) {
     EXPECT_EQ(d->getIdsString(bad), "") << bad;
     EXPECT_EQ(test::CountLines(*journal, jlError, std::string("Found invalid IDS String: ") + bad), 1) << bad;
   }

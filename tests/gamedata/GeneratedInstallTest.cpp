@@ -39,6 +39,10 @@ TEST(GeneratedInstall, StepsBeforeTheParsersMatchTheManifest) {
   EXPECT_EQ(d.aIni[iniGoods]->Sections.Count(), m.goods);
   EXPECT_EQ(SectionCountOf(*d.aIni[iniGroups], "Group"), m.factions);
   EXPECT_EQ(SectionCountOf(*d.aIni[iniUniverse], "Base"), m.universeBases);
+  // Goods sort in lower-case order, so '_' comes before the letters (the nicknames are ASCII).
+  for (int i = 1; i < d.MarketGoodNames.Count(); ++i) {
+    EXPECT_LT(LowerCase(d.MarketGoodNames[i - 1]), LowerCase(d.MarketGoodNames[i])) << i;
+  }
   // Every traded good has its goods section, and its equipment item its type.
   for (int i = 0; i < d.MarketGoodNames.Count(); ++i) {
     const std::string& nick = d.MarketGoodNames[i];

@@ -32,6 +32,10 @@ TEST(HashedStringList, LastIndexWinsIgnoringCase) {
   EXPECT_EQ(list.IndexOfName("a"), 1);
   EXPECT_EQ(list.IndexOf("bare"), 3);
   EXPECT_EQ(list.IndexOfName("bare"), -1);  // no "=", so no name
+  list.SetText("\xC3\x89p\xC3\xA9" "e=1\nmine_x=2");  // Épée
+  EXPECT_EQ(list.IndexOfName("\xC3\xA9P\xC3\x89" "E"), 0);
+  EXPECT_EQ(list.IndexOfName("MINE_X"), 1);
+  EXPECT_EQ(list.IndexOfName("mineXx"), -1);
 }
 
 // Every kind of change, mixed with lookups, on lists long enough to be hashed: the hashed answers must

@@ -52,7 +52,7 @@ class LoaderTest : public ::testing::Test {
     return std::make_unique<TSvData>(journal.get(), 0, 0, user);
   }
 
-  static void ExpectManifestCounts(const TSvData& d, const samplegen::Manifest& m) {
+  static void ExpectManifestCounts(const SvModel& d, const samplegen::Manifest& m) {
     ASSERT_TRUE(d.DataValid);
     EXPECT_EQ(int(d.aFaction.size()) - 1, m.factions);
     EXPECT_EQ(int(d.aSystem.size()) - 1, m.systems);
@@ -67,6 +67,10 @@ class LoaderTest : public ::testing::Test {
     EXPECT_EQ(lawful, m.lawfulFactions);
     EXPECT_EQ(d.aMarket.size(), d.aBase.size());
     EXPECT_EQ(d.aMarket.RowLength(), d.aGood.size());
+    // Goods come in the lower-case order of their (ASCII) nicknames: "mine_x" before "minedropper_x".
+    for (std::size_t g = 2; g < d.aGood.size(); ++g) {
+      EXPECT_LT(LowerCase(d.aGood[g - 1].nickname.str()), LowerCase(d.aGood[g].nickname.str())) << g;
+    }
   }
 
   test::TempDir dir;

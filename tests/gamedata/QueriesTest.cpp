@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <locale>
 #include <string>
+#include <type_traits>
 
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
+#include "util/CommaLocale.h"
+#include "util/SvModelTestAccess.h"
 
 using namespace qmz;
 
@@ -17,32 +18,38 @@ TGood Rec(std::string nickname, std::string name) {
   return g;
 }
 
+// The windows' side of the model cannot write to it.
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvModel&>().aGood)>>);
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvModel&>().aMarket)>>);
+static_assert(!std::is_assignable_v<decltype(std::declval<SvModel&>().aMarket[1][1]), TMarketCell>);
+
 // A small model as the parsers leave it: one faction, two systems, three bases, three goods; base 1 sells
 // goods 1 and 3.
 class QueriesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    d.aFaction = {TGood(), Rec("li_p_grp", "Liberty Police")};
-    d.aSystem = {Rec("loot", "Loot Trading"), Rec("li01", "New York"), Rec("br01", "New London")};
-    d.aBase = {Rec("not available", "Loot trading dummy"), Rec("li01_01_base", "Manhattan"),
+    SvModelTestAccess w(d);
+    w.aFaction = {TGood(), Rec("li_p_grp", "Liberty Police")};
+    w.aSystem = {Rec("loot", "Loot Trading"), Rec("li01", "New York"), Rec("br01", "New London")};
+    w.aBase = {Rec("not available", "Loot trading dummy"), Rec("li01_01_base", "Manhattan"),
                Rec("br01_01_base", "Southampton"), Rec("li01_02_base", "Trenton")};
-    d.aBase[1].system = 1;
-    d.aBase[1].faction = 1;
-    d.aBase[2].system = 2;
-    d.aBase[3].system = 1;
-    d.aGood = {TGood(), Rec("ore", "Ore"), Rec("gun_a", "Light Gun"), Rec("water", "Water")};
-    d.aGood[1].price = 90;
-    d.aGood[1].volume = 3;
-    d.aGood[1].units_per_container = 10;
-    d.aGood[1].decay_per_second = 0.25f;
-    d.aGood[2].volume = 1;
-    d.aGood[2].price = 1500.5;
-    d.aMarket.SetLength(d.aBase.size(), d.aGood.size());
+    w.aBase[1].system = 1;
+    w.aBase[1].faction = 1;
+    w.aBase[2].system = 2;
+    w.aBase[3].system = 1;
+    w.aGood = {TGood(), Rec("ore", "Ore"), Rec("gun_a", "Light Gun"), Rec("water", "Water")};
+    w.aGood[1].price = 90;
+    w.aGood[1].volume = 3;
+    w.aGood[1].units_per_container = 10;
+    w.aGood[1].decay_per_second = 0.25f;
+    w.aGood[2].volume = 1;
+    w.aGood[2].price = 1500.5;
+    w.aMarket.SetLength(d.aBase.size(), w.aGood.size());
     for (int b = 1; b < 4; ++b)
-      for (int g = 1; g < 4; ++g) d.aMarket[b][g] = {b == 1 && g != 2, 1.0f, d.aGood[g].price, -1.0f, 0.0f};
-    d.aMarket[1][1] = {true, 1.5f, 135.0, -0.5f, 2.0f};
+      for (int g = 1; g < 4; ++g) w.aMarket[b][g] = {b == 1 && g != 2, 1.0f, w.aGood[g].price, -1.0f, 0.0f};
+    w.aMarket[1][1] = {true, 1.5f, 135.0, -0.5f, 2.0f};
   }
-  TSvData d;
+  SvModel d;  // built without the loader, queried as the windows do
 };
 
 }  // namespace
@@ -60,8 +67,8 @@ TEST_F(QueriesTest, NameAndBaseListsCarryPlainTagsAndSkipTheDummy) {
   ASSERT_EQ(bases.Count(), 2);
   EXPECT_EQ(dynamic_cast<TIndex*>(bases.Objects(1))->Index, 3u);
   EXPECT_EQ(d.getSystemBases(0).Count(), 0);  // the dummy base is never listed
-  TSvData empty;
-  empty.aBase = {Rec("not available", "Loot trading dummy")};
+  SvModel empty;
+  SvModelTestAccess(empty).aBase = {Rec("not available", "Loot trading dummy")};
   EXPECT_EQ(empty.getBaseNames().Count(), 0);
 }
 
@@ -81,7 +88,7 @@ TEST_F(QueriesTest, RecordDumpLines) {
   // Indices from outside the model and references beyond the arrays give no lines or empty names.
   EXPECT_EQ(d.getGoodInfo(99).Count(), 0);
   EXPECT_EQ(d.getGoodInfo(-1).Count(), 0);
-  d.aBase[3].faction = 40;
+  SvModelTestAccess(d).aBase[3].faction = 40;
   EXPECT_EQ(d.getBaseInfo(3)[6], "faction:    ");
 }
 
@@ -107,23 +114,17 @@ TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
     EXPECT_EQ(d.getMarketCsv(base, false).Count(), 0);
     EXPECT_EQ(d.getBaseGoods(base, false).Count(), 0);
   }
-  d.aMarket.clear();
+  SvModelTestAccess(d).aMarket.clear();
   EXPECT_EQ(d.getMarketCsv(1, false).Count(), 0);
   EXPECT_EQ(d.getBaseGoods(1, false).Count(), 0);
 }
 
 TEST_F(QueriesTest, MarketLinesTakeTheUsersDecimalMarkForNumbersOnly) {
-  d.aGood[1].name = "Ore v.2";
-  setenv("LC_ALL", "de_DE.UTF-8", 1);
-  char mark = '.';
-  try {
-    mark = std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
-  } catch (const std::exception&) {
-  }
-  const std::string first = d.getMarketCsv(1, true)[0];
-  setenv("LC_ALL", "C", 1);
-  if (mark != ',') GTEST_SKIP() << "no locale with a decimal comma here";
-  EXPECT_EQ(first, "\"Ore v.2\",\"90,000000\",\"1\",\"2,000000\",\"-0,500000\",\"1,500000\",\"0,250000\",\"3,000000\"");
+  SvModelTestAccess(d).aGood[1].name = "Ore v.2";
+  test::CommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made on this machine";
+  EXPECT_EQ(d.getMarketCsv(1, true)[0],
+            "\"Ore v.2\",\"90,000000\",\"1\",\"2,000000\",\"-0,500000\",\"1,500000\",\"0,250000\",\"3,000000\"");
 }
 
 TEST_F(QueriesTest, ItemIndexByIndexPassesOverOtherObjects) {
@@ -132,7 +133,7 @@ TEST_F(QueriesTest, ItemIndexByIndexPassesOverOtherObjects) {
   list.AddObject("category", new TETyp(13));
   list.AddObject("Anywhere", new TIndex(0, 4));
   list.AddObject("Trenton", new TIndex(3, 1));
-  EXPECT_EQ(TSvData::getItemIndexByIndex(list, 3), 3);
-  EXPECT_EQ(TSvData::getItemIndexByIndex(list, 0), 2);  // the TETyp's Index 0 does not count
-  EXPECT_EQ(TSvData::getItemIndexByIndex(list, 5), -1);
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 3), 3);
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 0), 2);  // the TETyp's Index 0 does not count
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 5), -1);
 }

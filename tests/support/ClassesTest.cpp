@@ -33,6 +33,16 @@ TEST(StringList, SortedModeIgnoresDuplicatesAndSearchesWithoutCase) {
   EXPECT_THROW(list.Insert(0, "x"), EStringListError);
 }
 
+TEST(StringList, SortsAndFindsInLowerCaseOrder) {
+  TStringList list;
+  list.SetSorted(true);
+  for (const char* s : {"minedropper_x", "MINE_X", "\xC3\x89meraude", "emu", "zinc", "\xC3\xA9meraude"}) list.Add(s);
+  ASSERT_EQ(list.Count(), 5);  // émeraude is Émeraude
+  EXPECT_EQ(list.Text(), "emu\r\nMINE_X\r\nminedropper_x\r\nzinc\r\n\xC3\x89meraude\r\n");
+  EXPECT_EQ(list.IndexOf("\xC3\xA9MERAUDE"), 4);
+  EXPECT_EQ(list.IndexOf("mine_x"), 1);
+}
+
 TEST(StringList, AcceptedDuplicatesKeepTheirOrder) {
   TStringList list;
   list.SetSorted(true);

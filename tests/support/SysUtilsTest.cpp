@@ -70,6 +70,44 @@ TEST(Strings, TrimAndCase) {
   EXPECT_EQ(FindText("path\\MODS\\a", "mods\\"), 5u);
 }
 
+// Case is ignored by folding to lower case: '_' sorts before the letters, Windows-1252's capitals fold as
+// they stand in UTF-8, and characters order as their Windows-1252 bytes do.
+TEST(Strings, CaseFoldsToLowerCaseInTheGameCodePage) {
+  struct Case {
+    const char* a;
+    const char* b;
+    int sign;
+  };
+  const Case cases[] = {
+      {"mine_x", "minedropper_x", -1},
+      {"MINE_X", "minedropper_x", -1},
+      {"Mine_X", "mine_x", 0},
+      {"[", "A", -1},                                                 // between Z and a: before the folded letters
+      {"\xC3\x80\xC3\x89\xC3\x9E", "\xC3\xA0\xC3\xA9\xC3\xBE", 0},  // ÀÉÞ = àéþ
+      {"\xC5\xA0\xC5\x92\xC5\xBD", "\xC5\xA1\xC5\x93\xC5\xBE", 0},  // ŠŒŽ = šœž
+      {"\xC5\xB8", "\xC3\xBF", 0},                                   // Ÿ = ÿ
+      {"\xC3\x97", "\xC3\xB7", -1},                                  // × is no capital of ÷
+      {"\xC3\x9F", "\xC3\xBF", -1},                                  // ß stays
+      {"\xC5\xA0x", "\xC3\xA0x", -1},                                // š (0x9A) before à (0xE0)
+      {"z", "\xC3\xA0", -1},
+      {"\xE2\x82\xAC", "\xC5\xA1", -1},                             // € (0x80) before š (0x9A)
+      {"\xC3\xA0", "\xE0", -1},                                       // a stray byte is no à
+      {"\xC4\x80", "\xC4\x81", -1},                                  // beyond the code page: unchanged
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+    const int r = CompareText(c.a, c.b);
+    EXPECT_EQ((r > 0) - (r < 0), c.sign);
+    EXPECT_EQ(CompareText(c.b, c.a), -r);
+    EXPECT_EQ(SameText(c.a, c.b), c.sign == 0);
+    EXPECT_EQ(LowerCase(c.a) == LowerCase(c.b), c.sign == 0);
+    if (c.sign == 0) {
+      EXPECT_EQ(TextHash(c.a), TextHash(c.b));
+    }
+  }
+  EXPECT_EQ(LowerCase("MINE_X \xC3\x80\xC3\x97\xC5\xB8\xC4\x80"), "mine_x \xC3\xA0\xC3\x97\xC3\xBF\xC4\x80");
+}
+
 TEST(Strings, IntegerTexts) {
   EXPECT_EQ(TryStrToInt(" 42 "), 42);
   EXPECT_EQ(TryStrToInt("-17"), -17);

@@ -24,10 +24,50 @@ constexpr std::int64_t kParallelRange = std::int64_t(1) << 17;
 
 // One partition step: pivot is the profit in the middle, i runs up over higher profits, j down over
 // lower ones, and every stop of both is a swap. Afterwards Lo..j and i..Hi remain, j < i.
+//
+// The stops of the two scans depend only on values the scans have not passed yet, so while the scans
+// are far apart they are found a block at a time without branches (the positions of the k-th stop from
+// the left and from the right are collected, then swapped in pairs, as the scans would meet them). Near
+// the crossing the plain scans take over from exactly where the scans stand. The swaps, and with them
+// the order of equal profits, are those of the plain scans.
 inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::int64_t& iOut, std::int64_t& jOut) {
   const std::uint32_t pivot = a[(lo + hi) / 2].Profit;
-  std::int64_t i = lo;
-  std::int64_t j = hi;
+  constexpr int kBlock = 64;
+  std::uint8_t offL[kBlock];
+  std::uint8_t offR[kBlock];
+  int numL = 0;
+  int numR = 0;
+  int startL = 0;
+  int startR = 0;
+  std::int64_t li = lo;  // first position of the left block
+  std::int64_t rj = hi;  // last position of the right block
+  while (rj - li + 1 > 2 * kBlock) {
+    if (numL == 0) {
+      startL = 0;
+      for (int t = 0; t < kBlock; ++t) {
+        offL[numL] = std::uint8_t(t);
+        numL += a[li + t].Profit <= pivot;  // where "while > pivot" stops
+      }
+    }
+    if (numR == 0) {
+      startR = 0;
+      for (int t = 0; t < kBlock; ++t) {
+        offR[numR] = std::uint8_t(t);
+        numR += a[rj - t].Profit >= pivot;  // where "while < pivot" stops
+      }
+    }
+    const int n = std::min(numL, numR);
+    for (int k = 0; k < n; ++k) std::swap(a[li + offL[startL + k]], a[rj - offR[startR + k]]);
+    numL -= n;
+    numR -= n;
+    startL += n;
+    startR += n;
+    if (numL == 0) li += kBlock;
+    if (numR == 0) rj -= kBlock;
+  }
+  // Where the scans stand: on their next stop when the block still holds one, else past the block.
+  std::int64_t i = numL ? li + offL[startL] : li;
+  std::int64_t j = numR ? rj - offR[startR] : rj;
   do {
     while (a[i].Profit > pivot) ++i;
     while (a[j].Profit < pivot) --j;
