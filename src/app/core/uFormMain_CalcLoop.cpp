@@ -29,7 +29,7 @@ struct Scratch {
 // The market read once into the form the loop wants, and the per-origin steps.
 class Loop {
  public:
-  Loop(const TSvData& d, const TCalcWork& w, bool trade) : d_(d), w_(w), trade_(trade) {
+  Loop(const SvModel& d, const TCalcWork& w, bool trade) : d_(d), w_(w), trade_(trade) {
     nTo_ = w.FToBases.size();
     nK_ = w.FCommodities.size();
     // Every cell is written by BuildSellTable; no time is spent clearing tens of megabytes first.
@@ -130,7 +130,7 @@ class Loop {
   }
 
  private:
-  const TSvData& d_;
+  const SvModel& d_;
   const TCalcWork& w_;
   bool trade_;
   std::size_t nTo_ = 0;
@@ -223,7 +223,7 @@ unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress,
 
 }  // namespace
 
-TCalcEnd RunCalculationLoop(const TSvData& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal, bool TradeMode,
+TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal, bool TradeMode,
                             const TCalcLoopOptions& Options) {
   const std::size_t nFrom = Work.FFromBases.size();
   const std::uint64_t total = std::uint64_t(nFrom) * Work.FToBases.size() * Work.FCommodities.size();
