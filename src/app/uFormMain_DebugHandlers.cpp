@@ -43,11 +43,10 @@ void TformMain::lbSectionClick() {
 }
 
 void TformMain::ShowMarketRows(int Base, bool OnlySold) {
-  auto* grid = qobject_cast<TformGrid*>(setup_.FormGrid);
-  if (!grid || !FData) return;
-  grid->ClearRoutes();
-  grid->AddRoutes(MarketRows(*FData, Base, OnlySold));
-  grid->RoutesListView()->viewport()->update();
+  if (!formGrid_ || !FData) return;
+  formGrid_->ClearRoutes();
+  formGrid_->AddRoutes(MarketRows(*FData, Base, OnlySold));
+  RoutesListView()->viewport()->update();
 }
 
 // The goods sold at the base chosen in the list. Only a list of bases names a base: with another list

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "InfoModel.h"
+#include "util/SvModelTestAccess.h"
 #include "app/core/uFormGrid_Files.h"
 #include "app/core/uFormMain_Debug.h"
 #include "gamedata/uSVIni.h"
@@ -43,7 +44,7 @@ TEST_F(DebugCoreTest, ListsMatchTheModel) {
 }
 
 TEST_F(DebugCoreTest, RecordLines) {
-  TGood& g = data->aGood[2];
+  TGood& g = SvModelTestAccess(*data).aGood[2];
   g.volume = 3;
   const auto lines = DebugRecordLines(*data, dlmGoods, 2);
   ASSERT_EQ(lines.size(), 12u);

@@ -14,7 +14,6 @@ namespace {
 class DebugPageTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    formGrid = grid.get();
     w = StartWindow();
     ASSERT_TRUE(w->StartupDone());
     w->show();
@@ -41,7 +40,6 @@ class DebugPageTest : public MainWindowTest {
     ASSERT_TRUE(w->panDebug->isVisible());
   }
 
-  std::unique_ptr<TformGrid> grid = std::make_unique<TformGrid>();
   std::unique_ptr<TformMain> w;
 };
 

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "InfoModel.h"
+#include "util/SvModelTestAccess.h"
 #include "app/core/uFormMain_Info.h"
 #include "support/SysUtils.h"
 
@@ -26,6 +27,7 @@ class InfoCoreTest : public ::testing::Test {
   }
 
   std::unique_ptr<TSvData> data = test::LoadSmallModel();
+  SvModelTestAccess m{*data};  // for the cases that change the model
 };
 
 // Checks the groups against the goods they were built from: every good under "{All Commodities}" (type 0
@@ -70,8 +72,8 @@ TEST_F(InfoCoreTest, BaseBuysListsEveryGoodByCategory) {
 }
 
 TEST_F(InfoCoreTest, UnknownAndAnyGoodsHangWhereTheyBelong) {
-  data->aGood[1].etype = 0;
-  data->aGood[2].etype = 17;
+  m.aGood[1].etype = 0;
+  m.aGood[2].etype = 17;
   const auto children = BaseBuysChildren(*data);
   const auto& all = children[0].Children;
   EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const TInfoNode& n) { return n.Tag.Index == 1; }), 2);
@@ -92,7 +94,7 @@ TEST_F(InfoCoreTest, BaseSellsListsTheGoodsSoldThere) {
 
 TEST_F(InfoCoreTest, BaseSellingNothingOrNoBaseGivesEmptyGroups) {
   const int base = TradingBase();
-  for (std::size_t g = 0; g < data->aMarket.RowLength(); ++g) data->aMarket[std::size_t(base)][g].Sold = false;
+  for (std::size_t g = 0; g < data->aMarket.RowLength(); ++g) m.aMarket[std::size_t(base)][g].Sold = false;
   for (int b : {base, 0, -1, int(data->aBase.size())}) {
     const auto children = BaseSellsChildren(*data, b);
     ASSERT_EQ(children.size(), 17u) << b;
@@ -102,9 +104,9 @@ TEST_F(InfoCoreTest, BaseSellingNothingOrNoBaseGivesEmptyGroups) {
 
 TEST_F(InfoCoreTest, BaseCard) {
   const int base = TradingBase();
-  TGood& b = data->aBase[std::size_t(base)];
+  TGood& b = m.aBase[std::size_t(base)];
   for (bool lawful : {true, false}) {
-    data->aFactionProps[b.faction].lawful = lawful;
+    m.aFactionProps[b.faction].lawful = lawful;
     const auto lines = BaseCardLines(*data, base);
     const std::vector<TCardLine> expected = {
         {b.name.str(), "", 16, true},
@@ -127,12 +129,12 @@ TEST_F(InfoCoreTest, BaseCard) {
 
 TEST_F(InfoCoreTest, GoodCard) {
   const int base = TradingBase();
-  TGood& g = data->aGood[1];
+  TGood& g = m.aGood[1];
   g.etype = 1;
   g.units_per_container = 1;
   g.decay_per_second = 0.25f;
   g.volume = 0;
-  data->aMarket[std::size_t(base)][1].Price = 179.6;
+  m.aMarket[std::size_t(base)][1].Price = 179.6;
   auto texts = [](const std::vector<TCardLine>& lines) {
     std::vector<std::string> t;
     for (const auto& l : lines) t.push_back(l.Text);

@@ -6,6 +6,7 @@
 #include "app/ModelAdapter.h"
 #include "app/uFormMain_InformationPage.h"
 #include "support/SysUtils.h"
+#include "util/SvModelTestAccess.h"
 
 namespace qmz::test {
 namespace {
@@ -107,7 +108,7 @@ TEST_F(InformationPageTest, ChoosingABaseShowsItsCardAndWhatItSells) {
   EXPECT_EQ(CardLines(), goodCard);
 
   // Another base replaces what is sold; what is bought never changes.
-  for (std::size_t g = 0; g < d.aMarket.RowLength(); ++g) w->Data()->aMarket[std::size_t(base + 1)][g].Sold = false;
+  for (std::size_t g = 0; g < d.aMarket.RowLength(); ++g) SvModelTestAccess(*w->Data()).aMarket[std::size_t(base + 1)][g].Sold = false;
   ClickBase(base + 1);
   sells = Root("<<BASE SELLS>>");
   ASSERT_EQ(sells->childCount(), 17);

@@ -58,8 +58,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
  protected:
   static const samplegen::Manifest& Install() {
     static TempDir dir;
-    static const samplegen::Manifest manifest =
-        samplegen::Generate(dir.Path(), samplegen::Options::ForSize("small"));
+    static const samplegen::Manifest manifest = samplegen::Generate(dir.Path(), samplegen::Options::ForSize("small"));
     return manifest;
   }
 
@@ -73,7 +72,6 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     setup.Arguments = std::move(arguments);
     setup.InstanceKey = key.isEmpty() ? QString::fromStdString("QMZ_TEST_" + unique) : key;
     setup.StatusMappingName = "QMZ_TEST_MMF_" + unique;
-    setup.FormGrid = formGrid;
     setup.LoaderUserInterface = [this](QWidget*) {
       struct Forward : TLoaderUserInterface {
         ScriptedUser& u;
@@ -144,7 +142,6 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
   ScriptedDialogs dialogs;
   std::unique_ptr<TformGrid> grid = std::make_unique<TformGrid>();
   std::function<void()> onChoose;
-  QWidget* formGrid = nullptr;  // the route-list window handed to the main window, none by default
 };
 
 }  // namespace qmz::test

@@ -52,7 +52,7 @@ bool SplitMarketLine(const std::string& line, std::vector<std::string>& fields) 
 
 }  // namespace
 
-TDebugLists DebugLists(const TSvData& Data, int Mode) {
+TDebugLists DebugLists(const SvModel& Data, int Mode) {
   switch (Mode) {
     case dlmFactions: return {Texts(Data.getFactionNames()), Texts(Data.getFactionNicknames())};
     case dlmBases: return {Texts(Data.getBaseNames()), {}};
@@ -62,7 +62,7 @@ TDebugLists DebugLists(const TSvData& Data, int Mode) {
   }
 }
 
-std::vector<std::string> DebugRecordLines(const TSvData& Data, int Mode, int Index) {
+std::vector<std::string> DebugRecordLines(const SvModel& Data, int Mode, int Index) {
   switch (Mode) {
     case dlmFactions: return Texts(Data.getFactionInfo(Index));
     case dlmBases: return Texts(Data.getBaseInfo(Index));
@@ -93,7 +93,7 @@ TRouteRow MarketRow(const std::string& Line, const std::string& BaseName) {
   return row;
 }
 
-std::vector<TRouteRow> MarketRows(const TSvData& Data, int Base, bool OnlySold) {
+std::vector<TRouteRow> MarketRows(const SvModel& Data, int Base, bool OnlySold) {
   if (Base <= 0 || std::size_t(Base) >= Data.aBase.size()) return {};
   const TStringList lines = Data.getMarketCsv(Base, OnlySold);
   const std::string& name = Data.aBase[std::size_t(Base)].name.str();

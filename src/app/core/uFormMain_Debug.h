@@ -8,6 +8,7 @@
 
 #include "app/core/uFormGrid_Rows.h"
 #include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
 
 namespace qmz {
 
@@ -18,11 +19,11 @@ struct TDebugLists {
   std::vector<std::string> Names;      // entry i stands for array index i + 1
   std::vector<std::string> Nicknames;  // none for bases
 };
-TDebugLists DebugLists(const TSvData& Data, int Mode);
+TDebugLists DebugLists(const SvModel& Data, int Mode);
 
 // The field lines of the record at Index of the mode's array; none for another mode or an index outside
 // the array.
-std::vector<std::string> DebugRecordLines(const TSvData& Data, int Mode, int Index);
+std::vector<std::string> DebugRecordLines(const SvModel& Data, int Mode, int Index);
 
 // The number of sub-items of a market row.
 inline constexpr int MarketRowSubItems = 12;
@@ -34,7 +35,7 @@ TRouteRow MarketRow(const std::string& Line, const std::string& BaseName);
 
 // The market of a base (every good, or only those sold there) as rows; none for an index that is not a
 // base of the model.
-std::vector<TRouteRow> MarketRows(const TSvData& Data, int Base, bool OnlySold);
+std::vector<TRouteRow> MarketRows(const SvModel& Data, int Base, bool OnlySold);
 
 // Writes the text of every INI slot 1 .. 12 the model still holds to "IniFile_<slot>" in Folder (which
 // ends with a separator), each file replaced in one rename. Returns the number of files written; slots

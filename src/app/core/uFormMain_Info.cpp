@@ -22,7 +22,7 @@ std::string WithSeparator(std::string text, char separator) {
 
 }  // namespace
 
-std::vector<TInfoNode> InfoGoodGroups(const TSvData& Data, const TStringList& Goods, std::uint8_t AllKind) {
+std::vector<TInfoNode> InfoGoodGroups(const SvModel& Data, const TStringList& Goods, std::uint8_t AllKind) {
   std::vector<TInfoNode> children;
   children.push_back({std::string(AllCommoditiesNode), {false, 0, AllKind, 0}, {}});
   for (std::uint8_t t = kFirstCategory; t <= kLastCategory; ++t)
@@ -53,13 +53,13 @@ std::vector<TInfoNode> InfoGoodGroups(const TSvData& Data, const TStringList& Go
   return children;
 }
 
-std::vector<TInfoNode> BaseBuysChildren(const TSvData& Data) { return InfoGoodGroups(Data, Data.getGoodNames(), 0); }
+std::vector<TInfoNode> BaseBuysChildren(const SvModel& Data) { return InfoGoodGroups(Data, Data.getGoodNames(), 0); }
 
-std::vector<TInfoNode> BaseSellsChildren(const TSvData& Data, int Base) {
+std::vector<TInfoNode> BaseSellsChildren(const SvModel& Data, int Base) {
   return InfoGoodGroups(Data, Data.getBaseGoods(Base, true), 4);
 }
 
-std::vector<TCardLine> BaseCardLines(const TSvData& Data, int Base) {
+std::vector<TCardLine> BaseCardLines(const SvModel& Data, int Base) {
   if (Base <= 0 || std::size_t(Base) >= Data.aBase.size()) return {};
   const TGood& base = Data.aBase[std::size_t(Base)];
   const std::string noName;
@@ -78,7 +78,7 @@ std::vector<TCardLine> BaseCardLines(const TSvData& Data, int Base) {
   };
 }
 
-std::vector<TCardLine> GoodCardLines(const TSvData& Data, int Good, std::optional<int> Base, char DecimalSeparator) {
+std::vector<TCardLine> GoodCardLines(const SvModel& Data, int Good, std::optional<int> Base, char DecimalSeparator) {
   if (Good <= 0 || std::size_t(Good) >= Data.aGood.size()) return {};
   const TGood& good = Data.aGood[std::size_t(Good)];
   const std::string courier = "Courier New", times = "Times New Roman";

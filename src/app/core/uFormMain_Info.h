@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
 
 namespace qmz {
 
@@ -35,13 +35,13 @@ struct TInfoNode {
 // good, the category nodes "{Commodity}" .. "{Mine}" with the goods of their type, then the goods of type
 // "Any" at the root's own level. Goods stand in ascending name order, case ignored; a good of type
 // "Unknown" is listed twice under "{All Commodities}". Good nodes carry their TIndex with kind 5.
-std::vector<TInfoNode> InfoGoodGroups(const TSvData& Data, const TStringList& Goods, std::uint8_t AllKind);
+std::vector<TInfoNode> InfoGoodGroups(const SvModel& Data, const TStringList& Goods, std::uint8_t AllKind);
 
 // "<<BASE BUYS>>": every good of the model; its "{All Commodities}" shares the roots' plain tag.
-std::vector<TInfoNode> BaseBuysChildren(const TSvData& Data);
+std::vector<TInfoNode> BaseBuysChildren(const SvModel& Data);
 // "<<BASE SELLS>>" for one base: the goods sold there ("{All Commodities}" tagged kind 4). A base index
 // outside the model gives the bare groups.
-std::vector<TInfoNode> BaseSellsChildren(const TSvData& Data, int Base);
+std::vector<TInfoNode> BaseSellsChildren(const SvModel& Data, int Base);
 
 // One line of a card with the attributes it is written in. An empty font is the box's own.
 struct TCardLine {
@@ -54,12 +54,12 @@ struct TCardLine {
 
 // The base card: name, system, owning faction and whether it is lawful. Empty for an index outside the
 // bases.
-std::vector<TCardLine> BaseCardLines(const TSvData& Data, int Base);
+std::vector<TCardLine> BaseCardLines(const SvModel& Data, int Base);
 
 // The good card: category, the price at Base, units per container, decay and volume. Without a base
 // (none chosen yet, or an index outside the market) the card has no price line. Empty for an index
 // outside the goods. Decimals use DecimalSeparator.
-std::vector<TCardLine> GoodCardLines(const TSvData& Data, int Good, std::optional<int> Base,
+std::vector<TCardLine> GoodCardLines(const SvModel& Data, int Good, std::optional<int> Base,
                                      char DecimalSeparator = '.');
 
 }  // namespace qmz
