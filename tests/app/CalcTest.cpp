@@ -242,3 +242,28 @@ TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
 }
 
 }  // namespace
+
+namespace {
+
+// On several threads too, running out of memory keeps the first routes in loop order.
+TEST(CalcTest, OutOfMemoryOnThreadsKeepsTheFirstRoutes) {
+  std::mt19937 rng(5);
+  auto d = test::MakeRouteModel(12, 8);
+  for (int b = 1; b <= 12; ++b)
+    for (int g = 1; g <= 8; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 40));
+  std::vector<std::vector<TRouteRecord>> routes;
+  for (unsigned threads : {1u, 3u}) {
+    TCalcWork w;
+    test::RecordingHooks hooks;
+    w.FFromBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+    w.FToBases = w.FFromBases;
+    w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+    w.FRoutes.MaxCount = 50;
+    EXPECT_THROW(RunCalculationLoop(*d, w, hooks, nullptr, true, {threads, 0}), std::bad_alloc);
+    routes.push_back(test::ToVector(w.FRoutes));
+  }
+  EXPECT_EQ(routes[0].size(), 50u);
+  EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
+}
+
+}  // namespace

@@ -303,7 +303,12 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
 
   std::vector<std::uint64_t> offset(nFrom + 1, 0);
   for (std::size_t i = 0; i < nFrom; ++i) offset[i + 1] = offset[i] + count[i];
-  Work.FRoutes.Resize(offset[nFrom]);
+  try {
+    Work.FRoutes.Resize(offset[nFrom]);
+  } catch (const std::bad_alloc&) {
+    // Not all of them fit: the plain loop keeps as many as memory holds, in order.
+    return Sequential(loop, Work, Hooks, Journal, progress);
+  }
   next.store(0);
   if (!OnThreads(threads, pass(true, &offset), Hooks, progress, stop, watch)) {
     Work.FRoutes.Clear();
