@@ -69,8 +69,7 @@ void DebugPanel::SetFillsParent(bool Value) {
 
 bool DebugPanel::eventFilter(QObject* watched, QEvent* event) {
   // Keeps covering the parent as the window is resized.
-  if (fillsParent_ && watched == parentWidget() && event->type() == QEvent::Resize)
-    setGeometry(parentWidget()->rect());
+  if (fillsParent_ && watched == parentWidget() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
   return MainPanel::eventFilter(watched, event);
 }
 

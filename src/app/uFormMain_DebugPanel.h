@@ -14,7 +14,7 @@ class DebugPanel : public MainPanel {
   Q_OBJECT
 
  public:
-  explicit DebugPanel(QWidget *parent = nullptr);
+  explicit DebugPanel(QWidget* parent = nullptr);
 
   QPushButton *btGroups = nullptr, *btCommos = nullptr, *btBases = nullptr, *btSystems = nullptr;
   QPushButton *Button1 = nullptr, *btCloseDebug = nullptr;

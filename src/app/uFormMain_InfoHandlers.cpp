@@ -21,8 +21,7 @@ namespace {
 // box, a click on a panel, Enter in a list box). The handler decides whether the event is consumed.
 class EventHook : public QObject {
  public:
-  EventHook(QObject* watched, std::function<bool(QEvent*)> handler)
-      : QObject(watched), handler_(std::move(handler)) {
+  EventHook(QObject* watched, std::function<bool(QEvent*)> handler) : QObject(watched), handler_(std::move(handler)) {
     watched->installEventFilter(this);
   }
 
@@ -92,8 +91,8 @@ void TformMain::ConnectInfoAndDebug() {
     return true;
   });
   new EventHook(panBackTop, [this, onItself](QEvent* event) {
-    if (event->type() != QEvent::MouseButtonRelease ||
-        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton || !onItself(panBackTop, event))
+    if (event->type() != QEvent::MouseButtonRelease || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton ||
+        !onItself(panBackTop, event))
       return false;
     QmzApplication::RunHandler(panBackTop, [this] { panBackTopClick(); });
     return false;
@@ -156,8 +155,11 @@ void TformMain::tvInfBaseGoodCustomDrawItem(TWsTreeView* Sender, TWsTreeNode* No
       if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() + 1);
       else font.setPixelSize(font.pixelSize() + 1);
       break;
-    case 1: font.setBold(true); break;
-    default: break;
+    case 1:
+      font.setBold(true);
+      break;
+    default:
+      break;
   }
   Option.font = font;
   DefaultDraw = true;

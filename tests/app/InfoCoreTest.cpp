@@ -140,10 +140,18 @@ TEST_F(InfoCoreTest, GoodCard) {
     for (const auto& l : lines) t.push_back(l.Text);
     return t;
   };
-  const std::vector<std::string> expected = {g.name.str(), "", "       Category: Commodity", "          Price: 180",
-                                             "Units/Container: 1", "  Decay of Good: 0.25",
+  const std::vector<std::string> expected = {g.name.str(),
+                                             "",
+                                             "       Category: Commodity",
+                                             "          Price: 180",
+                                             "Units/Container: 1",
+                                             "  Decay of Good: 0.25",
                                              "         Volume: 0",  // not an empty number
-                                             "", "", "Infocard", "", "Will soon be added"};
+                                             "",
+                                             "",
+                                             "Infocard",
+                                             "",
+                                             "Will soon be added"};
   const auto lines = GoodCardLines(*data, 1, base);
   EXPECT_EQ(texts(lines), expected);
   EXPECT_EQ(lines[0], (TCardLine{g.name.str(), "", 19, true}));
@@ -153,7 +161,8 @@ TEST_F(InfoCoreTest, GoodCard) {
   EXPECT_EQ(GoodCardLines(*data, 1, base, ',')[5].Text, "  Decay of Good: 0,25");
 
   // No base chosen, or none of the market: the card without its price line.
-  for (std::optional<int> none : {std::optional<int>(), std::optional<int>(-1), std::optional<int>(int(data->aMarket.size()))}) {
+  for (std::optional<int> none :
+       {std::optional<int>(), std::optional<int>(-1), std::optional<int>(int(data->aMarket.size()))}) {
     auto noPrice = expected;
     noPrice.erase(noPrice.begin() + 3);
     EXPECT_EQ(texts(GoodCardLines(*data, 1, none)), noPrice);

@@ -99,7 +99,8 @@ TEST_F(InformationPageTest, ChoosingABaseShowsItsCardAndWhatItSells) {
   QStringList goodCard = CardLines();
   ASSERT_GE(goodCard.size(), 4);
   EXPECT_EQ(goodCard[0], ToQString(d.aGood[std::size_t(good)].name.str()));
-  EXPECT_EQ(goodCard[3], ToQString(Format("          Price: %.0f", d.aMarket[std::size_t(base)][std::size_t(good)].Price)));
+  EXPECT_EQ(goodCard[3],
+            ToQString(Format("          Price: %.0f", d.aMarket[std::size_t(base)][std::size_t(good)].Price)));
 
   // A category node or a root leaves the card as it was.
   ClickNode(sells->child(1));
@@ -108,7 +109,8 @@ TEST_F(InformationPageTest, ChoosingABaseShowsItsCardAndWhatItSells) {
   EXPECT_EQ(CardLines(), goodCard);
 
   // Another base replaces what is sold; what is bought never changes.
-  for (std::size_t g = 0; g < d.aMarket.RowLength(); ++g) SvModelTestAccess(*w->Data()).aMarket[std::size_t(base + 1)][g].Sold = false;
+  for (std::size_t g = 0; g < d.aMarket.RowLength(); ++g)
+    SvModelTestAccess(*w->Data()).aMarket[std::size_t(base + 1)][g].Sold = false;
   ClickBase(base + 1);
   sells = Root("<<BASE SELLS>>");
   ASSERT_EQ(sells->childCount(), 17);

@@ -54,21 +54,31 @@ bool SplitMarketLine(const std::string& line, std::vector<std::string>& fields) 
 
 TDebugLists DebugLists(const SvModel& Data, int Mode) {
   switch (Mode) {
-    case dlmFactions: return {Texts(Data.getFactionNames()), Texts(Data.getFactionNicknames())};
-    case dlmBases: return {Texts(Data.getBaseNames()), {}};
-    case dlmSystems: return {Texts(Data.getSystemNames()), Texts(Data.getSystemNicknames())};
-    case dlmGoods: return {Texts(Data.getGoodNames()), Texts(Data.getGoodNicknames())};
-    default: return {};
+    case dlmFactions:
+      return {Texts(Data.getFactionNames()), Texts(Data.getFactionNicknames())};
+    case dlmBases:
+      return {Texts(Data.getBaseNames()), {}};
+    case dlmSystems:
+      return {Texts(Data.getSystemNames()), Texts(Data.getSystemNicknames())};
+    case dlmGoods:
+      return {Texts(Data.getGoodNames()), Texts(Data.getGoodNicknames())};
+    default:
+      return {};
   }
 }
 
 std::vector<std::string> DebugRecordLines(const SvModel& Data, int Mode, int Index) {
   switch (Mode) {
-    case dlmFactions: return Texts(Data.getFactionInfo(Index));
-    case dlmBases: return Texts(Data.getBaseInfo(Index));
-    case dlmSystems: return Texts(Data.getSystemInfo(Index));
-    case dlmGoods: return Texts(Data.getGoodInfo(Index));
-    default: return {};
+    case dlmFactions:
+      return Texts(Data.getFactionInfo(Index));
+    case dlmBases:
+      return Texts(Data.getBaseInfo(Index));
+    case dlmSystems:
+      return Texts(Data.getSystemInfo(Index));
+    case dlmGoods:
+      return Texts(Data.getGoodInfo(Index));
+    default:
+      return {};
   }
 }
 

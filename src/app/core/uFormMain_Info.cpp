@@ -42,12 +42,9 @@ std::vector<TInfoNode> InfoGoodGroups(const SvModel& Data, const TStringList& Go
     const TInfoNode node = GoodNode(sorted[i], index);
     children[0].Children.push_back(node);
     const std::uint8_t type = Data.aGood[index].etype;
-    if (type >= kFirstCategory && type <= kLastCategory)
-      children[type].Children.push_back(node);
-    else if (type == kTypeAny)
-      anyGoods.push_back(node);
-    else if (type == kTypeUnknown)
-      children[0].Children.push_back(node);
+    if (type >= kFirstCategory && type <= kLastCategory) children[type].Children.push_back(node);
+    else if (type == kTypeAny) anyGoods.push_back(node);
+    else if (type == kTypeUnknown) children[0].Children.push_back(node);
   }
   for (TInfoNode& node : anyGoods) children.push_back(std::move(node));
   return children;
