@@ -126,8 +126,15 @@ class TformMain : public QMainWindow {
   void FillCommodityTrees();
   void btCalculateClick();
   void btShowRoutesClick();
+  // ---- information page (uFormMain_InfoHandlers.cpp) -----------------------------------------------
+  void FillBaseMarketTrees();
+  void FillBaseSellsTree(int Base);
   void lbInfBaseClick();
   void tvInfBaseGoodClick();
+  void tvInfBaseGoodCustomDrawItem(TWsTreeView* Sender, TWsTreeNode* Node, QPainter* Painter,
+                                   QStyleOptionViewItem& Option, bool& DefaultDraw);
+  // ---- debug page (uFormMain_DebugHandlers.cpp) ------------------------------------------------------
+  void panBackTopClick();
   void gbOptionsDblClick();
   void btCloseDebugClick();
   void btGroupsClick();
@@ -220,6 +227,10 @@ class TformMain : public QMainWindow {
   void closed();
 
  private:
+  // Handlers of the information and debug pages that are not button clicks (uFormMain_InfoHandlers.cpp).
+  void ConnectInfoAndDebug();
+  void FillDebugLists(int Mode);
+  void ShowMarketRows(int Base, bool OnlySold);
   QLabel* StatusPanel(int index) const;
 
   MainWindowSetup setup_;
