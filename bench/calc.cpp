@@ -20,6 +20,7 @@
 #include "app/core/uFormMain_Display.h"
 #include "app/core/uFormMain_Sort.h"
 #include "gamedata/LoaderUserInterface.h"
+#include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
 #include "samplegen/SampleGen.h"

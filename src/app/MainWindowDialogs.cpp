@@ -1,8 +1,6 @@
 #include "app/MainWindowDialogs.h"
 
 #include <QApplication>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -44,21 +42,6 @@ class QtDialogs : public MainWindowDialogs {
   }
   void Warning(const std::string& text) override {
     QMessageBox::warning(parent_, QApplication::applicationDisplayName(), DialogText(text));
-  }
-  bool SaveDialog(std::string& fileName, int filterIndex) override {
-    QFileDialog dialog(parent_, QStringLiteral("Save to..."));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = {QStringLiteral("Route File (*.csv)"), QStringLiteral("Alle Dateien (*)")};
-    dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.value(filterIndex - 1, filters.first()));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    const QFileInfo proposed(QString::fromStdString(fileName));
-    dialog.setDirectory(proposed.absolutePath());
-    if (!proposed.fileName().isEmpty()) dialog.selectFile(proposed.fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    fileName = dialog.selectedFiles().first().toStdString();
-    return true;
   }
 
   void BeginTransfer(const std::string& text) override {

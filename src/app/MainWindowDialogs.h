@@ -25,11 +25,6 @@ class MainWindowDialogs {
   virtual void Information(const std::string& text) = 0;
   // Warning box, button OK.
   virtual void Warning(const std::string& text) = 0;
-  // The save dialog DlgSave: title "Save to...", filters "Route File|*.csv|Alle Dateien|*.*" (filterIndex
-  // counts from 1), default extension "csv", overwrite prompt, existing folder. fileName brings the
-  // proposed file (its folder is where the dialog opens) and takes the chosen one; false when cancelled.
-  // Boxes without a save dialog decline it.
-  virtual bool SaveDialog(std::string& /*fileName*/, int /*filterIndex*/) { return false; }
 
   // A long transfer: shown while it runs, with a way to cancel it. Cancelled also lets queued events
   // (repaints, the cancel click) through.

@@ -1,5 +1,5 @@
-// The program entry: the run journal first, then the application object, the main window and the
-// message loop; the journal last of all.
+// The program entry: the application object, the single-instance check, the run journal, the main
+// window and the message loop; the journal last of all.
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/QmzApplication.h"
+#include "app/SingleInstance.h"
+#include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
 #include "platform/ExePath.h"
@@ -45,15 +47,22 @@ void CloseOnTerminationSignals(QWidget* window) {
 
 int main(int argc, char** argv) {
   const std::string folder = qmz::platform::ExecutableFolder();
-  qmz::CreateRunJournal(folder);
   int result = 0;
   {
     qmz::QmzApplication app(argc, argv);
+    // A second start hands over to the running instance before its journal would empty that one's file.
+    // The program keeps its settings and journal in its own folder, so one instance runs per folder.
+    auto instance = std::make_shared<qmz::SingleInstance>(qmz::SingleInstance::KeyForFolder(folder));
+    if (!instance->Acquire()) return 0;
+    qmz::CreateRunJournal(folder);
     app.setApplicationName(QStringLiteral("Starvagant Kestrelmark"));
     app.setApplicationDisplayName(QStringLiteral("Starvagant Kestrelmark"));
+    // Closing the main window ends the program, also while the route-list window is open.
+    app.setQuitOnLastWindowClosed(false);
 
     qmz::MainWindowSetup setup;
     setup.Journal = qmz::Journal;
+    setup.Instance = std::move(instance);
     setup.ProgramFolder = folder;
     setup.Arguments = app.arguments().mid(1);
     setup.LoaderUserInterface = [folder](QWidget* parent) {
@@ -61,9 +70,13 @@ int main(int argc, char** argv) {
     };
     auto formMain = std::make_unique<qmz::TformMain>(std::move(setup));
     if (formMain->FormCreate()) {
+      auto formGrid = std::make_unique<qmz::TformGrid>();
+      formMain->SetFormGrid(formGrid.get());
+      QObject::connect(formMain.get(), &qmz::TformMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
       CloseOnTerminationSignals(formMain.get());
       formMain->show();
       result = app.exec();
+      formMain->SetFormGrid(nullptr);
     }
     formMain.reset();
   }

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "app/MainWindowDialogs.h"
+#include "app/core/uFormMain_Calc.h"
 #include "app/uFormMain_Widgets.h"
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSvFunctions.h"
@@ -51,14 +52,17 @@ struct MainWindowSetup {
   std::string ProgramFolder;  // holds QMZ.ini, with a trailing '/'
   QStringList Arguments;      // the command-line arguments after the program name
   QString InstanceKey = QStringLiteral("QMZ");
+  // The program entry may have taken the instance already (before the journal re-creates its file, so a
+  // second start never empties the running instance's journal); FormCreate then keeps it.
+  std::shared_ptr<SingleInstance> Instance;
   std::string StatusMappingName = kStatusMappingName;
   // The user of the loader (installation chooser and its boxes); made when loading starts.
   std::function<std::unique_ptr<TLoaderUserInterface>(QWidget* parent)> LoaderUserInterface;
   // Message and input boxes; Qt's when empty.
   std::function<std::unique_ptr<MainWindowDialogs>(QWidget* parent)> Dialogs;
-  // The route-list window, shown when start-up ends (none until it exists).
-  QWidget* FormGrid = nullptr;
 };
+
+class TformGrid;
 
 class TformMain : public QMainWindow {
   Q_OBJECT
@@ -82,6 +86,9 @@ class TformMain : public QMainWindow {
   // The start-up sequence has ended with the window ready.
   bool StartupDone() const { return FStartupDone; }
   bool Closed() const { return closed_; }
+  // The route-list window, created after this one; shown when start-up ends.
+  void SetFormGrid(TformGrid* grid) { formGrid_ = grid; }
+  QTreeView* RoutesListView() const;
   TSvData* Data() const { return FData.get(); }
 
   // ---- status and progress (uFormMain_Status.cpp) --------------------------------------------------
@@ -121,8 +128,15 @@ class TformMain : public QMainWindow {
   void FillCommodityTrees();
   void btCalculateClick();
   void btShowRoutesClick();
+  // ---- information page (uFormMain_InfoHandlers.cpp) -----------------------------------------------
+  void FillBaseMarketTrees();
+  void FillBaseSellsTree(int Base);
   void lbInfBaseClick();
   void tvInfBaseGoodClick();
+  void tvInfBaseGoodCustomDrawItem(TWsTreeView* Sender, TWsTreeNode* Node, QPainter* Painter,
+                                   QStyleOptionViewItem& Option, bool& DefaultDraw);
+  // ---- debug page (uFormMain_DebugHandlers.cpp) ------------------------------------------------------
+  void panBackTopClick();
   void gbOptionsDblClick();
   void btCloseDebugClick();
   void btGroupsClick();
@@ -238,14 +252,23 @@ class TformMain : public QMainWindow {
   void EnterBusy() { ++busy_; }
   void LeaveBusy();
   void ReleaseOwned();
-  void RunFeedbackAgent();
+
+ signals:
+  // The window was closed: the application ends when control returns to its message loop.
+  void closed();
+
+ private:
+  // Handlers of the information and debug pages that are not button clicks (uFormMain_InfoHandlers.cpp).
+  void ConnectInfoAndDebug();
+  void FillDebugLists(int Mode);
+  void ShowMarketRows(int Base, bool OnlySold);
   QLabel* StatusPanel(int index) const;
 
   MainWindowSetup setup_;
   TJournal* journal_ = nullptr;
   std::unique_ptr<MainWindowDialogs> dialogs_;
   std::unique_ptr<StatusMessageReceiver> receiver_;
-  std::unique_ptr<SingleInstance> instance_;
+  std::shared_ptr<SingleInstance> instance_;
   std::unique_ptr<FeedbackUpload> ftpFeedback_;
   PlacePage* sourcePage_ = nullptr;
   PlacePage* destPage_ = nullptr;
@@ -267,6 +290,10 @@ class TformMain : public QMainWindow {
   platform::SharedMemoryHandle FStatusMapping = 0;
   std::function<void(QObject*, const std::exception&)> FOldOnException;
   bool handlerInstalled_ = false;
+  std::vector<std::int32_t> FFromBases, FToBases, FCommodities;
+  TRouteList FRoutes;
+  std::uint32_t FSortCalls = 0;
+  TformGrid* formGrid_ = nullptr;
 
   int busy_ = 0;
   bool closing_ = false;  // the window was closed: loading and running steps stop

@@ -45,25 +45,12 @@ void TformMain::btDelCommoClick() {}
 void TformMain::btClearFromClick() {}
 void TformMain::btClearDestClick() {}
 void TformMain::btClearClick() {}
-void TformMain::FillCommodityTrees() {}
+void TformMain::FillCommodityTrees() { FillBaseMarketTrees(); }
 
 // ---- route calculation and route display: built with the calculator ---------------------------------
 void TformMain::btCalculateClick() {}
 void TformMain::btShowRoutesClick() {}
 
-// ---- information page ------------------------------------------------------------------------------
-void TformMain::lbInfBaseClick() {}
-void TformMain::tvInfBaseGoodClick() {}
-
-// ---- debug page ------------------------------------------------------------------------------------
-void TformMain::gbOptionsDblClick() {}
-void TformMain::btCloseDebugClick() {}
-void TformMain::btGroupsClick() {}
-void TformMain::btBasesClick() {}
-void TformMain::btSystemsClick() {}
-void TformMain::btCommosClick() {}
-void TformMain::lbSectionClick() {}
-void TformMain::lbSectionListClick() {}
-void TformMain::Button1Click() {}
+// The information and debug pages' handlers: uFormMain_InfoHandlers.cpp, uFormMain_DebugHandlers.cpp.
 
 }  // namespace qmz

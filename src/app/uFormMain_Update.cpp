@@ -27,14 +27,14 @@ int GaugeValue(std::int64_t value, std::int64_t total) {
 }
 
 // The route-list window's save dialog, opened on the proposed file with "all files" as the filter.
-bool ExecDlgSave(QFileDialog& DlgSave, std::string& fileName) {
-  const QStringList filters = DlgSave.nameFilters();
-  if (filters.size() > 1) DlgSave.selectNameFilter(filters[1]);
+bool ExecDlgSave(QFileDialog& dlgSave, std::string& fileName) {
+  const QStringList filters = dlgSave.nameFilters();
+  if (filters.size() > 1) dlgSave.selectNameFilter(filters[1]);
   const QFileInfo proposed(QString::fromStdString(fileName));
-  DlgSave.setDirectory(proposed.absolutePath());
-  DlgSave.selectFile(proposed.fileName());
-  if (DlgSave.exec() != QDialog::Accepted || DlgSave.selectedFiles().isEmpty()) return false;
-  fileName = DlgSave.selectedFiles().first().toStdString();
+  dlgSave.setDirectory(proposed.absolutePath());
+  dlgSave.selectFile(proposed.fileName());
+  if (dlgSave.exec() != QDialog::Accepted || dlgSave.selectedFiles().isEmpty()) return false;
+  fileName = dlgSave.selectedFiles().first().toStdString();
   return true;
 }
 
@@ -110,11 +110,9 @@ void TformMain::WebUpdateGetClientFileName(TwuWebUpdate& Sender, std::string& Fi
   // 1. The program's folder and the name the page gives, reduced to a plain file name so the page cannot
   // place the file anywhere else.
   FileName = setup_.ProgramFolder + PlainFileName(Sender.PageValues().ClientFileName);
-  // 2. - 4. The save dialog of the route-list window proposes that file with "all files" as the filter;
-  // a window without the route list asks through its own boxes.
+  // 2. - 4. The route-list window's save dialog proposes that file with "all files" as the filter.
   std::string chosen = FileName;
-  auto* formGrid = qobject_cast<TformGrid*>(setup_.FormGrid);
-  if (formGrid ? ExecDlgSave(*formGrid->DlgSave, chosen) : dialogs_->SaveDialog(chosen, 2)) {
+  if (formGrid_ && ExecDlgSave(*formGrid_->DlgSave, chosen)) {
     FileName = chosen;
     UpdateLogLine("   Update will be stored at: " + FileName);
   } else {

@@ -156,6 +156,7 @@ void TWsTimerSpeedButton::leaveEvent(QEvent* event) {
 
 void TWsTimerSpeedButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  EnsureThemeLibrary();
   if (themesPossible_ && ThemeLibraryLoaded() && IsThemeActive() && PaintThemed(painter)) return;
   PaintClassic(painter);
 }

@@ -92,6 +92,10 @@ TDateTime DateTimeFromQt(const QDateTime& value) {
 }
 
 QDateTime DateTimeToQt(TDateTime value) {
+  // Years 1 to 9999 are all a date can show; anything beyond (or no number) is held at those ends.
+  constexpr double kFirstDay = -693593;
+  constexpr double kLastDay = 2958465.99998;
+  value = std::isfinite(value) ? qBound(kFirstDay, value, kLastDay) : 0.0;
   return QDateTime(kDateBase.addDays(qint64(std::trunc(value))), QTime::fromMSecsSinceStartOfDay(int(TimeOfDayMs(value))));
 }
 

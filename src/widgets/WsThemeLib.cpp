@@ -10,15 +10,23 @@ namespace qmz {
 
 namespace {
 bool themeLibraryLoaded = false;
+bool bindingAttempted = false;
 }  // namespace
 
 bool ThemeLibraryLoaded() { return themeLibraryLoaded; }
 
 void InitThemeLibrary() {
   if (themeLibraryLoaded) return;
+  bindingAttempted = true;
   // No application, no style to draw with: like a platform without the library, silently classic.
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr || QApplication::style() == nullptr) return;
   themeLibraryLoaded = true;
+  // Released with the application, as the binding of a library is released at exit.
+  qAddPostRoutine(FreeThemeLibrary);
+}
+
+void EnsureThemeLibrary() {
+  if (!bindingAttempted) InitThemeLibrary();
 }
 
 void FreeThemeLibrary() { themeLibraryLoaded = false; }

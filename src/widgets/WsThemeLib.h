@@ -39,6 +39,9 @@ bool ThemeLibraryLoaded();
 // classic look is used for the whole run. A second call while bound does nothing.
 void InitThemeLibrary();
 void FreeThemeLibrary();
+// Binds at the first paint when start-up did not: a program that never called InitThemeLibrary still gets the
+// themed look. Does nothing once a binding was attempted (also after FreeThemeLibrary).
+void EnsureThemeLibrary();
 
 // Whether a visual style is active: bound and the application still has a style.
 bool IsThemeActive();

@@ -148,7 +148,6 @@ TWsTreeView::TWsTreeView(QWidget* parent) : TWsExTreeView(parent) {
   // The tree's own list decides what is selected; Qt only keeps the current node.
   setSelectionMode(QAbstractItemView::NoSelection);
   setItemDelegate(new NodeDelegate(this));
-  setMouseTracking(true);
   dragScrollTimer_ = new QTimer(this);
   dragScrollTimer_->setInterval(200);
   connect(dragScrollTimer_, &QTimer::timeout, this, [this] {
@@ -311,8 +310,10 @@ void TWsTreeView::ResetFlags() {
 void TWsTreeView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     ResetFlags();
-    TWsTreeNode* node = multiSelect_ ? NodeAt(event->position().toPoint()) : nullptr;
-    if (node != nullptr) {
+    const QPoint pos = event->position().toPoint();
+    TWsTreeNode* node = multiSelect_ ? NodeAt(pos) : nullptr;
+    // A press on the expand button or the indentation selects nothing.
+    if (node != nullptr && visualItemRect(node).contains(pos)) {
       if ((event->modifiers() & Qt::ControlModifier) != 0) {
         SelectItem(node, IsNodeSelected(node));
       } else {
@@ -414,6 +415,7 @@ void TWsTreeView::SetHideSelection(bool value) {
 
 void TWsTreeView::SetHotTrack(bool value) {
   hotTrack_ = value;
+  viewport()->setAttribute(Qt::WA_Hover, value);
   viewport()->update();
 }
 

@@ -10,6 +10,7 @@
 #include "CalcTestSupport.h"
 #include "app/core/uFormGrid_Files.h"
 #include "app/core/uFormMain_Display.h"
+#include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
 #include "platform/WholeFile.h"
@@ -46,10 +47,22 @@ const TIndex kAny{0, 4};
 std::vector<Golden> Cases() {
   return {
       {"small_trade_anywhere.csv", "small", 1, {true, {kAny}, {kAny}, {kAny}}, Options(300)},
-      {"small_trade_filtered.csv", "small", 1, {true, {kAny}, {kAny}, {kAny}}, Options(300, false, false, 10, 20000, 40)},
+      {"small_trade_filtered.csv",
+       "small",
+       1,
+       {true, {kAny}, {kAny}, {kAny}},
+       Options(300, false, false, 10, 20000, 40)},
       {"small_loot_goods.csv", "small", 1, {false, {}, {kAny}, {{3, 5}, {7, 5}, {12, 5}}}, Options(100)},
-      {"small_trade_places.csv", "small", 1, {true, {{1, 2}, {4, 1}}, {{3, 2}, {4, 1}}, {kAny}}, Options(4000, true, true, 1)},
-      {"typical_trade_anywhere.csv", "typical", 2, {true, {kAny}, {kAny}, {kAny}}, Options(250, true, true, 1e6, 2000000, 100)},
+      {"small_trade_places.csv",
+       "small",
+       1,
+       {true, {{1, 2}, {4, 1}}, {{3, 2}, {4, 1}}, {kAny}},
+       Options(4000, true, true, 1)},
+      {"typical_trade_anywhere.csv",
+       "typical",
+       2,
+       {true, {kAny}, {kAny}, {kAny}},
+       Options(250, true, true, 1e6, 2000000, 100)},
       {"typical_loot_system.csv", "typical", 2, {false, {}, {{2, 2}}, {kAny}}, Options(150, true, false, 0)},
   };
 }
@@ -94,7 +107,7 @@ TEST_F(GoldenRoutesTest, RouteFilesMatchTheCheckedInOnes) {
     ASSERT_EQ(BuildRouteRows(d, work.FRoutes, g.options, hooks, rows), TDisplayEnd::Finished);
     SortRouteRows(rows, ReversedSort);  // as the window's closing sort
     const std::string text = RouteFileText(rows);
-    const std::string path = std::string(QMZ_TEST_DATA_DIR) + "/" + g.file;
+    const std::string path = std::string(QMZ_TESTS_DIR) + "/data/" + g.file;
     if (update) {
       ASSERT_TRUE(platform::WriteFileAtomic(path, text));
       continue;

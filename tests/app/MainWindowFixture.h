@@ -6,13 +6,13 @@
 #include <QStringList>
 #include <atomic>
 #include <deque>
-#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/MainWindowDialogs.h"
 #include "app/QmzApplication.h"
+#include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "samplegen/SampleGen.h"
 #include "util/GuiFixture.h"
@@ -30,9 +30,6 @@ struct ScriptedDialogs : MainWindowDialogs {
   std::deque<std::string> inputs;
   bool cancelTransfer = false;
   int transfers = 0;
-  // The save dialog: proposals shown, answers in order (nullopt or none left: Cancel).
-  std::vector<std::string> saveProposals;
-  std::deque<std::optional<std::string>> saveAnswers;
 
   void ErrorBox(const std::string& text) override { errors.push_back(text); }
   bool Confirm(const std::string& text) override {
@@ -52,14 +49,6 @@ struct ScriptedDialogs : MainWindowDialogs {
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void Information(const std::string& text) override { infos.push_back(text); }
   void Warning(const std::string& text) override { warnings.push_back(text); }
-  bool SaveDialog(std::string& fileName, int filterIndex) override {
-    saveProposals.push_back(fileName + "|" + std::to_string(filterIndex));
-    if (saveAnswers.empty()) return false;
-    const std::optional<std::string> a = saveAnswers.front();
-    saveAnswers.pop_front();
-    if (a) fileName = *a;
-    return a.has_value();
-  }
   void BeginTransfer(const std::string&) override { ++transfers; }
   bool TransferCancelled() override { return cancelTransfer; }
   void EndTransfer() override {}
@@ -69,8 +58,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
  protected:
   static const samplegen::Manifest& Install() {
     static TempDir dir;
-    static const samplegen::Manifest manifest =
-        samplegen::Generate(dir.Path(), samplegen::Options::ForSize("small"));
+    static const samplegen::Manifest manifest = samplegen::Generate(dir.Path(), samplegen::Options::ForSize("small"));
     return manifest;
   }
 
@@ -84,7 +72,6 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     setup.Arguments = std::move(arguments);
     setup.InstanceKey = key.isEmpty() ? QString::fromStdString("QMZ_TEST_" + unique) : key;
     setup.StatusMappingName = "QMZ_TEST_MMF_" + unique;
-    setup.FormGrid = formGrid;
     setup.LoaderUserInterface = [this](QWidget*) {
       struct Forward : TLoaderUserInterface {
         ScriptedUser& u;
@@ -114,7 +101,6 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
         void ShowMessage(const std::string& t) override { d.ShowMessage(t); }
         void Information(const std::string& t) override { d.Information(t); }
         void Warning(const std::string& t) override { d.Warning(t); }
-        bool SaveDialog(std::string& f, int i) override { return d.SaveDialog(f, i); }
         void BeginTransfer(const std::string& t) override { d.BeginTransfer(t); }
         bool TransferCancelled() override { return d.TransferCancelled(); }
         void EndTransfer() override { d.EndTransfer(); }
@@ -128,6 +114,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
   std::unique_ptr<TformMain> StartWindow(QStringList arguments = {}) {
     auto w = MakeWindow(std::move(arguments));
     EXPECT_TRUE(w->FormCreate());
+    w->SetFormGrid(grid.get());
     w->StartUpTimerTimer();
     return w;
   }
@@ -153,8 +140,8 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     return u;
   }();
   ScriptedDialogs dialogs;
+  std::unique_ptr<TformGrid> grid = std::make_unique<TformGrid>();
   std::function<void()> onChoose;
-  QWidget* formGrid = nullptr;  // the route-list window the main window is given
 };
 
 }  // namespace qmz::test

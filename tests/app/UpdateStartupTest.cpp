@@ -14,7 +14,6 @@
 #include <filesystem>
 
 #include "MainWindowFixture.h"
-#include "app/uFormGrid.h"
 #include "app/uFormImpressum.h"
 #include "BuildConfig.h"
 #include "platform/ProfileFile.h"
@@ -84,28 +83,53 @@ class UpdateStartupTest : public MainWindowTest {
     Page("same.html", "1.0.0.0", "/qmz_update.zip");
     Page("broken.html", "1.0.1", "/status404/qmz_update.zip");
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder_, "open");
+    // The route-list window's save dialog, answered as a user would once it shows.
+    saveUser_.setInterval(10);
+    QObject::connect(&saveUser_, &QTimer::timeout, [this] { AnswerSaveDialog(); });
+    saveUser_.start();
   }
   ~UpdateStartupTest() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
   void Page(const std::string& name, const std::string& version, const std::string& download) {
-    WriteWholeFile(site_ / name,
-                   "<html><head>\n<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n"
-                   "<META NAME=\"wuAuthor\" CONTENT=\"Kestrel\">\n"
-                   "<META NAME=\"wuVersion\" CONTENT=\"" +
-                       version +
-                       "\">\n"
-                       "<META NAME=\"wuDownload\" CONTENT=\"http://127.0.0.1:$PORT" +
-                       download +
-                       "\">\n"
-                       "<META NAME=\"wuClientSideName\" CONTENT=\"../qmz_update.zip\">\n</head></html>\n");
+    std::string page = "<html><head>\n<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n";
+    page += "<META NAME=\"wuAuthor\" CONTENT=\"Kestrel\">\n";
+    page += "<META NAME=\"wuVersion\" CONTENT=\"" + version + "\">\n";
+    page += "<META NAME=\"wuDownload\" CONTENT=\"http://127.0.0.1:$PORT" + download + "\">\n";
+    page += "<META NAME=\"wuClientSideName\" CONTENT=\"../qmz_update.zip\">\n</head></html>\n";
+    WriteWholeFile(site_ / name, page);
   }
   void SetUpdateUrl(const std::string& url) {
     ASSERT_TRUE(platform::WriteProfileString(folder.Str() + "/QMZ.ini", "MAIN", "UpdateURL", url));
   }
 
+  // Notes the proposal ("file|filter"), then types the next answer over it and presses OK, or cancels
+  // (nullopt or no answer left).
+  void AnswerSaveDialog() {
+    QFileDialog* dlg = grid->DlgSave;
+    if (!dlg->isVisible()) return;
+    saveProposals_.push_back(dlg->selectedFiles().value(0).toStdString() + "|" +
+                             dlg->selectedNameFilter().toStdString());
+    std::optional<std::string> answer;
+    if (!saveAnswers_.empty()) {
+      answer = saveAnswers_.front();
+      saveAnswers_.pop_front();
+    }
+    auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!answer || !name) {
+      EXPECT_TRUE(name != nullptr) << "the save dialog has no file name box";
+      dlg->reject();
+      return;
+    }
+    name->setText(QString::fromStdString(*answer));
+    static_cast<QDialog*>(dlg)->accept();  // as OK would
+  }
+
   TempDir siteDir_;
   fs::path site_ = siteDir_.Path() / "site";
   OpenRecorder recorder_;
+  QTimer saveUser_;
+  std::deque<std::optional<std::string>> saveAnswers_;
+  std::vector<std::string> saveProposals_;
 };
 
 const std::vector<std::string> kInfoLines = {"   Product name  : QMZ", "   Author        : Kestrel",
@@ -170,7 +194,7 @@ TEST_F(UpdateStartupTest, EveryOutcomeButASuccessfulDownloadLetsTheStartUpGoOn) 
     SetUpdateUrl(c.url);
     dialogs = {};
     dialogs.answers = c.confirm;
-    dialogs.saveAnswers = c.save;
+    saveAnswers_ = c.save;
     auto w = StartWindow();
     EXPECT_TRUE(w->StartupDone());
     EXPECT_FALSE(w->Closed());
@@ -196,9 +220,9 @@ TEST_F(UpdateStartupTest, QuestionAndFileDialogShowTheVersionsAndTheProposedFile
   EXPECT_EQ(dialogs.confirms[0],
             "There is an update available for this version of QMZ\n\r\rYou are currently using version    : 1.0.0.0\n\r"
             "Version available from Internet is : 1.0.1\n\r\rDo you like to update to the newest version now ?");
-  // Without the route-list window the boxes ask: the same file, filter "all files".
-  ASSERT_EQ(dialogs.saveProposals.size(), 1u);
-  EXPECT_EQ(dialogs.saveProposals[0], folder.Str() + "/qmz_update.zip|2");
+  // The page's "../qmz_update.zip" is proposed in the program's folder under its plain name.
+  ASSERT_EQ(saveProposals_.size(), 1u);
+  EXPECT_EQ(saveProposals_[0], folder.Str() + "/qmz_update.zip|Alle Dateien (*)");
   ASSERT_EQ(dialogs.warnings.size(), 1u);
   EXPECT_EQ(dialogs.warnings[0], "The file you entered can\u00b4t be created. Download cancelled");
 }
@@ -206,30 +230,10 @@ TEST_F(UpdateStartupTest, QuestionAndFileDialogShowTheVersionsAndTheProposedFile
 TEST_F(UpdateStartupTest, SuccessfulDownloadOpensTheFileAndClosesInsteadOfLoading) {
   UpdateServer server(site_);
   SetUpdateUrl(server.Url("/new.html"));
-  TformGrid grid;
-  formGrid = &grid;
   const std::string chosen = folder.Str() + "/chosen.zip";
   dialogs.answers = {true};
-  // The route-list window's save dialog, answered as a user would once it shows.
-  QString proposed, filter;
-  QTimer user;
-  user.setInterval(10);
-  QObject::connect(&user, &QTimer::timeout, [&] {
-    if (!grid.DlgSave->isVisible()) return;
-    user.stop();
-    proposed = grid.DlgSave->selectedFiles().value(0);
-    filter = grid.DlgSave->selectedNameFilter();
-    // The user types the name over the proposed one.
-    auto* name = grid.DlgSave->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    if (name) name->setText(QString::fromStdString(chosen));
-    else ADD_FAILURE() << "the save dialog has no file name box";
-    static_cast<QDialog*>(grid.DlgSave)->accept();  // as OK would
-  });
-  user.start();
+  saveAnswers_ = {chosen};
   auto w = StartWindow();
-  // The page's "../qmz_update.zip" is proposed in the program's folder under its plain name.
-  EXPECT_EQ(proposed.toStdString(), folder.Str() + "/qmz_update.zip");
-  EXPECT_EQ(filter, "Alle Dateien (*)");
   EXPECT_TRUE(w->Closed());
   EXPECT_FALSE(w->StartupDone());
   EXPECT_EQ(w->Data(), nullptr);

@@ -255,6 +255,26 @@ TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
   EXPECT_TRUE(next->hasFocus());
 }
 
+TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
+  QWidget form;
+  auto* other = new QLineEdit(&form);
+  auto* edit = new TWsSpinEdit(&form);
+  edit->setGeometry(0, 30, 80, 22);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  other->setFocus();
+  edit->SetValue(41);
+  TWsTimerSpeedButton* up = edit->Button()->UpButton();
+  QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
+  EXPECT_EQ(edit->Value(), 42);
+  EXPECT_TRUE(edit->hasFocus());
+  EXPECT_TRUE(edit->isModified());
+  TWsTimerSpeedButton* down = edit->Button()->DownButton();
+  QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
+  QTest::keyClick(edit, Qt::Key_Down);
+  EXPECT_EQ(edit->Value(), 40);
+}
+
 TEST(WsSpinEdit, LabelStandsLeftOfTheEditAndFollowsEnabling) {
   QWidget form;
   auto* edit = new TWsSpinEdit(&form);

@@ -57,6 +57,17 @@ TEST(WsSpinButton, PressMovedOffTheHalfStopsRepeatingUntilRelease) {
   EXPECT_FALSE(down->RepeatTimer()->isActive());
 }
 
+TEST(WsSpinButton, RepeatThatThrowsStopsTheTimerAndPassesTheErrorOn) {
+  TWsSpinButton button;
+  TWsTimerSpeedButton* up = button.UpButton();
+  QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
+  button.OnUpClick = [](QWidget*) { throw std::runtime_error("step failed"); };
+  EXPECT_THROW(up->RepeatTick(), std::runtime_error);
+  EXPECT_FALSE(up->RepeatTimer()->isActive());
+  button.OnUpClick = nullptr;
+  QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
+}
+
 TEST(WsSpinButton, InjectedIntervalsRepeatThroughTheEventLoop) {
   TWsSpinButton button;
   Clicks clicks;

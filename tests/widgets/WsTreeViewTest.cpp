@@ -53,6 +53,28 @@ TEST_F(TreeFixture, ClickCtrlClickAndPlainClickSequence) {
   Click(roots[1]);
   EXPECT_EQ(Selected(), QStringList({"{All Commodities}"}));
   EXPECT_GT(changes, 0);
+  // The indentation left of a child (where its expand button would be) selects nothing.
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(2, tree.visualItemRect(roots[1]->child(0)).center().y()));
+  EXPECT_EQ(Selected(), QStringList({"{All Commodities}"}));
+}
+
+TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
+  tree.SetMultiSelect(true);
+  tree.SetHideSelection(false);
+  tree.SelectItem(roots[2], false);
+  tree.setFocus();
+  QApplication::setActiveWindow(&tree);
+  QApplication::processEvents();
+  ASSERT_TRUE(tree.hasFocus());
+  const QPoint selectedAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[2]).topRight() - QPoint(3, -2));
+  const QPoint plainAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[0]).topRight() - QPoint(3, -2));
+  QImage focused = tree.grab().toImage();
+  EXPECT_EQ(focused.pixelColor(selectedAt), tree.palette().color(QPalette::Highlight));
+  EXPECT_NE(focused.pixelColor(plainAt), tree.palette().color(QPalette::Highlight));
+  tree.clearFocus();
+  QApplication::processEvents();
+  QImage unfocused = tree.grab().toImage();
+  EXPECT_EQ(unfocused.pixelColor(selectedAt), ToQColor(0xFF00000B, tree.palette()));
 }
 
 TEST_F(TreeFixture, SingleSelectTreeReportsMinusOne) {

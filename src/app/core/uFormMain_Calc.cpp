@@ -17,6 +17,7 @@ namespace qmz {
 
 TRouteList::TRouteList(TRouteList&& other) noexcept
     : TradeMode(other.TradeMode),
+      MaxCount(other.MaxCount),
       items_(std::exchange(other.items_, nullptr)),
       count_(std::exchange(other.count_, 0)),
       capacity_(std::exchange(other.capacity_, 0)) {}
@@ -25,6 +26,7 @@ TRouteList& TRouteList::operator=(TRouteList&& other) noexcept {
   if (this != &other) {
     std::free(items_);
     TradeMode = other.TradeMode;
+    MaxCount = other.MaxCount;
     items_ = std::exchange(other.items_, nullptr);
     count_ = std::exchange(other.count_, 0);
     capacity_ = std::exchange(other.capacity_, 0);
@@ -40,6 +42,7 @@ void TRouteList::Clear() {
 }
 
 void TRouteList::Resize(std::size_t n) {
+  if (n > MaxCount) throw std::bad_alloc();
   if (n > capacity_) {
     void* p = std::realloc(items_, std::max<std::size_t>(n, 1) * sizeof(TRouteRecord));
     if (p == nullptr) throw std::bad_alloc();
@@ -50,10 +53,9 @@ void TRouteList::Resize(std::size_t n) {
 }
 
 void TRouteList::Grow(std::size_t atLeast) {
-  constexpr std::size_t maxCount = std::numeric_limits<std::size_t>::max() / sizeof(TRouteRecord) / 2;
-  if (atLeast > maxCount) throw std::bad_alloc();
+  if (atLeast > MaxCount) throw std::bad_alloc();
   std::size_t n = std::max<std::size_t>({atLeast, capacity_ + capacity_ / 2, 1024});
-  n = std::min(n, maxCount);
+  n = std::min(n, MaxCount);
   void* p = std::realloc(items_, n * sizeof(TRouteRecord));
   if (p == nullptr) throw std::bad_alloc();
   items_ = static_cast<TRouteRecord*>(p);
@@ -66,12 +68,12 @@ namespace {
 
 const TGood* At(const TGoodArr& arr, std::size_t i) { return i < arr.size() ? &arr[i] : nullptr; }
 
-const TMarketCell* Cell(const TSvData& d, std::size_t base, std::size_t good) {
+const TMarketCell* Cell(const SvModel& d, std::size_t base, std::size_t good) {
   if (base >= d.aMarket.size() || good >= d.aMarket.RowLength()) return nullptr;
   return &d.aMarket[base][good];
 }
 
-bool FactionLawful(const TSvData& d, std::uint32_t faction) {
+bool FactionLawful(const SvModel& d, std::uint32_t faction) {
   return faction < d.aFactionProps.size() && d.aFactionProps[faction].lawful;
 }
 
@@ -84,53 +86,53 @@ bool TruncPrice(double Price, std::uint32_t& Out) {
   return true;
 }
 
-std::uint8_t RouteGoodType(const TSvData& Data, const TRouteRecord& R) {
+std::uint8_t RouteGoodType(const SvModel& Data, const TRouteRecord& R) {
   const TGood* g = At(Data.aGood, R.Commodity);
   return g ? g->etype : 0;
 }
-std::uint32_t RouteFromSystem(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteFromSystem(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.FromBase);
   return b ? b->system : 0;
 }
-std::uint32_t RouteToSystem(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteToSystem(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.ToBase);
   return b ? b->system : 0;
 }
-double RouteBuyPrice(const TSvData& Data, const TRouteList& List, const TRouteRecord& R) {
+double RouteBuyPrice(const SvModel& Data, const TRouteList& List, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.FromBase, R.Commodity);
   std::uint32_t v = 0;
   return List.TradeMode && c && TruncPrice(c->Price, v) ? double(v) : 0.0;
 }
-double RouteSellPrice(const TSvData& Data, const TRouteRecord& R) {
+double RouteSellPrice(const SvModel& Data, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.ToBase, R.Commodity);
   std::uint32_t v = 0;
   return c && TruncPrice(c->Price, v) ? double(v) : 0.0;
 }
-float RouteReputation(const TSvData& Data, const TRouteRecord& R) {
+float RouteReputation(const SvModel& Data, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.FromBase, R.Commodity);
   return c ? c->Reputation : 0.0f;
 }
-float RouteLevel(const TSvData& Data, const TRouteRecord& R) {
+float RouteLevel(const SvModel& Data, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.FromBase, R.Commodity);
   return c ? c->Level : 0.0f;
 }
-float RouteDecay(const TSvData& Data, const TRouteRecord& R) {
+float RouteDecay(const SvModel& Data, const TRouteRecord& R) {
   const TGood* g = At(Data.aGood, R.Commodity);
   return g ? g->decay_per_second : 0.0f;
 }
-std::uint32_t RouteVolume(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteVolume(const SvModel& Data, const TRouteRecord& R) {
   const TGood* g = At(Data.aGood, R.Commodity);
   return g ? g->volume : 0;
 }
-std::uint32_t RouteFromFaction(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteFromFaction(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.FromBase);
   return b ? b->faction : 0;
 }
-std::uint32_t RouteToFaction(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteToFaction(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.ToBase);
   return b ? b->faction : 0;
 }
-bool RouteLawful(const TSvData& Data, const TRouteList& List, const TRouteRecord& R) {
+bool RouteLawful(const SvModel& Data, const TRouteList& List, const TRouteRecord& R) {
   const bool to = FactionLawful(Data, RouteToFaction(Data, R));
   return List.TradeMode ? to && FactionLawful(Data, RouteFromFaction(Data, R)) : to;
 }
@@ -154,11 +156,11 @@ class GaugePoster {
 
 std::uint32_t LastIndex(std::size_t count) { return std::uint32_t(count) - 1; }  // -1 wraps, as the window's
 
-bool ValidBase(const TSvData& d, std::size_t b) { return b >= 1 && b < d.aBase.size() && b < d.aMarket.size(); }
+bool ValidBase(const SvModel& d, std::size_t b) { return b >= 1 && b < d.aBase.size() && b < d.aMarket.size(); }
 
 }  // namespace
 
-std::vector<std::int32_t> BuildPlaceIndexes(const TSvData& Data, std::span<const TIndex> Items, TCalcHooks& Hooks) {
+std::vector<std::int32_t> BuildPlaceIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks) {
   std::vector<std::int32_t> out;
   std::vector<bool> seen(Data.aBase.size());
   auto add = [&](std::size_t b) {
@@ -187,7 +189,7 @@ std::vector<std::int32_t> BuildPlaceIndexes(const TSvData& Data, std::span<const
   return out;
 }
 
-std::vector<std::int32_t> BuildCommodityIndexes(const TSvData& Data, std::span<const TIndex> Items,
+std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<const TIndex> Items,
                                                 TCalcHooks& Hooks) {
   std::vector<std::int32_t> out;
   const std::size_t goods = std::min(Data.aGood.size(), Data.aMarket.RowLength());
@@ -213,7 +215,7 @@ std::vector<std::int32_t> BuildCommodityIndexes(const TSvData& Data, std::span<c
   return out;
 }
 
-void SoldCommodityPositions(const TSvData& Data, std::int32_t From, std::span<const std::int32_t> Commodities,
+void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<const std::int32_t> Commodities,
                             std::vector<std::uint32_t>& Out) {
   Out.clear();
   const auto row = Data.aMarket[std::size_t(From)];
@@ -240,7 +242,7 @@ struct ClearIndexArrays {
 
 }  // namespace
 
-TCalcEnd FindRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+TCalcEnd FindRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                     TJournal* Journal) {
   Work.FRoutes.Clear();
   Work.FRoutes.TradeMode = Selection.TradeMode;
@@ -296,7 +298,7 @@ void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
   Hooks.Status("Finished parsing - printing routes", 0, 1, 0);
 }
 
-TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+TCalcEnd CalculateRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                          TJournal* Journal) {
   ClearIndexArrays clear{Work};
   const TCalcEnd end = FindRoutes(Data, Selection, Work, Hooks, Journal);

@@ -47,14 +47,14 @@ TRouteQuantity RouteQuantity(double Money, std::int64_t Cargo, double BuyPrice, 
   return q;
 }
 
-bool RouteShown(const TSvData& Data, const TRouteList& List, const TRouteRecord& R, const TDisplayOptions& Options) {
+bool RouteShown(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TDisplayOptions& Options) {
   if (!Options.Unlawful && !RouteLawful(Data, List, R)) return false;
   if (!Options.Perishable && RouteDecay(Data, R) > 0.0f) return false;
   if (Options.Level < double(RouteLevel(Data, R))) return false;
   return true;
 }
 
-TRouteRow MakeRouteRow(const TSvData& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
+TRouteRow MakeRouteRow(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
                        char DecimalSeparator) {
   const std::uint8_t type = RouteGoodType(Data, R);
   TRouteRow row;
@@ -83,7 +83,7 @@ TRouteRow MakeRouteRow(const TSvData& Data, const TRouteList& List, const TRoute
   return row;
 }
 
-TDisplayEnd BuildRouteRows(const TSvData& Data, const TRouteList& List, const TDisplayOptions& Options,
+TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TDisplayOptions& Options,
                            TCalcHooks& Hooks, std::vector<TRouteRow>& Rows) {
   const std::size_t limit =
       Options.LinesCount <= 0 ? 0 : std::min<std::size_t>(std::size_t(Options.LinesCount), List.Count());
