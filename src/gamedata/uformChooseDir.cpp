@@ -1,0 +1,315 @@
+// The installation chooser dialog and its settings file.
+
+#include "gamedata/uformChooseDir.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "gamedata/uSvFunctions.h"
+#include "platform/ExePath.h"
+#include "platform/ProfileFile.h"
+#include "support/SysUtils.h"
+#include "widgets/WsStringGrid.h"
+
+namespace qmz {
+
+namespace {
+
+constexpr const char* kGameRowTitle = "Starvagant Folder";
+constexpr const char* kModRowTitle = "Orvane62 Mod";
+// Where the default entry's folder is kept beside "Default", so the default still names the same
+// installation when the fixed rows above it come or go.
+constexpr const char* kDefaultFolderKey = "DefaultPath";
+// A count beyond this is not trusted on its own (see ReadEntryCount).
+constexpr int kPlausibleEntries = 1000;
+
+enum { colTitle = 0, colFolder = 1 };
+
+// "PathNum" as stored; a damaged huge count is cut to the entries the file holds, so opening the dialog
+// never adds millions of empty rows.
+int ReadEntryCount(const std::string& file) {
+  int n = std::max(0, StrToIntDef(platform::ReadProfileString(file, "MAIN", "PathNum", "0"), 0));
+  if (n <= kPlausibleEntries) return n;
+  int highest = -1;
+  for (const char* section : {"Path", "Name"})
+    for (const auto& key : platform::ReadProfileSectionKeys(file, section))
+      if (StartsText(std::string(section) + "_", key))
+        highest = std::max(highest, StrToIntDef(key.substr(std::string(section).size() + 1), -1));
+  return std::min(n, highest + 1);
+}
+
+}  // namespace
+
+std::string TformChooseDir::DefaultSettingsFile() { return platform::ExecutableFolder() + "QMZ.ini"; }
+
+TformChooseDir::TformChooseDir(QWidget* parent, std::string settingsFile)
+    : QDialog(parent), settingsFile_(settingsFile.empty() ? DefaultSettingsFile() : std::move(settingsFile)) {
+  BuildControls();
+  FormCreate();
+}
+
+void TformChooseDir::BuildControls() {
+  setObjectName("formChooseDir");
+  setWindowTitle("Choose Starvagant Installation");
+  resize(447, 411);
+
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setPlainText(
+      "  Which Starvagant Installation do you want to use ?\n"
+      " \n"
+      "  You can add your own directorys, like the one from Orvane62 or\n"
+      "  other mods, which are not installed in the original Starvagant folder.");
+  QPalette memoPalette = Memo1->palette();
+  memoPalette.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xD7));  // 14155775 as $00BBGGRR
+  memoPalette.setColor(QPalette::Text, Qt::black);
+  Memo1->setPalette(memoPalette);
+  Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 12);
+
+  sgPath = new TWsStringGrid(this);
+  sgPath->setObjectName("sgPath");
+  sgPath->SetAutoSort(false);
+  sgPath->SetOptions(sgPath->Options() | goRowSelect);
+  TWsGridColumn& title = sgPath->Columns().Add();
+  title.SetCaption("Titel");
+  title.SetName("Titel");
+  title.SetReadOnly(true);
+  title.SetWidth(149);
+  TWsGridColumn& folder = sgPath->Columns().Add();
+  folder.SetCaption("Folder");
+  folder.SetName("Folder");
+  folder.SetReadOnly(true);
+  folder.SetWidth(356);
+  // Marks the fixed rows, so they are told apart by what they are, not by their title.
+  TWsGridColumn& fixed = sgPath->Columns().Add();
+  fixed.SetName("Fixed");
+  fixed.SetVisible(false);
+  sgPath->installEventFilter(this);
+
+  auto makeButton = [this](const char* name, const QString& text) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(name);
+    b->setFlat(true);
+    b->setAutoDefault(false);
+    return b;
+  };
+  btAdd = makeButton("btAdd", "...");
+  QFont bold = btAdd->font();
+  bold.setBold(true);
+  btAdd->setFont(bold);
+  btAdd->setToolTip("Add an entry");
+  btDel = makeButton("btDel", "...");
+  btDel->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+  btDel->setToolTip("Delete the selected entry");
+  btOk = makeButton("btOk", "Use this one");
+  btAbort = makeButton("btAbort", "Close QMZ");
+  btDefault = makeButton("btDefault", "Make default");
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(125);
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(btAdd);
+  side->addWidget(btDel);
+  side->addStretch();
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(sgPath, 1);
+  middle->addLayout(side);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(btOk);
+  bottom->addWidget(btAbort);
+  bottom->addStretch();
+  bottom->addWidget(btDefault);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Memo1);
+  layout->addLayout(middle, 1);
+  layout->addLayout(bottom);
+
+  connect(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
+  connect(btAbort, &QPushButton::clicked, this, [this] { btAbortClick(); });
+  connect(btAdd, &QPushButton::clicked, this, [this] { btAddClick(); });
+  connect(btDel, &QPushButton::clicked, this, [this] { btDelClick(); });
+  connect(btDefault, &QPushButton::clicked, this, [this] { btDefaultClick(); });
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+void TformChooseDir::AddEntry(const std::string& title, const std::string& folder, bool fixed) {
+  sgPath->AddRow();
+  const int row = sgPath->RowCount() - 1;
+  sgPath->Columns().FindColumn("Titel")->SetText(row, title);
+  sgPath->Columns().FindColumn("Folder")->SetText(row, folder);
+  sgPath->Columns().FindColumn("Fixed")->SetText(row, fixed ? "1" : "");
+}
+
+bool TformChooseDir::IsFixedRow(int row) const { return !sgPath->Columns().FindColumn("Fixed")->GetText(row).empty(); }
+
+void TformChooseDir::FormCreate() {
+  defaultRow_ = -1;
+  const std::string gameDir = GetGameInstallDir();
+  AddEntry(kGameRowTitle, gameDir.empty() ? "not Found" : gameDir, true);
+  const std::string modDir = FindSpecialModDir();
+  if (!modDir.empty()) AddEntry(kModRowTitle, modDir, true);
+
+  const int n = ReadEntryCount(settingsFile_);
+  for (int k = 0; k < n; ++k) {
+    const std::string folder = platform::ReadProfileString(settingsFile_, "Path", Format("Path_%d", k), "");
+    const std::string title = platform::ReadProfileString(settingsFile_, "Name", Format("Name_%d", k), "");
+    AddEntry(title, folder, false);
+  }
+
+  const int stored = StrToIntDef(platform::ReadProfileString(settingsFile_, "MAIN", "Default", "-1"), -1);
+  if (stored <= -1) return;
+  int row = -1;
+  const std::string folder = platform::ReadProfileString(settingsFile_, "MAIN", kDefaultFolderKey, "");
+  if (!folder.empty()) {
+    for (int r = 0; r < sgPath->RowCount(); ++r)
+      if (sgPath->GetCell(colFolder, r) == folder) {
+        row = r;
+        break;
+      }
+  } else if (stored < sgPath->RowCount()) {
+    row = stored;  // a settings file from before the folder was kept beside the row
+  }
+  // A default that names no row any more (its entry was deleted by hand) is ignored.
+  if (row < 0) return;
+  defaultRow_ = row;
+  sgPath->SetSelectedRow(row);
+  Timer1->start();
+}
+
+void TformChooseDir::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  sgPath->setFocus();
+}
+
+bool TformChooseDir::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == sgPath && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      sgPathKeyPress(key);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TformChooseDir::sgPathKeyPress(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) btOkClick();
+}
+
+std::string TformChooseDir::SelectedFolder() const {
+  const int row = sgPath->GetSelectedRow();
+  if (row < 0 || row >= sgPath->RowCount()) return {};
+  return sgPath->GetCell(colFolder, row);
+}
+
+void TformChooseDir::SaveAndClose(int result) {
+  if (!WriteSettings())
+    QMessageBox::warning(this, windowTitle(),
+                         QString::fromStdString(Format("The settings file %s could not be written.", settingsFile_)));
+  done(result);
+}
+
+void TformChooseDir::btOkClick() { SaveAndClose(mrOk); }
+
+void TformChooseDir::btAbortClick() { SaveAndClose(mrAbort); }
+
+void TformChooseDir::Timer1Timer() {
+  Timer1->stop();
+  btOkClick();
+}
+
+void TformChooseDir::btAddClick() {
+  bool ok = false;
+  const QString title = QInputDialog::getText(this, "Titel for Entry", "Please enter a title for the new entry",
+                                              QLineEdit::Normal, "New Entry", &ok);
+  // Cancel means: no new entry.
+  if (!ok) return;
+  QFileDialog browse(this, "Select a main starvagant Folder");
+  browse.setObjectName("BrowseFolder");
+  browse.setFileMode(QFileDialog::Directory);
+  browse.setOption(QFileDialog::ShowDirsOnly);
+  browse.setOption(QFileDialog::DontUseNativeDialog);
+  if (browse.exec() != QDialog::Accepted || browse.selectedFiles().isEmpty()) return;
+  const std::string folder = browse.selectedFiles().first().toStdString();
+  if (folder.empty()) return;
+  AddEntry(title.toStdString(), folder, false);
+}
+
+void TformChooseDir::btDelClick() {
+  const int row = sgPath->GetSelectedRow();
+  if (row < 0 || row >= sgPath->RowCount()) return;
+  // The default keeps naming the same entry; deleting the default entry itself clears it.
+  if (row == defaultRow_) {
+    defaultRow_ = -1;
+  } else if (row < defaultRow_) {
+    --defaultRow_;
+  }
+  sgPath->DeleteRow(row);
+}
+
+void TformChooseDir::btDefaultClick() {
+  QMessageBox box(QMessageBox::Question, "Set default Entry",
+                  "Do you realy want to set this ebtry as default ?\n"
+                  "You can't choose an entry the next startup, unless you delete the \"default\" in\n"
+                  "the QMZ.ini file manually !!",
+                  QMessageBox::Yes | QMessageBox::No);
+  box.setDefaultButton(QMessageBox::No);
+  if (box.exec() == QMessageBox::Yes) defaultRow_ = sgPath->GetSelectedRow();
+}
+
+bool TformChooseDir::WriteSettings() {
+  namespace fs = std::filesystem;
+  // Every change goes into a copy that replaces the file in one rename, so an interrupted save leaves
+  // the old list whole.
+  const std::string work = settingsFile_ + ".saving";
+  std::error_code ec;
+  if (fs::exists(settingsFile_, ec)) {
+    fs::copy_file(settingsFile_, work, fs::copy_options::overwrite_existing, ec);
+    if (ec) return false;
+  } else {
+    fs::remove(work, ec);
+  }
+  bool ok = platform::EraseProfileSection(work, "Path") && platform::EraseProfileSection(work, "Name");
+  ok = ok && platform::WriteProfileString(work, "MAIN", "Default", IntToStr(defaultRow_));
+  if (ok && defaultRow_ >= 0 && defaultRow_ < sgPath->RowCount()) {
+    ok = platform::WriteProfileString(work, "MAIN", kDefaultFolderKey, sgPath->GetCell(colFolder, defaultRow_));
+  } else if (ok) {
+    ok = platform::DeleteProfileKey(work, "MAIN", kDefaultFolderKey);
+  }
+  int k = 0;
+  for (int row = 0; ok && row < sgPath->RowCount(); ++row) {
+    if (IsFixedRow(row)) continue;
+    ok = platform::WriteProfileString(work, "Path", Format("Path_%d", k), sgPath->GetCell(colFolder, row)) &&
+         platform::WriteProfileString(work, "Name", Format("Name_%d", k), sgPath->GetCell(colTitle, row));
+    ++k;
+  }
+  ok = ok && platform::WriteProfileString(work, "MAIN", "PathNum", IntToStr(k));
+  if (ok) {
+    fs::rename(work, settingsFile_, ec);
+    ok = !ec;
+  }
+  if (!ok) fs::remove(work, ec);
+  return ok;
+}
+
+}  // namespace qmz

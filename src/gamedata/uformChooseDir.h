@@ -1,0 +1,74 @@
+#pragma once
+// The installation chooser: the game's registered installation, the Orvane62 modification's fixed folder
+// when a drive holds it, and the folders the user added, kept in the settings file QMZ.ini (sections
+// "MAIN", "Path" and "Name"). One entry can be the default; the dialog then confirms it by itself
+// 125 ms after it opens, so later starts skip the choice.
+
+#include <QDialog>
+
+#include <string>
+
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace qmz {
+
+class TWsStringGrid;
+
+class TformChooseDir : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The dialog's results beside QDialog's Rejected (0): closed by the title bar or Escape.
+  enum ModalResult { mrOk = 1, mrAbort = 3 };
+
+  // settingsFile: the settings file to use; empty means QMZ.ini in the program's folder.
+  explicit TformChooseDir(QWidget* parent = nullptr, std::string settingsFile = {});
+
+  static std::string DefaultSettingsFile();
+  const std::string& SettingsFile() const { return settingsFile_; }
+
+  // The "Folder" cell of the selected row; empty when no row is selected.
+  std::string SelectedFolder() const;
+  int DefaultRow() const { return defaultRow_; }
+
+  // Saves the user's entries and the default. False when the settings file could not be written; the
+  // file then keeps its previous content.
+  bool WriteSettings();
+
+  // Components, named as in the dialog's description.
+  QPlainTextEdit* Memo1 = nullptr;
+  TWsStringGrid* sgPath = nullptr;
+  QPushButton* btAdd = nullptr;
+  QPushButton* btDel = nullptr;
+  QPushButton* btOk = nullptr;
+  QPushButton* btAbort = nullptr;
+  QPushButton* btDefault = nullptr;
+  QTimer* Timer1 = nullptr;
+
+  void FormCreate();
+  void btOkClick();
+  void btAbortClick();
+  void sgPathKeyPress(QKeyEvent* event);
+  void btAddClick();
+  void btDelClick();
+  void btDefaultClick();
+  void Timer1Timer();
+  void Memo1DblClick() {}
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void AddEntry(const std::string& title, const std::string& folder, bool fixed);
+  bool IsFixedRow(int row) const;
+  void SaveAndClose(int result);
+
+  std::string settingsFile_;
+  int defaultRow_ = -1;
+};
+
+}  // namespace qmz

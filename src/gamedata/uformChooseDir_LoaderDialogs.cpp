@@ -1,0 +1,52 @@
+// The loader's dialogs.
+
+#include "gamedata/uformChooseDir_LoaderDialogs.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "gamedata/uformChooseDir.h"
+#include "support/SysUtils.h"
+
+namespace qmz {
+
+LoaderDialogs::LoaderDialogs(QWidget* parent, std::string settingsFile)
+    : parent_(parent), settingsFile_(std::move(settingsFile)) {}
+
+std::string LoaderDialogs::BoxText(const std::string& text) {
+  std::string s = StringReplaceAll(text, "\n\r", "\n");
+  s = StringReplaceAll(s, "\r\n", "\n");
+  return StringReplaceAll(s, "\r", "\n");
+}
+
+std::optional<std::string> LoaderDialogs::chooseInstallation() {
+  TformChooseDir chooser(parent_, settingsFile_);
+  if (chooser.exec() != TformChooseDir::mrOk) return std::nullopt;
+  // An empty folder cell stays empty: the loader then asks for the folder instead of reading the root.
+  return chooser.SelectedFolder();
+}
+
+bool LoaderDialogs::askYesNo(const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, "Warning", QString::fromStdString(BoxText(text)),
+                  QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setObjectName("LoaderQuestion");
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::string LoaderDialogs::inputText(const std::string& caption, const std::string& prompt) {
+  QInputDialog box(parent_);
+  box.setObjectName("LoaderInput");
+  box.setWindowTitle(QString::fromStdString(caption));
+  box.setLabelText(QString::fromStdString(prompt));
+  box.setTextValue(QString());
+  if (box.exec() != QDialog::Accepted) return {};
+  return box.textValue().toStdString();
+}
+
+void LoaderDialogs::showWarning(const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, "Warning", QString::fromStdString(BoxText(text)), QMessageBox::Ok, parent_);
+  box.setObjectName("LoaderWarning");
+  box.exec();
+}
+
+}  // namespace qmz

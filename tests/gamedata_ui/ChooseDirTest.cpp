@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "samplegen/SampleGen.h"
+#include "gamedata/uSvFunctions.h"
+#include "gamedata/uformChooseDir.h"
+#include "gamedata/uformChooseDir_LoaderDialogs.h"
+#include "platform/GamePath.h"
+#include "platform/ProfileFile.h"
+#include "platform/Registry.h"
+#include "util/QtTestApp.h"
+#include "util/ScopedEnv.h"
+#include "util/StatusRecorder.h"
+#include "util/TempDir.h"
+#include "widgets/WsStringGrid.h"
+
+using namespace qmz;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers the next modal dialog of type T once it is open (polled, so it works from inside exec()).
+template <typename T>
+void AnswerModal(std::function<void(T*)> answer) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      answer(dialog);
+    }
+  });
+  timer->start(5);
+}
+
+class ChooseDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::EnsureQtApp();
+    samplegen::Options options = samplegen::Options::ForSize("small");
+    options.winePrefix = true;
+    manifest = samplegen::Generate(dir.Path() / "sample", options);
+    env = std::make_unique<test::ScopedEnv>("WINEPREFIX", manifest.winePrefix.string().c_str());
+    Reset();
+    settings = (dir.Path() / "QMZ.ini").string();
+  }
+  void TearDown() override {
+    env.reset();
+    Reset();
+  }
+  static void Reset() {
+    platform::ResetProcessRegistry();
+    platform::ResetGamePathCache();
+  }
+  std::string Read(const char* section, const std::string& key) {
+    return platform::ReadProfileString(settings, section, key, "<none>");
+  }
+  static std::string Cell(TformChooseDir& d, int col, int row) { return d.sgPath->GetCell(col, row); }
+
+  test::TempDir dir;
+  samplegen::Manifest manifest;
+  std::unique_ptr<test::ScopedEnv> env;
+  std::string settings;
+};
+
+}  // namespace
+
+TEST_F(ChooseDir, FixedRowsComeFromTheRegistryAndTheModFolder) {
+  {
+    TformChooseDir d(nullptr, settings);
+    ASSERT_EQ(d.sgPath->RowCount(), 1);
+    EXPECT_EQ(Cell(d, 0, 0), "Starvagant Folder");
+    EXPECT_EQ(Cell(d, 1, 0), GetGameInstallDir());
+    EXPECT_FALSE(GetGameInstallDir().empty());
+    EXPECT_FALSE(d.Timer1->isActive());  // no default: the dialog waits
+  }
+  fs::create_directories(manifest.winePrefix / "drive_c" / "ORVANE62");
+  Reset();
+  {
+    TformChooseDir d(nullptr, settings);
+    ASSERT_EQ(d.sgPath->RowCount(), 2);
+    EXPECT_EQ(Cell(d, 0, 1), "Orvane62 Mod");
+    EXPECT_EQ(Cell(d, 1, 1), "C:\\ORVANE62\\Starvagant\\");
+  }
+  test::TempDir emptyPrefix;
+  test::ScopedEnv noGame("WINEPREFIX", emptyPrefix.Str().c_str());
+  Reset();
+  TformChooseDir d(nullptr, settings);
+  ASSERT_EQ(d.sgPath->RowCount(), 1);
+  EXPECT_EQ(Cell(d, 1, 0), "not Found");
+}
+
+TEST_F(ChooseDir, EntriesRoundTripAndOnlyTheFixedRowsStayOut) {
+  test::WriteWholeFile(settings,
+                       "[MAIN]\nPathNum=2\nDefault=-1\n[Path]\nPath_0=/games/a\nPath_1=/games/b\n"
+                       "[Name]\nName_0=Starvagant Folder\nName_1=Mod B\n[Other]\nKeep=1\n");
+  {
+    TformChooseDir d(nullptr, settings);
+    ASSERT_EQ(d.sgPath->RowCount(), 3);
+    EXPECT_EQ(Cell(d, 0, 1), "Starvagant Folder");
+    QTest::mouseClick(d.btOk, Qt::LeftButton);
+    EXPECT_EQ(d.result(), TformChooseDir::mrOk);
+  }
+  // An entry titled like the game's row is the user's, and is kept.
+  EXPECT_EQ(Read("MAIN", "PathNum"), "2");
+  EXPECT_EQ(Read("Name", "Name_0"), "Starvagant Folder");
+  EXPECT_EQ(Read("Path", "Path_0"), "/games/a");
+  EXPECT_EQ(Read("Name", "Name_1"), "Mod B");
+  EXPECT_EQ(Read("MAIN", "Default"), "-1");
+  EXPECT_EQ(Read("Other", "Keep"), "1");
+
+  TformChooseDir d(nullptr, settings);
+  d.sgPath->SetSelectedRow(0);
+  QTest::mouseClick(d.btDel, Qt::LeftButton);  // the fixed row goes for this run only
+  ASSERT_EQ(d.sgPath->RowCount(), 2);
+  QTest::mouseClick(d.btAbort, Qt::LeftButton);
+  EXPECT_EQ(d.result(), TformChooseDir::mrAbort);
+  EXPECT_EQ(Read("MAIN", "PathNum"), "2");
+  EXPECT_EQ(TformChooseDir(nullptr, settings).sgPath->RowCount(), 3);
+}
+
+TEST_F(ChooseDir, AddDeleteAndDefaultByTheButtons) {
+  const std::string folder = manifest.installDir.string();
+  TformChooseDir d(nullptr, settings);
+  d.show();
+
+  AnswerModal<QInputDialog>([](QInputDialog* box) { box->reject(); });
+  QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  EXPECT_EQ(d.sgPath->RowCount(), 1);  // Cancel adds nothing
+
+  AnswerModal<QInputDialog>([&](QInputDialog* box) {
+    EXPECT_EQ(box->windowTitle(), "Titel for Entry");
+    EXPECT_EQ(box->textValue(), "New Entry");
+    box->setTextValue("Mine");
+    AnswerModal<QFileDialog>([&](QFileDialog* browse) {
+      EXPECT_EQ(browse->windowTitle(), "Select a main starvagant Folder");
+      browse->setDirectory(QString::fromStdString(folder));
+      browse->selectFile(QString::fromStdString(folder));
+      static_cast<QDialog*>(browse)->accept();  // the dialog's own check of the chosen folder runs
+    });
+    box->accept();
+  });
+  QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  ASSERT_EQ(d.sgPath->RowCount(), 2);
+  EXPECT_EQ(Cell(d, 0, 1), "Mine");
+  EXPECT_EQ(fs::path(Cell(d, 1, 1)), fs::path(folder));
+
+  d.sgPath->SetSelectedRow(1);
+  AnswerModal<QMessageBox>([](QMessageBox* box) {
+    EXPECT_EQ(box->windowTitle(), "Set default Entry");
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    box->button(QMessageBox::Yes)->click();
+  });
+  QTest::mouseClick(d.btDefault, Qt::LeftButton);
+  EXPECT_EQ(d.DefaultRow(), 1);
+  QTest::keyClick(d.sgPath, Qt::Key_Return);  // Enter in the grid: as "Use this one"
+  EXPECT_EQ(d.result(), TformChooseDir::mrOk);
+  EXPECT_EQ(Read("MAIN", "Default"), "1");
+  EXPECT_EQ(Read("MAIN", "PathNum"), "1");
+  EXPECT_EQ(Read("Name", "Name_0"), "Mine");
+}
+
+TEST_F(ChooseDir, TheDefaultConfirmsItselfAndKeepsNamingTheSameInstallation) {
+  const std::string folder = manifest.installDir.string();
+  test::WriteWholeFile(settings, "[MAIN]\nPathNum=2\nDefault=-1\n[Path]\nPath_0=/games/a\nPath_1=" + folder +
+                                     "\n[Name]\nName_0=A\nName_1=Mine\n");
+  {
+    TformChooseDir d(nullptr, settings);
+    d.sgPath->SetSelectedRow(2);
+    AnswerModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+    d.btDefaultClick();
+    d.sgPath->SetSelectedRow(1);
+    d.btDelClick();  // a row above the default
+    EXPECT_EQ(d.DefaultRow(), 1);
+    d.btOkClick();
+  }
+  EXPECT_EQ(Read("MAIN", "Default"), "1");
+  EXPECT_EQ(Read("MAIN", "DefaultPath"), folder);
+
+  // The mod folder appears: the rows shift, the default still finds its entry and confirms it alone.
+  fs::create_directories(manifest.winePrefix / "drive_c" / "ORVANE62");
+  Reset();
+  TformChooseDir d(nullptr, settings);
+  EXPECT_EQ(d.Timer1->interval(), 125);
+  EXPECT_TRUE(d.Timer1->isActive());
+  EXPECT_EQ(d.sgPath->GetSelectedRow(), 2);
+  EXPECT_EQ(d.exec(), TformChooseDir::mrOk);
+  EXPECT_EQ(d.SelectedFolder(), folder);
+  EXPECT_FALSE(d.Timer1->isActive());
+}
+
+TEST_F(ChooseDir, OlderSettingsFilesKeepTheirRowNumberDefault) {
+  test::WriteWholeFile(settings, "[MAIN]\nPathNum=2\nDefault=2\n[Path]\nPath_0=/a\nPath_1=/b\n[Name]\nName_0=A\nName_1=B\n");
+  EXPECT_EQ(TformChooseDir(nullptr, settings).sgPath->GetSelectedRow(), 2);
+  test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=5\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n");
+  TformChooseDir d(nullptr, settings);
+  EXPECT_EQ(d.DefaultRow(), -1);  // past the last row: ignored
+  EXPECT_FALSE(d.Timer1->isActive());
+}
+
+TEST_F(ChooseDir, AFailedSaveLeavesTheFileWhole) {
+  const std::string before = "[MAIN]\nPathNum=1\nDefault=-1\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n";
+  test::WriteWholeFile(settings, before);
+  TformChooseDir d(nullptr, settings);
+  d.sgPath->AddRow();
+  d.sgPath->SetCell(1, 2, "two\nlines");  // a line break cannot be stored in the file
+  EXPECT_FALSE(d.WriteSettings());
+  EXPECT_EQ(test::ReadWholeFile(settings), before);
+  EXPECT_FALSE(fs::exists(settings + ".saving"));
+}
+
+TEST_F(ChooseDir, TheLoaderGetsTheChoice) {
+  LoaderDialogs ui(nullptr, settings);
+  // Closed without a button: no choice, nothing saved.
+  AnswerModal<TformChooseDir>([](TformChooseDir* d) { d->close(); });
+  EXPECT_EQ(ui.chooseInstallation(), std::nullopt);
+  EXPECT_FALSE(fs::exists(settings));
+  AnswerModal<TformChooseDir>([](TformChooseDir* d) { QTest::mouseClick(d->btAbort, Qt::LeftButton); });
+  EXPECT_EQ(ui.chooseInstallation(), std::nullopt);
+  EXPECT_TRUE(fs::exists(settings));
+
+  // An entry without a folder gives no folder, so the loader asks instead of reading the root folder.
+  test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=1\n[Name]\nName_0=Nothing here\n");
+  EXPECT_EQ(ui.chooseInstallation(), std::string());
+
+  // The default entry is confirmed by itself and the whole installation loads from it.
+  test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=1\n[Path]\nPath_0=" + manifest.installDir.string() +
+                                     "\n[Name]\nName_0=Generated\n");
+  auto journal = test::MemoryJournal();
+  TSvData data(journal.get(), 0, 0, ui);
+  EXPECT_TRUE(data.DataValid);
+  EXPECT_EQ(data.SVPath, manifest.installDir.string() + "\\");
+}
+
+TEST(LoaderDialogsText, LoaderLineBreaksBecomePlainLineFeeds) {
+  EXPECT_EQ(LoaderDialogs::BoxText("a\n\r\rb\n\rc\n\r"), "a\n\nb\nc\n");
+  EXPECT_EQ(LoaderDialogs::BoxText("x\r\ny"), "x\ny");
+}

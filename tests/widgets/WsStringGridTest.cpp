@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "util/QtTestApp.h"
+#include "widgets/WsStringGrid.h"
+
+using namespace qmz;
+
+namespace {
+
+class StringGrid : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::EnsureQtApp();
+    grid = std::make_unique<TWsStringGrid>();
+    grid->resize(400, 300);
+  }
+
+  // Columns with the given captions (also their names) and rows of texts.
+  void Fill(const std::vector<std::string>& captions, const std::vector<std::vector<std::string>>& rows) {
+    for (const auto& caption : captions) {
+      TWsGridColumn& c = grid->Columns().Add();
+      c.SetCaption(caption);
+      c.SetName(caption);
+    }
+    for (const auto& row : rows) {
+      grid->AddRow();
+      for (int c = 0; c < static_cast<int>(row.size()); ++c) grid->SetCell(c, grid->RowCount() - 1, row[c]);
+    }
+  }
+
+  std::vector<std::string> Column(int col) {
+    std::vector<std::string> out;
+    for (int r = 0; r < grid->RowCount(); ++r) out.push_back(grid->GetCell(col, r));
+    return out;
+  }
+
+  void ShowGrid() {
+    grid->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+  }
+
+  QPoint HeaderPoint(int col) {
+    QHeaderView* h = grid->horizontalHeader();
+    return QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2);
+  }
+
+  // The open editor (a closed one may linger until its deferred deletion).
+  TWsSGInplaceEdit* Editor() {
+    for (auto* e : grid->findChildren<TWsSGInplaceEdit*>())
+      if (e->isVisible()) return e;
+    return nullptr;
+  }
+
+  QPoint CellPoint(int col, int row) { return grid->visualRect(grid->model()->index(row, col)).center(); }
+
+  std::unique_ptr<TWsStringGrid> grid;
+};
+
+}  // namespace
+
+TEST_F(StringGrid, EmptyGridShowsOneBlankRowAndRefusesCellAccess) {
+  Fill({"A", "B"}, {});
+  EXPECT_TRUE(grid->Empty());
+  EXPECT_EQ(grid->RowCount(), 0);
+  EXPECT_EQ(grid->GetSelectedRow(), -1);
+  EXPECT_EQ(grid->model()->rowCount(), 1);
+  try {
+    grid->GetCell(0, 0);
+    FAIL();
+  } catch (const EWsGridError& e) {
+    EXPECT_STREQ(e.what(), "Wrong row index");
+  }
+  grid->AddRow();
+  EXPECT_EQ(grid->RowCount(), 1);
+  EXPECT_EQ(grid->model()->rowCount(), 1);
+  EXPECT_EQ(grid->GetSelectedRow(), 0);
+  grid->SetRowCount(3);
+  EXPECT_THROW(grid->GetCell(2, 0), EWsGridError);
+  EXPECT_THROW(grid->GetCell(1, 3), EWsGridError);
+  grid->SetRowCount(0);
+  EXPECT_TRUE(grid->Empty());
+  EXPECT_EQ(grid->model()->rowCount(), 1);
+}
+
+TEST_F(StringGrid, RowBookkeepingKeepsHiddenColumnsInStep) {
+  Fill({"A", "Hidden", "C"}, {{"a0", "h0", "c0"}, {"a1", "h1", "c1"}, {"a2", "h2", "c2"}});
+  TWsGridColumn& hidden = *grid->Columns().FindColumn("Hidden");
+  hidden.SetVisible(false);
+  ASSERT_EQ(grid->VisibleColumns().Count(), 2);
+  EXPECT_EQ(grid->VisibleColumns().Items(1).Caption(), "C");
+
+  grid->InsertRow(1);
+  grid->SetCell(0, 1, "new");
+  grid->DeleteRow(0);
+  grid->ExchangeRows(0, 2);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"a2", "a1", "new"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"c2", "c1", ""}));
+  ASSERT_EQ(hidden.Cells().size(), 3u);
+
+  hidden.SetVisible(true);
+  ASSERT_EQ(grid->VisibleColumns().Count(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(grid->VisibleColumns().Items(i).DisplayIndex(), i);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"h2", "h1", ""}));
+}
+
+TEST_F(StringGrid, RowChangesOutOfRangeAreRefusedAndChangeNothing) {
+  Fill({"A"}, {{"x"}, {"y"}});
+  const auto check = [&](auto&& change) {
+    EXPECT_THROW(change(), EWsGridError);
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"x", "y"}));
+  };
+  check([&] { grid->InsertRow(-1); });
+  check([&] { grid->InsertRow(3); });
+  check([&] { grid->DeleteRows(1, 2); });
+  check([&] { grid->DeleteRow(-1); });
+  check([&] { grid->SetRowCount(-1); });
+  check([&] { grid->AddRows(-2); });
+  check([&] { grid->SetSelectedRow(2); });
+}
+
+TEST_F(StringGrid, SortsByTwoColumnsEachWay) {
+  Fill({"Name", "Price"}, {{"b", "1"}, {"a", "2"}, {"B", "3"}, {"a", "1"}});
+  grid->SetAutoSort(false);
+  grid->VisibleColumns().Items(0).SetSortOrder(csAsc);
+  grid->VisibleColumns().Items(1).SetSortOrder(csDsc);
+  grid->Sort();
+  EXPECT_EQ(Column(0)[0], "a");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"2", "1", "3", "1"}));  // ties broken by Price descending
+  grid->VisibleColumns().Items(0).SetSortOrder(csDsc);
+  grid->VisibleColumns().Items(1).SetSortOrder(csAsc);
+  grid->Sort();
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"1", "3", "1", "2"}));
+}
+
+TEST_F(StringGrid, HeaderClicksToggleTheSortWhenAutoSortIsOn) {
+  Fill({"Name", "Other"}, {{"b", "x"}, {"c", "y"}, {"a", "z"}});
+  std::vector<int> clicks;
+  grid->OnHeaderClick = [&](TWsStringGrid&, int col) { clicks.push_back(col); };
+  ShowGrid();
+  QWidget* header = grid->horizontalHeader()->viewport();
+  QTest::mouseClick(header, Qt::LeftButton, {}, HeaderPoint(0));
+  EXPECT_EQ(grid->VisibleColumns().Items(0).SortOrder(), csAsc);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "c"}));
+  QTest::mouseClick(header, Qt::LeftButton, {}, HeaderPoint(0));
+  EXPECT_EQ(grid->VisibleColumns().Items(0).SortOrder(), csDsc);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"c", "b", "a"}));
+  QTest::mouseClick(header, Qt::LeftButton, {}, HeaderPoint(1));
+  EXPECT_EQ(grid->VisibleColumns().Items(0).SortOrder(), csNone);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"x", "y", "z"}));
+  EXPECT_EQ(clicks, (std::vector<int>{0, 0, 1}));
+
+  grid->SetAutoSort(false);
+  grid->VisibleColumns().Items(1).SetSortOrder(csNone);
+  QTest::mouseClick(header, Qt::LeftButton, {}, HeaderPoint(0));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"x", "y", "z"}));  // only the event
+  EXPECT_EQ(clicks.size(), 4u);
+}
+
+TEST_F(StringGrid, ContradictoryComparisonsNeverLoseRowsOrRunOffTheEnds) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 40; ++i) rows.push_back({std::to_string(i)});
+  Fill({"N"}, rows);
+  grid->SetAutoSort(false);
+  grid->VisibleColumns().Items(0).SetSortOrder(csAsc);
+  for (int mode = 0; mode < 3; ++mode) {
+    unsigned state = 7;
+    grid->OnCompareRows = [&](const TWsGridColumnList&, int, int, int& result) {
+      if (mode == 0) result = -1;  // everything is smaller than everything
+      if (mode == 1) result = 1;
+      if (mode == 2) result = static_cast<int>((state = state * 1103515245u + 12345u) >> 16) % 3 - 1;
+    };
+    grid->Sort();
+    auto values = Column(0);
+    std::sort(values.begin(), values.end(), [](auto& a, auto& b) { return std::stoi(a) < std::stoi(b); });
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(values[i], std::to_string(i)) << "mode " << mode;
+  }
+}
+
+TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
+  Fill({"A", "B"}, {{"one", "two"}, {"three", "four"}});
+  grid->SetOptions(grid->Options() | goEditing);
+  std::vector<std::string> set, cancelled;
+  grid->OnSetEditText = [&](TWsStringGrid&, int, int, const std::string& v) { set.push_back(v); };
+  grid->OnCancelEdit = [&](TWsStringGrid&, int, int, const std::string& v) { cancelled.push_back(v); };
+  ShowGrid();
+  grid->setFocus();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(1, 1));
+  ASSERT_EQ(grid->GetSelectedRow(), 1);
+  ASSERT_EQ(grid->GetActiveCol(), 1);
+  ASSERT_EQ(grid->ActiveColumn(), &grid->VisibleColumns().Items(1));
+
+  QTest::keyClick(grid.get(), Qt::Key_Return);
+  auto* editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(editor->isVisible());
+  QTest::keyClicks(editor, "five");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(grid->GetCell(1, 1), "five");
+  EXPECT_EQ(set, std::vector<std::string>{"five"});
+
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "lost");
+  QTest::keyClick(editor, Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(grid->GetCell(1, 1), "five");
+  EXPECT_EQ(cancelled, std::vector<std::string>{"five"});
+  EXPECT_EQ(set.size(), 1u);
+
+  grid->VisibleColumns().Items(1).SetReadOnly(true);
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  QApplication::processEvents();
+  editor = Editor();
+  EXPECT_TRUE(editor == nullptr || !editor->isVisible());
+}
+
+TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
+  Fill({"A"}, {{"one"}, {"two"}});
+  grid->SetOptions(grid->Options() | goEditing);
+  ShowGrid();
+  grid->setFocus();
+  QTest::keyClick(grid.get(), Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(grid->GetCellFlags(0, 0) & kCellMultiLine, kCellMultiLine);
+  auto* editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->MultiLine());
+  EXPECT_EQ(editor->height(), 100);
+  QTest::keyClick(editor, Qt::Key_End);
+  QTest::keyClick(editor, Qt::Key_Return);  // a new line, not the end of editing
+  QTest::keyClicks(editor, "more words");
+  grid->setFocus();  // leaving the editor stores its text
+  QApplication::processEvents();
+  EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words");
+  EXPECT_EQ(grid->VisibleColumns().Items(0).StoredText(0), "one,\"more words\"");
+}
+
+TEST_F(StringGrid, HidingTheCurrentColumnMakesAnotherOneActive) {
+  Fill({"A", "B"}, {{"a", "b"}});
+  std::vector<std::string> changes;
+  grid->OnActiveColChanged = [&](TWsStringGrid&, TWsGridColumn*, TWsGridColumn* now) {
+    changes.push_back(now ? now->Caption() : "-");
+  };
+  ASSERT_EQ(grid->ActiveColumn()->Caption(), "A");
+  grid->Columns().FindColumn("A")->SetVisible(false);
+  EXPECT_EQ(grid->GetActiveCol(), 0);
+  ASSERT_NE(grid->ActiveColumn(), nullptr);
+  EXPECT_EQ(grid->ActiveColumn()->Caption(), "B");
+  ASSERT_FALSE(changes.empty());
+  EXPECT_EQ(changes.back(), "B");
+  grid->Columns().Delete(1);  // the last visible column goes
+  EXPECT_EQ(grid->GetActiveCol(), -1);
+  EXPECT_EQ(grid->ActiveColumn(), nullptr);
+}
+
+TEST_F(StringGrid, SelectedRowIsPaintedInTheSelectionColourWithRowSelect) {
+  Fill({"A", "B"}, {{"a", "b"}, {"c", "d"}});
+  grid->SetOptions(grid->Options() | goRowSelect);
+  grid->SetSelectedColor(0x0000FF);  // red, as $00BBGGRR
+  grid->SetActiveRowColor(0x00FF00);
+  grid->SetSelectedRow(1);
+  ShowGrid();
+  const QImage image = grid->viewport()->grab().toImage();
+  const QRect cell = grid->visualRect(grid->model()->index(1, 1));
+  EXPECT_EQ(image.pixelColor(cell.left() + 1, cell.bottom() - 1), QColor(255, 0, 0));
+  const QRect other = grid->visualRect(grid->model()->index(0, 1));
+  EXPECT_NE(image.pixelColor(other.left() + 1, other.bottom() - 1), QColor(255, 0, 0));
+}
+
+TEST_F(StringGrid, OnSelectCellCanRefuseTheMove) {
+  Fill({"A"}, {{"x"}, {"y"}, {"z"}});
+  grid->OnSelectCell = [](TWsStringGrid&, int, int row, bool& can) { can = row != 2; };
+  ShowGrid();
+  grid->setFocus();
+  QTest::keyClick(grid.get(), Qt::Key_Down);
+  EXPECT_EQ(grid->GetSelectedRow(), 1);
+  QTest::keyClick(grid.get(), Qt::Key_Down);
+  EXPECT_EQ(grid->GetSelectedRow(), 1);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(0, 2));
+  EXPECT_EQ(grid->GetSelectedRow(), 1);
+  EXPECT_TRUE(grid->selectionModel()->isSelected(grid->model()->index(1, 0)));
+}
