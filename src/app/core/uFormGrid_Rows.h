@@ -1,0 +1,53 @@
+#pragma once
+// The rows of the route list as texts (a caption and its sub-items, in column order), their column
+// headers and the comparison the list sorts them by. The route display writes these rows, the route-list
+// window shows, sorts, saves and loads them.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmz {
+
+inline constexpr int RouteColumnCount = 20;
+inline constexpr int RouteSubItemCount = RouteColumnCount - 1;
+inline constexpr std::array<std::string_view, RouteColumnCount> RouteColumnHeaders = {
+    "Profit", "Profit/#", "Commodity", "Typ", "From Base", "From System", "To Base", "To System", "Price", "Earn",
+    "Money to buy", "Count", "Repu", "Level", "Decay", "Volume", "Who scans for", "FromBase run by", "ToBase run by",
+    "Lawful"};
+inline constexpr std::array<int, RouteColumnCount> RouteColumnWidths = {100, 60,  150, 120, 150, 100, 150,
+                                                                        100, 42,  42,  50,  50,  42,  42,
+                                                                        51,  60,  150, 150, 150, 40};
+// Sub-item positions the window reads for its row colours.
+inline constexpr int RouteSubItemDecay = 13;
+inline constexpr int RouteSubItemLawful = 18;
+
+// One row: the caption (column 0, "Profit") and the sub-items (columns 1 ..). Rows of the display have
+// 19 sub-items; rows loaded from a file at least as many.
+struct TRouteRow {
+  std::string Caption;
+  std::vector<std::string> SubItems;
+  // The text of column c: the caption for 0, sub-item c - 1 after; empty where the row has none.
+  const std::string& Column(int c) const;
+};
+
+// The base direction of ParamSort = column, the reversed one ParamSort = column + 65,535.
+inline constexpr int ReversedSort = 65535;
+
+// The list's comparison of two rows (< 0: Row1 first). Number columns ("Profit", "Profit/#", "Price",
+// "Earn") compare as 64-bit whole numbers, lowest first; the float columns ("Money to buy" .. "Volume")
+// as numbers written with '.' or ',' whose difference rounded to a whole number (halves to even) decides,
+// so differences of at most 0.5 are equal; text columns by ASCII-folded comparison, Z to A. A text that is
+// no number counts as 0. ParamSort beyond the reversed base flips the result.
+int CompareRouteRows(const TRouteRow& Row1, const TRouteRow& Row2, int ParamSort);
+
+// A stable merge sort by CompareRouteRows. It stays safe however the tolerant float comparison orders
+// (it is not transitive: 1.2 ~ 1.6 ~ 2.0 but 1.2 < 2.0), which the library sorts do not promise.
+void SortRouteRows(std::vector<TRouteRow>& Rows, int ParamSort);
+// The same order as positions: element n is the position of the row that comes n-th.
+std::vector<std::size_t> RouteRowsOrder(const std::vector<TRouteRow>& Rows, int ParamSort);
+
+}  // namespace qmz

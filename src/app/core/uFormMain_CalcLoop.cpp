@@ -1,0 +1,315 @@
+#include "app/core/uFormMain_CalcLoop.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
+
+namespace qmz {
+
+namespace {
+
+constexpr std::string_view kPriceError = "From: %d  To: %d  Commo: %d CommoB: %d - Zeile %d";
+
+// What one origin needs while its routes are worked out; one per thread.
+struct Scratch {
+  std::vector<std::uint32_t> sold;     // positions into the goods array sold at the origin
+  std::vector<std::uint32_t> buy;      // per sold position
+  std::vector<std::uint8_t> buyBad;    // per sold position: the buy price does not fit
+  std::vector<std::uint32_t> profits;  // destination-major: profit of [destination][sold position], 0 none
+  bool exact = false;                  // a bad price somewhere: the combination-by-combination path
+};
+
+// The market read once into the form the loop wants, and the per-origin steps.
+class Loop {
+ public:
+  Loop(const TSvData& d, const TCalcWork& w, bool trade) : d_(d), w_(w), trade_(trade) {
+    nTo_ = w.FToBases.size();
+    nK_ = w.FCommodities.size();
+    sell_.assign(nK_ * nTo_, 0);
+    sellBad_.assign(nK_ * nTo_, 0);
+    sellBadGood_.assign(nK_, 0);
+    std::vector<bool> isTo(d.aBase.size());
+    for (auto t : w.FToBases) isTo[std::size_t(t)] = true;
+    combos_.resize(w.FFromBases.size());
+    for (std::size_t i = 0; i < combos_.size(); ++i) {
+      const std::size_t f = std::size_t(w.FFromBases[i]);
+      combos_[i] = std::uint64_t(nK_) * (nTo_ - (f < isTo.size() && isTo[f] ? 1 : 0));
+    }
+  }
+
+  // Truncated sell prices of destinations [j0, j1), one column of destinations per good position, and
+  // the flags of prices that do not fit. Threads may build disjoint blocks at once; Finish afterwards.
+  void BuildSellTable(std::size_t j0, std::size_t j1) {
+    for (std::size_t j = j0; j < j1; ++j) {
+      const auto row = d_.aMarket[std::size_t(w_.FToBases[j])];
+      for (std::size_t k = 0; k < nK_; ++k)
+        if (!TruncPrice(row[std::size_t(w_.FCommodities[k])].Price, sell_[k * nTo_ + j])) sellBad_[k * nTo_ + j] = 1;
+    }
+  }
+  void FinishSellTable() {
+    for (std::size_t k = 0; k < nK_; ++k)
+      sellBadGood_[k] = std::any_of(sellBad_.begin() + std::ptrdiff_t(k * nTo_),
+                                    sellBad_.begin() + std::ptrdiff_t((k + 1) * nTo_), [](std::uint8_t b) { return b != 0; });
+  }
+
+  std::uint64_t Combos(std::size_t i) const { return combos_[i]; }
+
+  void Prepare(std::size_t i, Scratch& s) const {
+    const std::int32_t f = w_.FFromBases[i];
+    if (trade_) {
+      SoldCommodityPositions(d_, f, w_.FCommodities, s.sold);
+    } else {
+      s.sold.resize(nK_);
+      for (std::size_t k = 0; k < nK_; ++k) s.sold[k] = std::uint32_t(k);
+    }
+    const std::size_t nS = s.sold.size();
+    s.buy.assign(nS, 0);
+    s.buyBad.assign(nS, 0);
+    s.exact = false;
+    for (std::size_t x = 0; x < nS; ++x) {
+      const std::size_t k = s.sold[x];
+      if (trade_ && !TruncPrice(d_.aMarket[std::size_t(f)][std::size_t(w_.FCommodities[k])].Price, s.buy[x]))
+        s.buyBad[x] = 1;
+      s.exact = s.exact || s.buyBad[x] || sellBadGood_[k];
+    }
+    if (s.exact) return;
+    // Good by good down a column of sell prices; read back destination by destination below.
+    s.profits.resize(nS * nTo_);
+    for (std::size_t x = 0; x < nS; ++x) {
+      const std::uint32_t* col = sell_.data() + std::size_t(s.sold[x]) * nTo_;
+      const std::uint32_t b = s.buy[x];
+      std::uint32_t* out = s.profits.data() + x;
+      for (std::size_t j = 0; j < nTo_; ++j) out[j * nS] = col[j] > b ? col[j] - b : 0;
+    }
+  }
+
+  // The routes of origin i in the order of the plain loop: destination by destination, good by good.
+  // stop(j, counter) is asked before each destination; true ends the visit (false returned).
+  // counter is the number of combinations before this origin.
+  template <typename Stop, typename Emit, typename Error>
+  bool Visit(std::size_t i, const Scratch& s, std::uint64_t counter, Stop&& stop, Emit&& emit, Error&& error) const {
+    const std::int32_t f = w_.FFromBases[i];
+    const std::size_t nS = s.sold.size();
+    for (std::size_t j = 0; j < nTo_; ++j) {
+      if (stop(j, counter)) return false;
+      const std::int32_t t = w_.FToBases[j];
+      if (f == t) continue;
+      const std::uint64_t pairBase = counter;
+      counter += nK_;
+      if (!s.exact) {
+        const std::uint32_t* p = s.profits.data() + j * nS;
+        for (std::size_t x = 0; x < nS; ++x)
+          if (p[x] != 0) emit(TRouteRecord{p[x], std::uint32_t(w_.FCommodities[s.sold[x]]), std::uint32_t(f), std::uint32_t(t)});
+        continue;
+      }
+      for (std::size_t x = 0; x < nS; ++x) {
+        const std::size_t k = s.sold[x];
+        const std::int32_t g = w_.FCommodities[k];
+        if (s.buyBad[x] || sellBad_[k * nTo_ + j]) {
+          // The price does not fit the route's whole-number field: journaled, and the loop goes on.
+          error(Format(kPriceError, f, t, std::uint64_t(k), g, pairBase + k + 1));
+          continue;
+        }
+        const std::uint32_t sell = sell_[k * nTo_ + j];
+        if (sell > s.buy[x]) emit(TRouteRecord{sell - s.buy[x], std::uint32_t(g), std::uint32_t(f), std::uint32_t(t)});
+      }
+    }
+    return true;
+  }
+
+ private:
+  const TSvData& d_;
+  const TCalcWork& w_;
+  bool trade_;
+  std::size_t nTo_ = 0;
+  std::size_t nK_ = 0;
+  std::vector<std::uint32_t> sell_;
+  std::vector<std::uint8_t> sellBad_;
+  std::vector<std::uint8_t> sellBadGood_;
+  std::vector<std::uint64_t> combos_;
+};
+
+// The progress line of the last combination whose counter was one past a multiple of the step (none
+// with a step of 1, as with the plain loop's test), then the message pump.
+class Progress {
+ public:
+  Progress(TCalcHooks& hooks, std::uint64_t total) : hooks_(hooks), total_(total), step_(std::max<std::uint64_t>(total / 1000, 1)) {}
+  void Pump(std::uint64_t counter) {
+    if (step_ > 1 && counter >= 1) {
+      const std::uint64_t c = counter - (counter - 1) % step_;
+      if (c != lastShown_) {
+        lastShown_ = c;
+        // The gauge takes 31 bits; a larger total is scaled into that range, the text keeps the numbers.
+        const std::uint64_t scale = total_ / 2147483647u + 1;
+        hooks_.Status(Format("Starting calculation (%d / %d)", c, total_), 0, std::uint32_t(total_ / scale),
+                      std::uint32_t(c / scale));
+      }
+    }
+    hooks_.ProcessMessages();
+  }
+
+ private:
+  TCalcHooks& hooks_;
+  std::uint64_t total_;
+  std::uint64_t step_;
+  std::uint64_t lastShown_ = 0;
+};
+
+TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journal, Progress& progress) {
+  Scratch s;
+  TPumpTimer timer;
+  std::uint64_t counter = 0;
+  for (std::size_t i = 0; i < w.FFromBases.size(); ++i) {
+    if (hooks.StopRequested()) return TCalcEnd::Stopped;
+    loop.Prepare(i, s);
+    const bool done = loop.Visit(
+        i, s, counter,
+        [&](std::size_t j, std::uint64_t c) {
+          if ((j & 7) == 0 && timer.Due()) progress.Pump(c);
+          return hooks.StopRequested();
+        },
+        [&](const TRouteRecord& r) { w.FRoutes.Add(r); }, [&](const std::string& line) { Log(line, jlError, journal); });
+    if (!done) return TCalcEnd::Stopped;
+    counter += loop.Combos(i);
+    LogFmt("Ende From: %d", {std::uint64_t(i)}, jlInfo, journal);
+  }
+  return TCalcEnd::Finished;
+}
+
+// Runs job(worker) on up to n threads while the calling thread pumps and watches the stop flag; the
+// number of threads that started (workers 0 .. that - 1 ran).
+template <typename Job, typename Counter>
+unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress, std::atomic<bool>& stop,
+               Counter&& counter) {
+  std::vector<std::thread> threads;
+  std::atomic<unsigned> running{0};
+  for (unsigned t = 0; t < n; ++t) {
+    try {
+      running.fetch_add(1);
+      threads.emplace_back([&job, &running, t] {
+        job(t);
+        running.fetch_sub(1);
+      });
+    } catch (const std::system_error&) {
+      running.fetch_sub(1);
+      break;
+    }
+  }
+  if (threads.empty()) return 0;
+  TPumpTimer timer;
+  while (running.load() != 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!timer.Due()) continue;
+    progress.Pump(counter());
+    if (hooks.StopRequested()) stop.store(true);
+  }
+  for (auto& t : threads) t.join();
+  return unsigned(threads.size());
+}
+
+}  // namespace
+
+TCalcEnd RunCalculationLoop(const TSvData& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal,
+                            bool TradeMode, const TCalcLoopOptions& Options) {
+  const std::size_t nFrom = Work.FFromBases.size();
+  const std::uint64_t total = std::uint64_t(nFrom) * Work.FToBases.size() * Work.FCommodities.size();
+  LogFmt("Length: From(%d)  To(%d) Commo(%d) Maxi(%d)",
+         {std::uint64_t(nFrom), std::uint64_t(Work.FToBases.size()), std::uint64_t(Work.FCommodities.size()), total},
+         jlInfo, Journal);
+  Progress progress(Hooks, total);
+  Loop loop(Data, Work, TradeMode);
+  unsigned threads = Options.Threads ? Options.Threads : std::max(1u, std::thread::hardware_concurrency());
+  threads = unsigned(std::min<std::size_t>(threads, nFrom));
+  if (threads <= 1 || total < Options.ParallelFrom) {
+    loop.BuildSellTable(0, Work.FToBases.size());
+    loop.FinishSellTable();
+    return Sequential(loop, Work, Hooks, Journal, progress);
+  }
+
+  // The sell table in blocks of destinations, one block per thread.
+  const std::size_t nTo = Work.FToBases.size();
+  const std::size_t block = (nTo + threads - 1) / threads;
+  std::atomic<bool> noStop{false};
+  auto noCount = [] { return std::uint64_t(0); };
+  auto buildBlock = [&](unsigned t) { loop.BuildSellTable(std::min(nTo, t * block), std::min(nTo, (t + 1) * block)); };
+  const unsigned started = OnThreads(threads, buildBlock, Hooks, progress, noStop, noCount);
+  for (unsigned t = started; t < threads; ++t) buildBlock(t);
+  loop.FinishSellTable();
+  if (started == 0) return Sequential(loop, Work, Hooks, Journal, progress);
+
+  // Two passes over the origins: count each one's routes, then write them straight into their place.
+  std::vector<std::uint64_t> base(nFrom + 1, 0);  // combinations before origin i
+  for (std::size_t i = 0; i < nFrom; ++i) base[i + 1] = base[i] + loop.Combos(i);
+  std::vector<std::uint64_t> count(nFrom, 0);
+  std::vector<std::uint8_t> done(nFrom, 0);
+  std::vector<std::vector<std::string>> errors(nFrom);
+  std::atomic<bool> stop{noStop.load()};  // a stop seen while the table was built
+  std::atomic<bool> outOfMemory{false};
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::uint64_t> combosDone{0};
+  auto watch = [&] { return combosDone.load() / 2; };
+
+  auto pass = [&](bool write, std::vector<std::uint64_t>* offset) {
+    return [&, write, offset](unsigned) {
+      try {
+        Scratch s;
+        for (std::size_t i = next.fetch_add(1); i < nFrom && !stop.load(std::memory_order_relaxed);
+             i = next.fetch_add(1)) {
+          loop.Prepare(i, s);
+          std::uint64_t n = 0;
+          TRouteRecord* out = write ? Work.FRoutes.Data() + (*offset)[i] : nullptr;
+          const bool complete = loop.Visit(
+              i, s, base[i], [&](std::size_t, std::uint64_t) { return stop.load(std::memory_order_relaxed); },
+              [&](const TRouteRecord& r) {
+                if (write) out[n] = r;
+                ++n;
+              },
+              [&](const std::string& line) {
+                if (write) errors[i].push_back(line);
+              });
+          if (!complete) break;
+          if (write) done[i] = 1;
+          else count[i] = n;
+          combosDone.fetch_add(loop.Combos(i), std::memory_order_relaxed);
+        }
+      } catch (const std::bad_alloc&) {
+        outOfMemory.store(true);
+        stop.store(true);
+      }
+    };
+  };
+
+  if (!OnThreads(threads, pass(false, nullptr), Hooks, progress, stop, watch)) {
+    return Sequential(loop, Work, Hooks, Journal, progress);
+  }
+  if (outOfMemory.load()) throw std::bad_alloc();
+  if (stop.load()) return TCalcEnd::Stopped;  // not one origin written yet
+
+  std::vector<std::uint64_t> offset(nFrom + 1, 0);
+  for (std::size_t i = 0; i < nFrom; ++i) offset[i + 1] = offset[i] + count[i];
+  Work.FRoutes.Resize(offset[nFrom]);
+  next.store(0);
+  if (!OnThreads(threads, pass(true, &offset), Hooks, progress, stop, watch)) {
+    Work.FRoutes.Clear();
+    return Sequential(loop, Work, Hooks, Journal, progress);
+  }
+
+  // The origins finished in full, from the first on, with their journal lines in loop order.
+  std::size_t finished = 0;
+  while (finished < nFrom && done[finished]) {
+    for (const auto& line : errors[finished]) Log(line, jlError, Journal);
+    LogFmt("Ende From: %d", {std::uint64_t(finished)}, jlInfo, Journal);
+    ++finished;
+  }
+  Work.FRoutes.Resize(offset[finished]);
+  if (outOfMemory.load()) throw std::bad_alloc();
+  return finished == nFrom ? TCalcEnd::Finished : TCalcEnd::Stopped;
+}
+
+}  // namespace qmz

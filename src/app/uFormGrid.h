@@ -1,0 +1,86 @@
+#pragma once
+// The route-list window: the list of routes the display wrote, sortable by any column, coloured, with
+// a hint box and a pop-up menu to save the rows to and load them from a route file.
+
+#include <QPersistentModelIndex>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "app/core/uFormGrid_Rows.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTabWidget;
+class QTextEdit;
+class QTreeView;
+
+namespace qmz {
+
+class RouteRowsModel;
+
+class TformGrid : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TformGrid(QWidget* parent = nullptr);
+  ~TformGrid() override;
+
+  // ---- what the main window calls ----------------------------------------------------------------
+  // Removes all rows (the start of a display, and miClear).
+  void ClearRoutes();
+  // Appends rows in the order given (the display's rows, best profit per unit first).
+  void AddRoutes(std::vector<TRouteRow> Rows);
+  // The display's closing sort: by "Profit" (the total), highest first, equal totals in the order they
+  // were added, whatever header the user clicked before; the next header click sorts in the base
+  // direction, as after start-up.
+  void SortRoutesByProfit();
+  const std::vector<TRouteRow>& Rows() const;
+  QTreeView* RoutesListView() const { return lvRoutes; }
+
+  // ---- handlers ------------------------------------------------------------------------------------
+  // Flips the direction and sorts by Column (header click; also called with 0 by the start-up).
+  void lvRoutesColumnClick(int Column);
+  void lvRoutesSelectItem();
+  void miAddFilterClick();
+  void miSaveClick();
+  void LoadRoutes1Click();
+  void miClearClick();
+  // The hint box: the hint of the control under the mouse.
+  void OnMouseMove(QWidget* Sender);
+
+  // ---- controls, named as the form describes them --------------------------------------------------
+  QWidget* panBackHeader = nullptr;
+  QTextEdit* reInfo = nullptr;
+  QTabWidget* pcRoutes = nullptr;
+  QWidget* tsRoutes = nullptr;
+  QWidget* tsFilter = nullptr;
+  QTreeView* lvRoutes = nullptr;
+  QLabel* Label1 = nullptr;
+  QMenu* popupRoutes = nullptr;
+  QAction* miAddFilter = nullptr;
+  QAction* miSave = nullptr;
+  QAction* LoadRoutes1 = nullptr;
+  QAction* miClear = nullptr;
+  QFileDialog* DlgSave = nullptr;
+  QFileDialog* DlgOpen = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+
+  // Shows an information box (text, caption); Qt's message box unless a test replaces it.
+  std::function<void(const QString&, const QString&)> ShowMessage;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  RouteRowsModel* model_ = nullptr;
+  int sortTag_ = 0;  // lvRoutes' direction toggle: 0 the next click sorts reversed
+  int reInfoTag_ = 0;
+  QWidget* FLastHintControl = nullptr;
+  QPersistentModelIndex FSelectedItem;
+};
+
+}  // namespace qmz

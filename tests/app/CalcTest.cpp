@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "CalcTestSupport.h"
+#include "RouteTestModel.h"
+#include "app/core/uFormMain_Calc.h"
+#include "app/core/uFormMain_CalcLoop.h"
+#include "support/mRunJournal.h"
+#include "util/ScriptedUser.h"
+#include "util/StatusRecorder.h"
+
+using namespace qmz;
+using test::SetCell;
+
+namespace {
+
+TIndex Base(std::uint32_t i) { return {i, 1}; }
+TIndex System(std::uint32_t i) { return {i, 2}; }
+TIndex Anywhere() { return {0, 4}; }
+TIndex Good(std::uint32_t i) { return {i, 5}; }
+
+struct CalcRun {
+  TCalcWork work;
+  test::RecordingHooks hooks;
+  std::unique_ptr<TJournal> journal = test::MemoryJournal();
+  TCalcEnd end = TCalcEnd::Finished;
+  void Calculate(const TSvData& d, const TCalcSelection& s) { end = CalculateRoutes(d, s, work, hooks, journal.get()); }
+};
+
+TEST(CalcTest, PricesAreCutToWholeNumbersAndTheOriginMustSell) {
+  struct Case {
+    double buy, sell;
+    bool sold;
+    std::uint32_t profit;  // 0: no route
+  } cases[] = {{12.9, 13.1, true, 1}, {12.9, 12.95, true, 0}, {100, 200, false, 0}, {0.5, 1.0, true, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.buy);
+    auto d = test::MakeRouteModel(2, 1);
+    SetCell(*d, 1, 1, c.sold, c.buy);
+    SetCell(*d, 2, 1, false, c.sell);
+    CalcRun r;
+    r.Calculate(*d, {true, {Base(1)}, {Base(2)}, {Good(1)}});
+    ASSERT_EQ(r.work.FRoutes.Count(), c.profit ? 1u : 0u);
+    if (!c.profit) continue;
+    const TRouteRecord& route = r.work.FRoutes[0];
+    EXPECT_EQ(route.Profit, c.profit);
+    EXPECT_EQ(RouteBuyPrice(*d, r.work.FRoutes, route), std::trunc(c.buy));
+    EXPECT_EQ(RouteSellPrice(*d, route), std::trunc(c.sell));
+  }
+}
+
+TEST(CalcTest, LootModeStartsAtTheDummyBaseWithoutBuying) {
+  auto d = test::MakeRouteModel(4, 2);
+  SetCell(*d, 1, 1, false, 50.7);  // not sold there: loot mode does not care
+  SetCell(*d, 2, 1, true, 80.2, 3.0f, 0.5f);
+  SetCell(*d, 3, 1, true, 999);  // origin list is ignored in loot mode
+  CalcRun r;
+  r.Calculate(*d, {false, {Base(3)}, {Base(1), Base(2)}, {Good(1)}});
+  ASSERT_EQ(r.work.FRoutes.Count(), 2u);
+  const auto& routes = r.work.FRoutes;
+  EXPECT_EQ(routes[0].ToBase, 2u);  // 80 before 50
+  EXPECT_EQ(routes[0].Profit, 80u);
+  EXPECT_EQ(routes[1].Profit, 50u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(routes[i].FromBase, 0u);
+    EXPECT_EQ(RouteBuyPrice(*d, routes, routes[i]), 0.0);
+    EXPECT_EQ(RouteReputation(*d, routes[i]), 0.0f);
+    EXPECT_EQ(RouteLevel(*d, routes[i]), 0.0f);
+    EXPECT_EQ(RouteFromFaction(*d, routes[i]), 0u);
+  }
+  EXPECT_FALSE(RouteLawful(*d, routes, routes[0]));  // base 2: faction 2
+  EXPECT_TRUE(RouteLawful(*d, routes, routes[1]));   // base 1: faction 1
+}
+
+TEST(CalcTest, PlaceListsGiveEachBaseOnce) {
+  auto d = test::MakeRouteModel(6, 1);
+  test::RecordingHooks hooks;
+  struct Case {
+    std::vector<TIndex> items;
+    std::vector<std::int32_t> bases;
+  } cases[] = {
+      {{Base(3), Anywhere()}, {1, 2, 3, 4, 5, 6}},         // Anywhere after a base: every base once
+      {{Base(3), System(1), Base(2)}, {3, 1, 5, 2}},       // a base and its own system: no duplicate
+      {{Base(5), System(2)}, {5, 2, 4, 6}},                // base 5 and system 2 are different places
+      {{System(9), Base(1), Base(1), Base(99)}, {1}},      // no bases, a repeat, a base beyond the model
+  };
+  for (const auto& c : cases) EXPECT_EQ(BuildPlaceIndexes(*d, c.items, hooks), c.bases);
+}
+
+TEST(CalcTest, AnyCommodityStandsForAllGoodsWhereverItStands) {
+  auto d = test::MakeRouteModel(2, 3);
+  test::RecordingHooks hooks;
+  const std::vector<std::int32_t> all = {0, 1, 2, 3};
+  EXPECT_EQ(BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks), all);
+  EXPECT_EQ(BuildCommodityIndexes(*d, std::vector<TIndex>{Good(2), Anywhere()}, hooks), all);
+  EXPECT_EQ(BuildCommodityIndexes(*d, std::vector<TIndex>{Good(3), Good(1), Good(3)}, hooks),
+            (std::vector<std::int32_t>{3, 1}));
+}
+
+TEST(CalcTest, JournalAndStatusLinesOfARun) {
+  auto d = test::MakeRouteModel(2, 1);
+  SetCell(*d, 1, 1, true, 10);
+  SetCell(*d, 2, 1, true, 20);
+  CalcRun r;
+  r.Calculate(*d, {true, {Base(1), Base(2)}, {Base(1), Base(2)}, {Good(1)}});
+  ASSERT_EQ(r.end, TCalcEnd::Finished);
+  ASSERT_EQ(r.work.FRoutes.Count(), 1u);  // 1 -> 2; the same base twice gives nothing
+  EXPECT_EQ(r.work.FSortCalls, 1u);
+  EXPECT_TRUE(r.work.FFromBases.empty() && r.work.FToBases.empty() && r.work.FCommodities.empty());
+  std::vector<std::string> lines;
+  for (const auto& l : r.journal->Buffer())
+    if (l.Level == jlInfo) lines.push_back(l.Text);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Building FROM List", "Building TO List", "Building Commo List",
+                                             "Start calculation", "Length: From(2)  To(2) Commo(1) Maxi(4)",
+                                             "Ende From: 0", "Ende From: 1",
+                                             "Finished Calculation - Start sorting routes (1)",
+                                             "Finished Sorting (1)"}));
+  EXPECT_EQ(r.hooks.Texts(),
+            (std::vector<std::string>{"Building List of Origin Bases...", "Building List of Destination Bases...",
+                                      "Building List of commodities...",
+                                      "Starting calculation (please stay calm and get yourself a coffee..)",
+                                      "Sorting the Routes - this can take a while - I hope you got your coffee",
+                                      "Finished calculating", "Finished parsing - printing routes"}));
+}
+
+TEST(CalcTest, APriceOutOfRangeIsJournaledAndTheLoopGoesOn) {
+  auto d = test::MakeRouteModel(3, 2);
+  SetCell(*d, 1, 1, true, 10);
+  SetCell(*d, 1, 2, true, 10);
+  SetCell(*d, 2, 1, false, -5);  // no whole-number price
+  SetCell(*d, 2, 2, false, 30);
+  SetCell(*d, 3, 1, false, 5e12);
+  SetCell(*d, 3, 2, false, 40);
+  CalcRun r;
+  r.Calculate(*d, {true, {Base(1)}, {Base(2), Base(3)}, {Good(1), Good(2)}});
+  ASSERT_EQ(r.work.FRoutes.Count(), 2u);
+  EXPECT_EQ(r.work.FRoutes[0].Profit, 30u);
+  EXPECT_TRUE(test::HasLine(*r.journal, "From: 1  To: 2  Commo: 0 CommoB: 1 - Zeile 1", jlError));
+  EXPECT_TRUE(test::HasLine(*r.journal, "From: 1  To: 3  Commo: 0 CommoB: 1 - Zeile 3", jlError));
+}
+
+TEST(CalcTest, AStopKeepsTheRoutesSoFarUnsorted) {
+  auto d = test::MakeRouteModel(3, 1);
+  SetCell(*d, 1, 1, true, 10);
+  SetCell(*d, 2, 1, true, 20);
+  SetCell(*d, 3, 1, true, 50);
+  CalcRun r;
+  int asked = 0;
+  // Asked before the loops, at origin 1 and at its three destinations; at origin 2 the stop is seen.
+  r.hooks.Stop = [&] { return ++asked > 5; };
+  r.Calculate(*d, {true, {Anywhere()}, {Anywhere()}, {Good(1)}});
+  EXPECT_EQ(r.end, TCalcEnd::Stopped);
+  ASSERT_EQ(r.work.FRoutes.Count(), 2u);  // 1 -> 2 (10), 1 -> 3 (40): found order, not sorted
+  EXPECT_EQ(r.work.FRoutes[0].Profit, 10u);
+  EXPECT_EQ(r.work.FRoutes[1].Profit, 40u);
+  EXPECT_FALSE(test::HasText(*r.journal, "Finished Sorting"));
+}
+
+// The per-origin column pass and the "only goods sold here" shortcut against the plain triple loop, on
+// random markets full of equal profits, then both through the same quicksort.
+TEST(CalcTest, FastLoopMatchesThePlainLoop) {
+  std::mt19937 rng(17);
+  for (int round = 0; round < 20; ++round) {
+    auto d = test::MakeRouteModel(9, 12);
+    for (int b = 1; b <= 9; ++b)
+      for (int g = 1; g <= 12; ++g)
+        SetCell(*d, b, g, rng() % 3 != 0, double(rng() % 8) * 10.0 + (rng() % 2 ? 0.5 : 0.0));
+    if (round % 5 == 4) SetCell(*d, 2, 3, true, -1.0);  // a bad price forces the exact path
+    const bool trade = round % 4 != 3;
+    std::vector<TIndex> from = {Base(1 + rng() % 9), System(1 + rng() % 2), Base(1 + rng() % 9)};
+    std::vector<TIndex> to = round % 2 ? std::vector<TIndex>{Anywhere()} : std::vector<TIndex>{System(2), Base(3)};
+    std::vector<TIndex> goods = round % 3 ? std::vector<TIndex>{Anywhere()} : std::vector<TIndex>{Good(5), Good(2)};
+    test::RecordingHooks hooks;
+    const auto f = trade ? BuildPlaceIndexes(*d, from, hooks) : std::vector<std::int32_t>{0};
+    const auto t = BuildPlaceIndexes(*d, to, hooks);
+    const auto g = BuildCommodityIndexes(*d, goods, hooks);
+    auto expected = test::ReferenceRoutes(*d, trade, f, t, g);
+    std::uint64_t calls = 0;
+    test::ReferenceQuickSort(expected, 0, long(expected.size()) - 1, calls);
+    CalcRun r;
+    r.Calculate(*d, {trade, from, to, goods});
+    EXPECT_TRUE(test::SameRoutes(test::ToVector(r.work.FRoutes), expected)) << round;
+    EXPECT_EQ(r.work.FSortCalls, calls);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The loop on several threads gives the routes and journal lines of the loop on one.
+TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
+  std::mt19937 rng(99);
+  auto d = test::MakeRouteModel(30, 20);
+  for (int b = 1; b <= 30; ++b)
+    for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 50));
+  SetCell(*d, 7, 4, true, -3.0);  // journaled combinations
+  for (bool trade : {true, false}) {
+    std::vector<std::vector<TRouteRecord>> routes;
+    std::vector<std::vector<std::string>> lines;
+    for (unsigned threads : {1u, 3u}) {
+      TCalcWork w;
+      test::RecordingHooks hooks;
+      w.FFromBases = trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks) : std::vector<std::int32_t>{0};
+      w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
+      w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+      auto journal = test::MemoryJournal();
+      EXPECT_EQ(RunCalculationLoop(*d, w, hooks, journal.get(), trade, {threads, 0}), TCalcEnd::Finished);
+      routes.push_back(test::ToVector(w.FRoutes));
+      lines.emplace_back();
+      for (const auto& l : journal->Buffer()) lines.back().push_back(l.Text);
+    }
+    EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
+    EXPECT_GT(routes[0].size(), 100u);
+    EXPECT_EQ(lines[0], lines[1]);
+  }
+}
+
+}  // namespace
