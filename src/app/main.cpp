@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/QmzApplication.h"
+#include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
 #include "platform/ExePath.h"
@@ -59,7 +60,11 @@ int main(int argc, char** argv) {
     setup.LoaderUserInterface = [folder](QWidget* parent) {
       return std::make_unique<qmz::LoaderDialogs>(parent, folder + "QMZ.ini");
     };
+    auto* formGrid = new qmz::TformGrid();
+    setup.FormGrid = formGrid;
     auto formMain = std::make_unique<qmz::TformMain>(std::move(setup));
+    // The route-list window belongs to the main window: closing the main window ends the program.
+    formGrid->setParent(formMain.get(), formGrid->windowFlags() | Qt::Window);
     if (formMain->FormCreate()) {
       CloseOnTerminationSignals(formMain.get());
       formMain->show();

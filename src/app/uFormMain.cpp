@@ -185,6 +185,7 @@ void TformMain::ConnectHandlers() {
   on(btSystems, &TformMain::btSystemsClick);
   on(btCommos, &TformMain::btCommosClick);
   on(Button1, &TformMain::Button1Click);
+  ConnectSelection();
 }
 
 bool TformMain::FormCreate() {

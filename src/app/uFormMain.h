@@ -7,11 +7,14 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QProgressBar>
 #include <QReadWriteLock>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -19,6 +22,7 @@
 #include <string>
 
 #include "app/MainWindowDialogs.h"
+#include "app/core/uFormMain_Calc.h"
 #include "app/uFormMain_Widgets.h"
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSvFunctions.h"
@@ -36,6 +40,7 @@ class CommodityPage;
 class InformationPage;
 class CalculatorPanel;
 class DebugPanel;
+class TformGrid;
 
 // The run journal: created by the program entry before any window, freed after the last one.
 extern TJournal* Journal;
@@ -119,6 +124,22 @@ class TformMain : public QMainWindow {
   void FillCommodityTrees();
   void btCalculateClick();
   void btShowRoutesClick();
+  // Enter in a source list or tree adds its selection (uFormMain_Selection.cpp).
+  void lbFromSystemKeyPress(QChar& Key);
+  void lbDestSystemKeyPress(QChar& Key);
+  void tvCommoAllKeyPress(QChar& Key);
+  void pageCommodityMouseDown(Qt::KeyboardModifiers Shift);
+  // Hover highlight and the hint line for the control under the mouse.
+  void OnMouseMove(QObject* Sender);
+
+  // ---- route calculation and display (uFormMain_Calculate.cpp) -------------------------------------
+  void ShowRoutes();
+  // Sorts FRoutes[Lo .. Hi] by profit per unit, highest first; FSortCalls counts the calls.
+  void SortRoutes(std::int64_t Lo, std::int64_t Hi);
+  QTreeView* RoutesListView() const;
+  TformGrid* FormGrid() const;
+  const TCalcWork& CalcWork() const { return calcWork_; }
+
   void lbInfBaseClick();
   void tvInfBaseGoodClick();
   void gbOptionsDblClick();
@@ -209,6 +230,9 @@ class TformMain : public QMainWindow {
   void ReleaseOwned();
   void RunFeedbackAgent();
   QLabel* StatusPanel(int index) const;
+  // Selection pages (uFormMain_Selection.cpp).
+  void ConnectSelection();
+  void AddPlaces(int ListMode, const std::array<QListWidget*, 4>& Sources, QListWidget* Chosen);
 
   MainWindowSetup setup_;
   TJournal* journal_ = nullptr;
@@ -236,6 +260,14 @@ class TformMain : public QMainWindow {
   platform::SharedMemoryHandle FStatusMapping = 0;
   std::function<void(QObject*, const std::exception&)> FOldOnException;
   bool handlerInstalled_ = false;
+
+  // Selection and calculation state.
+  std::uint8_t FromListMode = 0;
+  std::uint8_t DestListMode = 0;
+  QPointer<QObject> LastHintControl;
+  TCalcWork calcWork_;      // FFromBases, FToBases, FCommodities, FRoutes, FSortCalls
+  bool calculating_ = false;  // a calculation runs: a click on its button only asks it to stop
+  bool displaying_ = false;   // a route display runs: the same for its button
 
   int busy_ = 0;
   bool closing_ = false;  // the window was closed: loading and running steps stop

@@ -72,6 +72,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     setup.Arguments = std::move(arguments);
     setup.InstanceKey = key.isEmpty() ? QString::fromStdString("QMZ_TEST_" + unique) : key;
     setup.StatusMappingName = "QMZ_TEST_MMF_" + unique;
+    setup.FormGrid = formGrid;
     setup.LoaderUserInterface = [this](QWidget*) {
       struct Forward : TLoaderUserInterface {
         ScriptedUser& u;
@@ -140,6 +141,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
   }();
   ScriptedDialogs dialogs;
   std::function<void()> onChoose;
+  QWidget* formGrid = nullptr;  // the route-list window the window shows routes in, when a test has one
 };
 
 }  // namespace qmz::test
