@@ -1,5 +1,5 @@
-// The program entry: the run journal first, then the application object, the main window and the
-// message loop; the journal last of all.
+// The program entry: the application object, the single-instance check, the run journal, the main
+// window and the message loop; the journal last of all.
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/QmzApplication.h"
+#include "app/SingleInstance.h"
 #include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
@@ -46,29 +47,35 @@ void CloseOnTerminationSignals(QWidget* window) {
 
 int main(int argc, char** argv) {
   const std::string folder = qmz::platform::ExecutableFolder();
-  qmz::CreateRunJournal(folder);
   int result = 0;
   {
     qmz::QmzApplication app(argc, argv);
+    // A second start hands over to the running instance before its journal would empty that one's file.
+    auto instance = std::make_shared<qmz::SingleInstance>(QStringLiteral("QMZ"));
+    if (!instance->Acquire()) return 0;
+    qmz::CreateRunJournal(folder);
     app.setApplicationName(QStringLiteral("Starvagant Kestrelmark"));
     app.setApplicationDisplayName(QStringLiteral("Starvagant Kestrelmark"));
+    // Closing the main window ends the program, also while the route-list window is open.
+    app.setQuitOnLastWindowClosed(false);
 
     qmz::MainWindowSetup setup;
     setup.Journal = qmz::Journal;
+    setup.Instance = std::move(instance);
     setup.ProgramFolder = folder;
     setup.Arguments = app.arguments().mid(1);
     setup.LoaderUserInterface = [folder](QWidget* parent) {
       return std::make_unique<qmz::LoaderDialogs>(parent, folder + "QMZ.ini");
     };
-    auto* formGrid = new qmz::TformGrid();
-    setup.FormGrid = formGrid;
     auto formMain = std::make_unique<qmz::TformMain>(std::move(setup));
-    // The route-list window belongs to the main window: closing the main window ends the program.
-    formGrid->setParent(formMain.get(), formGrid->windowFlags() | Qt::Window);
     if (formMain->FormCreate()) {
+      auto formGrid = std::make_unique<qmz::TformGrid>();
+      formMain->SetFormGrid(formGrid.get());
+      QObject::connect(formMain.get(), &qmz::TformMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
       CloseOnTerminationSignals(formMain.get());
       formMain->show();
       result = app.exec();
+      formMain->SetFormGrid(nullptr);
     }
     formMain.reset();
   }

@@ -10,6 +10,7 @@
 #include "app/QmzApplication.h"
 #include "app/SingleInstance.h"
 #include "app/StatusMessageReceiver.h"
+#include "app/uFormGrid.h"
 #include "app/uFormMain_CalculatorPanel.h"
 #include "app/uFormMain_CommodityPage.h"
 #include "app/uFormMain_DebugPanel.h"
@@ -190,8 +191,11 @@ void TformMain::ConnectHandlers() {
 
 bool TformMain::FormCreate() {
   // 1. One instance: a second start hands over to the first and ends before it shows anything.
-  instance_ = std::make_unique<SingleInstance>(setup_.InstanceKey);
-  if (!instance_->Acquire()) return false;
+  instance_ = std::move(setup_.Instance);
+  if (!instance_) {
+    instance_ = std::make_shared<SingleInstance>(setup_.InstanceKey);
+    if (!instance_->Acquire()) return false;
+  }
   connect(instance_.get(), &SingleInstance::raiseRequested, this, &TformMain::ShowOwnWindow);
   // 2. The synchronizer is a member. 3.
   FUpdateCheckDone = false;
@@ -330,13 +334,15 @@ void TformMain::StartUpSequence() {
   panBackHeader->setFixedHeight(100);
   reInfo->raise();
   // 24.
-  if (setup_.FormGrid) setup_.FormGrid->show();
+  if (formGrid_) formGrid_->show();
   tbRoutes->SetSelectedTab(tbRoutes->Tabs()[0]);
   btDestBase->setChecked(true);
   OnDestClick();
   btFromBase->setChecked(true);
   OnFromClick();
-  // 25. The route-list window's sort state is set by its own column clicks once it exists.
+  // 25. On the still empty list this only toggles the sort direction three times.
+  if (formGrid_)
+    for (int i = 0; i < 3; ++i) formGrid_->lvRoutesColumnClick(0);
   ShowOwnWindow();
 }
 
@@ -385,7 +391,10 @@ void TformMain::FormClose() {
     handlerInstalled_ = false;
   }
   instance_.reset();
+  emit closed();
 }
+
+QTreeView* TformMain::RoutesListView() const { return formGrid_ ? formGrid_->RoutesListView() : nullptr; }
 
 void TformMain::LeaveBusy() {
   if (--busy_ == 0 && releasePending_) {
@@ -396,6 +405,10 @@ void TformMain::LeaveBusy() {
 
 void TformMain::ReleaseOwned() {
   if (busy_ > 0) return;
+  FRoutes.Clear();
+  FFromBases.clear();
+  FToBases.clear();
+  FCommodities.clear();
   FData.reset();
 }
 

@@ -40,7 +40,6 @@ class CommodityPage;
 class InformationPage;
 class CalculatorPanel;
 class DebugPanel;
-class TformGrid;
 
 // The run journal: created by the program entry before any window, freed after the last one.
 extern TJournal* Journal;
@@ -54,14 +53,17 @@ struct MainWindowSetup {
   std::string ProgramFolder;  // holds QMZ.ini, with a trailing '/'
   QStringList Arguments;      // the command-line arguments after the program name
   QString InstanceKey = QStringLiteral("QMZ");
+  // The program entry may have taken the instance already (before the journal re-creates its file, so a
+  // second start never empties the running instance's journal); FormCreate then keeps it.
+  std::shared_ptr<SingleInstance> Instance;
   std::string StatusMappingName = kStatusMappingName;
   // The user of the loader (installation chooser and its boxes); made when loading starts.
   std::function<std::unique_ptr<TLoaderUserInterface>(QWidget* parent)> LoaderUserInterface;
   // Message and input boxes; Qt's when empty.
   std::function<std::unique_ptr<MainWindowDialogs>(QWidget* parent)> Dialogs;
-  // The route-list window, shown when start-up ends (none until it exists).
-  QWidget* FormGrid = nullptr;
 };
+
+class TformGrid;
 
 class TformMain : public QMainWindow {
   Q_OBJECT
@@ -85,6 +87,9 @@ class TformMain : public QMainWindow {
   // The start-up sequence has ended with the window ready.
   bool StartupDone() const { return FStartupDone; }
   bool Closed() const { return closed_; }
+  // The route-list window, created after this one; shown when start-up ends.
+  void SetFormGrid(TformGrid* grid) { formGrid_ = grid; }
+  QTreeView* RoutesListView() const;
   TSvData* Data() const { return FData.get(); }
 
   // ---- status and progress (uFormMain_Status.cpp) --------------------------------------------------
@@ -136,9 +141,8 @@ class TformMain : public QMainWindow {
   void ShowRoutes();
   // Sorts FRoutes[Lo .. Hi] by profit per unit, highest first; FSortCalls counts the calls.
   void SortRoutes(std::int64_t Lo, std::int64_t Hi);
-  QTreeView* RoutesListView() const;
-  TformGrid* FormGrid() const;
-  const TCalcWork& CalcWork() const { return calcWork_; }
+  const TRouteList& Routes() const { return FRoutes; }
+  std::uint32_t SortCalls() const { return FSortCalls; }
 
   void lbInfBaseClick();
   void tvInfBaseGoodClick();
@@ -228,6 +232,12 @@ class TformMain : public QMainWindow {
   void EnterBusy() { ++busy_; }
   void LeaveBusy();
   void ReleaseOwned();
+
+ signals:
+  // The window was closed: the application ends when control returns to its message loop.
+  void closed();
+
+ private:
   void RunFeedbackAgent();
   QLabel* StatusPanel(int index) const;
   // Selection pages (uFormMain_Selection.cpp).
@@ -238,7 +248,7 @@ class TformMain : public QMainWindow {
   TJournal* journal_ = nullptr;
   std::unique_ptr<MainWindowDialogs> dialogs_;
   std::unique_ptr<StatusMessageReceiver> receiver_;
-  std::unique_ptr<SingleInstance> instance_;
+  std::shared_ptr<SingleInstance> instance_;
   std::unique_ptr<FeedbackUpload> ftpFeedback_;
   PlacePage* sourcePage_ = nullptr;
   PlacePage* destPage_ = nullptr;
@@ -260,12 +270,15 @@ class TformMain : public QMainWindow {
   platform::SharedMemoryHandle FStatusMapping = 0;
   std::function<void(QObject*, const std::exception&)> FOldOnException;
   bool handlerInstalled_ = false;
+  std::vector<std::int32_t> FFromBases, FToBases, FCommodities;
+  TRouteList FRoutes;
+  std::uint32_t FSortCalls = 0;
+  TformGrid* formGrid_ = nullptr;
 
   // Selection and calculation state.
   std::uint8_t FromListMode = 0;
   std::uint8_t DestListMode = 0;
   QPointer<QObject> LastHintControl;
-  TCalcWork calcWork_;      // FFromBases, FToBases, FCommodities, FRoutes, FSortCalls
   bool calculating_ = false;  // a calculation runs: a click on its button only asks it to stop
   bool displaying_ = false;   // a route display runs: the same for its button
 

@@ -38,6 +38,39 @@ std::vector<TIndex> TagsOf(const QListWidget* list) {
   return tags;
 }
 
+// The window's working state handed to the calculation for its run and taken back after it, also when
+// the calculation raises.
+class LentWork {
+ public:
+  LentWork(std::vector<std::int32_t>& from, std::vector<std::int32_t>& to, std::vector<std::int32_t>& goods,
+           TRouteList& routes, std::uint32_t& sortCalls)
+      : from_(from), to_(to), goods_(goods), routes_(routes), sortCalls_(sortCalls) {
+    work.FFromBases = std::move(from_);
+    work.FToBases = std::move(to_);
+    work.FCommodities = std::move(goods_);
+    work.FRoutes = std::move(routes_);
+    work.FSortCalls = sortCalls_;
+  }
+  ~LentWork() {
+    from_ = std::move(work.FFromBases);
+    to_ = std::move(work.FToBases);
+    goods_ = std::move(work.FCommodities);
+    routes_ = std::move(work.FRoutes);
+    sortCalls_ = std::uint32_t(std::min<std::uint64_t>(work.FSortCalls, 0xFFFFFFFFu));
+  }
+  LentWork(const LentWork&) = delete;
+  LentWork& operator=(const LentWork&) = delete;
+
+  TCalcWork work;
+
+ private:
+  std::vector<std::int32_t>& from_;
+  std::vector<std::int32_t>& to_;
+  std::vector<std::int32_t>& goods_;
+  TRouteList& routes_;
+  std::uint32_t& sortCalls_;
+};
+
 const char* const kCalculate = "&Calculate";
 const char* const kStop = "St&op";
 const char* const kReshow = "&Reshow routes";
@@ -45,18 +78,12 @@ const char* const kStopDisplay = "&Stop";
 
 }  // namespace
 
-TformGrid* TformMain::FormGrid() const { return qobject_cast<TformGrid*>(setup_.FormGrid); }
-
-QTreeView* TformMain::RoutesListView() const {
-  TformGrid* grid = FormGrid();
-  return grid ? grid->lvRoutes : nullptr;
-}
-
 void TformMain::SortRoutes(std::int64_t Lo, std::int64_t Hi) {
   WindowHooks hooks(*this);
-  calcWork_.FSortCalls += qmz::SortRoutes(calcWork_.FRoutes, Lo, Hi, [&hooks](std::uint64_t calls) {
-    hooks.Status("", 0, KeepMax, std::uint32_t(std::min<std::uint64_t>(calls, KeepMax)));
+  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi, [&hooks](std::uint64_t made) {
+    hooks.Status("", 0, KeepMax, std::uint32_t(std::min<std::uint64_t>(made, KeepMax)));
   });
+  FSortCalls = std::uint32_t(std::min<std::uint64_t>(FSortCalls + calls, 0xFFFFFFFFu));
 }
 
 void TformMain::btCalculateClick() {
@@ -82,9 +109,9 @@ void TformMain::btCalculateClick() {
     SetStopRequested(false);
     btShowRoutes->setEnabled(true);
     platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
-    calcWork_.FFromBases = {};
-    calcWork_.FToBases = {};
-    calcWork_.FCommodities = {};
+    FFromBases = {};
+    FToBases = {};
+    FCommodities = {};
     Log("<< Begin calculation >>", jlEnd, journal_);
     calculating_ = false;
   };
@@ -100,7 +127,7 @@ void TformMain::btCalculateClick() {
       SetStopRequested(false);
       btCalculate->setText(QString::fromLatin1(kStop));
       btShowRoutes->setEnabled(false);
-      calcWork_.FRoutes.Clear();
+      FRoutes.Clear();
       SetStatus("Calculating... Please wait a few seconds", 0, 1, 0);
       TCalcSelection selection;
       selection.TradeMode = trade;
@@ -108,8 +135,14 @@ void TformMain::btCalculateClick() {
       selection.Destinations = TagsOf(lbDestination);
       selection.Commodities = TagsOf(lbCommo);
       WindowHooks hooks(*this);
-      if (CalculateRoutes(*FData, selection, calcWork_, hooks, journal_) == TCalcEnd::OutOfMemory)
-        dialogs_->Warning(OutOfMemoryText(calcWork_.FRoutes.Count()));
+      TCalcEnd end;
+      std::size_t found = 0;
+      {
+        LentWork lent(FFromBases, FToBases, FCommodities, FRoutes, FSortCalls);
+        end = CalculateRoutes(*FData, selection, lent.work, hooks, journal_);
+        found = lent.work.FRoutes.Count();
+      }
+      if (end == TCalcEnd::OutOfMemory) dialogs_->Warning(OutOfMemoryText(found));
     }
   } catch (...) {
     closingSteps();
@@ -132,7 +165,7 @@ void TformMain::btCalculateClick() {
 void TformMain::btShowRoutesClick() { ShowRoutes(); }
 
 void TformMain::ShowRoutes() {
-  TformGrid* grid = FormGrid();
+  TformGrid* grid = formGrid_;
   // 1.
   if (grid) {
     grid->show();
@@ -181,7 +214,7 @@ void TformMain::ShowRoutes() {
     options.DecimalSeparator = spinlocale::Current().decimal.toLatin1();
     WindowHooks hooks(*this);
     std::vector<TRouteRow> rows;
-    const TDisplayEnd end = BuildRouteRows(*FData, calcWork_.FRoutes, options, hooks, rows);
+    const TDisplayEnd end = BuildRouteRows(*FData, FRoutes, options, hooks, rows);
     printed = rows.size();
     grid->AddRoutes(std::move(rows));
     // 6. Ordered by "Profit", highest first, whatever header was clicked before.

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -79,7 +80,10 @@ void TformChooseDir::BuildControls() {
   memoPalette.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xD7));  // 14155775 as $00BBGGRR
   memoPalette.setColor(QPalette::Text, Qt::black);
   Memo1->setPalette(memoPalette);
-  Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 12);
+  // Room for a fifth line: the last one wraps in fonts wider than the one the text was laid out for.
+  Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 5 + 2 * Memo1->frameWidth() +
+                        2 * static_cast<int>(Memo1->document()->documentMargin()) + 4);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   sgPath = new TWsStringGrid(this);
   sgPath->setObjectName("sgPath");
@@ -148,8 +152,7 @@ void TformChooseDir::BuildControls() {
   connect(btDefault, &QPushButton::clicked, this, [this] { btDefaultClick(); });
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 }
 
 void TformChooseDir::AddEntry(const std::string& title, const std::string& folder, bool fixed) {

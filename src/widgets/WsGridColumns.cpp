@@ -15,9 +15,8 @@ constexpr const char* kWrongColumnIndex = "Wrong column index";
 constexpr const char* kWrongRowIndex = "Wrong row index";
 
 bool NeedsQuotes(std::string_view line) {
-  return std::any_of(line.begin(), line.end(), [](char c) {
-    return static_cast<unsigned char>(c) <= 32 || c == '"' || c == ',';
-  });
+  return std::any_of(line.begin(), line.end(),
+                     [](char c) { return static_cast<unsigned char>(c) <= 32 || c == '"' || c == ','; });
 }
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
@@ -115,9 +114,7 @@ void TWsGridColumn::SetIndex(int value) {
   SetDisplayIndex(value);
 }
 
-std::string TWsGridColumn::GetDisplayName() const {
-  return caption_.empty() ? std::string("TWsGridColumn") : caption_;
-}
+std::string TWsGridColumn::GetDisplayName() const { return caption_.empty() ? std::string("TWsGridColumn") : caption_; }
 
 void TWsGridColumn::SetCaption(const std::string& value) {
   if (value == caption_) return;
@@ -179,8 +176,7 @@ void TWsGridColumn::SetDisplayIndex(int value) {
 void TWsGridColumn::SetName(const std::string& value) {
   if (value == name_) return;
   const TWsGridColumn* other = collection_->FindColumn(value);
-  if (other != nullptr && other != this)
-    throw EWsGridColumnsError(Format("Column name \"%s\" already exists", value));
+  if (other != nullptr && other != this) throw EWsGridColumnsError(Format("Column name \"%s\" already exists", value));
   name_ = value;
 }
 
@@ -339,7 +335,23 @@ void TWsGridColumns::ExchangeRows(int a, int b) {
     const int n = static_cast<int>(c->cells_.size());
     if (a < 0 || a >= n || b < 0 || b >= n) throw EWsGridError(kWrongRowIndex);
   }
-  for (const auto& c : items_) std::swap(c->cells_[static_cast<std::size_t>(a)], c->cells_[static_cast<std::size_t>(b)]);
+  const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+  for (const auto& c : items_) std::swap(c->cells_[ia], c->cells_[ib]);
+}
+
+void TWsGridColumns::MoveRow(int from, int to) {
+  for (const auto& c : items_) {
+    const int n = static_cast<int>(c->cells_.size());
+    if (from < 0 || from >= n || to < 0 || to >= n) throw EWsGridError(kWrongRowIndex);
+  }
+  for (const auto& c : items_) {
+    auto first = c->cells_.begin();
+    if (from < to) {
+      std::rotate(first + from, first + from + 1, first + to + 1);
+    } else {
+      std::rotate(first + to, first + from, first + from + 1);
+    }
+  }
 }
 
 void TWsGridColumns::MoveItem(int from, int to) {
@@ -362,8 +374,7 @@ int TWsGridColumnList::IndexOf(const TWsGridColumn* column) const {
 }
 
 void TWsGridColumnList::Move(int fromIndex, int toIndex) {
-  if (fromIndex < 0 || fromIndex >= Count() || toIndex < 0 || toIndex >= Count())
-    throw EWsGridError(kWrongColumnIndex);
+  if (fromIndex < 0 || fromIndex >= Count() || toIndex < 0 || toIndex >= Count()) throw EWsGridError(kWrongColumnIndex);
   TWsGridColumn* column = items_[static_cast<std::size_t>(fromIndex)];
   items_.erase(items_.begin() + fromIndex);
   items_.insert(items_.begin() + toIndex, column);

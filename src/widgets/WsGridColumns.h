@@ -20,7 +20,7 @@ constexpr GridColor kGridColorDefault = 0x20000000;
 // A font as the grid describes it; the widget turns it into a QFont where it paints.
 struct GridFont {
   std::string Name = "MS Sans Serif";
-  int Size = 8;  // points
+  int Size = 8;                  // points
   GridColor Color = 0xFF000008;  // window text
   bool Bold = false;
   bool Italic = false;
@@ -90,8 +90,8 @@ class TWsGridColumn {
   ~TWsGridColumn() = default;
 
   TWsGridColumns& Collection() const { return *collection_; }
-  int Index() const;          // position in the collection
-  void SetIndex(int value);   // moves the item in the collection and to that display index
+  int Index() const;         // position in the collection
+  void SetIndex(int value);  // moves the item in the collection and to that display index
   std::string GetDisplayName() const;
 
   const std::string& Caption() const { return caption_; }
@@ -187,6 +187,8 @@ class TWsGridColumns {
   virtual void InsertRow(int index);
   virtual void DeleteRow(int index);
   void ExchangeRows(int a, int b);
+  // Moves row from to position to in every column.
+  void MoveRow(int from, int to);
 
  private:
   friend class TWsGridColumn;

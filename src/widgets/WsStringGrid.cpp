@@ -55,7 +55,8 @@ void WsGridModel::CellsChanged() {
 }
 
 void WsGridModel::CellChanged(int row, int col) {
-  if (row >= 0 && row < rowCount() && col >= 0 && col < columnCount()) emit dataChanged(index(row, col), index(row, col));
+  if (row >= 0 && row < rowCount() && col >= 0 && col < columnCount())
+    emit dataChanged(index(row, col), index(row, col));
 }
 
 void WsGridSelectionModel::setCurrentIndex(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) {
@@ -89,6 +90,9 @@ TWsStringGrid::TWsStringGrid(QWidget* parent)
   delete plain;
   setItemDelegate(delegate_);
   setWordWrap(false);
+  // The grid scrolls by whole rows and columns.
+  setHorizontalScrollMode(ScrollPerItem);
+  setVerticalScrollMode(ScrollPerItem);
   verticalHeader()->hide();
   verticalHeader()->setMinimumSectionSize(1);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -100,6 +104,12 @@ TWsStringGrid::TWsStringGrid(QWidget* parent)
   connect(header_, &QHeaderView::sectionClicked, this, [this](int i) { HeaderClicked(i); });
   connect(header_, &QHeaderView::sectionResized, this, [this](int, int, int) { ColWidthsChanged(); });
   connect(header_, &QHeaderView::sectionMoved, this, [this](int, int from, int to) { SectionMoved(from, to); });
+  // Row sizing and moving happen on the row header, shown only while one of them is on.
+  connect(verticalHeader(), &QHeaderView::sectionMoved, this,
+          [this](int, int from, int to) { RowSectionMoved(from, to); });
+  connect(verticalHeader(), &QHeaderView::sectionResized, this,
+          [this](int row, int, int size) { RowSectionResized(row, size); });
+  verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
   SetColor(color_);
   ApplyOptions();
 }
@@ -201,6 +211,7 @@ void TWsStringGrid::SetDefaultRowHeight(int value) {
   if (value <= 0 || value == defaultRowHeight_) return;
   defaultRowHeight_ = value;
   verticalHeader()->setDefaultSectionSize(value);
+  for (int i = 0; i < verticalHeader()->count(); ++i) verticalHeader()->resizeSection(i, value);
   header_->setFixedHeight(value);
   UpdateCellButton();
 }
@@ -219,10 +230,13 @@ void TWsStringGrid::ApplyOptions() {
   setEditTriggers((options_ & goEditing) ? (DoubleClicked | EditKeyPressed | AnyKeyPressed) : NoEditTriggers);
   setTabKeyNavigation((options_ & goTabs) != 0);
   header_->setSectionsMovable((options_ & goColMoving) != 0);
+  verticalHeader()->setVisible((options_ & (goRowSizing | goRowMoving)) != 0);
+  verticalHeader()->setSectionsMovable((options_ & goRowMoving) != 0);
+  verticalHeader()->setSectionResizeMode((options_ & goRowSizing) ? QHeaderView::Interactive : QHeaderView::Fixed);
   // Fixed columns are always sizable from the header, the others only with column sizing on.
   for (int i = 0; i < header_->count(); ++i)
-    header_->setSectionResizeMode(
-        i, ((options_ & goColSizing) || i < fixedCols_) ? QHeaderView::Interactive : QHeaderView::Fixed);
+    header_->setSectionResizeMode(i, ((options_ & goColSizing) || i < fixedCols_) ? QHeaderView::Interactive
+                                                                                  : QHeaderView::Fixed);
 }
 
 // ---- rows ----
@@ -395,6 +409,8 @@ void TWsStringGrid::currentChanged(const QModelIndex& current, const QModelIndex
   QTableView::currentChanged(current, previous);
   RepaintAll();
   UpdateCellButton();
+  if ((options_ & goAlwaysShowEditor) && current.isValid() && state() != EditingState && CanEditShow())
+    edit(current, AllEditTriggers, nullptr);
 }
 
 // ---- cells ----
@@ -454,7 +470,9 @@ void TWsStringGrid::UpdateColumns() {
   model_->EndReset();
   for (int i = 0; i < visibleColumns_->Count(); ++i) header_->resizeSection(i, visibleColumns_->Items(i).Width());
   ApplyOptions();
-  if (model_->columnCount() > 0) SetCurrentDirectly(std::min(row, model_->rowCount()), std::min(col, model_->columnCount() - 1));
+  // Like the base grid, the current cell never sits in a fixed column.
+  if (model_->columnCount() > 0)
+    SetCurrentDirectly(std::min(row, model_->rowCount()), std::clamp(col, fixedCols_, model_->columnCount() - 1));
   applyingColumns_ = false;
   ColWidthsChanged();
   RepaintAll();

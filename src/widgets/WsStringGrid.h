@@ -195,6 +195,8 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   std::function<void(TWsStringGrid&)> OnButtonClick;
   std::function<void(TWsStringGrid&, int aCol)> OnHeaderClick;
   std::function<void(TWsStringGrid&, int fromIndex, int toIndex)> OnColumnMoved;
+  // F, the data row moved, and T, its insertion index (one more than the destination for a move down).
+  std::function<void(TWsStringGrid&, int fromIndex, int toIndex)> OnRowMoved;
   std::function<void(const TWsGridColumnList& sortedColumns, int index1, int index2, int& result)> OnCompareRows;
   std::function<void(TWsStringGrid&, int x, int y)> OnContextPopup;
 
@@ -243,6 +245,8 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void ColWidthsChanged();
   void HeaderClicked(int col);
   void SectionMoved(int fromIndex, int toIndex);
+  void RowSectionMoved(int fromIndex, int toIndex);
+  void RowSectionResized(int row, int newSize);
   void QuickSortRows(int l, int r);
   void RepaintAll();
   void CommitAndClose(TWsSGInplaceEdit* editor);

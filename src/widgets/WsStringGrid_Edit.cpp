@@ -37,6 +37,10 @@ TWsSGInplaceEdit::TWsSGInplaceEdit(TWsStringGrid& grid, QWidget* parent) : QPlai
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   document()->setDocumentMargin(1);
   UpdateStyle(-1, -1);
+  // With the editor always shown, every change goes into the cell at once.
+  connect(this, &QPlainTextEdit::textChanged, this, [this] {
+    if ((grid_.Options() & goAlwaysShowEditor) && isVisible()) emit grid_.delegate_->commitData(this);
+  });
 }
 
 void TWsSGInplaceEdit::UpdateStyle(int aCol, int aRow) {
@@ -244,6 +248,24 @@ void TWsStringGrid::resizeEvent(QResizeEvent* event) {
   UpdateCellButton();
 }
 
+void TWsStringGrid::RowSectionMoved(int fromIndex, int toIndex) {
+  QHeaderView* rows = verticalHeader();
+  rows->blockSignals(true);
+  rows->moveSection(toIndex, fromIndex);
+  rows->blockSignals(false);
+  if (empty_) return;
+  columns_->MoveRow(fromIndex, toIndex);
+  model_->CellsChanged();
+  // Reported as the base grid counts it: the insertion index, past the destination for a move down.
+  if (OnRowMoved) OnRowMoved(*this, fromIndex, fromIndex >= toIndex ? toIndex : toIndex + 1);
+  RepaintAll();
+}
+
+void TWsStringGrid::RowSectionResized(int, int newSize) {
+  // One row's new height becomes every row's height.
+  if (newSize > 0 && newSize != defaultRowHeight_) SetDefaultRowHeight(newSize);
+}
+
 // ---- the cell button ----
 
 bool TWsStringGrid::IsButtonCell(int aCol, int row) const {
@@ -375,6 +397,9 @@ void TWsStringGrid::HeaderClicked(int col) {
   }
   if (OnHeaderClick) OnHeaderClick(*this, col);
   InvalidateCol(col);
+  // A click on a column cut off at the right edge brings one more column into view.
+  if (columnViewportPosition(col) + columnWidth(col) > viewport()->width())
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + 1);
 }
 
 void TWsStringGrid::SectionMoved(int fromIndex, int toIndex) {

@@ -13,17 +13,28 @@ QColor GridQColor(GridColor color, const QPalette& palette) {
   if ((color & 0xFF000000u) == 0xFF000000u) {
     // System colours by their index, mapped to the palette roles that play the same part.
     switch (color & 0xFFu) {
-      case 5: return palette.color(QPalette::Base);              // window
-      case 8: return palette.color(QPalette::Text);              // window text
-      case 13: return palette.color(QPalette::Highlight);        // highlight
-      case 14: return palette.color(QPalette::HighlightedText);  // highlight text
-      case 15: return palette.color(QPalette::Button);           // button face
-      case 16: return palette.color(QPalette::Mid);              // button shadow
-      case 18: return palette.color(QPalette::ButtonText);       // button text
-      case 20: return palette.color(QPalette::Light);            // button highlight
-      case 23: return palette.color(QPalette::ToolTipText);      // info text
-      case 24: return palette.color(QPalette::ToolTipBase);      // info background
-      default: return palette.color(QPalette::Window);
+      case 5:
+        return palette.color(QPalette::Base);  // window
+      case 8:
+        return palette.color(QPalette::Text);  // window text
+      case 13:
+        return palette.color(QPalette::Highlight);  // highlight
+      case 14:
+        return palette.color(QPalette::HighlightedText);  // highlight text
+      case 15:
+        return palette.color(QPalette::Button);  // button face
+      case 16:
+        return palette.color(QPalette::Mid);  // button shadow
+      case 18:
+        return palette.color(QPalette::ButtonText);  // button text
+      case 20:
+        return palette.color(QPalette::Light);  // button highlight
+      case 23:
+        return palette.color(QPalette::ToolTipText);  // info text
+      case 24:
+        return palette.color(QPalette::ToolTipBase);  // info background
+      default:
+        return palette.color(QPalette::Window);
     }
   }
   return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
@@ -135,7 +146,9 @@ void TWsStringGrid::DrawCell(QPainter& painter, int aCol, int aRow, const QRect&
       font = props.Font;
       background = props.Color;
       alignment = props.Alignment;
-      text = QString::fromStdString((c.GetFlags(dataRow) & kCellMultiLine) ? c.StoredText(dataRow) : c.GetText(dataRow));
+      // A multi-line cell shows its stored form: all lines on one, joined by commas.
+      const bool multiLine = (c.GetFlags(dataRow) & kCellMultiLine) != 0;
+      text = QString::fromStdString(multiLine ? c.StoredText(dataRow) : c.GetText(dataRow));
     }
   } else {
     if (aCol == currentCol) {
@@ -180,7 +193,8 @@ void TWsStringGrid::DrawCell(QPainter& painter, int aCol, int aRow, const QRect&
       painter.setPen(Qt::white);
       painter.drawLine(QPoint(x0, y - 1), QPoint(x0 + 4, y - 5));
     } else {
-      mark << QPoint(x0, y - 5) << QPoint(x0 + 8, y - 5) << QPoint(x0 + 8, y - 4) << QPoint(x0 + 4, y) << QPoint(x0, y - 4);
+      mark << QPoint(x0, y - 5) << QPoint(x0 + 8, y - 5) << QPoint(x0 + 8, y - 4) << QPoint(x0 + 4, y)
+           << QPoint(x0, y - 4);
       painter.drawPolygon(mark);
       painter.setPen(Qt::white);
       painter.drawLine(QPoint(x0, y - 4), QPoint(x0 + 4, y));

@@ -71,7 +71,8 @@ class WsGridHeader : public QHeaderView {
 
 class WsGridSelectionModel : public QItemSelectionModel {
  public:
-  WsGridSelectionModel(TWsStringGrid& grid, QAbstractItemModel* model) : QItemSelectionModel(model, &grid), grid_(grid) {}
+  WsGridSelectionModel(TWsStringGrid& grid, QAbstractItemModel* model)
+      : QItemSelectionModel(model, &grid), grid_(grid) {}
   void setCurrentIndex(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override;
 
  private:

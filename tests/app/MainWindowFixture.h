@@ -12,6 +12,7 @@
 
 #include "app/MainWindowDialogs.h"
 #include "app/QmzApplication.h"
+#include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "samplegen/SampleGen.h"
 #include "util/GuiFixture.h"
@@ -72,7 +73,6 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     setup.Arguments = std::move(arguments);
     setup.InstanceKey = key.isEmpty() ? QString::fromStdString("QMZ_TEST_" + unique) : key;
     setup.StatusMappingName = "QMZ_TEST_MMF_" + unique;
-    setup.FormGrid = formGrid;
     setup.LoaderUserInterface = [this](QWidget*) {
       struct Forward : TLoaderUserInterface {
         ScriptedUser& u;
@@ -115,6 +115,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
   std::unique_ptr<TformMain> StartWindow(QStringList arguments = {}) {
     auto w = MakeWindow(std::move(arguments));
     EXPECT_TRUE(w->FormCreate());
+    w->SetFormGrid(grid.get());
     w->StartUpTimerTimer();
     return w;
   }
@@ -140,8 +141,8 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     return u;
   }();
   ScriptedDialogs dialogs;
+  std::unique_ptr<TformGrid> grid = std::make_unique<TformGrid>();
   std::function<void()> onChoose;
-  QWidget* formGrid = nullptr;  // the route-list window the window shows routes in, when a test has one
 };
 
 }  // namespace qmz::test

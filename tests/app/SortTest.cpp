@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "CalcTestSupport.h"
@@ -41,6 +42,9 @@ TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
     for (std::uint32_t distinct : {1u, 3u, 50u, 100000u}) {
       std::vector<TRouteRecord> v(n);
       for (std::size_t i = 0; i < n; ++i) v[i] = {1 + std::uint32_t(rng() % distinct), std::uint32_t(i), 0, 0};
+      // Runs in order and against it as well as shuffled ones.
+      if (distinct == 50u) std::sort(v.begin(), v.end(), [](auto& x, auto& y) { return x.Profit < y.Profit; });
+      if (distinct == 3u && n > 100) std::sort(v.begin(), v.end() - 50, [](auto& x, auto& y) { return x.Profit > y.Profit; });
       std::vector<TRouteRecord> expected = v;
       std::uint64_t calls = 0;
       test::ReferenceQuickSort(expected, 0, long(n) - 1, calls);

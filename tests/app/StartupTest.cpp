@@ -1,5 +1,6 @@
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <stdexcept>
 
 #include "MainWindowFixture.h"
@@ -61,6 +62,8 @@ TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   EXPECT_EQ(w->tbRoutes->SelectedTab(), w->tbRoutes->Tabs()[0]);
   EXPECT_EQ(w->plRoutes->ActivePage(), w->pageSource);
   EXPECT_FALSE(w->panStartup->isVisible());
+  EXPECT_TRUE(grid->isVisible());
+  EXPECT_EQ(w->RoutesListView(), grid->lvRoutes);
   EXPECT_TRUE(w->windowTitle().startsWith("Starvagant Kestrelmark - QMZ ["));
 
   EXPECT_TRUE(HasLine(*journal, "Created SVData Struct: True", jlInfo));
@@ -153,6 +156,16 @@ TEST_F(MainWindowTest, StatusDisplayFollowsTheRules) {
   EXPECT_EQ(w->Progress->value(), 7);
   EXPECT_EQ(w->StatusText(), " Step seven");
   EXPECT_TRUE(w->lbStartup->toPlainText().endsWith("\nStep seven"));
+
+  // A block without a terminating zero gives its whole contents, not a byte more.
+  {
+    platform::SharedMemoryView view(w->StatusMapping());
+    ASSERT_TRUE(view.Valid());
+    std::fill(view.Data(), view.Data() + view.Size(), 'x');
+  }
+  const TStatusParams params = PackStatusMessage({0, 60, 8, false, false, false});
+  platform::SendMessage(w->StatusWindow(), WM_STATUSMESSAGE, params.WParam, params.LParam);
+  EXPECT_EQ(w->StatusText(), " " + QString(int(kStatusMappingSize), QLatin1Char('x')));
 }
 
 TEST_F(MainWindowTest, ExceptionFromAButtonReachesTheHandlerWithTheSender) {

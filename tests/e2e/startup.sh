@@ -27,6 +27,9 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     kill -0 $pid 2>/dev/null || break
     sleep 0.5
   done
+  # A second start hands over to the running one and ends, leaving its journal whole.
+  timeout 30 "$1/bin/QMZ" || exit 1
+  grep -q "Form available" "$1/bin/DebugOut.mjf" || { echo "second start emptied the journal"; exit 1; }
   kill -TERM $pid 2>/dev/null
   wait $pid
 ' _ "$work" || { echo "QMZ did not end cleanly"; cat "$work/bin/DebugOut.mjf"; exit 1; }

@@ -19,7 +19,6 @@
 #include "platform/GamePath.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
-#include "util/QtTestApp.h"
 #include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"
@@ -47,7 +46,6 @@ void AnswerModal(std::function<void(T*)> answer) {
 class ChooseDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::EnsureQtApp();
     samplegen::Options options = samplegen::Options::ForSize("small");
     options.winePrefix = true;
     manifest = samplegen::Generate(dir.Path() / "sample", options);
@@ -201,7 +199,8 @@ TEST_F(ChooseDir, TheDefaultConfirmsItselfAndKeepsNamingTheSameInstallation) {
 }
 
 TEST_F(ChooseDir, OlderSettingsFilesKeepTheirRowNumberDefault) {
-  test::WriteWholeFile(settings, "[MAIN]\nPathNum=2\nDefault=2\n[Path]\nPath_0=/a\nPath_1=/b\n[Name]\nName_0=A\nName_1=B\n");
+  test::WriteWholeFile(settings,
+                       "[MAIN]\nPathNum=2\nDefault=2\n[Path]\nPath_0=/a\nPath_1=/b\n[Name]\nName_0=A\nName_1=B\n");
   EXPECT_EQ(TformChooseDir(nullptr, settings).sgPath->GetSelectedRow(), 2);
   test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=5\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n");
   TformChooseDir d(nullptr, settings);

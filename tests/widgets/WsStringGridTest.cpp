@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QPushButton>
 #include <QTest>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "util/QtTestApp.h"
 #include "widgets/WsStringGrid.h"
 
 using namespace qmz;
@@ -19,7 +19,6 @@ namespace {
 class StringGrid : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::EnsureQtApp();
     grid = std::make_unique<TWsStringGrid>();
     grid->resize(400, 300);
   }
@@ -46,6 +45,9 @@ class StringGrid : public ::testing::Test {
   void ShowGrid() {
     grid->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+    // An inactive window takes the focus from an open editor, which ends the editing.
+    grid->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
   }
 
   QPoint HeaderPoint(int col) {
@@ -241,7 +243,7 @@ TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
   QTest::keyClick(editor, Qt::Key_End);
   QTest::keyClick(editor, Qt::Key_Return);  // a new line, not the end of editing
   QTest::keyClicks(editor, "more words");
-  grid->setFocus();  // leaving the editor stores its text
+  QTest::keyClick(editor, Qt::Key_Tab);  // leaving the editor stores its text
   QApplication::processEvents();
   EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words");
   EXPECT_EQ(grid->VisibleColumns().Items(0).StoredText(0), "one,\"more words\"");
@@ -291,4 +293,79 @@ TEST_F(StringGrid, OnSelectCellCanRefuseTheMove) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(0, 2));
   EXPECT_EQ(grid->GetSelectedRow(), 1);
   EXPECT_TRUE(grid->selectionModel()->isSelected(grid->model()->index(1, 0)));
+}
+
+TEST_F(StringGrid, ButtonCellsShowTheButtonAndEnterClicksIt) {
+  Fill({"A", "B"}, {{"x", "y"}, {"z", "w"}});
+  int clicks = 0;
+  grid->OnButtonClick = [&](TWsStringGrid&) { ++clicks; };
+  ShowGrid();
+  grid->setFocus();
+  grid->SetCellFlags(0, 0, kCellButton);
+  ASSERT_NE(grid->CellButton(), nullptr);
+  EXPECT_TRUE(grid->CellButton()->isVisible());
+  EXPECT_EQ(grid->CellButton()->text(), QString::fromUtf8("\u00B7\u00B7\u00B7"));
+  QTest::keyClick(grid.get(), Qt::Key_Return);
+  EXPECT_EQ(clicks, 1);
+  QTest::mouseClick(grid->CellButton(), Qt::LeftButton);
+  EXPECT_EQ(clicks, 2);
+  QTest::keyClick(grid.get(), Qt::Key_Down);  // another cell: the button goes
+  EXPECT_FALSE(grid->CellButton()->isVisible());
+  grid->SetCellFlags(0, 1, kCellButton | kCellReadOnly);  // read-only wins
+  EXPECT_FALSE(grid->CellButton()->isVisible());
+  QTest::keyClick(grid.get(), Qt::Key_Return);
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(StringGrid, IntegerCellsTakeDigitsOnly) {
+  Fill({"N"}, {{""}});
+  grid->VisibleColumns().Items(0).SetKind(0, kCellKindInteger);
+  grid->SetOptions(grid->Options() | goEditing);
+  ShowGrid();
+  grid->setFocus();
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  TWsSGInplaceEdit* editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "4a2-");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(grid->GetCell(0, 0), "42");
+}
+
+TEST_F(StringGrid, TheCurrentCellLeavesColumnsThatBecomeFixed) {
+  Fill({"A", "B", "C"}, {{"a", "b", "c"}, {"d", "e", "f"}});
+  ASSERT_EQ(grid->GetActiveCol(), 0);
+  grid->SetFixedCols(1);
+  EXPECT_EQ(grid->FixedCols(), 1);
+  EXPECT_EQ(grid->GetActiveCol(), 1);
+  EXPECT_EQ(grid->ActiveColumn()->Caption(), "B");
+  grid->SetSelectedRow(1);
+  EXPECT_EQ(grid->GetSelectedRow(), 1);
+  grid->SetFixedCols(5);  // never all of them
+  EXPECT_EQ(grid->FixedCols(), 2);
+  EXPECT_EQ(grid->GetActiveCol(), 2);
+}
+
+TEST_F(StringGrid, RowHeaderMovesRowsAndSizesAllRowsAtOnce) {
+  Fill({"A", "Hidden"}, {{"r0", "h0"}, {"r1", "h1"}, {"r2", "h2"}, {"r3", "h3"}});
+  grid->Columns().FindColumn("Hidden")->SetVisible(false);
+  grid->SetOptions(grid->Options() | goRowMoving | goRowSizing);
+  std::vector<std::pair<int, int>> moves;
+  grid->OnRowMoved = [&](TWsStringGrid&, int f, int t) { moves.emplace_back(f, t); };
+  ShowGrid();
+  QHeaderView* rows = grid->verticalHeader();
+  ASSERT_TRUE(rows->isVisible());
+  rows->moveSection(0, 2);  // what a drag of the first row below the third ends in
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"r1", "r2", "r0", "r3"}));
+  rows->moveSection(3, 0);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"r3", "r1", "r2", "r0"}));
+  EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{0, 3}, {3, 0}}));
+  EXPECT_EQ(rows->visualIndex(0), 0);  // the header itself stays in plain order
+  const auto& hidden = grid->Columns().FindColumn("Hidden")->Cells();
+  EXPECT_EQ(hidden[0].Text, "h3");
+  EXPECT_EQ(hidden[3].Text, "h0");
+
+  rows->resizeSection(1, 30);
+  EXPECT_EQ(grid->DefaultRowHeight(), 30);
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(grid->rowHeight(r), 30);
 }

@@ -157,7 +157,8 @@ std::string OutOfMemoryText(std::size_t Routes);
 TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                          TJournal* Journal);
 // Its two halves: finding the routes (the arrays stay filled; Work.FRoutes unsorted) and sorting them
-// with the journal and status lines around the sort.
+// with the journal and status lines around the sort. During the sort the gauge moves and the message
+// pump runs about every 15 ms (the sort always completes; the window must not touch FRoutes meanwhile).
 TCalcEnd FindRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                     TJournal* Journal);
 void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal);
