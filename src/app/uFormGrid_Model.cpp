@@ -99,7 +99,8 @@ QColor RouteRowBackground(const TRouteRow& row, int position) {
 }
 
 QColor RouteRowText(const TRouteRow& row) {
-  if (row.SubItems.size() >= std::size_t(RouteSubItemCount) && ReadsAsFalse(row.SubItems[std::size_t(RouteSubItemLawful)]))
+  if (row.SubItems.size() >= std::size_t(RouteSubItemCount) &&
+      ReadsAsFalse(row.SubItems[std::size_t(RouteSubItemLawful)]))
     return FromBgr(0x0000FF);
   return FromBgr(0x000000);
 }

@@ -80,10 +80,10 @@ TEST(CalcTest, PlaceListsGiveEachBaseOnce) {
     std::vector<TIndex> items;
     std::vector<std::int32_t> bases;
   } cases[] = {
-      {{Base(3), Anywhere()}, {1, 2, 3, 4, 5, 6}},         // Anywhere after a base: every base once
-      {{Base(3), System(1), Base(2)}, {3, 1, 5, 2}},       // a base and its own system: no duplicate
-      {{Base(5), System(2)}, {5, 2, 4, 6}},                // base 5 and system 2 are different places
-      {{System(9), Base(1), Base(1), Base(99)}, {1}},      // no bases, a repeat, a base beyond the model
+      {{Base(3), Anywhere()}, {1, 2, 3, 4, 5, 6}},     // Anywhere after a base: every base once
+      {{Base(3), System(1), Base(2)}, {3, 1, 5, 2}},   // a base and its own system: no duplicate
+      {{Base(5), System(2)}, {5, 2, 4, 6}},            // base 5 and system 2 are different places
+      {{System(9), Base(1), Base(1), Base(99)}, {1}},  // no bases, a repeat, a base beyond the model
   };
   for (const auto& c : cases) EXPECT_EQ(BuildPlaceIndexes(*d, c.items, hooks), c.bases);
 }
@@ -111,11 +111,10 @@ TEST(CalcTest, JournalAndStatusLinesOfARun) {
   std::vector<std::string> lines;
   for (const auto& l : r.journal->Buffer())
     if (l.Level == jlInfo) lines.push_back(l.Text);
-  EXPECT_EQ(lines, (std::vector<std::string>{"Building FROM List", "Building TO List", "Building Commo List",
-                                             "Start calculation", "Length: From(2)  To(2) Commo(1) Maxi(4)",
-                                             "Ende From: 0", "Ende From: 1",
-                                             "Finished Calculation - Start sorting routes (1)",
-                                             "Finished Sorting (1)"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Building FROM List", "Building TO List", "Building Commo List", "Start calculation",
+                       "Length: From(2)  To(2) Commo(1) Maxi(4)", "Ende From: 0", "Ende From: 1",
+                       "Finished Calculation - Start sorting routes (1)", "Finished Sorting (1)"}));
   EXPECT_EQ(r.hooks.Texts(),
             (std::vector<std::string>{"Building List of Origin Bases...", "Building List of Destination Bases...",
                                       "Building List of commodities...",
@@ -202,7 +201,8 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
     for (unsigned threads : {1u, 3u}) {
       TCalcWork w;
       test::RecordingHooks hooks;
-      w.FFromBases = trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks) : std::vector<std::int32_t>{0};
+      w.FFromBases =
+          trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks) : std::vector<std::int32_t>{0};
       w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
       w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
       auto journal = test::MemoryJournal();
@@ -215,6 +215,30 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
     EXPECT_GT(routes[0].size(), 100u);
     EXPECT_EQ(lines[0], lines[1]);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// When the route list cannot grow the calculation ends with one line and the routes so far, sorted.
+TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
+  auto d = test::MakeRouteModel(3, 3);
+  for (int g = 1; g <= 3; ++g) {
+    SetCell(*d, 1, g, true, 10);
+    SetCell(*d, 2, g, false, 10.0 + g);
+    SetCell(*d, 3, g, false, 20.0 + g);
+  }
+  CalcRun r;
+  r.work.FRoutes.MaxCount = 4;
+  r.Calculate(*d, {true, {Base(1)}, {Anywhere()}, {Anywhere()}});
+  EXPECT_EQ(r.end, TCalcEnd::OutOfMemory);
+  ASSERT_EQ(r.work.FRoutes.Count(), 4u);  // 1 -> 2: goods 1 .. 3; 1 -> 3: good 1
+  EXPECT_EQ(r.work.FRoutes[0].Profit, 11u);
+  EXPECT_EQ(r.work.FRoutes[3].Profit, 1u);
+  EXPECT_TRUE(test::HasLine(*r.journal, OutOfMemoryText(4), jlError));
+  EXPECT_TRUE(test::HasLine(*r.journal, "Finished Sorting (4)", jlInfo));
+  EXPECT_EQ(test::CountLines(*r.journal, jlError, ""), 1);
 }
 
 }  // namespace

@@ -95,7 +95,8 @@ TEST_F(FormGridTest, HeaderClicksSortAndFlipTheDirection) {
 }
 
 TEST_F(FormGridTest, RowColours) {
-  grid->AddRoutes({Row("1", "A", "1"), Row("2", "B", "1"), Row("3", "C", "1", "0,50"), Row("4", "D", "1", "0.00", "False")});
+  grid->AddRoutes(
+      {Row("1", "A", "1"), Row("2", "B", "1"), Row("3", "C", "1", "0,50"), Row("4", "D", "1", "0.00", "False")});
   TRouteRow shortRow;
   shortRow.Caption = "5";
   shortRow.SubItems = {"x"};
@@ -159,6 +160,25 @@ TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {
                    Qt::NoButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(grid->lvRoutes->viewport(), &move);
   EXPECT_EQ(grid->reInfo->toPlainText(), "Here you can see the resulting traderoutes");
+}
+
+}  // namespace
+
+namespace {
+
+// A checked-in route file loaded into the window and saved again comes out byte for byte the same.
+TEST_F(FormGridTest, RouteFileThroughTheWindowIsUnchanged) {
+  for (const char* name : {"small_trade_anywhere.csv", "small_loot_goods.csv"}) {
+    const std::string golden = std::string(QMZ_TEST_DATA_DIR) + "/" + name;
+    Answer(grid->DlgOpen, QString::fromStdString(golden));
+    grid->LoadRoutes1Click();
+    ASSERT_GT(grid->lvRoutes->model()->rowCount(), 50);
+    test::TempDir dir;
+    const std::string copy = (dir.Path() / name).string();
+    Answer(grid->DlgSave, QString::fromStdString(copy));
+    grid->miSaveClick();
+    EXPECT_TRUE(test::ReadWholeFile(copy) == test::ReadWholeFile(golden)) << name;
+  }
 }
 
 }  // namespace

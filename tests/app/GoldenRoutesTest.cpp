@@ -46,10 +46,22 @@ const TIndex kAny{0, 4};
 std::vector<Golden> Cases() {
   return {
       {"small_trade_anywhere.csv", "small", 1, {true, {kAny}, {kAny}, {kAny}}, Options(300)},
-      {"small_trade_filtered.csv", "small", 1, {true, {kAny}, {kAny}, {kAny}}, Options(300, false, false, 10, 20000, 40)},
+      {"small_trade_filtered.csv",
+       "small",
+       1,
+       {true, {kAny}, {kAny}, {kAny}},
+       Options(300, false, false, 10, 20000, 40)},
       {"small_loot_goods.csv", "small", 1, {false, {}, {kAny}, {{3, 5}, {7, 5}, {12, 5}}}, Options(100)},
-      {"small_trade_places.csv", "small", 1, {true, {{1, 2}, {4, 1}}, {{3, 2}, {4, 1}}, {kAny}}, Options(4000, true, true, 1)},
-      {"typical_trade_anywhere.csv", "typical", 2, {true, {kAny}, {kAny}, {kAny}}, Options(250, true, true, 1e6, 2000000, 100)},
+      {"small_trade_places.csv",
+       "small",
+       1,
+       {true, {{1, 2}, {4, 1}}, {{3, 2}, {4, 1}}, {kAny}},
+       Options(4000, true, true, 1)},
+      {"typical_trade_anywhere.csv",
+       "typical",
+       2,
+       {true, {kAny}, {kAny}, {kAny}},
+       Options(250, true, true, 1e6, 2000000, 100)},
       {"typical_loot_system.csv", "typical", 2, {false, {}, {{2, 2}}, {kAny}}, Options(150, true, false, 0)},
   };
 }

@@ -21,7 +21,10 @@ TEST(SortTest, SmallListsAndTheirCallCounts) {
     std::vector<std::uint32_t> profits, sorted;
     std::uint64_t calls;
   } cases[] = {
-      {{}, {}, 1}, {{7}, {7}, 1}, {{10, 20, 20, 5}, {20, 20, 10, 5}, 5}, {{1, 2}, {2, 1}, 3},
+      {{}, {}, 1},
+      {{7}, {7}, 1},
+      {{10, 20, 20, 5}, {20, 20, 10, 5}, 5},
+      {{1, 2}, {2, 1}, 3},
   };
   for (const auto& c : cases) {
     std::vector<TRouteRecord> v;
@@ -44,14 +47,17 @@ TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
       for (std::size_t i = 0; i < n; ++i) v[i] = {1 + std::uint32_t(rng() % distinct), std::uint32_t(i), 0, 0};
       // Runs in order and against it as well as shuffled ones.
       if (distinct == 50u) std::sort(v.begin(), v.end(), [](auto& x, auto& y) { return x.Profit < y.Profit; });
-      if (distinct == 3u && n > 100) std::sort(v.begin(), v.end() - 50, [](auto& x, auto& y) { return x.Profit > y.Profit; });
+      if (distinct == 3u && n > 100)
+        std::sort(v.begin(), v.end() - 50, [](auto& x, auto& y) { return x.Profit > y.Profit; });
       std::vector<TRouteRecord> expected = v;
       std::uint64_t calls = 0;
       test::ReferenceQuickSort(expected, 0, long(n) - 1, calls);
       for (unsigned threads : {1u, 4u}) {
         TRouteList l = ListOf(v);
         std::uint64_t progressCalls = 0;
-        EXPECT_EQ(SortRoutes(l, 0, std::int64_t(n) - 1, [&](std::uint64_t c) { progressCalls = c; }, threads), calls);
+        EXPECT_EQ(SortRoutes(
+                      l, 0, std::int64_t(n) - 1, [&](std::uint64_t c) { progressCalls = c; }, threads),
+                  calls);
         EXPECT_LE(progressCalls, calls);
         EXPECT_TRUE(test::SameRoutes(test::ToVector(l), expected)) << n << " " << distinct << " " << threads;
       }

@@ -17,6 +17,7 @@ namespace qmz {
 
 TRouteList::TRouteList(TRouteList&& other) noexcept
     : TradeMode(other.TradeMode),
+      MaxCount(other.MaxCount),
       items_(std::exchange(other.items_, nullptr)),
       count_(std::exchange(other.count_, 0)),
       capacity_(std::exchange(other.capacity_, 0)) {}
@@ -25,6 +26,7 @@ TRouteList& TRouteList::operator=(TRouteList&& other) noexcept {
   if (this != &other) {
     std::free(items_);
     TradeMode = other.TradeMode;
+    MaxCount = other.MaxCount;
     items_ = std::exchange(other.items_, nullptr);
     count_ = std::exchange(other.count_, 0);
     capacity_ = std::exchange(other.capacity_, 0);
@@ -40,6 +42,7 @@ void TRouteList::Clear() {
 }
 
 void TRouteList::Resize(std::size_t n) {
+  if (n > MaxCount) throw std::bad_alloc();
   if (n > capacity_) {
     void* p = std::realloc(items_, std::max<std::size_t>(n, 1) * sizeof(TRouteRecord));
     if (p == nullptr) throw std::bad_alloc();
@@ -50,10 +53,9 @@ void TRouteList::Resize(std::size_t n) {
 }
 
 void TRouteList::Grow(std::size_t atLeast) {
-  constexpr std::size_t maxCount = std::numeric_limits<std::size_t>::max() / sizeof(TRouteRecord) / 2;
-  if (atLeast > maxCount) throw std::bad_alloc();
+  if (atLeast > MaxCount) throw std::bad_alloc();
   std::size_t n = std::max<std::size_t>({atLeast, capacity_ + capacity_ / 2, 1024});
-  n = std::min(n, maxCount);
+  n = std::min(n, MaxCount);
   void* p = std::realloc(items_, n * sizeof(TRouteRecord));
   if (p == nullptr) throw std::bad_alloc();
   items_ = static_cast<TRouteRecord*>(p);

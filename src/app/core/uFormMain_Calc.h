@@ -59,6 +59,8 @@ class TRouteList {
   void Resize(std::size_t n);
 
   bool TradeMode = true;  // loot mode: every route starts at the dummy base 0 with buy price 0
+  // Growing beyond this many records fails as when memory runs out (lets the tests reach that case).
+  std::size_t MaxCount = std::size_t(-1) / sizeof(TRouteRecord) / 2;
 
  private:
   void Grow(std::size_t atLeast);

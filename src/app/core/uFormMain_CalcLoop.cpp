@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <new>
 #include <thread>
 #include <vector>
@@ -31,8 +32,9 @@ class Loop {
   Loop(const TSvData& d, const TCalcWork& w, bool trade) : d_(d), w_(w), trade_(trade) {
     nTo_ = w.FToBases.size();
     nK_ = w.FCommodities.size();
-    sell_.assign(nK_ * nTo_, 0);
-    sellBad_.assign(nK_ * nTo_, 0);
+    // Every cell is written by BuildSellTable; no time is spent clearing tens of megabytes first.
+    sell_.reset(new std::uint32_t[nK_ * nTo_]);
+    sellBad_.reset(new std::uint8_t[nK_ * nTo_]);
     sellBadGood_.assign(nK_, 0);
     std::vector<bool> isTo(d.aBase.size());
     for (auto t : w.FToBases) isTo[std::size_t(t)] = true;
@@ -48,14 +50,17 @@ class Loop {
   void BuildSellTable(std::size_t j0, std::size_t j1) {
     for (std::size_t j = j0; j < j1; ++j) {
       const auto row = d_.aMarket[std::size_t(w_.FToBases[j])];
-      for (std::size_t k = 0; k < nK_; ++k)
-        if (!TruncPrice(row[std::size_t(w_.FCommodities[k])].Price, sell_[k * nTo_ + j])) sellBad_[k * nTo_ + j] = 1;
+      for (std::size_t k = 0; k < nK_; ++k) {
+        const bool fits = TruncPrice(row[std::size_t(w_.FCommodities[k])].Price, sell_[k * nTo_ + j]);
+        if (!fits) sell_[k * nTo_ + j] = 0;
+        sellBad_[k * nTo_ + j] = !fits;
+      }
     }
   }
   void FinishSellTable() {
     for (std::size_t k = 0; k < nK_; ++k)
-      sellBadGood_[k] = std::any_of(sellBad_.begin() + std::ptrdiff_t(k * nTo_),
-                                    sellBad_.begin() + std::ptrdiff_t((k + 1) * nTo_), [](std::uint8_t b) { return b != 0; });
+      sellBadGood_[k] = std::any_of(sellBad_.get() + k * nTo_, sellBad_.get() + (k + 1) * nTo_,
+                                    [](std::uint8_t b) { return b != 0; });
   }
 
   std::uint64_t Combos(std::size_t i) const { return combos_[i]; }
@@ -82,7 +87,7 @@ class Loop {
     // Good by good down a column of sell prices; read back destination by destination below.
     s.profits.resize(nS * nTo_);
     for (std::size_t x = 0; x < nS; ++x) {
-      const std::uint32_t* col = sell_.data() + std::size_t(s.sold[x]) * nTo_;
+      const std::uint32_t* col = sell_.get() + std::size_t(s.sold[x]) * nTo_;
       const std::uint32_t b = s.buy[x];
       std::uint32_t* out = s.profits.data() + x;
       for (std::size_t j = 0; j < nTo_; ++j) out[j * nS] = col[j] > b ? col[j] - b : 0;
@@ -105,7 +110,8 @@ class Loop {
       if (!s.exact) {
         const std::uint32_t* p = s.profits.data() + j * nS;
         for (std::size_t x = 0; x < nS; ++x)
-          if (p[x] != 0) emit(TRouteRecord{p[x], std::uint32_t(w_.FCommodities[s.sold[x]]), std::uint32_t(f), std::uint32_t(t)});
+          if (p[x] != 0)
+            emit(TRouteRecord{p[x], std::uint32_t(w_.FCommodities[s.sold[x]]), std::uint32_t(f), std::uint32_t(t)});
         continue;
       }
       for (std::size_t x = 0; x < nS; ++x) {
@@ -129,8 +135,8 @@ class Loop {
   bool trade_;
   std::size_t nTo_ = 0;
   std::size_t nK_ = 0;
-  std::vector<std::uint32_t> sell_;
-  std::vector<std::uint8_t> sellBad_;
+  std::unique_ptr<std::uint32_t[]> sell_;
+  std::unique_ptr<std::uint8_t[]> sellBad_;
   std::vector<std::uint8_t> sellBadGood_;
   std::vector<std::uint64_t> combos_;
 };
@@ -139,7 +145,8 @@ class Loop {
 // with a step of 1, as with the plain loop's test), then the message pump.
 class Progress {
  public:
-  Progress(TCalcHooks& hooks, std::uint64_t total) : hooks_(hooks), total_(total), step_(std::max<std::uint64_t>(total / 1000, 1)) {}
+  Progress(TCalcHooks& hooks, std::uint64_t total)
+      : hooks_(hooks), total_(total), step_(std::max<std::uint64_t>(total / 1000, 1)) {}
   void Pump(std::uint64_t counter) {
     if (step_ > 1 && counter >= 1) {
       const std::uint64_t c = counter - (counter - 1) % step_;
@@ -174,7 +181,8 @@ TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journ
           if ((j & 7) == 0 && timer.Due()) progress.Pump(c);
           return hooks.StopRequested();
         },
-        [&](const TRouteRecord& r) { w.FRoutes.Add(r); }, [&](const std::string& line) { Log(line, jlError, journal); });
+        [&](const TRouteRecord& r) { w.FRoutes.Add(r); },
+        [&](const std::string& line) { Log(line, jlError, journal); });
     if (!done) return TCalcEnd::Stopped;
     counter += loop.Combos(i);
     LogFmt("Ende From: %d", {std::uint64_t(i)}, jlInfo, journal);
@@ -186,7 +194,7 @@ TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journ
 // number of threads that started (workers 0 .. that - 1 ran).
 template <typename Job, typename Counter>
 unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress, std::atomic<bool>& stop,
-               Counter&& counter) {
+                   Counter&& counter) {
   std::vector<std::thread> threads;
   std::atomic<unsigned> running{0};
   for (unsigned t = 0; t < n; ++t) {
@@ -215,8 +223,8 @@ unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress,
 
 }  // namespace
 
-TCalcEnd RunCalculationLoop(const TSvData& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal,
-                            bool TradeMode, const TCalcLoopOptions& Options) {
+TCalcEnd RunCalculationLoop(const TSvData& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal, bool TradeMode,
+                            const TCalcLoopOptions& Options) {
   const std::size_t nFrom = Work.FFromBases.size();
   const std::uint64_t total = std::uint64_t(nFrom) * Work.FToBases.size() * Work.FCommodities.size();
   LogFmt("Length: From(%d)  To(%d) Commo(%d) Maxi(%d)",
@@ -274,8 +282,10 @@ TCalcEnd RunCalculationLoop(const TSvData& Data, TCalcWork& Work, TCalcHooks& Ho
                 if (write) errors[i].push_back(line);
               });
           if (!complete) break;
-          if (write) done[i] = 1;
-          else count[i] = n;
+          if (write)
+            done[i] = 1;
+          else
+            count[i] = n;
           combosDone.fetch_add(loop.Combos(i), std::memory_order_relaxed);
         }
       } catch (const std::bad_alloc&) {
