@@ -192,3 +192,17 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfterwards) {
+  ChooseAnywhereAndAnyCommodity();
+  QTimer::singleShot(0, w.get(), [this] { w->close(); });
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  EXPECT_TRUE(w->Closed());
+  EXPECT_EQ(w->Data(), nullptr);  // freed once the calculation had returned
+  EXPECT_TRUE(grid->Rows().empty());
+  EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
+}
+
+}  // namespace
