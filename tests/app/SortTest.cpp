@@ -60,7 +60,8 @@ TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
         const auto progress = [&](std::uint64_t c) { progressCalls = c; };
         EXPECT_EQ(SortRoutes(l, 0, std::int64_t(n) - 1, progress, threads, split), calls);
         EXPECT_LE(progressCalls, calls);
-        EXPECT_TRUE(test::SameRoutes(test::ToVector(l), expected)) << n << " " << distinct << " " << threads << " " << split;
+        EXPECT_TRUE(test::SameRoutes(test::ToVector(l), expected))
+            << n << " " << distinct << " " << threads << " " << split;
       }
     }
   }
