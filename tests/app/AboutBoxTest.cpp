@@ -15,6 +15,8 @@ namespace qmz {
 namespace {
 
 QApplication& App() {
+  // The window tests of this program make theirs before any test runs.
+  if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
   static int argc = 1;
   static char name[] = "test_app";
   static char* argv[] = {name, nullptr};

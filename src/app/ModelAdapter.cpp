@@ -1,0 +1,41 @@
+#include "app/ModelAdapter.h"
+
+namespace qmz {
+
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+std::string FromQString(const QString& text) { return text.toStdString(); }
+
+std::optional<IndexTag> TagOfObject(const TObject* object) {
+  const auto* index = dynamic_cast<const TIndex*>(object);
+  if (!index) return std::nullopt;
+  return IndexTag{index->Index, index->Kind};
+}
+
+QListWidgetItem* AddTaggedItem(QListWidget* list, std::string_view text, IndexTag tag) {
+  auto* item = new QListWidgetItem(ToQString(text));
+  item->setData(TagRole, QVariant::fromValue(tag));
+  list->addItem(item);
+  return item;
+}
+
+void FillListFromModel(QListWidget* list, const TStringList& items, std::optional<std::uint8_t> kind) {
+  list->clear();
+  for (int i = 0; i < items.Count(); ++i) {
+    auto* item = new QListWidgetItem(ToQString(items.Strings(i)));
+    if (auto tag = TagOfObject(items.Objects(i))) {
+      if (kind) tag->Kind = *kind;
+      item->setData(TagRole, QVariant::fromValue(*tag));
+    }
+    list->addItem(item);
+  }
+}
+
+std::optional<IndexTag> TagOf(const QListWidgetItem* item) {
+  if (!item) return std::nullopt;
+  const QVariant v = item->data(TagRole);
+  if (!v.canConvert<IndexTag>()) return std::nullopt;
+  return v.value<IndexTag>();
+}
+
+}  // namespace qmz

@@ -1,0 +1,34 @@
+#pragma once
+// The calculator page under the start-up panel: the hint box in the header, the mode and command
+// buttons, the options, and the tab bar with its page list that holds the selection pages.
+
+#include <QWidget>
+
+#include "app/uFormMain_Widgets.h"
+
+namespace qmz {
+
+class CalculatorPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CalculatorPanel(QWidget* parent = nullptr);
+
+  // Adds the tab of a page made in plRoutes; Loaded ends the building.
+  void AddTab(const QString& caption);
+  void Loaded();
+
+  MainPanel* panBackTop = nullptr;
+  MainPanel* panBackHeader = nullptr;
+  QTextEdit* reInfo = nullptr;
+  QGroupBox *gbControls = nullptr, *gbOptions = nullptr;
+  QToolButton *btFuncTrade = nullptr, *btFuncLoot = nullptr, *btCalculate = nullptr, *btShowRoutes = nullptr;
+  QPushButton *btInfo = nullptr, *btClearDefault = nullptr, *btBeenden = nullptr;
+  MainFloatSpinEdit* edMoney = nullptr;
+  MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr, *edRepu = nullptr;
+  QCheckBox *cbUnlawful = nullptr, *cbPerishable = nullptr;
+  MainTabBar* tbRoutes = nullptr;
+  MainPageList* plRoutes = nullptr;
+};
+
+}  // namespace qmz

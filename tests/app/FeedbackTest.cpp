@@ -1,0 +1,191 @@
+#include <QDir>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <filesystem>
+#include <stdexcept>
+
+#include "MainWindowFixture.h"
+#include "app/FeedbackUpload.h"
+#include "platform/ProfileFile.h"
+#include "support/mRunJournal.h"
+
+namespace qmz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FeedbackRemoteNameTest, NamesAreMadeSafe) {
+  const platform::LocalDateTime at{2026, 12, 6, 14, 5, 9, 0};
+  const struct {
+    std::string journal, user, computer, expected;
+  } cases[] = {
+      {"DebugOut.mjf", "ann", "PC7", "DebugOut.mjf_14_05_09_ann_PC7.mjf"},
+      {"/opt/qmz/DebugOut.mjf", "ann", "PC7", "DebugOut.mjf_14_05_09_ann_PC7.mjf"},
+      {"DebugOut.mjf", "../../etc", "a\\b", "DebugOut.mjf_14_05_09_..%2F..%2Fetc_a%5Cb.mjf"},
+      {"DebugOut.mjf", "J\xC3\xB6rg", "tab\there", "DebugOut.mjf_14_05_09_J%C3%B6rg_tab%09here.mjf"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FeedbackRemoteName(c.journal, at, c.user, c.computer), c.expected);
+  EXPECT_EQ(SafeRemoteName(".."), "_..");
+}
+
+// A real FTP server on 127.0.0.1, on a free port, storing into its own folder. Debian's own interpreter:
+// another python3 earlier on PATH lacks the apt-installed pyftpdlib.
+class FtpServer {
+ public:
+  FtpServer() {
+    fs::create_directories(root_.Path() / "upload");
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    port_ = probe.serverPort();
+    probe.close();
+    process_.start("/usr/bin/python3", {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", QString::number(port_), "-w", "-d",
+                                        QString::fromStdString(root_.Str()), "-u", "qmz", "-P", "secret"});
+    if (!process_.waitForStarted(10000)) throw std::runtime_error("pyftpdlib did not start");
+    const bool up = QTest::qWaitFor(
+        [&] {
+      QTcpSocket s;
+      s.connectToHost(QHostAddress::LocalHost, port_);
+      return s.waitForConnected(200);
+        },
+        15000);
+    if (!up) throw std::runtime_error("pyftpdlib does not listen");
+  }
+  ~FtpServer() {
+    process_.kill();
+    process_.waitForFinished(5000);
+  }
+  int Port() const { return port_; }
+  fs::path Upload() const { return root_.Path() / "upload"; }
+  std::vector<fs::path> Files() const {
+    std::vector<fs::path> r;
+    for (const auto& e : fs::directory_iterator(Upload())) r.push_back(e.path());
+    return r;
+  }
+
+ private:
+  TempDir root_;
+  int port_ = 0;
+  QProcess process_;
+};
+
+FeedbackConfig LocalConfig(int port) {
+  FeedbackConfig c;
+  c.Host = "127.0.0.1";
+  c.Port = port;
+  c.User = "qmz";
+  c.Password = "secret";
+  c.ConnectTimeoutSeconds = 2;
+  c.TransferTimeoutSeconds = 5;
+  return c;
+}
+
+class FeedbackTest : public MainWindowTest {
+ protected:
+  void WriteConfig(int port) {
+    const std::string ini = folder.Str() + "/QMZ.ini";
+    platform::WriteProfileString(ini, "Feedback", "Host", "127.0.0.1");
+    platform::WriteProfileString(ini, "Feedback", "Port", std::to_string(port));
+    platform::WriteProfileString(ini, "Feedback", "User", "qmz");
+    platform::WriteProfileString(ini, "Feedback", "Password", "secret");
+    platform::WriteProfileString(ini, "Feedback", "Contact", "help@example.invalid");
+    platform::WriteProfileString(ini, "Feedback", "ConnectTimeout", "1");
+    platform::WriteProfileString(ini, "Feedback", "TransferTimeout", "3");
+  }
+};
+
+TEST_F(FeedbackTest, TwoUploadsAppendToOneRemoteFile) {
+  FtpServer server;
+  Log("first line", jlInfo, journal.get());
+  FeedbackUpload upload;
+  std::vector<std::string> statuses;
+  std::int64_t workMax = -1;
+  upload.OnStatus = [&](const std::string& s) { statuses.push_back(s); };
+  upload.OnWorkBegin = [&](std::int64_t m) { workMax = m; };
+  const std::string first = ReadWholeFile(journal->FileName());
+  ASSERT_TRUE(upload.Append(LocalConfig(server.Port()), journal->FileName(), "upload", "run.mjf"))
+      << upload.ErrorText();
+  EXPECT_EQ(workMax, std::int64_t(first.size()));
+  Log("second line", jlInfo, journal.get());
+  const std::string second = ReadWholeFile(journal->FileName());
+  ASSERT_TRUE(upload.Append(LocalConfig(server.Port()), journal->FileName(), "upload", "run.mjf"))
+      << upload.ErrorText();
+  ASSERT_EQ(server.Files().size(), 1u);
+  EXPECT_EQ(ReadWholeFile(server.Upload() / "run.mjf"), first + second);
+  EXPECT_EQ(statuses.front(), "Connecting to 127.0.0.1.");
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Connected."), statuses.end());
+}
+
+TEST_F(FeedbackTest, AgentUploadsTheJournalAfterTheUserAgrees) {
+  FtpServer server;
+  WriteConfig(server.Port());
+  auto w = StartWindow();
+  dialogs.answers = {true};
+  dialogs.inputs = {"Ann"};  // the mail box is cancelled: its default
+  w->HandleApplicationException(w->btInfo, std::runtime_error("boom"));
+
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_NE(dialogs.errors[0].find("Mailto: help@example.invalid  Subject: QMZ Error"), std::string::npos);
+  EXPECT_EQ(dialogs.prompts.size(), 2u);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(HasLine(*journal, "Name: Ann", jlSystem));
+  EXPECT_TRUE(HasLine(*journal, "Mail: na", jlSystem));
+  EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlBegin));
+  EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlEnd));
+  EXPECT_TRUE(HasLine(*journal, "   Connected.", jlAction));
+  ASSERT_EQ(dialogs.infos.size(), 1u);
+  EXPECT_EQ(dialogs.infos[0].rfind("Feedback Agent finished successfully.", 0), 0u);
+  EXPECT_TRUE(dialogs.warnings.empty());
+
+  const auto files = server.Files();
+  ASSERT_EQ(files.size(), 1u);
+  const std::string name = files[0].filename().string();
+  EXPECT_EQ(name.rfind("DebugOut.mjf_", 0), 0u);
+  EXPECT_TRUE(name.ends_with(".mjf"));
+  EXPECT_NE(ReadWholeFile(files[0]).find("EXCEPTION  : <runtime_error>"), std::string::npos);
+  EXPECT_EQ(w->Progress->value(), 0);
+}
+
+TEST_F(FeedbackTest, ServerThatNeverAnswersTimesOutAndTheProgramGoesOn) {
+  // Accepts connections (the system does) but never says a word.
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+  WriteConfig(silent.serverPort());
+  auto w = StartWindow();
+  dialogs.answers = {true};
+  w->HandleApplicationException(w->btInfo, std::runtime_error("boom"));
+
+  EXPECT_TRUE(dialogs.infos.empty());
+  ASSERT_EQ(dialogs.warnings.size(), 1u);
+  EXPECT_EQ(dialogs.warnings[0].rfind("The Quality Feedback Agent could not send the information:", 0), 0u);
+  EXPECT_TRUE(w->StatusText().startsWith("    Error: ")) << w->StatusText().toStdString();
+  EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlBegin));
+  EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlEnd));
+  // Still usable.
+  w->SetStatus("Ready again", 0, 1, 0);
+  EXPECT_EQ(w->StatusText(), " Ready again");
+  EXPECT_FALSE(w->Closed());
+}
+
+TEST_F(FeedbackTest, CancelledUploadStopsAndSaysSo) {
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+  FeedbackUpload upload;
+  upload.CancelRequested = [] { return true; };
+  EXPECT_FALSE(upload.Append(LocalConfig(silent.serverPort()), journal->FileName(), "upload", "x.mjf"));
+  EXPECT_EQ(upload.ErrorText(), "The transfer was cancelled");
+}
+
+TEST_F(FeedbackTest, AnsweringNoEndsAfterTheTwoBoxes) {
+  auto w = StartWindow();
+  dialogs.answers = {false};
+  w->HandleApplicationException(nullptr, std::runtime_error("boom"));
+  EXPECT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.confirms.size(), 1u);
+  EXPECT_TRUE(dialogs.prompts.empty());
+  EXPECT_FALSE(HasText(*journal, "Quality Feedback Agent"));
+}
+
+}  // namespace
+}  // namespace qmz::test

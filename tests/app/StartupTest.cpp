@@ -1,0 +1,206 @@
+#include <QSignalSpy>
+#include <QTest>
+#include <algorithm>
+#include <stdexcept>
+
+#include "MainWindowFixture.h"
+#include "app/ModelAdapter.h"
+#include "support/mRunJournal.h"
+
+namespace qmz::test {
+namespace {
+
+std::vector<std::string> StartupLines(const TformMain& w) {
+  std::vector<std::string> r;
+  for (const QString& line : w.lbStartup->toPlainText().split(QLatin1Char('\n'))) r.push_back(line.toStdString());
+  return r;
+}
+
+int StatusChangeLines(const TJournal& journal) { return CountLines(journal, jlWarning, "Journaling Status changed"); }
+
+void ExpectAllTags(const QListWidget* list, std::uint8_t kind) {
+  for (int i = 0; i < list->count(); ++i) {
+    const auto tag = TagOf(list->item(i));
+    ASSERT_TRUE(tag) << list->objectName().toStdString() << " row " << i;
+    EXPECT_EQ(tag->Kind, kind) << list->objectName().toStdString() << " row " << i;
+    EXPECT_GE(tag->Index, 1u);
+  }
+}
+
+TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
+  auto w = StartWindow();
+  ASSERT_TRUE(w->StartupDone());
+  const auto log = StartupLines(*w);
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[0], "Starvagant Kestrelmark");
+  EXPECT_EQ(log[1], "QMZ Version 1.0.0.0");
+  EXPECT_EQ(log[2], "");
+  EXPECT_EQ(log[3], "Please wait a few seconds for the application to setup itself...");
+  // The loader's steps follow in the log.
+  EXPECT_NE(std::find(log.begin(), log.end(), "Checking Starvagant installation...."), log.end());
+
+  EXPECT_EQ(w->VersionText(), ":: V1.0.0 build 0");
+  EXPECT_EQ(w->StatusText(), " Ready");
+  EXPECT_EQ(w->lbFromBase->count(), Install().dockableBases);
+  EXPECT_EQ(w->lbDestBase->count(), Install().dockableBases);
+  EXPECT_EQ(w->lbInfBase->count(), Install().dockableBases);
+  EXPECT_EQ(w->lbFromSystem->count(), Install().systems);
+  ExpectAllTags(w->lbFromBase, 1);
+  ExpectAllTags(w->lbDestBase, 1);
+  ExpectAllTags(w->lbInfBase, 1);
+  ExpectAllTags(w->lbFromSystem, 2);
+  ExpectAllTags(w->lbDestSystem, 2);
+  for (auto* any : {w->lbFromAny, w->lbDestAny}) {
+    ASSERT_EQ(any->count(), 1);
+    EXPECT_EQ(any->item(0)->text(), "Anywhere");
+    EXPECT_EQ(*TagOf(any->item(0)), (IndexTag{0, 4}));
+  }
+  EXPECT_EQ(w->lbFromRegion->count(), 0);
+  // Both pages show their base list, tab 0 is selected, the start-up log is gone.
+  EXPECT_EQ(w->plFrom->ActivePage(), w->pageFromBase);
+  EXPECT_EQ(w->plDest->ActivePage(), w->pageDestBase);
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), w->tbRoutes->Tabs()[0]);
+  EXPECT_EQ(w->plRoutes->ActivePage(), w->pageSource);
+  EXPECT_FALSE(w->panStartup->isVisible());
+  EXPECT_TRUE(grid->isVisible());
+  EXPECT_EQ(w->RoutesListView(), grid->lvRoutes);
+  EXPECT_TRUE(w->windowTitle().startsWith("Starvagant Kestrelmark - QMZ ["));
+
+  EXPECT_TRUE(HasLine(*journal, "Created SVData Struct: True", jlInfo));
+  EXPECT_TRUE(HasLine(*journal, "Passed: True ", jlWarning));
+  EXPECT_TRUE(HasLine(*journal, "Form available", jlStart));
+  EXPECT_TRUE(HasLine(*journal, "No update check in this build - going on as if no update was found"));
+  EXPECT_FALSE(w->Closed());
+}
+
+TEST_F(MainWindowTest, EachDebugSwitchAddsOneJournalLine) {
+  const struct {
+    QStringList args;
+    int lines;
+  } cases[] = {{{}, 2}, {{"/debug"}, 3}, {{"/DEBUG", "/Debug"}, 4}, {{"-debug", "debug", "/debugx"}, 2}};
+  for (const auto& c : cases) {
+    journal = std::make_unique<TJournal>(folder.Str(), "DebugOut", true, true, true, false);
+    auto w = StartWindow(c.args);
+    EXPECT_EQ(StatusChangeLines(*journal), c.lines) << c.args.join(' ').toStdString();
+  }
+}
+
+TEST_F(MainWindowTest, FailedLoadClosesTheWindowAndFillsNothing) {
+  user.chooser = std::nullopt;  // the chooser is left with Cancel
+  auto w = StartWindow();
+  EXPECT_TRUE(w->Closed());
+  EXPECT_FALSE(w->StartupDone());
+  const int created = IndexOfLine("Created SVData Struct: False");
+  ASSERT_GE(created, 0);
+  EXPECT_EQ(IndexOfLine("Closing Application"), created + 1);
+  EXPECT_TRUE(HasLine(*journal, "Passed: False ", jlWarning));
+  EXPECT_TRUE(HasLine(*journal, "Form available", jlStart));
+  // The partial model fills no list.
+  EXPECT_EQ(w->lbFromBase->count(), 0);
+  EXPECT_EQ(w->lbFromAny->count(), 0);
+  EXPECT_FALSE(HasLine(*journal, "Setting up Origin"));
+}
+
+TEST_F(MainWindowTest, ClosingDuringLoadingStopsTheLoaderAndFreesNothingUnderIt) {
+  std::unique_ptr<TformMain> w = MakeWindow();
+  ASSERT_TRUE(w->FormCreate());
+  onChoose = [&] { w->close(); };
+  w->StartUpTimerTimer();
+  EXPECT_TRUE(w->Closed());
+  EXPECT_LT(IndexOfLine("Closing Application"), IndexOfLine("Created SVData Struct: False"));
+  EXPECT_TRUE(HasLine(*journal, "Passed: False ", jlWarning));
+  EXPECT_EQ(w->lbFromBase->count(), 0);
+}
+
+TEST_F(MainWindowTest, SecondInstanceAsksTheFirstToShowItselfAndEnds) {
+  const QString key = QStringLiteral("QMZ_TEST_INSTANCE_%1").arg(getpid());
+  auto first = MakeWindow({}, key);
+  ASSERT_TRUE(first->FormCreate());
+  first->StartUpTimer->stop();
+  ASSERT_FALSE(first->isVisible());
+  auto second = MakeWindow({}, key);
+  EXPECT_FALSE(second->FormCreate());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return first->isVisible(); }, 5000));
+  EXPECT_FALSE(second->isVisible());
+}
+
+TEST_F(MainWindowTest, StatusDisplayFollowsTheRules) {
+  auto w = MakeWindow();
+  ASSERT_TRUE(w->FormCreate());
+  w->StartUpTimer->stop();
+  w->lbStartup->setPlainText("one\ntwo");
+  w->SetStatus("Loading", 0, 60, 5);
+
+  // Position -1 (passed unsigned) changes nothing, not even the journal.
+  const auto before = journal->Buffer().size();
+  w->SetStatus("ignored", 0, 10, 4294967295u, true, false, true);
+  EXPECT_EQ(journal->Buffer().size(), before);
+  EXPECT_EQ(w->StatusText(), " Loading");
+  EXPECT_EQ(w->Progress->value(), 5);
+
+  // An empty text moves the gauge and keeps the text; the keep value leaves the maximum.
+  w->SetStatus("", 0, TformMain::KeepMax, 9);
+  EXPECT_EQ(w->StatusText(), " Loading");
+  EXPECT_EQ(w->Progress->maximum(), 60);
+  EXPECT_EQ(w->Progress->value(), 9);
+
+  // Replacing echoes into the journal and rewrites the last line only.
+  w->SetStatus("three", 0, 1, 0, false, true, true);
+  EXPECT_EQ(w->lbStartup->toPlainText(), "one\nthree");
+  EXPECT_EQ(w->Progress->value(), 9);
+  EXPECT_TRUE(HasLine(*journal, "three", jlAction));
+
+  // A channel message from the loader's side: maximum 60, position 7, added to the log.
+  SendStatusMessage("Step seven", 0, 60, 7, w->StatusWindow(), w->StatusMapping(), true, false, false);
+  EXPECT_EQ(w->Progress->maximum(), 60);
+  EXPECT_EQ(w->Progress->value(), 7);
+  EXPECT_EQ(w->StatusText(), " Step seven");
+  EXPECT_TRUE(w->lbStartup->toPlainText().endsWith("\nStep seven"));
+
+  // A block without a terminating zero gives its whole contents, not a byte more.
+  {
+    platform::SharedMemoryView view(w->StatusMapping());
+    ASSERT_TRUE(view.Valid());
+    std::fill(view.Data(), view.Data() + view.Size(), 'x');
+  }
+  const TStatusParams params = PackStatusMessage({0, 60, 8, false, false, false});
+  platform::SendMessage(w->StatusWindow(), WM_STATUSMESSAGE, params.WParam, params.LParam);
+  EXPECT_EQ(w->StatusText(), " " + QString(int(kStatusMappingSize), QLatin1Char('x')));
+}
+
+TEST_F(MainWindowTest, ExceptionFromAButtonReachesTheHandlerWithTheSender) {
+  auto w = StartWindow();
+  w->ConnectHandler(w->btInfo, [] { throw std::runtime_error("boom"); });
+  QTest::mouseClick(w->btInfo, Qt::LeftButton);
+  EXPECT_TRUE(HasLine(*journal, "   EXCEPTION  : <runtime_error>  \"boom\"  raised by [QPushButton] btInfo", jlError));
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0].rfind("An Error occured\n\r\rboom\n\r\r", 0), 0u);
+  EXPECT_NE(dialogs.errors[0].find(journal->FileName()), std::string::npos);
+  // Answered No: no input boxes, no agent lines.
+  EXPECT_EQ(dialogs.confirms.size(), 1u);
+  EXPECT_TRUE(dialogs.prompts.empty());
+  EXPECT_FALSE(HasText(*journal, "Quality Feedback Agent"));
+
+  // An unnamed object is no component: the shorter form.
+  QObject plain;
+  w->HandleApplicationException(&plain, std::invalid_argument("bad"));
+  EXPECT_TRUE(HasLine(*journal, "   EXCEPTION  : <invalid_argument> \"bad\"  raised by [QObject]", jlError));
+
+  // What escapes a handler not run guarded is caught by the application object all the same.
+  QTimer::singleShot(0, w->btBeenden, [] { throw std::logic_error("late"); });
+  QTest::qWait(1);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(HasLine(*journal, "   EXCEPTION  : <logic_error>  \"late\"  raised by [QPushButton] btBeenden", jlError));
+
+  // After the close the handler is no longer installed: the default box takes the exception.
+  w->close();
+  std::vector<std::string> shown;
+  QmzApplication::SetDefaultErrorBox([&](const std::exception& e) { shown.push_back(e.what()); });
+  QmzApplication::Instance()->HandleException(w->btInfo, std::runtime_error("after"));
+  QmzApplication::SetDefaultErrorBox({});
+  EXPECT_EQ(shown, std::vector<std::string>{"after"});
+  EXPECT_EQ(dialogs.errors.size(), 3u);
+}
+
+}  // namespace
+}  // namespace qmz::test
