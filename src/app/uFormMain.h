@@ -227,7 +227,6 @@ class TformMain : public QMainWindow {
   void closed();
 
  private:
-  void RunFeedbackAgent();
   // Handlers of the information and debug pages that are not button clicks (uFormMain_InfoHandlers.cpp).
   void ConnectInfoAndDebug();
   void FillDebugLists(int Mode);

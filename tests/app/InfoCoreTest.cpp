@@ -94,7 +94,7 @@ TEST_F(InfoCoreTest, BaseSellsListsTheGoodsSoldThere) {
 
 TEST_F(InfoCoreTest, BaseSellingNothingOrNoBaseGivesEmptyGroups) {
   const int base = TradingBase();
-  for (std::size_t g = 0; g < data->aMarket.RowLength(); ++g) m.aMarket[std::size_t(base)][g].Sold = false;
+  ClearSold(m.aMarket, std::size_t(base));
   for (int b : {base, 0, -1, int(data->aBase.size())}) {
     const auto children = BaseSellsChildren(*data, b);
     ASSERT_EQ(children.size(), 17u) << b;
@@ -134,7 +134,9 @@ TEST_F(InfoCoreTest, GoodCard) {
   g.units_per_container = 1;
   g.decay_per_second = 0.25f;
   g.volume = 0;
-  m.aMarket[std::size_t(base)][1].Price = 179.6;
+  TMarketCell cell = m.aMarket[std::size_t(base)][1];
+  cell.Price = 179.6;
+  m.aMarket.Write(std::size_t(base), 1, cell);
   auto texts = [](const std::vector<TCardLine>& lines) {
     std::vector<std::string> t;
     for (const auto& l : lines) t.push_back(l.Text);

@@ -109,8 +109,7 @@ TEST_F(InformationPageTest, ChoosingABaseShowsItsCardAndWhatItSells) {
   EXPECT_EQ(CardLines(), goodCard);
 
   // Another base replaces what is sold; what is bought never changes.
-  for (std::size_t g = 0; g < d.aMarket.RowLength(); ++g)
-    SvModelTestAccess(*w->Data()).aMarket[std::size_t(base + 1)][g].Sold = false;
+  ClearSold(SvModelTestAccess(*w->Data()).aMarket, std::size_t(base + 1));
   ClickBase(base + 1);
   sells = Root("<<BASE SELLS>>");
   ASSERT_EQ(sells->childCount(), 17);
