@@ -136,9 +136,9 @@ bool FeedbackUpload::Append(const FeedbackConfig& config, const std::string& loc
 
   // The name goes into a URL: escape it once more so the server receives it exactly as made above.
   std::unique_ptr<char, void (*)(void*)> escDir(curl_easy_escape(h, directory.c_str(), int(directory.size())),
-                                               curl_free);
-  std::unique_ptr<char, void (*)(void*)> escName(curl_easy_escape(h, remoteName.c_str(), int(remoteName.size())),
                                                 curl_free);
+  std::unique_ptr<char, void (*)(void*)> escName(curl_easy_escape(h, remoteName.c_str(), int(remoteName.size())),
+                                                 curl_free);
   const std::string url = "ftp://" + config.Host + ":" + std::to_string(config.Port) + "/" + escDir.get() + "/" +
                           escName.get();
 

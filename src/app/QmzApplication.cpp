@@ -13,8 +13,7 @@ namespace qmz {
 std::string ExceptionClassName(const std::exception& E) {
   const char* mangled = typeid(E).name();
   int status = 0;
-  std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                   std::free);
+  std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
   std::string name = (status == 0 && demangled) ? demangled.get() : mangled;
   const auto colons = name.rfind("::");
   return colons == std::string::npos ? name : name.substr(colons + 2);

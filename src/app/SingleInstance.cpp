@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
 
@@ -15,6 +16,12 @@ constexpr int kSocketWaitMs = 2000;
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent), key_(key) {}
 
 SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::KeyForFolder(const std::string& folder) {
+  const QByteArray digest =
+      QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha1).toHex().left(16);
+  return QStringLiteral("QMZ-") + QString::fromLatin1(digest);
+}
 
 QString SingleInstance::LockFileName(const QString& key) {
   return QDir::temp().filePath(key + QStringLiteral("-%1.lock").arg(geteuid()));

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <string>
 
 namespace qmz {
 
@@ -23,6 +24,8 @@ class SingleInstance : public QObject {
   // been asked to raise its window (when it could be reached).
   bool Acquire();
 
+  // The key of the program in a folder: "QMZ-" and a digest of the folder's path.
+  static QString KeyForFolder(const std::string& folder);
   static QString LockFileName(const QString& key);
   static QString SocketName(const QString& key);
 

@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
   {
     qmz::QmzApplication app(argc, argv);
     // A second start hands over to the running instance before its journal would empty that one's file.
-    auto instance = std::make_shared<qmz::SingleInstance>(QStringLiteral("QMZ"));
+    // The program keeps its settings and journal in its own folder, so one instance runs per folder.
+    auto instance = std::make_shared<qmz::SingleInstance>(qmz::SingleInstance::KeyForFolder(folder));
     if (!instance->Acquire()) return 0;
     qmz::CreateRunJournal(folder);
     app.setApplicationName(QStringLiteral("Starvagant Kestrelmark"));

@@ -156,9 +156,8 @@ void TformMain::ConnectHandler(QAbstractButton* button, std::function<void()> ha
 }
 
 void TformMain::ConnectHandlers() {
-  connect(StartUpTimer, &QTimer::timeout, this, [this] { QmzApplication::RunHandler(StartUpTimer, [this] {
-            StartUpTimerTimer();
-          }); });
+  connect(StartUpTimer, &QTimer::timeout, this,
+          [this] { QmzApplication::RunHandler(StartUpTimer, [this] { StartUpTimerTimer(); }); });
   const auto on = [this](QAbstractButton* button, void (TformMain::*handler)()) {
     ConnectHandler(button, [this, handler] { (this->*handler)(); });
   };
@@ -187,40 +186,35 @@ void TformMain::ConnectHandlers() {
   on(btCommos, &TformMain::btCommosClick);
   on(Button1, &TformMain::Button1Click);
   ConnectSelection();
+  ConnectInfoAndDebug();
 }
 
 bool TformMain::FormCreate() {
-  // 1. One instance: a second start hands over to the first and ends before it shows anything.
+  // One instance: a second start hands over to the first and ends before it shows anything.
   instance_ = std::move(setup_.Instance);
   if (!instance_) {
     instance_ = std::make_shared<SingleInstance>(setup_.InstanceKey);
     if (!instance_->Acquire()) return false;
   }
   connect(instance_.get(), &SingleInstance::raiseRequested, this, &TformMain::ShowOwnWindow);
-  // 2. The synchronizer is a member. 3.
+  // The stop flag's synchronizer and the route list are members.
   FUpdateCheckDone = false;
   SetShowRoutesEnabled(false);
   SetCalculateEnabled(false);
-  // 4.
   if (auto* app = QmzApplication::Instance()) {
     FOldOnException = app->OnException();
     app->SetOnException([this](QObject* sender, const std::exception& e) { HandleApplicationException(sender, e); });
     handlerInstalled_ = true;
   }
-  // 5.
   FStatusMapping = OpenStatusMapping();
   receiver_->SetMapping(FStatusMapping);
-  // 6. The route list arrives with the calculation.
-  // 7. The gauge sits in panel 2 of the status bar (BuildStatusBar).
-  // 8.
+  // The gauge already sits over panel 2 of the status bar (BuildStatusBar).
   LogSystemInformation();
-  // 9.
   panBackHeader->setFixedHeight(0);
   panStartup->setGeometry(centralWidget()->rect());
   panStartup->show();
   panStartup->raise();
   update();
-  // 10.
   StartUpTimer->start();
   return true;
 }
@@ -252,49 +246,43 @@ void TformMain::StartUpTimerTimer() {
 }
 
 void TformMain::StartUpSequence() {
-  // 2.
   StartUpTimer->stop();
-  // 3. - 4.
   Log("Showing FileVersion", jlInfo, journal_);
   TVersionInfo version;
   GetFileVersionRecord(platform::ExecutablePath(), version);
   lbStartup->clear();
-  StatusPanel(0)->setText(ToQString(
-      Format(":: V%d.%d.%d build %d", version.Major, version.Minor, version.Release, version.Build)));
-  // 5. The update check takes the version from here once it exists.
-  // 6.
-  for (const std::string& line : {std::string("Starvagant Kestrelmark"), Format("QMZ Version %s", version.FileVersion),
-                                  std::string(), std::string("Please wait a few seconds for the application to setup itself...")})
+  StatusPanel(0)->setText(
+      ToQString(Format(":: V%d.%d.%d build %d", version.Major, version.Minor, version.Release, version.Build)));
+  // The update check takes the version from here once it exists.
+  for (const std::string& line :
+       {std::string("Starvagant Kestrelmark"), Format("QMZ Version %s", version.FileVersion), std::string(),
+        std::string("Please wait a few seconds for the application to setup itself...")})
     lbStartup->append(ToQString(line));
   repaint();
-  // 7. Each "/debug" adds one status-change line; the journal is on in every case.
+  // Each "/debug" adds one status-change line; the journal is on in every case.
   if (journal_) {
     journal_->SetActive(false);
     for (const QString& arg : setup_.Arguments)
       if (arg.toLower() == QStringLiteral("/debug")) journal_->SetActive(true);
     journal_->SetActive(true);
   }
-  // 8.
   const int gaugeMin = Progress->minimum(), gaugeMax = Progress->maximum(), gaugePos = Progress->value();
-  // 9. This build has no update check yet: it goes on as if none was found, and says so.
+  // This build has no update check yet: it goes on as if none was found, and says so.
   Log("<< Webupdate >>", jlBegin, journal_);
   Log("No update check in this build - going on as if no update was found", jlInfo, journal_);
   FUpdateCheckDone = true;
   Log("<< Webupdate >>", jlEnd, journal_);
-  // 10. Wait with a pause between the pumps, not in a tight loop.
+  // Wait with a pause between the pumps, not in a tight loop.
   while (!FUpdateCheckDone && !closing_) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     QThread::msleep(10);
   }
-  // 11.
   if (FUpdateDownloaded || closing_) return;
-  // 12.
   Progress->setRange(gaugeMin, gaugeMax);
   Progress->setValue(gaugePos);
-  // 13. A close during loading reaches the loader through its user interface.
+  // A close during loading reaches the loader through its user interface.
   {
-    std::unique_ptr<TLoaderUserInterface> ui =
-        setup_.LoaderUserInterface ? setup_.LoaderUserInterface(this) : nullptr;
+    std::unique_ptr<TLoaderUserInterface> ui = setup_.LoaderUserInterface ? setup_.LoaderUserInterface(this) : nullptr;
     if (!ui) throw std::runtime_error("No installation chooser is available");
     struct StopOnClose : TLoaderUserInterface {
       TLoaderUserInterface& inner;
@@ -308,39 +296,30 @@ void TformMain::StartUpSequence() {
     } stopOnClose(*ui, closing_);
     FData = std::make_unique<TSvData>(journal_, receiver_->Window(), FStatusMapping, stopOnClose);
   }
-  // 14.
   LogFmt("Created SVData Struct: %s", {FData->DataValid ? "True" : "False"}, jlInfo, journal_);
-  // 15. A model that is not valid closes the window, and nothing is filled from it.
+  // A model that is not valid closes the window, and nothing is filled from it.
   if (!FData->DataValid) {
     close();
     return;
   }
   if (closing_) return;
-  // 16.
   setWindowTitle(windowTitle() + ToQString(Format(" [%s]", FData->getActiveModNames().CommaText())));
-  // 17.
   SetStatus("Ready", 0, 100, 0);
   (void)FData->getActiveModNames();
-  // 18.
   panStartup->hide();
-  // 19. - 20.
   FillPlaceLists();
-  // 21.
   FillCommodityTrees();
-  // 22.
   FStartupDone = true;
-  // 23.
   panBackTop->show();
   panBackHeader->setFixedHeight(100);
   reInfo->raise();
-  // 24.
   if (formGrid_) formGrid_->show();
   tbRoutes->SetSelectedTab(tbRoutes->Tabs()[0]);
   btDestBase->setChecked(true);
   OnDestClick();
   btFromBase->setChecked(true);
   OnFromClick();
-  // 25. On the still empty list this only toggles the sort direction three times.
+  // On the still empty list this only toggles the sort direction three times.
   if (formGrid_)
     for (int i = 0; i < 3; ++i) formGrid_->lvRoutesColumnClick(0);
   ShowOwnWindow();
@@ -374,17 +353,15 @@ void TformMain::FormClose() {
   if (closed_) return;
   closed_ = true;
   closing_ = true;
-  // 1. Stop whatever runs: the loading (also before the model exists, through the loader's user
+  // Stop whatever runs: the loading (also before the model exists, through the loader's user
   // interface), a calculation, a route display.
   if (FData) FData->StopLoading = true;
   SetStopRequested(true);
   Log("Closing Application", jlStart, journal_);
-  // 2. Free only what no running step still uses; the rest goes when that step has returned.
+  // Free only what no running step still uses; the rest goes when that step has returned.
   if (FStartupDone) {
-    if (busy_ == 0)
-      ReleaseOwned();
-    else
-      releasePending_ = true;
+    if (busy_ == 0) ReleaseOwned();
+    else releasePending_ = true;
   }
   if (handlerInstalled_) {
     if (auto* app = QmzApplication::Instance()) app->SetOnException(FOldOnException);

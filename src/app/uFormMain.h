@@ -144,8 +144,15 @@ class TformMain : public QMainWindow {
   const TRouteList& Routes() const { return FRoutes; }
   std::uint32_t SortCalls() const { return FSortCalls; }
 
+  // ---- information page (uFormMain_InfoHandlers.cpp) -----------------------------------------------
+  void FillBaseMarketTrees();
+  void FillBaseSellsTree(int Base);
   void lbInfBaseClick();
   void tvInfBaseGoodClick();
+  void tvInfBaseGoodCustomDrawItem(TWsTreeView* Sender, TWsTreeNode* Node, QPainter* Painter,
+                                   QStyleOptionViewItem& Option, bool& DefaultDraw);
+  // ---- debug page (uFormMain_DebugHandlers.cpp) ------------------------------------------------------
+  void panBackTopClick();
   void gbOptionsDblClick();
   void btCloseDebugClick();
   void btGroupsClick();
@@ -238,7 +245,10 @@ class TformMain : public QMainWindow {
   void closed();
 
  private:
-  void RunFeedbackAgent();
+  // Handlers of the information and debug pages that are not button clicks (uFormMain_InfoHandlers.cpp).
+  void ConnectInfoAndDebug();
+  void FillDebugLists(int Mode);
+  void ShowMarketRows(int Base, bool OnlySold);
   QLabel* StatusPanel(int index) const;
   // Selection pages (uFormMain_Selection.cpp).
   void ConnectSelection();

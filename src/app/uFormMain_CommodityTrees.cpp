@@ -2,6 +2,7 @@
 // adding their selection to the chosen goods.
 
 #include "app/uFormMain.h"
+#include "app/uFormMain_InformationPage.h"
 #include "app/uFormMain_Selection.h"
 
 namespace qmz {
@@ -37,13 +38,6 @@ bool IsFirstRoot(const QTreeWidgetItem* node) {
 }
 
 }  // namespace
-
-std::optional<IndexTag> TagOfNode(const QTreeWidgetItem* node) {
-  if (!node) return std::nullopt;
-  const QVariant v = node->data(0, TagRole);
-  if (!v.canConvert<IndexTag>()) return std::nullopt;
-  return v.value<IndexTag>();
-}
 
 std::optional<std::uint8_t> ETypeOfNode(const QTreeWidgetItem* node) {
   if (!node) return std::nullopt;
@@ -98,13 +92,14 @@ void TformMain::FillCommodityTrees() {
       AddNode(t.tree, typeRoot, name, tag);
     }
   }
-  // 6. The information page's base market trees are filled by that page.
+  // 6.
+  FillBaseMarketTrees();
 }
 
 void TformMain::btAddCommoClick() {
   if (tvCommoAll->GetSelectedCount() <= 0) return;
   const auto addNode = [this](const QTreeWidgetItem* node) {
-    const std::optional<IndexTag> tag = TagOfNode(node);
+    const std::optional<IndexTag> tag = InfoTagOf(node);
     if (!tag) return;
     // Kind and index both count, so a good and the any-commodity entry never hide each other.
     for (int i = 0; i < lbCommo->count(); ++i)
@@ -118,13 +113,13 @@ void TformMain::btAddCommoClick() {
       // "::Any::" stands alone for every good.
       if (lbCommo->count() > 0 && !dialogs_->Question(kAnyCaption, kAnyText)) return;
       lbCommo->clear();
-      const std::optional<IndexTag> tag = TagOfNode(node);
+      const std::optional<IndexTag> tag = InfoTagOf(node);
       if (!tag || (tag->Kind != 5 && tag->Kind != 4)) return;
       addNode(node);
     } else if (node->parent() == nullptr) {
       for (int c = 0; c < node->childCount(); ++c) addNode(node->child(c));
     } else {
-      const std::optional<IndexTag> tag = TagOfNode(node);
+      const std::optional<IndexTag> tag = InfoTagOf(node);
       if (!tag || (tag->Kind != 5 && tag->Kind != 4)) return;
       addNode(node);
     }

@@ -1,7 +1,10 @@
 #include "app/uFormMain_DebugPanel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+
+#include "app/ModelAdapter.h"
 
 namespace qmz {
 
@@ -24,6 +27,9 @@ DebugPanel::DebugPanel(QWidget* parent) : MainPanel(parent) {
   lbSectionList->setSelectionMode(QAbstractItemView::SingleSelection);
   reIni = new QTextEdit(this);
   reIni->setObjectName(QStringLiteral("reIni"));
+  reIni->setReadOnly(true);
+  reIni->setFont(QFont(QStringLiteral("Courier New")));
+  lbSection->setProperty("Tag", 0);
 
   auto* buttons = new QHBoxLayout;
   for (auto* b : {btGroups, btCommos, btBases, btSystems, Button1, btCloseDebug}) buttons->addWidget(b);
@@ -35,6 +41,36 @@ DebugPanel::DebugPanel(QWidget* parent) : MainPanel(parent) {
   l->addLayout(buttons);
   l->addLayout(lists, 1);
   hide();
+}
+
+int DebugPanel::ListMode() const { return lbSection->property("Tag").toInt(); }
+
+void DebugPanel::FillLists(int Mode, const TDebugLists& Lists) {
+  lbSection->setProperty("Tag", Mode);
+  for (const std::string& name : Lists.Names) lbSection->addItem(ToQString(name));
+  for (const std::string& nick : Lists.Nicknames) lbSectionList->addItem(ToQString(nick));
+}
+
+void DebugPanel::ShowRecordLines(const std::vector<std::string>& Lines) {
+  reIni->clear();
+  for (const std::string& line : Lines) reIni->append(ToQString(line));
+}
+
+void DebugPanel::SetFillsParent(bool Value) {
+  fillsParent_ = Value;
+  QWidget* parent = parentWidget();
+  if (!parent) return;
+  parent->removeEventFilter(this);
+  if (!Value) return;
+  parent->installEventFilter(this);
+  setGeometry(parent->rect());
+  raise();
+}
+
+bool DebugPanel::eventFilter(QObject* watched, QEvent* event) {
+  // Keeps covering the parent as the window is resized.
+  if (fillsParent_ && watched == parentWidget() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
+  return MainPanel::eventFilter(watched, event);
 }
 
 }  // namespace qmz

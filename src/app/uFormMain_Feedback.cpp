@@ -37,32 +37,29 @@ const char* const kAgentLine = "<< Quality Feedback Agent >> ";
 
 void TformMain::HandleApplicationException(QObject* Sender, const std::exception& E) {
   const std::string fileName = journal_ ? journal_->FileName() : std::string();
-  // 1. A named object stands for a component; an unnamed one for a plain object.
+  // A named object stands for a component; an unnamed one for a plain object.
   const std::string className = ExceptionClassName(E);
   const std::string senderClass = Sender ? Sender->metaObject()->className() : "QObject";
   if (Sender && !Sender->objectName().isEmpty())
     LogFmt("   EXCEPTION  : <%s>  \"%s\"  raised by [%s] %s",
            {className, E.what(), senderClass, Sender->objectName().toStdString()}, jlError, journal_);
-  else
-    LogFmt("   EXCEPTION  : <%s> \"%s\"  raised by [%s]", {className, E.what(), senderClass}, jlError, journal_);
-  // 2.
+  else LogFmt("   EXCEPTION  : <%s> \"%s\"  raised by [%s]", {className, E.what(), senderClass}, jlError, journal_);
   const FeedbackConfig config = ReadFeedbackConfig(setup_.ProgramFolder + "QMZ.ini");
   dialogs_->ErrorBox(Format(kErrorText, E.what()) + config.ContactEmail + kErrorTail + fileName);
-  // 3.
   if (!dialogs_->Confirm(Format(kAgentQuestion, fileName))) return;
-  // 4.
-  const std::string name = dialogs_->InputBox("Optional Information", "If you like you can give me you name", "Anonymous");
-  const std::string mail = dialogs_->InputBox(
-      "Optional Information", "For answering you and giving tipps\n\rI need your mail adress (optional)", "na");
-  // 5.
+  const std::string name = dialogs_->InputBox("Optional Information", "If you like you can give me you name",
+                                              "Anonymous");
+  const std::string mail = dialogs_
+                               ->InputBox("Optional Information",
+                                          "For answering you and giving tipps\n\rI need your mail adress (optional)",
+                                          "na");
   dialogs_->ShowMessage(kSendingText);
-  // 6. - 12.
   Log(kAgentLine, jlBegin, journal_);
   try {
     LogFmt("Name: %s", {name}, jlSystem, journal_);
     LogFmt("Mail: %s", {mail}, jlSystem, journal_);
-    const std::string remoteName =
-        FeedbackRemoteName(fileName, platform::LocalNow(), GetCurrentUserName(), GetLocalComputerName());
+    const std::string remoteName = FeedbackRemoteName(fileName, platform::LocalNow(), GetCurrentUserName(),
+                                                      GetLocalComputerName());
     SetStatus(" ", 0, 0, 0, true);
     SetStatus("Using Quality Feedback Agent", 0, 0, 0, true);
     ftpFeedback_->OnStatus = [this](const std::string& text) { ftpFeedbackStatus(text); };
@@ -74,10 +71,8 @@ void TformMain::HandleApplicationException(QObject* Sender, const std::exception
     const bool sent = ftpFeedback_->Append(config, fileName, "upload", remoteName);
     dialogs_->EndTransfer();
     // A failure is told, not only left in the status bar.
-    if (sent)
-      dialogs_->Information(kSuccessText);
-    else
-      dialogs_->Warning(Format(kFailedText, ftpFeedback_->ErrorText()));
+    if (sent) dialogs_->Information(kSuccessText);
+    else dialogs_->Warning(Format(kFailedText, ftpFeedback_->ErrorText()));
   } catch (...) {
     Log(kAgentLine, jlEnd, journal_);
     throw;

@@ -10,20 +10,7 @@ void TformMain::OnInfClick() { plInformation->SetActivePage(btInfBase->isChecked
 
 void TformMain::btBeendenClick() { close(); }
 
-// ---- information page ------------------------------------------------------------------------------
-void TformMain::lbInfBaseClick() {}
-void TformMain::tvInfBaseGoodClick() {}
-
-// ---- debug page ------------------------------------------------------------------------------------
-void TformMain::gbOptionsDblClick() {}
-void TformMain::btCloseDebugClick() {}
-void TformMain::btGroupsClick() {}
-void TformMain::btBasesClick() {}
-void TformMain::btSystemsClick() {}
-void TformMain::btCommosClick() {}
-void TformMain::lbSectionClick() {}
-void TformMain::lbSectionListClick() {}
-void TformMain::Button1Click() {}
+// The information and debug pages' handlers: uFormMain_InfoHandlers.cpp, uFormMain_DebugHandlers.cpp.
 
 // ---- about box and small commands ------------------------------------------------------------------
 void TformMain::btInfoClick() {}

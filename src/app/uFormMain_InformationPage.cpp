@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "app/uFormMain_CommodityPage.h"
@@ -55,6 +57,43 @@ InformationPage::InformationPage(MainPageList* parent) : MainPage(parent) {
   auto* row = new QHBoxLayout(this);
   row->addLayout(left, 1);
   row->addWidget(reInformation, 1);
+}
+
+void InformationPage::ShowCard(const std::vector<TCardLine>& Lines) {
+  reInformation->clear();
+  QTextCursor cursor(reInformation->document());
+  cursor.movePosition(QTextCursor::End);
+  const QString boxFont = reInformation->font().family();
+  bool first = true;
+  for (const TCardLine& line : Lines) {
+    QTextCharFormat format;
+    format.setFontFamilies({line.Font.empty() ? boxFont : ToQString(line.Font)});
+    format.setFontPointSize(line.Size);
+    format.setFontWeight(line.Bold ? QFont::Bold : QFont::Normal);
+    if (!first) cursor.insertBlock();
+    first = false;
+    // The block's own format gives an empty line the height of its font.
+    cursor.setBlockCharFormat(format);
+    cursor.setCharFormat(format);
+    cursor.insertText(ToQString(line.Text));
+  }
+  reInformation->moveCursor(QTextCursor::Start);
+}
+
+void AddInfoNodes(MainTreeView* Tree, TWsTreeNode* Parent, const std::vector<TInfoNode>& Nodes) {
+  for (const TInfoNode& n : Nodes) {
+    TWsTreeNode* node = Tree->AddChild(Parent, ToQString(n.Text));
+    if (n.Tag.IsEType) node->setData(0, InfoETypeRole, unsigned(n.Tag.EType));
+    else node->setData(0, TagRole, QVariant::fromValue(IndexTag{n.Tag.Index, n.Tag.Kind}));
+    AddInfoNodes(Tree, node, n.Children);
+  }
+}
+
+std::optional<IndexTag> InfoTagOf(const QTreeWidgetItem* Node) {
+  if (!Node) return std::nullopt;
+  const QVariant v = Node->data(0, TagRole);
+  if (!v.canConvert<IndexTag>()) return std::nullopt;
+  return v.value<IndexTag>();
 }
 
 }  // namespace qmz

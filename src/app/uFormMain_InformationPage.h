@@ -3,7 +3,10 @@
 // the card of the chosen base or good.
 
 #include <QWidget>
+#include <vector>
 
+#include "app/ModelAdapter.h"
+#include "app/core/uFormMain_Info.h"
 #include "app/uFormMain_Widgets.h"
 
 namespace qmz {
@@ -20,6 +23,19 @@ class InformationPage : public MainPage {
   QListWidget* lbInfBase = nullptr;
   MainTreeView *tvInfBaseGood = nullptr, *tvInfCommos = nullptr;
   QTextEdit* reInformation = nullptr;
+
+  // Replaces the card with these lines, each written in its own font, size and weight.
+  void ShowCard(const std::vector<TCardLine>& Lines);
 };
+
+// The data role of a category node's equipment type (the TETyp of the commodity trees); good nodes and
+// the "{All Commodities}" nodes carry their IndexTag under TagRole.
+inline constexpr int InfoETypeRole = Qt::UserRole + 2;
+
+// Adds the nodes (and their children) under Parent, a root for none, with their tags.
+void AddInfoNodes(MainTreeView* Tree, TWsTreeNode* Parent, const std::vector<TInfoNode>& Nodes);
+
+// The node's TIndex as a value; none for a category node or a node without one.
+std::optional<IndexTag> InfoTagOf(const QTreeWidgetItem* Node);
 
 }  // namespace qmz

@@ -153,15 +153,14 @@ void TformMain::ConnectSelection() {
     events->OnDoubleClick(l, [this] { btAddToClick(); });
     events->OnEnter(l, [this](QChar& key) { lbDestSystemKeyPress(key); });
   }
-  events->OnEnter(lbInfBase, [this](QChar& key) { lbDestSystemKeyPress(key); });
   events->OnDoubleClick(tvCommoAll, [this] { btAddCommoClick(); });
   events->OnDoubleClick(lbOrigin, [this] { btDelFromClick(); });
   events->OnDoubleClick(lbDestination, [this] { btDelToClick(); });
   events->OnDoubleClick(lbCommo, [this] { btDelCommoClick(); });
-  for (MainTreeView* tree : {tvCommoAll, tvInfBaseGood, tvInfCommos})
-    tree->OnKeyPress = [this](QWidget* sender, QChar& key) {
-      QmzApplication::RunHandler(sender, [this, &key] { tvCommoAllKeyPress(key); });
-    };
+  // Enter in the information page's base list and trees is bound with that page.
+  tvCommoAll->OnKeyPress = [this](QWidget* sender, QChar& key) {
+    QmzApplication::RunHandler(sender, [this, &key] { tvCommoAllKeyPress(key); });
+  };
   tvCommoAll->OnCustomDrawItem = [](TWsTreeView*, TWsTreeNode* node, QPainter*, QStyleOptionViewItem& option, bool&) {
     // Roots bold: "::Any::", the categories and goods without one.
     option.font.setBold(node->Level() == 0);

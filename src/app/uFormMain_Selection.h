@@ -16,11 +16,9 @@ inline const std::array<QString, 4> PlaceListPrefixes = {QString(), QStringLiter
                                                          QStringLiteral("[Region] "), QString()};
 
 // The data role of a category node's equipment type (TETyp); good and "::Any::" nodes carry their
-// IndexTag under TagRole.
+// IndexTag under TagRole (read with InfoTagOf).
 inline constexpr int ETypeRole = Qt::UserRole + 2;
 
-// The IndexTag of a tree node; none for a category node or a node without a tag.
-std::optional<IndexTag> TagOfNode(const QTreeWidgetItem* node);
 // The equipment type of a category node; none for other nodes.
 std::optional<std::uint8_t> ETypeOfNode(const QTreeWidgetItem* node);
 

@@ -59,11 +59,9 @@ platform::WindowHandle TformMain::StatusWindow() const { return receiver_->Windo
 
 void TformMain::SetStatus(const std::string& Text, std::uint32_t Min, std::uint32_t Max, std::uint32_t Position,
                           bool AddToStartupLog, bool ReplaceStartupLine, bool EchoToJournal) {
-  // 1. A value the gauge cannot hold (-1 passed unsigned, for one) changes nothing at all.
+  // A value the gauge cannot hold (-1 passed unsigned, for one) changes nothing at all.
   if (Max > KeepMax || Min > KeepMax || Position > KeepMax) return;
-  // 2.
   if (EchoToJournal) Log(Text, jlAction, journal_);
-  // 3.
   if (ReplaceStartupLine) {
     QTextCursor cursor(lbStartup->document()->lastBlock());
     cursor.select(QTextCursor::BlockUnderCursor);
@@ -78,7 +76,6 @@ void TformMain::SetStatus(const std::string& Text, std::uint32_t Min, std::uint3
     cursor.insertText(ToQString(Text));
     return;
   }
-  // 4.
   if (!Text.empty()) statusPanels_[3]->setText(ToQString(" " + Text));
   Progress->setMinimum(int(Min));
   if (Max != KeepMax) Progress->setMaximum(int(Max));

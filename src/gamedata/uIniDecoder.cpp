@@ -1,6 +1,7 @@
 #include "gamedata/uIniDecoder.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <span>
@@ -77,26 +78,31 @@ void AppendInt(std::string& out, std::int32_t v) {
   out.append(buf, r.ptr);
 }
 
-// The "%.6f" text of a 32-bit float, as Format prints it. A float times 10^6 is exact in a double, so the
-// common case (not a decimal tie, which the runtime rounds away from zero and to_chars to even, and not
-// below one millionth) comes straight from to_chars; the rest, rare, goes through Format itself.
+// The "%.6f" text of a 32-bit float, as Format prints it, straight from to_chars. A float times 10^6 is
+// exact in a double, so a decimal tie (exactly halfway between two texts) is seen exactly; Format rounds
+// it away from zero, to_chars to even, so a tie is moved one step away from zero first, as Format does.
 // A value too small for six decimals (a tiny decay per second) would print as 0.000000 and turn a
 // perishable good into a durable one, so such a value is written with as many decimals as it needs to
 // read back as itself, still in plain fixed notation.
 void AppendFloat(std::string& out, float v) {
+  if (!std::isfinite(v)) {
+    out += std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+    return;
+  }
+  if (v == 0.0f) {
+    out += "0.000000";  // also for -0: a sign would read as a negative number that is not there
+    return;
+  }
   char buf[128];
-  const double scaled = double(v) * 1e6;
-  if (std::isfinite(scaled) && std::fabs(scaled) >= 1 && scaled - std::floor(scaled) != 0.5) {
-    const auto r = std::to_chars(buf, buf + sizeof buf, double(v), std::chars_format::fixed, 6);
+  double d = v;
+  const double scaled = std::fabs(d * 1e6);
+  if (scaled < 0.5) {
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
     out.append(buf, r.ptr);
     return;
   }
-  const std::string text = Format("%.6f", double(v));
-  if (v == 0.0f || text != "0.000000") {
-    out += text;
-    return;
-  }
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+  if (scaled - std::floor(scaled) == 0.5) d = std::nextafter(d, d < 0 ? -HUGE_VAL : HUGE_VAL);
+  const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 6);
   out.append(buf, r.ptr);
 }
 
@@ -113,14 +119,24 @@ std::size_t CountLines(Bytes bytes, std::size_t recordEnd, std::uint32_t tableOf
   return lines;
 }
 
-TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
+// Decodes the records, handing every line to addLine; reserve is told the number of lines first.
+template <typename Reserve, typename AddLine>
+TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLine) {
   const Bytes bytes = AsBytes(data);
   const std::size_t size = data.size();
+  // Every value may name the same long string: the text is bounded, or a small file decodes into gigabytes.
+  const std::size_t limit = MaxDecodedSize(size);
+  std::size_t decoded = 0;
+  auto add = [&](std::string_view text) {
+    decoded += text.size() + 2;
+    addLine(text);
+  };
+  auto tooLong = [&](std::string_view text) { return decoded + text.size() > limit; };
   const std::uint32_t tableOffset = ReadLe32(bytes, 8);
   StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
   // Records may neither run past the file nor into the string table.
   const std::size_t recordEnd = std::min<std::size_t>(tableOffset, size);
-  target.Reserve(target.Count() + int(std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size)));
+  reserve(std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size));
 
   std::size_t pos = kHeaderSize;
   // One buffer for every line: each stored line is then made with a single allocation of its own size.
@@ -134,7 +150,8 @@ TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
     line += '[';
     if (!strings.Append(nameOffset, line)) return bsBadEntry;
     line += ']';
-    target.Add(line);
+    if (tooLong(line)) return bsBadEntry;
+    add(line);
 
     for (unsigned entry = 0; entry < entryCount; ++entry) {
       if (recordEnd < pos + 3) return bsBadEntry;
@@ -162,21 +179,28 @@ TBiniStatus DecodeRecords(std::string_view data, TStringList& target) {
               break;
             }
             case 3:
-              if (!strings.Append(raw, line)) return bsBadEntry;
+              if (!strings.Append(raw, line) || tooLong(line)) return bsBadEntry;
               break;
             default:
               return bsBadEntry;
           }
         }
       }
-      target.Add(line);
+      if (tooLong(line)) return bsBadEntry;
+      add(line);
     }
-    target.Add(std::string());
+    add(std::string_view());
   }
   return bsSuccess;
 }
 
 }  // namespace
+
+std::size_t MaxDecodedSize(std::size_t InputSize) {
+  const std::size_t scaled = InputSize > kMaxDecodedTotal / kMaxDecodedFactor ? kMaxDecodedTotal
+                                                                                : InputSize * kMaxDecodedFactor;
+  return std::clamp(scaled, kMinDecodedBound, kMaxDecodedTotal);
+}
 
 std::string GetCStr(const std::string& StrTable, std::int64_t Offset) {
   if (Offset < 0 || std::uint64_t(Offset) >= StrTable.size()) return {};
@@ -190,15 +214,29 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
   if (Target == nullptr) return bsGeneralError;
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
-  return DecodeRecords(Data, *Target);
+  TStringList& target = *Target;
+  return DecodeRecords(
+      Data, [&target](std::size_t lines) { target.Reserve(target.Count() + int(lines)); },
+      [&target](std::string_view line) { target.Add(std::string(line)); });
 }
 
-TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target) {
+TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line) {
+  if (Data.size() <= kHeaderSize) return bsTooSmall;
+  if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
+  return DecodeRecords(Data, [](std::size_t) {}, Line);
+}
+
+TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::string* Reason) {
   std::string data;
-  if (!platform::ReadWholeFile(FileName, data)) return bsNoSource;
+  if (!platform::ReadWholeFile(FileName, data, kMaxGameFileSize, Reason)) return bsNoSource;
   if (Target == nullptr) return bsGeneralError;
   const TBiniStatus status = DecodeBiniBuffer(data, Target);
-  if (status == bsNotBini) Target->LoadFromFile(FileName);
+  if (status == bsNotBini) {
+    // Read once: the text comes from the same bytes, taken as game text like any text file.
+    std::string_view text = data;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    Target->SetText(GameTextToUtf8(text));
+  }
   return status;
 }
 

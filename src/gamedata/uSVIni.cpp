@@ -18,7 +18,7 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 TSvIniFile::TSvIniFile(const std::string& FileName) : TCustomIniFile("") {
   std::string data;
-  if (!platform::ReadWholeFile(FileName, data)) {
+  if (!platform::ReadWholeFile(FileName, data, kMaxGameFileSize, &ReadFailure)) {
     DecodeStatus = bsNoSource;
     return;
   }
@@ -41,20 +41,24 @@ void TSvIniFile::Clear() {
 }
 
 void TSvIniFile::LoadFromBuffer(std::string_view Data) {
-  TStringList decoded;
-  DecodeStatus = DecodeBiniBuffer(Data, &decoded);
-  // A damaged binary file keeps what was decoded before the damage: its bytes are no INI text, and
-  // reading them as text would only yield garbage sections.
-  if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) {
-    SetStrings(decoded);
-    return;
-  }
+  // Decoded lines are parsed as they are made, as SetStrings would parse the list of them. A damaged
+  // binary file keeps what was decoded before the damage: its bytes are no INI text, and reading them as
+  // text would only yield garbage sections.
+  Clear();
+  bool first = true;
+  DecodeStatus = DecodeBiniLines(Data, [this, &first](std::string_view line) {
+    if (first && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
+    first = false;
+    ParseLine(line);
+  });
+  current_ = nullptr;
+  if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) return;
   ParseFileText(Data);
 }
 
 void TSvIniFile::LoadValues() {
   std::string data;
-  if (fileName_.empty() || !platform::ReadWholeFile(fileName_, data)) {
+  if (fileName_.empty() || !platform::ReadWholeFile(fileName_, data, kMaxGameFileSize)) {
     Clear();
     return;
   }

@@ -16,8 +16,9 @@ namespace qmz {
 
 class TSvIniFile : public TCustomIniFile {
  public:
-  // Reads FileName (binary or text). A missing file gives an object without file name and content,
-  // with Loaded False.
+  // Reads FileName (binary or text). A missing or unreadable file (also one larger than
+  // kMaxGameFileSize) gives an object without file name and content, with Loaded False, DecodeStatus
+  // bsNoSource and the reason in ReadFailure.
   explicit TSvIniFile(const std::string& FileName);
   // An object made from INI text lines; FileName is any name (the loader uses "TEMP", "Markets" ...).
   TSvIniFile(const TStringList& Strings, const std::string& FileName);
@@ -41,6 +42,8 @@ class TSvIniFile : public TCustomIniFile {
   // a missing file. bsBadEntry: a damaged binary file, of which the part before the damage was kept.
   TBiniStatus DecodeStatus = bsGeneralError;
   bool Damaged() const { return DecodeStatus == bsBadEntry; }
+  // Why the file constructor could not read its file; empty otherwise.
+  std::string ReadFailure;
 
   // Replaces the content by the parse of the content of a game file, binary or text (as the file
   // constructor reads it); FileName and Loaded stay as they are.

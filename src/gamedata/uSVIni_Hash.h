@@ -23,17 +23,18 @@ class TStringHash : public TObject {
   void Clear();
   int Count() const { return int(items_.size()); }
 
-  // h := (h rotated left by 2) xor character code, over the key's bytes.
+  // h := (h rotated left by 2) xor character code, over the key's bytes. The chains themselves are
+  // picked by a keyed hash, so that names crafted to collide here cannot slow the lookups down.
   virtual std::uint32_t HashOf(std::string_view Key) const;
 
  private:
   struct Item {
     std::string key;
-    std::uint32_t hash;
+    std::uint64_t hash;  // the keyed chain hash
     int value;
     int next;  // index of the next item of the chain, -1 at its end
   };
-  int Find(std::string_view Key, std::uint32_t hash) const;
+  int Find(std::string_view Key, std::uint64_t hash) const;
   void Grow();
 
   int size_;                 // bucket count to start with; the buckets are made at the first Add

@@ -91,7 +91,7 @@ class TSvData : public SvModel {
   enum TUniverseResult { urDone, urStopped, urNoSystems, urNoBases, urError };
   bool runPipeline(bool& mainIniLoaded);
   TUniverseResult readUniverse(TGoodArr& work);
-  void placeBases(int system, const TGoodArr& work);
+  void placeBases(int system, const TGoodArr& work, const TSvIniFile& file);
   // The per-item loop of a parser: the stop test and the progress post before item 1 .. count; false
   // when stopped; position follows the loop. The Closed form then writes the parser's End line, also
   // when an error passes on.
@@ -107,6 +107,7 @@ class TSvData : public SvModel {
 
   TLoaderUserInterface* ui_ = nullptr;  // only while the loading constructor runs
   bool missingSections_ = false;
+  mutable int unreadFiles_ = 0;  // named data files that could not be read, for the load's summary line
 
  public:
 
@@ -148,8 +149,9 @@ class TSvData : public SvModel {
   TStringList getActiveModNames();
 
   // Opens a game INI file (plain or binary) named as the game writes paths, resolved on disk. A file
-  // that does not exist gives an empty object with Loaded False that every reader can use; a binary
-  // file that decodes only in part is journaled with its path.
+  // that does not exist or cannot be read gives an empty object with Loaded False that every reader can
+  // use, and is journaled with the reason; a binary file that decodes only in part is journaled with its
+  // path.
   std::unique_ptr<TSvIniFile> OpenGameIni(std::string_view gamePath) const;
 
   // Progress posts of the loader. PostStep: minimum 0, maximum 60, position StepCount. PostItem: the
@@ -164,6 +166,9 @@ class TSvData : public SvModel {
   // One reorganisation phase of getDataInis: the joined text as scratch object, a fresh target slot.
   void reorganise(std::string_view kind, TStringList& text, int slot,
                   const std::function<void(TSvIniFile& temp, TSvIniFile& target)>& fill);
+  // A named data file that was not read: a level-5 journal line with its game path and the reason, and
+  // one more for the summary line at the end of the load.
+  void NotRead(std::string_view gamePath, std::string_view reason) const;
   // Journal lines of the model (nothing without a journal).
   void JournalLine(std::string_view text, std::uint8_t level) const;
   template <typename... Args>

@@ -2,12 +2,19 @@
 // of the [Data] section decoded and joined by kind, and the markets, goods and equipment reorganised so
 // the parsers find a record by its nickname.
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "gamedata/uIniDecoder.h"
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
+#include "platform/AsciiText.h"
 #include "platform/GamePath.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
@@ -20,12 +27,17 @@ std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawNam
   return ini.SectionCounts[std::size_t(at)];
 }
 
+void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const {
+  ++unreadFiles_;
+  JournalFmt("Data file not read (%s): %s", jlWarning, reason, gamePath);
+}
+
 std::unique_ptr<TSvIniFile> TSvData::OpenGameIni(std::string_view gamePath) const {
   std::unique_ptr<TSvIniFile> ini;
   auto file = platform::ResolveGamePath(gamePath);
-  if (file && platform::GameFileExists(gamePath)) {
-    ini = std::make_unique<TSvIniFile>(file->string());
-  } else {
+  if (file) ini = std::make_unique<TSvIniFile>(file->string());
+  if (!ini || ini->DecodeStatus == bsNoSource) {
+    NotRead(gamePath, ini ? ini->ReadFailure : std::string("not found"));
     ini = TSvIniFile::CreateFromList(TStringList(), std::string(gamePath));
   }
   if (ini->Damaged()) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
@@ -57,6 +69,8 @@ bool TSvData::getInitialData() {
 
 namespace {
 
+using platform::TrimView;
+
 struct DataKind {
   std::string_view key;
   std::string_view journalLine;
@@ -74,11 +88,113 @@ constexpr DataKind kDataKinds[kKindCount] = {
     {"Solar", "Solararch ini file found : %s", "   Found Solararch file: %s"},
 };
 
+// The equipment phase's progress bar is one character a kind, up to this width.
+constexpr int kMaxBarWidth = 100;
+
+// Fills list, sorted and ignoring duplicates, with names: one sort instead of one insertion a name, which
+// moves the whole list each time. Of equal names (ignoring case) the first stays, as with Add.
+void SetSortedNames(TStringList& list, std::vector<std::string> names) {
+  // Most names repeat once per market that sells the good: drop repeats first, keeping the first spelling,
+  // so the sort sees each good once. Equal under CompareText means equal folded text.
+  std::unordered_set<std::string> seen;
+  seen.reserve(names.size() / 4 + 16);
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [&seen](const std::string& name) { return !seen.insert(LowerCase(name)).second; }),
+              names.end());
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  const bool sorted = list.Sorted();
+  list.Clear();
+  list.SetSorted(false);
+  list.Reserve(int(names.size()));
+  for (auto& name : names) list.Add(std::move(name));
+  list.SetSorted(sorted);
+}
+
 // A reason to stop joining that the loader reports with its data-files dialog.
 class EDataFiles : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The markets object built in one pass over the BaseGood sections: for each, under its base, every
+// MarketGood line as "nickname=rest of the entry" in lower case, a good already there keeping its
+// place and taking the new value. The same lines as reading each section's MarketGood values and writing
+// them with WriteSectionList, without the object's write path: the lines are added to the line lists
+// directly and the goods already written for a base are found in a map of this pass.
+void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const std::function<void(int)>& posted) {
+  static constexpr std::string_view kKey = "marketgood=";
+  std::vector<std::unordered_map<std::string, int>> written;  // per section of markets: name -> line
+  std::string lowered;
+  std::string line;
+  for (int i = 1; i <= count; ++i) {
+    const int at = temp.Sections.IndexOf("BaseGood" + IntToStr(i));
+    const auto* lines = at < 0 ? nullptr : static_cast<const TStringList*>(temp.Sections.Objects(at));
+    // The value of the last "base" line, as ReadString finds it; a scan, so no name index is built for
+    // a section read once.
+    std::string base;
+    for (int j = lines == nullptr ? -1 : lines->Count() - 1; j >= 0; --j) {
+      const std::string_view text = (*lines)[j];
+      const std::size_t eq = text.find('=');
+      if (eq != std::string_view::npos && SameText(text.substr(0, eq), "base")) {
+        base = text.substr(eq + 1);
+        break;
+      }
+    }
+    int target = -1;
+    for (int j = 0; !base.empty() && j < lines->Count(); ++j) {
+      const std::string_view text = (*lines)[j];
+      const std::size_t eq = text.find('=');
+      if (!SameText(TrimView(eq == std::string_view::npos ? std::string_view() : text.substr(0, eq)), "MarketGood"))
+        continue;
+      // The entry in lower case without every "marketgood=" in it, trimmed. The line's name is MarketGood in
+      // some letter case, so the lowered line is "marketgood=" and the lowered value; the value is lowered
+      // only where it holds a capital or a non-ASCII byte, else copied into the buffer as it is.
+      const std::string_view rawValue = text.substr(eq + 1);
+      const bool plain = std::none_of(rawValue.begin(), rawValue.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+      });
+      if (plain) {
+        lowered.assign(rawValue);
+      } else {
+        lowered = LowerCase(rawValue);
+      }
+      for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
+        lowered.erase(k, kKey.size());
+      const std::string_view entry = TrimView(lowered);
+      // Split as WriteSectionList splits: at a "=" after the first character, else at the first ",".
+      std::string_view good;
+      std::string_view value;
+      if (const std::size_t split = entry.find('='); split != std::string_view::npos && split > 0) {
+        good = entry.substr(0, split);
+        value = entry.substr(split + 1);
+      } else {
+        const std::size_t comma = entry.find(',');
+        good = TrimView(entry.substr(0, comma));
+        if (comma != std::string_view::npos) value = TrimView(entry.substr(comma + 1));
+      }
+      if (target < 0) {
+        target = markets.Sections.IndexOf(base);
+        if (target < 0) target = markets.Sections.AddObject(base, new THashedStringList());
+        if (written.size() <= std::size_t(target)) written.resize(std::size_t(target) + 1);
+      }
+      auto& list = *static_cast<THashedStringList*>(markets.Sections.Objects(target));
+      line.assign(good).append(1, '=').append(value);
+      // A line's name is its text before the first "=", and a name asked for is found in the last line
+      // of that name, as the line list finds it; a good holding a "=" never is. The names are in lower
+      // case already, so equal names are equal texts here.
+      auto& names = written[std::size_t(target)];
+      const std::size_t nameEnd = good.find('=');
+      const auto it = nameEnd == std::string_view::npos ? names.find(std::string(good)) : names.end();
+      if (it != names.end()) {
+        list.Put(it->second, line);
+      } else {
+        names[std::string(good.substr(0, nameEnd))] = list.Add(line);
+      }
+    }
+    posted(i);
+  }
+}
 
 }  // namespace
 
@@ -129,12 +245,10 @@ bool TSvData::getDataInis() {
         scratch.Clear();
         const std::string gamePath = DataPath + file;
         auto path = platform::ResolveGamePath(gamePath);
-        if (path && platform::GameFileExists(gamePath)) {
-          if (DecodeBini(path->string(), &scratch) == bsBadEntry)
-            JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
-        } else {
-          JournalFmt("Data file not found: %s", jlWarning, gamePath);
-        }
+        std::string reason = "not found";
+        const TBiniStatus status = path ? DecodeBini(path->string(), &scratch, &reason) : bsNoSource;
+        if (status == bsNoSource) NotRead(gamePath, reason);
+        if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
         joined[kind].Reserve(joined[kind].Count() + scratch.Count() + 1);
         for (const auto& line : scratch) joined[kind].Add(line.text);
         joined[kind].Add("");
@@ -162,17 +276,18 @@ bool TSvData::getDataInis() {
     // Markets: one section per base (named as first written, sections of one base in any letter case
     // merged), one line per good: "nickname=rest of the entry", in lower case, the last entry winning.
     reorganise("Markets", joined[kMarkets], iniMarkets, [&](TSvIniFile& temp, TSvIniFile& markets) {
-      byKey(temp, markets, "BaseGood", "base", [&temp](const std::string& section, int i) {
-        return temp.ReadKeyValuesF(section, "MarketGood", {i}, false);
-      });
+      const auto count = SectionCountOf(temp, "BaseGood");
+      if (!count) throw EDataFiles("The joined text holds no [BaseGood] section");
+      BuildMarkets(temp, *count, markets, [this, &count](int i) { PostItem(0, *count, i); });
       MarketBaseNames.Clear();
-      MarketGoodNames.Clear();
       MarketBaseNames.Reserve(markets.Sections.Count());
+      std::vector<std::string> goodNames;
       for (int s = 0; s < markets.Sections.Count(); ++s) {
         MarketBaseNames.Add(markets.Sections[s]);
         if (const auto* lines = dynamic_cast<const TStringList*>(markets.Sections.Objects(s)))
-          for (int j = 0; j < lines->Count(); ++j) MarketGoodNames.Add(lines->Names(j));
+          for (int j = 0; j < lines->Count(); ++j) goodNames.push_back(lines->Names(j));
       }
+      SetSortedNames(MarketGoodNames, std::move(goodNames));
     });
     aIni[iniTemp].reset();
 
@@ -189,9 +304,16 @@ bool TSvData::getDataInis() {
     reorganise("Equipment", joined[kEquipment], iniEquip, [&](TSvIniFile& temp, TSvIniFile& equip) {
       const int kinds = temp.SectionNames.Count();
       TStringList lines;
+      std::string lastBar;
       for (int t = 0; t < kinds; ++t) {
-        PostStatus(Format("   Equipment...[%s]", MakeBarText('#', t, kinds - 1)), 0, 60, StepCount,
-                   psAddToStartupLog | psReplaceStartupLine);
+        // One character a kind up to kMaxBarWidth kinds; beyond, the bar is scaled and drawn when it
+        // changes, so its cost stays linear in the number of kinds.
+        const int width = std::min(kinds - 1, kMaxBarWidth);
+        const int filled = width < kinds - 1 ? int(std::int64_t(t) * width / (kinds - 1)) : t;
+        std::string bar = Format("   Equipment...[%s]", MakeBarText('#', filled, width));
+        if (width == kinds - 1 || bar != lastBar)
+          PostStatus(bar, 0, 60, StepCount, psAddToStartupLog | psReplaceStartupLine);
+        lastBar = std::move(bar);
         const std::string raw = temp.SectionNames[t];
         const int count = std::size_t(t) < temp.SectionCounts.size() ? temp.SectionCounts[std::size_t(t)] : 0;
         for (int i = 1; i <= count; ++i) {

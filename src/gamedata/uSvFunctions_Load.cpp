@@ -82,6 +82,7 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
                  TLoaderUserInterface& ui)
     : TSvData(journal, statusWindow, statusMapping) {
   ui_ = &ui;
+  unreadFiles_ = 0;
   Log("<< SvData.Create() >>", jlBegin, journal);
   platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
   bool found = false;
@@ -101,6 +102,7 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
   DataValid = found;
   ui_ = nullptr;
+  if (unreadFiles_ > 0) LogFmt("Data files named but not read: %d", {unreadFiles_}, jlWarning, journal);
   LogFmt("Result = %s", {found ? "True" : "False"}, jlWarning, journal);
   LogFmt("<< SvData.Create() >> - Result: %s", {DataValid ? "True" : "False"}, jlEnd, journal);
   // The object is complete, so its destructor runs and journals before the error reaches the owner.

@@ -57,6 +57,7 @@ TStringList TSvData::getActiveModNames() {
         continue;
       }
       if (std::optional<std::string> modName = HeaderModName(parser)) result.Add(*modName);
+      for (const auto& [unread, reason] : parser.UnreadFiles) NotRead(unread, reason);
     }
   }
   JournalFmt("[TSvData.getActiveModNames() - Passed: %s ]", jlEnd, passed ? "True" : "False");

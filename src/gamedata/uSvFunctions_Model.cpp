@@ -1,4 +1,4 @@
-// The model's containers: the nickname index of the entity arrays and the market block.
+// The model's containers: the nickname index of the entity arrays (the market is in uSvFunctions_Market).
 
 #include <algorithm>
 #include <limits>
@@ -140,22 +140,6 @@ int TGoodArr::IndexOfNickname(std::string_view nickname) const {
     found = index.Find(items_, key);
   }
   return found < 0 ? -1 : found;
-}
-
-void TMarketMatrix::SetLength(std::size_t rows, std::size_t goods) {
-  if (goods == goods_) {
-    cells_.resize(rows * goods);
-  } else {
-    std::vector<TMarketCell> cells(rows * goods);
-    std::size_t keepRows = std::min(rows, rows_);
-    std::size_t keepGoods = std::min(goods, goods_);
-    for (std::size_t r = 0; r < keepRows; ++r)
-      std::copy_n(cells_.begin() + std::ptrdiff_t(r * goods_), keepGoods, cells.begin() + std::ptrdiff_t(r * goods));
-    cells_.swap(cells);
-  }
-  if (rows * goods == 0) cells_.shrink_to_fit();
-  rows_ = rows;
-  goods_ = goods;
 }
 
 }  // namespace qmz

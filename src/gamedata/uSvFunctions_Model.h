@@ -149,24 +149,67 @@ struct TMarketCell {
   float Level = 0.0f;
 };
 
-// The market, indexed [base][good] with the indices of aBase and aGood. One contiguous block of
-// rows x goods cells: a large modification has 2,000 bases x 4,000 goods, which a vector of vectors
-// would scatter over 2,000 allocations.
+// One cell a market line wrote: the good's index and the cell.
+struct TMarketEntry {
+  std::uint32_t Good = 0;
+  TMarketCell Cell;
+};
+
+// The market, indexed [base][good] with the indices of aBase and aGood: aMarket[b][g] reads a cell (a
+// reference that stays valid while the market is not written). Only the cells market lines wrote are
+// stored, per base in good-index order; every other cell reads as the default (not sold, factor 1.0, the
+// good's price, reputation -1.0, level 0.0) for a real base x good, all 0 for row 0, column 0 and for
+// bases that never got their defaults (those after a stopped load). A large modification names about
+// 100,000 of its 7,000,000 cells.
 class TMarketMatrix {
  public:
-  // Rows and row length; cells inside the old size keep their values, new cells are all 0.
-  void SetLength(std::size_t rows, std::size_t goods);
-  void clear() { SetLength(0, 0); }
-  std::size_t size() const { return rows_; }       // number of rows (bases)
+  // One base's cells, read-only; a view that lives as long as the matrix is not changed.
+  class Row {
+   public:
+    std::size_t size() const { return m_ != nullptr ? m_->RowLength() : 0; }
+    const TMarketCell& operator[](std::size_t good) const;
+    // The written cells of this base, in good-index order.
+    std::span<const TMarketEntry> Written() const { return written_; }
+
+   private:
+    friend class TMarketMatrix;
+    Row(const TMarketMatrix* m, std::size_t base, std::span<const TMarketEntry> written)
+        : m_(m), base_(base), written_(written) {}
+    const TMarketMatrix* m_;
+    std::size_t base_;
+    std::span<const TMarketEntry> written_;
+  };
+
+  // Sizes the market to rows bases and to the goods of goods (their prices make the defaults): every
+  // cell 0, no base with defaults yet.
+  void Reset(std::size_t rows, const TGoodArr& goods);
+  void clear();
+  // Gives bases 1 .. base their defaults (the bases before it keep theirs and their written cells).
+  void SetDefaults(std::size_t base);
+  // Writes a cell of a base that has its defaults. Writing in good order to the last such base
+  // appends; any other write is placed into its base's sorted cells (a good written again replaces
+  // its cell). Row 0, column 0 and cells outside the market are never written: std::out_of_range.
+  void Write(std::size_t base, std::size_t good, const TMarketCell& cell);
+
+  std::size_t size() const { return rows_; }  // number of rows (bases)
   bool empty() const { return rows_ == 0; }
-  std::size_t RowLength() const { return goods_; }  // cells per row (goods)
-  std::span<TMarketCell> operator[](std::size_t base) { return {cells_.data() + base * goods_, goods_}; }
-  std::span<const TMarketCell> operator[](std::size_t base) const { return {cells_.data() + base * goods_, goods_}; }
+  std::size_t RowLength() const { return defaults_.size(); }  // cells per row (goods)
+  // A base beyond the market reads as a row of zero cells.
+  Row operator[](std::size_t base) const { return Row(this, base, WrittenCells(base)); }
+  // The cells market lines wrote for a base, in good-index order: what a route search walks instead of
+  // every good. Empty for a base beyond the market.
+  std::span<const TMarketEntry> WrittenCells(std::size_t base) const;
+  // True when the base's unwritten cells read as the defaults (false: as zero cells).
+  bool HasDefaults(std::size_t base) const { return base >= 1 && base < defaulted_; }
+  // The default cell of a good at a base that has its defaults.
+  const TMarketCell& DefaultCell(std::size_t good) const { return defaults_[good]; }
 
  private:
-  std::vector<TMarketCell> cells_;
+  std::vector<TMarketEntry> entries_;    // the written cells, base after base
+  std::vector<std::uint32_t> rowEnd_;    // end in entries_ of bases 0 .. defaulted_-1
+  std::vector<TMarketCell> defaults_;    // default cell of every good; index 0 is a zero cell
   std::size_t rows_ = 0;
-  std::size_t goods_ = 0;
+  std::size_t defaulted_ = 1;            // bases 1 .. defaulted_-1 have their defaults
 };
 
 // List tags: the object of a list entry or tree node. Kind: 0 plain list entry, 1 base, 2 system,

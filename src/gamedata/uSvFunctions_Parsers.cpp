@@ -11,10 +11,12 @@
 #include <limits>
 #include <optional>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
+#include "platform/AsciiText.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -279,14 +281,30 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
   aBase.clear();
   aBase.push_back(work[0]);
   PostStep("Fixing bases ");
-  const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) { placeBases(s, work); });
+  // Many systems may name one file: each distinct file is read and parsed once, and kept only while a
+  // system still to come names it.
+  const auto pathOf = [this](int s) { return DataPath + "universe\\" + aSystem[std::size_t(s)].IniFile.str(); };
+  std::unordered_map<std::string, int> uses;
+  for (int s = 1; s < int(aSystem.size()); ++s)
+    if (!aSystem[std::size_t(s)].IniFile.empty()) ++uses[LowerCase(pathOf(s))];
+  std::unordered_map<std::string, std::unique_ptr<TSvIniFile>> files;
+  const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) {
+    // A system without a file places no base (and names no file that could be missed).
+    if (aSystem[std::size_t(s)].IniFile.empty()) return;
+    const std::string path = pathOf(s);
+    const std::string key = LowerCase(path);
+    auto& file = files[key];
+    if (!file) file = OpenGameIni(path);
+    placeBases(s, work, *file);
+    if (--uses[key] == 0) files.erase(key);
+  });
   return placed ? urDone : urStopped;
 }
 
-void TSvData::placeBases(int s, const TGoodArr& work) {
+void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini) {
   TGood& sys = aSystem[std::size_t(s)];
-  const auto file = OpenGameIni(DataPath + "universe\\" + sys.IniFile.str());
-  if (!file || !file->Loaded) return;
+  const TSvIniFile* file = &ini;
+  if (!file->Loaded) return;
   const std::string lf = file->ReadString("SystemInfo1", "local_faction", "");
   if (!lf.empty()) {
     const int f = getIndexByNickname(lf, aFaction);
@@ -301,7 +319,7 @@ void TSvData::placeBases(int s, const TGoodArr& work) {
     JournalFmt("Faction \"%s\" not found {parseUniverse()} aSystem[ %d ].IniFile: %s ", jlError, lf, s,
                sys.IniFile.str());
 
-  const auto objects = RawCount(file.get(), "Object");
+  const auto objects = RawCount(file, "Object");
   if (!objects) {
     JournalFmt("System file without objects: %s", jlWarning, sys.IniFile.str());
     return;
@@ -461,81 +479,94 @@ bool TSvData::parseGoods() {
 
 // ---- markets -------------------------------------------------------------------------------------
 
+namespace {
+
+// The next comma field of a market value, trimmed, cut from the front of rest with its comma; empty
+// when the value has no more fields.
+std::string_view CutField(std::string_view& rest) {
+  const std::size_t comma = rest.find(',');
+  const std::string_view field = platform::TrimView(rest.substr(0, comma));
+  rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+  return field;
+}
+
+}  // namespace
+
 bool TSvData::parseMarkets() {
   JournalLine("[TSvData.parseMarkets()]", jlBegin);
-  TStringList lines;
   const TSvIniFile* markets = aIni[iniMarkets].get();
   const int bases = int(aBase.size());
-  const std::size_t goodCount = aGood.size();
   bool result = false;
   int b = 0;
   int j = 0;
+  int lineCount = 0;
   int g = -1;
+  std::unordered_map<std::string_view, int> goodOfName;
   try {
     ++StepCount;
     PostStep("Parsing markets");
-    aMarket.clear();
-    aMarket.SetLength(std::size_t(bases), goodCount);
+    aMarket.Reset(std::size_t(bases), aGood);
     result = true;
     for (b = 1; b < bases && result; ++b) {
       if (Stopping()) {
         result = false;
         break;
       }
-      auto row = aMarket[std::size_t(b)];
-      for (std::size_t k = 1; k < goodCount; ++k) {
-        TMarketCell& cell = row[k];
-        cell.Sold = false;
-        cell.Price = aGood[k].price;
-        cell.PriceFactor = 1.0f;
-        cell.Reputation = -1.0f;
-        cell.Level = 0.0f;
-      }
+      aMarket.SetDefaults(std::size_t(b));
       PostItem(1, bases, b);
-      lines.Clear();
-      if (markets != nullptr) markets->ReadSectionValues(aBase[std::size_t(b)].nickname.str(), &lines);
-      for (j = 0; j < lines.Count(); ++j) {
+      // The base's lines are read where the markets object holds them: no copy per line.
+      const TStringList* lines = nullptr;
+      const std::string& baseNick = aBase[std::size_t(b)].nickname.str();
+      if (markets != nullptr) {
+        const int section = markets->Sections.IndexOf(baseNick);
+        if (section >= 0) lines = static_cast<const TStringList*>(markets->Sections.Objects(section));
+      }
+      lineCount = lines != nullptr ? lines->Count() : 0;
+      for (j = 0; j < lineCount; ++j) {
         g = -1;
         if (Stopping()) {
           result = false;
           break;
         }
-        const std::string& line = lines[j];
+        const std::string_view line = (*lines)[j];
         const std::size_t eq = line.find('=');
-        const std::string name = line.substr(0, eq);
-        std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-        std::string t[6];
-        for (auto& field : t) field = ExtractBetweenCut(value, "*", ",", false, true);
+        const std::string_view name = line.substr(0, eq);
+        std::string_view rest = eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+        std::string_view t[6];
+        for (auto& field : t) field = CutField(rest);
         if (!IsNumberText(t[2]) || !IsNumberText(t[3])) continue;
-        g = getIndexByNickname(name, aGood);
+        // The same good is named at many bases: each name text is looked up once (the names stay in the
+        // markets object while it is read, and aGood does not change meanwhile).
+        auto known = goodOfName.find(name);
+        if (known == goodOfName.end()) known = goodOfName.emplace(name, getIndexByNickname(name, aGood)).first;
+        g = known->second;
         if (g <= 0) continue;
-        if (std::size_t(g) >= row.size()) {
-          JournalFmt("parseMarkets() Problem lCommo zu Groß: %d von max. %d", jlError, g, int(row.size()));
+        if (std::size_t(g) >= aMarket.RowLength()) {
+          JournalFmt("parseMarkets() Problem lCommo zu Groß: %d von max. %d", jlError, g, int(aMarket.RowLength()));
           continue;
         }
         // Without a price factor that is a number the line would make the good free here and show
         // fake routes.
         const auto factor = TryTextToSingle(t[5], '.');
         if (!factor) {
-          JournalFmt("Market line without price factor ignored: %s at %s", jlWarning, line,
-                     aBase[std::size_t(b)].nickname.str());
+          JournalFmt("Market line without price factor ignored: %s at %s", jlWarning, line, baseNick);
           continue;
         }
-        TMarketCell& cell = row[std::size_t(g)];
+        TMarketCell cell;
         cell.Sold = TextToSingle(t[2], '.') * TextToSingle(t[3], '.') > 0.0f;
         cell.PriceFactor = *factor;
         cell.Reputation = TextToSingle(t[1], '.');
         cell.Level = TextToSingle(t[0], '.');
         cell.Price = double(static_cast<long double>(cell.PriceFactor) * aGood[std::size_t(g)].price);
+        aMarket.Write(std::size_t(b), std::size_t(g), cell);
       }
     }
   } catch (...) {
     result = false;
     const CaughtError e = CurrentError();
     JournalFmt("   EXCEPTION  [%d] : <%s> \"%s\"", jlError, 0, e.className, e.message);
-    JournalFmt("  lBase: %d / %d     j: %d / %d      lCommo: %d", jlError, b, bases - 1, j, lines.Count() - 1, g);
+    JournalFmt("  lBase: %d / %d     j: %d / %d      lCommo: %d", jlError, b, bases - 1, j, lineCount - 1, g);
   }
-  lines.Clear();
   JournalFmt("[TSvData.parseMarkets()] - Passed: %s", jlEnd, BoolText(result));
   return result;
 }

@@ -83,8 +83,9 @@ TStringList SvModel::getMarketCsv(int Base, bool OnlySold) const {
     const TMarketCell& cell = row[g];
     if (OnlySold && !cell.Sold) continue;
     const TGood& good = aGood[g];
-    // Only the numbers take the user's decimal mark; a dot in the good's name stays.
-    list.Add(Format("\"%s\",", good.name.str()) +
+    // Only the numbers take the user's decimal mark; a dot in the good's name stays. A quote in the name
+    // is doubled, as CSV readers expect, so it cannot end the field early.
+    list.Add(Format("\"%s\",", StringReplaceAll(good.name.str(), "\"", "\"\"")) +
              Localised(Format("\"%.6f\",\"%d\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\"", good.price,
                               cell.Sold ? 1 : 0, cell.Level, cell.Reputation, cell.PriceFactor,
                               good.decay_per_second, double(good.volume)),

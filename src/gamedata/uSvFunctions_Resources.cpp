@@ -4,6 +4,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/AsciiText.h"
 #include "platform/GamePath.h"
+#include "platform/WholeFile.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -77,7 +78,13 @@ std::string TSvData::getIdsString(std::string_view Ids) {
   if (it == resourceTables_.end()) {
     auto file = platform::ResolveGamePath(gamePath);
     platform::PeStringTable table;
-    if (file) table = platform::PeStringTable::FromFile(*file);
+    std::string bytes, reason = "not found";
+    if (file && platform::ReadWholeFile(file->string(), bytes, kMaxGameFileSize, &reason)) {
+      table = platform::PeStringTable(
+          std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    } else {
+      NotRead(gamePath, reason);
+    }
     it = resourceTables_.emplace(LowerCase(gamePath), std::move(table)).first;
   }
   return it->second.LoadString(std::uint32_t(resId));

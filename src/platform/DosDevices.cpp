@@ -32,7 +32,8 @@ std::vector<DriveMapping> DriveMappings() {
       }
       drives.push_back({letter, root.lexically_normal()});
     }
-    std::sort(drives.begin(), drives.end(), [](const DriveMapping& a, const DriveMapping& b) { return a.Letter < b.Letter; });
+    std::sort(drives.begin(), drives.end(),
+              [](const DriveMapping& a, const DriveMapping& b) { return a.Letter < b.Letter; });
     drives.erase(std::unique(drives.begin(), drives.end(),
                              [](const DriveMapping& a, const DriveMapping& b) { return a.Letter == b.Letter; }),
                  drives.end());

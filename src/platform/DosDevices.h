@@ -7,8 +7,8 @@ namespace qmz::platform {
 
 // One drive letter and the folder it stands for.
 struct DriveMapping {
-  char Letter;                  // 'A' to 'Z'
-  std::filesystem::path Root;   // absolute; may not exist (a dangling link is a drive that is not ready)
+  char Letter;                 // 'A' to 'Z'
+  std::filesystem::path Root;  // absolute; may not exist (a dangling link is a drive that is not ready)
 };
 
 // The drive letters of the Wine prefix (WinePrefix()): every dosdevices/<x>: entry, in letter order,

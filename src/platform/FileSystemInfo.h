@@ -24,7 +24,7 @@ struct VolumeData {
   std::uint32_t SerialNumber = 0;  // the Wine ".windows-serial" file (hex), else the file-system id
   std::uint32_t MaxComponentLength = 0;
   std::uint32_t FileSystemFlags = 0;
-  std::string FileSystemName;      // the mount type, e.g. "ext4"
+  std::string FileSystemName;  // the mount type, e.g. "ext4"
 };
 
 // Volume data of the file system that holds folder; none when the folder cannot be examined.

@@ -20,8 +20,7 @@ namespace qmz::platform {
 // Folder listings are cached for the life of the process; ResetGamePathCache drops them.
 
 // The real path, or nullopt when some name has no match on disk or the drive letter is unknown.
-std::optional<std::filesystem::path> ResolveGamePath(std::string_view gamePath,
-                                                     const std::filesystem::path& base = {});
+std::optional<std::filesystem::path> ResolveGamePath(std::string_view gamePath, const std::filesystem::path& base = {});
 
 // True when the path resolves to a file (after links); false for folders.
 bool GameFileExists(std::string_view gamePath, const std::filesystem::path& base = {});

@@ -13,8 +13,13 @@ LocalDateTime LocalNow() {
   clock_gettime(CLOCK_REALTIME, &ts);
   std::tm tm{};
   localtime_r(&ts.tv_sec, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1,         tm.tm_mday, tm.tm_hour, tm.tm_min,
-          tm.tm_sec,         static_cast<int>(ts.tv_nsec / 1000000)};
+  return {tm.tm_year + 1900,
+          tm.tm_mon + 1,
+          tm.tm_mday,
+          tm.tm_hour,
+          tm.tm_min,
+          tm.tm_sec,
+          static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
 std::string FormatDate(const LocalDateTime& t) {
@@ -31,7 +36,8 @@ std::string FormatTimeStamp(const LocalDateTime& t) {
 
 double ToDateTime(const LocalDateTime& t) {
   using namespace std::chrono;
-  const sys_days day{year{t.Year} / month{static_cast<unsigned>(t.Month)} / std::chrono::day{static_cast<unsigned>(t.Day)}};
+  const sys_days day{year{t.Year} / month{static_cast<unsigned>(t.Month)} /
+                     std::chrono::day{static_cast<unsigned>(t.Day)}};
   const sys_days epoch{year{1899} / December / 30};
   const double days = static_cast<double>((day - epoch).count());
   const double ms = ((t.Hour * 60.0 + t.Minute) * 60.0 + t.Second) * 1000.0 + t.Millisecond;

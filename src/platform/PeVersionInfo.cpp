@@ -98,7 +98,8 @@ std::optional<PeVersionInfo> ParsePeVersionInfo(std::span<const uint8_t> image) 
     if (IsKey(group, "StringFileInfo")) {
       ForEachChild(block, group, [&](const Node& table) {
         PeVersionInfo::StringTable strings{table.Key, {}};
-        ForEachChild(block, table, [&](const Node& value) { strings.Values.emplace_back(value.Key, TextValue(value.Value)); });
+        ForEachChild(block, table,
+                     [&](const Node& value) { strings.Values.emplace_back(value.Key, TextValue(value.Value)); });
         info.StringTables.push_back(std::move(strings));
       });
     } else if (IsKey(group, "VarFileInfo")) {

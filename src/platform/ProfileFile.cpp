@@ -1,6 +1,11 @@
 #include "platform/ProfileFile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <optional>
 #include <string_view>
@@ -42,6 +47,41 @@ ProfileText Load(const std::string& fileName) {
   }
   return text;
 }
+
+// An advisory lock on the profile file for one read-modify-write, so that writers in other processes wait
+// instead of each saving its own copy over the others' keys. Every save renames a new file over the name,
+// so a lock won on a file that is no longer the one of that name is taken again on the new one.
+class ProfileLock {
+ public:
+  ProfileLock(const std::string& fileName, bool create) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+      // Non-blocking open: a FIFO in the file's place must not hang the writer (the read refuses it).
+      fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0), 0666);
+      if (fd_ < 0) return;
+      struct stat locked {
+      }, named{};
+      if (::fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) break;
+      int result;
+      while ((result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      if (result != 0) break;
+      if (::stat(fileName.c_str(), &named) == 0 && named.st_dev == locked.st_dev && named.st_ino == locked.st_ino)
+        return;
+      ::close(fd_);
+      fd_ = -1;
+    }
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  ~ProfileLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ProfileLock(const ProfileLock&) = delete;
+  ProfileLock& operator=(const ProfileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 bool Save(const std::string& fileName, const ProfileText& text) {
   std::string data;
@@ -148,6 +188,7 @@ std::vector<std::string> ReadProfileSectionKeys(const std::string& FileName, con
 bool WriteProfileString(const std::string& FileName, const std::string& Section, const std::string& Key,
                         const std::string& Value) {
   if (HasLineBreak(Section) || HasLineBreak(Key) || HasLineBreak(Value)) return false;
+  const ProfileLock lock(FileName, true);
   ProfileText text = Load(FileName);
   if (!text.readable) return false;
   const std::string_view section = TrimView(Section), key = TrimView(Key);
@@ -173,6 +214,7 @@ bool WriteProfileString(const std::string& FileName, const std::string& Section,
 }
 
 bool EraseProfileSection(const std::string& FileName, const std::string& Section) {
+  const ProfileLock lock(FileName, false);
   ProfileText text = Load(FileName);
   if (!text.readable) return false;
   bool changed = false;
@@ -185,6 +227,7 @@ bool EraseProfileSection(const std::string& FileName, const std::string& Section
 }
 
 bool DeleteProfileKey(const std::string& FileName, const std::string& Section, const std::string& Key) {
+  const ProfileLock lock(FileName, false);
   ProfileText text = Load(FileName);
   if (!text.readable) return false;
   const Range r = FindSection(text.lines, TrimView(Section));

@@ -74,7 +74,8 @@ const RegistryKey* Registry::OpenKey(RegistryRoot root, std::string_view path) c
   static constexpr std::string_view kSoftware = "software\\";
   static constexpr std::string_view kWow = "software\\wow6432node";
   const bool redirectable = folded.starts_with(kSoftware) &&
-                            !(folded.starts_with(kWow) && (folded.size() == kWow.size() || folded[kWow.size()] == '\\'));
+                            !(folded.starts_with(kWow) &&
+                              (folded.size() == kWow.size() || folded[kWow.size()] == '\\'));
   if (!redirectable) return FindKey(root, folded);
   const std::string wow = std::string(kWow) + folded.substr(kSoftware.size() - 1);
   const std::string& first = root == RegistryRoot::LocalMachine ? wow : folded;
@@ -83,8 +84,7 @@ const RegistryKey* Registry::OpenKey(RegistryRoot root, std::string_view path) c
   return FindKey(root, second);
 }
 
-std::optional<std::string> Registry::ReadString(RegistryRoot root, std::string_view path,
-                                                std::string_view name) const {
+std::optional<std::string> Registry::ReadString(RegistryRoot root, std::string_view path, std::string_view name) const {
   const RegistryKey* key = OpenKey(root, path);
   return key != nullptr ? key->ReadString(name) : std::nullopt;
 }

@@ -12,14 +12,18 @@ using SharedMemoryHandle = std::uintptr_t;
 std::string SharedMemoryObjectName(const std::string& name);
 
 // Creates the named block of size bytes, read/write for this user only, or opens it when it exists
-// already (existed then says so; a block found smaller is grown to size). 0 when both fail.
-SharedMemoryHandle CreateOrOpenSharedMemory(const std::string& name, std::size_t size, bool* existed = nullptr);
+// already (existed then says so; a block found smaller is grown to size). 0 when both fail. An existing
+// block that another user owns or that others may open is not used (0): refusal then gets a line for
+// the journal, naming the block and the reason.
+SharedMemoryHandle CreateOrOpenSharedMemory(const std::string& name, std::size_t size, bool* existed = nullptr,
+                                            std::string* refusal = nullptr);
 
 // Closes the handle. The handle that created the block also removes its name, so the block goes
 // away with the run that made it (views still mapped stay valid).
 void CloseSharedMemory(SharedMemoryHandle handle);
 
-// A writable view of a whole block, unmapped when the view is destroyed.
+// A writable view of a whole block, unmapped when the view is destroyed. Not valid when the block has
+// become smaller than its size since it was opened.
 class SharedMemoryView {
  public:
   explicit SharedMemoryView(SharedMemoryHandle handle);

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace qmz::platform {
 
@@ -24,56 +26,93 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize) {
+bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize, std::string* Reason) {
   Data.clear();
-  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  auto fail = [&](std::string why) {
+    if (Reason != nullptr) *Reason = std::move(why);
+    Data.clear();
+    return false;
+  };
+  // Non-blocking: opening a FIFO for reading would otherwise wait for a writer for ever.
+  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return fail(std::strerror(errno));
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::size_t(st.st_size) <= MaxSize;
-  if (ok) {
-    Data.resize(std::size_t(st.st_size));
-    std::size_t done = 0;
-    // The size is a hint only: the file may change while it is read.
-    for (;;) {
-      if (done == Data.size()) {
-        if (done > MaxSize) {
-          ok = false;  // grew beyond the bound while being read
-          break;
-        }
-        // One byte beyond the bound is enough to tell a file that is too large.
-        Data.resize(done + std::max<std::size_t>(1, std::min<std::size_t>(4096 + done / 2, MaxSize - done)));
-      }
-      const ssize_t n = ::read(fd, Data.data() + done, Data.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        ok = n == 0;
+  if (::fstat(fd, &st) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return fail(std::strerror(error));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return fail("not a regular file");
+  }
+  const std::string tooLarge = "larger than " + std::to_string(MaxSize) + " bytes";
+  if (std::size_t(st.st_size) > MaxSize) {
+    ::close(fd);
+    return fail(tooLarge);
+  }
+  Data.resize(std::size_t(st.st_size));
+  std::size_t done = 0;
+  std::string why;
+  // The size is a hint only: the file may change while it is read.
+  for (;;) {
+    if (done == Data.size()) {
+      if (done > MaxSize) {
+        why = tooLarge;  // grew beyond the bound while being read
         break;
       }
-      done += std::size_t(n);
+      // One byte beyond the bound is enough to tell a file that is too large.
+      Data.resize(done + std::max<std::size_t>(1, std::min<std::size_t>(4096 + done / 2, MaxSize - done)));
     }
-    Data.resize(done);
+    const ssize_t n = ::read(fd, Data.data() + done, Data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) why = std::strerror(errno);
+    if (n <= 0) break;
+    done += std::size_t(n);
   }
   ::close(fd);
-  if (!ok) Data.clear();
-  return ok;
+  if (!why.empty()) return fail(why);
+  Data.resize(done);
+  return true;
+}
+
+std::string FollowFileLinks(const std::string& Path) {
+  std::string path = Path;
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string target(std::size_t(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0 || std::size_t(n) >= target.size()) return path;
+    target.resize(std::size_t(n));
+    if (target.empty()) return path;
+    if (target.front() != '/') {
+      const std::size_t slash = path.rfind('/');
+      target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+    }
+    path = target;
+  }
+  return path;
 }
 
 bool WriteFileAtomic(const std::string& Path, std::string_view Data) {
   if (Path.empty()) return false;
+  // Renaming over a link would replace the link by a plain file and leave its target as it was.
+  const std::string file = FollowFileLinks(Path);
   static std::atomic<unsigned> counter{0};
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = Path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    temp = file + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     // 0666 lets the umask decide, as for any new file of the user's.
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }
   if (fd < 0) return false;
   struct stat old {};
-  if (::stat(Path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  if (::stat(file.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
   const bool ok = WriteAll(fd, Data) && ::fsync(fd) == 0;
-  if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), Path.c_str()) != 0) {
+  if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), file.c_str()) != 0) {
     ::unlink(temp.c_str());
     return false;
   }

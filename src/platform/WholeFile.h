@@ -6,15 +6,25 @@
 namespace qmz::platform {
 
 // Reads the whole regular file Path into Data. False (Data emptied) when it is missing, not a regular
-// file (a folder, say), cannot be read or holds more than MaxSize bytes.
-bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize = std::string::npos);
+// file (a folder, a FIFO, a device), cannot be read or holds more than MaxSize bytes; Reason, when given,
+// then gets a short English text saying which ("not a regular file", "larger than N bytes", the system's
+// error text). The file is opened without blocking and checked before a byte is read, so a FIFO in a
+// file's place never hangs the reader.
+bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize = std::string::npos,
+                   std::string* Reason = nullptr);
 
 // Writes Data to Path through a temporary file in the same folder that is renamed over Path, so a failed
-// write never leaves a half-written file. An existing file keeps its permission bits. False on failure.
+// write never leaves a half-written file. An existing file keeps its permission bits. A Path that is a
+// symbolic link is followed: the link's target is written (beside it, renamed there) and the link stays.
+// False on failure.
 bool WriteFileAtomic(const std::string& Path, std::string_view Data);
 
 // Writes all of Data to the open file descriptor, going on after interrupted or partial writes.
 // False when a write fails (disk full, file gone).
 bool WriteAll(int fd, std::string_view Data);
+
+// Path with every symbolic link of its last name followed (relative targets taken from the link's folder);
+// Path itself when it is no link or does not exist. Gives up after 40 links, like the system.
+std::string FollowFileLinks(const std::string& Path);
 
 }  // namespace qmz::platform

@@ -59,14 +59,30 @@ std::optional<std::string> ParseEscaped(std::string_view line, size_t& pos, char
     if (pos >= line.size()) break;
     const char e = line[pos++];
     switch (e) {
-      case 'a': units += u'\a'; break;
-      case 'b': units += u'\b'; break;
-      case 'e': units += u'\x1b'; break;
-      case 'f': units += u'\f'; break;
-      case 'n': units += u'\n'; break;
-      case 'r': units += u'\r'; break;
-      case 't': units += u'\t'; break;
-      case 'v': units += u'\v'; break;
+      case 'a':
+        units += u'\a';
+        break;
+      case 'b':
+        units += u'\b';
+        break;
+      case 'e':
+        units += u'\x1b';
+        break;
+      case 'f':
+        units += u'\f';
+        break;
+      case 'n':
+        units += u'\n';
+        break;
+      case 'r':
+        units += u'\r';
+        break;
+      case 't':
+        units += u'\t';
+        break;
+      case 'v':
+        units += u'\v';
+        break;
       case 'x': {
         unsigned value = 0;
         int digits = 0;

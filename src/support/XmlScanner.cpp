@@ -377,6 +377,7 @@ TXmlParser::TXmlParser() { Clear(); }
 TXmlParser::~TXmlParser() = default;
 
 void TXmlParser::Clear() {
+  UnreadFiles.clear();
   fDoc.reset();
   fText.reset();
   fPos = 0;
@@ -447,7 +448,13 @@ std::unique_ptr<TXmlParser> TXmlParser::LoadExternalEntity(const std::string& Sy
   std::filesystem::path path = ExternalPath(Source, SystemId);
   if (path.empty()) return nullptr;
   auto parser = std::make_unique<TXmlParser>();
-  parser->LoadFromFile(path.string());
+  std::string bytes, reason;
+  if (platform::ReadWholeFile(path.string(), bytes, MaxDocumentSize, &reason)) {
+    parser->LoadDecoded(std::move(bytes));
+    parser->Source = path.string();
+  } else if (std::error_code ec; std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+    UnreadFiles.emplace_back(path.string(), reason);
+  }
   return parser;
 }
 

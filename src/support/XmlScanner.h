@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qmz {
@@ -252,6 +253,10 @@ class TXmlParser {
   TNvpList Entities;     // of TEntityDef
   TNvpList ParEntities;  // of TEntityDef
   TNvpList Notations;    // of TNotationDef
+
+  // External entities and DTDs the document names that exist but could not be read (no regular file,
+  // too large, no permission): path and reason, so the caller can report them. Emptied by Clear.
+  std::vector<std::pair<std::string, std::string>> UnreadFiles;
 
   TXmlPartType CurPartType = ptNone;
   std::string CurName;

@@ -87,11 +87,15 @@ TJournal::~TJournal() {
 
 void TJournal::OpenFile() {
   CloseFile();
-  fd_ = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  // Like a file opened deny-write: a second writer (another run) is turned away, readers are not.
-  bool ok = fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0;
-  if (ok && recreate_) ok = ftruncate(fd_, 0) == 0;
+  // A link at the journal's place is refused (another user could point it at any file of ours, which
+  // re-creation would empty), and so is anything but a regular file: a FIFO would block the open.
+  fd_ = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
+               0644);
   struct stat st {};
+  bool ok = fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+  // Like a file opened deny-write: a second writer (another run) is turned away, readers are not.
+  if (ok) ok = flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  if (ok && recreate_) ok = ftruncate(fd_, 0) == 0;
   if (ok) ok = fstat(fd_, &st) == 0;
   if (ok && st.st_size > 0) AddLineBreak();
   if (ok && fd_ >= 0) {
@@ -113,8 +117,12 @@ void TJournal::CloseFile() {
 
 bool TJournal::WriteRaw(std::string_view bytes) {
   if (fd_ < 0) return false;
+  struct stat before {};
+  const bool sized = fstat(fd_, &before) == 0;
   if (platform::WriteAll(fd_, bytes)) return true;
-  // Disk full or the file gone: the journal goes on without a file; what was written stays.
+  // Disk full or the file gone: the journal goes on without a file. A line written in part is taken back,
+  // so the file ends with its last whole line.
+  if (sized) (void)!ftruncate(fd_, before.st_size);
   CloseFile();
   return false;
 }

@@ -62,10 +62,14 @@ bool ParseMetaLine(std::string_view line, std::string& tag, std::string& value) 
 UpdatePageValues ParseUpdatePage(const std::vector<std::string>& lines, const TwuTagInfo& tags) {
   UpdatePageValues values;
   const std::pair<const std::string*, std::string*> fields[] = {
-      {&tags.Version, &values.WebVersion},         {&tags.Download, &values.DownloadUrl},
-      {&tags.ClientFileName, &values.ClientFileName}, {&tags.Redirection, &values.Redirection},
-      {&tags.Author, &values.Author},              {&tags.Email, &values.Email},
-      {&tags.ProductName, &values.ProductName},    {&tags.RunParameters, &values.RunParameters},
+      {&tags.Version, &values.WebVersion},
+      {&tags.Download, &values.DownloadUrl},
+      {&tags.ClientFileName, &values.ClientFileName},
+      {&tags.Redirection, &values.Redirection},
+      {&tags.Author, &values.Author},
+      {&tags.Email, &values.Email},
+      {&tags.ProductName, &values.ProductName},
+      {&tags.RunParameters, &values.RunParameters},
   };
   std::string tag, value;
   for (const std::string& line : lines) {
@@ -135,9 +139,8 @@ void SplitUrl(const std::string& url, std::string& host, std::string& path) {
 std::string PlainFileName(std::string_view name) {
   const size_t cut = name.find_last_of("/\\");
   std::string plain(cut == std::string_view::npos ? name : name.substr(cut + 1));
-  plain.erase(std::remove_if(plain.begin(), plain.end(), [](char c) {
-                return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == ':';
-              }),
+  plain.erase(std::remove_if(plain.begin(), plain.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == ':'; }),
               plain.end());
   plain = Trim(plain);
   if (plain.find_first_not_of('.') == std::string::npos) return {};

@@ -111,10 +111,11 @@ TEST(CalcTest, JournalAndStatusLinesOfARun) {
   std::vector<std::string> lines;
   for (const auto& l : r.journal->Buffer())
     if (l.Level == jlInfo) lines.push_back(l.Text);
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "Building FROM List", "Building TO List", "Building Commo List", "Start calculation",
-                       "Length: From(2)  To(2) Commo(1) Maxi(4)", "Ende From: 0", "Ende From: 1",
-                       "Finished Calculation - Start sorting routes (1)", "Finished Sorting (1)"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"Building FROM List", "Building TO List", "Building Commo List",
+                                      "Start calculation", "Length: From(2)  To(2) Commo(1) Maxi(4)", "Ende From: 0",
+                                      "Ende From: 1", "Finished Calculation - Start sorting routes (1)",
+                                      "Finished Sorting (1)"}));
   EXPECT_EQ(r.hooks.Texts(),
             (std::vector<std::string>{"Building List of Origin Bases...", "Building List of Destination Bases...",
                                       "Building List of commodities...",
@@ -201,8 +202,8 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
     for (unsigned threads : {1u, 3u}) {
       TCalcWork w;
       test::RecordingHooks hooks;
-      w.FFromBases =
-          trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks) : std::vector<std::int32_t>{0};
+      w.FFromBases = trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks)
+                           : std::vector<std::int32_t>{0};
       w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
       w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
       auto journal = test::MemoryJournal();
@@ -239,6 +240,31 @@ TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
   EXPECT_TRUE(test::HasLine(*r.journal, OutOfMemoryText(4), jlError));
   EXPECT_TRUE(test::HasLine(*r.journal, "Finished Sorting (4)", jlInfo));
   EXPECT_EQ(test::CountLines(*r.journal, jlError, ""), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// On several threads too, running out of memory keeps the first routes in loop order.
+TEST(CalcTest, OutOfMemoryOnThreadsKeepsTheFirstRoutes) {
+  std::mt19937 rng(5);
+  auto d = test::MakeRouteModel(12, 8);
+  for (int b = 1; b <= 12; ++b)
+    for (int g = 1; g <= 8; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 40));
+  std::vector<std::vector<TRouteRecord>> routes;
+  for (unsigned threads : {1u, 3u}) {
+    TCalcWork w;
+    test::RecordingHooks hooks;
+    w.FFromBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+    w.FToBases = w.FFromBases;
+    w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+    w.FRoutes.MaxCount = 50;
+    EXPECT_THROW(RunCalculationLoop(*d, w, hooks, nullptr, true, {threads, 0}), std::bad_alloc);
+    routes.push_back(test::ToVector(w.FRoutes));
+  }
+  EXPECT_EQ(routes[0].size(), 50u);
+  EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
 }
 
 }  // namespace

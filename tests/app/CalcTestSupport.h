@@ -56,7 +56,7 @@ inline void ReferenceQuickSort(std::vector<TRouteRecord>& a, long lo, long hi, s
 }
 
 // The plain triple loop over the index arrays, unsorted.
-inline std::vector<TRouteRecord> ReferenceRoutes(const TSvData& d, bool trade, const std::vector<std::int32_t>& from,
+inline std::vector<TRouteRecord> ReferenceRoutes(const SvModel& d, bool trade, const std::vector<std::int32_t>& from,
                                                  const std::vector<std::int32_t>& to,
                                                  const std::vector<std::int32_t>& goods) {
   std::vector<TRouteRecord> r;

@@ -40,14 +40,14 @@ class FtpServer {
     probe.listen(QHostAddress::LocalHost, 0);
     port_ = probe.serverPort();
     probe.close();
-    process_.start("/usr/bin/python3", {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", QString::number(port_), "-w",
-                                        "-d", QString::fromStdString(root_.Str()), "-u", "qmz", "-P", "secret"});
+    process_.start("/usr/bin/python3", {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", QString::number(port_), "-w", "-d",
+                                        QString::fromStdString(root_.Str()), "-u", "qmz", "-P", "secret"});
     if (!process_.waitForStarted(10000)) throw std::runtime_error("pyftpdlib did not start");
     const bool up = QTest::qWaitFor(
         [&] {
-          QTcpSocket s;
-          s.connectToHost(QHostAddress::LocalHost, port_);
-          return s.waitForConnected(200);
+      QTcpSocket s;
+      s.connectToHost(QHostAddress::LocalHost, port_);
+      return s.waitForConnected(200);
         },
         15000);
     if (!up) throw std::runtime_error("pyftpdlib does not listen");

@@ -169,7 +169,7 @@ namespace {
 // A checked-in route file loaded into the window and saved again comes out byte for byte the same.
 TEST_F(FormGridTest, RouteFileThroughTheWindowIsUnchanged) {
   for (const char* name : {"small_trade_anywhere.csv", "small_loot_goods.csv"}) {
-    const std::string golden = std::string(QMZ_TEST_DATA_DIR) + "/" + name;
+    const std::string golden = std::string(QMZ_TESTS_DIR) + "/data/" + name;
     Answer(grid->DlgOpen, QString::fromStdString(golden));
     grid->LoadRoutes1Click();
     ASSERT_GT(grid->lvRoutes->model()->rowCount(), 50);

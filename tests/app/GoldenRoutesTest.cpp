@@ -10,6 +10,7 @@
 #include "CalcTestSupport.h"
 #include "app/core/uFormGrid_Files.h"
 #include "app/core/uFormMain_Display.h"
+#include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
 #include "platform/WholeFile.h"
@@ -106,7 +107,7 @@ TEST_F(GoldenRoutesTest, RouteFilesMatchTheCheckedInOnes) {
     ASSERT_EQ(BuildRouteRows(d, work.FRoutes, g.options, hooks, rows), TDisplayEnd::Finished);
     SortRouteRows(rows, ReversedSort);  // as the window's closing sort
     const std::string text = RouteFileText(rows);
-    const std::string path = std::string(QMZ_TEST_DATA_DIR) + "/" + g.file;
+    const std::string path = std::string(QMZ_TESTS_DIR) + "/data/" + g.file;
     if (update) {
       ASSERT_TRUE(platform::WriteFileAtomic(path, text));
       continue;

@@ -58,8 +58,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
  protected:
   static const samplegen::Manifest& Install() {
     static TempDir dir;
-    static const samplegen::Manifest manifest =
-        samplegen::Generate(dir.Path(), samplegen::Options::ForSize("small"));
+    static const samplegen::Manifest manifest = samplegen::Generate(dir.Path(), samplegen::Options::ForSize("small"));
     return manifest;
   }
 

@@ -40,24 +40,20 @@ inline std::unique_ptr<TSvData> MakeRouteModel(int bases, int goods) {
     good.volume = 1;
     good.price = 100.0;
   }
-  d->aMarket.SetLength(d->aBase.size(), d->aGood.size());
-  for (int b = 1; b <= bases; ++b)
-    for (int g = 1; g <= goods; ++g) {
-      TMarketCell& c = d->aMarket[std::size_t(b)][std::size_t(g)];
-      c.PriceFactor = 1.0f;
-      c.Price = 100.0;
-      c.Reputation = -1.0f;
-    }
+  // Every cell starts as the default: not sold, factor 1.0, the good's price 100, reputation -1.
+  d->aMarket.Reset(d->aBase.size(), d->aGood);
+  d->aMarket.SetDefaults(std::size_t(bases));
   d->DataValid = true;
   return d;
 }
 
 inline void SetCell(TSvData& d, int base, int good, bool sold, double price, float level = 0.0f, float rep = 0.0f) {
-  TMarketCell& c = d.aMarket[std::size_t(base)][std::size_t(good)];
+  TMarketCell c = d.aMarket[std::size_t(base)][std::size_t(good)];
   c.Sold = sold;
   c.Price = price;
   c.Level = level;
   c.Reputation = rep;
+  d.aMarket.Write(std::size_t(base), std::size_t(good), c);
 }
 
 }  // namespace qmz::test

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "MainWindowFixture.h"
+#include "app/uFormMain_InformationPage.h"
 #include "app/uFormMain_Selection.h"
 
 using namespace qmz;
@@ -154,7 +155,7 @@ TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategories) {
     ASSERT_GT(all->childCount(), 1);
     for (int i = 1; i < all->childCount(); ++i)
       EXPECT_LE(all->child(i - 1)->text(0).compare(all->child(i)->text(0), Qt::CaseInsensitive), 0);
-    EXPECT_EQ(TagOfNode(all->child(0))->Kind, 5);
+    EXPECT_EQ(InfoTagOf(all->child(0))->Kind, 5);
   }
 }
 
@@ -185,7 +186,7 @@ TEST_F(SelectionTest, AddingFromTheTreeFollowsTheAnyRules) {
   QTest::mouseClick(w->btAddCommo, Qt::LeftButton);
   EXPECT_EQ(w->lbCommo->count(), 1 + commodity->childCount());
   for (int i = 0; i < commodity->childCount(); ++i) {
-    const IndexTag good = *TagOfNode(commodity->child(i));
+    const IndexTag good = *InfoTagOf(commodity->child(i));
     EXPECT_EQ(w->Data()->aGood[good.Index].etype, 1);
     EXPECT_NE(ItemWithTag(w->lbCommo, good), nullptr);
   }
@@ -201,7 +202,7 @@ TEST_F(SelectionTest, TreeSelectedWithTheMouseAndShiftClickRebuilds) {
   QTest::mouseClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->visualItemRect(good).center());
   ASSERT_EQ(w->tvCommoAll->GetSelectedCount(), 1);
   QTest::mouseDClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->visualItemRect(good).center());
-  EXPECT_EQ(Tags(w->lbCommo), std::vector<IndexTag>(1, *TagOfNode(good)));
+  EXPECT_EQ(Tags(w->lbCommo), std::vector<IndexTag>(1, *InfoTagOf(good)));
 
   // A plain press on the page does nothing; with Shift it rebuilds both trees, "::Any::" selected again,
   // and the chosen goods stay.

@@ -9,7 +9,10 @@ samplegen=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-mkdir -p "$work/bin"
+mkdir -p "$work/bin" "$work/tmp"
+# The single-instance lock and socket live in the temporary folder: a folder of this run's own keeps
+# other programs and tests from answering for it.
+export TMPDIR="$work/tmp"
 cp "$qmz" "$work/bin/QMZ"
 "$samplegen" --size small "$work/small" >/dev/null
 install_dir=$(grep '^install_dir=' "$work/small/manifest.txt" | cut -d= -f2-)

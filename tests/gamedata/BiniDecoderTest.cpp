@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uIniDecoder.h"
@@ -92,6 +96,29 @@ TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
   for (float f : {1.5f, -0.25f, 2.0f / 3.0f, 0.0000015f, 1.0e30f, 0.0f, -0.0f, 0.0078125f, -0.0078125f, INFINITY, NAN}) {
     EXPECT_EQ(FloatText(f), Format("%.6f", double(f))) << f;
   }
+  // Many floats of every magnitude from a millionth up, and every tie of a range, against Format.
+  std::vector<float> floats;
+  std::uint32_t seed = 7;
+  while (floats.size() < 20000) {
+    seed = seed * 1664525u + 1013904223u;
+    float f = 0;
+    std::memcpy(&f, &seed, sizeof f);
+    if (std::isfinite(f) && std::fabs(double(f)) * 1e6 >= 1) floats.push_back(f);
+  }
+  for (int k = -2001; k <= 2001; k += 2) floats.push_back(float(k) / 128.0f);
+  for (std::size_t first = 0; first < floats.size(); first += 255) {
+    const std::size_t n = std::min<std::size_t>(255, floats.size() - first);
+    BiniWriter w;
+    w.Section("s", 1).Entry("k", std::uint8_t(n));
+    std::string want = "k = ";
+    for (std::size_t i = 0; i < n; ++i) {
+      w.Float(floats[first + i]);
+      want += (i ? ", " : "") + Format("%.6f", double(floats[first + i]));
+    }
+    const V lines = Decode(w.Build(), bsSuccess);
+    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines[1], want);
+  }
 }
 
 // A decay per second too small for six decimals must not read back as 0, which would make a perishable
@@ -158,4 +185,25 @@ TEST(BiniDecoder, GetCStrReadsOneStringInsideTheTable) {
   const std::vector<std::pair<std::int64_t, std::string>> cases = {{0, "ab"}, {1, "b"}, {2, ""},       {3, "cd"},
                                                                    {6, "ef"}, {8, ""},  {1 << 20, ""}, {-1, ""}};
   for (const auto& [offset, text] : cases) EXPECT_EQ(GetCStr(table, offset), text) << offset;
+}
+
+TEST(BiniDecoder, EntriesAllNamingOneLongStringStopAtTheDecodedBound) {
+  // About 700 KB whose 50,000 entries all name one string of 300,000 characters: unbounded, 15 GB of text.
+  BiniWriter w;
+  // Names and keys are 16-bit offsets: they go into the table before the long string.
+  const std::uint32_t key = w.Str("k");
+  w.Section("Bomb", 50000);
+  const std::uint32_t longText = w.Str(std::string(300000, 'x'));
+  for (int e = 0; e < 50000; ++e) w.EntryAt(std::uint16_t(key), 1).Value(3, longText);
+  const std::string file = w.Build();
+  TStringList target;
+  EXPECT_EQ(DecodeBiniBuffer(file, &target), bsBadEntry);
+  std::size_t decoded = 0;
+  for (const auto& item : target) decoded += item.text.size();
+  EXPECT_LE(decoded, MaxDecodedSize(file.size()));
+  EXPECT_GE(decoded, MaxDecodedSize(file.size()) / 2);  // what came before the bound is kept
+  EXPECT_EQ(target[0], "[Bomb]");
+  EXPECT_EQ(MaxDecodedSize(file.size()), file.size() * kMaxDecodedFactor);
+  EXPECT_EQ(MaxDecodedSize(10), kMinDecodedBound);
+  EXPECT_EQ(MaxDecodedSize(kMaxGameFileSize), kMaxDecodedTotal);
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -172,6 +173,34 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   EXPECT_EQ(names[iniBases - 1], "");
 }
 
+// The markets object is built in one pass; it must hold exactly what writing every base's MarketGood
+// values with WriteSectionList gives, for odd lines too.
+TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
+  const std::string text =
+      "[BaseGood]\r\nbase = Ö_Base\r\nMarketGood = ÖRE, 0, -1, 1, 1, 0, 1\r\nMarketGood = a=b, 1\r\n"
+      "MarketGood = ,x, 2\r\nMarketGood =\r\nmarketgood = ore marketgood=x, 3\r\nMarketGood = A = B, 4\r\n"
+      "MarketGoods = no, 1\r\nMarketGood\r\n"
+      "[BaseGood]\r\nbase = ö_base\r\nMARKETGOOD = öre, 5\r\nMarketGood = =c, 6\r\nMarketGood = , 7\r\n"
+      "[BaseGood]\r\nbase = empty\r\nbase = last\r\n[BaseGood]\r\nbase = last\r\nMarketGood = x, 8\r\n";
+  Write(dir.Path() / "Data" / "Equipment" / "Market.ini", text);
+  ASSERT_TRUE(d->getInitialData());
+  ASSERT_TRUE(d->getDataInis());
+
+  TStringList lines;
+  lines.SetText(text);
+  const auto temp = TSvIniFile::CreateFromList(lines, "TEMP");
+  const auto want = TSvIniFile::CreateFromList(TStringList(), "Markets");
+  for (int i = 1; i <= *SectionCountOf(*temp, "BaseGood"); ++i) {
+    const std::string base = temp->ReadStringF("BaseGood%d", "base", "", {i});
+    if (!base.empty()) want->WriteSectionList(base, *temp->ReadKeyValuesF("BaseGood%d", "MarketGood", {i}, false));
+  }
+  TStringList got, expected;
+  d->aIni[iniMarkets]->GetStrings(&got);
+  want->GetStrings(&expected);
+  EXPECT_EQ(got.Text(), expected.Text());
+  EXPECT_EQ(d->MarketBaseNames.CommaText(), "Ö_Base,last");
+}
+
 TEST_F(DataFilesTest, MissingFactionPropertiesLeaveAnEmptyUsableObject) {
   fs::remove_all(dir.Path() / "Data" / "Missions");
   platform::ResetGamePathCache();
@@ -212,4 +241,57 @@ TEST_F(DataFilesTest, PartlyDecodedBinaryFilesAreJournaledWithTheirPath) {
   ASSERT_TRUE(d->getDataInis());
   EXPECT_EQ(test::CountLines(*journal, jlError, "equipment\\goods.ini"), 1);
   EXPECT_EQ(d->aIni[iniGoods]->ReadString("ore", "nickname", ""), "ore");  // what came before the damage
+}
+
+TEST_F(DataFilesTest, DataFilesThatCannotBeReadAreJournaledWithTheirReasonAndTheLoadGoesOn) {
+  const fs::path equipment = dir.Path() / "Data" / "Equipment";
+  // A FIFO never blocks the loader; a folder and a sparse file of 3 GB (no disk used) are not read.
+  fs::remove(equipment / "mod_goods.INI");
+  ASSERT_EQ(mkfifo((equipment / "mod_goods.INI").c_str(), 0600), 0);
+  fs::remove(dir.Path() / "Data" / "Universe" / "Universe.ini");
+  fs::create_directories(dir.Path() / "Data" / "Universe" / "Universe.ini");
+  fs::resize_file(equipment / "weapons.ini", std::uintmax_t(3) << 30);
+  platform::ResetGamePathCache();
+  ASSERT_TRUE(d->getInitialData());
+  ASSERT_TRUE(d->getDataInis());
+  EXPECT_EQ(d->aIni[iniGoods]->ReadString("ore", "price", ""), "95");  // the readable files still count
+  EXPECT_EQ(d->aIni[iniEquip]->Sections.Count(), 0);
+  const std::pair<const char*, const char*> unread[] = {{"not a regular file", "equipment\\mod_goods.ini"},
+                                                        {"not a regular file", "universe\\universe.ini"},
+                                                        {"larger than 268435456 bytes", "equipment\\weapons.ini"},
+                                                        {"not found", "equipment\\missing.ini"}};
+  for (const auto& [reason, file] : unread) {
+    const std::string line = Format("Data file not read (%s): %s%s", reason, d->DataPath, file);
+    EXPECT_EQ(test::CountLines(*journal, jlWarning, line), 1) << line;
+  }
+  EXPECT_EQ(test::CountLines(*journal, jlWarning, "Data file not read ("), 4);
+}
+
+TEST_F(DataFilesTest, ManyEquipmentKindsAndMarketGoodsReorganiseInOnePass) {
+  // 10,000 equipment kinds: a bar as wide as the kinds, once per kind, was 100 million characters.
+  std::string weapons;
+  for (int t = 0; t < 10000; ++t) weapons += Format("[Kind%d]\r\nnickname = item%d\r\n", t, t);
+  Write(dir.Path() / "Data" / "Equipment" / "weapons.ini", weapons);
+  // 30,000 goods named in falling order: inserted one at a time, each went to the front of the list.
+  std::string market = "[BaseGood]\r\nbase = Li01_01_Base\r\n";
+  for (int g = 30000; g-- > 0;) market += Format("MarketGood = good%5.5d, 0, -1, 1, 1, 0, 1\r\n", g);
+  Write(dir.Path() / "Data" / "Equipment" / "Market.ini", market);
+  ASSERT_TRUE(d->getInitialData());
+  ASSERT_TRUE(d->getDataInis());
+
+  ASSERT_EQ(d->MarketGoodNames.Count(), 30000);
+  EXPECT_EQ(d->MarketGoodNames[0], "good00000");
+  EXPECT_EQ(d->MarketGoodNames[29999], "good29999");
+  EXPECT_EQ(d->MarketGoodNames.IndexOf("GOOD27182"), 27182);
+  EXPECT_EQ(d->aIni[iniEquip]->ReadString("item9999", "Equipment_Type", ""), "Kind9999");
+  int bars = 0;
+  std::string last;
+  for (const auto& p : rec.TextPosts()) {
+    if (!p.Message.ReplaceStartupLine) continue;
+    ++bars;
+    EXPECT_EQ(p.Text.size(), std::string("   Equipment...[]").size() + 100);
+    last = p.Text;
+  }
+  EXPECT_LE(bars, 101);  // drawn when it changes
+  EXPECT_EQ(last, "   Equipment...[" + std::string(100, '#') + "]");
 }

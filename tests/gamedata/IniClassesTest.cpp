@@ -26,6 +26,29 @@ TEST(StringHash, HashOfRotatesAndXorsEachByteAndTheLastAddWins) {
   EXPECT_EQ(hash.ValueOf("K0"), -1);
 }
 
+// 32,768 section names that all share one HashOf value (each name is 16 letters A or B, twice: the two
+// halves cancel out in the rotate-and-xor). Lookups must not degrade into a walk over all of them.
+TEST(StringHash, NamesCraftedToCollideStayFastToFind) {
+  std::string text;
+  std::vector<std::string> names;
+  for (unsigned bits = 0; bits < 32768; ++bits) {
+    std::string half;
+    for (int b = 0; b < 16; ++b) half += (bits >> b) & 1 ? 'B' : 'A';
+    names.push_back(half + half);
+    text += "[" + names.back() + "]\nnickname = n" + std::to_string(bits) + "\n";
+  }
+  TStringHash hash;
+  ASSERT_EQ(hash.HashOf(names[1]), hash.HashOf(names[32767]));
+  TStringList lines;
+  lines.SetText(text);
+  TSvIniFile ini(lines, "collide");
+  ASSERT_EQ(ini.Sections.Count(), 32768);
+  EXPECT_EQ(ini.SectionNames.Count(), 32768);
+  for (unsigned bits : {0u, 1u, 4242u, 32767u})
+    EXPECT_EQ(ini.ReadString(names[bits] + "1", "nickname", ""), "n" + std::to_string(bits));
+  EXPECT_EQ(ini.ReadString(names[7] + "2", "nickname", "none"), "none");
+}
+
 TEST(HashedStringList, LastIndexWinsIgnoringCase) {
   THashedStringList list;
   list.SetText("a=1\nA=2\nbare\nBARE");

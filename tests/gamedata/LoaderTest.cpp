@@ -1,6 +1,7 @@
 // The loading constructor on generated installations, with a scripted user.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -249,6 +250,49 @@ TEST_F(LoaderTest, SingleBrokenRecordsAreSkippedAndTheLoadGoesOn) {
   EXPECT_TRUE(test::HasText(*journal, "Faction properties missing"));
   EXPECT_TRUE(test::HasLine(*journal, "Base stray_base names no known system \"nowhere\": skipped", jlError));
   EXPECT_TRUE(test::HasText(*journal, "volume out of range (-1): bad_volume"));
+}
+
+TEST_F(LoaderTest, SystemFilesNamedByManySystemsGiveTheSameResultReadOnce) {
+  const auto m = Generate("small");
+  // One system file of about a megabyte, named by 300 more systems: read for each, that was 300 reads.
+  std::string zones;
+  for (int z = 0; z < 15000; ++z) zones += Format("[Zone]\nnickname = zone_%d\npos = 0, 0, 0\nshape = SPHERE\n", z);
+  Write(m, "universe\\Systems\\St01\\St01.ini", zones, true);
+  std::string systems;
+  for (int s = 0; s < 300; ++s) systems += Format("[System]\nnickname = extra_%d\nfile = systems\\st01\\ST01.ini\n", s);
+  Write(m, "universe\\universe.ini", systems, true);
+
+  auto d = Load(m.installDir.string());
+  ASSERT_TRUE(d->DataValid);
+  EXPECT_EQ(int(d->aSystem.size()) - 1, m.systems + 300);
+  EXPECT_EQ(int(d->aBase.size()) - 1, m.dockableBases);  // the bases of St01 are placed once, in St01
+  const int st01 = d->getIndexByNickname("St01", d->aSystem);
+  ASSERT_GT(st01, 0);
+  ASSERT_NE(d->aSystem[std::size_t(st01)].faction, 0u);
+  for (std::size_t s = std::size_t(m.systems) + 1; s < d->aSystem.size(); ++s)
+    EXPECT_EQ(d->aSystem[s].faction, d->aSystem[std::size_t(st01)].faction) << s;
+}
+
+TEST_F(LoaderTest, FilesThatCannotBeReadNeverBlockAndAreCountedAtTheEnd) {
+  const auto m = Generate("small");
+  // FIFOs in the place of a system file and of a resource library: opened for reading, they would wait
+  // for a writer for ever.
+  for (const char* file : {"/DATA/universe/systems/st02/st02.ini", "/EXE/stvnames.dll"}) {
+    const auto path = platform::ResolveGamePath(m.installDir.string() + file);
+    ASSERT_TRUE(path.has_value()) << file;
+    fs::remove(*path);
+    ASSERT_EQ(mkfifo(path->c_str(), 0600), 0);
+  }
+  platform::ResetGamePathCache();
+
+  auto d = Load(m.installDir.string());
+  ASSERT_TRUE(d->DataValid);  // the load goes on without them
+  EXPECT_LT(int(d->aBase.size()) - 1, m.dockableBases);
+  EXPECT_TRUE(test::HasLine(*journal, "Data file not read (not a regular file): " + d->DataPath +
+                                          "universe\\systems\\St02\\st02.ini", jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "Data file not read (not a regular file): " + d->SVPath + "exe\\StvNames.dll",
+                            jlWarning));
+  EXPECT_TRUE(test::HasLine(*journal, "Data files named but not read: 2", jlWarning));
 }
 
 // ---- whole installations -------------------------------------------------------------------------

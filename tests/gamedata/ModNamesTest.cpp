@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -128,3 +129,16 @@ TEST(ModNamesGenerated, WinePrefixOfTheSampleInstallation) {
 }
 
 }  // namespace
+
+TEST_F(ModNamesTest, AnExternalEntityThatIsAFifoIsJournaledAndNeverBlocks) {
+  InstallManager();
+  AddMod("mods\\Pipe", "mods/pipe", nullptr);
+  ASSERT_EQ(mkfifo((dir.Path() / "mods/pipe/part.ent").c_str(), 0600), 0);
+  test::WriteWholeFile(dir.Path() / "mods/pipe/script.xml",
+                       "<?xml version=\"1.0\"?>\n<!DOCTYPE script [<!ENTITY part SYSTEM \"part.ent\">]>\n"
+                       "<script>&part;<header name=\"Piped\"/></script>\n");
+  EXPECT_EQ(Run(), std::vector<std::string>{"Piped"});
+  EXPECT_EQ(test::CountLines(*journal, jlWarning,
+                             "Data file not read (not a regular file): " + (dir.Path() / "mods/pipe/part.ent").string()),
+            1);
+}

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gamedata/uSvFunctions_Model.h"
 
@@ -70,14 +73,65 @@ TEST(GoodArr, LookupFollowsTheArrayAsItIsFilledRenamedAndRefilled) {
   EXPECT_EQ(copy.IndexOfNickname("u"), 2);
 }
 
-TEST(MarketMatrix, OneContiguousBlockIndexedBaseThenGood) {
+// The market reads every cell as a full matrix would hold it: written cells, defaults for the bases
+// that have them, zero cells elsewhere; writes in any order, repeated writes and writes to an earlier
+// base included.
+TEST(MarketMatrix, ReadsLikeAFullMatrixWhateverTheOrderOfWrites) {
+  TGoodArr goods = {TGood(), TGood(), TGood(), TGood(), TGood()};
+  for (std::size_t g = 0; g < goods.size(); ++g) goods[g].price = 10.0 * double(g) + 0.5;
   TMarketMatrix m;
-  m.SetLength(3, 4);
-  EXPECT_EQ(&m[1][0], &m[0][3] + 1);
-  EXPECT_FALSE(m[2][3].Sold);
-  m[2][3].Price = 7.5;
-  m.SetLength(4, 5);  // sizing again keeps what was written
-  EXPECT_EQ(m[2][3].Price, 7.5);
-  EXPECT_EQ(m[3][4].Price, 0.0);
-  EXPECT_EQ(m.RowLength(), 5u);
+  m.Reset(5, goods);
+  std::vector<std::vector<TMarketCell>> full(5, std::vector<TMarketCell>(5));
+  auto defaults = [&](std::size_t base) {
+    m.SetDefaults(base);
+    for (std::size_t b = 1; b <= base; ++b)
+      for (std::size_t g = 1; g < 5; ++g)
+        if (full[b][g].PriceFactor == 0.0f) full[b][g] = {false, 1.0f, goods[g].price, -1.0f, 0.0f};
+  };
+  auto write = [&](std::size_t b, std::size_t g, float factor) {
+    const TMarketCell cell{factor > 1.0f, factor, factor * goods[g].price, 0.5f, 2.0f};
+    m.Write(b, g, cell);
+    full[b][g] = cell;
+  };
+  defaults(1);
+  write(1, 3, 2.0f);
+  write(1, 1, 0.5f);
+  defaults(3);  // base 2 gets its defaults on the way
+  write(3, 4, 1.5f);
+  write(3, 2, 3.0f);
+  write(3, 4, 0.25f);  // written again: replaces
+  write(1, 2, 1.25f);  // an earlier base after later ones
+  write(1, 4, 4.0f);
+  EXPECT_THROW(m.Write(4, 1, {}), std::logic_error);  // base 4 never got its defaults: stays zero
+  const std::pair<std::size_t, std::size_t> outside[] = {{0, 1}, {1, 0}, {5, 1}, {1, 5}};
+  for (auto [b, g] : outside) EXPECT_THROW(m.Write(b, g, {}), std::out_of_range);
+
+  ASSERT_EQ(m.size(), 5u);
+  ASSERT_EQ(m.RowLength(), 5u);
+  for (std::size_t b = 0; b < 6; ++b) {
+    for (std::size_t g = 0; g < 6; ++g) {
+      SCOPED_TRACE(testing::Message() << b << " x " << g);
+      const TMarketCell want = b < 5 && g < 5 ? full[b][g] : TMarketCell();
+      const TMarketCell got = m[b][g];
+      EXPECT_EQ(got.Sold, want.Sold);
+      EXPECT_EQ(got.PriceFactor, want.PriceFactor);
+      EXPECT_EQ(got.Price, want.Price);
+      EXPECT_EQ(got.Reputation, want.Reputation);
+      EXPECT_EQ(got.Level, want.Level);
+    }
+  }
+  // The written cells of a base, in good order.
+  std::vector<std::uint32_t> order;
+  for (const TMarketEntry& e : m.WrittenCells(1)) order.push_back(e.Good);
+  EXPECT_EQ(order, (std::vector<std::uint32_t>{1, 2, 3, 4}));
+  EXPECT_EQ(m[3].Written().size(), 2u);
+  EXPECT_FLOAT_EQ(m.WrittenCells(3)[1].Cell.PriceFactor, 0.25f);
+  EXPECT_TRUE(m.WrittenCells(2).empty() && m.WrittenCells(4).empty() && m.WrittenCells(9).empty());
+  EXPECT_TRUE(m.HasDefaults(2) && !m.HasDefaults(4) && !m.HasDefaults(0));
+  // Cells are read in place: a written cell where it is stored, the others from the defaults.
+  EXPECT_EQ(&m[1][3], &m.WrittenCells(1)[2].Cell);
+  EXPECT_EQ(&m[2][1], &m.DefaultCell(1));
+  m.clear();
+  EXPECT_TRUE(m.empty());
+  EXPECT_EQ(m[1][1].PriceFactor, 0.0f);
 }

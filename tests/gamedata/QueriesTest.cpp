@@ -44,10 +44,10 @@ class QueriesTest : public ::testing::Test {
     w.aGood[1].decay_per_second = 0.25f;
     w.aGood[2].volume = 1;
     w.aGood[2].price = 1500.5;
-    w.aMarket.SetLength(d.aBase.size(), w.aGood.size());
-    for (int b = 1; b < 4; ++b)
-      for (int g = 1; g < 4; ++g) w.aMarket[b][g] = {b == 1 && g != 2, 1.0f, w.aGood[g].price, -1.0f, 0.0f};
-    w.aMarket[1][1] = {true, 1.5f, 135.0, -0.5f, 2.0f};
+    w.aMarket.Reset(d.aBase.size(), w.aGood);
+    w.aMarket.SetDefaults(3);
+    w.aMarket.Write(1, 1, {true, 1.5f, 135.0, -0.5f, 2.0f});
+    w.aMarket.Write(1, 3, {true, 1.0f, w.aGood[3].price, -1.0f, 0.0f});
   }
   SvModel d;  // built without the loader, queried as the windows do
 };
@@ -114,6 +114,9 @@ TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
     EXPECT_EQ(d.getMarketCsv(base, false).Count(), 0);
     EXPECT_EQ(d.getBaseGoods(base, false).Count(), 0);
   }
+  // A quote in a name is doubled, so the name stays one field for a CSV reader.
+  SvModelTestAccess(d).aGood[1].name = "Ore \"rich\"";
+  EXPECT_EQ(d.getMarketCsv(1, true)[0].substr(0, 15), "\"Ore \"\"rich\"\"\",");
   SvModelTestAccess(d).aMarket.clear();
   EXPECT_EQ(d.getMarketCsv(1, false).Count(), 0);
   EXPECT_EQ(d.getBaseGoods(1, false).Count(), 0);

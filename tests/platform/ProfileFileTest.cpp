@@ -31,7 +31,8 @@ TEST(ProfileFile, ReadsMatchIgnoringCaseAndTheFirstMatchWins) {
   EXPECT_EQ(ReadProfileSectionNames(file), (Names{"MAIN", "Path"}));
   EXPECT_EQ(ReadProfileSectionKeys(file, "main"), (Names{"PathNum", "Default"}));
   // Long values are cut without splitting a character.
-  WriteWholeFile(file, "[s]\nascii=" + std::string(3000, 'a') + "\nwide=" + std::string(2046, 'b') + "\xC3\xA9\xC3\xA9\n");
+  WriteWholeFile(file,
+                 "[s]\nascii=" + std::string(3000, 'a') + "\nwide=" + std::string(2046, 'b') + "\xC3\xA9\xC3\xA9\n");
   EXPECT_EQ(ReadProfileString(file, "s", "ascii", ""), std::string(2047, 'a'));
   EXPECT_EQ(ReadProfileString(file, "s", "wide", ""), std::string(2046, 'b') + "\xC3\xA9");
 }
@@ -43,8 +44,9 @@ TEST(ProfileFile, WritesKeepTheRestOfTheFile) {
   ASSERT_TRUE(WriteProfileString(file, "main", "pathnum", "2"));
   ASSERT_TRUE(WriteProfileString(file, "MAIN", "Default", "1"));
   ASSERT_TRUE(WriteProfileString(file, "Name", "Name_1", "Steam copy"));
-  EXPECT_EQ(ReadWholeFile(file),
-            "; keep me\r\n[MAIN]\r\nPathNum=2\r\nDefault=1\r\n\r\n[Path]\r\nPath_1=a\r\n\r\n[Name]\r\nName_1=Steam copy\r\n");
+  EXPECT_EQ(
+      ReadWholeFile(file),
+      "; keep me\r\n[MAIN]\r\nPathNum=2\r\nDefault=1\r\n\r\n[Path]\r\nPath_1=a\r\n\r\n[Name]\r\nName_1=Steam copy\r\n");
   ASSERT_TRUE(DeleteProfileKey(file, "MAIN", "default"));
   ASSERT_TRUE(EraseProfileSection(file, "path"));
   EXPECT_EQ(ReadWholeFile(file), "; keep me\r\n[MAIN]\r\nPathNum=2\r\n\r\n[Name]\r\nName_1=Steam copy\r\n");

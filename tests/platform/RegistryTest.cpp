@@ -112,17 +112,18 @@ TEST(WineRegistry, RejectsOtherFilesAndSurvivesDamagedLines) {
   EXPECT_FALSE(reg.LoadText(HKLM, ""));
   EXPECT_FALSE(reg.KeyExists(HKLM, "Software"));
 
-  ASSERT_TRUE(reg.LoadText(HKLM, "\xEF\xBB\xBFWINE REGISTRY Version 2\r\n"
-                                 "\"Orphan\"=\"before any key\"\r\n"
-                                 "[Software\\\\Broken\r\n"
-                                 "\"InBroken\"=\"x\"\r\n"
-                                 "[Software\\\\Good] 1\r\n"
-                                 "@\r\n"
-                                 "\"Open\"=\"no end\r\n"
-                                 "\"NoEquals\" \"x\"\r\n"
-                                 "\"Trail\\\r\n"
-                                 "\"Bad\xff\"=\"\xc3\"\r\n"
-                                 "\"Ok\"=\"yes\"\r\n"));
+  ASSERT_TRUE(reg.LoadText(HKLM,
+                           "\xEF\xBB\xBFWINE REGISTRY Version 2\r\n"
+                           "\"Orphan\"=\"before any key\"\r\n"
+                           "[Software\\\\Broken\r\n"
+                           "\"InBroken\"=\"x\"\r\n"
+                           "[Software\\\\Good] 1\r\n"
+                           "@\r\n"
+                           "\"Open\"=\"no end\r\n"
+                           "\"NoEquals\" \"x\"\r\n"
+                           "\"Trail\\\r\n"
+                           "\"Bad\xff\"=\"\xc3\"\r\n"
+                           "\"Ok\"=\"yes\"\r\n"));
   EXPECT_FALSE(reg.KeyExists(HKLM, "Software\\Broken"));
   const auto* key = reg.OpenKey(HKLM, "Software\\Good");
   ASSERT_NE(key, nullptr);
@@ -145,7 +146,8 @@ TEST(WineRegistry, DeeplyNestedKeyCostsOnlyItsLength) {
 
 TEST(WineRegistry, LoadsPrefixFilesIntoTheirRoots) {
   qmz::test::TempDir prefix;
-  qmz::test::WriteWholeFile(prefix.Path() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"machine\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
+                            "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"machine\"\n");
   qmz::test::WriteWholeFile(prefix.Path() / "user.reg", "WINE REGISTRY Version 2\n[Software\\\\U] 1\n\"V\"=\"user\"\n");
   const auto reg = WineRegistry::LoadPrefix(prefix.Path());
   EXPECT_EQ(reg->ReadString(HKLM, "Software\\M", "V"), "machine");
@@ -158,12 +160,14 @@ TEST(WineRegistry, LoadsPrefixFilesIntoTheirRoots) {
 
 TEST(ProcessRegistry, ReadsThePrefixOnceUntilReset) {
   qmz::test::TempDir prefix;
-  qmz::test::WriteWholeFile(prefix.Path() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"first\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
+                            "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"first\"\n");
   qmz::test::ScopedEnv env("WINEPREFIX", prefix.Path().c_str());
   qmz::platform::ResetProcessRegistry();
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "first");
 
-  qmz::test::WriteWholeFile(prefix.Path() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"second\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
+                            "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"second\"\n");
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "first");
   qmz::platform::ResetProcessRegistry();
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "second");

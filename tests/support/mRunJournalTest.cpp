@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -213,14 +214,22 @@ TEST(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
 }
 
 TEST(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   TempDir dir;
-  fs::create_symlink("/dev/full", dir.Path() / "DebugOut.mjf");
   FakeClock clock;
-  TJournal journal(dir.Str(), "DebugOut", true, false, false, false, clock.Clock());
-  EXPECT_TRUE(journal.FileName().empty());
-  journal.Add("still here", jlInfo);
-  EXPECT_EQ(journal.Buffer().back().Text, "still here");
+  // A file-size limit of a few bytes stands in for a full disk: the first line fits only in part.
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit tiny = old;
+  tiny.rlim_cur = 5;
+  setrlimit(RLIMIT_FSIZE, &tiny);
+  auto journal = std::make_unique<TJournal>(dir.Str(), "DebugOut", true, false, false, false, clock.Clock());
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_DFL);
+  EXPECT_TRUE(journal->FileName().empty());
+  EXPECT_EQ(fs::file_size(dir.Path() / "DebugOut.mjf"), 0u);  // the part written is taken back
+  journal->Add("still here", jlInfo);
+  EXPECT_EQ(journal->Buffer().back().Text, "still here");
 }
 
 TEST(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
@@ -243,6 +252,28 @@ TEST(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
   EXPECT_FALSE(journal.HasFile());
   EXPECT_FALSE(journal.FileName().empty());  // what was written can still be sent
   EXPECT_EQ(journal.Buffer().back().Text, "next");
+  // The line written in part is taken back: the file ends with its last whole line.
+  EXPECT_EQ(fs::file_size(journal.FileName()), before);
+  EXPECT_EQ(Lines(journal.FileName()).size(), 1u);
+}
+
+TEST(Journal, LinksAndFifosAtTheJournalsPlaceAreRefused) {
+  TempDir dir;
+  FakeClock clock;
+  qmz::test::WriteWholeFile(dir.Path() / "precious.txt", "precious");
+  fs::create_symlink(dir.Path() / "precious.txt", dir.Path() / "DebugOut.mjf");
+  {
+    TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
+    EXPECT_TRUE(journal.FileName().empty());
+    journal.Add("kept", jlInfo);
+    EXPECT_EQ(journal.Buffer().back().Text, "kept");
+  }
+  EXPECT_EQ(ReadWholeFile(dir.Path() / "precious.txt"), "precious");  // neither emptied nor written
+
+  fs::remove(dir.Path() / "DebugOut.mjf");
+  ASSERT_EQ(mkfifo((dir.Path() / "DebugOut.mjf").c_str(), 0600), 0);
+  TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());  // returns, no reader needed
+  EXPECT_TRUE(journal.FileName().empty());
 }
 
 TEST(Journal, FormatMismatchReachesTheCaller) {

@@ -13,13 +13,13 @@ TEST(UpdateVersion, ComparesByFormat) {
     bool newer;
   };
   const Case cases[] = {
-      {"1.9", "1.10", vfStandard, true},   {"2.0", "1.99", vfStandard, false},
-      {"1.2", "1.2.1", vfStandard, true},  {"1.3.0.7", "1.3", vfStandard, false},
-      {"1.0", "1", vfStandard, false},     {"1.x", "1.1", vfStandard, true},
-      {"1.0", "1.0", vfStandard, false},   {"99999999999999999999", "1", vfStandard, false},
-      {"1.5", "1.25", vfNumber, false},    {"1.25", "1.5", vfNumber, true},
-      {"1.0", "2.0a", vfNumber, false},    {"", "2", vfNumber, false},
-      {"1.9", "1.10", vfString, false},    {"1.10", "1.9", vfString, true},
+      {"1.9", "1.10", vfStandard, true},  {"2.0", "1.99", vfStandard, false},
+      {"1.2", "1.2.1", vfStandard, true}, {"1.3.0.7", "1.3", vfStandard, false},
+      {"1.0", "1", vfStandard, false},    {"1.x", "1.1", vfStandard, true},
+      {"1.0", "1.0", vfStandard, false},  {"99999999999999999999", "1", vfStandard, false},
+      {"1.5", "1.25", vfNumber, false},   {"1.25", "1.5", vfNumber, true},
+      {"1.0", "2.0a", vfNumber, false},   {"", "2", vfNumber, false},
+      {"1.9", "1.10", vfString, false},   {"1.10", "1.9", vfString, true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsNewerVersion(c.local, c.web, c.format), c.newer) << c.local << " -> " << c.web << " / " << c.format;
@@ -56,8 +56,15 @@ TEST(UpdatePage, SplitsLinesAndUrls) {
 
 TEST(UpdatePage, FileNamesFromThePageStayPlain) {
   const std::pair<const char*, const char*> cases[] = {
-      {"setup.exe", "setup.exe"}, {"../../etc/passwd", "passwd"}, {"C:\\Windows\\evil.exe", "evil.exe"},
-      {"/abs/olute.bin", "olute.bin"}, {"..", ""}, {"dir/", ""}, {"a\x01" "b\n", "ab"},
+      {"setup.exe", "setup.exe"},
+      {"../../etc/passwd", "passwd"},
+      {"C:\\Windows\\evil.exe", "evil.exe"},
+      {"/abs/olute.bin", "olute.bin"},
+      {"..", ""},
+      {"dir/", ""},
+      {"a\x01"
+       "b\n",
+       "ab"},
   };
   for (const auto& [name, plain] : cases) EXPECT_EQ(PlainFileName(name), plain) << name;
 }

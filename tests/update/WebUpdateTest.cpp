@@ -32,8 +32,8 @@ QApplication& App() {
 class UpdateServer {
  public:
   explicit UpdateServer(const fs::path& root) {
-    process_.start("/usr/bin/python3", {QString(QMZ_TESTS_DIR) + "/update/update_server.py",
-                                        QString::fromStdString(root.string())});
+    process_.start("/usr/bin/python3",
+                   {QString(QMZ_TESTS_DIR) + "/update/update_server.py", QString::fromStdString(root.string())});
     EXPECT_TRUE(process_.waitForStarted(5000));
     EXPECT_TRUE(process_.waitForReadyRead(5000));
     port_ = QString(process_.readLine()).trimmed().toInt();
@@ -101,11 +101,14 @@ class WebUpdateTest : public ::testing::Test {
 
   void Page(const std::string& name, const std::string& version, const std::string& download = "/update.bin",
             const std::string& extra = {}) {
-    test::WriteWholeFile(site_ / name, "<html><head>\n<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n"
-                                       "<META NAME=\"wuVersion\" CONTENT=\"" + version + "\">\n"
-                                       "<META NAME=\"wuDownload\" CONTENT=\"http://127.0.0.1:$PORT" + download +
-                                       "\">\n<META NAME=\"wuClientSideName\" CONTENT=\"../../update.bin\">\n" +
-                                       extra + "</head></html>\n");
+    test::WriteWholeFile(site_ / name,
+                         "<html><head>\n<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n"
+                         "<META NAME=\"wuVersion\" CONTENT=\"" +
+                             version +
+                             "\">\n"
+                             "<META NAME=\"wuDownload\" CONTENT=\"http://127.0.0.1:$PORT" +
+                             download + "\">\n<META NAME=\"wuClientSideName\" CONTENT=\"../../update.bin\">\n" + extra +
+                             "</head></html>\n");
   }
 
   test::TempDir dir_;
@@ -182,8 +185,10 @@ TEST_F(WebUpdateTest, FailedDownloadsLeaveNoFile) {
 
 TEST_F(WebUpdateTest, RedirectionsAreFollowedAndBounded) {
   Page("second.html", "7.0");
-  Page("first.html", "3.0", "/update.bin", "<META NAME=\"wuRedirection\" CONTENT=\"http://127.0.0.1:$PORT/second.html\">\n");
-  Page("self.html", "3.0", "/update.bin", "<META NAME=\"wuRedirection\" CONTENT=\"http://127.0.0.1:$PORT/self.html\">\n");
+  Page("first.html", "3.0", "/update.bin",
+       "<META NAME=\"wuRedirection\" CONTENT=\"http://127.0.0.1:$PORT/second.html\">\n");
+  Page("self.html", "3.0", "/update.bin",
+       "<META NAME=\"wuRedirection\" CONTENT=\"http://127.0.0.1:$PORT/self.html\">\n");
   UpdateServer server(site_);
   RecordingUpdate update({});
   update.OnUpdateAvailable = [](TwuWebUpdate&, const std::string&, const std::string&, bool& canUpdate) {
@@ -216,8 +221,9 @@ TEST_F(WebUpdateTest, DefaultFileNameIsPlainAndInTheTemporaryFolder) {
 TEST(WebUpdateUrl, GetsAPrefixUnlessItHasOne) {
   TwuProductInfo info;
   EXPECT_EQ(info.URL(), "http://");
-  const std::pair<const char*, const char*> cases[] = {
-      {"host/page", "http://host/page"}, {"HTTP://Host/x", "HTTP://Host/x"}, {"https://h/x", "https://h/x"}};
+  const std::pair<const char*, const char*> cases[] = {{"host/page", "http://host/page"},
+                                                       {"HTTP://Host/x", "HTTP://Host/x"},
+                                                       {"https://h/x", "https://h/x"}};
   for (const auto& [given, stored] : cases) {
     info.SetURL(given);
     EXPECT_EQ(info.URL(), stored);
@@ -231,7 +237,8 @@ TEST(ShowInfoUpdate, CentresButtonsAndAnswersKeys) {
   dialog.Panel_BottomResize();
   EXPECT_EQ(dialog.btn_OK->x(), 183);
   EXPECT_EQ(dialog.btn_Cancel->x(), 261);
-  for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
+  for (const auto& [key, result] :
+       {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
     QTimer::singleShot(0, &dialog, [&dialog, key = key] { QTest::keyClick(&dialog, key); });
     EXPECT_EQ(dialog.exec(), result);
   }

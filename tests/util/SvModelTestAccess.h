@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 #include "gamedata/uSvFunctions_Model.h"
 
 namespace qmz {
@@ -29,5 +30,14 @@ struct SvModelTestAccess {
   TStringList& MarketGoodNames;
   TStringList& MarketBaseNames;
 };
+
+// Makes a base sell nothing: every cell a market line wrote for it is written again as not sold.
+inline void ClearSold(TMarketMatrix& market, std::size_t base) {
+  const std::vector<TMarketEntry> written(market.WrittenCells(base).begin(), market.WrittenCells(base).end());
+  for (TMarketEntry entry : written) {
+    entry.Cell.Sold = false;
+    market.Write(base, entry.Good, entry.Cell);
+  }
+}
 
 }  // namespace qmz

@@ -8,55 +8,45 @@
 
 namespace {
 
-int Usage()
-{
-    std::cerr << "usage: qmz-samplegen [--size small|typical|large] [--seed N] [--binary] [--wine-prefix] <out-dir>\n";
-    return 2;
+int Usage() {
+  std::cerr
+      << "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix] <out-dir>\n";
+  return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    std::string size = "small";
-    std::string seedText;
-    bool binary = false;
-    bool wine = false;
-    std::string out;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--size" && i + 1 < argc)
-            size = argv[++i];
-        else if (a == "--seed" && i + 1 < argc)
-            seedText = argv[++i];
-        else if (a == "--binary")
-            binary = true;
-        else if (a == "--wine-prefix")
-            wine = true;
-        else if (!a.empty() && a[0] != '-' && out.empty())
-            out = a;
-        else
-            return Usage();
+int main(int argc, char** argv) {
+  std::string size = "small";
+  std::string seedText;
+  bool binary = false;
+  bool wine = false;
+  std::string out;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--size" && i + 1 < argc) size = argv[++i];
+    else if (a == "--seed" && i + 1 < argc) seedText = argv[++i];
+    else if (a == "--binary") binary = true;
+    else if (a == "--wine-prefix") wine = true;
+    else if (!a.empty() && a[0] != '-' && out.empty()) out = a;
+    else return Usage();
+  }
+  if (out.empty()) return Usage();
+  try {
+    auto options = qmz::samplegen::Options::ForSize(size);
+    if (!seedText.empty()) {
+      if (seedText.find_first_not_of("0123456789") != std::string::npos) return Usage();
+      std::size_t used = 0;
+      options.seed = std::stoull(seedText, &used);
+      if (used != seedText.size()) return Usage();
     }
-    if (out.empty())
-        return Usage();
-    try {
-        auto options = qmz::samplegen::Options::ForSize(size);
-        if (!seedText.empty()) {
-            if (seedText.find_first_not_of("0123456789") != std::string::npos)
-                return Usage();
-            std::size_t used = 0;
-            options.seed = std::stoull(seedText, &used);
-            if (used != seedText.size())
-                return Usage();
-        }
-        options.binaryFiles = binary;
-        options.winePrefix = wine;
-        const auto manifest = qmz::samplegen::Generate(out, options);
-        std::cout << manifest.ToText();
-        return 0;
-    } catch (const std::exception& e) {
-        std::cerr << "qmz-samplegen: " << e.what() << "\n";
-        return 1;
-    }
+    options.binaryFiles = binary;
+    options.winePrefix = wine;
+    const auto manifest = qmz::samplegen::Generate(out, options);
+    std::cout << manifest.ToText();
+    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << "qmz-samplegen: " << e.what() << "\n";
+    return 1;
+  }
 }

@@ -68,12 +68,12 @@ namespace {
 
 const TGood* At(const TGoodArr& arr, std::size_t i) { return i < arr.size() ? &arr[i] : nullptr; }
 
-const TMarketCell* Cell(const TSvData& d, std::size_t base, std::size_t good) {
+const TMarketCell* Cell(const SvModel& d, std::size_t base, std::size_t good) {
   if (base >= d.aMarket.size() || good >= d.aMarket.RowLength()) return nullptr;
   return &d.aMarket[base][good];
 }
 
-bool FactionLawful(const TSvData& d, std::uint32_t faction) {
+bool FactionLawful(const SvModel& d, std::uint32_t faction) {
   return faction < d.aFactionProps.size() && d.aFactionProps[faction].lawful;
 }
 
@@ -86,53 +86,53 @@ bool TruncPrice(double Price, std::uint32_t& Out) {
   return true;
 }
 
-std::uint8_t RouteGoodType(const TSvData& Data, const TRouteRecord& R) {
+std::uint8_t RouteGoodType(const SvModel& Data, const TRouteRecord& R) {
   const TGood* g = At(Data.aGood, R.Commodity);
   return g ? g->etype : 0;
 }
-std::uint32_t RouteFromSystem(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteFromSystem(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.FromBase);
   return b ? b->system : 0;
 }
-std::uint32_t RouteToSystem(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteToSystem(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.ToBase);
   return b ? b->system : 0;
 }
-double RouteBuyPrice(const TSvData& Data, const TRouteList& List, const TRouteRecord& R) {
+double RouteBuyPrice(const SvModel& Data, const TRouteList& List, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.FromBase, R.Commodity);
   std::uint32_t v = 0;
   return List.TradeMode && c && TruncPrice(c->Price, v) ? double(v) : 0.0;
 }
-double RouteSellPrice(const TSvData& Data, const TRouteRecord& R) {
+double RouteSellPrice(const SvModel& Data, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.ToBase, R.Commodity);
   std::uint32_t v = 0;
   return c && TruncPrice(c->Price, v) ? double(v) : 0.0;
 }
-float RouteReputation(const TSvData& Data, const TRouteRecord& R) {
+float RouteReputation(const SvModel& Data, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.FromBase, R.Commodity);
   return c ? c->Reputation : 0.0f;
 }
-float RouteLevel(const TSvData& Data, const TRouteRecord& R) {
+float RouteLevel(const SvModel& Data, const TRouteRecord& R) {
   const TMarketCell* c = Cell(Data, R.FromBase, R.Commodity);
   return c ? c->Level : 0.0f;
 }
-float RouteDecay(const TSvData& Data, const TRouteRecord& R) {
+float RouteDecay(const SvModel& Data, const TRouteRecord& R) {
   const TGood* g = At(Data.aGood, R.Commodity);
   return g ? g->decay_per_second : 0.0f;
 }
-std::uint32_t RouteVolume(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteVolume(const SvModel& Data, const TRouteRecord& R) {
   const TGood* g = At(Data.aGood, R.Commodity);
   return g ? g->volume : 0;
 }
-std::uint32_t RouteFromFaction(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteFromFaction(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.FromBase);
   return b ? b->faction : 0;
 }
-std::uint32_t RouteToFaction(const TSvData& Data, const TRouteRecord& R) {
+std::uint32_t RouteToFaction(const SvModel& Data, const TRouteRecord& R) {
   const TGood* b = At(Data.aBase, R.ToBase);
   return b ? b->faction : 0;
 }
-bool RouteLawful(const TSvData& Data, const TRouteList& List, const TRouteRecord& R) {
+bool RouteLawful(const SvModel& Data, const TRouteList& List, const TRouteRecord& R) {
   const bool to = FactionLawful(Data, RouteToFaction(Data, R));
   return List.TradeMode ? to && FactionLawful(Data, RouteFromFaction(Data, R)) : to;
 }
@@ -156,11 +156,11 @@ class GaugePoster {
 
 std::uint32_t LastIndex(std::size_t count) { return std::uint32_t(count) - 1; }  // -1 wraps, as the window's
 
-bool ValidBase(const TSvData& d, std::size_t b) { return b >= 1 && b < d.aBase.size() && b < d.aMarket.size(); }
+bool ValidBase(const SvModel& d, std::size_t b) { return b >= 1 && b < d.aBase.size() && b < d.aMarket.size(); }
 
 }  // namespace
 
-std::vector<std::int32_t> BuildPlaceIndexes(const TSvData& Data, std::span<const TIndex> Items, TCalcHooks& Hooks) {
+std::vector<std::int32_t> BuildPlaceIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks) {
   std::vector<std::int32_t> out;
   std::vector<bool> seen(Data.aBase.size());
   auto add = [&](std::size_t b) {
@@ -189,8 +189,7 @@ std::vector<std::int32_t> BuildPlaceIndexes(const TSvData& Data, std::span<const
   return out;
 }
 
-std::vector<std::int32_t> BuildCommodityIndexes(const TSvData& Data, std::span<const TIndex> Items,
-                                                TCalcHooks& Hooks) {
+std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks) {
   std::vector<std::int32_t> out;
   const std::size_t goods = std::min(Data.aGood.size(), Data.aMarket.RowLength());
   GaugePoster gauge(Hooks);
@@ -215,12 +214,16 @@ std::vector<std::int32_t> BuildCommodityIndexes(const TSvData& Data, std::span<c
   return out;
 }
 
-void SoldCommodityPositions(const TSvData& Data, std::int32_t From, std::span<const std::int32_t> Commodities,
-                            std::vector<std::uint32_t>& Out) {
+void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<const std::int32_t> PositionOfGood,
+                            std::vector<TSoldGood>& Out) {
   Out.clear();
-  const auto row = Data.aMarket[std::size_t(From)];
-  for (std::size_t k = 0; k < Commodities.size(); ++k)
-    if (row[std::size_t(Commodities[k])].Sold) Out.push_back(std::uint32_t(k));
+  for (const TMarketEntry& e : Data.aMarket.WrittenCells(std::size_t(From))) {
+    if (!e.Cell.Sold || e.Good >= PositionOfGood.size() || PositionOfGood[e.Good] < 0) continue;
+    Out.push_back({std::uint32_t(PositionOfGood[e.Good]), e.Cell.Price});
+  }
+  // Written cells come in good order; the chosen goods may stand in another.
+  if (!std::is_sorted(Out.begin(), Out.end(), [](const TSoldGood& a, const TSoldGood& b) { return a.Position < b.Position; }))
+    std::sort(Out.begin(), Out.end(), [](const TSoldGood& a, const TSoldGood& b) { return a.Position < b.Position; });
 }
 
 std::string OutOfMemoryText(std::size_t Routes) {
@@ -242,7 +245,7 @@ struct ClearIndexArrays {
 
 }  // namespace
 
-TCalcEnd FindRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+TCalcEnd FindRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                     TJournal* Journal) {
   Work.FRoutes.Clear();
   Work.FRoutes.TradeMode = Selection.TradeMode;
@@ -298,7 +301,7 @@ void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
   Hooks.Status("Finished parsing - printing routes", 0, 1, 0);
 }
 
-TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+TCalcEnd CalculateRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                          TJournal* Journal) {
   ClearIndexArrays clear{Work};
   const TCalcEnd end = FindRoutes(Data, Selection, Work, Hooks, Journal);

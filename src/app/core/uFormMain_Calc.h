@@ -14,9 +14,11 @@
 #include <string_view>
 #include <vector>
 
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/uSvFunctions_Model.h"
 
 namespace qmz {
+
+class TJournal;
 
 // One profitable origin-destination-good combination. Only what the model cannot give back is stored
 // (16 bytes a route): everything else of a route (prices, systems, factions, decay, volume, the lawful
@@ -70,18 +72,18 @@ class TRouteList {
 };
 
 // The fields of a route that the model holds. Indices outside the model's arrays read as 0, empty or false.
-std::uint8_t RouteGoodType(const TSvData& Data, const TRouteRecord& R);
-std::uint32_t RouteFromSystem(const TSvData& Data, const TRouteRecord& R);
-std::uint32_t RouteToSystem(const TSvData& Data, const TRouteRecord& R);
-double RouteBuyPrice(const TSvData& Data, const TRouteList& List, const TRouteRecord& R);
-double RouteSellPrice(const TSvData& Data, const TRouteRecord& R);
-float RouteReputation(const TSvData& Data, const TRouteRecord& R);
-float RouteLevel(const TSvData& Data, const TRouteRecord& R);
-float RouteDecay(const TSvData& Data, const TRouteRecord& R);
-std::uint32_t RouteVolume(const TSvData& Data, const TRouteRecord& R);
-std::uint32_t RouteFromFaction(const TSvData& Data, const TRouteRecord& R);
-std::uint32_t RouteToFaction(const TSvData& Data, const TRouteRecord& R);
-bool RouteLawful(const TSvData& Data, const TRouteList& List, const TRouteRecord& R);
+std::uint8_t RouteGoodType(const SvModel& Data, const TRouteRecord& R);
+std::uint32_t RouteFromSystem(const SvModel& Data, const TRouteRecord& R);
+std::uint32_t RouteToSystem(const SvModel& Data, const TRouteRecord& R);
+double RouteBuyPrice(const SvModel& Data, const TRouteList& List, const TRouteRecord& R);
+double RouteSellPrice(const SvModel& Data, const TRouteRecord& R);
+float RouteReputation(const SvModel& Data, const TRouteRecord& R);
+float RouteLevel(const SvModel& Data, const TRouteRecord& R);
+float RouteDecay(const SvModel& Data, const TRouteRecord& R);
+std::uint32_t RouteVolume(const SvModel& Data, const TRouteRecord& R);
+std::uint32_t RouteFromFaction(const SvModel& Data, const TRouteRecord& R);
+std::uint32_t RouteToFaction(const SvModel& Data, const TRouteRecord& R);
+bool RouteLawful(const SvModel& Data, const TRouteList& List, const TRouteRecord& R);
 
 // A market price cut to a whole number, as the calculation does; false when the cut value is outside
 // 0 .. 4,294,967,295 (or not a number), which the calculation journals and skips.
@@ -140,11 +142,10 @@ struct TCalcWork {
 // every base (replacing what came before; the scan ends there). Each base counts once, at its first
 // place, so a base and its own system give no duplicate routes; indices outside the model are left out.
 // Gauge posts (empty text, 0, Count - 1, i) for the items.
-std::vector<std::int32_t> BuildPlaceIndexes(const TSvData& Data, std::span<const TIndex> Items, TCalcHooks& Hooks);
+std::vector<std::int32_t> BuildPlaceIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks);
 // The goods of lbCommo: the any-commodity entry (Kind 4), wherever it stands, gives every good index
 // 0 .. length of aGood - 1; otherwise every item's Index once, in list order.
-std::vector<std::int32_t> BuildCommodityIndexes(const TSvData& Data, std::span<const TIndex> Items,
-                                                TCalcHooks& Hooks);
+std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks);
 
 enum class TCalcEnd { Finished, Stopped, OutOfMemory };
 
@@ -156,19 +157,24 @@ std::string OutOfMemoryText(std::size_t Routes);
 // arrays and routes are emptied first; the three arrays are empty again when it returns. Stopped: the
 // routes found so far stay unsorted. OutOfMemory: the routes found so far, sorted, and OutOfMemoryText
 // in the journal (level 6) and the status bar; the window shows the message.
-TCalcEnd CalculateRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+TCalcEnd CalculateRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                          TJournal* Journal);
 // Its two halves: finding the routes (the arrays stay filled; Work.FRoutes unsorted) and sorting them
 // with the journal and status lines around the sort. During the sort the gauge moves and the message
 // pump runs about every 15 ms (the sort always completes; the window must not touch FRoutes meanwhile).
-TCalcEnd FindRoutes(const TSvData& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
+TCalcEnd FindRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                     TJournal* Journal);
 void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal);
 
-// The goods of Commodities (as positions into it, in its order) whose cell at base From is sold.
-// The one place that reads the market for the origin side: a per-base list of written cells could
-// replace the scan here.
-void SoldCommodityPositions(const TSvData& Data, std::int32_t From, std::span<const std::int32_t> Commodities,
-                            std::vector<std::uint32_t>& Out);
+// The goods sold at base From, as positions into Commodities in its order, with their prices there.
+// Read from the cells the market lines wrote for the base (an unwritten cell is never sold), so an
+// origin costs its written cells, not every good. PositionOfGood maps a good index to its position in
+// Commodities, -1 when it is not there.
+struct TSoldGood {
+  std::uint32_t Position;
+  double Price;
+};
+void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<const std::int32_t> PositionOfGood,
+                            std::vector<TSoldGood>& Out);
 
 }  // namespace qmz

@@ -47,14 +47,14 @@ TRouteQuantity RouteQuantity(double Money, std::int64_t Cargo, double BuyPrice, 
   return q;
 }
 
-bool RouteShown(const TSvData& Data, const TRouteList& List, const TRouteRecord& R, const TDisplayOptions& Options) {
+bool RouteShown(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TDisplayOptions& Options) {
   if (!Options.Unlawful && !RouteLawful(Data, List, R)) return false;
   if (!Options.Perishable && RouteDecay(Data, R) > 0.0f) return false;
   if (Options.Level < double(RouteLevel(Data, R))) return false;
   return true;
 }
 
-TRouteRow MakeRouteRow(const TSvData& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
+TRouteRow MakeRouteRow(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
                        char DecimalSeparator) {
   const std::uint8_t type = RouteGoodType(Data, R);
   TRouteRow row;
@@ -83,10 +83,11 @@ TRouteRow MakeRouteRow(const TSvData& Data, const TRouteList& List, const TRoute
   return row;
 }
 
-TDisplayEnd BuildRouteRows(const TSvData& Data, const TRouteList& List, const TDisplayOptions& Options,
+TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TDisplayOptions& Options,
                            TCalcHooks& Hooks, std::vector<TRouteRow>& Rows) {
-  const std::size_t limit =
-      Options.LinesCount <= 0 ? 0 : std::min<std::size_t>(std::size_t(Options.LinesCount), List.Count());
+  const std::size_t limit = Options.LinesCount <= 0
+                                ? 0
+                                : std::min<std::size_t>(std::size_t(Options.LinesCount), List.Count());
   TPumpTimer timer;
   for (std::size_t i = 0; i < limit; ++i) {
     if (timer.Due()) Hooks.Status("", 0, std::uint32_t(limit - 1), std::uint32_t(i));
@@ -94,8 +95,8 @@ TDisplayEnd BuildRouteRows(const TSvData& Data, const TRouteList& List, const TD
     if (i % 30 == 1) Hooks.ProcessMessages();
     const TRouteRecord& r = List[i];
     if (!RouteShown(Data, List, r, Options)) continue;
-    const TRouteQuantity q =
-        RouteQuantity(Options.Money, Options.Cargo, RouteBuyPrice(Data, List, r), RouteVolume(Data, r), r.Profit);
+    const TRouteQuantity q = RouteQuantity(Options.Money, Options.Cargo, RouteBuyPrice(Data, List, r),
+                                           RouteVolume(Data, r), r.Profit);
     Rows.push_back(MakeRouteRow(Data, List, r, q, Options.DecimalSeparator));
   }
   return TDisplayEnd::Finished;

@@ -14,13 +14,13 @@ namespace qmz {
 
 // The option boxes of the main window, as their getters read them.
 struct TDisplayOptions {
-  double Money = 1000000.0;    // edMoney FloatValue
-  std::int64_t Cargo = 250;    // edCargo Value
+  double Money = 1000000.0;        // edMoney FloatValue
+  std::int64_t Cargo = 250;        // edCargo Value
   std::int64_t LinesCount = 4000;  // edLinesCount Value: how many routes to examine
-  double Level = 1.0;          // edLevel FloatValue: the player's level
-  bool Unlawful = true;        // cbUnlawful: include routes that are not lawful
-  bool Perishable = true;      // cbPerishable: include goods that decay
-  char DecimalSeparator = '.';  // the user's, for the "%.2f" columns
+  double Level = 1.0;              // edLevel FloatValue: the player's level
+  bool Unlawful = true;            // cbUnlawful: include routes that are not lawful
+  bool Perishable = true;          // cbPerishable: include goods that decay
+  char DecimalSeparator = '.';     // the user's, for the "%.2f" columns
 };
 
 // How many units one route can carry, and what they earn and cost. Money and cargo are the player's;
@@ -36,10 +36,10 @@ TRouteQuantity RouteQuantity(double Money, std::int64_t Cargo, double BuyPrice, 
 
 // False when the options leave the route out: not lawful without cbUnlawful, decaying without
 // cbPerishable, or needing a higher level than the player's.
-bool RouteShown(const TSvData& Data, const TRouteList& List, const TRouteRecord& R, const TDisplayOptions& Options);
+bool RouteShown(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TDisplayOptions& Options);
 
 // The row of one route: caption and 19 sub-items in column order.
-TRouteRow MakeRouteRow(const TSvData& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
+TRouteRow MakeRouteRow(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
                        char DecimalSeparator);
 
 enum class TDisplayEnd { Finished, Stopped };
@@ -47,7 +47,7 @@ enum class TDisplayEnd { Finished, Stopped };
 // The loop of ShowRoutes: examines the first LinesCount routes of the list (a skipped route still
 // counts), appending the row of every shown one to Rows. Gauge posts and the message pump as the window
 // needs them; a stop request ends it with the rows so far (Stopped).
-TDisplayEnd BuildRouteRows(const TSvData& Data, const TRouteList& List, const TDisplayOptions& Options,
+TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TDisplayOptions& Options,
                            TCalcHooks& Hooks, std::vector<TRouteRow>& Rows);
 
 // The status line at the end of a display.

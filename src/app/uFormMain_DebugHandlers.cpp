@@ -1,0 +1,68 @@
+// Handlers of the hidden debug page: the record lists, a record's fields, a base's market in the route
+// list, and the dump of the loader's INI slots.
+
+#include "app/uFormGrid.h"
+#include "app/uFormMain.h"
+#include "app/uFormMain_DebugPanel.h"
+
+namespace qmz {
+
+void TformMain::gbOptionsDblClick() {
+  if (panDebug->parentWidget() != panBackTop) panDebug->setParent(panBackTop);
+  debugPanel_->SetFillsParent(true);
+  panDebug->show();
+}
+
+void TformMain::btCloseDebugClick() {
+  debugPanel_->SetFillsParent(false);
+  panDebug->hide();
+}
+
+void TformMain::FillDebugLists(int Mode) {
+  RefreshSourceLists();
+  if (!FData) {
+    lbSection->setProperty("Tag", Mode);
+    return;
+  }
+  debugPanel_->FillLists(Mode, DebugLists(*FData, Mode));
+}
+
+void TformMain::btGroupsClick() { FillDebugLists(dlmFactions); }
+void TformMain::btBasesClick() { FillDebugLists(dlmBases); }
+void TformMain::btSystemsClick() { FillDebugLists(dlmSystems); }
+void TformMain::btCommosClick() { FillDebugLists(dlmGoods); }
+
+void TformMain::lbSectionClick() {
+  const int row = lbSection->currentRow();
+  if (row < 0 || !FData) return;
+  const int mode = debugPanel_->ListMode();
+  const int index = row + 1;
+  if (mode != dlmFactions && mode != dlmBases && mode != dlmSystems && mode != dlmGoods) return;
+  debugPanel_->ShowRecordLines(DebugRecordLines(*FData, mode, index));
+  if (mode == dlmBases) ShowMarketRows(index, false);
+}
+
+void TformMain::ShowMarketRows(int Base, bool OnlySold) {
+  if (!formGrid_ || !FData) return;
+  formGrid_->ClearRoutes();
+  formGrid_->AddRoutes(MarketRows(*FData, Base, OnlySold));
+  RoutesListView()->viewport()->update();
+}
+
+// The goods sold at the base chosen in the list. Only a list of bases names a base: with another list
+// shown, its position is no base index, and nothing is shown.
+void TformMain::lbSectionListClick() {
+  const int row = lbSection->currentRow();
+  if (row < 0 || !FData || debugPanel_->ListMode() != dlmBases) return;
+  ShowMarketRows(row + 1, true);
+}
+
+void TformMain::Button1Click() { lbSectionListClick(); }
+
+void TformMain::panBackTopClick() {
+  if (!FData) return;
+  // Into the program's folder, one plain file name per slot; slots the loader released write nothing.
+  WriteIniDump(*FData, setup_.ProgramFolder);
+}
+
+}  // namespace qmz

@@ -1,0 +1,170 @@
+// The information page in a started main window, driven as the user does.
+
+#include <QTest>
+
+#include "MainWindowFixture.h"
+#include "app/ModelAdapter.h"
+#include "app/uFormMain_InformationPage.h"
+#include "support/SysUtils.h"
+#include "util/SvModelTestAccess.h"
+
+namespace qmz::test {
+namespace {
+
+class InformationPageTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    w = StartWindow();
+    ASSERT_TRUE(w->StartupDone());
+    w->tbRoutes->SetSelectedTab(w->tbRoutes->Tabs()[3]);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  }
+
+  QTreeWidgetItem* Root(const char* text) const {
+    const auto found = w->tvInfBaseGood->findItems(QString::fromLatin1(text), Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.first();
+  }
+
+  // Clicks the entry of the base list that stands for this base.
+  void ClickBase(int base) {
+    for (int i = 0; i < w->lbInfBase->count(); ++i) {
+      QListWidgetItem* item = w->lbInfBase->item(i);
+      if (TagOf(item)->Index != std::uint32_t(base)) continue;
+      w->lbInfBase->scrollToItem(item);
+      QTest::mouseClick(w->lbInfBase->viewport(), Qt::LeftButton, {}, w->lbInfBase->visualItemRect(item).center());
+      return;
+    }
+    FAIL() << "no entry for base " << base;
+  }
+
+  void ClickNode(QTreeWidgetItem* node) {
+    auto* tree = w->tvInfBaseGood;
+    for (auto* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
+    tree->scrollToItem(node);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+  }
+
+  int TradingBase() const {
+    const TSvData& d = *w->Data();
+    for (std::size_t b = 1; b < d.aBase.size(); ++b)
+      for (std::size_t g = 1; g < d.aGood.size(); ++g)
+        if (d.aMarket[b][g].Sold) return int(b);
+    return -1;
+  }
+
+  QStringList CardLines() const { return w->reInformation->toPlainText().split(QLatin1Char('\n')); }
+
+  std::unique_ptr<TformMain> w;
+};
+
+TEST_F(InformationPageTest, BeforeAnyBaseOnlyTheBuysRootIsFilled) {
+  ASSERT_EQ(w->tvInfBaseGood->topLevelItemCount(), 2);
+  EXPECT_EQ(w->tvInfBaseGood->topLevelItem(0)->text(0), "<<BASE SELLS>>");
+  EXPECT_EQ(Root("<<BASE SELLS>>")->childCount(), 0);
+  QTreeWidgetItem* buys = Root("<<BASE BUYS>>");
+  ASSERT_GE(buys->childCount(), 17);
+  EXPECT_EQ(buys->child(0)->text(0), "{All Commodities}");
+  EXPECT_EQ(buys->child(16)->text(0), "{Mine}");
+  int categorised = 0;
+  for (int t = 1; t <= 16; ++t) categorised += buys->child(t)->childCount();
+  EXPECT_EQ(categorised + buys->childCount() - 17, Install().tradedGoods);
+  EXPECT_TRUE(w->tvInfBaseGood->SelectedNodes().contains(static_cast<TWsTreeNode*>(buys)));
+}
+
+TEST_F(InformationPageTest, ChoosingABaseShowsItsCardAndWhatItSells) {
+  const int base = TradingBase();
+  const TSvData& d = *w->Data();
+  ClickBase(base);
+  const TGood& b = d.aBase[std::size_t(base)];
+  const QStringList card = CardLines();
+  ASSERT_EQ(card.size(), 7);
+  EXPECT_EQ(card[0], ToQString(b.name.str()));
+  EXPECT_EQ(card[2], "Type   :  Base");
+  EXPECT_EQ(card[3], ToQString("System :  " + d.aSystem[b.system].name.str()));
+  EXPECT_EQ(card[5], d.aFactionProps[b.faction].lawful ? "Lawful :  True" : "Lawful :  False");
+
+  QTreeWidgetItem* sells = Root("<<BASE SELLS>>");
+  ASSERT_GE(sells->childCount(), 17);
+  int sold = 0;
+  for (std::size_t g = 1; g < d.aGood.size(); ++g) sold += d.aMarket[std::size_t(base)][g].Sold;
+  EXPECT_EQ(sells->child(0)->childCount(), sold);
+  EXPECT_EQ(*InfoTagOf(sells->child(0)), (IndexTag{0, 4}));
+  const int buysBefore = Root("<<BASE BUYS>>")->child(0)->childCount();
+
+  // A good under "{All Commodities}" shows its card with the price at this base.
+  QTreeWidgetItem* goodNode = sells->child(0)->child(0);
+  const int good = int(InfoTagOf(goodNode)->Index);
+  ClickNode(goodNode);
+  QStringList goodCard = CardLines();
+  ASSERT_GE(goodCard.size(), 4);
+  EXPECT_EQ(goodCard[0], ToQString(d.aGood[std::size_t(good)].name.str()));
+  EXPECT_EQ(goodCard[3],
+            ToQString(Format("          Price: %.0f", d.aMarket[std::size_t(base)][std::size_t(good)].Price)));
+
+  // A category node or a root leaves the card as it was.
+  ClickNode(sells->child(1));
+  EXPECT_EQ(CardLines(), goodCard);
+  ClickNode(sells);
+  EXPECT_EQ(CardLines(), goodCard);
+
+  // Another base replaces what is sold; what is bought never changes.
+  ClearSold(SvModelTestAccess(*w->Data()).aMarket, std::size_t(base + 1));
+  ClickBase(base + 1);
+  sells = Root("<<BASE SELLS>>");
+  ASSERT_EQ(sells->childCount(), 17);
+  for (int i = 0; i < 17; ++i) EXPECT_EQ(sells->child(i)->childCount(), 0);
+  EXPECT_EQ(Root("<<BASE BUYS>>")->child(0)->childCount(), buysBefore);
+}
+
+TEST_F(InformationPageTest, KeysInTheBaseListShowTheNextCard) {
+  ClickBase(TradingBase());
+  const int row = w->lbInfBase->currentRow();
+  ASSERT_LT(row + 1, w->lbInfBase->count());
+  w->lbInfBase->setFocus();
+  QTest::keyClick(w->lbInfBase, Qt::Key_Down);
+  EXPECT_EQ(CardLines().first(), w->lbInfBase->item(row + 1)->text());
+}
+
+TEST_F(InformationPageTest, GoodCardBeforeAnyBaseHasNoPrice) {
+  QTreeWidgetItem* goodNode = Root("<<BASE BUYS>>")->child(0)->child(0);
+  ClickNode(goodNode);
+  const QStringList card = CardLines();
+  ASSERT_GE(card.size(), 5);
+  EXPECT_EQ(card[2].left(17), "       Category: ");
+  EXPECT_EQ(card[3].left(16), "Units/Container:");
+  EXPECT_EQ(card.last(), "Will soon be added");
+}
+
+TEST_F(InformationPageTest, NodeFontsByLevel) {
+  QTreeWidgetItem* buys = Root("<<BASE BUYS>>");
+  const QFont base = w->tvInfBaseGood->font();
+  struct Case {
+    QTreeWidgetItem* node;
+    bool bold, underline;
+    qreal size;
+  } cases[] = {{buys, true, true, base.pointSizeF() + 1},
+               {buys->child(1), true, false, base.pointSizeF()},
+               {buys->child(0)->child(0), false, false, base.pointSizeF()}};
+  for (auto* tree : {w->tvInfBaseGood, w->tvInfCommos}) {
+    for (const auto& c : cases) {
+      QStyleOptionViewItem option;
+      bool defaultDraw = false;
+      tree->OnCustomDrawItem(tree, static_cast<TWsTreeNode*>(c.node), nullptr, option, defaultDraw);
+      EXPECT_TRUE(defaultDraw);
+      EXPECT_EQ(option.font.bold(), c.bold) << c.node->text(0).toStdString();
+      EXPECT_EQ(option.font.underline(), c.underline);
+      EXPECT_EQ(option.font.pointSizeF(), c.size);
+    }
+  }
+}
+
+TEST_F(InformationPageTest, BaseAndGoodButtonsSwitchTheLeftPage) {
+  QTest::mouseClick(w->btInfGood, Qt::LeftButton);
+  EXPECT_EQ(w->plInformation->ActivePage(), w->pageInfGood);
+  QTest::mouseClick(w->btInfBase, Qt::LeftButton);
+  EXPECT_EQ(w->plInformation->ActivePage(), w->pageInfBase);
+}
+
+}  // namespace
+}  // namespace qmz::test

@@ -1,0 +1,189 @@
+// The whole model of generated installations, reduced to one digest each and compared with the digest
+// of a model known to be right: a change to how the loader stores or builds its data must leave every
+// record, every market cell (as aMarket[b][g] reads it) and every name list exactly as it was.
+// With QMZ_MODEL_DUMP_DIR set, the dumps are written there as text, so two builds can be diffed.
+
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "platform/Registry.h"
+#include "samplegen/SampleGen.h"
+#include "util/ScriptedUser.h"
+#include "util/TempDir.h"
+
+using namespace qmz;
+
+namespace {
+
+// A text dump: numbers as their exact bits, so a changed last digit shows.
+class Dump {
+ public:
+  void Text(std::string_view s) { out_.append(s).push_back('|'); }
+  void Int(std::uint64_t v) { Text(std::to_string(v)); }
+  void Float(float v) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    Hex(bits);
+  }
+  void Double(double v) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    Hex(bits);
+  }
+  void EndLine() { out_.push_back('\n'); }
+  const std::string& str() const { return out_; }
+
+  // FNV-1a, 64 bits.
+  std::uint64_t Digest() const {
+    std::uint64_t h = 14695981039346656037ull;
+    for (const unsigned char c : out_) h = (h ^ c) * 1099511628211ull;
+    return h;
+  }
+
+ private:
+  void Hex(std::uint64_t v) {
+    char buf[20];
+    std::snprintf(buf, sizeof buf, "%" PRIx64, v);
+    Text(buf);
+  }
+  std::string out_;
+};
+
+void DumpArray(Dump& d, std::string_view title, const TGoodArr& arr) {
+  d.Text(title);
+  d.Int(arr.size());
+  d.EndLine();
+  for (const TGood& g : arr) {
+    for (const TShortString* s :
+         {&g.nickname, &g.ids_name, &g.ids_short_name, &g.name, &g.short_name, &g.ids_info, &g.IniFile, &g.equipment})
+      d.Text(s->str());
+    for (const std::uint64_t v :
+         {std::uint64_t(g.system), std::uint64_t(g.faction), std::uint64_t(g.category), std::uint64_t(g.etype),
+          std::uint64_t(g.units_per_container), std::uint64_t(g.volume), std::uint64_t(g.archetype_type)})
+      d.Int(v);
+    for (const float v : {g.decay_per_second, g.good_sell_price, g.good_buy_price, g.bad_sell_price, g.bad_buy_price})
+      d.Float(v);
+    d.Double(g.price);
+    d.EndLine();
+  }
+}
+
+void DumpList(Dump& d, std::string_view title, const TStringList& list) {
+  d.Text(title);
+  d.Int(std::uint64_t(list.Count()));
+  d.EndLine();
+  for (int i = 0; i < list.Count(); ++i) {
+    d.Text(list[i]);
+    d.EndLine();
+  }
+}
+
+Dump DumpModel(const TSvData& m) {
+  Dump d;
+  d.Int(m.DataValid);
+  d.EndLine();
+  DumpArray(d, "factions", m.aFaction);
+  DumpArray(d, "systems", m.aSystem);
+  DumpArray(d, "bases", m.aBase);
+  DumpArray(d, "goods", m.aGood);
+  DumpArray(d, "solars", m.aSolar);
+  d.Text("faction properties");
+  d.Int(m.aFactionProps.size());
+  d.EndLine();
+  for (const TFaction& f : m.aFactionProps) {
+    d.Text(f.scan_for_cargo.str());
+    d.Text(f.scan_announce.str());
+    d.Text(f.scan_chance.str());
+    d.Int(f.lawful);
+    d.EndLine();
+  }
+  DumpList(d, "market bases", m.MarketBaseNames);
+  DumpList(d, "market goods", m.MarketGoodNames);
+  DumpList(d, "libraries", m.DllList);
+  d.Text("market");
+  d.Int(m.aMarket.size());
+  d.Int(m.aMarket.RowLength());
+  d.EndLine();
+  for (std::size_t b = 0; b < m.aMarket.size(); ++b) {
+    for (std::size_t g = 0; g < m.aMarket.RowLength(); ++g) {
+      const TMarketCell cell = m.aMarket[b][g];
+      d.Int(cell.Sold);
+      d.Float(cell.PriceFactor);
+      d.Double(cell.Price);
+      d.Float(cell.Reputation);
+      d.Float(cell.Level);
+    }
+    d.EndLine();
+  }
+  return d;
+}
+
+struct Case {
+  const char* size;
+  bool binary;
+  std::uint64_t digest;
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.size << (c.binary ? " binary" : " text"); }
+
+class ModelDigest : public ::testing::TestWithParam<Case> {
+ protected:
+  void SetUp() override {
+    platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
+    platform::ResetGamePathCache();
+  }
+  void TearDown() override { platform::ResetProcessRegistry(); }
+};
+
+TEST_P(ModelDigest, GeneratedInstallationLoadsIntoTheKnownModel) {
+  const Case& c = GetParam();
+  test::TempDir dir;
+  auto options = samplegen::Options::ForSize(c.size);
+  options.binaryFiles = c.binary;
+  const auto manifest = samplegen::Generate(dir.Path(), options);
+  platform::ResetGamePathCache();
+  test::ScriptedUser user;
+  user.chooser = manifest.installDir.string();
+  auto journal = test::MemoryJournal();
+  const TSvData model(journal.get(), 0, 0, user);
+  ASSERT_TRUE(model.DataValid);
+
+  const Dump d = DumpModel(model);
+  const std::string name = std::string(c.size) + (c.binary ? "-binary" : "-text");
+  if (const char* out = std::getenv("QMZ_MODEL_DUMP_DIR")) {
+    std::ofstream(std::filesystem::path(out) / (name + ".txt"), std::ios::binary) << d.str();
+    std::ofstream lines(std::filesystem::path(out) / (name + ".journal"), std::ios::binary);
+    const std::string root = manifest.installDir.string();
+    for (const auto& r : journal->Buffer()) {
+      std::string text = r.Text;
+      // Elapsed times and the temporary folder differ from run to run.
+      if (const auto at = text.find(" - Elapsed time:"); at != std::string::npos) text.resize(at);
+      for (auto at = text.find(root); at != std::string::npos; at = text.find(root))
+        text.replace(at, root.size(), "<root>");
+      lines << int(r.Level) << ' ' << text << '\n';
+    }
+  }
+  char hex[20];
+  std::snprintf(hex, sizeof hex, "%016" PRIx64, d.Digest());
+  EXPECT_EQ(d.Digest(), c.digest) << name << " digest is 0x" << hex;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, ModelDigest,
+    ::testing::Values(Case{"small", false, 0x933d9635fb962c2full}, Case{"small", true, 0x933d9635fb962c2full},
+                      Case{"typical", false, 0x9bcd05f78ea01fd5ull}, Case{"typical", true, 0x9bcd05f78ea01fd5ull}),
+    [](const auto& info) { return std::string(info.param.size) + (info.param.binary ? "Binary" : "Text"); });
+
+}  // namespace
