@@ -33,8 +33,8 @@ TWsTreeNode* AddNode(MainTreeView* tree, TWsTreeNode* parent, const QString& tex
 
 // The first root of the tree: "::Any::".
 bool IsFirstRoot(const QTreeWidgetItem* node) {
-  return node->parent() == nullptr && node->treeWidget() && node->treeWidget()->indexOfTopLevelItem(
-                                                                 const_cast<QTreeWidgetItem*>(node)) == 0;
+  return node->parent() == nullptr && node->treeWidget() &&
+         node->treeWidget()->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) == 0;
 }
 
 }  // namespace

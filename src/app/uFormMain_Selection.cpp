@@ -218,12 +218,15 @@ void TformMain::AddPlaces(int ListMode, const std::array<QListWidget*, 4>& Sourc
       if (Chosen->count() > 0 && !dialogs_->Question(kAnywhereCaption, kAnywhereText)) return;
       Chosen->clear();
     }
-    if (!HoldsTag(Chosen, *tag)) Chosen->addItem(new ChosenItem(PlaceListPrefixes[std::size_t(ListMode) & 3] + item->text(), *tag));
+    if (!HoldsTag(Chosen, *tag))
+      Chosen->addItem(new ChosenItem(PlaceListPrefixes[std::size_t(ListMode) & 3] + item->text(), *tag));
   }
   SetCalculateEnabled(true);
 }
 
-void TformMain::btAddFromClick() { AddPlaces(FromListMode, {lbFromBase, lbFromSystem, lbFromRegion, lbFromAny}, lbOrigin); }
+void TformMain::btAddFromClick() {
+  AddPlaces(FromListMode, {lbFromBase, lbFromSystem, lbFromRegion, lbFromAny}, lbOrigin);
+}
 
 void TformMain::btAddToClick() {
   AddPlaces(DestListMode, {lbDestBase, lbDestSystem, lbDestRegion, lbDestAny}, lbDestination);

@@ -172,7 +172,8 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
   w->cbPerishable->setChecked(false);
   QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
   EXPECT_LE(grid->Rows().size(), 10u);
-  for (const TRouteRow& r : grid->Rows()) EXPECT_EQ(spinlocale::ParseFloat(QString::fromStdString(r.SubItems[13])), 0.0);
+  for (const TRouteRow& r : grid->Rows())
+    EXPECT_EQ(spinlocale::ParseFloat(QString::fromStdString(r.SubItems[13])), 0.0);
   EXPECT_EQ(w->btShowRoutes->text(), "&Reshow routes");
   EXPECT_FALSE(w->btCalculate->isEnabled());  // as it was before the display
 

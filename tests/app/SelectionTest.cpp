@@ -81,7 +81,8 @@ TEST_F(SelectionTest, AnywhereStandsAloneAndAsksBeforeClearing) {
   QTest::mouseClick(w->btFromAny, Qt::LeftButton);
   ClickAddFrom();
   ASSERT_EQ(dialogs.confirms.size(), 1u);
-  EXPECT_NE(dialogs.confirms[0].find("You selected ANYWHERE and wished to add it to the list\r\n\r\n"), std::string::npos);
+  EXPECT_NE(dialogs.confirms[0].find("You selected ANYWHERE and wished to add it to the list\r\n\r\n"),
+            std::string::npos);
   EXPECT_EQ(w->lbOrigin->count(), 2);
   dialogs.answers = {true};
   ClickAddFrom();
@@ -232,8 +233,8 @@ TEST_F(SelectionTest, HintLineShowsTheHintOfTheControlUnderTheMouse) {
   // The mouse moving over a control, as the window system delivers it (QTest's cursor does not move
   // on the offscreen platform).
   const auto moveOver = [](QWidget* control) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), control->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), control->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(control, &move);
   };
   moveOver(w->btFuncLoot);
