@@ -195,18 +195,15 @@ TEST(CustomIniFile, BinaryStreamsAsHexText) {
   EXPECT_EQ(Bytes(partial), std::string("\x01\0\0\xAB", 4));
 }
 
-TEST(IniFile, ReadsAndWritesTheSettingsFile) {
+// The settings file itself goes through the profile functions (tested with them); what is left here is
+// that a refused write reaches the caller as the exception the windows show.
+TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   TempDir dir;
   const auto file = (dir.Path() / "QMZ.ini").string();
-  WriteWholeFile(file, "[MAIN]\nPathNum=2\nDefault=1\n[Path]\nPath_1=C:\\A\nPath_2=" + std::string(3000, 'x') + "\n");
+  WriteWholeFile(file, "[MAIN]\nPathNum=2\nDefault=1\n[Path]\nPath_1=C:\\A\n");
   TIniFile ini(file);
   EXPECT_EQ(ini.ReadInteger("MAIN", "PathNum", 0), 2);
-  EXPECT_EQ(ini.ReadString("Path", "Path_2", "").size(), 2047u);
   TStringList list;
-  ini.ReadSections(&list);
-  EXPECT_EQ(list.CommaText(), "MAIN,Path");
-  ini.ReadSection("main", &list);
-  EXPECT_EQ(list.CommaText(), "PathNum,Default");
   ini.ReadSectionValues("MAIN", &list);
   EXPECT_EQ(list.CommaText(), "PathNum=2,Default=1");
   ini.DeleteKey("MAIN", "Default");
