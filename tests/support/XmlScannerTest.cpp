@@ -68,7 +68,7 @@ TEST(XmlScannerTest, PartsOfADocument) {
   EXPECT_EQ(Parts("<a>ab\0cd</a><b/>"s), (std::vector<std::string>{"5 a|", "8 |ab"}));
 }
 
-TEST(XmlScannerTest, PrologAndProcessingInstruction) {
+TEST(XmlScannerTest, PrologProcessingInstructionAndEmptyDocuments) {
   TXmlParser p;
   p.LoadFromBuffer("<?xml version=\"1.0\" standalone=\"yes\"?><?target a=\"1\"?><r/>");
   ASSERT_TRUE(p.Scan());
@@ -85,29 +85,14 @@ TEST(XmlScannerTest, PrologAndProcessingInstruction) {
   EXPECT_FALSE(p.Scan());
   EXPECT_FALSE(p.Scan());  // stays at the end
   EXPECT_EQ(p.CurPartType, ptNone);
-}
-
-TEST(XmlScannerTest, EmptyAndUnloadedDocumentsEndAtOnce) {
-  TXmlParser p;
-  EXPECT_FALSE(p.Scan());
-  p.LoadFromBuffer("");
-  EXPECT_FALSE(p.Scan());
-  EXPECT_FALSE(p.LoadFromFile("/nonexistent/folder/doc.xml"));
-  EXPECT_FALSE(p.Scan());
-  EXPECT_TRUE(p.Source.empty());
-}
-
-TEST(XmlScannerTest, AttributesComeOutSortedByName) {
-  TXmlParser p;
-  p.LoadFromBuffer("<header version=\"2\" name=\"Mod\" Author=\"x\"/>");
-  ASSERT_TRUE(p.Scan());
-  // Byte order: capitals first.
-  EXPECT_EQ(p.CurAttr.Name(0), "Author");
-  EXPECT_EQ(p.CurAttr.Name(1), "name");
-  EXPECT_EQ(p.CurAttr.Value(1), "Mod");
-  EXPECT_EQ(p.CurAttr.Name(2), "version");
-  EXPECT_EQ(p.CurAttr.Name(3), "");
-  EXPECT_EQ(p.CurAttr.Value(-1), "");
+  // Empty and unloaded documents end at once.
+  TXmlParser q;
+  EXPECT_FALSE(q.Scan());
+  q.LoadFromBuffer("");
+  EXPECT_FALSE(q.Scan());
+  EXPECT_FALSE(q.LoadFromFile("/nonexistent/folder/doc.xml"));
+  EXPECT_FALSE(q.Scan());
+  EXPECT_TRUE(q.Source.empty());
 }
 
 TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameName) {
@@ -129,6 +114,8 @@ TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameName) {
   EXPECT_EQ(dump(one), "B4 a2 b3 b1 b0 ");  // capitals first; the newest first among equal names
   EXPECT_EQ(dump(many), dump(one));
   EXPECT_EQ(one.Value("b"), "3");
+  EXPECT_EQ(one.Name(5), "");  // outside the list: empty, never a read past it
+  EXPECT_EQ(one.Value(-1), "");
 }
 
 TEST(XmlScannerTest, DefinitionsPerListAreBounded) {
