@@ -71,7 +71,11 @@ const TSvData* Model(const std::string& size) {
     if (!model->DataValid) model.reset();
     platform::ResetProcessRegistry();
   }
-  if (models.empty()) std::atexit([] { std::error_code ec; fs::remove_all(BenchRoot(), ec); });
+  if (models.empty())
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(BenchRoot(), ec);
+    });
   std::error_code ec;
   fs::remove_all(root, ec);
   return (models[size] = std::move(model)).get();
@@ -129,7 +133,8 @@ void BM_SortRoutes(benchmark::State& state, const char* size, unsigned threads) 
     hooks.MaxGap = 0;
     state.ResumeTiming();
     hooks.Start();
-    calls = SortRoutes(copy, 0, std::int64_t(copy.Count()) - 1, [&](std::uint64_t) { hooks.Tick(); }, threads);
+    calls = SortRoutes(
+        copy, 0, std::int64_t(copy.Count()) - 1, [&](std::uint64_t) { hooks.Tick(); }, threads);
     hooks.Tick();
     gap = std::max(gap, hooks.MaxGap);
   }

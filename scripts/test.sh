@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UBSan, runs every test, then runs each fuzz
-# target for a bounded time. FUZZ_SECONDS (default 30) sets the time per fuzz target; 0 skips fuzzing.
+# target for a bounded time. FUZZ_SECONDS (default 20) sets the time per fuzz target; 0 skips fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,7 +21,7 @@ if grep -qE '\(Skipped\)|tests did not run' build/asan/ctest.log; then
   exit 1
 fi
 
-fuzz_seconds=${FUZZ_SECONDS:-30}
+fuzz_seconds=${FUZZ_SECONDS:-20}
 if [ "$fuzz_seconds" -gt 0 ] && ls fuzz/*.cpp >/dev/null 2>&1; then
   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQMZ_FUZZ=ON
   cmake --build build/fuzz -j "$jobs"

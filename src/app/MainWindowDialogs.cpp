@@ -43,6 +43,13 @@ class QtDialogs : public MainWindowDialogs {
   void Warning(const std::string& text) override {
     QMessageBox::warning(parent_, QApplication::applicationDisplayName(), DialogText(text));
   }
+  bool Question(const std::string& caption, const std::string& text) override {
+    return QMessageBox::question(parent_, DialogText(caption), DialogText(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+  }
+  void InformationBox(const std::string& caption, const std::string& text) override {
+    QMessageBox::information(parent_, DialogText(caption), DialogText(text));
+  }
 
   void BeginTransfer(const std::string& text) override {
     cancelled_ = false;

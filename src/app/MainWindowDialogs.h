@@ -25,6 +25,17 @@ class MainWindowDialogs {
   virtual void Information(const std::string& text) = 0;
   // Warning box, button OK.
   virtual void Warning(const std::string& text) = 0;
+  // A question under its own caption, buttons Yes and No with No the default; true for Yes. Boxes
+  // without captions of their own (scripted ones) answer it as a confirmation.
+  virtual bool Question(const std::string& caption, const std::string& text) {
+    (void)caption;
+    return Confirm(text);
+  }
+  // An information box under its own caption.
+  virtual void InformationBox(const std::string& caption, const std::string& text) {
+    (void)caption;
+    Information(text);
+  }
 
   // A long transfer: shown while it runs, with a way to cancel it. Cancelled also lets queued events
   // (repaints, the cancel click) through.

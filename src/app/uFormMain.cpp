@@ -186,6 +186,7 @@ void TformMain::ConnectHandlers() {
   on(btSystems, &TformMain::btSystemsClick);
   on(btCommos, &TformMain::btCommosClick);
   on(Button1, &TformMain::Button1Click);
+  ConnectSelection();
   ConnectInfoAndDebug();
 }
 

@@ -8,11 +8,14 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QProgressBar>
 #include <QReadWriteLock>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -128,6 +131,21 @@ class TformMain : public QMainWindow {
   void FillCommodityTrees();
   void btCalculateClick();
   void btShowRoutesClick();
+  // Enter in a source list or tree adds its selection (uFormMain_Selection.cpp).
+  void lbFromSystemKeyPress(QChar& Key);
+  void lbDestSystemKeyPress(QChar& Key);
+  void tvCommoAllKeyPress(QChar& Key);
+  void pageCommodityMouseDown(Qt::KeyboardModifiers Shift);
+  // Hover highlight and the hint line for the control under the mouse.
+  void OnMouseMove(QObject* Sender);
+
+  // ---- route calculation and display (uFormMain_Calculate.cpp) -------------------------------------
+  void ShowRoutes();
+  // Sorts FRoutes[Lo .. Hi] by profit per unit, highest first; FSortCalls counts the calls.
+  void SortRoutes(std::int64_t Lo, std::int64_t Hi);
+  const TRouteList& Routes() const { return FRoutes; }
+  std::uint32_t SortCalls() const { return FSortCalls; }
+
   // ---- information page (uFormMain_InfoHandlers.cpp) -----------------------------------------------
   void FillBaseMarketTrees();
   void FillBaseSellsTree(int Base);
@@ -263,6 +281,9 @@ class TformMain : public QMainWindow {
   void FillDebugLists(int Mode);
   void ShowMarketRows(int Base, bool OnlySold);
   QLabel* StatusPanel(int index) const;
+  // Selection pages (uFormMain_Selection.cpp).
+  void ConnectSelection();
+  void AddPlaces(int ListMode, const std::array<QListWidget*, 4>& Sources, QListWidget* Chosen);
 
   MainWindowSetup setup_;
   TJournal* journal_ = nullptr;
@@ -294,6 +315,13 @@ class TformMain : public QMainWindow {
   TRouteList FRoutes;
   std::uint32_t FSortCalls = 0;
   TformGrid* formGrid_ = nullptr;
+
+  // Selection and calculation state.
+  std::uint8_t FromListMode = 0;
+  std::uint8_t DestListMode = 0;
+  QPointer<QObject> LastHintControl;
+  bool calculating_ = false;  // a calculation runs: a click on its button only asks it to stop
+  bool displaying_ = false;   // a route display runs: the same for its button
 
   int busy_ = 0;
   bool closing_ = false;  // the window was closed: loading and running steps stop

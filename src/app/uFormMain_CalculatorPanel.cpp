@@ -71,9 +71,12 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   edMoney->SetFloatValue(1000000);
   edCargo = MakeSpinEdit(QStringLiteral("edCargo"), 250, gbOptions);
   edLevel = MakeSpinEdit(QStringLiteral("edLevel"), 0, gbOptions);
-  // The level's bounds: every value below 1 reads as 1.
+  // The level's bounds: every value below 1 reads as 1, with no maximum; applied as the form finishes
+  // loading, so the box starts at 1.
+  edLevel->BeginLoad();
   edLevel->SetMinValue(1);
   edLevel->SetMaxValue(0);
+  edLevel->EndLoad();
   edRepu = MakeSpinEdit(QStringLiteral("edRepu"), 0, gbOptions);
   edRepu->setEnabled(false);
   edLinesCount = MakeSpinEdit(QStringLiteral("edLinesCount"), 4000, gbOptions);

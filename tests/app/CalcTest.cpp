@@ -111,10 +111,11 @@ TEST(CalcTest, JournalAndStatusLinesOfARun) {
   std::vector<std::string> lines;
   for (const auto& l : r.journal->Buffer())
     if (l.Level == jlInfo) lines.push_back(l.Text);
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "Building FROM List", "Building TO List", "Building Commo List", "Start calculation",
-                       "Length: From(2)  To(2) Commo(1) Maxi(4)", "Ende From: 0", "Ende From: 1",
-                       "Finished Calculation - Start sorting routes (1)", "Finished Sorting (1)"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"Building FROM List", "Building TO List", "Building Commo List",
+                                      "Start calculation", "Length: From(2)  To(2) Commo(1) Maxi(4)", "Ende From: 0",
+                                      "Ende From: 1", "Finished Calculation - Start sorting routes (1)",
+                                      "Finished Sorting (1)"}));
   EXPECT_EQ(r.hooks.Texts(),
             (std::vector<std::string>{"Building List of Origin Bases...", "Building List of Destination Bases...",
                                       "Building List of commodities...",
@@ -201,8 +202,8 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
     for (unsigned threads : {1u, 3u}) {
       TCalcWork w;
       test::RecordingHooks hooks;
-      w.FFromBases =
-          trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks) : std::vector<std::int32_t>{0};
+      w.FFromBases = trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks)
+                           : std::vector<std::int32_t>{0};
       w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
       w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
       auto journal = test::MemoryJournal();

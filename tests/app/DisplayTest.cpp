@@ -18,13 +18,13 @@ TEST(DisplayTest, QuantityOfOneRoute) {
     std::int64_t count;
     std::uint64_t total, cost;
   } cases[] = {
-      {10000, 50, 300, 2, 40, 25, 1000, 7500},          // by cargo
-      {10000, 500, 300, 2, 40, 33, 1320, 9900},         // by money
-      {10000, 50, 0, 2, 40, 25, 1000, 0},               // loot: cargo only
-      {-10, 50, 300, 2, 40, 0, 0, 0},                   // negative money
-      {10000, -50, 300, 2, 40, 0, 0, 0},                // negative cargo
-      {10000, 50, 300, 0, 40, 0, 0, 0},                 // no volume in the data
-      {10000, 50, 300, 0x80000000u, 40, 0, 0, 0},       // a volume beyond the signed range
+      {10000, 50, 300, 2, 40, 25, 1000, 7500},     // by cargo
+      {10000, 500, 300, 2, 40, 33, 1320, 9900},    // by money
+      {10000, 50, 0, 2, 40, 25, 1000, 0},          // loot: cargo only
+      {-10, 50, 300, 2, 40, 0, 0, 0},              // negative money
+      {10000, -50, 300, 2, 40, 0, 0, 0},           // negative cargo
+      {10000, 50, 300, 0, 40, 0, 0, 0},            // no volume in the data
+      {10000, 50, 300, 0x80000000u, 40, 0, 0, 0},  // a volume beyond the signed range
       {1e12, 2147483647, 1, 1, 4000000000u, 2147483647, 2147483647ull * 4000000000ull, 2147483647},  // 64-bit
   };
   for (const auto& c : cases) {
@@ -70,10 +70,9 @@ TEST_F(DisplayFixture, RowTextsInColumnOrder) {
   const auto rows = Rows(o);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].Caption, "1000");
-  EXPECT_EQ(rows[0].SubItems,
-            (std::vector<std::string>{"40", "Good 1", "Commodity", "Base 1", "Sys One", "Base 2", "Sys Two", "300",
-                                      "340", "7500", "25", "0,25", "1,00", "0,00", "2", "", "Lawful Guild",
-                                      "Pirates, Inc.", "False"}));
+  EXPECT_EQ(rows[0].SubItems, (std::vector<std::string>{"40", "Good 1", "Commodity", "Base 1", "Sys One", "Base 2",
+                                                        "Sys Two", "300", "340", "7500", "25", "0,25", "1,00", "0,00",
+                                                        "2", "", "Lawful Guild", "Pirates, Inc.", "False"}));
   EXPECT_EQ(rows[2].SubItems[13], "0,01");  // 0.015 as a float is just below the half
 }
 
@@ -89,7 +88,7 @@ TEST_F(DisplayFixture, LimitAndFilters) {
       {0, true, true, 10, {}},
       {-3, true, true, 10, {}},
       {4000, true, false, 10, {"40", "30", "10"}},
-      {3, true, false, 10, {"40", "30"}},   // a skipped route still counts against the limit
+      {3, true, false, 10, {"40", "30"}},  // a skipped route still counts against the limit
       {4000, true, true, 5.0, {"40", "20", "10"}},
       {4000, true, true, 5.5, {"40", "30", "20", "10"}},
       {4000, false, true, 10, {}},

@@ -22,18 +22,13 @@ TEST(RouteRowsTest, CompareByColumnKind) {
     std::string a, b;
     int base;  // sign of the base direction
   } cases[] = {
-      {0, "1000", "999", 1},
-      {0, "3000000000", "2147483647", 1},  // totals beyond 32 bits
-      {0, "abc", "5", -1},                 // no number counts as 0
-      {8, "-5", "5", -1},
-      {2, "Ore", "Gold", -1},              // texts run Z to A
-      {2, "ore", "ORE", 0},
-      {12, "1.20", "1.60", 0},             // differences up to 0.5 are equal
-      {12, "1.00", "1.60", -1},
-      {12, "1,00", "1,60", -1},            // written with the user's decimal comma
-      {13, "2.50", "2.00", 0},             // 0.5 rounds to even
-      {13, "3.50", "2.00", 1},
-      {10, "x", "0.4", 0},
+      {0, "1000", "999", 1},     {0, "3000000000", "2147483647", 1},  // totals beyond 32 bits
+      {0, "abc", "5", -1},                                            // no number counts as 0
+      {8, "-5", "5", -1},        {2, "Ore", "Gold", -1},              // texts run Z to A
+      {2, "ore", "ORE", 0},      {12, "1.20", "1.60", 0},             // differences up to 0.5 are equal
+      {12, "1.00", "1.60", -1},  {12, "1,00", "1,60", -1},            // written with the user's decimal comma
+      {13, "2.50", "2.00", 0},                                        // 0.5 rounds to even
+      {13, "3.50", "2.00", 1},   {10, "x", "0.4", 0},
       {19, "True", "False", -1},
   };
   for (const auto& c : cases) {
@@ -102,7 +97,8 @@ TEST(RouteRowsTest, LoadingToleratesHandEditedFiles) {
       "\r\n"
       "   \r\n"
       "\"7\",two words,x\n"
-      "\"8\"," + std::string(19, ',') + "extra\r\n");
+      "\"8\"," +
+      std::string(19, ',') + "extra\r\n");
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].Caption, "7");
   ASSERT_EQ(rows[0].SubItems.size(), std::size_t(RouteSubItemCount));  // filled up

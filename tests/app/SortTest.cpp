@@ -52,14 +52,16 @@ TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
       std::vector<TRouteRecord> expected = v;
       std::uint64_t calls = 0;
       test::ReferenceQuickSort(expected, 0, long(n) - 1, calls);
-      for (unsigned threads : {1u, 4u}) {
+      // One thread; several; several that also split the first two levels together.
+      const std::pair<unsigned, std::int64_t> runs[] = {{1u, 1 << 30}, {4u, 1 << 30}, {4u, 5000}, {3u, 20000}};
+      for (const auto& [threads, split] : runs) {
         TRouteList l = ListOf(v);
         std::uint64_t progressCalls = 0;
-        EXPECT_EQ(SortRoutes(
-                      l, 0, std::int64_t(n) - 1, [&](std::uint64_t c) { progressCalls = c; }, threads),
-                  calls);
+        const auto progress = [&](std::uint64_t c) { progressCalls = c; };
+        EXPECT_EQ(SortRoutes(l, 0, std::int64_t(n) - 1, progress, threads, split), calls);
         EXPECT_LE(progressCalls, calls);
-        EXPECT_TRUE(test::SameRoutes(test::ToVector(l), expected)) << n << " " << distinct << " " << threads;
+        EXPECT_TRUE(test::SameRoutes(test::ToVector(l), expected))
+            << n << " " << distinct << " " << threads << " " << split;
       }
     }
   }

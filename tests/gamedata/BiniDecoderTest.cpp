@@ -86,6 +86,16 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
   EXPECT_EQ(Decode(empty.Build(), bsSuccess), V{});
   // A table offset inside the header means no records.
   EXPECT_EQ(Decode(w.Build(4), bsSuccess), V{});
+  // 8-bit strings become UTF-8; a string without terminator ends at the file's end.
+  BiniWriter eight;
+  eight.Section("Stra\xDF" "e", 1).Entry("name", 1).String("caf\xE9");
+  EXPECT_EQ(Decode(eight.Build(), bsSuccess), (V{"[Stra\xC3\x9F" "e]", "name = caf\xC3\xA9", ""}));
+  BiniWriter open;
+  open.Section("s", 1).Entry("k", 1).Value(3, 4);
+  open.Str("s");
+  open.Str("k");
+  open.TableBytes("open");  // offset 4, no zero byte before the end of the file
+  EXPECT_EQ(Decode(open.Build(), bsSuccess), (V{"[s]", "k = open", ""}));
 }
 
 TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
@@ -119,25 +129,13 @@ TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
     ASSERT_EQ(lines.size(), 3u);
     ASSERT_EQ(lines[1], want);
   }
-}
-
-// A decay per second too small for six decimals must not read back as 0, which would make a perishable
-// good durable.
-TEST(BiniDecoder, TinyFloatsKeepTheirValue) {
+  // A decay per second too small for six decimals must not read back as 0, which would make a perishable
+  // good durable: plain fixed notation with the digits it needs.
   for (float f : {1.0e-7f, -4.0e-7f, 1.4e-45f}) {
     const std::string text = FloatText(f);
-    EXPECT_EQ(text.find_first_not_of("-0123456789."), std::string::npos) << text;  // plain fixed notation
+    EXPECT_EQ(text.find_first_not_of("-0123456789."), std::string::npos) << text;
     EXPECT_EQ(std::strtof(text.c_str(), nullptr), f) << text;
   }
-}
-
-TEST(BiniDecoder, StringWithoutTerminatorEndsAtFileEnd) {
-  BiniWriter w;
-  w.Section("s", 1).Entry("k", 1).Value(3, 4);
-  w.Str("s");
-  w.Str("k");
-  w.TableBytes("open");  // offset 4, no zero byte before the end of the file
-  EXPECT_EQ(Decode(w.Build(), bsSuccess), (V{"[s]", "k = open", ""}));
 }
 
 // Damage of every kind ends the decode with bsBadEntry, keeping the complete lines before it, and
@@ -172,12 +170,6 @@ TEST(BiniDecoder, DamagedRecordsStopWithBadEntryKeepingTheLinesBefore) {
     c.write(w);
     EXPECT_EQ(Decode(w.Build(c.tableOffset), bsBadEntry), c.lines) << c.what;
   }
-}
-
-TEST(BiniDecoder, EightBitStringsBecomeUtf8) {
-  BiniWriter w;
-  w.Section("Stra\xDF" "e", 1).Entry("name", 1).String("caf\xE9");
-  EXPECT_EQ(Decode(w.Build(), bsSuccess), (V{"[Stra\xC3\x9F" "e]", "name = caf\xC3\xA9", ""}));
 }
 
 TEST(BiniDecoder, GetCStrReadsOneStringInsideTheTable) {

@@ -115,17 +115,10 @@ TEST_F(DataFilesTest, IdsNumbersPickLibraryAndResource) {
   }
 }
 
-TEST_F(DataFilesTest, InitialDataFindsTheDataFolderThroughDotDot) {
-  ASSERT_TRUE(d->getInitialData());
-  EXPECT_EQ(d->DataPath, dir.Str() + "/data\\");
-  EXPECT_TRUE(d->aIni[iniInitialWorld]->Loaded);
-  fs::remove(dir.Path() / "Data" / "InitialWorld.ini");
-  platform::ResetGamePathCache();
-  EXPECT_FALSE(d->getInitialData());
-}
-
 TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   ASSERT_TRUE(d->getInitialData());
+  EXPECT_EQ(d->DataPath, dir.Str() + "/data\\");  // found through "..\\data"
+  EXPECT_TRUE(d->aIni[iniInitialWorld]->Loaded);
   d->StepCount = 4;
   ASSERT_TRUE(d->getDataInis());
 
@@ -171,6 +164,10 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   ASSERT_EQ(names.Count(), 12);
   EXPECT_EQ(names[iniGoods - 1], "Goods");
   EXPECT_EQ(names[iniBases - 1], "");
+
+  fs::remove(dir.Path() / "Data" / "InitialWorld.ini");
+  platform::ResetGamePathCache();
+  EXPECT_FALSE(d->getInitialData());
 }
 
 // The markets object is built in one pass; it must hold exactly what writing every base's MarketGood
@@ -199,17 +196,6 @@ TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
   want->GetStrings(&expected);
   EXPECT_EQ(got.Text(), expected.Text());
   EXPECT_EQ(d->MarketBaseNames.CommaText(), "Ö_Base,last");
-}
-
-TEST_F(DataFilesTest, MissingFactionPropertiesLeaveAnEmptyUsableObject) {
-  fs::remove_all(dir.Path() / "Data" / "Missions");
-  platform::ResetGamePathCache();
-  ASSERT_TRUE(d->getInitialData());
-  ASSERT_TRUE(d->getDataInis());
-  TSvIniFile& props = *d->aIni[iniFactionProps];
-  EXPECT_FALSE(props.Loaded);
-  EXPECT_EQ(props.FindSection("affiliation", "li_p_grp", "FactionProps"), "");
-  EXPECT_EQ(props.ReadKeyValues("FactionProps1", "scan_for_cargo", true)->Count(), 0);
 }
 
 TEST_F(DataFilesTest, MarketsOrGoodsWithoutTheirSectionsFailTheStep) {

@@ -12,16 +12,13 @@ using qmz::test::ReadWholeFile;
 using qmz::test::TempDir;
 using qmz::test::WriteWholeFile;
 
-TEST(StringHash, HashOfRotatesAndXorsEachByteAndTheLastAddWins) {
+TEST(StringHash, TheLastAddWinsThroughGrowthAndComparisonIsExact) {
   TStringHash hash(4);
-  EXPECT_EQ(hash.HashOf("A"), 65u);
-  EXPECT_EQ(hash.HashOf("AB"), 326u);
-  EXPECT_EQ(hash.HashOf("ABCDEFGHIJKLMNOPQRS"), 0x18E5B244u);  // long enough for bits to wrap around
-  EXPECT_EQ(hash.HashOf("\xC3\xA9"), 933u);                     // bytes count as unsigned
+  EXPECT_EQ(hash.HashOf("\xC3\xA9"), 933u);  // bytes count as unsigned
   for (int i = 0; i < 1000; ++i) hash.Add("K" + std::to_string(i % 300), i);  // grows many times
   EXPECT_EQ(hash.ValueOf("K0"), 900);
   EXPECT_EQ(hash.ValueOf("K299"), 899);
-  EXPECT_EQ(hash.ValueOf("k0"), -1);  // exact comparison
+  EXPECT_EQ(hash.ValueOf("k0"), -1);
   hash.Clear();
   EXPECT_EQ(hash.ValueOf("K0"), -1);
 }
@@ -131,8 +128,10 @@ std::string Bytes(const TMemoryStream& s) {
 
 }  // namespace
 
-TEST(CustomIniFile, IntegersAndBooleans) {
-  MemoryIni ini("hex=0x1F\nup=0X10\nshort=0x\ndollar=$ff\nword=abc\nneg=-12\ntwo=2\nzero=0");
+// Typed values: the forms each read takes, the default for text that is none of them, and the forms written.
+TEST(CustomIniFile, TypedValuesReadTheirFormsAndBadTextGivesTheDefault) {
+  MemoryIni ini("hex=0x1F\nup=0X10\nshort=0x\ndollar=$ff\nword=abc\nneg=-12\ntwo=2\nzero=0\n"
+                "bad=1,5\nday=2006-13-01\ntime=25:00:00\nempty=\nstamp=2006-05-14 12:00");
   for (const auto& [key, value] : std::vector<std::pair<std::string, int>>{
            {"hex", 31}, {"up", 16}, {"short", -1}, {"dollar", 255}, {"word", -1}, {"neg", -12}, {"absent", -1}}) {
     EXPECT_EQ(ini.ReadInteger("s1", key, -1), value) << key;
@@ -140,30 +139,26 @@ TEST(CustomIniFile, IntegersAndBooleans) {
   EXPECT_TRUE(ini.ReadBool("s1", "two", false));
   EXPECT_FALSE(ini.ReadBool("s1", "zero", true));
   EXPECT_TRUE(ini.ReadBool("s1", "absent", true));
-  ini.WriteInteger("s1", "n", -7);
-  ini.WriteBool("s1", "b", true);
-  EXPECT_EQ(ini.Value("n") + ini.Value("b"), "-71");
-}
-
-TEST(CustomIniFile, FloatsDatesAndTimesRoundTripAndBadTextGivesDefault) {
-  MemoryIni ini;
-  ini.WriteFloat("s1", "f", 1.25);
-  ini.WriteDate("s1", "d", 38851.75);
-  ini.WriteDateTime("s1", "dt", 38851.5);
-  ini.WriteTime("s1", "t", 38851.25);
-  EXPECT_EQ(ini.Value("f") + "," + ini.Value("d") + "," + ini.Value("dt") + "," + ini.Value("t"),
-            "1.25,2006-05-14,2006-05-14 12:00:00,06:00:00");
-  EXPECT_DOUBLE_EQ(ini.ReadFloat("s1", "f", 0), 1.25);
-  EXPECT_DOUBLE_EQ(ini.ReadDate("s1", "d", 0), 38851.0);
-  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "dt", 0), 38851.5);
-  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "d", 0), 38851.0);
-  EXPECT_DOUBLE_EQ(ini.ReadTime("s1", "t", 0), 0.25);
-  ini.SetLines("bad=1,5\nday=2006-13-01\ntime=25:00:00\nempty=\nstamp=2006-05-14 12:00");
   EXPECT_EQ(ini.ReadFloat("s1", "bad", -1), -1);
   EXPECT_EQ(ini.ReadDate("s1", "day", -1), -1);
   EXPECT_EQ(ini.ReadTime("s1", "time", -1), -1);
   EXPECT_EQ(ini.ReadDateTime("s1", "empty", -1), -1);
   EXPECT_EQ(ini.ReadDateTime("s1", "stamp", -1), -1);
+
+  ini.WriteInteger("s1", "n", -7);
+  ini.WriteBool("s1", "b", true);
+  ini.WriteFloat("s1", "f", 1.25);
+  ini.WriteDate("s1", "d", 38851.75);
+  ini.WriteDateTime("s1", "dt", 38851.5);
+  ini.WriteTime("s1", "t", 38851.25);
+  EXPECT_EQ(ini.Value("n") + ini.Value("b") + "," + ini.Value("f") + "," + ini.Value("d") + "," + ini.Value("dt") +
+                "," + ini.Value("t"),
+            "-71,1.25,2006-05-14,2006-05-14 12:00:00,06:00:00");
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("s1", "f", 0), 1.25);
+  EXPECT_DOUBLE_EQ(ini.ReadDate("s1", "d", 0), 38851.0);
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "dt", 0), 38851.5);
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "d", 0), 38851.0);
+  EXPECT_DOUBLE_EQ(ini.ReadTime("s1", "t", 0), 0.25);
 }
 
 TEST(CustomIniFile, BinaryStreamsAsHexText) {
@@ -195,18 +190,15 @@ TEST(CustomIniFile, BinaryStreamsAsHexText) {
   EXPECT_EQ(Bytes(partial), std::string("\x01\0\0\xAB", 4));
 }
 
-TEST(IniFile, ReadsAndWritesTheSettingsFile) {
+// The settings file itself goes through the profile functions (tested with them); what is left here is
+// that a refused write reaches the caller as the exception the windows show.
+TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   TempDir dir;
   const auto file = (dir.Path() / "QMZ.ini").string();
-  WriteWholeFile(file, "[MAIN]\nPathNum=2\nDefault=1\n[Path]\nPath_1=C:\\A\nPath_2=" + std::string(3000, 'x') + "\n");
+  WriteWholeFile(file, "[MAIN]\nPathNum=2\nDefault=1\n[Path]\nPath_1=C:\\A\n");
   TIniFile ini(file);
   EXPECT_EQ(ini.ReadInteger("MAIN", "PathNum", 0), 2);
-  EXPECT_EQ(ini.ReadString("Path", "Path_2", "").size(), 2047u);
   TStringList list;
-  ini.ReadSections(&list);
-  EXPECT_EQ(list.CommaText(), "MAIN,Path");
-  ini.ReadSection("main", &list);
-  EXPECT_EQ(list.CommaText(), "PathNum,Default");
   ini.ReadSectionValues("MAIN", &list);
   EXPECT_EQ(list.CommaText(), "PathNum=2,Default=1");
   ini.DeleteKey("MAIN", "Default");

@@ -306,6 +306,7 @@ TEST_F(LoaderTest, GeneratedInstallationsLoadWithTheManifestCounts) {
     user.chooser = m.installDir.string();
     ExpectManifestCounts(TSvData(journal.get(), progress.Window(), progress.Mapping(), user), m);
     EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: True", jlEnd));
+    EXPECT_EQ(test::CountLines(*journal, jlError, ""), 0);  // a sound installation gives no error line
     fs::remove_all(dir.Path() / size);
     // The constructor's own posts carry position 1, "Initializing ini file" 2; no post leaves its range.
     const auto posts = progress.TextPosts();

@@ -38,7 +38,7 @@ struct FakePrefix {
 
 }  // namespace
 
-TEST(DosDevices, LettersOfTheFakePrefixInOrder) {
+TEST(DosDevices, LettersOfTheFakePrefixInOrderAndPathsOfTheDeepestDrive) {
   FakePrefix prefix;
   const auto drives = DriveMappings();
   ASSERT_EQ(drives.size(), 3u);
@@ -50,10 +50,7 @@ TEST(DosDevices, LettersOfTheFakePrefixInOrder) {
   EXPECT_EQ(drives[2].Root, fs::path("/"));
   EXPECT_TRUE(DriveRoot('d').has_value());
   EXPECT_FALSE(DriveRoot('E').has_value());
-}
-
-TEST(DosDevices, PathsBelongToTheDeepestDrive) {
-  FakePrefix prefix;
+  // A path belongs to the deepest drive that holds it.
   EXPECT_EQ(DriveLetterOfPath(prefix.driveC / "Program Files" / "x.exe"), 'C');
   EXPECT_EQ(DriveLetterOfPath(prefix.driveD / "game.exe"), 'D');
   EXPECT_EQ(DriveLetterOfPath("/usr/bin/env"), 'Z');

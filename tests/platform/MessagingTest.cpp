@@ -9,7 +9,7 @@
 
 using namespace qmz::platform;
 
-TEST(SharedMemory, SecondOpenSharesTheBlockAndTheCreatorRemovesIt) {
+TEST(SharedMemory, SecondOpenSharesTheBlockTheCreatorRemovesItAndNoneGivesNoView) {
   const std::string name = "QMZ_TEST_MMF_" + std::to_string(getpid()) + "_";
   bool existed = true;
   const SharedMemoryHandle first = CreateOrOpenSharedMemory(name, 2000, &existed);
@@ -33,11 +33,7 @@ TEST(SharedMemory, SecondOpenSharesTheBlockAndTheCreatorRemovesIt) {
   const SharedMemoryHandle again = CreateOrOpenSharedMemory(name, 2000, &existed);
   EXPECT_FALSE(existed);
   CloseSharedMemory(again);
-}
-
-TEST(SharedMemory, UnknownHandleGivesNoView) {
-  SharedMemoryView view(0);
-  EXPECT_FALSE(view.Valid());
+  EXPECT_FALSE(SharedMemoryView(0).Valid());
   EXPECT_EQ(CreateOrOpenSharedMemory("QMZ_TEST_EMPTY", 0), 0u);
   EXPECT_EQ(SharedMemoryObjectName("QMZ_IPC_MMF"), "/QMZ_IPC_MMF" + std::to_string(geteuid()));
 }

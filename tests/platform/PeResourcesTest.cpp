@@ -121,7 +121,7 @@ TEST(PeResources, DirectoryPointingBackAtItselfEnds) {
   EXPECT_TRUE(resources.OfType(RT_STRING).empty());
 }
 
-TEST(PeVersionInfo, ReadsFixedVersionTranslationAndStrings) {
+TEST(PeVersionInfo, ReadsFixedVersionTranslationAndStringsAndCopesWithoutThem) {
   const auto info = qmz::platform::ParsePeVersionInfo(SampleLibrary(true));
   ASSERT_TRUE(info.has_value());
   ASSERT_TRUE(info->FileVersion.has_value());
@@ -135,15 +135,13 @@ TEST(PeVersionInfo, ReadsFixedVersionTranslationAndStrings) {
   EXPECT_EQ(info->StringValue("040904b0", "CompanyName"), "SV \u00a9");
   EXPECT_EQ(info->StringValue("040904b0", "Comments"), std::nullopt);
   EXPECT_EQ(info->StringValue("040704b0", "ProductName"), std::nullopt);
-}
 
-TEST(PeVersionInfo, WrongSignatureLeavesOnlyTheNumbersOut) {
-  const auto image = BuildPe(
-      {{RT_VERSION, 1, 0, qmz::test::VersionResource(1, 2, u"040904b0", {{u"Comments", u"c"}}, 0x04B00409, 0)}});
-  const auto info = qmz::platform::ParsePeVersionInfo(image);
-  ASSERT_TRUE(info.has_value());
-  EXPECT_FALSE(info->FileVersion.has_value());
-  EXPECT_EQ(info->StringValue("040904b0", "Comments"), "c");
+  // A wrong signature of the fixed part leaves only the numbers out; no version resource gives nothing.
+  const auto unsignedInfo = qmz::platform::ParsePeVersionInfo(BuildPe(
+      {{RT_VERSION, 1, 0, qmz::test::VersionResource(1, 2, u"040904b0", {{u"Comments", u"c"}}, 0x04B00409, 0)}}));
+  ASSERT_TRUE(unsignedInfo.has_value());
+  EXPECT_FALSE(unsignedInfo->FileVersion.has_value());
+  EXPECT_EQ(unsignedInfo->StringValue("040904b0", "Comments"), "c");
 
   EXPECT_FALSE(qmz::platform::ParsePeVersionInfo(BuildPe({{RT_STRING, 1, 0, StringBlock({})}})).has_value());
 }

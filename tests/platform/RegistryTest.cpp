@@ -144,27 +144,18 @@ TEST(WineRegistry, DeeplyNestedKeyCostsOnlyItsLength) {
   EXPECT_TRUE(reg.KeyExists(HKLM, path));
 }
 
-TEST(WineRegistry, LoadsPrefixFilesIntoTheirRoots) {
-  qmz::test::TempDir prefix;
-  qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
-                            "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"machine\"\n");
-  qmz::test::WriteWholeFile(prefix.Path() / "user.reg", "WINE REGISTRY Version 2\n[Software\\\\U] 1\n\"V\"=\"user\"\n");
-  const auto reg = WineRegistry::LoadPrefix(prefix.Path());
-  EXPECT_EQ(reg->ReadString(HKLM, "Software\\M", "V"), "machine");
-  EXPECT_EQ(reg->ReadString(HKCU, "Software\\U", "V"), "user");
-  EXPECT_FALSE(reg->KeyExists(HKCU, "Software\\M"));
-
-  const auto none = WineRegistry::LoadPrefix(prefix.Path() / "missing");
-  EXPECT_FALSE(none->KeyExists(HKLM, "Software"));
-}
-
-TEST(ProcessRegistry, ReadsThePrefixOnceUntilReset) {
+TEST(ProcessRegistry, LoadsThePrefixFilesIntoTheirRootsOnceUntilReset) {
   qmz::test::TempDir prefix;
   qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
                             "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"first\"\n");
+  qmz::test::WriteWholeFile(prefix.Path() / "user.reg", "WINE REGISTRY Version 2\n[Software\\\\U] 1\n\"V\"=\"user\"\n");
   qmz::test::ScopedEnv env("WINEPREFIX", prefix.Path().c_str());
   qmz::platform::ResetProcessRegistry();
-  EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "first");
+  const auto reg = qmz::platform::ProcessRegistry();
+  EXPECT_EQ(reg->ReadString(HKLM, "Software\\M", "V"), "first");
+  EXPECT_EQ(reg->ReadString(HKCU, "Software\\U", "V"), "user");
+  EXPECT_FALSE(reg->KeyExists(HKCU, "Software\\M"));
+  EXPECT_FALSE(WineRegistry::LoadPrefix(prefix.Path() / "missing")->KeyExists(HKLM, "Software"));
 
   qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
                             "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"second\"\n");

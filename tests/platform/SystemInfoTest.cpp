@@ -25,7 +25,7 @@ TEST(AdminTest, RootOrAnAdministeringGroupCounts) {
   EXPECT_FALSE(IsAdministratorAccount(1000, {"users", "sudoers", "adm"}));  // whole names only
 }
 
-TEST(OsVersion, KernelReleaseAndOsReleaseFillTheRecord) {
+TEST(OsVersion, KernelReleaseAndOsReleaseFillTheRecordEvenWhenOdd) {
   const auto r = MakeOsVersionRecord("Linux", "6.1.0-18-amd64",
                                      "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");
   EXPECT_EQ(r.PlatformId, kPlatformLinux);
@@ -34,13 +34,10 @@ TEST(OsVersion, KernelReleaseAndOsReleaseFillTheRecord) {
   EXPECT_EQ(r.BuildNumber, 0u);
   EXPECT_EQ(r.CSDVersion, "Linux 6.1.0-18-amd64");
   EXPECT_EQ(r.SystemName, "Debian GNU/Linux 12 (bookworm)");
-}
-
-TEST(OsVersion, MissingPrettyNameAndOddReleasesStillGiveAName) {
-  const auto r = MakeOsVersionRecord("Linux", "5.15", "NAME='Alpine'\nVERSION=3.19\n");
-  EXPECT_EQ(r.SystemName, "Alpine 3.19");
-  EXPECT_EQ(r.MinorVersion, 15u);
-  EXPECT_EQ(r.BuildNumber, 0u);
+  // Without PRETTY_NAME, and with odd releases, there is still a name.
+  const auto alpine = MakeOsVersionRecord("Linux", "5.15", "NAME='Alpine'\nVERSION=3.19\n");
+  EXPECT_EQ(alpine.SystemName, "Alpine 3.19");
+  EXPECT_EQ(alpine.MinorVersion, 15u);
   const auto bare = MakeOsVersionRecord("Linux", "weird", "");
   EXPECT_EQ(bare.SystemName, "Linux");
   EXPECT_EQ(bare.MajorVersion, 0u);
@@ -75,6 +72,12 @@ TEST(LocalTime, StampsUseColonsAndDaysCountFrom1899) {
   EXPECT_EQ(FormatTimeStamp(FromDateTime(1e300)), "9999-12-31 23:59:59");
   EXPECT_EQ(FormatDate(FromDateTime(-1e300)), "0001-01-01");
   EXPECT_EQ(FormatDate(FromDateTime(std::nan(""))), "1899-12-30");
+  for (const LocalDateTime u : {LocalDateTime{2006, 5, 14, 12, 30, 15, 250}, LocalDateTime{1899, 12, 30, 0, 0, 0, 0},
+                                LocalDateTime{1850, 2, 28, 23, 59, 59, 999}}) {
+    const LocalDateTime back = FromDateTime(ToDateTime(u));  // the inverse, to the millisecond
+    EXPECT_EQ(FormatTimeStamp(back), FormatTimeStamp(u));
+    EXPECT_EQ(back.Millisecond, u.Millisecond);
+  }
   const auto now = LocalNow();
   EXPECT_GE(now.Year, 2020);
   EXPECT_EQ(FormatTimeStamp(now).size(), 19u);

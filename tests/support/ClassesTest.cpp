@@ -146,15 +146,6 @@ TEST(StringList, FilesAreReadAsGameTextAndWrittenWhole) {
   EXPECT_THROW(again.SaveToFile((dir.Path() / "no" / "such.txt").string()), EStringListError);
 }
 
-TEST(StringList, CustomSortByNumber) {
-  TStringList list;
-  list.Add("10");
-  list.Add("9");
-  list.Add("100");
-  list.CustomSort([](const TStringList& l, int a, int b) { return std::stoi(l[a]) - std::stoi(l[b]); });
-  EXPECT_EQ(list.CommaText(), "9,10,100");
-}
-
 TEST(MemoryStream, ReadWriteSizeAndCopy) {
   TMemoryStream a;
   EXPECT_EQ(a.Write("hello", 5), 5);

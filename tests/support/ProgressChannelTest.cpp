@@ -38,33 +38,30 @@ struct Channel {
 
 }  // namespace
 
-TEST(ProgressPacking, KnownValuesAndRoundTrip) {
+TEST(ProgressPacking, KnownValuesRoundTripAndOutOfRangeNumbersAreClampedNotWrapped) {
   const TStatusParams p = PackStatusMessage({0, 60, 12, true, false, true});
   EXPECT_EQ(p.WParam, 3932160u);
   EXPECT_EQ(p.LParam, 327692);
-  for (const TStatusMessage m : {TStatusMessage{1, 65535, 65535, false, true, false},
-                                 TStatusMessage{0, 0, 0, true, true, true}, TStatusMessage{7, 9, 8, false, false, false}}) {
-    const TStatusParams q = PackStatusMessage(m);
+  const std::pair<TStatusMessage, TStatusMessage> cases[] = {
+      {{1, 65535, 65535, false, true, false}, {1, 65535, 65535, false, true, false}},
+      {{0, 0, 0, true, true, true}, {0, 0, 0, true, true, true}},
+      {{7, 9, 8, false, false, true}, {7, 9, 8, false, false, true}},
+      {{-5, 70000, 65536, false, false, false}, {0, 65535, 65535, false, false, false}},
+  };
+  for (const auto& [sent, expected] : cases) {
+    const TStatusParams q = PackStatusMessage(sent);
     const TStatusMessage back = UnpackStatusMessage(q.WParam, q.LParam);
-    EXPECT_EQ(back.Min, m.Min);
-    EXPECT_EQ(back.Max, m.Max);
-    EXPECT_EQ(back.Position, m.Position);
-    EXPECT_EQ(back.AddToStartupLog, m.AddToStartupLog);
-    EXPECT_EQ(back.ReplaceStartupLine, m.ReplaceStartupLine);
-    EXPECT_EQ(back.EchoToJournal, m.EchoToJournal);
+    SCOPED_TRACE(testing::Message() << sent.Min << "/" << sent.Max << "/" << sent.Position);
+    EXPECT_EQ(back.Min, expected.Min);
+    EXPECT_EQ(back.Max, expected.Max);
+    EXPECT_EQ(back.Position, expected.Position);
+    EXPECT_EQ(back.AddToStartupLog, expected.AddToStartupLog);
+    EXPECT_EQ(back.ReplaceStartupLine, expected.ReplaceStartupLine);
+    EXPECT_EQ(back.EchoToJournal, expected.EchoToJournal);
   }
 }
 
-TEST(ProgressPacking, OutOfRangeNumbersAreClampedNotWrapped) {
-  const TStatusParams p = PackStatusMessage({-5, 70000, 65536, false, false, false});
-  const TStatusMessage back = UnpackStatusMessage(p.WParam, p.LParam);
-  EXPECT_EQ(back.Min, 0);
-  EXPECT_EQ(back.Max, 65535);
-  EXPECT_EQ(back.Position, 65535);
-  EXPECT_FALSE(back.AddToStartupLog || back.ReplaceStartupLine || back.EchoToJournal);
-}
-
-TEST(SendStatusMessage, TextAndNumbersArriveBeforeItReturns) {
+TEST(SendStatusMessage, TextAndNumbersArriveBeforeItReturnsCutAtACharacter) {
   Channel channel;
   ASSERT_NE(channel.mapping, 0u);
   Receiver receiver(channel.mapping);
@@ -77,26 +74,17 @@ TEST(SendStatusMessage, TextAndNumbersArriveBeforeItReturns) {
   EXPECT_TRUE(receiver.last.EchoToJournal);
   SendStatusMessage(std::string("ab\0cd", 5), 0, 1, 1, receiver.window, channel.mapping, false, false, false);
   EXPECT_EQ(receiver.text, "ab");
-}
-
-TEST(SendStatusMessage, LongTextsAreCutTo1999Bytes) {
-  Channel channel;
-  Receiver receiver(channel.mapping);
   SendStatusMessage(std::string(2500, 'x'), 0, 60, 1, receiver.window, channel.mapping, false, false, false);
   EXPECT_EQ(receiver.text, std::string(1999, 'x'));
-  // "ä" is two bytes; one at byte 1998 would be split by a plain cut.
-  SendStatusMessage(std::string(1998, 'x') + "\xC3\xA4tail", 0, 60, 1, receiver.window, channel.mapping, false, false,
-                    false);
+  // "\xC3\xA4" is two bytes; one at byte 1998 would be split by a plain cut.
+  SendStatusMessage(std::string(1998, 'x') + "\xC3\xA4tail", 0, 60, 1, receiver.window, channel.mapping, false,
+                    false, false);
   EXPECT_EQ(receiver.text, std::string(1998, 'x'));
-}
 
-TEST(SendStatusMessage, NoWindowOrNoMappingSendsNothing) {
-  Channel channel;
-  Receiver receiver(channel.mapping);
-  SendStatusMessage("first", 0, 60, 1, receiver.window, channel.mapping, false, false, false);
+  // No window or no mapping: nothing is sent.
   SendStatusMessage("second", 0, 60, 2, 0, channel.mapping, false, false, false);
   SendStatusMessage("third", 0, 60, 3, receiver.window, 0, false, false, false);
-  EXPECT_EQ(receiver.calls, 1);
-  EXPECT_EQ(ReadStatusText(channel.mapping), "first");
+  EXPECT_EQ(receiver.calls, 4);
+  EXPECT_EQ(ReadStatusText(channel.mapping), std::string(1998, 'x'));
   EXPECT_EQ(ReadStatusText(0), "");
 }

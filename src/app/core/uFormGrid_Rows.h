@@ -14,13 +14,13 @@ namespace qmz {
 
 inline constexpr int RouteColumnCount = 20;
 inline constexpr int RouteSubItemCount = RouteColumnCount - 1;
-inline constexpr std::array<std::string_view, RouteColumnCount> RouteColumnHeaders = {
-    "Profit", "Profit/#", "Commodity", "Typ", "From Base", "From System", "To Base", "To System", "Price", "Earn",
-    "Money to buy", "Count", "Repu", "Level", "Decay", "Volume", "Who scans for", "FromBase run by", "ToBase run by",
-    "Lawful"};
-inline constexpr std::array<int, RouteColumnCount> RouteColumnWidths = {100, 60,  150, 120, 150, 100, 150,
-                                                                        100, 42,  42,  50,  50,  42,  42,
-                                                                        51,  60,  150, 150, 150, 40};
+inline constexpr std::array<std::string_view, RouteColumnCount> RouteColumnHeaders =
+    {"Profit",        "Profit/#",  "Commodity", "Typ",    "From Base",     "From System",
+     "To Base",       "To System", "Price",     "Earn",   "Money to buy",  "Count",
+     "Repu",          "Level",     "Decay",     "Volume", "Who scans for", "FromBase run by",
+     "ToBase run by", "Lawful"};
+inline constexpr std::array<int, RouteColumnCount> RouteColumnWidths = {100, 60, 150, 120, 150, 100, 150, 100, 42,  42,
+                                                                        50,  50, 42,  42,  51,  60,  150, 150, 150, 40};
 // Sub-item positions the window reads for its row colours.
 inline constexpr int RouteSubItemDecay = 13;
 inline constexpr int RouteSubItemLawful = 18;

@@ -189,8 +189,7 @@ std::vector<std::int32_t> BuildPlaceIndexes(const SvModel& Data, std::span<const
   return out;
 }
 
-std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<const TIndex> Items,
-                                                TCalcHooks& Hooks) {
+std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks) {
   std::vector<std::int32_t> out;
   const std::size_t goods = std::min(Data.aGood.size(), Data.aMarket.RowLength());
   GaugePoster gauge(Hooks);
@@ -215,12 +214,16 @@ std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<c
   return out;
 }
 
-void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<const std::int32_t> Commodities,
-                            std::vector<std::uint32_t>& Out) {
+void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<const std::int32_t> PositionOfGood,
+                            std::vector<TSoldGood>& Out) {
   Out.clear();
-  const auto row = Data.aMarket[std::size_t(From)];
-  for (std::size_t k = 0; k < Commodities.size(); ++k)
-    if (row[std::size_t(Commodities[k])].Sold) Out.push_back(std::uint32_t(k));
+  for (const TMarketEntry& e : Data.aMarket.WrittenCells(std::size_t(From))) {
+    if (!e.Cell.Sold || e.Good >= PositionOfGood.size() || PositionOfGood[e.Good] < 0) continue;
+    Out.push_back({std::uint32_t(PositionOfGood[e.Good]), e.Cell.Price});
+  }
+  // Written cells come in good order; the chosen goods may stand in another.
+  if (!std::is_sorted(Out.begin(), Out.end(), [](const TSoldGood& a, const TSoldGood& b) { return a.Position < b.Position; }))
+    std::sort(Out.begin(), Out.end(), [](const TSoldGood& a, const TSoldGood& b) { return a.Position < b.Position; });
 }
 
 std::string OutOfMemoryText(std::size_t Routes) {

@@ -145,8 +145,7 @@ struct TCalcWork {
 std::vector<std::int32_t> BuildPlaceIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks);
 // The goods of lbCommo: the any-commodity entry (Kind 4), wherever it stands, gives every good index
 // 0 .. length of aGood - 1; otherwise every item's Index once, in list order.
-std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<const TIndex> Items,
-                                                TCalcHooks& Hooks);
+std::vector<std::int32_t> BuildCommodityIndexes(const SvModel& Data, std::span<const TIndex> Items, TCalcHooks& Hooks);
 
 enum class TCalcEnd { Finished, Stopped, OutOfMemory };
 
@@ -167,10 +166,15 @@ TCalcEnd FindRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcW
                     TJournal* Journal);
 void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal);
 
-// The goods of Commodities (as positions into it, in its order) whose cell at base From is sold.
-// The one place that reads the market for the origin side: a per-base list of written cells could
-// replace the scan here.
-void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<const std::int32_t> Commodities,
-                            std::vector<std::uint32_t>& Out);
+// The goods sold at base From, as positions into Commodities in its order, with their prices there.
+// Read from the cells the market lines wrote for the base (an unwritten cell is never sold), so an
+// origin costs its written cells, not every good. PositionOfGood maps a good index to its position in
+// Commodities, -1 when it is not there.
+struct TSoldGood {
+  std::uint32_t Position;
+  double Price;
+};
+void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<const std::int32_t> PositionOfGood,
+                            std::vector<TSoldGood>& Out);
 
 }  // namespace qmz

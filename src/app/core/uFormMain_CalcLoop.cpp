@@ -19,6 +19,7 @@ constexpr std::string_view kPriceError = "From: %d  To: %d  Commo: %d CommoB: %d
 
 // What one origin needs while its routes are worked out; one per thread.
 struct Scratch {
+  std::vector<TSoldGood> soldGoods;    // trade mode: the goods sold at the origin with their prices
   std::vector<std::uint32_t> sold;     // positions into the goods array sold at the origin
   std::vector<std::uint32_t> buy;      // per sold position
   std::vector<std::uint8_t> buyBad;    // per sold position: the buy price does not fit
@@ -36,6 +37,15 @@ class Loop {
     sell_.reset(new std::uint32_t[nK_ * nTo_]);
     sellBad_.reset(new std::uint8_t[nK_ * nTo_]);
     sellBadGood_.assign(nK_, 0);
+    positionOfGood_.assign(d.aMarket.RowLength(), -1);
+    defaultSell_.assign(nK_, 0);
+    defaultBad_.assign(nK_, 0);
+    for (std::size_t k = 0; k < nK_; ++k) {
+      const std::size_t g = std::size_t(w.FCommodities[k]);
+      positionOfGood_[g] = std::int32_t(k);
+      defaultBad_[k] = !TruncPrice(d.aMarket.DefaultCell(g).Price, defaultSell_[k]);
+      if (defaultBad_[k]) defaultSell_[k] = 0;
+    }
     std::vector<bool> isTo(d.aBase.size());
     for (auto t : w.FToBases) isTo[std::size_t(t)] = true;
     combos_.resize(w.FFromBases.size());
@@ -46,14 +56,22 @@ class Loop {
   }
 
   // Truncated sell prices of destinations [j0, j1), one column of destinations per good position, and
-  // the flags of prices that do not fit. Threads may build disjoint blocks at once; Finish afterwards.
+  // the flags of prices that do not fit: the defaults first, then the cells the market lines wrote.
+  // Threads may build disjoint blocks at once; FinishSellTable afterwards.
   void BuildSellTable(std::size_t j0, std::size_t j1) {
     for (std::size_t j = j0; j < j1; ++j) {
-      const auto row = d_.aMarket[std::size_t(w_.FToBases[j])];
+      const std::size_t to = std::size_t(w_.FToBases[j]);
+      const bool defaults = d_.aMarket.HasDefaults(to);  // else every cell reads as 0
       for (std::size_t k = 0; k < nK_; ++k) {
-        const bool fits = TruncPrice(row[std::size_t(w_.FCommodities[k])].Price, sell_[k * nTo_ + j]);
-        if (!fits) sell_[k * nTo_ + j] = 0;
-        sellBad_[k * nTo_ + j] = !fits;
+        sell_[k * nTo_ + j] = defaults ? defaultSell_[k] : 0;
+        sellBad_[k * nTo_ + j] = defaults && defaultBad_[k];
+      }
+      for (const TMarketEntry& e : d_.aMarket.WrittenCells(to)) {
+        const std::int32_t k = e.Good < positionOfGood_.size() ? positionOfGood_[e.Good] : -1;
+        if (k < 0) continue;
+        const std::size_t at = std::size_t(k) * nTo_ + j;
+        sellBad_[at] = !TruncPrice(e.Cell.Price, sell_[at]);
+        if (sellBad_[at]) sell_[at] = 0;
       }
     }
   }
@@ -68,7 +86,9 @@ class Loop {
   void Prepare(std::size_t i, Scratch& s) const {
     const std::int32_t f = w_.FFromBases[i];
     if (trade_) {
-      SoldCommodityPositions(d_, f, w_.FCommodities, s.sold);
+      SoldCommodityPositions(d_, f, positionOfGood_, s.soldGoods);
+      s.sold.resize(s.soldGoods.size());
+      for (std::size_t x = 0; x < s.soldGoods.size(); ++x) s.sold[x] = s.soldGoods[x].Position;
     } else {
       s.sold.resize(nK_);
       for (std::size_t k = 0; k < nK_; ++k) s.sold[k] = std::uint32_t(k);
@@ -78,10 +98,8 @@ class Loop {
     s.buyBad.assign(nS, 0);
     s.exact = false;
     for (std::size_t x = 0; x < nS; ++x) {
-      const std::size_t k = s.sold[x];
-      if (trade_ && !TruncPrice(d_.aMarket[std::size_t(f)][std::size_t(w_.FCommodities[k])].Price, s.buy[x]))
-        s.buyBad[x] = 1;
-      s.exact = s.exact || s.buyBad[x] || sellBadGood_[k];
+      if (trade_ && !TruncPrice(s.soldGoods[x].Price, s.buy[x])) s.buyBad[x] = 1;
+      s.exact = s.exact || s.buyBad[x] || sellBadGood_[s.sold[x]];
     }
     if (s.exact) return;
     // Good by good down a column of sell prices; read back destination by destination below.
@@ -138,6 +156,9 @@ class Loop {
   std::unique_ptr<std::uint32_t[]> sell_;
   std::unique_ptr<std::uint8_t[]> sellBad_;
   std::vector<std::uint8_t> sellBadGood_;
+  std::vector<std::int32_t> positionOfGood_;  // position in the goods array by good index, -1 none
+  std::vector<std::uint32_t> defaultSell_;    // per position: the default cell's price, cut
+  std::vector<std::uint8_t> defaultBad_;
   std::vector<std::uint64_t> combos_;
 };
 
@@ -178,8 +199,8 @@ TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journ
     const bool done = loop.Visit(
         i, s, counter,
         [&](std::size_t j, std::uint64_t c) {
-          if ((j & 7) == 0 && timer.Due()) progress.Pump(c);
-          return hooks.StopRequested();
+      if ((j & 7) == 0 && timer.Due()) progress.Pump(c);
+      return hooks.StopRequested();
         },
         [&](const TRouteRecord& r) { w.FRoutes.Add(r); },
         [&](const std::string& line) { Log(line, jlError, journal); });
@@ -275,17 +296,15 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
           const bool complete = loop.Visit(
               i, s, base[i], [&](std::size_t, std::uint64_t) { return stop.load(std::memory_order_relaxed); },
               [&](const TRouteRecord& r) {
-                if (write) out[n] = r;
-                ++n;
+            if (write) out[n] = r;
+            ++n;
               },
               [&](const std::string& line) {
-                if (write) errors[i].push_back(line);
-              });
+            if (write) errors[i].push_back(line);
+          });
           if (!complete) break;
-          if (write)
-            done[i] = 1;
-          else
-            count[i] = n;
+          if (write) done[i] = 1;
+          else count[i] = n;
           combosDone.fetch_add(loop.Combos(i), std::memory_order_relaxed);
         }
       } catch (const std::bad_alloc&) {

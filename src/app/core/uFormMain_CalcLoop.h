@@ -20,7 +20,7 @@ struct TCalcLoopOptions {
 // their order, and the journal lines and their order, are the same on any number of threads; after a
 // stop the routes are those of the origins finished (in full, in order) so far. Throws std::bad_alloc
 // with the routes so far in Work.FRoutes when memory runs out.
-TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal,
-                            bool TradeMode, const TCalcLoopOptions& Options = {});
+TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal, bool TradeMode,
+                            const TCalcLoopOptions& Options = {});
 
 }  // namespace qmz

@@ -85,8 +85,9 @@ TRouteRow MakeRouteRow(const SvModel& Data, const TRouteList& List, const TRoute
 
 TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TDisplayOptions& Options,
                            TCalcHooks& Hooks, std::vector<TRouteRow>& Rows) {
-  const std::size_t limit =
-      Options.LinesCount <= 0 ? 0 : std::min<std::size_t>(std::size_t(Options.LinesCount), List.Count());
+  const std::size_t limit = Options.LinesCount <= 0
+                                ? 0
+                                : std::min<std::size_t>(std::size_t(Options.LinesCount), List.Count());
   TPumpTimer timer;
   for (std::size_t i = 0; i < limit; ++i) {
     if (timer.Due()) Hooks.Status("", 0, std::uint32_t(limit - 1), std::uint32_t(i));
@@ -94,8 +95,8 @@ TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TD
     if (i % 30 == 1) Hooks.ProcessMessages();
     const TRouteRecord& r = List[i];
     if (!RouteShown(Data, List, r, Options)) continue;
-    const TRouteQuantity q =
-        RouteQuantity(Options.Money, Options.Cargo, RouteBuyPrice(Data, List, r), RouteVolume(Data, r), r.Profit);
+    const TRouteQuantity q = RouteQuantity(Options.Money, Options.Cargo, RouteBuyPrice(Data, List, r),
+                                           RouteVolume(Data, r), r.Profit);
     Rows.push_back(MakeRouteRow(Data, List, r, q, Options.DecimalSeparator));
   }
   return TDisplayEnd::Finished;

@@ -14,13 +14,13 @@ namespace qmz {
 
 // The option boxes of the main window, as their getters read them.
 struct TDisplayOptions {
-  double Money = 1000000.0;    // edMoney FloatValue
-  std::int64_t Cargo = 250;    // edCargo Value
+  double Money = 1000000.0;        // edMoney FloatValue
+  std::int64_t Cargo = 250;        // edCargo Value
   std::int64_t LinesCount = 4000;  // edLinesCount Value: how many routes to examine
-  double Level = 1.0;          // edLevel FloatValue: the player's level
-  bool Unlawful = true;        // cbUnlawful: include routes that are not lawful
-  bool Perishable = true;      // cbPerishable: include goods that decay
-  char DecimalSeparator = '.';  // the user's, for the "%.2f" columns
+  double Level = 1.0;              // edLevel FloatValue: the player's level
+  bool Unlawful = true;            // cbUnlawful: include routes that are not lawful
+  bool Perishable = true;          // cbPerishable: include goods that decay
+  char DecimalSeparator = '.';     // the user's, for the "%.2f" columns
 };
 
 // How many units one route can carry, and what they earn and cost. Money and cargo are the player's;

@@ -30,8 +30,10 @@ constexpr std::int64_t kParallelRange = std::int64_t(1) << 17;
 // the left and from the right are collected, then swapped in pairs, as the scans would meet them). Near
 // the crossing the plain scans take over from exactly where the scans stand. The swaps, and with them
 // the order of equal profits, are those of the plain scans.
-inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::int64_t& iOut, std::int64_t& jOut) {
-  const std::uint32_t pivot = a[(lo + hi) / 2].Profit;
+// From a state of the scans (i and j about to scan, everything between them untouched) to the end of
+// the partition.
+inline void PartitionFrom(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::uint32_t pivot, std::int64_t& iOut,
+                          std::int64_t& jOut) {
   constexpr int kBlock = 64;
   std::uint8_t offL[kBlock];
   std::uint8_t offR[kBlock];
@@ -68,7 +70,7 @@ inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::in
   // Where the scans stand: on their next stop when the block still holds one, else past the block.
   std::int64_t i = numL ? li + offL[startL] : li;
   std::int64_t j = numR ? rj - offR[startR] : rj;
-  do {
+  while (i <= j) {
     while (a[i].Profit > pivot) ++i;
     while (a[j].Profit < pivot) --j;
     if (i <= j) {
@@ -76,9 +78,117 @@ inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::in
       ++i;
       --j;
     }
-  } while (i <= j);
+  }
   iOut = i;
   jOut = j;
+}
+
+inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::int64_t& iOut, std::int64_t& jOut) {
+  PartitionFrom(a, lo, hi, a[(lo + hi) / 2].Profit, iOut, jOut);
+}
+
+// Runs f(0 .. n - 1) on n threads (the calling one included) and waits for all; a thread that cannot
+// start leaves its share to the calling thread.
+template <typename F>
+void ParallelFor(unsigned n, F&& f) {
+  std::vector<std::thread> threads;
+  std::vector<unsigned> inline_;
+  for (unsigned t = 1; t < n; ++t) {
+    try {
+      threads.emplace_back([&f, t] { f(t); });
+    } catch (const std::system_error&) {
+      inline_.push_back(t);
+    }
+  }
+  f(0);
+  for (unsigned t : inline_) f(t);
+  for (auto& th : threads) th.join();
+}
+
+// The same partition as Partition with all threads: the k-th stop of either scan depends only on the
+// values before it, so the stops are counted per chunk, the pairs that surely lie apart (all left stops
+// in chunks before a chunk m, all right stops in chunks after it) are swapped by several threads at
+// once, and the scans go on from the last of those pairs as usual.
+// between() runs on the calling thread after each step (the window's pump).
+template <typename Between>
+void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsigned threads, std::int64_t& iOut,
+                       std::int64_t& jOut, Between&& between) {
+  const std::uint32_t pivot = a[(lo + hi) / 2].Profit;
+  const std::int64_t n = hi - lo + 1;
+  const unsigned chunks = threads * 8;
+  auto begin = [&](unsigned c) { return lo + n * std::int64_t(c) / std::int64_t(chunks); };
+  std::vector<std::int64_t> cntL(chunks, 0);
+  std::vector<std::int64_t> cntR(chunks, 0);
+  ParallelFor(threads, [&](unsigned t) {
+    for (unsigned c = t; c < chunks; c += threads) {
+      std::int64_t l = 0;
+      std::int64_t r = 0;
+      for (std::int64_t x = begin(c); x < begin(c + 1); ++x) {
+        l += a[x].Profit <= pivot;
+        r += a[x].Profit >= pivot;
+      }
+      cntL[c] = l;
+      cntR[c] = r;
+    }
+  });
+  between();
+  // The chunk m that leaves the most pairs apart.
+  std::int64_t pairs = 0;
+  {
+    std::int64_t right = 0;
+    for (unsigned c = 0; c < chunks; ++c) right += cntR[c];
+    std::int64_t left = 0;
+    for (unsigned m = 0; m < chunks; ++m) {
+      right -= cntR[m];
+      pairs = std::max(pairs, std::min(left, right));
+      left += cntL[m];
+    }
+  }
+  if (pairs < std::int64_t(threads) * 64) return PartitionFrom(a, lo, hi, pivot, iOut, jOut);
+
+  // Where each thread's first pair stands, found before anything moves.
+  std::vector<std::int64_t> startL(threads);
+  std::vector<std::int64_t> startR(threads);
+  auto first = [&](unsigned t) { return pairs * std::int64_t(t) / std::int64_t(threads); };
+  ParallelFor(threads, [&](unsigned t) {
+    std::int64_t k = first(t);
+    unsigned c = 0;
+    while (k >= cntL[c]) k -= cntL[c++];
+    std::int64_t x = begin(c);
+    for (;; ++x)
+      if (a[x].Profit <= pivot && k-- == 0) break;
+    startL[t] = x;
+    k = first(t);
+    c = chunks - 1;
+    while (k >= cntR[c]) k -= cntR[c--];
+    std::int64_t y = begin(c + 1) - 1;
+    for (;; --y)
+      if (a[y].Profit >= pivot && k-- == 0) break;
+    startR[t] = y;
+  });
+  between();
+  std::int64_t lastL = 0;
+  std::int64_t lastR = 0;
+  ParallelFor(threads, [&](unsigned t) {
+    std::int64_t x = startL[t];
+    std::int64_t y = startR[t];
+    const std::int64_t count = first(t + 1) - first(t);
+    for (std::int64_t k = 0; k < count; ++k) {
+      if (k > 0) {
+        do ++x;
+        while (a[x].Profit > pivot);
+        do --y;
+        while (a[y].Profit < pivot);
+      }
+      std::swap(a[x], a[y]);
+    }
+    if (t + 1 == threads) {
+      lastL = x;
+      lastR = y;
+    }
+  });
+  between();
+  PartitionFrom(a, lastL + 1, lastR - 1, pivot, iOut, jOut);
 }
 
 // The sort of one range on one thread. Every turn of the loop is one call of the recursive form.
@@ -200,14 +310,38 @@ class SortPool {
 }  // namespace
 
 std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, const TSortProgress& Progress,
-                         unsigned Threads) {
+                         unsigned Threads, std::int64_t SplitFrom) {
   if (Threads == 0) Threads = std::max(1u, std::thread::hardware_concurrency());
   Lo = std::max<std::int64_t>(Lo, 0);
   Hi = std::min<std::int64_t>(Hi, std::int64_t(List.Count()) - 1);
   TRouteRecord* a = List.Data();
   if (Threads > 1 && Hi - Lo + 1 >= kParallelRange) {
+    // The first levels, where one range holds most of the routes, split with all threads at once.
+    std::uint64_t splits = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges = {{Lo, Hi}};
+    for (int level = 0; level < 2; ++level) {
+      std::vector<std::pair<std::int64_t, std::int64_t>> next;
+      for (const auto& [l, h] : ranges) {
+        if (h - l + 1 < SplitFrom) {
+          next.emplace_back(l, h);
+          continue;
+        }
+        ++splits;
+        std::int64_t i = 0;
+        std::int64_t j = 0;
+        ParallelPartition(a, l, h, Threads, i, j, [&] {
+          if (Progress) Progress(splits);
+        });
+        next.emplace_back(l, j);
+        next.emplace_back(i, h);
+        if (Progress) Progress(splits);
+      }
+      ranges = std::move(next);
+    }
     SortPool pool(a);
-    if (pool.Push(Lo, Hi)) {
+    bool queued = true;
+    for (const auto& [l, h] : ranges) queued = queued && pool.Push(l, h);
+    if (queued) {
       std::vector<std::thread> workers;
       for (unsigned t = 0; t < Threads; ++t) {
         try {
@@ -219,10 +353,17 @@ std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, con
       if (!workers.empty()) {
         pool.WaitDone(Progress);
         for (auto& w : workers) w.join();
-        return pool.Calls();
+        return splits + pool.Calls();
       }
     }
-    // Not a single thread could start: the range is sorted here.
+    // Not a single thread could start: the ranges are sorted here.
+    std::uint64_t calls = splits;
+    TPumpTimer timer;
+    auto tick = [&] {
+      if ((calls & 4095) == 0 && Progress && timer.Due()) Progress(calls);
+    };
+    for (const auto& [l, h] : ranges) SortRange(a, l, h, calls, tick);
+    return calls;
   }
   std::uint64_t calls = 0;
   TPumpTimer timer;

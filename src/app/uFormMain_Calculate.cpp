@@ -1,0 +1,229 @@
+// The Calculate button (start, or ask a running calculation to stop), the route sort, and the route display
+// that fills the route-list window from the sorted routes with the user's money, cargo, lines and level.
+// The calculation itself is in app/core; the window collects the selection, pumps and shows.
+
+#include <QCoreApplication>
+
+#include "app/ModelAdapter.h"
+#include "app/uFormGrid.h"
+#include "app/uFormMain.h"
+#include "app/core/uFormMain_Display.h"
+#include "app/core/uFormMain_Sort.h"
+#include "platform/ProcessPriority.h"
+#include "support/mRunJournal.h"
+#include "widgets/WsSpin_Locale.h"
+
+namespace qmz {
+
+namespace {
+
+// The calculation and display reach the status bar, the message queue and the stop flag through these.
+class WindowHooks : public TCalcHooks {
+ public:
+  explicit WindowHooks(TformMain& form) : form_(form) {}
+  void Status(std::string_view Text, std::uint32_t Min, std::uint32_t Max, std::uint32_t Position) override {
+    form_.SetStatus(std::string(Text), Min, Max, Position);
+  }
+  void ProcessMessages() override { QCoreApplication::processEvents(); }
+  bool StopRequested() override { return form_.GetStopRequested(); }
+
+ private:
+  TformMain& form_;
+};
+
+std::vector<TIndex> TagsOf(const QListWidget* list) {
+  std::vector<TIndex> tags;
+  for (int i = 0; i < list->count(); ++i)
+    if (const std::optional<IndexTag> t = TagOf(list->item(i))) tags.emplace_back(t->Index, t->Kind);
+  return tags;
+}
+
+// The window's working state handed to the calculation for its run and taken back after it, also when
+// the calculation raises.
+class LentWork {
+ public:
+  LentWork(std::vector<std::int32_t>& from, std::vector<std::int32_t>& to, std::vector<std::int32_t>& goods,
+           TRouteList& routes, std::uint32_t& sortCalls)
+      : from_(from), to_(to), goods_(goods), routes_(routes), sortCalls_(sortCalls) {
+    work.FFromBases = std::move(from_);
+    work.FToBases = std::move(to_);
+    work.FCommodities = std::move(goods_);
+    work.FRoutes = std::move(routes_);
+    work.FSortCalls = sortCalls_;
+  }
+  ~LentWork() {
+    from_ = std::move(work.FFromBases);
+    to_ = std::move(work.FToBases);
+    goods_ = std::move(work.FCommodities);
+    routes_ = std::move(work.FRoutes);
+    sortCalls_ = std::uint32_t(std::min<std::uint64_t>(work.FSortCalls, 0xFFFFFFFFu));
+  }
+  LentWork(const LentWork&) = delete;
+  LentWork& operator=(const LentWork&) = delete;
+
+  TCalcWork work;
+
+ private:
+  std::vector<std::int32_t>& from_;
+  std::vector<std::int32_t>& to_;
+  std::vector<std::int32_t>& goods_;
+  TRouteList& routes_;
+  std::uint32_t& sortCalls_;
+};
+
+const char* const kCalculate = "&Calculate";
+const char* const kStop = "St&op";
+const char* const kReshow = "&Reshow routes";
+const char* const kStopDisplay = "&Stop";
+
+}  // namespace
+
+void TformMain::SortRoutes(std::int64_t Lo, std::int64_t Hi) {
+  WindowHooks hooks(*this);
+  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi, [&hooks](std::uint64_t made) {
+    hooks.Status("", 0, KeepMax, std::uint32_t(std::min<std::uint64_t>(made, KeepMax)));
+  });
+  FSortCalls = std::uint32_t(std::min<std::uint64_t>(FSortCalls + calls, 0xFFFFFFFFu));
+}
+
+void TformMain::btCalculateClick() {
+  // Stop branch: a click while a calculation runs (it arrives through the calculation's own message pump)
+  // only asks it to stop; whatever the caption says, it never starts a second, nested calculation.
+  if (calculating_) {
+    btCalculate->setText(QString::fromLatin1(kCalculate));
+    SetStopRequested(true);
+    SetStatus(" ", 0, 1, 0);
+    Log("Calculation stopped by User", jlWarning, journal_);
+    return;
+  }
+  if (!FData) return;
+
+  calculating_ = true;
+  EnterBusy();
+  const auto closingSteps = [this] {
+    btCalculate->setText(QString::fromLatin1(kCalculate));
+    if (!GetStopRequested()) {
+      SetShowRoutesEnabled(true);
+      SetCalculateEnabled(false);
+    }
+    SetStopRequested(false);
+    btShowRoutes->setEnabled(true);
+    platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+    FFromBases = {};
+    FToBases = {};
+    FCommodities = {};
+    Log("<< Begin calculation >>", jlEnd, journal_);
+    calculating_ = false;
+  };
+  try {
+    Log("<< Begin calculation >>", jlBegin, journal_);
+    const bool trade = btFuncTrade->isChecked();
+    if ((trade && lbOrigin->count() == 0) || lbDestination->count() == 0 || lbCommo->count() == 0) {
+      Log("Not all Listboxes have been filled - Calculation cancelled", jlWarning, journal_);
+      dialogs_->InformationBox("Calculation cancelled",
+                               "Please fill in at least one origin, destination and good.\r\nCalculation cancelled.");
+    } else {
+      platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+      SetStopRequested(false);
+      btCalculate->setText(QString::fromLatin1(kStop));
+      btShowRoutes->setEnabled(false);
+      FRoutes.Clear();
+      SetStatus("Calculating... Please wait a few seconds", 0, 1, 0);
+      TCalcSelection selection;
+      selection.TradeMode = trade;
+      if (trade) selection.Origins = TagsOf(lbOrigin);
+      selection.Destinations = TagsOf(lbDestination);
+      selection.Commodities = TagsOf(lbCommo);
+      WindowHooks hooks(*this);
+      TCalcEnd end;
+      std::size_t found = 0;
+      {
+        LentWork lent(FFromBases, FToBases, FCommodities, FRoutes, FSortCalls);
+        end = CalculateRoutes(*FData, selection, lent.work, hooks, journal_);
+        found = lent.work.FRoutes.Count();
+      }
+      if (end == TCalcEnd::OutOfMemory) dialogs_->Warning(OutOfMemoryText(found));
+    }
+  } catch (...) {
+    closingSteps();
+    LeaveBusy();
+    throw;
+  }
+  closingSteps();
+  // A window closed meanwhile shows nothing more.
+  if (!closing_) {
+    try {
+      ShowRoutes();
+    } catch (...) {
+      LeaveBusy();
+      throw;
+    }
+  }
+  LeaveBusy();
+}
+
+void TformMain::btShowRoutesClick() { ShowRoutes(); }
+
+void TformMain::ShowRoutes() {
+  TformGrid* grid = formGrid_;
+  // 1.
+  if (grid) {
+    grid->show();
+    grid->raise();
+  }
+  // 2. A click while the display runs only asks it to stop.
+  if (displaying_) {
+    SetStatus("Priting of routes cancelled", 0, 0, 0, false, false, true);
+    SetStopRequested(true);
+    return;
+  }
+  if (!grid || !FData) return;
+
+  // 4.
+  displaying_ = true;
+  EnterBusy();
+  btShowRoutes->setText(QString::fromLatin1(kStopDisplay));
+  SetStatus("Printing routes", 0, 0, 0);
+  const bool calculateWasEnabled = btCalculate->isEnabled();
+  btCalculate->setEnabled(false);
+  platform::SetProcessPriorityClass(platform::PriorityClass::Idle);
+  grid->ClearRoutes();
+
+  std::size_t printed = 0;
+  const auto finallyPart = [&] {
+    // 7.
+    grid->lvRoutes->viewport()->update();
+    SetStatus(PrintedRoutesText(printed), 0, 1, 0);
+    platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+    SetStopRequested(false);
+    btShowRoutes->setText(QString::fromLatin1(kReshow));
+    btCalculate->setEnabled(calculateWasEnabled);
+    displaying_ = false;
+    LeaveBusy();
+  };
+  try {
+    // 5.
+    TDisplayOptions options;
+    options.Money = edMoney->FloatValue();
+    options.Cargo = edCargo->Value();
+    options.LinesCount = edLinesCount->Value();
+    // The level box holds whole numbers; a text that is none reads as its minimum, 1.
+    options.Level = spinlocale::ParseFloat(edLevel->text()).value_or(double(edLevel->MinValue()));
+    options.Unlawful = cbUnlawful->isChecked();
+    options.Perishable = cbPerishable->isChecked();
+    options.DecimalSeparator = spinlocale::Current().decimal.toLatin1();
+    WindowHooks hooks(*this);
+    std::vector<TRouteRow> rows;
+    const TDisplayEnd end = BuildRouteRows(*FData, FRoutes, options, hooks, rows);
+    printed = rows.size();
+    grid->AddRoutes(std::move(rows));
+    // 6. Ordered by "Profit", highest first, whatever header was clicked before.
+    if (end == TDisplayEnd::Finished) grid->SortRoutesByProfit();
+  } catch (...) {
+    finallyPart();
+    throw;
+  }
+  finallyPart();
+}
+
+}  // namespace qmz

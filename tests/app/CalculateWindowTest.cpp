@@ -1,0 +1,209 @@
+// The Calculate and Reshow buttons of the main window on a generated installation: the selection made
+// with the real controls, the calculation, the stop that only asks, the route display into the
+// route-list window and, end to end, the route file saved through that window's menu.
+
+#include <QFileDialog>
+#include <QTest>
+#include <QTimer>
+
+#include "MainWindowFixture.h"
+#include "app/core/uFormGrid_Files.h"
+#include "app/core/uFormMain_Display.h"
+#include "app/uFormGrid.h"
+#include "platform/WholeFile.h"
+#include "support/mRunJournal.h"
+#include "widgets/WsSpin_Locale.h"
+
+using namespace qmz;
+using namespace qmz::test;
+
+namespace {
+
+class CalculateWindowTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    grid->ShowMessage = [](const QString&, const QString&) {};
+    w = StartWindow();
+    ASSERT_TRUE(w->StartupDone());
+  }
+  void TearDown() override {
+    if (w) w->close();
+    w.reset();
+  }
+
+  // Anywhere to anywhere, any commodity, chosen as a user does.
+  void ChooseAnywhereAndAnyCommodity() {
+    QTest::mouseClick(w->btFromAny, Qt::LeftButton);
+    w->lbFromAny->item(0)->setSelected(true);
+    QTest::mouseClick(w->btAddFrom, Qt::LeftButton);
+    QTest::mouseClick(w->btDestAny, Qt::LeftButton);
+    w->lbDestAny->item(0)->setSelected(true);
+    QTest::mouseClick(w->btAddTo, Qt::LeftButton);
+    QTest::mouseClick(w->btAddCommo, Qt::LeftButton);  // "::Any::" is selected after start-up
+    ASSERT_EQ(w->lbCommo->count(), 1);
+  }
+
+  // What the window should show for its selection: the core's routes and rows with the option boxes'
+  // values, ordered by the total profit, highest first (equal totals in display order).
+  std::vector<TRouteRow> ExpectedRows(const TCalcSelection& selection) {
+    TCalcWork work;
+    TCalcHooks hooks;
+    CalculateRoutes(*w->Data(), selection, work, hooks, nullptr);
+    TDisplayOptions o;
+    o.Money = w->edMoney->FloatValue();
+    o.Cargo = w->edCargo->Value();
+    o.LinesCount = w->edLinesCount->Value();
+    o.Level = spinlocale::ParseFloat(w->edLevel->text()).value_or(1.0);
+    o.Unlawful = w->cbUnlawful->isChecked();
+    o.Perishable = w->cbPerishable->isChecked();
+    o.DecimalSeparator = spinlocale::Current().decimal.toLatin1();
+    std::vector<TRouteRow> rows;
+    BuildRouteRows(*w->Data(), work.FRoutes, o, hooks, rows);
+    SortRouteRows(rows, ReversedSort);
+    return rows;
+  }
+
+  int CountLines(const std::string& text, TJournalLevel level) const {
+    int n = 0;
+    // End lines carry the elapsed time after the text.
+    for (const auto& rec : journal->Buffer()) n += rec.Text.rfind(text, 0) == 0 && rec.Level == level;
+    return n;
+  }
+
+  std::unique_ptr<TformMain> w;
+};
+
+TEST_F(CalculateWindowTest, EmptySelectionCancelsAndStillRunsTheClosingSteps) {
+  w->SetCalculateEnabled(true);
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  ASSERT_EQ(dialogs.infos.size(), 1u);
+  EXPECT_EQ(dialogs.infos[0], "Please fill in at least one origin, destination and good.\r\nCalculation cancelled.");
+  EXPECT_EQ(CountLines("Not all Listboxes have been filled - Calculation cancelled", jlWarning), 1);
+  EXPECT_EQ(CountLines("<< Begin calculation >>", jlBegin), 1);
+  EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
+  EXPECT_FALSE(w->btCalculate->isEnabled());
+  EXPECT_TRUE(w->btShowRoutes->isEnabled());
+  EXPECT_EQ(w->StatusText(), " Finished - Printed 0 Routes");
+}
+
+TEST_F(CalculateWindowTest, LootModeNeedsNoOrigin) {
+  QTest::mouseClick(w->btFuncLoot, Qt::LeftButton);
+  w->lbDestBase->item(0)->setSelected(true);
+  QTest::mouseClick(w->btAddTo, Qt::LeftButton);
+  QTest::mouseClick(w->btAddCommo, Qt::LeftButton);
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  EXPECT_TRUE(dialogs.infos.empty());
+  const auto& rows = grid->Rows();
+  ASSERT_FALSE(rows.empty());
+  for (const TRouteRow& r : rows) {
+    EXPECT_EQ(r.SubItems[7], "0");  // "Price": loot is free
+    EXPECT_EQ(r.SubItems[5], w->lbDestination->item(0)->text().toStdString());
+  }
+}
+
+TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutesAndSavesThemEndToEnd) {
+  EXPECT_EQ(w->edLevel->text(), "1");  // the level box starts at its minimum
+  ChooseAnywhereAndAnyCommodity();
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+
+  const TIndex any{0, 4};
+  const std::vector<TRouteRow> expected = ExpectedRows({true, {any}, {any}, {any}});
+  ASSERT_FALSE(expected.empty());
+  const auto& rows = grid->Rows();
+  ASSERT_EQ(rows.size(), expected.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].Caption, expected[i].Caption) << i;
+    EXPECT_EQ(rows[i].SubItems, expected[i].SubItems) << i;
+    if (i > 0) {
+      EXPECT_GE(std::stoull(rows[i - 1].Caption), std::stoull(rows[i].Caption));
+    }
+  }
+  EXPECT_FALSE(w->btCalculate->isEnabled());
+  EXPECT_TRUE(w->btShowRoutes->isEnabled());
+  EXPECT_EQ(w->btCalculate->text(), "&Calculate");
+  EXPECT_EQ(w->StatusText(), QString::fromStdString(" Finished - Printed " + std::to_string(rows.size()) + " Routes"));
+  EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
+  EXPECT_GT(w->SortCalls(), 0u);
+
+  // Saved through the route-list window's menu, the file holds the header and the rows as shown.
+  TempDir out;
+  const QString path = QString::fromStdString((out.Path() / "routes.csv").string());
+  QTimer::singleShot(0, grid->DlgSave, [this, path] {
+    grid->DlgSave->selectFile(path);
+    static_cast<QDialog*>(grid->DlgSave)->accept();
+  });
+  grid->miSave->trigger();
+  std::string file;
+  ASSERT_TRUE(platform::ReadWholeFile(path.toStdString(), file));
+  EXPECT_EQ(file, RouteFileText(expected));
+  EXPECT_EQ(file.substr(0, file.find("\r\n")),
+            "\"Profit\",\"Profit/#\",\"Commodity\",\"Typ\",\"From Base\",\"From System\",\"To Base\",\"To System\","
+            "\"Price\",\"Earn\",\"Money to buy\",\"Count\",\"Repu\",\"Level\",\"Decay\",\"Volume\",\"Who scans for\","
+            "\"FromBase run by\",\"ToBase run by\",\"Lawful\",");
+}
+
+TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {
+  ChooseAnywhereAndAnyCommodity();
+  // Two more clicks arrive through the calculation's first message pump: both only ask it to stop, and
+  // none starts a calculation inside the running one.
+  QTimer::singleShot(0, w.get(), [this] {
+    EXPECT_EQ(w->btCalculate->text(), "St&op");
+    QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+    QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  });
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  EXPECT_EQ(CountLines("<< Begin calculation >>", jlBegin), 1);
+  EXPECT_EQ(CountLines("Calculation stopped by User", jlWarning), 2);
+  EXPECT_EQ(w->Routes().Count(), 0u);
+  EXPECT_EQ(w->btCalculate->text(), "&Calculate");
+  // A stopped calculation leaves Calculate as it was; the stop flag is down again.
+  EXPECT_TRUE(w->btCalculate->isEnabled());
+  EXPECT_TRUE(w->btShowRoutes->isEnabled());
+  EXPECT_FALSE(w->GetStopRequested());
+}
+
+TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
+  ChooseAnywhereAndAnyCommodity();
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  ASSERT_GT(grid->Rows().size(), 40u);
+
+  // Ten lines, no perishable goods: at most ten rows, none decaying.
+  w->edLinesCount->setText("10");
+  w->cbPerishable->setChecked(false);
+  QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
+  EXPECT_LE(grid->Rows().size(), 10u);
+  for (const TRouteRow& r : grid->Rows())
+    EXPECT_EQ(spinlocale::ParseFloat(QString::fromStdString(r.SubItems[13])), 0.0);
+  EXPECT_EQ(w->btShowRoutes->text(), "&Reshow routes");
+  EXPECT_FALSE(w->btCalculate->isEnabled());  // as it was before the display
+
+  // A click while the rows are written (it arrives through the display's pump) stops it.
+  w->edLinesCount->setText("4000");
+  w->cbPerishable->setChecked(true);
+  QTimer::singleShot(0, w.get(), [this] {
+    EXPECT_EQ(w->btShowRoutes->text(), "&Stop");
+    QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
+  });
+  QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
+  EXPECT_LE(grid->Rows().size(), 2u);
+  EXPECT_EQ(CountLines("Priting of routes cancelled", jlAction), 1);
+  EXPECT_EQ(w->StatusText(),
+            QString::fromStdString(" Finished - Printed " + std::to_string(grid->Rows().size()) + " Routes"));
+  EXPECT_FALSE(w->GetStopRequested());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfterwards) {
+  ChooseAnywhereAndAnyCommodity();
+  QTimer::singleShot(0, w.get(), [this] { w->close(); });
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  EXPECT_TRUE(w->Closed());
+  EXPECT_EQ(w->Data(), nullptr);  // freed once the calculation had returned
+  EXPECT_TRUE(grid->Rows().empty());
+  EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
+}
+
+}  // namespace
