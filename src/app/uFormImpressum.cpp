@@ -74,6 +74,7 @@ TformImpressum::TformImpressum(QWidget* owner) : QDialog(owner) {
   Label2 = CentredLabel(this, "Label2", "A Calculator for profitable traderuns in Starvagant(Tm)", NarrowFont(16, true));
   labVersion = CentredLabel(this, "labVersion", versionPattern_, NarrowFont(13, true));
   labName = CentredLabel(this, "labName", "Written by the QMZ developers for the Starvagant community", QFont());
+  Label2->setWordWrap(true);
   for (QLabel* label : {Label1, Label2, labVersion, labName}) layout->addWidget(label);
 
   auto* links = new QHBoxLayout();
