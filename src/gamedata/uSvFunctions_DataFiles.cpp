@@ -3,16 +3,17 @@
 // the parsers find a record by its nickname.
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "gamedata/uIniDecoder.h"
 #include "gamedata/uSVIni.h"
+#include "gamedata/uSVIni_Hash.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/AsciiText.h"
 #include "platform/GamePath.h"
@@ -92,22 +93,27 @@ constexpr DataKind kDataKinds[kKindCount] = {
 constexpr int kMaxBarWidth = 100;
 
 // Fills list, sorted and ignoring duplicates, with names: one sort instead of one insertion a name, which
-// moves the whole list each time. Of equal names (ignoring case) the first stays, as with Add.
-void SetSortedNames(TStringList& list, std::vector<std::string> names) {
-  // Most names repeat once per market that sells the good: drop repeats first, keeping the first spelling,
-  // so the sort sees each good once. Equal under CompareText means equal folded text.
-  std::unordered_set<std::string> seen;
+// moves the whole list each time. Of equal names (ignoring case) the first stays, as with Add. The names
+// are views into text that outlives this call.
+void SetSortedNames(TStringList& list, const std::vector<std::string_view>& names) {
+  // Most names repeat once per market that sells the good: drop repeats of the very same bytes first,
+  // keeping the first, so the sort sees each good about once and nothing is folded or copied for it.
+  std::unordered_set<std::string_view> seen;
   seen.reserve(names.size() / 4 + 16);
-  names.erase(std::remove_if(names.begin(), names.end(),
-                             [&seen](const std::string& name) { return !seen.insert(LowerCase(name)).second; }),
-              names.end());
-  std::stable_sort(names.begin(), names.end(),
-                   [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  std::vector<std::string_view> distinct;
+  for (const std::string_view name : names)
+    if (seen.insert(name).second) distinct.push_back(name);
+  std::stable_sort(distinct.begin(), distinct.end(),
+                   [](std::string_view a, std::string_view b) { return CompareText(a, b) < 0; });
+  // Spellings equal ignoring case are now neighbours, in the order they came: the first of each run stays.
+  distinct.erase(std::unique(distinct.begin(), distinct.end(),
+                             [](std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }),
+                 distinct.end());
   const bool sorted = list.Sorted();
   list.Clear();
   list.SetSorted(false);
-  list.Reserve(int(names.size()));
-  for (auto& name : names) list.Add(std::move(name));
+  list.Reserve(int(distinct.size()));
+  for (const std::string_view name : distinct) list.Add(std::string(name));
   list.SetSorted(sorted);
 }
 
@@ -117,14 +123,64 @@ class EDataFiles : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The goods BuildMarkets has written: for a section of the markets object and a name, the line of that
+// section holding it. The entries point at the lines, whose names are compared in place: no name is
+// copied. Open addressing over a keyed hash, so names crafted to collide cannot slow it down.
+class WrittenGoods {
+ public:
+  struct Entry {
+    std::uint64_t hash = 0;
+    int target = -1;
+    int line = -1;  // -1: a free entry
+  };
+
+  // The entry of name in section target (whose lines are lines), or the free entry where it goes; only
+  // valid until the next Take.
+  Entry& Find(int target, std::string_view name, std::uint64_t hash, const TStringList& lines) {
+    if ((used_ + 1) * 2 > entries_.size()) Grow();
+    const std::size_t mask = entries_.size() - 1;
+    for (std::size_t i = Start(hash, target) & mask;; i = (i + 1) & mask) {
+      Entry& e = entries_[i];
+      if (e.line < 0) return e;
+      if (e.hash == hash && e.target == target && NameOf(lines[e.line]) == name) return e;
+    }
+  }
+  // Fills a free entry that Find gave.
+  void Take(Entry& e, std::uint64_t hash, int target, int line) {
+    if (e.line < 0) ++used_;
+    e = {hash, target, line};
+  }
+
+  static std::string_view NameOf(std::string_view line) { return line.substr(0, line.find('=')); }
+
+ private:
+  static std::size_t Start(std::uint64_t hash, int target) {
+    return std::size_t(hash + std::uint64_t(target) * 0x9E3779B97F4A7C15ull);
+  }
+  void Grow() {
+    std::vector<Entry> old(std::max<std::size_t>(entries_.size() * 2, 1024));
+    old.swap(entries_);
+    const std::size_t mask = entries_.size() - 1;
+    for (const Entry& e : old) {
+      if (e.line < 0) continue;
+      std::size_t i = Start(e.hash, e.target) & mask;
+      while (entries_[i].line >= 0) i = (i + 1) & mask;
+      entries_[i] = e;
+    }
+  }
+
+  std::vector<Entry> entries_;
+  std::size_t used_ = 0;
+};
+
 // The markets object built in one pass over the BaseGood sections: for each, under its base, every
 // MarketGood line as "nickname=rest of the entry" in lower case, a good already there keeping its
 // place and taking the new value. The same lines as reading each section's MarketGood values and writing
 // them with WriteSectionList, without the object's write path: the lines are added to the line lists
-// directly and the goods already written for a base are found in a map of this pass.
+// directly and the goods already written for a base are found in an index of this pass.
 void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const std::function<void(int)>& posted) {
   static constexpr std::string_view kKey = "marketgood=";
-  std::vector<std::unordered_map<std::string, int>> written;  // per section of markets: name -> line
+  WrittenGoods written;
   std::string lowered;
   std::string line;
   for (int i = 1; i <= count; ++i) {
@@ -142,6 +198,7 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       }
     }
     int target = -1;
+    THashedStringList* list = nullptr;
     for (int j = 0; !base.empty() && j < lines->Count(); ++j) {
       const std::string_view text = (*lines)[j];
       const std::size_t eq = text.find('=');
@@ -176,20 +233,19 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       if (target < 0) {
         target = markets.Sections.IndexOf(base);
         if (target < 0) target = markets.Sections.AddObject(base, new THashedStringList());
-        if (written.size() <= std::size_t(target)) written.resize(std::size_t(target) + 1);
+        list = static_cast<THashedStringList*>(markets.Sections.Objects(target));
       }
-      auto& list = *static_cast<THashedStringList*>(markets.Sections.Objects(target));
       line.assign(good).append(1, '=').append(value);
       // A line's name is its text before the first "=", and a name asked for is found in the last line
       // of that name, as the line list finds it; a good holding a "=" never is. The names are in lower
       // case already, so equal names are equal texts here.
-      auto& names = written[std::size_t(target)];
-      const std::size_t nameEnd = good.find('=');
-      const auto it = nameEnd == std::string_view::npos ? names.find(std::string(good)) : names.end();
-      if (it != names.end()) {
-        list.Put(it->second, line);
+      const std::string_view name = WrittenGoods::NameOf(good);
+      const std::uint64_t hash = KeyedHash(name);
+      auto& found = written.Find(target, name, hash, *list);
+      if (found.line >= 0 && name.size() == good.size()) {
+        list->Put(found.line, line);
       } else {
-        names[std::string(good.substr(0, nameEnd))] = list.Add(line);
+        written.Take(found, hash, target, list->Add(line));
       }
     }
     posted(i);
@@ -281,13 +337,18 @@ bool TSvData::getDataInis() {
       BuildMarkets(temp, *count, markets, [this, &count](int i) { PostItem(0, *count, i); });
       MarketBaseNames.Clear();
       MarketBaseNames.Reserve(markets.Sections.Count());
-      std::vector<std::string> goodNames;
+      // Each line's name (its text before the first "=") as a view into the markets object.
+      std::vector<std::string_view> goodNames;
       for (int s = 0; s < markets.Sections.Count(); ++s) {
         MarketBaseNames.Add(markets.Sections[s]);
         if (const auto* lines = dynamic_cast<const TStringList*>(markets.Sections.Objects(s)))
-          for (int j = 0; j < lines->Count(); ++j) goodNames.push_back(lines->Names(j));
+          for (const auto& item : *lines) {
+            const std::size_t eq = item.text.find('=');
+            goodNames.push_back(eq == std::string::npos ? std::string_view()
+                                                        : std::string_view(item.text).substr(0, eq));
+          }
       }
-      SetSortedNames(MarketGoodNames, std::move(goodNames));
+      SetSortedNames(MarketGoodNames, goodNames);
     });
     aIni[iniTemp].reset();
 
