@@ -240,4 +240,31 @@ TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::st
   return status;
 }
 
+TBiniStatus DecodeBiniFileLines(const std::string& FileName, const std::function<void(std::string_view)>& Line,
+                                std::string* Reason) {
+  std::string data;
+  if (!platform::ReadWholeFile(FileName, data, kMaxGameFileSize, Reason)) return bsNoSource;
+  const TBiniStatus status = DecodeBiniLines(data, Line);
+  if (status != bsNotBini) return status;
+  // The text lines as SetText splits the game text: at CR LF, LF or CR, a last line without its end kept.
+  std::string_view text = data;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::string converted;
+  if (!IsValidUtf8(text)) {
+    converted = Cp1252ToUtf8(text);
+    text = converted;
+  }
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    Line(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < n) Line(text.substr(start));
+  return status;
+}
+
 }  // namespace qmz

@@ -31,6 +31,10 @@ TSvIniFile::TSvIniFile(const TStringList& Strings, const std::string& FileName) 
   SetStrings(Strings);
 }
 
+TSvIniFile::TSvIniFile(const LineBuffer& Lines, const std::string& FileName) : TCustomIniFile(FileName) {
+  SetLines(Lines);
+}
+
 TSvIniFile::~TSvIniFile() = default;
 
 void TSvIniFile::Clear() {
@@ -95,6 +99,16 @@ void TSvIniFile::SetStrings(const TStringList& List) {
   Clear();
   for (int i = 0; i < List.Count(); ++i) {
     std::string_view line = List[i];
+    if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
+    ParseLine(line);
+  }
+  current_ = nullptr;
+}
+
+void TSvIniFile::SetLines(const LineBuffer& Lines) {
+  Clear();
+  for (std::size_t i = 0; i < Lines.Count(); ++i) {
+    std::string_view line = Lines[i];
     if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
     ParseLine(line);
   }

@@ -257,9 +257,9 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
 // One reorganisation phase: the joined text becomes the scratch object "TEMP" of slot iniTemp and fill
 // builds from it a fresh object of the target slot, named after the kind. The phase's End line is
 // written also when fill gives up.
-void TSvData::reorganise(std::string_view kind, TStringList& text, int slot,
+void TSvData::reorganise(std::string_view kind, LineBuffer& text, int slot,
                          const std::function<void(TSvIniFile& temp, TSvIniFile& target)>& fill) {
-  aIni[iniTemp] = TSvIniFile::CreateFromList(text, "TEMP");
+  aIni[iniTemp] = std::make_unique<TSvIniFile>(text, "TEMP");
   text.Clear();
   PostStep(Format("   %s...", kind));
   JournalFmt("Starting reorganization of %s file", jlBegin, kind);
@@ -282,11 +282,10 @@ bool TSvData::getDataInis() {
   try {
     // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
     // sections of all files are numbered together.
-    TStringList joined[kKindCount];
+    LineBuffer joined[kKindCount];
     {
       TStringList dataLines;
       if (aIni[iniMain]) aIni[iniMain]->ReadSectionValues("Data1", &dataLines);
-      TStringList scratch;
       for (const auto& item : dataLines) {
         const std::size_t eq = item.text.find('=');
         if (eq == std::string::npos) continue;
@@ -298,16 +297,16 @@ bool TSvData::getDataInis() {
         JournalFmt(kDataKinds[kind].journalLine, jlData, file);
         ++StepCount;
         PostStep(Format(kDataKinds[kind].progressText, file));
-        scratch.Clear();
         const std::string gamePath = DataPath + file;
         auto path = platform::ResolveGamePath(gamePath);
         std::string reason = "not found";
-        const TBiniStatus status = path ? DecodeBini(path->string(), &scratch, &reason) : bsNoSource;
+        LineBuffer& lines = joined[kind];
+        const TBiniStatus status =
+            path ? DecodeBiniFileLines(path->string(), [&lines](std::string_view line) { lines.Add(line); }, &reason)
+                 : bsNoSource;
         if (status == bsNoSource) NotRead(gamePath, reason);
         if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
-        joined[kind].Reserve(joined[kind].Count() + scratch.Count() + 1);
-        for (const auto& line : scratch) joined[kind].Add(line.text);
-        joined[kind].Add("");
+        lines.Add("");
       }
     }
 
@@ -392,9 +391,9 @@ bool TSvData::getDataInis() {
     });
 
     aIni[iniFactionProps] = OpenGameIni(DataPath + "MISSIONS\\faction_prop.ini");
-    aIni[iniUniverse] = TSvIniFile::CreateFromList(joined[kUniverse], "Universe");
-    aIni[iniGroups] = TSvIniFile::CreateFromList(joined[kGroups], "Groups");
-    aIni[iniSolararch] = TSvIniFile::CreateFromList(joined[kSolar], "Solar");
+    aIni[iniUniverse] = std::make_unique<TSvIniFile>(joined[kUniverse], "Universe");
+    aIni[iniGroups] = std::make_unique<TSvIniFile>(joined[kGroups], "Groups");
+    aIni[iniSolararch] = std::make_unique<TSvIniFile>(joined[kSolar], "Solar");
     result = true;
   } catch (const std::exception& e) {
     // A joined text without what the parsers count on ends the load with the data-files dialog, as a
