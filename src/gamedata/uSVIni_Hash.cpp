@@ -41,8 +41,9 @@ std::uint64_t KeyedHash(std::string_view text) {
   };
   const std::size_t whole = text.size() & ~std::size_t(7);
   for (std::size_t i = 0; i < whole; i += 8) {
+    // Eight bytes in one load (the host's byte order: the key is the process's own anyway).
     std::uint64_t m = 0;
-    for (int b = 0; b < 8; ++b) m |= std::uint64_t(static_cast<unsigned char>(text[i + std::size_t(b)])) << (8 * b);
+    std::memcpy(&m, text.data() + i, sizeof m);
     v3 ^= m;
     round();
     v0 ^= m;

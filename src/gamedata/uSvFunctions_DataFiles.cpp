@@ -192,7 +192,7 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
     for (int j = lines == nullptr ? -1 : lines->Count() - 1; j >= 0; --j) {
       const std::string_view text = (*lines)[j];
       const std::size_t eq = text.find('=');
-      if (eq != std::string_view::npos && SameText(text.substr(0, eq), "base")) {
+      if (eq != std::string_view::npos && platform::AsciiSameText(text.substr(0, eq), "base")) {
         base = text.substr(eq + 1);
         break;
       }
@@ -202,7 +202,9 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
     for (int j = 0; !base.empty() && j < lines->Count(); ++j) {
       const std::string_view text = (*lines)[j];
       const std::size_t eq = text.find('=');
-      if (!SameText(TrimView(eq == std::string_view::npos ? std::string_view() : text.substr(0, eq)), "MarketGood"))
+      // Against a name of plain letters, SameText is the ASCII comparison: no other byte folds to one.
+      if (!platform::AsciiSameText(TrimView(eq == std::string_view::npos ? std::string_view() : text.substr(0, eq)),
+                                   "MarketGood"))
         continue;
       // The entry in lower case without every "marketgood=" in it, trimmed. The line's name is MarketGood in
       // some letter case, so the lowered line is "marketgood=" and the lowered value; the value is lowered
