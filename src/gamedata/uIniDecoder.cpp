@@ -254,16 +254,7 @@ TBiniStatus DecodeBiniFileLines(const std::string& FileName, const std::function
     converted = Cp1252ToUtf8(text);
     text = converted;
   }
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    Line(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < n) Line(text.substr(start));
+  ForEachTextLine(text, Line);
   return status;
 }
 

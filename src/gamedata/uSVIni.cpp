@@ -82,16 +82,7 @@ void TSvIniFile::ParseFileText(std::string_view bytes) {
 void TSvIniFile::ParseText(std::string_view text) {
   Clear();
   // Lines end at CR LF, LF or CR, as the string list splits them.
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    ParseLine(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < n) ParseLine(text.substr(start));
+  ForEachTextLine(text, [this](std::string_view line) { ParseLine(line); });
   current_ = nullptr;
 }
 
