@@ -218,8 +218,10 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       } else {
         lowered = LowerCase(rawValue);
       }
-      for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
-        lowered.erase(k, kKey.size());
+      // Without a "=" (as almost every value is) there is no "marketgood=" to take out.
+      if (rawValue.find('=') != std::string_view::npos)
+        for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
+          lowered.erase(k, kKey.size());
       const std::string_view entry = TrimView(lowered);
       // Split as WriteSectionList splits: at a "=" after the first character, else at the first ",".
       std::string_view good;
