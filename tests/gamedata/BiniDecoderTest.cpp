@@ -229,8 +229,7 @@ TEST(BiniDecoder, FileLinesGiveWhatDecodeBiniGives) {
     TStringList expected;
     const TBiniStatus status = DecodeBini(path, &expected);
     V lines;
-    EXPECT_EQ(DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.emplace_back(line); }), status)
-        << what;
+    EXPECT_EQ(DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.emplace_back(line); }), status) << what;
     EXPECT_EQ(lines, Lines(expected)) << what;
   }
   std::string reason;
