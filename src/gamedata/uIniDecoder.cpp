@@ -101,6 +101,20 @@ void AppendFloat(std::string& out, float v) {
     out.append(buf, r.ptr);
     return;
   }
+  if (scaled < 1e18) {
+    // The digits straight from the exact scaled value: its fraction is exact too, so rounding half away
+    // from zero here gives to_chars's text of the moved tie below, without its general road.
+    const double whole = std::floor(scaled);
+    const std::uint64_t n = std::uint64_t(whole) + (scaled - whole >= 0.5 ? 1 : 0);
+    char* p = buf;
+    if (d < 0) *p++ = '-';
+    p = std::to_chars(p, buf + sizeof buf, n / 1000000).ptr;
+    *p++ = '.';
+    std::uint64_t fraction = n % 1000000;
+    for (int i = 5; i >= 0; --i, fraction /= 10) p[i] = char('0' + fraction % 10);
+    out.append(buf, p + 6);
+    return;
+  }
   if (scaled - std::floor(scaled) == 0.5) d = std::nextafter(d, d < 0 ? -HUGE_VAL : HUGE_VAL);
   const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 6);
   out.append(buf, r.ptr);
@@ -237,6 +251,24 @@ TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::st
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     Target->SetText(GameTextToUtf8(text));
   }
+  return status;
+}
+
+TBiniStatus DecodeBiniFileLines(const std::string& FileName, const std::function<void(std::string_view)>& Line,
+                                std::string* Reason) {
+  std::string data;
+  if (!platform::ReadWholeFile(FileName, data, kMaxGameFileSize, Reason)) return bsNoSource;
+  const TBiniStatus status = DecodeBiniLines(data, Line);
+  if (status != bsNotBini) return status;
+  // The text lines as SetText splits the game text: at CR LF, LF or CR, a last line without its end kept.
+  std::string_view text = data;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::string converted;
+  if (!IsValidUtf8(text)) {
+    converted = Cp1252ToUtf8(text);
+    text = converted;
+  }
+  ForEachTextLine(text, Line);
   return status;
 }
 

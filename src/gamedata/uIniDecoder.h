@@ -53,6 +53,12 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target);
 // reader that parses the lines at once needs no list of them.
 TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line);
 
+// Reads FileName as DecodeBini does, every line handed to Line as it is made (the view lives until Line
+// returns): the decoded lines of a binary file, the text lines of any other file. Nothing is kept, so a
+// reader that joins or parses the lines needs no list of them. Results as DecodeBini's.
+TBiniStatus DecodeBiniFileLines(const std::string& FileName, const std::function<void(std::string_view)>& Line,
+                                std::string* Reason = nullptr);
+
 // The zero-terminated string at the 0-based Offset of StrTable, without its terminator; the end of the
 // table also ends it. Empty for an offset outside the table.
 std::string GetCStr(const std::string& StrTable, std::int64_t Offset);

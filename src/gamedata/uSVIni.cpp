@@ -1,5 +1,6 @@
 #include "gamedata/uSVIni.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 
@@ -29,6 +30,10 @@ TSvIniFile::TSvIniFile(const std::string& FileName) : TCustomIniFile("") {
 
 TSvIniFile::TSvIniFile(const TStringList& Strings, const std::string& FileName) : TCustomIniFile(FileName) {
   SetStrings(Strings);
+}
+
+TSvIniFile::TSvIniFile(const LineBuffer& Lines, const std::string& FileName) : TCustomIniFile(FileName) {
+  SetLines(Lines);
 }
 
 TSvIniFile::~TSvIniFile() = default;
@@ -78,16 +83,7 @@ void TSvIniFile::ParseFileText(std::string_view bytes) {
 void TSvIniFile::ParseText(std::string_view text) {
   Clear();
   // Lines end at CR LF, LF or CR, as the string list splits them.
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    ParseLine(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < n) ParseLine(text.substr(start));
+  ForEachTextLine(text, [this](std::string_view line) { ParseLine(line); });
   current_ = nullptr;
 }
 
@@ -97,6 +93,27 @@ void TSvIniFile::SetStrings(const TStringList& List) {
     std::string_view line = List[i];
     if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
     ParseLine(line);
+  }
+  current_ = nullptr;
+}
+
+void TSvIniFile::SetLines(const LineBuffer& Lines) {
+  Clear();
+  const auto isHeader = [](std::string_view line) {
+    const std::string_view s = TrimView(line);
+    return !s.empty() && s.front() == '[';
+  };
+  for (std::size_t i = 0; i < Lines.Count(); ++i) {
+    std::string_view line = Lines[i];
+    if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
+    const THashedStringList* before = current_;
+    ParseLine(line);
+    if (current_ == before) continue;
+    // A new section: room for the lines up to the next header at once, instead of growing its list
+    // line by line (most sections are short, and there are many of them).
+    std::size_t end = i + 1;
+    while (end < Lines.Count() && !isHeader(Lines[end])) ++end;
+    current_->Reserve(int(std::min<std::size_t>(end - i - 1, 1u << 20)));
   }
   current_ = nullptr;
 }
@@ -252,21 +269,29 @@ void TSvIniFile::WriteString(const std::string& Section, const std::string& Iden
 
 void TSvIniFile::WriteSectionList(const std::string& Section, const TStringList& List) {
   THashedStringList* lines = nullptr;
+  std::string text;
   for (const auto& item : List) {
-    const std::string& line = item.text;
-    std::string ident, value;
+    // Name and value are cut as views; the written line is made once, in a buffer, as WriteLine makes it.
+    const std::string_view line = item.text;
+    std::string_view ident, value;
     const auto eq = line.find('=');
-    if (eq != std::string::npos && eq > 0) {
+    if (eq != std::string_view::npos && eq > 0) {
       ident = line.substr(0, eq);
       value = line.substr(eq + 1);
     } else {
       const auto comma = line.find(',');
-      ident = Trim(std::string_view(line).substr(0, comma));
-      if (comma != std::string::npos) value = Trim(std::string_view(line).substr(comma + 1));
+      ident = TrimView(line.substr(0, comma));
+      if (comma != std::string_view::npos) value = TrimView(line.substr(comma + 1));
     }
     // The section is looked up once; it is made by the first line, as WriteString would.
     if (lines == nullptr) lines = &LinesForWrite(Section);
-    WriteLine(*lines, ident, value);
+    text.assign(ident).append(1, '=').append(value);
+    const int i = lines->IndexOfName(ident);
+    if (i >= 0) {
+      lines->Put(i, text);
+    } else {
+      lines->Add(text);
+    }
   }
 }
 

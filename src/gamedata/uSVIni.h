@@ -14,6 +14,30 @@
 
 namespace qmz {
 
+// Text lines kept end to end in one buffer: many lines (the joined data files) without an allocation a
+// line.
+class LineBuffer {
+ public:
+  void Add(std::string_view line) {
+    bytes_.append(line);
+    ends_.push_back(bytes_.size());
+  }
+  std::size_t Count() const { return ends_.size(); }
+  std::string_view operator[](std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(bytes_).substr(begin, ends_[i] - begin);
+  }
+  // Empties the buffer and gives its memory back.
+  void Clear() {
+    std::string().swap(bytes_);
+    std::vector<std::size_t>().swap(ends_);
+  }
+
+ private:
+  std::string bytes_;
+  std::vector<std::size_t> ends_;  // end of each line in bytes_
+};
+
 class TSvIniFile : public TCustomIniFile {
  public:
   // Reads FileName (binary or text). A missing or unreadable file (also one larger than
@@ -25,6 +49,8 @@ class TSvIniFile : public TCustomIniFile {
   static std::unique_ptr<TSvIniFile> CreateFromList(const TStringList& Strings, const std::string& FileName) {
     return std::make_unique<TSvIniFile>(Strings, FileName);
   }
+  // The same from lines kept in a buffer.
+  TSvIniFile(const LineBuffer& Lines, const std::string& FileName);
   ~TSvIniFile() override;
   TSvIniFile(const TSvIniFile&) = delete;
   TSvIniFile& operator=(const TSvIniFile&) = delete;
@@ -52,6 +78,7 @@ class TSvIniFile : public TCustomIniFile {
   void LoadValues();
   // Replaces the content by the parse of the INI text lines of List.
   void SetStrings(const TStringList& List);
+  void SetLines(const LineBuffer& Lines);
   // Appends "[numbered name]", the section's lines and an empty line for every section.
   void GetStrings(TStringList* Strings) const;
 

@@ -25,10 +25,11 @@ SipKey ProcessKey() {
   return key;
 }
 
-// SipHash-1-3 of the key under a key drawn once per process. The chains of the index are picked by this
-// hash, not by HashOf: names crafted to share one HashOf value (easy with a rotate-and-xor hash) would
-// otherwise make every lookup walk one chain of all of them.
-std::uint64_t ChainHash(std::string_view text) {
+}  // namespace
+
+// The chains of TStringHash are picked by this hash, not by HashOf: names crafted to share one HashOf
+// value (easy with a rotate-and-xor hash) would otherwise make every lookup walk one chain of all of them.
+std::uint64_t KeyedHash(std::string_view text) {
   const SipKey key = ProcessKey();
   std::uint64_t v0 = 0x736f6d6570736575ULL ^ key.k0, v1 = 0x646f72616e646f6dULL ^ key.k1;
   std::uint64_t v2 = 0x6c7967656e657261ULL ^ key.k0, v3 = 0x7465646279746573ULL ^ key.k1;
@@ -40,8 +41,9 @@ std::uint64_t ChainHash(std::string_view text) {
   };
   const std::size_t whole = text.size() & ~std::size_t(7);
   for (std::size_t i = 0; i < whole; i += 8) {
+    // Eight bytes in one load (the host's byte order: the key is the process's own anyway).
     std::uint64_t m = 0;
-    for (int b = 0; b < 8; ++b) m |= std::uint64_t(static_cast<unsigned char>(text[i + std::size_t(b)])) << (8 * b);
+    std::memcpy(&m, text.data() + i, sizeof m);
     v3 ^= m;
     round();
     v0 ^= m;
@@ -59,8 +61,6 @@ std::uint64_t ChainHash(std::string_view text) {
   return v0 ^ v1 ^ v2 ^ v3;
 }
 
-}  // namespace
-
 TStringHash::TStringHash(int Size) : size_(std::max(Size, 1)) {}
 
 std::uint32_t TStringHash::HashOf(std::string_view Key) const {
@@ -73,7 +73,7 @@ void TStringHash::Add(std::string_view Key, int Value) {
   if (buckets_.empty()) buckets_.assign(std::size_t(size_), -1);
   // Chains are kept short as the hash fills; a section list holds tens of thousands of names.
   if (items_.size() >= buckets_.size() * 2) Grow();
-  const std::uint64_t hash = ChainHash(Key);
+  const std::uint64_t hash = KeyedHash(Key);
   int& head = buckets_[hash % buckets_.size()];
   items_.push_back({std::string(Key), hash, Value, head});
   head = int(items_.size()) - 1;
@@ -99,7 +99,7 @@ int TStringHash::Find(std::string_view Key, std::uint64_t hash) const {
 }
 
 int TStringHash::ValueOf(std::string_view Key) const {
-  const int i = Find(Key, ChainHash(Key));
+  const int i = Find(Key, KeyedHash(Key));
   return i < 0 ? -1 : items_[std::size_t(i)].value;
 }
 

@@ -26,6 +26,7 @@ namespace qmz {
 class TJournal;
 class TLoaderUserInterface;
 class TSvIniFile;
+class LineBuffer;
 
 // The loader's INI slots (TSvData::aIni); slot 0 stays empty.
 enum TIniSlot : int {
@@ -164,7 +165,7 @@ class TSvData : public SvModel {
 
  private:
   // One reorganisation phase of getDataInis: the joined text as scratch object, a fresh target slot.
-  void reorganise(std::string_view kind, TStringList& text, int slot,
+  void reorganise(std::string_view kind, LineBuffer& text, int slot,
                   const std::function<void(TSvIniFile& temp, TSvIniFile& target)>& fill);
   // A named data file that was not read: a level-5 journal line with its game path and the reason, and
   // one more for the summary line at the end of the load.

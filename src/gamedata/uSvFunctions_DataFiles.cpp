@@ -3,16 +3,17 @@
 // the parsers find a record by its nickname.
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "gamedata/uIniDecoder.h"
 #include "gamedata/uSVIni.h"
+#include "gamedata/uSVIni_Hash.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/AsciiText.h"
 #include "platform/GamePath.h"
@@ -92,22 +93,27 @@ constexpr DataKind kDataKinds[kKindCount] = {
 constexpr int kMaxBarWidth = 100;
 
 // Fills list, sorted and ignoring duplicates, with names: one sort instead of one insertion a name, which
-// moves the whole list each time. Of equal names (ignoring case) the first stays, as with Add.
-void SetSortedNames(TStringList& list, std::vector<std::string> names) {
-  // Most names repeat once per market that sells the good: drop repeats first, keeping the first spelling,
-  // so the sort sees each good once. Equal under CompareText means equal folded text.
-  std::unordered_set<std::string> seen;
+// moves the whole list each time. Of equal names (ignoring case) the first stays, as with Add. The names
+// are views into text that outlives this call.
+void SetSortedNames(TStringList& list, const std::vector<std::string_view>& names) {
+  // Most names repeat once per market that sells the good: drop repeats of the very same bytes first,
+  // keeping the first, so the sort sees each good about once and nothing is folded or copied for it.
+  std::unordered_set<std::string_view> seen;
   seen.reserve(names.size() / 4 + 16);
-  names.erase(std::remove_if(names.begin(), names.end(),
-                             [&seen](const std::string& name) { return !seen.insert(LowerCase(name)).second; }),
-              names.end());
-  std::stable_sort(names.begin(), names.end(),
-                   [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  std::vector<std::string_view> distinct;
+  for (const std::string_view name : names)
+    if (seen.insert(name).second) distinct.push_back(name);
+  std::stable_sort(distinct.begin(), distinct.end(),
+                   [](std::string_view a, std::string_view b) { return CompareText(a, b) < 0; });
+  // Spellings equal ignoring case are now neighbours, in the order they came: the first of each run stays.
+  distinct.erase(std::unique(distinct.begin(), distinct.end(),
+                             [](std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }),
+                 distinct.end());
   const bool sorted = list.Sorted();
   list.Clear();
   list.SetSorted(false);
-  list.Reserve(int(names.size()));
-  for (auto& name : names) list.Add(std::move(name));
+  list.Reserve(int(distinct.size()));
+  for (const std::string_view name : distinct) list.Add(std::string(name));
   list.SetSorted(sorted);
 }
 
@@ -117,14 +123,64 @@ class EDataFiles : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The goods BuildMarkets has written: for a section of the markets object and a name, the line of that
+// section holding it. The entries point at the lines, whose names are compared in place: no name is
+// copied. Open addressing over a keyed hash, so names crafted to collide cannot slow it down.
+class WrittenGoods {
+ public:
+  struct Entry {
+    std::uint64_t hash = 0;
+    int target = -1;
+    int line = -1;  // -1: a free entry
+  };
+
+  // The entry of name in section target (whose lines are lines), or the free entry where it goes; only
+  // valid until the next Take.
+  Entry& Find(int target, std::string_view name, std::uint64_t hash, const TStringList& lines) {
+    if ((used_ + 1) * 2 > entries_.size()) Grow();
+    const std::size_t mask = entries_.size() - 1;
+    for (std::size_t i = Start(hash, target) & mask;; i = (i + 1) & mask) {
+      Entry& e = entries_[i];
+      if (e.line < 0) return e;
+      if (e.hash == hash && e.target == target && NameOf(lines[e.line]) == name) return e;
+    }
+  }
+  // Fills a free entry that Find gave.
+  void Take(Entry& e, std::uint64_t hash, int target, int line) {
+    if (e.line < 0) ++used_;
+    e = {hash, target, line};
+  }
+
+  static std::string_view NameOf(std::string_view line) { return line.substr(0, line.find('=')); }
+
+ private:
+  static std::size_t Start(std::uint64_t hash, int target) {
+    return std::size_t(hash + std::uint64_t(target) * 0x9E3779B97F4A7C15ull);
+  }
+  void Grow() {
+    std::vector<Entry> old(std::max<std::size_t>(entries_.size() * 2, 1024));
+    old.swap(entries_);
+    const std::size_t mask = entries_.size() - 1;
+    for (const Entry& e : old) {
+      if (e.line < 0) continue;
+      std::size_t i = Start(e.hash, e.target) & mask;
+      while (entries_[i].line >= 0) i = (i + 1) & mask;
+      entries_[i] = e;
+    }
+  }
+
+  std::vector<Entry> entries_;
+  std::size_t used_ = 0;
+};
+
 // The markets object built in one pass over the BaseGood sections: for each, under its base, every
 // MarketGood line as "nickname=rest of the entry" in lower case, a good already there keeping its
 // place and taking the new value. The same lines as reading each section's MarketGood values and writing
 // them with WriteSectionList, without the object's write path: the lines are added to the line lists
-// directly and the goods already written for a base are found in a map of this pass.
+// directly and the goods already written for a base are found in an index of this pass.
 void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const std::function<void(int)>& posted) {
   static constexpr std::string_view kKey = "marketgood=";
-  std::vector<std::unordered_map<std::string, int>> written;  // per section of markets: name -> line
+  WrittenGoods written;
   std::string lowered;
   std::string line;
   for (int i = 1; i <= count; ++i) {
@@ -136,16 +192,19 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
     for (int j = lines == nullptr ? -1 : lines->Count() - 1; j >= 0; --j) {
       const std::string_view text = (*lines)[j];
       const std::size_t eq = text.find('=');
-      if (eq != std::string_view::npos && SameText(text.substr(0, eq), "base")) {
+      if (eq != std::string_view::npos && platform::AsciiSameText(text.substr(0, eq), "base")) {
         base = text.substr(eq + 1);
         break;
       }
     }
     int target = -1;
+    THashedStringList* list = nullptr;
     for (int j = 0; !base.empty() && j < lines->Count(); ++j) {
       const std::string_view text = (*lines)[j];
       const std::size_t eq = text.find('=');
-      if (!SameText(TrimView(eq == std::string_view::npos ? std::string_view() : text.substr(0, eq)), "MarketGood"))
+      // Against a name of plain letters, SameText is the ASCII comparison: no other byte folds to one.
+      if (!platform::AsciiSameText(TrimView(eq == std::string_view::npos ? std::string_view() : text.substr(0, eq)),
+                                   "MarketGood"))
         continue;
       // The entry in lower case without every "marketgood=" in it, trimmed. The line's name is MarketGood in
       // some letter case, so the lowered line is "marketgood=" and the lowered value; the value is lowered
@@ -159,8 +218,10 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       } else {
         lowered = LowerCase(rawValue);
       }
-      for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
-        lowered.erase(k, kKey.size());
+      // Without a "=" (as almost every value is) there is no "marketgood=" to take out.
+      if (rawValue.find('=') != std::string_view::npos)
+        for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
+          lowered.erase(k, kKey.size());
       const std::string_view entry = TrimView(lowered);
       // Split as WriteSectionList splits: at a "=" after the first character, else at the first ",".
       std::string_view good;
@@ -176,20 +237,19 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       if (target < 0) {
         target = markets.Sections.IndexOf(base);
         if (target < 0) target = markets.Sections.AddObject(base, new THashedStringList());
-        if (written.size() <= std::size_t(target)) written.resize(std::size_t(target) + 1);
+        list = static_cast<THashedStringList*>(markets.Sections.Objects(target));
       }
-      auto& list = *static_cast<THashedStringList*>(markets.Sections.Objects(target));
       line.assign(good).append(1, '=').append(value);
       // A line's name is its text before the first "=", and a name asked for is found in the last line
       // of that name, as the line list finds it; a good holding a "=" never is. The names are in lower
       // case already, so equal names are equal texts here.
-      auto& names = written[std::size_t(target)];
-      const std::size_t nameEnd = good.find('=');
-      const auto it = nameEnd == std::string_view::npos ? names.find(std::string(good)) : names.end();
-      if (it != names.end()) {
-        list.Put(it->second, line);
+      const std::string_view name = WrittenGoods::NameOf(good);
+      const std::uint64_t hash = KeyedHash(name);
+      auto& found = written.Find(target, name, hash, *list);
+      if (found.line >= 0 && name.size() == good.size()) {
+        list->Put(found.line, line);
       } else {
-        names[std::string(good.substr(0, nameEnd))] = list.Add(line);
+        written.Take(found, hash, target, list->Add(line));
       }
     }
     posted(i);
@@ -201,9 +261,9 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
 // One reorganisation phase: the joined text becomes the scratch object "TEMP" of slot iniTemp and fill
 // builds from it a fresh object of the target slot, named after the kind. The phase's End line is
 // written also when fill gives up.
-void TSvData::reorganise(std::string_view kind, TStringList& text, int slot,
+void TSvData::reorganise(std::string_view kind, LineBuffer& text, int slot,
                          const std::function<void(TSvIniFile& temp, TSvIniFile& target)>& fill) {
-  aIni[iniTemp] = TSvIniFile::CreateFromList(text, "TEMP");
+  aIni[iniTemp] = std::make_unique<TSvIniFile>(text, "TEMP");
   text.Clear();
   PostStep(Format("   %s...", kind));
   JournalFmt("Starting reorganization of %s file", jlBegin, kind);
@@ -226,11 +286,10 @@ bool TSvData::getDataInis() {
   try {
     // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
     // sections of all files are numbered together.
-    TStringList joined[kKindCount];
+    LineBuffer joined[kKindCount];
     {
       TStringList dataLines;
       if (aIni[iniMain]) aIni[iniMain]->ReadSectionValues("Data1", &dataLines);
-      TStringList scratch;
       for (const auto& item : dataLines) {
         const std::size_t eq = item.text.find('=');
         if (eq == std::string::npos) continue;
@@ -242,16 +301,16 @@ bool TSvData::getDataInis() {
         JournalFmt(kDataKinds[kind].journalLine, jlData, file);
         ++StepCount;
         PostStep(Format(kDataKinds[kind].progressText, file));
-        scratch.Clear();
         const std::string gamePath = DataPath + file;
         auto path = platform::ResolveGamePath(gamePath);
         std::string reason = "not found";
-        const TBiniStatus status = path ? DecodeBini(path->string(), &scratch, &reason) : bsNoSource;
+        LineBuffer& lines = joined[kind];
+        const TBiniStatus status =
+            path ? DecodeBiniFileLines(path->string(), [&lines](std::string_view line) { lines.Add(line); }, &reason)
+                 : bsNoSource;
         if (status == bsNoSource) NotRead(gamePath, reason);
         if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
-        joined[kind].Reserve(joined[kind].Count() + scratch.Count() + 1);
-        for (const auto& line : scratch) joined[kind].Add(line.text);
-        joined[kind].Add("");
+        lines.Add("");
       }
     }
 
@@ -281,13 +340,18 @@ bool TSvData::getDataInis() {
       BuildMarkets(temp, *count, markets, [this, &count](int i) { PostItem(0, *count, i); });
       MarketBaseNames.Clear();
       MarketBaseNames.Reserve(markets.Sections.Count());
-      std::vector<std::string> goodNames;
+      // Each line's name (its text before the first "=") as a view into the markets object.
+      std::vector<std::string_view> goodNames;
       for (int s = 0; s < markets.Sections.Count(); ++s) {
         MarketBaseNames.Add(markets.Sections[s]);
         if (const auto* lines = dynamic_cast<const TStringList*>(markets.Sections.Objects(s)))
-          for (int j = 0; j < lines->Count(); ++j) goodNames.push_back(lines->Names(j));
+          for (const auto& item : *lines) {
+            const std::size_t eq = item.text.find('=');
+            goodNames.push_back(eq == std::string::npos ? std::string_view()
+                                                        : std::string_view(item.text).substr(0, eq));
+          }
       }
-      SetSortedNames(MarketGoodNames, std::move(goodNames));
+      SetSortedNames(MarketGoodNames, goodNames);
     });
     aIni[iniTemp].reset();
 
@@ -331,9 +395,9 @@ bool TSvData::getDataInis() {
     });
 
     aIni[iniFactionProps] = OpenGameIni(DataPath + "MISSIONS\\faction_prop.ini");
-    aIni[iniUniverse] = TSvIniFile::CreateFromList(joined[kUniverse], "Universe");
-    aIni[iniGroups] = TSvIniFile::CreateFromList(joined[kGroups], "Groups");
-    aIni[iniSolararch] = TSvIniFile::CreateFromList(joined[kSolar], "Solar");
+    aIni[iniUniverse] = std::make_unique<TSvIniFile>(joined[kUniverse], "Universe");
+    aIni[iniGroups] = std::make_unique<TSvIniFile>(joined[kGroups], "Groups");
+    aIni[iniSolararch] = std::make_unique<TSvIniFile>(joined[kSolar], "Solar");
     result = true;
   } catch (const std::exception& e) {
     // A joined text without what the parsers count on ends the load with the data-files dialog, as a

@@ -287,20 +287,7 @@ std::string TStringList::Text() const {
 
 void TStringList::SetText(std::string_view text) {
   Clear();
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      Add(std::string(text.substr(start, i - start)));
-      if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-      start = ++i;
-      continue;
-    }
-    ++i;
-  }
-  if (start < n) Add(std::string(text.substr(start)));
+  ForEachTextLine(text, [this](std::string_view line) { Add(std::string(line)); });
 }
 
 void TStringList::LoadFromFile(const std::string& path) {

@@ -7,7 +7,9 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace qmz {
@@ -469,6 +471,15 @@ void AppendUtf8(std::string& out, char32_t cp) { platform::AppendUtf8(out, cp); 
 
 bool IsValidUtf8(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
+    // Plain ASCII, most of any game file, is passed eight bytes at a time.
+    std::uint64_t word = 0;
+    if (s.size() - i >= sizeof word) {
+      std::memcpy(&word, s.data() + i, sizeof word);
+      if ((word & 0x8080808080808080ull) == 0) {
+        i += sizeof word;
+        continue;
+      }
+    }
     if (static_cast<unsigned char>(s[i]) < 0x80) ++i;
     else if (platform::DecodeUtf8At(s, i) == platform::kNoUtf8) return false;
   }

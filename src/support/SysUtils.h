@@ -3,6 +3,7 @@
 // trimming, ASCII case handling, integer texts and the text-encoding conversions at the edges.
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <stdexcept>
@@ -107,6 +108,34 @@ std::string StringReplaceAll(std::string_view s, std::string_view from, std::str
 
 // The first maxChars characters of a UTF-8 text, never cutting inside a character.
 std::string CutUtf8(std::string_view s, std::size_t maxChars);
+
+// Calls line with each line of text (a view into it): lines end at CR LF, LF or CR; a last line without its
+// end counts, nothing after a final end does. The ends are found with memchr, not byte by byte.
+template <typename LineFn>
+void ForEachTextLine(std::string_view text, LineFn&& line) {
+  const char* const data = text.data();
+  const std::size_t n = text.size();
+  std::size_t start = 0;
+  std::size_t lf = 0;  // the next LF at or after start, n when there is none; searched again once passed
+  bool lfSearched = false;
+  while (start < n) {
+    if (!lfSearched || lf < start) {
+      const void* at = std::memchr(data + start, '\n', n - start);
+      lf = at != nullptr ? std::size_t(static_cast<const char*>(at) - data) : n;
+      lfSearched = true;
+    }
+    // A CR before that LF ends the line first.
+    if (const void* cr = std::memchr(data + start, '\r', lf - start)) {
+      const std::size_t at = std::size_t(static_cast<const char*>(cr) - data);
+      line(text.substr(start, at - start));
+      start = at + 1;
+      if (start < n && data[start] == '\n') ++start;
+    } else {
+      line(text.substr(start, lf - start));
+      start = lf + 1;
+    }
+  }
+}
 
 // Text encodings at the program's edges; inside, everything is UTF-8.
 bool IsValidUtf8(std::string_view s);

@@ -199,3 +199,36 @@ TEST(BiniDecoder, EntriesAllNamingOneLongStringStopAtTheDecodedBound) {
   EXPECT_EQ(MaxDecodedSize(10), kMinDecodedBound);
   EXPECT_EQ(MaxDecodedSize(kMaxGameFileSize), kMaxDecodedTotal);
 }
+
+// The line-by-line reader of a file gives what DecodeBini gives into an empty list, for every kind of file.
+TEST(BiniDecoder, FileLinesGiveWhatDecodeBiniGives) {
+  BiniWriter good;
+  good.Section("Good", 2).Entry("nickname", 1).String("ore").Entry("price", 2).Int(90).Float(1.5f);
+  BiniWriter damaged;
+  damaged.Section("s", 2).Entry("a", 0);
+  const std::pair<const char*, std::string> files[] = {
+      {"binary", good.Build()},
+      {"damaged binary", damaged.Build()},
+      {"text with every line end", "[a]\r\nk = 1\n\nv=2\r\r\n[b]\rlast"},
+      {"text with a byte order mark", "\xEF\xBB\xBF[a]\nk=caf\xC3\xA9\n"},
+      {"eight-bit text", "[Stra\xDF" "e]\r\nname=caf\xE9\r\n"},
+      {"too small", "[a]\nk=1"},
+      {"empty", ""},
+  };
+  TempDir dir;
+  for (const auto& [what, bytes] : files) {
+    const std::string path = WriteFile(dir, "file.ini", bytes);
+    TStringList expected;
+    const TBiniStatus status = DecodeBini(path, &expected);
+    V lines;
+    EXPECT_EQ(DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.emplace_back(line); }), status) << what;
+    EXPECT_EQ(lines, Lines(expected)) << what;
+  }
+  std::string reason;
+  V none;
+  EXPECT_EQ(DecodeBiniFileLines((dir.Path() / "missing.ini").string(),
+                                [&none](std::string_view line) { none.emplace_back(line); }, &reason),
+            bsNoSource);
+  EXPECT_TRUE(none.empty());
+  EXPECT_FALSE(reason.empty());
+}

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "util/CommaLocale.h"
 #include "support/SysUtils.h"
@@ -144,4 +147,44 @@ TEST(CutUtf8, CutsAtCharactersNotBytes) {
   EXPECT_EQ(CutUtf8("a\xC3\xA4\xE2\x82\xAC" "b", 3), "a\xC3\xA4\xE2\x82\xAC");
   EXPECT_EQ(CutUtf8("\xC3\xA4\xC3\xA4", 1), "\xC3\xA4");
   EXPECT_EQ(CutUtf8("abc", 0), "");
+}
+
+TEST(SysUtils, TextLinesEndAtCrLfLfOrCr) {
+  using Lines = std::vector<std::string>;
+  const std::pair<std::string, Lines> cases[] = {
+      {"", {}},
+      {"one", {"one"}},
+      {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+      {"a\r\n", {"a"}},
+      {"\n\r\n\r", {"", "", ""}},
+      {"a\r\rb\n\nc\r", {"a", "", "b", "", "c"}},
+      {"a\rb\rc\r\nd\ne", {"a", "b", "c", "d", "e"}},
+      {"x\n\r", {"x", ""}},
+      {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
+  };
+  for (const auto& [text, expected] : cases) {
+    Lines got;
+    ForEachTextLine(text, [&got](std::string_view line) { got.emplace_back(line); });
+    EXPECT_EQ(got, expected) << text;
+  }
+  // Many lines ended by CR alone, then one LF at the very end.
+  std::string cr;
+  for (int i = 0; i < 20000; ++i) cr += "line\r";
+  cr += "last\n";
+  std::size_t count = 0;
+  ForEachTextLine(cr, [&count](std::string_view line) { count += line == "line" || line == "last"; });
+  EXPECT_EQ(count, 20001u);
+}
+
+TEST(Encodings, Utf8CheckSeesEveryByteOfALongText) {
+  const std::string ascii(40, 'a');
+  EXPECT_TRUE(IsValidUtf8(ascii));
+  for (std::size_t at = 0; at < ascii.size(); ++at) {
+    std::string bad = ascii;
+    bad[at] = '\xE9';  // Windows-1252 e acute: no UTF-8
+    EXPECT_FALSE(IsValidUtf8(bad)) << at;
+    std::string good = ascii;
+    good.replace(at, 1, "\xC3\xA9");
+    EXPECT_TRUE(IsValidUtf8(good)) << at;
+  }
 }

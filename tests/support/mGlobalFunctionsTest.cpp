@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -149,4 +152,32 @@ TEST(ComputerName, ReadFromTheProcessRegistry) {
   EXPECT_EQ(GetLocalComputerName(), platform::ComputerName());
   platform::ResetProcessRegistry();
   EXPECT_FALSE(GetCurrentUserName().empty());
+}
+
+// Short whole numbers take a quicker road than other numbers: both give the nearest float to the text,
+// bit for bit, as from_chars does, -0 included.
+TEST(GlobalFunctions, ShortNumbersReadAsTheNearestFloat) {
+  const auto bits = [](float f) {
+    std::uint32_t b = 0;
+    std::memcpy(&b, &f, sizeof b);
+    return b;
+  };
+  std::uint32_t seed = 7;
+  for (int n = 0; n < 20000; ++n) {
+    seed = seed * 1664525u + 1013904223u;
+    std::string text = std::to_string(seed % 10000000u);
+    const std::size_t point = (seed >> 24) % (text.size() + 1);
+    if (point > 0 && point < text.size()) text.insert(point, ".");
+    if (seed & 0x100) text.insert(0, "-");
+    for (const std::string& t : {text, text + "0001"}) {
+      float expected = 0;
+      const auto r = std::from_chars(t.data(), t.data() + t.size(), expected);
+      ASSERT_EQ(r.ptr, t.data() + t.size()) << t;
+      const auto got = qmz::TryTextToSingle(t, '.');
+      ASSERT_TRUE(got.has_value()) << t;
+      EXPECT_EQ(bits(*got), bits(expected)) << t;
+    }
+  }
+  EXPECT_EQ(bits(*qmz::TryTextToSingle("-0.0", '.')), bits(-0.0f));
+  EXPECT_EQ(bits(*qmz::TryTextToSingle("-0", '.')), bits(-0.0f));
 }
