@@ -156,10 +156,6 @@ TEST_F(InfoCoreTest, GoodCard) {
                                              "Will soon be added"};
   const auto lines = GoodCardLines(*data, 1, base);
   EXPECT_EQ(texts(lines), expected);
-  EXPECT_EQ(lines[0], (TCardLine{g.name.str(), "", 19, true}));
-  EXPECT_EQ(lines[9], (TCardLine{"Infocard", "Times New Roman", 11, true}));
-  EXPECT_EQ(lines[11].Bold, false);
-  EXPECT_EQ(lines[11].Size, 9);
   EXPECT_EQ(GoodCardLines(*data, 1, base, ',')[5].Text, "  Decay of Good: 0,25");
 
   // No base chosen, or none of the market: the card without its price line.
