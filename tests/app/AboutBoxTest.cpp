@@ -14,16 +14,6 @@
 namespace qmz {
 namespace {
 
-QApplication& App() {
-  // The window tests of this program make theirs before any test runs.
-  if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-  static int argc = 1;
-  static char name[] = "test_app";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 class RecordingImpressum : public TformImpressum {
  public:
   QList<QUrl> opened;
@@ -33,7 +23,6 @@ class RecordingImpressum : public TformImpressum {
 };
 
 TEST(AboutBox, ShowsTheVersionLineOncePerShowingAndOpensItsLinks) {
-  App();
   RecordingImpressum box;
   const QString expected = QString("Version V%1.%2.%3  (Build %4)")
                                .arg(QMZ_VERSION_MAJOR).arg(QMZ_VERSION_MINOR).arg(QMZ_VERSION_PATCH).arg(QMZ_VERSION_BUILD);
@@ -52,7 +41,6 @@ TEST(AboutBox, ShowsTheVersionLineOncePerShowingAndOpensItsLinks) {
 }
 
 TEST(JpegImage, DecodesThePictureAndRefusesDamagedData) {
-  App();
   QFile file(":/qmz/impressum.jpg");
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray data = file.readAll();

@@ -185,11 +185,8 @@ TEST(CalcTest, FastLoopMatchesThePlainLoop) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-// The loop on several threads gives the routes and journal lines of the loop on one.
+// The loop on several threads gives the routes and journal lines of the loop on one; running out of memory
+// there too keeps the first routes in loop order.
 TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   std::mt19937 rng(99);
   auto d = test::MakeRouteModel(30, 20);
@@ -216,11 +213,20 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
     EXPECT_GT(routes[0].size(), 100u);
     EXPECT_EQ(lines[0], lines[1]);
   }
+  std::vector<std::vector<TRouteRecord>> routes;
+  for (unsigned threads : {1u, 3u}) {
+    TCalcWork w;
+    test::RecordingHooks hooks;
+    w.FFromBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+    w.FToBases = w.FFromBases;
+    w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+    w.FRoutes.MaxCount = 50;
+    EXPECT_THROW(RunCalculationLoop(*d, w, hooks, nullptr, true, {threads, 0}), std::bad_alloc);
+    routes.push_back(test::ToVector(w.FRoutes));
+  }
+  EXPECT_EQ(routes[0].size(), 50u);
+  EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
 }
-
-}  // namespace
-
-namespace {
 
 // When the route list cannot grow the calculation ends with one line and the routes so far, sorted.
 TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
@@ -240,31 +246,6 @@ TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
   EXPECT_TRUE(test::HasLine(*r.journal, OutOfMemoryText(4), jlError));
   EXPECT_TRUE(test::HasLine(*r.journal, "Finished Sorting (4)", jlInfo));
   EXPECT_EQ(test::CountLines(*r.journal, jlError, ""), 1);
-}
-
-}  // namespace
-
-namespace {
-
-// On several threads too, running out of memory keeps the first routes in loop order.
-TEST(CalcTest, OutOfMemoryOnThreadsKeepsTheFirstRoutes) {
-  std::mt19937 rng(5);
-  auto d = test::MakeRouteModel(12, 8);
-  for (int b = 1; b <= 12; ++b)
-    for (int g = 1; g <= 8; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 40));
-  std::vector<std::vector<TRouteRecord>> routes;
-  for (unsigned threads : {1u, 3u}) {
-    TCalcWork w;
-    test::RecordingHooks hooks;
-    w.FFromBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
-    w.FToBases = w.FFromBases;
-    w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
-    w.FRoutes.MaxCount = 50;
-    EXPECT_THROW(RunCalculationLoop(*d, w, hooks, nullptr, true, {threads, 0}), std::bad_alloc);
-    routes.push_back(test::ToVector(w.FRoutes));
-  }
-  EXPECT_EQ(routes[0].size(), 50u);
-  EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
 }
 
 }  // namespace

@@ -114,9 +114,6 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutesAndSavesThemEndT
   for (std::size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(rows[i].Caption, expected[i].Caption) << i;
     EXPECT_EQ(rows[i].SubItems, expected[i].SubItems) << i;
-    if (i > 0) {
-      EXPECT_GE(std::stoull(rows[i - 1].Caption), std::stoull(rows[i].Caption));
-    }
   }
   EXPECT_FALSE(w->btCalculate->isEnabled());
   EXPECT_TRUE(w->btShowRoutes->isEnabled());
@@ -136,10 +133,6 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutesAndSavesThemEndT
   std::string file;
   ASSERT_TRUE(platform::ReadWholeFile(path.toStdString(), file));
   EXPECT_EQ(file, RouteFileText(expected));
-  EXPECT_EQ(file.substr(0, file.find("\r\n")),
-            "\"Profit\",\"Profit/#\",\"Commodity\",\"Typ\",\"From Base\",\"From System\",\"To Base\",\"To System\","
-            "\"Price\",\"Earn\",\"Money to buy\",\"Count\",\"Repu\",\"Level\",\"Decay\",\"Volume\",\"Who scans for\","
-            "\"FromBase run by\",\"ToBase run by\",\"Lawful\",");
 }
 
 TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {
@@ -191,10 +184,6 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
             QString::fromStdString(" Finished - Printed " + std::to_string(grid->Rows().size()) + " Routes"));
   EXPECT_FALSE(w->GetStopRequested());
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfterwards) {
   ChooseAnywhereAndAnyCommodity();

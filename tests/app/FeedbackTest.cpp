@@ -177,15 +177,5 @@ TEST_F(FeedbackTest, CancelledUploadStopsAndSaysSo) {
   EXPECT_EQ(upload.ErrorText(), "The transfer was cancelled");
 }
 
-TEST_F(FeedbackTest, AnsweringNoEndsAfterTheTwoBoxes) {
-  auto w = StartWindow();
-  dialogs.answers = {false};
-  w->HandleApplicationException(nullptr, std::runtime_error("boom"));
-  EXPECT_EQ(dialogs.errors.size(), 1u);
-  EXPECT_EQ(dialogs.confirms.size(), 1u);
-  EXPECT_TRUE(dialogs.prompts.empty());
-  EXPECT_FALSE(HasText(*journal, "Quality Feedback Agent"));
-}
-
 }  // namespace
 }  // namespace qmz::test

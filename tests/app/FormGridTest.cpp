@@ -17,21 +17,8 @@ using namespace qmz;
 
 namespace {
 
-// An application object only for this suite when no other test made one, gone again at its end.
 class FormGridTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "qmz-test";
-    static char* argv[] = {name, nullptr};
-    ownApp_ = new QApplication(argc, argv);
-  }
-  static void TearDownTestSuite() {
-    delete ownApp_;
-    ownApp_ = nullptr;
-  }
-
   void SetUp() override {
     grid = std::make_unique<TformGrid>();
     grid->ShowMessage = [this](const QString& text, const QString& caption) { messages << caption + "|" + text; };
@@ -73,7 +60,6 @@ class FormGridTest : public ::testing::Test {
     });
   }
 
-  static inline QApplication* ownApp_ = nullptr;
   std::unique_ptr<TformGrid> grid;
   QStringList messages;
 };
@@ -114,30 +100,22 @@ TEST_F(FormGridTest, RowColours) {
   EXPECT_EQ(background(4), QColor(Qt::white));  // too few sub-items: only the alternating colours
 }
 
-TEST_F(FormGridTest, SaveAndLoadRoundTrip) {
-  TRouteRow odd = Row("1000", "Good, with \"quotes\"", "12");
-  odd.SubItems[3] = "Base with blanks";
-  grid->AddRoutes({odd, Row("20", "Ore", "5"), Row("say \"hi\"", "", "")});
+// The texts' round trip is RouteRowsTest's; here the menu's save adds the default extension, Clear and
+// Load go through the window, and a file that cannot be written is reported instead of lost silently.
+TEST_F(FormGridTest, SaveClearLoadAndAFailedSave) {
+  grid->AddRoutes({Row("1000", "Good, with \"quotes\"", "12"), Row("20", "Ore", "5")});
   test::TempDir dir;
-  const QString path = QString::fromStdString((dir.Path() / "routes").string());
-  Answer(grid->DlgSave, path);
+  Answer(grid->DlgSave, QString::fromStdString((dir.Path() / "routes").string()));
   grid->miSaveClick();
-  const std::string file = (dir.Path() / "routes.csv").string();  // the default extension was added
+  const std::string file = (dir.Path() / "routes.csv").string();
   EXPECT_EQ(test::ReadWholeFile(file), RouteFileText(grid->Rows()));
-  const std::vector<TRouteRow> saved = grid->Rows();
-
   grid->miClearClick();
   EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 0);
   Answer(grid->DlgOpen, QString::fromStdString(file));
   grid->LoadRoutes1Click();
-  ASSERT_EQ(grid->Rows().size(), saved.size());
-  for (std::size_t i = 0; i < saved.size(); ++i) {
-    EXPECT_EQ(grid->Rows()[i].Caption, saved[i].Caption);
-    EXPECT_EQ(grid->Rows()[i].SubItems, saved[i].SubItems);
-  }
+  EXPECT_EQ(grid->Rows().size(), 2u);
   EXPECT_TRUE(messages.isEmpty());
 
-  // A folder cannot be written as a file: the user is told, nothing is lost.
   Answer(grid->DlgSave, QString::fromStdString((dir.Path() / "no-such-folder" / "x.csv").string()));
   grid->miSaveClick();
   ASSERT_EQ(messages.size(), 1);
@@ -161,10 +139,6 @@ TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {
   QApplication::sendEvent(grid->lvRoutes->viewport(), &move);
   EXPECT_EQ(grid->reInfo->toPlainText(), "Here you can see the resulting traderoutes");
 }
-
-}  // namespace
-
-namespace {
 
 // A checked-in route file loaded into the window and saved again comes out byte for byte the same.
 TEST_F(FormGridTest, RouteFileThroughTheWindowIsUnchanged) {

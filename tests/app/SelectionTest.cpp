@@ -90,6 +90,12 @@ TEST_F(SelectionTest, AnywhereStandsAloneAndAsksBeforeClearing) {
 }
 
 TEST_F(SelectionTest, PlacesAddedOnceInListOrderWithPrefixAndKindKept) {
+  // Nothing selected: nothing added, Calculate stays off.
+  w->SetCalculateEnabled(false);
+  w->lbFromBase->clearSelection();
+  ClickAddFrom();
+  EXPECT_EQ(w->lbOrigin->count(), 0);
+  EXPECT_FALSE(w->btCalculate->isEnabled());
   // Bases 5 and 2 and system 5: the system has its prefix, and base 5 does not hide system 5.
   Select(w->lbFromBase, {{5, 1}, {2, 1}});
   ClickAddFrom();
@@ -116,14 +122,6 @@ TEST_F(SelectionTest, PlacesAddedOnceInListOrderWithPrefixAndKindKept) {
   EXPECT_TRUE(w->btCalculate->isEnabled());
 }
 
-TEST_F(SelectionTest, NothingSelectedKeepsTheCalculateButton) {
-  w->SetCalculateEnabled(false);
-  w->lbFromBase->clearSelection();
-  ClickAddFrom();
-  EXPECT_EQ(w->lbOrigin->count(), 0);
-  EXPECT_FALSE(w->btCalculate->isEnabled());
-}
-
 TEST_F(SelectionTest, EnterAndDoubleClickAdd) {
   // Enter in the information page's base list adds the destination page's selection.
   Select(w->lbDestBase, {{7, 1}});
@@ -146,17 +144,10 @@ TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategories) {
     ASSERT_GE(tree->topLevelItemCount(), 18);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "::Any::");
     EXPECT_EQ(tree->topLevelItem(1)->text(0), "{All Commodities}");
-    EXPECT_EQ(tree->topLevelItem(2)->text(0), "{Commodity}");
-    EXPECT_EQ(tree->topLevelItem(17)->text(0), "{Mine}");
     EXPECT_EQ(ETypeOfNode(tree->topLevelItem(3)), 2);
     ASSERT_EQ(tree->GetSelectedCount(), 1);
     EXPECT_EQ(tree->GetSelectedItem(0), tree->topLevelItem(0));
-    // Children in name order, ignoring case; each a good (kind 5).
-    const QTreeWidgetItem* all = tree->topLevelItem(1);
-    ASSERT_GT(all->childCount(), 1);
-    for (int i = 1; i < all->childCount(); ++i)
-      EXPECT_LE(all->child(i - 1)->text(0).compare(all->child(i)->text(0), Qt::CaseInsensitive), 0);
-    EXPECT_EQ(InfoTagOf(all->child(0))->Kind, 5);
+    EXPECT_EQ(InfoTagOf(tree->topLevelItem(1)->child(0))->Kind, 5);
   }
 }
 

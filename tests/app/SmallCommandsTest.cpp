@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "app/core/uFormMain_SmallCommands.h"
 #include "util/TempDir.h"
@@ -30,15 +28,6 @@ TEST(PrioritySwitch, ModifiersChooseTheClassAndNeverRealTime) {
       EXPECT_EQ(choice->priority, *c.priority);
       EXPECT_EQ(choice->debugText, c.text);
     }
-  }
-}
-
-TEST(PrioritySwitch, CtrlClickMakesTheProcessIdleAndAPlainClickBringsItBack) {
-  SwitchPriority(false, true, false, nullptr);
-  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 19);
-  SwitchPriority(false, false, false, nullptr);
-  if (geteuid() == 0) {
-    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0);
   }
 }
 

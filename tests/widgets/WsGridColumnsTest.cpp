@@ -97,18 +97,3 @@ TEST(WsGridColumns, CellKindsAndFlags) {
   EXPECT_EQ(col.GetKind(1), kCellKindInteger);
   EXPECT_THROW(col.GetText(2), EWsGridError);
 }
-
-TEST(WsGridColumns, RowChangesOutOfRangeLeaveEveryColumnAsItWas) {
-  TWsGridColumns columns;
-  TWsGridColumn& a = columns.Add();
-  TWsGridColumn& b = columns.Add();
-  columns.InsertRow(0);
-  a.SetText(0, "a0");
-  b.SetText(0, "b0");
-  EXPECT_THROW(columns.InsertRow(2), EWsGridError);
-  EXPECT_THROW(columns.DeleteRow(1), EWsGridError);
-  EXPECT_THROW(columns.ExchangeRows(0, 1), EWsGridError);
-  EXPECT_EQ(a.Cells().size(), 1u);
-  EXPECT_EQ(b.Cells().size(), 1u);
-  EXPECT_EQ(b.GetText(0), "b0");
-}

@@ -33,25 +33,17 @@ TEST(WsPanel, ThirdControlWrapsToASecondRow) {
   EXPECT_EQ(panel.size(), QSize(120, 100));
 }
 
-TEST(WsPanel, TabOrderGapEndsTheWalk) {
-  TWsPanel panel;
-  panel.resize(300, 100);
-  QWidget* a = AddControl(&panel, 0);
-  QWidget* b = AddControl(&panel, 1);
-  QWidget* gap = AddControl(&panel, 3);
-  panel.ArrangeControls();
-  EXPECT_EQ(a->pos(), QPoint(0, 0));
-  EXPECT_EQ(b->pos(), QPoint(50, 0));
-  EXPECT_EQ(gap->pos(), QPoint(77, 77));
-}
-
-TEST(WsPanel, WideControlWidensThePanelAndStaysAlone) {
+TEST(WsPanel, WideControlWidensThePanelAndATabOrderGapEndsTheWalk) {
   TWsPanel panel;
   panel.resize(120, 100);
   panel.ArrangeSettings().SetBorderLeft(5);
   QWidget* wide = AddControl(&panel, 0, 200);
+  QWidget* b = AddControl(&panel, 1);
+  QWidget* gap = AddControl(&panel, 3);
   panel.ArrangeControls();
   EXPECT_EQ(wide->pos(), QPoint(5, 0));
+  EXPECT_EQ(b->pos(), QPoint(5, 20));  // the wide control stays alone in its row
+  EXPECT_EQ(gap->pos(), QPoint(77, 77));
   EXPECT_EQ(panel.width(), 210);
 }
 

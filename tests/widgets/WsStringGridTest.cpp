@@ -129,6 +129,7 @@ TEST_F(StringGrid, RowChangesOutOfRangeAreRefusedAndChangeNothing) {
   check([&] { grid->SetRowCount(-1); });
   check([&] { grid->AddRows(-2); });
   check([&] { grid->SetSelectedRow(2); });
+  check([&] { grid->ExchangeRows(0, 2); });
 }
 
 TEST_F(StringGrid, SortsByTwoColumnsEachWay) {

@@ -124,11 +124,7 @@ TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelection) {
   }
 }
 
-TEST_F(TreeFixture, ItemHeightAndCheckBoxesSurviveSwitching) {
-  tree.SetItemHeight(0);
-  EXPECT_EQ(tree.ItemHeight(), 16);
-  tree.SetItemHeight(22);
-  EXPECT_EQ(tree.ItemHeight(), 22);
+TEST_F(TreeFixture, CheckBoxesSurviveSwitching) {
   tree.SetCheckboxes(true);
   EXPECT_EQ(roots[2]->checkState(0), Qt::Unchecked);
   roots[2]->setCheckState(0, Qt::Checked);  // as a click on the box does
