@@ -51,7 +51,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   xdotool search --name "Traderoutes" windowraise
   grab routes
   xdotool search --name "Starvagant Kestrelmark - QMZ" windowraise
-  double_click 200 393; grab debug
+  # The debug page covers the window: its Bases list, then Close.
+  double_click 200 393; click 376 19; grab debug; click 819 19
   click 122 300; xdotool search --sync --name "Impressum" >/dev/null; grab about
   xdotool key Return; sleep 0.5
   kill -TERM $pid 2>/dev/null
