@@ -44,8 +44,8 @@ IniDoc MakeContent(std::size_t textBytes) {
         auto& market = doc.Section("BaseGood");
         market.Add("base", {"li0" + std::to_string(rnd(9)) + "_0" + std::to_string(rnd(9)) + "_base"});
         for (int g = 0; g < 25; ++g) {
-          market.Add("MarketGood", {"commodity_" + std::to_string(rnd(n + 1)), rnd(40), -1, rnd(150), rnd(500),
-                                    rnd(2), 0.5 + rnd(100) / 100.0});
+          market.Add("MarketGood", {"commodity_" + std::to_string(rnd(n + 1)), rnd(40), -1, rnd(150), rnd(500), rnd(2),
+                                    0.5 + rnd(100) / 100.0});
         }
         break;
       }

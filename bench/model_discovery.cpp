@@ -46,7 +46,8 @@ void DiscoverJoinReorganise(benchmark::State& state, const char* size) {
     d.SVPath = svPath;
     d.aIni[qmz::iniMain] = d.OpenGameIni(d.SVPath + "EXE\\starvagant.ini");
     bool ok = d.getInitialData() && d.getDllList() && d.getDataInis();
-    if (!ok || d.MarketGoodNames.Count() != m.marketGoods) state.SkipWithError("the steps did not load the installation");
+    if (!ok || d.MarketGoodNames.Count() != m.marketGoods)
+      state.SkipWithError("the steps did not load the installation");
     benchmark::DoNotOptimize(d.MarketGoodNames.Count());
   }
 }
@@ -64,7 +65,8 @@ void IdsStrings(benchmark::State& state, const char* size) {
   std::vector<std::string> ids;
   qmz::TStringList sections;
   loaded.aIni[qmz::iniEquip]->ReadSections(&sections);
-  for (int i = 0; i < sections.Count(); ++i) ids.push_back(loaded.aIni[qmz::iniEquip]->ReadString(sections[i], "ids_name", ""));
+  for (int i = 0; i < sections.Count(); ++i)
+    ids.push_back(loaded.aIni[qmz::iniEquip]->ReadString(sections[i], "ids_name", ""));
   std::size_t found = 0;
   for (auto _ : state) {
     qmz::TSvData d;

@@ -8,16 +8,15 @@
 
 namespace {
 
-void GenerateSize(benchmark::State& state, const char* size, bool binary)
-{
-    const auto dir = std::filesystem::temp_directory_path() / ("qmz_bench_samplegen_" + std::to_string(::getpid()));
-    auto options = qmz::samplegen::Options::ForSize(size);
-    options.binaryFiles = binary;
-    for (auto _ : state) {
-        auto m = qmz::samplegen::Generate(dir, options);
-        benchmark::DoNotOptimize(m.marketLines);
-    }
-    std::filesystem::remove_all(dir);
+void GenerateSize(benchmark::State& state, const char* size, bool binary) {
+  const auto dir = std::filesystem::temp_directory_path() / ("qmz_bench_samplegen_" + std::to_string(::getpid()));
+  auto options = qmz::samplegen::Options::ForSize(size);
+  options.binaryFiles = binary;
+  for (auto _ : state) {
+    auto m = qmz::samplegen::Generate(dir, options);
+    benchmark::DoNotOptimize(m.marketLines);
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

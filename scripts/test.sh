@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/deps.sh
+# Formatting is checked first: it takes a second and names the files to run scripts/format.sh on.
+bash scripts/format.sh --check
 
 jobs=$(nproc)
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQMZ_SANITIZE=ON -DQMZ_WERROR=ON

@@ -71,7 +71,8 @@ TformImpressum::TformImpressum(QWidget* owner) : QDialog(owner) {
   layout->addWidget(Bevel1);
 
   Label1 = CentredLabel(this, "Label1", "Kestrelmark", NarrowFont(32, true));
-  Label2 = CentredLabel(this, "Label2", "A Calculator for profitable traderuns in Starvagant(Tm)", NarrowFont(16, true));
+  Label2 = CentredLabel(this, "Label2", "A Calculator for profitable traderuns in Starvagant(Tm)",
+                        NarrowFont(16, true));
   labVersion = CentredLabel(this, "labVersion", versionPattern_, NarrowFont(13, true));
   labName = CentredLabel(this, "labName", "Written by the QMZ developers for the Starvagant community", QFont());
   Label2->setWordWrap(true);
@@ -102,7 +103,8 @@ TformImpressum::TformImpressum(QWidget* owner) : QDialog(owner) {
   connect(btOk, &QPushButton::clicked, this, &TformImpressum::btOkClick);
   layout->addWidget(btOk, 0, Qt::AlignCenter);
 
-  RichEdit1 = TextBox(this, "RichEdit1", "Starvagant is a trademark of its owners. QMZ reads the game's files and never changes them.");
+  RichEdit1 = TextBox(this, "RichEdit1",
+                      "Starvagant is a trademark of its owners. QMZ reads the game's files and never changes them.");
   RichEdit3 = TextBox(this, "RichEdit3", "Built with Qt, libcurl and libjpeg.");
   for (QTextEdit* box : {RichEdit1, RichEdit3}) {
     box->setEnabled(false);

@@ -212,7 +212,7 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
 
 std::size_t MaxDecodedSize(std::size_t InputSize) {
   const std::size_t scaled = InputSize > kMaxDecodedTotal / kMaxDecodedFactor ? kMaxDecodedTotal
-                                                                                : InputSize * kMaxDecodedFactor;
+                                                                              : InputSize * kMaxDecodedFactor;
   return std::clamp(scaled, kMinDecodedBound, kMaxDecodedTotal);
 }
 
@@ -237,7 +237,8 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
 TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line) {
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
-  return DecodeRecords(Data, [](std::size_t) {}, Line);
+  return DecodeRecords(
+      Data, [](std::size_t) {}, Line);
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::string* Reason) {

@@ -172,8 +172,8 @@ std::string TSvIniFile::ReadString(const std::string& Section, const std::string
   return i < 0 ? Default : lines->ValueFromIndex(i);
 }
 
-std::string TSvIniFile::ReadStringF(std::string_view SectionFmt, const std::string& Ident,
-                                    const std::string& Default, std::initializer_list<FormatArg> Args) const {
+std::string TSvIniFile::ReadStringF(std::string_view SectionFmt, const std::string& Ident, const std::string& Default,
+                                    std::initializer_list<FormatArg> Args) const {
   return ReadString(FormatList(SectionFmt, Args), Ident, Default);
 }
 
@@ -207,7 +207,8 @@ std::unique_ptr<TStringList> TSvIniFile::ReadKeyValues(const std::string& Sectio
   const std::string lowerKey = LowerCase(Ident) + "=";
   for (const auto& item : *lines) {
     const auto eq = item.text.find('=');
-    const std::string_view name = eq == std::string::npos ? std::string_view() : std::string_view(item.text).substr(0, eq);
+    const std::string_view name = eq == std::string::npos ? std::string_view()
+                                                          : std::string_view(item.text).substr(0, eq);
     if (!SameText(TrimView(name), ident)) continue;
     if (KeepWhole) {
       list->Add(item.text);
@@ -219,8 +220,7 @@ std::unique_ptr<TStringList> TSvIniFile::ReadKeyValues(const std::string& Sectio
 }
 
 std::unique_ptr<TStringList> TSvIniFile::ReadKeyValuesF(std::string_view SectionFmt, const std::string& Ident,
-                                                        std::initializer_list<FormatArg> Args,
-                                                        bool KeepWhole) const {
+                                                        std::initializer_list<FormatArg> Args, bool KeepWhole) const {
   return ReadKeyValues(FormatList(SectionFmt, Args), Ident, KeepWhole);
 }
 

@@ -34,10 +34,20 @@ std::uint64_t KeyedHash(std::string_view text) {
   std::uint64_t v0 = 0x736f6d6570736575ULL ^ key.k0, v1 = 0x646f72616e646f6dULL ^ key.k1;
   std::uint64_t v2 = 0x6c7967656e657261ULL ^ key.k0, v3 = 0x7465646279746573ULL ^ key.k1;
   const auto round = [&] {
-    v0 += v1; v1 = Rotl(v1, 13); v1 ^= v0; v0 = Rotl(v0, 32);
-    v2 += v3; v3 = Rotl(v3, 16); v3 ^= v2;
-    v0 += v3; v3 = Rotl(v3, 21); v3 ^= v0;
-    v2 += v1; v1 = Rotl(v1, 17); v1 ^= v2; v2 = Rotl(v2, 32);
+    v0 += v1;
+    v1 = Rotl(v1, 13);
+    v1 ^= v0;
+    v0 = Rotl(v0, 32);
+    v2 += v3;
+    v3 = Rotl(v3, 16);
+    v3 ^= v2;
+    v0 += v3;
+    v3 = Rotl(v3, 21);
+    v3 ^= v0;
+    v2 += v1;
+    v1 = Rotl(v1, 17);
+    v1 ^= v2;
+    v2 = Rotl(v2, 32);
   };
   const std::size_t whole = text.size() & ~std::size_t(7);
   for (std::size_t i = 0; i < whole; i += 8) {
@@ -110,9 +120,7 @@ void TStringHash::Clear() {
 
 THashedStringList::~THashedStringList() = default;
 
-std::string THashedStringList::Key(std::string_view s) const {
-  return CaseSensitive() ? std::string(s) : LowerCase(s);
-}
+std::string THashedStringList::Key(std::string_view s) const { return CaseSensitive() ? std::string(s) : LowerCase(s); }
 
 bool THashedStringList::Same(std::string_view a, std::string_view b) const {
   return CaseSensitive() ? a == b : SameText(a, b);

@@ -41,7 +41,7 @@ class TStringHash : public TObject {
   int Find(std::string_view Key, std::uint64_t hash) const;
   void Grow();
 
-  int size_;                 // bucket count to start with; the buckets are made at the first Add
+  int size_;                  // bucket count to start with; the buckets are made at the first Add
   std::vector<int> buckets_;  // head item of each chain, -1 for an empty chain
   std::vector<Item> items_;   // in the order they were added
 };

@@ -73,8 +73,7 @@ TDateTime TCustomIniFile::ReadDate(const std::string& Section, const std::string
   return ReadStamp(*this, Section, Ident, Default, ParseDate);
 }
 
-TDateTime TCustomIniFile::ReadDateTime(const std::string& Section, const std::string& Ident,
-                                       TDateTime Default) const {
+TDateTime TCustomIniFile::ReadDateTime(const std::string& Section, const std::string& Ident, TDateTime Default) const {
   return ReadStamp(*this, Section, Ident, Default, [](std::string_view& rest, platform::LocalDateTime& t) {
     // The time of day may be left out.
     return ParseDate(rest, t) && (rest.empty() || (Expect(rest, ' ') && ParseTime(rest, t)));

@@ -19,9 +19,7 @@ TSvData::~TSvData() {
   JournalLine("TSvData.Destroy()", jlEnd);
 }
 
-void TSvData::JournalLine(std::string_view text, std::uint8_t level) const {
-  Log(text, level, Journal);
-}
+void TSvData::JournalLine(std::string_view text, std::uint8_t level) const { Log(text, level, Journal); }
 
 void TSvData::PostStatus(std::string_view text, int min, int max, int position, unsigned flags) {
   // The channel carries 16-bit numbers; a longer loop is scaled down rather than wrapped.

@@ -30,14 +30,24 @@ class LineBuffer;
 
 // The loader's INI slots (TSvData::aIni); slot 0 stays empty.
 enum TIniSlot : int {
-  iniMain = 1, iniFactionProps = 2, iniTemp = 3, iniGoods = 4, iniEquip = 5, iniInitialWorld = 6,
-  iniUniverse = 7, iniGroups = 8, iniMarkets = 9, iniSolararch = 10, iniBases = 11, iniShips = 12
+  iniMain = 1,
+  iniFactionProps = 2,
+  iniTemp = 3,
+  iniGoods = 4,
+  iniEquip = 5,
+  iniInitialWorld = 6,
+  iniUniverse = 7,
+  iniGroups = 8,
+  iniMarkets = 9,
+  iniSolararch = 10,
+  iniBases = 11,
+  iniShips = 12
 };
 inline constexpr int IniSlotCount = 13;
 // Slot names for journal lines.
-inline constexpr std::array<std::string_view, IniSlotCount> IniSlotNames = {
-    "", "Starvagant.ini", "Faction_Props", "Temp", "Goods", "Equip", "Initial_World", "Universe", "Groups",
-    "Markets", "Solararch", "Bases", "Ships"};
+inline constexpr std::array<std::string_view, IniSlotCount> IniSlotNames =
+    {"",         "Starvagant.ini", "Faction_Props", "Temp",      "Goods", "Equip", "Initial_World",
+     "Universe", "Groups",         "Markets",       "Solararch", "Bases", "Ships"};
 
 // Flags of a progress post.
 enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJournal = 4 };
@@ -111,7 +121,6 @@ class TSvData : public SvModel {
   mutable int unreadFiles_ = 0;  // named data files that could not be read, for the load's summary line
 
  public:
-
   TJournal* Journal = nullptr;
   std::string SVPath;    // installation folder as the game writes paths, ending in "\"
   std::string DataPath;  // data folder, ending in "\"

@@ -305,9 +305,10 @@ bool TSvData::getDataInis() {
         auto path = platform::ResolveGamePath(gamePath);
         std::string reason = "not found";
         LineBuffer& lines = joined[kind];
-        const TBiniStatus status =
-            path ? DecodeBiniFileLines(path->string(), [&lines](std::string_view line) { lines.Add(line); }, &reason)
-                 : bsNoSource;
+        const TBiniStatus status = path ? DecodeBiniFileLines(
+                                              path->string(), [&lines](std::string_view line) { lines.Add(line); },
+                                              &reason)
+                                        : bsNoSource;
         if (status == bsNoSource) NotRead(gamePath, reason);
         if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
         lines.Add("");
@@ -320,8 +321,8 @@ bool TSvData::getDataInis() {
 
     // Markets and goods: one section per record of the raw name, named by its key value and holding the
     // lines linesOf gives. A text without any such record cannot be parsed.
-    auto byKey = [this](TSvIniFile& temp, TSvIniFile& target, const std::string& raw, const std::string& key,
-                        auto linesOf) {
+    auto byKey =
+        [this](TSvIniFile& temp, TSvIniFile& target, const std::string& raw, const std::string& key, auto linesOf) {
       const auto count = SectionCountOf(temp, raw);
       if (!count) throw EDataFiles(Format("The joined text holds no [%s] section", raw));
       const std::string section = raw + "%d";
@@ -357,9 +358,8 @@ bool TSvData::getDataInis() {
 
     // Goods: one section per good nickname with its lines, lines of one name collapsed.
     reorganise("Goods", joined[kGoods], iniGoods, [&](TSvIniFile& temp, TSvIniFile& goods) {
-      byKey(temp, goods, "Good", "nickname", [&temp](const std::string& section, int i) {
-        return temp.ReadSectionValuesF(section, {i});
-      });
+      byKey(temp, goods, "Good", "nickname",
+            [&temp](const std::string& section, int i) { return temp.ReadSectionValuesF(section, {i}); });
     });
     aIni[iniTemp].reset();
 

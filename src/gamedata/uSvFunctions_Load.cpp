@@ -124,7 +124,8 @@ bool TSvData::runPipeline(bool& mainIniLoaded) {
     if (!ui.askYesNo(NoInstallationText())) return false;
     JournalLine("Manual override: Trying user given directory", jlWarning);
     do {
-      const std::string answer = ui.inputText("Manual override", "Please enter the path to your Starvagant installation");
+      const std::string answer = ui.inputText("Manual override",
+                                              "Please enter the path to your Starvagant installation");
       if (answer.empty()) return false;
       // A relative answer means the current folder, not a path that loses its leading "..\" steps.
       std::string path = answer;
@@ -186,7 +187,7 @@ bool TSvData::runPipeline(bool& mainIniLoaded) {
 
   missingSections_ = false;
   bool (TSvData::*const parsers[])() = {&TSvData::parseGroups, &TSvData::parseSolars, &TSvData::parseUniverse,
-                                         &TSvData::parseGoods, &TSvData::parseMarkets};
+                                        &TSvData::parseGoods, &TSvData::parseMarkets};
   for (auto parser : parsers) {
     if (!(this->*parser)()) {
       // A data kind without any section is a broken installation the user must hear about.

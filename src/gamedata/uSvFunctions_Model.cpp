@@ -26,9 +26,9 @@ struct FoldedEqual {
 
 struct TGoodArr::NicknameIndex {
   std::unordered_map<std::string, std::uint32_t, FoldedHash, FoldedEqual> map;
-  std::vector<std::string> keys;         // the key each indexed element had, by index (0 unused)
-  std::vector<std::uint32_t> unnamed;    // indexed elements whose nickname was empty then
-  std::size_t indexed = 1;               // elements 1 .. indexed-1 are in the map
+  std::vector<std::string> keys;       // the key each indexed element had, by index (0 unused)
+  std::vector<std::uint32_t> unnamed;  // indexed elements whose nickname was empty then
+  std::size_t indexed = 1;             // elements 1 .. indexed-1 are in the map
 
   void Clear() {
     map.clear();

@@ -25,12 +25,21 @@ class TShortString {
   static constexpr std::size_t MaxChars = 255;
 
   TShortString() = default;
-  TShortString(const char* s) : s_(CutUtf8(s ? s : "", MaxChars)) {}         // NOLINT(google-explicit-constructor)
-  TShortString(std::string_view s) : s_(CutUtf8(s, MaxChars)) {}             // NOLINT(google-explicit-constructor)
-  TShortString(const std::string& s) : s_(CutUtf8(s, MaxChars)) {}           // NOLINT(google-explicit-constructor)
-  TShortString& operator=(const char* s) { s_ = CutUtf8(s ? s : "", MaxChars); return *this; }
-  TShortString& operator=(std::string_view s) { s_ = CutUtf8(s, MaxChars); return *this; }
-  TShortString& operator=(const std::string& s) { s_ = CutUtf8(s, MaxChars); return *this; }
+  TShortString(const char* s) : s_(CutUtf8(s ? s : "", MaxChars)) {}  // NOLINT(google-explicit-constructor)
+  TShortString(std::string_view s) : s_(CutUtf8(s, MaxChars)) {}      // NOLINT(google-explicit-constructor)
+  TShortString(const std::string& s) : s_(CutUtf8(s, MaxChars)) {}    // NOLINT(google-explicit-constructor)
+  TShortString& operator=(const char* s) {
+    s_ = CutUtf8(s ? s : "", MaxChars);
+    return *this;
+  }
+  TShortString& operator=(std::string_view s) {
+    s_ = CutUtf8(s, MaxChars);
+    return *this;
+  }
+  TShortString& operator=(const std::string& s) {
+    s_ = CutUtf8(s, MaxChars);
+    return *this;
+  }
 
   const std::string& str() const { return s_; }
   operator const std::string&() const { return s_; }  // NOLINT(google-explicit-constructor)
@@ -205,11 +214,11 @@ class TMarketMatrix {
   const TMarketCell& DefaultCell(std::size_t good) const { return defaults_[good]; }
 
  private:
-  std::vector<TMarketEntry> entries_;    // the written cells, base after base
-  std::vector<std::uint32_t> rowEnd_;    // end in entries_ of bases 0 .. defaulted_-1
-  std::vector<TMarketCell> defaults_;    // default cell of every good; index 0 is a zero cell
+  std::vector<TMarketEntry> entries_;  // the written cells, base after base
+  std::vector<std::uint32_t> rowEnd_;  // end in entries_ of bases 0 .. defaulted_-1
+  std::vector<TMarketCell> defaults_;  // default cell of every good; index 0 is a zero cell
   std::size_t rows_ = 0;
-  std::size_t defaulted_ = 1;            // bases 1 .. defaulted_-1 have their defaults
+  std::size_t defaulted_ = 1;  // bases 1 .. defaulted_-1 have their defaults
 };
 
 // List tags: the object of a list entry or tree node. Kind: 0 plain list entry, 1 base, 2 system,
@@ -232,14 +241,42 @@ class TETyp : public TObject {
 };
 
 // Equipment types, indexed by TGood::etype: the display form and the form of the game's equipment INI.
-inline constexpr std::array<std::string_view, 18> EquipmentTypeNames = {
-    "Unknown", "Commodity", "Shield Generator", "Power", "Engine", "Scanner", "Tractor", "Repair Kit",
-    "Shield Battery", "Countermeasure Dropper", "Countermeasure", "Thruster", "Cloaking Device", "Gun",
-    "Munition", "Minedropper", "Mine", "Any"};
-inline constexpr std::array<std::string_view, 18> EquipmentTypeIniNames = {
-    "Unknown", "Commodity", "ShieldGenerator", "Power", "Engine", "Scanner", "Tractor", "Repairkit",
-    "Shieldbattery", "Countermeasuredropper", "Countermeasure", "Thruster", "Cloakingdevice", "Gun",
-    "Munition", "Minedropper", "Mine", "Any"};
+inline constexpr std::array<std::string_view, 18> EquipmentTypeNames = {"Unknown",
+                                                                        "Commodity",
+                                                                        "Shield Generator",
+                                                                        "Power",
+                                                                        "Engine",
+                                                                        "Scanner",
+                                                                        "Tractor",
+                                                                        "Repair Kit",
+                                                                        "Shield Battery",
+                                                                        "Countermeasure Dropper",
+                                                                        "Countermeasure",
+                                                                        "Thruster",
+                                                                        "Cloaking Device",
+                                                                        "Gun",
+                                                                        "Munition",
+                                                                        "Minedropper",
+                                                                        "Mine",
+                                                                        "Any"};
+inline constexpr std::array<std::string_view, 18> EquipmentTypeIniNames = {"Unknown",
+                                                                           "Commodity",
+                                                                           "ShieldGenerator",
+                                                                           "Power",
+                                                                           "Engine",
+                                                                           "Scanner",
+                                                                           "Tractor",
+                                                                           "Repairkit",
+                                                                           "Shieldbattery",
+                                                                           "Countermeasuredropper",
+                                                                           "Countermeasure",
+                                                                           "Thruster",
+                                                                           "Cloakingdevice",
+                                                                           "Gun",
+                                                                           "Munition",
+                                                                           "Minedropper",
+                                                                           "Mine",
+                                                                           "Any"};
 // The solar archetype types that can carry a base (TGood::archetype_type).
 inline constexpr std::array<std::string_view, 2> BaseSolarTypes = {"PLANET", "STATION"};
 

@@ -387,7 +387,9 @@ bool TSvData::parseGoods() {
   bool result = false;
   int current = 0;
   try {
-    result = eachItem(MarketGoodNames.Count(), [&](int i) {
+    result = eachItem(
+        MarketGoodNames.Count(),
+        [&](int i) {
       const std::string& nick = MarketGoodNames[i - 1];
       TGood g;
       g.nickname = read(goods, nick, "nickname");
@@ -468,7 +470,8 @@ bool TSvData::parseGoods() {
       }
       g.name = NameOrNickname(getIdsString(g.ids_name.str()), g.nickname);
       aGood.push_back(std::move(g));
-    }, &current);
+        },
+        &current);
   } catch (...) {
     result = false;
     JournalFmt("TSvData.parseGoods(%d)] - Error : %s", jlError, current, CurrentError().message);

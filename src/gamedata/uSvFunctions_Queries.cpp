@@ -46,8 +46,7 @@ TStringList SvModel::getNameList(const TGoodArr& Arr) const {
 
 TStringList SvModel::getNicknameList(const TGoodArr& Arr) const {
   TStringList list = OwningList();
-  for (std::size_t i = 1; i < Arr.size(); ++i)
-    list.AddObject(Arr[i].nickname.str(), new TIndex(std::uint32_t(i), 0));
+  for (std::size_t i = 1; i < Arr.size(); ++i) list.AddObject(Arr[i].nickname.str(), new TIndex(std::uint32_t(i), 0));
   return list;
 }
 
@@ -85,11 +84,11 @@ TStringList SvModel::getMarketCsv(int Base, bool OnlySold) const {
     const TGood& good = aGood[g];
     // Only the numbers take the user's decimal mark; a dot in the good's name stays. A quote in the name
     // is doubled, as CSV readers expect, so it cannot end the field early.
-    list.Add(Format("\"%s\",", StringReplaceAll(good.name.str(), "\"", "\"\"")) +
-             Localised(Format("\"%.6f\",\"%d\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\"", good.price,
-                              cell.Sold ? 1 : 0, cell.Level, cell.Reputation, cell.PriceFactor,
-                              good.decay_per_second, double(good.volume)),
-                       sep));
+    list.Add(
+        Format("\"%s\",", StringReplaceAll(good.name.str(), "\"", "\"\"")) +
+        Localised(Format("\"%.6f\",\"%d\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\",\"%.6f\"", good.price, cell.Sold ? 1 : 0,
+                         cell.Level, cell.Reputation, cell.PriceFactor, good.decay_per_second, double(good.volume)),
+                  sep));
   }
   return list;
 }

@@ -221,9 +221,8 @@ std::string TStringList::CommaText() const {
     const std::string& t = items_[i].text;
     // Every character that SetCommaText would read as a separator (any control character, not
     // only blank and tab) puts the item in quotes.
-    const bool quote = std::any_of(t.begin(), t.end(), [](char c) {
-      return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"';
-    });
+    const bool quote = std::any_of(t.begin(), t.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"'; });
     if (!quote) {
       out += t;
       continue;

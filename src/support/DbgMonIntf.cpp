@@ -55,9 +55,10 @@ bool StartDebugWin() {
   ClientState& state = State();
   if (state.startFailed) return false;
   // Only read: looking for the viewer never creates a key in the user's registry.
-  std::string path =
-      platform::ProcessRegistry()->ReadString(platform::RegistryRoot::CurrentUser, "\\Software\\DebugMonitor\\Debug", "FilePath")
-          .value_or("");
+  std::string path = platform::ProcessRegistry()
+                         ->ReadString(platform::RegistryRoot::CurrentUser, "\\Software\\DebugMonitor\\Debug",
+                                      "FilePath")
+                         .value_or("");
   if (Trim(path).empty()) path = platform::ExecutableFolder() + "DebugMonitor.exe";
   path = Trim(path);
   if (path.empty() || !IsRegularFile(path) || !platform::StartProgram(path)) {

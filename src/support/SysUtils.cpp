@@ -210,7 +210,8 @@ std::string FormatList(std::string_view format, std::initializer_list<FormatArg>
           InvalidFormat(format);
         }
         std::string digits = Digits(mag, type == 'x' ? 16 : 10, true);
-        if (precision > 0 && int(digits.size()) < precision) digits.insert(0, std::size_t(precision) - digits.size(), '0');
+        if (precision > 0 && int(digits.size()) < precision)
+          digits.insert(0, std::size_t(precision) - digits.size(), '0');
         text = (neg ? "-" : "") + digits;
         break;
       }

@@ -24,8 +24,8 @@ class FormatArg {
   enum class Kind { Signed, Unsigned, Float, Text, Pointer };
 
   template <typename T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
-  FormatArg(T v) {  // NOLINT(google-explicit-constructor)
+  requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
+      FormatArg(T v) {  // NOLINT(google-explicit-constructor)
     if constexpr (std::is_signed_v<T>) {
       kind_ = Kind::Signed;
       i_ = v;
@@ -35,14 +35,14 @@ class FormatArg {
     }
     narrow_ = sizeof(T) <= 4;
   }
-  FormatArg(double v) : kind_(Kind::Float), f_(v) {}             // NOLINT
-  FormatArg(float v) : kind_(Kind::Float), f_(v) {}              // NOLINT
+  FormatArg(double v) : kind_(Kind::Float), f_(v) {}               // NOLINT
+  FormatArg(float v) : kind_(Kind::Float), f_(v) {}                // NOLINT
   FormatArg(long double v) : kind_(Kind::Float), f_(double(v)) {}  // NOLINT
-  FormatArg(char c) : kind_(Kind::Text), s_(&c_, 1), c_(c) {}    // NOLINT
+  FormatArg(char c) : kind_(Kind::Text), s_(&c_, 1), c_(c) {}      // NOLINT
   FormatArg(const char* s) : kind_(Kind::Text), s_(s ? s : "") {}  // NOLINT
-  FormatArg(std::string_view s) : kind_(Kind::Text), s_(s) {}    // NOLINT
-  FormatArg(const std::string& s) : kind_(Kind::Text), s_(s) {}  // NOLINT
-  FormatArg(const void* p) : kind_(Kind::Pointer), p_(p) {}      // NOLINT
+  FormatArg(std::string_view s) : kind_(Kind::Text), s_(s) {}      // NOLINT
+  FormatArg(const std::string& s) : kind_(Kind::Text), s_(s) {}    // NOLINT
+  FormatArg(const void* p) : kind_(Kind::Pointer), p_(p) {}        // NOLINT
   FormatArg(bool) = delete;
   FormatArg(const FormatArg& o) : kind_(o.kind_), narrow_(o.narrow_), i_(o.i_), u_(o.u_), f_(o.f_), p_(o.p_), c_(o.c_) {
     s_ = (o.s_.data() == &o.c_) ? std::string_view(&c_, 1) : o.s_;

@@ -43,13 +43,15 @@ void TNvpList::AddMany(std::vector<std::unique_ptr<TNvpNode>> nodes) {
   std::erase(nodes, nullptr);
   // Later nodes go in front of earlier ones of the same name, and new ones in front of old ones.
   std::reverse(nodes.begin(), nodes.end());
-  auto byName = [](const std::unique_ptr<TNvpNode>& a, const std::unique_ptr<TNvpNode>& b) { return a->Name < b->Name; };
+  auto byName = [](const std::unique_ptr<TNvpNode>& a, const std::unique_ptr<TNvpNode>& b) {
+    return a->Name < b->Name;
+  };
   std::stable_sort(nodes.begin(), nodes.end(), byName);
   std::vector<std::unique_ptr<TNvpNode>> merged;
   merged.reserve(nodes.size() + fItems.size());
   std::merge(std::make_move_iterator(nodes.begin()), std::make_move_iterator(nodes.end()),
-             std::make_move_iterator(fItems.begin()), std::make_move_iterator(fItems.end()),
-             std::back_inserter(merged), byName);
+             std::make_move_iterator(fItems.begin()), std::make_move_iterator(fItems.end()), std::back_inserter(merged),
+             byName);
   fItems = std::move(merged);
 }
 
@@ -159,14 +161,11 @@ size_t SkipWs(std::string_view t, size_t p) {
 }
 
 size_t NameEnd(std::string_view t, size_t p, std::string_view delims) {
-  while (p < t.size() && !IsWs(t[p]) && t[p] != '>' && t[p] != '\0' && delims.find(t[p]) == std::string_view::npos)
-    ++p;
+  while (p < t.size() && !IsWs(t[p]) && t[p] != '>' && t[p] != '\0' && delims.find(t[p]) == std::string_view::npos) ++p;
   return p;
 }
 
-bool StartsAt(std::string_view t, size_t p, std::string_view s) {
-  return p <= t.size() && t.substr(p, s.size()) == s;
-}
+bool StartsAt(std::string_view t, size_t p, std::string_view s) { return p <= t.size() && t.substr(p, s.size()) == s; }
 
 void AppendCharRef(std::string& out, std::string_view digits) {
   bool hex = !digits.empty() && (digits[0] == 'x' || digits[0] == 'X');
@@ -178,9 +177,15 @@ void AppendCharRef(std::string& out, std::string_view digits) {
     if (c >= '0' && c <= '9') d = c - '0';
     else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
     else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else { ok = false; break; }
+    else {
+      ok = false;
+      break;
+    }
     cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(d);
-    if (cp > 0x10FFFF) { ok = false; break; }
+    if (cp > 0x10FFFF) {
+      ok = false;
+      break;
+    }
   }
   // A code that names no character (unreadable, zero, a surrogate half, beyond Unicode) gives a blank:
   // a zero byte or a lone surrogate would corrupt the text further on.
@@ -322,8 +327,8 @@ std::string DeclaredEncoding(std::string_view t, bool& hasDecl) {
 
 bool IsWesternEightBit(const std::string& enc) {
   static const char* const names[] = {
-      "WINDOWS-1252", "CP1252", "ISO-8859-1", "ISO8859-1", "ISO_8859-1", "LATIN1", "LATIN-1", "L1",
-      "ISO-8859-15", "ISO8859-15", "LATIN9", "US-ASCII", "ASCII",
+      "WINDOWS-1252", "CP1252",      "ISO-8859-1", "ISO8859-1", "ISO_8859-1", "LATIN1", "LATIN-1",
+      "L1",           "ISO-8859-15", "ISO8859-15", "LATIN9",    "US-ASCII",   "ASCII",
   };
   return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return enc == n; });
 }
@@ -562,8 +567,7 @@ bool TXmlParser::Scan() {
 }
 
 // Moves past a terminator found from `from` (or to the end of the text) and records the part's end.
-static void EndPartAt(const std::string& t, size_t from, std::string_view terminator, size_t& curFinal,
-                      size_t& pos) {
+static void EndPartAt(const std::string& t, size_t from, std::string_view terminator, size_t& curFinal, size_t& pos) {
   size_t q = t.find(terminator, std::min(from, t.size()));
   if (q == std::string::npos) {
     curFinal = t.empty() ? 0 : t.size() - 1;
@@ -658,10 +662,8 @@ void TXmlParser::AnalyzeTag() {
   for (int i = 0; i < CurAttr.Count(); ++i) {
     TAttr* a = CurAttr.Attr(i);
     std::string v = ExpandAttrValue(a->Value);
-    if (a->AttrType == atUnknown || a->AttrType == atCData)
-      std::replace_if(v.begin(), v.end(), IsWs, ' ');
-    else
-      v = CollapseWs(v);
+    if (a->AttrType == atUnknown || a->AttrType == atCData) std::replace_if(v.begin(), v.end(), IsWs, ' ');
+    else v = CollapseWs(v);
     a->Value = TranslateEncoding(v);
   }
 }

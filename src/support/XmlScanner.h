@@ -18,14 +18,14 @@ class TXmlParser;
 namespace xml {
 struct TTextFrame;
 class TTextFrames;
-}
+}  // namespace xml
 
 enum TXmlPartType {
-  ptNone = 0,      // before the first part, after the end
-  ptXmlProlog = 1, // <?xml ... ?>
+  ptNone = 0,       // before the first part, after the end
+  ptXmlProlog = 1,  // <?xml ... ?>
   ptComment = 2,
   ptPI = 3,
-  ptDtdc = 4,      // <!DOCTYPE ...>
+  ptDtdc = 4,  // <!DOCTYPE ...>
   ptStartTag = 5,
   ptEmptyTag = 6,
   ptEndTag = 7,
@@ -42,8 +42,17 @@ enum TElemType { etEmpty = 0, etAny = 1, etChildsOnly = 2, etMixed = 3 };
 extern const char* const CElemType_Name[4];
 
 enum TAttrType {
-  atUnknown = 0, atCData = 1, atID = 2, atIdRef = 3, atIdRefs = 4, atEntity = 5, atEntities = 6,
-  atNmToken = 7, atNmTokens = 8, atNotation = 9, atEnumeration = 10,
+  atUnknown = 0,
+  atCData = 1,
+  atID = 2,
+  atIdRef = 3,
+  atIdRefs = 4,
+  atEntity = 5,
+  atEntities = 6,
+  atNmToken = 7,
+  atNmTokens = 8,
+  atNotation = 9,
+  atEnumeration = 10,
 };
 extern const char* const CAttrType_Name[11];
 
@@ -52,7 +61,13 @@ extern const char* const CDefaultType_Name[4];
 
 // Kinds of the items of a document type declaration handed to DtdElementFound.
 enum TDtdElemType {
-  deElement = 0, deAttList = 1, deEntity = 2, deNotation = 3, dePI = 4, deComment = 5, deError = 6,
+  deElement = 0,
+  deAttList = 1,
+  deEntity = 2,
+  deNotation = 3,
+  dePI = 4,
+  deComment = 5,
+  deError = 6,
 };
 
 // ---------------------------------------------------------------------------------------------------
@@ -176,7 +191,7 @@ class TExternalID {
 // One item of a document type declaration, handed to DtdElementFound after it was stored.
 struct TDtdElementRec {
   TDtdElemType ElementType = deError;
-  std::string_view Text;  // the item's characters, first to last
+  std::string_view Text;                // the item's characters, first to last
   TElemDef* ElemDef = nullptr;          // deElement, deAttList
   TEntityDef* EntityDef = nullptr;      // deEntity
   TNotationDef* NotationDef = nullptr;  // deNotation
@@ -190,8 +205,8 @@ struct TEntityStackNode {
   std::unique_ptr<TXmlParser> Instance;  // holds an external entity's text, or nil
   std::string Encoding;                  // CurEncoding to restore
   std::shared_ptr<const std::string> LastText;
-  size_t LastPos = 0;                    // position in LastText to continue at
-  std::string EntityName;                // for finding recursive references
+  size_t LastPos = 0;      // position in LastText to continue at
+  std::string EntityName;  // for finding recursive references
 };
 
 class TEntityStack {
@@ -212,11 +227,11 @@ class TEntityStack {
 class TXmlParser {
  public:
   // Bounds for untrusted documents.
-  static constexpr size_t MaxDocumentSize = 64u << 20;   // larger files are not loaded
-  static constexpr int MaxEntityDepth = 16;              // nested entity texts at one time
-  static constexpr size_t MaxExpansion = 8u << 20;       // entity text entered per scan (bytes)
-  static constexpr size_t ExternalLoadCost = 4096;       // charged per external file opened
-  static constexpr int MaxDefinitions = 10000;           // per DTD list, and attributes per element
+  static constexpr size_t MaxDocumentSize = 64u << 20;  // larger files are not loaded
+  static constexpr int MaxEntityDepth = 16;             // nested entity texts at one time
+  static constexpr size_t MaxExpansion = 8u << 20;      // entity text entered per scan (bytes)
+  static constexpr size_t ExternalLoadCost = 4096;      // charged per external file opened
+  static constexpr int MaxDefinitions = 10000;          // per DTD list, and attributes per element
   // Attribute defaults applied per scan: 16 per definition looked at plus the default's length. A DTD
   // with thousands of defaults on an element used by every tag would otherwise grow the work with
   // tags x definitions; past the bound, tags keep only the attributes they are written with.
@@ -270,8 +285,7 @@ class TXmlParser {
 
   // Opens an external entity or DTD. Returns nil when the reference is refused (outside the
   // document's folder); a parser with an empty text when the file cannot be read.
-  virtual std::unique_ptr<TXmlParser> LoadExternalEntity(const std::string& SystemId,
-                                                         const std::string& PublicId,
+  virtual std::unique_ptr<TXmlParser> LoadExternalEntity(const std::string& SystemId, const std::string& PublicId,
                                                          const std::string& Notation);
   // Hook for every text piece delivered; the document is UTF-8 already, so this only guarantees
   // valid UTF-8 for a derived parser that changes the text.
@@ -308,15 +322,15 @@ class TXmlParser {
   bool EnterParEntity(xml::TTextFrames& frames, std::string_view name);
   std::string ExpandParRefs(const std::string& text, bool insideLiterals);
   void ApplyDefaults(const TElemDef& def);
-  void ReportDtd(TDtdElemType kind, std::string_view raw, TElemDef* elemDef = nullptr,
-                 TEntityDef* entityDef = nullptr, TNotationDef* notationDef = nullptr);
+  void ReportDtd(TDtdElemType kind, std::string_view raw, TElemDef* elemDef = nullptr, TEntityDef* entityDef = nullptr,
+                 TNotationDef* notationDef = nullptr);
   TElemDef* ElemDefFor(const std::string& name);
 
   std::shared_ptr<const std::string> fDoc;   // the document, UTF-8
   std::shared_ptr<const std::string> fText;  // the text being scanned: the document or an entity's
   size_t fPos = 0;                           // where the next part starts in fText
   bool fDtdRead = false;
-  size_t fDtdStart = 0;                      // where the declaration that was read starts
+  size_t fDtdStart = 0;  // where the declaration that was read starts
   bool fEnded = false;
   size_t fBudget = MaxExpansion;
   size_t fDefaultBudget = MaxDefaultWork;

@@ -80,8 +80,7 @@ TExternalID::TExternalID(std::string_view text, size_t pos) {
   p += 6;
   for (int i = 0; i < literals; ++i) {
     // Skip to the next quote, but never past the end of the declaration.
-    while (p < text.size() && text[p] != '"' && text[p] != '\'' && text[p] != '>' && text[p] != '[' &&
-           text[p] != '\0')
+    while (p < text.size() && text[p] != '"' && text[p] != '\'' && text[p] != '>' && text[p] != '[' && text[p] != '\0')
       ++p;
     std::string lit;
     if (!ReadLiteral(text, p, lit)) break;

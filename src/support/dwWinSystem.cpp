@@ -33,10 +33,14 @@ TOSCode GetOSCodeOf(const TOSVersionRecord& r) {
       return 10;
     case 4:
       switch (r.ProductType) {
-        case 1: return 13;
-        case 2: return 11;
-        case 3: return 12;
-        default: return kOSUnknown;
+        case 1:
+          return 13;
+        case 2:
+          return 11;
+        case 3:
+          return 12;
+        default:
+          return kOSUnknown;
       }
     case 5:
       switch (r.MinorVersion) {

@@ -43,8 +43,7 @@ bool IsSep(char c) { return c == '\\' || c == '/'; }
 // Length of the root that starts the path: "C:\" 3, "\\server\share\" up to its last separator,
 // a lone leading separator 1; 0 for a relative path.
 size_t RootLength(std::string_view s) {
-  if (s.size() >= 3 && s[1] == ':' && IsSep(s[2]) &&
-      ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'))) {
+  if (s.size() >= 3 && s[1] == ':' && IsSep(s[2]) && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'))) {
     return 3;
   }
   if (s.size() >= 2 && IsSep(s[0]) && IsSep(s[1])) {

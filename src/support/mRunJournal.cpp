@@ -89,8 +89,7 @@ void TJournal::OpenFile() {
   CloseFile();
   // A link at the journal's place is refused (another user could point it at any file of ours, which
   // re-creation would empty), and so is anything but a regular file: a FIFO would block the open.
-  fd_ = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
-               0644);
+  fd_ = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
   struct stat st {};
   bool ok = fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
   // Like a file opened deny-write: a second writer (another run) is turned away, readers are not.

@@ -42,7 +42,7 @@ using TJournalBuffer = std::vector<TJournalRecord>;
 
 // Where the journal takes its time from; tests hand in fixed clocks so they never sleep.
 struct TJournalClock {
-  std::function<std::uint64_t()> TickCount;    // monotonic milliseconds
+  std::function<std::uint64_t()> TickCount;      // monotonic milliseconds
   std::function<platform::LocalDateTime()> Now;  // local wall-clock time
 };
 

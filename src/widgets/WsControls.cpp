@@ -18,26 +18,77 @@ namespace {
 bool SystemRole(int index, QPalette::ColorGroup& group, QPalette::ColorRole& role) {
   group = QPalette::Active;
   switch (index) {
-    case 0: role = QPalette::Mid; return true;          // scroll bar
-    case 1: case 12: role = QPalette::Dark; return true;  // desktop, application work space
-    case 2: case 13: case 26: case 27: case 29: role = QPalette::Highlight; return true;
-    case 3: case 28: role = QPalette::Midlight; return true;  // inactive caption
-    case 4: case 30: role = QPalette::Window; return true;    // menu, menu bar
-    case 5: role = QPalette::Base; return true;                // window
-    case 6: role = QPalette::Shadow; return true;              // window frame
-    case 7: role = QPalette::WindowText; return true;          // menu text
-    case 8: role = QPalette::Text; return true;                // window text
-    case 9: case 14: role = QPalette::HighlightedText; return true;
-    case 10: case 11: case 15: role = QPalette::Button; return true;  // borders, button face
-    case 16: role = QPalette::Dark; return true;               // button shadow
-    case 17: case 19: group = QPalette::Disabled; role = QPalette::Text; return true;  // grey text
-    case 18: role = QPalette::ButtonText; return true;
-    case 20: role = QPalette::Light; return true;              // button highlight
-    case 21: role = QPalette::Shadow; return true;             // 3-D dark shadow
-    case 22: role = QPalette::Midlight; return true;           // 3-D light
-    case 23: role = QPalette::ToolTipText; return true;
-    case 24: role = QPalette::ToolTipBase; return true;
-    default: return false;
+    case 0:
+      role = QPalette::Mid;
+      return true;  // scroll bar
+    case 1:
+    case 12:
+      role = QPalette::Dark;
+      return true;  // desktop, application work space
+    case 2:
+    case 13:
+    case 26:
+    case 27:
+    case 29:
+      role = QPalette::Highlight;
+      return true;
+    case 3:
+    case 28:
+      role = QPalette::Midlight;
+      return true;  // inactive caption
+    case 4:
+    case 30:
+      role = QPalette::Window;
+      return true;  // menu, menu bar
+    case 5:
+      role = QPalette::Base;
+      return true;  // window
+    case 6:
+      role = QPalette::Shadow;
+      return true;  // window frame
+    case 7:
+      role = QPalette::WindowText;
+      return true;  // menu text
+    case 8:
+      role = QPalette::Text;
+      return true;  // window text
+    case 9:
+    case 14:
+      role = QPalette::HighlightedText;
+      return true;
+    case 10:
+    case 11:
+    case 15:
+      role = QPalette::Button;
+      return true;  // borders, button face
+    case 16:
+      role = QPalette::Dark;
+      return true;  // button shadow
+    case 17:
+    case 19:
+      group = QPalette::Disabled;
+      role = QPalette::Text;
+      return true;  // grey text
+    case 18:
+      role = QPalette::ButtonText;
+      return true;
+    case 20:
+      role = QPalette::Light;
+      return true;  // button highlight
+    case 21:
+      role = QPalette::Shadow;
+      return true;  // 3-D dark shadow
+    case 22:
+      role = QPalette::Midlight;
+      return true;  // 3-D light
+    case 23:
+      role = QPalette::ToolTipText;
+      return true;
+    case 24:
+      role = QPalette::ToolTipBase;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -89,10 +140,8 @@ void TWsPersistentProperty::ChangingProperty(const std::string& propName) {
 }
 
 void TWsPersistentProperty::SetUpdateState(bool updating) {
-  if (updating)
-    Changing();
-  else
-    Changed();
+  if (updating) Changing();
+  else Changed();
 }
 
 void TWsPersistentProperty::BeginUpdate() {

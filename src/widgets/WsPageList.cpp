@@ -14,10 +14,8 @@ TWsCustomPage::TWsCustomPage(QWidget* parent) : TWsCustomControl(nullptr) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   hide();
   // A page made inside a page list joins it, as one loaded inside it does.
-  if (auto* list = qobject_cast<TWsCustomPageList*>(parent))
-    SetPageList(list);
-  else if (parent)
-    setParent(parent);
+  if (auto* list = qobject_cast<TWsCustomPageList*>(parent)) SetPageList(list);
+  else if (parent) setParent(parent);
 }
 
 TWsCustomPage::~TWsCustomPage() {
@@ -81,10 +79,8 @@ void TWsCustomPage::DoHide() {
 }
 
 void TWsCustomPage::ShowingChanged(bool showing) {
-  if (showing)
-    DoShow();
-  else
-    DoHide();
+  if (showing) DoShow();
+  else DoHide();
 }
 
 // ---- page list
@@ -170,10 +166,8 @@ void TWsCustomPageList::SetActivePage(TWsCustomPage* page) {
         next = child;
         break;
       }
-    if (next)
-      next->setFocus();
-    else
-      setFocus();
+    if (next) next->setFocus();
+    else setFocus();
   }
   Change();
 }
@@ -213,10 +207,8 @@ void TWsCustomPageList::RemovePage(TWsCustomPage* page) {
 void TWsCustomPageList::SelectNextAfterActive() {
   const int active = GetActivePageIndex();
   const int count = GetPageCount();
-  if (active < count - 1 && count >= 2)
-    SetActivePageIndex(active + 1);
-  else
-    SetActivePageIndex(count > 0 ? 0 : -1);
+  if (active < count - 1 && count >= 2) SetActivePageIndex(active + 1);
+  else SetActivePageIndex(count > 0 ? 0 : -1);
 }
 
 TWsCustomPage* TWsCustomPageList::HidePage(TWsCustomPage* page) {
@@ -236,10 +228,8 @@ TWsCustomPage* TWsCustomPageList::ShowPage(TWsCustomPage* page, int pageIndex) {
   if (!page || page->pageList_) return nullptr;
   const int index = page->pageIndex_;
   page->SetPageList(this);
-  if (pageIndex >= 0)
-    page->SetPageIndex(pageIndex);
-  else if (index > -1)
-    page->SetPageIndex(index);
+  if (pageIndex >= 0) page->SetPageIndex(pageIndex);
+  else if (index > -1) page->SetPageIndex(index);
   hiddenPages_.removeAll(page);
   return page;
 }

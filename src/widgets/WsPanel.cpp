@@ -239,11 +239,11 @@ void TWsCustomArrangePanel::SetTransparent(bool value) {
   update();
 }
 
-#define QMZ_PANEL_SETTER(Name, Type, field) \
+#define QMZ_PANEL_SETTER(Name, Type, field)           \
   void TWsCustomArrangePanel::Set##Name(Type value) { \
-    if (field == value) return;                         \
-    field = value;                                      \
-    update();                                           \
+    if (field == value) return;                       \
+    field = value;                                    \
+    update();                                         \
   }
 QMZ_PANEL_SETTER(MultiLine, bool, multiLine_)
 QMZ_PANEL_SETTER(FlatBorder, bool, flatBorder_)

@@ -13,7 +13,13 @@ namespace qmz {
 
 enum class TWsAutoSizePanel { asNone, asWidth, asHeight, asBoth };
 enum class TWsTrackFontOption {
-  hoFollowFont, hoPreserveCharSet, hoPreserveColor, hoPreserveHeight, hoPreserveName, hoPreservePitch, hoPreserveStyle
+  hoFollowFont,
+  hoPreserveCharSet,
+  hoPreserveColor,
+  hoPreserveHeight,
+  hoPreserveName,
+  hoPreservePitch,
+  hoPreserveStyle
 };
 using TWsTrackFontOptions = std::set<TWsTrackFontOption>;
 enum class TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };

@@ -97,9 +97,15 @@ void TWsCustomArrangePanel::DrawCaptionOn(QPainter& painter) {
   QRect r = rect().adjusted(inset, inset, -inset, -inset);
   int flags = Qt::TextExpandTabs | Qt::AlignVCenter | (multiLine_ ? Qt::TextWordWrap : Qt::TextSingleLine);
   switch (alignment_) {
-    case TAlignment::taLeftJustify: flags |= Qt::AlignLeft; break;
-    case TAlignment::taRightJustify: flags |= Qt::AlignRight; break;
-    case TAlignment::taCenter: flags |= Qt::AlignHCenter; break;
+    case TAlignment::taLeftJustify:
+      flags |= Qt::AlignLeft;
+      break;
+    case TAlignment::taRightJustify:
+      flags |= Qt::AlignRight;
+      break;
+    case TAlignment::taCenter:
+      flags |= Qt::AlignHCenter;
+      break;
   }
   if (layoutDirection() == Qt::RightToLeft) flags |= Qt::AlignAbsolute;
   painter.save();

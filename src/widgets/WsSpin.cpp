@@ -166,10 +166,18 @@ bool TWsTimerSpeedButton::PaintThemed(QPainter& painter) {
   if (!theme) return false;
   int part = spinparts::Up;
   switch (buttonKind_) {
-    case KindVertUp: part = spinparts::Up; break;
-    case KindVertDown: part = spinparts::Down; break;
-    case KindHorzUp: part = spinparts::UpHorz; break;
-    default: part = spinparts::DownHorz; break;
+    case KindVertUp:
+      part = spinparts::Up;
+      break;
+    case KindVertDown:
+      part = spinparts::Down;
+      break;
+    case KindHorzUp:
+      part = spinparts::UpHorz;
+      break;
+    default:
+      part = spinparts::DownHorz;
+      break;
   }
   const int state = isDown() ? spinstates::Pressed : hot_ ? spinstates::Hot : spinstates::Normal;
   const bool drawn = DrawThemeBackground(theme, &painter, part, state, rect());
@@ -304,8 +312,7 @@ void TWsSpinButton::BtnMouseDown(TWsTimerSpeedButton* sender, Qt::MouseButton bu
   if (button != Qt::LeftButton) return;
   SetFocusedButton(sender);
   QWidget* target = focusControl_;
-  if (target != nullptr && (target->focusPolicy() & Qt::TabFocus) != 0 && target->isEnabled() &&
-      target->isVisible()) {
+  if (target != nullptr && (target->focusPolicy() & Qt::TabFocus) != 0 && target->isEnabled() && target->isVisible()) {
     if (!target->hasFocus()) target->setFocus(Qt::MouseFocusReason);
   } else if (TabStop() && !hasFocus() && isEnabled() && isVisible()) {
     setFocus(Qt::MouseFocusReason);
@@ -320,7 +327,9 @@ void TWsSpinButton::SetFocusedButton(TWsTimerSpeedButton* button) {
 
 void TWsSpinButton::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
-    case Qt::Key_Space: focusedButton_->click(); break;
+    case Qt::Key_Space:
+      focusedButton_->click();
+      break;
     case Qt::Key_Up:
       SetFocusedButton(upButton_);
       upButton_->click();
@@ -329,7 +338,9 @@ void TWsSpinButton::keyPressEvent(QKeyEvent* event) {
       SetFocusedButton(downButton_);
       downButton_->click();
       break;
-    default: QWidget::keyPressEvent(event); return;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
   event->accept();
 }

@@ -152,8 +152,16 @@ class TWsSpinButton : public QWidget {
 
 enum class TWsSpinType { sptNormal, sptFloat, sptDate, sptTime, sptHex };
 enum class TLabelPosition {
-  lpLeftTop, lpLeftCenter, lpLeftBottom, lpTopLeft, lpBottomLeft,
-  lpLeftTopLeft, lpLeftCenterLeft, lpLeftBottomLeft, lpTopCenter, lpBottomCenter
+  lpLeftTop,
+  lpLeftCenter,
+  lpLeftBottom,
+  lpTopLeft,
+  lpBottomLeft,
+  lpLeftTopLeft,
+  lpLeftCenterLeft,
+  lpLeftBottomLeft,
+  lpTopCenter,
+  lpBottomCenter
 };
 enum class TEditAlign { eaLeft, eaRight, eaCenter };
 

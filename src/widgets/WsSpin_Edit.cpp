@@ -96,7 +96,8 @@ QDateTime DateTimeToQt(TDateTime value) {
   constexpr double kFirstDay = -693593;
   constexpr double kLastDay = 2958465.99998;
   value = std::isfinite(value) ? qBound(kFirstDay, value, kLastDay) : 0.0;
-  return QDateTime(kDateBase.addDays(qint64(std::trunc(value))), QTime::fromMSecsSinceStartOfDay(int(TimeOfDayMs(value))));
+  return QDateTime(kDateBase.addDays(qint64(std::trunc(value))),
+                   QTime::fromMSecsSinceStartOfDay(int(TimeOfDayMs(value))));
 }
 
 TWsSpinEdit::TWsSpinEdit(QWidget* parent) : QLineEdit(parent) {
@@ -123,9 +124,14 @@ void TWsSpinEdit::EndLoad() {
     case TWsSpinType::sptDate:
       setText(QLocale().toString(DateTimeToQt(dateValue_).date(), QLocale::ShortFormat));
       break;
-    case TWsSpinType::sptTime: SetTimeValue(timeValue_); break;
-    case TWsSpinType::sptHex: SetHexValue(hexValue_); break;
-    default: break;
+    case TWsSpinType::sptTime:
+      SetTimeValue(timeValue_);
+      break;
+    case TWsSpinType::sptHex:
+      SetHexValue(hexValue_);
+      break;
+    default:
+      break;
   }
   ReformatValue();
   SetFlat(!flat_);
@@ -206,7 +212,8 @@ void TWsSpinEdit::SetTimeValue(TDateTime value) {
   if (loading_) return;
   const QChar separator = spinlocale::Current().time;
   const qint64 ms = TimeOfDayMs(value);
-  QString t = QString::number(ms / 3600000) + separator + QStringLiteral("%1").arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'));
+  QString t = QString::number(ms / 3600000) + separator +
+              QStringLiteral("%1").arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'));
   if (showSeconds_) t += separator + QStringLiteral("%1").arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'));
   const int caret = cursorPosition();
   setText(t);
@@ -244,11 +251,21 @@ void TWsSpinEdit::SetSpinType(TWsSpinType value) {
 
 void TWsSpinEdit::ReformatValue() {
   switch (spinType_) {
-    case TWsSpinType::sptNormal: SetValue(Value()); break;
-    case TWsSpinType::sptFloat: SetFloatValue(FloatValue()); break;
-    case TWsSpinType::sptDate: SetDateValue(DateValue()); break;
-    case TWsSpinType::sptTime: SetTimeValue(TimeValue()); break;
-    case TWsSpinType::sptHex: SetHexValue(HexValue()); break;
+    case TWsSpinType::sptNormal:
+      SetValue(Value());
+      break;
+    case TWsSpinType::sptFloat:
+      SetFloatValue(FloatValue());
+      break;
+    case TWsSpinType::sptDate:
+      SetDateValue(DateValue());
+      break;
+    case TWsSpinType::sptTime:
+      SetTimeValue(TimeValue());
+      break;
+    case TWsSpinType::sptHex:
+      SetHexValue(HexValue());
+      break;
   }
 }
 
@@ -301,8 +318,12 @@ void TWsSpinEdit::Step(bool up) {
       if (incrementSmart_) SmartStep(up);
       else SetFloatValue(FloatValue() + sign * incrementFloat_);
       break;
-    case TWsSpinType::sptDate: StepDate(up); break;
-    case TWsSpinType::sptTime: StepTime(up); break;
+    case TWsSpinType::sptDate:
+      StepDate(up);
+      break;
+    case TWsSpinType::sptTime:
+      StepTime(up);
+      break;
     case TWsSpinType::sptHex:
       SetHexValue(int(std::uint32_t(HexValue()) + std::uint32_t(sign * qint64(increment_))));
       break;
@@ -372,8 +393,12 @@ void TWsSpinEdit::StepDate(bool up) {
   const TDateTime current = DateValue();
   const QDateTime dt = DateTimeToQt(current);
   switch (field) {
-    case spinlocale::DateField::Day: SetDateValue(current + sign); break;
-    case spinlocale::DateField::Month: SetDateValue(DateTimeFromQt(dt.addMonths(sign))); break;
+    case spinlocale::DateField::Day:
+      SetDateValue(current + sign);
+      break;
+    case spinlocale::DateField::Month:
+      SetDateValue(DateTimeFromQt(dt.addMonths(sign)));
+      break;
     case spinlocale::DateField::Year:
       // 29 February steps to 28 February of a year without one; the time of day is dropped.
       SetDateValue(double(kDateBase.daysTo(dt.date().addYears(sign))));

@@ -116,7 +116,9 @@ void TWsSpinEdit::keyPressEvent(QKeyEvent* event) {
       if (OnKeyPress) OnKeyPress(this, enter);
       break;
     }
-    default: handled = false; break;
+    default:
+      handled = false;
+      break;
   }
   if (!handled) {
     QChar ch;
@@ -211,7 +213,9 @@ void TWsSpinEdit::focusOutEvent(QFocusEvent* event) {
     case TWsSpinType::sptTime:
       if (ClampDateValue(TimeValue()) != TimeValue()) SetTimeValue(ClampDateValue(TimeValue()));
       break;
-    case TWsSpinType::sptHex: SetHexValue(ClampValue(HexValue())); break;
+    case TWsSpinType::sptHex:
+      SetHexValue(ClampValue(HexValue()));
+      break;
   }
 }
 
@@ -271,16 +275,36 @@ void TWsSpinEdit::UpdateLabel() {
   const int m = labelMargin_;
   QPoint at;
   switch (labelPosition_) {
-    case TLabelPosition::lpLeftTop: at = {r.left() - tw - m, r.top()}; break;
-    case TLabelPosition::lpLeftCenter: at = {r.left() - tw - m, r.top() + (r.height() - lh) / 2}; break;
-    case TLabelPosition::lpLeftBottom: at = {r.left() - tw - m, r.top() + r.height() - lh}; break;
-    case TLabelPosition::lpTopLeft: at = {r.left(), r.top() - lh - m}; break;
-    case TLabelPosition::lpBottomLeft: at = {r.left(), r.top() + r.height() + m}; break;
-    case TLabelPosition::lpLeftTopLeft: at = {r.left() - m, r.top()}; break;
-    case TLabelPosition::lpLeftCenterLeft: at = {r.left() - m, r.top() + (r.height() - lh) / 2}; break;
-    case TLabelPosition::lpLeftBottomLeft: at = {r.left() - m, r.top() + r.height() - lh}; break;
-    case TLabelPosition::lpTopCenter: at = {r.left() + (r.width() - lw) / 2, r.top() - lh - m}; break;
-    case TLabelPosition::lpBottomCenter: at = {r.left() + (r.width() - lw) / 2, r.top() + r.height() + m}; break;
+    case TLabelPosition::lpLeftTop:
+      at = {r.left() - tw - m, r.top()};
+      break;
+    case TLabelPosition::lpLeftCenter:
+      at = {r.left() - tw - m, r.top() + (r.height() - lh) / 2};
+      break;
+    case TLabelPosition::lpLeftBottom:
+      at = {r.left() - tw - m, r.top() + r.height() - lh};
+      break;
+    case TLabelPosition::lpTopLeft:
+      at = {r.left(), r.top() - lh - m};
+      break;
+    case TLabelPosition::lpBottomLeft:
+      at = {r.left(), r.top() + r.height() + m};
+      break;
+    case TLabelPosition::lpLeftTopLeft:
+      at = {r.left() - m, r.top()};
+      break;
+    case TLabelPosition::lpLeftCenterLeft:
+      at = {r.left() - m, r.top() + (r.height() - lh) / 2};
+      break;
+    case TLabelPosition::lpLeftBottomLeft:
+      at = {r.left() - m, r.top() + r.height() - lh};
+      break;
+    case TLabelPosition::lpTopCenter:
+      at = {r.left() + (r.width() - lw) / 2, r.top() - lh - m};
+      break;
+    case TLabelPosition::lpBottomCenter:
+      at = {r.left() + (r.width() - lw) / 2, r.top() + r.height() + m};
+      break;
   }
   label_->move(at);
 }

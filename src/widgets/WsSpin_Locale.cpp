@@ -59,7 +59,7 @@ QString General(double value, int precision, int expDigits, QChar decimal) {
     return out;
   }
   const std::string whole = digits.size() > std::size_t(pointAt) ? digits.substr(0, pointAt)
-                                                                  : digits + std::string(pointAt - digits.size(), '0');
+                                                                 : digits + std::string(pointAt - digits.size(), '0');
   out += QString::fromLatin1(whole);
   if (digits.size() > std::size_t(pointAt)) out += decimal + QString::fromLatin1(digits.substr(pointAt));
   return out;
@@ -144,12 +144,13 @@ QString FormatFloat(double value, int precision) {
   Digits(value, 15, digits, exponent);
   if (exponent + 1 > 15) return General(value, 15, 0, decimal);
   // Rounded to 15 significant digits first, then shown with the requested decimals.
-  const std::string roundedText =
-      std::string(value < 0 ? "-" : "") + digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(exponent);
+  const std::string roundedText = std::string(value < 0 ? "-" : "") + digits.substr(0, 1) + "." + digits.substr(1) +
+                                  "e" + std::to_string(exponent);
   double rounded = value;
   std::from_chars(roundedText.data(), roundedText.data() + roundedText.size(), rounded);
   char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, qMin(precision, 30));
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed,
+                                    qMin(precision, 30));
   QString out = QString::fromLatin1(buffer, int(result.ptr - buffer));
   if (precision > 30) out += QString(precision - 30, QLatin1Char('0'));
   out.replace(QLatin1Char('.'), decimal);

@@ -7,8 +7,7 @@
 
 namespace qmz {
 
-TWsCustomTabBar::TWsCustomTabBar(QWidget* parent)
-    : QWidget(parent), tabs_(std::make_unique<TWsTabBarItems>(this)) {
+TWsCustomTabBar::TWsCustomTabBar(QWidget* parent) : QWidget(parent), tabs_(std::make_unique<TWsTabBarItems>(this)) {
   setMouseTracking(true);  // hot tab, hints and hot scroll buttons follow the mouse without a button down
   setAttribute(Qt::WA_OpaquePaintEvent);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -306,8 +305,9 @@ void TWsCustomTabBar::PaintTab(QPainter& canvas, TWsTabBarItem* tab) {
 void TWsCustomTabBar::DrawScrollButtons(QPainter& canvas) {
   for (int button = 0; button < 2; ++button) {
     const ScrollButton& b = buttons_[button];
-    const ScrollButtonState shown =
-        b.state == ScrollButtonState::Pressed && b.pressedOutside ? ScrollButtonState::Normal : b.state;
+    const ScrollButtonState shown = b.state == ScrollButtonState::Pressed && b.pressedOutside
+                                        ? ScrollButtonState::Normal
+                                        : b.state;
     CurrentPainter()->DrawScrollButton(canvas, this, button, shown, b.rect);
   }
 }

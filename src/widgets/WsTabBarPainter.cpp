@@ -36,10 +36,8 @@ void Line(QPainter& canvas, const QColor& colour, int x1, int y1, int x2, int y2
 
 void DrawArrow(QPainter& canvas, int button, int x, int y, const QColor& colour) {
   QPolygon triangle;
-  if (button == 0)
-    triangle << QPoint(x + 3, y) << QPoint(x + 3, y + 6) << QPoint(x, y + 3);
-  else
-    triangle << QPoint(x, y) << QPoint(x, y + 6) << QPoint(x + 3, y + 3);
+  if (button == 0) triangle << QPoint(x + 3, y) << QPoint(x + 3, y + 6) << QPoint(x, y + 3);
+  else triangle << QPoint(x, y) << QPoint(x, y + 6) << QPoint(x + 3, y + 3);
   canvas.setPen(colour);
   canvas.setBrush(colour);
   canvas.drawPolygon(triangle);
@@ -191,12 +189,9 @@ void TWsModernTabBarPainter::DrawTab(QPainter& canvas, TWsTabBarItem* tab, const
     canvas.setBrush(fill);
     canvas.drawRect(frame.adjusted(0, 0, -1, -1));
     WsColor cross = closeCrossColor_;
-    if (modified)
-      cross = modifiedCrossColor_;
-    else if (selected && !closing)
-      cross = closeCrossColorSelected_;
-    else if (!enabled)
-      cross = closeCrossColorDisabled_;
+    if (modified) cross = modifiedCrossColor_;
+    else if (selected && !closing) cross = closeCrossColorSelected_;
+    else if (!enabled) cross = closeCrossColorDisabled_;
     const QColor crossColour = ToQColor(cross, palette);
     const int cl = cr.left(), ct = cr.top(), crr = cr.right() + 1, cb = cr.bottom() + 1;
     Line(canvas, crossColour, cl + 3, ct + 3, crr - 3, cb - 3);

@@ -49,11 +49,20 @@ bool DrawThemeBackground(const ThemeData& theme, QPainter* painter, int part, in
   if (!theme || painter == nullptr) return false;
   QStyle::PrimitiveElement arrow;
   switch (part) {
-    case spinparts::Up: arrow = QStyle::PE_IndicatorArrowUp; break;
-    case spinparts::Down: arrow = QStyle::PE_IndicatorArrowDown; break;
-    case spinparts::UpHorz: arrow = QStyle::PE_IndicatorArrowRight; break;
-    case spinparts::DownHorz: arrow = QStyle::PE_IndicatorArrowLeft; break;
-    default: return false;
+    case spinparts::Up:
+      arrow = QStyle::PE_IndicatorArrowUp;
+      break;
+    case spinparts::Down:
+      arrow = QStyle::PE_IndicatorArrowDown;
+      break;
+    case spinparts::UpHorz:
+      arrow = QStyle::PE_IndicatorArrowRight;
+      break;
+    case spinparts::DownHorz:
+      arrow = QStyle::PE_IndicatorArrowLeft;
+      break;
+    default:
+      return false;
   }
   QStyleOptionButton button;
   if (theme.window != nullptr) button.initFrom(theme.window);

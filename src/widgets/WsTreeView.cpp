@@ -51,8 +51,8 @@ bool TWsTreeNode::Bold() const {
 void TWsTreeNode::SetBold(bool value) {
   if (Bold() == value) return;
   QFont f = data(0, Qt::FontRole).isValid() ? data(0, Qt::FontRole).value<QFont>()
-            : treeWidget() != nullptr   ? treeWidget()->font()
-                                        : QApplication::font();
+            : treeWidget() != nullptr       ? treeWidget()->font()
+                                            : QApplication::font();
   f.setBold(value);
   setData(0, Qt::FontRole, f);
 }
@@ -278,9 +278,8 @@ void TWsTreeView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int
       leaving.insert(item);
       for (int i = 0; i < item->childCount(); ++i) stack.append(item->child(i));
     }
-    selectedNodes_.removeIf([&](TWsTreeNode* node) {
-      return leaving.count(static_cast<const QTreeWidgetItem*>(node)) != 0;
-    });
+    selectedNodes_.removeIf(
+        [&](TWsTreeNode* node) { return leaving.count(static_cast<const QTreeWidgetItem*>(node)) != 0; });
   }
   TWsExTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
@@ -463,7 +462,8 @@ void TWsTreeView::ColorItem(TWsTreeNode* node, QPainter* painter, QStyleOptionVi
     const bool selected = IsNodeSelected(node);
     if (hotTrack_ && (option.state & QStyle::State_MouseOver) != 0) {
       option.font.setUnderline(true);
-      option.palette.setColor(QPalette::Text, palette().color(selected ? QPalette::HighlightedText : QPalette::Highlight));
+      option.palette.setColor(QPalette::Text,
+                              palette().color(selected ? QPalette::HighlightedText : QPalette::Highlight));
     }
     if (!selected) {
       if ((option.state & QStyle::State_MouseOver) == 0 || !hotTrack_)

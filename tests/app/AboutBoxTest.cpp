@@ -25,7 +25,10 @@ class RecordingImpressum : public TformImpressum {
 TEST(AboutBox, ShowsTheVersionLineOncePerShowingAndOpensItsLinks) {
   RecordingImpressum box;
   const QString expected = QString("Version V%1.%2.%3  (Build %4)")
-                               .arg(QMZ_VERSION_MAJOR).arg(QMZ_VERSION_MINOR).arg(QMZ_VERSION_PATCH).arg(QMZ_VERSION_BUILD);
+                               .arg(QMZ_VERSION_MAJOR)
+                               .arg(QMZ_VERSION_MINOR)
+                               .arg(QMZ_VERSION_PATCH)
+                               .arg(QMZ_VERSION_BUILD);
   for (int showing = 0; showing < 2; ++showing) {
     box.show();
     EXPECT_EQ(box.labVersion->text(), expected);

@@ -188,9 +188,10 @@ TEST_F(UpdateStartupTest, EveryOutcomeButASuccessfulDownloadLetsTheStartUpGoOn) 
     EXPECT_TRUE(recorder_.opened.empty());
     if (c.name == std::string("file dialog cancelled")) {
       ASSERT_EQ(dialogs.confirms.size(), 1u);
-      EXPECT_EQ(dialogs.confirms[0], "There is an update available for this version of QMZ\n\r\rYou are currently using "
-                                     "version    : 1.0.0.0\n\rVersion available from Internet is : 1.0.1\n\r\rDo you "
-                                     "like to update to the newest version now ?");
+      EXPECT_EQ(dialogs.confirms[0],
+                "There is an update available for this version of QMZ\n\r\rYou are currently using "
+                "version    : 1.0.0.0\n\rVersion available from Internet is : 1.0.1\n\r\rDo you "
+                "like to update to the newest version now ?");
       // The page's "../qmz_update.zip" is proposed in the program's folder under its plain name.
       ASSERT_EQ(saveProposals_.size(), 1u);
       EXPECT_EQ(saveProposals_[0], proposed + "|Alle Dateien (*)");

@@ -88,8 +88,16 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
   EXPECT_EQ(Decode(w.Build(4), bsSuccess), V{});
   // 8-bit strings become UTF-8; a string without terminator ends at the file's end.
   BiniWriter eight;
-  eight.Section("Stra\xDF" "e", 1).Entry("name", 1).String("caf\xE9");
-  EXPECT_EQ(Decode(eight.Build(), bsSuccess), (V{"[Stra\xC3\x9F" "e]", "name = caf\xC3\xA9", ""}));
+  eight
+      .Section(
+          "Stra\xDF"
+          "e",
+          1)
+      .Entry("name", 1)
+      .String("caf\xE9");
+  EXPECT_EQ(Decode(eight.Build(), bsSuccess), (V{"[Stra\xC3\x9F"
+                                                 "e]",
+                                                 "name = caf\xC3\xA9", ""}));
   BiniWriter open;
   open.Section("s", 1).Entry("k", 1).Value(3, 4);
   open.Str("s");
@@ -103,7 +111,8 @@ TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
   EXPECT_EQ(FloatText(123456.5f), "123456.500000");
   EXPECT_EQ(FloatText(0.0078125f) + " " + FloatText(-0.0f), "0.007813 0.000000");
   // 0.0078125 lies exactly halfway between two texts: rounded away from zero as Format does, not to even.
-  for (float f : {1.5f, -0.25f, 2.0f / 3.0f, 0.0000015f, 1.0e30f, 0.0f, -0.0f, 0.0078125f, -0.0078125f, INFINITY, NAN}) {
+  for (float f :
+       {1.5f, -0.25f, 2.0f / 3.0f, 0.0000015f, 1.0e30f, 0.0f, -0.0f, 0.0078125f, -0.0078125f, INFINITY, NAN}) {
     EXPECT_EQ(FloatText(f), Format("%.6f", double(f))) << f;
   }
   // Many floats of every magnitude from a millionth up, and every tie of a range, against Format.
@@ -148,22 +157,25 @@ TEST(BiniDecoder, DamagedRecordsStopWithBadEntryKeepingTheLinesBefore) {
     std::optional<std::uint32_t> tableOffset = std::nullopt;
   };
   const V s = {"[s]"};
-  const Case cases[] = {
-      {"bad value type in the second section",
-       [](BiniWriter& w) {
-         w.Section("first", 1).Entry("a", 1).Int(1);
-         w.Section("second", 3).Entry("b", 1).Int(2).Entry("c", 2).Int(3).Value(4, 0).Entry("d", 0);
-       },
-       {"[first]", "a = 1", "", "[second]", "b = 2"}},
-      {"section header cut short", [](BiniWriter& w) { w.Section("s", 0).Bytes("\x01"); }, {"[s]", ""}},
-      {"entry count beyond the records", [](BiniWriter& w) { w.Section("s", 2).Entry("a", 0); }, {"[s]", "a = true"}},
-      {"value count beyond the records", [](BiniWriter& w) { w.Section("s", 1).Entry("a", 3).Int(1).Int(2); }, s},
-      {"entry header cut short", [](BiniWriter& w) { w.Section("s", 1).Bytes(std::string(1, '\0')); }, s},
-      {"value cut short", [](BiniWriter& w) { w.Section("s", 1).Entry("a", 1).Bytes("\x01\x02"); }, s},
-      {"string offset outside the table", [](BiniWriter& w) { w.Section("s", 1).Entry("a", 1).Value(3, ~0u); }, s},
-      {"key offset outside the table", [](BiniWriter& w) { w.Section("s", 1).EntryAt(500, 0); }, s},
-      {"name offset at the table's end", [](BiniWriter& w) { w.SectionAt(2, 0).Str("s"); }, {}},
-      {"table offset beyond the file: the table is empty", [](BiniWriter& w) { w.Section("s", 0); }, {}, 1000},
+  const Case cases[] =
+      {
+          {"bad value type in the second section",
+           [](BiniWriter& w) {
+    w.Section("first", 1).Entry("a", 1).Int(1);
+    w.Section("second", 3).Entry("b", 1).Int(2).Entry("c", 2).Int(3).Value(4, 0).Entry("d", 0);
+           },
+           {"[first]", "a = 1", "", "[second]", "b = 2"}},
+          {"section header cut short", [](BiniWriter& w) { w.Section("s", 0).Bytes("\x01"); }, {"[s]", ""}},
+          {"entry count beyond the records",
+           [](BiniWriter& w) { w.Section("s", 2).Entry("a", 0); },
+           {"[s]", "a = true"}},
+          {"value count beyond the records", [](BiniWriter& w) { w.Section("s", 1).Entry("a", 3).Int(1).Int(2); }, s},
+          {"entry header cut short", [](BiniWriter& w) { w.Section("s", 1).Bytes(std::string(1, '\0')); }, s},
+          {"value cut short", [](BiniWriter& w) { w.Section("s", 1).Entry("a", 1).Bytes("\x01\x02"); }, s},
+          {"string offset outside the table", [](BiniWriter& w) { w.Section("s", 1).Entry("a", 1).Value(3, ~0u); }, s},
+          {"key offset outside the table", [](BiniWriter& w) { w.Section("s", 1).EntryAt(500, 0); }, s},
+          {"name offset at the table's end", [](BiniWriter& w) { w.SectionAt(2, 0).Str("s"); }, {}},
+          {"table offset beyond the file: the table is empty", [](BiniWriter& w) { w.Section("s", 0); }, {}, 1000},
   };
   for (const auto& c : cases) {
     BiniWriter w;
@@ -211,7 +223,9 @@ TEST(BiniDecoder, FileLinesGiveWhatDecodeBiniGives) {
       {"damaged binary", damaged.Build()},
       {"text with every line end", "[a]\r\nk = 1\n\nv=2\r\r\n[b]\rlast"},
       {"text with a byte order mark", "\xEF\xBB\xBF[a]\nk=caf\xC3\xA9\n"},
-      {"eight-bit text", "[Stra\xDF" "e]\r\nname=caf\xE9\r\n"},
+      {"eight-bit text",
+       "[Stra\xDF"
+       "e]\r\nname=caf\xE9\r\n"},
       {"too small", "[a]\nk=1"},
       {"empty", ""},
   };

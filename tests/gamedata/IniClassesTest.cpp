@@ -14,7 +14,7 @@ using qmz::test::WriteWholeFile;
 
 TEST(StringHash, TheLastAddWinsThroughGrowthAndComparisonIsExact) {
   TStringHash hash(4);
-  EXPECT_EQ(hash.HashOf("\xC3\xA9"), 933u);  // bytes count as unsigned
+  EXPECT_EQ(hash.HashOf("\xC3\xA9"), 933u);                                   // bytes count as unsigned
   for (int i = 0; i < 1000; ++i) hash.Add("K" + std::to_string(i % 300), i);  // grows many times
   EXPECT_EQ(hash.ValueOf("K0"), 900);
   EXPECT_EQ(hash.ValueOf("K299"), 899);
@@ -52,8 +52,12 @@ TEST(HashedStringList, LastIndexWinsIgnoringCase) {
   EXPECT_EQ(list.IndexOfName("a"), 1);
   EXPECT_EQ(list.IndexOf("bare"), 3);
   EXPECT_EQ(list.IndexOfName("bare"), -1);  // no "=", so no name
-  list.SetText("\xC3\x89p\xC3\xA9" "e=1\nmine_x=2");  // Épée
-  EXPECT_EQ(list.IndexOfName("\xC3\xA9P\xC3\x89" "E"), 0);
+  list.SetText(
+      "\xC3\x89p\xC3\xA9"
+      "e=1\nmine_x=2");  // Épée
+  EXPECT_EQ(list.IndexOfName("\xC3\xA9P\xC3\x89"
+                             "E"),
+            0);
   EXPECT_EQ(list.IndexOfName("MINE_X"), 1);
   EXPECT_EQ(list.IndexOfName("mineXx"), -1);
 }
@@ -130,8 +134,9 @@ std::string Bytes(const TMemoryStream& s) {
 
 // Typed values: the forms each read takes, the default for text that is none of them, and the forms written.
 TEST(CustomIniFile, TypedValuesReadTheirFormsAndBadTextGivesTheDefault) {
-  MemoryIni ini("hex=0x1F\nup=0X10\nshort=0x\ndollar=$ff\nword=abc\nneg=-12\ntwo=2\nzero=0\n"
-                "bad=1,5\nday=2006-13-01\ntime=25:00:00\nempty=\nstamp=2006-05-14 12:00");
+  MemoryIni ini(
+      "hex=0x1F\nup=0X10\nshort=0x\ndollar=$ff\nword=abc\nneg=-12\ntwo=2\nzero=0\n"
+      "bad=1,5\nday=2006-13-01\ntime=25:00:00\nempty=\nstamp=2006-05-14 12:00");
   for (const auto& [key, value] : std::vector<std::pair<std::string, int>>{
            {"hex", 31}, {"up", 16}, {"short", -1}, {"dollar", 255}, {"word", -1}, {"neg", -12}, {"absent", -1}}) {
     EXPECT_EQ(ini.ReadInteger("s1", key, -1), value) << key;
@@ -174,7 +179,9 @@ TEST(CustomIniFile, BinaryStreamsAsHexText) {
   middle.SetPosition(1);
   EXPECT_EQ(ini.ReadBinaryStream("s1", "blob", middle), 5);
   EXPECT_EQ(middle.Position(), 1);
-  EXPECT_EQ(Bytes(middle), std::string("a\x01\xAB" "d\0\0", 6));
+  EXPECT_EQ(Bytes(middle), std::string("a\x01\xAB"
+                                       "d\0\0",
+                                       6));
   OtherStream other;
   other.Write("xyz", 3);
   other.SetPosition(1);

@@ -113,8 +113,7 @@ TEST_F(LoaderTest, ManualPathIsAskedUntilItExistsAndMayBeRelative) {
   fs::current_path(dir.Path() / "work");
   user.chooser = "";
   user.yesNo = {true};
-  user.inputs = {"..\\no such folder",
-                 "..\\game\\" + m.installDir.lexically_relative(dir.Path() / "game").string()};
+  user.inputs = {"..\\no such folder", "..\\game\\" + m.installDir.lexically_relative(dir.Path() / "game").string()};
   TSvData d(journal.get(), 0, 0, user);
   fs::current_path(before);
 
@@ -133,11 +132,12 @@ TEST_F(LoaderTest, MissingMainIniShowsItsPath) {
   auto d = Load(folder);
   EXPECT_FALSE(d->DataValid);
   EXPECT_EQ(d->SVPath, folder + "\\");
-  EXPECT_EQ(user.warnings, std::vector<std::string>{"Starvagant.ini file couldnt be read !\n\r\r"
-                                                    "This could possibly come from a failed Starvagant installation or\n\r"
-                                                    "a broken mod. Please try to de- and reactivate the current mod\n\r"
-                                                    "(if one is installed) or reinstall Starvagant\n\r\rFilepath: " +
-                                                    folder + "\\EXE\\starvagant.ini"});
+  EXPECT_EQ(user.warnings,
+            std::vector<std::string>{"Starvagant.ini file couldnt be read !\n\r\r"
+                                     "This could possibly come from a failed Starvagant installation or\n\r"
+                                     "a broken mod. Please try to de- and reactivate the current mod\n\r"
+                                     "(if one is installed) or reinstall Starvagant\n\r\rFilepath: " +
+                                     folder + "\\EXE\\starvagant.ini"});
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant.ini not existant", jlError));
 }
 
@@ -170,7 +170,8 @@ TEST_F(LoaderTest, ParsersThatCatchTheirErrorsEndTheLoadWithTheirLines) {
   const auto m = Generate("small");
   const std::vector<std::vector<std::string>> cases = {
       {"[TSVData.parseUniverse()]", "Error in parseUniverse()", "   window gone"},
-      {"[TSvData.parseGoods()]", "TSvData.parseGoods(1)] - Error : window gone", "TSvData.parseGoods()] - Passed: False"},
+      {"[TSvData.parseGoods()]", "TSvData.parseGoods(1)] - Error : window gone",
+       "TSvData.parseGoods()] - Passed: False"},
       {"[TSvData.parseMarkets()]", "   EXCEPTION  [0] : <std::runtime_error> \"window gone\"",
        "[TSvData.parseMarkets()] - Passed: False"},
   };
@@ -288,8 +289,10 @@ TEST_F(LoaderTest, FilesThatCannotBeReadNeverBlockAndAreCountedAtTheEnd) {
   auto d = Load(m.installDir.string());
   ASSERT_TRUE(d->DataValid);  // the load goes on without them
   EXPECT_LT(int(d->aBase.size()) - 1, m.dockableBases);
-  EXPECT_TRUE(test::HasLine(*journal, "Data file not read (not a regular file): " + d->DataPath +
-                                          "universe\\systems\\St02\\st02.ini", jlWarning));
+  EXPECT_TRUE(
+      test::HasLine(*journal,
+                    "Data file not read (not a regular file): " + d->DataPath + "universe\\systems\\St02\\st02.ini",
+                    jlWarning));
   EXPECT_TRUE(test::HasLine(*journal, "Data file not read (not a regular file): " + d->SVPath + "exe\\StvNames.dll",
                             jlWarning));
   EXPECT_TRUE(test::HasLine(*journal, "Data files named but not read: 2", jlWarning));

@@ -56,8 +56,9 @@ class ModNamesTest : public ::testing::Test {
     return Names(data.getActiveModNames());
   }
   bool Passed(bool value) const {
-    return test::CountLines(*journal, jlEnd, std::string("[TSvData.getActiveModNames() - Passed: ") +
-                                                  (value ? "True" : "False") + " ]") == 1;
+    return test::CountLines(*journal, jlEnd,
+                            std::string("[TSvData.getActiveModNames() - Passed: ") + (value ? "True" : "False") +
+                                " ]") == 1;
   }
 
   test::TempDir dir;
@@ -113,6 +114,7 @@ TEST_F(ModNamesTest, AnExternalEntityThatIsAFifoIsJournaledAndNeverBlocks) {
                        "<script>&part;<header name=\"Piped\"/></script>\n");
   EXPECT_EQ(Run(), std::vector<std::string>{"Piped"});
   EXPECT_EQ(test::CountLines(*journal, jlWarning,
-                             "Data file not read (not a regular file): " + (dir.Path() / "mods/pipe/part.ent").string()),
+                             "Data file not read (not a regular file): " +
+                                 (dir.Path() / "mods/pipe/part.ent").string()),
             1);
 }

@@ -138,9 +138,9 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
                Object("base_1", "planet_arch", " 101 ", "TRADERS") + Object("base_2", "planet_arch", "999") +
                Object("base_4", "jump_arch", "104") + Object("base_5", "", "105") +
                Object("base_6", "planet_arch", "106"));
-  DataFile("universe/systems/sys_b/sys_b.ini",
-           "[SystemInfo]\nlocal_faction = unknown_grp\n" + Object("base_3", "station_arch", "103", "traders") +
-               Object("base_5", "planet_arch", "105", "nobody"));
+  DataFile("universe/systems/sys_b/sys_b.ini", "[SystemInfo]\nlocal_faction = unknown_grp\n" +
+                                                   Object("base_3", "station_arch", "103", "traders") +
+                                                   Object("base_5", "planet_arch", "105", "nobody"));
   DataFile("universe/d.ini", "[SystemInfo]\nlocal_faction = police\n[Zone]\nnickname = z\n");
 
   ASSERT_TRUE(d.parseUniverse());
@@ -163,8 +163,11 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
   EXPECT_EQ(d.aBase[3].faction, 0u);
 
   EXPECT_TRUE(test::HasLine(*journal, "Base base_6 names no known system \"nowhere\": skipped", jlError));
-  EXPECT_TRUE(test::HasLine(*journal, "Base base_5: reputation \"nobody\" names no faction, owner left empty", jlError));
-  EXPECT_TRUE(test::HasLine(*journal, "Error aSystem[2].faction := getIndexByNickname( unknown_grp, aSolar) i: 2   j: 0", jlError));
+  EXPECT_TRUE(
+      test::HasLine(*journal, "Base base_5: reputation \"nobody\" names no faction, owner left empty", jlError));
+  EXPECT_TRUE(test::HasLine(*journal,
+                            "Error aSystem[2].faction := getIndexByNickname( unknown_grp, aSolar) i: 2   j: 0",
+                            jlError));
   EXPECT_TRUE(test::HasLine(
       *journal, "Faction \"unknown_grp\" not found {parseUniverse()} aSystem[ 2 ].IniFile: systems\\sys_b\\sys_b.ini ",
       jlError));
@@ -209,8 +212,8 @@ TEST_F(ParsersTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
   ASSERT_TRUE(d.parseGoods());  // no market names: only the dummy
   EXPECT_EQ(d.aGood.size(), 1u);
 
-  for (const char* n : {"ore", "gun_a", "ship_a", "no_nick", "no_cat", "no_price", "no_equip", "eq_no_equip",
-                        "no_ids", "flag", "neg", "huge", "water", "untraded_elsewhere"})
+  for (const char* n : {"ore", "gun_a", "ship_a", "no_nick", "no_cat", "no_price", "no_equip", "eq_no_equip", "no_ids",
+                        "flag", "neg", "huge", "water", "untraded_elsewhere"})
     d.MarketGoodNames.Add(n);
   ASSERT_TRUE(d.parseGoods());
   // Sorted list: eq_no_equip, flag, gun_a, huge, neg, no_cat, no_equip, no_ids, no_nick, no_price, ore,

@@ -70,7 +70,8 @@ TEST(SvIniFile, HeaderAndLineForms) {
 TEST(SvIniFile, RepeatedKeysLastLineWinsAndAllLinesStay) {
   TSvIniFile ini(Text("[BaseGood]\nbase=li01\nMarketGood = Ore, 1\nother=x\nmarketgood=ORE_2, 3\n"), "TEMP");
   EXPECT_EQ(ini.ReadString("BaseGood1", "MarketGood", ""), "ORE_2, 3");
-  EXPECT_EQ(Lines(*ini.ReadKeyValues("BaseGood1", "MarketGood", true)), (V{"MarketGood=Ore, 1", "marketgood=ORE_2, 3"}));
+  EXPECT_EQ(Lines(*ini.ReadKeyValues("BaseGood1", "MarketGood", true)),
+            (V{"MarketGood=Ore, 1", "marketgood=ORE_2, 3"}));
   EXPECT_EQ(Lines(*ini.ReadKeyValues("BaseGood1", "MarketGood", false)), (V{"ore, 1", "ore_2, 3"}));
   EXPECT_EQ(Lines(*ini.ReadKeyValuesF("BaseGood%d", " marketgood ", {1}, true)).size(), 2u);
   EXPECT_EQ(ini.ReadKeyValues("Nothing1", "MarketGood", true)->Count(), 0);
@@ -158,4 +159,3 @@ TEST(SvIniFile, FilesOfBothFormsAndMissingFiles) {
   written.LoadValues();
   EXPECT_EQ(written.ReadString("Data11", "k", ""), "1");
 }
-

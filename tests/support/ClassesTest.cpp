@@ -130,7 +130,9 @@ TEST(StringList, CommaTextRoundTrip) {
 TEST(StringList, FilesAreReadAsGameTextAndWrittenWhole) {
   qmz::test::TempDir dir;  // unique per process: test programs of several builds may run at once
   const auto file = (dir.Path() / "lines.txt").string();
-  qmz::test::WriteWholeFile(file, "\xEF\xBB\xBF" "first\r\nGro\xDF\r\n");
+  qmz::test::WriteWholeFile(file,
+                            "\xEF\xBB\xBF"
+                            "first\r\nGro\xDF\r\n");
   TStringList list;
   list.LoadFromFile(file);
   ASSERT_EQ(list.Count(), 2);

@@ -77,8 +77,8 @@ TEST(SendStatusMessage, TextAndNumbersArriveBeforeItReturnsCutAtACharacter) {
   SendStatusMessage(std::string(2500, 'x'), 0, 60, 1, receiver.window, channel.mapping, false, false, false);
   EXPECT_EQ(receiver.text, std::string(1999, 'x'));
   // "\xC3\xA4" is two bytes; one at byte 1998 would be split by a plain cut.
-  SendStatusMessage(std::string(1998, 'x') + "\xC3\xA4tail", 0, 60, 1, receiver.window, channel.mapping, false,
-                    false, false);
+  SendStatusMessage(std::string(1998, 'x') + "\xC3\xA4tail", 0, 60, 1, receiver.window, channel.mapping, false, false,
+                    false);
   EXPECT_EQ(receiver.text, std::string(1998, 'x'));
 
   // No window or no mapping: nothing is sent.

@@ -22,7 +22,7 @@ TEST(Format, PlaceholdersOfTheProgramsTexts) {
   EXPECT_EQ(Format("%.2f", -0.001), "0.00");
   EXPECT_EQ(Format("%f", 1.0), "1.00");
   EXPECT_EQ(Format("%.30f", 0.5), "0.500000000000000000");  // at most 18 decimals
-  EXPECT_EQ(Format("%.30f", -1e308).size(), 329u);        // not cut off by a buffer
+  EXPECT_EQ(Format("%.30f", -1e308).size(), 329u);          // not cut off by a buffer
   EXPECT_EQ(Format("100%% of %s", std::string("x")), "100% of x");
   EXPECT_EQ(Format("%s\\%s", "HOST", "user"), "HOST\\user");
 }
@@ -85,17 +85,17 @@ TEST(Strings, CaseFoldsToLowerCaseInTheGameCodePage) {
       {"mine_x", "minedropper_x", -1},
       {"MINE_X", "minedropper_x", -1},
       {"Mine_X", "mine_x", 0},
-      {"[", "A", -1},                                                 // between Z and a: before the folded letters
+      {"[", "A", -1},                                               // between Z and a: before the folded letters
       {"\xC3\x80\xC3\x89\xC3\x9E", "\xC3\xA0\xC3\xA9\xC3\xBE", 0},  // ÀÉÞ = àéþ
       {"\xC5\xA0\xC5\x92\xC5\xBD", "\xC5\xA1\xC5\x93\xC5\xBE", 0},  // ŠŒŽ = šœž
-      {"\xC5\xB8", "\xC3\xBF", 0},                                   // Ÿ = ÿ
-      {"\xC3\x97", "\xC3\xB7", -1},                                  // × is no capital of ÷
-      {"\xC3\x9F", "\xC3\xBF", -1},                                  // ß stays
-      {"\xC5\xA0x", "\xC3\xA0x", -1},                                // š (0x9A) before à (0xE0)
+      {"\xC5\xB8", "\xC3\xBF", 0},                                  // Ÿ = ÿ
+      {"\xC3\x97", "\xC3\xB7", -1},                                 // × is no capital of ÷
+      {"\xC3\x9F", "\xC3\xBF", -1},                                 // ß stays
+      {"\xC5\xA0x", "\xC3\xA0x", -1},                               // š (0x9A) before à (0xE0)
       {"z", "\xC3\xA0", -1},
-      {"\xE2\x82\xAC", "\xC5\xA1", -1},                             // € (0x80) before š (0x9A)
-      {"\xC3\xA0", "\xE0", -1},                                       // a stray byte is no à
-      {"\xC4\x80", "\xC4\x81", -1},                                  // beyond the code page: unchanged
+      {"\xE2\x82\xAC", "\xC5\xA1", -1},  // € (0x80) before š (0x9A)
+      {"\xC3\xA0", "\xE0", -1},          // a stray byte is no à
+      {"\xC4\x80", "\xC4\x81", -1},      // beyond the code page: unchanged
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
@@ -136,7 +136,9 @@ TEST(Encodings, GameTextBecomesUtf8Once) {
 
 TEST(Encodings, Utf16LittleEndian) {
   const unsigned char text[] = {'A', 0, 0xE4, 0, 0x3D, 0xD8, 0x80, 0xDE, 0x00, 0xD8, 'B', 0};
-  EXPECT_EQ(Utf16LeToUtf8(text, sizeof text), "A\xC3\xA4\xF0\x9F\x9A\x80\xEF\xBF\xBD" "B");
+  EXPECT_EQ(Utf16LeToUtf8(text, sizeof text),
+            "A\xC3\xA4\xF0\x9F\x9A\x80\xEF\xBF\xBD"
+            "B");
   EXPECT_EQ(Utf16LeToUtf8(text, 3), "A");  // an odd byte at the end is dropped
 }
 
@@ -144,7 +146,10 @@ TEST(CutUtf8, CutsAtCharactersNotBytes) {
   EXPECT_EQ(CutUtf8("abcdef", 3), "abc");
   EXPECT_EQ(CutUtf8("ab", 3), "ab");
   EXPECT_EQ(CutUtf8("", 0), "");
-  EXPECT_EQ(CutUtf8("a\xC3\xA4\xE2\x82\xAC" "b", 3), "a\xC3\xA4\xE2\x82\xAC");
+  EXPECT_EQ(CutUtf8("a\xC3\xA4\xE2\x82\xAC"
+                    "b",
+                    3),
+            "a\xC3\xA4\xE2\x82\xAC");
   EXPECT_EQ(CutUtf8("\xC3\xA4\xC3\xA4", 1), "\xC3\xA4");
   EXPECT_EQ(CutUtf8("abc", 0), "");
 }

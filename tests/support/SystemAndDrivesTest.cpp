@@ -42,7 +42,7 @@ TEST(OSName, EditionsBySuiteBitsProductTypeBuildAndServicePack) {
       {Record(NT, 5, 1, 2600, 0x200), 17},  // XP Home
       {Record(NT, 5, 1, 2600, 0x300), 17},  // Home with the terminal-services bit still Home
       {Record(NT, 5, 1, 2600, 0x2), 0},
-      {Record(NT, 5, 0, 2195, 0x82), 16},   // Datacenter carries the enterprise bit too
+      {Record(NT, 5, 0, 2195, 0x82), 16},  // Datacenter carries the enterprise bit too
       {Record(NT, 5, 2, 3790, 0x82), 20},
       {Record(NT, 5, 2, 3790, 0x112), 21},
       {Record(NT, 4, 0, 1381, 0, 2), 11},
@@ -53,7 +53,7 @@ TEST(OSName, EditionsBySuiteBitsProductTypeBuildAndServicePack) {
       {Record(W9x, 4, 0, 950, 0, 0, "A"), 2},
       {Record(W9x, 4, 0, 950, 0, 0, " "), 1},
       {Record(W9x, 4, 0, 0x04000000 | 1111), 3},  // only the low word of the build counts
-      {Record(W9x, 4, 3, 1214, 0, 0, "b"), 4},     // the service-pack text is compared in upper case
+      {Record(W9x, 4, 3, 1214, 0, 0, "b"), 4},    // the service-pack text is compared in upper case
       {Record(W9x, 4, 5, 0), kOSUnknown},
   };
   for (const auto& c : cases) {
@@ -100,9 +100,9 @@ TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
   ScopedEnv env("WINEPREFIX", prefix.Str().c_str());
 
   EXPECT_GE(GetDriveFree('c'), 0);
-  EXPECT_GE(GetDriveFree('?'), 0);                  // a non-letter asks for C
-  EXPECT_EQ(GetDriveFree('E'), -1);                 // dangling link: not ready
-  EXPECT_EQ(GetDriveFree('Q'), -1);                 // no such drive
+  EXPECT_GE(GetDriveFree('?'), 0);   // a non-letter asks for C
+  EXPECT_EQ(GetDriveFree('E'), -1);  // dangling link: not ready
+  EXPECT_EQ(GetDriveFree('Q'), -1);  // no such drive
 
   TVolumeInfo info;
   GetVolumeInfo('C', info);

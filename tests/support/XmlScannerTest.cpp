@@ -202,8 +202,7 @@ TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
 
   // A chain deeper than the nesting bound stops expanding at the bound.
   std::string chain = "<!DOCTYPE r [<!ENTITY c0 \"end\">";
-  for (int i = 1; i <= 40; ++i)
-    chain += "<!ENTITY c" + std::to_string(i) + " \"&c" + std::to_string(i - 1) + ";\">";
+  for (int i = 1; i <= 40; ++i) chain += "<!ENTITY c" + std::to_string(i) + " \"&c" + std::to_string(i - 1) + ";\">";
   chain += "]><r>&c40;</r>";
   EXPECT_NE(TextOf(chain).find("&c"), std::string::npos);
 }
@@ -222,9 +221,8 @@ TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntities) {
       "  <!ENTITY who \"second\">\n"
       "]>\n"
       "<root><item ver=\"9\" opt=\"o\" tags=\"  p \n q \">&who;</item></root>");
-  EXPECT_EQ(Parts(p), (std::vector<std::string>{"4 |", "5 root|",
-                                               "5 item| en=x kind=plain opt=o tags=p q ver=1.0", "8 |second",
-                                               "7 item|", "7 root|"}));
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"4 |", "5 root|", "5 item| en=x kind=plain opt=o tags=p q ver=1.0",
+                                                "8 |second", "7 item|", "7 root|"}));
   EXPECT_EQ(p.RootName, "root");
   ASSERT_NE(p.Elements.Node("root"), nullptr);
   EXPECT_EQ(p.Elements.Node("root")->Definition, "(item|note)*");
@@ -272,16 +270,17 @@ TEST(XmlScannerTest, EncodingsBecomeUtf8) {
 
   // An 8-bit declaration: names, attributes and text all come out in UTF-8.
   p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"windows-1252\"?><\xE9t a=\"\x80\">caf\xE9</\xE9t>");
-  EXPECT_EQ(Parts(p), (std::vector<std::string>{"1 | encoding=windows-1252 version=1.0",
-                                               "5 \xC3\xA9t| a=\xE2\x82\xAC", "8 |caf\xC3\xA9",
-                                               "7 \xC3\xA9t|"}));
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"1 | encoding=windows-1252 version=1.0", "5 \xC3\xA9t| a=\xE2\x82\xAC",
+                                                "8 |caf\xC3\xA9", "7 \xC3\xA9t|"}));
   EXPECT_EQ(p.CurEncoding, "WINDOWS-1252");
 
   // No declaration and not UTF-8: read as Windows-1252 like every game text.
   EXPECT_EQ(TextOf("<a>caf\xE9</a>"), "caf\xC3\xA9");
   // Declared UTF-8 with bad bytes: each bad byte gives one replacement, the next characters survive.
-  EXPECT_EQ(TextOf("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>a\xFF" "b\xE2\x82x</a>"),
-            "a\xC2\xBF" "b\xC2\xBF\xC2\xBFx");
+  EXPECT_EQ(TextOf("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>a\xFF"
+                   "b\xE2\x82x</a>"),
+            "a\xC2\xBF"
+            "b\xC2\xBF\xC2\xBFx");
   // A byte-order mark is not text.
   EXPECT_EQ(Parts("\xEF\xBB\xBF<a/>"), std::vector<std::string>{"6 a|"});
 }
@@ -321,8 +320,8 @@ TEST_F(XmlScannerFileTest, ExternalEntitiesOnlyFromTheDocumentsFolder) {
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub\\part.ent\">", "&x;"), "inside");
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"SUB/Part.ENT\">", "&x;"), "inside") << "names in any letter case";
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub/missing.ent\">", "[&x;]"), "[]");
-  for (const char* id : {"../secret.txt", "sub/../../secret.txt", "..\\secret.txt", "/etc/passwd",
-                         "C:\\secret.txt", "file:///etc/passwd", "http://example.invalid/x"}) {
+  for (const char* id : {"../secret.txt", "sub/../../secret.txt", "..\\secret.txt", "/etc/passwd", "C:\\secret.txt",
+                         "file:///etc/passwd", "http://example.invalid/x"}) {
     EXPECT_EQ(DocText(std::string("<!ENTITY x SYSTEM \"") + id + "\">", "&x;"), "&x;") << id;
   }
   // A link inside the folder that points out of it is refused as well.

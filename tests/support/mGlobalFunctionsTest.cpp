@@ -106,7 +106,7 @@ TEST(NumberTexts, Recognise) {
   EXPECT_FALSE(IsNumberText("1 5"));
   EXPECT_TRUE(IsNumberText("12m"));
   EXPECT_TRUE(IsNumberText("1\xC2\xBD"));  // U+00BD, code 189 of the game's code page
-  EXPECT_FALSE(IsNumberText("1\xBD"));      // a stray byte is no character of the set
+  EXPECT_FALSE(IsNumberText("1\xBD"));     // a stray byte is no character of the set
 }
 
 namespace {

@@ -90,8 +90,8 @@ TEST(Journal, FirstLineLevelsAndLineBreakFolding) {
   ASSERT_EQ(lines.size(), 6u);
   const std::string exe = platform::ExecutablePath();
   TJournal probe("", "", false, false, true, false);
-  EXPECT_EQ(lines[0], Line("Start  ", "Process \"" + exe + "\" version \"" + probe.ModuleVersion() + "\" running on \"" +
-                                          probe.ComputerName() + "\\" + probe.UserName() + "\""));
+  EXPECT_EQ(lines[0], Line("Start  ", "Process \"" + exe + "\" version \"" + probe.ModuleVersion() +
+                                          "\" running on \"" + probe.ComputerName() + "\\" + probe.UserName() + "\""));
   EXPECT_EQ(lines[1], Line("Info   ", "Loading"));
   EXPECT_EQ(lines[2], Line("Data   ", "a b c d e  f"));
   EXPECT_EQ(lines[3], Line("Action ", "Li01 has 12 bases"));

@@ -230,8 +230,9 @@ TEST(SampleGen, ManifestAgreesWithTheFiles) {
     const std::size_t library = n / 65536 == 0 ? 0 : n / 65536 - 1;
     return library < tables.size() ? tables[library].LoadString(std::uint32_t(n % 65536)) : "";
   };
-  const std::vector<std::tuple<std::string, std::string, std::string>> named = {
-      {"groups", "Group", "ids_name"}, {"universe", "System", "strid_name"}, {"universe", "Base", "strid_name"}};
+  const std::vector<std::tuple<std::string, std::string, std::string>> named = {{"groups", "Group", "ids_name"},
+                                                                                {"universe", "System", "strid_name"},
+                                                                                {"universe", "Base", "strid_name"}};
   for (const auto& [kind, name, key] : named) {
     for (const auto& ini : files(kind)) {
       for (int i = 1; i <= CountOf(*ini, name); ++i) {

@@ -120,7 +120,8 @@ TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
        "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.3->2.0, BeforeShowInfo, GetClientFileName, BeforeDownload, "
        "DownloadError, AfterDownload failed"},
       {"/cancel.html", true, false,
-       "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.3->2.0, BeforeShowInfo, GetClientFileName, AfterDownload failed"},
+       "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.3->2.0, BeforeShowInfo, GetClientFileName, AfterDownload "
+       "failed"},
   };
   for (const Case& c : cases) {
     fs::remove(target_);

@@ -45,7 +45,8 @@ class CommaLocale {
       if (std::system(cmd.c_str()) != 0 || !std::filesystem::exists(dir / "de_DE" / "LC_NUMERIC")) return std::string();
       std::atexit([] {
         std::error_code ec;
-        std::filesystem::remove_all(std::filesystem::temp_directory_path() / ("qmz-locale-" + std::to_string(getpid())), ec);
+        std::filesystem::remove_all(std::filesystem::temp_directory_path() / ("qmz-locale-" + std::to_string(getpid())),
+                                    ec);
       });
       return dir.string();
     }();

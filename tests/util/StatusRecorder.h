@@ -28,8 +28,9 @@ class StatusRecorder {
  public:
   StatusRecorder() {
     static std::atomic<int> counter{0};
-    mapping_ = platform::CreateOrOpenSharedMemory(
-        "QMZ_TEST_" + std::to_string(getpid()) + "_" + std::to_string(counter++), kStatusMappingSize);
+    mapping_ = platform::CreateOrOpenSharedMemory("QMZ_TEST_" + std::to_string(getpid()) + "_" +
+                                                      std::to_string(counter++),
+                                                  kStatusMappingSize);
     window_ = platform::RegisterMessageReceiver([this](std::uint32_t msg, platform::WParam w, platform::LParam l) {
       if (msg == WM_STATUSMESSAGE) {
         Posts.push_back({ReadStatusText(mapping_), UnpackStatusMessage(w, l)});

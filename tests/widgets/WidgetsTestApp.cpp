@@ -20,7 +20,7 @@ class QtApplicationEnvironment : public ::testing::Environment {
   std::unique_ptr<QApplication> app_;
 };
 
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+[[maybe_unused]] ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(
+    new QtApplicationEnvironment);
 
 }  // namespace

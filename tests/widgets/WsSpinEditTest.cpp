@@ -44,13 +44,12 @@ TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
     QString shown;
   };
   const Case cases[] = {
-      {0, 0, "-50", "-50"},    // no range
-      {1, 10, "20", "10"},     // above the maximum
-      {1, 10, "-3", "1"},      // below the minimum
-      {1, 0, "0", "1"},        // the level box: 1 and up ...
-      {1, 0, "5", "5"},        // ... with no maximum
-      {1, 0, "123456", "123456"},
-      {5, 3, "4", "5"},        // other inverted ranges as they are
+      {0, 0, "-50", "-50"},                          // no range
+      {1, 10, "20", "10"},                           // above the maximum
+      {1, 10, "-3", "1"},                            // below the minimum
+      {1, 0, "0", "1"},                              // the level box: 1 and up ...
+      {1, 0, "5", "5"},                              // ... with no maximum
+      {1, 0, "123456", "123456"}, {5, 3, "4", "5"},  // other inverted ranges as they are
       {5, 3, "7", "3"},
   };
   for (const Case& c : cases) {
@@ -147,11 +146,9 @@ TEST(WsSpinEdit, KeyFilterBySpinType) {
     QString expected;
   };
   const Case cases[] = {
-      {TWsSpinType::sptNormal, 0, false, "", "12a.3", "123"},
-      {TWsSpinType::sptNormal, 0, false, "5", "-+", "5"},
-      {TWsSpinType::sptNormal, 0, true, "5", "-", "-5"},
-      {TWsSpinType::sptNormal, 0, true, "5", "--", "5"},
-      {TWsSpinType::sptFloat, 0, false, "", "1.5", "15"},     // Precision 0: no decimals
+      {TWsSpinType::sptNormal, 0, false, "", "12a.3", "123"}, {TWsSpinType::sptNormal, 0, false, "5", "-+", "5"},
+      {TWsSpinType::sptNormal, 0, true, "5", "-", "-5"},      {TWsSpinType::sptNormal, 0, true, "5", "--", "5"},
+      {TWsSpinType::sptFloat, 0, false, "", "1.5", "15"},      // Precision 0: no decimals
       {TWsSpinType::sptFloat, 2, false, "", "1,234", "1.23"},  // thousands typed as decimal, two decimals only
       {TWsSpinType::sptHex, 0, false, "0x", "1fG", "0x1f"},
   };
@@ -180,8 +177,8 @@ TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {
   edit.setCursorPosition(0);
   QTest::keyClick(&edit, Qt::Key_Delete);
   EXPECT_EQ(edit.text(), "0x100");
-  const std::pair<QString, int> reads[] = {
-      {"FF", 255}, {"0x", 0}, {"", 0}, {"0xFFFFFFFF", -1}, {"0x1FFFFFFFF0", int(0xFFFFFFF0u)}, {"0x12zz", 0x12}};
+  const std::pair<QString, int> reads[] =
+      {{"FF", 255}, {"0x", 0}, {"", 0}, {"0xFFFFFFFF", -1}, {"0x1FFFFFFFF0", int(0xFFFFFFF0u)}, {"0x12zz", 0x12}};
   for (const auto& [text, value] : reads) {
     edit.setText(text);
     EXPECT_EQ(edit.HexValue(), value) << text.toStdString();
@@ -199,9 +196,9 @@ TEST(WsSpinEdit, DateStepsTheFieldOfTheCaretInTheLocalesOrder) {
   };
   const QDate start(2024, 2, 29);
   const Case cases[] = {
-      {QLocale(QLocale::German, QLocale::Germany), 0, QDate(2024, 3, 1)},   // dd.MM.yy: day
-      {QLocale(QLocale::German, QLocale::Germany), 4, QDate(2024, 3, 29)},  // month
-      {QLocale(QLocale::German, QLocale::Germany), 7, QDate(2025, 2, 28)},  // year, from 29 February
+      {QLocale(QLocale::German, QLocale::Germany), 0, QDate(2024, 3, 1)},         // dd.MM.yy: day
+      {QLocale(QLocale::German, QLocale::Germany), 4, QDate(2024, 3, 29)},        // month
+      {QLocale(QLocale::German, QLocale::Germany), 7, QDate(2025, 2, 28)},        // year, from 29 February
       {QLocale(QLocale::English, QLocale::UnitedStates), 0, QDate(2024, 3, 29)},  // M/d/yy: month first
       {QLocale(QLocale::English, QLocale::UnitedStates), 2, QDate(2024, 3, 1)},
       {QLocale(QLocale::Swedish, QLocale::Sweden), 0, QDate(2025, 2, 28)},  // yyyy-MM-dd: year first

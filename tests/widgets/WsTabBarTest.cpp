@@ -25,9 +25,7 @@ struct BarFixture {
   }
   TWsTabBarItem* Tab(int i) { return bar.Tabs()[i]; }
   QPoint Centre(int i) { return Tab(i)->GetDisplayRect().center(); }
-  QPoint CloseCentre(int i) {
-    return bar.CurrentPainter()->GetCloseRect(Tab(i), Tab(i)->GetDisplayRect()).center();
-  }
+  QPoint CloseCentre(int i) { return bar.CurrentPainter()->GetCloseRect(Tab(i), Tab(i)->GetDisplayRect()).center(); }
   void Press(QPoint p) { QTest::mousePress(&bar, Qt::LeftButton, Qt::NoModifier, p); }
   void Release(QPoint p) { QTest::mouseRelease(&bar, Qt::LeftButton, Qt::NoModifier, p); }
   void Click(QPoint p) { QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier, p); }

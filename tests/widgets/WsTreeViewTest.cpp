@@ -21,7 +21,8 @@ class TreeFixture : public ::testing::Test {
 
   void Fill() {
     roots.clear();
-    for (const char* text : {"::Any::", "{All Commodities}", "{Commodity}"}) roots.push_back(tree.AddChild(nullptr, text));
+    for (const char* text : {"::Any::", "{All Commodities}", "{Commodity}"})
+      roots.push_back(tree.AddChild(nullptr, text));
     for (const char* text : {"Gold", "Iron", "Water"}) tree.AddChild(roots[1], text);
     tree.expandAll();
     QApplication::processEvents();
@@ -54,7 +55,8 @@ TEST_F(TreeFixture, ClickCtrlClickAndPlainClickSequence) {
   EXPECT_EQ(Selected(), QStringList({"{All Commodities}"}));
   EXPECT_GT(changes, 0);
   // The indentation left of a child (where its expand button would be) selects nothing.
-  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(2, tree.visualItemRect(roots[1]->child(0)).center().y()));
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                    QPoint(2, tree.visualItemRect(roots[1]->child(0)).center().y()));
   EXPECT_EQ(Selected(), QStringList({"{All Commodities}"}));
 }
 

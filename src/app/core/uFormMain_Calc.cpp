@@ -222,7 +222,8 @@ void SoldCommodityPositions(const SvModel& Data, std::int32_t From, std::span<co
     Out.push_back({std::uint32_t(PositionOfGood[e.Good]), e.Cell.Price});
   }
   // Written cells come in good order; the chosen goods may stand in another.
-  if (!std::is_sorted(Out.begin(), Out.end(), [](const TSoldGood& a, const TSoldGood& b) { return a.Position < b.Position; }))
+  if (!std::is_sorted(Out.begin(), Out.end(),
+                      [](const TSoldGood& a, const TSoldGood& b) { return a.Position < b.Position; }))
     std::sort(Out.begin(), Out.end(), [](const TSoldGood& a, const TSoldGood& b) { return a.Position < b.Position; });
 }
 
