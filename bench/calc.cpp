@@ -30,18 +30,6 @@ using namespace qmz;
 
 namespace {
 
-class ChooserOnly : public TLoaderUserInterface {
- public:
-  explicit ChooserOnly(std::string folder) : folder_(std::move(folder)) {}
-  std::optional<std::string> chooseInstallation() override { return folder_; }
-  bool askYesNo(const std::string&) override { return false; }
-  std::string inputText(const std::string&, const std::string&) override { return {}; }
-  void showWarning(const std::string&) override {}
-
- private:
-  std::string folder_;
-};
-
 fs::path BenchRoot() {
   static const fs::path root = fs::temp_directory_path() / ("qmz-bench-calc-" + std::to_string(getpid()));
   return root;
@@ -66,7 +54,7 @@ const TSvData* Model(const std::string& size) {
   if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
     platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
     platform::ResetGamePathCache();
-    ChooserOnly user((root / "Starvagant").string());  // the generator's folder without a Wine prefix
+    FixedInstallationUser user((root / "Starvagant").string());  // the generator's folder without a Wine prefix
     model = std::make_unique<TSvData>(nullptr, 0, 0, user);
     if (!model->DataValid) model.reset();
     platform::ResetProcessRegistry();

@@ -31,18 +31,6 @@ using namespace qmz;
 
 namespace {
 
-class ChooserOnly : public TLoaderUserInterface {
- public:
-  explicit ChooserOnly(std::string folder) : folder_(std::move(folder)) {}
-  std::optional<std::string> chooseInstallation() override { return folder_; }
-  bool askYesNo(const std::string&) override { return false; }
-  std::string inputText(const std::string&, const std::string&) override { return {}; }
-  void showWarning(const std::string&) override {}
-
- private:
-  std::string folder_;
-};
-
 fs::path BenchRoot() {
   static const fs::path root = fs::temp_directory_path() / ("qmz-bench-loader-" + std::to_string(getpid()));
   return root;
@@ -101,7 +89,7 @@ bool LoadOnce(const std::string& folder) {
   // The host's Wine prefix (a mod manager) must not change what is measured.
   platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
   platform::ResetGamePathCache();  // a real start finds no folder listing cached
-  ChooserOnly user(folder);
+  FixedInstallationUser user(folder);
   TSvData model(nullptr, 0, 0, user);
   platform::ResetProcessRegistry();
   return model.DataValid;

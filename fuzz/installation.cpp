@@ -34,18 +34,6 @@ namespace {
 
 constexpr std::size_t kMaxWritten = std::size_t(2) << 20;
 
-class FuzzUser : public qmz::TLoaderUserInterface {
- public:
-  explicit FuzzUser(std::string folder) : folder_(std::move(folder)) {}
-  std::optional<std::string> chooseInstallation() override { return folder_; }
-  bool askYesNo(const std::string&) override { return false; }
-  std::string inputText(const std::string&, const std::string&) override { return {}; }
-  void showWarning(const std::string&) override {}
-
- private:
-  std::string folder_;
-};
-
 struct Installation {
   std::string folder;
   std::vector<fs::path> files;  // every file of the installation, in name order
@@ -103,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   try {
     qmz::TJournal journal("", "DebugOut", false, false, true, false);
-    FuzzUser user(in.folder);
+    qmz::FixedInstallationUser user(in.folder);
     qmz::TSvData model(&journal, 0, 0, user);
     if (model.DataValid) {
       for (int b = 1; b < int(model.aBase.size()) && b < 4; ++b) (void)model.getMarketCsv(b, false);

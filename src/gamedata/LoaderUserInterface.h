@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace qmz {
 
@@ -30,6 +31,20 @@ class TLoaderUserInterface {
   // as the model's StopLoading does. The owner cannot reach the model before its constructor returns,
   // so a window closed during loading says so here.
   virtual bool stopRequested() { return false; }
+};
+
+// A user who always chooses one installation folder and answers every other question with No or
+// nothing: what runs the loader without windows (benchmarks, fuzzing).
+class FixedInstallationUser : public TLoaderUserInterface {
+ public:
+  explicit FixedInstallationUser(std::string folder) : folder_(std::move(folder)) {}
+  std::optional<std::string> chooseInstallation() override { return folder_; }
+  bool askYesNo(const std::string&) override { return false; }
+  std::string inputText(const std::string&, const std::string&) override { return {}; }
+  void showWarning(const std::string&) override {}
+
+ private:
+  std::string folder_;
 };
 
 }  // namespace qmz
