@@ -31,11 +31,21 @@ void FillListFromModel(QListWidget* list, const TStringList& items, std::optiona
   }
 }
 
-std::optional<IndexTag> TagOf(const QListWidgetItem* item) {
-  if (!item) return std::nullopt;
-  const QVariant v = item->data(TagRole);
+namespace {
+
+std::optional<IndexTag> TagOfData(const QVariant& v) {
   if (!v.canConvert<IndexTag>()) return std::nullopt;
   return v.value<IndexTag>();
+}
+
+}  // namespace
+
+std::optional<IndexTag> TagOf(const QListWidgetItem* item) {
+  return item ? TagOfData(item->data(TagRole)) : std::nullopt;
+}
+
+std::optional<IndexTag> TagOf(const QTreeWidgetItem* node) {
+  return node ? TagOfData(node->data(0, TagRole)) : std::nullopt;
 }
 
 }  // namespace qmz

@@ -4,6 +4,7 @@
 
 #include <QListWidget>
 #include <QMetaType>
+#include <QTreeWidgetItem>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -25,6 +26,9 @@ struct IndexTag {
 
 // The data role that carries an item's tag.
 inline constexpr int TagRole = Qt::UserRole + 1;
+// The data role of a commodity-tree category node's equipment type (TETyp); good and "::Any::" nodes
+// carry their tag under TagRole instead.
+inline constexpr int ETypeRole = Qt::UserRole + 2;
 
 QString ToQString(std::string_view text);
 std::string FromQString(const QString& text);
@@ -39,8 +43,9 @@ QListWidgetItem* AddTaggedItem(QListWidget* list, std::string_view text, IndexTa
 // tag (the start-up marks bases 1 and systems 2).
 void FillListFromModel(QListWidget* list, const TStringList& items, std::optional<std::uint8_t> kind = {});
 
-// The tag of an item; none for an item without one.
+// The tag of an item or tree node; none for one without a tag (a category node).
 std::optional<IndexTag> TagOf(const QListWidgetItem* item);
+std::optional<IndexTag> TagOf(const QTreeWidgetItem* node);
 
 }  // namespace qmz
 

@@ -99,7 +99,7 @@ void TformMain::FillCommodityTrees() {
 void TformMain::btAddCommoClick() {
   if (tvCommoAll->GetSelectedCount() <= 0) return;
   const auto addNode = [this](const QTreeWidgetItem* node) {
-    const std::optional<IndexTag> tag = InfoTagOf(node);
+    const std::optional<IndexTag> tag = TagOf(node);
     if (!tag) return;
     // Kind and index both count, so a good and the any-commodity entry never hide each other.
     for (int i = 0; i < lbCommo->count(); ++i)
@@ -113,13 +113,13 @@ void TformMain::btAddCommoClick() {
       // "::Any::" stands alone for every good.
       if (lbCommo->count() > 0 && !dialogs_->Question(kAnyCaption, kAnyText)) return;
       lbCommo->clear();
-      const std::optional<IndexTag> tag = InfoTagOf(node);
+      const std::optional<IndexTag> tag = TagOf(node);
       if (!tag || (tag->Kind != 5 && tag->Kind != 4)) return;
       addNode(node);
     } else if (node->parent() == nullptr) {
       for (int c = 0; c < node->childCount(); ++c) addNode(node->child(c));
     } else {
-      const std::optional<IndexTag> tag = InfoTagOf(node);
+      const std::optional<IndexTag> tag = TagOf(node);
       if (!tag || (tag->Kind != 5 && tag->Kind != 4)) return;
       addNode(node);
     }

@@ -134,7 +134,7 @@ void TformMain::lbInfBaseClick() {
 void TformMain::tvInfBaseGoodClick() {
   TWsTreeNode* node = tvInfBaseGood->CurrentNode();
   if (!node || node->Level() != 2 || !FData) return;
-  const std::optional<IndexTag> good = InfoTagOf(node);
+  const std::optional<IndexTag> good = TagOf(node);
   if (!good) return;
   // The price is the one at the base chosen in the list; before any is chosen the card has none.
   std::optional<int> base;

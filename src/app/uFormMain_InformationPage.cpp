@@ -83,17 +83,10 @@ void InformationPage::ShowCard(const std::vector<TCardLine>& Lines) {
 void AddInfoNodes(MainTreeView* Tree, TWsTreeNode* Parent, const std::vector<TInfoNode>& Nodes) {
   for (const TInfoNode& n : Nodes) {
     TWsTreeNode* node = Tree->AddChild(Parent, ToQString(n.Text));
-    if (n.Tag.IsEType) node->setData(0, InfoETypeRole, unsigned(n.Tag.EType));
+    if (n.Tag.IsEType) node->setData(0, ETypeRole, unsigned(n.Tag.EType));
     else node->setData(0, TagRole, QVariant::fromValue(IndexTag{n.Tag.Index, n.Tag.Kind}));
     AddInfoNodes(Tree, node, n.Children);
   }
-}
-
-std::optional<IndexTag> InfoTagOf(const QTreeWidgetItem* Node) {
-  if (!Node) return std::nullopt;
-  const QVariant v = Node->data(0, TagRole);
-  if (!v.canConvert<IndexTag>()) return std::nullopt;
-  return v.value<IndexTag>();
 }
 
 }  // namespace qmz

@@ -28,14 +28,7 @@ class InformationPage : public MainPage {
   void ShowCard(const std::vector<TCardLine>& Lines);
 };
 
-// The data role of a category node's equipment type (the TETyp of the commodity trees); good nodes and
-// the "{All Commodities}" nodes carry their IndexTag under TagRole.
-inline constexpr int InfoETypeRole = Qt::UserRole + 2;
-
 // Adds the nodes (and their children) under Parent, a root for none, with their tags.
 void AddInfoNodes(MainTreeView* Tree, TWsTreeNode* Parent, const std::vector<TInfoNode>& Nodes);
-
-// The node's TIndex as a value; none for a category node or a node without one.
-std::optional<IndexTag> InfoTagOf(const QTreeWidgetItem* Node);
 
 }  // namespace qmz

@@ -15,10 +15,6 @@ namespace qmz {
 inline const std::array<QString, 4> PlaceListPrefixes = {QString(), QStringLiteral("[System] "),
                                                          QStringLiteral("[Region] "), QString()};
 
-// The data role of a category node's equipment type (TETyp); good and "::Any::" nodes carry their
-// IndexTag under TagRole (read with InfoTagOf).
-inline constexpr int ETypeRole = Qt::UserRole + 2;
-
 // The equipment type of a category node; none for other nodes.
 std::optional<std::uint8_t> ETypeOfNode(const QTreeWidgetItem* node);
 

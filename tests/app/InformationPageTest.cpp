@@ -86,12 +86,12 @@ TEST_F(InformationPageTest, BaseListTreeAndButtonsShowCardsAndWhatABaseSells) {
   int sold = 0;
   for (std::size_t g = 1; g < d.aGood.size(); ++g) sold += d.aMarket[std::size_t(base)][g].Sold;
   EXPECT_EQ(sells->child(0)->childCount(), sold);
-  EXPECT_EQ(*InfoTagOf(sells->child(0)), (IndexTag{0, 4}));
+  EXPECT_EQ(*TagOf(sells->child(0)), (IndexTag{0, 4}));
   const int buysBefore = Root("<<BASE BUYS>>")->child(0)->childCount();
 
   // A good under "{All Commodities}" shows its card with the price at this base.
   QTreeWidgetItem* goodNode = sells->child(0)->child(0);
-  const int good = int(InfoTagOf(goodNode)->Index);
+  const int good = int(TagOf(goodNode)->Index);
   ClickNode(goodNode);
   QStringList goodCard = CardLines();
   ASSERT_GE(goodCard.size(), 4);

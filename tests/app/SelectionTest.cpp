@@ -147,7 +147,7 @@ TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategories) {
     EXPECT_EQ(ETypeOfNode(tree->topLevelItem(3)), 2);
     ASSERT_EQ(tree->GetSelectedCount(), 1);
     EXPECT_EQ(tree->GetSelectedItem(0), tree->topLevelItem(0));
-    EXPECT_EQ(InfoTagOf(tree->topLevelItem(1)->child(0))->Kind, 5);
+    EXPECT_EQ(TagOf(tree->topLevelItem(1)->child(0))->Kind, 5);
   }
 }
 
@@ -178,7 +178,7 @@ TEST_F(SelectionTest, AddingFromTheTreeFollowsTheAnyRules) {
   QTest::mouseClick(w->btAddCommo, Qt::LeftButton);
   EXPECT_EQ(w->lbCommo->count(), 1 + commodity->childCount());
   for (int i = 0; i < commodity->childCount(); ++i) {
-    const IndexTag good = *InfoTagOf(commodity->child(i));
+    const IndexTag good = *TagOf(commodity->child(i));
     EXPECT_EQ(w->Data()->aGood[good.Index].etype, 1);
     EXPECT_NE(ItemWithTag(w->lbCommo, good), nullptr);
   }
@@ -194,7 +194,7 @@ TEST_F(SelectionTest, TreeSelectedWithTheMouseAndShiftClickRebuilds) {
   QTest::mouseClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->visualItemRect(good).center());
   ASSERT_EQ(w->tvCommoAll->GetSelectedCount(), 1);
   QTest::mouseDClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->visualItemRect(good).center());
-  EXPECT_EQ(Tags(w->lbCommo), std::vector<IndexTag>(1, *InfoTagOf(good)));
+  EXPECT_EQ(Tags(w->lbCommo), std::vector<IndexTag>(1, *TagOf(good)));
 
   // A plain press on the page does nothing; with Shift it rebuilds both trees, "::Any::" selected again,
   // and the chosen goods stay.
