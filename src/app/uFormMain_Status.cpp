@@ -91,8 +91,13 @@ void TformMain::SetStatus(const std::string& Text, std::uint32_t Min, std::uint3
 }
 
 platform::SharedMemoryHandle TformMain::OpenStatusMapping() {
-  // Creates the block or opens the one another process made; both processes then share it.
-  return platform::CreateOrOpenSharedMemory(setup_.StatusMappingName, kStatusMappingSize);
+  // Creates the block or opens the one another process made; both processes then share it. A block that
+  // another user could read or shrink is not used: progress then shows nowhere, and the journal says why.
+  std::string refusal;
+  const platform::SharedMemoryHandle handle = platform::CreateOrOpenSharedMemory(setup_.StatusMappingName,
+                                                                                 kStatusMappingSize, nullptr, &refusal);
+  if (!refusal.empty()) Log(refusal, jlWarning, journal_);
+  return handle;
 }
 
 void TformMain::WMStatusMessage(const QString& Text, const TStatusMessage& Message) {

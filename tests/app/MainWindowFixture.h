@@ -63,7 +63,8 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
   }
 
   // A window whose instance key and progress block are this test's own.
-  std::unique_ptr<TformMain> MakeWindow(QStringList arguments = {}, const QString& key = {}) {
+  std::unique_ptr<TformMain> MakeWindow(QStringList arguments = {}, const QString& key = {},
+                                        const std::string& mappingName = {}) {
     static std::atomic<int> counter{0};
     const std::string unique = std::to_string(getpid()) + "_" + std::to_string(counter++);
     MainWindowSetup setup;
@@ -71,7 +72,7 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     setup.ProgramFolder = folder.Str() + "/";
     setup.Arguments = std::move(arguments);
     setup.InstanceKey = key.isEmpty() ? QString::fromStdString("QMZ_TEST_" + unique) : key;
-    setup.StatusMappingName = "QMZ_TEST_MMF_" + unique;
+    setup.StatusMappingName = mappingName.empty() ? "QMZ_TEST_MMF_" + unique : mappingName;
     setup.LoaderUserInterface = [this](QWidget*) {
       struct Forward : TLoaderUserInterface {
         ScriptedUser& u;

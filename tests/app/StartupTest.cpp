@@ -1,3 +1,8 @@
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -160,6 +165,21 @@ TEST_F(MainWindowTest, StatusDisplayFollowsTheRules) {
   const TStatusParams params = PackStatusMessage({0, 60, 8, false, false, false});
   platform::SendMessage(w->StatusWindow(), WM_STATUSMESSAGE, params.WParam, params.LParam);
   EXPECT_EQ(w->StatusText(), " " + QString(int(kStatusMappingSize), QLatin1Char('x')));
+}
+
+TEST_F(MainWindowTest, ProgressBlockOthersCouldOpenIsRefusedWithAJournalLine) {
+  const std::string name = "QMZ_TEST_MMF_OPEN_" + std::to_string(getpid());
+  const std::string posixName = platform::SharedMemoryObjectName(name);
+  const int fd = shm_open(posixName.c_str(), O_CREAT | O_EXCL | O_RDWR, 0666);
+  ASSERT_GE(fd, 0);
+  fchmod(fd, 0666);
+  ASSERT_EQ(ftruncate(fd, off_t(kStatusMappingSize)), 0);
+  close(fd);
+  auto w = MakeWindow({}, {}, name);
+  ASSERT_TRUE(w->FormCreate());
+  EXPECT_EQ(w->StatusMapping(), platform::SharedMemoryHandle(0));
+  EXPECT_TRUE(HasText(*journal, "Shared memory block " + posixName + " not used"));
+  shm_unlink(posixName.c_str());
 }
 
 TEST_F(MainWindowTest, ExceptionFromAButtonReachesTheHandlerWithTheSender) {
