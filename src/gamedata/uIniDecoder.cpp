@@ -2,10 +2,11 @@
 
 #include <charconv>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <span>
-#include <unordered_map>
+#include <vector>
 
 #include "platform/LittleEndian.h"
 #include "platform/WholeFile.h"
@@ -39,85 +40,192 @@ using platform::ReadLe32;
 
 Bytes AsBytes(std::string_view data) { return {reinterpret_cast<const std::uint8_t*>(data.data()), data.size()}; }
 
+// Texts of a string table that is not UTF-8, converted once per offset named and kept in one buffer,
+// found through an open-addressing table keyed by the offset.
+class ConvertedTexts {
+ public:
+  std::string_view Find(std::uint32_t offset) const {
+    if (slots_.empty()) return {};
+    for (std::size_t i = Home(offset);; i = (i + 1) & (slots_.size() - 1)) {
+      const Slot& slot = slots_[i];
+      if (slot.key == offset + 1) return std::string_view(text_).substr(slot.start, slot.length);
+      if (slot.key == 0) return {nullptr, 0};
+    }
+  }
+
+  std::string_view Add(std::uint32_t offset, std::string_view raw) {
+    if ((used_ + 1) * 2 > slots_.size()) Rehash();
+    const std::size_t start = text_.size();
+    text_ += GameTextToUtf8(raw);
+    Place(Slot{offset + 1, text_.size() - start, start});
+    ++used_;
+    return std::string_view(text_).substr(start);
+  }
+
+ private:
+  struct Slot {
+    std::uint32_t key = 0;  // offset + 1; 0 marks a free slot
+    std::size_t length = 0;
+    std::size_t start = 0;
+  };
+
+  std::size_t Home(std::uint32_t offset) const {
+    return std::size_t((std::uint64_t(offset) * 0x9E3779B97F4A7C15ull) >> 32) & (slots_.size() - 1);
+  }
+
+  void Place(const Slot& slot) {
+    std::size_t i = Home(slot.key - 1);
+    while (slots_[i].key != 0) i = (i + 1) & (slots_.size() - 1);
+    slots_[i] = slot;
+  }
+
+  void Rehash() {
+    std::vector<Slot> old(std::max<std::size_t>(slots_.size() * 2, 64));
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.key != 0) Place(slot);
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+  std::string text_;
+};
+
 // The string table of one file. Strings are 8-bit game text: when the whole table is valid UTF-8 (the
-// usual, plain ASCII case) they are used as they are, otherwise each string is converted once.
+// usual, plain ASCII case) they are used as they are, otherwise each string is converted once. Where
+// each string ends is read from a map of the table's zero bytes made once (a bit per byte), not searched
+// again for every value that names the string.
 class StringTable {
  public:
-  explicit StringTable(std::string_view table) : table_(table), utf8_(IsValidUtf8(table)) {}
+  explicit StringTable(std::string_view table) : table_(table), utf8_(IsValidUtf8(table)), zeros_(MapZeros(table)) {}
 
-  // False for an offset outside the table.
-  bool Append(std::uint32_t offset, std::string& out) {
+  // The text at offset, valid until the next call; false for an offset outside the table.
+  bool Get(std::uint32_t offset, std::string_view& text) {
     if (offset >= table_.size()) return false;
-    std::string_view s = Raw(offset);
     if (utf8_) {
-      out.append(s);
-    } else {
-      auto it = converted_.find(offset);
-      if (it == converted_.end()) it = converted_.emplace(offset, GameTextToUtf8(s)).first;
-      out.append(it->second);
+      text = Raw(offset);
+      return true;
     }
+    text = converted_.Find(offset);
+    if (text.data() == nullptr) text = converted_.Add(offset, Raw(offset));
     return true;
   }
 
  private:
+  static std::vector<std::uint64_t> MapZeros(std::string_view table) {
+    static_assert(std::endian::native == std::endian::little, "the zero map reads the table in words");
+    std::vector<std::uint64_t> zeros((table.size() + 63) / 64);
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    std::size_t i = 0;
+    for (; i + 8 <= table.size(); i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, table.data() + i, sizeof word);
+      // The top bit of every zero byte, then those eight bits gathered in byte order.
+      const std::uint64_t high = ~(((word & kLow7) + kLow7) | word | kLow7);
+      zeros[i / 64] |= (((high >> 7) * 0x0102040810204080ull) >> 56) << (i % 64);
+    }
+    for (; i < table.size(); ++i) {
+      if (table[i] == 0) zeros[i / 64] |= std::uint64_t(1) << (i % 64);
+    }
+    return zeros;
+  }
+
   std::string_view Raw(std::uint32_t offset) const {
-    const char* begin = table_.data() + offset;
-    std::size_t room = table_.size() - offset;
-    const void* zero = std::memchr(begin, 0, room);
-    return {begin, zero ? std::size_t(static_cast<const char*>(zero) - begin) : room};
+    std::size_t word = offset / 64;
+    std::uint64_t bits = zeros_[word] >> (offset % 64);
+    if (bits != 0) return table_.substr(offset, std::size_t(std::countr_zero(bits)));
+    while (++word < zeros_.size()) {
+      if (zeros_[word] != 0)
+        return table_.substr(offset, word * 64 + std::size_t(std::countr_zero(zeros_[word])) - offset);
+    }
+    return table_.substr(offset);  // the end of the table ends the last string
   }
 
   std::string_view table_;
   bool utf8_;
-  std::unordered_map<std::uint32_t, std::string> converted_;
+  std::vector<std::uint64_t> zeros_;
+  ConvertedTexts converted_;
 };
 
-void AppendInt(std::string& out, std::int32_t v) {
-  char buf[16];
-  auto r = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, r.ptr);
+// Room a number's text may take: an int needs 11 characters, a float's "%.6f" text up to 48 and a tiny
+// float's digits up to 57.
+constexpr std::size_t kNumberRoom = 64;
+
+// The text of one line, written through a raw pointer into one buffer kept for the whole decode: room is
+// made before each piece (a whole entry's numbers at once), so the writes themselves check nothing.
+class LineBuffer {
+ public:
+  LineBuffer() : data_(4096, '\0'), begin_(data_.data()), end_(begin_ + data_.size()) {}
+
+  char* Begin() { return begin_; }
+  std::size_t Size(const char* p) const { return std::size_t(p - begin_); }
+  std::string_view Text(const char* p) const { return {begin_, Size(p)}; }
+
+  // Makes room for n bytes from p on, p being inside the buffer; the buffer may move, so p is returned anew.
+  char* Room(char* p, std::size_t n) { return std::size_t(end_ - p) >= n ? p : Grow(p, n); }
+
+ private:
+  char* Grow(char* p, std::size_t n) {
+    const std::size_t used = Size(p);
+    data_.resize(std::max(data_.size() * 2, used + n));
+    begin_ = data_.data();
+    end_ = begin_ + data_.size();
+    return begin_ + used;
+  }
+
+  std::string data_;
+  char* begin_;
+  char* end_;
+};
+
+char* Put(char* p, std::string_view text) {
+  std::memcpy(p, text.data(), text.size());
+  return p + text.size();
 }
 
-// The "%.6f" text of a 32-bit float, as Format prints it, straight from to_chars. A float times 10^6 is
-// exact in a double, so a decimal tie (exactly halfway between two texts) is seen exactly; Format rounds
-// it away from zero, to_chars to even, so a tie is moved one step away from zero first, as Format does.
-// A value too small for six decimals (a tiny decay per second) would print as 0.000000 and turn a
-// perishable good into a durable one, so such a value is written with as many decimals as it needs to
-// read back as itself, still in plain fixed notation.
-void AppendFloat(std::string& out, float v) {
-  if (!std::isfinite(v)) {
-    out += std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
-    return;
+constexpr auto kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[std::size_t(2 * i)] = char('0' + i / 10);
+    pairs[std::size_t(2 * i + 1)] = char('0' + i % 10);
   }
-  if (v == 0.0f) {
-    out += "0.000000";  // also for -0: a sign would read as a negative number that is not there
-    return;
-  }
-  char buf[128];
+  return pairs;
+}();
+
+char* PutTwoDigits(char* p, unsigned v) {
+  std::memcpy(p, &kDigitPairs[2 * v], 2);
+  return p + 2;
+}
+
+// The "%.6f" text of a 32-bit float, as Format prints it, into p (kNumberRoom bytes of room). A float
+// times 10^6 is exact in a double, so a decimal tie (exactly halfway between two texts) is seen exactly;
+// Format rounds it away from zero, to_chars to even, so a tie is moved one step away from zero first, as
+// Format does. A value too small for six decimals (a tiny decay per second) would print as 0.000000 and
+// turn a perishable good into a durable one, so such a value is written with as many decimals as it needs
+// to read back as itself, still in plain fixed notation.
+char* PutFloat(char* p, float v) {
+  if (!std::isfinite(v)) return Put(p, std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF"));
+  // Also for -0: a sign would read as a negative number that is not there.
+  if (v == 0.0f) return Put(p, "0.000000");
   double d = v;
   const double scaled = std::fabs(d * 1e6);
-  if (scaled < 0.5) {
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
-    out.append(buf, r.ptr);
-    return;
-  }
+  if (scaled < 0.5) return std::to_chars(p, p + kNumberRoom, v, std::chars_format::fixed).ptr;
   if (scaled < 1e18) {
     // The digits straight from the exact scaled value: its fraction is exact too, so rounding half away
     // from zero here gives to_chars's text of the moved tie below, without its general road.
-    const double whole = std::floor(scaled);
-    const std::uint64_t n = std::uint64_t(whole) + (scaled - whole >= 0.5 ? 1 : 0);
-    char* p = buf;
+    const auto whole = std::uint64_t(scaled);
+    const std::uint64_t n = whole + (scaled - double(whole) >= 0.5 ? 1 : 0);
     if (d < 0) *p++ = '-';
-    p = std::to_chars(p, buf + sizeof buf, n / 1000000).ptr;
+    p = std::to_chars(p, p + kNumberRoom, n / 1000000).ptr;
     *p++ = '.';
-    std::uint64_t fraction = n % 1000000;
-    for (int i = 5; i >= 0; --i, fraction /= 10) p[i] = char('0' + fraction % 10);
-    out.append(buf, p + 6);
-    return;
+    const auto fraction = unsigned(n % 1000000);
+    p = PutTwoDigits(p, fraction / 10000);
+    p = PutTwoDigits(p, fraction / 100 % 100);
+    return PutTwoDigits(p, fraction % 100);
   }
   if (scaled - std::floor(scaled) == 0.5) d = std::nextafter(d, d < 0 ? -HUGE_VAL : HUGE_VAL);
-  const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 6);
-  out.append(buf, r.ptr);
+  return std::to_chars(p, p + kNumberRoom, d, std::chars_format::fixed, 6).ptr;
 }
 
 // Number of lines the records give (up to the first record that runs past the record area), so the
@@ -133,39 +241,43 @@ std::size_t CountLines(Bytes bytes, std::size_t recordEnd, std::uint32_t tableOf
   return lines;
 }
 
-// Decodes the records, handing every line to addLine; reserve is told the number of lines first.
+// Decodes the records, handing every line to addLine; reserve is given a routine that counts the lines,
+// for a target that makes room for them first.
 template <typename Reserve, typename AddLine>
 TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLine) {
   const Bytes bytes = AsBytes(data);
   const std::size_t size = data.size();
-  // Every value may name the same long string: the text is bounded, or a small file decodes into gigabytes.
-  const std::size_t limit = MaxDecodedSize(size);
-  std::size_t decoded = 0;
-  auto add = [&](std::string_view text) {
-    decoded += text.size() + 2;
-    addLine(text);
-  };
-  auto tooLong = [&](std::string_view text) { return decoded + text.size() > limit; };
   const std::uint32_t tableOffset = ReadLe32(bytes, 8);
   StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
   // Records may neither run past the file nor into the string table.
   const std::size_t recordEnd = std::min<std::size_t>(tableOffset, size);
-  reserve(std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size));
+  reserve([&] { return std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size); });
 
+  // Every value may name the same long string: the text is bounded, or a small file decodes into gigabytes.
+  const std::size_t limit = MaxDecodedSize(size);
+  std::size_t decoded = 0;
+  LineBuffer line;
+  // Hands the line ending at p on, unless it would take the text past the bound.
+  auto add = [&](const char* p) {
+    const std::string_view text = line.Text(p);
+    if (decoded + text.size() > limit) return false;
+    decoded += text.size() + 2;
+    addLine(text);
+    return true;
+  };
+  std::string_view text;
   std::size_t pos = kHeaderSize;
-  // One buffer for every line: each stored line is then made with a single allocation of its own size.
-  std::string line;
   while (pos < tableOffset) {
     if (recordEnd < pos + 4) return bsBadEntry;
     const std::uint16_t nameOffset = ReadLe16(bytes, pos);
     const std::uint16_t entryCount = ReadLe16(bytes, pos + 2);
     pos += 4;
-    line.clear();
-    line += '[';
-    if (!strings.Append(nameOffset, line)) return bsBadEntry;
-    line += ']';
-    if (tooLong(line)) return bsBadEntry;
-    add(line);
+    if (!strings.Get(nameOffset, text)) return bsBadEntry;
+    char* p = line.Room(line.Begin(), text.size() + 2);
+    *p++ = '[';
+    p = Put(p, text);
+    *p++ = ']';
+    if (!add(p)) return bsBadEntry;
 
     for (unsigned entry = 0; entry < entryCount; ++entry) {
       if (recordEnd < pos + 3) return bsBadEntry;
@@ -173,37 +285,40 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
       const unsigned valueCount = bytes[pos + 2];
       pos += 3;
       if (recordEnd - pos < std::size_t(valueCount) * 5) return bsBadEntry;
-      line.clear();
-      if (!strings.Append(keyOffset, line)) return bsBadEntry;
+      if (!strings.Get(keyOffset, text)) return bsBadEntry;
+      // The key, " = " and every value as the longest number with its ", ": strings make their own room.
+      p = line.Room(line.Begin(), text.size() + 7 + valueCount * (kNumberRoom + 2));
+      p = Put(p, text);
       if (valueCount == 0) {
-        line += " = true";
+        p = Put(p, " = true");
       } else {
-        line += " = ";
+        p = Put(p, " = ");
         for (unsigned v = 0; v < valueCount; ++v, pos += 5) {
-          if (v > 0) line += ", ";
+          if (v > 0) p = Put(p, ", ");
           const std::uint32_t raw = ReadLe32(bytes, pos + 1);
           switch (bytes[pos]) {
             case 1:
-              AppendInt(line, std::int32_t(raw));
+              p = std::to_chars(p, p + kNumberRoom, std::int32_t(raw)).ptr;
               break;
             case 2: {
               float f;
               std::memcpy(&f, &raw, sizeof f);
-              AppendFloat(line, f);
+              p = PutFloat(p, f);
               break;
             }
             case 3:
-              if (!strings.Append(raw, line) || tooLong(line)) return bsBadEntry;
+              if (!strings.Get(raw, text) || decoded + line.Size(p) + text.size() > limit) return bsBadEntry;
+              p = Put(line.Room(p, text.size() + (valueCount - v) * (kNumberRoom + 2)), text);
               break;
             default:
               return bsBadEntry;
           }
         }
       }
-      if (tooLong(line)) return bsBadEntry;
-      add(line);
+      if (!add(p)) return bsBadEntry;
     }
-    add(std::string_view());
+    decoded += 2;
+    addLine(std::string_view());
   }
   return bsSuccess;
 }
@@ -230,7 +345,7 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
   TStringList& target = *Target;
   return DecodeRecords(
-      Data, [&target](std::size_t lines) { target.Reserve(target.Count() + int(lines)); },
+      Data, [&target](auto countLines) { target.Reserve(target.Count() + int(countLines())); },
       [&target](std::string_view line) { target.Add(std::string(line)); });
 }
 
@@ -238,7 +353,7 @@ TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std:
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
   return DecodeRecords(
-      Data, [](std::size_t) {}, Line);
+      Data, [](auto) {}, Line);
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::string* Reason) {
