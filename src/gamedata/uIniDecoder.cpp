@@ -92,6 +92,9 @@ class ConvertedTexts {
   std::string text_;
 };
 
+// Room the string table's writes need beyond the text itself.
+constexpr std::size_t kStringSlack = 16;
+
 // The string table of one file. Strings are 8-bit game text: when the whole table is valid UTF-8 (the
 // usual, plain ASCII case) they are used as they are, otherwise each string is converted once. Where
 // each string ends is read from a map of the table's zero bytes made once (a bit per byte), not searched
@@ -103,13 +106,26 @@ class StringTable {
   // The text at offset, valid until the next call; false for an offset outside the table.
   bool Get(std::uint32_t offset, std::string_view& text) {
     if (offset >= table_.size()) return false;
-    if (utf8_) {
-      text = Raw(offset);
-      return true;
+    // The usual case inline: a UTF-8 table and a string ending in the same word of the zero map.
+    const std::uint64_t bits = zeros_[offset / 64] >> (offset % 64);
+    if (utf8_ && bits != 0) {
+      text = std::string_view(table_.data() + offset, std::size_t(std::countr_zero(bits)));
+    } else {
+      text = Text(offset);
     }
-    text = converted_.Find(offset);
-    if (text.data() == nullptr) text = converted_.Add(offset, Raw(offset));
     return true;
+  }
+
+  // Writes text, given by Get, at p, which has room for kStringSlack bytes more than the text: a short
+  // string of a UTF-8 table with that many bytes of table behind it goes in one fixed-size move.
+  char* Put(char* p, std::string_view text) const {
+    if (utf8_ && text.size() <= kStringSlack &&
+        std::size_t(table_.data() + table_.size() - text.data()) >= kStringSlack) {
+      std::memcpy(p, text.data(), kStringSlack);
+    } else {
+      std::memcpy(p, text.data(), text.size());
+    }
+    return p + text.size();
   }
 
  private:
@@ -131,9 +147,15 @@ class StringTable {
     return zeros;
   }
 
+  [[gnu::noinline]] std::string_view Text(std::uint32_t offset) {
+    if (utf8_) return Raw(offset);
+    const std::string_view known = converted_.Find(offset);
+    return known.data() != nullptr ? known : converted_.Add(offset, Raw(offset));
+  }
+
   std::string_view Raw(std::uint32_t offset) const {
     std::size_t word = offset / 64;
-    std::uint64_t bits = zeros_[word] >> (offset % 64);
+    const std::uint64_t bits = zeros_[word] >> (offset % 64);
     if (bits != 0) return table_.substr(offset, std::size_t(std::countr_zero(bits)));
     while (++word < zeros_.size()) {
       if (zeros_[word] != 0)
@@ -204,28 +226,35 @@ char* PutTwoDigits(char* p, unsigned v) {
 // Format does. A value too small for six decimals (a tiny decay per second) would print as 0.000000 and
 // turn a perishable good into a durable one, so such a value is written with as many decimals as it needs
 // to read back as itself, still in plain fixed notation.
-char* PutFloat(char* p, float v) {
+[[gnu::noinline]] char* PutRareFloat(char* p, float v) {
   if (!std::isfinite(v)) return Put(p, std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF"));
   // Also for -0: a sign would read as a negative number that is not there.
   if (v == 0.0f) return Put(p, "0.000000");
   double d = v;
   const double scaled = std::fabs(d * 1e6);
   if (scaled < 0.5) return std::to_chars(p, p + kNumberRoom, v, std::chars_format::fixed).ptr;
-  if (scaled < 1e18) {
-    // The digits straight from the exact scaled value: its fraction is exact too, so rounding half away
-    // from zero here gives to_chars's text of the moved tie below, without its general road.
-    const auto whole = std::uint64_t(scaled);
-    const std::uint64_t n = whole + (scaled - double(whole) >= 0.5 ? 1 : 0);
-    if (d < 0) *p++ = '-';
-    p = std::to_chars(p, p + kNumberRoom, n / 1000000).ptr;
-    *p++ = '.';
-    const auto fraction = unsigned(n % 1000000);
-    p = PutTwoDigits(p, fraction / 10000);
-    p = PutTwoDigits(p, fraction / 100 % 100);
-    return PutTwoDigits(p, fraction % 100);
-  }
   if (scaled - std::floor(scaled) == 0.5) d = std::nextafter(d, d < 0 ? -HUGE_VAL : HUGE_VAL);
   return std::to_chars(p, p + kNumberRoom, d, std::chars_format::fixed, 6).ptr;
+}
+
+// The usual floats (six decimals show them, and they are below 10^12) inline, their digits straight from
+// the exact scaled value: its fraction is exact too, so rounding half away from zero here gives
+// to_chars's text of the moved tie, without its general road. Zero, NAN and INF fail the test too.
+char* PutFloat(char* p, float v) {
+  const double d = v;
+  const double scaled = std::fabs(d * 1e6);
+  if (!(scaled >= 0.5 && scaled < 1e18)) return PutRareFloat(p, v);
+  const auto whole = std::uint64_t(scaled);
+  const std::uint64_t n = whole + (scaled - double(whole) >= 0.5 ? 1 : 0);
+  if (d < 0) *p++ = '-';
+  const std::uint64_t integer = n / 1000000;
+  p = integer <= UINT32_MAX ? std::to_chars(p, p + kNumberRoom, std::uint32_t(integer)).ptr
+                            : std::to_chars(p, p + kNumberRoom, integer).ptr;
+  *p++ = '.';
+  const auto fraction = unsigned(n % 1000000);
+  p = PutTwoDigits(p, fraction / 10000);
+  p = PutTwoDigits(p, fraction / 100 % 100);
+  return PutTwoDigits(p, fraction % 100);
 }
 
 // Number of lines the records give (up to the first record that runs past the record area), so the
@@ -273,9 +302,9 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
     const std::uint16_t entryCount = ReadLe16(bytes, pos + 2);
     pos += 4;
     if (!strings.Get(nameOffset, text)) return bsBadEntry;
-    char* p = line.Room(line.Begin(), text.size() + 2);
+    char* p = line.Room(line.Begin(), text.size() + kStringSlack + 2);
     *p++ = '[';
-    p = Put(p, text);
+    p = strings.Put(p, text);
     *p++ = ']';
     if (!add(p)) return bsBadEntry;
 
@@ -287,8 +316,8 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
       if (recordEnd - pos < std::size_t(valueCount) * 5) return bsBadEntry;
       if (!strings.Get(keyOffset, text)) return bsBadEntry;
       // The key, " = " and every value as the longest number with its ", ": strings make their own room.
-      p = line.Room(line.Begin(), text.size() + 7 + valueCount * (kNumberRoom + 2));
-      p = Put(p, text);
+      p = line.Room(line.Begin(), text.size() + kStringSlack + 7 + valueCount * (kNumberRoom + 2));
+      p = strings.Put(p, text);
       if (valueCount == 0) {
         p = Put(p, " = true");
       } else {
@@ -308,7 +337,8 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
             }
             case 3:
               if (!strings.Get(raw, text) || decoded + line.Size(p) + text.size() > limit) return bsBadEntry;
-              p = Put(line.Room(p, text.size() + (valueCount - v) * (kNumberRoom + 2)), text);
+              p = line.Room(p, text.size() + kStringSlack + (valueCount - v) * (kNumberRoom + 2));
+              p = strings.Put(p, text);
               break;
             default:
               return bsBadEntry;

@@ -92,12 +92,20 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
       .Section(
           "Stra\xDF"
           "e",
-          1)
+          2)
       .Entry("name", 1)
       .String("caf\xE9");
+  // Many strings, each named twice (the converted text found again), and one named from its middle.
+  std::string names = "names = ";
+  eight.Entry("names", 201);
+  for (int i = 0; i < 200; ++i) {
+    eight.String("n\xE9" + std::to_string(i % 100));
+    names += "n\xC3\xA9" + std::to_string(i % 100) + ", ";
+  }
+  eight.Value(3, eight.Str("caf\xE9") + 1);
   EXPECT_EQ(Decode(eight.Build(), bsSuccess), (V{"[Stra\xC3\x9F"
                                                  "e]",
-                                                 "name = caf\xC3\xA9", ""}));
+                                                 "name = caf\xC3\xA9", names + "af\xC3\xA9", ""}));
   BiniWriter open;
   open.Section("s", 1).Entry("k", 1).Value(3, 4);
   open.Str("s");
