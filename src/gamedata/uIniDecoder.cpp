@@ -220,6 +220,27 @@ char* PutTwoDigits(char* p, unsigned v) {
   return p + 2;
 }
 
+// The text of a whole number; the small counts and prices most values are go without to_chars's search
+// for the length.
+char* PutWhole(char* p, std::uint32_t v) {
+  if (v < 10) {
+    *p = char('0' + v);
+    return p + 1;
+  }
+  if (v < 100) return PutTwoDigits(p, v);
+  if (v < 1000) {
+    *p = char('0' + v / 100);
+    return PutTwoDigits(p + 1, v % 100);
+  }
+  return std::to_chars(p, p + kNumberRoom, v).ptr;
+}
+
+char* PutInt(char* p, std::int32_t v) {
+  if (v >= 0) return PutWhole(p, std::uint32_t(v));
+  *p = '-';
+  return PutWhole(p + 1, 0u - std::uint32_t(v));
+}
+
 // The "%.6f" text of a 32-bit float, as Format prints it, into p (kNumberRoom bytes of room). A float
 // times 10^6 is exact in a double, so a decimal tie (exactly halfway between two texts) is seen exactly;
 // Format rounds it away from zero, to_chars to even, so a tie is moved one step away from zero first, as
@@ -248,8 +269,7 @@ char* PutFloat(char* p, float v) {
   const std::uint64_t n = whole + (scaled - double(whole) >= 0.5 ? 1 : 0);
   if (d < 0) *p++ = '-';
   const std::uint64_t integer = n / 1000000;
-  p = integer <= UINT32_MAX ? std::to_chars(p, p + kNumberRoom, std::uint32_t(integer)).ptr
-                            : std::to_chars(p, p + kNumberRoom, integer).ptr;
+  p = integer <= UINT32_MAX ? PutWhole(p, std::uint32_t(integer)) : std::to_chars(p, p + kNumberRoom, integer).ptr;
   *p++ = '.';
   const auto fraction = unsigned(n % 1000000);
   p = PutTwoDigits(p, fraction / 10000);
@@ -327,7 +347,7 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
           const std::uint32_t raw = ReadLe32(bytes, pos + 1);
           switch (bytes[pos]) {
             case 1:
-              p = std::to_chars(p, p + kNumberRoom, std::int32_t(raw)).ptr;
+              p = PutInt(p, std::int32_t(raw));
               break;
             case 2: {
               float f;
