@@ -44,6 +44,7 @@ Bytes AsBytes(std::string_view data) { return {reinterpret_cast<const std::uint8
 // found through an open-addressing table keyed by the offset.
 class ConvertedTexts {
  public:
+  // The converted text of offset; a text without data (not an empty one) when it was not converted yet.
   std::string_view Find(std::uint32_t offset) const {
     if (slots_.empty()) return {};
     for (std::size_t i = Home(offset);; i = (i + 1) & (slots_.size() - 1)) {
@@ -170,8 +171,8 @@ class StringTable {
   ConvertedTexts converted_;
 };
 
-// Room a number's text may take: an int needs 11 characters, a float's "%.6f" text up to 48 and a tiny
-// float's digits up to 57.
+// Room a number's text may take: an int's takes 11 characters at most, a float's 48 (a sign and the 39
+// digits of FLT_MAX's whole part and six decimals, or a tiny float's 45 decimals).
 constexpr std::size_t kNumberRoom = 64;
 
 // The text of one line, written through a raw pointer into one buffer kept for the whole decode: room is
