@@ -24,7 +24,7 @@ using V = std::vector<std::string>;
 
 V Lines(const TStringList& list) {
   V out;
-  for (const auto& item : list) out.push_back(item.text);
+  for (const auto& item : list) out.emplace_back(item.text);
   return out;
 }
 

@@ -192,7 +192,7 @@ TEST(SampleGen, ManifestAgreesWithTheFiles) {
   auto files = [&](const std::string& kind) {
     std::vector<std::unique_ptr<TSvIniFile>> out;
     const auto listed = mainIni->ReadKeyValues("Data1", kind, false);
-    for (const auto& item : *listed) out.push_back(open("DATA\\" + item.text));
+    for (const auto& item : *listed) out.push_back(open("DATA\\" + std::string(item.text)));
     return out;
   };
   auto count = [&](const std::string& kind, const std::string& name) {
@@ -218,7 +218,7 @@ TEST(SampleGen, ManifestAgreesWithTheFiles) {
   std::size_t strings = 0;
   const auto dlls = mainIni->ReadKeyValues("Resources1", "DLL", false);
   for (const auto& item : *dlls) {
-    const auto path = platform::ResolveGamePath("EXE\\" + item.text, m.installDir);
+    const auto path = platform::ResolveGamePath("EXE\\" + std::string(item.text), m.installDir);
     ASSERT_TRUE(path) << item.text;
     tables.push_back(platform::PeStringTable::FromFile(*path));
     strings += tables.back().Count();
