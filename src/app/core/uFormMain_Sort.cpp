@@ -87,21 +87,42 @@ inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::in
   PartitionFrom(a, lo, hi, a[(lo + hi) / 2].Profit, iOut, jOut);
 }
 
-// Runs f(0 .. n - 1) on n threads (the calling one included) and waits for all; a thread that cannot
-// start leaves its share to the calling thread.
-template <typename F>
-void ParallelFor(unsigned n, F&& f) {
+// Runs f(0 .. n - 1) on n threads and waits for all, calling between() on the calling thread about every
+// 15 ms meanwhile: one step over tens of millions of routes takes longer than the window may go without
+// its message pump. A thread that cannot start leaves its share to the calling thread.
+template <typename F, typename Between>
+void ParallelFor(unsigned n, F&& f, Between&& between) {
+  std::mutex m;
+  std::condition_variable finished;
+  unsigned running = 0;
   std::vector<std::thread> threads;
   std::vector<unsigned> inline_;
-  for (unsigned t = 1; t < n; ++t) {
+  for (unsigned t = 0; t < n; ++t) {
     try {
-      threads.emplace_back([&f, t] { f(t); });
+      {
+        std::lock_guard lock(m);
+        ++running;
+      }
+      threads.emplace_back([&, t] {
+        f(t);
+        std::lock_guard lock(m);
+        if (--running == 0) finished.notify_one();
+      });
     } catch (const std::system_error&) {
+      std::lock_guard lock(m);
+      --running;
       inline_.push_back(t);
     }
   }
-  f(0);
   for (unsigned t : inline_) f(t);
+  {
+    std::unique_lock lock(m);
+    while (!finished.wait_for(lock, TPumpTimer::Interval, [&] { return running == 0; })) {
+      lock.unlock();
+      between();
+      lock.lock();
+    }
+  }
   for (auto& th : threads) th.join();
 }
 
@@ -109,7 +130,7 @@ void ParallelFor(unsigned n, F&& f) {
 // values before it, so the stops are counted per chunk, the pairs that surely lie apart (all left stops
 // in chunks before a chunk m, all right stops in chunks after it) are swapped by several threads at
 // once, and the scans go on from the last of those pairs as usual.
-// between() runs on the calling thread after each step (the window's pump).
+// between() runs on the calling thread during and after each step (the window's pump).
 template <typename Between>
 void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsigned threads, std::int64_t& iOut,
                        std::int64_t& jOut, Between&& between) {
@@ -119,7 +140,7 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
   auto begin = [&](unsigned c) { return lo + n * std::int64_t(c) / std::int64_t(chunks); };
   std::vector<std::int64_t> cntL(chunks, 0);
   std::vector<std::int64_t> cntR(chunks, 0);
-  ParallelFor(threads, [&](unsigned t) {
+  const auto countStops = [&](unsigned t) {
     for (unsigned c = t; c < chunks; c += threads) {
       std::int64_t l = 0;
       std::int64_t r = 0;
@@ -130,7 +151,8 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
       cntL[c] = l;
       cntR[c] = r;
     }
-  });
+  };
+  ParallelFor(threads, countStops, between);
   between();
   // The chunk m that leaves the most pairs apart.
   std::int64_t pairs = 0;
@@ -150,7 +172,7 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
   std::vector<std::int64_t> startL(threads);
   std::vector<std::int64_t> startR(threads);
   auto first = [&](unsigned t) { return pairs * std::int64_t(t) / std::int64_t(threads); };
-  ParallelFor(threads, [&](unsigned t) {
+  const auto findStarts = [&](unsigned t) {
     std::int64_t k = first(t);
     unsigned c = 0;
     while (k >= cntL[c]) k -= cntL[c++];
@@ -165,11 +187,12 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
     for (;; --y)
       if (a[y].Profit >= pivot && k-- == 0) break;
     startR[t] = y;
-  });
+  };
+  ParallelFor(threads, findStarts, between);
   between();
   std::int64_t lastL = 0;
   std::int64_t lastR = 0;
-  ParallelFor(threads, [&](unsigned t) {
+  const auto swapPairs = [&](unsigned t) {
     std::int64_t x = startL[t];
     std::int64_t y = startR[t];
     const std::int64_t count = first(t + 1) - first(t);
@@ -186,7 +209,8 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
       lastL = x;
       lastR = y;
     }
-  });
+  };
+  ParallelFor(threads, swapPairs, between);
   between();
   PartitionFrom(a, lastL + 1, lastR - 1, pivot, iOut, jOut);
 }
