@@ -256,7 +256,12 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
   unsigned threads = Options.Threads ? Options.Threads : std::max(1u, std::thread::hardware_concurrency());
   threads = unsigned(std::min<std::size_t>(threads, nFrom));
   if (threads <= 1 || total < Options.ParallelFrom) {
-    loop.BuildSellTable(0, Work.FToBases.size());
+    // Some destinations at a time: the whole table of a large installation takes a while on one thread.
+    TPumpTimer timer;
+    for (std::size_t j = 0; j < Work.FToBases.size(); j += 64) {
+      loop.BuildSellTable(j, std::min(Work.FToBases.size(), j + 64));
+      if (timer.Due()) progress.Pump(0);
+    }
     loop.FinishSellTable();
     return Sequential(loop, Work, Hooks, Journal, progress);
   }

@@ -21,6 +21,10 @@ constexpr std::int64_t kTaskRange = std::int64_t(1) << 15;
 constexpr std::int64_t kMinTask = std::int64_t(1) << 12;
 // Below this many routes no thread is started at all.
 constexpr std::int64_t kParallelRange = std::int64_t(1) << 17;
+// A range of at least this many routes is worth a look at the clock (there are few of them), and so are
+// this many rounds of a partition: one step over tens of millions of routes takes a good while.
+constexpr std::int64_t kTickRange = std::int64_t(1) << 16;
+constexpr std::uint32_t kTickRounds = 1024;
 
 // One partition step: pivot is the profit in the middle, i runs up over higher profits, j down over
 // lower ones, and every stop of both is a swap. Afterwards Lo..j and i..Hi remain, j < i.
@@ -31,9 +35,10 @@ constexpr std::int64_t kParallelRange = std::int64_t(1) << 17;
 // the crossing the plain scans take over from exactly where the scans stand. The swaps, and with them
 // the order of equal profits, are those of the plain scans.
 // From a state of the scans (i and j about to scan, everything between them untouched) to the end of
-// the partition.
+// the partition; tick() every kTickRounds blocks.
+template <typename Tick>
 inline void PartitionFrom(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::uint32_t pivot, std::int64_t& iOut,
-                          std::int64_t& jOut) {
+                          std::int64_t& jOut, Tick&& tick) {
   constexpr int kBlock = 64;
   std::uint8_t offL[kBlock];
   std::uint8_t offR[kBlock];
@@ -43,7 +48,9 @@ inline void PartitionFrom(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std
   int startR = 0;
   std::int64_t li = lo;  // first position of the left block
   std::int64_t rj = hi;  // last position of the right block
+  std::uint32_t rounds = 0;
   while (rj - li + 1 > 2 * kBlock) {
+    if (++rounds % kTickRounds == 0) tick();
     if (numL == 0) {
       startL = 0;
       for (int t = 0; t < kBlock; ++t) {
@@ -83,9 +90,13 @@ inline void PartitionFrom(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std
   jOut = j;
 }
 
-inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::int64_t& iOut, std::int64_t& jOut) {
-  PartitionFrom(a, lo, hi, a[(lo + hi) / 2].Profit, iOut, jOut);
+template <typename Tick>
+inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::int64_t& iOut, std::int64_t& jOut,
+                      Tick&& tick) {
+  PartitionFrom(a, lo, hi, a[(lo + hi) / 2].Profit, iOut, jOut, tick);
 }
+
+constexpr auto kNoTick = [] {};
 
 // Runs f(0 .. n - 1) on n threads and waits for all, calling between() on the calling thread about every
 // 15 ms meanwhile: one step over tens of millions of routes takes longer than the window may go without
@@ -166,7 +177,13 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
       left += cntL[m];
     }
   }
-  if (pairs < std::int64_t(threads) * 64) return PartitionFrom(a, lo, hi, pivot, iOut, jOut);
+  if (pairs < std::int64_t(threads) * 64) {
+    // Too few pairs to share out: one thread partitions all of it, with the pump on the clock.
+    TPumpTimer timer;
+    return PartitionFrom(a, lo, hi, pivot, iOut, jOut, [&] {
+      if (timer.Due()) between();
+    });
+  }
 
   // Where each thread's first pair stands, found before anything moves.
   std::vector<std::int64_t> startL(threads);
@@ -212,19 +229,23 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
   };
   ParallelFor(threads, swapPairs, between);
   between();
-  PartitionFrom(a, lastL + 1, lastR - 1, pivot, iOut, jOut);
+  PartitionFrom(a, lastL + 1, lastR - 1, pivot, iOut, jOut, kNoTick);
 }
 
 // The sort of one range on one thread. Every turn of the loop is one call of the recursive form.
+// tick(large) comes at every call, large for a range of at least kTickRange routes, and tick(true)
+// during the partitions of those.
 template <typename Tick>
 void SortRange(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::uint64_t& calls, Tick& tick) {
   for (;;) {
     ++calls;
-    tick();
+    const bool large = hi - lo >= kTickRange;
+    tick(large);
     if (lo >= hi) return;
     std::int64_t i = 0;
     std::int64_t j = 0;
-    Partition(a, lo, hi, i, j);
+    if (large) Partition(a, lo, hi, i, j, [&tick] { tick(true); });
+    else Partition(a, lo, hi, i, j, kNoTick);
     if (j - lo < hi - i) {
       SortRange(a, lo, j, calls, tick);
       lo = i;
@@ -294,7 +315,7 @@ class SortPool {
  private:
   void Run(std::int64_t lo, std::int64_t hi) {
     std::uint64_t local = 0;
-    auto tick = [&] {
+    auto tick = [&](bool) {
       if ((local & 4095) == 0) {
         calls_.fetch_add(local, std::memory_order_relaxed);
         local = 0;
@@ -304,7 +325,7 @@ class SortPool {
       ++local;
       std::int64_t i = 0;
       std::int64_t j = 0;
-      Partition(a_, lo, hi, i, j);
+      Partition(a_, lo, hi, i, j, kNoTick);
       // The smaller side goes to whichever thread is free (a small one is sorted here at once); this
       // thread goes on with the larger.
       std::int64_t sLo = lo;
@@ -383,16 +404,16 @@ std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, con
     // Not a single thread could start: the ranges are sorted here.
     std::uint64_t calls = splits;
     TPumpTimer timer;
-    auto tick = [&] {
-      if ((calls & 4095) == 0 && Progress && timer.Due()) Progress(calls);
+    auto tick = [&](bool large) {
+      if (((calls & 4095) == 0 || large) && Progress && timer.Due()) Progress(calls);
     };
     for (const auto& [l, h] : ranges) SortRange(a, l, h, calls, tick);
     return calls;
   }
   std::uint64_t calls = 0;
   TPumpTimer timer;
-  auto tick = [&] {
-    if ((calls & 4095) == 0 && Progress && timer.Due()) Progress(calls);
+  auto tick = [&](bool large) {
+    if (((calls & 4095) == 0 || large) && Progress && timer.Due()) Progress(calls);
   };
   SortRange(a, Lo, Hi, calls, tick);
   return calls;
