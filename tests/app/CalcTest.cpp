@@ -228,6 +228,29 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
 }
 
+// The routes of a calculation before are given back a slice at a time; the window's pump may run
+// between slices, so the list is empty (and usable) by then, and keeps its mode and limit.
+TEST(CalcTest, RoutesAreGivenBackInSlices) {
+  for (const auto& [count, calls] : {std::pair{0, 0}, {1, 0}, {3, 0}, {10, 3}}) {
+    TRouteList l;
+    l.TradeMode = false;
+    l.MaxCount = 100;
+    for (int i = 0; i < count; ++i) l.Add({std::uint32_t(i + 1), 0, 0, 0});
+    int between = 0;
+    const auto pump = [&] {
+      ++between;
+      EXPECT_TRUE(l.Empty());
+    };
+    l.Clear(pump, 3);
+    EXPECT_EQ(between, calls) << count;
+    EXPECT_TRUE(l.Empty());
+    EXPECT_FALSE(l.TradeMode);
+    EXPECT_EQ(l.MaxCount, 100u);
+    l.Add({5, 0, 0, 0});
+    EXPECT_EQ(l[0].Profit, 5u);
+  }
+}
+
 // When the route list cannot grow the calculation ends with one line and the routes so far, sorted.
 TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
   auto d = test::MakeRouteModel(3, 3);
