@@ -120,7 +120,14 @@ void TStringHash::Clear() {
 
 THashedStringList::~THashedStringList() = default;
 
-std::string THashedStringList::Key(std::string_view s) const { return CaseSensitive() ? std::string(s) : LowerCase(s); }
+const std::string& THashedStringList::Key(std::string_view s) const {
+  if (CaseSensitive()) {
+    key_.assign(s);
+  } else {
+    LowerCaseTo(s, key_);
+  }
+  return key_;
+}
 
 bool THashedStringList::Same(std::string_view a, std::string_view b) const {
   return CaseSensitive() ? a == b : SameText(a, b);

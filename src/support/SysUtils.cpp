@@ -336,7 +336,13 @@ std::uint32_t FoldedWeightAt(std::string_view s, std::size_t& pos) {
 }  // namespace
 
 std::string LowerCase(std::string_view s) {
-  std::string r(s);
+  std::string r;
+  LowerCaseTo(s, r);
+  return r;
+}
+
+void LowerCaseTo(std::string_view s, std::string& r) {
+  r.assign(s);
   char small[2];
   for (std::size_t i = 0; i < r.size();) {
     const std::size_t n = LowerAt(r, i, small);
@@ -347,7 +353,6 @@ std::string LowerCase(std::string_view s) {
     for (std::size_t k = 0; k < n; ++k) r[i + k] = small[k];
     i += n;
   }
-  return r;
 }
 
 std::size_t TextHash(std::string_view s) {
