@@ -47,15 +47,19 @@ TEST(PeStringTable, FindsStringsByBlockAndEntryInPe32AndPe32Plus) {
   }
 }
 
-TEST(PeStringTable, CutsAt254CharactersAndAtNul) {
-  std::u16string longText(300, u'a');
+TEST(PeStringTable, CutsAt254CharactersAtNulAndAtTheEndOfItsBlock) {
   std::u16string pairAtCut(253, u'b');
   pairAtCut += u"\U0001F680";  // the pair would be units 254 and 255
-  const auto image = BuildPe({{RT_STRING, 1, 0, StringBlock({{0, longText}, {1, pairAtCut}, {2, u"ab\0cd"s}})}});
-  const PeStringTable table(image);
+  auto cut = StringBlock({{0, u"ok"}, {1, u"cut"}});
+  cut.resize(2 + 4 + 2 + 2);  // entry 1 keeps its length but loses a character
+  const PeStringTable table(
+      BuildPe({{RT_STRING, 1, 0, StringBlock({{0, std::u16string(300, u'a')}, {1, pairAtCut}, {2, u"ab\0cd"s}})},
+               {RT_STRING, 2, 0, cut}}));
   EXPECT_EQ(table.LoadString(0), std::string(254, 'a'));
   EXPECT_EQ(table.LoadString(1), std::string(253, 'b')) << "never half a character";
   EXPECT_EQ(table.LoadString(2), "ab");
+  EXPECT_EQ(table.LoadString(16), "ok");
+  EXPECT_EQ(table.LoadString(17), "") << "text running past its block";
 }
 
 TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
@@ -69,14 +73,6 @@ TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
   EXPECT_EQ(table.LoadString(0), "us");
   EXPECT_EQ(table.LoadString(16), "neutral");
   EXPECT_EQ(table.LoadString(32), "de");
-}
-
-TEST(PeStringTable, TextRunningPastItsBlockIsDropped) {
-  auto block = StringBlock({{0, u"ok"}, {1, u"cut"}});
-  block.resize(2 + 4 + 2 + 2);  // entry 1 keeps its length but loses a character
-  const PeStringTable table(BuildPe({{RT_STRING, 1, 0x409, block}}));
-  EXPECT_EQ(table.LoadString(0), "ok");
-  EXPECT_EQ(table.LoadString(1), "");
 }
 
 TEST(PeStringTable, ReadsFilesAndTreatsOthersAsEmpty) {

@@ -45,14 +45,11 @@ TEST(OsVersion, KernelReleaseAndOsReleaseFillTheRecordEvenWhenOdd) {
   EXPECT_EQ(huge.CSDVersion.size(), 127u);
 }
 
-TEST(SystemLanguage, LocaleTextsGiveEnglishNames) {
+TEST(SystemLanguage, LocaleTextsGiveEnglishNamesAndLcAllWinsOverLang) {
   EXPECT_EQ(LanguageNameOfLocale("pt_BR@euro"), "Portuguese (Brazil)");
   EXPECT_EQ(LanguageNameOfLocale("C.UTF-8"), "Language Neutral");
   EXPECT_EQ(LanguageNameOfLocale("xx_YY"), "xx (YY)");
   EXPECT_LE(LanguageNameOfLocale(std::string(80, 'q')).size(), 49u);
-}
-
-TEST(SystemLanguage, LcAllWinsOverLang) {
   ScopedEnv all("LC_ALL", "it_IT.UTF-8");
   ScopedEnv lang("LANG", "en_US.UTF-8");
   EXPECT_EQ(SystemLanguageName(), "Italian (Italy)");
