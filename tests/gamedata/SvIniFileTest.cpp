@@ -151,11 +151,4 @@ TEST(SvIniFile, FilesOfBothFormsAndMissingFiles) {
 
   WriteWholeFile(text, "; only\nkey=before any header\n");
   EXPECT_FALSE(TSvIniFile(text).Loaded);
-
-  // Written back with numbered names, so not the file that was read.
-  TSvIniFile written(Text("[Data]\nk=1\n[Data]\n"), text);
-  written.UpdateFile();
-  EXPECT_EQ(SectionNames(TSvIniFile(text)), (V{"Data11", "Data21"}));
-  written.LoadValues();
-  EXPECT_EQ(written.ReadString("Data11", "k", ""), "1");
 }

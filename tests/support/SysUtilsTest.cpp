@@ -132,12 +132,6 @@ TEST(Encodings, GameTextBecomesUtf8Once) {
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x9A\x80"));
 }
 
-TEST(Encodings, Utf16LittleEndian) {
-  const unsigned char text[] = {'A', 0, 0xE4, 0, 0x3D, 0xD8, 0x80, 0xDE, 0x00, 0xD8, 'B', 0};
-  EXPECT_EQ(Utf16LeToUtf8(text, sizeof text), "A\xC3\xA4\xF0\x9F\x9A\x80\xEF\xBF\xBD\x42");
-  EXPECT_EQ(Utf16LeToUtf8(text, 3), "A");  // an odd byte at the end is dropped
-}
-
 TEST(CutUtf8, CutsAtCharactersNotBytes) {
   EXPECT_EQ(CutUtf8("abcdef", 3), "abc");
   EXPECT_EQ(CutUtf8("ab", 3), "ab");
