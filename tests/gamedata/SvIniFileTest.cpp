@@ -48,8 +48,6 @@ TEST(SvIniFile, SectionsAreNumberedPerNameIgnoringCase) {
   EXPECT_EQ(ini.ReadStringF("Base%d", "nickname", "", {2}), "second");
   EXPECT_EQ(Lines(*ini.ReadSectionValuesF("Data%d", {2})), V{"goods=b.ini"});
   EXPECT_EQ(ini.ReadSectionValuesF("Data%d", {3})->Count(), 0);
-  EXPECT_EQ(ini.FileName(), "TEMP");
-  EXPECT_FALSE(ini.Loaded);
   TStringList list;
   list.Add("old");
   ini.ReadSections(&list);
