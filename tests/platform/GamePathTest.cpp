@@ -8,7 +8,6 @@
 
 namespace fs = std::filesystem;
 using qmz::platform::GameDirectoryExists;
-using qmz::platform::GameFileExists;
 using qmz::platform::JoinGamePath;
 using qmz::platform::ResolveGamePath;
 
@@ -80,18 +79,17 @@ TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefix) {
   EXPECT_EQ(ResolveGamePath("Q:\\EXE\\starvagant.ini"), std::nullopt) << "no such drive";
 }
 
-TEST_F(GamePathTest, FileAndFolderTestsAndCachedListings) {
-  EXPECT_TRUE(GameFileExists("exe\\STARVAGANT.ini", Root()));
-  EXPECT_FALSE(GameFileExists("exe", Root())) << "a folder is not a file";
+TEST_F(GamePathTest, FolderTestAndCachedListings) {
   EXPECT_TRUE(GameDirectoryExists("Exe\\", Root()));
-  EXPECT_FALSE(GameDirectoryExists("exe\\starvagant.ini", Root()));
+  EXPECT_FALSE(GameDirectoryExists("exe\\starvagant.ini", Root())) << "a file is no folder";
   EXPECT_FALSE(GameDirectoryExists("missing", Root()));
-  ASSERT_FALSE(GameFileExists("exe\\new.ini", Root()));
+  ASSERT_EQ(ResolveGamePath("exe\\new.ini", Root()), std::nullopt);
   Touch("EXE/new.ini");
-  EXPECT_TRUE(GameFileExists("exe\\new.ini", Root())) << "an exact name is found even in a listed folder";
+  EXPECT_EQ(ResolveGamePath("exe\\new.ini", Root()), Root() / "EXE/new.ini")
+      << "exact names are seen in a listed folder";
   Touch("EXE/Later.INI");
   qmz::platform::ResetGamePathCache();
-  EXPECT_TRUE(GameFileExists("exe\\later.ini", Root()));
+  EXPECT_EQ(ResolveGamePath("exe\\later.ini", Root()), Root() / "EXE/Later.INI");
 }
 
 TEST(JoinGamePath, OneSeparatorBetween) {
