@@ -378,7 +378,7 @@ bool TSvData::getDataInis() {
         if (width == kinds - 1 || bar != lastBar)
           PostStatus(bar, 0, 60, StepCount, psAddToStartupLog | psReplaceStartupLine);
         lastBar = std::move(bar);
-        const std::string raw = temp.SectionNames[t];
+        const std::string raw(temp.SectionNames[t]);
         const int count = std::size_t(t) < temp.SectionCounts.size() ? temp.SectionCounts[std::size_t(t)] : 0;
         for (int i = 1; i <= count; ++i) {
           // The section name is built by hand: a raw name may hold a "%".

@@ -88,7 +88,7 @@ TEST(HashedStringList, LookupsStayRightThroughEveryKindOfChange) {
     const std::string probe = (pick(2) ? "KEY" : "key") + std::to_string(pick(40));
     ASSERT_EQ(list.IndexOfName(probe), lastIndex(list, probe, true)) << "step " << step;
     if (list.Count() > 0) {
-      const std::string some = list[pick(list.Count())];
+      const std::string some(list[pick(list.Count())]);
       ASSERT_EQ(list.IndexOf(some), lastIndex(list, some, false)) << "step " << step;
     }
   }

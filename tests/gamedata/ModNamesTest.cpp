@@ -20,7 +20,7 @@ namespace {
 
 std::vector<std::string> Names(const TStringList& list) {
   std::vector<std::string> out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list[i]);
+  for (int i = 0; i < list.Count(); ++i) out.emplace_back(list[i]);
   return out;
 }
 

@@ -21,7 +21,7 @@ TStringList Text(std::string_view text) {
 
 V Lines(const TStringList& list) {
   V out;
-  for (const auto& item : list) out.push_back(item.text);
+  for (const auto& item : list) out.emplace_back(item.text);
   return out;
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "util/TempDir.h"
 #include "support/Classes.h"
@@ -78,6 +80,28 @@ TEST(StringList, OwnedObjectsAreFreedOnDeleteClearAndDestruction) {
     list.AddObject("x", &outside);
   }
   EXPECT_EQ(alive, 1);
+}
+
+// Texts live in the list's own store: every size must come back whole, also after the store was compacted
+// (many replaced or deleted texts), after a move, and when the text given is one of the list's own.
+TEST(StringList, TextsSurviveGrowthReplacementAndCompaction) {
+  TStringList list;
+  const std::vector<std::string> texts = {std::string(7013, 'm'), "", std::string(300, 'a'), std::string(70000, 'L'),
+                                          "short"};
+  for (const auto& t : texts) list.Add(t);
+  for (int round = 0; round < 400; ++round) {
+    list.Put(2, std::string(1000 + round, char('a' + round % 26)));
+    list.Insert(0, std::string(900, 'd'));
+    list.Delete(0);
+    list.Put(4, list[0]);  // from the list itself, while the store may be compacted
+  }
+  TStringList moved(std::move(list));
+  ASSERT_EQ(moved.Count(), 5);
+  EXPECT_EQ(moved[0], texts[0]);
+  EXPECT_EQ(moved[1], "");
+  EXPECT_EQ(moved[2], std::string(1399, char('a' + 399 % 26)));
+  EXPECT_EQ(moved[3], texts[3]);
+  EXPECT_EQ(moved[4], texts[0]);
 }
 
 TEST(StringList, NameValueAccess) {

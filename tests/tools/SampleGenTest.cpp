@@ -187,7 +187,7 @@ TEST(SampleGen, ManifestAgreesWithTheFiles) {
   auto forEach = [&](const std::string& kind, const std::string& name, const auto& visit) {
     const auto listed = mainIni->ReadKeyValues("Data1", kind, false);
     for (const auto& item : *listed) {
-      const auto ini = open("DATA\\" + item.text);
+      const auto ini = open("DATA\\" + std::string(item.text));
       for (int i = 1; i <= SectionCountOf(*ini, name).value_or(0); ++i) visit(*ini, i);
     }
   };
@@ -212,7 +212,7 @@ TEST(SampleGen, ManifestAgreesWithTheFiles) {
   std::size_t strings = 0;
   const auto dlls = mainIni->ReadKeyValues("Resources1", "DLL", false);
   for (const auto& item : *dlls) {
-    const auto path = platform::ResolveGamePath("EXE\\" + item.text, m.installDir);
+    const auto path = platform::ResolveGamePath("EXE\\" + std::string(item.text), m.installDir);
     ASSERT_TRUE(path) << item.text;
     tables.push_back(platform::PeStringTable::FromFile(*path));
     strings += tables.back().Count();
