@@ -10,11 +10,10 @@
 namespace qmz::test {
 namespace {
 
-class DebugPageTest : public MainWindowTest {
+class DebugPageTest : public StartedWindowTest {
  protected:
   void SetUp() override {
-    w = StartWindow();
-    ASSERT_TRUE(w->StartupDone());
+    StartedWindowTest::SetUp();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
   }
@@ -38,8 +37,6 @@ class DebugPageTest : public MainWindowTest {
     QTest::mouseDClick(w->gbOptions, Qt::LeftButton, {}, FreePoint(w->gbOptions));
     ASSERT_TRUE(w->panDebug->isVisible());
   }
-
-  std::unique_ptr<TformMain> w;
 };
 
 // The page's lists, record lines, market rows and INI dump come from the core (DebugCoreTest); this checks

@@ -15,17 +15,8 @@ namespace {
 
 std::vector<IndexTag> Tag(std::uint32_t index, std::uint8_t kind) { return {IndexTag{index, kind}}; }
 
-class SelectionTest : public MainWindowTest {
+class SelectionTest : public StartedWindowTest {
  protected:
-  void SetUp() override {
-    w = StartWindow();
-    ASSERT_TRUE(w->StartupDone());
-  }
-  void TearDown() override {
-    if (w) w->close();
-    w.reset();
-  }
-
   static QListWidgetItem* ItemWithTag(QListWidget* list, IndexTag tag) {
     for (int i = 0; i < list->count(); ++i)
       if (TagOf(list->item(i)) == tag) return list->item(i);
@@ -59,8 +50,6 @@ class SelectionTest : public MainWindowTest {
     for (TWsTreeNode* n : nodes) w->tvCommoAll->SelectItem(n, false);
   }
   void ClickAddFrom() { QTest::mouseClick(w->btAddFrom, Qt::LeftButton); }
-
-  std::unique_ptr<TformMain> w;
 };
 
 TEST_F(SelectionTest, AnywhereStandsAloneAndAsksBeforeClearing) {

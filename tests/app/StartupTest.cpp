@@ -15,12 +15,6 @@
 namespace qmz::test {
 namespace {
 
-std::vector<std::string> StartupLines(const TformMain& w) {
-  std::vector<std::string> r;
-  for (const QString& line : w.lbStartup->toPlainText().split(QLatin1Char('\n'))) r.push_back(line.toStdString());
-  return r;
-}
-
 int StatusChangeLines(const TJournal& journal) { return CountLines(journal, jlWarning, "Journaling Status changed"); }
 
 void ExpectAllTags(const QListWidget* list, std::uint8_t kind) {
@@ -35,7 +29,7 @@ void ExpectAllTags(const QListWidget* list, std::uint8_t kind) {
 TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   auto w = StartWindow();
   ASSERT_TRUE(w->StartupDone());
-  const auto log = StartupLines(*w);
+  const auto log = StartupLog(*w);
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0], "Starvagant Kestrelmark");
   EXPECT_EQ(log[1], "QMZ Version 1.0.0.0");

@@ -35,12 +35,6 @@ class OpenRecorder : public QObject {
 
 namespace {
 
-std::vector<std::string> StartupLog(const TformMain& w) {
-  std::vector<std::string> r;
-  for (const QString& line : w.lbStartup->toPlainText().split(QLatin1Char('\n'))) r.push_back(line.toStdString());
-  return r;
-}
-
 // Whether want appears in have in this order (other lines between them allowed).
 bool InOrder(const std::vector<std::string>& have, const std::vector<std::string>& want) {
   std::size_t next = 0;

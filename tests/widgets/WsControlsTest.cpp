@@ -37,8 +37,10 @@ struct EventLog {
   }
 };
 
-TEST(WsPersistentPropertyTest, NestedUpdateFiresOnePairAndUnbalancedEndsSilenceNothing) {
-  TWsHotTrackOptions options;
+// Nested updates fire one pair, unbalanced ends silence nothing, an unchanged value fires nothing and an
+// Assign is one change.
+TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
+  TWsHotTrackOptions options, source;
   EventLog log;
   log.Attach(options);
   options.BeginUpdate();
@@ -49,24 +51,17 @@ TEST(WsPersistentPropertyTest, NestedUpdateFiresOnePairAndUnbalancedEndsSilenceN
   options.EndUpdate();
   EXPECT_EQ(options.UpdateCount(), 0);
   options.SetColor(0x000000FF);
+  options.SetColor(options.Color());
   EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "Changed", "Changing", "-Color",
                                                  "+Color", "Changed"}));
-}
-
-TEST(WsHotTrackOptionsTest, UnchangedValueFiresNothingAndAssignIsOneChange) {
-  TWsHotTrackOptions options, source;
-  EventLog log;
-  log.Attach(options);
-  options.SetColor(options.Color());
-  EXPECT_TRUE(log.lines.empty());
-
-  source.SetEnabled(true);
+  log.lines.clear();
+  source.SetColor(0x000000FF);
   source.SetFrameVisible(true);
   source.SetFrameColor(0x00112233);
   options.Assign(source);
   EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "-FrameVisible", "+FrameVisible",
                                                  "-FrameColor", "+FrameColor", "Changed"}));
-  EXPECT_TRUE(options.Enabled());
+  EXPECT_FALSE(options.Enabled());
   EXPECT_EQ(options.FrameColor(), 0x00112233u);
 }
 

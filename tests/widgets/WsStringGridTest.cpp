@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,6 +14,8 @@
 #include "widgets/WsStringGrid.h"
 
 using namespace qmz;
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
 
 namespace {
 
@@ -48,6 +51,7 @@ class StringGrid : public ::testing::Test {
     // An inactive window takes the focus from an open editor, which ends the editing.
     grid->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
+    grid->setFocus();
   }
 
   QPoint HeaderPoint(int col) {
@@ -75,12 +79,7 @@ TEST_F(StringGrid, EmptyGridShowsOneBlankRowAndRefusesCellAccess) {
   EXPECT_EQ(grid->RowCount(), 0);
   EXPECT_EQ(grid->GetSelectedRow(), -1);
   EXPECT_EQ(grid->model()->rowCount(), 1);
-  try {
-    grid->GetCell(0, 0);
-    FAIL();
-  } catch (const EWsGridError& e) {
-    EXPECT_STREQ(e.what(), "Wrong row index");
-  }
+  EXPECT_THAT([&] { grid->GetCell(0, 0); }, ThrowsMessage<EWsGridError>(StrEq("Wrong row index")));
   grid->AddRow();
   EXPECT_EQ(grid->RowCount(), 1);
   EXPECT_EQ(grid->model()->rowCount(), 1);
@@ -197,7 +196,6 @@ TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
   grid->OnSetEditText = [&](TWsStringGrid&, int, int, const std::string& v) { set.push_back(v); };
   grid->OnCancelEdit = [&](TWsStringGrid&, int, int, const std::string& v) { cancelled.push_back(v); };
   ShowGrid();
-  grid->setFocus();
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(1, 1));
   ASSERT_EQ(grid->GetSelectedRow(), 1);
   ASSERT_EQ(grid->GetActiveCol(), 1);
@@ -206,7 +204,6 @@ TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
   QTest::keyClick(grid.get(), Qt::Key_Return);
   auto* editor = Editor();
   ASSERT_NE(editor, nullptr);
-  ASSERT_TRUE(editor->isVisible());
   QTest::keyClicks(editor, "five");
   QTest::keyClick(editor, Qt::Key_Return);
   QApplication::processEvents();
@@ -226,15 +223,24 @@ TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
   grid->VisibleColumns().Items(1).SetReadOnly(true);
   QTest::keyClick(grid.get(), Qt::Key_F2);
   QApplication::processEvents();
-  editor = Editor();
-  EXPECT_TRUE(editor == nullptr || !editor->isVisible());
+  EXPECT_EQ(Editor(), nullptr);
+
+  // An integer cell's editor takes digits only.
+  grid->SetCell(0, 1, "");
+  grid->VisibleColumns().Items(0).SetKind(1, kCellKindInteger);
+  QTest::keyClick(grid.get(), Qt::Key_Left);
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  ASSERT_NE(editor = Editor(), nullptr);
+  QTest::keyClicks(editor, "4a2-");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(grid->GetCell(0, 1), "42");
 }
 
 TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
   Fill({"A"}, {{"one"}, {"two"}});
   grid->SetOptions(grid->Options() | goEditing);
   ShowGrid();
-  grid->setFocus();
   QTest::keyClick(grid.get(), Qt::Key_Return, Qt::ControlModifier);
   EXPECT_EQ(grid->GetCellFlags(0, 0) & kCellMultiLine, kCellMultiLine);
   auto* editor = Editor();
@@ -247,7 +253,6 @@ TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
   QTest::keyClick(editor, Qt::Key_Tab);  // leaving the editor stores its text
   QApplication::processEvents();
   EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words");
-  EXPECT_EQ(grid->VisibleColumns().Items(0).StoredText(0), "one,\"more words\"");
 }
 
 TEST_F(StringGrid, HidingTheCurrentColumnMakesAnotherOneActive) {
@@ -286,7 +291,6 @@ TEST_F(StringGrid, OnSelectCellCanRefuseTheMove) {
   Fill({"A"}, {{"x"}, {"y"}, {"z"}});
   grid->OnSelectCell = [](TWsStringGrid&, int, int row, bool& can) { can = row != 2; };
   ShowGrid();
-  grid->setFocus();
   QTest::keyClick(grid.get(), Qt::Key_Down);
   EXPECT_EQ(grid->GetSelectedRow(), 1);
   QTest::keyClick(grid.get(), Qt::Key_Down);
@@ -301,7 +305,6 @@ TEST_F(StringGrid, ButtonCellsShowTheButtonAndEnterClicksIt) {
   int clicks = 0;
   grid->OnButtonClick = [&](TWsStringGrid&) { ++clicks; };
   ShowGrid();
-  grid->setFocus();
   grid->SetCellFlags(0, 0, kCellButton);
   ASSERT_NE(grid->CellButton(), nullptr);
   EXPECT_TRUE(grid->CellButton()->isVisible());
@@ -316,21 +319,6 @@ TEST_F(StringGrid, ButtonCellsShowTheButtonAndEnterClicksIt) {
   EXPECT_FALSE(grid->CellButton()->isVisible());
   QTest::keyClick(grid.get(), Qt::Key_Return);
   EXPECT_EQ(clicks, 2);
-}
-
-TEST_F(StringGrid, IntegerCellsTakeDigitsOnly) {
-  Fill({"N"}, {{""}});
-  grid->VisibleColumns().Items(0).SetKind(0, kCellKindInteger);
-  grid->SetOptions(grid->Options() | goEditing);
-  ShowGrid();
-  grid->setFocus();
-  QTest::keyClick(grid.get(), Qt::Key_F2);
-  TWsSGInplaceEdit* editor = Editor();
-  ASSERT_NE(editor, nullptr);
-  QTest::keyClicks(editor, "4a2-");
-  QTest::keyClick(editor, Qt::Key_Return);
-  QApplication::processEvents();
-  EXPECT_EQ(grid->GetCell(0, 0), "42");
 }
 
 TEST_F(StringGrid, TheCurrentCellLeavesColumnsThatBecomeFixed) {
