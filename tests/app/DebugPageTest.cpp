@@ -3,6 +3,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "InfoModel.h"
 #include "MainWindowFixture.h"
 #include "app/uFormGrid.h"
 #include "gamedata/uSVIni.h"
@@ -82,10 +83,8 @@ TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
   ClickRow(w->lbSection, 0);
   ASSERT_EQ(grid->Rows().size(), d.aGood.size() - 1);
   EXPECT_EQ(grid->Rows()[0].SubItems[2], w->lbSection->item(0)->text().toStdString());
-  std::size_t sold = 0;
-  for (std::size_t g = 1; g < d.aGood.size(); ++g) sold += d.aMarket[1][g].Sold;
   QTest::mouseClick(w->Button1, Qt::LeftButton);
-  EXPECT_EQ(grid->Rows().size(), sold);
+  EXPECT_EQ(grid->Rows().size(), std::size_t(SoldCount(d, 1)));
   for (const TRouteRow& row : grid->Rows()) EXPECT_EQ(row.SubItems[5], "1");
 
   QTest::mouseClick(w->btCloseDebug, Qt::LeftButton);

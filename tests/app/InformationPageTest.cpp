@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+#include "InfoModel.h"
 #include "MainWindowFixture.h"
 #include "app/ModelAdapter.h"
 #include "app/uFormMain_InformationPage.h"
@@ -44,14 +45,6 @@ class InformationPageTest : public StartedWindowTest {
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
   }
 
-  int TradingBase() const {
-    const TSvData& d = *w->Data();
-    for (std::size_t b = 1; b < d.aBase.size(); ++b)
-      for (std::size_t g = 1; g < d.aGood.size(); ++g)
-        if (d.aMarket[b][g].Sold) return int(b);
-    return -1;
-  }
-
   QStringList CardLines() const { return w->reInformation->toPlainText().split(QLatin1Char('\n')); }
 };
 
@@ -67,7 +60,7 @@ TEST_F(InformationPageTest, BaseListTreeAndButtonsShowCardsAndWhatABaseSells) {
   ClickNode(buys->child(0)->child(0));
   EXPECT_EQ(CardLines()[3].left(16), "Units/Container:");
 
-  const int base = TradingBase();
+  const int base = TradingBase(*w->Data());
   const TSvData& d = *w->Data();
   ClickBase(base);
   const QStringList card = CardLines();
@@ -76,9 +69,7 @@ TEST_F(InformationPageTest, BaseListTreeAndButtonsShowCardsAndWhatABaseSells) {
 
   QTreeWidgetItem* sells = Root("<<BASE SELLS>>");
   ASSERT_GE(sells->childCount(), 17);
-  int sold = 0;
-  for (std::size_t g = 1; g < d.aGood.size(); ++g) sold += d.aMarket[std::size_t(base)][g].Sold;
-  EXPECT_EQ(sells->child(0)->childCount(), sold);
+  EXPECT_EQ(sells->child(0)->childCount(), SoldCount(d, base));
   EXPECT_EQ(*TagOf(sells->child(0)), (IndexTag{0, 4}));
   const int buysBefore = Root("<<BASE BUYS>>")->child(0)->childCount();
 
