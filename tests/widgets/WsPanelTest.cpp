@@ -79,10 +79,6 @@ TEST(WsPanel, SettingChangesRearrangeOnlyWhenTheyMatter) {
   EXPECT_EQ(a->pos(), QPoint(0, 0));
   a->move(40, 40);
   panel.ArrangeSettings().SetAutoSize(TWsAutoSizePanel::asNone);  // unchanged: nothing
-  panel.ArrangeSettings().SetAutoSize(TWsAutoSizePanel::asBoth);
-  panel.ArrangeSettings().SetAutoSize(TWsAutoSizePanel::asNone);
-  a->move(40, 40);
-  panel.ArrangeSettings().SetAutoSize(TWsAutoSizePanel::asNone);
   EXPECT_EQ(a->pos(), QPoint(40, 40));
   panel.ArrangeSettings().SetBorderLeft(3);
   EXPECT_EQ(a->pos(), QPoint(3, 0));
@@ -173,19 +169,6 @@ TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {
   EXPECT_EQ(panel->size(), QSize(25, 15));
   QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(20, 10));
   EXPECT_FALSE(panel->Sizing());
-}
-
-TEST(WsPanel, HotTrackFontFollowsTheFontExceptPreservedAttributes) {
-  TWsPanel panel;
-  QFont f = panel.font();
-  f.setPointSize(21);
-  f.setBold(true);
-  panel.SetFont({f, colors::Highlight});
-  panel.SetHotTrackFontOptions({TWsTrackFontOption::hoFollowFont, TWsTrackFontOption::hoPreserveStyle});
-  EXPECT_EQ(panel.HotTrackFont().font.pointSize(), 21);
-  EXPECT_FALSE(panel.HotTrackFont().font.bold());
-  EXPECT_EQ(panel.HotTrackFont().color, colors::Highlight);
-  EXPECT_EQ(panel.HotTrackOptions().Color(), colors::BtnFace);
 }
 
 }  // namespace

@@ -71,13 +71,10 @@ TEST(WsSpinEdit, LevelBoxReadsOneAfterLoadingAndStepsUpward) {
   EXPECT_EQ(edit.text(), "0");  // no range check while loading
   edit.EndLoad();
   EXPECT_EQ(edit.text(), "1");
-  edit.UpClick(nullptr);
-  edit.UpClick(nullptr);
+  for (int i = 0; i < 2; ++i) edit.UpClick(nullptr);
   EXPECT_EQ(edit.Value(), 3);
   EXPECT_EQ(edit.FloatValue(), 3.0);
-  edit.DownClick(nullptr);
-  edit.DownClick(nullptr);
-  edit.DownClick(nullptr);
+  for (int i = 0; i < 3; ++i) edit.DownClick(nullptr);
   EXPECT_EQ(edit.text(), "1");
 }
 

@@ -79,13 +79,6 @@ TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
   EXPECT_EQ(unfocused.pixelColor(selectedAt), ToQColor(0xFF00000B, tree.palette()));
 }
 
-TEST_F(TreeFixture, SingleSelectTreeReportsMinusOne) {
-  Click(roots[0]);
-  tree.SelectItem(roots[1], false);
-  EXPECT_EQ(tree.GetSelectedCount(), -1);
-  EXPECT_TRUE(tree.IsNodeSelected(roots[1]));
-}
-
 TEST_F(TreeFixture, KeyboardRules) {
   tree.SetMultiSelect(true);
   QString typed;
@@ -138,7 +131,11 @@ TEST_F(TreeFixture, CheckBoxesSurviveSwitching) {
   EXPECT_EQ(tree.AddChild(roots[0], "new")->checkState(0), Qt::Unchecked);
 }
 
-TEST_F(TreeFixture, ItemIndexCountsAllNodes) {
+TEST_F(TreeFixture, SingleSelectTreeReportsMinusOneAndItemIndexCountsAllNodes) {
+  Click(roots[0]);
+  tree.SelectItem(roots[1], false);
+  EXPECT_EQ(tree.GetSelectedCount(), -1);
+  EXPECT_TRUE(tree.IsNodeSelected(roots[1]));
   tree.setCurrentItem(roots[2]);
   EXPECT_EQ(tree.ItemIndex(), 5);
   tree.SetItemIndex(2);
