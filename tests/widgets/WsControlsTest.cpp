@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -80,47 +79,6 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
   TWsCustomControl own;
   own.SetHintColor(0x0000FF00);
   EXPECT_EQ(own.EffectiveHintColor(), QColor(0, 255, 0));
-}
-
-TEST(WsExControlTest, FrameHighlightingFollowsTheMouse) {
-  TWsCustomControl control;
-  control.resize(40, 30);
-  control.SetColor(0x0000FF00);
-  control.SetFrameHighlighting(true);
-  int enters = 0, leaves = 0;
-  control.OnMouseEnter = [&](QWidget* sender) { enters += sender == &control; };
-  control.OnMouseLeave = [&](QWidget* sender) { leaves += sender == &control; };
-
-  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-  QApplication::sendEvent(&control, &enter);
-  EXPECT_TRUE(control.MouseOver());
-  QImage image = control.grab().toImage();
-  EXPECT_EQ(image.pixelColor(0, 0), ToQColor(0x00733800));
-  EXPECT_EQ(image.pixelColor(1, 1), ToQColor(0x00733800));
-
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(&control, &leave);
-  EXPECT_FALSE(control.MouseOver());
-  image = control.grab().toImage();
-  EXPECT_EQ(image.pixelColor(0, 0), ToQColor(0x00808080));
-  EXPECT_EQ(image.pixelColor(1, 1), QColor(0, 255, 0));
-  EXPECT_EQ(enters, 1);
-  EXPECT_EQ(leaves, 1);
-}
-
-TEST(WsExControlTest, ParentColourChangeReachesChildrenThatFollowIt) {
-  TWsCustomControl parent;
-  auto* follower = new TWsCustomControl(&parent);
-  auto* own = new TWsCustomControl(&parent);
-  follower->SetParentColor(true);
-  own->SetColor(0x00000001);
-  int notified = 0;
-  own->OnParentColorChange = [&](QWidget*) { ++notified; };
-  parent.SetColor(0x00ABCDEF);
-  EXPECT_EQ(follower->Color(), 0x00ABCDEFu);
-  EXPECT_TRUE(follower->ParentColor());
-  EXPECT_EQ(own->Color(), 0x00000001u);
-  EXPECT_EQ(notified, 1);
 }
 
 // A parent whose background is a pattern, so a child showing it can be told from a plain fill.

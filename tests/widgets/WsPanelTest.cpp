@@ -125,27 +125,6 @@ TEST(WsPanel, ChildPanelResizeReportsAndRearrangesTheParent) {
   EXPECT_EQ(after->pos(), QPoint(80, 0));
 }
 
-TEST(WsPanel, OnPaintReplacesAllOwnPainting) {
-  TWsPanel panel;
-  panel.resize(60, 40);
-  panel.SetCaption("Caption");
-  panel.SetSizeable(true);
-  panel.SetBorderWidth(3);
-  int painted = 0;
-  QImage own(panel.size(), QImage::Format_ARGB32);
-  own.fill(Qt::magenta);
-  panel.render(&own, QPoint(), QRegion(), QWidget::DrawChildren);
-  panel.OnPaint = [&](QWidget*) { ++painted; };
-  QImage custom(panel.size(), QImage::Format_ARGB32);
-  custom.fill(Qt::magenta);
-  panel.render(&custom, QPoint(), QRegion(), QWidget::DrawChildren);
-  QImage blank(panel.size(), QImage::Format_ARGB32);
-  blank.fill(Qt::magenta);
-  EXPECT_EQ(painted, 1);
-  EXPECT_EQ(custom, blank);
-  EXPECT_NE(own, blank);
-}
-
 TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {
   QWidget form;
   form.resize(300, 300);

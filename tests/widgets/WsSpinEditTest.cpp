@@ -232,23 +232,6 @@ TEST(WsSpinEdit, TimeStepsHoursMinutesSecondsAndNeverBelowZero) {
   EXPECT_EQ(edit.text(), "0:00:00");
 }
 
-TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
-  QWidget form;
-  auto* edit = new TWsSpinEdit(&form);
-  auto* next = new QLineEdit(&form);
-  form.show();
-  QApplication::setActiveWindow(&form);
-  edit->setFocus();
-  QChar seen;
-  edit->OnKeyPress = [&](QWidget*, QChar& key) { seen = key; };
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_EQ(seen, QChar(13));
-  EXPECT_TRUE(edit->hasFocus());
-  edit->SetReturnIsTab(true);
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_TRUE(next->hasFocus());
-}
-
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   QWidget form;
   auto* other = new QLineEdit(&form);
@@ -267,24 +250,6 @@ TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
   QTest::keyClick(edit, Qt::Key_Down);
   EXPECT_EQ(edit->Value(), 40);
-}
-
-TEST(WsSpinEdit, LabelStandsLeftOfTheEditAndFollowsEnabling) {
-  QWidget form;
-  auto* edit = new TWsSpinEdit(&form);
-  edit->setGeometry(100, 50, 80, 22);
-  edit->SetLabelCaption("Money");
-  QLabel* label = edit->Label();
-  ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->parentWidget(), &form);
-  const int tw = QFontMetrics(edit->LabelFont()).horizontalAdvance("Money");
-  EXPECT_EQ(label->pos(), QPoint(100 - tw - 4, 50));
-  edit->SetLabelPosition(TLabelPosition::lpTopLeft);
-  EXPECT_EQ(label->pos(), QPoint(100, 50 - label->height() - 4));
-  edit->setEnabled(false);
-  EXPECT_FALSE(label->isEnabled());
-  edit->SetLabelAlwaysEnabled(true);
-  EXPECT_TRUE(label->isEnabled());
 }
 
 }  // namespace

@@ -133,21 +133,6 @@ TEST(WsTabBarTest, MovedTabKeepsItsPageWithoutTheLink) {
   EXPECT_EQ(f.pages.GetPageCaption(0), "Page 0") << "without the link the pages are not touched";
 }
 
-TEST(WsTabBarTest, LinkCopiesTabChangesToThePageList) {
-  CoupledFixture f(2);
-  f.bar.SetPageList(&f.pages);
-  f.bar.SetPageListTabLink(true);
-  f.bar.Tabs().Add("Tab 2");
-  ASSERT_EQ(f.pages.GetPageCount(), 3);
-  f.Tab(2)->SetCaption("Renamed");
-  EXPECT_EQ(f.pages.GetPageCaption(2), "Renamed");
-  f.Tab(2)->SetIndex(0);
-  EXPECT_EQ(f.pages.GetPageCaption(0), "Renamed");
-  f.bar.Tabs().Delete(0);
-  EXPECT_EQ(f.pages.GetPageCount(), 2);
-  EXPECT_EQ(f.pages.GetPageCaption(0), "Page 0");
-}
-
 TEST(WsTabBarTest, CloseNeedsPressAndReleaseOnTheSameButton) {
   BarFixture f(3);
   f.LogEvents();
@@ -266,18 +251,6 @@ TEST(WsTabBarPainterTest, DeletedPainterFallsBackToTheDefaultOne) {
   EXPECT_EQ(f.bar.Painter(), nullptr);
   EXPECT_NE(f.bar.CurrentPainter(), nullptr);
   f.bar.grab();  // ASan reports a painter used after its deletion
-}
-
-TEST(WsTabBarPainterTest, ModifiedTabDrawsItsCrossInTheModifiedColour) {
-  BarFixture f(1);
-  auto* painter = new TWsModernTabBarPainter(&f.bar);
-  painter->SetCloseColorSelected(0x00FFFFFF);
-  f.bar.SetPainter(painter);
-  f.Tab(0)->SetModified(true);
-  const QRect close = painter->GetCloseRect(f.Tab(0), f.Tab(0)->GetDisplayRect());
-  const QImage image = f.bar.grab().toImage();
-  // The first arm of the cross starts three pixels in from the button's corner.
-  EXPECT_EQ(image.pixelColor(close.topLeft() + QPoint(3, 3)), QColor(255, 0, 0));
 }
 
 }  // namespace
