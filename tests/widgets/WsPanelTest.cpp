@@ -71,60 +71,6 @@ TEST(WsPanel, AutoSizeRules) {
   }
 }
 
-TEST(WsPanel, SettingChangesRearrangeOnlyWhenTheyMatter) {
-  TWsPanel panel;
-  panel.resize(200, 100);
-  QWidget* a = AddControl(&panel, 0);
-  panel.ArrangeSettings().SetAutoArrange(true);
-  EXPECT_EQ(a->pos(), QPoint(0, 0));
-  a->move(40, 40);
-  panel.ArrangeSettings().SetAutoSize(TWsAutoSizePanel::asNone);  // unchanged: nothing
-  EXPECT_EQ(a->pos(), QPoint(40, 40));
-  panel.ArrangeSettings().SetBorderLeft(3);
-  EXPECT_EQ(a->pos(), QPoint(3, 0));
-
-  int changes = 0;
-  panel.OnChangedWidth = [&](QWidget*, int) { ++changes; };
-  TWsArrangeSettings other;
-  other.SetAutoArrange(true);
-  other.SetAutoSize(TWsAutoSizePanel::asWidth);
-  other.SetBorderLeft(10);
-  panel.SetArrangeSettings(other);
-  EXPECT_EQ(a->pos(), QPoint(10, 0));
-  // asWidth never goes below the old width less both margins: 200 - 2 x 3, then that less 2 x 10, plus 10.
-  EXPECT_EQ(panel.width(), 187);
-  EXPECT_GE(changes, 1);
-}
-
-TEST(WsPanel, LoadingDefersArrangementToEndLoad) {
-  TWsPanel panel;
-  panel.resize(200, 100);
-  panel.BeginLoad();
-  panel.ArrangeSettings().SetAutoArrange(true);
-  QWidget* a = AddControl(&panel, 0);
-  panel.ArrangeControls();
-  EXPECT_EQ(a->pos(), QPoint(77, 77));
-  panel.EndLoad();
-  EXPECT_EQ(a->pos(), QPoint(0, 0));
-}
-
-TEST(WsPanel, ChildPanelResizeReportsAndRearrangesTheParent) {
-  TWsPanel outer;
-  outer.resize(300, 100);
-  outer.ArrangeSettings().SetAutoArrange(true);
-  auto* inner = new TWsPanel(&outer);
-  inner->resize(50, 20);
-  inner->setProperty(TWsCustomArrangePanel::TabOrderProperty, 0);
-  QWidget* after = AddControl(&outer, 1);
-  outer.ArrangeControls();
-  EXPECT_EQ(after->pos(), QPoint(50, 0));
-  std::vector<int> widths;
-  inner->OnChangedWidth = [&](QWidget*, int w) { widths.push_back(w); };
-  inner->SetWidth(80);
-  EXPECT_EQ(widths, std::vector<int>({80}));
-  EXPECT_EQ(after->pos(), QPoint(80, 0));
-}
-
 TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {
   QWidget form;
   form.resize(300, 300);

@@ -97,26 +97,6 @@ TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
   EXPECT_EQ(edit.FloatValue(), 0.0);
 }
 
-TEST(WsSpinEdit, SmartStepTakesTheDigitLeftOfTheCaret) {
-  struct Case {
-    int caret;
-    QString expected;
-  };
-  const Case cases[] = {{2, "133.45"}, {5, "123.55"}, {4, "124.45"}, {0, "123.95"}};
-  for (const Case& c : cases) {
-    TWsSpinEdit edit;
-    edit.SetSpinType(TWsSpinType::sptFloat);
-    edit.SetPrecision(2);
-    edit.SetIncrementFloat(0.5);
-    edit.SetIncrementSmart(true);
-    edit.setText("123.45");
-    edit.setCursorPosition(c.caret);
-    QTest::keyClick(&edit, Qt::Key_Up);
-    EXPECT_EQ(edit.text(), c.expected) << "caret " << c.caret;
-    EXPECT_EQ(edit.cursorPosition(), c.caret);
-  }
-}
-
 TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsPageKeysAndSmartSteps) {
   TWsSpinEdit edit;
   edit.setText("7");

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
-#include <QPushButton>
 #include <QTest>
 
 #include <algorithm>
@@ -237,24 +236,6 @@ TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
   EXPECT_EQ(grid->GetCell(0, 1), "42");
 }
 
-TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
-  Fill({"A"}, {{"one"}, {"two"}});
-  grid->SetOptions(grid->Options() | goEditing);
-  ShowGrid();
-  QTest::keyClick(grid.get(), Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_EQ(grid->GetCellFlags(0, 0) & kCellMultiLine, kCellMultiLine);
-  auto* editor = Editor();
-  ASSERT_NE(editor, nullptr);
-  EXPECT_TRUE(editor->MultiLine());
-  EXPECT_EQ(editor->height(), 100);
-  QTest::keyClick(editor, Qt::Key_End);
-  QTest::keyClick(editor, Qt::Key_Return);  // a new line, not the end of editing
-  QTest::keyClicks(editor, "more words");
-  QTest::keyClick(editor, Qt::Key_Tab);  // leaving the editor stores its text
-  QApplication::processEvents();
-  EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words");
-}
-
 TEST_F(StringGrid, HidingTheCurrentColumnMakesAnotherOneActive) {
   Fill({"A", "B"}, {{"a", "b"}});
   std::vector<std::string> changes;
@@ -285,40 +266,6 @@ TEST_F(StringGrid, SelectedRowIsPaintedInTheSelectionColourWithRowSelect) {
   EXPECT_EQ(image.pixelColor(cell.left() + 1, cell.bottom() - 1), QColor(255, 0, 0));
   const QRect other = grid->visualRect(grid->model()->index(0, 1));
   EXPECT_NE(image.pixelColor(other.left() + 1, other.bottom() - 1), QColor(255, 0, 0));
-}
-
-TEST_F(StringGrid, OnSelectCellCanRefuseTheMove) {
-  Fill({"A"}, {{"x"}, {"y"}, {"z"}});
-  grid->OnSelectCell = [](TWsStringGrid&, int, int row, bool& can) { can = row != 2; };
-  ShowGrid();
-  QTest::keyClick(grid.get(), Qt::Key_Down);
-  EXPECT_EQ(grid->GetSelectedRow(), 1);
-  QTest::keyClick(grid.get(), Qt::Key_Down);
-  EXPECT_EQ(grid->GetSelectedRow(), 1);
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(0, 2));
-  EXPECT_EQ(grid->GetSelectedRow(), 1);
-  EXPECT_TRUE(grid->selectionModel()->isSelected(grid->model()->index(1, 0)));
-}
-
-TEST_F(StringGrid, ButtonCellsShowTheButtonAndEnterClicksIt) {
-  Fill({"A", "B"}, {{"x", "y"}, {"z", "w"}});
-  int clicks = 0;
-  grid->OnButtonClick = [&](TWsStringGrid&) { ++clicks; };
-  ShowGrid();
-  grid->SetCellFlags(0, 0, kCellButton);
-  ASSERT_NE(grid->CellButton(), nullptr);
-  EXPECT_TRUE(grid->CellButton()->isVisible());
-  EXPECT_EQ(grid->CellButton()->text(), QString::fromUtf8("\u00B7\u00B7\u00B7"));
-  QTest::keyClick(grid.get(), Qt::Key_Return);
-  EXPECT_EQ(clicks, 1);
-  QTest::mouseClick(grid->CellButton(), Qt::LeftButton);
-  EXPECT_EQ(clicks, 2);
-  QTest::keyClick(grid.get(), Qt::Key_Down);  // another cell: the button goes
-  EXPECT_FALSE(grid->CellButton()->isVisible());
-  grid->SetCellFlags(0, 1, kCellButton | kCellReadOnly);  // read-only wins
-  EXPECT_FALSE(grid->CellButton()->isVisible());
-  QTest::keyClick(grid.get(), Qt::Key_Return);
-  EXPECT_EQ(clicks, 2);
 }
 
 TEST_F(StringGrid, TheCurrentCellLeavesColumnsThatBecomeFixed) {

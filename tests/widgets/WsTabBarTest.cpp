@@ -121,18 +121,6 @@ TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   EXPECT_EQ(f.bar.PageList(), &f.pages);
 }
 
-TEST(WsTabBarTest, MovedTabKeepsItsPageWithoutTheLink) {
-  CoupledFixture f(3);
-  f.bar.SetAllowTabMoving(true);
-  f.bar.SetPageList(&f.pages);
-  f.Tab(2)->SetIndex(0);  // "Tab 2" now first; the pages stay where they are
-  f.Click(f.Centre(0));
-  EXPECT_EQ(f.pages.ActivePage()->Caption(), "Page 2");
-  f.Click(f.Centre(1));
-  EXPECT_EQ(f.pages.ActivePage()->Caption(), "Page 0");
-  EXPECT_EQ(f.pages.GetPageCaption(0), "Page 0") << "without the link the pages are not touched";
-}
-
 TEST(WsTabBarTest, CloseNeedsPressAndReleaseOnTheSameButton) {
   BarFixture f(3);
   f.LogEvents();
@@ -227,18 +215,6 @@ TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
   f.bar.resize(2000, 23);
   EXPECT_EQ(f.bar.ScrollButtonStateOf(0), ScrollButtonState::Hidden);
   EXPECT_EQ(f.bar.LeftIndex(), 0);
-}
-
-TEST(WsTabBarTest, HintOfTheTabUnderTheMouseOrTheBars) {
-  BarFixture f(2);
-  f.bar.SetHint("bar hint");
-  f.Tab(0)->SetHint("first");
-  f.Tab(1)->SetHint("second");
-  f.Tab(1)->SetShowHint(false);
-  QTest::mouseMove(&f.bar, f.Centre(0));
-  EXPECT_EQ(f.bar.toolTip(), "first");
-  QTest::mouseMove(&f.bar, f.Centre(1));
-  EXPECT_EQ(f.bar.toolTip(), "bar hint");
 }
 
 TEST(WsTabBarPainterTest, DeletedPainterFallsBackToTheDefaultOne) {
