@@ -50,29 +50,6 @@ TEST(CalcTest, PricesAreCutToWholeNumbersAndTheOriginMustSell) {
   }
 }
 
-TEST(CalcTest, LootModeStartsAtTheDummyBaseWithoutBuying) {
-  auto d = test::MakeRouteModel(4, 2);
-  SetCell(*d, 1, 1, false, 50.7);  // not sold there: loot mode does not care
-  SetCell(*d, 2, 1, true, 80.2, 3.0f, 0.5f);
-  SetCell(*d, 3, 1, true, 999);  // origin list is ignored in loot mode
-  CalcRun r;
-  r.Calculate(*d, {false, {Base(3)}, {Base(1), Base(2)}, {Good(1)}});
-  ASSERT_EQ(r.work.FRoutes.Count(), 2u);
-  const auto& routes = r.work.FRoutes;
-  EXPECT_EQ(routes[0].ToBase, 2u);  // 80 before 50
-  EXPECT_EQ(routes[0].Profit, 80u);
-  EXPECT_EQ(routes[1].Profit, 50u);
-  for (std::size_t i = 0; i < 2; ++i) {
-    EXPECT_EQ(routes[i].FromBase, 0u);
-    EXPECT_EQ(RouteBuyPrice(*d, routes, routes[i]), 0.0);
-    EXPECT_EQ(RouteReputation(*d, routes[i]), 0.0f);
-    EXPECT_EQ(RouteLevel(*d, routes[i]), 0.0f);
-    EXPECT_EQ(RouteFromFaction(*d, routes[i]), 0u);
-  }
-  EXPECT_FALSE(RouteLawful(*d, routes, routes[0]));  // base 2: faction 2
-  EXPECT_TRUE(RouteLawful(*d, routes, routes[1]));   // base 1: faction 1
-}
-
 TEST(CalcTest, IndexListsGiveEachBaseAndGoodOnce) {
   auto d = test::MakeRouteModel(6, 3);
   TCalcHooks hooks;
