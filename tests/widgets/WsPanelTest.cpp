@@ -47,30 +47,6 @@ TEST(WsPanel, WideControlWidensThePanelAndATabOrderGapEndsTheWalk) {
   EXPECT_EQ(panel.width(), 210);
 }
 
-TEST(WsPanel, AutoSizeRules) {
-  {
-    // MaxWidth 200 with asWidth: the row breaks before 200 and the panel takes BorderLeft + MaxRight or 200.
-    TWsPanel panel;
-    panel.resize(100, 100);
-    panel.ArrangeSettings().SetMaxWidth(200);
-    panel.ArrangeSettings().SetAutoSize(TWsAutoSizePanel::asWidth);
-    for (int i = 0; i < 4; ++i) AddControl(&panel, i, 60);
-    panel.ArrangeControls();
-    EXPECT_EQ(panel.findChildren<QWidget*>()[3]->pos(), QPoint(0, 20));
-    EXPECT_EQ(panel.width(), 180);
-  }
-  {
-    // asHeight with no visible child: the height loses one top border.
-    TWsPanel panel;
-    panel.resize(100, 100);
-    panel.ArrangeSettings().SetBorderTop(7);
-    panel.ArrangeSettings().SetAutoSize(TWsAutoSizePanel::asHeight);
-    AddControl(&panel, 0)->hide();
-    panel.ArrangeControls();
-    EXPECT_EQ(panel.height(), 93);
-  }
-}
-
 TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {
   QWidget form;
   form.resize(300, 300);

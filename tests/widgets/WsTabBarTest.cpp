@@ -38,9 +38,6 @@ struct BarFixture {
     bar.OnTabSelected = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
       log.push_back("selected " + (item ? item->Caption().toStdString() : std::string("none")));
     };
-    bar.OnTabClosed = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
-      log.push_back("closed " + item->Caption().toStdString());
-    };
     bar.OnTabMoved = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
       log.push_back("moved " + item->Caption().toStdString());
     };
@@ -119,27 +116,6 @@ TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   QWidget notAPageList;
   f.bar.SetPageList(&notAPageList);
   EXPECT_EQ(f.bar.PageList(), &f.pages);
-}
-
-TEST(WsTabBarTest, CloseNeedsPressAndReleaseOnTheSameButton) {
-  BarFixture f(3);
-  f.LogEvents();
-  // Press, move off (drawn released), back on (pressed again), off, release outside: nothing closes.
-  f.Press(f.CloseCentre(0));
-  EXPECT_EQ(f.bar.ClosingTab(), f.Tab(0));
-  f.DragTo(f.Centre(1));
-  EXPECT_EQ(f.bar.ClosingTab(), nullptr);
-  f.DragTo(f.CloseCentre(0));
-  EXPECT_EQ(f.bar.ClosingTab(), f.Tab(0));
-  f.DragTo(f.Centre(1));
-  f.Release(f.Centre(1));
-  EXPECT_EQ(f.bar.Tabs().Count(), 3);
-
-  f.Click(f.CloseCentre(0));
-  EXPECT_EQ(f.log, (std::vector<std::string>{"selected Tab 1", "closed Tab 0"})) << "hiding moves the selection";
-  ASSERT_EQ(f.bar.Tabs().Count(), 2);
-  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0));
-  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 1");
 }
 
 TEST(WsTabBarTest, RefusedCloseSelectBeforeCloseAndATabFreedByItsClosedHandler) {
