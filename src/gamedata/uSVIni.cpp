@@ -112,8 +112,9 @@ void TSvIniFile::SetLines(const LineBuffer& Lines) {
     // A new section: room for the lines up to the next header at once, instead of growing its list
     // line by line (most sections are short, and there are many of them).
     std::size_t end = i + 1;
-    while (end < Lines.Count() && !isHeader(Lines[end])) ++end;
-    current_->Reserve(int(std::min<std::size_t>(end - i - 1, 1u << 20)));
+    std::size_t bytes = 0;
+    for (; end < Lines.Count() && !isHeader(Lines[end]); ++end) bytes += Lines[end].size();
+    current_->Reserve(int(std::min<std::size_t>(end - i - 1, 1u << 20)), bytes);
   }
   current_ = nullptr;
 }

@@ -58,6 +58,14 @@ std::string_view TextStore::Keep(std::string_view text) {
   return kept;
 }
 
+void TextStore::Reserve(std::size_t bytes) {
+  if (bytes <= room_) return;
+  blockSize_ = std::max(bytes, blockSize_);
+  blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+  next_ = blocks_.back().get();
+  room_ = blockSize_;
+}
+
 void TextStore::Clear() {
   blocks_.clear();
   next_ = nullptr;

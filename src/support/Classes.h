@@ -37,6 +37,8 @@ class TextStore {
   // A copy of text in the store; text may lie in the store itself.
   std::string_view Keep(std::string_view text);
   void GiveUp(std::string_view text) { wasted_ += text.size(); }
+  // Room for at least bytes more in one block, for a caller that knows what comes.
+  void Reserve(std::size_t bytes);
   // True when more bytes are given up than in use, and enough of them to be worth copying the rest.
   bool WorthCompacting() const { return wasted_ > kCompactAfter && wasted_ > kept_ - wasted_; }
   void Clear();
@@ -87,7 +89,11 @@ class TStringList : public TObject {
   void Delete(int index);
   void Clear();
   void Exchange(int a, int b);
-  void Reserve(int count) { items_.reserve(std::size_t(count)); }
+  // Room for count items in all and, when given, for textBytes more bytes of text.
+  void Reserve(int count, std::size_t textBytes = 0) {
+    items_.reserve(std::size_t(count));
+    texts_.Reserve(textBytes);
+  }
   // Gives up the object at index without deleting it, even when the list owns its objects.
   TObject* Extract(int index);
 

@@ -371,7 +371,16 @@ std::size_t TextHash(std::string_view s) {
 }
 
 int CompareText(std::string_view a, std::string_view b) {
-  std::size_t i = 0, j = 0;
+  // Equal bytes weigh the same: the common start is skipped eight bytes at a time, then the walk goes back
+  // to the start of the character there, so a letter of several bytes is still weighed whole.
+  const std::size_t shorter = std::min(a.size(), b.size());
+  std::size_t same = 0;
+  while (same + 8 <= shorter && std::memcmp(a.data() + same, b.data() + same, 8) == 0) same += 8;
+  const auto inside = [](std::string_view s, std::size_t at) {
+    return at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80;
+  };
+  while (same > 0 && (inside(a, same) || inside(b, same))) --same;
+  std::size_t i = same, j = same;
   while (i < a.size() && j < b.size()) {
     const auto x = static_cast<unsigned char>(a[i]);
     const auto y = static_cast<unsigned char>(b[j]);

@@ -84,6 +84,9 @@ TEST(Strings, CaseFoldsToLowerCaseInTheGameCodePage) {
       {"\xE2\x82\xAC", "\xC5\xA1", -1},  // € (0x80) before š (0x9A)
       {"\xC3\xA0", "\xE0", -1},          // a stray byte is no à
       {"\xC4\x80", "\xC4\x81", -1},      // beyond the code page: unchanged
+      // A letter of two bytes across the eighth byte, after a long equal start, is still weighed whole.
+      {"1234567\xC3\x89 long equal start", "1234567\xC3\xA9 long equal start", 0},
+      {"1234567\xC3", "1234567\xC3\x89", 1},  // a cut letter is a stray byte, after all letters
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
