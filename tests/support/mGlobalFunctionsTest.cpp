@@ -130,7 +130,7 @@ TEST(ComputerName, ReadFromTheProcessRegistry) {
   EXPECT_FALSE(GetCurrentUserName().empty());
 }
 
-// Short whole numbers take a quicker road than other numbers: both give the nearest float to the text,
+// Short numbers (whole or with a point) take a quicker road than others: both give the nearest float to the text,
 // bit for bit, as from_chars does, -0 included.
 TEST(GlobalFunctions, ShortNumbersReadAsTheNearestFloat) {
   const auto bits = [](float f) {
