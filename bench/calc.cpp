@@ -1,6 +1,7 @@
 // The route calculator on generated installations: finding the routes and sorting them (measured
-// apart), the memory a route takes, the longest stretch without a message pump or progress call, and
-// the display of 1,000 and 4,000 rows. Installations are generated in a child process and loaded once.
+// apart), the memory a route takes, the longest stretch without a message pump or progress call, the
+// display of 1,000 and 4,000 rows, and the longest time the window would not respond during a whole
+// calculation with its display. Installations are generated in a child process and loaded once.
 
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/core/uFormMain_Calc.h"
 #include "app/core/uFormMain_Display.h"
@@ -155,11 +157,114 @@ void BM_ShowRoutes(benchmark::State& state) {
   state.counters["rows"] = double(rows);
 }
 
+// Records when the message pump runs, and in which step (the last status text) each pump came.
+class PumpRecorder : public TCalcHooks {
+ public:
+  using Clock = std::chrono::steady_clock;
+  void Status(std::string_view Text, std::uint32_t, std::uint32_t, std::uint32_t) override {
+    if (!Text.empty()) step_ = Text.substr(0, 24);  // enough to tell the steps apart
+  }
+  void ProcessMessages() override { pumps_.push_back({Clock::now(), step_}); }
+  void Start() {
+    pumps_.clear();
+    step_ = "start";
+    start_ = Clock::now();
+  }
+  void Finish() { end_ = Clock::now(); }
+
+  struct Gaps {
+    double Longest = 0;
+    std::string LongestStep;  // the steps at its two ends
+    double First = 0;         // start to the first pump
+    double Last = 0;          // last pump to the end
+    double Total = 0;
+    std::size_t Pumps = 0;
+  };
+  Gaps Measure() const {
+    auto ms = [](Clock::time_point a, Clock::time_point b) {
+      return std::chrono::duration<double, std::milli>(b - a).count();
+    };
+    Gaps g;
+    g.Pumps = pumps_.size();
+    g.Total = ms(start_, end_);
+    g.First = pumps_.empty() ? g.Total : ms(start_, pumps_.front().At);
+    g.Last = pumps_.empty() ? g.Total : ms(pumps_.back().At, end_);
+    g.Longest = std::max(g.First, g.Last);
+    g.LongestStep = g.First >= g.Last ? "before the first pump" : "after the last pump";
+    for (std::size_t i = 1; i < pumps_.size(); ++i) {
+      const double gap = ms(pumps_[i - 1].At, pumps_[i].At);
+      if (gap > g.Longest) {
+        g.Longest = gap;
+        g.LongestStep = pumps_[i - 1].Step + " .. " + pumps_[i].Step;
+      }
+    }
+    return g;
+  }
+
+ private:
+  struct Pump {
+    Clock::time_point At;
+    std::string Step;
+  };
+  std::vector<Pump> pumps_;
+  std::string step_;
+  Clock::time_point start_;
+  Clock::time_point end_;
+};
+
+// A whole calculation as the Calculate button runs it: finding the routes, sorting them, and building
+// the rows of the first routes for the route list (the window's default number of lines). The window
+// only takes the user's input at the message pump, so the longest gap between two pumps (or before the
+// first, or after the last) is the longest time it would not respond.
+void BM_CalculationResponsiveness(benchmark::State& state, const char* size) {
+  const TSvData* d = Model(size);
+  if (!d) return state.SkipWithError("the installation could not be generated or loaded");
+  PumpRecorder hooks;
+  PumpRecorder::Gaps worst;
+  double pumps = 0;
+  double total = 0;
+  double first = 0;
+  double last = 0;
+  std::size_t routes = 0;
+  std::size_t rows = 0;
+  TCalcWork work;  // a repeated calculation first gives the routes of the one before back
+  for (auto _ : state) {
+    std::vector<TRouteRow> out;
+    hooks.Start();
+    CalculateRoutes(*d, Everything(), work, hooks, nullptr);
+    BuildRouteRows(*d, work.FRoutes, TDisplayOptions{}, hooks, out);
+    hooks.Finish();
+    state.PauseTiming();
+    const PumpRecorder::Gaps g = hooks.Measure();
+    if (g.Longest > worst.Longest) worst = g;
+    pumps += double(g.Pumps);
+    total += g.Total;
+    first = std::max(first, g.First);
+    last = std::max(last, g.Last);
+    routes = work.FRoutes.Count();
+    rows = out.size();
+    state.ResumeTiming();
+  }
+  const double n = double(std::max<std::int64_t>(state.iterations(), 1));
+  state.counters["max_gap_ms"] = worst.Longest;
+  state.counters["pumps"] = pumps / n;
+  state.counters["total_ms"] = total / n;
+  state.counters["first_pump_ms"] = first;
+  state.counters["after_last_pump_ms"] = last;
+  state.counters["routes"] = double(routes);
+  state.counters["rows"] = double(rows);
+  state.SetLabel("longest gap in: " + worst.LongestStep);
+}
+
 BENCHMARK_CAPTURE(BM_FindRoutes, typical, "typical")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SortRoutes, typical, "typical", 0u)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SortRoutes, typical_1thread, "typical", 1u)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowRoutes)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FindRoutes, large, "large")->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK_CAPTURE(BM_SortRoutes, large, "large", 0u)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_CalculationResponsiveness, large, "large")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 }  // namespace

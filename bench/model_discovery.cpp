@@ -66,7 +66,7 @@ void IdsStrings(benchmark::State& state, const char* size) {
   qmz::TStringList sections;
   loaded.aIni[qmz::iniEquip]->ReadSections(&sections);
   for (int i = 0; i < sections.Count(); ++i)
-    ids.push_back(loaded.aIni[qmz::iniEquip]->ReadString(sections[i], "ids_name", ""));
+    ids.push_back(loaded.aIni[qmz::iniEquip]->ReadString(std::string(sections[i]), "ids_name", ""));
   std::size_t found = 0;
   for (auto _ : state) {
     qmz::TSvData d;

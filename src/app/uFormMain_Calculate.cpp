@@ -127,7 +127,7 @@ void TformMain::btCalculateClick() {
       SetStopRequested(false);
       btCalculate->setText(QString::fromLatin1(kStop));
       btShowRoutes->setEnabled(false);
-      FRoutes.Clear();
+      // The routes of the calculation before are given back by the calculation, which pumps meanwhile.
       SetStatus("Calculating... Please wait a few seconds", 0, 1, 0);
       TCalcSelection selection;
       selection.TradeMode = trade;

@@ -112,8 +112,9 @@ void TSvIniFile::SetLines(const LineBuffer& Lines) {
     // A new section: room for the lines up to the next header at once, instead of growing its list
     // line by line (most sections are short, and there are many of them).
     std::size_t end = i + 1;
-    while (end < Lines.Count() && !isHeader(Lines[end])) ++end;
-    current_->Reserve(int(std::min<std::size_t>(end - i - 1, 1u << 20)));
+    std::size_t bytes = 0;
+    for (; end < Lines.Count() && !isHeader(Lines[end]); ++end) bytes += Lines[end].size();
+    current_->Reserve(int(std::min<std::size_t>(end - i - 1, 1u << 20)), bytes);
   }
   current_ = nullptr;
 }
@@ -135,11 +136,9 @@ void TSvIniFile::ParseLine(std::string_view line) {
     }
     char digits[16];
     const auto r = std::to_chars(digits, digits + sizeof digits, count);
-    std::string numbered;
-    numbered.reserve(raw.size() + std::size_t(r.ptr - digits));
-    numbered.append(raw).append(digits, r.ptr);
+    lineBuffer_.assign(raw).append(digits, r.ptr);
     current_ = new THashedStringList();
-    Sections.AddObject(std::move(numbered), current_);
+    Sections.AddObject(lineBuffer_, current_);
     return;
   }
   if (current_ == nullptr) return;
@@ -148,15 +147,13 @@ void TSvIniFile::ParseLine(std::string_view line) {
   if (semicolon != std::string_view::npos) s = TrimView(s.substr(0, semicolon));
   const auto eq = s.find('=');
   if (eq == std::string_view::npos) {
-    current_->Add(std::string(s));
+    current_->Add(s);
     return;
   }
   const std::string_view name = TrimView(s.substr(0, eq));
   const std::string_view value = TrimView(s.substr(eq + 1));
-  std::string stored;
-  stored.reserve(name.size() + 1 + value.size());
-  stored.append(name).append(1, '=').append(value);
-  current_->Add(std::move(stored));
+  lineBuffer_.assign(name).append(1, '=').append(value);
+  current_->Add(lineBuffer_);
 }
 
 THashedStringList* TSvIniFile::FindLines(std::string_view Section) const {
@@ -238,7 +235,7 @@ std::string TSvIniFile::FindSection(const std::string& Ident, const std::string&
 
 void TSvIniFile::GetStrings(TStringList* Strings) const {
   for (const auto& section : Sections) {
-    Strings->Add("[" + section.text + "]");
+    Strings->Add("[" + std::string(section.text) + "]");
     for (const auto& line : *static_cast<const THashedStringList*>(section.object)) Strings->Add(line.text);
     Strings->Add(std::string());
   }

@@ -120,7 +120,14 @@ void TStringHash::Clear() {
 
 THashedStringList::~THashedStringList() = default;
 
-std::string THashedStringList::Key(std::string_view s) const { return CaseSensitive() ? std::string(s) : LowerCase(s); }
+const std::string& THashedStringList::Key(std::string_view s) const {
+  if (CaseSensitive()) {
+    key_.assign(s);
+  } else {
+    LowerCaseTo(s, key_);
+  }
+  return key_;
+}
 
 bool THashedStringList::Same(std::string_view a, std::string_view b) const {
   return CaseSensitive() ? a == b : SameText(a, b);
@@ -137,9 +144,9 @@ void THashedStringList::UpdateNameHash() const {
   if (nameHashValid_) return;
   nameHash_.Clear();
   for (int i = 0; i < Count(); ++i) {
-    const std::string& s = Strings(i);
+    const std::string_view s = Strings(i);
     const auto eq = s.find('=');
-    if (eq != std::string::npos) nameHash_.Add(Key(std::string_view(s).substr(0, eq)), i);
+    if (eq != std::string_view::npos) nameHash_.Add(Key(s.substr(0, eq)), i);
   }
   nameHashValid_ = true;
 }
@@ -158,9 +165,9 @@ int THashedStringList::IndexOf(std::string_view S) const {
 int THashedStringList::IndexOfName(std::string_view Name) const {
   if (Count() <= kScanLimit && !nameHashValid_) {
     for (int i = Count() - 1; i >= 0; --i) {
-      const std::string& s = Strings(i);
+      const std::string_view s = Strings(i);
       const auto eq = s.find('=');
-      if (eq != std::string::npos && Same(std::string_view(s).substr(0, eq), Name)) return i;
+      if (eq != std::string_view::npos && Same(s.substr(0, eq), Name)) return i;
     }
     return -1;
   }
@@ -170,11 +177,11 @@ int THashedStringList::IndexOfName(std::string_view Name) const {
 
 void THashedStringList::Appended(int index) {
   // A new last item can only become the answer for its own text, which Add puts first in its chain.
-  const std::string& s = Strings(index);
+  const std::string_view s = Strings(index);
   if (valueHashValid_) valueHash_.Add(Key(s), index);
   if (nameHashValid_) {
     const auto eq = s.find('=');
-    if (eq != std::string::npos) nameHash_.Add(Key(std::string_view(s).substr(0, eq)), index);
+    if (eq != std::string_view::npos) nameHash_.Add(Key(s.substr(0, eq)), index);
   }
 }
 
@@ -186,9 +193,9 @@ void THashedStringList::Changed(int index) {
   }
   // A replaced line whose name stays the same (a value written in place) leaves the name hash as it
   // was: the hash answers index for that name exactly when index held that name before.
-  const std::string& s = Strings(index);
+  const std::string_view s = Strings(index);
   const auto eq = s.find('=');
-  nameHashValid_ = eq != std::string::npos && nameHash_.ValueOf(Key(std::string_view(s).substr(0, eq))) == index;
+  nameHashValid_ = eq != std::string_view::npos && nameHash_.ValueOf(Key(s.substr(0, eq))) == index;
 }
 
 }  // namespace qmz

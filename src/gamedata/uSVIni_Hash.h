@@ -63,7 +63,8 @@ class THashedStringList : public TStringList {
   void Changed(int index) override;
 
  private:
-  std::string Key(std::string_view s) const;
+  // The text as the hashes hold it, in a buffer of the list (valid until the next call).
+  const std::string& Key(std::string_view s) const;
   bool Same(std::string_view a, std::string_view b) const;
   void UpdateValueHash() const;
   void UpdateNameHash() const;
@@ -76,6 +77,7 @@ class THashedStringList : public TStringList {
   mutable TStringHash nameHash_;
   mutable bool valueHashValid_ = false;
   mutable bool nameHashValid_ = false;
+  mutable std::string key_;
 };
 
 }  // namespace qmz

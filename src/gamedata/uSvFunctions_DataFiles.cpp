@@ -113,7 +113,7 @@ void SetSortedNames(TStringList& list, const std::vector<std::string_view>& name
   list.Clear();
   list.SetSorted(false);
   list.Reserve(int(distinct.size()));
-  for (const std::string_view name : distinct) list.Add(std::string(name));
+  for (const std::string_view name : distinct) list.Add(name);
   list.SetSorted(sorted);
 }
 
@@ -125,52 +125,54 @@ class EDataFiles : public std::runtime_error {
 
 // The goods BuildMarkets has written: for a section of the markets object and a name, the line of that
 // section holding it. The entries point at the lines, whose names are compared in place: no name is
-// copied. Open addressing over a keyed hash, so names crafted to collide cannot slow it down.
+// copied. One small table a section, so the lookups of a base stay in a few cache lines; open addressing
+// over a keyed hash, so names crafted to collide cannot slow it down.
 class WrittenGoods {
  public:
   struct Entry {
     std::uint64_t hash = 0;
-    int target = -1;
     int line = -1;  // -1: a free entry
   };
 
   // The entry of name in section target (whose lines are lines), or the free entry where it goes; only
   // valid until the next Take.
   Entry& Find(int target, std::string_view name, std::uint64_t hash, const TStringList& lines) {
-    if ((used_ + 1) * 2 > entries_.size()) Grow();
-    const std::size_t mask = entries_.size() - 1;
-    for (std::size_t i = Start(hash, target) & mask;; i = (i + 1) & mask) {
-      Entry& e = entries_[i];
+    if (std::size_t(target) >= tables_.size()) tables_.resize(std::size_t(target) + 1);
+    Table& table = tables_[std::size_t(target)];
+    if ((table.used + 1) * 2 > table.entries.size()) table.Grow();
+    const std::size_t mask = table.entries.size() - 1;
+    for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
+      Entry& e = table.entries[i];
       if (e.line < 0) return e;
-      if (e.hash == hash && e.target == target && NameOf(lines[e.line]) == name) return e;
+      if (e.hash == hash && NameOf(lines[e.line]) == name) return e;
     }
   }
-  // Fills a free entry that Find gave.
+  // Fills a free entry that Find gave for target.
   void Take(Entry& e, std::uint64_t hash, int target, int line) {
-    if (e.line < 0) ++used_;
-    e = {hash, target, line};
+    if (e.line < 0) ++tables_[std::size_t(target)].used;
+    e = {hash, line};
   }
 
   static std::string_view NameOf(std::string_view line) { return line.substr(0, line.find('=')); }
 
  private:
-  static std::size_t Start(std::uint64_t hash, int target) {
-    return std::size_t(hash + std::uint64_t(target) * 0x9E3779B97F4A7C15ull);
-  }
-  void Grow() {
-    std::vector<Entry> old(std::max<std::size_t>(entries_.size() * 2, 1024));
-    old.swap(entries_);
-    const std::size_t mask = entries_.size() - 1;
-    for (const Entry& e : old) {
-      if (e.line < 0) continue;
-      std::size_t i = Start(e.hash, e.target) & mask;
-      while (entries_[i].line >= 0) i = (i + 1) & mask;
-      entries_[i] = e;
+  struct Table {
+    std::vector<Entry> entries;
+    std::size_t used = 0;
+    void Grow() {
+      std::vector<Entry> old(std::max<std::size_t>(entries.size() * 2, 16));
+      old.swap(entries);
+      const std::size_t mask = entries.size() - 1;
+      for (const Entry& e : old) {
+        if (e.line < 0) continue;
+        std::size_t i = std::size_t(e.hash) & mask;
+        while (entries[i].line >= 0) i = (i + 1) & mask;
+        entries[i] = e;
+      }
     }
-  }
+  };
 
-  std::vector<Entry> entries_;
-  std::size_t used_ = 0;
+  std::vector<Table> tables_;  // by section of the markets object
 };
 
 // The markets object built in one pass over the BaseGood sections: for each, under its base, every
@@ -378,7 +380,7 @@ bool TSvData::getDataInis() {
         if (width == kinds - 1 || bar != lastBar)
           PostStatus(bar, 0, 60, StepCount, psAddToStartupLog | psReplaceStartupLine);
         lastBar = std::move(bar);
-        const std::string raw = temp.SectionNames[t];
+        const std::string raw(temp.SectionNames[t]);
         const int count = std::size_t(t) < temp.SectionCounts.size() ? temp.SectionCounts[std::size_t(t)] : 0;
         for (int i = 1; i <= count; ++i) {
           // The section name is built by hand: a raw name may hold a "%".

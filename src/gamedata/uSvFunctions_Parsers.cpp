@@ -390,7 +390,7 @@ bool TSvData::parseGoods() {
     result = eachItem(
         MarketGoodNames.Count(),
         [&](int i) {
-      const std::string& nick = MarketGoodNames[i - 1];
+      const std::string nick(MarketGoodNames[i - 1]);
       TGood g;
       g.nickname = read(goods, nick, "nickname");
       if (g.nickname.empty()) {

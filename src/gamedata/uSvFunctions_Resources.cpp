@@ -33,7 +33,7 @@ bool TSvData::getDllList() {
   if (aIni[iniMain]) aIni[iniMain]->ReadSectionValues("Resources1", &DllList);
   int count = 0;
   for (int i = 0; i < DllList.Count(); ++i) {
-    const std::string& line = DllList[i];
+    const std::string_view line = DllList[i];
     if (FindText(line, "DLL=") == std::string::npos) continue;
     // The prefix goes in any letter case: "dll=names.dll" names the library names.dll too.
     std::string name;
@@ -73,7 +73,7 @@ std::string TSvData::getIdsString(std::string_view Ids) {
     return {};
   }
   // Each library is read once per model and its string table kept: a load looks up thousands of names.
-  const std::string gamePath = platform::JoinGamePath(SVPath, "exe\\" + DllList[index]);
+  const std::string gamePath = platform::JoinGamePath(SVPath, "exe\\" + std::string(DllList[index]));
   auto it = resourceTables_.find(LowerCase(gamePath));
   if (it == resourceTables_.end()) {
     auto file = platform::ResolveGamePath(gamePath);

@@ -8,8 +8,73 @@
 
 namespace qmz {
 
+TextStore::TextStore(TextStore&& other) noexcept
+    : blocks_(std::move(other.blocks_)),
+      next_(other.next_),
+      room_(other.room_),
+      blockSize_(other.blockSize_),
+      kept_(other.kept_),
+      wasted_(other.wasted_) {
+  other.blocks_.clear();
+  other.next_ = nullptr;
+  other.room_ = other.blockSize_ = other.kept_ = other.wasted_ = 0;
+}
+
+TextStore& TextStore::operator=(TextStore&& other) noexcept {
+  if (this != &other) {
+    TextStore moved(std::move(other));
+    std::swap(blocks_, moved.blocks_);
+    std::swap(next_, moved.next_);
+    std::swap(room_, moved.room_);
+    std::swap(blockSize_, moved.blockSize_);
+    std::swap(kept_, moved.kept_);
+    std::swap(wasted_, moved.wasted_);
+  }
+  return *this;
+}
+
+std::string_view TextStore::Keep(std::string_view text) {
+  const std::size_t size = text.size();
+  if (size == 0) return {};
+  if (size > room_) {
+    // A text larger than a quarter of the largest block gets a block of its own; the current block
+    // stays open for the next ones. Blocks never move, so text may point into them while this runs.
+    if (size > kLargestBlock / 4) {
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+      std::memcpy(blocks_.back().get(), text.data(), size);
+      kept_ += size;
+      return {blocks_.back().get(), size};
+    }
+    blockSize_ = std::max(size, blockSize_ == 0 ? kFirstBlock : std::min(blockSize_ * 2, kLargestBlock));
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+    next_ = blocks_.back().get();
+    room_ = blockSize_;
+  }
+  std::memcpy(next_, text.data(), size);
+  const std::string_view kept(next_, size);
+  next_ += size;
+  room_ -= size;
+  kept_ += size;
+  return kept;
+}
+
+void TextStore::Reserve(std::size_t bytes) {
+  if (bytes <= room_) return;
+  blockSize_ = std::max(bytes, blockSize_);
+  blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+  next_ = blocks_.back().get();
+  room_ = blockSize_;
+}
+
+void TextStore::Clear() {
+  blocks_.clear();
+  next_ = nullptr;
+  room_ = blockSize_ = kept_ = wasted_ = 0;
+}
+
 TStringList::TStringList(TStringList&& other) noexcept
     : items_(std::move(other.items_)),
+      texts_(std::move(other.texts_)),
       sorted_(other.sorted_),
       caseSensitive_(other.caseSensitive_),
       ownsObjects_(other.ownsObjects_),
@@ -21,6 +86,7 @@ TStringList& TStringList::operator=(TStringList&& other) noexcept {
   if (this != &other) {
     Clear();
     items_ = std::move(other.items_);
+    texts_ = std::move(other.texts_);
     Changed(-1);
     other.items_.clear();
     sorted_ = other.sorted_;
@@ -49,9 +115,20 @@ void TStringList::FreeObject(TObject* object) const {
   if (ownsObjects_) delete object;
 }
 
-void TStringList::Put(int index, std::string text) {
+void TStringList::CompactTexts() {
+  if (!texts_.WorthCompacting()) return;
+  TextStore fresh;
+  for (auto& item : items_) item.text = fresh.Keep(item.text);
+  texts_ = std::move(fresh);
+}
+
+void TStringList::Put(int index, std::string_view text) {
   if (sorted_) throw EStringListError("Operation not allowed on sorted list");
-  items_[CheckIndex(index)].text = std::move(text);
+  auto& item = items_[CheckIndex(index)];
+  const std::string_view old = item.text;
+  item.text = texts_.Keep(text);
+  texts_.GiveUp(old);
+  CompactTexts();
   Changed(index);
 }
 
@@ -61,9 +138,9 @@ void TStringList::PutObject(int index, TObject* object) {
   item.object = object;
 }
 
-int TStringList::AddObject(std::string text, TObject* object) {
+int TStringList::AddObject(std::string_view text, TObject* object) {
   if (!sorted_) {
-    items_.push_back({std::move(text), object});
+    items_.push_back({texts_.Keep(text), object});
     Appended(Count() - 1);
     return Count() - 1;
   }
@@ -77,7 +154,7 @@ int TStringList::AddObject(std::string text, TObject* object) {
     // Accepted duplicates go after the equal ones, so insertion order among equals is kept.
     while (index < Count() && Compare(items_[std::size_t(index)].text, text) == 0) ++index;
   }
-  items_.insert(items_.begin() + index, {std::move(text), object});
+  items_.insert(items_.begin() + index, {texts_.Keep(text), object});
   if (index == Count() - 1) {
     Appended(index);
   } else {
@@ -86,12 +163,12 @@ int TStringList::AddObject(std::string text, TObject* object) {
   return index;
 }
 
-void TStringList::Insert(int index, std::string text, TObject* object) {
+void TStringList::Insert(int index, std::string_view text, TObject* object) {
   if (sorted_) throw EStringListError("Operation not allowed on sorted list");
   if (index < 0 || index > Count()) {
     throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
   }
-  items_.insert(items_.begin() + index, {std::move(text), object});
+  items_.insert(items_.begin() + index, {texts_.Keep(text), object});
   if (index == Count() - 1) {
     Appended(index);
   } else {
@@ -102,7 +179,9 @@ void TStringList::Insert(int index, std::string text, TObject* object) {
 void TStringList::Delete(int index) {
   const std::size_t i = CheckIndex(index);
   TObject* object = items_[i].object;
+  texts_.GiveUp(items_[i].text);
   items_.erase(items_.begin() + std::ptrdiff_t(i));
+  CompactTexts();
   Changed(-1);
   FreeObject(object);
 }
@@ -110,7 +189,9 @@ void TStringList::Delete(int index) {
 TObject* TStringList::Extract(int index) {
   const std::size_t i = CheckIndex(index);
   TObject* object = items_[i].object;
+  texts_.GiveUp(items_[i].text);
   items_.erase(items_.begin() + std::ptrdiff_t(i));
+  CompactTexts();
   Changed(-1);
   return object;
 }
@@ -120,6 +201,7 @@ void TStringList::Clear() {
     for (auto& item : items_) delete item.object;
   }
   items_.clear();
+  texts_.Clear();
   Changed(-1);
 }
 
@@ -141,9 +223,9 @@ int TStringList::IndexOf(std::string_view text) const {
 
 int TStringList::IndexOfName(std::string_view name) const {
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    const std::string& t = items_[i].text;
+    const std::string_view t = items_[i].text;
     const auto eq = t.find('=');
-    if (eq != std::string::npos && Compare(std::string_view(t).substr(0, eq), name) == 0) return int(i);
+    if (eq != std::string_view::npos && Compare(t.substr(0, eq), name) == 0) return int(i);
   }
   return -1;
 }
@@ -178,15 +260,15 @@ bool TStringList::Find(std::string_view text, int& index) const {
 }
 
 std::string TStringList::Names(int index) const {
-  const std::string& t = Strings(index);
+  const std::string_view t = Strings(index);
   const auto eq = t.find('=');
-  return eq == std::string::npos ? std::string() : t.substr(0, eq);
+  return eq == std::string_view::npos ? std::string() : std::string(t.substr(0, eq));
 }
 
 std::string TStringList::ValueFromIndex(int index) const {
-  const std::string& t = Strings(index);
+  const std::string_view t = Strings(index);
   const auto eq = t.find('=');
-  return eq == std::string::npos ? std::string() : t.substr(eq + 1);
+  return eq == std::string_view::npos ? std::string() : std::string(t.substr(eq + 1));
 }
 
 std::string TStringList::Values(std::string_view name) const {
@@ -202,13 +284,12 @@ void TStringList::SetValue(std::string_view name, std::string_view value) {
   }
   std::string line = std::string(name) + "=" + std::string(value);
   if (i < 0) {
-    Add(std::move(line));
+    Add(line);
   } else if (sorted_) {
     TObject* object = Extract(i);
-    AddObject(std::move(line), object);
+    AddObject(line, object);
   } else {
-    items_[std::size_t(i)].text = std::move(line);
-    Changed(i);
+    Put(i, line);
   }
 }
 
@@ -218,7 +299,7 @@ std::string TStringList::CommaText() const {
   std::string out;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (i > 0) out += ',';
-    const std::string& t = items_[i].text;
+    const std::string_view t = items_[i].text;
     // Every character that SetCommaText would read as a separator (any control character, not
     // only blank and tab) puts the item in quotes.
     const bool quote = std::any_of(t.begin(), t.end(),
@@ -265,7 +346,7 @@ void TStringList::SetCommaText(std::string_view text) {
     } else {
       while (i < n && text[i] != ',' && static_cast<unsigned char>(text[i]) > ' ') item += text[i++];
     }
-    Add(std::move(item));
+    Add(item);
     skipBlanks();
     if (i < n && text[i] == ',') {
       // Only a comma that is the very last character adds an empty last item.
@@ -286,7 +367,7 @@ std::string TStringList::Text() const {
 
 void TStringList::SetText(std::string_view text) {
   Clear();
-  ForEachTextLine(text, [this](std::string_view line) { Add(std::string(line)); });
+  ForEachTextLine(text, [this](std::string_view line) { Add(line); });
 }
 
 void TStringList::LoadFromFile(const std::string& path) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,13 +23,47 @@ class EStringListError : public std::runtime_error {
 
 enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
+// The texts of one string list, copied end to end into blocks that never move: a game file's hundreds of
+// thousands of lines cost a few allocations instead of one each, and freeing them is as cheap. A text
+// given up (replaced or deleted) stays until the store is compacted.
+class TextStore {
+ public:
+  TextStore() = default;
+  TextStore(TextStore&& other) noexcept;
+  TextStore& operator=(TextStore&& other) noexcept;
+  TextStore(const TextStore&) = delete;
+  TextStore& operator=(const TextStore&) = delete;
+
+  // A copy of text in the store; text may lie in the store itself.
+  std::string_view Keep(std::string_view text);
+  void GiveUp(std::string_view text) { wasted_ += text.size(); }
+  // Room for at least bytes more in one block, for a caller that knows what comes.
+  void Reserve(std::size_t bytes);
+  // True when more bytes are given up than in use, and enough of them to be worth copying the rest.
+  bool WorthCompacting() const { return wasted_ > kCompactAfter && wasted_ > kept_ - wasted_; }
+  void Clear();
+
+ private:
+  static constexpr std::size_t kFirstBlock = 256;
+  static constexpr std::size_t kLargestBlock = std::size_t(64) << 10;
+  static constexpr std::size_t kCompactAfter = std::size_t(64) << 10;
+
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* next_ = nullptr;
+  std::size_t room_ = 0;       // free bytes at next_
+  std::size_t blockSize_ = 0;  // size of the last regular block
+  std::size_t kept_ = 0;       // bytes copied in
+  std::size_t wasted_ = 0;     // of those, bytes given up
+};
+
 // Lines in order, each with an optional object. With OwnsObjects the list deletes the objects it drops.
 // Comparisons ignore ASCII case unless CaseSensitive is set. In sorted mode Add keeps the order and
-// Duplicates decides what happens to an equal text.
+// Duplicates decides what happens to an equal text. A text read from the list stays valid until the list
+// is changed (Add, Put, Insert, Delete may move the texts, as they may move the items).
 class TStringList : public TObject {
  public:
   struct Item {
-    std::string text;
+    std::string_view text;  // kept in the list's text store
     TObject* object = nullptr;
   };
 
@@ -42,19 +77,23 @@ class TStringList : public TObject {
 
   int Count() const { return int(items_.size()); }
   bool Empty() const { return items_.empty(); }
-  const std::string& Strings(int index) const { return items_.at(CheckIndex(index)).text; }
-  const std::string& operator[](int index) const { return Strings(index); }
-  void Put(int index, std::string text);
+  std::string_view Strings(int index) const { return items_[CheckIndex(index)].text; }
+  std::string_view operator[](int index) const { return Strings(index); }
+  void Put(int index, std::string_view text);
   TObject* Objects(int index) const { return items_.at(CheckIndex(index)).object; }
   void PutObject(int index, TObject* object);
 
-  int Add(std::string text) { return AddObject(std::move(text), nullptr); }
-  int AddObject(std::string text, TObject* object);
-  void Insert(int index, std::string text, TObject* object = nullptr);
+  int Add(std::string_view text) { return AddObject(text, nullptr); }
+  int AddObject(std::string_view text, TObject* object);
+  void Insert(int index, std::string_view text, TObject* object = nullptr);
   void Delete(int index);
   void Clear();
   void Exchange(int a, int b);
-  void Reserve(int count) { items_.reserve(std::size_t(count)); }
+  // Room for count items in all and, when given, for textBytes more bytes of text.
+  void Reserve(int count, std::size_t textBytes = 0) {
+    items_.reserve(std::size_t(count));
+    texts_.Reserve(textBytes);
+  }
   // Gives up the object at index without deleting it, even when the list owns its objects.
   TObject* Extract(int index);
 
@@ -109,8 +148,11 @@ class TStringList : public TObject {
   std::size_t CheckIndex(int index) const;
   int Compare(std::string_view a, std::string_view b) const;
   void FreeObject(TObject* object) const;
+  // After a change: copies the texts still in use into a fresh store when most of the store is given up.
+  void CompactTexts();
 
   std::vector<Item> items_;
+  TextStore texts_;
   bool sorted_ = false;
   bool caseSensitive_ = false;
   bool ownsObjects_ = false;

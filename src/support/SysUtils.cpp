@@ -336,7 +336,13 @@ std::uint32_t FoldedWeightAt(std::string_view s, std::size_t& pos) {
 }  // namespace
 
 std::string LowerCase(std::string_view s) {
-  std::string r(s);
+  std::string r;
+  LowerCaseTo(s, r);
+  return r;
+}
+
+void LowerCaseTo(std::string_view s, std::string& r) {
+  r.assign(s);
   char small[2];
   for (std::size_t i = 0; i < r.size();) {
     const std::size_t n = LowerAt(r, i, small);
@@ -347,7 +353,6 @@ std::string LowerCase(std::string_view s) {
     for (std::size_t k = 0; k < n; ++k) r[i + k] = small[k];
     i += n;
   }
-  return r;
 }
 
 std::size_t TextHash(std::string_view s) {
@@ -366,7 +371,16 @@ std::size_t TextHash(std::string_view s) {
 }
 
 int CompareText(std::string_view a, std::string_view b) {
-  std::size_t i = 0, j = 0;
+  // Equal bytes weigh the same: the common start is skipped eight bytes at a time, then the walk goes back
+  // to the start of the character there, so a letter of several bytes is still weighed whole.
+  const std::size_t shorter = std::min(a.size(), b.size());
+  std::size_t same = 0;
+  while (same + 8 <= shorter && std::memcmp(a.data() + same, b.data() + same, 8) == 0) same += 8;
+  const auto inside = [](std::string_view s, std::size_t at) {
+    return at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80;
+  };
+  while (same > 0 && (inside(a, same) || inside(b, same))) --same;
+  std::size_t i = same, j = same;
   while (i < a.size() && j < b.size()) {
     const auto x = static_cast<unsigned char>(a[i]);
     const auto y = static_cast<unsigned char>(b[j]);

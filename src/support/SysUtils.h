@@ -89,6 +89,8 @@ std::string UpperCase(std::string_view s);
 // as they stand in UTF-8 (À..Þ without ×, Š, Œ, Ž, Ÿ). LowerCase, CompareText, SameText and TextHash share
 // that one mapping, so sorting, finding and hashing agree; '_' sorts before the letters.
 std::string LowerCase(std::string_view s);
+// The same into out (its memory reused), for lookups that fold a text each time.
+void LowerCaseTo(std::string_view s, std::string& out);
 bool SameText(std::string_view a, std::string_view b);
 // <0, 0, >0 over the folded texts, characters in Windows-1252 byte order.
 int CompareText(std::string_view a, std::string_view b);

@@ -206,13 +206,24 @@ std::optional<T> ParseDecimal(std::string_view s) {
     }
   }
   if (digits == 0) return std::nullopt;
-  // A whole number of up to seven digits (most numbers of the game files) is exact in every T: the same
-  // value as from_chars gives, -0 included, without its general road.
-  if (i == s.size() && !dot && digits <= 7) {
+  // A number of up to seven digits (most numbers of the game files): its digits and the power of ten
+  // below them are exact in every T, so their quotient is the correctly rounded value, the same as
+  // from_chars gives (-0 included) without its general road.
+  if (i == s.size() && digits <= 7) {
+    static constexpr std::uint32_t kTens[8] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
     const bool negative = s[0] == '-';
-    std::uint32_t whole = 0;
-    for (size_t k = negative ? 1 : 0; k < s.size(); ++k) whole = whole * 10 + std::uint32_t(s[k] - '0');
-    const T value = static_cast<T>(whole);
+    std::uint32_t number = 0;
+    std::size_t decimals = 0;
+    bool fraction = false;
+    for (size_t k = negative ? 1 : 0; k < s.size(); ++k) {
+      if (s[k] == '.') {
+        fraction = true;
+        continue;
+      }
+      number = number * 10 + std::uint32_t(s[k] - '0');
+      if (fraction) ++decimals;
+    }
+    const T value = static_cast<T>(number) / static_cast<T>(kTens[decimals]);
     return negative ? -value : value;
   }
   if (i < s.size()) {

@@ -50,32 +50,9 @@ TEST(CalcTest, PricesAreCutToWholeNumbersAndTheOriginMustSell) {
   }
 }
 
-TEST(CalcTest, LootModeStartsAtTheDummyBaseWithoutBuying) {
-  auto d = test::MakeRouteModel(4, 2);
-  SetCell(*d, 1, 1, false, 50.7);  // not sold there: loot mode does not care
-  SetCell(*d, 2, 1, true, 80.2, 3.0f, 0.5f);
-  SetCell(*d, 3, 1, true, 999);  // origin list is ignored in loot mode
-  CalcRun r;
-  r.Calculate(*d, {false, {Base(3)}, {Base(1), Base(2)}, {Good(1)}});
-  ASSERT_EQ(r.work.FRoutes.Count(), 2u);
-  const auto& routes = r.work.FRoutes;
-  EXPECT_EQ(routes[0].ToBase, 2u);  // 80 before 50
-  EXPECT_EQ(routes[0].Profit, 80u);
-  EXPECT_EQ(routes[1].Profit, 50u);
-  for (std::size_t i = 0; i < 2; ++i) {
-    EXPECT_EQ(routes[i].FromBase, 0u);
-    EXPECT_EQ(RouteBuyPrice(*d, routes, routes[i]), 0.0);
-    EXPECT_EQ(RouteReputation(*d, routes[i]), 0.0f);
-    EXPECT_EQ(RouteLevel(*d, routes[i]), 0.0f);
-    EXPECT_EQ(RouteFromFaction(*d, routes[i]), 0u);
-  }
-  EXPECT_FALSE(RouteLawful(*d, routes, routes[0]));  // base 2: faction 2
-  EXPECT_TRUE(RouteLawful(*d, routes, routes[1]));   // base 1: faction 1
-}
-
-TEST(CalcTest, PlaceListsGiveEachBaseOnce) {
-  auto d = test::MakeRouteModel(6, 1);
-  test::RecordingHooks hooks;
+TEST(CalcTest, IndexListsGiveEachBaseAndGoodOnce) {
+  auto d = test::MakeRouteModel(6, 3);
+  TCalcHooks hooks;
   struct Case {
     std::vector<TIndex> items;
     std::vector<std::int32_t> bases;
@@ -86,13 +63,8 @@ TEST(CalcTest, PlaceListsGiveEachBaseOnce) {
       {{System(9), Base(1), Base(1), Base(99)}, {1}},  // no bases, a repeat, a base beyond the model
   };
   for (const auto& c : cases) EXPECT_EQ(BuildPlaceIndexes(*d, c.items, hooks), c.bases);
-}
-
-TEST(CalcTest, AnyCommodityStandsForAllGoodsWhereverItStands) {
-  auto d = test::MakeRouteModel(2, 3);
-  test::RecordingHooks hooks;
+  // Any commodity stands for all goods wherever it stands.
   const std::vector<std::int32_t> all = {0, 1, 2, 3};
-  EXPECT_EQ(BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks), all);
   EXPECT_EQ(BuildCommodityIndexes(*d, std::vector<TIndex>{Good(2), Anywhere()}, hooks), all);
   EXPECT_EQ(BuildCommodityIndexes(*d, std::vector<TIndex>{Good(3), Good(1), Good(3)}, hooks),
             (std::vector<std::int32_t>{3, 1}));
@@ -116,7 +88,7 @@ TEST(CalcTest, JournalAndStatusLinesOfARun) {
                                       "Start calculation", "Length: From(2)  To(2) Commo(1) Maxi(4)", "Ende From: 0",
                                       "Ende From: 1", "Finished Calculation - Start sorting routes (1)",
                                       "Finished Sorting (1)"}));
-  EXPECT_EQ(r.hooks.Texts(),
+  EXPECT_EQ(r.hooks.Texts,
             (std::vector<std::string>{"Building List of Origin Bases...", "Building List of Destination Bases...",
                                       "Building List of commodities...",
                                       "Starting calculation (please stay calm and get yourself a coffee..)",
@@ -171,7 +143,7 @@ TEST(CalcTest, FastLoopMatchesThePlainLoop) {
     std::vector<TIndex> from = {Base(1 + rng() % 9), System(1 + rng() % 2), Base(1 + rng() % 9)};
     std::vector<TIndex> to = round % 2 ? std::vector<TIndex>{Anywhere()} : std::vector<TIndex>{System(2), Base(3)};
     std::vector<TIndex> goods = round % 3 ? std::vector<TIndex>{Anywhere()} : std::vector<TIndex>{Good(5), Good(2)};
-    test::RecordingHooks hooks;
+    TCalcHooks hooks;
     const auto f = trade ? BuildPlaceIndexes(*d, from, hooks) : std::vector<std::int32_t>{0};
     const auto t = BuildPlaceIndexes(*d, to, hooks);
     const auto g = BuildCommodityIndexes(*d, goods, hooks);
@@ -193,39 +165,60 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   for (int b = 1; b <= 30; ++b)
     for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 50));
   SetCell(*d, 7, 4, true, -3.0);  // journaled combinations
-  for (bool trade : {true, false}) {
-    std::vector<std::vector<TRouteRecord>> routes;
-    std::vector<std::vector<std::string>> lines;
-    for (unsigned threads : {1u, 3u}) {
-      TCalcWork w;
-      test::RecordingHooks hooks;
-      w.FFromBases = trade ? BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks)
-                           : std::vector<std::int32_t>{0};
-      w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
-      w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
-      auto journal = test::MemoryJournal();
-      EXPECT_EQ(RunCalculationLoop(*d, w, hooks, journal.get(), trade, {threads, 0}), TCalcEnd::Finished);
-      routes.push_back(test::ToVector(w.FRoutes));
-      lines.emplace_back();
-      for (const auto& l : journal->Buffer()) lines.back().push_back(l.Text);
-    }
-    EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
-    EXPECT_GT(routes[0].size(), 100u);
-    EXPECT_EQ(lines[0], lines[1]);
-  }
-  std::vector<std::vector<TRouteRecord>> routes;
-  for (unsigned threads : {1u, 3u}) {
+  TCalcHooks hooks;
+  const auto anywhere = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
+  const auto some = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
+  // The routes and journal texts of one run; "bad_alloc" when the list could not grow.
+  const auto run = [&](unsigned threads, bool trade, const std::vector<std::int32_t>& to, std::size_t maxCount) {
     TCalcWork w;
-    test::RecordingHooks hooks;
-    w.FFromBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
-    w.FToBases = w.FFromBases;
+    w.FFromBases = trade ? anywhere : std::vector<std::int32_t>{0};
+    w.FToBases = to;
     w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
-    w.FRoutes.MaxCount = 50;
-    EXPECT_THROW(RunCalculationLoop(*d, w, hooks, nullptr, true, {threads, 0}), std::bad_alloc);
-    routes.push_back(test::ToVector(w.FRoutes));
+    w.FRoutes.MaxCount = maxCount;
+    auto journal = test::MemoryJournal();
+    std::vector<std::string> lines;
+    try {
+      EXPECT_EQ(RunCalculationLoop(*d, w, hooks, journal.get(), trade, {threads, 0}), TCalcEnd::Finished);
+      for (const auto& l : journal->Buffer()) lines.push_back(l.Text);
+    } catch (const std::bad_alloc&) {
+      lines = {"bad_alloc"};
+    }
+    return std::pair(test::ToVector(w.FRoutes), lines);
+  };
+  for (bool trade : {true, false}) {
+    const auto one = run(1, trade, some, SIZE_MAX), three = run(3, trade, some, SIZE_MAX);
+    EXPECT_TRUE(test::SameRoutes(one.first, three.first));
+    EXPECT_GT(one.first.size(), 100u);
+    EXPECT_EQ(one.second, three.second);
   }
-  EXPECT_EQ(routes[0].size(), 50u);
-  EXPECT_TRUE(test::SameRoutes(routes[0], routes[1]));
+  const auto one = run(1, true, anywhere, 50), three = run(3, true, anywhere, 50);
+  EXPECT_EQ(one.second, std::vector<std::string>{"bad_alloc"});
+  EXPECT_EQ(three.second, std::vector<std::string>{"bad_alloc"});
+  EXPECT_EQ(one.first.size(), 50u);
+  EXPECT_TRUE(test::SameRoutes(one.first, three.first));
+}
+
+// The routes of a calculation before are given back a slice at a time; the window's pump may run
+// between slices, so the list is empty (and usable) by then, and keeps its mode and limit.
+TEST(CalcTest, RoutesAreGivenBackInSlices) {
+  for (const auto& [count, calls] : {std::pair{0, 0}, {1, 0}, {3, 0}, {10, 3}}) {
+    TRouteList l;
+    l.TradeMode = false;
+    l.MaxCount = 100;
+    for (int i = 0; i < count; ++i) l.Add({std::uint32_t(i + 1), 0, 0, 0});
+    int between = 0;
+    const auto pump = [&] {
+      ++between;
+      EXPECT_TRUE(l.Empty());
+    };
+    l.Clear(pump, 3);
+    EXPECT_EQ(between, calls) << count;
+    EXPECT_TRUE(l.Empty());
+    EXPECT_FALSE(l.TradeMode);
+    EXPECT_EQ(l.MaxCount, 100u);
+    l.Add({5, 0, 0, 0});
+    EXPECT_EQ(l[0].Profit, 5u);
+  }
 }
 
 // When the route list cannot grow the calculation ends with one line and the routes so far, sorted.

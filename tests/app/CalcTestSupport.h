@@ -1,37 +1,25 @@
 #pragma once
-// Shared pieces of the calculator tests: hooks that record what the window would see, and the plain
-// forms of the calculation loop and the quicksort that the fast ones must match.
+// Shared pieces of the calculator tests: hooks that record the status texts, and the plain forms of the
+// calculation loop and the quicksort that the fast ones must match.
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/core/uFormMain_Calc.h"
 
 namespace qmz::test {
 
-struct StatusLine {
-  std::string Text;
-  std::uint32_t Min, Max, Position;
-};
-
-class RecordingHooks : public TCalcHooks {
- public:
-  void Status(std::string_view text, std::uint32_t min, std::uint32_t max, std::uint32_t position) override {
-    Lines.push_back({std::string(text), min, max, position});
+// Notes the status texts; stops when Stop says so.
+struct RecordingHooks : TCalcHooks {
+  void Status(std::string_view text, std::uint32_t, std::uint32_t, std::uint32_t) override {
+    if (!text.empty()) Texts.emplace_back(text);
   }
-  void ProcessMessages() override { ++Pumps; }
   bool StopRequested() override { return Stop && Stop(); }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> r;
-    for (const auto& l : Lines)
-      if (!l.Text.empty()) r.push_back(l.Text);
-    return r;
-  }
-
-  std::vector<StatusLine> Lines;
-  int Pumps = 0;
+  std::vector<std::string> Texts;
   std::function<bool()> Stop;
 };
 
@@ -82,12 +70,8 @@ inline std::vector<TRouteRecord> ToVector(const TRouteList& l) {
 }
 
 inline bool SameRoutes(const std::vector<TRouteRecord>& a, const std::vector<TRouteRecord>& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i].Profit != b[i].Profit || a[i].Commodity != b[i].Commodity || a[i].FromBase != b[i].FromBase ||
-        a[i].ToBase != b[i].ToBase)
-      return false;
-  return true;
+  const auto key = [](const TRouteRecord& r) { return std::tie(r.Profit, r.Commodity, r.FromBase, r.ToBase); };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](auto& x, auto& y) { return key(x) == key(y); });
 }
 
 }  // namespace qmz::test

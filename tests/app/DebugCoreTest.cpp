@@ -86,17 +86,12 @@ TEST(MarketRowTest, SubItemsFromTheLine) {
 }
 
 TEST_F(DebugCoreTest, MarketRowsSortAndSave) {
-  int base = 0;
-  for (std::size_t b = 1; b < data->aBase.size() && !base; ++b)
-    for (std::size_t g = 1; g < data->aGood.size(); ++g)
-      if (data->aMarket[b][g].Sold) base = int(b);
+  const int base = test::TradingBase(*data);
   ASSERT_GT(base, 0);
   auto rows = MarketRows(*data, base, false);
   ASSERT_EQ(rows.size(), data->aGood.size() - 1);
   EXPECT_EQ(rows[0].SubItems[2], data->aBase[std::size_t(base)].name.str());
-  std::size_t sold = 0;
-  for (std::size_t g = 1; g < data->aGood.size(); ++g) sold += data->aMarket[std::size_t(base)][g].Sold;
-  EXPECT_EQ(MarketRows(*data, base, true).size(), sold);
+  EXPECT_EQ(MarketRows(*data, base, true).size(), std::size_t(test::SoldCount(*data, base)));
   for (int b : {0, -1, int(data->aBase.size())}) EXPECT_TRUE(MarketRows(*data, b, true).empty()) << b;
 
   // Rows of 12 sub-items under every header, both directions, then a save that reads back the same.

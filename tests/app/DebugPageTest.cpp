@@ -3,6 +3,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "InfoModel.h"
 #include "MainWindowFixture.h"
 #include "app/uFormGrid.h"
 #include "gamedata/uSVIni.h"
@@ -10,11 +11,10 @@
 namespace qmz::test {
 namespace {
 
-class DebugPageTest : public MainWindowTest {
+class DebugPageTest : public StartedWindowTest {
  protected:
   void SetUp() override {
-    w = StartWindow();
-    ASSERT_TRUE(w->StartupDone());
+    StartedWindowTest::SetUp();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
   }
@@ -38,8 +38,6 @@ class DebugPageTest : public MainWindowTest {
     QTest::mouseDClick(w->gbOptions, Qt::LeftButton, {}, FreePoint(w->gbOptions));
     ASSERT_TRUE(w->panDebug->isVisible());
   }
-
-  std::unique_ptr<TformMain> w;
 };
 
 // The page's lists, record lines, market rows and INI dump come from the core (DebugCoreTest); this checks
@@ -85,10 +83,8 @@ TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
   ClickRow(w->lbSection, 0);
   ASSERT_EQ(grid->Rows().size(), d.aGood.size() - 1);
   EXPECT_EQ(grid->Rows()[0].SubItems[2], w->lbSection->item(0)->text().toStdString());
-  std::size_t sold = 0;
-  for (std::size_t g = 1; g < d.aGood.size(); ++g) sold += d.aMarket[1][g].Sold;
   QTest::mouseClick(w->Button1, Qt::LeftButton);
-  EXPECT_EQ(grid->Rows().size(), sold);
+  EXPECT_EQ(grid->Rows().size(), std::size_t(SoldCount(d, 1)));
   for (const TRouteRow& row : grid->Rows()) EXPECT_EQ(row.SubItems[5], "1");
 
   QTest::mouseClick(w->btCloseDebug, Qt::LeftButton);

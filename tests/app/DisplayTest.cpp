@@ -105,16 +105,4 @@ TEST_F(DisplayFixture, LimitAndFilters) {
   }
 }
 
-TEST_F(DisplayFixture, AStopKeepsTheRowsSoFar) {
-  test::RecordingHooks hooks;
-  int asked = 0;
-  hooks.Stop = [&] { return ++asked > 2; };
-  std::vector<TRouteRow> rows;
-  TDisplayOptions o;
-  o.Level = 10;
-  EXPECT_EQ(BuildRouteRows(*d, routes, o, hooks, rows), TDisplayEnd::Stopped);
-  EXPECT_EQ(rows.size(), 2u);
-  EXPECT_EQ(PrintedRoutesText(rows.size()), "Finished - Printed 2 Routes");
-}
-
 }  // namespace

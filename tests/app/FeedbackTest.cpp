@@ -8,7 +8,6 @@
 
 #include "MainWindowFixture.h"
 #include "app/FeedbackUpload.h"
-#include "platform/ProfileFile.h"
 #include "support/mRunJournal.h"
 
 namespace qmz::test {
@@ -84,14 +83,9 @@ FeedbackConfig LocalConfig(int port) {
 class FeedbackTest : public MainWindowTest {
  protected:
   void WriteConfig(int port) {
-    const std::string ini = folder.Str() + "/QMZ.ini";
-    platform::WriteProfileString(ini, "Feedback", "Host", "127.0.0.1");
-    platform::WriteProfileString(ini, "Feedback", "Port", std::to_string(port));
-    platform::WriteProfileString(ini, "Feedback", "User", "qmz");
-    platform::WriteProfileString(ini, "Feedback", "Password", "secret");
-    platform::WriteProfileString(ini, "Feedback", "Contact", "help@example.invalid");
-    platform::WriteProfileString(ini, "Feedback", "ConnectTimeout", "1");
-    platform::WriteProfileString(ini, "Feedback", "TransferTimeout", "3");
+    WriteWholeFile(folder.Path() / "QMZ.ini", "[Feedback]\nHost=127.0.0.1\nPort=" + std::to_string(port) +
+                                                  "\nUser=qmz\nPassword=secret\nContact=help@example.invalid\n"
+                                                  "ConnectTimeout=1\nTransferTimeout=3\n");
   }
 };
 

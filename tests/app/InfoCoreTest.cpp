@@ -18,14 +18,6 @@ class InfoCoreTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(data->DataValid); }
 
-  // The first base that sells at least one good.
-  int TradingBase() const {
-    for (std::size_t b = 1; b < data->aBase.size(); ++b)
-      for (std::size_t g = 1; g < data->aGood.size(); ++g)
-        if (data->aMarket[b][g].Sold) return int(b);
-    return -1;
-  }
-
   std::unique_ptr<TSvData> data = test::LoadSmallModel();
   SvModelTestAccess m{*data};  // for the cases that change the model
 };
@@ -79,7 +71,7 @@ TEST_F(InfoCoreTest, BaseBuysListsEveryGoodByCategory) {
 }
 
 TEST_F(InfoCoreTest, BaseSellsListsTheGoodsSoldThere) {
-  const int base = TradingBase();
+  const int base = test::TradingBase(*data);
   ASSERT_GT(base, 0);
   std::set<std::uint32_t> sold;
   for (std::uint32_t g = 1; g < data->aGood.size(); ++g)
@@ -88,7 +80,7 @@ TEST_F(InfoCoreTest, BaseSellsListsTheGoodsSoldThere) {
 }
 
 TEST_F(InfoCoreTest, BaseSellingNothingOrNoBaseGivesEmptyGroups) {
-  const int base = TradingBase();
+  const int base = test::TradingBase(*data);
   ClearSold(m.aMarket, std::size_t(base));
   for (int b : {base, 0, -1, int(data->aBase.size())}) {
     const auto children = BaseSellsChildren(*data, b);
@@ -98,7 +90,7 @@ TEST_F(InfoCoreTest, BaseSellingNothingOrNoBaseGivesEmptyGroups) {
 }
 
 TEST_F(InfoCoreTest, BaseCard) {
-  const int base = TradingBase();
+  const int base = test::TradingBase(*data);
   TGood& b = m.aBase[std::size_t(base)];
   for (bool lawful : {true, false}) {
     m.aFactionProps[b.faction].lawful = lawful;
@@ -123,7 +115,7 @@ TEST_F(InfoCoreTest, BaseCard) {
 }
 
 TEST_F(InfoCoreTest, GoodCard) {
-  const int base = TradingBase();
+  const int base = test::TradingBase(*data);
   TGood& g = m.aGood[1];
   g.etype = 1;
   g.units_per_container = 1;

@@ -30,4 +30,17 @@ inline std::unique_ptr<TSvData> LoadSmallModel() {
   return data;
 }
 
+// The first base that sells at least one good, -1 if none; and how many it sells.
+inline int TradingBase(const SvModel& d) {
+  for (std::size_t b = 1; b < d.aBase.size(); ++b)
+    for (std::size_t g = 1; g < d.aGood.size(); ++g)
+      if (d.aMarket[b][g].Sold) return int(b);
+  return -1;
+}
+inline int SoldCount(const SvModel& d, int base) {
+  int n = 0;
+  for (std::size_t g = 1; g < d.aGood.size(); ++g) n += d.aMarket[std::size_t(base)][g].Sold;
+  return n;
+}
+
 }  // namespace qmz::test

@@ -1,6 +1,7 @@
 #pragma once
 // A main window on a generated installation, with the loader's user and the boxes scripted.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QStringList>
@@ -15,46 +16,65 @@
 #include "app/uFormGrid.h"
 #include "app/uFormMain.h"
 #include "samplegen/SampleGen.h"
-#include "util/GuiFixture.h"
 #include "util/ScriptedUser.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"
 
 namespace qmz::test {
 
-// The boxes as a script: what was shown is recorded; Confirm answers from confirms (none left: No),
-// InputBox from inputs (none left: the default, as Cancel gives).
-struct ScriptedDialogs : MainWindowDialogs {
+// What the boxes showed, and their answers: Confirm from answers (none left: No), InputBox from inputs
+// (none left: the default, as Cancel gives).
+struct ScriptedDialogs {
   std::vector<std::string> errors, confirms, infos, messages, warnings, prompts;
   std::deque<bool> answers;
   std::deque<std::string> inputs;
-  bool cancelTransfer = false;
-  int transfers = 0;
-
-  void ErrorBox(const std::string& text) override { errors.push_back(text); }
-  bool Confirm(const std::string& text) override {
-    confirms.push_back(text);
-    if (answers.empty()) return false;
-    const bool a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& def) override {
-    prompts.push_back(caption + "|" + prompt);
-    if (inputs.empty()) return def;
-    std::string a = inputs.front();
-    inputs.pop_front();
-    return a;
-  }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void Information(const std::string& text) override { infos.push_back(text); }
-  void Warning(const std::string& text) override { warnings.push_back(text); }
-  void BeginTransfer(const std::string&) override { ++transfers; }
-  bool TransferCancelled() override { return cancelTransfer; }
-  void EndTransfer() override {}
 };
 
-class MainWindowTest : public GuiFixture<QmzApplication> {
+// The window owns its boxes; these write into the fixture's script.
+class DialogsFor : public MainWindowDialogs {
+ public:
+  explicit DialogsFor(ScriptedDialogs& d) : d_(d) {}
+  void ErrorBox(const std::string& t) override { d_.errors.push_back(t); }
+  bool Confirm(const std::string& t) override {
+    d_.confirms.push_back(t);
+    const bool yes = !d_.answers.empty() && d_.answers.front();
+    if (!d_.answers.empty()) d_.answers.pop_front();
+    return yes;
+  }
+  std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& def) override {
+    d_.prompts.push_back(caption + "|" + prompt);
+    if (d_.inputs.empty()) return def;
+    std::string a = d_.inputs.front();
+    d_.inputs.pop_front();
+    return a;
+  }
+  void ShowMessage(const std::string& t) override { d_.messages.push_back(t); }
+  void Information(const std::string& t) override { d_.infos.push_back(t); }
+  void Warning(const std::string& t) override { d_.warnings.push_back(t); }
+  void BeginTransfer(const std::string&) override {}
+  bool TransferCancelled() override { return false; }
+  void EndTransfer() override {}
+
+ private:
+  ScriptedDialogs& d_;
+};
+
+// The loader's user of the window: the fixture's script, and a hook run when the chooser would show.
+struct UserFor : TLoaderUserInterface {
+  UserFor(ScriptedUser& user, std::function<void()> onChoose) : u(user), onChoose(std::move(onChoose)) {}
+  std::optional<std::string> chooseInstallation() override {
+    if (onChoose) onChoose();
+    return u.chooseInstallation();
+  }
+  bool askYesNo(const std::string& t) override { return u.askYesNo(t); }
+  std::string inputText(const std::string& c, const std::string& p) override { return u.inputText(c, p); }
+  void showWarning(const std::string& t) override { u.showWarning(t); }
+  ScriptedUser& u;
+  std::function<void()> onChoose;
+};
+
+// The application object is made once for the program (AppEnvironment.cpp).
+class MainWindowTest : public ::testing::Test {
  protected:
   static const samplegen::Manifest& Install() {
     static TempDir dir;
@@ -73,41 +93,8 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     setup.Arguments = std::move(arguments);
     setup.InstanceKey = key.isEmpty() ? QString::fromStdString("QMZ_TEST_" + unique) : key;
     setup.StatusMappingName = mappingName.empty() ? "QMZ_TEST_MMF_" + unique : mappingName;
-    setup.LoaderUserInterface = [this](QWidget*) {
-      struct Forward : TLoaderUserInterface {
-        ScriptedUser& u;
-        explicit Forward(ScriptedUser& user) : u(user) {}
-        std::optional<std::string> chooseInstallation() override {
-          if (onChoose) onChoose();
-          return u.chooseInstallation();
-        }
-        bool askYesNo(const std::string& t) override { return u.askYesNo(t); }
-        std::string inputText(const std::string& c, const std::string& p) override { return u.inputText(c, p); }
-        void showWarning(const std::string& t) override { u.showWarning(t); }
-        std::function<void()> onChoose;
-      };
-      auto f = std::make_unique<Forward>(user);
-      f->onChoose = onChoose;
-      return std::unique_ptr<TLoaderUserInterface>(std::move(f));
-    };
-    setup.Dialogs = [this](QWidget*) {
-      struct Forward : MainWindowDialogs {
-        ScriptedDialogs& d;
-        explicit Forward(ScriptedDialogs& dialogs) : d(dialogs) {}
-        void ErrorBox(const std::string& t) override { d.ErrorBox(t); }
-        bool Confirm(const std::string& t) override { return d.Confirm(t); }
-        std::string InputBox(const std::string& c, const std::string& p, const std::string& x) override {
-          return d.InputBox(c, p, x);
-        }
-        void ShowMessage(const std::string& t) override { d.ShowMessage(t); }
-        void Information(const std::string& t) override { d.Information(t); }
-        void Warning(const std::string& t) override { d.Warning(t); }
-        void BeginTransfer(const std::string& t) override { d.BeginTransfer(t); }
-        bool TransferCancelled() override { return d.TransferCancelled(); }
-        void EndTransfer() override { d.EndTransfer(); }
-      };
-      return std::unique_ptr<MainWindowDialogs>(std::make_unique<Forward>(dialogs));
-    };
+    setup.LoaderUserInterface = [this](QWidget*) { return std::make_unique<UserFor>(user, onChoose); };
+    setup.Dialogs = [this](QWidget*) { return std::make_unique<DialogsFor>(dialogs); };
     return std::make_unique<TformMain>(std::move(setup));
   }
 
@@ -120,16 +107,17 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
     return w;
   }
 
-  // Journal texts in order.
-  std::vector<std::string> Lines() const {
+  static std::vector<std::string> StartupLog(const TformMain& w) {
     std::vector<std::string> r;
-    for (const auto& rec : journal->Buffer()) r.push_back(rec.Text);
+    for (const QString& line : w.lbStartup->toPlainText().split(QLatin1Char('\n'))) r.push_back(line.toStdString());
     return r;
   }
+
+  // Where a journal line of exactly this text is, -1 if none.
   int IndexOfLine(const std::string& text) const {
-    const auto lines = Lines();
+    const auto& lines = journal->Buffer();
     for (std::size_t i = 0; i < lines.size(); ++i)
-      if (lines[i] == text) return int(i);
+      if (lines[i].Text == text) return int(i);
     return -1;
   }
 
@@ -143,6 +131,19 @@ class MainWindowTest : public GuiFixture<QmzApplication> {
   ScriptedDialogs dialogs;
   std::unique_ptr<TformGrid> grid = std::make_unique<TformGrid>();
   std::function<void()> onChoose;
+};
+
+// A started window, closed after the test; the route-list window shows no modal box.
+class StartedWindowTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    grid->ShowMessage = [](const QString&, const QString&) {};
+    w = StartWindow();
+    ASSERT_TRUE(w->StartupDone());
+  }
+  void TearDown() override { w->close(); }
+
+  std::unique_ptr<TformMain> w;
 };
 
 }  // namespace qmz::test

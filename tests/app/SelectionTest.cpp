@@ -15,17 +15,8 @@ namespace {
 
 std::vector<IndexTag> Tag(std::uint32_t index, std::uint8_t kind) { return {IndexTag{index, kind}}; }
 
-class SelectionTest : public MainWindowTest {
+class SelectionTest : public StartedWindowTest {
  protected:
-  void SetUp() override {
-    w = StartWindow();
-    ASSERT_TRUE(w->StartupDone());
-  }
-  void TearDown() override {
-    if (w) w->close();
-    w.reset();
-  }
-
   static QListWidgetItem* ItemWithTag(QListWidget* list, IndexTag tag) {
     for (int i = 0; i < list->count(); ++i)
       if (TagOf(list->item(i)) == tag) return list->item(i);
@@ -44,11 +35,6 @@ class SelectionTest : public MainWindowTest {
     for (int i = 0; i < list->count(); ++i) r.push_back(*TagOf(list->item(i)));
     return r;
   }
-  static std::vector<QString> Texts(QListWidget* list) {
-    std::vector<QString> r;
-    for (int i = 0; i < list->count(); ++i) r.push_back(list->item(i)->text());
-    return r;
-  }
   static TWsTreeNode* Root(MainTreeView* tree, const QString& text) {
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
       if (tree->topLevelItem(i)->text(0) == text) return static_cast<TWsTreeNode*>(tree->topLevelItem(i));
@@ -59,8 +45,6 @@ class SelectionTest : public MainWindowTest {
     for (TWsTreeNode* n : nodes) w->tvCommoAll->SelectItem(n, false);
   }
   void ClickAddFrom() { QTest::mouseClick(w->btAddFrom, Qt::LeftButton); }
-
-  std::unique_ptr<TformMain> w;
 };
 
 TEST_F(SelectionTest, AnywhereStandsAloneAndAsksBeforeClearing) {
@@ -70,7 +54,8 @@ TEST_F(SelectionTest, AnywhereStandsAloneAndAsksBeforeClearing) {
   Select(w->lbFromAny, {anywhere});
   ClickAddFrom();
   EXPECT_TRUE(dialogs.confirms.empty());
-  EXPECT_EQ(Texts(w->lbOrigin), std::vector<QString>{"Anywhere"});
+  ASSERT_EQ(w->lbOrigin->count(), 1);
+  EXPECT_EQ(w->lbOrigin->item(0)->text(), "Anywhere");
   EXPECT_TRUE(w->btCalculate->isEnabled());
   // A base goes beside "Anywhere".
   QTest::mouseClick(w->btFromBase, Qt::LeftButton);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/core/uFormMain_SmallCommands.h"
-#include "util/TempDir.h"
 
 namespace qmz {
 namespace {
@@ -29,19 +28,6 @@ TEST(PrioritySwitch, ModifiersChooseTheClassAndNeverRealTime) {
       EXPECT_EQ(choice->debugText, c.text);
     }
   }
-}
-
-TEST(ClearDefault, DeletesOnlyTheDefaultEntry) {
-  test::TempDir dir;
-  const auto ini = dir.Path() / "QMZ.ini";
-  test::WriteWholeFile(ini, "[MAIN]\nPathNum=2\nDefault=1\n[Path]\nPath_1=C:\\Games\n");
-  ClearDefaultInstallation(ini.string());
-  const std::string after = test::ReadWholeFile(ini);
-  EXPECT_EQ(after.find("Default"), std::string::npos);
-  EXPECT_NE(after.find("PathNum=2"), std::string::npos);
-  EXPECT_NE(after.find("Path_1=C:\\Games"), std::string::npos);
-  ClearDefaultInstallation(ini.string());
-  EXPECT_EQ(test::ReadWholeFile(ini), after);
 }
 
 }  // namespace

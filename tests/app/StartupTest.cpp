@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 #include <stdexcept>
@@ -15,27 +14,10 @@
 namespace qmz::test {
 namespace {
 
-std::vector<std::string> StartupLines(const TformMain& w) {
-  std::vector<std::string> r;
-  for (const QString& line : w.lbStartup->toPlainText().split(QLatin1Char('\n'))) r.push_back(line.toStdString());
-  return r;
-}
-
-int StatusChangeLines(const TJournal& journal) { return CountLines(journal, jlWarning, "Journaling Status changed"); }
-
-void ExpectAllTags(const QListWidget* list, std::uint8_t kind) {
-  for (int i = 0; i < list->count(); ++i) {
-    const auto tag = TagOf(list->item(i));
-    ASSERT_TRUE(tag) << list->objectName().toStdString() << " row " << i;
-    EXPECT_EQ(tag->Kind, kind) << list->objectName().toStdString() << " row " << i;
-    EXPECT_GE(tag->Index, 1u);
-  }
-}
-
 TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   auto w = StartWindow();
   ASSERT_TRUE(w->StartupDone());
-  const auto log = StartupLines(*w);
+  const auto log = StartupLog(*w);
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0], "Starvagant Kestrelmark");
   EXPECT_EQ(log[1], "QMZ Version 1.0.0.0");
@@ -48,8 +30,6 @@ TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   EXPECT_EQ(w->lbDestBase->count(), Install().dockableBases);
   EXPECT_EQ(w->lbInfBase->count(), Install().dockableBases);
   EXPECT_EQ(w->lbFromSystem->count(), Install().systems);
-  ExpectAllTags(w->lbDestBase, 1);
-  ExpectAllTags(w->lbFromSystem, 2);
   for (auto* any : {w->lbFromAny, w->lbDestAny}) {
     ASSERT_EQ(any->count(), 1);
     EXPECT_EQ(any->item(0)->text(), "Anywhere");
@@ -63,7 +43,6 @@ TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   EXPECT_EQ(w->plRoutes->ActivePage(), w->pageSource);
   EXPECT_FALSE(w->panStartup->isVisible());
   EXPECT_TRUE(grid->isVisible());
-  EXPECT_EQ(w->RoutesListView(), grid->lvRoutes);
   EXPECT_TRUE(w->windowTitle().startsWith("Starvagant Kestrelmark - QMZ ["));
 
   EXPECT_TRUE(HasLine(*journal, "Created SVData Struct: True", jlInfo));
@@ -80,7 +59,7 @@ TEST_F(MainWindowTest, EachDebugSwitchAddsOneJournalLine) {
   for (const auto& c : cases) {
     journal = std::make_unique<TJournal>(folder.Str(), "DebugOut", true, true, true, false);
     auto w = StartWindow(c.args);
-    EXPECT_EQ(StatusChangeLines(*journal), c.lines) << c.args.join(' ').toStdString();
+    EXPECT_EQ(CountLines(*journal, jlWarning, "Journaling Status changed"), c.lines) << c.args.join(' ').toStdString();
   }
 }
 

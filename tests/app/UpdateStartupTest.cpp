@@ -35,12 +35,6 @@ class OpenRecorder : public QObject {
 
 namespace {
 
-std::vector<std::string> StartupLog(const TformMain& w) {
-  std::vector<std::string> r;
-  for (const QString& line : w.lbStartup->toPlainText().split(QLatin1Char('\n'))) r.push_back(line.toStdString());
-  return r;
-}
-
 // Whether want appears in have in this order (other lines between them allowed).
 bool InOrder(const std::vector<std::string>& have, const std::vector<std::string>& want) {
   std::size_t next = 0;
@@ -118,86 +112,55 @@ TEST_F(UpdateStartupTest, EveryOutcomeButASuccessfulDownloadLetsTheStartUpGoOn) 
   UpdateServer server(site_);
   const std::string proposed = folder.Str() + "/qmz_update.zip";
   const std::string chosen = folder.Str() + "/chosen.zip";
-  const std::string notTerminated = "   After the download this application will be terminated";
-  struct Case {
-    std::string name, url;
-    std::deque<bool> confirm;
-    std::deque<std::optional<std::string>> save;
-    std::vector<std::string> log;  // in this order in the start-up log
-    std::vector<std::string> notInLog;
-    std::size_t warnings;
-  };
-  const Case cases[] = {
-      {"same version",
-       server.Url("/same.html"),
-       {},
-       {},
-       {"Checking for an update version - please stay calm....", "   Web version   : 1.0.0.0",
-        "   No update has been found - you allready have the newest version"},
-       {"   Now downloading file: " + proposed},
-       0},
-      {"answered No",
-       server.Url("/new.html"),
-       {false},
-       {},
-       {kInfoLines[0], kInfoLines[1], kInfoLines[2], kInfoLines[3]},
-       {"   Update aborted", "   Now downloading file: " + proposed},
-       0},
-      {"file dialog cancelled",
-       server.Url("/new.html"),
-       {true},
-       {std::nullopt},
-       {kInfoLines[3], "   Update aborted"},
-       {"   Update has been downloaded sucessfully"},
-       1},
-      {"download fails",
-       server.Url("/broken.html"),
-       {true},
-       {chosen},
-       {"   Update will be stored at: " + chosen, "   Now downloading file: " + chosen, notTerminated,
-        "   for you to install the newly downloaded version",
-        "   The document specified \"" + server.Url("/broken.html") + "\" can not be downloaded"},
-       {"   Update has been downloaded sucessfully"},
-       0},
-      {"unreachable",
-       "http://127.0.0.1:1/updates/qmz.html",
-       {},
-       {},
-       {"   The document specified \"http://127.0.0.1:1/updates/qmz.html\" can not be downloaded"},
-       {"   Product name  : QMZ"},
-       0},
-      {"switched off", "", {}, {}, {}, {"Checking for an update version - please stay calm...."}, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    SetUpdateUrl(c.url);
+  // One start-up: the update page at url, the Yes/No and file dialog answers; the start-up log holds log in this
+  // order and none of notInLog; nothing is downloaded or opened.
+  const auto start = [&](const char* name, const std::string& url, std::deque<bool> confirm,
+                         std::deque<std::optional<std::string>> save, const std::vector<std::string>& log,
+                         const std::vector<std::string>& notInLog, std::size_t warnings) {
+    SCOPED_TRACE(name);
+    SetUpdateUrl(url);
     dialogs = {};
-    dialogs.answers = c.confirm;
-    saveAnswers_ = c.save;
+    dialogs.answers = std::move(confirm);
+    saveAnswers_ = std::move(save);
     auto w = StartWindow();
     EXPECT_TRUE(w->StartupDone());
     EXPECT_FALSE(w->Closed());
-    const auto log = StartupLog(*w);
-    EXPECT_TRUE(InOrder(log, c.log));
-    for (const auto& line : c.notInLog) EXPECT_FALSE(Contains(log, line)) << line;
-    EXPECT_EQ(dialogs.warnings.size(), c.warnings);
+    const auto have = StartupLog(*w);
+    EXPECT_TRUE(InOrder(have, log));
+    for (const auto& line : notInLog) EXPECT_FALSE(Contains(have, line)) << line;
+    EXPECT_EQ(dialogs.warnings.size(), warnings);
     EXPECT_TRUE(dialogs.infos.empty());
-    // Nothing was downloaded into the program's folder.
     EXPECT_FALSE(fs::exists(proposed));
     EXPECT_FALSE(fs::exists(chosen));
     EXPECT_TRUE(recorder_.opened.empty());
-    if (c.name == std::string("file dialog cancelled")) {
-      ASSERT_EQ(dialogs.confirms.size(), 1u);
-      EXPECT_EQ(dialogs.confirms[0],
-                "There is an update available for this version of QMZ\n\r\rYou are currently using "
-                "version    : 1.0.0.0\n\rVersion available from Internet is : 1.0.1\n\r\rDo you "
-                "like to update to the newest version now ?");
-      // The page's "../qmz_update.zip" is proposed in the program's folder under its plain name.
-      ASSERT_EQ(saveProposals_.size(), 1u);
-      EXPECT_EQ(saveProposals_[0], proposed + "|Alle Dateien (*)");
-      EXPECT_EQ(dialogs.warnings[0], "The file you entered can\u00b4t be created. Download cancelled");
-    }
-  }
+  };
+  start("same version", server.Url("/same.html"), {}, {},
+        {"Checking for an update version - please stay calm....", "   Web version   : 1.0.0.0",
+         "   No update has been found - you allready have the newest version"},
+        {"   Now downloading file: " + proposed}, 0);
+  start("answered No", server.Url("/new.html"), {false}, {}, kInfoLines,
+        {"   Update aborted", "   Now downloading file: " + proposed}, 0);
+  start("file dialog cancelled", server.Url("/new.html"), {true}, {std::nullopt}, {kInfoLines[3], "   Update aborted"},
+        {"   Update has been downloaded sucessfully"}, 1);
+  ASSERT_EQ(dialogs.confirms.size(), 1u);
+  EXPECT_EQ(dialogs.confirms[0],
+            "There is an update available for this version of QMZ\n\r\rYou are currently using "
+            "version    : 1.0.0.0\n\rVersion available from Internet is : 1.0.1\n\r\rDo you "
+            "like to update to the newest version now ?");
+  // The page's "../qmz_update.zip" is proposed in the program's folder under its plain name.
+  ASSERT_EQ(saveProposals_.size(), 1u);
+  EXPECT_EQ(saveProposals_[0], proposed + "|Alle Dateien (*)");
+  EXPECT_EQ(dialogs.warnings[0], "The file you entered can\u00b4t be created. Download cancelled");
+  start("download fails", server.Url("/broken.html"), {true}, {chosen},
+        {"   Update will be stored at: " + chosen, "   Now downloading file: " + chosen,
+         "   After the download this application will be terminated",
+         "   for you to install the newly downloaded version",
+         "   The document specified \"" + server.Url("/broken.html") + "\" can not be downloaded"},
+        {"   Update has been downloaded sucessfully"}, 0);
+  start("unreachable", "http://127.0.0.1:1/updates/qmz.html", {}, {},
+        {"   The document specified \"http://127.0.0.1:1/updates/qmz.html\" can not be downloaded"},
+        {"   Product name  : QMZ"}, 0);
+  start("switched off", "", {}, {}, {}, {"Checking for an update version - please stay calm...."}, 0);
   EXPECT_TRUE(HasLine(*journal, "No update information page configured - no update information"));
 }
 

@@ -11,7 +11,6 @@
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uIniDecoder.h"
 #include "util/TempDir.h"
-#include "support/Classes.h"
 #include "support/SysUtils.h"
 
 using namespace qmz;
@@ -22,24 +21,11 @@ namespace {
 
 using V = std::vector<std::string>;
 
-V Lines(const TStringList& list) {
-  V out;
-  for (const auto& item : list) out.push_back(item.text);
-  return out;
-}
-
-std::string WriteFile(const TempDir& dir, const std::string& name, const std::string& bytes) {
-  qmz::test::WriteWholeFile(dir.Path() / name, bytes);
-  return (dir.Path() / name).string();
-}
-
-// Decodes bytes through a real file, as the loader does; the lines decoded, after any given first.
-V Decode(const std::string& bytes, TBiniStatus expected, V before = {}) {
-  TempDir dir;
-  TStringList target;
-  for (auto& line : before) target.Add(line);
-  EXPECT_EQ(DecodeBini(WriteFile(dir, "file.ini", bytes), &target), expected);
-  return Lines(target);
+// The lines decoded from the bytes of a file.
+V Decode(std::string_view bytes, TBiniStatus expected) {
+  V lines;
+  EXPECT_EQ(DecodeBiniLines(bytes, [&lines](std::string_view line) { lines.emplace_back(line); }), expected);
+  return lines;
 }
 
 std::string FloatText(float f) {
@@ -51,26 +37,19 @@ std::string FloatText(float f) {
 
 }  // namespace
 
-TEST(BiniDecoder, SmallMissingTextAndNilTargetCases) {
+// Text and files too small for a header are left to the text reader; sources that cannot be read give no line.
+TEST(BiniDecoder, TextSmallAndMissingSources) {
+  EXPECT_EQ(Decode(std::string("BINI\1\0\0\0\x0c\0\0\0", 12), bsTooSmall), V{});
+  EXPECT_EQ(Decode("[abc]key=val", bsTooSmall), V{});
+  EXPECT_EQ(Decode("[abc]\r\nkey=value\r\n", bsNotBini), V{});
   TempDir dir;
-  TStringList target;
-  target.Add("kept");
-  EXPECT_EQ(DecodeBini(WriteFile(dir, "twelve.ini", std::string("BINI\1\0\0\0\x0c\0\0\0", 12)), &target), bsTooSmall);
-  EXPECT_EQ(DecodeBini(WriteFile(dir, "short.ini", "[abc]key=val"), &target), bsTooSmall);
-  EXPECT_EQ(DecodeBini((dir.Path() / "missing.ini").string(), &target), bsNoSource);
-  EXPECT_EQ(DecodeBini(dir.Str(), &target), bsNoSource);  // a folder is no file
-  EXPECT_EQ(Lines(target), V{"kept"});
-  const std::string text = WriteFile(dir, "text.ini", "[abc]\r\nkey=value\r\n");
-  EXPECT_EQ(DecodeBini(text, nullptr), bsGeneralError);
-  EXPECT_EQ(DecodeBini((dir.Path() / "missing.ini").string(), nullptr), bsNoSource);
-  // Plain text replaces what the target held.
-  EXPECT_EQ(DecodeBini(text, &target), bsNotBini);
-  EXPECT_EQ(Lines(target), (V{"[abc]", "key=value"}));
-  // The buffer form leaves text to its caller.
-  target.Clear();
-  EXPECT_EQ(DecodeBiniBuffer("[abc]\r\nkey=value\r\n", &target), bsNotBini);
-  EXPECT_EQ(DecodeBiniBuffer("BINI", &target), bsTooSmall);
-  EXPECT_EQ(target.Count(), 0);
+  V none;
+  std::string reason;
+  const auto collect = [&none](std::string_view line) { none.emplace_back(line); };
+  EXPECT_EQ(DecodeBiniFileLines((dir.Path() / "missing.ini").string(), collect, &reason), bsNoSource);
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(DecodeBiniFileLines(dir.Str(), collect), bsNoSource);  // a folder is no file
+  EXPECT_TRUE(none.empty());
 }
 
 TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
@@ -78,9 +57,9 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
   w.Section("Good", 4).Entry("nickname", 1).String("ore").Entry("price", 2).Int(90).Float(1.5f);
   w.Entry("lootable", 0).Entry("key", 3).Int(1).Float(2.0f).String("text");
   w.Section("Ints", 1).Entry("k", 3).Int(-1).Int(3000).Int(INT32_MIN);
-  EXPECT_EQ(Decode(w.Build(), bsSuccess, {"before"}),
-            (V{"before", "[Good]", "nickname = ore", "price = 90, 1.500000", "lootable = true",
-               "key = 1, 2.000000, text", "", "[Ints]", "k = -1, 3000, -2147483648", ""}));
+  EXPECT_EQ(Decode(w.Build(), bsSuccess),
+            (V{"[Good]", "nickname = ore", "price = 90, 1.500000", "lootable = true", "key = 1, 2.000000, text", "",
+               "[Ints]", "k = -1, 3000, -2147483648", ""}));
   BiniWriter empty;
   empty.Str("unused");
   EXPECT_EQ(Decode(empty.Build(), bsSuccess), V{});
@@ -88,13 +67,7 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
   EXPECT_EQ(Decode(w.Build(4), bsSuccess), V{});
   // 8-bit strings become UTF-8; a string without terminator ends at the file's end.
   BiniWriter eight;
-  eight
-      .Section(
-          "Stra\xDF"
-          "e",
-          2)
-      .Entry("name", 1)
-      .String("caf\xE9");
+  eight.Section("Stra\xDF\x65", 2).Entry("name", 1).String("caf\xE9");
   // Many strings, each named twice (the converted text found again), and one named from its middle.
   std::string names = "names = ";
   eight.Entry("names", 201);
@@ -103,9 +76,8 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
     names += "n\xC3\xA9" + std::to_string(i % 100) + ", ";
   }
   eight.Value(3, eight.Str("caf\xE9") + 1);
-  EXPECT_EQ(Decode(eight.Build(), bsSuccess), (V{"[Stra\xC3\x9F"
-                                                 "e]",
-                                                 "name = caf\xC3\xA9", names + "af\xC3\xA9", ""}));
+  EXPECT_EQ(Decode(eight.Build(), bsSuccess),
+            (V{"[Stra\xC3\x9F\x65]", "name = caf\xC3\xA9", names + "af\xC3\xA9", ""}));
   BiniWriter open;
   open.Section("s", 1).Entry("k", 1).Value(3, 4);
   open.Str("s");
@@ -115,14 +87,9 @@ TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
 }
 
 TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
-  EXPECT_EQ(FloatText(0.1f), "0.100000");
-  EXPECT_EQ(FloatText(123456.5f), "123456.500000");
-  EXPECT_EQ(FloatText(0.0078125f) + " " + FloatText(-0.0f), "0.007813 0.000000");
   // 0.0078125 lies exactly halfway between two texts: rounded away from zero as Format does, not to even.
-  for (float f :
-       {1.5f, -0.25f, 2.0f / 3.0f, 0.0000015f, 1.0e30f, 0.0f, -0.0f, 0.0078125f, -0.0078125f, INFINITY, NAN}) {
-    EXPECT_EQ(FloatText(f), Format("%.6f", double(f))) << f;
-  }
+  EXPECT_EQ(FloatText(0.0078125f) + " " + FloatText(-0.0f), "0.007813 0.000000");
+  for (float f : {1.0e30f, 0.0f, INFINITY, NAN}) EXPECT_EQ(FloatText(f), Format("%.6f", double(f))) << f;
   // Many floats of every magnitude from a millionth up, and every tie of a range, against Format.
   std::vector<float> floats;
   std::uint32_t seed = 7;
@@ -208,49 +175,37 @@ TEST(BiniDecoder, EntriesAllNamingOneLongStringStopAtTheDecodedBound) {
   const std::uint32_t longText = w.Str(std::string(300000, 'x'));
   for (int e = 0; e < 50000; ++e) w.EntryAt(std::uint16_t(key), 1).Value(3, longText);
   const std::string file = w.Build();
-  TStringList target;
-  EXPECT_EQ(DecodeBiniBuffer(file, &target), bsBadEntry);
+  const V lines = Decode(file, bsBadEntry);
   std::size_t decoded = 0;
-  for (const auto& item : target) decoded += item.text.size();
+  for (const auto& line : lines) decoded += line.size();
   EXPECT_LE(decoded, MaxDecodedSize(file.size()));
   EXPECT_GE(decoded, MaxDecodedSize(file.size()) / 2);  // what came before the bound is kept
-  EXPECT_EQ(target[0], "[Bomb]");
-  EXPECT_EQ(MaxDecodedSize(file.size()), file.size() * kMaxDecodedFactor);
-  EXPECT_EQ(MaxDecodedSize(10), kMinDecodedBound);
-  EXPECT_EQ(MaxDecodedSize(kMaxGameFileSize), kMaxDecodedTotal);
+  EXPECT_EQ(lines[0], "[Bomb]");
 }
 
-// The line-by-line reader of a file gives what DecodeBini gives into an empty list, for every kind of file.
-TEST(BiniDecoder, FileLinesGiveWhatDecodeBiniGives) {
-  BiniWriter good;
+// The files the loader reads line by line: binary, damaged binary, and text of every kind.
+TEST(BiniDecoder, FileLinesOfBinaryAndTextFiles) {
+  BiniWriter good, damaged;
   good.Section("Good", 2).Entry("nickname", 1).String("ore").Entry("price", 2).Int(90).Float(1.5f);
-  BiniWriter damaged;
   damaged.Section("s", 2).Entry("a", 0);
-  const std::pair<const char*, std::string> files[] = {
-      {"binary", good.Build()},
-      {"damaged binary", damaged.Build()},
-      {"text with every line end", "[a]\r\nk = 1\n\nv=2\r\r\n[b]\rlast"},
-      {"text with a byte order mark", "\xEF\xBB\xBF[a]\nk=caf\xC3\xA9\n"},
-      {"eight-bit text",
-       "[Stra\xDF"
-       "e]\r\nname=caf\xE9\r\n"},
-      {"too small", "[a]\nk=1"},
-      {"empty", ""},
+  const struct {
+    std::string bytes;
+    TBiniStatus status;
+    V lines;
+  } files[] = {
+      {good.Build(), bsSuccess, {"[Good]", "nickname = ore", "price = 90, 1.500000", ""}},
+      {damaged.Build(), bsBadEntry, {"[s]", "a = true"}},
+      {"[a]\r\nk = 1\n\nv=2\r\r\n[b]\rlast", bsNotBini, {"[a]", "k = 1", "", "v=2", "", "[b]", "last"}},
+      {"\xEF\xBB\xBF[a]\nk=caf\xC3\xA9\n", bsNotBini, {"[a]", "k=caf\xC3\xA9"}},
+      {"[Stra\xDF\x65]\r\nname=caf\xE9\r\n", bsNotBini, {"[Stra\xC3\x9F\x65]", "name=caf\xC3\xA9"}},
+      {"[a]\nk=1", bsTooSmall, {}},
   };
   TempDir dir;
-  for (const auto& [what, bytes] : files) {
-    const std::string path = WriteFile(dir, "file.ini", bytes);
-    TStringList expected;
-    const TBiniStatus status = DecodeBini(path, &expected);
+  const std::string path = (dir.Path() / "file.ini").string();
+  for (const auto& f : files) {
+    qmz::test::WriteWholeFile(path, f.bytes);
     V lines;
-    EXPECT_EQ(DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.emplace_back(line); }), status) << what;
-    EXPECT_EQ(lines, Lines(expected)) << what;
+    EXPECT_EQ(DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.emplace_back(line); }), f.status);
+    EXPECT_EQ(lines, f.lines) << f.bytes;
   }
-  std::string reason;
-  V none;
-  EXPECT_EQ(DecodeBiniFileLines((dir.Path() / "missing.ini").string(),
-                                [&none](std::string_view line) { none.emplace_back(line); }, &reason),
-            bsNoSource);
-  EXPECT_TRUE(none.empty());
-  EXPECT_FALSE(reason.empty());
 }

@@ -9,22 +9,13 @@
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
-#include "platform/PeTestWriter.h"
+#include "samplegen/PeWriter.h"
 #include "util/TempDir.h"
 
 using namespace qmz;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string NamesDll(const std::map<int, std::u16string>& strings) {
-  std::map<int, std::map<int, std::u16string>> blocks;
-  for (const auto& [id, text] : strings) blocks[id / 16 + 1][id % 16] = text;
-  std::vector<test::PeTestResource> res;
-  for (const auto& [block, entries] : blocks) res.push_back({6, uint16_t(block), 0x409, test::StringBlock(entries)});
-  const auto pe = test::BuildPe(res);
-  return std::string(pe.begin(), pe.end());
-}
 
 // The path resolver keeps folder listings for the whole run; files written by a test must be seen.
 void Write(const fs::path& file, const std::string& content) {
@@ -94,8 +85,8 @@ TEST_F(DataFilesTest, ResourceLinesInAnyCaseNameTheirLibraries) {
 }
 
 TEST_F(DataFilesTest, IdsNumbersPickLibraryAndResource) {
-  Write(dir.Path() / "EXE" / "Names.DLL", NamesDll({{0, u"zero"}, {1, u"Ore"}, {17, u"Gold"}}));
-  Write(dir.Path() / "EXE" / "more.dll", NamesDll({{1, u"Li\u00e9ge"}}));
+  Write(dir.Path() / "EXE" / "Names.DLL", samplegen::BuildStringTableDll({{0, "zero"}, {1, "Ore"}, {17, "Gold"}}));
+  Write(dir.Path() / "EXE" / "more.dll", samplegen::BuildStringTableDll({{1, "Li\xC3\xA9ge"}}));
   d->DllList.Add("names.dll");
   d->DllList.Add("more.dll");
   EXPECT_EQ(d->getIdsString("0"), "zero");  // numbers below 65,536 use the first library
@@ -149,7 +140,6 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   EXPECT_EQ(SectionCountOf(*d->aIni[iniSolararch], "Solar"), 1);
   EXPECT_EQ(SectionCountOf(*d->aIni[iniGroups], "group"), 2);
   EXPECT_TRUE(d->aIni[iniFactionProps]->Loaded);
-  EXPECT_EQ(d->aIni[iniTemp]->FileName(), "TEMP");  // the equipment scratch stays
 
   // Journal and progress: the missing file, the step counter restored, the equipment bar redrawn.
   EXPECT_EQ(test::CountLines(*journal, jlData, "Goods ini file found : equipment\\mod_goods.ini"), 1);
@@ -159,11 +149,6 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   for (const auto& p : rec.TextPosts())
     if (p.Message.ReplaceStartupLine) bars += p.Text + "|";
   EXPECT_EQ(bars, "   Equipment...[# ]|   Equipment...[##]|   Equipment...[##]|");
-
-  TStringList names = d->getIniFileNames();
-  ASSERT_EQ(names.Count(), 12);
-  EXPECT_EQ(names[iniGoods - 1], "Goods");
-  EXPECT_EQ(names[iniBases - 1], "");
 
   fs::remove(dir.Path() / "Data" / "InitialWorld.ini");
   platform::ResetGamePathCache();
@@ -218,19 +203,12 @@ TEST_F(DataFilesTest, MarketsOrGoodsWithoutTheirSectionsFailTheStep) {
   EXPECT_EQ(test::CountLines(*journal, jlError, "no [Good] section"), 1);
 }
 
-TEST_F(DataFilesTest, PartlyDecodedBinaryFilesAreJournaledWithTheirPath) {
+TEST_F(DataFilesTest, DataFilesThatCannotBeReadOrAreDamagedAreJournaledAndTheLoadGoesOn) {
+  const fs::path equipment = dir.Path() / "Data" / "Equipment";
+  // A binary file damaged after its first entry: what came before the damage counts, the path is journaled.
   test::BiniWriter w;
   w.Section("Good", 2).Entry("nickname", 1).String("ore").Entry("price", 1).Value(9, 0);
-  w.Save((dir.Path() / "Data" / "Equipment" / "Goods.ini").string());
-  platform::ResetGamePathCache();
-  ASSERT_TRUE(d->getInitialData());
-  ASSERT_TRUE(d->getDataInis());
-  EXPECT_EQ(test::CountLines(*journal, jlError, "equipment\\goods.ini"), 1);
-  EXPECT_EQ(d->aIni[iniGoods]->ReadString("ore", "nickname", ""), "ore");  // what came before the damage
-}
-
-TEST_F(DataFilesTest, DataFilesThatCannotBeReadAreJournaledWithTheirReasonAndTheLoadGoesOn) {
-  const fs::path equipment = dir.Path() / "Data" / "Equipment";
+  w.Save((equipment / "Goods.ini").string());
   // A FIFO never blocks the loader; a folder and a sparse file of 3 GB (no disk used) are not read.
   fs::remove(equipment / "mod_goods.INI");
   ASSERT_EQ(mkfifo((equipment / "mod_goods.INI").c_str(), 0600), 0);
@@ -240,7 +218,8 @@ TEST_F(DataFilesTest, DataFilesThatCannotBeReadAreJournaledWithTheirReasonAndThe
   platform::ResetGamePathCache();
   ASSERT_TRUE(d->getInitialData());
   ASSERT_TRUE(d->getDataInis());
-  EXPECT_EQ(d->aIni[iniGoods]->ReadString("ore", "price", ""), "95");  // the readable files still count
+  EXPECT_EQ(d->aIni[iniGoods]->ReadString("ore", "nickname", ""), "ore");
+  EXPECT_EQ(test::CountLines(*journal, jlError, "equipment\\goods.ini"), 1);
   EXPECT_EQ(d->aIni[iniEquip]->Sections.Count(), 0);
   const std::pair<const char*, const char*> unread[] = {{"not a regular file", "equipment\\mod_goods.ini"},
                                                         {"not a regular file", "universe\\universe.ini"},
@@ -280,4 +259,25 @@ TEST_F(DataFilesTest, ManyEquipmentKindsAndMarketGoodsReorganiseInOnePass) {
   }
   EXPECT_LE(bars, 101);  // drawn when it changes
   EXPECT_EQ(last, "   Equipment...[" + std::string(100, '#') + "]");
+}
+
+TEST(LoaderProgress, RangesBeyond16BitsAreScaledAndItemPostsSpacedOut) {
+  test::StatusRecorder rec;
+  TSvData d(nullptr, rec.Window(), rec.Mapping());
+  d.PostStatus("", 1, 100000, 100000, psAddToStartupLog);
+  d.PostStatus("", 1, 100000, 50000, psAddToStartupLog);
+  ASSERT_EQ(rec.Posts.size(), 2u);
+  EXPECT_EQ(rec.Posts[0].Message.Max, 65535);
+  EXPECT_EQ(rec.Posts[0].Message.Position, 65535);
+  EXPECT_EQ(rec.Posts[1].Message.Position, 32767);
+  EXPECT_EQ(rec.Posts[1].Message.Min, 0);
+
+  // Item posts are spaced out, but the first and the last always go.
+  rec.Posts.clear();
+  for (int i = 1; i <= 10000; ++i) d.PostItem(1, 10000, i);
+  ASSERT_GE(rec.Posts.size(), 2u);
+  EXPECT_LT(rec.Posts.size(), 10000u);
+  EXPECT_EQ(rec.Posts.front().Message.Position, 1);
+  EXPECT_EQ(rec.Posts.back().Message.Position, 10000);
+  EXPECT_EQ(rec.Posts.back().Text, "");
 }

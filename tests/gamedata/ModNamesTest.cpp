@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
@@ -19,7 +20,7 @@ namespace {
 
 std::vector<std::string> Names(const TStringList& list) {
   std::vector<std::string> out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list[i]);
+  for (int i = 0; i < list.Count(); ++i) out.emplace_back(list[i]);
   return out;
 }
 
@@ -40,16 +41,13 @@ class ModNamesTest : public ::testing::Test {
   void InstallManager() {
     registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Install_Dir", dir.Str());
   }
-  // A registry value naming the mod folder; script.xml is written when given.
-  void AddMod(const std::string& valueName, const std::string& diskFolder, const std::string* header) {
+  // A registry value naming the mod folder; script.xml is written when there is a header.
+  void AddMod(const std::string& valueName, const std::string& diskFolder, const std::string& header = "") {
     registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", valueName, "1");
     std::filesystem::create_directories(dir.Path() / diskFolder);
-    if (header)
+    if (!header.empty())
       test::WriteWholeFile(dir.Path() / diskFolder / "script.xml",
-                           "<?xml version=\"1.0\"?>\n<script>\n" + *header + "\n<data/></script>\n");
-  }
-  void AddMod(const std::string& valueName, const std::string& diskFolder, const std::string& header) {
-    AddMod(valueName, diskFolder, &header);
+                           "<?xml version=\"1.0\"?>\n<script>\n" + header + "\n<data/></script>\n");
   }
   std::vector<std::string> Run() {
     TSvData data(journal.get());
@@ -87,7 +85,7 @@ TEST_F(ModNamesTest, ModsInRegistryOrderWithTheirHeaderNames) {
 TEST_F(ModNamesTest, MissingScriptSkipsOnlyThatMod) {
   InstallManager();
   AddMod("mods\\A", "mods/A", "<header name=\"First\"/>");
-  AddMod("mods\\Gone", "mods/Gone", nullptr);
+  AddMod("mods\\Gone", "mods/Gone");
   AddMod("mods\\C", "mods/C", "<header name=\"Last\"/>");
   EXPECT_EQ(Run(), (std::vector<std::string>{"First", "Last"}));
   EXPECT_EQ(test::CountLines(*journal, jlWarning, "mods\\Gone\\"), 1);
@@ -107,7 +105,7 @@ TEST_F(ModNamesTest, NoManagerGivesNoNames) {
 
 TEST_F(ModNamesTest, AnExternalEntityThatIsAFifoIsJournaledAndNeverBlocks) {
   InstallManager();
-  AddMod("mods\\Pipe", "mods/pipe", nullptr);
+  AddMod("mods\\Pipe", "mods/pipe");
   ASSERT_EQ(mkfifo((dir.Path() / "mods/pipe/part.ent").c_str(), 0600), 0);
   test::WriteWholeFile(dir.Path() / "mods/pipe/script.xml",
                        "<?xml version=\"1.0\"?>\n<!DOCTYPE script [<!ENTITY part SYSTEM \"part.ent\">]>\n"
@@ -117,4 +115,43 @@ TEST_F(ModNamesTest, AnExternalEntityThatIsAFifoIsJournaledAndNeverBlocks) {
                              "Data file not read (not a regular file): " +
                                  (dir.Path() / "mods/pipe/part.ent").string()),
             1);
+}
+
+TEST(InstallLookup, RegistryFoldersGetATrailingBackslashMissingOrEmptyOnesNone) {
+  auto reg = std::make_shared<platform::MemoryRegistry>();
+  platform::SetProcessRegistry(reg);
+  const char* game = "Software\\Starvagant Games\\Starvagant\\1.0";
+  reg->AddKey(RegistryRoot::LocalMachine, game);
+  reg->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Install_Dir", "");
+  reg->SetString(RegistryRoot::CurrentUser, game, "AppPath", "D:\\SV");  // only HKEY_LOCAL_MACHINE counts
+  EXPECT_EQ(GetGameInstallDir(), "");
+  EXPECT_EQ(GetModManagerDir(), "");
+  reg->SetString(RegistryRoot::LocalMachine, game, "AppPath", "C:\\Games\\Starvagant");
+  reg->SetString(RegistryRoot::LocalMachine, "SOFTWARE\\Starvagant Mod Manager", "Install_Dir", "C:\\SVMM\\");
+  EXPECT_EQ(GetGameInstallDir(), "C:\\Games\\Starvagant\\");
+  EXPECT_EQ(GetModManagerDir(), "C:\\SVMM\\");
+  platform::ResetProcessRegistry();
+}
+
+TEST(InstallLookup, SpecialModFolderOnTheFirstDriveThatHoldsIt) {
+  namespace fs = std::filesystem;
+  test::TempDir prefix;
+  fs::create_directories(prefix.Path() / "dosdevices");
+  for (std::string drive : {"c", "e", "f", "a"}) {
+    fs::create_directories(prefix.Path() / ("drive_" + drive));
+    fs::create_directory_symlink("../drive_" + drive, prefix.Path() / "dosdevices" / (drive + ":"));
+  }
+  fs::create_directories(prefix.Path() / "drive_e" / "Orvane62");
+  fs::create_directories(prefix.Path() / "drive_f" / "ORVANE62");
+  fs::create_directories(prefix.Path() / "drive_a" / "ORVANE62");
+  {
+    test::ScopedEnv env("WINEPREFIX", prefix.Str().c_str());
+    platform::ResetGamePathCache();
+    EXPECT_EQ(FindSpecialModDir(), "E:\\ORVANE62\\Starvagant\\");
+    fs::remove_all(prefix.Path() / "drive_e" / "Orvane62");
+    fs::remove_all(prefix.Path() / "drive_f" / "ORVANE62");
+    platform::ResetGamePathCache();
+    EXPECT_EQ(FindSpecialModDir(), "");  // drive A is never probed
+  }
+  platform::ResetGamePathCache();
 }

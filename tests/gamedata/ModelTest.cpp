@@ -35,11 +35,7 @@ TEST(GoodArr, NicknameLookupIsTrimmedCaseFoldedAndFirstMatchWins) {
   EXPECT_EQ(arr.IndexOfNickname(" ORE "), 1);  // element 0 never matches
   EXPECT_EQ(arr.IndexOfNickname("gold"), 2);
   EXPECT_EQ(arr.IndexOfNickname("silver"), -1);
-  EXPECT_EQ(TGoodArr({TGood{}, Named("\xC3\x89p\xC3\xA9"
-                                     "e")})
-                .IndexOfNickname("\xC3\xA9P\xC3\x89"
-                                 "E"),
-            1);  // Épée
+  EXPECT_EQ(TGoodArr({TGood{}, Named("\xC3\x89p\xC3\xA9\x65")}).IndexOfNickname("\xC3\xA9P\xC3\x89\x45"), 1);  // Épée
   EXPECT_EQ(arr.IndexOfNickname("   "), -1);
   EXPECT_EQ(TGoodArr{Named("loot")}.IndexOfNickname("loot"), -1);
 }

@@ -34,7 +34,7 @@ class ParsersTest : public ::testing::Test {
     auto ini = TSvIniFile::CreateFromList(TStringList(), std::string(IniSlotNames[slot]));
     std::string section;
     for (int i = 0; i < lines.Count(); ++i) {
-      const std::string& line = lines[i];
+      const std::string_view line = lines[i];
       const auto eq = line.find('=');
       if (line[0] == '[') section = line.substr(1, line.size() - 2);
       else ini->WriteString(section, Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));

@@ -5,7 +5,6 @@
 #include "platform/PeResources.h"
 #include "platform/PeStringTable.h"
 #include "platform/PeTestWriter.h"
-#include "platform/PeVersionInfo.h"
 #include "util/TempDir.h"
 
 using qmz::platform::PeStringTable;
@@ -18,15 +17,12 @@ namespace {
 constexpr uint16_t RT_STRING = 6;
 constexpr uint16_t RT_VERSION = 16;
 
-// Strings 0, 1, 17 and 65535 (blocks 1, 2 and 4096), plus a version resource.
+// Strings 0, 1, 17 and 65535 (blocks 1, 2 and 4096), plus a resource of another type.
 std::vector<uint8_t> SampleLibrary(bool plus) {
   return BuildPe({{RT_STRING, 1, 0x409, StringBlock({{0, u"zero"}, {1, u"Li01 \u00c9toile \U0001F680"}})},
                   {RT_STRING, 2, 0x409, StringBlock({{1, u"seventeen"}})},
                   {RT_STRING, 4096, 0x409, StringBlock({{15, u"last"}})},
-                  {RT_VERSION, 1, 0x409,
-                   qmz::test::VersionResource(0x00010002, 0x0000001F, u"040904b0",
-                                              {{u"ProductName", u"Starvagant"}, {u"CompanyName", u"SV \u00a9"}},
-                                              0x04B00409)}},
+                  {RT_VERSION, 1, 0x409, {1, 2, 3, 4}}},
                  plus);
 }
 
@@ -47,15 +43,19 @@ TEST(PeStringTable, FindsStringsByBlockAndEntryInPe32AndPe32Plus) {
   }
 }
 
-TEST(PeStringTable, CutsAt254CharactersAndAtNul) {
-  std::u16string longText(300, u'a');
+TEST(PeStringTable, CutsAt254CharactersAtNulAndAtTheEndOfItsBlock) {
   std::u16string pairAtCut(253, u'b');
   pairAtCut += u"\U0001F680";  // the pair would be units 254 and 255
-  const auto image = BuildPe({{RT_STRING, 1, 0, StringBlock({{0, longText}, {1, pairAtCut}, {2, u"ab\0cd"s}})}});
-  const PeStringTable table(image);
+  auto cut = StringBlock({{0, u"ok"}, {1, u"cut"}});
+  cut.resize(2 + 4 + 2 + 2);  // entry 1 keeps its length but loses a character
+  const PeStringTable table(
+      BuildPe({{RT_STRING, 1, 0, StringBlock({{0, std::u16string(300, u'a')}, {1, pairAtCut}, {2, u"ab\0cd"s}})},
+               {RT_STRING, 2, 0, cut}}));
   EXPECT_EQ(table.LoadString(0), std::string(254, 'a'));
   EXPECT_EQ(table.LoadString(1), std::string(253, 'b')) << "never half a character";
   EXPECT_EQ(table.LoadString(2), "ab");
+  EXPECT_EQ(table.LoadString(16), "ok");
+  EXPECT_EQ(table.LoadString(17), "") << "text running past its block";
 }
 
 TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
@@ -69,14 +69,6 @@ TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
   EXPECT_EQ(table.LoadString(0), "us");
   EXPECT_EQ(table.LoadString(16), "neutral");
   EXPECT_EQ(table.LoadString(32), "de");
-}
-
-TEST(PeStringTable, TextRunningPastItsBlockIsDropped) {
-  auto block = StringBlock({{0, u"ok"}, {1, u"cut"}});
-  block.resize(2 + 4 + 2 + 2);  // entry 1 keeps its length but loses a character
-  const PeStringTable table(BuildPe({{RT_STRING, 1, 0x409, block}}));
-  EXPECT_EQ(table.LoadString(0), "ok");
-  EXPECT_EQ(table.LoadString(1), "");
 }
 
 TEST(PeStringTable, ReadsFilesAndTreatsOthersAsEmpty) {
@@ -99,7 +91,6 @@ TEST(PeResources, DamagedFilesGiveEmptyTextsNeverACrash) {
     const PeStringTable table(prefix);
     const std::string s = table.LoadString(17);
     EXPECT_TRUE(s.empty() || s == "seventeen") << size;
-    (void)qmz::platform::ParsePeVersionInfo(prefix);
   }
   std::mt19937 random(6);
   for (int round = 0; round < 3000; ++round) {
@@ -107,7 +98,6 @@ TEST(PeResources, DamagedFilesGiveEmptyTextsNeverACrash) {
     for (int flips = 0; flips < 4; ++flips) copy[random() % copy.size()] = static_cast<uint8_t>(random());
     const PeStringTable table(copy);
     for (uint32_t id : {0u, 1u, 17u, 65535u}) (void)table.LoadString(id);
-    (void)qmz::platform::ParsePeVersionInfo(copy);
   }
 }
 
@@ -119,29 +109,4 @@ TEST(PeResources, DirectoryPointingBackAtItselfEnds) {
   qmz::test::Put32(image, typeDir + 16 + 4, 0x80000000u);
   const qmz::platform::PeResources resources(image);
   EXPECT_TRUE(resources.OfType(RT_STRING).empty());
-}
-
-TEST(PeVersionInfo, ReadsFixedVersionTranslationAndStringsAndCopesWithoutThem) {
-  const auto info = qmz::platform::ParsePeVersionInfo(SampleLibrary(true));
-  ASSERT_TRUE(info.has_value());
-  ASSERT_TRUE(info->FileVersion.has_value());
-  EXPECT_EQ(info->FileVersion->Major, 1);
-  EXPECT_EQ(info->FileVersion->Minor, 2);
-  EXPECT_EQ(info->FileVersion->Release, 0);
-  EXPECT_EQ(info->FileVersion->Build, 31);
-  ASSERT_EQ(info->Translations.size(), 1u);
-  EXPECT_EQ(info->Translations[0], 0x04B00409u);
-  EXPECT_EQ(info->StringValue("040904B0", "productname"), "Starvagant");
-  EXPECT_EQ(info->StringValue("040904b0", "CompanyName"), "SV \u00a9");
-  EXPECT_EQ(info->StringValue("040904b0", "Comments"), std::nullopt);
-  EXPECT_EQ(info->StringValue("040704b0", "ProductName"), std::nullopt);
-
-  // A wrong signature of the fixed part leaves only the numbers out; no version resource gives nothing.
-  const auto unsignedInfo = qmz::platform::ParsePeVersionInfo(BuildPe(
-      {{RT_VERSION, 1, 0, qmz::test::VersionResource(1, 2, u"040904b0", {{u"Comments", u"c"}}, 0x04B00409, 0)}}));
-  ASSERT_TRUE(unsignedInfo.has_value());
-  EXPECT_FALSE(unsignedInfo->FileVersion.has_value());
-  EXPECT_EQ(unsignedInfo->StringValue("040904b0", "Comments"), "c");
-
-  EXPECT_FALSE(qmz::platform::ParsePeVersionInfo(BuildPe({{RT_STRING, 1, 0, StringBlock({})}})).has_value());
 }

@@ -1,5 +1,5 @@
 #pragma once
-// A tiny writer of PE files with a resource section, enough for the reader's tests and seed files.
+// A tiny writer of PE files with a resource section, enough for the reader's tests.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -117,49 +117,6 @@ inline std::vector<uint8_t> StringBlock(const std::map<int, std::u16string>& ent
     for (char16_t c : text) Put16(b, b.size(), c);
   }
   return b;
-}
-
-// One node of a version resource: header, key, value and children, 32-bit aligned.
-inline std::vector<uint8_t> VersionNode(const std::u16string& key, uint16_t type, const std::vector<uint8_t>& value,
-                                        uint16_t valueLength, const std::vector<std::vector<uint8_t>>& children = {}) {
-  std::vector<uint8_t> b(6);
-  Put16(b, 2, valueLength);
-  Put16(b, 4, type);
-  for (char16_t c : key) Put16(b, b.size(), c);
-  Put16(b, b.size(), 0);
-  b.resize(Align(b.size(), 4));
-  b.insert(b.end(), value.begin(), value.end());
-  for (const auto& child : children) {
-    b.resize(Align(b.size(), 4));
-    b.insert(b.end(), child.begin(), child.end());
-  }
-  Put16(b, 0, static_cast<uint32_t>(b.size()));
-  return b;
-}
-
-inline std::vector<uint8_t> VersionText(const std::u16string& key, const std::u16string& text) {
-  std::vector<uint8_t> value;
-  for (char16_t c : text) Put16(value, value.size(), c);
-  Put16(value, value.size(), 0);
-  return VersionNode(key, 1, value, static_cast<uint16_t>(text.size() + 1));
-}
-
-// VS_VERSIONINFO with a fixed file version, one string table and one translation.
-inline std::vector<uint8_t> VersionResource(uint32_t versionHigh, uint32_t versionLow, const std::u16string& table,
-                                            const std::vector<std::pair<std::u16string, std::u16string>>& values,
-                                            uint32_t translation, uint32_t signature = 0xFEEF04BD) {
-  std::vector<uint8_t> fixed(52);
-  Put32(fixed, 0, signature);
-  Put32(fixed, 4, 0x10000);
-  Put32(fixed, 8, versionHigh);
-  Put32(fixed, 12, versionLow);
-  std::vector<std::vector<uint8_t>> strings;
-  for (const auto& [key, text] : values) strings.push_back(VersionText(key, text));
-  std::vector<uint8_t> trans(4);
-  Put32(trans, 0, translation);
-  return VersionNode(u"VS_VERSION_INFO", 0, fixed, 52,
-                     {VersionNode(u"StringFileInfo", 1, {}, 0, {VersionNode(table, 1, {}, 0, strings)}),
-                      VersionNode(u"VarFileInfo", 1, {}, 0, {VersionNode(u"Translation", 0, trans, 4)})});
 }
 
 }  // namespace qmz::test

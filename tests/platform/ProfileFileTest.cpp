@@ -11,9 +11,7 @@ using qmz::test::ReadWholeFile;
 using qmz::test::TempDir;
 using qmz::test::WriteWholeFile;
 
-namespace {
 using Names = std::vector<std::string>;
-}
 
 TEST(ProfileFile, ReadsMatchIgnoringCaseAndTheFirstMatchWins) {
   TempDir dir;

@@ -46,7 +46,7 @@ constexpr std::string_view kSystemReg = R"(WINE REGISTRY Version 2
 
 }  // namespace
 
-TEST(WineRegistry, ReadsKeysValuesAndEscapes) {
+TEST(WineRegistry, ReadsKeysValuesEscapesAndNamesInFileOrder) {
   WineRegistry reg;
   ASSERT_TRUE(reg.LoadText(HKLM, kSystemReg));
   const auto* key = reg.OpenKey(HKLM, "\\SOFTWARE\\Starvagant Games\\Starvagant\\1.0");
@@ -64,12 +64,8 @@ TEST(WineRegistry, ReadsKeysValuesAndEscapes) {
   EXPECT_EQ(key->ReadString("Blob"), std::nullopt);
   EXPECT_EQ(key->ReadString("Multi"), std::nullopt);
   EXPECT_EQ(key->ReadString("Missing"), std::nullopt);
-}
 
-TEST(WineRegistry, ValueNamesKeepFileOrderAndKeysAboveExist) {
-  WineRegistry reg;
-  ASSERT_TRUE(reg.LoadText(HKLM, kSystemReg));
-  const auto* key = reg.OpenKey(HKLM, "software\\starvagant mod manager\\");
+  key = reg.OpenKey(HKLM, "software\\starvagant mod manager\\");
   ASSERT_NE(key, nullptr);
   EXPECT_THAT(key->ValueNames(), ElementsAre("Install_Dir", "mods\\Alpha", "Version", "MODS\\Beta"));
   EXPECT_TRUE(reg.KeyExists(HKLM, "Software\\Starvagant Games"));

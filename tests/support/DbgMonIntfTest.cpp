@@ -69,10 +69,7 @@ TEST(DebugPacket, HoldsCommandTypeTextAndTwoZeros) {
     std::string bytes;
   };
   const Case cases[] = {
-      {"abc", mtInformation,
-       std::string("\x01\x03"
-                   "abc\0\0",
-                   7)},
+      {"abc", mtInformation, std::string("\x01\x03\x61\x62\x63\0\0", 7)},
       {"", mtError, std::string("\x01\x02\0\0", 4)},
       {"\x03", mtWarning, std::string("\x03\x01\x03\0\0", 5)},
       {"\x03\x03", mtCustom, std::string("\x01\x05\x03\x03\0\0", 6)},
@@ -85,12 +82,7 @@ TEST_F(DbgMonIntfTest, ViewerReceivesCopyDataFrame) {
   SetDebugSenderWindow(0x1234);
   SendDebug("hello");
   const std::string frame = viewer.ReceiveFrame();
-  const std::string header(
-      "\x4A\0\0\0"
-      "\0\0\0\0"
-      "\x34\x12\0\0\0\0\0\0"
-      "\x09\0\0\0",
-      20);
+  const std::string header("\x4A\0\0\0\0\0\0\0\x34\x12\0\0\0\0\0\0\x09\0\0\0", 20);
   EXPECT_EQ(frame, header + DebugPacket("hello", mtInformation));
 }
 

@@ -65,31 +65,7 @@ TEST(ExtractBetween, MarksStarsAndMissingMarks) {
   EXPECT_EQ(ExtractBetween("a;b", ";", ";", true), ";");
 }
 
-TEST(ExtractBetweenCut, ReadsCommaFieldsOneByOneCuttingAtTheFoundPosition) {
-  std::string line = "12, 0.5 ,x";
-  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "12");
-  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "0.5");
-  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "x");
-  EXPECT_EQ(line, "");
-  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "");
-  // The piece "a," also occurs before the start mark; only the one after the mark goes.
-  line = "a,=a,b";
-  EXPECT_EQ(ExtractBetweenCut(line, "=", ",", false, true), "a");
-  EXPECT_EQ(line, "a,=b");
-  std::string noEnd = "k=v w";
-  EXPECT_EQ(ExtractBetweenCut(noEnd, "=", ",", false, true), "v w");
-  EXPECT_EQ(noEnd, "k=");
-  std::string absent = "no marks";
-  EXPECT_EQ(ExtractBetweenCut(absent, "[", ",", false, true), "");
-  EXPECT_EQ(absent, "no marks");
-  std::string keep = "1,2";
-  EXPECT_EQ(ExtractBetweenCut(keep, "*", ",", false, false), "1");
-  EXPECT_EQ(keep, "1,2");
-}
-
-TEST(TextHelpers, PositionsComparisonsAndBarsThatNeverLeaveTheirWidth) {
-  EXPECT_EQ(PosText("BASE", "li01_01_base"), 9);
-  EXPECT_TRUE(SameTrimmedText("  Li01 \t", "li01"));
+TEST(TextHelpers, BarsNeverLeaveTheirWidth) {
   EXPECT_EQ(MakeBarText('#', 3, 10), "####      ");
   EXPECT_EQ(MakeBarText('#', -1, 3), "   ");
   EXPECT_EQ(MakeBarText('#', 99, 3), "###");
@@ -154,7 +130,7 @@ TEST(ComputerName, ReadFromTheProcessRegistry) {
   EXPECT_FALSE(GetCurrentUserName().empty());
 }
 
-// Short whole numbers take a quicker road than other numbers: both give the nearest float to the text,
+// Short numbers (whole or with a point) take a quicker road than others: both give the nearest float to the text,
 // bit for bit, as from_chars does, -0 included.
 TEST(GlobalFunctions, ShortNumbersReadAsTheNearestFloat) {
   const auto bits = [](float f) {

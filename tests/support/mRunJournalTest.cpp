@@ -62,6 +62,12 @@ struct FileSizeLimit {
 
 std::string Line(const char* level, const std::string& text) { return std::string(kStamp) + "[" + level + "] " + text; }
 
+class Journal : public ::testing::Test {
+ protected:
+  TempDir dir;
+  FakeClock clock;
+};
+
 }  // namespace
 
 TEST(FormatElapsedTime, RoundsHalfToEven) {
@@ -73,9 +79,7 @@ TEST(FormatElapsedTime, RoundsHalfToEven) {
   EXPECT_EQ(FormatElapsedTime(360000000), "100:00:00");
 }
 
-TEST(Journal, FirstLineLevelsAndLineBreakFolding) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
   std::string fileName;
   {
     TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
@@ -99,8 +103,7 @@ TEST(Journal, FirstLineLevelsAndLineBreakFolding) {
   EXPECT_EQ(lines[5], Line("System ", "Process terminated with exit code 0"));
 }
 
-TEST(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSaysSo) {
-  FakeClock clock;
+TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSaysSo) {
   TJournal journal("", "", true, false, true, false, clock.Clock());
   journal.Add("", jlEnd);
   journal.Add("parse", jlEnd);
@@ -123,9 +126,7 @@ TEST(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSaysS
   EXPECT_EQ(journal.OpenTimers(), 0u);
 }
 
-TEST(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
   std::string fileName;
   {
     TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
@@ -143,9 +144,7 @@ TEST(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
   EXPECT_EQ(lines[6], Line("System ", "Process terminated with exit code 0"));
 }
 
-TEST(Journal, FileNamesDailyAndEmpty) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, FileNamesDailyAndEmpty) {
   const auto nameOf = [&](const std::string& path, const std::string& name, bool daily) {
     TJournal journal(path, name, false, true, false, daily, clock.Clock());
     return journal.FileName();
@@ -159,9 +158,7 @@ TEST(Journal, FileNamesDailyAndEmpty) {
   EXPECT_TRUE(fs::exists(folder + "2006-05-14.mjf"));
 }
 
-TEST(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
   const fs::path file = dir.Path() / "DebugOut.mjf";
   qmz::test::WriteWholeFile(file, "[old run]\r\n");
   { TJournal journal(dir.Str(), "DebugOut", false, false, false, false, clock.Clock()); }
@@ -176,8 +173,7 @@ TEST(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
   EXPECT_EQ(lines[0].rfind(Line("Start  ", "Process "), 0), 0u);
 }
 
-TEST(Journal, InactiveJournalChangesNothing) {
-  FakeClock clock;
+TEST_F(Journal, InactiveJournalChangesNothing) {
   TJournal journal("", "", true, false, true, false, clock.Clock());
   journal.SetActive(false);
   journal.Add("hidden", jlBegin);
@@ -192,15 +188,13 @@ TEST(Journal, InactiveJournalChangesNothing) {
   EXPECT_DOUBLE_EQ(b[1].Time, platform::ToDateTime(clock.now));
 }
 
-TEST(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
-  FakeClock clock;
+TEST_F(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
   TJournal none("/tmp", "DebugOut", true, false, true, false, clock.Clock());
   EXPECT_TRUE(none.FileName().empty());
   EXPECT_TRUE(none.Buffer().empty());  // no first line without a file
   none.Add("kept", jlInfo);
   EXPECT_EQ(none.Buffer().size(), 1u);
 
-  TempDir dir;
   TJournal missing((dir.Path() / "no" / "such").string(), "DebugOut", true, false, false, false, clock.Clock());
   EXPECT_TRUE(missing.FileName().empty());
   EXPECT_FALSE(missing.HasFile());
@@ -208,9 +202,7 @@ TEST(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
   EXPECT_EQ(missing.Buffer().back().Text, "kept");
 }
 
-TEST(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
   TJournal first(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
   TJournal second(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
   EXPECT_FALSE(first.FileName().empty());
@@ -218,9 +210,7 @@ TEST(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
   EXPECT_EQ(Lines(first.FileName()).size(), 1u);  // the second did not empty it
 }
 
-TEST(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
   std::unique_ptr<TJournal> journal;
   {
     const FileSizeLimit limit(5);  // the first line fits only in part
@@ -232,9 +222,7 @@ TEST(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
   EXPECT_EQ(journal->Buffer().back().Text, "still here");
 }
 
-TEST(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
   TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
   ASSERT_TRUE(journal.HasFile());
   const auto before = fs::file_size(journal.FileName());
@@ -251,9 +239,7 @@ TEST(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
   EXPECT_EQ(Lines(journal.FileName()).size(), 1u);
 }
 
-TEST(Journal, LinksAndFifosAtTheJournalsPlaceAreRefused) {
-  TempDir dir;
-  FakeClock clock;
+TEST_F(Journal, LinksAndFifosAtTheJournalsPlaceAreRefused) {
   qmz::test::WriteWholeFile(dir.Path() / "precious.txt", "precious");
   fs::create_symlink(dir.Path() / "precious.txt", dir.Path() / "DebugOut.mjf");
   {

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFrame>
 #include <QTimer>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
 
@@ -20,14 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::UpdateServer;
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_update";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
 
 // Records the events of one check; opening a downloaded file is only noted.
 class RecordingUpdate : public TwuWebUpdate {
@@ -74,7 +64,6 @@ class RecordingUpdate : public TwuWebUpdate {
 class WebUpdateTest : public ::testing::Test {
  protected:
   WebUpdateTest() {
-    App();
     fs::create_directories(site_);
     test::WriteWholeFile(site_ / "update.bin", std::string(5000, 'u'));
   }
@@ -192,7 +181,6 @@ TEST(WebUpdateUrl, GetsAPrefixUnlessItHasOne) {
 }
 
 TEST(ShowInfoUpdate, CentresButtonsAndAnswersKeys) {
-  App();
   Tfrm_ShowInfoUpdate dialog;
   dialog.Panel_Bottom->resize(522, 41);
   dialog.Panel_BottomResize();

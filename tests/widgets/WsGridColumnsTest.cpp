@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,6 +7,8 @@
 #include "widgets/WsGridColumns.h"
 
 using namespace qmz;
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
 
 TEST(WsGridCommaList, StoresLinesAndReadsThemBack) {
   struct Case {
@@ -38,18 +41,13 @@ TEST(WsGridColumns, NamesAreUniqueIgnoringCase) {
   TWsGridColumn& folder = columns.Add();
   TWsGridColumn& title = columns.Add();
   folder.SetName("Folder");
-  try {
-    title.SetName("FOLDER");
-    FAIL() << "duplicate name accepted";
-  } catch (const EWsGridColumnsError& e) {
-    EXPECT_STREQ(e.what(), "Column name \"FOLDER\" already exists");
-  }
+  EXPECT_THAT([&] { title.SetName("FOLDER"); },
+              ThrowsMessage<EWsGridColumnsError>(StrEq("Column name \"FOLDER\" already exists")));
   EXPECT_EQ(title.Name(), "");
   folder.SetName("FOLDER");  // its own name in other letter case
   EXPECT_EQ(folder.Name(), "FOLDER");
   title.SetName("Titel");
-  TWsGridColumn& third = columns.Add();
-  (void)third;
+  columns.Add();
   EXPECT_THROW(title.SetName(""), EWsGridColumnsError);  // the new column's name is empty
   EXPECT_EQ(columns.FindColumn("titel"), &title);
 }
@@ -85,12 +83,7 @@ TEST(WsGridColumns, CellKindsAndFlags) {
   col.SetKind(1, kCellKindInteger);
   col.SetText(1, " 42 ");
   EXPECT_EQ(col.GetText(1), "42");
-  try {
-    col.SetText(1, "4x");
-    FAIL() << "non-integer accepted";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "'4x' is not a valid integer value");
-  }
+  EXPECT_THAT([&] { col.SetText(1, "4x"); }, ThrowsMessage<EConvertError>(StrEq("'4x' is not a valid integer value")));
   EXPECT_EQ(col.GetText(1), "42");
   col.SetFlags(1, kCellMultiLine | kCellButton | kCellReadOnly);
   EXPECT_EQ(col.GetFlags(1), kCellReadOnly);  // integer cells are never multi-line or buttons

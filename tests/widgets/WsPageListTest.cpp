@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPainter>
 #include <memory>
 #include <vector>
 
@@ -42,8 +39,10 @@ TEST(WsPageListTest, LoadedActivatesTheFirstPageAndOutOfRangeIndexesChangeNothin
   f.list->SetActivePageIndex(1);
   for (int index : {-1, 3}) {
     f.list->SetActivePageIndex(index);
+    f.list->DeletePage(index);
     EXPECT_EQ(f.list->ActivePageIndex(), 1) << index;
   }
+  EXPECT_EQ(f.list->GetPageCount(), 3);
   EXPECT_EQ(f.VisiblePages(), std::vector<int>{1});
   EXPECT_EQ(f.changes, 1);
   EXPECT_EQ(f.list->GetPageCaption(2), "Page 2");
@@ -67,29 +66,23 @@ TEST(WsPageListTest, RefusedChangeKeepsTheOldPageAndShowsNoOther) {
   EXPECT_EQ(f.changes, 1);
 }
 
-TEST(WsPageListTest, RemovingTheActivePageActivatesItsNeighbour) {
+TEST(WsPageListTest, RemovingTheActivePageActivatesItsNeighbourEvenUnderAVeto) {
   struct Case {
     int active, expectedOldIndex;
+    bool veto;
   };
-  for (const Case& c : {Case{1, 2}, Case{2, 0}}) {
+  for (const Case& c : {Case{1, 2, false}, Case{2, 0, false}, Case{0, 1, true}}) {
     PageListFixture f(3);
     f.list->SetActivePageIndex(c.active);
+    if (c.veto) f.list->OnChanging = [](TWsCustomPageList*, int, bool& allow) { allow = false; };
     delete f.pages[c.active];
     const auto* expected = f.pages[c.expectedOldIndex];
     f.pages.erase(f.pages.begin() + c.active);
     EXPECT_EQ(f.list->ActivePage(), expected) << c.active;
     EXPECT_EQ(f.list->GetPageCount(), 2);
+    EXPECT_TRUE(expected->isVisibleTo(f.list));
     EXPECT_EQ(f.VisiblePages().size(), 1u);
   }
-}
-
-TEST(WsPageListTest, RemovingTheActivePageUnderAVetoStillLeavesOneShownPage) {
-  PageListFixture f(3);
-  f.list->OnChanging = [](TWsCustomPageList*, int, bool& allow) { allow = false; };
-  delete f.pages[0];
-  f.pages.erase(f.pages.begin());
-  EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
-  EXPECT_EQ(f.VisiblePages(), std::vector<int>{0});
 }
 
 TEST(WsPageListTest, HideAndShowPageKeepTheIndex) {
@@ -118,84 +111,7 @@ TEST(WsPageListTest, HideAndShowPageKeepTheIndex) {
   EXPECT_EQ(middle->PageIndex(), 2);
   PageListFixture other(1);
   EXPECT_EQ(other.list->HidePage(f.pages[0]), nullptr) << "pages of other lists are ignored";
-}
-
-TEST(WsPageListTest, HiddenPagesAreFreedWithTheirList) {
-  auto f = std::make_unique<PageListFixture>(2);
-  f->list->HidePage(f->pages[1]);
-  f.reset();  // ASan reports the page if it leaked
-}
-
-TEST(WsPageListTest, AddPageTakesTheFirstFreeNameAndAppendsWithoutActivating) {
-  PageListFixture f(1);
-  f.pages[0]->setObjectName("WsStandardPage1");
-  f.list->AddPage("Routes");
-  ASSERT_EQ(f.list->GetPageCount(), 2);
-  TWsCustomPage* added = f.list->GetPage(1);
-  EXPECT_EQ(added->objectName(), "WsStandardPage2");
-  EXPECT_EQ(added->Caption(), "Routes");
-  EXPECT_NE(dynamic_cast<TWsStandardPage*>(added), nullptr);
-  EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
-
-  f.list->MovePage(1, 0);
-  EXPECT_EQ(f.list->GetPage(0), added);
-  f.list->PageCaptionChanged(0, "Renamed");
-  EXPECT_EQ(added->Caption(), "Renamed");
-  f.list->DeletePage(7);
-  f.list->DeletePage(0);
-  EXPECT_EQ(f.list->GetPageCount(), 1);
-}
-
-TEST(WsPageListTest, PropagateEnableReachesEveryControlOnEveryPage) {
-  PageListFixture f(2);
-  auto* edit = new QLineEdit(f.pages[0]);
-  auto* box = new QCheckBox(f.pages[1]);
-  box->setEnabled(false);
-  f.list->SetPropagateEnable(true);
-  EXPECT_TRUE(box->isEnabled()) << "switching propagation on copies the list's state";
-  f.list->setEnabled(false);
-  EXPECT_FALSE(edit->isEnabled());
-  f.list->setEnabled(true);
-  EXPECT_TRUE(edit->isEnabled());
-  EXPECT_TRUE(box->isEnabled());
-}
-
-TEST(WsPageListTest, PaintEventsRunInOrderAndBeforePaintCanSkipTheBackground) {
-  PageListFixture f(1);
-  TWsCustomPage* page = f.pages[0];
-  page->SetColor(0x000000FF);
-  page->resize(20, 20);
-  std::vector<std::string> order;
-  bool draw = true;
-  page->OnBeforePaint = [&](TWsCustomPage*, QPainter&, const QRect&, bool& defaultDraw) {
-    order.push_back("before");
-    defaultDraw = draw;
-  };
-  page->OnPaint = [&](TWsCustomPage*, QPainter&, const QRect&) { order.push_back("paint"); };
-  page->OnAfterPaint = [&](TWsCustomPage*, QPainter& canvas, const QRect&) {
-    order.push_back("after");
-    canvas.fillRect(0, 0, 1, 1, Qt::green);
-  };
-  QImage image = page->grab().toImage();
-  EXPECT_EQ(order, (std::vector<std::string>{"before", "paint", "after"}));
-  EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::red));
-  EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::green));
-  order.clear();
-  draw = false;
-  page->grab();
-  EXPECT_EQ(order, (std::vector<std::string>{"before", "after"}));
-}
-
-TEST(WsPageListTest, ShowAndHideEventsFollowTheActivePage) {
-  std::vector<std::string> log;  // outlives the pages, which report hiding while they go
-  PageListFixture f(2);
-  f.form.show();
-  for (int i = 0; i < 2; ++i) {
-    f.pages[i]->OnShow = [&log, i](QWidget*) { log.push_back("show" + std::to_string(i)); };
-    f.pages[i]->OnHide = [&log, i](QWidget*) { log.push_back("hide" + std::to_string(i)); };
-  }
-  f.list->SetActivePageIndex(1);
-  EXPECT_EQ(log, (std::vector<std::string>{"show1", "hide0"}));
+  f.list->HidePage(middle);  // freed with its list: ASan reports it if it leaked
 }
 
 }  // namespace

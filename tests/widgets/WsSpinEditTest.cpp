@@ -71,13 +71,10 @@ TEST(WsSpinEdit, LevelBoxReadsOneAfterLoadingAndStepsUpward) {
   EXPECT_EQ(edit.text(), "0");  // no range check while loading
   edit.EndLoad();
   EXPECT_EQ(edit.text(), "1");
-  edit.UpClick(nullptr);
-  edit.UpClick(nullptr);
+  for (int i = 0; i < 2; ++i) edit.UpClick(nullptr);
   EXPECT_EQ(edit.Value(), 3);
   EXPECT_EQ(edit.FloatValue(), 3.0);
-  edit.DownClick(nullptr);
-  edit.DownClick(nullptr);
-  edit.DownClick(nullptr);
+  for (int i = 0; i < 3; ++i) edit.DownClick(nullptr);
   EXPECT_EQ(edit.text(), "1");
 }
 
@@ -98,26 +95,6 @@ TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
   EXPECT_EQ(edit.FloatValue(), 2.5);
   edit.setText("2.5");  // not this locale's separator
   EXPECT_EQ(edit.FloatValue(), 0.0);
-}
-
-TEST(WsSpinEdit, SmartStepTakesTheDigitLeftOfTheCaret) {
-  struct Case {
-    int caret;
-    QString expected;
-  };
-  const Case cases[] = {{2, "133.45"}, {5, "123.55"}, {4, "124.45"}, {0, "123.95"}};
-  for (const Case& c : cases) {
-    TWsSpinEdit edit;
-    edit.SetSpinType(TWsSpinType::sptFloat);
-    edit.SetPrecision(2);
-    edit.SetIncrementFloat(0.5);
-    edit.SetIncrementSmart(true);
-    edit.setText("123.45");
-    edit.setCursorPosition(c.caret);
-    QTest::keyClick(&edit, Qt::Key_Up);
-    EXPECT_EQ(edit.text(), c.expected) << "caret " << c.caret;
-    EXPECT_EQ(edit.cursorPosition(), c.caret);
-  }
 }
 
 TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsPageKeysAndSmartSteps) {
@@ -235,23 +212,6 @@ TEST(WsSpinEdit, TimeStepsHoursMinutesSecondsAndNeverBelowZero) {
   EXPECT_EQ(edit.text(), "0:00:00");
 }
 
-TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
-  QWidget form;
-  auto* edit = new TWsSpinEdit(&form);
-  auto* next = new QLineEdit(&form);
-  form.show();
-  QApplication::setActiveWindow(&form);
-  edit->setFocus();
-  QChar seen;
-  edit->OnKeyPress = [&](QWidget*, QChar& key) { seen = key; };
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_EQ(seen, QChar(13));
-  EXPECT_TRUE(edit->hasFocus());
-  edit->SetReturnIsTab(true);
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_TRUE(next->hasFocus());
-}
-
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   QWidget form;
   auto* other = new QLineEdit(&form);
@@ -270,24 +230,6 @@ TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
   QTest::keyClick(edit, Qt::Key_Down);
   EXPECT_EQ(edit->Value(), 40);
-}
-
-TEST(WsSpinEdit, LabelStandsLeftOfTheEditAndFollowsEnabling) {
-  QWidget form;
-  auto* edit = new TWsSpinEdit(&form);
-  edit->setGeometry(100, 50, 80, 22);
-  edit->SetLabelCaption("Money");
-  QLabel* label = edit->Label();
-  ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->parentWidget(), &form);
-  const int tw = QFontMetrics(edit->LabelFont()).horizontalAdvance("Money");
-  EXPECT_EQ(label->pos(), QPoint(100 - tw - 4, 50));
-  edit->SetLabelPosition(TLabelPosition::lpTopLeft);
-  EXPECT_EQ(label->pos(), QPoint(100, 50 - label->height() - 4));
-  edit->setEnabled(false);
-  EXPECT_FALSE(label->isEnabled());
-  edit->SetLabelAlwaysEnabled(true);
-  EXPECT_TRUE(label->isEnabled());
 }
 
 }  // namespace

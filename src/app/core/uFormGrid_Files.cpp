@@ -58,7 +58,7 @@ std::vector<TRouteRow> ParseRouteFileText(std::string_view Text) {
     TRouteRow row;
     row.Caption = items[0];
     row.SubItems.reserve(std::size_t(std::max(items.Count() - 1, RouteSubItemCount)));
-    for (int k = 1; k < items.Count(); ++k) row.SubItems.push_back(items[k]);
+    for (int k = 1; k < items.Count(); ++k) row.SubItems.emplace_back(items[k]);
     if (row.SubItems.size() < std::size_t(RouteSubItemCount)) row.SubItems.resize(std::size_t(RouteSubItemCount));
     rows.push_back(std::move(row));
   }

@@ -8,6 +8,7 @@
 
 #include "app/core/uFormMain_CalcLoop.h"
 #include "app/core/uFormMain_Sort.h"
+#include "platform/MemoryPages.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -39,6 +40,19 @@ void TRouteList::Clear() {
   items_ = nullptr;
   count_ = 0;
   capacity_ = 0;
+}
+
+void TRouteList::Clear(const std::function<void()>& Between, std::size_t SliceRecords) {
+  TRouteRecord* items = std::exchange(items_, nullptr);
+  const std::size_t count = std::exchange(count_, 0);
+  capacity_ = 0;
+  const std::size_t slice = std::max<std::size_t>(SliceRecords, 1);
+  // Only the written records hold pages; the rest of the block goes with free at no cost.
+  for (std::size_t at = 0; at + slice < count; at += slice) {
+    platform::DiscardPages(items + at, slice * sizeof(TRouteRecord));
+    if (Between) Between();
+  }
+  std::free(items);
 }
 
 void TRouteList::Resize(std::size_t n) {
@@ -248,7 +262,11 @@ struct ClearIndexArrays {
 
 TCalcEnd FindRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                     TJournal* Journal) {
-  Work.FRoutes.Clear();
+  // The routes of the calculation before may fill gigabytes, which take a while to give back.
+  TPumpTimer timer;
+  Work.FRoutes.Clear([&] {
+    if (timer.Due()) Hooks.ProcessMessages();
+  });
   Work.FRoutes.TradeMode = Selection.TradeMode;
   Work.FFromBases.clear();
   Work.FToBases.clear();
@@ -292,7 +310,9 @@ void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
                std::uint32_t(std::min<std::size_t>(count == 0 ? 0 : count - 1, 2147483647u)), 0);
   // The gauge moves, and the window's events are processed, about every 15 ms: a sort of tens of millions
   // of routes takes seconds, and a Stop click must reach the window as a stop request then, not be
-  // queued until the sort is over and start a new calculation. The sort itself always completes.
+  // queued until the sort is over and start a new calculation. The sort itself always completes. The
+  // first round comes before it starts: the calculation's last may be a whole interval back.
+  Hooks.ProcessMessages();
   Work.FSortCalls = SortRoutes(Work.FRoutes, 0, std::int64_t(count) - 1, [&Hooks](std::uint64_t calls) {
     Hooks.Status("", 0, 2147483647u, std::uint32_t(std::min<std::uint64_t>(calls, 2147483647u)));
     Hooks.ProcessMessages();

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <new>
 #include <span>
 #include <string>
@@ -57,6 +58,10 @@ class TRouteList {
     if (n > capacity_) Grow(n);
   }
   void Clear();  // also gives the memory back
+  // Clear, giving the memory back SliceRecords records at a time with Between() after each slice: tens
+  // of millions of records take longer to give back than the window may go without its message pump.
+  // The list is empty already when Between first runs.
+  void Clear(const std::function<void()>& Between, std::size_t SliceRecords = std::size_t(1) << 21);
   // Exactly n records, those beyond the old count uninitialised (for writers that fill known slots).
   void Resize(std::size_t n);
 

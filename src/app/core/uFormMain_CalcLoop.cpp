@@ -212,10 +212,11 @@ TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journ
 }
 
 // Runs job(worker) on up to n threads while the calling thread pumps and watches the stop flag; the
-// number of threads that started (workers 0 .. that - 1 ran).
+// number of threads that started (workers 0 .. that - 1 ran). The timer goes on from one run to the
+// next, so the pump keeps its pace across the steps.
 template <typename Job, typename Counter>
-unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress, std::atomic<bool>& stop,
-                   Counter&& counter) {
+unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress, TPumpTimer& timer,
+                   std::atomic<bool>& stop, Counter&& counter) {
   std::vector<std::thread> threads;
   std::atomic<unsigned> running{0};
   for (unsigned t = 0; t < n; ++t) {
@@ -231,7 +232,6 @@ unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress,
     }
   }
   if (threads.empty()) return 0;
-  TPumpTimer timer;
   while (running.load() != 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     if (!timer.Due()) continue;
@@ -256,18 +256,24 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
   unsigned threads = Options.Threads ? Options.Threads : std::max(1u, std::thread::hardware_concurrency());
   threads = unsigned(std::min<std::size_t>(threads, nFrom));
   if (threads <= 1 || total < Options.ParallelFrom) {
-    loop.BuildSellTable(0, Work.FToBases.size());
+    // Some destinations at a time: the whole table of a large installation takes a while on one thread.
+    TPumpTimer timer;
+    for (std::size_t j = 0; j < Work.FToBases.size(); j += 64) {
+      loop.BuildSellTable(j, std::min(Work.FToBases.size(), j + 64));
+      if (timer.Due()) progress.Pump(0);
+    }
     loop.FinishSellTable();
     return Sequential(loop, Work, Hooks, Journal, progress);
   }
 
   // The sell table in blocks of destinations, one block per thread.
+  TPumpTimer timer;
   const std::size_t nTo = Work.FToBases.size();
   const std::size_t block = (nTo + threads - 1) / threads;
   std::atomic<bool> noStop{false};
   auto noCount = [] { return std::uint64_t(0); };
   auto buildBlock = [&](unsigned t) { loop.BuildSellTable(std::min(nTo, t * block), std::min(nTo, (t + 1) * block)); };
-  const unsigned started = OnThreads(threads, buildBlock, Hooks, progress, noStop, noCount);
+  const unsigned started = OnThreads(threads, buildBlock, Hooks, progress, timer, noStop, noCount);
   for (unsigned t = started; t < threads; ++t) buildBlock(t);
   loop.FinishSellTable();
   if (started == 0) return Sequential(loop, Work, Hooks, Journal, progress);
@@ -314,7 +320,7 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
     };
   };
 
-  if (!OnThreads(threads, pass(false, nullptr), Hooks, progress, stop, watch)) {
+  if (!OnThreads(threads, pass(false, nullptr), Hooks, progress, timer, stop, watch)) {
     return Sequential(loop, Work, Hooks, Journal, progress);
   }
   if (outOfMemory.load()) throw std::bad_alloc();
@@ -329,7 +335,7 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
     return Sequential(loop, Work, Hooks, Journal, progress);
   }
   next.store(0);
-  if (!OnThreads(threads, pass(true, &offset), Hooks, progress, stop, watch)) {
+  if (!OnThreads(threads, pass(true, &offset), Hooks, progress, timer, stop, watch)) {
     Work.FRoutes.Clear();
     return Sequential(loop, Work, Hooks, Journal, progress);
   }

@@ -14,7 +14,7 @@ namespace {
 std::vector<std::string> Texts(const TStringList& list) {
   std::vector<std::string> texts;
   texts.reserve(std::size_t(list.Count()));
-  for (int i = 0; i < list.Count(); ++i) texts.push_back(list[i]);
+  for (int i = 0; i < list.Count(); ++i) texts.emplace_back(list[i]);
   return texts;
 }
 
@@ -109,7 +109,7 @@ std::vector<TRouteRow> MarketRows(const SvModel& Data, int Base, bool OnlySold) 
   const std::string& name = Data.aBase[std::size_t(Base)].name.str();
   std::vector<TRouteRow> rows;
   rows.reserve(std::size_t(lines.Count()));
-  for (int i = 0; i < lines.Count(); ++i) rows.push_back(MarketRow(lines[i], name));
+  for (int i = 0; i < lines.Count(); ++i) rows.push_back(MarketRow(std::string(lines[i]), name));
   return rows;
 }
 

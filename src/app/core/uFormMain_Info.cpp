@@ -39,7 +39,7 @@ std::vector<TInfoNode> InfoGoodGroups(const SvModel& Data, const TStringList& Go
   for (int i = 0; i < sorted.Count(); ++i) {
     const std::uint32_t index = static_cast<const TIndex*>(sorted.Objects(i))->Index;
     if (index == 0 || index >= Data.aGood.size()) continue;
-    const TInfoNode node = GoodNode(sorted[i], index);
+    const TInfoNode node = GoodNode(std::string(sorted[i]), index);
     children[0].Children.push_back(node);
     const std::uint8_t type = Data.aGood[index].etype;
     if (type >= kFirstCategory && type <= kLastCategory) children[type].Children.push_back(node);

@@ -21,6 +21,10 @@ constexpr std::int64_t kTaskRange = std::int64_t(1) << 15;
 constexpr std::int64_t kMinTask = std::int64_t(1) << 12;
 // Below this many routes no thread is started at all.
 constexpr std::int64_t kParallelRange = std::int64_t(1) << 17;
+// A range of at least this many routes is worth a look at the clock (there are few of them), and so are
+// this many rounds of a partition: one step over tens of millions of routes takes a good while.
+constexpr std::int64_t kTickRange = std::int64_t(1) << 16;
+constexpr std::uint32_t kTickRounds = 1024;
 
 // One partition step: pivot is the profit in the middle, i runs up over higher profits, j down over
 // lower ones, and every stop of both is a swap. Afterwards Lo..j and i..Hi remain, j < i.
@@ -31,9 +35,10 @@ constexpr std::int64_t kParallelRange = std::int64_t(1) << 17;
 // the crossing the plain scans take over from exactly where the scans stand. The swaps, and with them
 // the order of equal profits, are those of the plain scans.
 // From a state of the scans (i and j about to scan, everything between them untouched) to the end of
-// the partition.
+// the partition; tick() every kTickRounds blocks.
+template <typename Tick>
 inline void PartitionFrom(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::uint32_t pivot, std::int64_t& iOut,
-                          std::int64_t& jOut) {
+                          std::int64_t& jOut, Tick&& tick) {
   constexpr int kBlock = 64;
   std::uint8_t offL[kBlock];
   std::uint8_t offR[kBlock];
@@ -43,7 +48,9 @@ inline void PartitionFrom(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std
   int startR = 0;
   std::int64_t li = lo;  // first position of the left block
   std::int64_t rj = hi;  // last position of the right block
+  std::uint32_t rounds = 0;
   while (rj - li + 1 > 2 * kBlock) {
+    if (++rounds % kTickRounds == 0) tick();
     if (numL == 0) {
       startL = 0;
       for (int t = 0; t < kBlock; ++t) {
@@ -83,25 +90,50 @@ inline void PartitionFrom(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std
   jOut = j;
 }
 
-inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::int64_t& iOut, std::int64_t& jOut) {
-  PartitionFrom(a, lo, hi, a[(lo + hi) / 2].Profit, iOut, jOut);
+template <typename Tick>
+inline void Partition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::int64_t& iOut, std::int64_t& jOut,
+                      Tick&& tick) {
+  PartitionFrom(a, lo, hi, a[(lo + hi) / 2].Profit, iOut, jOut, tick);
 }
 
-// Runs f(0 .. n - 1) on n threads (the calling one included) and waits for all; a thread that cannot
-// start leaves its share to the calling thread.
-template <typename F>
-void ParallelFor(unsigned n, F&& f) {
+constexpr auto kNoTick = [] {};
+
+// Runs f(0 .. n - 1) on n threads and waits for all, calling between() on the calling thread about every
+// 15 ms meanwhile: one step over tens of millions of routes takes longer than the window may go without
+// its message pump. A thread that cannot start leaves its share to the calling thread.
+template <typename F, typename Between>
+void ParallelFor(unsigned n, F&& f, Between&& between) {
+  std::mutex m;
+  std::condition_variable finished;
+  unsigned running = 0;
   std::vector<std::thread> threads;
   std::vector<unsigned> inline_;
-  for (unsigned t = 1; t < n; ++t) {
+  for (unsigned t = 0; t < n; ++t) {
     try {
-      threads.emplace_back([&f, t] { f(t); });
+      {
+        std::lock_guard lock(m);
+        ++running;
+      }
+      threads.emplace_back([&, t] {
+        f(t);
+        std::lock_guard lock(m);
+        if (--running == 0) finished.notify_one();
+      });
     } catch (const std::system_error&) {
+      std::lock_guard lock(m);
+      --running;
       inline_.push_back(t);
     }
   }
-  f(0);
   for (unsigned t : inline_) f(t);
+  {
+    std::unique_lock lock(m);
+    while (!finished.wait_for(lock, TPumpTimer::Interval, [&] { return running == 0; })) {
+      lock.unlock();
+      between();
+      lock.lock();
+    }
+  }
   for (auto& th : threads) th.join();
 }
 
@@ -109,7 +141,7 @@ void ParallelFor(unsigned n, F&& f) {
 // values before it, so the stops are counted per chunk, the pairs that surely lie apart (all left stops
 // in chunks before a chunk m, all right stops in chunks after it) are swapped by several threads at
 // once, and the scans go on from the last of those pairs as usual.
-// between() runs on the calling thread after each step (the window's pump).
+// between() runs on the calling thread during and after each step (the window's pump).
 template <typename Between>
 void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsigned threads, std::int64_t& iOut,
                        std::int64_t& jOut, Between&& between) {
@@ -119,7 +151,7 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
   auto begin = [&](unsigned c) { return lo + n * std::int64_t(c) / std::int64_t(chunks); };
   std::vector<std::int64_t> cntL(chunks, 0);
   std::vector<std::int64_t> cntR(chunks, 0);
-  ParallelFor(threads, [&](unsigned t) {
+  const auto countStops = [&](unsigned t) {
     for (unsigned c = t; c < chunks; c += threads) {
       std::int64_t l = 0;
       std::int64_t r = 0;
@@ -130,7 +162,8 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
       cntL[c] = l;
       cntR[c] = r;
     }
-  });
+  };
+  ParallelFor(threads, countStops, between);
   between();
   // The chunk m that leaves the most pairs apart.
   std::int64_t pairs = 0;
@@ -144,13 +177,19 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
       left += cntL[m];
     }
   }
-  if (pairs < std::int64_t(threads) * 64) return PartitionFrom(a, lo, hi, pivot, iOut, jOut);
+  if (pairs < std::int64_t(threads) * 64) {
+    // Too few pairs to share out: one thread partitions all of it, with the pump on the clock.
+    TPumpTimer timer;
+    return PartitionFrom(a, lo, hi, pivot, iOut, jOut, [&] {
+      if (timer.Due()) between();
+    });
+  }
 
   // Where each thread's first pair stands, found before anything moves.
   std::vector<std::int64_t> startL(threads);
   std::vector<std::int64_t> startR(threads);
   auto first = [&](unsigned t) { return pairs * std::int64_t(t) / std::int64_t(threads); };
-  ParallelFor(threads, [&](unsigned t) {
+  const auto findStarts = [&](unsigned t) {
     std::int64_t k = first(t);
     unsigned c = 0;
     while (k >= cntL[c]) k -= cntL[c++];
@@ -165,11 +204,12 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
     for (;; --y)
       if (a[y].Profit >= pivot && k-- == 0) break;
     startR[t] = y;
-  });
+  };
+  ParallelFor(threads, findStarts, between);
   between();
   std::int64_t lastL = 0;
   std::int64_t lastR = 0;
-  ParallelFor(threads, [&](unsigned t) {
+  const auto swapPairs = [&](unsigned t) {
     std::int64_t x = startL[t];
     std::int64_t y = startR[t];
     const std::int64_t count = first(t + 1) - first(t);
@@ -186,21 +226,26 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
       lastL = x;
       lastR = y;
     }
-  });
+  };
+  ParallelFor(threads, swapPairs, between);
   between();
-  PartitionFrom(a, lastL + 1, lastR - 1, pivot, iOut, jOut);
+  PartitionFrom(a, lastL + 1, lastR - 1, pivot, iOut, jOut, kNoTick);
 }
 
 // The sort of one range on one thread. Every turn of the loop is one call of the recursive form.
+// tick(large) comes at every call, large for a range of at least kTickRange routes, and tick(true)
+// during the partitions of those.
 template <typename Tick>
 void SortRange(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::uint64_t& calls, Tick& tick) {
   for (;;) {
     ++calls;
-    tick();
+    const bool large = hi - lo >= kTickRange;
+    tick(large);
     if (lo >= hi) return;
     std::int64_t i = 0;
     std::int64_t j = 0;
-    Partition(a, lo, hi, i, j);
+    if (large) Partition(a, lo, hi, i, j, [&tick] { tick(true); });
+    else Partition(a, lo, hi, i, j, kNoTick);
     if (j - lo < hi - i) {
       SortRange(a, lo, j, calls, tick);
       lo = i;
@@ -270,7 +315,7 @@ class SortPool {
  private:
   void Run(std::int64_t lo, std::int64_t hi) {
     std::uint64_t local = 0;
-    auto tick = [&] {
+    auto tick = [&](bool) {
       if ((local & 4095) == 0) {
         calls_.fetch_add(local, std::memory_order_relaxed);
         local = 0;
@@ -280,7 +325,7 @@ class SortPool {
       ++local;
       std::int64_t i = 0;
       std::int64_t j = 0;
-      Partition(a_, lo, hi, i, j);
+      Partition(a_, lo, hi, i, j, kNoTick);
       // The smaller side goes to whichever thread is free (a small one is sorted here at once); this
       // thread goes on with the larger.
       std::int64_t sLo = lo;
@@ -359,16 +404,16 @@ std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, con
     // Not a single thread could start: the ranges are sorted here.
     std::uint64_t calls = splits;
     TPumpTimer timer;
-    auto tick = [&] {
-      if ((calls & 4095) == 0 && Progress && timer.Due()) Progress(calls);
+    auto tick = [&](bool large) {
+      if (((calls & 4095) == 0 || large) && Progress && timer.Due()) Progress(calls);
     };
     for (const auto& [l, h] : ranges) SortRange(a, l, h, calls, tick);
     return calls;
   }
   std::uint64_t calls = 0;
   TPumpTimer timer;
-  auto tick = [&] {
-    if ((calls & 4095) == 0 && Progress && timer.Due()) Progress(calls);
+  auto tick = [&](bool large) {
+    if (((calls & 4095) == 0 || large) && Progress && timer.Due()) Progress(calls);
   };
   SortRange(a, Lo, Hi, calls, tick);
   return calls;
