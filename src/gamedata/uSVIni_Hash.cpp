@@ -164,10 +164,13 @@ int THashedStringList::IndexOf(std::string_view S) const {
 
 int THashedStringList::IndexOfName(std::string_view Name) const {
   if (Count() <= kScanLimit && !nameHashValid_) {
+    // A line's name ends at its first "=", so no name holds one; a line of this name has its "=" right
+    // after it (folding keeps lengths and makes no "=").
+    if (Name.find('=') != std::string_view::npos) return -1;
+    const std::size_t n = Name.size();
     for (int i = Count() - 1; i >= 0; --i) {
       const std::string_view s = Strings(i);
-      const auto eq = s.find('=');
-      if (eq != std::string_view::npos && Same(s.substr(0, eq), Name)) return i;
+      if (s.size() > n && s[n] == '=' && Same(s.substr(0, n), Name)) return i;
     }
     return -1;
   }

@@ -220,15 +220,18 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       } else {
         lowered = LowerCase(rawValue);
       }
-      // Without a "=" (as almost every value is) there is no "marketgood=" to take out.
-      if (rawValue.find('=') != std::string_view::npos)
+      // Without a "=" (as almost every value is) there is no "marketgood=" to take out, and no "=" to split
+      // at or to end a name.
+      const bool hasEq = rawValue.find('=') != std::string_view::npos;
+      if (hasEq)
         for (std::size_t k = lowered.find(kKey); k != std::string::npos; k = lowered.find(kKey, k))
           lowered.erase(k, kKey.size());
       const std::string_view entry = TrimView(lowered);
       // Split as WriteSectionList splits: at a "=" after the first character, else at the first ",".
       std::string_view good;
       std::string_view value;
-      if (const std::size_t split = entry.find('='); split != std::string_view::npos && split > 0) {
+      if (const std::size_t split = hasEq ? entry.find('=') : std::string_view::npos;
+          split != std::string_view::npos && split > 0) {
         good = entry.substr(0, split);
         value = entry.substr(split + 1);
       } else {
@@ -245,7 +248,7 @@ void BuildMarkets(const TSvIniFile& temp, int count, TSvIniFile& markets, const 
       // A line's name is its text before the first "=", and a name asked for is found in the last line
       // of that name, as the line list finds it; a good holding a "=" never is. The names are in lower
       // case already, so equal names are equal texts here.
-      const std::string_view name = WrittenGoods::NameOf(good);
+      const std::string_view name = hasEq ? WrittenGoods::NameOf(good) : good;
       const std::uint64_t hash = KeyedHash(name);
       auto& found = written.Find(target, name, hash, *list);
       if (found.line >= 0 && name.size() == good.size()) {
