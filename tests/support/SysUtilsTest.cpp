@@ -145,6 +145,9 @@ TEST(SysUtils, TextLinesEndAtCrLfLfOrCr) {
       {"a\rb\rc\r\nd\ne", {"a", "b", "c", "d", "e"}},
       {"x\n\r", {"x", ""}},
       {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
+      // Ends found sixteen bytes a step: at each place of a step, and across two steps.
+      {"0123456789abcdef\r\n0123456789abcde\rX0123456789abcdefghijklmnopq\n\r",
+       {"0123456789abcdef", "0123456789abcde", "X0123456789abcdefghijklmnopq", ""}},
   };
   for (const auto& [text, expected] : cases) {
     Lines got;
