@@ -149,7 +149,6 @@ void ForEachTextLine(std::string_view text, LineFn&& line) {
   }
 }
 
-
 // Text encodings at the program's edges; inside, everything is UTF-8.
 bool IsValidUtf8(std::string_view s);
 std::string Cp1252ToUtf8(std::string_view s);

@@ -49,10 +49,16 @@ xvfb-run -a -n 140 -s "-screen 0 1024x768x24" bash -c '
   # The route-list window is in front now: its pop-up menu, "&Save Routes...", a file name, Enter.
   read -r gx gy < <(timeout 30 xdotool search --sync --name "Traderoutes" getwindowgeometry --shell %@ |
                     awk -F= "/^X=/{x=\$2} /^Y=/{y=\$2} END{print x, y}")
-  xdotool mousemove --sync $((gx + 400)) $((gy + 300)) click 3
-  sleep 0.6
-  xdotool key s
-  timeout 30 xdotool search --sync --name "Save to..." >/dev/null || { kill -TERM $pid; wait $pid; exit 1; }
+  # A busy machine may drop the first press: the menu is asked for again until the dialog is there.
+  opened=0
+  for _ in 1 2 3; do
+    xdotool mousemove --sync $((gx + 400)) $((gy + 300)) click 3
+    sleep 0.6
+    xdotool key s
+    if timeout 10 xdotool search --sync --name "Save to..." >/dev/null; then opened=1; break; fi
+    xdotool key Escape
+  done
+  [ $opened = 1 ] || { kill -TERM $pid; wait $pid; exit 1; }
   sleep 0.6
   xdotool type --delay 5 "$1/routes.csv"
   xdotool key Return
