@@ -61,9 +61,10 @@ xvfb-run -a -n 140 -s "-screen 0 1024x768x24" bash -c '
   [ $opened = 1 ] || { kill -TERM $pid; wait $pid; exit 1; }
   sleep 0.6
   xdotool type --delay 5 "$1/routes.csv"
-  xdotool key Return
+  # The file name box completes paths: a Return that only closes the completion list is given again.
   for _ in $(seq 1 40); do
     [ -s "$1/routes.csv" ] && break
+    xdotool search --name "Save to..." >/dev/null 2>&1 && xdotool key Return
     sleep 0.5
   done
   kill -TERM $pid 2>/dev/null
