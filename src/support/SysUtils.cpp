@@ -343,15 +343,16 @@ std::string LowerCase(std::string_view s) {
 
 void LowerCaseTo(std::string_view s, std::string& r) {
   r.assign(s);
+  char* const p = r.data();
   char small[2];
-  for (std::size_t i = 0; i < r.size();) {
-    const std::size_t n = LowerAt(r, i, small);
-    if (n == 0) {
-      ++i;
-      continue;
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    const auto b = static_cast<unsigned char>(p[i]);
+    if (b - unsigned('A') < 26u) {
+      p[i] = char(b + 32);
+    } else if (b >= 0xC3 && LowerAt(r, i, small) == 2) {  // no capital of two bytes starts lower
+      p[i] = small[0];
+      p[++i] = small[1];
     }
-    for (std::size_t k = 0; k < n; ++k) r[i + k] = small[k];
-    i += n;
   }
 }
 

@@ -193,13 +193,18 @@ namespace {
 template <typename T>
 std::optional<T> ParseDecimal(std::string_view s) {
   if (!s.empty() && s[0] == '+') s.remove_prefix(1);
-  size_t i = s.empty() || s[0] != '-' ? 0 : 1;
+  const bool negative = !s.empty() && s[0] == '-';
+  size_t i = negative ? 1 : 0;
   size_t digits = 0;
+  size_t decimals = 0;
   bool dot = false;
+  std::uint32_t number = 0;  // the digits while there are at most seven
   for (; i < s.size(); ++i) {
-    if (s[i] >= '0' && s[i] <= '9') {
-      ++digits;
-    } else if (s[i] == '.' && !dot) {
+    const char c = s[i];
+    if (c >= '0' && c <= '9') {
+      if (++digits <= 7) number = number * 10 + std::uint32_t(c - '0');
+      decimals += dot;
+    } else if (c == '.' && !dot) {
       dot = true;
     } else {
       break;
@@ -211,18 +216,6 @@ std::optional<T> ParseDecimal(std::string_view s) {
   // from_chars gives (-0 included) without its general road.
   if (i == s.size() && digits <= 7) {
     static constexpr std::uint32_t kTens[8] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
-    const bool negative = s[0] == '-';
-    std::uint32_t number = 0;
-    std::size_t decimals = 0;
-    bool fraction = false;
-    for (size_t k = negative ? 1 : 0; k < s.size(); ++k) {
-      if (s[k] == '.') {
-        fraction = true;
-        continue;
-      }
-      number = number * 10 + std::uint32_t(s[k] - '0');
-      if (fraction) ++decimals;
-    }
     const T value = static_cast<T>(number) / static_cast<T>(kTens[decimals]);
     return negative ? -value : value;
   }
@@ -250,8 +243,12 @@ std::optional<float> TryTextToSingle(std::string_view Text, char Separator) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
   if (s.empty()) return std::nullopt;
-  if (const size_t first = s.find(Separator); first != std::string_view::npos) {
-    if (const size_t second = s.find(Separator, first + 1); second != std::string_view::npos) s = s.substr(0, second);
+  // Only the text before a second decimal mark counts. Numbers are short: a plain walk finds it.
+  for (size_t k = 0, seen = 0; k < s.size(); ++k) {
+    if (s[k] == Separator && ++seen == 2) {
+      s = s.substr(0, k);
+      break;
+    }
   }
   // With the '.' as the decimal mark the text is read where it stands: no copy per number.
   if (Separator == '.') return ParseDecimal<float>(s);
