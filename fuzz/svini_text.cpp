@@ -10,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qmz::TSvIniFile ini(qmz::TStringList(), "fuzz");
   ini.LoadFromBuffer(std::string_view(reinterpret_cast<const char*>(data), size));
   if (ini.Sections.Count() == 0) return 0;
-  const std::string first = ini.Sections[0];
+  const std::string first(ini.Sections[0]);
   (void)ini.ReadString(first, "nickname", "");
   (void)ini.ReadKeyValues(first, "MarketGood", false);
-  if (ini.SectionNames.Count() > 0) (void)ini.FindSection("nickname", "x", ini.SectionNames[0]);
+  if (ini.SectionNames.Count() > 0) (void)ini.FindSection("nickname", "x", std::string(ini.SectionNames[0]));
   qmz::TStringList values;
   ini.ReadSectionValues(first, &values);
   ini.WriteSectionList("written", values);

@@ -93,6 +93,22 @@ TEST(StringList, TextsSurviveGrowthReplacementAndCompaction) {
   EXPECT_EQ(moved[2], std::string(1399, char('a' + 399 % 26)));
   EXPECT_EQ(moved[3], texts[3]);
   EXPECT_EQ(moved[4], texts[0]);
+
+  // Add, Insert and a sorted insertion given a text of the list itself, large ones needing a block of
+  // their own, while the list grows around them.
+  TStringList own;
+  own.Add(texts[3]);
+  own.Add("s");
+  for (int i = 0; i < 100; ++i) {
+    own.Insert(1, own[0]);
+    own.Add(own[own.Count() - 1]);
+  }
+  own.SetDuplicates(TDuplicates::dupAccept);
+  own.SetSorted(true);
+  for (int i = 0; i < 100; ++i) own.Add(own[i % 2 == 0 ? 0 : own.Count() - 1]);
+  ASSERT_EQ(own.Count(), 302);
+  EXPECT_EQ(own[0], texts[3]);
+  EXPECT_EQ(own[own.Count() - 1], "s");
 }
 
 TEST(StringList, NameValueAccess) {
