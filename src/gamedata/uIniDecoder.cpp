@@ -177,9 +177,9 @@ constexpr std::size_t kNumberRoom = 64;
 
 // The text of one line, written through a raw pointer into one buffer kept for the whole decode: room is
 // made before each piece (a whole entry's numbers at once), so the writes themselves check nothing.
-class LineBuffer {
+class LineWriter {
  public:
-  LineBuffer() : data_(4096, '\0'), begin_(data_.data()), end_(begin_ + data_.size()) {}
+  LineWriter() : data_(4096, '\0'), begin_(data_.data()), end_(begin_ + data_.size()) {}
 
   char* Begin() { return begin_; }
   std::size_t Size(const char* p) const { return std::size_t(p - begin_); }
@@ -292,9 +292,10 @@ std::size_t CountLines(Bytes bytes, std::size_t recordEnd, std::uint32_t tableOf
 }
 
 // Decodes the records, handing every line to addLine; reserve is given a routine that counts the lines,
-// for a target that makes room for them first.
-template <typename Reserve, typename AddLine>
-TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLine) {
+// for a target that makes room for them first, and section the number of entries of each record before
+// its header line.
+template <typename Reserve, typename Section, typename AddLine>
+TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, Section section, AddLine addLine) {
   const Bytes bytes = AsBytes(data);
   const std::size_t size = data.size();
   const std::uint32_t tableOffset = ReadLe32(bytes, 8);
@@ -306,7 +307,7 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
   // Every value may name the same long string: the text is bounded, or a small file decodes into gigabytes.
   const std::size_t limit = MaxDecodedSize(size);
   std::size_t decoded = 0;
-  LineBuffer line;
+  LineWriter line;
   // Hands the line ending at p on, unless it would take the text past the bound.
   auto add = [&](const char* p) {
     const std::string_view text = line.Text(p);
@@ -323,6 +324,7 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, AddLine addLin
     const std::uint16_t entryCount = ReadLe16(bytes, pos + 2);
     pos += 4;
     if (!strings.Get(nameOffset, text)) return bsBadEntry;
+    section(std::size_t(entryCount));
     char* p = line.Room(line.Begin(), text.size() + kStringSlack + 2);
     *p++ = '[';
     p = strings.Put(p, text);
@@ -396,15 +398,19 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
   TStringList& target = *Target;
   return DecodeRecords(
-      Data, [&target](auto countLines) { target.Reserve(target.Count() + int(countLines())); },
-      [&target](std::string_view line) { target.Add(std::string(line)); });
+      Data, [&target](auto countLines) { target.Reserve(target.Count() + int(countLines())); }, [](std::size_t) {},
+      [&target](std::string_view line) { target.Add(line); });
 }
 
-TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line) {
+TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line,
+                            const std::function<void(std::size_t)>& Section) {
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
+  if (!Section)
+    return DecodeRecords(
+        Data, [](auto) {}, [](std::size_t) {}, Line);
   return DecodeRecords(
-      Data, [](auto) {}, Line);
+      Data, [](auto) {}, Section, Line);
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::string* Reason) {

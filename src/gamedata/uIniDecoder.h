@@ -51,7 +51,9 @@ TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target);
 
 // The same decode, each line handed to Line as it is made (the view lives until Line returns), so a
 // reader that parses the lines at once needs no list of them.
-TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line);
+// Section, when given, is told each section's number of entry lines before its header line.
+TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line,
+                            const std::function<void(std::size_t)>& Section = {});
 
 // Reads FileName as DecodeBini does, every line handed to Line as it is made (the view lives until Line
 // returns): the decoded lines of a binary file, the text lines of any other file. Nothing is kept, so a

@@ -51,11 +51,27 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
   // text would only yield garbage sections.
   Clear();
   bool first = true;
-  DecodeStatus = DecodeBiniLines(Data, [this, &first](std::string_view line) {
+  // The decoder names each record's entry count first: its section gets room for that many lines at once,
+  // their text guessed from the lines so far. A damaged file can overstate one count (the last), so the
+  // count is bounded by what the file could hold.
+  std::size_t entries = 0;
+  std::size_t lines = 0;
+  std::size_t bytes = 0;
+  DecodeStatus = DecodeBiniLines(
+      Data,
+      [&](std::string_view line) {
     if (first && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
     first = false;
+    const THashedStringList* before = current_;
     ParseLine(line);
-  });
+    ++lines;
+    bytes += line.size();
+    if (current_ != before && entries > 0) {
+      current_->Reserve(int(entries), entries * (bytes / lines + 1));
+      entries = 0;
+    }
+      },
+      [&entries, Data](std::size_t count) { entries = std::min(count, Data.size() / 3); });
   current_ = nullptr;
   if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) return;
   ParseFileText(Data);
