@@ -1,6 +1,7 @@
 #pragma once
 // The game INI file: every section gets the running number of its name ("Good1", "Good2" ...), keys stay
 // lines in file order with their duplicates, and the file may be INI text or the binary form.
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -21,6 +22,11 @@ class LineBuffer {
   void Add(std::string_view line) {
     bytes_.append(line);
     ends_.push_back(bytes_.size());
+  }
+  // Room for about bytes more text, growing as appending would (so many calls stay linear).
+  void Reserve(std::size_t bytes) {
+    const std::size_t needed = bytes_.size() + bytes;
+    if (needed > bytes_.capacity()) bytes_.reserve(std::max(needed, bytes_.capacity() * 2));
   }
   std::size_t Count() const { return ends_.size(); }
   std::string_view operator[](std::size_t i) const {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -310,6 +311,13 @@ bool TSvData::getDataInis() {
         auto path = platform::ResolveGamePath(gamePath);
         std::string reason = "not found";
         LineBuffer& lines = joined[kind];
+        // Room for the file's text at once, so a large joined text is not copied each time it grows; a file
+        // too large to be read gets none.
+        if (path) {
+          std::error_code sizeError;
+          const auto size = std::filesystem::file_size(*path, sizeError);
+          if (!sizeError && size <= kMaxGameFileSize) lines.Reserve(std::size_t(size));
+        }
         const TBiniStatus status = path ? DecodeBiniFileLines(
                                               path->string(), [&lines](std::string_view line) { lines.Add(line); },
                                               &reason)
