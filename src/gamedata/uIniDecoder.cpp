@@ -406,11 +406,12 @@ TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std:
                             const std::function<void(std::size_t)>& Section) {
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
-  if (!Section)
-    return DecodeRecords(
-        Data, [](auto) {}, [](std::size_t) {}, Line);
   return DecodeRecords(
-      Data, [](auto) {}, Section, Line);
+      Data, [](auto) {},
+      [&Section](std::size_t entries) {
+    if (Section) Section(entries);
+      },
+      Line);
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::string* Reason) {

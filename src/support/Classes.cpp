@@ -45,10 +45,7 @@ std::string_view TextStore::Keep(std::string_view text) {
       kept_ += size;
       return {blocks_.back().get(), size};
     }
-    blockSize_ = std::max(size, blockSize_ == 0 ? kFirstBlock : std::min(blockSize_ * 2, kLargestBlock));
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
-    next_ = blocks_.back().get();
-    room_ = blockSize_;
+    OpenBlock(std::max(size, blockSize_ == 0 ? kFirstBlock : std::min(blockSize_ * 2, kLargestBlock)));
   }
   std::memcpy(next_, text.data(), size);
   const std::string_view kept(next_, size);
@@ -59,11 +56,14 @@ std::string_view TextStore::Keep(std::string_view text) {
 }
 
 void TextStore::Reserve(std::size_t bytes) {
-  if (bytes <= room_) return;
-  blockSize_ = std::max(bytes, blockSize_);
-  blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+  if (bytes > room_) OpenBlock(std::max(bytes, blockSize_));
+}
+
+void TextStore::OpenBlock(std::size_t size) {
+  blockSize_ = size;
+  blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
   next_ = blocks_.back().get();
-  room_ = blockSize_;
+  room_ = size;
 }
 
 void TextStore::Clear() {

@@ -48,6 +48,9 @@ class TextStore {
   static constexpr std::size_t kLargestBlock = std::size_t(64) << 10;
   static constexpr std::size_t kCompactAfter = std::size_t(64) << 10;
 
+  // Makes a block of size bytes the one the next texts go to.
+  void OpenBlock(std::size_t size);
+
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* next_ = nullptr;
   std::size_t room_ = 0;       // free bytes at next_
