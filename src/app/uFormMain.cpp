@@ -17,6 +17,7 @@
 #include "app/uFormMain_InformationPage.h"
 #include "app/uFormMain_PlacePage.h"
 #include "platform/ExePath.h"
+#include "support/DbgMonIntf.h"
 #include "support/mRunJournal.h"
 
 namespace qmz {
@@ -55,6 +56,8 @@ TformMain::~TformMain() {
     handlerInstalled_ = false;
   }
   platform::CloseSharedMemory(FStatusMapping);
+  // The journal may go with us.
+  SetDebugSenderWindow(0, nullptr);
 }
 
 void TformMain::BuildControls() {

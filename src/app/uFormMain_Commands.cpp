@@ -66,7 +66,7 @@ void TformMain::SetUpUpdateAndCommands() {
   new MousePressFilter(lbStartup->viewport(), [this](Qt::KeyboardModifiers m) { lbStartupMouseDown(m); });
 
   // The debug viewer knows this program by the window the progress channel reaches.
-  SetDebugSenderWindow(receiver_->Window());
+  SetDebugSenderWindow(receiver_->Window(), journal_);
 }
 
 void TformMain::btInfoClick() {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,8 +23,35 @@ void PutLe(std::string& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-// A connected, non-blocking stream socket to the class's listener, or -1.
-int ConnectTo(std::string_view windowClass) {
+struct SocketFolder {
+  std::string path;   // ends in '/'
+  bool ours = false;  // the fallback folder, which this program makes when it is missing
+};
+
+SocketFolder WindowClassFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  SocketFolder folder;
+  if (runtime != nullptr && *runtime != '\0') {
+    folder.path = runtime;
+  } else {
+    const char* tmp = std::getenv("TMPDIR");
+    folder.path = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+    if (folder.path.back() != '/') folder.path += '/';
+    folder.path += "qmz-" + std::to_string(geteuid());
+    folder.ours = true;
+  }
+  if (folder.path.back() != '/') folder.path += '/';
+  return folder;
+}
+
+// A connected, non-blocking stream socket to the class's listener, or -1; a socket that must not be
+// trusted is not even connected to, and *distrust says why.
+int ConnectTo(std::string_view windowClass, std::string* distrust) {
+  std::string why = WindowClassSocketDistrust(windowClass);
+  if (!why.empty()) {
+    if (distrust != nullptr) *distrust = std::move(why);
+    return -1;
+  }
   const std::string path = WindowClassSocketPath(windowClass);
   sockaddr_un address{};
   if (path.size() >= sizeof(address.sun_path)) return -1;
@@ -41,21 +69,45 @@ int ConnectTo(std::string_view windowClass) {
 }  // namespace
 
 std::string WindowClassSocketPath(std::string_view windowClass) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string folder = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-  if (folder.back() != '/') folder += '/';
-  return folder + std::string(windowClass);
+  return WindowClassFolder().path + std::string(windowClass);
+}
+
+std::string WindowClassSocketDistrust(std::string_view windowClass) {
+  const SocketFolder folder = WindowClassFolder();
+  const std::string folderPath = folder.path.substr(0, folder.path.size() - 1);
+  struct stat info {};
+  if (lstat(folderPath.c_str(), &info) != 0) {
+    // Claimed at once, so no one else can make it first; the session's own folder is never made here.
+    if (!folder.ours || (mkdir(folderPath.c_str(), 0700) != 0 && errno != EEXIST)) return {};
+    if (lstat(folderPath.c_str(), &info) != 0) return {};
+  }
+  if (!S_ISDIR(info.st_mode)) return "the folder " + folderPath + " is not a directory";
+  if (info.st_uid != geteuid()) return "the folder " + folderPath + " belongs to another user";
+  if ((info.st_mode & 077) != 0) return "the folder " + folderPath + " is open to other users";
+  const std::string path = folder.path + std::string(windowClass);
+  // Nothing there: no listener, which is no reason for distrust.
+  if (lstat(path.c_str(), &info) != 0) return {};
+  if (S_ISLNK(info.st_mode)) return path + " is a symbolic link";
+  if (!S_ISSOCK(info.st_mode)) return path + " is not a socket";
+  if (info.st_uid != geteuid()) return path + " belongs to another user";
+  return {};
 }
 
 bool FindWindowClass(std::string_view windowClass) {
-  const int fd = ConnectTo(windowClass);
+  const int fd = ConnectTo(windowClass, nullptr);
   if (fd < 0) return false;
   close(fd);
   return true;
 }
 
-CopyDataResult SendCopyData(std::string_view windowClass, WParam sender, std::uint32_t dwData, std::string_view data) {
-  const int fd = ConnectTo(windowClass);
+CopyDataResult SendCopyData(std::string_view windowClass, WParam sender, std::uint32_t dwData, std::string_view data,
+                            std::string* distrust) {
+  std::string why;
+  const int fd = ConnectTo(windowClass, &why);
+  if (!why.empty()) {
+    if (distrust != nullptr) *distrust = std::move(why);
+    return CopyDataResult::Refused;
+  }
   if (fd < 0) return CopyDataResult::NoWindow;
   std::string frame;
   frame.reserve(20 + data.size());

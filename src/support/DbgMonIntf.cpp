@@ -8,6 +8,8 @@
 #include "platform/ExePath.h"
 #include "platform/Registry.h"
 #include "platform/WindowClassSocket.h"
+#include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
 #include "support/SysUtils.h"
 
 namespace qmz {
@@ -20,6 +22,8 @@ struct ClientState {
   bool startFailed = false;
   int waitMs = 3000;
   platform::WindowHandle sender = 0;
+  TJournal* journal = nullptr;
+  bool distrustJournaled = false;
 };
 
 ClientState& State() {
@@ -44,10 +48,14 @@ std::string DebugPacket(const std::string& Msg, TMsgDlgType MType) {
   return packet;
 }
 
-void SetDebugSenderWindow(platform::WindowHandle window) { State().sender = window; }
+void SetDebugSenderWindow(platform::WindowHandle window, TJournal* journal) {
+  State().sender = window;
+  State().journal = journal;
+}
 
 void ResetDebugClient(int waitMs) {
   State().startFailed = false;
+  State().distrustJournaled = false;
   State().waitMs = waitMs;
 }
 
@@ -79,10 +87,17 @@ bool StartDebugWin() {
 
 void SendDebugEx(const std::string& Msg, TMsgDlgType MType) {
   // Sending is the look-up: a probe connection of its own would reach the viewer as an empty packet.
+  ClientState& state = State();
   const std::string packet = DebugPacket(Msg, MType);
-  if (platform::SendCopyData(kViewerClass, State().sender, 0, packet) == platform::CopyDataResult::NoWindow &&
-      StartDebugWin()) {
-    platform::SendCopyData(kViewerClass, State().sender, 0, packet);
+  std::string distrust;
+  platform::CopyDataResult result = platform::SendCopyData(kViewerClass, state.sender, 0, packet, &distrust);
+  if (result == platform::CopyDataResult::NoWindow && StartDebugWin())
+    result = platform::SendCopyData(kViewerClass, state.sender, 0, packet, &distrust);
+  // Someone else's socket (or a link) where the viewer should listen: the texts stay here; said once,
+  // since every text would find it again.
+  if (result == platform::CopyDataResult::Refused && !state.distrustJournaled) {
+    state.distrustJournaled = true;
+    Log("Nothing is sent to the debug viewer: " + distrust, jlWarning, state.journal);
   }
 }
 

@@ -8,6 +8,8 @@
 
 namespace qmz {
 
+class TJournal;
+
 // Message types of the class library's message dialogs.
 enum TMsgDlgType { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3, mtCustom = 4 };
 
@@ -19,8 +21,9 @@ bool StartDebugWin();
 // The packet of one debug text: command, type + 1, the text, two zero bytes.
 std::string DebugPacket(const std::string& Msg, TMsgDlgType MType);
 
-// The window that identifies this program to the viewer (the main window's handle).
-void SetDebugSenderWindow(platform::WindowHandle window);
+// The window that identifies this program to the viewer (the main window's handle), and the journal that
+// learns, once a run, why a socket found where the viewer listens was not trusted.
+void SetDebugSenderWindow(platform::WindowHandle window, TJournal* journal = nullptr);
 
 // For tests: forget the start-failed flag and wait for a started viewer at most waitMs.
 void ResetDebugClient(int waitMs = 3000);

@@ -1,6 +1,7 @@
 #include "support/DbgMonIntf.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -8,10 +9,14 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/Registry.h"
 #include "platform/WindowClassSocket.h"
+#include "support/mRunJournal.h"
 #include "util/ScopedEnv.h"
 #include "util/TempDir.h"
 
@@ -20,19 +25,24 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A stand-in viewer: listens where the client looks for the "TfmDebugMonitor" window.
+// A stand-in viewer: listens where the client looks for the "TfmDebugMonitor" window, or elsewhere.
 class TestViewer {
  public:
-  TestViewer() {
+  explicit TestViewer(const std::string& path = platform::WindowClassSocketPath("TfmDebugMonitor")) {
     fd_ = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const std::string path = platform::WindowClassSocketPath("TfmDebugMonitor");
     std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
     EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     EXPECT_EQ(listen(fd_, 4), 0);
   }
   ~TestViewer() { close(fd_); }
+
+  // Whether anyone connected (a sender always connects before it sends).
+  bool Reached() {
+    pollfd p{fd_, POLLIN, 0};
+    return poll(&p, 1, 50) > 0;
+  }
 
   std::string ReceiveFrame() {
     const int client = accept(fd_, nullptr, nullptr);
@@ -54,11 +64,26 @@ class DbgMonIntfTest : public ::testing::Test {
     registry_ = std::make_shared<platform::MemoryRegistry>();
     platform::SetProcessRegistry(registry_);
     ResetDebugClient(300);
+    chmod(runtime_.Str().c_str(), 0700);
+    SetDebugSenderWindow(0x1234, &journal_);
   }
-  void TearDown() override { platform::ResetProcessRegistry(); }
+  void TearDown() override {
+    SetDebugSenderWindow(0, nullptr);
+    platform::ResetProcessRegistry();
+  }
+
+  int DistrustLines() const {
+    int n = 0;
+    for (const auto& r : journal_.Buffer())
+      if (r.Level == jlWarning && r.Text.starts_with("Nothing is sent to the debug viewer: ")) ++n;
+    return n;
+  }
 
   test::TempDir dir_;
+  test::TempDir runtime_;
   test::ScopedEnv tmp_{"TMPDIR", dir_.Str().c_str()};
+  test::ScopedEnv runtimeEnv_{"XDG_RUNTIME_DIR", runtime_.Str().c_str()};
+  TJournal journal_{"", "DebugOut", true, true, true, false};
   std::shared_ptr<platform::MemoryRegistry> registry_;
 };
 
@@ -79,11 +104,78 @@ TEST(DebugPacket, HoldsCommandTypeTextAndTwoZeros) {
 
 TEST_F(DbgMonIntfTest, ViewerReceivesCopyDataFrame) {
   TestViewer viewer;
-  SetDebugSenderWindow(0x1234);
   SendDebug("hello");
   const std::string frame = viewer.ReceiveFrame();
   const std::string header("\x4A\0\0\0\0\0\0\0\x34\x12\0\0\0\0\0\0\x09\0\0\0", 20);
   EXPECT_EQ(frame, header + DebugPacket("hello", mtInformation));
+}
+
+TEST_F(DbgMonIntfTest, TextsGoOnlyToTheUsersOwnFolder) {
+  // Where a listener of anyone may sit: the shared temporary folder itself.
+  TestViewer shared(dir_.Str() + "/TfmDebugMonitor");
+  {
+    TestViewer viewer;
+    SendDebug("runtime");
+    EXPECT_EQ(viewer.ReceiveFrame().substr(22, 7), "runtime");
+  }
+  test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
+  // The first text claims the user's folder before any viewer listens there.
+  SendDebug("nobody listens yet");
+  const auto own = dir_.Path() / ("qmz-" + std::to_string(geteuid()));
+  struct stat info {};
+  ASSERT_EQ(lstat(own.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  TestViewer viewer;
+  SendDebug("fallback");
+  EXPECT_EQ(viewer.ReceiveFrame().substr(22, 8), "fallback");
+  EXPECT_FALSE(shared.Reached());
+  EXPECT_EQ(DistrustLines(), 0);
+}
+
+TEST_F(DbgMonIntfTest, PlantedSocketGetsNothingAndIsJournaledOnce) {
+  const std::string path = platform::WindowClassSocketPath("TfmDebugMonitor");
+  const std::string elsewhere = dir_.Str() + "/planted";
+  struct Case {
+    const char* name;
+    std::function<void()> plant;
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {"link", [&] { ASSERT_EQ(symlink(elsewhere.c_str(), path.c_str()), 0); }, " is a symbolic link"},
+      {"file", [&] { test::WriteWholeFile(path, "x"); }, " is not a socket"},
+      {"open folder", [&] { chmod(runtime_.Str().c_str(), 0755); }, " is open to other users"},
+  };
+  // Only the superuser can give a socket or folder to someone else.
+  if (geteuid() == 0) {
+    cases.push_back(
+        {"foreign socket", [&] { ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0); }, " belongs to another user"});
+    cases.push_back({"foreign folder", [&] { ASSERT_EQ(chown(runtime_.Str().c_str(), 65534, 65534), 0); },
+                     " belongs to another user"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(path);
+    chmod(runtime_.Str().c_str(), 0700);
+    chown(runtime_.Str().c_str(), geteuid(), getegid());
+    ResetDebugClient(300);
+    const int before = DistrustLines();
+    TestViewer planted(elsewhere);
+    std::unique_ptr<TestViewer> atPath;
+    if (std::string(c.name).starts_with("foreign") || std::string(c.name) == "open folder")
+      atPath = std::make_unique<TestViewer>(path);
+    c.plant();
+    SendDebug("secret one");
+    SendDebug("secret two");
+    EXPECT_FALSE(planted.Reached());
+    if (atPath) {
+      EXPECT_FALSE(atPath->Reached());
+    }
+    EXPECT_EQ(DistrustLines() - before, 1);
+    ASSERT_FALSE(journal_.Buffer().empty());
+    EXPECT_TRUE(journal_.Buffer().back().Text.ends_with(c.reason)) << journal_.Buffer().back().Text;
+    std::filesystem::remove(elsewhere);
+  }
 }
 
 TEST_F(DbgMonIntfTest, BlankPathFallsBackBesideTheProgramAndFailsOnce) {
