@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "BuildConfig.h"
@@ -84,6 +82,7 @@ struct FeedbackUploadCallbacks {
     auto* u = static_cast<FeedbackUpload*>(self);
     if (!u->connected_) {
       u->connected_ = true;
+      u->transferDeadline_ = std::chrono::steady_clock::now() + u->transferTimeout_;
       u->Status("Connected.");
     }
     return CURL_PREREQFUNC_OK;
@@ -95,39 +94,55 @@ struct FeedbackUploadCallbacks {
       u->lastWork_ = ulnow;
       if (u->OnWork) u->OnWork(ulnow);
     }
+    // Also asked while the server's last reply is awaited, so this bounds that wait too.
+    if (u->connected_ && std::chrono::steady_clock::now() >= u->transferDeadline_) {
+      u->timedOut_ = true;
+      return 1;
+    }
     return (u->CancelRequested && u->CancelRequested()) ? 1 : 0;
   }
 
   static std::size_t Read(char* buffer, std::size_t size, std::size_t count, void* self) {
     auto* u = static_cast<FeedbackUpload*>(self);
-    const std::size_t n = std::min(size * count, u->content_.size() - u->sent_);
-    std::memcpy(buffer, u->content_.data() + u->sent_, n);
-    u->sent_ += n;
-    return n;
+    const auto wanted = static_cast<std::streamsize>(std::min<std::int64_t>(std::int64_t(size * count), u->unsent_));
+    u->file_.read(buffer, wanted);
+    if (u->file_.gcount() != wanted) {
+      u->readError_ = "The file became shorter while it was sent";
+      return CURL_READFUNC_ABORT;
+    }
+    u->unsent_ -= wanted;
+    return static_cast<std::size_t>(wanted);
   }
 };
 
 bool FeedbackUpload::Append(const FeedbackConfig& config, const std::string& localFile, const std::string& directory,
                             const std::string& remoteName) {
   errorText_.clear();
+  readError_.clear();
   connected_ = false;
   workBegun_ = false;
+  timedOut_ = false;
   lastWork_ = -1;
+  transferTimeout_ = std::chrono::seconds(config.TransferTimeoutSeconds);
 
   // The journal grows while it is sent (the status lines go into it): send what it holds now.
-  std::ifstream file(localFile, std::ios::binary);
-  if (!file) {
+  file_.close();
+  file_.clear();
+  file_.open(localFile, std::ios::binary | std::ios::ate);
+  const std::streamoff size = file_ ? std::streamoff(file_.tellg()) : -1;
+  if (size < 0 || !file_.seekg(0)) {
+    file_.close();
     errorText_ = "The file " + localFile + " cannot be read";
     Status("Error: " + errorText_);
     return false;
   }
-  content_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  sent_ = 0;
-  workMax_ = static_cast<std::int64_t>(content_.size());
+  unsent_ = size;
+  workMax_ = size;
 
   static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   std::unique_ptr<CURL, void (*)(CURL*)> curl(curlReady ? curl_easy_init() : nullptr, curl_easy_cleanup);
   if (!curl) {
+    file_.close();
     errorText_ = "The FTP client could not be started";
     Status("Error: " + errorText_);
     return false;
@@ -158,7 +173,9 @@ bool FeedbackUpload::Append(const FeedbackConfig& config, const std::string& loc
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, config.ConnectTimeoutSeconds);
-  curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, config.ConnectTimeoutSeconds);
+  // The connect time-out covers the login; a reply after it, above all the one that follows the data,
+  // may take as long as the transfer may (the progress callback holds the transfer to its deadline).
+  curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, config.TransferTimeoutSeconds);
   curl_easy_setopt(h, CURLOPT_TIMEOUT, config.ConnectTimeoutSeconds + config.TransferTimeoutSeconds);
   curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &FeedbackUploadCallbacks::Prereq);
   curl_easy_setopt(h, CURLOPT_PREREQDATA, this);
@@ -173,13 +190,18 @@ bool FeedbackUpload::Append(const FeedbackConfig& config, const std::string& loc
   const CURLcode result = curl_easy_perform(h);
   if (OnWorkEnd) OnWorkEnd();
   workBegun_ = false;
+  file_.close();
 
   if (result == CURLE_OK) {
     Status("Transfer complete.");
     Status("Disconnected.");
     return true;
   }
-  if (result == CURLE_ABORTED_BY_CALLBACK) {
+  if (!readError_.empty()) {
+    errorText_ = readError_;
+  } else if (timedOut_) {
+    errorText_ = "The transfer did not end within " + std::to_string(config.TransferTimeoutSeconds) + " s";
+  } else if (result == CURLE_ABORTED_BY_CALLBACK) {
     errorText_ = "The transfer was cancelled";
   } else {
     errorText_ = errorBuffer[0] ? errorBuffer : curl_easy_strerror(result);

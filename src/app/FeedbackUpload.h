@@ -2,9 +2,12 @@
 // The feedback upload: appends the run journal to a file in the feedback server's "upload" folder by FTP
 // (passive mode, APPE). It runs on the calling thread and reports through callbacks that stand for the
 // FTP client's status and work events. Unlike a bare FTP client it has connect and transfer time-outs and
-// can be cancelled, so a dead server never freezes the program.
+// can be cancelled, so a dead server never freezes the program: the connect time-out bounds reaching and
+// logging in to the server, the transfer time-out everything after that up to the server's last reply.
 
+#include <chrono>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -60,8 +63,13 @@ class FeedbackUpload {
   }
 
   std::string errorText_;
-  std::string content_;
-  std::size_t sent_ = 0;
+  // The file as it was when the upload began: it is read while it is sent, never held whole.
+  std::ifstream file_;
+  std::int64_t unsent_ = 0;
+  std::string readError_;
+  std::chrono::seconds transferTimeout_{0};
+  std::chrono::steady_clock::time_point transferDeadline_;
+  bool timedOut_ = false;
   std::int64_t lastWork_ = -1;
   bool connected_ = false;
   bool workBegun_ = false;

@@ -1,9 +1,13 @@
+#include <unistd.h>
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "MainWindowFixture.h"
@@ -29,18 +33,18 @@ TEST(FeedbackRemoteNameTest, NamesAreMadeSafe) {
   EXPECT_EQ(SafeRemoteName(".."), "_..");
 }
 
-// A real FTP server on 127.0.0.1, on a free port, storing into its own folder. Debian's own interpreter:
-// another python3 earlier on PATH lacks the apt-installed pyftpdlib.
+// A real FTP server on 127.0.0.1, on a free port, storing into its own folder; a slow one takes in only
+// bytesPerSecond. Debian's own interpreter: another python3 earlier on PATH lacks the apt-installed pyftpdlib.
 class FtpServer {
  public:
-  FtpServer() {
+  explicit FtpServer(std::int64_t bytesPerSecond = 0) {
     fs::create_directories(root_.Path() / "upload");
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     port_ = probe.serverPort();
     probe.close();
-    process_.start("/usr/bin/python3", {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", QString::number(port_), "-w", "-d",
-                                        QString::fromStdString(root_.Str()), "-u", "qmz", "-P", "secret"});
+    process_.start("/usr/bin/python3", {QString(QMZ_TESTS_DIR) + "/app/feedback_server.py", QString::number(port_),
+                                        QString::fromStdString(root_.Str()), QString::number(bytesPerSecond)});
     if (!process_.waitForStarted(10000)) throw std::runtime_error("pyftpdlib did not start");
     const bool up = QTest::qWaitFor(
         [&] {
@@ -82,12 +86,21 @@ FeedbackConfig LocalConfig(int port) {
 
 class FeedbackTest : public MainWindowTest {
  protected:
-  void WriteConfig(int port) {
+  void WriteConfig(int port, int connectTimeout = 1, int transferTimeout = 3) {
     WriteWholeFile(folder.Path() / "QMZ.ini", "[Feedback]\nHost=127.0.0.1\nPort=" + std::to_string(port) +
                                                   "\nUser=qmz\nPassword=secret\nContact=help@example.invalid\n"
-                                                  "ConnectTimeout=1\nTransferTimeout=3\n");
+                                                  "ConnectTimeout=" +
+                                                  std::to_string(connectTimeout) +
+                                                  "\nTransferTimeout=" + std::to_string(transferTimeout) + "\n");
   }
 };
+
+// What the process holds in memory now, in KiB.
+long ResidentKiB() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 TEST_F(FeedbackTest, TwoUploadsAppendToOneRemoteFile) {
   FtpServer server;
@@ -139,6 +152,57 @@ TEST_F(FeedbackTest, AgentUploadsTheJournalAfterTheUserAgrees) {
   EXPECT_TRUE(name.ends_with(".mjf"));
   EXPECT_NE(ReadWholeFile(files[0]).find("EXCEPTION  : <runtime_error>"), std::string::npos);
   EXPECT_EQ(w->Progress->value(), 0);
+}
+
+TEST_F(FeedbackTest, SlowServerWithinTheTransferTimeGetsTheWholeJournal) {
+  // The server's last word comes two seconds after the data, longer than the connect time-out.
+  const std::string sent = ReadWholeFile(journal->FileName());
+  FtpServer server(std::int64_t(sent.size()) / 2);
+  FeedbackConfig config = LocalConfig(server.Port());
+  config.ConnectTimeoutSeconds = 1;
+  config.TransferTimeoutSeconds = 5;
+  FeedbackUpload upload;
+  ASSERT_TRUE(upload.Append(config, journal->FileName(), "upload", "slow.mjf")) << upload.ErrorText();
+  EXPECT_EQ(ReadWholeFile(server.Upload() / "slow.mjf"), sent);
+}
+
+TEST_F(FeedbackTest, ServerSlowerThanTheTransferTimeFailsInTime) {
+  auto w = StartWindow();
+  FtpServer server(std::int64_t(fs::file_size(journal->FileName())) / 3);  // three seconds and more
+  WriteConfig(server.Port(), 5, 1);
+  dialogs.answers = {true};
+  QElapsedTimer clock;
+  clock.start();
+  w->HandleApplicationException(w->btInfo, std::runtime_error("boom"));
+  EXPECT_LT(clock.elapsed(), 2900);
+  EXPECT_TRUE(dialogs.infos.empty());
+  ASSERT_EQ(dialogs.warnings.size(), 1u);
+  EXPECT_NE(dialogs.warnings[0].find("within 1 s"), std::string::npos) << dialogs.warnings[0];
+  EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlEnd));
+}
+
+TEST_F(FeedbackTest, LargeJournalIsSentAsItIsRead) {
+  // 64 MiB of journal (a sparse file): none of it is held at once, and the events are pumped meanwhile.
+  const fs::path big = folder.Path() / "big.mjf";
+  {
+    std::ofstream out(big, std::ios::binary);
+    out.seekp((64 << 20) - 1);
+    out.put('\n');
+  }
+  FtpServer server;
+  FeedbackUpload upload;
+  std::int64_t sent = 0;
+  long grownKiB = 0;
+  const long baseKiB = ResidentKiB();
+  upload.OnWork = [&](std::int64_t count) { sent = count; };
+  upload.CancelRequested = [&] {
+    grownKiB = std::max(grownKiB, ResidentKiB() - baseKiB);
+    return sent >= (8 << 20);
+  };
+  EXPECT_FALSE(upload.Append(LocalConfig(server.Port()), big.string(), "upload", "big.mjf"));
+  EXPECT_EQ(upload.ErrorText(), "The transfer was cancelled");
+  EXPECT_GE(sent, 8 << 20);
+  EXPECT_LT(grownKiB, 16 << 10);
 }
 
 TEST_F(FeedbackTest, ServerThatNeverAnswersTimesOutAndTheProgramGoesOn) {
