@@ -1,6 +1,7 @@
 #pragma once
 // Client of the outside debug-output viewer (window class "TfmDebugMonitor"). Sending is skipped
-// silently when no viewer is there; the viewer is started at most once per run.
+// silently when no viewer is there; the viewer is started at most once per run. Where the viewer's socket
+// should be, a link or a socket of someone else gets no text (and no viewer is started).
 
 #include <string>
 
