@@ -7,11 +7,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/demo.sh
 build=${BUILD_DIR:-build/run}
+# The pictures need a QMZ.ini with the sample installation as the default: the player's own one (that
+# run.sh shares) is put aside for the run and comes back afterwards.
+ini="$build/src/app/QMZ.ini"
+if [ -e "$ini" ] || [ -L "$ini" ]; then
+  mv "$ini" "$ini.player"
+  trap 'rm -f "$ini"; mv "$ini.player" "$ini"' EXIT
+fi
 demo_build "$build" qmz-grab
 out=$(cd "$build" && pwd)
 bin_dir="$(dirname "$QMZ_BIN")"
 journal="$bin_dir/DebugOut.mjf"
-ini="$bin_dir/QMZ.ini"
 rm -f "$journal" "$out"/screenshot-*.png
 unset QT_QPA_PLATFORM
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '

@@ -215,6 +215,9 @@ bool TformMain::FormCreate() {
   // The gauge already sits over panel 2 of the status bar (BuildStatusBar).
   LogSystemInformation();
   panBackHeader->setFixedHeight(0);
+  // The window is not shown yet, so its layout has not placed the client area: place it now, so the
+  // start-up log covers the window from the first paint on.
+  if (layout()) layout()->activate();
   panStartup->setGeometry(centralWidget()->rect());
   panStartup->show();
   panStartup->raise();
@@ -294,12 +297,25 @@ void TformMain::StartUpSequence() {
       std::string inputText(const std::string& c, const std::string& p) override { return inner.inputText(c, p); }
       void showWarning(const std::string& text) override { inner.showWarning(text); }
       bool stopRequested() override { return closing || inner.stopRequested(); }
+      bool choseDefault() const override { return inner.choseDefault(); }
     } stopOnClose(*ui, closing_);
-    FData = std::make_unique<TSvData>(journal_, receiver_->Window(), FStatusMapping, stopOnClose);
+    // A default installation that does not load would end every start the same way: the chooser comes
+    // again, without the default confirming itself, until a load succeeds or the user leaves it.
+    for (;;) {
+      FData.reset();
+      try {
+        FData = std::make_unique<TSvData>(journal_, receiver_->Window(), FStatusMapping, stopOnClose);
+      } catch (const std::exception& e) {
+        if (closing_ || !stopOnClose.choseDefault()) throw;
+        HandleApplicationException(this, e);
+      }
+      if (FData) LogFmt("Created SVData Struct: %s", {FData->DataValid ? "True" : "False"}, jlInfo, journal_);
+      if ((FData && FData->DataValid) || closing_ || !stopOnClose.choseDefault()) break;
+      Log("Default installation not loaded, choosing again", jlWarning, journal_);
+    }
   }
-  LogFmt("Created SVData Struct: %s", {FData->DataValid ? "True" : "False"}, jlInfo, journal_);
   // A model that is not valid closes the window, and nothing is filled from it.
-  if (!FData->DataValid) {
+  if (!FData || !FData->DataValid) {
     close();
     return;
   }
@@ -347,7 +363,8 @@ void TformMain::closeEvent(QCloseEvent* event) {
 
 void TformMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (panStartup->isVisible()) panStartup->setGeometry(centralWidget()->rect());
+  // Before the window is first shown its children are not visible yet, though the log is to be shown.
+  if (!panStartup->isHidden()) panStartup->setGeometry(centralWidget()->rect());
 }
 
 void TformMain::FormClose() {

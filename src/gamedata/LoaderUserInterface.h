@@ -18,6 +18,10 @@ class TLoaderUserInterface {
   // selected (the loader then asks for a folder by hand).
   virtual std::optional<std::string> chooseInstallation() = 0;
 
+  // True when the last chooseInstallation was answered by the default entry by itself, without the user;
+  // a load of that folder that fails then asks again instead of ending the program.
+  virtual bool choseDefault() const { return false; }
+
   // Warning box with the buttons Yes and No; true for Yes.
   virtual bool askYesNo(const std::string& text) = 0;
 

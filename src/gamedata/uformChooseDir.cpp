@@ -23,6 +23,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/ExePath.h"
 #include "platform/ProfileFile.h"
+#include "platform/WholeFile.h"
 #include "support/SysUtils.h"
 #include "widgets/WsStringGrid.h"
 
@@ -32,6 +33,8 @@ namespace {
 
 constexpr const char* kGameRowTitle = "Starvagant Folder";
 constexpr const char* kModRowTitle = "Orvane62 Mod";
+// The game row's folder text when the registry names no installation: shown, never a folder.
+constexpr const char* kNotFound = "not Found";
 // Where the default entry's folder is kept beside "Default", so the default still names the same
 // installation when the fixed rows above it come or go.
 constexpr const char* kDefaultFolderKey = "DefaultPath";
@@ -57,8 +60,10 @@ int ReadEntryCount(const std::string& file) {
 
 std::string TformChooseDir::DefaultSettingsFile() { return platform::ExecutableFolder() + "QMZ.ini"; }
 
-TformChooseDir::TformChooseDir(QWidget* parent, std::string settingsFile)
-    : QDialog(parent), settingsFile_(settingsFile.empty() ? DefaultSettingsFile() : std::move(settingsFile)) {
+TformChooseDir::TformChooseDir(QWidget* parent, std::string settingsFile, bool confirmDefault)
+    : QDialog(parent),
+      settingsFile_(settingsFile.empty() ? DefaultSettingsFile() : std::move(settingsFile)),
+      confirmDefault_(confirmDefault) {
   BuildControls();
   FormCreate();
 }
@@ -165,10 +170,22 @@ void TformChooseDir::AddEntry(const std::string& title, const std::string& folde
 
 bool TformChooseDir::IsFixedRow(int row) const { return !sgPath->Columns().FindColumn("Fixed")->GetText(row).empty(); }
 
+bool TformChooseDir::HasFolder(int row) const {
+  const std::string folder = sgPath->GetCell(colFolder, row);
+  return !folder.empty() && !(IsFixedRow(row) && folder == kNotFound);
+}
+
+void TformChooseDir::Notice(const QString& text) {
+  QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  box.setObjectName("ChooserNotice");
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
 void TformChooseDir::FormCreate() {
   defaultRow_ = -1;
   const std::string gameDir = GetGameInstallDir();
-  AddEntry(kGameRowTitle, gameDir.empty() ? "not Found" : gameDir, true);
+  AddEntry(kGameRowTitle, gameDir.empty() ? kNotFound : gameDir, true);
   const std::string modDir = FindSpecialModDir();
   if (!modDir.empty()) AddEntry(kModRowTitle, modDir, true);
 
@@ -196,12 +213,22 @@ void TformChooseDir::FormCreate() {
   if (row < 0) return;
   defaultRow_ = row;
   sgPath->SetSelectedRow(row);
-  Timer1->start();
+  // A default without a folder could only be refused: the dialog waits for the user instead.
+  if (confirmDefault_ && HasFolder(row)) Timer1->start();
 }
 
 void TformChooseDir::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   sgPath->setFocus();
+}
+
+void TformChooseDir::keyPressEvent(QKeyEvent* event) {
+  // Escape would leave without saving the entries just added; the buttons and the title bar are the ways out.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 bool TformChooseDir::eventFilter(QObject* watched, QEvent* event) {
@@ -232,12 +259,20 @@ void TformChooseDir::SaveAndClose(int result) {
   done(result);
 }
 
-void TformChooseDir::btOkClick() { SaveAndClose(mrOk); }
+void TformChooseDir::btOkClick() {
+  const int row = sgPath->GetSelectedRow();
+  if (row >= 0 && row < sgPath->RowCount() && !HasFolder(row)) {
+    Notice("This entry has no folder. Please choose another entry or add one.");
+    return;
+  }
+  SaveAndClose(mrOk);
+}
 
 void TformChooseDir::btAbortClick() { SaveAndClose(mrAbort); }
 
 void TformChooseDir::Timer1Timer() {
   Timer1->stop();
+  confirmedByDefault_ = true;
   btOkClick();
 }
 
@@ -255,7 +290,15 @@ void TformChooseDir::btAddClick() {
   if (browse.exec() != QDialog::Accepted || browse.selectedFiles().isEmpty()) return;
   const std::string folder = browse.selectedFiles().first().toStdString();
   if (folder.empty()) return;
+  // The settings file keeps one entry a line.
+  if (folder.find_first_of("\r\n") != std::string::npos) {
+    Notice(
+        "The name of this folder holds a line break, so it cannot be kept in the settings file.\n"
+        "Please choose another folder.");
+    return;
+  }
   AddEntry(title.toStdString(), folder, false);
+  sgPath->SetSelectedRow(sgPath->RowCount() - 1);
 }
 
 void TformChooseDir::btDelClick() {
@@ -283,11 +326,12 @@ void TformChooseDir::btDefaultClick() {
 bool TformChooseDir::WriteSettings() {
   namespace fs = std::filesystem;
   // Every change goes into a copy that replaces the file in one rename, so an interrupted save leaves
-  // the old list whole.
-  const std::string work = settingsFile_ + ".saving";
+  // the old list whole. A settings file that is a link is saved at its target, so the link stays.
+  const std::string target = platform::FollowFileLinks(settingsFile_);
+  const std::string work = target + ".saving";
   std::error_code ec;
-  if (fs::exists(settingsFile_, ec)) {
-    fs::copy_file(settingsFile_, work, fs::copy_options::overwrite_existing, ec);
+  if (fs::exists(target, ec)) {
+    fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec);
     if (ec) return false;
   } else {
     fs::remove(work, ec);
@@ -308,7 +352,7 @@ bool TformChooseDir::WriteSettings() {
   }
   ok = ok && platform::WriteProfileString(work, "MAIN", "PathNum", IntToStr(k));
   if (ok) {
-    fs::rename(work, settingsFile_, ec);
+    fs::rename(work, target, ec);
     ok = !ec;
   }
   if (!ok) fs::remove(work, ec);

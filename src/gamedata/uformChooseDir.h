@@ -23,8 +23,9 @@ class TformChooseDir : public QDialog {
   // The dialog's results beside QDialog's Rejected (0): closed by the title bar or Escape.
   enum ModalResult { mrOk = 1, mrAbort = 3 };
 
-  // settingsFile: the settings file to use; empty means QMZ.ini in the program's folder.
-  explicit TformChooseDir(QWidget* parent = nullptr, std::string settingsFile = {});
+  // settingsFile: the settings file to use; empty means QMZ.ini in the program's folder. confirmDefault:
+  // false shows the default entry selected but waits for the user (its installation failed to load).
+  explicit TformChooseDir(QWidget* parent = nullptr, std::string settingsFile = {}, bool confirmDefault = true);
 
   static std::string DefaultSettingsFile();
   const std::string& SettingsFile() const { return settingsFile_; }
@@ -32,6 +33,8 @@ class TformChooseDir : public QDialog {
   // The "Folder" cell of the selected row; empty when no row is selected.
   std::string SelectedFolder() const;
   int DefaultRow() const { return defaultRow_; }
+  // True when the dialog was closed by the default entry confirming itself, not by the user.
+  bool ConfirmedByDefault() const { return confirmedByDefault_; }
 
   // Saves the user's entries and the default. False when the settings file could not be written; the
   // file then keeps its previous content.
@@ -59,16 +62,21 @@ class TformChooseDir : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
   void AddEntry(const std::string& title, const std::string& folder, bool fixed);
   bool IsFixedRow(int row) const;
+  bool HasFolder(int row) const;
+  void Notice(const QString& text);
   void SaveAndClose(int result);
 
   std::string settingsFile_;
   int defaultRow_ = -1;
+  bool confirmDefault_ = true;
+  bool confirmedByDefault_ = false;
 };
 
 }  // namespace qmz

@@ -20,8 +20,11 @@ std::string LoaderDialogs::BoxText(const std::string& text) {
 }
 
 std::optional<std::string> LoaderDialogs::chooseInstallation() {
-  TformChooseDir chooser(parent_, settingsFile_);
-  if (chooser.exec() != TformChooseDir::mrOk) return std::nullopt;
+  TformChooseDir chooser(parent_, settingsFile_, offerDefault_);
+  offerDefault_ = false;
+  const int result = chooser.exec();
+  choseDefault_ = chooser.ConfirmedByDefault();
+  if (result != TformChooseDir::mrOk) return std::nullopt;
   // An empty folder cell stays empty: the loader then asks for the folder instead of reading the root.
   return chooser.SelectedFolder();
 }

@@ -17,7 +17,9 @@ class LoaderDialogs : public TLoaderUserInterface {
   // empty for QMZ.ini in the program's folder.
   explicit LoaderDialogs(QWidget* parent = nullptr, std::string settingsFile = {});
 
+  // The default entry confirms itself only at the first chooser: a later one waits for the user.
   std::optional<std::string> chooseInstallation() override;
+  bool choseDefault() const override { return choseDefault_; }
   bool askYesNo(const std::string& text) override;
   std::string inputText(const std::string& caption, const std::string& prompt) override;
   void showWarning(const std::string& text) override;
@@ -33,6 +35,8 @@ class LoaderDialogs : public TLoaderUserInterface {
   QWidget* parent_;
   std::string settingsFile_;
   bool stop_ = false;
+  bool offerDefault_ = true;
+  bool choseDefault_ = false;
 };
 
 }  // namespace qmz

@@ -42,6 +42,8 @@ QVariant WsGridModel::headerData(int section, Qt::Orientation orientation, int r
 
 Qt::ItemFlags WsGridModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
+  // The blank row of an empty grid is no row the user could choose, so it never shows as selected.
+  if (grid_.empty_) return Qt::ItemIsEnabled;
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   if ((grid_.options_ & goEditing) && !grid_.empty_ && !grid_.visibleColumns_->Items(index.column()).ReadOnly() &&
       !(grid_.GetCellFlags(index.column(), index.row()) & kCellReadOnly))
@@ -294,10 +296,16 @@ void TWsStringGrid::DeleteRows(int fromIndex, int toIndex) {
   const int count = toIndex - fromIndex + 1;
   const int remaining = GetRowCount() - count;
   if (remaining > 0) {
+    const QModelIndex cur = currentIndex();
+    const bool currentGoes = cur.isValid() && cur.row() >= fromIndex && cur.row() <= toIndex;
+    const int currentCol = cur.column();
     model_->BeginRemove(fromIndex, toIndex);
     for (int i = 0; i < count; ++i) columns_->DeleteRow(fromIndex);
     dataRows_ = remaining;
     model_->EndRemove();
+    // The current row number stays, so the row after the deleted ones becomes current (the view itself
+    // would move up to the row before them).
+    if (currentGoes) SetCurrentDirectly(std::min(fromIndex, remaining - 1) + 1, currentCol);
   } else {
     // The last data row becomes the blank row of an empty grid.
     const int shown = dataRows_;

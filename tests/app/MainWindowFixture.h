@@ -71,6 +71,8 @@ struct UserFor : TLoaderUserInterface {
   void showWarning(const std::string& t) override { u.showWarning(t); }
   ScriptedUser& u;
   std::function<void()> onChoose;
+  // When set, the loader's user instead of the script (the real dialogs, say).
+  std::function<std::unique_ptr<TLoaderUserInterface>(QWidget*)> loaderUser;
 };
 
 // The application object is made once for the program (AppEnvironment.cpp).
@@ -93,7 +95,10 @@ class MainWindowTest : public ::testing::Test {
     setup.Arguments = std::move(arguments);
     setup.InstanceKey = key.isEmpty() ? QString::fromStdString("QMZ_TEST_" + unique) : key;
     setup.StatusMappingName = mappingName.empty() ? "QMZ_TEST_MMF_" + unique : mappingName;
-    setup.LoaderUserInterface = [this](QWidget*) { return std::make_unique<UserFor>(user, onChoose); };
+    setup.LoaderUserInterface = [this](QWidget* parent) -> std::unique_ptr<TLoaderUserInterface> {
+      if (loaderUser) return loaderUser(parent);
+      return std::make_unique<UserFor>(user, onChoose);
+    };
     setup.Dialogs = [this](QWidget*) { return std::make_unique<DialogsFor>(dialogs); };
     return std::make_unique<TformMain>(std::move(setup));
   }
@@ -131,6 +136,8 @@ class MainWindowTest : public ::testing::Test {
   ScriptedDialogs dialogs;
   std::unique_ptr<TformGrid> grid = std::make_unique<TformGrid>();
   std::function<void()> onChoose;
+  // When set, the loader's user instead of the script (the real dialogs, say).
+  std::function<std::unique_ptr<TLoaderUserInterface>(QWidget*)> loaderUser;
 };
 
 // A started window, closed after the test; the route-list window shows no modal box.

@@ -3,11 +3,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <algorithm>
 #include <stdexcept>
 
 #include "MainWindowFixture.h"
+#include "gamedata/uformChooseDir.h"
+#include "gamedata/uformChooseDir_LoaderDialogs.h"
+#include "util/ModalAnswer.h"
+#include "widgets/WsStringGrid.h"
 #include "app/ModelAdapter.h"
 #include "support/mRunJournal.h"
 
@@ -77,6 +83,88 @@ TEST_F(MainWindowTest, FailedLoadClosesTheWindowAndFillsNothing) {
   EXPECT_EQ(w->lbFromBase->count(), 0);
   EXPECT_EQ(w->lbFromAny->count(), 0);
   EXPECT_FALSE(HasLine(*journal, "Setting up Origin"));
+}
+
+TEST_F(MainWindowTest, ADefaultThatNoLongerLoadsBringsTheChooserBack) {
+  const std::string gone = folder.Str() + "/gone";
+  const std::string settings = folder.Str() + "/QMZ.ini";
+  // The player's answer in the chooser that comes back: the generated entry, or the title bar's close.
+  for (const bool pick : {true, false}) {
+    SCOPED_TRACE(pick);
+    journal = std::make_unique<TJournal>(folder.Str(), "DebugOut", true, true, false, false);
+    test::WriteWholeFile(settings, "[MAIN]\nPathNum=2\nDefault=1\nDefaultPath=" + gone + "\n[Path]\nPath_0=" + gone +
+                                       "\nPath_1=" + Install().installDir.string() +
+                                       "\n[Name]\nName_0=Gone\n"
+                                       "Name_1=Generated\n");
+    loaderUser = [&](QWidget* parent) { return std::make_unique<LoaderDialogs>(parent, settings); };
+    std::string warning;
+    bool waited = false;
+    AnswerModal<QMessageBox>([&](QMessageBox* box) {
+      warning = box->text().toStdString();
+      AnswerModal<TformChooseDir>([&](TformChooseDir* d) {
+        waited = !d->Timer1->isActive();
+        if (!pick) {
+          d->close();
+          return;
+        }
+        d->sgPath->SetSelectedRow(d->sgPath->RowCount() - 1);
+        QTest::mouseClick(d->btOk, Qt::LeftButton);
+      });
+      box->button(QMessageBox::Ok)->click();
+    });
+    auto w = StartWindow();
+    EXPECT_NE(warning.find("Filepath: " + gone), std::string::npos);
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(w->StartupDone(), pick);
+    EXPECT_EQ(w->Closed(), !pick);
+    EXPECT_EQ(CountLines(*journal, jlInfo, "Created SVData Struct: False"), pick ? 1 : 2);
+    if (!pick) w->close();
+    w.reset();
+  }
+}
+
+TEST_F(MainWindowTest, ADefaultWhoseLoadFailsWithAnErrorBringsTheChooserBack) {
+  const std::string settings = folder.Str() + "/QMZ.ini";
+  test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=1\nDefaultPath=" + Install().installDir.string() +
+                                     "\n[Path]\nPath_0=" + Install().installDir.string() +
+                                     "\n[Name]\nName_0=Generated\n");
+  // The first load raises an error part-way, as a damaged file could make a step do.
+  struct FailingOnce : LoaderDialogs {
+    using LoaderDialogs::LoaderDialogs;
+    bool stopRequested() override {
+      if (failed) return LoaderDialogs::stopRequested();
+      failed = true;
+      // The chooser that comes back is confirmed by the player.
+      AnswerModal<TformChooseDir>([](TformChooseDir* d) { QTest::mouseClick(d->btOk, Qt::LeftButton); });
+      throw std::runtime_error("damaged");
+    }
+    bool failed = false;
+  };
+  loaderUser = [&](QWidget* parent) { return std::make_unique<FailingOnce>(parent, settings); };
+  auto w = StartWindow();
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_NE(dialogs.errors[0].find("damaged"), std::string::npos);
+  EXPECT_TRUE(w->StartupDone());
+  EXPECT_TRUE(HasLine(*journal, "Created SVData Struct: True", jlInfo));
+  w->close();
+}
+
+TEST_F(MainWindowTest, TheStartupLogCoversTheWindowFromTheStart) {
+  auto w = MakeWindow();
+  ASSERT_TRUE(w->FormCreate());
+  w->StartUpTimer->stop();
+  const auto covers = [&] { return w->panStartup->geometry() == w->centralWidget()->rect(); };
+  EXPECT_TRUE(covers());
+  EXPECT_GT(w->panStartup->width(), 800);
+  EXPECT_GT(w->panStartup->height(), 500);
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  EXPECT_TRUE(w->panStartup->isVisible());
+  EXPECT_TRUE(covers());
+  w->resize(700, 500);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(covers());
+  w->close();
 }
 
 TEST_F(MainWindowTest, ClosingDuringLoadingStopsTheLoaderAndFreesNothingUnderIt) {

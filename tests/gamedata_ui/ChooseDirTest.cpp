@@ -19,6 +19,7 @@
 #include "platform/GamePath.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
+#include "util/ModalAnswer.h"
 #include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"
@@ -29,19 +30,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Answers the next modal dialog of type T once it is open (polled, so it works from inside exec()).
-template <typename T>
-void AnswerModal(std::function<void(T*)> answer) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      answer(dialog);
-    }
-  });
-  timer->start(5);
-}
+using test::AnswerModal;
 
 class ChooseDir : public ::testing::Test {
  protected:
@@ -229,17 +218,150 @@ TEST_F(ChooseDir, TheLoaderGetsTheChoice) {
   EXPECT_EQ(ui.chooseInstallation(), std::nullopt);
   EXPECT_TRUE(fs::exists(settings));
 
-  // An entry without a folder gives no folder, so the loader asks instead of reading the root folder.
+  // An entry without a folder is no default: the chooser waits. OK with every row deleted gives no
+  // folder, so the loader asks instead of reading the root folder.
   test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=1\n[Name]\nName_0=Nothing here\n");
+  AnswerModal<TformChooseDir>([](TformChooseDir* d) {
+    EXPECT_FALSE(d->Timer1->isActive());
+    EXPECT_EQ(d->sgPath->GetSelectedRow(), 1);
+    while (d->sgPath->RowCount() > 0) QTest::mouseClick(d->btDel, Qt::LeftButton);
+    QTest::mouseClick(d->btOk, Qt::LeftButton);
+  });
   EXPECT_EQ(ui.chooseInstallation(), std::string());
+  EXPECT_FALSE(ui.choseDefault());
 
-  // The default entry is confirmed by itself and the whole installation loads from it.
+  // The default entry is confirmed by itself at the first chooser of a run, and the whole installation
+  // loads from it; a later chooser of the same run waits for the user.
   test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=1\n[Path]\nPath_0=" + manifest.installDir.string() +
                                      "\n[Name]\nName_0=Generated\n");
+  LoaderDialogs fresh(nullptr, settings);
   auto journal = test::MemoryJournal();
-  TSvData data(journal.get(), 0, 0, ui);
+  TSvData data(journal.get(), 0, 0, fresh);
   EXPECT_TRUE(data.DataValid);
+  EXPECT_TRUE(fresh.choseDefault());
   EXPECT_EQ(data.SVPath, manifest.installDir.string() + "\\");
+  AnswerModal<TformChooseDir>([](TformChooseDir* d) {
+    EXPECT_FALSE(d->Timer1->isActive());
+    EXPECT_EQ(d->sgPath->GetSelectedRow(), 1);
+    QTest::mouseClick(d->btOk, Qt::LeftButton);
+  });
+  EXPECT_EQ(fresh.chooseInstallation(), manifest.installDir.string());
+  EXPECT_FALSE(fresh.choseDefault());
+}
+
+TEST_F(ChooseDir, ARowWithoutAFolderCannotBeUsed) {
+  test::TempDir emptyPrefix;
+  test::ScopedEnv noGame("WINEPREFIX", emptyPrefix.Str().c_str());
+  Reset();
+  test::WriteWholeFile(settings,
+                       "[MAIN]\nPathNum=2\nDefault=-1\n[Path]\nPath_1=/games/b\n[Name]\nName_0=Blank\n"
+                       "Name_1=B\n");
+  TformChooseDir d(nullptr, settings);
+  d.show();
+  ASSERT_EQ(Cell(d, 1, 0), "not Found");
+  for (int row : {0, 1}) {
+    d.sgPath->SetSelectedRow(row);
+    std::string shown;
+    AnswerModal<QMessageBox>([&](QMessageBox* box) {
+      shown = box->text().toStdString();
+      box->button(QMessageBox::Ok)->click();
+    });
+    if (row == 0) QTest::mouseClick(d.btOk, Qt::LeftButton);
+    else QTest::keyClick(d.sgPath, Qt::Key_Return);
+    EXPECT_EQ(shown, "This entry has no folder. Please choose another entry or add one.") << row;
+    EXPECT_TRUE(d.isVisible()) << row;
+    EXPECT_EQ(d.result(), 0) << row;
+  }
+  d.sgPath->SetSelectedRow(2);
+  QTest::mouseClick(d.btOk, Qt::LeftButton);
+  EXPECT_EQ(d.result(), TformChooseDir::mrOk);
+  EXPECT_EQ(d.SelectedFolder(), "/games/b");
+}
+
+TEST_F(ChooseDir, EscapeLeavesTheDialogOpenWithItsEntries) {
+  TformChooseDir d(nullptr, settings);
+  d.show();
+  d.sgPath->AddRow();
+  d.sgPath->SetCell(1, 1, "/games/new");
+  QTest::keyClick(d.sgPath, Qt::Key_Escape);
+  QTest::keyClick(&d, Qt::Key_Escape);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(d.sgPath->RowCount(), 2);
+  QTest::mouseClick(d.btAbort, Qt::LeftButton);
+  EXPECT_EQ(Read("Path", "Path_0"), "/games/new");
+}
+
+TEST_F(ChooseDir, ASettingsFileThatIsALinkIsSavedAtItsTarget) {
+  const fs::path target = dir.Path() / "kept" / "QMZ.ini";
+  fs::create_directories(target.parent_path());
+  test::WriteWholeFile(target.string(), "[MAIN]\nPathNum=0\nDefault=-1\n");
+  fs::create_symlink(target, settings);
+  TformChooseDir d(nullptr, settings);
+  d.sgPath->AddRow();
+  d.sgPath->SetCell(1, 1, "/games/new");
+  ASSERT_TRUE(d.WriteSettings());
+  EXPECT_TRUE(fs::is_symlink(settings));
+  EXPECT_EQ(platform::ReadProfileString(target.string(), "Path", "Path_0", ""), "/games/new");
+  EXPECT_FALSE(fs::exists(target.string() + ".saving"));
+}
+
+TEST_F(ChooseDir, AFolderWithALineBreakIsRefusedWhenAdded) {
+  const fs::path odd = dir.Path() / "two\nlines";
+  fs::create_directories(odd);
+  TformChooseDir d(nullptr, settings);
+  d.show();
+  std::string shown;
+  AnswerModal<QInputDialog>([&](QInputDialog* box) {
+    AnswerModal<QFileDialog>([&](QFileDialog* browse) {
+      AnswerModal<QMessageBox>([&](QMessageBox* notice) {
+        shown = notice->text().toStdString();
+        notice->button(QMessageBox::Ok)->click();
+      });
+      browse->setDirectory(QString::fromStdString(dir.Path().string()));
+      browse->selectFile(QString::fromStdString(odd.string()));
+      static_cast<QDialog*>(browse)->accept();
+    });
+    box->accept();
+  });
+  QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  EXPECT_NE(shown.find("line break"), std::string::npos);
+  EXPECT_EQ(d.sgPath->RowCount(), 1);
+  EXPECT_TRUE(d.WriteSettings());
+}
+
+TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
+  test::WriteWholeFile(settings,
+                       "[MAIN]\nPathNum=3\n[Path]\nPath_0=/a\nPath_1=/b\nPath_2=/c\n[Name]\nName_0=A\n"
+                       "Name_1=B\nName_2=C\n");
+  TformChooseDir d(nullptr, settings);
+  d.show();
+  const auto selectedTitle = [&] {
+    const int row = d.sgPath->GetSelectedRow();
+    return row < 0 ? std::string("<none>") : Cell(d, 0, row);
+  };
+  d.sgPath->SetSelectedRow(1);
+  QTest::mouseClick(d.btDel, Qt::LeftButton);  // A goes, the next row is selected
+  EXPECT_EQ(selectedTitle(), "B");
+  d.sgPath->SetSelectedRow(2);
+  QTest::mouseClick(d.btDel, Qt::LeftButton);  // the last row goes, the new last one is selected
+  EXPECT_EQ(selectedTitle(), "B");
+
+  AnswerModal<QInputDialog>([&](QInputDialog* box) {
+    box->setTextValue("Added");
+    AnswerModal<QFileDialog>([&](QFileDialog* browse) {
+      browse->setDirectory(QString::fromStdString(dir.Path().string()));
+      browse->selectFile(QString::fromStdString(dir.Path().string()));
+      static_cast<QDialog*>(browse)->accept();
+    });
+    box->accept();
+  });
+  QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  EXPECT_EQ(selectedTitle(), "Added");
+
+  while (d.sgPath->RowCount() > 0) QTest::mouseClick(d.btDel, Qt::LeftButton);
+  EXPECT_EQ(selectedTitle(), "<none>");
+  const QModelIndex blank = d.sgPath->model()->index(0, 0);
+  EXPECT_FALSE(d.sgPath->selectionModel()->isSelected(blank));
 }
 
 TEST(LoaderDialogsText, LoaderLineBreaksBecomePlainLineFeeds) {

@@ -1,5 +1,6 @@
 // qmz-samplegen: writes a sample Starvagant installation for tests, benchmarks and the demo.
 #include "samplegen/SampleGen.h"
+#include "samplegen/SettingsEntry.h"
 
 #include <cstdlib>
 #include <exception>
@@ -9,8 +10,10 @@
 namespace {
 
 int Usage() {
-  std::cerr
-      << "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix] <out-dir>\n";
+  std::cerr << "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix]\n"
+               "                     [--settings QMZ.ini] <out-dir>\n"
+               "  --settings: name the installation in that settings file (a new file: as the default entry;\n"
+               "              an existing one: as one more entry when none names it, nothing else changed)\n";
   return 2;
 }
 
@@ -22,12 +25,14 @@ int main(int argc, char** argv) {
   bool binary = false;
   bool wine = false;
   std::string out;
+  std::string settings;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--size" && i + 1 < argc) size = argv[++i];
     else if (a == "--seed" && i + 1 < argc) seedText = argv[++i];
     else if (a == "--binary") binary = true;
     else if (a == "--wine-prefix") wine = true;
+    else if (a == "--settings" && i + 1 < argc) settings = argv[++i];
     else if (!a.empty() && a[0] != '-' && out.empty()) out = a;
     else return Usage();
   }
@@ -44,6 +49,11 @@ int main(int argc, char** argv) {
     options.winePrefix = wine;
     const auto manifest = qmz::samplegen::Generate(out, options);
     std::cout << manifest.ToText();
+    if (!settings.empty() && qmz::samplegen::AddSettingsEntry(settings, manifest.installDir.string(), size) ==
+                                 qmz::samplegen::SettingsChange::Failed) {
+      std::cerr << "qmz-samplegen: cannot write " << settings << "\n";
+      return 1;
+    }
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "qmz-samplegen: " << e.what() << "\n";
