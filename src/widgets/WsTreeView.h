@@ -136,8 +136,9 @@ class TWsTreeView : public TWsExTreeView {
   bool IsMenuItemClick(const TWsTreeNode* node) const;
   QTabWidget* PageControl() const { return pageControl_; }
   void SetPageControl(QTabWidget* pages) { pageControl_ = pages; }
+  // Qt's own scrolling while something is dragged near an edge.
   bool AutoDragScroll() const { return hasAutoScroll(); }
-  void SetAutoDragScroll(bool value);
+  void SetAutoDragScroll(bool value) { setAutoScroll(value); }
 
   TreeEvent OnSelectionChange;
   TreeEvent OnEditCancelled;

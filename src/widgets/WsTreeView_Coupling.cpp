@@ -1,4 +1,4 @@
-// TWsTreeView: the tree built from a menu, the coupled tab widget and scrolling while dragging.
+// TWsTreeView: the tree built from a menu and the coupled tab widget.
 #include <QEvent>
 
 #include "widgets/WsTreeView.h"
@@ -83,7 +83,5 @@ void TWsTreeView::SyncPageControl(TWsTreeNode* node) {
   pageControl_->setCurrentWidget(match);
   if (OnPageChanged) OnPageChanged(this, node, match);
 }
-
-void TWsTreeView::SetAutoDragScroll(bool value) { setAutoScroll(value); }
 
 }  // namespace qmz
