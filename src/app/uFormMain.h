@@ -235,8 +235,8 @@ class TformMain : public QMainWindow {
   // calculator controls
   QToolButton *btFuncTrade = nullptr, *btFuncLoot = nullptr;
   QToolButton *btCalculate = nullptr, *btShowRoutes = nullptr;
-  MainFloatSpinEdit* edMoney = nullptr;
-  MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr, *edRepu = nullptr;
+  MainFloatSpinEdit *edMoney = nullptr, *edRepu = nullptr;
+  MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr;
   QCheckBox *cbUnlawful = nullptr, *cbPerishable = nullptr;
   QPushButton *btBeenden = nullptr, *btInfo = nullptr, *btClearDefault = nullptr;
   // debug panel

@@ -207,8 +207,8 @@ void TformMain::ShowRoutes() {
     options.Money = edMoney->FloatValue();
     options.Cargo = edCargo->Value();
     options.LinesCount = edLinesCount->Value();
-    // The level box holds whole numbers; a text that is none reads as its minimum, 1.
-    options.Level = spinlocale::ParseFloat(edLevel->text()).value_or(double(edLevel->MinValue()));
+    // A level text that is no number reads as the box's minimum, 1.
+    options.Level = edLevel->FloatValue();
     options.Unlawful = cbUnlawful->isChecked();
     options.Perishable = cbPerishable->isChecked();
     options.DecimalSeparator = spinlocale::Current().decimal.toLatin1();

@@ -77,7 +77,12 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   edLevel->SetMinValue(1);
   edLevel->SetMaxValue(0);
   edLevel->EndLoad();
-  edRepu = MakeSpinEdit(QStringLiteral("edRepu"), 0, gbOptions);
+  // The reputation is shown, never typed or consulted.
+  edRepu = new MainFloatSpinEdit(gbOptions);
+  edRepu->setObjectName(QStringLiteral("edRepu"));
+  edRepu->SetSpinType(TWsSpinType::sptFloat);
+  edRepu->SetSigned(true);
+  edRepu->SetReadOnly(true);
   edRepu->setEnabled(false);
   edLinesCount = MakeSpinEdit(QStringLiteral("edLinesCount"), 4000, gbOptions);
   cbUnlawful = new QCheckBox(QStringLiteral("Unlawful routes"), gbOptions);

@@ -24,8 +24,8 @@ class CalculatorPanel : public QWidget {
   QGroupBox *gbControls = nullptr, *gbOptions = nullptr;
   QToolButton *btFuncTrade = nullptr, *btFuncLoot = nullptr, *btCalculate = nullptr, *btShowRoutes = nullptr;
   QPushButton *btInfo = nullptr, *btClearDefault = nullptr, *btBeenden = nullptr;
-  MainFloatSpinEdit* edMoney = nullptr;
-  MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr, *edRepu = nullptr;
+  MainFloatSpinEdit *edMoney = nullptr, *edRepu = nullptr;
+  MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr;
   QCheckBox *cbUnlawful = nullptr, *cbPerishable = nullptr;
   MainTabBar* tbRoutes = nullptr;
   MainPageList* plRoutes = nullptr;

@@ -176,7 +176,8 @@ void TWsSpinEdit::SetValue(int value) {
   if (!editorEnabled_ && autoSelect_) selectAll();
 }
 
-double TWsSpinEdit::FloatValue() const { return spinlocale::ParseFloat(text()).value_or(minFloatValue_); }
+// An unreadable text reads as the integer minimum, also here: the level box (minimum 1) is read as a float.
+double TWsSpinEdit::FloatValue() const { return spinlocale::ParseFloat(text()).value_or(double(minValue_)); }
 
 void TWsSpinEdit::SetFloatValue(double value) {
   setText(spinlocale::FormatFloat(loading_ ? value : ClampFloatValue(value), precision_));

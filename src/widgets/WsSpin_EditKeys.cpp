@@ -121,15 +121,17 @@ void TWsSpinEdit::keyPressEvent(QKeyEvent* event) {
       break;
   }
   if (!handled) {
+    // Ctrl alone (or with Shift) makes a shortcut: copy, paste, select all, undo. Any other printable
+    // character is text and passes the filter, also one typed with Alt or with Ctrl+Alt (AltGr).
+    const Qt::KeyboardModifiers held = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    const QString typed = event->text();
     QChar ch;
-    if (key == Qt::Key_Backspace) ch = QChar(kBackspace);
-    else if (key == Qt::Key_Escape) ch = QChar(kEscape);
-    else if (event->text().size() == 1 && !ctrl) ch = event->text().at(0);
-    if (ch.isNull() || ctrl || (event->modifiers() & Qt::AltModifier) != 0) {
-      QLineEdit::keyPressEvent(event);
-    } else {
-      HandleCharacter(event, ch);
-    }
+    if (held == Qt::NoModifier && key == Qt::Key_Backspace) ch = QChar(kBackspace);
+    else if (held == Qt::NoModifier && key == Qt::Key_Escape) ch = QChar(kEscape);
+    else if (typed.size() == 1 && held != Qt::ControlModifier && (held == Qt::NoModifier || typed.at(0).isPrint()))
+      ch = typed.at(0);
+    if (ch.isNull()) QLineEdit::keyPressEvent(event);
+    else HandleCharacter(event, ch);
     if (text() != oldText) setModified(true);
     return;
   }
@@ -161,7 +163,8 @@ bool TWsSpinEdit::HandleCharacter(QKeyEvent* event, QChar key) {
     event->accept();
     return false;
   }
-  if (key == typed) {
+  // The line edit's own handling would take a held Ctrl or Alt for a key binding.
+  if (key == typed && (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0) {
     QLineEdit::keyPressEvent(event);
   } else if (!isReadOnly()) {
     insert(QString(key));
@@ -201,11 +204,13 @@ void TWsSpinEdit::focusOutEvent(QFocusEvent* event) {
   if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
   if (loading_) return;
   switch (spinType_) {
+    // A text that is no number (an emptied box, for one) is written back as the number it reads as, so the
+    // box shows what the program takes from it.
     case TWsSpinType::sptNormal:
-      if (ClampValue(Value()) != Value()) SetValue(Value());
+      if (!spinlocale::ParseInt(text()) || ClampValue(Value()) != Value()) SetValue(Value());
       break;
     case TWsSpinType::sptFloat:
-      if (ClampFloatValue(FloatValue()) != FloatValue()) SetFloatValue(FloatValue());
+      if (!spinlocale::ParseFloat(text()) || ClampFloatValue(FloatValue()) != FloatValue()) SetFloatValue(FloatValue());
       break;
     case TWsSpinType::sptDate:
       if (ClampDateValue(DateValue()) != DateValue()) SetDateValue(DateValue());

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <stdexcept>
 #include <unordered_set>
@@ -148,12 +147,10 @@ TWsTreeView::TWsTreeView(QWidget* parent) : TWsExTreeView(parent) {
   // The tree's own list decides what is selected; Qt only keeps the current node.
   setSelectionMode(QAbstractItemView::NoSelection);
   setItemDelegate(new NodeDelegate(this));
-  dragScrollTimer_ = new QTimer(this);
-  dragScrollTimer_->setInterval(200);
-  connect(dragScrollTimer_, &QTimer::timeout, this, [this] {
-    verticalScrollBar()->triggerAction(scrollDirection_ < 0 ? QAbstractSlider::SliderSingleStepSub
-                                                            : QAbstractSlider::SliderSingleStepAdd);
-  });
+  // Scrolling while something is dragged near the top or bottom edge is Qt's own, switched by
+  // AutoDragScroll (off at first).
+  setAutoScroll(false);
+  setAutoScrollMargin(20);
   ownConnections_.push_back(connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
     if (OnVerticalScroll) OnVerticalScroll(this);
   }));

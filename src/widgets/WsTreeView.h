@@ -15,8 +15,6 @@
 
 #include "widgets/WsControls.h"
 
-class QTimer;
-
 namespace qmz {
 
 class TWsTreeView;
@@ -138,9 +136,9 @@ class TWsTreeView : public TWsExTreeView {
   bool IsMenuItemClick(const TWsTreeNode* node) const;
   QTabWidget* PageControl() const { return pageControl_; }
   void SetPageControl(QTabWidget* pages) { pageControl_ = pages; }
-  bool AutoDragScroll() const { return autoDragScroll_; }
-  void SetAutoDragScroll(bool value) { autoDragScroll_ = value; }
-  int ScrollDirection() const { return scrollDirection_; }
+  // Qt's own scrolling while something is dragged near an edge.
+  bool AutoDragScroll() const { return hasAutoScroll(); }
+  void SetAutoDragScroll(bool value) { setAutoScroll(value); }
 
   TreeEvent OnSelectionChange;
   TreeEvent OnEditCancelled;
@@ -163,9 +161,6 @@ class TWsTreeView : public TWsExTreeView {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dragLeaveEvent(QDragLeaveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void rowsInserted(const QModelIndex& parent, int start, int end) override;
   void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
@@ -181,7 +176,6 @@ class TWsTreeView : public TWsExTreeView {
   void AddMenuItemNode(TWsTreeNode* parent, QAction* item);
   void MenuItemClick(TWsTreeNode* node);
   void SyncPageControl(TWsTreeNode* node);
-  void SetScrollDirection(int direction);
   void ForEachNode(const std::function<void(TWsTreeNode*)>& visit) const;
 
   QList<TWsTreeNode*> selectedNodes_;
@@ -196,9 +190,6 @@ class TWsTreeView : public TWsExTreeView {
   QPointer<QMenu> menu_;
   bool menuDblClick_ = false;
   QPointer<QTabWidget> pageControl_;
-  bool autoDragScroll_ = false;
-  int scrollDirection_ = 0;
-  QTimer* dragScrollTimer_;
   std::vector<QMetaObject::Connection> ownConnections_;
 };
 

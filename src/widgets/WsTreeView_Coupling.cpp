@@ -1,6 +1,5 @@
-// TWsTreeView: the tree built from a menu, the coupled tab widget and scrolling while dragging.
-#include <QDragMoveEvent>
-#include <QTimer>
+// TWsTreeView: the tree built from a menu and the coupled tab widget.
+#include <QEvent>
 
 #include "widgets/WsTreeView.h"
 
@@ -83,34 +82,6 @@ void TWsTreeView::SyncPageControl(TWsTreeNode* node) {
   if (match == nullptr) return;
   pageControl_->setCurrentWidget(match);
   if (OnPageChanged) OnPageChanged(this, node, match);
-}
-
-// ---- drag scrolling ----------------------------------------------------------------------------------------
-
-void TWsTreeView::SetScrollDirection(int direction) {
-  if (direction == scrollDirection_) return;
-  if (direction == 0) dragScrollTimer_->stop();
-  else if (scrollDirection_ == 0) dragScrollTimer_->start();
-  scrollDirection_ = direction;
-}
-
-void TWsTreeView::dragMoveEvent(QDragMoveEvent* event) {
-  TWsExTreeView::dragMoveEvent(event);
-  if (!autoDragScroll_) return;
-  const int y = event->position().toPoint().y();
-  if (y < 20) SetScrollDirection(-1);
-  else if (y > viewport()->height() - 20) SetScrollDirection(1);
-  else SetScrollDirection(0);
-}
-
-void TWsTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
-  SetScrollDirection(0);
-  TWsExTreeView::dragLeaveEvent(event);
-}
-
-void TWsTreeView::dropEvent(QDropEvent* event) {
-  SetScrollDirection(0);
-  TWsExTreeView::dropEvent(event);
 }
 
 }  // namespace qmz

@@ -2,8 +2,10 @@
 // with the real controls, the calculation, the stop that only asks and the route display into the
 // route-list window (its save is FormGridTest's and e2e/calculate.sh's).
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 #include "MainWindowFixture.h"
 #include "app/core/uFormMain_Display.h"
@@ -32,7 +34,7 @@ class CalculateWindowTest : public StartedWindowTest {
 
   // What the window should show for its selection: the core's routes and rows with the option boxes'
   // values, ordered by the total profit, highest first (equal totals in display order).
-  std::vector<TRouteRow> ExpectedRows(const TCalcSelection& selection) {
+  std::vector<TRouteRow> ExpectedRows(const TCalcSelection& selection, std::optional<double> level = {}) {
     TCalcWork work;
     TCalcHooks hooks;
     CalculateRoutes(*w->Data(), selection, work, hooks, nullptr);
@@ -40,7 +42,7 @@ class CalculateWindowTest : public StartedWindowTest {
     o.Money = w->edMoney->FloatValue();
     o.Cargo = w->edCargo->Value();
     o.LinesCount = w->edLinesCount->Value();
-    o.Level = spinlocale::ParseFloat(w->edLevel->text()).value_or(1.0);
+    o.Level = level.value_or(w->edLevel->FloatValue());
     o.Unlawful = w->cbUnlawful->isChecked();
     o.Perishable = w->cbPerishable->isChecked();
     o.DecimalSeparator = spinlocale::Current().decimal.toLatin1();
@@ -48,6 +50,15 @@ class CalculateWindowTest : public StartedWindowTest {
     BuildRouteRows(*w->Data(), work.FRoutes, o, hooks, rows);
     SortRouteRows(rows, ReversedSort);
     return rows;
+  }
+
+  void ExpectShown(const std::vector<TRouteRow>& expected) {
+    const auto& rows = grid->Rows();
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i].Caption, expected[i].Caption) << i;
+      EXPECT_EQ(rows[i].SubItems, expected[i].SubItems) << i;
+    }
   }
 
   // End lines carry the elapsed time after the text.
@@ -90,12 +101,8 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   const TIndex any{0, 4};
   const std::vector<TRouteRow> expected = ExpectedRows({true, {any}, {any}, {any}});
   ASSERT_FALSE(expected.empty());
+  ExpectShown(expected);
   const auto& rows = grid->Rows();
-  ASSERT_EQ(rows.size(), expected.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(rows[i].Caption, expected[i].Caption) << i;
-    EXPECT_EQ(rows[i].SubItems, expected[i].SubItems) << i;
-  }
   EXPECT_FALSE(w->btCalculate->isEnabled());
   EXPECT_TRUE(w->btShowRoutes->isEnabled());
   EXPECT_EQ(w->btCalculate->text(), "&Calculate");
@@ -152,6 +159,90 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
   EXPECT_EQ(w->StatusText(),
             QString::fromStdString(" Finished - Printed " + std::to_string(grid->Rows().size()) + " Routes"));
   EXPECT_FALSE(w->GetStopRequested());
+}
+
+// A Stop click at three moments of a run. Before the loop it ends the calculation with no route. Once
+// the loop is over (the sort lets the click in) no test of the stop flag is left: the sort completes and
+// every route is shown, sorted; Calculate stays enabled, as after any stop. While the routes are printed
+// Calculate is disabled and the click does nothing.
+TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
+  ChooseAnywhereAndAnyCommodity();
+  const TIndex any{0, 4};
+  const std::vector<TRouteRow> all = ExpectedRows({true, {any}, {any}, {any}});
+  ASSERT_GT(all.size(), 30u);
+  struct Moment {
+    const char* status;
+    bool stopped;
+    bool everyRoute;
+  };
+  const Moment moments[] = {
+      {"Starting calculation (please stay calm and get yourself a coffee..)", true, false},
+      {"Sorting the Routes - this can take a while - I hope you got your coffee", true, true},
+      {"Printing routes", false, true},
+  };
+  for (const Moment& m : moments) {
+    SCOPED_TRACE(m.status);
+    w->SetCalculateEnabled(true);
+    const int stopLines = CountLines("Calculation stopped by User", jlWarning);
+    const int sorted = CountLines("Finished Sorting (", jlInfo);
+    bool clicked = false;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (clicked || !w->StatusText().contains(QLatin1String(m.status))) return;
+      clicked = true;
+      QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+    });
+    watch.start();
+    QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+    watch.stop();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(CountLines("Calculation stopped by User", jlWarning), stopLines + (m.stopped ? 1 : 0));
+    EXPECT_EQ(CountLines("Finished Sorting (", jlInfo), sorted + (m.everyRoute ? 1 : 0));
+    if (m.everyRoute) ExpectShown(all);
+    else EXPECT_TRUE(grid->Rows().empty());
+    EXPECT_EQ(w->btCalculate->isEnabled(), m.stopped);
+    EXPECT_EQ(w->btCalculate->text(), "&Calculate");
+    EXPECT_FALSE(w->GetStopRequested());
+  }
+}
+
+// An emptied level box reads as its minimum, 1, also with the focus still in it (Reshow takes none);
+// leaving the box writes the 1 back.
+TEST_F(CalculateWindowTest, EmptiedLevelBoxReadsOneAndLeavingItWritesOneBack) {
+  w->show();
+  QApplication::setActiveWindow(w.get());
+  ChooseAnywhereAndAnyCommodity();
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  const TIndex any{0, 4};
+  const std::vector<TRouteRow> levelOne = ExpectedRows({true, {any}, {any}, {any}}, 1.0);
+  ASSERT_NE(levelOne.size(), ExpectedRows({true, {any}, {any}, {any}}, 0.0).size());
+  QTest::mouseClick(w->edLevel, Qt::LeftButton, {}, QPoint(4, w->edLevel->height() / 2));
+  ASSERT_TRUE(w->edLevel->hasFocus());
+  QTest::keyClick(w->edLevel, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(w->edLevel, Qt::Key_Backspace);
+  ASSERT_EQ(w->edLevel->text(), "");
+  QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
+  EXPECT_TRUE(w->edLevel->hasFocus());
+  ExpectShown(levelOne);
+  QTest::keyClick(w->edLevel, Qt::Key_Tab);
+  EXPECT_FALSE(w->edLevel->hasFocus());
+  EXPECT_EQ(w->edLevel->text(), "1");
+}
+
+// The reputation box shows a signed float and takes neither the focus nor a key.
+TEST_F(CalculateWindowTest, ReputationBoxIsASignedFloatBoxDisabledAndReadOnly) {
+  w->show();
+  QApplication::setActiveWindow(w.get());
+  EXPECT_EQ(w->edRepu->SpinType(), TWsSpinType::sptFloat);
+  EXPECT_TRUE(w->edRepu->Signed());
+  EXPECT_TRUE(w->edRepu->ReadOnly());
+  EXPECT_FALSE(w->edRepu->isEnabled());
+  QTest::mouseClick(w->edRepu, Qt::LeftButton, {}, QPoint(4, w->edRepu->height() / 2));
+  EXPECT_FALSE(w->edRepu->hasFocus());
+  QTest::keyClicks(w->edRepu, "5-");
+  QTest::keyClick(w->edRepu, Qt::Key_Up);
+  EXPECT_EQ(w->edRepu->text(), "0");
 }
 
 TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfterwards) {

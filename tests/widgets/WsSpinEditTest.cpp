@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QShortcut>
 #include <QTest>
 
 #include "widgets/WsSpin.h"
@@ -32,7 +33,9 @@ TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
   edit.SetMinFloatValue(2.5);
   edit.setText("abc");
   EXPECT_EQ(edit.Value(), 3);
-  EXPECT_EQ(edit.FloatValue(), 2.5);
+  EXPECT_EQ(edit.FloatValue(), 3.0);  // the integer minimum, not MinFloatValue
+  edit.setText("");
+  EXPECT_EQ(edit.FloatValue(), 3.0);
   edit.setText("99999999999");
   EXPECT_EQ(edit.Value(), 3);  // beyond 32 bits is no number
 }
@@ -50,7 +53,8 @@ TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
       {1, 0, "0", "1"},                              // the level box: 1 and up ...
       {1, 0, "5", "5"},                              // ... with no maximum
       {1, 0, "123456", "123456"}, {5, 3, "4", "5"},  // other inverted ranges as they are
-      {5, 3, "7", "3"},
+      {5, 3, "7", "3"},           {1, 0, "", "1"},   // no number: written back as what it reads
+      {0, 0, "-", "0"},
   };
   for (const Case& c : cases) {
     TWsSpinEdit edit;
@@ -139,6 +143,32 @@ TEST(WsSpinEdit, KeyFilterBySpinType) {
     QTest::keyClicks(&edit, c.keys);
     EXPECT_EQ(edit.text(), c.expected) << c.keys;
   }
+}
+
+TEST(WsSpinEdit, CharactersTypedWithAltOrCtrlAltPassTheFilterAndShortcutsStillWork) {
+  QWidget form;
+  auto* edit = new TWsSpinEdit(&form);
+  int fired = 0;
+  QObject::connect(new QShortcut(QKeySequence(QStringLiteral("Alt+X")), &form), &QShortcut::activated,
+                   [&fired] { ++fired; });
+  form.show();
+  QApplication::setActiveWindow(&form);
+  edit->setFocus();
+  edit->setText("5");
+  edit->end(false);
+  QTest::keyClick(edit, 'y', Qt::AltModifier);
+  QTest::keyClick(edit, '@', Qt::ControlModifier | Qt::AltModifier);  // AltGr+Q of a German keyboard
+  QTest::keyClick(edit, 'q', Qt::ControlModifier | Qt::AltModifier);
+  QTest::keyClick(edit, '7', Qt::AltModifier);
+  EXPECT_EQ(edit->text(), "57");
+  QTest::keyClick(edit, 'x', Qt::AltModifier);
+  EXPECT_EQ(fired, 1);
+  QTest::keyClick(edit, 'a', Qt::ControlModifier);
+  EXPECT_EQ(edit->selectedText(), "57");
+  QTest::keyClick(edit, 'c', Qt::ControlModifier);
+  edit->end(false);
+  QTest::keyClick(edit, 'v', Qt::ControlModifier);
+  EXPECT_EQ(edit->text(), "5757");
 }
 
 TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {

@@ -310,8 +310,12 @@ void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
                std::uint32_t(std::min<std::size_t>(count == 0 ? 0 : count - 1, 2147483647u)), 0);
   // The gauge moves, and the window's events are processed, about every 15 ms: a sort of tens of millions
   // of routes takes seconds, and a Stop click must reach the window as a stop request then, not be
-  // queued until the sort is over and start a new calculation. The sort itself always completes. The
-  // first round comes before it starts: the calculation's last may be a whole interval back.
+  // queued until the sort is over and start a new calculation. The first round comes before it starts:
+  // the calculation's last may be a whole interval back.
+  // The sort itself always completes. A stop asked for now comes after the last destination, and the
+  // running calculation sees a request only at its next check, at the start of an origin or a
+  // destination: none is left. So the closing steps show every route, sorted; the stop only leaves
+  // Calculate as it was.
   Hooks.ProcessMessages();
   Work.FSortCalls = SortRoutes(Work.FRoutes, 0, std::int64_t(count) - 1, [&Hooks](std::uint64_t calls) {
     Hooks.Status("", 0, 2147483647u, std::uint32_t(std::min<std::uint64_t>(calls, 2147483647u)));
