@@ -99,6 +99,18 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   tbRoutes->setObjectName(QStringLiteral("tbRoutes"));
   tbRoutes->SetCloseButton(false);
   tbRoutes->SetAllowUnselected(true);
+  tbRoutes->SetMargin(5);
+  tbRoutes->SetAllowTabMoving(true);
+  // The bar's own painter, a child of the bar: white selected tab with a bold caption on a button-face bar.
+  auto* painter = new TWsModernTabBarPainter(tbRoutes);
+  painter->SetTabColor(RgbColor(255, 255, 255));
+  for (auto setter : {&TWsModernTabBarPainter::SetColor, &TWsModernTabBarPainter::SetBorderColor,
+                      &TWsModernTabBarPainter::SetCloseColor, &TWsModernTabBarPainter::SetDividerColor})
+    (painter->*setter)(colors::BtnFace);
+  WsFont selectedFont = painter->Font();
+  selectedFont.font.setBold(true);
+  painter->SetSelectedFont(selectedFont);
+  tbRoutes->SetPainter(painter);
   tbRoutes->setFixedHeight(26);
   plRoutes = new MainPageList(panBackTop);
   plRoutes->setObjectName(QStringLiteral("plRoutes"));
