@@ -1,6 +1,23 @@
 #include "app/uFormMain_Widgets.h"
 
+#include <QStyleOptionProgressBar>
+#include <QStylePainter>
+
 namespace qmz {
+
+void TGauge::paintEvent(QPaintEvent* event) {
+  if (maximum() > minimum()) {
+    QProgressBar::paintEvent(event);
+    return;
+  }
+  QStylePainter painter(this);
+  QStyleOptionProgressBar option;
+  initStyleOption(&option);
+  option.minimum = 0;
+  option.maximum = 1;
+  option.progress = 0;
+  painter.drawControl(QStyle::CE_ProgressBar, option);
+}
 
 QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent) {
   auto* list = new QListWidget(parent);

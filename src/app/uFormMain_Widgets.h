@@ -6,9 +6,11 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
+#include <algorithm>
 
 #include "widgets/WsPageList.h"
 #include "widgets/WsPanel.h"
@@ -25,6 +27,17 @@ using MainPanel = TWsPanel;
 using MainTreeView = TWsTreeView;
 using MainSpinEdit = TWsSpinEdit;
 using MainFloatSpinEdit = TWsSpinEdit;
+
+// The status bar's gauge. A position beyond the range is held at its nearer end, so a bar whose work outruns
+// its estimate fills up; an empty range (0..0) shows an empty gauge, not Qt's busy indicator.
+class TGauge : public QProgressBar {
+ public:
+  using QProgressBar::QProgressBar;
+  void SetProgress(int value) { setValue(std::clamp(value, minimum(), maximum())); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
 
 // A list box of the selection pages: multi-select, optionally sorted.
 QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent);

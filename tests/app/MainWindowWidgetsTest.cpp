@@ -57,4 +57,22 @@ TEST_F(MainWindowWidgetsTest, TabBarPaintsWithItsOwnColoursAndMovesTabsWithTheir
   }
 }
 
+TEST_F(MainWindowWidgetsTest, GaugeShowsAnEmptyRangeEmptyAndFillsPastItsMaximum) {
+  const auto barShare = [this] {
+    const QImage image = w->Progress->grab().toImage();
+    int bar = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) bar += image.pixelColor(x, y) == QColor(Qt::darkBlue);
+    return double(bar) / (image.width() * image.height());
+  };
+  w->SetStatus("Starting calculation", 0, 0, 0);
+  EXPECT_EQ(barShare(), 0.0) << "no busy indicator";
+  w->SetStatus("", 0, 10, 4);
+  EXPECT_GT(barShare(), 0.3);
+  EXPECT_LT(barShare(), 0.5);
+  w->SetStatus("", 0, 10, 25);
+  EXPECT_EQ(w->Progress->value(), 10);
+  EXPECT_GT(barShare(), 0.9);
+}
+
 }  // namespace
