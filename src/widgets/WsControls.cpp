@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPalette>
+#include <QStyle>
 #include <QToolTip>
 
 namespace qmz {
@@ -366,6 +367,43 @@ bool IsBevelBox(const QObject* object) {
          qobject_cast<const QComboBox*>(object);
 }
 
+// The soft bevel is the style's own frame. The flat one is painted over that frame, inside its width, so a
+// box under the mouse changes its look but never its size or the layout around it.
+class FlatBevelPainter : public QObject {
+ public:
+  static FlatBevelPainter& Instance() {
+    static auto* painter = new FlatBevelPainter(QCoreApplication::instance());
+    return *painter;
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Paint || painting_ ||
+        GetBevelKind(static_cast<QWidget*>(watched)) != BevelKind::bkFlat)
+      return false;
+    auto* box = static_cast<QWidget*>(watched);
+    painting_ = true;
+    QCoreApplication::sendEvent(box, event);  // the box paints itself first
+    painting_ = false;
+    const auto* frame = qobject_cast<QFrame*>(box);
+    const int width = frame ? frame->frameWidth()
+                            : box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+    if (width <= 0) return true;
+    QPainter painter(box);
+    const QRect outer = box->rect();
+    const QRegion ring = QRegion(outer).subtracted(QRegion(outer.adjusted(width, width, -width, -width)));
+    painter.setClipRegion(ring);
+    painter.fillRect(outer, box->palette().color(QPalette::Base));
+    painter.setPen(ToQColor(colors::BtnShadow, box->palette()));
+    painter.drawRect(outer.adjusted(0, 0, -1, -1));
+    return true;
+  }
+
+ private:
+  using QObject::QObject;
+  bool painting_ = false;
+};
+
 }  // namespace
 
 BevelKind GetBevelKind(const QWidget* box) {
@@ -375,17 +413,8 @@ BevelKind GetBevelKind(const QWidget* box) {
 
 void SetBoxBevelKind(QWidget* box, BevelKind kind) {
   if (GetBevelKind(box) == kind) return;
+  if (kind == BevelKind::bkFlat) box->installEventFilter(&FlatBevelPainter::Instance());  // once, however often
   box->setProperty(kBevelProperty, int(kind));
-  if (auto* frame = qobject_cast<QFrame*>(box)) {
-    // A flat bevel is a plain one-pixel line; the soft one is the style's own sunken panel.
-    frame->setFrameStyle(kind == BevelKind::bkFlat ? (QFrame::Box | QFrame::Plain)
-                                                   : (QFrame::StyledPanel | QFrame::Sunken));
-  } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
-    edit->setStyleSheet(kind == BevelKind::bkFlat ? QStringLiteral("QLineEdit { border: 1px solid #808080; }")
-                                                  : QString());
-  } else if (auto* combo = qobject_cast<QComboBox*>(box)) {
-    combo->setFrame(kind != BevelKind::bkFlat);
-  }
   box->update();
 }
 

@@ -75,4 +75,22 @@ TEST_F(MainWindowWidgetsTest, GaugeShowsAnEmptyRangeEmptyAndFillsPastItsMaximum)
   EXPECT_GT(barShare(), 0.9);
 }
 
+TEST_F(MainWindowWidgetsTest, HoveringTheControlsMovesAndSizesNothing) {
+  const QList<QWidget*> all = w->panBackTop->findChildren<QWidget*>();
+  const auto layout = [&] {
+    std::vector<QRect> r;
+    for (QWidget* c : all) r.emplace_back(c->mapTo(w.get(), QPoint()), c->size());
+    return r;
+  };
+  const std::vector<QRect> before = layout();
+  for (QWidget* control : std::initializer_list<QWidget*>{w->edMoney, w->btCalculate, w->edLevel, w->cbUnlawful,
+                                                          w->lbFromBase, w->lbOrigin, w->gbOptions}) {
+    MoveOver(control);
+    const std::vector<QRect> now = layout();
+    for (int i = 0; i < all.size(); ++i)
+      EXPECT_EQ(now[i], before[i]) << "hovering " << control->objectName().toStdString() << " changes "
+                                   << all[i]->metaObject()->className() << " " << all[i]->objectName().toStdString();
+  }
+}
+
 }  // namespace

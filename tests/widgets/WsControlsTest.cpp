@@ -131,7 +131,7 @@ TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
   SetThemeServicesEnabled(true);
 }
 
-TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatAndTheBackgroundMakesAllSoft) {
+TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatWithoutResizingAndTheBackgroundMakesAllSoft) {
   QWidget form;
   auto* edit = new QLineEdit(&form);
   auto* inner = new QWidget(&form);
@@ -139,9 +139,14 @@ TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatAndTheBackgroundMakesAllSoft) {
   auto* combo = new QComboBox(&form);
   auto* label = new QLabel(&form);
 
+  const QImage soft = edit->grab().toImage();
+  const QSize softHint = edit->sizeHint();
   SetBevelKind(&form, list, Qt::NoModifier, 0, 0);
   EXPECT_EQ(GetBevelKind(list), BevelKind::bkFlat);
   EXPECT_EQ(GetBevelKind(edit), BevelKind::bkNone);
+  SetBevelKind(&form, edit, Qt::NoModifier, 0, 0);
+  EXPECT_NE(edit->grab().toImage(), soft) << "the flat bevel shows";
+  EXPECT_EQ(edit->sizeHint(), softHint) << "and takes no room of its own";
 
   SetBevelKind(&form, label, Qt::NoModifier, 0, 0);
   for (QWidget* box : {static_cast<QWidget*>(edit), static_cast<QWidget*>(list), static_cast<QWidget*>(combo)})
