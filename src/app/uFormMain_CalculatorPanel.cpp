@@ -102,7 +102,7 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   tbRoutes->SetMargin(5);
   tbRoutes->SetAllowTabMoving(true);
   // The bar's own painter, a child of the bar: white selected tab with a bold caption on a button-face bar.
-  auto* painter = new TWsModernTabBarPainter(tbRoutes);
+  auto* painter = tabPainter_ = new TWsModernTabBarPainter(tbRoutes);
   painter->SetTabColor(RgbColor(255, 255, 255));
   for (auto setter : {&TWsModernTabBarPainter::SetColor, &TWsModernTabBarPainter::SetBorderColor,
                       &TWsModernTabBarPainter::SetCloseColor, &TWsModernTabBarPainter::SetDividerColor})
@@ -137,6 +137,17 @@ void CalculatorPanel::Loaded() {
   // Selecting a tab shows the page of the same index.
   tbRoutes->SetPageList(plRoutes);
   tbRoutes->Loaded();
+  // The window never gets so narrow that a tab hides behind the scroll buttons, whichever tab is selected
+  // (and so bold): measured with every caption bold.
+  const WsFont font = tabPainter_->Font();
+  tabPainter_->SetFont(tabPainter_->SelectedFont());
+  int width = tbRoutes->Margin();
+  for (int i = 0; i < tbRoutes->Tabs().Count(); ++i) {
+    TWsTabBarItem* tab = tbRoutes->Tabs()[i];
+    width += tabPainter_->GetTabSize(tab).width() + tabPainter_->GetDividerWidth(tab);
+  }
+  tabPainter_->SetFont(font);
+  tbRoutes->setMinimumWidth(width);
 }
 
 }  // namespace qmz

@@ -24,6 +24,8 @@ QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent) {
   list->setObjectName(name);
   list->setSortingEnabled(sorted);
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // However narrow the window, a list keeps room for a place's or a good's name.
+  list->setMinimumWidth(150);
   return list;
 }
 

@@ -39,7 +39,7 @@ class TGauge : public QProgressBar {
   void paintEvent(QPaintEvent* event) override;
 };
 
-// A list box of the selection pages: multi-select, optionally sorted.
+// A list box of the selection pages: multi-select, optionally sorted, at least 150 pixels wide.
 QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent);
 // A speed button: checkable, no focus.
 QToolButton* MakeSpeedButton(const QString& name, const QString& caption, QWidget* parent);

@@ -93,4 +93,18 @@ TEST_F(MainWindowWidgetsTest, HoveringTheControlsMovesAndSizesNothing) {
   }
 }
 
+TEST_F(MainWindowWidgetsTest, SmallestWindowStillFitsEveryControl) {
+  w->resize(300, 300);
+  QApplication::processEvents();
+  QWidget* buttons[] = {w->btFromBase, w->btFromSystem, w->btFromRegion, w->btFromAny};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_GE(buttons[i]->width(), buttons[i]->sizeHint().width()) << i;
+    if (i > 0) {
+      EXPECT_GT(buttons[i]->x(), buttons[i - 1]->geometry().right()) << i;
+    }
+  }
+  EXPECT_GE(w->lbOrigin->width(), 150);
+  EXPECT_EQ(w->tbRoutes->ScrollButtonStateOf(0), ScrollButtonState::Hidden) << "every tab shows";
+}
+
 }  // namespace
