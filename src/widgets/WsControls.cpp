@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
 #include <QStyle>
 #include <QToolTip>
 
@@ -234,9 +235,47 @@ void WsExControl::MouseLeave() {
 }
 
 QColor WsExControl::ApplicationHintColor() {
-  static const QColor colour = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
-  return colour;
+  return QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
 }
+
+namespace {
+
+// Qt has one hint window for the whole program, in the colours of QToolTip::palette(). A control's own hint
+// colour goes onto that window only while it shows the control's hint: before any hint shows, the window
+// gets the program's colours back, so a window still open for the next control's hint is never left red.
+QWidget* ShownHintWindow() {
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->inherits("QTipLabel") && window->isVisible()) return window;
+  return nullptr;
+}
+
+class HintColourReset : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::ToolTip)
+      if (QWidget* window = ShownHintWindow()) window->setPalette(QToolTip::palette());
+    return false;
+  }
+};
+
+void ShowHint(const QPoint& globalPos, const QString& text, QWidget* control, const QColor& colour) {
+  static QPointer<HintColourReset> reset;  // goes with the application
+  if (!reset) {
+    reset = new HintColourReset(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(reset);
+  }
+  QToolTip::showText(globalPos, text, control);
+  if (QWidget* window = ShownHintWindow()) {
+    QPalette palette = QToolTip::palette();
+    palette.setColor(QPalette::All, QPalette::ToolTipBase, colour);
+    window->setPalette(palette);
+  }
+}
+
+}  // namespace
 
 bool WsExControl::HintShow(QColor& hintColor) {
   if (hintColor_ == colors::None) {
@@ -287,10 +326,7 @@ bool WsExControl::HandleEvent(QEvent* event, const std::function<bool(QEvent*)>&
       QColor colour = ApplicationHintColor();
       const QString text = self_->toolTip();
       if (!HintShow(colour) || text.isEmpty()) return inherited(event);
-      QPalette palette = QToolTip::palette();
-      palette.setColor(QPalette::All, QPalette::ToolTipBase, colour);
-      QToolTip::setPalette(palette);
-      QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, self_);
+      ShowHint(static_cast<QHelpEvent*>(event)->globalPos(), text, self_, colour);
       return true;
     }
     case QEvent::EnabledChange:

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QToolTip>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,33 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
   TWsCustomControl own;
   own.SetHintColor(0x0000FF00);
   EXPECT_EQ(own.EffectiveHintColor(), QColor(0, 255, 0));
+}
+
+// The hint window that shows now, if any.
+QWidget* ShownHintWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->inherits("QTipLabel") && w->isVisible()) return w;
+  return nullptr;
+}
+
+TEST(WsExControlTest, HintColourStaysWithItsOwnControl) {
+  const QColor app = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
+  TWsCustomControl red;
+  red.SetHintColor(0x000000FF);
+  red.setToolTip("red");
+  QLabel plain("plain");
+  plain.setToolTip("plain");
+  for (QWidget* w : {static_cast<QWidget*>(&red), static_cast<QWidget*>(&plain)}) w->show();
+  const auto hover = [](QWidget* w) {
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(w, &help);
+    QWidget* tip = ShownHintWindow();
+    return tip ? tip->palette().color(QPalette::Inactive, QPalette::ToolTipBase) : QColor();
+  };
+  EXPECT_EQ(hover(&red), QColor(255, 0, 0));
+  EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), app);
+  EXPECT_EQ(hover(&plain), app) << "the hint window, still open, shows another control's hint";
+  QToolTip::hideText();
 }
 
 // A parent whose background is a pattern, so a child showing it can be told from a plain fill.
