@@ -407,9 +407,10 @@ bool IsBevelBox(const QObject* object) {
 // box under the mouse changes its look but never its size or the layout around it.
 class FlatBevelPainter : public QObject {
  public:
-  static FlatBevelPainter& Instance() {
-    static auto* painter = new FlatBevelPainter(QCoreApplication::instance());
-    return *painter;
+  static FlatBevelPainter* Instance() {
+    static QPointer<FlatBevelPainter> painter;  // goes with the application
+    if (!painter) painter = new FlatBevelPainter(QCoreApplication::instance());
+    return painter;
   }
 
  protected:
@@ -449,7 +450,7 @@ BevelKind GetBevelKind(const QWidget* box) {
 
 void SetBoxBevelKind(QWidget* box, BevelKind kind) {
   if (GetBevelKind(box) == kind) return;
-  if (kind == BevelKind::bkFlat) box->installEventFilter(&FlatBevelPainter::Instance());  // once, however often
+  if (kind == BevelKind::bkFlat) box->installEventFilter(FlatBevelPainter::Instance());  // once, however often
   box->setProperty(kBevelProperty, int(kind));
   box->update();
 }
