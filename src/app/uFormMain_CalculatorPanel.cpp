@@ -102,15 +102,16 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   tbRoutes->SetMargin(5);
   tbRoutes->SetAllowTabMoving(true);
   // The bar's own painter, a child of the bar: white selected tab with a bold caption on a button-face bar.
-  auto* painter = tabPainter_ = new TWsModernTabBarPainter(tbRoutes);
-  painter->SetTabColor(RgbColor(255, 255, 255));
-  for (auto setter : {&TWsModernTabBarPainter::SetColor, &TWsModernTabBarPainter::SetBorderColor,
-                      &TWsModernTabBarPainter::SetCloseColor, &TWsModernTabBarPainter::SetDividerColor})
-    (painter->*setter)(colors::BtnFace);
-  WsFont selectedFont = painter->Font();
+  tabPainter_ = new TWsModernTabBarPainter(tbRoutes);
+  tabPainter_->SetTabColor(RgbColor(255, 255, 255));
+  tabPainter_->SetColor(colors::BtnFace);
+  tabPainter_->SetBorderColor(colors::BtnFace);
+  tabPainter_->SetCloseColor(colors::BtnFace);
+  tabPainter_->SetDividerColor(colors::BtnFace);
+  WsFont selectedFont = tabPainter_->Font();
   selectedFont.font.setBold(true);
-  painter->SetSelectedFont(selectedFont);
-  tbRoutes->SetPainter(painter);
+  tabPainter_->SetSelectedFont(selectedFont);
+  tbRoutes->SetPainter(tabPainter_);
   tbRoutes->setFixedHeight(26);
   plRoutes = new MainPageList(panBackTop);
   plRoutes->setObjectName(QStringLiteral("plRoutes"));
