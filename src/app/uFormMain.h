@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
-#include <QProgressBar>
 #include <QReadWriteLock>
 #include <QStatusBar>
 #include <QStringList>
@@ -191,7 +190,7 @@ class TformMain : public QMainWindow {
 
   // ---- controls (member name = objectName) ---------------------------------------------------------
   QStatusBar* StatusBar = nullptr;
-  QProgressBar* Progress = nullptr;
+  TGauge* Progress = nullptr;
   MainPanel* panStartup = nullptr;
   QTextEdit* lbStartup = nullptr;
   QTimer* StartUpTimer = nullptr;

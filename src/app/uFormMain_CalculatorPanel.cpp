@@ -104,6 +104,19 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   tbRoutes->setObjectName(QStringLiteral("tbRoutes"));
   tbRoutes->SetCloseButton(false);
   tbRoutes->SetAllowUnselected(true);
+  tbRoutes->SetMargin(5);
+  tbRoutes->SetAllowTabMoving(true);
+  // The bar's own painter, a child of the bar: white selected tab with a bold caption on a button-face bar.
+  tabPainter_ = new TWsModernTabBarPainter(tbRoutes);
+  tabPainter_->SetTabColor(RgbColor(255, 255, 255));
+  tabPainter_->SetColor(colors::BtnFace);
+  tabPainter_->SetBorderColor(colors::BtnFace);
+  tabPainter_->SetCloseColor(colors::BtnFace);
+  tabPainter_->SetDividerColor(colors::BtnFace);
+  WsFont selectedFont = tabPainter_->Font();
+  selectedFont.font.setBold(true);
+  tabPainter_->SetSelectedFont(selectedFont);
+  tbRoutes->SetPainter(tabPainter_);
   tbRoutes->setFixedHeight(26);
   plRoutes = new MainPageList(panBackTop);
   plRoutes->setObjectName(QStringLiteral("plRoutes"));
@@ -130,6 +143,17 @@ void CalculatorPanel::Loaded() {
   // Selecting a tab shows the page of the same index.
   tbRoutes->SetPageList(plRoutes);
   tbRoutes->Loaded();
+  // The window never gets so narrow that a tab hides behind the scroll buttons, whichever tab is selected
+  // (and so bold): measured with every caption bold.
+  const WsFont font = tabPainter_->Font();
+  tabPainter_->SetFont(tabPainter_->SelectedFont());
+  int width = tbRoutes->Margin();
+  for (int i = 0; i < tbRoutes->Tabs().Count(); ++i) {
+    TWsTabBarItem* tab = tbRoutes->Tabs()[i];
+    width += tabPainter_->GetTabSize(tab).width() + tabPainter_->GetDividerWidth(tab);
+  }
+  tabPainter_->SetFont(font);
+  tbRoutes->setMinimumWidth(width);
 }
 
 }  // namespace qmz

@@ -29,6 +29,9 @@ class CalculatorPanel : public QWidget {
   QCheckBox *cbUnlawful = nullptr, *cbPerishable = nullptr;
   MainTabBar* tbRoutes = nullptr;
   MainPageList* plRoutes = nullptr;
+
+ private:
+  TWsModernTabBarPainter* tabPainter_ = nullptr;
 };
 
 }  // namespace qmz

@@ -42,7 +42,7 @@ void TformMain::BuildStatusBar() {
   StatusBar->addWidget(statusPanels_[3], 1);
 
   // The gauge lies over panel 2, 4 pixels in from each side: no frame, no percentage, a navy bar.
-  Progress = new QProgressBar(statusPanels_[2]);
+  Progress = new TGauge(statusPanels_[2]);
   Progress->setObjectName(QStringLiteral("Progress"));
   Progress->setTextVisible(false);
   Progress->setRange(0, 100);
@@ -79,7 +79,7 @@ void TformMain::SetStatus(const std::string& Text, std::uint32_t Min, std::uint3
   if (!Text.empty()) statusPanels_[3]->setText(ToQString(" " + Text));
   Progress->setMinimum(int(Min));
   if (Max != KeepMax) Progress->setMaximum(int(Max));
-  Progress->setValue(int(Position));
+  Progress->SetProgress(int(Position));
   StatusBar->repaint();
   if (AddToStartupLog && !Text.empty()) {
     // A line break of the program's texts (LF CR) is one break here too.

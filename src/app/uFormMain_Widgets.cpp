@@ -1,12 +1,31 @@
 #include "app/uFormMain_Widgets.h"
 
+#include <QStyleOptionProgressBar>
+#include <QStylePainter>
+
 namespace qmz {
+
+void TGauge::paintEvent(QPaintEvent* event) {
+  if (maximum() > minimum()) {
+    QProgressBar::paintEvent(event);
+    return;
+  }
+  QStylePainter painter(this);
+  QStyleOptionProgressBar option;
+  initStyleOption(&option);
+  option.minimum = 0;
+  option.maximum = 1;
+  option.progress = 0;
+  painter.drawControl(QStyle::CE_ProgressBar, option);
+}
 
 QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent) {
   auto* list = new QListWidget(parent);
   list->setObjectName(name);
   list->setSortingEnabled(sorted);
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // However narrow the window, a list keeps room for a place's or a good's name.
+  list->setMinimumWidth(150);
   return list;
 }
 

@@ -6,9 +6,11 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
+#include <algorithm>
 
 #include "widgets/WsPageList.h"
 #include "widgets/WsPanel.h"
@@ -26,7 +28,18 @@ using MainTreeView = TWsTreeView;
 using MainSpinEdit = TWsSpinEdit;
 using MainFloatSpinEdit = TWsSpinEdit;
 
-// A list box of the selection pages: multi-select, optionally sorted.
+// The status bar's gauge. A position beyond the range is held at its nearer end, so a bar whose work outruns
+// its estimate fills up; an empty range (0..0) shows an empty gauge, not Qt's busy indicator.
+class TGauge : public QProgressBar {
+ public:
+  using QProgressBar::QProgressBar;
+  void SetProgress(int value) { setValue(std::clamp(value, minimum(), maximum())); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A list box of the selection pages: multi-select, optionally sorted, at least 150 pixels wide.
 QListWidget* MakeListBox(const QString& name, bool sorted, QWidget* parent);
 // A speed button: checkable, no focus.
 QToolButton* MakeSpeedButton(const QString& name, const QString& caption, QWidget* parent);

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
+#include <QStyle>
 #include <QToolTip>
 
 namespace qmz {
@@ -233,9 +235,47 @@ void WsExControl::MouseLeave() {
 }
 
 QColor WsExControl::ApplicationHintColor() {
-  static const QColor colour = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
-  return colour;
+  return QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
 }
+
+namespace {
+
+// Qt has one hint window for the whole program, in the colours of QToolTip::palette(). A control's own hint
+// colour goes onto that window only while it shows the control's hint: before any hint shows, the window
+// gets the program's colours back, so a window still open for the next control's hint is never left red.
+QWidget* ShownHintWindow() {
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->inherits("QTipLabel") && window->isVisible()) return window;
+  return nullptr;
+}
+
+class HintColourReset : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::ToolTip)
+      if (QWidget* window = ShownHintWindow()) window->setPalette(QToolTip::palette());
+    return false;
+  }
+};
+
+void ShowHint(const QPoint& globalPos, const QString& text, QWidget* control, const QColor& colour) {
+  static QPointer<HintColourReset> reset;  // goes with the application
+  if (!reset) {
+    reset = new HintColourReset(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(reset);
+  }
+  QToolTip::showText(globalPos, text, control);
+  if (QWidget* window = ShownHintWindow()) {
+    QPalette palette = QToolTip::palette();
+    palette.setColor(QPalette::All, QPalette::ToolTipBase, colour);
+    window->setPalette(palette);
+  }
+}
+
+}  // namespace
 
 bool WsExControl::HintShow(QColor& hintColor) {
   if (hintColor_ == colors::None) {
@@ -286,10 +326,7 @@ bool WsExControl::HandleEvent(QEvent* event, const std::function<bool(QEvent*)>&
       QColor colour = ApplicationHintColor();
       const QString text = self_->toolTip();
       if (!HintShow(colour) || text.isEmpty()) return inherited(event);
-      QPalette palette = QToolTip::palette();
-      palette.setColor(QPalette::All, QPalette::ToolTipBase, colour);
-      QToolTip::setPalette(palette);
-      QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, self_);
+      ShowHint(static_cast<QHelpEvent*>(event)->globalPos(), text, self_, colour);
       return true;
     }
     case QEvent::EnabledChange:
@@ -366,6 +403,44 @@ bool IsBevelBox(const QObject* object) {
          qobject_cast<const QComboBox*>(object);
 }
 
+// The soft bevel is the style's own frame. The flat one is painted over that frame, inside its width, so a
+// box under the mouse changes its look but never its size or the layout around it.
+class FlatBevelPainter : public QObject {
+ public:
+  static FlatBevelPainter* Instance() {
+    static QPointer<FlatBevelPainter> painter;  // goes with the application
+    if (!painter) painter = new FlatBevelPainter(QCoreApplication::instance());
+    return painter;
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Paint || painting_ ||
+        GetBevelKind(static_cast<QWidget*>(watched)) != BevelKind::bkFlat)
+      return false;
+    auto* box = static_cast<QWidget*>(watched);
+    painting_ = true;
+    QCoreApplication::sendEvent(box, event);  // the box paints itself first
+    painting_ = false;
+    const auto* frame = qobject_cast<QFrame*>(box);
+    const int width = frame ? frame->frameWidth()
+                            : box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+    if (width <= 0) return true;
+    QPainter painter(box);
+    const QRect outer = box->rect();
+    const QRegion ring = QRegion(outer).subtracted(QRegion(outer.adjusted(width, width, -width, -width)));
+    painter.setClipRegion(ring);
+    painter.fillRect(outer, box->palette().color(QPalette::Base));
+    painter.setPen(ToQColor(colors::BtnShadow, box->palette()));
+    painter.drawRect(outer.adjusted(0, 0, -1, -1));
+    return true;
+  }
+
+ private:
+  using QObject::QObject;
+  bool painting_ = false;
+};
+
 }  // namespace
 
 BevelKind GetBevelKind(const QWidget* box) {
@@ -375,17 +450,8 @@ BevelKind GetBevelKind(const QWidget* box) {
 
 void SetBoxBevelKind(QWidget* box, BevelKind kind) {
   if (GetBevelKind(box) == kind) return;
+  if (kind == BevelKind::bkFlat) box->installEventFilter(FlatBevelPainter::Instance());  // once, however often
   box->setProperty(kBevelProperty, int(kind));
-  if (auto* frame = qobject_cast<QFrame*>(box)) {
-    // A flat bevel is a plain one-pixel line; the soft one is the style's own sunken panel.
-    frame->setFrameStyle(kind == BevelKind::bkFlat ? (QFrame::Box | QFrame::Plain)
-                                                   : (QFrame::StyledPanel | QFrame::Sunken));
-  } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
-    edit->setStyleSheet(kind == BevelKind::bkFlat ? QStringLiteral("QLineEdit { border: 1px solid #808080; }")
-                                                  : QString());
-  } else if (auto* combo = qobject_cast<QComboBox*>(box)) {
-    combo->setFrame(kind != BevelKind::bkFlat);
-  }
   box->update();
 }
 

@@ -148,7 +148,7 @@ class WsExControl {
   virtual bool HintShow(QColor& hintColor);
   // The colour a hint of this control is shown in.
   QColor EffectiveHintColor();
-  // The application's own hint colour, taken before any control changed the hint palette.
+  // The application's own hint colour.
   static QColor ApplicationHintColor();
 
   QWidget* Widget() const { return self_; }

@@ -134,6 +134,7 @@ void TWsCustomPageList::InsertPage(TWsCustomPage* page) {
   if (!page || pages_.contains(page)) return;
   pages_.append(page);
   page->setGeometry(rect());
+  updateGeometry();
 }
 
 void TWsCustomPageList::ShowActive(TWsCustomPage* page) {
@@ -195,6 +196,7 @@ void TWsCustomPageList::RemovePage(TWsCustomPage* page) {
   page->hide();
   page->pageList_ = nullptr;
   pages_.removeOne(page);
+  updateGeometry();
   if (next != page) SetActivePage(next);
   // Still pointing at the removed page (a refused change, or no neighbour): the first remaining page takes
   // over without events. It is shown, so an active page is never invisible and never a page of no list.
@@ -281,6 +283,12 @@ void TWsCustomPageList::Propagate() {
 }
 
 void TWsCustomPageList::EnabledChanged() { Propagate(); }
+
+QSize TWsCustomPageList::minimumSizeHint() const {
+  QSize size(0, 0);
+  for (const TWsCustomPage* page : pages_) size = size.expandedTo(page->minimumSizeHint());
+  return size;
+}
 
 void TWsCustomPageList::BoundsChanged() {
   for (TWsCustomPage* page : pages_) page->setGeometry(rect());

@@ -142,6 +142,9 @@ class TWsCustomPageList : public TWsCustomControl, public IPageList {
   // Call once the pages are built: with pages and no active page, the first one becomes active.
   void Loaded();
 
+  // Every page fills the list, so the list needs at least what its largest page needs.
+  QSize minimumSizeHint() const override;
+
  protected:
   // The class of new pages.
   virtual TWsCustomPage* CreatePage();

@@ -156,14 +156,11 @@ void TWsTimerSpeedButton::leaveEvent(QEvent* event) {
 
 void TWsTimerSpeedButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  EnsureThemeLibrary();
-  if (themesPossible_ && ThemeLibraryLoaded() && IsThemeActive() && PaintThemed(painter)) return;
+  if (themesPossible_ && IsThemeActive() && PaintThemed(painter)) return;
   PaintClassic(painter);
 }
 
 bool TWsTimerSpeedButton::PaintThemed(QPainter& painter) {
-  ThemeData theme = OpenThemeData(parentWidget() != nullptr ? parentWidget() : this, QStringLiteral("spin"));
-  if (!theme) return false;
   int part = spinparts::Up;
   switch (buttonKind_) {
     case KindVertUp:
@@ -180,9 +177,7 @@ bool TWsTimerSpeedButton::PaintThemed(QPainter& painter) {
       break;
   }
   const int state = isDown() ? spinstates::Pressed : hot_ ? spinstates::Hot : spinstates::Normal;
-  const bool drawn = DrawThemeBackground(theme, &painter, part, state, rect());
-  CloseThemeData(theme);
-  return drawn;
+  return DrawThemeBackground(parentWidget() != nullptr ? parentWidget() : this, painter, part, state, rect());
 }
 
 QPixmap TWsTimerSpeedButton::CurrentGlyphImage() const {

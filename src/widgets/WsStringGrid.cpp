@@ -204,7 +204,7 @@ void TWsStringGrid::SetFont(const GridFont& value) {
 void TWsStringGrid::SetColor(GridColor value) {
   color_ = value;
   QPalette p = viewport()->palette();
-  p.setColor(QPalette::Base, GridQColor(value, palette()));
+  p.setColor(QPalette::Base, ToQColor(value, palette()));
   viewport()->setPalette(p);
   RepaintAll();
 }

@@ -9,37 +9,6 @@
 
 namespace qmz {
 
-QColor GridQColor(GridColor color, const QPalette& palette) {
-  if ((color & 0xFF000000u) == 0xFF000000u) {
-    // System colours by their index, mapped to the palette roles that play the same part.
-    switch (color & 0xFFu) {
-      case 5:
-        return palette.color(QPalette::Base);  // window
-      case 8:
-        return palette.color(QPalette::Text);  // window text
-      case 13:
-        return palette.color(QPalette::Highlight);  // highlight
-      case 14:
-        return palette.color(QPalette::HighlightedText);  // highlight text
-      case 15:
-        return palette.color(QPalette::Button);  // button face
-      case 16:
-        return palette.color(QPalette::Mid);  // button shadow
-      case 18:
-        return palette.color(QPalette::ButtonText);  // button text
-      case 20:
-        return palette.color(QPalette::Light);  // button highlight
-      case 23:
-        return palette.color(QPalette::ToolTipText);  // info text
-      case 24:
-        return palette.color(QPalette::ToolTipBase);  // info background
-      default:
-        return palette.color(QPalette::Window);
-    }
-  }
-  return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
-
 QFont GridQFont(const GridFont& font) {
   // The Windows dialog font does not exist here; the desktop's own font family stands in for it.
   QFont f = font.Name == "MS Sans Serif" ? QApplication::font() : QFont(QString::fromStdString(font.Name));
@@ -165,13 +134,13 @@ void TWsStringGrid::DrawCell(QPainter& painter, int aCol, int aRow, const QRect&
   }
 
   const QPalette& pal = palette();
-  const QColor bg = GridQColor(background, pal);
+  const QColor bg = ToQColor(background, pal);
   painter.save();
   painter.setClipRect(rect);
   painter.fillRect(rect, bg);
   const QFont qfont = GridQFont(font);
   painter.setFont(qfont);
-  painter.setPen(GridQColor(font.Color, pal));
+  painter.setPen(ToQColor(font.Color, pal));
   const QFontMetrics fm(qfont);
   const int w = fm.horizontalAdvance(text);
   const int top = rect.top() + (rect.height() - fm.height()) / 2;

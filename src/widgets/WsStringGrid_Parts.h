@@ -8,11 +8,12 @@
 #include <QItemSelectionModel>
 #include <QStyledItemDelegate>
 
+#include "widgets/WsControls.h"
 #include "widgets/WsStringGrid.h"
 
 namespace qmz {
 
-QColor GridQColor(GridColor color, const QPalette& palette);
+// The grid's colours go through ToQColor (WsControls.h), the one mapping of colour values to Qt.
 QFont GridQFont(const GridFont& font);
 
 class WsGridModel : public QAbstractTableModel {

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
-#include <cstdlib>
 #include <qdrawutil.h>
 
 #include "widgets/WsTabBar.h"
@@ -15,23 +14,12 @@ namespace qmz {
 
 namespace {
 
-// A one-pixel line from (x1, y1) towards (x2, y2), the end point itself left out.
-void Line(QPainter& canvas, const QColor& colour, int x1, int y1, int x2, int y2) {
-  const int dx = x2 - x1, dy = y2 - y1;
-  const int steps = std::max(std::abs(dx), std::abs(dy));
-  if (steps == 0) return;
-  if (dx == 0 || dy == 0) {
-    const int sx = dx > 0 ? 1 : dx < 0 ? -1 : 0, sy = dy > 0 ? 1 : dy < 0 ? -1 : 0;
-    const QPoint last(x2 - sx, y2 - sy);
-    canvas.fillRect(QRect(QPoint(std::min(x1, last.x()), std::min(y1, last.y())),
-                          QPoint(std::max(x1, last.x()), std::max(y1, last.y()))),
-                    colour);
-    return;
-  }
+// A one-pixel line from one point up to, not including, the other, as the platform's line drawing ends.
+void LineTo(QPainter& canvas, const QColor& colour, QPoint from, QPoint to) {
+  const QPoint step((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
+  if (step.isNull()) return;
   canvas.setPen(colour);
-  for (int i = 0; i < steps; ++i)
-    canvas.drawPoint(x1 + (dx * i + (dx > 0 ? steps / 2 : -steps / 2)) / steps,
-                     y1 + (dy * i + (dy > 0 ? steps / 2 : -steps / 2)) / steps);
+  canvas.drawLine(from, to - step);
 }
 
 void DrawArrow(QPainter& canvas, int button, int x, int y, const QColor& colour) {
@@ -124,19 +112,12 @@ const WsFont& TWsModernTabBarPainter::TabFont(TWsTabBarItem* tab) const {
 void TWsModernTabBarPainter::DrawBackground(QPainter& canvas, TWsCustomTabBar* tabBar, const QRect& r) {
   const QPalette& palette = tabBar->palette();
   canvas.fillRect(r, ToQColor(color_, palette));
-  const QColor border = ToQColor(borderColor_, palette), divide = ToQColor(controlDivideColor_, palette);
-  const int left = r.left(), top = r.top(), right = r.right() + 1, bottom = r.bottom() + 1;
-  if (tabBar->Orientation() == TWsTabBarOrientation::toTop) {
-    Line(canvas, border, left, bottom, left, top);
-    Line(canvas, border, left, top, right - 1, top);
-    Line(canvas, border, right - 1, top, right - 1, bottom);
-    Line(canvas, divide, left, bottom - 1, right, bottom - 1);
-  } else {
-    Line(canvas, border, left, top, left, bottom);
-    Line(canvas, border, left, bottom - 1, right, bottom - 1);
-    Line(canvas, border, right - 1, top, right - 1, bottom);
-    Line(canvas, divide, left, top, right, top);
-  }
+  // A border all round, then the edge toward the pages over it.
+  canvas.setPen(ToQColor(borderColor_, palette));
+  canvas.drawRect(r.adjusted(0, 0, -1, -1));
+  canvas.setPen(ToQColor(controlDivideColor_, palette));
+  if (tabBar->Orientation() == TWsTabBarOrientation::toTop) canvas.drawLine(r.bottomLeft(), r.bottomRight());
+  else canvas.drawLine(r.topLeft(), r.topRight());
 }
 
 QSize TWsModernTabBarPainter::GetTabSize(TWsTabBarItem* tab) {
@@ -166,18 +147,13 @@ void TWsModernTabBarPainter::DrawTab(QPainter& canvas, TWsTabBarItem* tab, const
 
   if (selected) {
     canvas.fillRect(r, ToQColor(tabColor_, palette));
-    const QColor outline = ToQColor(controlDivideColor_, palette);
-    if (bar->Orientation() == TWsTabBarOrientation::toTop) {
-      Line(canvas, outline, left, bottom - 1, left, top);
-      Line(canvas, outline, left, top, right - 1, top);
-      Line(canvas, outline, right - 1, top, right - 1, bottom);
-    } else {
-      Line(canvas, outline, left, top, left, bottom - 1);
-      Line(canvas, outline, left, bottom - 1, right - 1, bottom - 1);
-      Line(canvas, outline, right - 1, bottom - 1, right - 1, top - 1);
-    }
+    // Outlined on three sides, open toward the pages.
+    canvas.setPen(ToQColor(controlDivideColor_, palette));
+    if (bar->Orientation() == TWsTabBarOrientation::toTop)
+      canvas.drawPolyline(QPolygon({r.bottomLeft(), r.topLeft(), r.topRight(), r.bottomRight()}));
+    else canvas.drawPolyline(QPolygon({r.topLeft(), r.bottomLeft(), r.bottomRight(), r.topRight()}));
   } else if (enabled && bar->HotTab() == tab) {
-    Line(canvas, ToQColor(dividerColor_, palette), left, top, right - 2, top);
+    LineTo(canvas, ToQColor(dividerColor_, palette), r.topLeft(), QPoint(right - 2, top));
   }
 
   if (bar->CloseButton()) {
@@ -194,10 +170,10 @@ void TWsModernTabBarPainter::DrawTab(QPainter& canvas, TWsTabBarItem* tab, const
     else if (!enabled) cross = closeCrossColorDisabled_;
     const QColor crossColour = ToQColor(cross, palette);
     const int cl = cr.left(), ct = cr.top(), crr = cr.right() + 1, cb = cr.bottom() + 1;
-    Line(canvas, crossColour, cl + 3, ct + 3, crr - 3, cb - 3);
-    Line(canvas, crossColour, cl + 4, ct + 3, crr - 4, cb - 3);
-    Line(canvas, crossColour, crr - 4, ct + 3, cl + 2, cb - 3);
-    Line(canvas, crossColour, crr - 5, ct + 3, cl + 3, cb - 3);
+    LineTo(canvas, crossColour, QPoint(cl + 3, ct + 3), QPoint(crr - 3, cb - 3));
+    LineTo(canvas, crossColour, QPoint(cl + 4, ct + 3), QPoint(crr - 4, cb - 3));
+    LineTo(canvas, crossColour, QPoint(crr - 4, ct + 3), QPoint(cl + 2, cb - 3));
+    LineTo(canvas, crossColour, QPoint(crr - 5, ct + 3), QPoint(cl + 3, cb - 3));
     // A modified tab's mark keeps only the cross's four arms.
     if (modified) canvas.fillRect(EdgeRect(cl + 5, ct + 4, crr - 5, cb - 4), fill);
     left = crr;
@@ -230,7 +206,7 @@ void TWsModernTabBarPainter::DrawDivider(QPainter& canvas, TWsTabBarItem* leftTa
   if (!bar || leftTab->Selected()) return;
   if (bar->SelectedTab() && bar->SelectedTab() == leftTab->NextVisibleTab()) return;
   const int x = r.left() + r.width() - 1;  // R.Right - 1 with an exclusive right edge
-  Line(canvas, ToQColor(dividerColor_, bar->palette()), x, r.top() + 3, x, r.top() + r.height() - 3);
+  LineTo(canvas, ToQColor(dividerColor_, bar->palette()), QPoint(x, r.top() + 3), QPoint(x, r.top() + r.height() - 3));
 }
 
 void TWsModernTabBarPainter::DrawMoveDivider(QPainter& canvas, TWsTabBarItem* tab, bool moveLeft) {

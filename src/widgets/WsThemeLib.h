@@ -1,24 +1,14 @@
 #pragma once
-// The visual-style binding the spin buttons draw through. It is a thin layer over the application's QStyle:
-// "bound" once at start-up (when a style exists to draw with) and released at exit. Unbound, the buttons paint
-// their classic look with plain painter routines that need no style.
+// The visual style the spin buttons draw through. Qt's own style stands in for the platform's visual-styles
+// library, so there is nothing to load, look up or free: a style is active whenever the application has one
+// other than the plain "Windows" style, whose look is the classic one the buttons paint themselves.
 
 #include <QRect>
-#include <QString>
 
 class QPainter;
-class QStyle;
 class QWidget;
 
 namespace qmz {
-
-// Handle of one opened theme class; null when opening failed.
-struct ThemeData {
-  QStyle* style = nullptr;
-  QString className;
-  QWidget* window = nullptr;
-  explicit operator bool() const { return style != nullptr; }
-};
 
 // Parts and states of the "spin" class, as the spin buttons choose them.
 namespace spinparts {
@@ -33,21 +23,8 @@ inline constexpr int Hot = 2;
 inline constexpr int Pressed = 3;
 }  // namespace spinstates
 
-bool ThemeLibraryLoaded();
-
-// Binds once: needs a running QApplication (its style draws); without one the binding stays unbound and the
-// classic look is used for the whole run. A second call while bound does nothing.
-void InitThemeLibrary();
-void FreeThemeLibrary();
-// Binds at the first paint when start-up did not: a program that never called InitThemeLibrary still gets the
-// themed look. Does nothing once a binding was attempted (also after FreeThemeLibrary).
-void EnsureThemeLibrary();
-
-// Whether a visual style is active: bound and the application still has a style.
 bool IsThemeActive();
-ThemeData OpenThemeData(QWidget* window, const QString& className);
-// Draws one part of an opened class into rect; false when the handle or the part is unknown.
-bool DrawThemeBackground(const ThemeData& theme, QPainter* painter, int part, int state, const QRect& rect);
-void CloseThemeData(ThemeData& theme);
+// Draws one spin part in its state into rect, in the look of window's style; false for an unknown part.
+bool DrawThemeBackground(QWidget* window, QPainter& painter, int part, int state, const QRect& rect);
 
 }  // namespace qmz

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QToolTip>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,33 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
   EXPECT_EQ(own.EffectiveHintColor(), QColor(0, 255, 0));
 }
 
+// The hint window that shows now, if any.
+QWidget* ShownHintWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->inherits("QTipLabel") && w->isVisible()) return w;
+  return nullptr;
+}
+
+TEST(WsExControlTest, HintColourStaysWithItsOwnControl) {
+  const QColor app = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
+  TWsCustomControl red;
+  red.SetHintColor(0x000000FF);
+  red.setToolTip("red");
+  QLabel plain("plain");
+  plain.setToolTip("plain");
+  for (QWidget* w : {static_cast<QWidget*>(&red), static_cast<QWidget*>(&plain)}) w->show();
+  const auto hover = [](QWidget* w) {
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(w, &help);
+    QWidget* tip = ShownHintWindow();
+    return tip ? tip->palette().color(QPalette::Inactive, QPalette::ToolTipBase) : QColor();
+  };
+  EXPECT_EQ(hover(&red), QColor(255, 0, 0));
+  EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), app);
+  EXPECT_EQ(hover(&plain), app) << "the hint window, still open, shows another control's hint";
+  QToolTip::hideText();
+}
+
 // A parent whose background is a pattern, so a child showing it can be told from a plain fill.
 class StripedParent : public QWidget {
  protected:
@@ -131,7 +160,7 @@ TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
   SetThemeServicesEnabled(true);
 }
 
-TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatAndTheBackgroundMakesAllSoft) {
+TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatWithoutResizingAndTheBackgroundMakesAllSoft) {
   QWidget form;
   auto* edit = new QLineEdit(&form);
   auto* inner = new QWidget(&form);
@@ -139,9 +168,14 @@ TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatAndTheBackgroundMakesAllSoft) {
   auto* combo = new QComboBox(&form);
   auto* label = new QLabel(&form);
 
+  const QImage soft = edit->grab().toImage();
+  const QSize softHint = edit->sizeHint();
   SetBevelKind(&form, list, Qt::NoModifier, 0, 0);
   EXPECT_EQ(GetBevelKind(list), BevelKind::bkFlat);
   EXPECT_EQ(GetBevelKind(edit), BevelKind::bkNone);
+  SetBevelKind(&form, edit, Qt::NoModifier, 0, 0);
+  EXPECT_NE(edit->grab().toImage(), soft) << "the flat bevel shows";
+  EXPECT_EQ(edit->sizeHint(), softHint) << "and takes no room of its own";
 
   SetBevelKind(&form, label, Qt::NoModifier, 0, 0);
   for (QWidget* box : {static_cast<QWidget*>(edit), static_cast<QWidget*>(list), static_cast<QWidget*>(combo)})
