@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <random>
 
 #include "support/SysUtils.h"
@@ -120,23 +121,57 @@ void TStringHash::Clear() {
 
 THashedStringList::~THashedStringList() = default;
 
-const std::string& THashedStringList::Key(std::string_view s) const {
-  if (CaseSensitive()) {
-    key_.assign(s);
-  } else {
-    LowerCaseTo(s, key_);
+void THashedStringList::TextIndex::Clear() {
+  entries_.clear();
+  std::fill(buckets_.begin(), buckets_.end(), -1);
+}
+
+void THashedStringList::TextIndex::Add(std::uint64_t hash, int index) {
+  if (buckets_.empty()) buckets_.assign(256, -1);
+  // Chains are kept short as the index fills; a section list holds tens of thousands of names.
+  if (entries_.size() >= buckets_.size() * 2) Grow();
+  int& head = buckets_[hash % buckets_.size()];
+  entries_.push_back({hash, index, head});
+  head = int(entries_.size()) - 1;
+}
+
+void THashedStringList::TextIndex::Grow() {
+  buckets_.assign(buckets_.size() * 2, -1);
+  // Re-adding in the original order puts the newest entry of each text at the head of its chain again.
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    int& head = buckets_[entries_[i].hash % buckets_.size()];
+    entries_[i].next = head;
+    head = int(i);
   }
-  return key_;
+}
+
+std::uint64_t THashedStringList::HashOf(std::string_view s) const {
+  if (CaseSensitive()) return KeyedHash(s);
+  LowerCaseTo(s, key_);
+  const std::uint64_t hash = KeyedHash(key_);
+  if (key_.capacity() > kKeptKeyRoom) std::string().swap(key_);
+  return hash;
 }
 
 bool THashedStringList::Same(std::string_view a, std::string_view b) const {
   return CaseSensitive() ? a == b : SameText(a, b);
 }
 
+namespace {
+
+// The name of a line: its text before the first "="; none when it holds no "=".
+std::optional<std::string_view> NameOf(std::string_view line) {
+  const auto eq = line.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  return line.substr(0, eq);
+}
+
+}  // namespace
+
 void THashedStringList::UpdateValueHash() const {
   if (valueHashValid_) return;
   valueHash_.Clear();
-  for (int i = 0; i < Count(); ++i) valueHash_.Add(Key(Strings(i)), i);
+  for (int i = 0; i < Count(); ++i) valueHash_.Add(HashOf(Strings(i)), i);
   valueHashValid_ = true;
 }
 
@@ -144,11 +179,16 @@ void THashedStringList::UpdateNameHash() const {
   if (nameHashValid_) return;
   nameHash_.Clear();
   for (int i = 0; i < Count(); ++i) {
-    const std::string_view s = Strings(i);
-    const auto eq = s.find('=');
-    if (eq != std::string_view::npos) nameHash_.Add(Key(s.substr(0, eq)), i);
+    if (const auto name = NameOf(Strings(i))) nameHash_.Add(HashOf(*name), i);
   }
   nameHashValid_ = true;
+}
+
+int THashedStringList::FindName(std::string_view Name, std::uint64_t hash) const {
+  return nameHash_.Find(hash, [&](int i) {
+    const auto name = NameOf(Strings(i));
+    return name && Same(*name, Name);
+  });
 }
 
 int THashedStringList::IndexOf(std::string_view S) const {
@@ -159,7 +199,7 @@ int THashedStringList::IndexOf(std::string_view S) const {
     return -1;
   }
   UpdateValueHash();
-  return valueHash_.ValueOf(Key(S));
+  return valueHash_.Find(HashOf(S), [&](int i) { return Same(Strings(i), S); });
 }
 
 int THashedStringList::IndexOfName(std::string_view Name) const {
@@ -175,16 +215,15 @@ int THashedStringList::IndexOfName(std::string_view Name) const {
     return -1;
   }
   UpdateNameHash();
-  return nameHash_.ValueOf(Key(Name));
+  return FindName(Name, HashOf(Name));
 }
 
 void THashedStringList::Appended(int index) {
   // A new last item can only become the answer for its own text, which Add puts first in its chain.
   const std::string_view s = Strings(index);
-  if (valueHashValid_) valueHash_.Add(Key(s), index);
+  if (valueHashValid_) valueHash_.Add(HashOf(s), index);
   if (nameHashValid_) {
-    const auto eq = s.find('=');
-    if (eq != std::string_view::npos) nameHash_.Add(Key(s.substr(0, eq)), index);
+    if (const auto name = NameOf(s)) nameHash_.Add(HashOf(*name), index);
   }
 }
 
@@ -196,9 +235,8 @@ void THashedStringList::Changed(int index) {
   }
   // A replaced line whose name stays the same (a value written in place) leaves the name hash as it
   // was: the hash answers index for that name exactly when index held that name before.
-  const std::string_view s = Strings(index);
-  const auto eq = s.find('=');
-  nameHashValid_ = eq != std::string_view::npos && nameHash_.ValueOf(Key(s.substr(0, eq))) == index;
+  const auto name = NameOf(Strings(index));
+  nameHashValid_ = name && FindName(*name, HashOf(*name)) == index;
 }
 
 }  // namespace qmz

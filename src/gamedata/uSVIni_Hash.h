@@ -63,18 +63,51 @@ class THashedStringList : public TStringList {
   void Changed(int index) override;
 
  private:
-  // The text as the hashes hold it, in a buffer of the list (valid until the next call).
-  const std::string& Key(std::string_view s) const;
+  // A hash of the list's texts that holds no copy of them: an entry is the keyed hash of a folded text
+  // and the index of its item, and a lookup compares with the list's own texts. A newer entry of a text
+  // comes first in its chain, as in TStringHash.
+  class TextIndex {
+   public:
+    void Clear();
+    void Add(std::uint64_t hash, int index);
+    // The newest index added under hash whose item matches, or -1.
+    template <typename Match>
+    int Find(std::uint64_t hash, const Match& match) const {
+      if (buckets_.empty()) return -1;
+      for (int i = buckets_[hash % buckets_.size()]; i >= 0; i = entries_[std::size_t(i)].next) {
+        const Entry& e = entries_[std::size_t(i)];
+        if (e.hash == hash && match(e.index)) return e.index;
+      }
+      return -1;
+    }
+
+   private:
+    struct Entry {
+      std::uint64_t hash;
+      int index;
+      int next;  // the next entry of the chain, -1 at its end
+    };
+    void Grow();
+
+    std::vector<int> buckets_;  // head entry of each chain, -1 for an empty chain
+    std::vector<Entry> entries_;
+  };
+
+  // The keyed hash of the text as the list compares it (folded unless the list is case-sensitive).
+  std::uint64_t HashOf(std::string_view s) const;
   bool Same(std::string_view a, std::string_view b) const;
+  int FindName(std::string_view Name, std::uint64_t hash) const;
   void UpdateValueHash() const;
   void UpdateNameHash() const;
 
   // Lists this short are searched from their end instead: the same answer without a hash's memory,
   // which matters for the tens of thousands of small line lists of a game file.
   static constexpr int kScanLimit = 12;
+  // A folding buffer grown past this by one long text is given back after use.
+  static constexpr std::size_t kKeptKeyRoom = std::size_t(64) << 10;
 
-  mutable TStringHash valueHash_;
-  mutable TStringHash nameHash_;
+  mutable TextIndex valueHash_;
+  mutable TextIndex nameHash_;
   mutable bool valueHashValid_ = false;
   mutable bool nameHashValid_ = false;
   mutable std::string key_;
