@@ -134,7 +134,6 @@ class TSvIniFile : public TCustomIniFile {
   static void WriteLine(THashedStringList& lines, const std::string& Ident, const std::string& Value);
 
   THashedStringList* current_ = nullptr;  // section receiving lines while parsing
-  std::string lineBuffer_;                // a line as it is stored, made here before the list copies it
 };
 
 }  // namespace qmz
