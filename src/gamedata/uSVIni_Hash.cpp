@@ -72,7 +72,31 @@ std::uint64_t KeyedHash(std::string_view text) {
   return v0 ^ v1 ^ v2 ^ v3;
 }
 
-TStringHash::TStringHash(int Size) : size_(std::max(Size, 1)) {}
+void HashChains::Clear() {
+  entries_.clear();
+  std::fill(buckets_.begin(), buckets_.end(), -1);
+}
+
+void HashChains::Add(std::uint64_t hash, int value) {
+  if (buckets_.empty()) buckets_.assign(std::size_t(size_), -1);
+  // Chains are kept short as the hash fills; a section list holds tens of thousands of names.
+  if (entries_.size() >= buckets_.size() * 2) Grow();
+  int& head = buckets_[hash % buckets_.size()];
+  entries_.push_back({hash, value, head});
+  head = int(entries_.size()) - 1;
+}
+
+void HashChains::Grow() {
+  buckets_.assign(buckets_.size() * 2, -1);
+  // Re-adding in the original order puts the newest entry of each key at the head of its chain again.
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    int& head = buckets_[entries_[i].hash % buckets_.size()];
+    entries_[i].next = head;
+    head = int(i);
+  }
+}
+
+TStringHash::TStringHash(int Size) : chains_(Size) {}
 
 std::uint32_t TStringHash::HashOf(std::string_view Key) const {
   std::uint32_t h = 0;
@@ -81,69 +105,21 @@ std::uint32_t TStringHash::HashOf(std::string_view Key) const {
 }
 
 void TStringHash::Add(std::string_view Key, int Value) {
-  if (buckets_.empty()) buckets_.assign(std::size_t(size_), -1);
-  // Chains are kept short as the hash fills; a section list holds tens of thousands of names.
-  if (items_.size() >= buckets_.size() * 2) Grow();
-  const std::uint64_t hash = KeyedHash(Key);
-  int& head = buckets_[hash % buckets_.size()];
-  items_.push_back({std::string(Key), hash, Value, head});
-  head = int(items_.size()) - 1;
-}
-
-void TStringHash::Grow() {
-  buckets_.assign(buckets_.size() * 2, -1);
-  // Re-adding in the original order puts the newest item of each key at the head of its chain again.
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    int& head = buckets_[items_[i].hash % buckets_.size()];
-    items_[i].next = head;
-    head = int(i);
-  }
-}
-
-int TStringHash::Find(std::string_view Key, std::uint64_t hash) const {
-  if (buckets_.empty()) return -1;
-  for (int i = buckets_[hash % buckets_.size()]; i >= 0; i = items_[std::size_t(i)].next) {
-    const Item& item = items_[std::size_t(i)];
-    if (item.hash == hash && item.key == Key) return i;
-  }
-  return -1;
+  chains_.Add(KeyedHash(Key), int(items_.size()));
+  items_.push_back({std::string(Key), Value});
 }
 
 int TStringHash::ValueOf(std::string_view Key) const {
-  const int i = Find(Key, KeyedHash(Key));
+  const int i = chains_.Find(KeyedHash(Key), [&](int item) { return items_[std::size_t(item)].key == Key; });
   return i < 0 ? -1 : items_[std::size_t(i)].value;
 }
 
 void TStringHash::Clear() {
   items_.clear();
-  std::fill(buckets_.begin(), buckets_.end(), -1);
+  chains_.Clear();
 }
 
 THashedStringList::~THashedStringList() = default;
-
-void THashedStringList::TextIndex::Clear() {
-  entries_.clear();
-  std::fill(buckets_.begin(), buckets_.end(), -1);
-}
-
-void THashedStringList::TextIndex::Add(std::uint64_t hash, int index) {
-  if (buckets_.empty()) buckets_.assign(256, -1);
-  // Chains are kept short as the index fills; a section list holds tens of thousands of names.
-  if (entries_.size() >= buckets_.size() * 2) Grow();
-  int& head = buckets_[hash % buckets_.size()];
-  entries_.push_back({hash, index, head});
-  head = int(entries_.size()) - 1;
-}
-
-void THashedStringList::TextIndex::Grow() {
-  buckets_.assign(buckets_.size() * 2, -1);
-  // Re-adding in the original order puts the newest entry of each text at the head of its chain again.
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    int& head = buckets_[entries_[i].hash % buckets_.size()];
-    entries_[i].next = head;
-    head = int(i);
-  }
-}
 
 std::uint64_t THashedStringList::HashOf(std::string_view s) const {
   if (CaseSensitive()) return KeyedHash(s);
