@@ -158,9 +158,7 @@ void TSvIniFile::ParseLine(std::string_view line) {
     char digits[16];
     const auto r = std::to_chars(digits, digits + sizeof digits, count);
     // Name and number go into the list as they are: a huge name is not copied once more on the way.
-    auto lines = std::make_unique<THashedStringList>();
-    Sections.AddJoined({raw, std::string_view(digits, std::size_t(r.ptr - digits))}, lines.get());
-    current_ = lines.release();
+    current_ = AddSection({raw, std::string_view(digits, std::size_t(r.ptr - digits))});
     return;
   }
   if (current_ == nullptr) return;
@@ -173,6 +171,19 @@ void TSvIniFile::ParseLine(std::string_view line) {
     return;
   }
   current_->AddJoined({TrimView(s.substr(0, eq)), "=", TrimView(s.substr(eq + 1))});
+}
+
+THashedStringList* TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
+  auto lines = std::make_unique<THashedStringList>();
+  THashedStringList* const added = lines.get();
+  try {
+    Sections.AddJoined(name, added);
+  } catch (...) {
+    // Once in the section list (its hash may fail after the item went in), the list owns the lines.
+    if (Sections.Count() > 0 && Sections.Objects(Sections.Count() - 1) == added) lines.release();
+    throw;
+  }
+  return lines.release();
 }
 
 THashedStringList* TSvIniFile::FindLines(std::string_view Section) const {
@@ -273,9 +284,7 @@ THashedStringList& TSvIniFile::LinesForWrite(const std::string& Section) {
   THashedStringList* lines = FindLines(Section);
   if (lines == nullptr) {
     // Exactly the name given: no number, and not counted among the raw names.
-    auto made = std::make_unique<THashedStringList>();
-    Sections.AddObject(Section, made.get());
-    lines = made.release();
+    lines = AddSection({Section});
   }
   return *lines;
 }

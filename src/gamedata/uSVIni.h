@@ -129,6 +129,8 @@ class TSvIniFile : public TCustomIniFile {
   void ParseLine(std::string_view line);
   void ParseText(std::string_view text);
   void ParseFileText(std::string_view bytes);
+  // A new empty section named by the parts end to end, appended to Sections.
+  THashedStringList* AddSection(std::initializer_list<std::string_view> name);
   THashedStringList* FindLines(std::string_view Section) const;
   THashedStringList& LinesForWrite(const std::string& Section);
   static void WriteLine(THashedStringList& lines, const std::string& Ident, const std::string& Value);

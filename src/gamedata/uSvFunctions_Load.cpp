@@ -93,8 +93,8 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   try {
     found = runPipeline(mainIniLoaded);
   } catch (const std::bad_alloc&) {
-    // Memory running out is a failed load like any other, not an error for the owner: the steps that
-    // read no file the user could mend get one line here.
+    // Memory running out is a failed load like any other, not an error for the owner. Running out while
+    // reading a game file was journaled with the file; anywhere else it gets this line.
     found = false;
     if (!outOfMemory_) JournalLine("Loading stopped: out of memory", jlError);
     ui.showWarning(mainIniLoaded ? DataFilesText() : MainIniText(SVPath + "EXE\\starvagant.ini"));
