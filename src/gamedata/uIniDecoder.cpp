@@ -33,6 +33,7 @@ namespace {
 
 constexpr std::uint32_t kBiniMagic = 0x494E4942;  // "BINI" read little-endian
 constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kEntrySize = 3;  // an entry record without values
 
 using Bytes = std::span<const std::uint8_t>;
 using platform::ReadLe16;
@@ -278,31 +279,16 @@ char* PutFloat(char* p, float v) {
   return PutTwoDigits(p, fraction % 100);
 }
 
-// Number of lines the records give (up to the first record that runs past the record area), so the
-// target can make room once instead of growing many times over a large file.
-std::size_t CountLines(Bytes bytes, std::size_t recordEnd, std::uint32_t tableOffset) {
-  std::size_t pos = kHeaderSize, lines = 0;
-  while (pos < tableOffset && pos + 4 <= recordEnd) {
-    const unsigned entries = ReadLe16(bytes, pos + 2);
-    pos += 4;
-    lines += 2;
-    for (unsigned e = 0; e < entries && pos + 3 <= recordEnd; ++e, ++lines) pos += 3 + std::size_t(bytes[pos + 2]) * 5;
-  }
-  return lines;
-}
-
-// Decodes the records, handing every line to addLine; reserve is given a routine that counts the lines,
-// for a target that makes room for them first, and section the number of entries of each record before
-// its header line.
-template <typename Reserve, typename Section, typename AddLine>
-TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, Section section, AddLine addLine) {
+// Decodes the records, handing every line to addLine and, before each header line, the room its section's
+// entry lines can take to section.
+template <typename Section, typename AddLine>
+TBiniStatus DecodeRecords(std::string_view data, Section section, AddLine addLine) {
   const Bytes bytes = AsBytes(data);
   const std::size_t size = data.size();
   const std::uint32_t tableOffset = ReadLe32(bytes, 8);
   StringTable strings(tableOffset < size ? data.substr(tableOffset) : std::string_view());
   // Records may neither run past the file nor into the string table.
   const std::size_t recordEnd = std::min<std::size_t>(tableOffset, size);
-  reserve([&] { return std::min<std::size_t>(CountLines(bytes, recordEnd, tableOffset), size); });
 
   // Every value may name the same long string: the text is bounded, or a small file decodes into gigabytes.
   const std::size_t limit = MaxDecodedSize(size);
@@ -324,7 +310,10 @@ TBiniStatus DecodeRecords(std::string_view data, Reserve reserve, Section sectio
     const std::uint16_t entryCount = ReadLe16(bytes, pos + 2);
     pos += 4;
     if (!strings.Get(nameOffset, text)) return bsBadEntry;
-    section(std::size_t(entryCount));
+    // A record may claim more entries than follow it, and one string may make every line long: the room
+    // told is what the rest of the record area and the decoded bound allow, not what the record claims.
+    section(TBiniSectionRoom{std::min<std::size_t>(entryCount, (recordEnd - pos) / kEntrySize),
+                             decoded < limit ? limit - decoded : 0});
     char* p = line.Room(line.Begin(), text.size() + kStringSlack + 2);
     *p++ = '[';
     p = strings.Put(p, text);
@@ -392,26 +381,21 @@ std::string GetCStr(const std::string& StrTable, std::int64_t Offset) {
   return std::string(begin, zero ? std::size_t(static_cast<const char*>(zero) - begin) : room);
 }
 
-TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
-  if (Target == nullptr) return bsGeneralError;
-  if (Data.size() <= kHeaderSize) return bsTooSmall;
-  if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
-  TStringList& target = *Target;
-  return DecodeRecords(
-      Data, [&target](auto countLines) { target.Reserve(target.Count() + int(countLines())); }, [](std::size_t) {},
-      [&target](std::string_view line) { target.Add(line); });
-}
-
 TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line,
-                            const std::function<void(std::size_t)>& Section) {
+                            const std::function<void(TBiniSectionRoom)>& Section) {
   if (Data.size() <= kHeaderSize) return bsTooSmall;
   if (ReadLe32(AsBytes(Data), 0) != kBiniMagic) return bsNotBini;
   return DecodeRecords(
-      Data, [](auto) {},
-      [&Section](std::size_t entries) {
-    if (Section) Section(entries);
+      Data,
+      [&Section](TBiniSectionRoom room) {
+    if (Section) Section(room);
       },
       Line);
+}
+
+TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target) {
+  if (Target == nullptr) return bsGeneralError;
+  return DecodeBiniLines(Data, [Target](std::string_view line) { Target->Add(line); });
 }
 
 TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::string* Reason) {

@@ -49,11 +49,19 @@ TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::st
 // the result is bsNotBini (the caller decides how to read the text).
 TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target);
 
-// The same decode, each line handed to Line as it is made (the view lives until Line returns), so a
-// reader that parses the lines at once needs no list of them.
-// Section, when given, is told each section's number of entry lines before its header line.
+// The most a section's entry lines can take, told before its header line: no more lines than its record
+// claims and the rest of the record area can hold, no more text than the decoded bound leaves. A reader
+// may make room for that much at once; a crafted record cannot make it ask for more.
+struct TBiniSectionRoom {
+  std::size_t lines = 0;
+  std::size_t bytes = 0;
+};
+
+// The decode every binary game file goes through: each line handed to Line as it is made (the view lives
+// until Line returns), so a reader that parses the lines at once needs no list of them. Section, when
+// given, is told each section's room before its header line.
 TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line,
-                            const std::function<void(std::size_t)>& Section = {});
+                            const std::function<void(TBiniSectionRoom)>& Section = {});
 
 // Reads FileName as DecodeBini does, every line handed to Line as it is made (the view lives until Line
 // returns): the decoded lines of a binary file, the text lines of any other file. Nothing is kept, so a

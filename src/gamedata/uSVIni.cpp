@@ -15,6 +15,9 @@ using platform::TrimView;
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
+// Size of an entry line taken before any was read.
+constexpr std::size_t kGuessedLineSize = 32;
+
 }  // namespace
 
 TSvIniFile::TSvIniFile(const std::string& FileName) : TCustomIniFile("") {
@@ -51,10 +54,10 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
   // text would only yield garbage sections.
   Clear();
   bool first = true;
-  // The decoder names each record's entry count first: its section gets room for that many lines at once,
-  // their text guessed from the lines so far. A damaged file can overstate one count (the last), so the
-  // count is bounded by what the file could hold.
-  std::size_t entries = 0;
+  // The decoder tells each section's room first: the section gets room for its lines at once, their text
+  // guessed from the entry lines so far, but never more than the decoder's bound on what is left to come
+  // nor more than the file (lines made long by one string would otherwise guess every section long).
+  TBiniSectionRoom room;
   std::size_t lines = 0;
   std::size_t bytes = 0;
   DecodeStatus = DecodeBiniLines(
@@ -64,14 +67,16 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
     first = false;
     const THashedStringList* before = current_;
     ParseLine(line);
-    ++lines;
-    bytes += line.size();
-    if (current_ != before && entries > 0) {
-      current_->Reserve(int(entries), entries * (bytes / lines + 1));
-      entries = 0;
+    if (current_ == before) {
+      ++lines;
+      bytes += line.size();
+    } else if (room.lines > 0) {
+      const std::size_t guess = room.lines * (lines == 0 ? kGuessedLineSize : bytes / lines + 1);
+      current_->Reserve(int(room.lines), std::min({guess, room.bytes, Data.size()}));
+      room = {};
     }
       },
-      [&entries, Data](std::size_t count) { entries = std::min(count, Data.size() / 3); });
+      [&room](TBiniSectionRoom next) { room = next; });
   current_ = nullptr;
   if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) return;
   ParseFileText(Data);
@@ -147,14 +152,13 @@ void TSvIniFile::ParseLine(std::string_view line) {
     if (known >= 0) {
       count = ++SectionCounts[std::size_t(known)];
     } else {
-      SectionNames.Add(std::string(raw));
+      SectionNames.Add(raw);
       SectionCounts.push_back(1);
     }
     char digits[16];
     const auto r = std::to_chars(digits, digits + sizeof digits, count);
-    lineBuffer_.assign(raw).append(digits, r.ptr);
-    current_ = new THashedStringList();
-    Sections.AddObject(lineBuffer_, current_);
+    // Name and number go into the list as they are: a huge name is not copied once more on the way.
+    current_ = AddSection({raw, std::string_view(digits, std::size_t(r.ptr - digits))});
     return;
   }
   if (current_ == nullptr) return;
@@ -166,10 +170,20 @@ void TSvIniFile::ParseLine(std::string_view line) {
     current_->Add(s);
     return;
   }
-  const std::string_view name = TrimView(s.substr(0, eq));
-  const std::string_view value = TrimView(s.substr(eq + 1));
-  lineBuffer_.assign(name).append(1, '=').append(value);
-  current_->Add(lineBuffer_);
+  current_->AddJoined({TrimView(s.substr(0, eq)), "=", TrimView(s.substr(eq + 1))});
+}
+
+THashedStringList* TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
+  auto lines = std::make_unique<THashedStringList>();
+  THashedStringList* const added = lines.get();
+  try {
+    Sections.AddJoined(name, added);
+  } catch (...) {
+    // Once in the section list (its hash may fail after the item went in), the list owns the lines.
+    if (Sections.Count() > 0 && Sections.Objects(Sections.Count() - 1) == added) lines.release();
+    throw;
+  }
+  return lines.release();
 }
 
 THashedStringList* TSvIniFile::FindLines(std::string_view Section) const {
@@ -270,8 +284,7 @@ THashedStringList& TSvIniFile::LinesForWrite(const std::string& Section) {
   THashedStringList* lines = FindLines(Section);
   if (lines == nullptr) {
     // Exactly the name given: no number, and not counted among the raw names.
-    lines = new THashedStringList();
-    Sections.AddObject(Section, lines);
+    lines = AddSection({Section});
   }
   return *lines;
 }

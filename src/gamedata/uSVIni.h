@@ -129,12 +129,13 @@ class TSvIniFile : public TCustomIniFile {
   void ParseLine(std::string_view line);
   void ParseText(std::string_view text);
   void ParseFileText(std::string_view bytes);
+  // A new empty section named by the parts end to end, appended to Sections.
+  THashedStringList* AddSection(std::initializer_list<std::string_view> name);
   THashedStringList* FindLines(std::string_view Section) const;
   THashedStringList& LinesForWrite(const std::string& Section);
   static void WriteLine(THashedStringList& lines, const std::string& Ident, const std::string& Value);
 
   THashedStringList* current_ = nullptr;  // section receiving lines while parsing
-  std::string lineBuffer_;                // a line as it is stored, made here before the list copies it
 };
 
 }  // namespace qmz

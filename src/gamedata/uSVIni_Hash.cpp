@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <random>
 
 #include "support/SysUtils.h"
@@ -71,7 +72,31 @@ std::uint64_t KeyedHash(std::string_view text) {
   return v0 ^ v1 ^ v2 ^ v3;
 }
 
-TStringHash::TStringHash(int Size) : size_(std::max(Size, 1)) {}
+void HashChains::Clear() {
+  entries_.clear();
+  std::fill(buckets_.begin(), buckets_.end(), -1);
+}
+
+void HashChains::Add(std::uint64_t hash, int value) {
+  if (buckets_.empty()) buckets_.assign(std::size_t(size_), -1);
+  // Chains are kept short as the hash fills; a section list holds tens of thousands of names.
+  if (entries_.size() >= buckets_.size() * 2) Grow();
+  int& head = buckets_[hash % buckets_.size()];
+  entries_.push_back({hash, value, head});
+  head = int(entries_.size()) - 1;
+}
+
+void HashChains::Grow() {
+  buckets_.assign(buckets_.size() * 2, -1);
+  // Re-adding in the original order puts the newest entry of each key at the head of its chain again.
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    int& head = buckets_[entries_[i].hash % buckets_.size()];
+    entries_[i].next = head;
+    head = int(i);
+  }
+}
+
+TStringHash::TStringHash(int Size) : chains_(Size) {}
 
 std::uint32_t TStringHash::HashOf(std::string_view Key) const {
   std::uint32_t h = 0;
@@ -80,63 +105,49 @@ std::uint32_t TStringHash::HashOf(std::string_view Key) const {
 }
 
 void TStringHash::Add(std::string_view Key, int Value) {
-  if (buckets_.empty()) buckets_.assign(std::size_t(size_), -1);
-  // Chains are kept short as the hash fills; a section list holds tens of thousands of names.
-  if (items_.size() >= buckets_.size() * 2) Grow();
-  const std::uint64_t hash = KeyedHash(Key);
-  int& head = buckets_[hash % buckets_.size()];
-  items_.push_back({std::string(Key), hash, Value, head});
-  head = int(items_.size()) - 1;
-}
-
-void TStringHash::Grow() {
-  buckets_.assign(buckets_.size() * 2, -1);
-  // Re-adding in the original order puts the newest item of each key at the head of its chain again.
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    int& head = buckets_[items_[i].hash % buckets_.size()];
-    items_[i].next = head;
-    head = int(i);
-  }
-}
-
-int TStringHash::Find(std::string_view Key, std::uint64_t hash) const {
-  if (buckets_.empty()) return -1;
-  for (int i = buckets_[hash % buckets_.size()]; i >= 0; i = items_[std::size_t(i)].next) {
-    const Item& item = items_[std::size_t(i)];
-    if (item.hash == hash && item.key == Key) return i;
-  }
-  return -1;
+  chains_.Add(KeyedHash(Key), int(items_.size()));
+  items_.push_back({std::string(Key), Value});
 }
 
 int TStringHash::ValueOf(std::string_view Key) const {
-  const int i = Find(Key, KeyedHash(Key));
+  const int i = chains_.Find(KeyedHash(Key), [&](int item) { return items_[std::size_t(item)].key == Key; });
   return i < 0 ? -1 : items_[std::size_t(i)].value;
 }
 
 void TStringHash::Clear() {
   items_.clear();
-  std::fill(buckets_.begin(), buckets_.end(), -1);
+  chains_.Clear();
 }
 
 THashedStringList::~THashedStringList() = default;
 
-const std::string& THashedStringList::Key(std::string_view s) const {
-  if (CaseSensitive()) {
-    key_.assign(s);
-  } else {
-    LowerCaseTo(s, key_);
-  }
-  return key_;
+std::uint64_t THashedStringList::HashOf(std::string_view s) const {
+  if (CaseSensitive()) return KeyedHash(s);
+  LowerCaseTo(s, key_);
+  const std::uint64_t hash = KeyedHash(key_);
+  if (key_.capacity() > kKeptKeyRoom) std::string().swap(key_);
+  return hash;
 }
 
 bool THashedStringList::Same(std::string_view a, std::string_view b) const {
   return CaseSensitive() ? a == b : SameText(a, b);
 }
 
+namespace {
+
+// The name of a line: its text before the first "="; none when it holds no "=".
+std::optional<std::string_view> NameOf(std::string_view line) {
+  const auto eq = line.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  return line.substr(0, eq);
+}
+
+}  // namespace
+
 void THashedStringList::UpdateValueHash() const {
   if (valueHashValid_) return;
   valueHash_.Clear();
-  for (int i = 0; i < Count(); ++i) valueHash_.Add(Key(Strings(i)), i);
+  for (int i = 0; i < Count(); ++i) valueHash_.Add(HashOf(Strings(i)), i);
   valueHashValid_ = true;
 }
 
@@ -144,11 +155,16 @@ void THashedStringList::UpdateNameHash() const {
   if (nameHashValid_) return;
   nameHash_.Clear();
   for (int i = 0; i < Count(); ++i) {
-    const std::string_view s = Strings(i);
-    const auto eq = s.find('=');
-    if (eq != std::string_view::npos) nameHash_.Add(Key(s.substr(0, eq)), i);
+    if (const auto name = NameOf(Strings(i))) nameHash_.Add(HashOf(*name), i);
   }
   nameHashValid_ = true;
+}
+
+int THashedStringList::FindName(std::string_view Name, std::uint64_t hash) const {
+  return nameHash_.Find(hash, [&](int i) {
+    const auto name = NameOf(Strings(i));
+    return name && Same(*name, Name);
+  });
 }
 
 int THashedStringList::IndexOf(std::string_view S) const {
@@ -159,7 +175,7 @@ int THashedStringList::IndexOf(std::string_view S) const {
     return -1;
   }
   UpdateValueHash();
-  return valueHash_.ValueOf(Key(S));
+  return valueHash_.Find(HashOf(S), [&](int i) { return Same(Strings(i), S); });
 }
 
 int THashedStringList::IndexOfName(std::string_view Name) const {
@@ -175,16 +191,15 @@ int THashedStringList::IndexOfName(std::string_view Name) const {
     return -1;
   }
   UpdateNameHash();
-  return nameHash_.ValueOf(Key(Name));
+  return FindName(Name, HashOf(Name));
 }
 
 void THashedStringList::Appended(int index) {
   // A new last item can only become the answer for its own text, which Add puts first in its chain.
   const std::string_view s = Strings(index);
-  if (valueHashValid_) valueHash_.Add(Key(s), index);
+  if (valueHashValid_) valueHash_.Add(HashOf(s), index);
   if (nameHashValid_) {
-    const auto eq = s.find('=');
-    if (eq != std::string_view::npos) nameHash_.Add(Key(s.substr(0, eq)), index);
+    if (const auto name = NameOf(s)) nameHash_.Add(HashOf(*name), index);
   }
 }
 
@@ -196,9 +211,8 @@ void THashedStringList::Changed(int index) {
   }
   // A replaced line whose name stays the same (a value written in place) leaves the name hash as it
   // was: the hash answers index for that name exactly when index held that name before.
-  const std::string_view s = Strings(index);
-  const auto eq = s.find('=');
-  nameHashValid_ = eq != std::string_view::npos && nameHash_.ValueOf(Key(s.substr(0, eq))) == index;
+  const auto name = NameOf(Strings(index));
+  nameHashValid_ = name && FindName(*name, HashOf(*name)) == index;
 }
 
 }  // namespace qmz

@@ -1,6 +1,7 @@
 #pragma once
 // String hash and the string list with hashed lookups that the INI classes use for their large section
 // and line lists.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,39 @@ namespace qmz {
 // files, which a crafted file could otherwise make collide.
 std::uint64_t KeyedHash(std::string_view Text);
 
+// Chains of entries (a 64-bit hash and an int) by hash, holding no keys: the owner says which entry
+// matches. A newer entry comes first in its chain, so of entries that match the newest is found.
+class HashChains {
+ public:
+  explicit HashChains(int Size = 256) : size_(std::max(Size, 1)) {}
+
+  void Clear();
+  void Add(std::uint64_t hash, int value);
+  int Count() const { return int(entries_.size()); }
+  // The value of the newest entry of hash that matches (match is given the value), or -1.
+  template <typename Match>
+  int Find(std::uint64_t hash, const Match& match) const {
+    if (buckets_.empty()) return -1;
+    for (int i = buckets_[hash % buckets_.size()]; i >= 0; i = entries_[std::size_t(i)].next) {
+      const Entry& e = entries_[std::size_t(i)];
+      if (e.hash == hash && match(e.value)) return e.value;
+    }
+    return -1;
+  }
+
+ private:
+  struct Entry {
+    std::uint64_t hash;
+    int value;
+    int next;  // the next entry of the chain, -1 at its end
+  };
+  void Grow();
+
+  int size_;                  // bucket count to start with; the buckets are made at the first Add
+  std::vector<int> buckets_;  // head entry of each chain, -1 for an empty chain
+  std::vector<Entry> entries_;
+};
+
 // Chained hash of string keys to integers. A key added several times answers with its LAST value, since
 // new items go to the head of their chain.
 class TStringHash : public TObject {
@@ -25,7 +59,7 @@ class TStringHash : public TObject {
   // The value of the last Add of Key (exact comparison), or -1.
   int ValueOf(std::string_view Key) const;
   void Clear();
-  int Count() const { return int(items_.size()); }
+  int Count() const { return chains_.Count(); }
 
   // h := (h rotated left by 2) xor character code, over the key's bytes. The chains themselves are
   // picked by a keyed hash, so that names crafted to collide here cannot slow the lookups down.
@@ -34,16 +68,11 @@ class TStringHash : public TObject {
  private:
   struct Item {
     std::string key;
-    std::uint64_t hash;  // the keyed chain hash
     int value;
-    int next;  // index of the next item of the chain, -1 at its end
   };
-  int Find(std::string_view Key, std::uint64_t hash) const;
-  void Grow();
 
-  int size_;                  // bucket count to start with; the buckets are made at the first Add
-  std::vector<int> buckets_;  // head item of each chain, -1 for an empty chain
-  std::vector<Item> items_;   // in the order they were added
+  HashChains chains_;        // of the items' numbers
+  std::vector<Item> items_;  // in the order they were added
 };
 
 // String list whose IndexOf and IndexOfName go through hashes of the upper-cased texts (of the whole item
@@ -63,18 +92,23 @@ class THashedStringList : public TStringList {
   void Changed(int index) override;
 
  private:
-  // The text as the hashes hold it, in a buffer of the list (valid until the next call).
-  const std::string& Key(std::string_view s) const;
+  // The keyed hash of the text as the list compares it (folded unless the list is case-sensitive).
+  std::uint64_t HashOf(std::string_view s) const;
   bool Same(std::string_view a, std::string_view b) const;
+  int FindName(std::string_view Name, std::uint64_t hash) const;
   void UpdateValueHash() const;
   void UpdateNameHash() const;
 
   // Lists this short are searched from their end instead: the same answer without a hash's memory,
   // which matters for the tens of thousands of small line lists of a game file.
   static constexpr int kScanLimit = 12;
+  // A folding buffer grown past this by one long text is given back after use.
+  static constexpr std::size_t kKeptKeyRoom = std::size_t(64) << 10;
 
-  mutable TStringHash valueHash_;
-  mutable TStringHash nameHash_;
+  // The hashes hold the numbers of the items, not copies of their texts: a lookup compares with the
+  // list's own texts.
+  mutable HashChains valueHash_;
+  mutable HashChains nameHash_;
   mutable bool valueHashValid_ = false;
   mutable bool nameHashValid_ = false;
   mutable std::string key_;

@@ -118,7 +118,8 @@ class TSvData : public SvModel {
 
   TLoaderUserInterface* ui_ = nullptr;  // only while the loading constructor runs
   bool missingSections_ = false;
-  mutable int unreadFiles_ = 0;  // named data files that could not be read, for the load's summary line
+  mutable int unreadFiles_ = 0;       // named data files that could not be read, for the load's summary line
+  mutable bool outOfMemory_ = false;  // a game file could not be held in memory (see ReadingFile)
 
  public:
   TJournal* Journal = nullptr;
@@ -176,6 +177,9 @@ class TSvData : public SvModel {
   // One reorganisation phase of getDataInis: the joined text as scratch object, a fresh target slot.
   void reorganise(std::string_view kind, LineBuffer& text, int slot,
                   const std::function<void(TSvIniFile& temp, TSvIniFile& target)>& fill);
+  // Runs read, which reads the game file gamePath. When it cannot allocate, the file is journaled at level
+  // 6 and the std::bad_alloc passes on, ending the step (and the load) that read it.
+  void ReadingFile(std::string_view gamePath, const std::function<void()>& read) const;
   // A named data file that was not read: a level-5 journal line with its game path and the reason, and
   // one more for the summary line at the end of the load.
   void NotRead(std::string_view gamePath, std::string_view reason) const;

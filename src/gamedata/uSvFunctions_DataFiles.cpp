@@ -37,7 +37,7 @@ void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const 
 std::unique_ptr<TSvIniFile> TSvData::OpenGameIni(std::string_view gamePath) const {
   std::unique_ptr<TSvIniFile> ini;
   auto file = platform::ResolveGamePath(gamePath);
-  if (file) ini = std::make_unique<TSvIniFile>(file->string());
+  if (file) ReadingFile(gamePath, [&] { ini = std::make_unique<TSvIniFile>(file->string()); });
   if (!ini || ini->DecodeStatus == bsNoSource) {
     NotRead(gamePath, ini ? ini->ReadFailure : std::string("not found"));
     ini = TSvIniFile::CreateFromList(TStringList(), std::string(gamePath));
@@ -311,17 +311,17 @@ bool TSvData::getDataInis() {
         auto path = platform::ResolveGamePath(gamePath);
         std::string reason = "not found";
         LineBuffer& lines = joined[kind];
-        // Room for the file's text at once, so a large joined text is not copied each time it grows; a file
-        // too large to be read gets none.
-        if (path) {
-          std::error_code sizeError;
-          const auto size = std::filesystem::file_size(*path, sizeError);
-          if (!sizeError && size <= kMaxGameFileSize) lines.Reserve(std::size_t(size));
-        }
-        const TBiniStatus status = path ? DecodeBiniFileLines(
-                                              path->string(), [&lines](std::string_view line) { lines.Add(line); },
-                                              &reason)
-                                        : bsNoSource;
+        TBiniStatus status = bsNoSource;
+        if (path)
+          ReadingFile(gamePath, [&] {
+            // Room for the file's text at once, so a large joined text is not copied each time it grows; a
+            // file too large to be read gets none.
+            std::error_code sizeError;
+            const auto size = std::filesystem::file_size(*path, sizeError);
+            if (!sizeError && size <= kMaxGameFileSize) lines.Reserve(std::size_t(size));
+            status = DecodeBiniFileLines(
+                path->string(), [&lines](std::string_view line) { lines.Add(line); }, &reason);
+          });
         if (status == bsNoSource) NotRead(gamePath, reason);
         if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
         lines.Add("");

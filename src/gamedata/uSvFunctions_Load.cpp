@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <new>
 
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSVIni.h"
@@ -83,6 +84,7 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
     : TSvData(journal, statusWindow, statusMapping) {
   ui_ = &ui;
   unreadFiles_ = 0;
+  outOfMemory_ = false;
   Log("<< SvData.Create() >>", jlBegin, journal);
   platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
   bool found = false;
@@ -90,6 +92,12 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   std::exception_ptr error;
   try {
     found = runPipeline(mainIniLoaded);
+  } catch (const std::bad_alloc&) {
+    // Memory running out is a failed load like any other, not an error for the owner. Running out while
+    // reading a game file was journaled with the file; anywhere else it gets this line.
+    found = false;
+    if (!outOfMemory_) JournalLine("Loading stopped: out of memory", jlError);
+    ui.showWarning(mainIniLoaded ? DataFilesText() : MainIniText(SVPath + "EXE\\starvagant.ini"));
   } catch (...) {
     // The error goes on to the owner; the result lines must not call this load a success.
     error = std::current_exception();
@@ -107,6 +115,16 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   LogFmt("<< SvData.Create() >> - Result: %s", {DataValid ? "True" : "False"}, jlEnd, journal);
   // The object is complete, so its destructor runs and journals before the error reaches the owner.
   if (error) std::rethrow_exception(error);
+}
+
+void TSvData::ReadingFile(std::string_view gamePath, const std::function<void()>& read) const {
+  try {
+    read();
+  } catch (const std::bad_alloc&) {
+    outOfMemory_ = true;
+    JournalFmt("Data file not read (out of memory): %s", jlError, gamePath);
+    throw;
+  }
 }
 
 bool TSvData::runPipeline(bool& mainIniLoaded) {
@@ -190,8 +208,9 @@ bool TSvData::runPipeline(bool& mainIniLoaded) {
                                         &TSvData::parseGoods, &TSvData::parseMarkets};
   for (auto parser : parsers) {
     if (!(this->*parser)()) {
-      // A data kind without any section is a broken installation the user must hear about.
-      if (missingSections_) ui.showWarning(DataFilesText());
+      // A data kind without any section, or a file too large for the memory, is a broken installation
+      // the user must hear about.
+      if (missingSections_ || outOfMemory_) ui.showWarning(DataFilesText());
       return false;
     }
     if (parser != &TSvData::parseMarkets && Stopping()) return false;

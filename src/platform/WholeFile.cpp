@@ -54,20 +54,23 @@ bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSi
   Data.resize(std::size_t(st.st_size));
   std::size_t done = 0;
   std::string why;
-  // The size is a hint only: the file may change while it is read.
+  // The size is a hint only: the file may change while it is read. Beyond it, reads go through a small
+  // buffer, so a file that ends where its size said costs its size and no room more.
+  char more[4096];
   for (;;) {
-    if (done == Data.size()) {
-      if (done > MaxSize) {
-        why = tooLarge;  // grew beyond the bound while being read
-        break;
-      }
-      // One byte beyond the bound is enough to tell a file that is too large.
-      Data.resize(done + std::max<std::size_t>(1, std::min<std::size_t>(4096 + done / 2, MaxSize - done)));
-    }
-    const ssize_t n = ::read(fd, Data.data() + done, Data.size() - done);
+    const bool beyond = done == Data.size();
+    const ssize_t n = beyond ? ::read(fd, more, sizeof more) : ::read(fd, Data.data() + done, Data.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) why = std::strerror(errno);
     if (n <= 0) break;
+    if (beyond) {
+      // One byte beyond the bound is enough to tell a file that is too large.
+      if (std::size_t(n) > MaxSize - done) {
+        why = tooLarge;
+        break;
+      }
+      Data.append(more, std::size_t(n));
+    }
     done += std::size_t(n);
   }
   ::close(fd);

@@ -33,26 +33,44 @@ TextStore& TextStore::operator=(TextStore&& other) noexcept {
   return *this;
 }
 
-std::string_view TextStore::Keep(std::string_view text) {
-  const std::size_t size = text.size();
-  if (size == 0) return {};
+char* TextStore::Place(std::size_t size) {
   if (size > room_) {
     // A text larger than a quarter of the largest block gets a block of its own; the current block
-    // stays open for the next ones. Blocks never move, so text may point into them while this runs.
+    // stays open for the next ones. Blocks never move, so a text may point into them while this runs.
     if (size > kLargestBlock / 4) {
       blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-      std::memcpy(blocks_.back().get(), text.data(), size);
       kept_ += size;
-      return {blocks_.back().get(), size};
+      return blocks_.back().get();
     }
     OpenBlock(std::max(size, blockSize_ == 0 ? kFirstBlock : std::min(blockSize_ * 2, kLargestBlock)));
   }
-  std::memcpy(next_, text.data(), size);
-  const std::string_view kept(next_, size);
+  char* const at = next_;
   next_ += size;
   room_ -= size;
   kept_ += size;
-  return kept;
+  return at;
+}
+
+std::string_view TextStore::Keep(std::string_view text) {
+  const std::size_t size = text.size();
+  if (size == 0) return {};
+  char* const at = Place(size);
+  std::memcpy(at, text.data(), size);
+  return {at, size};
+}
+
+std::string_view TextStore::Keep(std::initializer_list<std::string_view> parts) {
+  std::size_t size = 0;
+  for (const std::string_view part : parts) size += part.size();
+  if (size == 0) return {};
+  char* const at = Place(size);
+  char* p = at;
+  for (const std::string_view part : parts) {
+    if (part.empty()) continue;
+    std::memcpy(p, part.data(), part.size());
+    p += part.size();
+  }
+  return {at, size};
 }
 
 void TextStore::Reserve(std::size_t bytes) {
@@ -161,6 +179,17 @@ int TStringList::AddObject(std::string_view text, TObject* object) {
     Changed(-1);
   }
   return index;
+}
+
+int TStringList::AddJoined(std::initializer_list<std::string_view> parts, TObject* object) {
+  if (sorted_) {
+    std::string text;
+    for (const std::string_view part : parts) text += part;
+    return AddObject(text, object);
+  }
+  items_.push_back({texts_.Keep(parts), object});
+  Appended(Count() - 1);
+  return Count() - 1;
 }
 
 void TStringList::Insert(int index, std::string_view text, TObject* object) {

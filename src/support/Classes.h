@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,8 @@ class TextStore {
 
   // A copy of text in the store; text may lie in the store itself.
   std::string_view Keep(std::string_view text);
+  // The parts copied end to end as one text, with no copy of the whole made on the way.
+  std::string_view Keep(std::initializer_list<std::string_view> parts);
   void GiveUp(std::string_view text) { wasted_ += text.size(); }
   // Room for at least bytes more in one block, for a caller that knows what comes.
   void Reserve(std::size_t bytes);
@@ -50,6 +53,8 @@ class TextStore {
 
   // Makes a block of size bytes the one the next texts go to.
   void OpenBlock(std::size_t size);
+  // Room for a text of size bytes (not 0), counted as kept.
+  char* Place(std::size_t size);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* next_ = nullptr;
@@ -88,6 +93,9 @@ class TStringList : public TObject {
 
   int Add(std::string_view text) { return AddObject(text, nullptr); }
   int AddObject(std::string_view text, TObject* object);
+  // Adds the text the parts make end to end, without a copy of it made first (a line of a hundred
+  // megabytes costs its size once).
+  int AddJoined(std::initializer_list<std::string_view> parts, TObject* object = nullptr);
   void Insert(int index, std::string_view text, TObject* object = nullptr);
   void Delete(int index);
   void Clear();

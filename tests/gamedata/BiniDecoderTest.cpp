@@ -183,6 +183,27 @@ TEST(BiniDecoder, EntriesAllNamingOneLongStringStopAtTheDecodedBound) {
   EXPECT_EQ(lines[0], "[Bomb]");
 }
 
+TEST(BiniDecoder, SectionRoomIsWhatTheRecordsAndTheDecodedBoundAllow) {
+  // The second record claims 65,535 entries and is followed by one; a long string makes the first lines long.
+  BiniWriter w;
+  const std::uint32_t key = w.Str("k");
+  w.Section("a", 2)
+      .EntryAt(std::uint16_t(key), 1)
+      .Value(3, w.Str(std::string(5000, 'x')))
+      .EntryAt(std::uint16_t(key), 0);
+  w.Section("b", 65535).EntryAt(std::uint16_t(key), 0);
+  const std::string file = w.Build();
+  std::vector<TBiniSectionRoom> rooms;
+  EXPECT_EQ(DecodeBiniLines(
+                file, [](std::string_view) {}, [&rooms](TBiniSectionRoom room) { rooms.push_back(room); }),
+            bsBadEntry);
+  ASSERT_EQ(rooms.size(), 2u);
+  EXPECT_EQ(rooms[0].lines, 2u);
+  EXPECT_EQ(rooms[0].bytes, MaxDecodedSize(file.size()));
+  EXPECT_EQ(rooms[1].lines, 1u);
+  EXPECT_LT(rooms[1].bytes, MaxDecodedSize(file.size()) - 5000);
+}
+
 // The files the loader reads line by line: binary, damaged binary, and text of every kind.
 TEST(BiniDecoder, FileLinesOfBinaryAndTextFiles) {
   BiniWriter good, damaged;

@@ -1,0 +1,226 @@
+// What reading game files may cost: crafted binary files, files too large for the memory, huge lines.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AllocationMeter.h"
+#include "gamedata/BiniTestWriter.h"
+#include "gamedata/uIniDecoder.h"
+#include "gamedata/uSVIni.h"
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "platform/Registry.h"
+#include "samplegen/SampleGen.h"
+#include "util/ScriptedUser.h"
+#include "util/TempDir.h"
+
+using namespace qmz;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMiB = std::size_t(1) << 20;
+// Far beyond what any file here may cost, far below what the crafted records claim.
+constexpr std::size_t kRefuseAbove = std::size_t(1) << 30;
+
+// One record claiming 65,535 entries after a section named by a megabyte: room for every entry at the
+// length of the lines so far would be tens of gigabytes.
+std::string LongNameBomb() {
+  test::BiniWriter w;
+  // Names and keys are 16-bit offsets: the short ones go first, the long name right after them.
+  const std::uint32_t key = w.Str("k");
+  w.Section("s", 0);
+  w.SectionAt(std::uint16_t(w.Str(std::string(kMiB, 'n'))), 0);
+  w.Section("s", 65535);
+  for (int e = 0; e < 1000; ++e) w.EntryAt(std::uint16_t(key), 0);
+  return w.Build();
+}
+
+// About 400 KB: two entries naming one string of 100 KB make the lines long on average, then a record
+// with 65,535 short entries.
+std::string AverageLineBomb() {
+  test::BiniWriter w;
+  const std::uint32_t key = w.Str("k");
+  w.Section("a", 2);
+  const std::uint32_t text = w.Str(std::string(100000, 'x'));
+  for (int e = 0; e < 2; ++e) w.EntryAt(std::uint16_t(key), 1).Value(3, text);
+  w.Section("b", 65535);
+  for (int e = 0; e < 65535; ++e) w.EntryAt(std::uint16_t(key), 0);
+  return w.Build();
+}
+
+struct Bomb {
+  const char* name;
+  std::string bytes;
+};
+
+const std::vector<Bomb>& Bombs() {
+  static const std::vector<Bomb> bombs = {{"long name", LongNameBomb()}, {"long average line", AverageLineBomb()}};
+  return bombs;
+}
+
+TEST(BiniBombs, EveryReadStaysWithinTheDecodedBound) {
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "bomb.ini").string();
+  const std::vector<std::pair<const char*, std::function<void()>>> reads =
+      {
+          {"INI object from the file", [&] { TSvIniFile ini(path); }},
+          {"lines of the file", [&] { DecodeBiniFileLines(path, [](std::string_view) {}); }},
+          {"string list",
+           [&] {
+    TStringList list;
+    DecodeBini(path, &list);
+           }},
+  };
+  for (const auto& bomb : Bombs()) {
+    test::WriteWholeFile(path, bomb.bytes);
+    for (const auto& [what, read] : reads) {
+      SCOPED_TRACE(std::string(bomb.name) + ", " + what);
+      test::AllocationMeter meter(kRefuseAbove);
+      EXPECT_NO_THROW(read());
+      EXPECT_EQ(meter.Refused(), 0);
+      EXPECT_LE(meter.Peak(), MaxDecodedSize(bomb.bytes.size()) + 4 * bomb.bytes.size());
+    }
+  }
+}
+
+// ---- whole loads -------------------------------------------------------------------------------
+
+class LoadMemory : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
+    manifest = samplegen::Generate(dir.Path() / "game", samplegen::Options::ForSize("small"));
+    platform::ResetGamePathCache();
+  }
+  void TearDown() override { platform::ResetProcessRegistry(); }
+
+  // Replaces a file of the installation (its path under the installation folder, any letter case).
+  void Replace(const std::string& file, const std::string& bytes) {
+    const auto path = platform::ResolveGamePath(manifest.installDir.string() + "/" + file);
+    ASSERT_TRUE(path.has_value()) << file;
+    test::WriteWholeFile(*path, bytes);
+  }
+
+  std::unique_ptr<TSvData> Load() {
+    user.chooser = manifest.installDir.string();
+    return std::make_unique<TSvData>(journal.get(), 0, 0, user);
+  }
+
+  bool HasLineEndingIn(std::string_view start, std::string_view end, TJournalLevel level) const {
+    for (const auto& r : journal->Buffer())
+      if (r.Level == level && r.Text.starts_with(start) && EndsText(end, r.Text)) return true;
+    return false;
+  }
+
+  test::TempDir dir;
+  samplegen::Manifest manifest;
+  std::unique_ptr<TJournal> journal = test::MemoryJournal();
+  test::ScriptedUser user;
+};
+
+// Every way a game file is read: main INI, initial world, faction file, system file, joined data file.
+const char* const kGameFiles[] = {"EXE/starvagant.ini", "DATA/initialworld.ini", "DATA/missions/faction_prop.ini",
+                                  "DATA/universe/systems/st02/st02.ini", "DATA/universe/universe.ini"};
+
+TEST_F(LoadMemory, BombsInEveryGameFileEndWithinTheDecodedBound) {
+  for (const char* file : kGameFiles) {
+    for (const auto& bomb : Bombs()) {
+      SCOPED_TRACE(std::string(file) + ", " + bomb.name);
+      const std::string original = test::ReadWholeFile(
+          *platform::ResolveGamePath((manifest.installDir / file).string()));
+      Replace(file, bomb.bytes);
+      test::AllocationMeter meter(kRefuseAbove);
+      EXPECT_NO_THROW(Load());
+      EXPECT_EQ(meter.Refused(), 0);
+      EXPECT_LE(meter.Peak(), MaxDecodedSize(bomb.bytes.size()) + 16 * kMiB);
+      Replace(file, original);
+    }
+  }
+}
+
+TEST_F(LoadMemory, AFileTooLargeForTheMemoryEndsTheLoadWithItsNameAndTheDialog) {
+  // The file is read whole into one buffer: refusing anything above half its size refuses that read.
+  const std::string large = "[Huge]\nk = " + std::string(8 * kMiB, 'v') + "\n";
+  for (const char* file : kGameFiles) {
+    SCOPED_TRACE(file);
+    const std::string original = test::ReadWholeFile(*platform::ResolveGamePath((manifest.installDir / file).string()));
+    Replace(file, large);
+    journal = test::MemoryJournal();
+    user.warnings.clear();
+    std::unique_ptr<TSvData> d;
+    {
+      test::AllocationMeter meter(4 * kMiB);
+      EXPECT_NO_THROW(d = Load());
+      EXPECT_GT(meter.Refused(), 0);
+    }
+    Replace(file, original);
+    if (!d) continue;
+    EXPECT_FALSE(d->DataValid);
+    const std::string name = fs::path(file).filename().string();
+    EXPECT_TRUE(HasLineEndingIn("Data file not read (out of memory): ", name, jlError));
+    const bool mainIni = name == "starvagant.ini";
+    EXPECT_EQ(user.warnings, std::vector<std::string>{mainIni ? TSvData::MainIniText(d->SVPath + "EXE\\starvagant.ini")
+                                                              : TSvData::DataFilesText()});
+    EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
+  }
+}
+
+// ---- huge lines --------------------------------------------------------------------------------
+
+// Twenty short sections (so the section lists are hashed) and one huge line: a section name or a value.
+std::string HugeLineFile(bool inName) {
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += "[Short" + std::to_string(i) + "]\nnickname = s" + std::to_string(i) + "\n";
+  const std::string huge(8 * kMiB, 'h');
+  text += inName ? "[" + huge + "]\nnickname = huge\n" : "[Long]\nvalue = " + huge + "\n";
+  return text;
+}
+
+// Every section looked up by its name and its first line by its name, in place (a copy of a huge text
+// would be the caller's cost).
+void ReadEverySection(const TSvIniFile& ini) {
+  for (int i = 0; i < ini.Sections.Count(); ++i) {
+    EXPECT_EQ(ini.Sections.IndexOf(ini.Sections[i]), i);
+    const auto& lines = *static_cast<const THashedStringList*>(ini.Sections.Objects(i));
+    EXPECT_EQ(lines.IndexOfName(lines.Names(0)), 0);
+  }
+  EXPECT_EQ(ini.ReadString("Short71", "nickname", ""), "s7");
+}
+
+TEST(HugeLines, CostAtMostThreeTimesTheFile) {
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "huge.ini").string();
+  for (const bool inName : {true, false}) {
+    SCOPED_TRACE(inName ? "section name" : "value");
+    const std::string text = HugeLineFile(inName);
+    test::WriteWholeFile(path, text);
+    const std::size_t bound = 3 * text.size() + kMiB;
+    {
+      test::AllocationMeter meter(kRefuseAbove);
+      TSvIniFile ini(path);
+      ASSERT_EQ(ini.Sections.Count(), 21);
+      ReadEverySection(ini);
+      EXPECT_LE(meter.Peak(), bound) << "INI object from the file";
+    }
+    {
+      // The road of the joined data files: the lines kept, then the INI object made of them.
+      test::AllocationMeter meter(kRefuseAbove);
+      LineBuffer lines;
+      lines.Reserve(text.size());
+      DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.Add(line); });
+      TSvIniFile ini(lines, "Universe");
+      lines.Clear();
+      ASSERT_EQ(ini.Sections.Count(), 21);
+      ReadEverySection(ini);
+      EXPECT_LE(meter.Peak(), bound) << "INI object from joined lines";
+    }
+  }
+}
+
+}  // namespace
