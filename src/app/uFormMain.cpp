@@ -18,6 +18,7 @@
 #include "app/uFormMain_PlacePage.h"
 #include "platform/ExePath.h"
 #include "support/mRunJournal.h"
+#include "widgets/WsPlainText.h"
 
 namespace qmz {
 
@@ -259,7 +260,7 @@ void TformMain::StartUpSequence() {
   for (const std::string& line :
        {std::string("Starvagant Kestrelmark"), Format("QMZ Version %s", version.FileVersion), std::string(),
         std::string("Please wait a few seconds for the application to setup itself...")})
-    lbStartup->append(ToQString(line));
+    AppendPlainText(lbStartup, ToQString(line));
   repaint();
   // Each "/debug" adds one status-change line; the journal is on in every case.
   if (journal_) {
@@ -365,7 +366,9 @@ void TformMain::FormClose() {
     if (auto* app = QmzApplication::Instance()) app->SetOnException(FOldOnException);
     handlerInstalled_ = false;
   }
-  instance_.reset();
+  // A page fetch or download of the update check stops at once; the instance lock stays until the
+  // process ends, so a new start cannot run beside this one while it winds down.
+  WebUpdate.Cancel();
   emit closed();
 }
 

@@ -24,6 +24,7 @@
 #include "platform/ExePath.h"
 #include "platform/ProfileFile.h"
 #include "support/SysUtils.h"
+#include "widgets/WsPlainText.h"
 #include "widgets/WsStringGrid.h"
 
 namespace qmz {
@@ -227,8 +228,8 @@ std::string TformChooseDir::SelectedFolder() const {
 
 void TformChooseDir::SaveAndClose(int result) {
   if (!WriteSettings())
-    QMessageBox::warning(this, windowTitle(),
-                         QString::fromStdString(Format("The settings file %s could not be written.", settingsFile_)));
+    PlainMessageBox(this, QMessageBox::Warning, windowTitle(),
+                    QString::fromStdString(Format("The settings file %s could not be written.", settingsFile_)));
   done(result);
 }
 
