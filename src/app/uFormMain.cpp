@@ -369,6 +369,7 @@ void TformMain::FormClose() {
   // A page fetch or download of the update check stops at once; the instance lock stays until the
   // process ends, so a new start cannot run beside this one while it winds down.
   WebUpdate.Cancel();
+  disconnect(instance_.get(), nullptr, this, nullptr);
   emit closed();
 }
 
