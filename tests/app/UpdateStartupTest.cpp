@@ -251,12 +251,14 @@ TEST_F(UpdateStartupTest, ADrippingPageHoldsTheStartUpNoLongerThanItsDeadline) {
   w->SetFormGrid(grid.get());
   w->StartUpTimerTimer();
   EXPECT_TRUE(w->StartupDone());
-  EXPECT_TRUE(InOrder(StartupLog(*w), {"   The document specified \"" + server.Url("/drip/new.html") + "\" can not be downloaded"}));
+  EXPECT_TRUE(InOrder(StartupLog(*w),
+                      {"   The document specified \"" + server.Url("/drip/new.html") + "\" can not be downloaded"}));
   // The whole update step, from its first journal line to its last.
   const auto& lines = journal->Buffer();
   const auto at = [&](TJournalLevel level) {
-    return std::find_if(lines.begin(), lines.end(),
-                        [level](const TJournalRecord& r) { return r.Level == level && r.Text.rfind("<< Webupdate >>", 0) == 0; });
+    return std::find_if(lines.begin(), lines.end(), [level](const TJournalRecord& r) {
+      return r.Level == level && r.Text.rfind("<< Webupdate >>", 0) == 0;
+    });
   };
   ASSERT_TRUE(at(jlBegin) != lines.end() && at(jlEnd) != lines.end());
   EXPECT_LT((at(jlEnd)->Time - at(jlBegin)->Time) * 86400.0, 3.0);
