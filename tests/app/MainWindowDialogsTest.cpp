@@ -3,13 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDialog>
-#include <QLabel>
-#include <QTimer>
 #include <functional>
 
 #include "app/MainWindowDialogs.h"
+#include "util/ModalLabel.h"
 
 namespace qmz {
 namespace {
@@ -36,26 +33,9 @@ TEST(MainWindowDialogs, EveryBoxShowsMarkupAsItsCharacters) {
       {"InformationBox", [&] { dialogs->InformationBox("Caption", text); }},
   };
   for (const auto& [name, show] : boxes) {
-    SCOPED_TRACE(name);
-    // Notes the label that carries the text once the box shows, then closes the box.
-    QString shown;
-    int width = 0;
-    QTimer user;
-    user.setInterval(10);
-    QObject::connect(&user, &QTimer::timeout, [&] {
-      auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
-      for (const QLabel* label : box->findChildren<QLabel*>()) {
-        if (!label->text().contains(QStringLiteral("bold"))) continue;
-        shown = label->text();
-        width = label->sizeHint().width();
-      }
-      box->done(0);
-    });
-    user.start();
-    show();
-    EXPECT_EQ(shown.toStdString(), text);
-    EXPECT_LT(width, 3000);
+    const test::ShownLabel shown = test::LabelOfModalBox(QStringLiteral("bold"), show);
+    EXPECT_EQ(shown.text.toStdString(), text) << name;
+    EXPECT_LT(shown.width, 3000) << name;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <filesystem>
 
 #include "update/wuWebUpdate.h"
@@ -287,7 +288,7 @@ TEST(WebUpdateUrl, GetsAPrefixUnlessItHasOne) {
   }
 }
 
-TEST(ShowInfoUpdate, CentresButtonsAndAnswersKeys) {
+TEST(ShowInfoUpdate, CentresButtonsShowsThePageAsTextAndAnswersKeys) {
   Tfrm_ShowInfoUpdate dialog;
   dialog.show();
   QCoreApplication::processEvents();
@@ -295,6 +296,9 @@ TEST(ShowInfoUpdate, CentresButtonsAndAnswersKeys) {
   EXPECT_EQ(dialog.btn_OK->x(), 183);
   EXPECT_EQ(dialog.btn_Cancel->x(), 261);
   dialog.hide();
+  // The page is shown as the text it is: nothing it names is fetched or rendered.
+  dialog.Navigate("http://127.0.0.1/page.html", "<b>bold</b><img src='missing.png'>");
+  EXPECT_EQ(dialog.WebBrowser->toPlainText(), "<b>bold</b><img src='missing.png'>");
   for (const auto& [key, result] :
        {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
     QTimer::singleShot(0, &dialog, [&dialog, key = key] { QTest::keyClick(&dialog, key); });
