@@ -77,8 +77,6 @@ class TwuWebUpdate {
   void SetVersion(const std::string& value) { ProductInfo.Version = value; }
   bool Success() const { return success_; }
   const UpdatePageValues& PageValues() const { return values_; }
-  // The text of the last fetched page while the check runs; freed when it ends.
-  const std::string& PageText() const { return pageText_; }
   Tfrm_ShowInfoUpdate* InfoDialog() const { return infoDialog_.get(); }
 
   TDownloadEvent OnDownload;
@@ -126,7 +124,7 @@ class TwuWebUpdate {
   bool abort_ = false;
   bool success_ = false;
   std::string downloadFile_;
-  std::string pageText_;
+  std::string pageText_;  // the last fetched page while the check runs; freed when it ends
   UpdatePageValues values_;
   std::unique_ptr<Tfrm_ShowInfoUpdate> infoDialog_;
   std::int64_t total_ = 0;
