@@ -6,14 +6,11 @@
 #include <QPointer>
 #include <QProgressDialog>
 
+#include "widgets/WsPlainText.h"
+
 namespace qmz {
 
-QString DialogText(const std::string& text) {
-  QString s = QString::fromUtf8(text);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  s.remove(QLatin1Char('\r'));
-  return s;
-}
+QString DialogText(const std::string& text) { return BoxLines(text); }
 
 namespace {
 
@@ -21,34 +18,27 @@ class QtDialogs : public MainWindowDialogs {
  public:
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
 
-  void ErrorBox(const std::string& text) override {
-    QMessageBox::critical(parent_, QApplication::applicationDisplayName(), DialogText(text));
-  }
+  void ErrorBox(const std::string& text) override { Box(QMessageBox::Critical, {}, text); }
   bool Confirm(const std::string& text) override {
-    return QMessageBox::question(parent_, QApplication::applicationDisplayName(), DialogText(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return Box(QMessageBox::Question, {}, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   }
   std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& def) override {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(parent_, DialogText(caption), DialogText(prompt), QLineEdit::Normal,
-                                                 QString::fromUtf8(def), &ok);
-    return ok ? answer.toStdString() : def;
+    QInputDialog box(parent_);
+    box.setWindowTitle(DialogText(caption));
+    box.setLabelText(DialogText(prompt));
+    box.setTextValue(QString::fromUtf8(def));
+    MakeLabelsPlain(&box);
+    return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : def;
   }
-  void ShowMessage(const std::string& text) override {
-    QMessageBox::information(parent_, QApplication::applicationDisplayName(), DialogText(text));
-  }
-  void Information(const std::string& text) override {
-    QMessageBox::information(parent_, QApplication::applicationDisplayName(), DialogText(text));
-  }
-  void Warning(const std::string& text) override {
-    QMessageBox::warning(parent_, QApplication::applicationDisplayName(), DialogText(text));
-  }
+  void ShowMessage(const std::string& text) override { Box(QMessageBox::Information, {}, text); }
+  void Information(const std::string& text) override { Box(QMessageBox::Information, {}, text); }
+  void Warning(const std::string& text) override { Box(QMessageBox::Warning, {}, text); }
   bool Question(const std::string& caption, const std::string& text) override {
-    return QMessageBox::question(parent_, DialogText(caption), DialogText(text), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return Box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
   }
   void InformationBox(const std::string& caption, const std::string& text) override {
-    QMessageBox::information(parent_, DialogText(caption), DialogText(text));
+    Box(QMessageBox::Information, caption, text);
   }
 
   void BeginTransfer(const std::string& text) override {
@@ -56,6 +46,7 @@ class QtDialogs : public MainWindowDialogs {
     progress_ = new QProgressDialog(DialogText(text), QObject::tr("Cancel"), 0, 0, parent_);
     progress_->setWindowModality(Qt::ApplicationModal);
     progress_->setMinimumDuration(0);
+    MakeLabelsPlain(progress_);
     QObject::connect(progress_, &QProgressDialog::canceled, [this] { cancelled_ = true; });
     progress_->show();
   }
@@ -67,6 +58,14 @@ class QtDialogs : public MainWindowDialogs {
   void EndTransfer() override { delete progress_.data(); }
 
  private:
+  // Under the program's name when the box has no caption of its own.
+  QMessageBox::StandardButton Box(QMessageBox::Icon icon, const std::string& caption, const std::string& text,
+                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
+    const QString title = caption.empty() ? QApplication::applicationDisplayName() : DialogText(caption);
+    return PlainMessageBox(parent_, icon, title, DialogText(text), buttons, defaultButton);
+  }
+
   QWidget* parent_;
   QPointer<QProgressDialog> progress_;
   bool cancelled_ = false;

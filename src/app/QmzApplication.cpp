@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <typeinfo>
 
+#include "widgets/WsPlainText.h"
+
 namespace qmz {
 
 std::string ExceptionClassName(const std::exception& E) {
@@ -81,7 +83,7 @@ void QmzApplication::ShowDefaultError(const std::exception& E) {
     DefaultErrorBox()(E);
     return;
   }
-  QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromUtf8(E.what()));
+  PlainMessageBox(nullptr, QMessageBox::Critical, QApplication::applicationDisplayName(), QString::fromUtf8(E.what()));
 }
 
 }  // namespace qmz

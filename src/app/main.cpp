@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
 
     qmz::MainWindowSetup setup;
     setup.Journal = qmz::Journal;
-    setup.Instance = std::move(instance);
+    setup.Instance = instance;  // our copy keeps the lock until the very end
     setup.ProgramFolder = folder;
     setup.Arguments = app.arguments().mid(1);
     setup.LoaderUserInterface = [folder](QWidget* parent) {

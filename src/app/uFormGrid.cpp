@@ -18,6 +18,7 @@
 
 #include "app/core/uFormGrid_Files.h"
 #include "app/uFormGrid_Model.h"
+#include "widgets/WsPlainText.h"
 
 namespace qmz {
 
@@ -135,8 +136,7 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   DlgOpen->setObjectName(QStringLiteral("DlgOpen"));
 
   ShowMessage = [this](const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
-    box.exec();
+    PlainMessageBox(this, QMessageBox::Information, caption, text);
   };
 
   connect(lvRoutes->header(), &QHeaderView::sectionClicked, this, &TformGrid::lvRoutesColumnClick);

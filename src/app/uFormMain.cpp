@@ -19,6 +19,7 @@
 #include "platform/ExePath.h"
 #include "support/DbgMonIntf.h"
 #include "support/mRunJournal.h"
+#include "widgets/WsPlainText.h"
 
 namespace qmz {
 
@@ -265,7 +266,7 @@ void TformMain::StartUpSequence() {
   for (const std::string& line :
        {std::string("Starvagant Kestrelmark"), Format("QMZ Version %s", version.FileVersion), std::string(),
         std::string("Please wait a few seconds for the application to setup itself...")})
-    lbStartup->append(ToQString(line));
+    AppendPlainText(lbStartup, ToQString(line));
   repaint();
   // Each "/debug" adds one status-change line; the journal is on in every case.
   if (journal_) {
@@ -385,7 +386,10 @@ void TformMain::FormClose() {
     if (auto* app = QmzApplication::Instance()) app->SetOnException(FOldOnException);
     handlerInstalled_ = false;
   }
-  instance_.reset();
+  // A page fetch or download of the update check stops at once; the instance lock stays until the
+  // process ends, so a new start cannot run beside this one while it winds down.
+  WebUpdate.Cancel();
+  disconnect(instance_.get(), nullptr, this, nullptr);
   emit closed();
 }
 

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/ModelAdapter.h"
+#include "widgets/WsPlainText.h"
 
 namespace qmz {
 
@@ -53,7 +54,7 @@ void DebugPanel::FillLists(int Mode, const TDebugLists& Lists) {
 
 void DebugPanel::ShowRecordLines(const std::vector<std::string>& Lines) {
   reIni->clear();
-  for (const std::string& line : Lines) reIni->append(ToQString(line));
+  for (const std::string& line : Lines) AppendPlainText(reIni, ToQString(line));
 }
 
 void DebugPanel::SetFillsParent(bool Value) {

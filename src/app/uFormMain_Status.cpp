@@ -14,6 +14,7 @@
 #include "support/dwDrives.h"
 #include "support/dwWinSystem.h"
 #include "support/mRunJournal.h"
+#include "widgets/WsPlainText.h"
 
 namespace qmz {
 
@@ -28,6 +29,7 @@ void TformMain::BuildStatusBar() {
     statusPanels_[i] = new QLabel(StatusBar);
     statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     statusPanels_[i]->setMinimumWidth(widths[i]);
+    statusPanels_[i]->setTextFormat(Qt::PlainText);
   }
   statusPanels_[0]->setFixedWidth(widths[0]);
   statusPanels_[0]->setAlignment(Qt::AlignCenter);
@@ -83,7 +85,7 @@ void TformMain::SetStatus(const std::string& Text, std::uint32_t Min, std::uint3
   StatusBar->repaint();
   if (AddToStartupLog && !Text.empty()) {
     // A line break of the program's texts (LF CR) is one break here too.
-    lbStartup->append(DialogText(Text));
+    AppendPlainText(lbStartup, DialogText(Text));
     lbStartup->moveCursor(QTextCursor::End);
     lbStartup->ensureCursorVisible();
     repaint();

@@ -55,6 +55,7 @@ void TformMain::RunUpdateCheck() {
       FUpdateCheckDone = true;
     } else {
       WebUpdate.ProductInfo.SetURL(url);
+      WebUpdate.Journal = journal_;
       WebUpdate.CheckForUpdate();
       // The check has run to its end when it returns. One that ended without any of the events that end
       // the wait would otherwise hold the start-up for ever.
@@ -84,10 +85,11 @@ void TformMain::WebUpdateBeforeGetInfo(TwuWebUpdate&) {
 
 void TformMain::WebUpdateAfterGetInfo(TwuWebUpdate& Sender) {
   const UpdatePageValues& page = Sender.PageValues();
-  UpdateLogLine(Format("   Product name  : %s", page.ProductName));
-  UpdateLogLine(Format("   Author        : %s", page.Author));
+  // What the page says goes to the journal and the window escaped: it may hold anything.
+  UpdateLogLine(Format("   Product name  : %s", EscapeOutsideText(page.ProductName)));
+  UpdateLogLine(Format("   Author        : %s", EscapeOutsideText(page.Author)));
   UpdateLogLine(Format("   Local version : %s", Sender.ProductInfo.Version));
-  UpdateLogLine(Format("   Web version   : %s", page.WebVersion));
+  UpdateLogLine(Format("   Web version   : %s", EscapeOutsideText(page.WebVersion)));
 }
 
 void TformMain::WebUpdateNoUpdateFound(TwuWebUpdate&) {
@@ -100,7 +102,7 @@ void TformMain::WebUpdateUpdateAvailable(TwuWebUpdate& Sender, const std::string
   CanUpdate = dialogs_->Confirm(
       Format("There is an update available for this version of QMZ\n\r\rYou are currently using version    : %s\n\r"
              "Version available from Internet is : %s\n\r\rDo you like to update to the newest version now ?",
-             Sender.ProductInfo.Version, Sender.PageValues().WebVersion));
+             Sender.ProductInfo.Version, EscapeOutsideText(Sender.PageValues().WebVersion)));
   if (!CanUpdate) FUpdateCheckDone = true;
 }
 
@@ -114,7 +116,7 @@ void TformMain::WebUpdateGetClientFileName(TwuWebUpdate& Sender, std::string& Fi
   std::string chosen = FileName;
   if (formGrid_ && ExecDlgSave(*formGrid_->DlgSave, chosen)) {
     FileName = chosen;
-    UpdateLogLine("   Update will be stored at: " + FileName);
+    UpdateLogLine("   Update will be stored at: " + EscapeOutsideText(FileName));
   } else {
     dialogs_->Warning("The file you entered can\u00b4t be created. Download cancelled");
     Sender.Cancel();
@@ -125,7 +127,7 @@ void TformMain::WebUpdateGetClientFileName(TwuWebUpdate& Sender, std::string& Fi
 void TformMain::WebUpdateClientFileExists(TwuWebUpdate&, std::string&, bool& Overwrite) { Overwrite = true; }
 
 void TformMain::WebUpdateBeforeDownload(TwuWebUpdate&, const std::string& FileName) {
-  UpdateLogLine("   Now downloading file: " + FileName);
+  UpdateLogLine("   Now downloading file: " + EscapeOutsideText(FileName));
   SetStatus("", 0, 0, 0);
   UpdateLogLine(
       "   After the download this application will be terminated\n\r   for you to install the newly downloaded version",
@@ -159,7 +161,8 @@ void TformMain::WebUpdateCannotExecute(TwuWebUpdate&) {
 }
 
 void TformMain::WebUpdateDownloadError(TwuWebUpdate& Sender) {
-  UpdateLogLine("   The document specified \"" + Sender.ProductInfo.URL() + "\" can not be downloaded");
+  UpdateLogLine("   The document specified \"" + EscapeOutsideText(Sender.ProductInfo.URL()) +
+                "\" can not be downloaded");
   FUpdateCheckDone = true;
 }
 

@@ -25,6 +25,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/WholeFile.h"
 #include "support/SysUtils.h"
+#include "widgets/WsPlainText.h"
 #include "widgets/WsStringGrid.h"
 
 namespace qmz {
@@ -254,8 +255,8 @@ std::string TformChooseDir::SelectedFolder() const {
 
 void TformChooseDir::SaveAndClose(int result) {
   if (!WriteSettings())
-    QMessageBox::warning(this, windowTitle(),
-                         QString::fromStdString(Format("The settings file %s could not be written.", settingsFile_)));
+    PlainMessageBox(this, QMessageBox::Warning, windowTitle(),
+                    QString::fromStdString(Format("The settings file %s could not be written.", settingsFile_)));
   done(result);
 }
 

@@ -7,6 +7,7 @@
 
 #include "gamedata/uformChooseDir.h"
 #include "support/SysUtils.h"
+#include "widgets/WsPlainText.h"
 
 namespace qmz {
 
@@ -33,6 +34,7 @@ bool LoaderDialogs::askYesNo(const std::string& text) {
   QMessageBox box(QMessageBox::Warning, "Warning", QString::fromStdString(BoxText(text)),
                   QMessageBox::Yes | QMessageBox::No, parent_);
   box.setObjectName("LoaderQuestion");
+  box.setTextFormat(Qt::PlainText);
   return box.exec() == QMessageBox::Yes;
 }
 
@@ -42,6 +44,7 @@ std::string LoaderDialogs::inputText(const std::string& caption, const std::stri
   box.setWindowTitle(QString::fromStdString(caption));
   box.setLabelText(QString::fromStdString(prompt));
   box.setTextValue(QString());
+  MakeLabelsPlain(&box);
   if (box.exec() != QDialog::Accepted) return {};
   return box.textValue().toStdString();
 }
@@ -49,6 +52,7 @@ std::string LoaderDialogs::inputText(const std::string& caption, const std::stri
 void LoaderDialogs::showWarning(const std::string& text) {
   QMessageBox box(QMessageBox::Warning, "Warning", QString::fromStdString(BoxText(text)), QMessageBox::Ok, parent_);
   box.setObjectName("LoaderWarning");
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

@@ -526,4 +526,33 @@ std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count) {
   return platform::Utf16ToUtf8(units);
 }
 
+std::string EscapeOutsideText(std::string_view s) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x20 || c == 0x7F) {
+      out += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+      ++i;
+    } else if (c < 0x80) {
+      out += s[i++];
+    } else {
+      const std::size_t start = i;
+      const char32_t cp = platform::DecodeUtf8At(s, i);
+      if (cp == platform::kNoUtf8) {
+        out += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+        ++i;
+      } else if ((cp >= 0x80 && cp < 0xA0) || cp == 0x061C || cp == 0x200E || cp == 0x200F ||
+                 (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069)) {
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(cp >> shift) & 15];
+      } else {
+        out.append(s.substr(start, i - start));
+      }
+    }
+  }
+  return out;
+}
+
 }  // namespace qmz

@@ -156,4 +156,9 @@ std::string GameTextToUtf8(std::string_view s);  // valid UTF-8 stays, anything 
 std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count);  // count in bytes; bad pairs -> U+FFFD
 void AppendUtf8(std::string& out, char32_t cp);
 
+// Text from outside made safe to write into the journal or a box: control characters (C0, DEL, C1), bytes
+// that are no UTF-8 and the marks that reverse the writing direction are written as escapes ("\x1b",
+// "\u202e"); everything else stays as it is.
+std::string EscapeOutsideText(std::string_view s);
+
 }  // namespace qmz

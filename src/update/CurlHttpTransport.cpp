@@ -42,6 +42,9 @@ class CurlHttpTransport final : public HttpTransport {
     curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    if (hooks_.timeout.count() > 0) curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, long(hooks_.timeout.count()));
+    // Also refuses a length too large to read as a number, which libcurl would otherwise ignore.
+    if (hooks_.maxBytes > 0) curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(hooks_.maxBytes));
     curl_easy_setopt(easy_, CURLOPT_USERAGENT, "TwuWebUpdate");
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     if (!userName.empty()) curl_easy_setopt(easy_, CURLOPT_USERNAME, userName.c_str());

@@ -2,6 +2,7 @@
 // One HTTP GET at a time, read in small pieces by its caller on the calling thread. The update
 // component speaks to this interface; the program uses libcurl behind it.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -28,10 +29,13 @@ class HttpTransport {
 };
 
 // What a waiting transport calls between network turns: pump is run about every 20 ms so the
-// windows stay live; a true shouldStop ends the wait.
+// windows stay live; a true shouldStop ends the wait. A positive timeout bounds the whole transfer,
+// a positive maxBytes the body (a longer announced or received body fails the transfer).
 struct TransportHooks {
   std::function<void()> pump;
   std::function<bool()> shouldStop;
+  std::chrono::milliseconds timeout{0};
+  std::int64_t maxBytes = 0;
 };
 
 // libcurl: http and https, at most 5 redirects, connect and stall time-outs.

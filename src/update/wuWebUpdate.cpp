@@ -1,5 +1,8 @@
 #include "update/wuWebUpdate.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -8,8 +11,14 @@
 #include <QMetaObject>
 #include <QSaveFile>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
+#include "platform/FileSystemInfo.h"
 #include "support/SysUtils.h"
+#include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
 #include "update/wuWebUpdateInfo.h"
 
 namespace qmz {
@@ -20,11 +29,31 @@ constexpr int kChunkBytes = 1025;
 constexpr int kMaxRedirections = 8;
 // The information page is a few lines of HTML; a larger answer is not a page of ours.
 constexpr std::int64_t kMaxPageBytes = 4 * 1024 * 1024;
+// No release of ours comes near this; a larger announcement is a broken or hostile server.
+constexpr std::int64_t kMaxDownloadBytes = std::int64_t(2) * 1024 * 1024 * 1024;
 
 QString ToQ(const std::string& text) { return QString::fromStdString(text); }
 
 void Pump() {
   if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+}
+
+// The user's own folder for downloads under the temporary folder: made 0700 when missing, and used only
+// when it is a real folder (no link) of this user that nobody else may enter. Empty, with why in reason,
+// otherwise.
+std::string PrivateDownloadFolder(std::string& reason) {
+  const std::string folder = QDir::tempPath().toStdString() + "/qmz-update-" + std::to_string(geteuid());
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    reason = "cannot create " + folder + ": " + std::strerror(errno);
+    return {};
+  }
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
+      (info.st_mode & 077) != 0) {
+    reason = folder + " is not a private folder of this user";
+    return {};
+  }
+  return folder;
 }
 
 }  // namespace
@@ -66,10 +95,20 @@ void TwuWebUpdate::DoCannotExecute() {
 }
 
 std::string TwuWebUpdate::GetClientFileName() {
-  // The page names the file; only its plain name is used, so a page cannot place it elsewhere.
+  // The page names the file; only its plain name is used, so a page cannot place it elsewhere. The shared
+  // temporary folder is not written: another user could have put a link under that name there.
   const std::string name = PlainFileName(values_.ClientFileName);
   if (name.empty()) return {};
-  return QDir(QDir::tempPath()).filePath(ToQ(name)).toStdString();
+  std::string reason;
+  const std::string folder = PrivateDownloadFolder(reason);
+  const std::string file = folder + "/" + name;
+  struct stat info {};
+  if (!folder.empty() && ::lstat(file.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) reason = file + " is a link";
+  if (!reason.empty()) {
+    Log("The update cannot be stored: " + EscapeOutsideText(reason), jlWarning, Journal);
+    return {};
+  }
+  return file;
 }
 
 bool TwuWebUpdate::OpenDownloadedFile(const std::string& FileName) {
@@ -86,7 +125,7 @@ bool TwuWebUpdate::ShowInfo() {
   if (!infoDialog_) infoDialog_ = std::make_unique<Tfrm_ShowInfoUpdate>();
   infoDialog_->SetCaptions(InfoCaption.OkButton, InfoCaption.CancelButton, InfoCaption.CheckForUpdate);
   infoDialog_->chk_FutureUpdate->setChecked(checkForUpdate);
-  infoDialog_->Navigate(ProductInfo.URL(), pageLines_);
+  infoDialog_->Navigate(ProductInfo.URL(), pageText_);
   if (OnAfterShowInfo) OnAfterShowInfo(*this, infoDialog_->chk_FutureUpdate->isChecked());
   return ExecInfoDialog();
 }
@@ -119,17 +158,26 @@ bool TwuWebUpdate::CheckForUpdate() {
               QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
             }
           }
+          FreePage();
           busy_ = false;
           return true;
         }
       }
     }
   }
+  FreePage();
   busy_ = false;
   return false;
 }
 
+void TwuWebUpdate::FreePage() {
+  pageText_.clear();
+  pageText_.shrink_to_fit();
+}
+
 void TwuWebUpdate::GetInfo() {
+  // One deadline for the page and every page it redirects to: the start-up waits for no more.
+  const auto deadline = std::chrono::steady_clock::now() + PageTimeout;
   for (int pass = 0;; ++pass) {
     const std::string clientFileName = values_.ClientFileName;
     const std::string redirection = values_.Redirection;
@@ -137,9 +185,11 @@ void TwuWebUpdate::GetInfo() {
     values_.ClientFileName = clientFileName;
     values_.Redirection = redirection;
     const std::string url = redirection.empty() ? ProductInfo.URL() : redirection;
-    Transfer(url, {});
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                            std::chrono::steady_clock::now());
+    Transfer(url, {}, std::max(left, std::chrono::milliseconds(1)));
     if (!success_) return;
-    values_ = ParseUpdatePage(pageLines_, TagInfo);
+    values_ = ParseUpdatePage(pageText_, TagInfo);
     if (values_.Redirection.empty()) return;
     if (pass + 1 >= kMaxRedirections || values_.Redirection == url) {
       // A page that sends us round in circles is a page we could not get.
@@ -170,64 +220,98 @@ void TwuWebUpdate::Download() {
     }
   }
   DoBeforeDownload(fileName);
-  Transfer(values_.DownloadUrl, fileName);
+  Transfer(values_.DownloadUrl, fileName, std::chrono::milliseconds(0));
   DoAfterDownload(fileName);
 }
 
-void TwuWebUpdate::Transfer(const std::string& url, const std::string& fileName) {
+void TwuWebUpdate::Transfer(const std::string& url, const std::string& fileName, std::chrono::milliseconds timeout) {
   success_ = false;
   total_ = 0;
   lastRead_ = 0;
   downloaded_ = 0;
+  FreePage();
+  std::string reason;
   try {
-    auto transport = transport_(TransportHooks{Pump, [this] { return abort_; }});
+    const std::int64_t maxBytes = fileName.empty() ? kMaxPageBytes : kMaxDownloadBytes;
+    auto transport = transport_(TransportHooks{Pump, [this] { return abort_; }, timeout, maxBytes});
     transport->Open(url, UserName, Password);
-    if (abort_) return;
-    const bool head = transport->WaitHead();
-    if (abort_) return;
+    const bool head = !abort_ && transport->WaitHead();
     // An error page is no page and no download, whatever its body.
     const long status = transport->Status();
-    if (head && status >= 200 && status < 300 && TransferBody(*transport, fileName)) {
+    if (abort_) reason = "cancelled";
+    else if (!head) reason = transport->ErrorText();
+    else if (status < 200 || status >= 300) reason = "the server answered with status " + std::to_string(status);
+    else reason = TransferBody(*transport, fileName);
+    if (reason.empty()) {
       success_ = true;
-      if (fileName.empty()) pageLines_ = SplitPageLines(pageText_);
-      pageText_.clear();
+      pageText_.shrink_to_fit();
       return;
     }
-    pageText_.clear();
-    if (abort_) return;
+  } catch (const std::exception& e) {
+    // A file that cannot be written, or a handler's exception, ends the transfer without an error event.
+    FreePage();
+    LogTransferFailure(url, e.what());
+    return;
+  } catch (...) {
+    FreePage();
+    LogTransferFailure(url, "an unknown error");
+    return;
+  }
+  FreePage();
+  LogTransferFailure(url, reason.empty() ? std::string("the transfer failed") : reason);
+  if (abort_) return;
+  try {
     DoDownloadError();
   } catch (...) {
-    // A file that cannot be written or a handler's exception ends the transfer without an error event.
-    success_ = false;
-    pageText_.clear();
+    // A handler's exception ends the transfer like any other failure.
   }
 }
 
-bool TwuWebUpdate::TransferBody(HttpTransport& transport, const std::string& fileName) {
+void TwuWebUpdate::LogTransferFailure(const std::string& url, const std::string& reason) const {
+  Log("Transfer of " + EscapeOutsideText(url) + " failed: " + EscapeOutsideText(reason), jlWarning, Journal);
+}
+
+std::string TwuWebUpdate::TransferBody(HttpTransport& transport, const std::string& fileName) {
+  const bool toFile = !fileName.empty();
   const std::optional<std::int64_t> length = transport.ContentLength();
   total_ = length.value_or(0);
+  if (toFile) {
+    // The announced length is the only way to tell a whole file from a cut one.
+    if (!length) return "the server announced no length";
+    if (*length > kMaxDownloadBytes)
+      return "the announced length of " + std::to_string(*length) + " bytes is too large";
+    const std::optional<std::int64_t> free = platform::FreeBytesAvailable(
+        std::filesystem::path(fileName).parent_path());
+    if (free && *length > *free)
+      return std::to_string(*length) + " bytes do not fit into the " + std::to_string(*free) + " bytes free";
+  }
+  // No more than announced (or than a page may hold) is ever taken.
+  const std::int64_t limit = toFile ? *length : kMaxPageBytes;
   QSaveFile file(ToQ(fileName));
-  if (!fileName.empty() && !file.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot create file");
+  if (toFile && !file.open(QIODevice::WriteOnly))
+    throw std::runtime_error("cannot create " + fileName + ": " + file.errorString().toStdString());
   char buffer[kChunkBytes];
   while (!abort_) {
     const std::size_t n = transport.Read(buffer, sizeof(buffer));
     if (n == 0) break;
     lastRead_ = static_cast<std::int64_t>(n);
-    if (fileName.empty()) {
-      if (downloaded_ + lastRead_ > kMaxPageBytes) return false;
+    if (downloaded_ + lastRead_ > limit) return "more than " + std::to_string(limit) + " bytes arrived";
+    if (!toFile) {
       pageText_.append(buffer, n);
     } else if (file.write(buffer, static_cast<qint64>(n)) != static_cast<qint64>(n)) {
-      throw std::runtime_error("cannot write file");
+      throw std::runtime_error("cannot write " + fileName + ": " + file.errorString().toStdString());
     }
     downloaded_ += lastRead_;
     DoDownload();
     Pump();
   }
   // A cancelled, broken or short transfer leaves no file behind: the partial one is dropped.
-  if (abort_ || transport.Failed()) return false;
-  if (fileName.empty()) return downloaded_ != 0;
-  if (length && downloaded_ != *length) return false;
-  return file.commit();
+  if (abort_) return "cancelled";
+  if (transport.Failed()) return transport.ErrorText();
+  if (!toFile) return downloaded_ != 0 ? std::string() : "the page is empty";
+  if (downloaded_ != *length) return std::to_string(downloaded_) + " of " + std::to_string(*length) + " bytes arrived";
+  if (!file.commit()) throw std::runtime_error("cannot write " + fileName + ": " + file.errorString().toStdString());
+  return {};
 }
 
 }  // namespace qmz

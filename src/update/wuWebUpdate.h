@@ -3,17 +3,18 @@
 // through events, downloads the new version and opens it. Runs on the calling (GUI) thread and keeps
 // the windows live while data arrive.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "update/HttpTransport.h"
 #include "update/wuWebUpdate_Page.h"
 
 namespace qmz {
 
+class TJournal;
 class Tfrm_ShowInfoUpdate;
 
 enum TwuUpdateOption { uoRunUpdate = 1, uoTerminate = 2, uoOverwrite = 4 };
@@ -67,12 +68,15 @@ class TwuWebUpdate {
   std::string UserName;
   std::string Password;
   TwuUpdateOptions Options = uoRunUpdate | uoTerminate;
+  // The whole fetch of the information page, redirections included, ends within this time.
+  std::chrono::milliseconds PageTimeout{30000};
+  // Where the reason of every failed transfer is written; none: nowhere.
+  TJournal* Journal = nullptr;
 
   std::string Version() const { return "1.1"; }
   void SetVersion(const std::string& value) { ProductInfo.Version = value; }
   bool Success() const { return success_; }
   const UpdatePageValues& PageValues() const { return values_; }
-  const std::vector<std::string>& PageLines() const { return pageLines_; }
   Tfrm_ShowInfoUpdate* InfoDialog() const { return infoDialog_.get(); }
 
   TDownloadEvent OnDownload;
@@ -108,17 +112,19 @@ class TwuWebUpdate {
  private:
   void GetInfo();
   void Download();
-  // GET url into the page lines (fileName empty) or into the file; sets success_.
-  void Transfer(const std::string& url, const std::string& fileName);
-  bool TransferBody(HttpTransport& transport, const std::string& fileName);
+  // GET url into the page text (fileName empty) or into the file; sets success_.
+  void Transfer(const std::string& url, const std::string& fileName, std::chrono::milliseconds timeout);
+  // Empty when the whole body arrived, else why not.
+  std::string TransferBody(HttpTransport& transport, const std::string& fileName);
+  void LogTransferFailure(const std::string& url, const std::string& reason) const;
+  void FreePage();
 
   TransportFactory transport_;
   bool busy_ = false;
   bool abort_ = false;
   bool success_ = false;
   std::string downloadFile_;
-  std::vector<std::string> pageLines_;
-  std::string pageText_;
+  std::string pageText_;  // the last fetched page while the check runs; freed when it ends
   UpdatePageValues values_;
   std::unique_ptr<Tfrm_ShowInfoUpdate> infoDialog_;
   std::int64_t total_ = 0;

@@ -13,7 +13,8 @@ Tfrm_ShowInfoUpdate::Tfrm_ShowInfoUpdate(QWidget* parent) : QDialog(parent) {
   setObjectName("frm_ShowInfoUpdate");
   setWindowTitle("wuWebUpdate");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  resize(530, 453);
+  // 530 x 453 with the frame and the caption: the panels get the 522 pixels inside.
+  resize(522, 426);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -67,11 +68,9 @@ void Tfrm_ShowInfoUpdate::SetCaptions(const std::string& ok, const std::string& 
   chk_FutureUpdate->setText(QString::fromStdString(checkForUpdate));
 }
 
-void Tfrm_ShowInfoUpdate::Navigate(const std::string& url, const std::vector<std::string>& pageLines) {
+void Tfrm_ShowInfoUpdate::Navigate(const std::string& url, const std::string& pageText) {
   url_ = QString::fromStdString(url);
-  QString html;
-  for (const std::string& line : pageLines) html += QString::fromStdString(line) + '\n';
-  WebBrowser->setHtml(html);
+  WebBrowser->setPlainText(QString::fromUtf8(pageText));
 }
 
 void Tfrm_ShowInfoUpdate::Panel_BottomResize() {

@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <string>
-#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -19,8 +18,9 @@ class Tfrm_ShowInfoUpdate : public QDialog {
   explicit Tfrm_ShowInfoUpdate(QWidget* parent = nullptr);
 
   void SetCaptions(const std::string& ok, const std::string& cancel, const std::string& checkForUpdate);
-  // Shows the page read from url (its lines as fetched); the browser never fetches by itself.
-  void Navigate(const std::string& url, const std::vector<std::string>& pageLines);
+  // Shows the page read from url as the text it is: the browser never fetches, and never renders what a
+  // server sent as markup.
+  void Navigate(const std::string& url, const std::string& pageText);
   QString NavigatedUrl() const { return url_; }
 
   QFrame* Panel1;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "support/SysUtils.h"
 
@@ -59,7 +60,7 @@ bool ParseMetaLine(std::string_view line, std::string& tag, std::string& value) 
   return true;
 }
 
-UpdatePageValues ParseUpdatePage(const std::vector<std::string>& lines, const TwuTagInfo& tags) {
+UpdatePageValues ParseUpdatePage(std::string_view page, const TwuTagInfo& tags) {
   UpdatePageValues values;
   const std::pair<const std::string*, std::string*> fields[] = {
       {&tags.Version, &values.WebVersion},
@@ -72,28 +73,13 @@ UpdatePageValues ParseUpdatePage(const std::vector<std::string>& lines, const Tw
       {&tags.RunParameters, &values.RunParameters},
   };
   std::string tag, value;
-  for (const std::string& line : lines) {
-    if (!ParseMetaLine(line, tag, value)) continue;
+  ForEachTextLine(page, [&](std::string_view line) {
+    if (!ParseMetaLine(line, tag, value)) return;
     for (const auto& [name, field] : fields) {
       if (*name == tag) *field = value;
     }
-  }
+  });
   return values;
-}
-
-std::vector<std::string> SplitPageLines(std::string_view body) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < body.size()) {
-    const size_t end = body.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(body.substr(start));
-      break;
-    }
-    lines.emplace_back(body.substr(start, end - start));
-    start = end + ((body[end] == '\r' && end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
-  }
-  return lines;
 }
 
 bool IsNewerVersion(const std::string& local, const std::string& web, TwuVersionFormat format) {

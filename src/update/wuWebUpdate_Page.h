@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qmz {
 
@@ -37,11 +36,9 @@ struct UpdatePageValues {
 // Tag name and value of one line that contains "META NAME"; false for any other line.
 bool ParseMetaLine(std::string_view line, std::string& tag, std::string& value);
 
-// Every line of the page in order; a later line with the same tag replaces an earlier value.
-UpdatePageValues ParseUpdatePage(const std::vector<std::string>& lines, const TwuTagInfo& tags);
-
-// Splits a received body into lines at CR LF, LF or CR.
-std::vector<std::string> SplitPageLines(std::string_view body);
+// Every line of the page (lines end at CR LF, LF or CR) in order; a later line with the same tag
+// replaces an earlier value. The lines are read in place: no copy of the page is made.
+UpdatePageValues ParseUpdatePage(std::string_view page, const TwuTagInfo& tags);
 
 // Whether the web version is newer than the local one. vfStandard compares the dot-separated parts
 // as numbers, a missing or non-numeric part counting as 0.

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "support/SysUtils.h"
+#include "widgets/WsPlainText.h"
 #include "widgets/WsStringGrid_Parts.h"
 
 namespace qmz {
@@ -129,7 +130,8 @@ void WsGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QM
     grid_.SetEditText(index.column(), index.row() + 1, edit->toPlainText().toStdString());
   } catch (const std::exception& error) {
     // A pasted text that an integer cell cannot take: the cell keeps its value and the user hears why.
-    QMessageBox::warning(&grid_, QApplication::applicationName(), QString::fromStdString(error.what()));
+    PlainMessageBox(&grid_, QMessageBox::Warning, QApplication::applicationName(),
+                    QString::fromStdString(error.what()));
   }
 }
 

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -13,10 +15,12 @@
 #include <filesystem>
 
 #include "MainWindowFixture.h"
+#include "app/SingleInstance.h"
 #include "app/uFormImpressum.h"
 #include "BuildConfig.h"
 #include "platform/ProfileFile.h"
 #include "update/UpdateServer.h"
+#include "util/HeapBytes.h"
 
 namespace qmz::test {
 
@@ -184,6 +188,84 @@ TEST_F(UpdateStartupTest, SuccessfulDownloadOpensTheFileAndClosesInsteadOfLoadin
   EXPECT_TRUE(HasLine(*journal, "   Update has been downloaded sucessfully", jlAction));
   EXPECT_TRUE(HasLine(*journal, "Passed: False ", jlWarning));
   EXPECT_FALSE(HasText(*journal, "Created SVData Struct"));
+}
+
+TEST_F(UpdateStartupTest, PageTextIsShownAsItIsAndEscapedInTheJournal) {
+  const std::string version = "9.<font size=6 color=red>SPOOF</font><img src='missing.png' width=30000>";
+  std::string page = "<META NAME=\"wuProduct\" CONTENT=\"<b>QMZ</b>\">\n";
+  page += "<META NAME=\"wuAuthor\" CONTENT=\"Kes\x1b[31mtrel\xe2\x80\xae\xff\">\n";
+  page += "<META NAME=\"wuVersion\" CONTENT=\"" + version + "\">\n";
+  WriteWholeFile(site_ / "markup.html", page);
+  UpdateServer server(site_);
+  SetUpdateUrl(server.Url("/markup.html"));
+  auto w = StartWindow();
+  EXPECT_TRUE(w->StartupDone());
+  EXPECT_TRUE(InOrder(StartupLog(*w), {"   Product name  : <b>QMZ</b>", "   Web version   : " + version}));
+  EXPECT_TRUE(HasLine(*journal, "   Author        : Kes\\x1b[31mtrel\\u202e\\xff", jlAction));
+  ASSERT_EQ(dialogs.confirms.size(), 1u);
+  EXPECT_NE(dialogs.confirms[0].find(version), std::string::npos);
+
+  // The status bar shows such a line as its characters: no picture is read, the window is not widened.
+  const fs::path picture = siteDir_.Path() / "picture.png";
+  WriteWholeFile(picture, "");
+  fs::resize_file(picture, 128 * 1024 * 1024);
+  const std::string line = "   Web version   : <img src='" + picture.string() + "' width=30000>";
+  w->show();
+  const std::size_t before = HeapBytes();
+  w->SetStatus(line, 0, 0, 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->StatusText().toStdString(), " " + line);
+  const auto* panel = w->findChild<QLabel*>(QStringLiteral("StatusPanel3"));
+  ASSERT_NE(panel, nullptr);
+  EXPECT_LT(panel->sizeHint().width(), 3000);
+  EXPECT_LT(HeapBytes(), before + 16 * 1024 * 1024);
+  w->close();
+}
+
+TEST_F(UpdateStartupTest, ClosingDuringASilentPageFetchEndsAtOnceAndKeepsTheInstanceLock) {
+  UpdateServer server(site_);
+  SetUpdateUrl(server.Url("/silent/new.html"));
+  const QString key = QStringLiteral("QMZ_TEST_SILENT_%1").arg(getpid());
+  auto w = MakeWindow({}, key);
+  ASSERT_TRUE(w->FormCreate());
+  w->SetFormGrid(grid.get());
+  QElapsedTimer sinceClose;
+  QTimer::singleShot(300, w.get(), [&] {
+    sinceClose.start();
+    w->close();
+  });
+  w->StartUpTimerTimer();
+  ASSERT_TRUE(sinceClose.isValid());
+  EXPECT_LT(sinceClose.elapsed(), 2000);
+  EXPECT_TRUE(w->Closed());
+  EXPECT_EQ(w->Data(), nullptr);
+  // A new start while this one winds down finds it still running.
+  SingleInstance second(key);
+  EXPECT_FALSE(second.Acquire());
+  EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(UpdateStartupTest, ADrippingPageHoldsTheStartUpNoLongerThanItsDeadline) {
+  UpdateServer server(site_);
+  SetUpdateUrl(server.Url("/drip/new.html"));
+  auto w = MakeWindow();
+  w->WebUpdate.PageTimeout = std::chrono::milliseconds(1000);
+  ASSERT_TRUE(w->FormCreate());
+  w->SetFormGrid(grid.get());
+  w->StartUpTimerTimer();
+  EXPECT_TRUE(w->StartupDone());
+  EXPECT_TRUE(InOrder(StartupLog(*w),
+                      {"   The document specified \"" + server.Url("/drip/new.html") + "\" can not be downloaded"}));
+  // The whole update step, from its first journal line to its last.
+  const auto& lines = journal->Buffer();
+  const auto at = [&](TJournalLevel level) {
+    return std::find_if(lines.begin(), lines.end(), [level](const TJournalRecord& r) {
+      return r.Level == level && r.Text.rfind("<< Webupdate >>", 0) == 0;
+    });
+  };
+  ASSERT_TRUE(at(jlBegin) != lines.end() && at(jlEnd) != lines.end());
+  EXPECT_LT((at(jlEnd)->Time - at(jlBegin)->Time) * 86400.0, 3.0);
+  EXPECT_TRUE(HasText(*journal, "timed out"));
 }
 
 TEST_F(MainWindowTest, InfoShowsTheAboutBoxAndClearDefaultForgetsTheDefault) {

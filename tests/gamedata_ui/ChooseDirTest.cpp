@@ -20,6 +20,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 #include "util/ModalAnswer.h"
+#include "util/ModalLabel.h"
 #include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"
@@ -367,4 +368,20 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
 TEST(LoaderDialogsText, LoaderLineBreaksBecomePlainLineFeeds) {
   EXPECT_EQ(LoaderDialogs::BoxText("a\n\r\rb\n\rc\n\r"), "a\n\nb\nc\n");
   EXPECT_EQ(LoaderDialogs::BoxText("x\r\ny"), "x\ny");
+}
+
+TEST(LoaderDialogsText, BoxesShowMarkupAsItsCharacters) {
+  // A folder name or a game file can hold anything.
+  const std::string text = "C:\\<b>bold</b>\\<img src='missing.png' width=30000>";
+  LoaderDialogs dialogs(nullptr, "unused.ini");
+  const std::pair<const char*, std::function<void()>> boxes[] = {
+      {"askYesNo", [&] { dialogs.askYesNo(text); }},
+      {"inputText", [&] { dialogs.inputText("Caption", text); }},
+      {"showWarning", [&] { dialogs.showWarning(text); }},
+  };
+  for (const auto& [name, show] : boxes) {
+    const test::ShownLabel shown = test::LabelOfModalBox(QStringLiteral("bold"), show);
+    EXPECT_EQ(shown.text.toStdString(), text) << name;
+    EXPECT_LT(shown.width, 3000) << name;
+  }
 }

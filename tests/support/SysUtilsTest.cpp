@@ -163,6 +163,18 @@ TEST(SysUtils, TextLinesEndAtCrLfLfOrCr) {
   EXPECT_EQ(count, 20001u);
 }
 
+TEST(Encodings, OutsideTextIsEscapedForTheJournal) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain text, ÄÖÜ", "plain text, ÄÖÜ"},
+      {"bell\x07nul" + std::string(1, '\0') + "esc\x1b[31m", "bell\\x07nul\\x00esc\\x1b[31m"},
+      {"del\x7f", "del\\x7f"},
+      {"bad\xff\xc3", "bad\\xff\\xc3"},
+      {"rtl\u202eevil\u2066", "rtl\\u202eevil\\u2066"},
+      {"c1\u0085", "c1\\u0085"},
+  };
+  for (const auto& [text, escaped] : cases) EXPECT_EQ(EscapeOutsideText(text), escaped) << escaped;
+}
+
 TEST(Encodings, Utf8CheckSeesEveryByteOfALongText) {
   const std::string ascii(40, 'a');
   EXPECT_TRUE(IsValidUtf8(ascii));

@@ -37,7 +37,11 @@ TEST(UpdatePage, ReadsMetaLinesByTheirRules) {
       R"(<META NAME="wuAuthor">no content "here")",
       R"(<META NAME="wuUnknown" CONTENT="x">)",
   };
-  const UpdatePageValues values = ParseUpdatePage(lines, TwuTagInfo());
+  // Each line ends differently: CR LF, LF and CR all end a line.
+  std::string page;
+  const char* const ends[] = {"\r\n", "\n", "\r"};
+  for (std::size_t i = 0; i < lines.size(); ++i) page += lines[i] + ends[i % 3];
+  const UpdatePageValues values = ParseUpdatePage(page, TwuTagInfo());
   EXPECT_EQ(values.ProductName, "QMZ");
   EXPECT_EQ(values.WebVersion, "1.3");
   EXPECT_EQ(values.DownloadUrl, "");
@@ -45,8 +49,7 @@ TEST(UpdatePage, ReadsMetaLinesByTheirRules) {
   EXPECT_EQ(values.Author, "ME=");
 }
 
-TEST(UpdatePage, SplitsLinesAndUrls) {
-  EXPECT_EQ(SplitPageLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+TEST(UpdatePage, SplitsUrls) {
   std::string host, path;
   SplitUrl("http://example.invalid/up/page.html", host, path);
   EXPECT_EQ(host + "|" + path, "example.invalid|/up/page.html");

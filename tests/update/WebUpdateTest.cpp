@@ -1,16 +1,22 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <filesystem>
 
 #include "update/wuWebUpdate.h"
 #include "update/wuWebUpdateInfo.h"
+#include "support/mRunJournal.h"
 #include "update/UpdateServer.h"
+#include "util/HeapBytes.h"
 #include "util/ScopedEnv.h"
+#include "util/ScriptedUser.h"
 #include "util/TempDir.h"
 
 namespace qmz {
@@ -86,7 +92,7 @@ class WebUpdateTest : public ::testing::Test {
 };
 
 TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
-  Page("new.html", "1.3.1", "/nolength/update.bin");
+  Page("new.html", "1.3.1");
   Page("same.html", "1.3.0.0");
   Page("error.html", "2.0", "/status404/update.bin");
   Page("cancel.html", "2.0");
@@ -100,7 +106,7 @@ TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
   };
   const Case cases[] = {
       {"/same.html", false, false, "BeforeGetInfo, AfterGetInfo, NoUpdateFound"},
-      // Page and download without a length still complete (the gauge shows no total).
+      // A page without a length is read.
       {"/nolength/new.html", false, true,
        "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.3->1.3.1, BeforeShowInfo, GetClientFileName, BeforeDownload, "
        "AfterDownload ok, Open"},
@@ -155,17 +161,119 @@ TEST_F(WebUpdateTest, RedirectionsAreFollowedAndBounded) {
   }
 }
 
-TEST_F(WebUpdateTest, DefaultFileNameIsPlainAndInTheTemporaryFolder) {
+TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
   Page("new.html", "9.0");
   UpdateServer server(site_);
   const fs::path tmp = dir_.Path() / "tmp";
+  const fs::path elsewhere = dir_.Path() / "elsewhere";
   fs::create_directories(tmp);
+  fs::create_directories(elsewhere);
+  // What another user could plant in a shared temporary folder: the file's name as a link to a victim.
+  const fs::path victim = dir_.Path() / "victim";
+  test::WriteWholeFile(victim, "keep");
+  fs::create_symlink(victim, tmp / "update.bin");
   test::ScopedEnv env("TMPDIR", tmp.c_str());
+  const fs::path folder = tmp / ("qmz-update-" + std::to_string(geteuid()));
+
   RecordingUpdate update({});
   update.ProductInfo.SetURL(server.Url("/new.html"));
   EXPECT_TRUE(update.CheckForUpdate());
-  EXPECT_EQ(update.opened, (tmp / "update.bin").string());
-  EXPECT_FALSE(fs::exists(dir_.Path() / "update.bin"));
+  EXPECT_EQ(update.opened, (folder / "update.bin").string());
+  EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(test::ReadWholeFile(victim), "keep");
+
+  // A folder of that name that is a link, or open to others, is not used; nothing is written anywhere.
+  const auto refused = [&](const char* name) {
+    SCOPED_TRACE(name);
+    RecordingUpdate again({});
+    again.ProductInfo.SetURL(server.Url("/new.html"));
+    EXPECT_FALSE(again.CheckForUpdate());
+    EXPECT_EQ(
+        again.events,
+        "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->9.0, BeforeShowInfo, GetClientFileName, DownloadError");
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+  };
+  fs::remove_all(folder);
+  fs::create_directory_symlink(elsewhere, folder);
+  refused("link");
+  fs::remove(folder);
+  fs::create_directory(folder);
+  fs::permissions(folder, fs::perms::all);
+  refused("open to others");
+}
+
+TEST_F(WebUpdateTest, IncompleteOrUnboundedDownloadsFailWithTheirReasonAndLeaveNoFile) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"nolength", "no length"},
+      {"badlength", "Maximum file size exceeded"},
+      {"short", "bytes remaining"},
+      // Chunked answers carry no length either: completeness rests on the announced length alone.
+      {"chunked", "no length"},
+      {"huge", "Maximum file size exceeded"},
+      {"endless", "no length"},
+  };
+  for (const auto& [mode, reason] : cases)
+    Page(std::string(mode) + ".html", "2.0", "/" + std::string(mode) + "/update.bin");
+  UpdateServer server(site_);
+  fs::create_directories(target_.parent_path());
+  for (const auto& [mode, reason] : cases) {
+    SCOPED_TRACE(mode);
+    TJournal journal(dir_.Str(), "DebugOut", true, true, true, false);
+    RecordingUpdate update(target_);
+    update.Journal = &journal;
+    update.ProductInfo.Version = "1.0";
+    update.ProductInfo.SetURL(server.Url("/" + std::string(mode) + ".html"));
+    EXPECT_FALSE(update.CheckForUpdate());
+    EXPECT_EQ(update.events,
+              "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->2.0, BeforeShowInfo, GetClientFileName, "
+              "BeforeDownload, DownloadError, AfterDownload failed");
+    EXPECT_TRUE(update.opened.empty());
+    EXPECT_TRUE(fs::is_empty(target_.parent_path()));
+    EXPECT_TRUE(
+        test::HasText(journal, "Transfer of " + server.Url("/" + std::string(mode) + "/update.bin") + " failed: "));
+    EXPECT_TRUE(test::HasText(journal, reason));
+  }
+}
+
+TEST_F(WebUpdateTest, PageFetchEndsAtItsDeadlineAndStallsDifferFromRefusalsInTheJournal) {
+  Page("same.html", "1.0");
+  UpdateServer server(site_);
+  const std::pair<std::string, const char*> cases[] = {
+      {server.Url("/drip/same.html"), "timed out"},
+      {"http://127.0.0.1:1/page.html", "onnect"},
+  };
+  for (const auto& [url, reason] : cases) {
+    SCOPED_TRACE(url);
+    TJournal journal(dir_.Str(), "DebugOut", true, true, true, false);
+    RecordingUpdate update({});
+    update.Journal = &journal;
+    update.PageTimeout = std::chrono::milliseconds(1500);
+    update.ProductInfo.SetURL(url);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(update.CheckForUpdate());
+    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_EQ(update.events, "BeforeGetInfo, DownloadError, AfterGetInfo, DownloadError");
+    EXPECT_TRUE(test::HasText(journal, reason));
+  }
+}
+
+TEST_F(WebUpdateTest, APageOfBareLineBreaksCostsItsOwnSizeAndIsFreedAfterTheCheck) {
+  std::string page(4 * 1024 * 1024 - 200, '\n');
+  page += "<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n<META NAME=\"wuVersion\" CONTENT=\"1.0\">\n";
+  test::WriteWholeFile(site_ / "lines.html", page);
+  UpdateServer server(site_);
+  RecordingUpdate update({});
+  update.ProductInfo.Version = "1.0";
+  update.ProductInfo.SetURL(server.Url("/lines.html"));
+  const std::size_t before = test::HeapBytes();
+  std::size_t during = 0;
+  update.OnAfterGetInfo = [&during](TwuWebUpdate&) { during = test::HeapBytes(); };
+  EXPECT_FALSE(update.CheckForUpdate());
+  EXPECT_EQ(update.events, "BeforeGetInfo, NoUpdateFound");
+  EXPECT_EQ(update.PageValues().ProductName, "QMZ");
+  EXPECT_LT(during, before + 12 * 1024 * 1024);
+  EXPECT_LT(test::HeapBytes(), before + 1024 * 1024);
 }
 
 TEST(WebUpdateUrl, GetsAPrefixUnlessItHasOne) {
@@ -180,12 +288,17 @@ TEST(WebUpdateUrl, GetsAPrefixUnlessItHasOne) {
   }
 }
 
-TEST(ShowInfoUpdate, CentresButtonsAndAnswersKeys) {
+TEST(ShowInfoUpdate, CentresButtonsShowsThePageAsTextAndAnswersKeys) {
   Tfrm_ShowInfoUpdate dialog;
-  dialog.Panel_Bottom->resize(522, 41);
-  dialog.Panel_BottomResize();
+  dialog.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(dialog.Panel_Bottom->width(), 522);
   EXPECT_EQ(dialog.btn_OK->x(), 183);
   EXPECT_EQ(dialog.btn_Cancel->x(), 261);
+  dialog.hide();
+  // The page is shown as the text it is: nothing it names is fetched or rendered.
+  dialog.Navigate("http://127.0.0.1/page.html", "<b>bold</b><img src='missing.png'>");
+  EXPECT_EQ(dialog.WebBrowser->toPlainText(), "<b>bold</b><img src='missing.png'>");
   for (const auto& [key, result] :
        {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
     QTimer::singleShot(0, &dialog, [&dialog, key = key] { QTest::keyClick(&dialog, key); });
