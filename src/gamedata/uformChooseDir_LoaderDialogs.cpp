@@ -6,19 +6,12 @@
 #include <QMessageBox>
 
 #include "gamedata/uformChooseDir.h"
-#include "support/SysUtils.h"
 #include "widgets/WsPlainText.h"
 
 namespace qmz {
 
 LoaderDialogs::LoaderDialogs(QWidget* parent, std::string settingsFile)
     : parent_(parent), settingsFile_(std::move(settingsFile)) {}
-
-std::string LoaderDialogs::BoxText(const std::string& text) {
-  std::string s = StringReplaceAll(text, "\n\r", "\n");
-  s = StringReplaceAll(s, "\r\n", "\n");
-  return StringReplaceAll(s, "\r", "\n");
-}
 
 std::optional<std::string> LoaderDialogs::chooseInstallation() {
   TformChooseDir chooser(parent_, settingsFile_, offerDefault_);
@@ -31,8 +24,7 @@ std::optional<std::string> LoaderDialogs::chooseInstallation() {
 }
 
 bool LoaderDialogs::askYesNo(const std::string& text) {
-  QMessageBox box(QMessageBox::Warning, "Warning", QString::fromStdString(BoxText(text)),
-                  QMessageBox::Yes | QMessageBox::No, parent_);
+  QMessageBox box(QMessageBox::Warning, "Warning", BoxLines(text), QMessageBox::Yes | QMessageBox::No, parent_);
   box.setObjectName("LoaderQuestion");
   box.setTextFormat(Qt::PlainText);
   return box.exec() == QMessageBox::Yes;
@@ -50,7 +42,7 @@ std::string LoaderDialogs::inputText(const std::string& caption, const std::stri
 }
 
 void LoaderDialogs::showWarning(const std::string& text) {
-  QMessageBox box(QMessageBox::Warning, "Warning", QString::fromStdString(BoxText(text)), QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::Warning, "Warning", BoxLines(text), QMessageBox::Ok, parent_);
   box.setObjectName("LoaderWarning");
   box.setTextFormat(Qt::PlainText);
   box.exec();

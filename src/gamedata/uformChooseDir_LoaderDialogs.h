@@ -28,9 +28,6 @@ class LoaderDialogs : public TLoaderUserInterface {
   // Asks the running load to stop at its next check (the window is closing).
   void RequestStop() { stop_ = true; }
 
-  // The loader separates lines with LF CR; Qt's boxes take plain line feeds.
-  static std::string BoxText(const std::string& text);
-
  private:
   QWidget* parent_;
   std::string settingsFile_;

@@ -24,6 +24,7 @@
 #include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"
+#include "widgets/WsPlainText.h"
 #include "widgets/WsStringGrid.h"
 
 using namespace qmz;
@@ -366,8 +367,9 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
 }
 
 TEST(LoaderDialogsText, LoaderLineBreaksBecomePlainLineFeeds) {
-  EXPECT_EQ(LoaderDialogs::BoxText("a\n\r\rb\n\rc\n\r"), "a\n\nb\nc\n");
-  EXPECT_EQ(LoaderDialogs::BoxText("x\r\ny"), "x\ny");
+  // The loader separates lines with LF CR; Qt's boxes take plain line feeds, and an empty line stays.
+  EXPECT_EQ(BoxLines("a\n\r\rb\n\rc\n\r"), "a\n\nb\nc\n");
+  EXPECT_EQ(BoxLines("x\r\ny\r\n\r\nz"), "x\ny\n\nz");
 }
 
 TEST(LoaderDialogsText, BoxesShowMarkupAsItsCharacters) {
