@@ -6,13 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/KeyedHash.h"
 #include "support/Classes.h"
 
 namespace qmz {
 
-// SipHash-1-3 of the text under a key drawn once per process: for indexes over names read from game
-// files, which a crafted file could otherwise make collide.
-std::uint64_t KeyedHash(std::string_view Text);
+using platform::KeyedHash;
 
 // Chained hash of string keys to integers. A key added several times answers with its LAST value, since
 // new items go to the head of their chain.

@@ -56,6 +56,10 @@ enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJourn
 // section, which the loader reports instead of walking name1 .. nameN.
 std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawName);
 
+// The same text for every game path that names one file on disk, whatever the spelling of the path and
+// through links (the file's device and inode); for a path naming no file, its text in lower case.
+std::string GameFileKey(std::string_view gamePath);
+
 // Installation lookup outside the data files. Registry values come from the process registry (the Wine
 // prefix), folders through the game path resolver.
 std::string GetGameInstallDir();
@@ -102,7 +106,8 @@ class TSvData : public SvModel {
   enum TUniverseResult { urDone, urStopped, urNoSystems, urNoBases, urError };
   bool runPipeline(bool& mainIniLoaded);
   TUniverseResult readUniverse(TGoodArr& work);
-  void placeBases(int system, const TGoodArr& work, const TSvIniFile& file);
+  // The system's faction from its file and, with walkObjects, the bases its objects place.
+  void placeBases(int system, const TGoodArr& work, const TSvIniFile& file, bool walkObjects);
   // The per-item loop of a parser: the stop test and the progress post before item 1 .. count; false
   // when stopped; position follows the loop. The Closed form then writes the parser's End line, also
   // when an error passes on.

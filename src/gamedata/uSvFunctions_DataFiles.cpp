@@ -2,6 +2,8 @@
 // of the [Data] section decoded and joined by kind, and the markets, goods and equipment reorganised so
 // the parsers find a record by its nickname.
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -27,6 +29,14 @@ std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawNam
   const int at = ini.SectionNames.IndexOf(rawName);
   if (at < 0 || std::size_t(at) >= ini.SectionCounts.size()) return std::nullopt;
   return ini.SectionCounts[std::size_t(at)];
+}
+
+std::string GameFileKey(std::string_view gamePath) {
+  struct stat st {};
+  if (const auto file = platform::ResolveGamePath(gamePath); file && ::stat(file->c_str(), &st) == 0)
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  // No file: never the same text as a device and inode (a game path holds a letter or a separator).
+  return LowerCase(gamePath);
 }
 
 void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const {
