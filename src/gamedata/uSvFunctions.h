@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "platform/KeyedHash.h"
 #include "platform/PeStringTable.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowMessages.h"
@@ -191,7 +191,7 @@ class TSvData : public SvModel {
     if (Journal) JournalLine(Format(format, args...), level);
   }
 
-  std::unordered_map<std::string, platform::PeStringTable> resourceTables_;  // by lower-case game path
+  platform::KeyedHashMap<platform::PeStringTable> resourceTables_;  // by lower-case game path
   std::int64_t lastItemPost_ = 0;  // steady-clock microseconds of the last per-item post
 };
 

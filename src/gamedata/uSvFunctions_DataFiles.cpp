@@ -11,7 +11,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "gamedata/uIniDecoder.h"
@@ -20,6 +19,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/AsciiText.h"
 #include "platform/GamePath.h"
+#include "platform/KeyedHash.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -109,7 +109,7 @@ constexpr int kMaxBarWidth = 100;
 void SetSortedNames(TStringList& list, const std::vector<std::string_view>& names) {
   // Most names repeat once per market that sells the good: drop repeats of the very same bytes first,
   // keeping the first, so the sort sees each good about once and nothing is folded or copied for it.
-  std::unordered_set<std::string_view> seen;
+  platform::KeyedHashSet<std::string_view> seen;
   seen.reserve(names.size() / 4 + 16);
   std::vector<std::string_view> distinct;
   for (const std::string_view name : names)

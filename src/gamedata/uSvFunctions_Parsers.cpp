@@ -17,6 +17,7 @@
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/AsciiText.h"
+#include "platform/KeyedHash.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -515,7 +516,7 @@ bool TSvData::parseMarkets() {
   int j = 0;
   int lineCount = 0;
   int g = -1;
-  std::unordered_map<std::string_view, int> goodOfName;
+  std::unordered_map<std::string_view, int, platform::KeyedHasher> goodOfName;
   try {
     ++StepCount;
     PostStep("Parsing markets");
