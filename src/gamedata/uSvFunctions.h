@@ -56,6 +56,10 @@ enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJourn
 // section, which the loader reports instead of walking name1 .. nameN.
 std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawName);
 
+// The joined data text of one kind holds at most this much (each line counted with the position the
+// joining keeps for it); a load past it ends as a failed joining of the data files.
+inline constexpr std::size_t kMaxJoinedText = std::size_t(512) << 20;
+
 // The same text for every game path that names one file on disk, whatever the spelling of the path and
 // through links (the file's device and inode); for a path naming no file, its text in lower case.
 std::string GameFileKey(std::string_view gamePath);

@@ -301,8 +301,28 @@ bool TSvData::getDataInis() {
   bool result = false;
   try {
     // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
-    // sections of all files are numbered together.
+    // sections of all files are numbered together. A file named again is joined again (its sections count
+    // as often as it is named) from the lines read the first time: each file is read from disk once.
     LineBuffer joined[kKindCount];
+    std::size_t joinedSize[kKindCount] = {};
+    // Counts lines before they are joined, as the buffer holds them: each with its end position, so a
+    // file of empty lines costs too.
+    const auto grow = [&](int kind, std::size_t bytes, std::size_t lines, const std::string& gamePath) {
+      joinedSize[kind] += bytes + lines * sizeof(std::size_t);
+      if (joinedSize[kind] > kMaxJoinedText)
+        throw EDataFiles(Format("The joined %s text passes %d MiB at %s", kDataKinds[kind].key,
+                                std::int64_t(kMaxJoinedText >> 20), gamePath));
+    };
+    struct FileRead {
+      int kind = 0;  // the joined text that holds its lines, first .. first + count - 1
+      std::size_t first = 0;
+      std::size_t count = 0;
+      std::size_t bytes = 0;
+      TBiniStatus status = bsNoSource;
+      std::string reason = "not found";
+      bool namedAgain = false;
+    };
+    platform::KeyedHashMap<FileRead> reads;  // by GameFileKey
     {
       TStringList dataLines;
       if (aIni[iniMain]) aIni[iniMain]->ReadSectionValues("Data1", &dataLines);
@@ -318,22 +338,44 @@ bool TSvData::getDataInis() {
         ++StepCount;
         PostStep(Format(kDataKinds[kind].progressText, file));
         const std::string gamePath = DataPath + file;
-        auto path = platform::ResolveGamePath(gamePath);
-        std::string reason = "not found";
         LineBuffer& lines = joined[kind];
-        // Room for the file's text at once, so a large joined text is not copied each time it grows; a file
-        // too large to be read gets none.
-        if (path) {
-          std::error_code sizeError;
-          const auto size = std::filesystem::file_size(*path, sizeError);
-          if (!sizeError && size <= kMaxGameFileSize) lines.Reserve(std::size_t(size));
+        auto [at, firstTime] = reads.try_emplace(GameFileKey(gamePath));
+        FileRead& read = at->second;
+        if (firstTime) {
+          read.kind = kind;
+          read.first = lines.Count();
+          auto path = platform::ResolveGamePath(gamePath);
+          // Room for the file's text at once, so a large joined text is not copied each time it grows; a
+          // file too large to be read gets none.
+          if (path) {
+            std::error_code sizeError;
+            const auto size = std::filesystem::file_size(*path, sizeError);
+            if (!sizeError && size <= kMaxGameFileSize)
+              lines.Reserve(std::min(std::size_t(size), kMaxJoinedText - joinedSize[kind]));
+          }
+          if (path)
+            read.status = DecodeBiniFileLines(
+                path->string(),
+                [&](std::string_view line) {
+              grow(kind, line.size(), 1, gamePath);
+              lines.Add(line);
+              read.bytes += line.size();
+                },
+                &read.reason);
+          read.count = lines.Count() - read.first;
+          if (read.status == bsBadEntry)
+            JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+        } else {
+          if (!read.namedAgain) JournalFmt("Data file named more than once, joined as often: %s", jlWarning, gamePath);
+          read.namedAgain = true;
+          grow(kind, read.bytes, read.count, gamePath);
+          // The lines may come from this very buffer: with room made first, appending never moves them.
+          lines.Reserve(read.bytes);
+          const LineBuffer& from = joined[read.kind];
+          for (std::size_t i = read.first; i < read.first + read.count; ++i) lines.Add(from[i]);
         }
-        const TBiniStatus status = path ? DecodeBiniFileLines(
-                                              path->string(), [&lines](std::string_view line) { lines.Add(line); },
-                                              &reason)
-                                        : bsNoSource;
-        if (status == bsNoSource) NotRead(gamePath, reason);
-        if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+        if (read.status == bsNoSource) NotRead(gamePath, read.reason);
+        grow(kind, 0, 1, gamePath);
         lines.Add("");
       }
     }
