@@ -2,7 +2,8 @@
 // Besides the time of a load it reports, per size, what shows whether the cost grows with the data:
 // the data files' size, milliseconds per MB of them, and the peak memory of one load in a fresh process
 // (this program started again with --peak-load), also per market line. The installations are
-// generated in a child process, so this process's own memory stays the loader's.
+// generated in a child process, so this process's own memory stays the loader's. Crafted installations
+// (a small one with hostile files added) show the loader's bounds: each loads, or refuses, within 2 s.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -15,9 +16,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "gamedata/LoaderUserInterface.h"
@@ -47,17 +50,22 @@ struct Installation {
   int marketLines = 0;
 };
 
-// A generated size, made once per run. The child writes the installation folder and the market line
-// count into a small file.
-std::optional<Installation> Generated(const std::string& size) {
+using Change = std::function<void(const fs::path& installDir)>;
+
+// A generated size, made once per run under its name; change, when given, then alters its files. The
+// child writes the installation folder and the market line count into a small file.
+std::optional<Installation> Generated(const std::string& size, const std::string& name = {},
+                                      const Change& change = {}) {
   static std::map<std::string, std::optional<Installation>> made;
-  auto it = made.find(size);
+  const std::string key = name.empty() ? size : name;
+  auto it = made.find(key);
   if (it != made.end()) return it->second;
-  const fs::path root = BenchRoot() / size;
+  const fs::path root = BenchRoot() / key;
   const pid_t child = fork();
   if (child == 0) {
     try {
       const auto manifest = samplegen::Generate(root, samplegen::Options::ForSize(size));
+      if (change) change(manifest.installDir);
       std::ofstream(root / "bench-info") << manifest.marketLines << "\n" << manifest.installDir.string() << "\n";
       _exit(0);
     } catch (...) {
@@ -81,7 +89,7 @@ std::optional<Installation> Generated(const std::string& size) {
     }
   }
   if (made.empty()) std::atexit(RemoveRoot);
-  made[size] = result;
+  made[key] = result;
   return result;
 }
 
@@ -104,7 +112,8 @@ double PeakOfOneLoad(const fs::path& folder) {
   }
   int status = 0;
   rusage usage{};
-  if (child <= 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+  // Exit code 1: the load ended refused, which is measured too.
+  if (child <= 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
     return 0;
   return double(usage.ru_maxrss) * 1024.0;
 }
@@ -132,6 +141,79 @@ void BM_LoadInstallation(benchmark::State& state, const char* size) {
   state.counters["peak_MB"] = peak / 1e6;
   state.counters["peak_B_per_line"] = inst->marketLines > 0 ? peak / inst->marketLines : 0.0;
 }
+
+// A file or folder of the installation named as the game names it.
+fs::path OnDisk(const fs::path& installDir, const std::string& gamePath) {
+  platform::ResetGamePathCache();
+  const auto path = platform::ResolveGamePath(installDir.string() + "/" + gamePath);
+  if (!path) throw std::runtime_error("no " + gamePath);
+  return *path;
+}
+
+void Append(const fs::path& installDir, const std::string& gamePath, const std::string& text) {
+  std::ofstream(OnDisk(installDir, gamePath), std::ios::app) << "\n" << text;
+}
+
+// A file of the given size named count times as a goods file: made of lines of text, or sparse (zero
+// bytes that use no disk).
+Change FileNamedOften(std::uintmax_t bytes, int count, bool sparse) {
+  return [=](const fs::path& installDir) {
+    const fs::path file = OnDisk(installDir, "DATA") / "repeated.ini";
+    if (sparse) {
+      std::ofstream{file};
+      fs::resize_file(file, bytes);
+    } else {
+      std::ofstream out(file);
+      const std::string line = "[Filler]\nnickname = filler_item_with_a_long_name\nvalue = 1, 2, 3, 4, 5, 6, 7, 8\n";
+      for (std::uintmax_t written = 0; written < bytes; written += line.size()) out << line;
+    }
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += "goods = repeated.ini\n";
+    Append(installDir, "EXE\\starvagant.ini", lines);
+  };
+}
+
+// One system file of 150,000 objects (about 5 MB) named by 2,000 systems.
+void SharedSystemFile(const fs::path& installDir) {
+  std::ofstream out(OnDisk(installDir, "DATA") / "shared_system.ini");
+  out << "[SystemInfo]\nlocal_faction = none\n";
+  for (int o = 0; o < 150000; ++o) out << "[Object]\nnickname = obj_" << o << "\nbase = no_base_" << o << "\n";
+  std::string systems;
+  for (int s = 0; s < 2000; ++s)
+    systems += "[System]\nnickname = shared_" + std::to_string(s) + "\nfile = ..\\shared_system.ini\n";
+  Append(installDir, "DATA\\universe\\universe.ini", systems);
+}
+
+const std::map<std::string, Change>& Crafted() {
+  static const std::map<std::string, Change> crafted = {
+      {"shared_system_file", SharedSystemFile},
+      {"sparse_255MiB_named_8_times", FileNamedOften(std::uintmax_t(255) << 20, 8, true)},
+      {"text_200MB_named_40_times", FileNamedOften(200'000'000, 40, false)},
+  };
+  return crafted;
+}
+
+// A crafted installation: the time of a load and whether it loaded (a load past a bound ends refused).
+void BM_LoadCrafted(benchmark::State& state, const char* name) {
+  const auto inst = Generated("small", name, Crafted().at(name));
+  if (!inst) {
+    state.SkipWithError("the installation could not be generated");
+    return;
+  }
+  bool loaded = false;
+  for (auto _ : state) loaded = LoadOnce(inst->folder.string());
+  state.counters["loaded"] = loaded;
+  state.counters["data_MB"] = inst->dataMB;
+  state.counters["peak_MB"] = PeakOfOneLoad(inst->folder) / 1e6;
+}
+
+BENCHMARK_CAPTURE(BM_LoadCrafted, shared_system_file, "shared_system_file")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoadCrafted, sparse_255MiB_named_8_times, "sparse_255MiB_named_8_times")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_LoadCrafted, text_200MB_named_40_times, "text_200MB_named_40_times")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 BENCHMARK_CAPTURE(BM_LoadInstallation, typical, "typical")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_LoadInstallation, large, "large")->Unit(benchmark::kMillisecond)->Iterations(5);

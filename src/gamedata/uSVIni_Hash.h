@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/KeyedHash.h"
 #include "support/Classes.h"
 
 namespace qmz {
 
-// SipHash-1-3 of the text under a key drawn once per process: for indexes over names read from game
-// files, which a crafted file could otherwise make collide.
-std::uint64_t KeyedHash(std::string_view Text);
+using platform::KeyedHash;
 
 // Chains of entries (a 64-bit hash and an int) by hash, holding no keys: the owner says which entry
 // matches. A newer entry comes first in its chain, so of entries that match the newest is found.

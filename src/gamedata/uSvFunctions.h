@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "platform/KeyedHash.h"
 #include "platform/PeStringTable.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowMessages.h"
@@ -55,6 +55,14 @@ enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJourn
 // How many sections of one raw name (any letter case) an INI object read; none when it read no such
 // section, which the loader reports instead of walking name1 .. nameN.
 std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawName);
+
+// The joined data text of one kind holds at most this much (each line counted with the position the
+// joining keeps for it); a load past it ends as a failed joining of the data files.
+inline constexpr std::size_t kMaxJoinedText = std::size_t(512) << 20;
+
+// The same text for every game path that names one file on disk, whatever the spelling of the path and
+// through links (the file's device and inode); for a path naming no file, its text in lower case.
+std::string GameFileKey(std::string_view gamePath);
 
 // Installation lookup outside the data files. Registry values come from the process registry (the Wine
 // prefix), folders through the game path resolver.
@@ -102,7 +110,8 @@ class TSvData : public SvModel {
   enum TUniverseResult { urDone, urStopped, urNoSystems, urNoBases, urError };
   bool runPipeline(bool& mainIniLoaded);
   TUniverseResult readUniverse(TGoodArr& work);
-  void placeBases(int system, const TGoodArr& work, const TSvIniFile& file);
+  // The system's faction from its file and, with walkObjects, the bases its objects place.
+  void placeBases(int system, const TGoodArr& work, const TSvIniFile& file, bool walkObjects);
   // The per-item loop of a parser: the stop test and the progress post before item 1 .. count; false
   // when stopped; position follows the loop. The Closed form then writes the parser's End line, also
   // when an error passes on.
@@ -190,7 +199,7 @@ class TSvData : public SvModel {
     if (Journal) JournalLine(Format(format, args...), level);
   }
 
-  std::unordered_map<std::string, platform::PeStringTable> resourceTables_;  // by lower-case game path
+  platform::KeyedHashMap<platform::PeStringTable> resourceTables_;  // by lower-case game path
   std::int64_t lastItemPost_ = 0;  // steady-clock microseconds of the last per-item post
 };
 

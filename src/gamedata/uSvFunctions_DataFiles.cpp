@@ -2,6 +2,8 @@
 // of the [Data] section decoded and joined by kind, and the markets, goods and equipment reorganised so
 // the parsers find a record by its nickname.
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "gamedata/uIniDecoder.h"
@@ -18,6 +19,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/AsciiText.h"
 #include "platform/GamePath.h"
+#include "platform/KeyedHash.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -27,6 +29,14 @@ std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawNam
   const int at = ini.SectionNames.IndexOf(rawName);
   if (at < 0 || std::size_t(at) >= ini.SectionCounts.size()) return std::nullopt;
   return ini.SectionCounts[std::size_t(at)];
+}
+
+std::string GameFileKey(std::string_view gamePath) {
+  struct stat st {};
+  if (const auto file = platform::ResolveGamePath(gamePath); file && ::stat(file->c_str(), &st) == 0)
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  // No file: never the same text as a device and inode (a game path holds a letter or a separator).
+  return LowerCase(gamePath);
 }
 
 void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const {
@@ -99,7 +109,7 @@ constexpr int kMaxBarWidth = 100;
 void SetSortedNames(TStringList& list, const std::vector<std::string_view>& names) {
   // Most names repeat once per market that sells the good: drop repeats of the very same bytes first,
   // keeping the first, so the sort sees each good about once and nothing is folded or copied for it.
-  std::unordered_set<std::string_view> seen;
+  platform::KeyedHashSet<std::string_view> seen;
   seen.reserve(names.size() / 4 + 16);
   std::vector<std::string_view> distinct;
   for (const std::string_view name : names)
@@ -291,8 +301,28 @@ bool TSvData::getDataInis() {
   bool result = false;
   try {
     // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
-    // sections of all files are numbered together.
+    // sections of all files are numbered together. A file named again is joined again (its sections count
+    // as often as it is named) from the lines read the first time: each file is read from disk once.
     LineBuffer joined[kKindCount];
+    std::size_t joinedSize[kKindCount] = {};
+    // Counts lines before they are joined, as the buffer holds them: each with its end position, so a
+    // file of empty lines costs too.
+    const auto grow = [&](int kind, std::size_t bytes, std::size_t lines, const std::string& gamePath) {
+      joinedSize[kind] += bytes + lines * sizeof(std::size_t);
+      if (joinedSize[kind] > kMaxJoinedText)
+        throw EDataFiles(Format("The joined %s text passes %d MiB at %s", kDataKinds[kind].key,
+                                std::int64_t(kMaxJoinedText >> 20), gamePath));
+    };
+    struct FileRead {
+      int kind = 0;  // the joined text that holds its lines, first .. first + count - 1
+      std::size_t first = 0;
+      std::size_t count = 0;
+      std::size_t bytes = 0;
+      TBiniStatus status = bsNoSource;
+      std::string reason = "not found";
+      bool namedAgain = false;
+    };
+    platform::KeyedHashMap<FileRead> reads;  // by GameFileKey
     {
       TStringList dataLines;
       if (aIni[iniMain]) aIni[iniMain]->ReadSectionValues("Data1", &dataLines);
@@ -308,22 +338,44 @@ bool TSvData::getDataInis() {
         ++StepCount;
         PostStep(Format(kDataKinds[kind].progressText, file));
         const std::string gamePath = DataPath + file;
-        auto path = platform::ResolveGamePath(gamePath);
-        std::string reason = "not found";
         LineBuffer& lines = joined[kind];
-        TBiniStatus status = bsNoSource;
-        if (path)
-          ReadingFile(gamePath, [&] {
-            // Room for the file's text at once, so a large joined text is not copied each time it grows; a
-            // file too large to be read gets none.
-            std::error_code sizeError;
-            const auto size = std::filesystem::file_size(*path, sizeError);
-            if (!sizeError && size <= kMaxGameFileSize) lines.Reserve(std::size_t(size));
-            status = DecodeBiniFileLines(
-                path->string(), [&lines](std::string_view line) { lines.Add(line); }, &reason);
-          });
-        if (status == bsNoSource) NotRead(gamePath, reason);
-        if (status == bsBadEntry) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+        auto [at, firstTime] = reads.try_emplace(GameFileKey(gamePath));
+        FileRead& read = at->second;
+        if (firstTime) {
+          read.kind = kind;
+          read.first = lines.Count();
+          auto path = platform::ResolveGamePath(gamePath);
+          if (path)
+            ReadingFile(gamePath, [&] {
+              // Room for the file's text at once, so a large joined text is not copied each time it grows; a
+              // file too large to be read gets none.
+              std::error_code sizeError;
+              const auto size = std::filesystem::file_size(*path, sizeError);
+              if (!sizeError && size <= kMaxGameFileSize)
+                lines.Reserve(std::min(std::size_t(size), kMaxJoinedText - joinedSize[kind]));
+              read.status = DecodeBiniFileLines(
+                  path->string(),
+                  [&](std::string_view line) {
+                grow(kind, line.size(), 1, gamePath);
+                lines.Add(line);
+                read.bytes += line.size();
+                  },
+                  &read.reason);
+            });
+          read.count = lines.Count() - read.first;
+          if (read.status == bsBadEntry)
+            JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+        } else {
+          if (!read.namedAgain) JournalFmt("Data file named more than once, joined as often: %s", jlWarning, gamePath);
+          read.namedAgain = true;
+          grow(kind, read.bytes, read.count, gamePath);
+          // The lines may come from this very buffer: with room made first, appending never moves them.
+          lines.Reserve(read.bytes);
+          const LineBuffer& from = joined[read.kind];
+          for (std::size_t i = read.first; i < read.first + read.count; ++i) lines.Add(from[i]);
+        }
+        if (read.status == bsNoSource) NotRead(gamePath, read.reason);
+        grow(kind, 0, 1, gamePath);
         lines.Add("");
       }
     }

@@ -13,6 +13,7 @@ namespace {
 using platform::TrimView;
 
 // Keys are stored trimmed as written; hashing and comparing fold letter case, so lookups need no copy.
+// TextHash is keyed per process: nicknames of a crafted file cannot be chosen to share one bucket.
 struct FoldedHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view s) const noexcept { return TextHash(s); }

@@ -17,6 +17,7 @@
 #include "gamedata/uSVIni.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/AsciiText.h"
+#include "platform/KeyedHash.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -281,27 +282,34 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
   aBase.clear();
   aBase.push_back(work[0]);
   PostStep("Fixing bases ");
-  // Many systems may name one file: each distinct file is read and parsed once, and kept only while a
-  // system still to come names it.
+  // Many systems may name one file (in any spelling of its path, or through links): each distinct file
+  // is read and parsed once, kept only while a system still to come names it, and its objects are walked
+  // for the first system naming it only. A later one could place none of them: every base they name is
+  // in aBase by then, placed there or before.
   const auto pathOf = [this](int s) { return DataPath + "universe\\" + aSystem[std::size_t(s)].IniFile.str(); };
-  std::unordered_map<std::string, int> uses;
+  std::vector<std::string> keys(aSystem.size());
+  platform::KeyedHashMap<int> uses;
   for (int s = 1; s < int(aSystem.size()); ++s)
-    if (!aSystem[std::size_t(s)].IniFile.empty()) ++uses[LowerCase(pathOf(s))];
-  std::unordered_map<std::string, std::unique_ptr<TSvIniFile>> files;
+    if (!aSystem[std::size_t(s)].IniFile.empty()) ++uses[keys[std::size_t(s)] = GameFileKey(pathOf(s))];
+  struct SystemFile {
+    std::unique_ptr<TSvIniFile> ini;
+    bool objectsWalked = false;
+  };
+  platform::KeyedHashMap<SystemFile> files;
   const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) {
     // A system without a file places no base (and names no file that could be missed).
     if (aSystem[std::size_t(s)].IniFile.empty()) return;
-    const std::string path = pathOf(s);
-    const std::string key = LowerCase(path);
+    const std::string& key = keys[std::size_t(s)];
     auto& file = files[key];
-    if (!file) file = OpenGameIni(path);
-    placeBases(s, work, *file);
+    if (!file.ini) file.ini = OpenGameIni(pathOf(s));
+    placeBases(s, work, *file.ini, !file.objectsWalked);
+    file.objectsWalked = true;
     if (--uses[key] == 0) files.erase(key);
   });
   return placed ? urDone : urStopped;
 }
 
-void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini) {
+void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini, bool walkObjects) {
   TGood& sys = aSystem[std::size_t(s)];
   const TSvIniFile* file = &ini;
   if (!file->Loaded) return;
@@ -324,6 +332,7 @@ void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini) {
     JournalFmt("System file without objects: %s", jlWarning, sys.IniFile.str());
     return;
   }
+  if (!walkObjects) return;
   for (int j = 1; j <= *objects; ++j) {
     const std::string section = Section("object%d", j);
     const int b = getIndexByNickname(file->ReadString(section, "base", ""), work);
@@ -507,7 +516,7 @@ bool TSvData::parseMarkets() {
   int j = 0;
   int lineCount = 0;
   int g = -1;
-  std::unordered_map<std::string_view, int> goodOfName;
+  std::unordered_map<std::string_view, int, platform::KeyedHasher> goodOfName;
   try {
     ++StepCount;
     PostStep("Parsing markets");

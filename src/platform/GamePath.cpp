@@ -5,12 +5,11 @@
 #include <memory>
 #include <mutex>
 #include <system_error>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/AsciiText.h"
 #include "platform/DosDevices.h"
+#include "platform/KeyedHash.h"
 
 namespace qmz::platform {
 
@@ -21,9 +20,10 @@ namespace {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // The names of one folder: by exact name, and by folded name the first of them in byte order.
+// The names come from the installation's folders: a crafted folder must not flood the tables.
 struct Listing {
-  std::unordered_set<std::string> exact;
-  std::unordered_map<std::string, std::string> folded;
+  KeyedHashSet<> exact;
+  KeyedHashMap<std::string> folded;
 };
 
 class PathCache {
@@ -77,7 +77,7 @@ class PathCache {
   }
 
   std::mutex mutex_;
-  std::unordered_map<std::string, std::shared_ptr<const Listing>> listings_;
+  KeyedHashMap<std::shared_ptr<const Listing>> listings_;
   std::map<char, std::optional<fs::path>> drives_;
 };
 

@@ -1,5 +1,6 @@
 #include "support/SysUtils.h"
 
+#include "platform/KeyedHash.h"
 #include "platform/AsciiText.h"
 #include "platform/Utf16.h"
 
@@ -357,18 +358,13 @@ void LowerCaseTo(std::string_view s, std::string& r) {
 }
 
 std::size_t TextHash(std::string_view s) {
-  std::size_t h = 1469598103934665603ull;
-  char small[2];
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = LowerAt(s, i, small);
-    if (n == 0) {
-      h = (h ^ static_cast<unsigned char>(s[i++])) * 1099511628211ull;
-      continue;
-    }
-    for (std::size_t k = 0; k < n; ++k) h = (h ^ static_cast<unsigned char>(small[k])) * 1099511628211ull;
-    i += n;
-  }
-  return h;
+  // The folded text in a buffer of the thread, so a lookup allocates nothing; a long text's room is given
+  // back at once.
+  thread_local std::string folded;
+  LowerCaseTo(s, folded);
+  const std::uint64_t h = platform::KeyedHash(folded);
+  if (folded.capacity() > 4096) std::string().swap(folded);
+  return std::size_t(h);
 }
 
 int CompareText(std::string_view a, std::string_view b) {

@@ -99,7 +99,8 @@ void LowerCaseTo(std::string_view s, std::string& out);
 bool SameText(std::string_view a, std::string_view b);
 // <0, 0, >0 over the folded texts, characters in Windows-1252 byte order.
 int CompareText(std::string_view a, std::string_view b);
-// Hash of the folded text: equal for texts SameText calls equal.
+// Hash of the folded text under the process's key (platform::KeyedHash): equal for texts SameText calls
+// equal, and names crafted to collide under a fixed hash do not collide here.
 std::size_t TextHash(std::string_view s);
 bool StartsText(std::string_view prefix, std::string_view s);
 bool EndsText(std::string_view suffix, std::string_view s);

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "platform/ExePath.h"
 #include "platform/ExitCode.h"
 #include "platform/TickCount.h"
@@ -88,10 +90,25 @@ TJournal::~TJournal() {
 void TJournal::OpenFile() {
   CloseFile();
   // A link at the journal's place is refused (another user could point it at any file of ours, which
-  // re-creation would empty), and so is anything but a regular file: a FIFO would block the open.
+  // re-creation would empty, or append to it), a hard link as well as a symbolic one, and so is anything
+  // but a regular file: a FIFO would block the open.
   fd_ = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
   struct stat st {};
-  bool ok = fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+  bool ok = fd_ >= 0 && fstat(fd_, &st) == 0;
+  std::string refusal;
+  if (fd_ < 0 && lstat(fileName_.c_str(), &st) == 0) {
+    if (S_ISLNK(st.st_mode)) refusal = "it is a symbolic link";
+    else if (!S_ISREG(st.st_mode)) refusal = "it is not a regular file";
+  } else if (ok && !S_ISREG(st.st_mode)) {
+    refusal = "it is not a regular file";
+  } else if (ok && st.st_nlink > 1) {
+    refusal = Format("it has %d hard links", static_cast<std::int64_t>(st.st_nlink));
+  }
+  // The journal has no other place to say why it runs without its file.
+  if (!refusal.empty()) {
+    ok = false;
+    std::fprintf(stderr, "%s\n", Format("Journal file %s not used: %s", fileName_, refusal).c_str());
+  }
   // Like a file opened deny-write: a second writer (another run) is turned away, readers are not.
   if (ok) ok = flock(fd_, LOCK_EX | LOCK_NB) == 0;
   if (ok && recreate_) ok = ftruncate(fd_, 0) == 0;

@@ -53,7 +53,8 @@ class TJournal : public TObject {
  public:
   // Path is the folder; Name the base name (any folder part and extension dropped, trimmed). With
   // NoFile no file is used at all; DailyFile puts "_" and today's date into the name. A file that
-  // cannot be opened leaves the journal working without one (FileName empty).
+  // cannot be opened leaves the journal working without one (FileName empty); a link (symbolic or hard)
+  // or anything but a regular file at its place is refused so, with the reason on standard error.
   TJournal(const std::string& Path, const std::string& Name, bool KeepInMemory, bool Recreate, bool NoFile,
            bool DailyFile, TJournalClock Clock = {});
   // Writes the closing lines (whether active or not) and closes the file.

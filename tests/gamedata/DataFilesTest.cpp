@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -230,6 +232,67 @@ TEST_F(DataFilesTest, DataFilesThatCannotBeReadOrAreDamagedAreJournaledAndTheLoa
     EXPECT_EQ(test::CountLines(*journal, jlWarning, line), 1) << line;
   }
   EXPECT_EQ(test::CountLines(*journal, jlWarning, "Data file not read ("), 4);
+}
+
+// How often a file is opened while it is watched. Closes are watched too: equal events in a row would be
+// reported as one.
+class OpenCounter {
+ public:
+  explicit OpenCounter(const fs::path& file) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    EXPECT_GE(inotify_add_watch(fd_, file.c_str(), IN_OPEN | IN_CLOSE), 0);
+  }
+  ~OpenCounter() { close(fd_); }
+  int Opens() {
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = read(fd_, events, sizeof events)) > 0;)
+      for (ssize_t at = 0; at < n;
+           at += ssize_t(sizeof(inotify_event)) + reinterpret_cast<inotify_event*>(events + at)->len)
+        if (reinterpret_cast<inotify_event*>(events + at)->mask & IN_OPEN) ++opens_;
+    return opens_;
+  }
+
+ private:
+  int fd_;
+  int opens_ = 0;
+};
+
+TEST_F(DataFilesTest, AFileNamedAgainIsReadOnceAndJoinedAsOftenAsNamed) {
+  // The groups file named in other spellings of its path (and as goods) after the first line: all of
+  // its sections count each time, as when it was read for every line.
+  std::string main = kMain;
+  for (const char* again :
+       {"Groups = INITIALWORLD.INI", "groups = Equipment\\..\\InitialWorld.ini ; again", "Goods = initialworld.ini"})
+    main += again + std::string("\r\n");
+  Write(dir.Path() / "Exe" / "StarVagant.INI", main);
+  d->aIni[iniMain] = d->OpenGameIni(d->SVPath + "EXE\\starvagant.ini");
+  ASSERT_TRUE(d->getInitialData());
+  OpenCounter counter(dir.Path() / "Data" / "InitialWorld.ini");
+  ASSERT_TRUE(d->getDataInis());
+  EXPECT_EQ(counter.Opens(), 1);
+  EXPECT_EQ(SectionCountOf(*d->aIni[iniGroups], "Group"), 6);
+  EXPECT_EQ(test::CountLines(*journal, jlWarning, "Data file named more than once"), 1);
+  EXPECT_EQ(test::CountLines(*journal, jlWarning,
+                             "named more than once, joined as often: " + d->DataPath + "INITIALWORLD.INI"),
+            1);
+  EXPECT_EQ(test::CountLines(*journal, jlData, "Groups ini file found : "), 3);
+}
+
+TEST_F(DataFilesTest, TheJoinedTextOfAKindIsBoundedAndTheLoadEndsPastIt) {
+  // A sparse file (no disk used) a third of the bound named three times: it was read and joined each time,
+  // up to gigabytes for a file named more often.
+  Write(dir.Path() / "Data" / "Equipment" / "big.ini", "");
+  fs::resize_file(dir.Path() / "Data" / "Equipment" / "big.ini", kMaxJoinedText / 3 + (std::size_t(1) << 20));
+  std::string main = kMain;
+  for (int i = 0; i < 3; ++i) main += "Goods = equipment\\big.ini\r\n";
+  Write(dir.Path() / "Exe" / "StarVagant.INI", main);
+  d->aIni[iniMain] = d->OpenGameIni(d->SVPath + "EXE\\starvagant.ini");
+  ASSERT_TRUE(d->getInitialData());
+  EXPECT_FALSE(d->getDataInis());
+  EXPECT_EQ(test::CountLines(*journal, jlError,
+                             "Joining of data files stopped: The joined Goods text passes 512 MiB at " + d->DataPath +
+                                 "equipment\\big.ini"),
+            1);
+  EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 1);
 }
 
 TEST_F(DataFilesTest, ManyEquipmentKindsAndMarketGoodsReorganiseInOnePass) {

@@ -176,6 +176,31 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
   EXPECT_FALSE(test::HasLine(*journal, "Error in parseUniverse()"));
 }
 
+TEST_F(UniverseTest, AFileNamedByManySystemsIsParsedAndWalkedOnce) {
+  // 1,000 systems naming one file of 20,000 objects, in several spellings of its path and through a hard
+  // link: parsing it for every spelling and walking every object for every system ran for minutes.
+  constexpr int kSystems = 1000, kBases = 20000;
+  const char* spellings[] = {"shared\\big.ini", "SHARED\\Big.INI", "shared\\d%d\\..\\big.ini", "link.ini"};
+  std::string universe;
+  for (int s = 0; s < kSystems; ++s)
+    universe += Format("[System]\nnickname = sys_%d\nfile = ", s) + Format(spellings[s % 4], s) + "\n";
+  std::string objects = "[SystemInfo]\nlocal_faction = traders\n";
+  for (int b = 0; b < kBases; ++b) {
+    universe += Format("[Base]\nnickname = base_%d\nsystem = sys_%d\nstrid_name = %d\n", b, b % kSystems, b);
+    objects += Object(Format("base_%d", b), b % 2 ? "planet_arch" : "station_arch", IntToStr(b));
+  }
+  Slot(iniUniverse, universe);
+  DataFile("universe/shared/big.ini", objects);
+  std::filesystem::create_hard_link(dir.Path() / "universe/shared/big.ini", dir.Path() / "universe/link.ini");
+
+  ASSERT_TRUE(d.parseUniverse());
+  // The first system naming the file places every base; each system takes its faction from the file.
+  ASSERT_EQ(d.aBase.size(), std::size_t(kBases) + 1);
+  EXPECT_EQ(d.aBase[kBases].nickname.str(), Format("base_%d", kBases - 1));
+  for (std::size_t b = 1; b < d.aBase.size(); ++b) ASSERT_EQ(d.aBase[b].system, 1u) << b;
+  for (std::size_t s = 1; s < d.aSystem.size(); ++s) ASSERT_EQ(d.aSystem[s].faction, 2u) << s;
+}
+
 TEST_F(UniverseTest, WithoutBaseArchetypesOnlyTheDummyRemains) {
   d.aSolar.clear();
   Slot(iniUniverse, "[System]\nnickname = sys_a\nfile = a.ini\n[Base]\nnickname = base_1\nsystem = sys_a\n");

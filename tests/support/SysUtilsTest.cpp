@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -100,6 +103,26 @@ TEST(Strings, CaseFoldsToLowerCaseInTheGameCodePage) {
     }
   }
   EXPECT_EQ(LowerCase("MINE_X \xC3\x80\xC3\x97\xC5\xB8\xC4\x80"), "mine_x \xC3\xA0\xC3\x97\xC3\xBF\xC4\x80");
+}
+
+// The nickname index of the model hashes with TextHash. Names chosen to share one bucket under a fixed
+// hash (FNV-1a, what the index used: found by trying names, as a crafted file would) must spread.
+TEST(Strings, TextHashSpreadsNamesCraftedToShareOneBucket) {
+  constexpr std::size_t kBuckets = 2053, kNames = 1000;
+  const auto fnv = [](std::string_view s) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (const unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+    return h;
+  };
+  std::vector<std::string> names;
+  char name[32];
+  for (unsigned i = 0; names.size() < kNames; ++i) {
+    const int n = std::snprintf(name, sizeof name, "sys_%u", i);
+    if (fnv(std::string_view(name, std::size_t(n))) % kBuckets == 0) names.emplace_back(name, std::size_t(n));
+  }
+  std::vector<int> load(kBuckets);
+  for (const auto& n : names) ++load[TextHash(n) % kBuckets];
+  EXPECT_LT(*std::max_element(load.begin(), load.end()), 20);
 }
 
 TEST(Strings, IntegerTexts) {

@@ -239,21 +239,36 @@ TEST_F(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
   EXPECT_EQ(Lines(journal.FileName()).size(), 1u);
 }
 
-TEST_F(Journal, LinksAndFifosAtTheJournalsPlaceAreRefused) {
-  qmz::test::WriteWholeFile(dir.Path() / "precious.txt", "precious");
-  fs::create_symlink(dir.Path() / "precious.txt", dir.Path() / "DebugOut.mjf");
-  {
-    TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
-    EXPECT_TRUE(journal.FileName().empty());
-    journal.Add("kept", jlInfo);
-    EXPECT_EQ(journal.Buffer().back().Text, "kept");
+TEST_F(Journal, LinksAndFifosAtTheJournalsPlaceAreRefusedSayingWhy) {
+  const fs::path precious = dir.Path() / "precious.txt";
+  const fs::path place = dir.Path() / "DebugOut.mjf";
+  const struct {
+    void (*make)(const fs::path& target, const fs::path& link);
+    bool recreate;
+    const char* reason;
+  } cases[] = {
+      {[](const fs::path& t, const fs::path& l) { fs::create_symlink(t, l); }, true, "it is a symbolic link"},
+      {[](const fs::path& t, const fs::path& l) { fs::create_hard_link(t, l); }, true, "it has 2 hard links"},
+      {[](const fs::path& t, const fs::path& l) { fs::create_hard_link(t, l); }, false, "it has 2 hard links"},
+      {[](const fs::path&, const fs::path& l) { ASSERT_EQ(mkfifo(l.c_str(), 0600), 0); }, true,
+       "it is not a regular file"},  // returns, no reader needed
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    fs::remove(place);
+    qmz::test::WriteWholeFile(precious, "precious");
+    c.make(precious, place);
+    testing::internal::CaptureStderr();
+    {
+      TJournal journal(dir.Str(), "DebugOut", true, c.recreate, false, false, clock.Clock());
+      EXPECT_TRUE(journal.FileName().empty());
+      journal.Add("kept", jlInfo);
+      EXPECT_EQ(journal.Buffer().back().Text, "kept");
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Journal file " + place.string() + " not used: " + c.reason + "\n");
+    EXPECT_EQ(ReadWholeFile(precious), "precious");  // neither emptied nor written
   }
-  EXPECT_EQ(ReadWholeFile(dir.Path() / "precious.txt"), "precious");  // neither emptied nor written
-
-  fs::remove(dir.Path() / "DebugOut.mjf");
-  ASSERT_EQ(mkfifo((dir.Path() / "DebugOut.mjf").c_str(), 0600), 0);
-  TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());  // returns, no reader needed
-  EXPECT_TRUE(journal.FileName().empty());
 }
 
 TEST(Log, NullJournalDoesNothingAndNeverFormatsAMismatchOtherwiseThrows) {

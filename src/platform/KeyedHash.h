@@ -1,0 +1,29 @@
+#pragma once
+// A hash under a key drawn once per process, for every hash table filled with names read from outside
+// (game files, folder listings): names crafted to collide under a fixed hash would otherwise make every
+// lookup walk one chain of all of them.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace qmz::platform {
+
+// SipHash-1-3 of the text under the process's key.
+std::uint64_t KeyedHash(std::string_view text);
+
+// KeyedHash for the standard hash containers; looks std::string keys up by std::string_view as well.
+struct KeyedHasher {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const { return std::size_t(KeyedHash(text)); }
+};
+
+template <typename Value>
+using KeyedHashMap = std::unordered_map<std::string, Value, KeyedHasher, std::equal_to<>>;
+template <typename Key = std::string>
+using KeyedHashSet = std::unordered_set<Key, KeyedHasher, std::equal_to<>>;
+
+}  // namespace qmz::platform
