@@ -1,14 +1,20 @@
 #include "app/uFormGrid.h"
 
+#include <algorithm>
+
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QStyle>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -88,7 +94,16 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   lvRoutes->setToolTip(QStringLiteral("Here you can see the resulting traderoutes"));
   lvRoutes->header()->setSectionsClickable(true);
   lvRoutes->header()->setSortIndicatorShown(false);
-  for (int c = 0; c < RouteColumnCount; ++c) lvRoutes->setColumnWidth(c, RouteColumnWidths[std::size_t(c)]);
+  // The widths are the least a column gets: each is at least as wide as its caption in the list's font.
+  const QFontMetrics headerFont(lvRoutes->header()->font());
+  const int headerMargins = 2 * lvRoutes->header()->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+  for (int c = 0; c < RouteColumnCount; ++c) {
+    const std::string_view caption = RouteColumnHeaders[std::size_t(c)];
+    const int captionWidth = headerFont.horizontalAdvance(
+                                 QString::fromUtf8(caption.data(), qsizetype(caption.size()))) +
+                             headerMargins;
+    lvRoutes->setColumnWidth(c, std::max(RouteColumnWidths[std::size_t(c)], captionWidth));
+  }
   lvRoutes->setMouseTracking(true);
   lvRoutes->viewport()->setMouseTracking(true);
   lvRoutes->viewport()->installEventFilter(this);
@@ -111,6 +126,12 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
   layout->addWidget(StatusBar1);
+  Progress = new QProgressBar(StatusBar1);
+  Progress->setObjectName(QStringLiteral("Progress"));
+  Progress->setRange(0, 1000);
+  Progress->setMaximumWidth(200);
+  StatusBar1->addPermanentWidget(Progress);
+  Progress->hide();
 
   popupRoutes = new QMenu(this);
   popupRoutes->setObjectName(QStringLiteral("popupRoutes"));
@@ -139,7 +160,10 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
     box.exec();
   };
 
-  connect(lvRoutes->header(), &QHeaderView::sectionClicked, this, &TformGrid::lvRoutesColumnClick);
+  // A click while a file loads or the rows sort waits for nothing: the list is not touched then.
+  connect(lvRoutes->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    if (busy_ == 0) lvRoutesColumnClick(column);
+  });
   connect(lvRoutes->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TformGrid::lvRoutesSelectItem);
   connect(miAddFilter, &QAction::triggered, this, &TformGrid::miAddFilterClick);
   connect(miSave, &QAction::triggered, this, &TformGrid::miSaveClick);
@@ -151,24 +175,61 @@ TformGrid::~TformGrid() = default;
 
 void TformGrid::ClearRoutes() { model_->Clear(); }
 
-void TformGrid::AddRoutes(std::vector<TRouteRow> Rows) { model_->AppendRows(std::move(Rows)); }
+void TformGrid::AddRoutes(const std::vector<TRouteRow>& Rows) { model_->AppendRows(Rows); }
 
 void TformGrid::SortRoutesByProfit() {
-  model_->Sort(ReversedSort);
+  Sort(ReversedSort);
   sortTag_ = 1;
 }
 
-const std::vector<TRouteRow>& TformGrid::Rows() const { return model_->Rows(); }
+std::vector<TRouteRow> TformGrid::Rows() const {
+  std::vector<TRouteRow> out;
+  const TRouteTable& table = model_->Table();
+  out.reserve(table.Count());
+  for (std::size_t r = 0; r < table.Count(); ++r) out.push_back(table.Row(r));
+  return out;
+}
+
+const TRouteTable& TformGrid::RouteTable() const { return model_->Table(); }
 
 void TformGrid::lvRoutesColumnClick(int Column) {
   if (Column < 0 || Column >= RouteColumnCount) return;
   if (sortTag_ == 0) {
-    model_->Sort(Column + ReversedSort);
     sortTag_ = 1;
+    Sort(Column + ReversedSort);
   } else {
-    model_->Sort(Column);
     sortTag_ = 0;
+    Sort(Column);
   }
+}
+
+void TformGrid::Sort(int paramSort) {
+  BeginBusy();
+  model_->Sort(paramSort, [this](std::size_t done, std::size_t total) { Tick(done, total); });
+  EndBusy();
+}
+
+void TformGrid::BeginBusy() {
+  if (busy_++ == 0) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Progress->setValue(0);
+    Progress->show();
+  }
+  sincePump_.start();
+}
+
+void TformGrid::EndBusy() {
+  if (--busy_ == 0) {
+    Progress->hide();
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void TformGrid::Tick(std::size_t done, std::size_t total) {
+  if (sincePump_.isValid() && sincePump_.elapsed() < 50) return;
+  Progress->setValue(total == 0 ? 0 : int(double(done) / double(total) * 1000.0));
+  QCoreApplication::processEvents();
+  sincePump_.start();
 }
 
 void TformGrid::lvRoutesSelectItem() {
@@ -188,19 +249,40 @@ void TformGrid::miSaveClick() {
   if (DlgSave->exec() != QDialog::Accepted || DlgSave->selectedFiles().isEmpty()) return;
   const QString path = DlgSave->selectedFiles().first();
   // A failed save must not look like a saved file; the old file, if any, stays as it was.
-  if (!SaveRouteFile(path.toStdString(), model_->Rows()))
+  if (!SaveRouteFile(path.toStdString(), model_->Table()))
     ShowMessage(QStringLiteral("The routes could not be saved to \"%1\".").arg(path), QStringLiteral("Save Routes"));
 }
 
 void TformGrid::LoadRoutes1Click() {
+  if (loading_) return;
   if (DlgOpen->exec() != QDialog::Accepted || DlgOpen->selectedFiles().isEmpty()) return;
-  const QString path = DlgOpen->selectedFiles().first();
-  std::vector<TRouteRow> rows;
-  if (!LoadRouteFile(path.toStdString(), rows)) {
-    ShowMessage(QStringLiteral("The route file \"%1\" could not be read.").arg(path), QStringLiteral("Load Routes"));
-    return;
+  LoadRoutesFrom(DlgOpen->selectedFiles().first());
+}
+
+void TformGrid::LoadRoutesFrom(const QString& Path) {
+  if (loading_) return;
+  loading_ = true;
+  BeginBusy();
+  // The busy cursor and gauge show before the first byte is read.
+  sincePump_.invalidate();
+  Tick(0, 1);
+  // Read beside the rows shown: they stay whole until the file has proved to be a route file.
+  TRouteTable table;
+  const TRouteFileLoad load = LoadRouteFile(Path.toStdString(), table,
+                                            [this](std::size_t done, std::size_t total) { Tick(done, total); });
+  if (load.Error == TRouteFileError::None) {
+    model_->SetTable(std::move(table));
+    StatusBar1->showMessage(QStringLiteral("Loaded %1 routes; %2 lines had another number of fields than %3")
+                                .arg(load.Rows)
+                                .arg(load.OtherFieldCountLines)
+                                .arg(RouteColumnCount));
   }
-  model_->SetRows(std::move(rows));
+  EndBusy();
+  loading_ = false;
+  if (load.Error != TRouteFileError::None)
+    ShowMessage(QStringLiteral("\"%1\" was not loaded: %2.")
+                    .arg(Path, QString::fromStdString(RouteFileErrorText(load))),
+                QStringLiteral("Load Routes"));
 }
 
 void TformGrid::miClearClick() { model_->Clear(); }
