@@ -272,10 +272,10 @@ void TformGrid::LoadRoutesFrom(const QString& Path) {
                                             [this](std::size_t done, std::size_t total) { Tick(done, total); });
   if (load.Error == TRouteFileError::None) {
     model_->SetTable(std::move(table));
-    StatusBar1->showMessage(QStringLiteral("Loaded %1 routes; %2 lines had another number of fields than %3")
+    StatusBar1->showMessage(QStringLiteral("Loaded %1 routes; lines with another number of fields than %2: %3")
                                 .arg(load.Rows)
-                                .arg(load.OtherFieldCountLines)
-                                .arg(RouteColumnCount));
+                                .arg(RouteColumnCount)
+                                .arg(load.OtherFieldCountLines));
   }
   EndBusy();
   loading_ = false;
