@@ -29,6 +29,9 @@ namespace qmz {
 
 namespace {
 
+// From this many rows on, clearing or replacing the list also renews its view.
+constexpr int kLargeList = 65536;
+
 QString RouteFileFilter() { return QStringLiteral("Route File (*.csv);;Alle Dateien (*)"); }
 
 QFileDialog* MakeDialog(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode) {
@@ -78,35 +81,7 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->addWidget(pcRoutes, 1);
 
   model_ = new RouteRowsModel(this);
-  lvRoutes = new QTreeView(tsRoutes);
-  lvRoutes->setObjectName(QStringLiteral("lvRoutes"));
-  lvRoutes->setModel(model_);
-  lvRoutes->setRootIsDecorated(false);
-  lvRoutes->setItemsExpandable(false);
-  lvRoutes->setUniformRowHeights(true);
-  lvRoutes->setAllColumnsShowFocus(true);
-  lvRoutes->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lvRoutes->setSelectionMode(QAbstractItemView::SingleSelection);
-  lvRoutes->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  QFont listFont(QStringLiteral("Arial"));
-  listFont.setPixelSize(12);
-  lvRoutes->setFont(listFont);
-  lvRoutes->setToolTip(QStringLiteral("Here you can see the resulting traderoutes"));
-  lvRoutes->header()->setSectionsClickable(true);
-  lvRoutes->header()->setSortIndicatorShown(false);
-  // The widths are the least a column gets: each is at least as wide as its caption in the list's font.
-  const QFontMetrics headerFont(lvRoutes->header()->font());
-  const int headerMargins = 2 * lvRoutes->header()->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
-  for (int c = 0; c < RouteColumnCount; ++c) {
-    const std::string_view caption = RouteColumnHeaders[std::size_t(c)];
-    const int captionWidth = headerFont.horizontalAdvance(
-                                 QString::fromUtf8(caption.data(), qsizetype(caption.size()))) +
-                             headerMargins;
-    lvRoutes->setColumnWidth(c, std::max(RouteColumnWidths[std::size_t(c)], captionWidth));
-  }
-  lvRoutes->setMouseTracking(true);
-  lvRoutes->viewport()->setMouseTracking(true);
-  lvRoutes->viewport()->installEventFilter(this);
+  lvRoutes = MakeRoutesView();
   auto* routesLayout = new QVBoxLayout(tsRoutes);
   routesLayout->setContentsMargins(0, 0, 0, 0);
   routesLayout->addWidget(lvRoutes);
@@ -146,9 +121,6 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   popupRoutes->addSeparator();
   miClear = popupRoutes->addAction(QStringLiteral("&Clear"));
   miClear->setObjectName(QStringLiteral("miClear"));
-  lvRoutes->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lvRoutes, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { popupRoutes->popup(lvRoutes->viewport()->mapToGlobal(p)); });
 
   DlgSave = MakeDialog(this, QStringLiteral("Save to..."), QFileDialog::AcceptSave);
   DlgSave->setObjectName(QStringLiteral("DlgSave"));
@@ -160,20 +132,79 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
     box.exec();
   };
 
-  // A click while a file loads or the rows sort waits for nothing: the list is not touched then.
-  connect(lvRoutes->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-    if (busy_ == 0) lvRoutesColumnClick(column);
-  });
-  connect(lvRoutes->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TformGrid::lvRoutesSelectItem);
   connect(miAddFilter, &QAction::triggered, this, &TformGrid::miAddFilterClick);
   connect(miSave, &QAction::triggered, this, &TformGrid::miSaveClick);
   connect(LoadRoutes1, &QAction::triggered, this, &TformGrid::LoadRoutes1Click);
   connect(miClear, &QAction::triggered, this, &TformGrid::miClearClick);
 }
 
+QTreeView* TformGrid::MakeRoutesView() {
+  auto* view = new QTreeView(tsRoutes);
+  view->setObjectName(QStringLiteral("lvRoutes"));
+  view->setModel(model_);
+  view->setRootIsDecorated(false);
+  view->setItemsExpandable(false);
+  view->setUniformRowHeights(true);
+  view->setAllColumnsShowFocus(true);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  QFont listFont(QStringLiteral("Arial"));
+  listFont.setPixelSize(12);
+  view->setFont(listFont);
+  view->setToolTip(QStringLiteral("Here you can see the resulting traderoutes"));
+  view->header()->setSectionsClickable(true);
+  view->header()->setSortIndicatorShown(false);
+  // The widths are the least a column gets: each is at least as wide as its caption in the list's font.
+  const QFontMetrics headerFont(view->header()->font());
+  const int headerMargins = 2 * view->header()->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+  for (int c = 0; c < RouteColumnCount; ++c) {
+    const std::string_view caption = RouteColumnHeaders[std::size_t(c)];
+    const int captionWidth = headerFont.horizontalAdvance(
+                                 QString::fromUtf8(caption.data(), qsizetype(caption.size()))) +
+                             headerMargins;
+    view->setColumnWidth(c, std::max(RouteColumnWidths[std::size_t(c)], captionWidth));
+  }
+  view->setMouseTracking(true);
+  view->viewport()->setMouseTracking(true);
+  view->viewport()->installEventFilter(this);
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view, &QWidget::customContextMenuRequested, this,
+          [this, view](const QPoint& p) { popupRoutes->popup(view->viewport()->mapToGlobal(p)); });
+  // A click while a file loads or the rows sort waits for nothing: the list is not touched then.
+  connect(view->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    if (busy_ == 0) lvRoutesColumnClick(column);
+  });
+  connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TformGrid::lvRoutesSelectItem);
+  return view;
+}
+
+void TformGrid::RenewRoutesView() {
+  // The view keeps the room it laid a long list out in (tens of bytes a row) after the rows are gone; a
+  // fresh view, with the columns as the user left them, gives it back. Not while a sort runs: the old
+  // view's header click is still under way then.
+  if (sorting_ > 0) return;
+  QTreeView* old = lvRoutes;
+  const QByteArray columns = old->header()->saveState();
+  const bool focused = old->hasFocus();
+  lvRoutes = MakeRoutesView();
+  lvRoutes->header()->restoreState(columns);
+  delete tsRoutes->layout()->replaceWidget(old, lvRoutes);
+  if (FLastHintControl == old) FLastHintControl = lvRoutes;
+  // A widget added to a window already shown stays hidden until told otherwise.
+  lvRoutes->setVisible(old->isVisibleTo(tsRoutes));
+  delete old;
+  if (focused) lvRoutes->setFocus();
+  ReleaseFreeMemory();
+}
+
 TformGrid::~TformGrid() = default;
 
-void TformGrid::ClearRoutes() { model_->Clear(); }
+void TformGrid::ClearRoutes() {
+  const bool large = model_->rowCount() >= kLargeList;
+  model_->Clear();
+  if (large) RenewRoutesView();
+}
 
 void TformGrid::AddRoutes(const std::vector<TRouteRow>& Rows) { model_->AppendRows(Rows); }
 
@@ -205,7 +236,9 @@ void TformGrid::lvRoutesColumnClick(int Column) {
 
 void TformGrid::Sort(int paramSort) {
   BeginBusy();
+  ++sorting_;
   model_->Sort(paramSort, [this](std::size_t done, std::size_t total) { Tick(done, total); });
+  --sorting_;
   EndBusy();
 }
 
@@ -271,7 +304,9 @@ void TformGrid::LoadRoutesFrom(const QString& Path) {
   const TRouteFileLoad load = LoadRouteFile(Path.toStdString(), table,
                                             [this](std::size_t done, std::size_t total) { Tick(done, total); });
   if (load.Error == TRouteFileError::None) {
+    const bool large = model_->rowCount() >= kLargeList;
     model_->SetTable(std::move(table));
+    if (large) RenewRoutesView();
     StatusBar1->showMessage(QStringLiteral("Loaded %1 routes; lines with another number of fields than %2: %3")
                                 .arg(load.Rows)
                                 .arg(RouteColumnCount)
@@ -285,7 +320,7 @@ void TformGrid::LoadRoutesFrom(const QString& Path) {
                 QStringLiteral("Load Routes"));
 }
 
-void TformGrid::miClearClick() { model_->Clear(); }
+void TformGrid::miClearClick() { ClearRoutes(); }
 
 void TformGrid::OnMouseMove(QWidget* Sender) {
   // The bevel hot-tracking of the form has nothing to do here: this window holds no edit, list or combo box.

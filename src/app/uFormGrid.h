@@ -91,9 +91,12 @@ class TformGrid : public QWidget {
   void EndBusy();
   void Tick(std::size_t done, std::size_t total);
   void Sort(int paramSort);
+  QTreeView* MakeRoutesView();
+  void RenewRoutesView();
 
   RouteRowsModel* model_ = nullptr;
-  int busy_ = 0;  // loads and sorts running (nested through the pump)
+  int busy_ = 0;     // loads and sorts running (nested through the pump)
+  int sorting_ = 0;  // sorts running
   bool loading_ = false;
   QElapsedTimer sincePump_;
   int sortTag_ = 0;  // lvRoutes' direction toggle: 0 the next click sorts reversed

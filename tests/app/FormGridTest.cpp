@@ -139,7 +139,8 @@ TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
       {"empty.csv", "", "was not loaded: its first line is not the header line of a route file.", 2},
       {"nul.csv", header + std::string("\"1\",a\0b\r\n", 9), "was not loaded: it holds a NUL byte.", 2},
       {"header.csv", header, "Loaded 0 routes; lines with another number of fields than 20: 0", 0},
-      {"short.csv", header + full + "\r\n" + fifteen + "\r\n", "Loaded 2 routes; lines with another number of fields than 20: 1", 2},
+      {"short.csv", header + full + "\r\n" + fifteen + "\r\n",
+       "Loaded 2 routes; lines with another number of fields than 20: 1", 2},
   };
   for (const auto& c : cases) test::WriteWholeFile(dir.Path() / c.name, c.text);
   // Through the menu's dialog once; the same way for every file after.
@@ -202,6 +203,28 @@ TEST_F(FormGridTest, HeaderClickDuringALoadLeavesTheLoadedRowsWhole) {
   // Afterwards clicks sort again.
   ClickHeader(8);
   EXPECT_EQ(Column(8).first(), "1");
+}
+
+// Clearing a long list gives the view's memory back with a fresh view: the columns stay as the user
+// left them and the new view answers clicks as the old one did.
+TEST_F(FormGridTest, ClearingALongListKeepsColumnsAndClicks) {
+  test::TempDir dir;
+  std::string text = RouteFileHeader() + "\r\n";
+  for (int i = 0; i < 70000; ++i) text += "\"" + std::to_string(i) + "\",1,Ore\r\n";
+  test::WriteWholeFile(dir.Path() / "long.csv", text);
+  grid->LoadRoutesFrom(QString::fromStdString((dir.Path() / "long.csv").string()));
+  ASSERT_EQ(grid->lvRoutes->model()->rowCount(), 70000);
+  grid->lvRoutes->setColumnWidth(2, 333);
+  grid->miClearClick();
+  EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 0);
+  EXPECT_EQ(grid->lvRoutes->columnWidth(2), 333);
+  EXPECT_EQ(grid->findChildren<QTreeView*>("lvRoutes").size(), 1);
+  grid->AddRoutes({Row("100", "Ore", "300"), Row("7", "Water", "1000")});
+  ClickHeader(8);
+  EXPECT_EQ(Column(8), (QStringList{"300", "1000"}));
+  const QRect r = grid->lvRoutes->visualRect(grid->lvRoutes->model()->index(0, 0));
+  QTest::mouseClick(grid->lvRoutes->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_TRUE(grid->miAddFilter->isEnabled());
 }
 
 TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {

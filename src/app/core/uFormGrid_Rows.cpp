@@ -97,6 +97,13 @@ std::vector<std::uint32_t> StableOrder(std::size_t n, Less less, const TRouteTic
   for (std::size_t w = 1; w < n; w *= 2) ++passes;
   std::size_t pass = 0;
   std::size_t sinceTick = 0;
+  // Checked inside a merge too: the last merges of a long list are long.
+  auto moved = [&](std::size_t at) {
+    if (tick && ++sinceTick == 16384) {
+      sinceTick = 0;
+      tick(pass * n + at, passes * n);
+    }
+  };
   for (std::size_t width = 1; width < n; width *= 2, ++pass) {
     for (std::size_t lo = 0; lo < n; lo += 2 * width) {
       const std::size_t mid = std::min(lo + width, n);
@@ -108,15 +115,11 @@ std::vector<std::uint32_t> StableOrder(std::size_t n, Less less, const TRouteTic
         // Take from the right only when it is strictly first: equal rows keep their order.
         if (less(order[j], order[i])) tmp[k++] = order[j++];
         else tmp[k++] = order[i++];
+        moved(k);
       }
       while (i < mid) tmp[k++] = order[i++];
       while (j < hi) tmp[k++] = order[j++];
       std::copy(tmp.begin() + std::ptrdiff_t(lo), tmp.begin() + std::ptrdiff_t(hi), order.begin() + std::ptrdiff_t(lo));
-      sinceTick += hi - lo;
-      if (tick && sinceTick >= 16384) {
-        sinceTick = 0;
-        tick(pass * n + lo, passes * n);
-      }
     }
   }
   return order;
