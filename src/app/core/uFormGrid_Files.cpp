@@ -144,8 +144,11 @@ class RouteFileReader {
     return true;
   }
 
+  // A refused file loads no row at all.
   bool Fail(TRouteFileError error) {
     result.Error = error;
+    result.Rows = 0;
+    result.OtherFieldCountLines = 0;
     return false;
   }
 
@@ -192,8 +195,7 @@ TRouteFileLoad LoadRouteFile(const std::string& Path, TRouteTable& Rows, const T
     why = "not enough memory";
   }
   if (!read && reader.result.Error == TRouteFileError::None) {
-    reader.result.Error = TRouteFileError::Unreadable;
-    reader.result.Reason = why;
+    reader.result = TRouteFileLoad{TRouteFileError::Unreadable, why};
   }
   if (read && reader.Finish()) TakeRows(Rows, table);
   table.Clear();
