@@ -191,13 +191,18 @@ TEST_F(FormGridTest, HeaderClickDuringALoadLeavesTheLoadedRowsWhole) {
     expected << QString::number(i);
   }
   test::WriteWholeFile(dir.Path() / "many.csv", text);
-  bool clicked = false;
+  bool clicked = false, busy = false;
   QTimer::singleShot(0, grid.get(), [&] {
+    // What the user sees meanwhile: the busy cursor and the gauge.
+    busy = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor &&
+           grid->Progress->isVisible();
     ClickHeader(8);
     clicked = true;
   });
   grid->LoadRoutesFrom(QString::fromStdString((dir.Path() / "many.csv").string()));
   EXPECT_TRUE(clicked);  // during the load
+  EXPECT_TRUE(busy);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Column(0), expected);
   EXPECT_FALSE(grid->Progress->isVisible());
   // Afterwards clicks sort again.

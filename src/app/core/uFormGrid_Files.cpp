@@ -136,6 +136,7 @@ class RouteFileReader {
       headerSeen_ = true;
       return true;
     }
+    if (rows_.Count() == RouteTableMaxRows) return Fail(TRouteFileError::TooManyRows);
     std::size_t fields = 0;
     if (rows_.AppendCommaLine(line, &fields)) {
       ++result.Rows;
@@ -221,6 +222,8 @@ std::string RouteFileErrorText(const TRouteFileLoad& Load) {
       return "it holds a NUL byte";
     case TRouteFileError::NotUtf8:
       return "it is not UTF-8 text";
+    case TRouteFileError::TooManyRows:
+      return "it holds more routes than the list can show";
   }
   return {};
 }

@@ -23,10 +23,11 @@ bool SaveRouteFile(const std::string& Path, const std::vector<TRouteRow>& Rows);
 
 enum class TRouteFileError {
   None,
-  Unreadable,  // Reason holds the system's text
-  NoHeader,    // the first line is not the header line
-  HoldsNul,    // a NUL byte
-  NotUtf8,     // not UTF-8 text
+  Unreadable,   // Reason holds the system's text
+  NoHeader,     // the first line is not the header line
+  HoldsNul,     // a NUL byte
+  NotUtf8,      // not UTF-8 text
+  TooManyRows,  // more rows than the list can count
 };
 
 struct TRouteFileLoad {

@@ -13,6 +13,9 @@
 
 namespace qmz {
 
+// The most rows a table holds: as many as a list view can count.
+inline constexpr std::size_t RouteTableMaxRows = 0x7FFFFFFF;
+
 class TRouteTable {
  public:
   std::size_t Count() const { return order_.size(); }
