@@ -83,6 +83,8 @@ bool RouteRowsModel::Sort(int paramSort, const TRouteTick& tick) {
   for (const QModelIndex& i : before) after.append(index(newRow[std::size_t(i.row())], i.column()));
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+  // The sort's keys and positions are gone: their memory goes back too.
+  ReleaseFreeMemory();
   return true;
 }
 

@@ -60,7 +60,7 @@ TEST(RouteRowsTest, SortIsStableAndSafeWithTheTolerantCompare) {
   auto sorted = [](std::vector<const char*> values, int param) {
     std::vector<TRouteRow> rows;
     for (const char* v : values) {
-      rows.push_back(RowWith(12, v));
+      rows.push_back(RowWith(param % ReversedSort, v));
       rows.back().Caption = std::to_string(rows.size());
     }
     SortRouteRows(rows, param);
@@ -71,6 +71,9 @@ TEST(RouteRowsTest, SortIsStableAndSafeWithTheTolerantCompare) {
   // Equal rows (differences up to 0.5) keep their order in both directions.
   EXPECT_EQ(sorted({"1.0", "3.0", "1.2", "3.1"}, 12 + ReversedSort), "2413");
   EXPECT_EQ(sorted({"1.0", "3.0", "1.2", "3.1"}, 12), "1324");
+  // So do texts equal but for the case of A-Z.
+  EXPECT_EQ(sorted({"ore", "Gold", "ORE", "gold", "Ore"}, 2), "13524");
+  EXPECT_EQ(sorted({"ore", "Gold", "ORE", "gold", "Ore"}, 2 + ReversedSort), "24135");
   // Not transitive (1.2 ~ 1.6 ~ 2.0, but 1.2 < 2.0): still every row once.
   std::string order = sorted({"1.2", "2.0", "1.6", "0.9", "1.6", "2.4", "1.2", "2.0", "1.6"}, 12);
   std::sort(order.begin(), order.end());

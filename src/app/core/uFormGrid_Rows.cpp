@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <unordered_map>
 
 #include "platform/AsciiText.h"
 #include "support/SysUtils.h"
@@ -125,6 +126,40 @@ std::vector<std::uint32_t> StableOrder(std::size_t n, Less less, const TRouteTic
   return order;
 }
 
+// The rank of each row's text, A to Z; texts that compare equal (ASCII-folded) share one. The caller
+// keeps the texts alive while this runs.
+std::vector<std::uint32_t> TextRanks(std::size_t count, const std::function<std::string_view(std::size_t)>& text,
+                                     const TRouteTick& tick) {
+  std::vector<std::uint32_t> id(count);
+  std::unordered_map<std::string_view, std::uint32_t> ids;
+  std::string distinct;  // the distinct texts one after the other, for a sort that stays in the cache
+  std::vector<std::size_t> ends;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string_view t = text(i);
+    const auto [it, added] = ids.try_emplace(t, std::uint32_t(ends.size()));
+    if (added) {
+      distinct += t;
+      ends.push_back(distinct.size());
+    }
+    id[i] = it->second;
+    if (tick && i % 65536 == 65535) tick(0, count);
+  }
+  ids = {};
+  std::vector<std::string_view> texts(ends.size());
+  for (std::size_t k = 0, start = 0; k < ends.size(); start = ends[k++])
+    texts[k] = std::string_view(distinct).substr(start, ends[k] - start);
+  const std::vector<std::uint32_t> order = StableOrder(
+      texts.size(),
+      [&](std::uint32_t a, std::uint32_t b) { return platform::AsciiCompareText(texts[a], texts[b]) < 0; }, tick);
+  std::vector<std::uint32_t> rankOf(texts.size());
+  for (std::size_t n = 0, r = 0; n < order.size(); ++n) {
+    if (n > 0 && platform::AsciiCompareText(texts[order[n - 1]], texts[order[n]]) != 0) ++r;
+    rankOf[order[n]] = std::uint32_t(r);
+  }
+  for (std::uint32_t& r : id) r = rankOf[r];
+  return id;
+}
+
 }  // namespace
 
 std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
@@ -155,14 +190,11 @@ std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
     case TRouteColumnKind::Text:
       break;
   }
-  // The texts themselves: the caller keeps them alive while the sort runs.
-  const auto k = keys([](std::string_view t) { return t; });
+  // Texts compare as their rank among the column's distinct texts: a long list holds few distinct names,
+  // and numbers in a row compare much faster than texts spread over all the rows.
+  const std::vector<std::uint32_t> rank = TextRanks(Count, Text, Tick);
   return StableOrder(
-      Count,
-      [&](std::uint32_t a, std::uint32_t b) {
-    return Orient(-Sign(platform::AsciiCompareText(k[a], k[b])), ParamSort) < 0;
-      },
-      Tick);
+      Count, [&](std::uint32_t a, std::uint32_t b) { return reversed ? rank[a] < rank[b] : rank[a] > rank[b]; }, Tick);
 }
 
 void SortRouteRows(std::vector<TRouteRow>& Rows, int ParamSort) {
