@@ -41,6 +41,7 @@ class TformGrid : public QWidget {
   // were added, whatever header the user clicked before; the next header click sorts in the base
   // direction, as after start-up.
   void SortRoutesByProfit();
+  // The rows in their shown order: a copy of each (Rows), or the table itself.
   std::vector<TRouteRow> Rows() const;
   const TRouteTable& RouteTable() const;
   // Loads a route file in place of the rows (the load menu's work once a file is chosen). A file that
@@ -65,6 +66,7 @@ class TformGrid : public QWidget {
   QTabWidget* pcRoutes = nullptr;
   QWidget* tsRoutes = nullptr;
   QWidget* tsFilter = nullptr;
+  // Replaced by a fresh view when a long list is cleared or replaced: read it here each time.
   QTreeView* lvRoutes = nullptr;
   QLabel* Label1 = nullptr;
   QMenu* popupRoutes = nullptr;

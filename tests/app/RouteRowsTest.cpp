@@ -109,6 +109,7 @@ TEST(RouteRowsTest, FileRoundTripKeepsEveryText) {
   }
   EXPECT_EQ(RouteFileText(back), text);
   EXPECT_EQ(LoadRouteFile((dir.Path() / "missing.csv").string(), back).Error, TRouteFileError::Unreadable);
+  EXPECT_EQ(LoadRouteFile(dir.Str(), back).Reason, "not a regular file");
   EXPECT_EQ(back.Count(), 3u);
 }
 
@@ -161,6 +162,25 @@ TEST(RouteRowsTest, WhatIsNoRouteFileIsRefusedAndAddsNoRow) {
     EXPECT_EQ(rows.Count(), 1 + c.rows) << c.text;
     EXPECT_EQ(rows.Row(0).Caption, "kept");
   }
+}
+
+// A file is read a piece at a time: lines, line ends (CR LF split between two pieces too) and characters
+// cut at a piece's end come out as from the whole text.
+TEST(RouteRowsTest, PiecesReadAsTheWholeText) {
+  const std::string text = "\xEF\xBB\xBF" + RouteFileHeader() +
+                           "\r\n\"1\",\"a \"\"b\"\"\",Z\xC3\xBCrich\r\n\r\"2\",x\n\n" + "\"3\",,,y\r\r\n\"4\"";
+  TRouteTable whole;
+  ASSERT_EQ(ParseRouteFileText(text, whole).Error, TRouteFileError::None);
+  ASSERT_EQ(whole.Count(), 4u);
+  for (std::size_t piece : {1, 2, 3, 5, 7, 64}) {
+    TRouteTable rows;
+    const TRouteFileLoad load = ParseRouteFileText(text, rows, piece);
+    EXPECT_EQ(load.Error, TRouteFileError::None) << piece;
+    EXPECT_EQ(load.Rows, 4u) << piece;
+    EXPECT_EQ(RouteFileText(rows), RouteFileText(whole)) << piece;
+  }
+  TRouteTable rows;
+  EXPECT_EQ(ParseRouteFileText(text + "\r\n\"5\",\xC3", rows, 3).Error, TRouteFileError::NotUtf8);
 }
 
 // A NUL inside a row's text never reaches the stored fields, which end at NULs.

@@ -203,10 +203,14 @@ TRouteFileLoad LoadRouteFile(const std::string& Path, TRouteTable& Rows, const T
   return reader.result;
 }
 
-TRouteFileLoad ParseRouteFileText(std::string_view Text, TRouteTable& Rows) {
+TRouteFileLoad ParseRouteFileText(std::string_view Text, TRouteTable& Rows, std::size_t PieceSize) {
   TRouteTable table;
   RouteFileReader reader(table);
-  if (reader.Feed(Text) && reader.Finish()) TakeRows(Rows, table);
+  PieceSize = std::max<std::size_t>(PieceSize, 1);
+  bool fed = true;
+  for (std::size_t at = 0; fed && at < Text.size(); at += std::min(PieceSize, Text.size() - at))
+    fed = reader.Feed(Text.substr(at, PieceSize));
+  if (fed && reader.Finish()) TakeRows(Rows, table);
   return reader.result;
 }
 

@@ -43,7 +43,9 @@ struct TRouteFileLoad {
 // first; every later line becomes a row with as many fields as it holds, blank lines none. Tick gets the
 // bytes read and the file's size.
 TRouteFileLoad LoadRouteFile(const std::string& Path, TRouteTable& Rows, const TRouteTick& Tick = {});
-TRouteFileLoad ParseRouteFileText(std::string_view Text, TRouteTable& Rows);
+// The same over a text in memory, read in pieces of PieceSize bytes as a file is.
+TRouteFileLoad ParseRouteFileText(std::string_view Text, TRouteTable& Rows,
+                                  std::size_t PieceSize = std::string_view::npos);
 
 // The reason of a refused file in words, for the message that names it.
 std::string RouteFileErrorText(const TRouteFileLoad& Load);
