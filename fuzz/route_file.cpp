@@ -1,5 +1,6 @@
 // Route files of any content: loading never reads outside the text, a refused text adds no row, a row
-// has at least its caption, the rows sort in every column, and what is saved again loads back the same.
+// has at least its caption, reading in pieces gives what the whole text gives, the rows sort in every
+// column, and what is saved again loads back the same.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -16,6 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (load.Rows != rows.Count()) __builtin_trap();
   for (std::size_t r = 0; r < rows.Count(); ++r)
     if (rows.FieldCount(r) == 0) __builtin_trap();
+  // Read in pieces, as from a file, the text gives the same.
+  if (size > 0) {
+    qmz::TRouteTable pieces;
+    const qmz::TRouteFileLoad again = qmz::ParseRouteFileText(text, pieces, 1 + data[size / 2] % 64);
+    if (again.Error != load.Error || again.Rows != load.Rows) __builtin_trap();
+    if (qmz::RouteFileText(pieces) != qmz::RouteFileText(rows)) __builtin_trap();
+  }
   if (rows.Count() != 0) {
     const int param = int(data[0] % qmz::RouteColumnCount) + (data[0] & 0x80 ? qmz::ReversedSort : 0);
     const int column = int(data[0] % qmz::RouteColumnCount);
