@@ -1,14 +1,20 @@
 #include "app/uFormGrid.h"
 
+#include <algorithm>
+
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QStyle>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -23,6 +29,9 @@
 namespace qmz {
 
 namespace {
+
+// From this many rows on, clearing or replacing the list also renews its view.
+constexpr int kLargeList = 65536;
 
 QString RouteFileFilter() { return QStringLiteral("Route File (*.csv);;Alle Dateien (*)"); }
 
@@ -73,26 +82,7 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->addWidget(pcRoutes, 1);
 
   model_ = new RouteRowsModel(this);
-  lvRoutes = new QTreeView(tsRoutes);
-  lvRoutes->setObjectName(QStringLiteral("lvRoutes"));
-  lvRoutes->setModel(model_);
-  lvRoutes->setRootIsDecorated(false);
-  lvRoutes->setItemsExpandable(false);
-  lvRoutes->setUniformRowHeights(true);
-  lvRoutes->setAllColumnsShowFocus(true);
-  lvRoutes->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lvRoutes->setSelectionMode(QAbstractItemView::SingleSelection);
-  lvRoutes->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  QFont listFont(QStringLiteral("Arial"));
-  listFont.setPixelSize(12);
-  lvRoutes->setFont(listFont);
-  lvRoutes->setToolTip(QStringLiteral("Here you can see the resulting traderoutes"));
-  lvRoutes->header()->setSectionsClickable(true);
-  lvRoutes->header()->setSortIndicatorShown(false);
-  for (int c = 0; c < RouteColumnCount; ++c) lvRoutes->setColumnWidth(c, RouteColumnWidths[std::size_t(c)]);
-  lvRoutes->setMouseTracking(true);
-  lvRoutes->viewport()->setMouseTracking(true);
-  lvRoutes->viewport()->installEventFilter(this);
+  lvRoutes = MakeRoutesView();
   auto* routesLayout = new QVBoxLayout(tsRoutes);
   routesLayout->setContentsMargins(0, 0, 0, 0);
   routesLayout->addWidget(lvRoutes);
@@ -112,6 +102,12 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
   layout->addWidget(StatusBar1);
+  Progress = new QProgressBar(StatusBar1);
+  Progress->setObjectName(QStringLiteral("Progress"));
+  Progress->setRange(0, 1000);
+  Progress->setMaximumWidth(200);
+  StatusBar1->addPermanentWidget(Progress);
+  Progress->hide();
 
   popupRoutes = new QMenu(this);
   popupRoutes->setObjectName(QStringLiteral("popupRoutes"));
@@ -126,9 +122,6 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   popupRoutes->addSeparator();
   miClear = popupRoutes->addAction(QStringLiteral("&Clear"));
   miClear->setObjectName(QStringLiteral("miClear"));
-  lvRoutes->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lvRoutes, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { popupRoutes->popup(lvRoutes->viewport()->mapToGlobal(p)); });
 
   DlgSave = MakeDialog(this, QStringLiteral("Save to..."), QFileDialog::AcceptSave);
   DlgSave->setObjectName(QStringLiteral("DlgSave"));
@@ -139,36 +132,137 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
     PlainMessageBox(this, QMessageBox::Information, caption, text);
   };
 
-  connect(lvRoutes->header(), &QHeaderView::sectionClicked, this, &TformGrid::lvRoutesColumnClick);
-  connect(lvRoutes->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TformGrid::lvRoutesSelectItem);
   connect(miAddFilter, &QAction::triggered, this, &TformGrid::miAddFilterClick);
   connect(miSave, &QAction::triggered, this, &TformGrid::miSaveClick);
   connect(LoadRoutes1, &QAction::triggered, this, &TformGrid::LoadRoutes1Click);
   connect(miClear, &QAction::triggered, this, &TformGrid::miClearClick);
 }
 
+QTreeView* TformGrid::MakeRoutesView() {
+  auto* view = new QTreeView(tsRoutes);
+  view->setObjectName(QStringLiteral("lvRoutes"));
+  view->setModel(model_);
+  view->setRootIsDecorated(false);
+  view->setItemsExpandable(false);
+  view->setUniformRowHeights(true);
+  view->setAllColumnsShowFocus(true);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  QFont listFont(QStringLiteral("Arial"));
+  listFont.setPixelSize(12);
+  view->setFont(listFont);
+  view->setToolTip(QStringLiteral("Here you can see the resulting traderoutes"));
+  view->header()->setSectionsClickable(true);
+  view->header()->setSortIndicatorShown(false);
+  // The widths are the least a column gets: each is at least as wide as its caption in the list's font.
+  const QFontMetrics headerFont(view->header()->font());
+  const int headerMargins = 2 * view->header()->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+  for (int c = 0; c < RouteColumnCount; ++c) {
+    const std::string_view caption = RouteColumnHeaders[std::size_t(c)];
+    const int captionWidth = headerFont.horizontalAdvance(
+                                 QString::fromUtf8(caption.data(), qsizetype(caption.size()))) +
+                             headerMargins;
+    view->setColumnWidth(c, std::max(RouteColumnWidths[std::size_t(c)], captionWidth));
+  }
+  view->setMouseTracking(true);
+  view->viewport()->setMouseTracking(true);
+  view->viewport()->installEventFilter(this);
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view, &QWidget::customContextMenuRequested, this,
+          [this, view](const QPoint& p) { popupRoutes->popup(view->viewport()->mapToGlobal(p)); });
+  // A click while a file loads or the rows sort waits for nothing: the list is not touched then.
+  connect(view->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    if (busy_ == 0) lvRoutesColumnClick(column);
+  });
+  connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TformGrid::lvRoutesSelectItem);
+  return view;
+}
+
+void TformGrid::RenewRoutesView() {
+  // The view keeps the room it laid a long list out in (tens of bytes a row) after the rows are gone; a
+  // fresh view, with the columns as the user left them, gives it back. Not while a sort runs: the old
+  // view's header click is still under way then.
+  if (sorting_ > 0) return;
+  QTreeView* old = lvRoutes;
+  const QByteArray columns = old->header()->saveState();
+  const bool focused = old->hasFocus();
+  lvRoutes = MakeRoutesView();
+  lvRoutes->header()->restoreState(columns);
+  delete tsRoutes->layout()->replaceWidget(old, lvRoutes);
+  if (FLastHintControl == old) FLastHintControl = lvRoutes;
+  // A widget added to a window already shown stays hidden until told otherwise.
+  lvRoutes->setVisible(old->isVisibleTo(tsRoutes));
+  delete old;
+  if (focused) lvRoutes->setFocus();
+  ReleaseFreeMemory();
+}
+
 TformGrid::~TformGrid() = default;
 
-void TformGrid::ClearRoutes() { model_->Clear(); }
+void TformGrid::ClearRoutes() {
+  const bool large = model_->rowCount() >= kLargeList;
+  model_->Clear();
+  if (large) RenewRoutesView();
+}
 
-void TformGrid::AddRoutes(std::vector<TRouteRow> Rows) { model_->AppendRows(std::move(Rows)); }
+void TformGrid::AddRoutes(const std::vector<TRouteRow>& Rows) { model_->AppendRows(Rows); }
 
 void TformGrid::SortRoutesByProfit() {
-  model_->Sort(ReversedSort);
+  Sort(ReversedSort);
   sortTag_ = 1;
 }
 
-const std::vector<TRouteRow>& TformGrid::Rows() const { return model_->Rows(); }
+std::vector<TRouteRow> TformGrid::Rows() const {
+  std::vector<TRouteRow> out;
+  const TRouteTable& table = model_->Table();
+  out.reserve(table.Count());
+  for (std::size_t r = 0; r < table.Count(); ++r) out.push_back(table.Row(r));
+  return out;
+}
+
+const TRouteTable& TformGrid::RouteTable() const { return model_->Table(); }
 
 void TformGrid::lvRoutesColumnClick(int Column) {
   if (Column < 0 || Column >= RouteColumnCount) return;
   if (sortTag_ == 0) {
-    model_->Sort(Column + ReversedSort);
     sortTag_ = 1;
+    Sort(Column + ReversedSort);
   } else {
-    model_->Sort(Column);
     sortTag_ = 0;
+    Sort(Column);
   }
+}
+
+void TformGrid::Sort(int paramSort) {
+  BeginBusy();
+  ++sorting_;
+  model_->Sort(paramSort, [this](std::size_t done, std::size_t total) { Tick(done, total); });
+  --sorting_;
+  EndBusy();
+}
+
+void TformGrid::BeginBusy() {
+  if (busy_++ == 0) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Progress->setValue(0);
+    Progress->show();
+  }
+  sincePump_.start();
+}
+
+void TformGrid::EndBusy() {
+  if (--busy_ == 0) {
+    Progress->hide();
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void TformGrid::Tick(std::size_t done, std::size_t total) {
+  if (sincePump_.isValid() && sincePump_.elapsed() < 50) return;
+  Progress->setValue(total == 0 ? 0 : int(double(done) / double(total) * 1000.0));
+  QCoreApplication::processEvents();
+  sincePump_.start();
 }
 
 void TformGrid::lvRoutesSelectItem() {
@@ -188,22 +282,45 @@ void TformGrid::miSaveClick() {
   if (DlgSave->exec() != QDialog::Accepted || DlgSave->selectedFiles().isEmpty()) return;
   const QString path = DlgSave->selectedFiles().first();
   // A failed save must not look like a saved file; the old file, if any, stays as it was.
-  if (!SaveRouteFile(path.toStdString(), model_->Rows()))
+  if (!SaveRouteFile(path.toStdString(), model_->Table()))
     ShowMessage(QStringLiteral("The routes could not be saved to \"%1\".").arg(path), QStringLiteral("Save Routes"));
 }
 
 void TformGrid::LoadRoutes1Click() {
+  if (loading_) return;
   if (DlgOpen->exec() != QDialog::Accepted || DlgOpen->selectedFiles().isEmpty()) return;
-  const QString path = DlgOpen->selectedFiles().first();
-  std::vector<TRouteRow> rows;
-  if (!LoadRouteFile(path.toStdString(), rows)) {
-    ShowMessage(QStringLiteral("The route file \"%1\" could not be read.").arg(path), QStringLiteral("Load Routes"));
-    return;
-  }
-  model_->SetRows(std::move(rows));
+  LoadRoutesFrom(DlgOpen->selectedFiles().first());
 }
 
-void TformGrid::miClearClick() { model_->Clear(); }
+void TformGrid::LoadRoutesFrom(const QString& Path) {
+  if (loading_) return;
+  loading_ = true;
+  BeginBusy();
+  // The busy cursor and gauge show before the first byte is read.
+  sincePump_.invalidate();
+  Tick(0, 1);
+  // Read beside the rows shown: they stay whole until the file has proved to be a route file.
+  TRouteTable table;
+  const TRouteFileLoad load = LoadRouteFile(Path.toStdString(), table,
+                                            [this](std::size_t done, std::size_t total) { Tick(done, total); });
+  if (load.Error == TRouteFileError::None) {
+    const bool large = model_->rowCount() >= kLargeList;
+    model_->SetTable(std::move(table));
+    if (large) RenewRoutesView();
+    StatusBar1->showMessage(QStringLiteral("Loaded %1 routes; lines with another number of fields than %2: %3")
+                                .arg(load.Rows)
+                                .arg(RouteColumnCount)
+                                .arg(load.OtherFieldCountLines));
+  }
+  EndBusy();
+  loading_ = false;
+  if (load.Error != TRouteFileError::None)
+    ShowMessage(QStringLiteral("\"%1\" was not loaded: %2.")
+                    .arg(Path, QString::fromStdString(RouteFileErrorText(load))),
+                QStringLiteral("Load Routes"));
+}
+
+void TformGrid::miClearClick() { ClearRoutes(); }
 
 void TformGrid::OnMouseMove(QWidget* Sender) {
   // The bevel hot-tracking of the form has nothing to do here: this window holds no edit, list or combo box.

@@ -2,17 +2,20 @@
 // The route-list window: the list of routes the display wrote, sortable by any column, coloured, with
 // a hint box and a pop-up menu to save the rows to and load them from a route file.
 
+#include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
 #include <vector>
 
 #include "app/core/uFormGrid_Rows.h"
+#include "app/core/uFormGrid_Table.h"
 
 class QAction;
 class QFileDialog;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class QTextEdit;
@@ -33,12 +36,17 @@ class TformGrid : public QWidget {
   // Removes all rows (the start of a display, and miClear).
   void ClearRoutes();
   // Appends rows in the order given (the display's rows, best profit per unit first).
-  void AddRoutes(std::vector<TRouteRow> Rows);
+  void AddRoutes(const std::vector<TRouteRow>& Rows);
   // The display's closing sort: by "Profit" (the total), highest first, equal totals in the order they
   // were added, whatever header the user clicked before; the next header click sorts in the base
   // direction, as after start-up.
   void SortRoutesByProfit();
-  const std::vector<TRouteRow>& Rows() const;
+  // The rows in their shown order: a copy of each (Rows), or the table itself.
+  std::vector<TRouteRow> Rows() const;
+  const TRouteTable& RouteTable() const;
+  // Loads a route file in place of the rows (the load menu's work once a file is chosen). A file that
+  // is not a route file is refused with a message and the rows stay as they were.
+  void LoadRoutesFrom(const QString& Path);
   QTreeView* RoutesListView() const { return lvRoutes; }
 
   // ---- handlers ------------------------------------------------------------------------------------
@@ -58,6 +66,7 @@ class TformGrid : public QWidget {
   QTabWidget* pcRoutes = nullptr;
   QWidget* tsRoutes = nullptr;
   QWidget* tsFilter = nullptr;
+  // Replaced by a fresh view when a long list is cleared or replaced: read it here each time.
   QTreeView* lvRoutes = nullptr;
   QLabel* Label1 = nullptr;
   QMenu* popupRoutes = nullptr;
@@ -68,6 +77,8 @@ class TformGrid : public QWidget {
   QFileDialog* DlgSave = nullptr;
   QFileDialog* DlgOpen = nullptr;
   QStatusBar* StatusBar1 = nullptr;
+  // The gauge of a long load or sort, in the status bar while it runs.
+  QProgressBar* Progress = nullptr;
 
   // Shows an information box (text, caption); Qt's message box unless a test replaces it.
   std::function<void(const QString&, const QString&)> ShowMessage;
@@ -76,7 +87,20 @@ class TformGrid : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Long loads and sorts: busy cursor and gauge; Tick moves the gauge and pumps the message queue at
+  // least every 50 ms so the window never freezes.
+  void BeginBusy();
+  void EndBusy();
+  void Tick(std::size_t done, std::size_t total);
+  void Sort(int paramSort);
+  QTreeView* MakeRoutesView();
+  void RenewRoutesView();
+
   RouteRowsModel* model_ = nullptr;
+  int busy_ = 0;     // loads and sorts running (nested through the pump)
+  int sorting_ = 0;  // sorts running
+  bool loading_ = false;
+  QElapsedTimer sincePump_;
   int sortTag_ = 0;  // lvRoutes' direction toggle: 0 the next click sorts reversed
   int reInfoTag_ = 0;
   QWidget* FLastHintControl = nullptr;

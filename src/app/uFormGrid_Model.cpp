@@ -4,11 +4,10 @@
 #include <QString>
 
 #include "support/SysUtils.h"
-#include "support/mGlobalFunctions.h"
 
 namespace qmz {
 
-RouteRowsModel::RouteRowsModel(QObject* parent) : QAbstractItemModel(parent) {}
+RouteRowsModel::RouteRowsModel(QObject* parent) : QAbstractItemModel(parent), table_(std::make_shared<TRouteTable>()) {}
 
 QModelIndex RouteRowsModel::index(int row, int column, const QModelIndex& parent) const {
   if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= RouteColumnCount) return {};
@@ -17,20 +16,22 @@ QModelIndex RouteRowsModel::index(int row, int column, const QModelIndex& parent
 
 QModelIndex RouteRowsModel::parent(const QModelIndex&) const { return {}; }
 
-int RouteRowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int RouteRowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(table_->Count()); }
 
 int RouteRowsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : RouteColumnCount; }
 
 QVariant RouteRowsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || std::size_t(index.row()) >= rows_.size()) return {};
-  const TRouteRow& row = rows_[std::size_t(index.row())];
+  if (!index.isValid() || std::size_t(index.row()) >= table_->Count()) return {};
+  const std::size_t row = std::size_t(index.row());
   switch (role) {
-    case Qt::DisplayRole:
-      return QString::fromStdString(row.Column(index.column()));
+    case Qt::DisplayRole: {
+      const std::string_view t = table_->Field(row, index.column());
+      return QString::fromUtf8(t.data(), qsizetype(t.size()));
+    }
     case Qt::BackgroundRole:
-      return RouteRowBackground(row, index.row());
+      return RouteRowBackground(*table_, row);
     case Qt::ForegroundRole:
-      return RouteRowText(row);
+      return RouteRowText(*table_, row);
     default:
       return {};
   }
@@ -42,38 +43,49 @@ QVariant RouteRowsModel::headerData(int section, Qt::Orientation orientation, in
   return QString::fromUtf8(h.data(), qsizetype(h.size()));
 }
 
-void RouteRowsModel::SetRows(std::vector<TRouteRow> rows) {
+void RouteRowsModel::SetTable(TRouteTable table) {
   beginResetModel();
-  rows_ = std::move(rows);
+  // The old rows go before the new ones are handed over, and their memory back to the system.
+  if (table_.use_count() == 1) table_->Clear();
+  table_ = std::make_shared<TRouteTable>(std::move(table));
+  ++generation_;
   endResetModel();
+  ReleaseFreeMemory();
 }
 
-void RouteRowsModel::AppendRows(std::vector<TRouteRow> rows) {
+void RouteRowsModel::AppendRows(const std::vector<TRouteRow>& rows) {
   if (rows.empty()) return;
   beginInsertRows({}, rowCount(), rowCount() + int(rows.size()) - 1);
-  for (auto& r : rows) rows_.push_back(std::move(r));
+  if (table_.use_count() > 1) table_ = std::make_shared<TRouteTable>(*table_);
+  for (const TRouteRow& r : rows) table_->Append(r);
+  ++generation_;
   endInsertRows();
 }
 
-void RouteRowsModel::Clear() { SetRows({}); }
+void RouteRowsModel::Clear() { SetTable({}); }
 
-void RouteRowsModel::Sort(int paramSort) {
+bool RouteRowsModel::Sort(int paramSort, const TRouteTick& tick) {
+  const std::shared_ptr<TRouteTable> table = table_;
+  const std::uint64_t generation = generation_;
+  const int column = paramSort >= ReversedSort ? paramSort - ReversedSort : paramSort;
+  const std::vector<std::uint32_t> order = RouteOrder(
+      table->Count(), paramSort, [&](std::size_t i) { return table->Field(i, column); }, tick);
+  if (generation != generation_ || table != table_) return false;
+
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  const std::vector<std::size_t> order = RouteRowsOrder(rows_, paramSort);
-  std::vector<int> newRow(rows_.size());
-  std::vector<TRouteRow> sorted;
-  sorted.reserve(rows_.size());
-  for (std::size_t n = 0; n < order.size(); ++n) {
-    newRow[order[n]] = int(n);
-    sorted.push_back(std::move(rows_[order[n]]));
-  }
-  rows_ = std::move(sorted);
+  std::vector<int> newRow(order.size());
+  for (std::size_t n = 0; n < order.size(); ++n) newRow[order[n]] = int(n);
+  table_->Reorder(order);
+  ++generation_;
   const QModelIndexList before = persistentIndexList();
   QModelIndexList after;
   after.reserve(before.size());
   for (const QModelIndex& i : before) after.append(index(newRow[std::size_t(i.row())], i.column()));
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+  // The sort's keys and positions are gone: their memory goes back too.
+  ReleaseFreeMemory();
+  return true;
 }
 
 namespace {
@@ -81,27 +93,29 @@ namespace {
 // $00BBGGRR as the list draws it.
 QColor FromBgr(unsigned bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
 
-bool ReadsAsFalse(const std::string& text) {
+bool ReadsAsFalse(std::string_view text) {
   if (SameText(Trim(text), "False")) return true;
   const auto n = TryStrToInt(text);
   return n && *n == 0;
 }
 
-}  // namespace
-
-QColor RouteRowBackground(const TRouteRow& row, int position) {
-  if (row.SubItems.size() >= std::size_t(RouteSubItemCount)) {
-    // A decay written with the user's decimal mark (or the other one, from a file); no number: none.
-    const auto decay = TextToExtended(row.SubItems[std::size_t(RouteSubItemDecay)]);
-    if (decay && *decay > 0.0L) return FromBgr(0x0080FF);
-  }
-  return FromBgr(position % 2 ? 0xCCFFCC : 0xFFFFFF);
+// Only a row with all its sub-items has its own colours: a shorter one, loaded from a file, never reads
+// another column's text in their place.
+bool HasAllSubItems(const TRouteTable& rows, std::size_t row) {
+  return rows.FieldCount(row) >= std::size_t(RouteSubItemCount) + 1;
 }
 
-QColor RouteRowText(const TRouteRow& row) {
-  if (row.SubItems.size() >= std::size_t(RouteSubItemCount) &&
-      ReadsAsFalse(row.SubItems[std::size_t(RouteSubItemLawful)]))
-    return FromBgr(0x0000FF);
+}  // namespace
+
+QColor RouteRowBackground(const TRouteTable& rows, std::size_t row) {
+  // A decay written with the user's decimal mark (or the other one, from a file); no number: none.
+  if (HasAllSubItems(rows, row) && RouteFloatNumber(rows.Field(row, RouteSubItemDecay + 1)) > 0.0)
+    return FromBgr(0x0080FF);
+  return FromBgr(row % 2 ? 0xCCFFCC : 0xFFFFFF);
+}
+
+QColor RouteRowText(const TRouteTable& rows, std::size_t row) {
+  if (HasAllSubItems(rows, row) && ReadsAsFalse(rows.Field(row, RouteSubItemLawful + 1))) return FromBgr(0x0000FF);
   return FromBgr(0x000000);
 }
 

@@ -1,11 +1,13 @@
 #pragma once
-// The rows of the route list behind lvRoutes: one model over all rows (thousands of them), not an item
-// per cell. Columns are the route columns; the row colours come from the row's own texts.
+// The rows of the route list behind lvRoutes: one model over all rows (up to millions of them), not an
+// item per cell. Columns are the route columns; the row colours come from the row's own texts.
 
 #include <QAbstractItemModel>
+#include <memory>
 #include <vector>
 
 #include "app/core/uFormGrid_Rows.h"
+#include "app/core/uFormGrid_Table.h"
 
 namespace qmz {
 
@@ -22,19 +24,23 @@ class RouteRowsModel : public QAbstractItemModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-  const std::vector<TRouteRow>& Rows() const { return rows_; }
-  void SetRows(std::vector<TRouteRow> rows);
-  void AppendRows(std::vector<TRouteRow> rows);
+  const TRouteTable& Table() const { return *table_; }
+  void SetTable(TRouteTable table);
+  void AppendRows(const std::vector<TRouteRow>& rows);
   void Clear();
-  // Reorders the rows by CompareRouteRows (stable); selection and current row move with their rows.
-  void Sort(int paramSort);
+  // Reorders the rows by the list's comparison (stable); selection and current row move with their rows.
+  // Tick may pump the message queue: when the rows change meanwhile (a load, a clear, another sort), this
+  // sort's order is stale and dropped, and the result is false.
+  bool Sort(int paramSort, const TRouteTick& tick = {});
 
  private:
-  std::vector<TRouteRow> rows_;
+  // Shared with a running sort, which keeps the texts it reads alive; changed rows get a table of their own.
+  std::shared_ptr<TRouteTable> table_;
+  std::uint64_t generation_ = 0;
 };
 
 // Row colours, in the class library's values turned into Qt colours.
-QColor RouteRowBackground(const TRouteRow& row, int position);
-QColor RouteRowText(const TRouteRow& row);
+QColor RouteRowBackground(const TRouteTable& rows, std::size_t row);
+QColor RouteRowText(const TRouteTable& rows, std::size_t row);
 
 }  // namespace qmz

@@ -25,6 +25,19 @@ inline bool AsciiSameText(std::string_view a, std::string_view b) {
   return true;
 }
 
+// <0, 0, >0 ignoring the case of a-z, which count as A-Z, the rest by unsigned byte value: the runtime's
+// plain CompareText, under which '_' sorts after the letters and accented capitals stay apart.
+inline int AsciiCompareText(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
 // The text without the blanks and control characters (bytes up to ' ') at its ends.
 inline std::string_view TrimView(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);

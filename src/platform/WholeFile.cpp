@@ -26,6 +26,61 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+namespace {
+
+// Opens Path for reading when it is a regular file; -1 with Why set otherwise.
+int OpenRegularFile(const std::string& Path, struct stat& St, std::string& Why) {
+  // Non-blocking: opening a FIFO for reading would otherwise wait for a writer for ever.
+  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    Why = std::strerror(errno);
+    return -1;
+  }
+  if (::fstat(fd, &St) != 0) {
+    Why = std::strerror(errno);
+    ::close(fd);
+    return -1;
+  }
+  if (!S_ISREG(St.st_mode)) {
+    Why = "not a regular file";
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+bool ReadFileChunks(const std::string& Path, std::size_t ChunkSize,
+                    const std::function<bool(std::string_view Data, std::uint64_t FileSize)>& Chunk,
+                    std::string* Reason) {
+  struct stat st {};
+  std::string why;
+  const int fd = OpenRegularFile(Path, st, why);
+  if (fd < 0) {
+    if (Reason != nullptr) *Reason = why;
+    return false;
+  }
+  std::string buffer(std::max<std::size_t>(ChunkSize, 1), '\0');
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = std::strerror(errno);
+      ok = false;
+    }
+    if (n <= 0) break;
+    if (!Chunk(std::string_view(buffer.data(), std::size_t(n)), std::uint64_t(st.st_size))) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(fd);
+  if (!ok && Reason != nullptr) *Reason = why;
+  return ok;
+}
+
 bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize, std::string* Reason) {
   Data.clear();
   auto fail = [&](std::string why) {
@@ -33,19 +88,10 @@ bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSi
     Data.clear();
     return false;
   };
-  // Non-blocking: opening a FIFO for reading would otherwise wait for a writer for ever.
-  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return fail(std::strerror(errno));
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int error = errno;
-    ::close(fd);
-    return fail(std::strerror(error));
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return fail("not a regular file");
-  }
+  std::string openWhy;
+  const int fd = OpenRegularFile(Path, st, openWhy);
+  if (fd < 0) return fail(openWhy);
   const std::string tooLarge = "larger than " + std::to_string(MaxSize) + " bytes";
   if (std::size_t(st.st_size) > MaxSize) {
     ::close(fd);

@@ -1,5 +1,7 @@
 #pragma once
 // Whole-file reads and atomic whole-file writes.
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,13 @@ namespace qmz::platform {
 // file's place never hangs the reader.
 bool ReadWholeFile(const std::string& Path, std::string& Data, std::size_t MaxSize = std::string::npos,
                    std::string* Reason = nullptr);
+
+// Reads the regular file Path a piece at a time: Chunk gets each piece of at most ChunkSize bytes, in order,
+// with the file's size when it was opened (a hint: the file may change while it is read). Stops early,
+// returning false with Reason left empty, when Chunk returns false. Refuses what ReadWholeFile refuses.
+bool ReadFileChunks(const std::string& Path, std::size_t ChunkSize,
+                    const std::function<bool(std::string_view Data, std::uint64_t FileSize)>& Chunk,
+                    std::string* Reason = nullptr);
 
 // Writes Data to Path through a temporary file in the same folder that is renamed over Path, so a failed
 // write never leaves a half-written file. An existing file keeps its permission bits. A Path that is a

@@ -322,66 +322,100 @@ void TStringList::SetValue(std::string_view name, std::string_view value) {
   }
 }
 
-std::string TStringList::CommaText() const {
+void AppendCommaText(std::string& Out, const std::vector<std::string_view>& Items) {
   // A lone empty item must not read back as no item at all.
-  if (items_.size() == 1 && items_[0].text.empty()) return "\"\"";
-  std::string out;
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (i > 0) out += ',';
-    const std::string_view t = items_[i].text;
+  if (Items.size() == 1 && Items[0].empty()) {
+    Out += "\"\"";
+    return;
+  }
+  for (std::size_t i = 0; i < Items.size(); ++i) {
+    if (i > 0) Out += ',';
+    const std::string_view t = Items[i];
     // Every character that SetCommaText would read as a separator (any control character, not
     // only blank and tab) puts the item in quotes.
     const bool quote = std::any_of(t.begin(), t.end(),
                                    [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"'; });
     if (!quote) {
-      out += t;
+      Out += t;
       continue;
     }
-    out += '"';
+    Out += '"';
     for (char c : t) {
-      if (c == '"') out += '"';
-      out += c;
+      if (c == '"') Out += '"';
+      Out += c;
     }
-    out += '"';
+    Out += '"';
   }
+}
+
+std::size_t SplitCommaText(std::string_view Text, std::string& Out, char End) {
+  Text = Text.substr(0, Text.find('\0'));
+  std::size_t count = 0;
+  std::size_t i = 0;
+  const std::size_t n = Text.size();
+  auto skipBlanks = [&] {
+    while (i < n && static_cast<unsigned char>(Text[i]) <= ' ') ++i;
+  };
+  auto add = [&](std::string_view item) {
+    Out += item;
+    Out += End;
+    ++count;
+  };
+  skipBlanks();
+  while (i < n) {
+    if (Text[i] == '"') {
+      ++i;
+      while (i < n) {
+        const std::size_t quote = Text.find('"', i);
+        Out.append(Text.substr(i, quote == std::string_view::npos ? n - i : quote - i));
+        if (quote == std::string_view::npos) {
+          i = n;
+          break;
+        }
+        i = quote + 1;
+        if (i < n && Text[i] == '"') {
+          Out += '"';
+          ++i;
+          continue;
+        }
+        break;
+      }
+      Out += End;
+      ++count;
+      // Text right after the closing quote starts the next item, as in the class library.
+    } else {
+      const std::size_t start = i;
+      while (i < n && Text[i] != ',' && static_cast<unsigned char>(Text[i]) > ' ') ++i;
+      add(Text.substr(start, i - start));
+    }
+    skipBlanks();
+    if (i < n && Text[i] == ',') {
+      // Only a comma that is the very last character adds an empty last item.
+      if (++i == n) add({});
+      skipBlanks();
+    }
+  }
+  return count;
+}
+
+std::string TStringList::CommaText() const {
+  std::vector<std::string_view> items;
+  items.reserve(items_.size());
+  for (const auto& item : items_) items.emplace_back(item.text);
+  std::string out;
+  AppendCommaText(out, items);
   return out;
 }
 
 void TStringList::SetCommaText(std::string_view text) {
   Clear();
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  auto skipBlanks = [&] {
-    while (i < n && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-  };
-  skipBlanks();
-  while (i < n) {
-    std::string item;
-    if (text[i] == '"') {
-      ++i;
-      while (i < n) {
-        if (text[i] == '"') {
-          if (i + 1 < n && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += text[i++];
-      }
-      // Text right after the closing quote starts the next item, as in the class library.
-    } else {
-      while (i < n && text[i] != ',' && static_cast<unsigned char>(text[i]) > ' ') item += text[i++];
-    }
-    Add(item);
-    skipBlanks();
-    if (i < n && text[i] == ',') {
-      // Only a comma that is the very last character adds an empty last item.
-      if (++i == n) Add(std::string());
-      skipBlanks();
-    }
+  std::string elements;
+  const std::size_t count = SplitCommaText(text, elements, '\0');
+  std::size_t start = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t end = elements.find('\0', start);
+    Add(elements.substr(start, end - start));
+    start = end + 1;
   }
 }
 

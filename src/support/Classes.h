@@ -124,6 +124,7 @@ class TStringList : public TObject {
   // Comma text: items separated by commas; items holding control characters, blanks, commas or quotes
   // are double-quoted, so SetCommaText reads back exactly the items written.
   std::string CommaText() const;
+  // Ends at a NUL, as the runtime's scan of a text does.
   void SetCommaText(std::string_view text);
   // Lines joined with CR LF (each line ended); SetText splits at CR LF, LF or CR.
   std::string Text() const;
@@ -200,5 +201,11 @@ class TMemoryStream : public TStream {
   std::vector<unsigned char> data_;
   std::int64_t position_ = 0;
 };
+
+// The comma text of Items, appended to Out (the rules of TStringList::CommaText).
+void AppendCommaText(std::string& Out, const std::vector<std::string_view>& Items);
+// Splits comma text by the rules of TStringList::SetCommaText, appending each element to Out followed by
+// End; the text ends at its first NUL. Returns the number of elements.
+std::size_t SplitCommaText(std::string_view Text, std::string& Out, char End);
 
 }  // namespace qmz

@@ -236,9 +236,10 @@ std::optional<T> ParseDecimal(std::string_view s) {
 
 }  // namespace
 
-float TextToSingle(std::string_view Text, char Separator) { return TryTextToSingle(Text, Separator).value_or(0.0f); }
+namespace {
 
-std::optional<float> TryTextToSingle(std::string_view Text, char Separator) {
+template <typename T>
+std::optional<T> TryTextToNumber(std::string_view Text, char Separator) {
   std::string_view s = Text;
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
@@ -251,14 +252,26 @@ std::optional<float> TryTextToSingle(std::string_view Text, char Separator) {
     }
   }
   // With the '.' as the decimal mark the text is read where it stands: no copy per number.
-  if (Separator == '.') return ParseDecimal<float>(s);
+  if (Separator == '.') return ParseDecimal<T>(s);
   // With another decimal mark a '.' is no part of a number.
   if (s.find('.') != std::string_view::npos) return std::nullopt;
   std::string copy(s);
   for (char& c : copy) {
     if (c == Separator) c = '.';
   }
-  return ParseDecimal<float>(copy);
+  return ParseDecimal<T>(copy);
+}
+
+}  // namespace
+
+float TextToSingle(std::string_view Text, char Separator) { return TryTextToSingle(Text, Separator).value_or(0.0f); }
+
+std::optional<float> TryTextToSingle(std::string_view Text, char Separator) {
+  return TryTextToNumber<float>(Text, Separator);
+}
+
+std::optional<double> TryTextToDouble(std::string_view Text, char Separator) {
+  return TryTextToNumber<double>(Text, Separator);
 }
 
 std::optional<long double> TextToExtended(std::string_view Text) {

@@ -88,6 +88,8 @@ float TextToSingle(std::string_view Text, char Separator);
 // As TextToSingle, but none where TextToSingle gives 0 for want of a number (empty, no number, beyond
 // the range of a float), so a caller can tell a written 0 from a broken field.
 std::optional<float> TryTextToSingle(std::string_view Text, char Separator);
+// The same reading with double precision, for numbers that must stay apart beyond a float's digits.
+std::optional<double> TryTextToDouble(std::string_view Text, char Separator);
 
 // Number of the normalised text; none when the text holds no number at all. A normalised text that
 // still does not convert (such as a lone "-") gives 0.

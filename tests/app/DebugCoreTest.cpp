@@ -97,11 +97,12 @@ TEST_F(DebugCoreTest, MarketRowsSortAndSave) {
   // Rows of 12 sub-items under every header, both directions, then a save that reads back the same.
   for (int column = 0; column < RouteColumnCount; ++column)
     for (int param : {column, column + ReversedSort}) SortRouteRows(rows, param);
-  const auto loaded = ParseRouteFileText(RouteFileText(rows));
-  ASSERT_EQ(loaded.size(), rows.size());
+  TRouteTable loaded;
+  ASSERT_EQ(ParseRouteFileText(RouteFileText(rows), loaded).Error, TRouteFileError::None);
+  ASSERT_EQ(loaded.Count(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(loaded[i].Caption, "");
-    for (std::size_t k = 0; k < rows[i].SubItems.size(); ++k) EXPECT_EQ(loaded[i].SubItems[k], rows[i].SubItems[k]);
+    EXPECT_EQ(loaded.Row(i).Caption, "");
+    EXPECT_EQ(loaded.Row(i).SubItems, rows[i].SubItems);
   }
 }
 

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStyle>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -12,6 +15,8 @@
 #include "app/core/uFormGrid_Files.h"
 #include "app/uFormGrid.h"
 #include "util/TempDir.h"
+
+#include <string>
 
 using namespace qmz;
 
@@ -116,6 +121,115 @@ TEST_F(FormGridTest, RouteFilesThroughTheWindowAreUnchangedAndAFailedSaveIsRepor
     EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 0);
   }
   EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
+  test::TempDir dir;
+  grid->AddRoutes({Row("1", "A", "1"), Row("2", "B", "1")});
+  const std::string header = RouteFileHeader() + "\r\n";
+  const std::string full = "\"7\",1,Ore,x,a,b,c,d,5,9,10,2,0.00,1.00,0.00,1,,f,g,True";
+  const std::string fifteen = "\"9\",a,b,c,d,e,f,g,h,i,j,k,l,0.50,m";
+  struct Case {
+    const char* name;
+    std::string text;
+    QString outcome;  // the message, or the status line after loading
+    int rows;
+  } cases[] = {
+      {"picture.csv", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "was not loaded: it is not UTF-8 text.", 2},
+      {"empty.csv", "", "was not loaded: its first line is not the header line of a route file.", 2},
+      {"nul.csv", header + std::string("\"1\",a\0b\r\n", 9), "was not loaded: it holds a NUL byte.", 2},
+      {"header.csv", header, "Loaded 0 routes; lines with another number of fields than 20: 0", 0},
+      {"short.csv", header + full + "\r\n" + fifteen + "\r\n",
+       "Loaded 2 routes; lines with another number of fields than 20: 1", 2},
+  };
+  for (const auto& c : cases) test::WriteWholeFile(dir.Path() / c.name, c.text);
+  // Through the menu's dialog once; the same way for every file after.
+  Answer(grid->DlgOpen, QString::fromStdString((dir.Path() / "empty.csv").string()));
+  grid->LoadRoutes1Click();
+  EXPECT_EQ(messages.size(), 1);
+  for (const auto& c : cases) {
+    const QString path = QString::fromStdString((dir.Path() / c.name).string());
+    messages.clear();
+    grid->LoadRoutesFrom(path);
+    if (c.outcome.startsWith("Loaded")) {
+      EXPECT_TRUE(messages.isEmpty()) << c.name;
+      EXPECT_EQ(grid->StatusBar1->currentMessage().toStdString(), c.outcome.toStdString());
+    } else {
+      EXPECT_EQ(messages.join('/').toStdString(), ("Load Routes|\"" + path + "\" " + c.outcome).toStdString());
+      EXPECT_EQ(Column(1), (QStringList{"", ""})) << c.name;  // the rows as they were
+    }
+    EXPECT_EQ(grid->lvRoutes->model()->rowCount(), c.rows) << c.name;
+  }
+  // The short row has its fields only: no colour from another column, and saved as read.
+  const auto* m = grid->lvRoutes->model();
+  EXPECT_EQ(m->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xCC, 0xFF, 0xCC));
+  Answer(grid->DlgSave, QString::fromStdString((dir.Path() / "again.csv").string()));
+  grid->miSaveClick();
+  EXPECT_EQ(test::ReadWholeFile(dir.Path() / "again.csv"), test::ReadWholeFile(dir.Path() / "short.csv"));
+}
+
+TEST_F(FormGridTest, ColumnsAreAtLeastAsWideAsTheirCaptions) {
+  QHeaderView* header = grid->lvRoutes->header();
+  const QFontMetrics metrics(header->font());
+  const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin);
+  for (int c = 0; c < RouteColumnCount; ++c) {
+    const QString caption = grid->lvRoutes->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_GE(header->sectionSize(c), metrics.horizontalAdvance(caption) + margins) << caption.toStdString();
+    EXPECT_GE(header->sectionSize(c), RouteColumnWidths[std::size_t(c)]);
+  }
+}
+
+// The load pumps the message queue; a header click that arrives meanwhile neither sorts nor mixes the
+// rows being read with those shown.
+TEST_F(FormGridTest, HeaderClickDuringALoadLeavesTheLoadedRowsWhole) {
+  test::TempDir dir;
+  grid->AddRoutes({Row("1", "A", "1"), Row("2", "B", "1")});
+  std::string text = RouteFileHeader() + "\r\n";
+  QStringList expected;
+  for (int i = 0; i < 3000; ++i) {
+    text += "\"" + std::to_string(i) + "\",1,Ore,x,a,b,c,d," + std::to_string(3000 - i) + ",9,,,,,,,,,,\r\n";
+    expected << QString::number(i);
+  }
+  test::WriteWholeFile(dir.Path() / "many.csv", text);
+  bool clicked = false, busy = false;
+  QTimer::singleShot(0, grid.get(), [&] {
+    // What the user sees meanwhile: the busy cursor and the gauge.
+    busy = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor &&
+           grid->Progress->isVisible();
+    ClickHeader(8);
+    clicked = true;
+  });
+  grid->LoadRoutesFrom(QString::fromStdString((dir.Path() / "many.csv").string()));
+  EXPECT_TRUE(clicked);  // during the load
+  EXPECT_TRUE(busy);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(Column(0), expected);
+  EXPECT_FALSE(grid->Progress->isVisible());
+  // Afterwards clicks sort again.
+  ClickHeader(8);
+  EXPECT_EQ(Column(8).first(), "1");
+}
+
+// Clearing a long list gives the view's memory back with a fresh view: the columns stay as the user
+// left them and the new view answers clicks as the old one did.
+TEST_F(FormGridTest, ClearingALongListKeepsColumnsAndClicks) {
+  test::TempDir dir;
+  std::string text = RouteFileHeader() + "\r\n";
+  for (int i = 0; i < 70000; ++i) text += "\"" + std::to_string(i) + "\",1,Ore\r\n";
+  test::WriteWholeFile(dir.Path() / "long.csv", text);
+  grid->LoadRoutesFrom(QString::fromStdString((dir.Path() / "long.csv").string()));
+  ASSERT_EQ(grid->lvRoutes->model()->rowCount(), 70000);
+  grid->lvRoutes->setColumnWidth(2, 333);
+  grid->miClearClick();
+  EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 0);
+  EXPECT_EQ(grid->lvRoutes->columnWidth(2), 333);
+  EXPECT_EQ(grid->findChildren<QTreeView*>("lvRoutes").size(), 1);
+  grid->AddRoutes({Row("100", "Ore", "300"), Row("7", "Water", "1000")});
+  ClickHeader(8);
+  EXPECT_EQ(Column(8), (QStringList{"300", "1000"}));
+  const QRect r = grid->lvRoutes->visualRect(grid->lvRoutes->model()->index(0, 0));
+  QTest::mouseClick(grid->lvRoutes->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_TRUE(grid->miAddFilter->isEnabled());
 }
 
 TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {

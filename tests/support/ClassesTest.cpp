@@ -140,6 +140,11 @@ TEST(StringList, CommaTextRoundTrip) {
   EXPECT_EQ(back.CommaText(), "a,b,,c,");
   back.SetCommaText("a, ");
   EXPECT_EQ(back.Count(), 1);
+  // The text ends at a NUL, inside an element or between them.
+  back.SetCommaText(std::string_view("a,b\0c,d", 7));
+  EXPECT_EQ(back.CommaText(), "a,b");
+  back.SetCommaText(std::string_view("\"x\0y\",z", 7));
+  EXPECT_EQ(back.CommaText(), "x");
   // Control characters separate items when read, so they must be quoted when written; a lone empty
   // item must come back as one item.
   for (const char* item : {"two\nlines", "cr\rhere", "", "ctl\x01x"}) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,7 @@ inline constexpr int RouteSubItemDecay = 13;
 inline constexpr int RouteSubItemLawful = 18;
 
 // One row: the caption (column 0, "Profit") and the sub-items (columns 1 ..). Rows of the display have
-// 19 sub-items; rows loaded from a file at least as many.
+// 19 sub-items; rows loaded from a file as many as their line holds.
 struct TRouteRow {
   std::string Caption;
   std::vector<std::string> SubItems;
@@ -37,17 +38,31 @@ struct TRouteRow {
 // The base direction of ParamSort = column, the reversed one ParamSort = column + 65,535.
 inline constexpr int ReversedSort = 65535;
 
-// The list's comparison of two rows (< 0: Row1 first). Number columns ("Profit", "Profit/#", "Price",
-// "Earn") compare as 64-bit whole numbers, lowest first; the float columns ("Money to buy" .. "Volume")
-// as numbers written with '.' or ',' whose difference rounded to a whole number (halves to even) decides,
-// so differences of at most 0.5 are equal; text columns by ASCII-folded comparison, Z to A. A text that is
-// no number counts as 0. ParamSort beyond the reversed base flips the result.
+// How a column's texts compare. Whole: "Profit", "Profit/#", "Price", "Earn" as 64-bit whole numbers,
+// lowest first. Float: "Money to buy" .. "Volume" as whole-text numbers with '.' (or ',' when the text
+// holds no '.') as decimal mark, exponent allowed, whose difference rounded to a whole number (halves to
+// even) decides, so differences of at most 0.5 are equal. Text: ASCII-folded, Z to A. A text that is no
+// number counts as 0.
+enum class TRouteColumnKind { Whole, Float, Text };
+TRouteColumnKind RouteColumnKind(int Column);
+std::int64_t RouteWholeNumber(std::string_view Text);
+double RouteFloatNumber(std::string_view Text);
+
+// The list's comparison of two column texts (< 0: the first row first); ParamSort beyond the reversed
+// base flips the result.
+int CompareRouteTexts(std::string_view Text1, std::string_view Text2, int ParamSort);
 int CompareRouteRows(const TRouteRow& Row1, const TRouteRow& Row2, int ParamSort);
 
-// A stable merge sort by CompareRouteRows. It stays safe however the tolerant float comparison orders
-// (it is not transitive: 1.2 ~ 1.6 ~ 2.0 but 1.2 < 2.0), which the library sorts do not promise.
+// Called now and then by long runs with the work done and the work in all; may pump the message queue.
+using TRouteTick = std::function<void(std::size_t Done, std::size_t Total)>;
+
+// The stable order of Count rows by ParamSort, given each row's text of the sorted column: element n is
+// the row that comes n-th. The texts are read once, before sorting, into keys. A stable merge sort: it
+// stays safe however the tolerant float comparison orders (it is not transitive: 1.2 ~ 1.6 ~ 2.0 but
+// 1.2 < 2.0), which the library sorts do not promise.
+std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
+                                      const std::function<std::string_view(std::size_t)>& Text,
+                                      const TRouteTick& Tick = {});
 void SortRouteRows(std::vector<TRouteRow>& Rows, int ParamSort);
-// The same order as positions: element n is the position of the row that comes n-th.
-std::vector<std::size_t> RouteRowsOrder(const std::vector<TRouteRow>& Rows, int ParamSort);
 
 }  // namespace qmz

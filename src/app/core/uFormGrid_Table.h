@@ -1,0 +1,50 @@
+#pragma once
+// The route list's rows held compactly: all texts in one block, each field ended by a NUL (a NUL is
+// never part of a field), one offset per row, and the shown order as positions. A list of a million and
+// a half loaded routes then costs little more than its file, and clearing it gives every byte back.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/core/uFormGrid_Rows.h"
+
+namespace qmz {
+
+// The most rows a table holds: as many as a list view can count.
+inline constexpr std::size_t RouteTableMaxRows = 0x7FFFFFFF;
+
+class TRouteTable {
+ public:
+  std::size_t Count() const { return order_.size(); }
+  // Fields of the row (the caption and its sub-items) as they were given or read: none are added.
+  std::size_t FieldCount(std::size_t Row) const;
+  // Field Column of the row (0 the caption); empty where the row has none.
+  std::string_view Field(std::size_t Row, int Column) const;
+  TRouteRow Row(std::size_t Row) const;
+
+  // A text is cut at a NUL inside it.
+  void Append(const TRouteRow& Row);
+  // Appends the row of one line of comma text; false (nothing added) when it holds no element.
+  bool AppendCommaLine(std::string_view Line, std::size_t* Fields = nullptr);
+  // Reorders the shown rows: element n of Order is the shown row that comes n-th.
+  void Reorder(const std::vector<std::uint32_t>& Order);
+  // Room for the texts and rows about to come (bytes at most, rows at most).
+  void Reserve(std::size_t Bytes, std::size_t Rows);
+  // Empties the table and gives its memory back.
+  void Clear();
+
+ private:
+  std::string_view RowText(std::size_t Row) const;
+
+  std::string text_;
+  std::vector<std::uint64_t> starts_;  // stored row r spans [starts_[r], starts_[r + 1]) of text_
+  std::vector<std::uint32_t> order_;   // shown row -> stored row
+};
+
+// Gives freed heap memory back to the system (the allocator keeps it otherwise).
+void ReleaseFreeMemory();
+
+}  // namespace qmz
