@@ -1,18 +1,14 @@
 #include <unistd.h>
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTest>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 
 #include "MainWindowFixture.h"
 #include "app/FeedbackUpload.h"
 #include "support/mRunJournal.h"
+#include "util/LocalServer.h"
 
 namespace qmz::test {
 namespace {
@@ -33,44 +29,20 @@ TEST(FeedbackRemoteNameTest, NamesAreMadeSafe) {
   EXPECT_EQ(SafeRemoteName(".."), "_..");
 }
 
-// A real FTP server on 127.0.0.1, on a free port, storing into its own folder; a slow one takes in only
-// bytesPerSecond. Debian's own interpreter: another python3 earlier on PATH lacks the apt-installed pyftpdlib.
-class FtpServer {
- public:
-  explicit FtpServer(std::int64_t bytesPerSecond = 0) {
-    fs::create_directories(root_.Path() / "upload");
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    port_ = probe.serverPort();
-    probe.close();
-    process_.start("/usr/bin/python3", {QString(QMZ_TESTS_DIR) + "/app/feedback_server.py", QString::number(port_),
-                                        QString::fromStdString(root_.Str()), QString::number(bytesPerSecond)});
-    if (!process_.waitForStarted(10000)) throw std::runtime_error("pyftpdlib did not start");
-    const bool up = QTest::qWaitFor(
-        [&] {
-      QTcpSocket s;
-      s.connectToHost(QHostAddress::LocalHost, port_);
-      return s.waitForConnected(200);
-        },
-        15000);
-    if (!up) throw std::runtime_error("pyftpdlib does not listen");
-  }
-  ~FtpServer() {
-    process_.kill();
-    process_.waitForFinished(5000);
-  }
-  int Port() const { return port_; }
-  fs::path Upload() const { return root_.Path() / "upload"; }
+// A real FTP server on 127.0.0.1 storing into a folder of its own; a slow one takes in only bytesPerSecond.
+struct FtpServer {
+  explicit FtpServer(std::int64_t bytesPerSecond = 0)
+      : server("app/feedback_server.py", {QString::fromStdString(root.Str()), QString::number(bytesPerSecond)}) {}
+  int Port() const { return server.Port(); }
+  fs::path Upload() const { return root.Path() / "upload"; }
   std::vector<fs::path> Files() const {
     std::vector<fs::path> r;
     for (const auto& e : fs::directory_iterator(Upload())) r.push_back(e.path());
     return r;
   }
 
- private:
-  TempDir root_;
-  int port_ = 0;
-  QProcess process_;
+  TempDir root;
+  LocalServer server;
 };
 
 FeedbackConfig LocalConfig(int port) {

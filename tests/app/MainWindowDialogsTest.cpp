@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "app/MainWindowDialogs.h"
-#include "util/ModalLabel.h"
+#include "util/ModalAnswer.h"
 
 namespace qmz {
 namespace {

@@ -19,7 +19,7 @@
 #include "app/uFormImpressum.h"
 #include "BuildConfig.h"
 #include "platform/ProfileFile.h"
-#include "update/UpdateServer.h"
+#include "util/LocalServer.h"
 #include "util/HeapBytes.h"
 
 namespace qmz::test {
@@ -68,12 +68,8 @@ class UpdateStartupTest : public MainWindowTest {
   ~UpdateStartupTest() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
   void Page(const std::string& name, const std::string& version, const std::string& download) {
-    std::string page = "<html><head>\n<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n";
-    page += "<META NAME=\"wuAuthor\" CONTENT=\"Kestrel\">\n";
-    page += "<META NAME=\"wuVersion\" CONTENT=\"" + version + "\">\n";
-    page += "<META NAME=\"wuDownload\" CONTENT=\"http://127.0.0.1:$PORT" + download + "\">\n";
-    page += "<META NAME=\"wuClientSideName\" CONTENT=\"../qmz_update.zip\">\n</head></html>\n";
-    WriteWholeFile(site_ / name, page);
+    WriteWholeFile(site_ / name, UpdatePage(version, download, "../qmz_update.zip",
+                                            "<META NAME=\"wuAuthor\" CONTENT=\"Kestrel\">\n"));
   }
   void SetUpdateUrl(const std::string& url) {
     ASSERT_TRUE(platform::WriteProfileString(folder.Str() + "/QMZ.ini", "MAIN", "UpdateURL", url));

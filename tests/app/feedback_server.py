@@ -1,12 +1,15 @@
-"""The tests' FTP server on 127.0.0.1: port, root folder, and the bytes a second it takes in (0: as fast
-as it can). A slow server still reads all it is sent; it only answers the end of a transfer late."""
+"""The tests' FTP server on 127.0.0.1, on a free port it prints first: root folder (uploads go to its folder
+"upload"), and the bytes a second it takes in (0: as fast as it can). A slow server still reads all it is
+sent; it only answers the end of a transfer late."""
+import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
-port, root, rate = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+root, rate = sys.argv[1], int(sys.argv[2])
+os.makedirs(os.path.join(root, "upload"), exist_ok=True)
 
 
 class SlowDTPHandler(DTPHandler):
@@ -39,4 +42,6 @@ handler = FTPHandler
 handler.authorizer = authorizer
 if rate > 0:
     handler.dtp_handler = SlowDTPHandler
-FTPServer(("127.0.0.1", port), handler).serve_forever()
+server = FTPServer(("127.0.0.1", 0), handler)
+print(server.address[1], flush=True)
+server.serve_forever()

@@ -20,7 +20,6 @@
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 #include "util/ModalAnswer.h"
-#include "util/ModalLabel.h"
 #include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"

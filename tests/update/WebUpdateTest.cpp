@@ -13,7 +13,7 @@
 #include "update/wuWebUpdate.h"
 #include "update/wuWebUpdateInfo.h"
 #include "support/mRunJournal.h"
-#include "update/UpdateServer.h"
+#include "util/LocalServer.h"
 #include "util/HeapBytes.h"
 #include "util/ScopedEnv.h"
 #include "util/ScriptedUser.h"
@@ -76,14 +76,7 @@ class WebUpdateTest : public ::testing::Test {
 
   void Page(const std::string& name, const std::string& version, const std::string& download = "/update.bin",
             const std::string& extra = {}) {
-    test::WriteWholeFile(site_ / name,
-                         "<html><head>\n<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n"
-                         "<META NAME=\"wuVersion\" CONTENT=\"" +
-                             version +
-                             "\">\n"
-                             "<META NAME=\"wuDownload\" CONTENT=\"http://127.0.0.1:$PORT" +
-                             download + "\">\n<META NAME=\"wuClientSideName\" CONTENT=\"../../update.bin\">\n" + extra +
-                             "</head></html>\n");
+    test::WriteWholeFile(site_ / name, test::UpdatePage(version, download, "../../update.bin", extra));
   }
 
   test::TempDir dir_;

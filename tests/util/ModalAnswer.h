@@ -2,6 +2,8 @@
 // Answers a modal dialog from inside the exec() that shows it, as a user at the screen would.
 
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QTimer>
 
 #include <functional>
@@ -20,6 +22,24 @@ void AnswerModal(std::function<void(T*)> answer) {
     }
   });
   timer->start(5);
+}
+
+// The label that carries a marker text in the modal box a call shows: what it reads and how wide it asks
+// to be (markup taken as markup shows up in both). The box is closed once it shows.
+struct ShownLabel {
+  QString text;
+  int width = 0;
+};
+
+inline ShownLabel LabelOfModalBox(const QString& marker, const std::function<void()>& show) {
+  ShownLabel shown;
+  AnswerModal<QDialog>([&shown, marker](QDialog* box) {
+    for (const QLabel* label : box->findChildren<QLabel*>())
+      if (label->text().contains(marker)) shown = {label->text(), label->sizeHint().width()};
+    box->done(0);
+  });
+  show();
+  return shown;
 }
 
 }  // namespace qmz::test
