@@ -3,7 +3,6 @@
 #include <QTest>
 #include <filesystem>
 
-#include "InfoModel.h"
 #include "MainWindowFixture.h"
 #include "app/uFormGrid.h"
 #include "gamedata/uSVIni.h"

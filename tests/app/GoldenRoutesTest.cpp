@@ -9,13 +9,8 @@
 
 #include "app/core/uFormGrid_Files.h"
 #include "app/core/uFormMain_Display.h"
-#include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
+#include "InfoModel.h"
 #include "platform/WholeFile.h"
-#include "samplegen/SampleGen.h"
-#include "util/ScriptedUser.h"
-#include "util/TempDir.h"
 
 using namespace qmz;
 
@@ -46,23 +41,13 @@ const Golden kCases[] = {
 
 class GoldenRoutesTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>()); }
-  void TearDown() override {
-    platform::ResetProcessRegistry();
-    platform::ResetGamePathCache();
-  }
-
   const TSvData& Model(const std::string& size, std::uint64_t seed) {
     const std::string key = size + std::to_string(seed);
     auto& slot = models_[key];
     if (!slot) {
       auto options = samplegen::Options::ForSize(size);
       options.seed = seed;
-      const auto m = samplegen::Generate(dir_.Path() / key, options);
-      platform::ResetGamePathCache();
-      test::ScriptedUser user;
-      user.chooser = m.installDir.string();
-      slot = std::make_unique<TSvData>(nullptr, 0, 0, user);
+      slot = test::LoadModel(samplegen::Generate(dir_.Path() / key, options).installDir);
       EXPECT_TRUE(slot->DataValid);
     }
     return *slot;

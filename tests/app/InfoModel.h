@@ -1,5 +1,5 @@
 #pragma once
-// A model loaded from a generated small installation, for the information and debug page tests.
+// Models loaded from generated installations, for the core and window tests.
 
 #include <memory>
 #include <string>
@@ -19,16 +19,18 @@ inline const samplegen::Manifest& SmallInstall() {
   return manifest;
 }
 
-// A fresh model of the small installation; no mod manager of the host leaks in.
-inline std::unique_ptr<TSvData> LoadSmallModel() {
+// A fresh model of an installation; no mod manager of the host leaks in.
+inline std::unique_ptr<TSvData> LoadModel(const std::filesystem::path& installDir) {
   platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
   platform::ResetGamePathCache();
   ScriptedUser user;
-  user.chooser = SmallInstall().installDir.string();
+  user.chooser = installDir.string();
   auto data = std::make_unique<TSvData>(nullptr, 0, 0, user);
   platform::ResetProcessRegistry();
   return data;
 }
+
+inline std::unique_ptr<TSvData> LoadSmallModel() { return LoadModel(SmallInstall().installDir); }
 
 // The first base that sells at least one good, -1 if none; and how many it sells.
 inline int TradingBase(const SvModel& d) {

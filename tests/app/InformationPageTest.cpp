@@ -2,7 +2,6 @@
 
 #include <QTest>
 
-#include "InfoModel.h"
 #include "MainWindowFixture.h"
 #include "app/ModelAdapter.h"
 #include "app/uFormMain_InformationPage.h"

@@ -15,7 +15,7 @@
 #include "app/QmzApplication.h"
 #include "app/uFormGrid.h"
 #include "app/uFormMain.h"
-#include "samplegen/SampleGen.h"
+#include "InfoModel.h"
 #include "util/ScriptedUser.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"
@@ -71,18 +71,12 @@ struct UserFor : TLoaderUserInterface {
   void showWarning(const std::string& t) override { u.showWarning(t); }
   ScriptedUser& u;
   std::function<void()> onChoose;
-  // When set, the loader's user instead of the script (the real dialogs, say).
-  std::function<std::unique_ptr<TLoaderUserInterface>(QWidget*)> loaderUser;
 };
 
 // The application object is made once for the program (AppEnvironment.cpp).
 class MainWindowTest : public ::testing::Test {
  protected:
-  static const samplegen::Manifest& Install() {
-    static TempDir dir;
-    static const samplegen::Manifest manifest = samplegen::Generate(dir.Path(), samplegen::Options::ForSize("small"));
-    return manifest;
-  }
+  static const samplegen::Manifest& Install() { return SmallInstall(); }
 
   // A window whose instance key and progress block are this test's own.
   std::unique_ptr<TformMain> MakeWindow(QStringList arguments = {}, const QString& key = {},
