@@ -14,6 +14,7 @@
 
 #include "app/core/uFormGrid_Files.h"
 #include "app/uFormGrid.h"
+#include "util/MouseMove.h"
 #include "util/TempDir.h"
 
 #include <string>
@@ -243,10 +244,7 @@ TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {
   grid->miAddFilterClick();
   EXPECT_EQ(messages.size(), 1);
 
-  QTest::mouseMove(grid->lvRoutes->viewport(), r.center());
-  QMouseEvent move(QEvent::MouseMove, QPointF(r.center()), QPointF(grid->lvRoutes->viewport()->mapToGlobal(r.center())),
-                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(grid->lvRoutes->viewport(), &move);
+  test::MoveMouse(grid->lvRoutes->viewport(), r.center());
   EXPECT_EQ(grid->reInfo->toPlainText(), "Here you can see the resulting traderoutes");
 }
 

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "MainWindowFixture.h"
+#include "util/MouseMove.h"
 
 using namespace qmz;
 using namespace qmz::test;
@@ -16,13 +17,6 @@ class MainWindowWidgetsTest : public StartedWindowTest {
   void SetUp() override {
     StartedWindowTest::SetUp();
     w->show();
-    QApplication::processEvents();
-  }
-  // The mouse moving over a control, as the window system delivers it (QTest's cursor does not move on the
-  // offscreen platform); with the left button held it drags.
-  static void MoveOver(QWidget* control, QPoint at = {2, 2}, Qt::MouseButtons buttons = Qt::NoButton) {
-    QMouseEvent move(QEvent::MouseMove, at, control->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(control, &move);
     QApplication::processEvents();
   }
   QPoint TabCentre(int i) const { return w->tbRoutes->Tabs()[i]->GetDisplayRect().center(); }
@@ -43,8 +37,8 @@ TEST_F(MainWindowWidgetsTest, TabBarPaintsWithItsOwnColoursAndMovesTabsWithTheir
 
   // "Commodity" dragged onto the first place; every tab still shows its own page.
   QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, TabCentre(2));
-  MoveOver(bar, TabCentre(2) + QPoint(0, -1), Qt::LeftButton);
-  MoveOver(bar, TabCentre(0), Qt::LeftButton);
+  MoveMouse(bar, TabCentre(2) + QPoint(0, -1), Qt::LeftButton);
+  MoveMouse(bar, TabCentre(0), Qt::LeftButton);
   QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, TabCentre(0));
   const std::vector<std::pair<QString, QWidget*>> expected = {{"Commodity", w->pageCommodity},
                                                               {"From Origin", w->pageSource},
@@ -85,7 +79,8 @@ TEST_F(MainWindowWidgetsTest, HoveringTheControlsMovesAndSizesNothing) {
   const std::vector<QRect> before = layout();
   for (QWidget* control : std::initializer_list<QWidget*>{w->edMoney, w->btCalculate, w->edLevel, w->cbUnlawful,
                                                           w->lbFromBase, w->lbOrigin, w->gbOptions}) {
-    MoveOver(control);
+    MoveMouse(control, {2, 2});
+    QApplication::processEvents();
     const std::vector<QRect> now = layout();
     for (int i = 0; i < all.size(); ++i)
       EXPECT_EQ(now[i], before[i]) << "hovering " << control->objectName().toStdString() << " changes "

@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 #include "app/uFormMain_InformationPage.h"
 #include "app/uFormMain_Selection.h"
+#include "util/MouseMove.h"
 
 using namespace qmz;
 using namespace qmz::test;
@@ -206,17 +207,10 @@ TEST_F(SelectionTest, LootModeLocksTheOriginTab) {
 }
 
 TEST_F(SelectionTest, HintLineShowsTheHintOfTheControlUnderTheMouse) {
-  // The mouse moving over a control, as the window system delivers it (QTest's cursor does not move
-  // on the offscreen platform).
-  const auto moveOver = [](QWidget* control) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), control->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(control, &move);
-  };
-  moveOver(w->btFuncLoot);
+  MoveMouse(w->btFuncLoot, {2, 2});
   EXPECT_EQ(w->reInfo->toPlainText(),
             "If you have got a special commodity and whant to know where to sell it best.. thats your point");
-  moveOver(w->btCalculate);
+  MoveMouse(w->btCalculate, {2, 2});
   EXPECT_EQ(w->reInfo->toPlainText(), "");
 }
 

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include "util/MouseMove.h"
 #include "widgets/WsPanel.h"
 
 namespace qmz {
@@ -57,11 +58,7 @@ TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {
   QApplication::processEvents();
   QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(95, 75));
   EXPECT_TRUE(panel->Sizing());
-  auto move = [&](QPoint to) {
-    QMouseEvent event(QEvent::MouseMove, QPointF(to), panel->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(panel, &event);
-  };
+  auto move = [&](QPoint to) { test::MoveMouse(panel, to, Qt::LeftButton); };
   move(QPoint(115, 85));
   EXPECT_EQ(panel->size(), QSize(120, 90));
   move(QPoint(-500, 10));  // far beyond: the panel keeps its last size

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "util/MouseMove.h"
 #include "widgets/WsSpin.h"
 #include "widgets/WsThemeLib.h"
 
@@ -48,9 +49,7 @@ TEST(WsSpinButton, PressMovedOffTheHalfStopsRepeatingUntilRelease) {
   TWsTimerSpeedButton* down = button.DownButton();
   QTest::mousePress(down, Qt::LeftButton, {}, down->rect().center());
   down->RepeatTick();
-  QMouseEvent move(QEvent::MouseMove, QPointF(200, 200), down->mapToGlobal(QPointF(200, 200)), Qt::NoButton,
-                   Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(down, &move);
+  test::MoveMouse(down, {200, 200}, Qt::LeftButton);
   down->RepeatTick();
   down->RepeatTick();
   EXPECT_TRUE(down->RepeatTimer()->isActive());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "util/MouseMove.h"
 #include "widgets/WsPageList.h"
 #include "widgets/WsTabBar.h"
 
@@ -29,11 +30,7 @@ struct BarFixture {
   void Press(QPoint p) { QTest::mousePress(&bar, Qt::LeftButton, Qt::NoModifier, p); }
   void Release(QPoint p) { QTest::mouseRelease(&bar, Qt::LeftButton, Qt::NoModifier, p); }
   void Click(QPoint p) { QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier, p); }
-  // A move with the left button held, delivered as the window system delivers it to the grabbing widget.
-  void DragTo(QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, bar.mapToGlobal(p), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&bar, &move);
-  }
+  void DragTo(QPoint p) { test::MoveMouse(&bar, p, Qt::LeftButton); }
   void LogEvents() {
     bar.OnTabSelected = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
       log.push_back("selected " + (item ? item->Caption().toStdString() : std::string("none")));
