@@ -55,11 +55,28 @@ class ChooseDir : public ::testing::Test {
     return platform::ReadProfileString(settings, section, key, "<none>");
   }
   static std::string Cell(TformChooseDir& d, int col, int row) { return d.sgPath->GetCell(col, row); }
+  // Answers the boxes of Add: the title typed, the folder browsed to (the dialog's own check of it runs),
+  // then whatever answers what follows the folder's choice. Notes the boxes' titles and first text.
+  void AnswerAdd(const std::string& title, const fs::path& folder, std::function<void()> then = {}) {
+    AnswerModal<QInputDialog>([=, this](QInputDialog* box) {
+      seen = {box->windowTitle().toStdString(), box->textValue().toStdString()};
+      box->setTextValue(QString::fromStdString(title));
+      AnswerModal<QFileDialog>([=, this](QFileDialog* browse) {
+        seen.push_back(browse->windowTitle().toStdString());
+        if (then) then();
+        browse->setDirectory(QString::fromStdString(folder.parent_path().string()));
+        browse->selectFile(QString::fromStdString(folder.string()));
+        static_cast<QDialog*>(browse)->accept();
+      });
+      box->accept();
+    });
+  }
 
   test::TempDir dir;
   samplegen::Manifest manifest;
   std::unique_ptr<test::ScopedEnv> env;
   std::string settings;
+  std::vector<std::string> seen;
 };
 
 }  // namespace
@@ -127,19 +144,9 @@ TEST_F(ChooseDir, AddDeleteAndDefaultByTheButtons) {
   QTest::mouseClick(d.btAdd, Qt::LeftButton);
   EXPECT_EQ(d.sgPath->RowCount(), 1);  // Cancel adds nothing
 
-  AnswerModal<QInputDialog>([&](QInputDialog* box) {
-    EXPECT_EQ(box->windowTitle(), "Titel for Entry");
-    EXPECT_EQ(box->textValue(), "New Entry");
-    box->setTextValue("Mine");
-    AnswerModal<QFileDialog>([&](QFileDialog* browse) {
-      EXPECT_EQ(browse->windowTitle(), "Select a main starvagant Folder");
-      browse->setDirectory(QString::fromStdString(folder));
-      browse->selectFile(QString::fromStdString(folder));
-      static_cast<QDialog*>(browse)->accept();  // the dialog's own check of the chosen folder runs
-    });
-    box->accept();
-  });
+  AnswerAdd("Mine", folder);
   QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Titel for Entry", "New Entry", "Select a main starvagant Folder"}));
   ASSERT_EQ(d.sgPath->RowCount(), 2);
   EXPECT_EQ(Cell(d, 0, 1), "Mine");
   EXPECT_EQ(fs::path(Cell(d, 1, 1)), fs::path(folder));
@@ -312,17 +319,11 @@ TEST_F(ChooseDir, AFolderWithALineBreakIsRefusedWhenAdded) {
   TformChooseDir d(nullptr, settings);
   d.show();
   std::string shown;
-  AnswerModal<QInputDialog>([&](QInputDialog* box) {
-    AnswerModal<QFileDialog>([&](QFileDialog* browse) {
-      AnswerModal<QMessageBox>([&](QMessageBox* notice) {
-        shown = notice->text().toStdString();
-        notice->button(QMessageBox::Ok)->click();
-      });
-      browse->setDirectory(QString::fromStdString(dir.Path().string()));
-      browse->selectFile(QString::fromStdString(odd.string()));
-      static_cast<QDialog*>(browse)->accept();
+  AnswerAdd("Odd", odd, [&] {
+    AnswerModal<QMessageBox>([&](QMessageBox* notice) {
+      shown = notice->text().toStdString();
+      notice->button(QMessageBox::Ok)->click();
     });
-    box->accept();
   });
   QTest::mouseClick(d.btAdd, Qt::LeftButton);
   EXPECT_NE(shown.find("line break"), std::string::npos);
@@ -347,15 +348,7 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
   QTest::mouseClick(d.btDel, Qt::LeftButton);  // the last row goes, the new last one is selected
   EXPECT_EQ(selectedTitle(), "B");
 
-  AnswerModal<QInputDialog>([&](QInputDialog* box) {
-    box->setTextValue("Added");
-    AnswerModal<QFileDialog>([&](QFileDialog* browse) {
-      browse->setDirectory(QString::fromStdString(dir.Path().string()));
-      browse->selectFile(QString::fromStdString(dir.Path().string()));
-      static_cast<QDialog*>(browse)->accept();
-    });
-    box->accept();
-  });
+  AnswerAdd("Added", dir.Path());
   QTest::mouseClick(d.btAdd, Qt::LeftButton);
   EXPECT_EQ(selectedTitle(), "Added");
 
