@@ -13,7 +13,7 @@
 
 using namespace qmz;
 
-TEST(Format, PlaceholdersOfTheProgramsTexts) {
+TEST(Format, PlaceholdersWidthsAndArgumentKindsOfTheProgramsTexts) {
   EXPECT_EQ(Format("[%s][%s] %s", "2006-05-14 13:05:09", "Info   ", "Loading"),
             "[2006-05-14 13:05:09][Info   ] Loading");
   EXPECT_EQ(Format("%2.2d:%2.2d:%2.2d", 1, 2, 5), "01:02:05");
@@ -26,9 +26,6 @@ TEST(Format, PlaceholdersOfTheProgramsTexts) {
   EXPECT_EQ(Format("%.30f", 0.5), "0.500000000000000000");  // at most 18 decimals
   EXPECT_EQ(Format("%.30f", -1e308).size(), 329u);          // not cut off by a buffer
   EXPECT_EQ(Format("100%% of %s", std::string("x")), "100% of x");
-}
-
-TEST(Format, WidthAndArgumentKinds) {
   EXPECT_EQ(Format("[%5d|%-5d]", 42, 42), "[   42|42   ]");
   EXPECT_EQ(Format("%d", 9000000000LL), "9000000000");
   EXPECT_EQ(Format("%s", 'c'), "c");
