@@ -2,7 +2,7 @@
 // Models loaded from generated installations, for the core and window tests.
 
 #include <memory>
-#include <string>
+#include <filesystem>
 
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QTimer>

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QPainter>
 #include <QTest>
 
 #include "util/MouseMove.h"

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLocale>
 #include <QPainter>
 #include <QStyle>
 #include <QTest>

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QtTest/QTest>
-#include <memory>
 #include <string>
 #include <vector>
 
