@@ -18,6 +18,7 @@
 #include "platform/WindowClassSocket.h"
 #include "support/mRunJournal.h"
 #include "util/ScopedEnv.h"
+#include "util/StatusRecorder.h"
 #include "util/TempDir.h"
 
 namespace qmz {
@@ -72,12 +73,7 @@ class DbgMonIntfTest : public ::testing::Test {
     platform::ResetProcessRegistry();
   }
 
-  int DistrustLines() const {
-    int n = 0;
-    for (const auto& r : journal_.Buffer())
-      if (r.Level == jlWarning && r.Text.starts_with("Nothing is sent to the debug viewer: ")) ++n;
-    return n;
-  }
+  int DistrustLines() const { return test::CountLines(journal_, jlWarning, "Nothing is sent to the debug viewer: "); }
 
   test::TempDir dir_;
   test::TempDir runtime_;
