@@ -16,6 +16,7 @@
 
 #include "MainWindowFixture.h"
 #include "app/SingleInstance.h"
+#include "app/core/uFormMain_SmallCommands.h"
 #include "app/uFormImpressum.h"
 #include "BuildConfig.h"
 #include "platform/ProfileFile.h"
@@ -311,6 +312,31 @@ TEST_F(MainWindowTest, PressesOnControlsAndStartupLogSwitchThePriority) {
     QTest::mousePress(c.target, Qt::LeftButton, c.modifiers, QPoint(5, 5));
     QTest::mouseRelease(c.target, Qt::LeftButton, c.modifiers, QPoint(5, 5));
     EXPECT_EQ(getpriority(PRIO_PROCESS, 0), c.nice) << int(c.modifiers);
+  }
+}
+
+TEST(PrioritySwitch, ModifiersChooseTheClassAndNeverRealTime) {
+  using platform::PriorityClass;
+  struct Case {
+    bool shift, ctrl, alt;
+    std::optional<PriorityClass> priority;
+    const char* text;
+  };
+  const Case cases[] = {
+      {false, false, false, PriorityClass::Normal, "ProcessPriority Changed()- NORMAL"},
+      {true, false, false, PriorityClass::High, "ProcessPriority Changed()- HIGH"},
+      {true, true, false, PriorityClass::High, "ProcessPriority Changed()- REALTIME"},
+      {false, true, false, PriorityClass::Idle, "ProcessPriority Changed()- IDLE"},
+      {true, true, true, std::nullopt, ""},
+      {false, false, true, std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    const auto choice = PriorityForModifiers(c.shift, c.ctrl, c.alt);
+    ASSERT_EQ(choice.has_value(), c.priority.has_value());
+    if (choice) {
+      EXPECT_EQ(choice->priority, *c.priority);
+      EXPECT_EQ(choice->debugText, c.text);
+    }
   }
 }
 
