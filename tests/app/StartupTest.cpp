@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include "MainWindowFixture.h"
@@ -16,6 +18,7 @@
 #include "widgets/WsStringGrid.h"
 #include "app/ModelAdapter.h"
 #include "support/mRunJournal.h"
+#include "app/MainWindowDialogs.h"
 
 namespace qmz::test {
 namespace {
@@ -283,6 +286,34 @@ TEST_F(MainWindowTest, ExceptionFromAButtonReachesTheHandlerWithTheSender) {
   QmzApplication::SetDefaultErrorBox({});
   EXPECT_EQ(shown, std::vector<std::string>{"after"});
   EXPECT_EQ(dialogs.errors.size(), 3u);
+}
+
+TEST(MainWindowDialogs, LineBreaksOfTheProgramsTextsKeepTheirEmptyLines) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a\n\rb", "a\nb"},       {"a\r\nb", "a\nb"},   {"a\rb", "a\nb"},         {"a\n\r\rb", "a\n\nb"},
+      {"a\r\n\r\nb", "a\n\nb"}, {"a\n\nb", "a\n\nb"}, {"a\n\r\n\rb", "a\n\nb"}, {"end\n\r", "end\n"},
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(DialogText(text).toStdString(), shown) << text;
+}
+
+TEST(MainWindowDialogs, EveryBoxShowsMarkupAsItsCharacters) {
+  const std::string text = "<b>bold</b> <img src='missing.png' width=30000>";
+  auto dialogs = MakeQtDialogs(nullptr);
+  const std::pair<const char*, std::function<void()>> boxes[] = {
+      {"ErrorBox", [&] { dialogs->ErrorBox(text); }},
+      {"Confirm", [&] { dialogs->Confirm(text); }},
+      {"InputBox", [&] { dialogs->InputBox("Caption", text, "x"); }},
+      {"ShowMessage", [&] { dialogs->ShowMessage(text); }},
+      {"Information", [&] { dialogs->Information(text); }},
+      {"Warning", [&] { dialogs->Warning(text); }},
+      {"Question", [&] { dialogs->Question("Caption", text); }},
+      {"InformationBox", [&] { dialogs->InformationBox("Caption", text); }},
+  };
+  for (const auto& [name, show] : boxes) {
+    const test::ShownLabel shown = test::LabelOfModalBox(QStringLiteral("bold"), show);
+    EXPECT_EQ(shown.text.toStdString(), text) << name;
+    EXPECT_LT(shown.width, 3000) << name;
+  }
 }
 
 }  // namespace
