@@ -85,31 +85,48 @@ TEST(WsTabBarTest, DeletingTheSelectedTabUnderAVetoLeavesNoDanglingSelection) {
   EXPECT_EQ(f.bar.SelectedTab(), nullptr);
 }
 
-// A page list of n pages, each with its caption, beside a bar of n tabs.
-struct CoupledFixture : BarFixture {
-  TWsPageList pages;
-  explicit CoupledFixture(int n) : BarFixture(n) {
-    for (int i = 0; i < n; ++i) (new TWsStandardPage(&pages))->SetCaption(QString("Page %1").arg(i));
-    pages.Loaded();
+// A page list with n standard pages, the first one active, as a window builds it.
+struct PageListFixture {
+  QWidget form;
+  TWsPageList* list;
+  std::vector<TWsCustomPage*> pages;
+  int changes = 0;
+
+  explicit PageListFixture(int n) : list(new TWsPageList(&form)) {
+    for (int i = 0; i < n; ++i) {
+      auto* page = new TWsStandardPage(list);
+      page->SetCaption(QString("Page %1").arg(i));
+      pages.push_back(page);
+    }
+    list->Loaded();
+    list->OnChange = [this](QWidget*) { ++changes; };
+  }
+
+  std::vector<int> VisiblePages() const {
+    std::vector<int> result;
+    for (int i = 0; i < int(pages.size()); ++i)
+      if (pages[i]->isVisibleTo(list)) result.push_back(i);
+    return result;
   }
 };
 
 TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
-  CoupledFixture f(4);
+  BarFixture f(4);
+  PageListFixture p(4);
   f.bar.SetAllowUnselected(true);
   f.bar.SetSelectedTab(nullptr);
-  f.pages.SetActivePageIndex(2);
-  f.bar.SetPageList(&f.pages);
-  EXPECT_EQ(f.pages.ActivePageIndex(), 0) << "no selected tab: page 0";
+  p.list->SetActivePageIndex(2);
+  f.bar.SetPageList(p.list);
+  EXPECT_EQ(p.list->ActivePageIndex(), 0) << "no selected tab: page 0";
   f.Click(f.Centre(3));
-  EXPECT_EQ(f.pages.ActivePageIndex(), 3);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(f.pages.GetPage(i)->isVisibleTo(&f.pages), i == 3);
+  EXPECT_EQ(p.list->ActivePageIndex(), 3);
+  EXPECT_EQ(p.VisiblePages(), std::vector<int>{3});
   f.bar.SetSelectedTab(nullptr);
-  EXPECT_EQ(f.pages.ActivePageIndex(), 3) << "index -1 is ignored by the page list";
+  EXPECT_EQ(p.list->ActivePageIndex(), 3) << "index -1 is ignored by the page list";
 
   QWidget notAPageList;
   f.bar.SetPageList(&notAPageList);
-  EXPECT_EQ(f.bar.PageList(), &f.pages);
+  EXPECT_EQ(f.bar.PageList(), p.list);
 }
 
 TEST(WsTabBarTest, RefusedCloseSelectBeforeCloseAndATabFreedByItsClosedHandler) {
@@ -198,31 +215,6 @@ TEST(WsTabBarPainterTest, DeletedPainterFallsBackToTheDefaultOne) {
   EXPECT_NE(f.bar.CurrentPainter(), nullptr);
   f.bar.grab();  // ASan reports a painter used after its deletion
 }
-
-// A page list with n standard pages, the first one active, as a window builds it.
-struct PageListFixture {
-  QWidget form;
-  TWsPageList* list;
-  std::vector<TWsCustomPage*> pages;
-  int changes = 0;
-
-  explicit PageListFixture(int n) : list(new TWsPageList(&form)) {
-    for (int i = 0; i < n; ++i) {
-      auto* page = new TWsStandardPage(list);
-      page->SetCaption(QString("Page %1").arg(i));
-      pages.push_back(page);
-    }
-    list->Loaded();
-    list->OnChange = [this](QWidget*) { ++changes; };
-  }
-
-  std::vector<int> VisiblePages() const {
-    std::vector<int> result;
-    for (int i = 0; i < int(pages.size()); ++i)
-      if (pages[i]->isVisibleTo(list)) result.push_back(i);
-    return result;
-  }
-};
 
 TEST(WsPageListTest, LoadedActivatesTheFirstPageAndOutOfRangeIndexesChangeNothing) {
   PageListFixture f(3);
