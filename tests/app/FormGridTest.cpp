@@ -66,6 +66,10 @@ class FormGridTest : public ::testing::Test {
     });
   }
 
+  // A file of the test's folder, as the window's dialogs name it.
+  QString File(const std::filesystem::path& name) const { return QString::fromStdString((dir.Path() / name).string()); }
+
+  test::TempDir dir;
   std::unique_ptr<TformGrid> grid;
   QStringList messages;
 };
@@ -104,9 +108,8 @@ TEST_F(FormGridTest, RowColours) {
 // come out byte for byte the same; Clear empties the list, and a file that cannot be written is reported
 // instead of lost silently. The texts' round trip is RouteRowsTest's.
 TEST_F(FormGridTest, RouteFilesThroughTheWindowAreUnchangedAndAFailedSaveIsReported) {
-  test::TempDir dir;
   grid->AddRoutes({Row("20", "Ore", "5")});
-  Answer(grid->DlgSave, QString::fromStdString((dir.Path() / "no-such-folder" / "x.csv").string()));
+  Answer(grid->DlgSave, File("no-such-folder/x.csv"));
   grid->miSaveClick();
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].startsWith("Save Routes|The routes could not be saved")) << messages[0].toStdString();
@@ -115,7 +118,7 @@ TEST_F(FormGridTest, RouteFilesThroughTheWindowAreUnchangedAndAFailedSaveIsRepor
     Answer(grid->DlgOpen, QString::fromStdString(golden));
     grid->LoadRoutes1Click();
     ASSERT_GT(grid->lvRoutes->model()->rowCount(), 50);
-    Answer(grid->DlgSave, QString::fromStdString((dir.Path() / name).string()));
+    Answer(grid->DlgSave, File(name));
     grid->miSaveClick();
     EXPECT_TRUE(test::ReadWholeFile(dir.Path() / (name + ".csv")) == test::ReadWholeFile(golden)) << name;
     grid->miClearClick();
@@ -125,7 +128,6 @@ TEST_F(FormGridTest, RouteFilesThroughTheWindowAreUnchangedAndAFailedSaveIsRepor
 }
 
 TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
-  test::TempDir dir;
   grid->AddRoutes({Row("1", "A", "1"), Row("2", "B", "1")});
   const std::string header = RouteFileHeader() + "\r\n";
   const std::string full = "\"7\",1,Ore,x,a,b,c,d,5,9,10,2,0.00,1.00,0.00,1,,f,g,True";
@@ -145,11 +147,11 @@ TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
   };
   for (const auto& c : cases) test::WriteWholeFile(dir.Path() / c.name, c.text);
   // Through the menu's dialog once; the same way for every file after.
-  Answer(grid->DlgOpen, QString::fromStdString((dir.Path() / "empty.csv").string()));
+  Answer(grid->DlgOpen, File("empty.csv"));
   grid->LoadRoutes1Click();
   EXPECT_EQ(messages.size(), 1);
   for (const auto& c : cases) {
-    const QString path = QString::fromStdString((dir.Path() / c.name).string());
+    const QString path = File(c.name);
     messages.clear();
     grid->LoadRoutesFrom(path);
     if (c.outcome.startsWith("Loaded")) {
@@ -164,7 +166,7 @@ TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
   // The short row has its fields only: no colour from another column, and saved as read.
   const auto* m = grid->lvRoutes->model();
   EXPECT_EQ(m->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xCC, 0xFF, 0xCC));
-  Answer(grid->DlgSave, QString::fromStdString((dir.Path() / "again.csv").string()));
+  Answer(grid->DlgSave, File("again.csv"));
   grid->miSaveClick();
   EXPECT_EQ(test::ReadWholeFile(dir.Path() / "again.csv"), test::ReadWholeFile(dir.Path() / "short.csv"));
 }
@@ -183,7 +185,6 @@ TEST_F(FormGridTest, ColumnsAreAtLeastAsWideAsTheirCaptions) {
 // The load pumps the message queue; a header click that arrives meanwhile neither sorts nor mixes the
 // rows being read with those shown.
 TEST_F(FormGridTest, HeaderClickDuringALoadLeavesTheLoadedRowsWhole) {
-  test::TempDir dir;
   grid->AddRoutes({Row("1", "A", "1"), Row("2", "B", "1")});
   std::string text = RouteFileHeader() + "\r\n";
   QStringList expected;
@@ -200,7 +201,7 @@ TEST_F(FormGridTest, HeaderClickDuringALoadLeavesTheLoadedRowsWhole) {
     ClickHeader(8);
     clicked = true;
   });
-  grid->LoadRoutesFrom(QString::fromStdString((dir.Path() / "many.csv").string()));
+  grid->LoadRoutesFrom(File("many.csv"));
   EXPECT_TRUE(clicked);  // during the load
   EXPECT_TRUE(busy);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -214,11 +215,10 @@ TEST_F(FormGridTest, HeaderClickDuringALoadLeavesTheLoadedRowsWhole) {
 // Clearing a long list gives the view's memory back with a fresh view: the columns stay as the user
 // left them and the new view answers clicks as the old one did.
 TEST_F(FormGridTest, ClearingALongListKeepsColumnsAndClicks) {
-  test::TempDir dir;
   std::string text = RouteFileHeader() + "\r\n";
   for (int i = 0; i < 70000; ++i) text += "\"" + std::to_string(i) + "\",1,Ore\r\n";
   test::WriteWholeFile(dir.Path() / "long.csv", text);
-  grid->LoadRoutesFrom(QString::fromStdString((dir.Path() / "long.csv").string()));
+  grid->LoadRoutesFrom(File("long.csv"));
   ASSERT_EQ(grid->lvRoutes->model()->rowCount(), 70000);
   grid->lvRoutes->setColumnWidth(2, 333);
   grid->miClearClick();
