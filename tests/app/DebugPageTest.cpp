@@ -42,13 +42,10 @@ class DebugPageTest : public StartedWindowTest {
 // The page's lists, record lines, market rows and INI dump come from the core (DebugCoreTest); this checks
 // that the controls reach them and that the route list is only replaced by a base's market.
 TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
-  const QPoint free = FreePoint(w->panBackTop);
-  QTest::mouseClick(w->panBackTop, Qt::LeftButton, {}, free);
-  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "IniFile_4"));  // the loader released its slots
   TStringList text;
   text.SetText("[Good]\nnickname = ore\n");
   w->Data()->aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
-  QTest::mouseClick(w->panBackTop, Qt::LeftButton, {}, free);
+  QTest::mouseClick(w->panBackTop, Qt::LeftButton, {}, FreePoint(w->panBackTop));
   EXPECT_TRUE(std::filesystem::exists(folder.Path() / "IniFile_4"));
 
   EXPECT_FALSE(w->panDebug->isVisible());

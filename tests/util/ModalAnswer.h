@@ -33,11 +33,15 @@ struct ShownLabel {
 
 inline ShownLabel LabelOfModalBox(const QString& marker, const std::function<void()>& show) {
   ShownLabel shown;
-  AnswerModal<QDialog>([&shown, marker](QDialog* box) {
+  QTimer user;  // lives only while show runs
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
     for (const QLabel* label : box->findChildren<QLabel*>())
       if (label->text().contains(marker)) shown = {label->text(), label->sizeHint().width()};
     box->done(0);
   });
+  user.start(10);
   show();
   return shown;
 }
