@@ -1,14 +1,129 @@
-// The hidden debug page in a started main window with its route-list window.
+// The debug page: its lists, record lines, market rows and INI dump from the core, and the hidden page in
+// a started main window with its route-list window, on a generated installation.
+
+#include <gtest/gtest.h>
 
 #include <QTest>
 #include <filesystem>
 
+#include "util/SvModelTestAccess.h"
+#include "app/core/uFormGrid_Files.h"
+#include "app/core/uFormMain_Debug.h"
+#include "gamedata/uSVIni.h"
+#include "platform/WholeFile.h"
+#include "util/TempDir.h"
 #include "MainWindowFixture.h"
 #include "app/uFormGrid.h"
-#include "gamedata/uSVIni.h"
 
-namespace qmz::test {
+using namespace qmz;
+using namespace qmz::test;
+
 namespace {
+
+class DebugCoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(data->DataValid); }
+  std::unique_ptr<TSvData> data = test::LoadSmallModel();
+};
+
+TEST_F(DebugCoreTest, ListsMatchTheModel) {
+  struct Case {
+    int mode;
+    const TGoodArr* arr;
+    bool nicknames;
+  } cases[] = {{dlmFactions, &data->aFaction, true},
+               {dlmBases, &data->aBase, false},
+               {dlmSystems, &data->aSystem, true},
+               {dlmGoods, &data->aGood, true}};
+  for (const auto& c : cases) {
+    const TDebugLists lists = DebugLists(*data, c.mode);
+    ASSERT_EQ(lists.Names.size(), c.arr->size() - 1) << c.mode;
+    EXPECT_EQ(lists.Names.back(), c.arr->back().name.str());
+    EXPECT_EQ(lists.Nicknames.size(), c.nicknames ? c.arr->size() - 1 : 0u);
+    if (c.nicknames) {
+      EXPECT_EQ(lists.Nicknames[0], (*c.arr)[1].nickname.str());
+    }
+  }
+  EXPECT_TRUE(DebugLists(*data, 10).Names.empty());
+}
+
+TEST_F(DebugCoreTest, RecordLines) {
+  TGood& g = SvModelTestAccess(*data).aGood[2];
+  g.volume = 3;
+  const auto lines = DebugRecordLines(*data, dlmGoods, 2);
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_EQ(lines[0], "index:      2");
+  EXPECT_EQ(lines[1], "nick:       " + g.nickname.str());
+  EXPECT_EQ(lines[2], "name:       \"" + g.name.str() + "\"");
+  EXPECT_EQ(lines[10], "volume:     3.000000");
+  const auto base = DebugRecordLines(*data, dlmBases, 1);
+  ASSERT_EQ(base.size(), 12u);
+  EXPECT_EQ(base[7], "system:     " + data->aSystem[data->aBase[1].system].name.str());
+  EXPECT_EQ(DebugRecordLines(*data, dlmFactions, 1)[1], "nick:       " + data->aFaction[1].nickname.str());
+  EXPECT_TRUE(DebugRecordLines(*data, 10, 1).empty());
+  EXPECT_TRUE(DebugRecordLines(*data, dlmGoods, int(data->aGood.size())).empty());
+}
+
+TEST(MarketRowTest, SubItemsFromTheLine) {
+  struct Case {
+    std::string line;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {R"("Ore","120.000000","1","2.000000","0.500000","1.500000","0.100000","3.000000")",
+       {"True", "Ore", "Base X", "", "", "1", "180", "", "0.500000", "2.000000", "0.100000", "3.000000"}},
+      {R"("Free","0.000000","0","0.000000","-1.000000","1.000000","0.000000","1.000000")",
+       {"False", "Free", "Base X", "", "", "0", "0", "", "-1.000000", "0.000000", "0.000000", "1.000000"}},
+      // the user's decimal comma; 2.5 rounds to the even 2
+      {R"("Gas","2,500000","1","0,000000","0,000000","1,000000","0,000000","1,000000")",
+       {"True", "Gas", "Base X", "", "", "1", "2", "", "0,000000", "0,000000", "0,000000", "1,000000"}},
+      // a name with quotes and commas stays whole
+      {R"("The "Big", Ring","10.000000","1","0.000000","0.000000","1.000000","0.000000","1.000000")",
+       {"True", "The \"Big\", Ring", "Base X", "", "", "1", "10", "", "0.000000", "0.000000", "0.000000", "1.000000"}},
+      {"not a market line", std::vector<std::string>(12)},
+      {R"("Ore","1.0","1")", std::vector<std::string>(12)},
+  };
+  for (const auto& c : cases) {
+    const TRouteRow row = MarketRow(c.line, "Base X");
+    EXPECT_EQ(row.Caption, "");
+    EXPECT_EQ(row.SubItems, c.expected) << c.line;
+  }
+}
+
+TEST_F(DebugCoreTest, MarketRowsSortAndSave) {
+  const int base = test::TradingBase(*data);
+  ASSERT_GT(base, 0);
+  auto rows = MarketRows(*data, base, false);
+  ASSERT_EQ(rows.size(), data->aGood.size() - 1);
+  EXPECT_EQ(rows[0].SubItems[2], data->aBase[std::size_t(base)].name.str());
+  EXPECT_EQ(MarketRows(*data, base, true).size(), std::size_t(test::SoldCount(*data, base)));
+  for (int b : {0, -1, int(data->aBase.size())}) EXPECT_TRUE(MarketRows(*data, b, true).empty()) << b;
+
+  // Rows of 12 sub-items under every header, both directions, then a save that reads back the same.
+  for (int column = 0; column < RouteColumnCount; ++column)
+    for (int param : {column, column + ReversedSort}) SortRouteRows(rows, param);
+  TRouteTable loaded;
+  ASSERT_EQ(ParseRouteFileText(RouteFileText(rows), loaded).Error, TRouteFileError::None);
+  ASSERT_EQ(loaded.Count(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(loaded.Row(i).Caption, "");
+    EXPECT_EQ(loaded.Row(i).SubItems, rows[i].SubItems);
+  }
+}
+
+TEST_F(DebugCoreTest, IniDumpWritesHeldSlotsIntoTheFolder) {
+  test::TempDir dir;
+  const std::string folder = dir.Str() + "/";
+  EXPECT_EQ(WriteIniDump(*data, folder), 0);  // the loader has released its slots
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+  TStringList text;
+  text.SetText("[Good]\nnickname = ore\n");
+  data->aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
+  EXPECT_EQ(WriteIniDump(*data, folder), 1);
+  std::string written;
+  ASSERT_TRUE(platform::ReadWholeFile(folder + "IniFile_4", written));
+  EXPECT_NE(written.find("[Good1]"), std::string::npos);
+  EXPECT_NE(written.find("ore"), std::string::npos);
+}
 
 class DebugPageTest : public StartedWindowTest {
  protected:
@@ -39,7 +154,7 @@ class DebugPageTest : public StartedWindowTest {
   }
 };
 
-// The page's lists, record lines, market rows and INI dump come from the core (DebugCoreTest); this checks
+// The page's lists, record lines, market rows and INI dump come from the core (the tests above); this checks
 // that the controls reach them and that the route list is only replaced by a base's market.
 TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
   TStringList text;
@@ -89,4 +204,3 @@ TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
 }
 
 }  // namespace
-}  // namespace qmz::test
