@@ -1,6 +1,7 @@
 // Checks the generated installation with the program's own readers (binary INI decoder, game INI, resource
 // strings, path resolver), written apart from the generator, so a fault in a writer is not mirrored by the
-// check.
+// check; and the entry the generator adds to a player's settings file.
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,6 +19,8 @@
 #include "samplegen/PeWriter.h"
 #include "samplegen/SampleGen.h"
 #include "support/SysUtils.h"
+#include "platform/ProfileFile.h"
+#include "samplegen/SettingsEntry.h"
 
 namespace fs = std::filesystem;
 using namespace qmz;
@@ -228,4 +231,29 @@ TEST(SampleGen, ManifestAgreesWithTheFiles) {
   EXPECT_GT(m.soldCells, 0);
   EXPECT_LT(m.soldCells, m.marketCells);
   EXPECT_LT(m.tradedGoods, m.marketGoods);
+}
+
+TEST(SettingsEntry, ANewFileNamesTheSampleAsDefaultAnExistingOneOnlyGetsItsEntry) {
+  test::TempDir dir;
+  const std::string file = (dir.Path() / "QMZ.ini").string();
+  const auto read = [&](const char* section, const std::string& key) {
+    return platform::ReadProfileString(file, section, key, "<none>");
+  };
+
+  EXPECT_EQ(AddSettingsEntry(file, "/build/small", "small"), SettingsChange::Created);
+  EXPECT_EQ(read("MAIN", "PathNum"), "1");
+  EXPECT_EQ(read("MAIN", "Default"), "1");
+  EXPECT_EQ(read("Path", "Path_0"), "/build/small");
+
+  // A file without the sample's entry gets it last; the default stays where the player put it.
+  test::WriteWholeFile(file,
+                       "[MAIN]\nPathNum=1\nDefault=1\nDefaultPath=/games/sv\n[Path]\nPath_0=/games/sv\n"
+                       "[Name]\nName_0=Mine\n");
+  EXPECT_EQ(AddSettingsEntry(file, "/build/small", "small"), SettingsChange::Added);
+  EXPECT_EQ(read("MAIN", "PathNum"), "2");
+  EXPECT_EQ(read("MAIN", "Default"), "1");
+  EXPECT_EQ(read("MAIN", "DefaultPath"), "/games/sv");
+  EXPECT_EQ(read("Path", "Path_0"), "/games/sv");
+  EXPECT_EQ(read("Path", "Path_1"), "/build/small");
+  EXPECT_EQ(read("Name", "Name_1"), "small");
 }
