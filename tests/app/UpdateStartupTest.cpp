@@ -1,14 +1,16 @@
 // The update step of the start-up against a real HTTP server on 127.0.0.1, and the main window's small
-// commands driven through their controls.
+// commands: the about box, the default's reset and the priority switch.
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -19,6 +21,7 @@
 #include "app/core/uFormMain_SmallCommands.h"
 #include "app/uFormImpressum.h"
 #include "BuildConfig.h"
+#include "app/JpegImage.h"
 #include "platform/ProfileFile.h"
 #include "util/LocalServer.h"
 #include "util/HeapBytes.h"
@@ -337,6 +340,46 @@ TEST(PrioritySwitch, ModifiersChooseTheClassAndNeverRealTime) {
       EXPECT_EQ(choice->priority, *c.priority);
       EXPECT_EQ(choice->debugText, c.text);
     }
+  }
+}
+
+class RecordingImpressum : public TformImpressum {
+ public:
+  QList<QUrl> opened;
+
+ protected:
+  void OpenAddress(const QUrl& url) override { opened.append(url); }
+};
+
+TEST(AboutBox, ShowsTheVersionLineOncePerShowingAndOpensItsLinks) {
+  RecordingImpressum box;
+  const QString expected = QString("Version V%1.%2.%3  (Build %4)")
+                               .arg(QMZ_VERSION_MAJOR)
+                               .arg(QMZ_VERSION_MINOR)
+                               .arg(QMZ_VERSION_PATCH)
+                               .arg(QMZ_VERSION_BUILD);
+  for (int showing = 0; showing < 2; ++showing) {
+    box.show();
+    EXPECT_EQ(box.labVersion->text(), expected);
+    QTest::mouseClick(box.btOk, Qt::LeftButton);
+    EXPECT_FALSE(box.isVisible());
+  }
+  QTest::mouseClick(box.labMail, Qt::LeftButton);
+  QTest::mouseClick(box.labWebsite, Qt::LeftButton);
+  ASSERT_EQ(box.opened.size(), 2);
+  EXPECT_EQ(box.opened[0].scheme(), "mailto");
+  EXPECT_EQ(box.opened[1], QUrl(QMZ_WEBSITE));
+  EXPECT_FALSE(box.Image1->pixmap().isNull());
+}
+
+TEST(JpegImage, DecodesThePictureAndRefusesDamagedData) {
+  QFile file(":/qmz/impressum.jpg");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray data = file.readAll();
+  const QImage image = DecodeJpeg(data);
+  EXPECT_EQ(image.size(), QSize(500, 100));
+  for (const QByteArray& damaged : {data.left(200), QByteArray("not a jpeg"), QByteArray()}) {
+    EXPECT_TRUE(DecodeJpeg(damaged).isNull() || DecodeJpeg(damaged).size() == QSize(500, 100));
   }
 }
 

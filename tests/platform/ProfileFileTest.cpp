@@ -1,12 +1,24 @@
-#include <gtest/gtest.h>
+// The profile file and whole-file reads and writes, also when the file system or another local user works
+// against them (FIFOs, huge sparse files, links, concurrent writers), and shared blocks others could open.
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/ProfileFile.h"
 #include "util/TempDir.h"
 #include "platform/WholeFile.h"
+#include "platform/SharedMemory.h"
 
 using namespace qmz::platform;
+namespace fs = std::filesystem;
 using qmz::test::ReadWholeFile;
 using qmz::test::TempDir;
 using qmz::test::WriteWholeFile;
@@ -87,4 +99,106 @@ TEST(WholeFile, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
   std::string back;
   EXPECT_FALSE(qmz::platform::ReadWholeFile("/proc/self/status", back, 10));
   EXPECT_TRUE(qmz::platform::ReadWholeFile("/proc/self/status", back, 1 << 20));
+}
+
+TEST(HostileFiles, ReadsRefuseWhatIsNoRegularFileOrTooLargeAndSayWhy) {
+  qmz::test::TempDir dir;
+  const std::string fifo = dir.Str() + "/fifo", sparse = dir.Str() + "/sparse", small = dir.Str() + "/small";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Three gigabytes without a block on disk: a reader that trusts the size would try to hold them all.
+  const int fd = ::open(sparse.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, off_t(3) << 30), 0);
+  ::close(fd);
+  qmz::test::WriteWholeFile(small, "abc");
+
+  struct Case {
+    std::string path;
+    std::size_t limit;
+    bool ok;
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {fifo, std::string::npos, false, "not a regular file"},  // never blocks waiting for a writer
+      {dir.Str(), std::string::npos, false, "not a regular file"},
+      {sparse, std::size_t(256) << 20, false, "larger than 268435456 bytes"},
+      {dir.Str() + "/missing", std::string::npos, false, "No such file or directory"},
+      {small, 3, true, ""},
+      {small, 2, false, "larger than 2 bytes"},
+  };
+  for (const Case& c : cases) {
+    std::string data = "old", reason;
+    EXPECT_EQ(ReadWholeFile(c.path, data, c.limit, &reason), c.ok) << c.path;
+    EXPECT_EQ(reason, c.reason) << c.path;
+    EXPECT_EQ(data, c.ok ? "abc" : "") << c.path;
+  }
+}
+
+TEST(HostileFiles, AtomicWritesGoThroughLinksToTheirTarget) {
+  qmz::test::TempDir dir;
+  fs::create_directories(dir.Path() / "real");
+  qmz::test::WriteWholeFile(dir.Path() / "real" / "QMZ.ini", "old");
+  fs::create_symlink("real/QMZ.ini", dir.Path() / "hop");  // relative, taken from the link's folder
+  fs::create_symlink(dir.Path() / "hop", dir.Path() / "QMZ.ini");
+  ASSERT_TRUE(WriteFileAtomic((dir.Path() / "QMZ.ini").string(), "new"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "QMZ.ini"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "hop"));
+  EXPECT_EQ(qmz::test::ReadWholeFile(dir.Path() / "real" / "QMZ.ini"), "new");
+  // A dangling link: the target is created where the link points.
+  fs::create_symlink("made.ini", dir.Path() / "dangling");
+  ASSERT_TRUE(WriteFileAtomic((dir.Path() / "dangling").string(), "x"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling"));
+  EXPECT_EQ(qmz::test::ReadWholeFile(dir.Path() / "made.ini"), "x");
+}
+
+TEST(HostileFiles, ConcurrentProfileWritersLoseNoKey) {
+  qmz::test::TempDir dir;
+  const std::string file = dir.Str() + "/QMZ.ini";
+  constexpr int kWriters = 6, kKeys = 40;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      bool ok = true;
+      for (int k = 0; k < kKeys; ++k)
+        ok = WriteProfileString(file, "W" + std::to_string(w), "K" + std::to_string(k), std::to_string(k)) && ok;
+      _exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  int found = 0;
+  for (int w = 0; w < kWriters; ++w)
+    for (int k = 0; k < kKeys; ++k)
+      found += ReadProfileString(file, "W" + std::to_string(w), "K" + std::to_string(k), "") == std::to_string(k);
+  EXPECT_EQ(found, kWriters * kKeys);
+}
+
+TEST(HostileFiles, SharedBlockOthersMayOpenIsNotUsedAndAShrunkBlockGivesNoView) {
+  const std::string name = "QMZ_TEST_FOREIGN_" + std::to_string(getpid()) + "_";
+  const std::string object = SharedMemoryObjectName(name);
+  // Made first with a mode that lets every user in, as another local user could.
+  const int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(fchmod(fd, 0666), 0);
+  ASSERT_EQ(ftruncate(fd, 2000), 0);
+  std::string refusal;
+  EXPECT_EQ(CreateOrOpenSharedMemory(name, 2000, nullptr, &refusal), 0u);
+  EXPECT_NE(refusal.find(object), std::string::npos);
+  EXPECT_NE(refusal.find("others may open it"), std::string::npos);
+
+  // Our own block, shrunk behind our back: a view would fault on its first write, so there is none.
+  ASSERT_EQ(fchmod(fd, 0600), 0);
+  const SharedMemoryHandle handle = CreateOrOpenSharedMemory(name, 2000);
+  ASSERT_NE(handle, 0u);
+  ASSERT_EQ(ftruncate(fd, 10), 0);
+  EXPECT_FALSE(SharedMemoryView(handle).Valid());
+  CloseSharedMemory(handle);
+  ::close(fd);
+  shm_unlink(object.c_str());
 }
