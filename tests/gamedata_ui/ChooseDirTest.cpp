@@ -21,9 +21,12 @@
 #include "util/ModalAnswer.h"
 #include "util/ScopedEnv.h"
 #include "util/StatusRecorder.h"
+#include "util/QtTestApplication.h"
 #include "util/TempDir.h"
 #include "widgets/WsPlainText.h"
 #include "widgets/WsStringGrid.h"
+
+QMZ_QT_TEST_APPLICATION("test_gamedata_ui")
 
 using namespace qmz;
 namespace fs = std::filesystem;

@@ -16,8 +16,11 @@
 #include "util/HeapBytes.h"
 #include "util/ScopedEnv.h"
 #include "util/ScriptedUser.h"
+#include "util/QtTestApplication.h"
 #include "util/TempDir.h"
 #include "update/wuWebUpdate_Page.h"
+
+QMZ_QT_TEST_APPLICATION("test_update")
 
 namespace qmz {
 namespace {

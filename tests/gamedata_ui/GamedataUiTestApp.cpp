@@ -1,4 +1,0 @@
-// The test program's one QApplication.
-#include "util/QtTestApplication.h"
-
-QMZ_QT_TEST_APPLICATION("test_gamedata_ui")
