@@ -5,13 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 #include <cstdlib>
 #include <map>
 #include <random>
 
-#include "CalcTestSupport.h"
-#include "RouteTestModel.h"
 #include "app/core/uFormMain_Calc.h"
+#include "gamedata/uSvFunctions.h"
 #include "app/core/uFormMain_CalcLoop.h"
 #include "app/core/uFormMain_Sort.h"
 #include "support/mRunJournal.h"
@@ -23,9 +28,116 @@
 #include "platform/WholeFile.h"
 
 using namespace qmz;
-using test::SetCell;
 
 namespace {
+
+// Systems 1 and 2; factions 1 (lawful) and 2 (not lawful); bases 1 .. bases, odd ones in system 1 run by
+// faction 1, even ones in system 2 run by faction 2; goods 1 .. goods, price 100, volume 1, commodities.
+// Every cell of a real base and good has the markets' defaults: not sold, factor 1, price 100, rep -1.
+std::unique_ptr<TSvData> MakeRouteModel(int bases, int goods) {
+  auto d = std::make_unique<TSvData>();
+  d->aSystem.resize(3);
+  d->aSystem[0].nickname = "loot";
+  d->aSystem[0].name = "Loot Trading";
+  d->aSystem[1].name = "Sys One";
+  d->aSystem[2].name = "Sys Two";
+  d->aFaction.resize(3);
+  d->aFaction[1].name = "Lawful Guild";
+  d->aFaction[2].name = "Pirates, Inc.";
+  d->aFactionProps.resize(3);
+  d->aFactionProps[1].lawful = true;
+  d->aBase.resize(std::size_t(bases) + 1);
+  d->aBase[0].nickname = "not available";
+  d->aBase[0].name = "Loot trading dummy";
+  for (int b = 1; b <= bases; ++b) {
+    d->aBase[std::size_t(b)].name = "Base " + std::to_string(b);
+    d->aBase[std::size_t(b)].system = b % 2 ? 1 : 2;
+    d->aBase[std::size_t(b)].faction = b % 2 ? 1 : 2;
+  }
+  d->aGood.resize(std::size_t(goods) + 1);
+  for (int g = 1; g <= goods; ++g) {
+    TGood& good = d->aGood[std::size_t(g)];
+    good.name = "Good " + std::to_string(g);
+    good.etype = 1;
+    good.volume = 1;
+    good.price = 100.0;
+  }
+  d->aMarket.Reset(d->aBase.size(), d->aGood);
+  d->aMarket.SetDefaults(std::size_t(bases));
+  d->DataValid = true;
+  return d;
+}
+
+void SetCell(TSvData& d, int base, int good, bool sold, double price, float level = 0.0f, float rep = 0.0f) {
+  TMarketCell c = d.aMarket[std::size_t(base)][std::size_t(good)];
+  c.Sold = sold;
+  c.Price = price;
+  c.Level = level;
+  c.Reputation = rep;
+  d.aMarket.Write(std::size_t(base), std::size_t(good), c);
+}
+
+// Hooks that record the status texts, and the plain forms of the calculation loop and the quicksort that
+// the fast ones must match.
+// Notes the status texts; stops when Stop says so.
+struct RecordingHooks : TCalcHooks {
+  void Status(std::string_view text, std::uint32_t, std::uint32_t, std::uint32_t) override {
+    if (!text.empty()) Texts.emplace_back(text);
+  }
+  bool StopRequested() override { return Stop && Stop(); }
+  std::vector<std::string> Texts;
+  std::function<bool()> Stop;
+};
+
+// The recursive quicksort exactly as written: middle pivot, Hoare scans, highest profit first.
+void ReferenceQuickSort(std::vector<TRouteRecord>& a, long lo, long hi, std::uint64_t& calls) {
+  ++calls;
+  if (lo >= hi) return;
+  const std::uint32_t pivot = a[std::size_t((lo + hi) / 2)].Profit;
+  long i = lo;
+  long j = hi;
+  do {
+    while (a[std::size_t(i)].Profit > pivot) ++i;
+    while (a[std::size_t(j)].Profit < pivot) --j;
+    if (i <= j) {
+      std::swap(a[std::size_t(i)], a[std::size_t(j)]);
+      ++i;
+      --j;
+    }
+  } while (i <= j);
+  ReferenceQuickSort(a, lo, j, calls);
+  ReferenceQuickSort(a, i, hi, calls);
+}
+
+// The plain triple loop over the index arrays, unsorted.
+std::vector<TRouteRecord> ReferenceRoutes(const SvModel& d, bool trade, const std::vector<std::int32_t>& from,
+                                          const std::vector<std::int32_t>& to, const std::vector<std::int32_t>& goods) {
+  std::vector<TRouteRecord> r;
+  for (auto f : from)
+    for (auto t : to) {
+      if (f == t) continue;
+      for (auto g : goods) {
+        std::uint32_t buy = 0;
+        std::uint32_t sell = 0;
+        if (trade) {
+          if (!d.aMarket[std::size_t(f)][std::size_t(g)].Sold) continue;
+          if (!TruncPrice(d.aMarket[std::size_t(f)][std::size_t(g)].Price, buy)) continue;
+        }
+        if (!TruncPrice(d.aMarket[std::size_t(t)][std::size_t(g)].Price, sell)) continue;
+        if (sell > buy) r.push_back({sell - buy, std::uint32_t(g), std::uint32_t(f), std::uint32_t(t)});
+      }
+    }
+  return r;
+}
+
+std::vector<TRouteRecord> ToVector(const TRouteList& l) {
+  return std::vector<TRouteRecord>(l.Data(), l.Data() + l.Count());
+}
+
+bool SameRoutes(const std::vector<TRouteRecord>& a, const std::vector<TRouteRecord>& b) {
+  const auto key = [](const TRouteRecord& r) { return std::tie(r.Profit, r.Commodity, r.FromBase, r.ToBase); };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](auto& x, auto& y) { return key(x) == key(y); });
+}
 
 TIndex Base(std::uint32_t i) { return {i, 1}; }
 TIndex System(std::uint32_t i) { return {i, 2}; }
@@ -34,7 +146,7 @@ TIndex Good(std::uint32_t i) { return {i, 5}; }
 
 struct CalcRun {
   TCalcWork work;
-  test::RecordingHooks hooks;
+  RecordingHooks hooks;
   std::unique_ptr<TJournal> journal = test::MemoryJournal();
   TCalcEnd end = TCalcEnd::Finished;
   void Calculate(const TSvData& d, const TCalcSelection& s) { end = CalculateRoutes(d, s, work, hooks, journal.get()); }
@@ -48,7 +160,7 @@ TEST(CalcTest, PricesAreCutToWholeNumbersAndTheOriginMustSell) {
   } cases[] = {{12.9, 13.1, true, 1}, {12.9, 12.95, true, 0}, {100, 200, false, 0}, {0.5, 1.0, true, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.buy);
-    auto d = test::MakeRouteModel(2, 1);
+    auto d = MakeRouteModel(2, 1);
     SetCell(*d, 1, 1, c.sold, c.buy);
     SetCell(*d, 2, 1, false, c.sell);
     CalcRun r;
@@ -63,7 +175,7 @@ TEST(CalcTest, PricesAreCutToWholeNumbersAndTheOriginMustSell) {
 }
 
 TEST(CalcTest, IndexListsGiveEachBaseAndGoodOnce) {
-  auto d = test::MakeRouteModel(6, 3);
+  auto d = MakeRouteModel(6, 3);
   TCalcHooks hooks;
   struct Case {
     std::vector<TIndex> items;
@@ -83,7 +195,7 @@ TEST(CalcTest, IndexListsGiveEachBaseAndGoodOnce) {
 }
 
 TEST(CalcTest, JournalAndStatusLinesOfARun) {
-  auto d = test::MakeRouteModel(2, 1);
+  auto d = MakeRouteModel(2, 1);
   SetCell(*d, 1, 1, true, 10);
   SetCell(*d, 2, 1, true, 20);
   CalcRun r;
@@ -109,7 +221,7 @@ TEST(CalcTest, JournalAndStatusLinesOfARun) {
 }
 
 TEST(CalcTest, APriceOutOfRangeIsJournaledAndTheLoopGoesOn) {
-  auto d = test::MakeRouteModel(3, 2);
+  auto d = MakeRouteModel(3, 2);
   SetCell(*d, 1, 1, true, 10);
   SetCell(*d, 1, 2, true, 10);
   SetCell(*d, 2, 1, false, -5);  // no whole-number price
@@ -125,7 +237,7 @@ TEST(CalcTest, APriceOutOfRangeIsJournaledAndTheLoopGoesOn) {
 }
 
 TEST(CalcTest, AStopKeepsTheRoutesSoFarUnsorted) {
-  auto d = test::MakeRouteModel(3, 1);
+  auto d = MakeRouteModel(3, 1);
   SetCell(*d, 1, 1, true, 10);
   SetCell(*d, 2, 1, true, 20);
   SetCell(*d, 3, 1, true, 50);
@@ -146,7 +258,7 @@ TEST(CalcTest, AStopKeepsTheRoutesSoFarUnsorted) {
 TEST(CalcTest, FastLoopMatchesThePlainLoop) {
   std::mt19937 rng(17);
   for (int round = 0; round < 20; ++round) {
-    auto d = test::MakeRouteModel(9, 12);
+    auto d = MakeRouteModel(9, 12);
     for (int b = 1; b <= 9; ++b)
       for (int g = 1; g <= 12; ++g)
         SetCell(*d, b, g, rng() % 3 != 0, double(rng() % 8) * 10.0 + (rng() % 2 ? 0.5 : 0.0));
@@ -159,12 +271,12 @@ TEST(CalcTest, FastLoopMatchesThePlainLoop) {
     const auto f = trade ? BuildPlaceIndexes(*d, from, hooks) : std::vector<std::int32_t>{0};
     const auto t = BuildPlaceIndexes(*d, to, hooks);
     const auto g = BuildCommodityIndexes(*d, goods, hooks);
-    auto expected = test::ReferenceRoutes(*d, trade, f, t, g);
+    auto expected = ReferenceRoutes(*d, trade, f, t, g);
     std::uint64_t calls = 0;
-    test::ReferenceQuickSort(expected, 0, long(expected.size()) - 1, calls);
+    ReferenceQuickSort(expected, 0, long(expected.size()) - 1, calls);
     CalcRun r;
     r.Calculate(*d, {trade, from, to, goods});
-    EXPECT_TRUE(test::SameRoutes(test::ToVector(r.work.FRoutes), expected)) << round;
+    EXPECT_TRUE(SameRoutes(ToVector(r.work.FRoutes), expected)) << round;
     EXPECT_EQ(r.work.FSortCalls, calls);
   }
 }
@@ -173,7 +285,7 @@ TEST(CalcTest, FastLoopMatchesThePlainLoop) {
 // there too keeps the first routes in loop order.
 TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   std::mt19937 rng(99);
-  auto d = test::MakeRouteModel(30, 20);
+  auto d = MakeRouteModel(30, 20);
   for (int b = 1; b <= 30; ++b)
     for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 50));
   SetCell(*d, 7, 4, true, -3.0);  // journaled combinations
@@ -195,11 +307,11 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
     } catch (const std::bad_alloc&) {
       lines = {"bad_alloc"};
     }
-    return std::pair(test::ToVector(w.FRoutes), lines);
+    return std::pair(ToVector(w.FRoutes), lines);
   };
   for (bool trade : {true, false}) {
     const auto one = run(1, trade, some, SIZE_MAX), three = run(3, trade, some, SIZE_MAX);
-    EXPECT_TRUE(test::SameRoutes(one.first, three.first));
+    EXPECT_TRUE(SameRoutes(one.first, three.first));
     EXPECT_GT(one.first.size(), 100u);
     EXPECT_EQ(one.second, three.second);
   }
@@ -207,7 +319,7 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   EXPECT_EQ(one.second, std::vector<std::string>{"bad_alloc"});
   EXPECT_EQ(three.second, std::vector<std::string>{"bad_alloc"});
   EXPECT_EQ(one.first.size(), 50u);
-  EXPECT_TRUE(test::SameRoutes(one.first, three.first));
+  EXPECT_TRUE(SameRoutes(one.first, three.first));
 }
 
 // The routes of a calculation before are given back a slice at a time; the window's pump may run
@@ -235,7 +347,7 @@ TEST(CalcTest, RoutesAreGivenBackInSlices) {
 
 // When the route list cannot grow the calculation ends with one line and the routes so far, sorted.
 TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
-  auto d = test::MakeRouteModel(3, 3);
+  auto d = MakeRouteModel(3, 3);
   for (int g = 1; g <= 3; ++g) {
     SetCell(*d, 1, g, true, 10);
     SetCell(*d, 2, g, false, 10.0 + g);
@@ -273,7 +385,7 @@ TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
         std::sort(v.begin(), v.end() - 50, [](auto& x, auto& y) { return x.Profit > y.Profit; });
       std::vector<TRouteRecord> expected = v;
       std::uint64_t calls = 0;
-      test::ReferenceQuickSort(expected, 0, long(n) - 1, calls);
+      ReferenceQuickSort(expected, 0, long(n) - 1, calls);
       // One thread; several; several that also split the first two levels together.
       const std::pair<unsigned, std::int64_t> runs[] = {{1u, 1 << 30}, {4u, 1 << 30}, {4u, 5000}, {3u, 20000}};
       for (const auto& [threads, split] : runs) {
@@ -282,8 +394,7 @@ TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
         const auto progress = [&](std::uint64_t c) { progressCalls = c; };
         EXPECT_EQ(SortRoutes(l, 0, std::int64_t(n) - 1, progress, threads, split), calls);
         EXPECT_LE(progressCalls, calls);
-        EXPECT_TRUE(test::SameRoutes(test::ToVector(l), expected))
-            << n << " " << distinct << " " << threads << " " << split;
+        EXPECT_TRUE(SameRoutes(ToVector(l), expected)) << n << " " << distinct << " " << threads << " " << split;
       }
     }
   }
@@ -319,20 +430,20 @@ TEST(DisplayTest, QuantityOfOneRoute) {
 // route to base 2 (pirates) is unlawful.
 struct DisplayFixture : ::testing::Test {
   void SetUp() override {
-    d = test::MakeRouteModel(2, 4);
+    d = MakeRouteModel(2, 4);
     for (int g = 1; g <= 4; ++g) {
       SetCell(*d, 1, g, true, 300.0, g == 2 ? 5.5f : 1.0f, 0.25f);
       SetCell(*d, 2, g, false, 300.0 + 10.0 * (5 - g));
       d->aGood[std::size_t(g)].volume = 2;
     }
     d->aGood[3].decay_per_second = 0.015f;
-    test::RecordingHooks hooks;
+    RecordingHooks hooks;
     TCalcWork work;
     CalculateRoutes(*d, {true, {{1, 1}}, {{2, 1}}, {{0, 4}}}, work, hooks, nullptr);
     routes = std::move(work.FRoutes);
   }
   std::vector<TRouteRow> Rows(const TDisplayOptions& o) {
-    test::RecordingHooks hooks;
+    RecordingHooks hooks;
     std::vector<TRouteRow> rows;
     EXPECT_EQ(BuildRouteRows(*d, routes, o, hooks, rows), TDisplayEnd::Finished);
     return rows;
