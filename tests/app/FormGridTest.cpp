@@ -110,7 +110,7 @@ TEST_F(FormGridTest, RowColours) {
 
 // Checked-in route files loaded into the window and saved again (the menu adds the default extension)
 // come out byte for byte the same; Clear empties the list, and a file that cannot be written is reported
-// instead of lost silently. The texts' round trip is RouteRowsTest's.
+// instead of lost silently. The texts' round trip is checked by the RouteRowsTest cases below.
 TEST_F(FormGridTest, RouteFilesThroughTheWindowAreUnchangedAndAFailedSaveIsReported) {
   grid->AddRoutes({Row("20", "Ore", "5")});
   Answer(grid->DlgSave, File("no-such-folder/x.csv"));

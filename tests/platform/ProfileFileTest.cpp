@@ -95,7 +95,8 @@ TEST(WholeFile, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
   ::stat(file.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
-  // The bound on a read is checked while reading for files that report no size (the others: HostileFiles).
+  // The bound on a read is checked while reading for files that report no size (the others: the HostileFiles cases
+  // below).
   std::string back;
   EXPECT_FALSE(qmz::platform::ReadWholeFile("/proc/self/status", back, 10));
   EXPECT_TRUE(qmz::platform::ReadWholeFile("/proc/self/status", back, 1 << 20));
