@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -123,14 +124,11 @@ TEST(Strings, TextHashSpreadsNamesCraftedToShareOneBucket) {
 }
 
 TEST(Strings, IntegerTexts) {
-  EXPECT_EQ(TryStrToInt(" 42 "), 42);
-  EXPECT_EQ(TryStrToInt("-17"), -17);
-  EXPECT_EQ(TryStrToInt("$1F"), 31);
-  EXPECT_EQ(TryStrToInt("0x10"), 16);
-  EXPECT_FALSE(TryStrToInt("12abc"));
-  EXPECT_FALSE(TryStrToInt(""));
-  EXPECT_FALSE(TryStrToInt("-"));
-  EXPECT_FALSE(TryStrToInt("99999999999999999999"));
+  const std::pair<const char*, std::optional<int>> cases[] = {{" 42 ", 42},  {"-17", -17},
+                                                              {"$1F", 31},   {"0x10", 16},
+                                                              {"12abc", {}}, {"", {}},
+                                                              {"-", {}},     {"99999999999999999999", {}}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(TryStrToInt(text), value) << text;
   EXPECT_EQ(StrToIntDef("4294967296", 5), 5);
   EXPECT_EQ(StrToIntDef("x", -1), -1);
 }

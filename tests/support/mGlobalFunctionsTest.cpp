@@ -78,13 +78,10 @@ TEST(NumberTexts, Recognise) {
   EXPECT_EQ(NormalizeNumberText("1.234,5"), "1.2345");
   EXPECT_EQ(NormalizeNumberText(" 1 000 "), "1000");
   EXPECT_EQ(NormalizeNumberText("abc"), "");
-  EXPECT_FALSE(IsNumberText("1e5"));
-  EXPECT_TRUE(IsNumberText("-1.5"));
-  EXPECT_FALSE(IsNumberText(""));
-  EXPECT_FALSE(IsNumberText("1 5"));
-  EXPECT_TRUE(IsNumberText("12m"));
-  EXPECT_TRUE(IsNumberText("1\xC2\xBD"));  // U+00BD, code 189 of the game's code page
-  EXPECT_FALSE(IsNumberText("1\xBD"));     // a stray byte is no character of the set
+  // U+00BD is code 189 of the game's code page; a stray byte is no character of the set.
+  const std::pair<const char*, bool> cases[] = {{"1e5", false}, {"-1.5", true},      {"", false},     {"1 5", false},
+                                                {"12m", true},  {"1\xC2\xBD", true}, {"1\xBD", false}};
+  for (const auto& [text, number] : cases) EXPECT_EQ(IsNumberText(text), number) << text;
 }
 
 namespace {

@@ -71,12 +71,10 @@ class Journal : public ::testing::Test {
 }  // namespace
 
 TEST(FormatElapsedTime, RoundsHalfToEven) {
-  EXPECT_EQ(FormatElapsedTime(3725400), "01:02:05");
-  EXPECT_EQ(FormatElapsedTime(1499), "00:00:01");
-  EXPECT_EQ(FormatElapsedTime(2500), "00:00:02");
-  EXPECT_EQ(FormatElapsedTime(3500), "00:00:04");
-  EXPECT_EQ(FormatElapsedTime(0), "00:00:00");
-  EXPECT_EQ(FormatElapsedTime(360000000), "100:00:00");
+  const std::pair<std::uint64_t, const char*> cases[] = {{3725400, "01:02:05"}, {1499, "00:00:01"},
+                                                         {2500, "00:00:02"},    {3500, "00:00:04"},
+                                                         {0, "00:00:00"},       {360000000, "100:00:00"}};
+  for (const auto& [ms, text] : cases) EXPECT_EQ(FormatElapsedTime(ms), text) << ms;
 }
 
 TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
