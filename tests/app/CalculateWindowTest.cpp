@@ -107,6 +107,7 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   ExpectShown(expected);
   EXPECT_EQ(w->StatusText(),
             QString::fromStdString(" Finished - Printed " + std::to_string(expected.size()) + " Routes"));
+  EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_GT(w->SortCalls(), 0u);
 }
 
