@@ -146,13 +146,12 @@ TEST(PeStringTable, FindsStringsByBlockAndEntryInPe32AndPe32Plus) {
   for (const bool plus : {false, true}) {
     const auto image = SampleLibrary(plus);
     const PeStringTable table(image);
-    EXPECT_EQ(table.LoadString(0), "zero");
-    EXPECT_EQ(table.LoadString(1), "Li01 \u00c9toile \U0001F680");
-    EXPECT_EQ(table.LoadString(17), "seventeen");
-    EXPECT_EQ(table.LoadString(65535), "last");
-    EXPECT_EQ(table.LoadString(2), "");
-    EXPECT_EQ(table.LoadString(16), "");
-    EXPECT_EQ(table.LoadString(65536 + 1), "") << "ids beyond 16 bits are not string ids";
+    // Ids beyond 16 bits are not string ids.
+    const std::pair<std::uint32_t, const char*> strings[] = {{0, "zero"},       {1, "Li01 \u00c9toile \U0001F680"},
+                                                             {17, "seventeen"}, {65535, "last"},
+                                                             {2, ""},           {16, ""},
+                                                             {65537, ""}};
+    for (const auto& [id, text] : strings) EXPECT_EQ(table.LoadString(id), text) << id;
     EXPECT_EQ(table.Count(), 4u);
   }
 }

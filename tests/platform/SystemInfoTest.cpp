@@ -122,9 +122,10 @@ TEST(FileSystemInfo, MountTableGivesTheTypeOfTheDeepestMount) {
       "tmpfs /tmp tmpfs rw 0 0\n"
       "/dev/sdb1 /media/my\\040disk vfat rw 0 0\n"
       "broken-line\n";
-  EXPECT_EQ(FileSystemTypeOf(mounts, "/home/player"), "ext4");
-  EXPECT_EQ(FileSystemTypeOf(mounts, "/tmp/x"), "tmpfs");
-  EXPECT_EQ(FileSystemTypeOf(mounts, "/tmpfoo"), "ext4");
-  EXPECT_EQ(FileSystemTypeOf(mounts, "/media/my disk/game"), "vfat");
+  const std::pair<const char*, const char*> cases[] = {{"/home/player", "ext4"},
+                                                       {"/tmp/x", "tmpfs"},
+                                                       {"/tmpfoo", "ext4"},
+                                                       {"/media/my disk/game", "vfat"}};
+  for (const auto& [path, type] : cases) EXPECT_EQ(FileSystemTypeOf(mounts, path), type) << path;
   EXPECT_EQ(FileSystemTypeOf("", "/"), "");
 }
