@@ -45,7 +45,8 @@ void TSvIniFile::Clear() {
   Sections.Clear();
   SectionNames.Clear();
   SectionCounts.clear();
-  current_ = nullptr;
+  current_ = -1;
+  currentRoom_ = {};
 }
 
 void TSvIniFile::LoadFromBuffer(std::string_view Data) {
@@ -54,9 +55,10 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
   // text would only yield garbage sections.
   Clear();
   bool first = true;
-  // The decoder tells each section's room first: the section gets room for its lines at once, their text
-  // guessed from the entry lines so far, but never more than the decoder's bound on what is left to come
-  // nor more than the file (lines made long by one string would otherwise guess every section long).
+  // The decoder tells each section's room first: the section's first line gets room for its lines at once,
+  // their text guessed from the entry lines so far, but never more than the decoder's bound on what is
+  // left to come nor more than the file (lines made long by one string would otherwise guess every
+  // section long).
   TBiniSectionRoom room;
   std::size_t lines = 0;
   std::size_t bytes = 0;
@@ -65,19 +67,19 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
       [&](std::string_view line) {
     if (first && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
     first = false;
-    const THashedStringList* before = current_;
+    const int before = current_;
     ParseLine(line);
     if (current_ == before) {
       ++lines;
       bytes += line.size();
-    } else if (room.lines > 0) {
+    } else {
       const std::size_t guess = room.lines * (lines == 0 ? kGuessedLineSize : bytes / lines + 1);
-      current_->Reserve(int(room.lines), std::min({guess, room.bytes, Data.size()}));
+      currentRoom_ = {room.lines, std::min({guess, room.bytes, Data.size()})};
       room = {};
     }
       },
       [&room](TBiniSectionRoom next) { room = next; });
-  current_ = nullptr;
+  current_ = -1;
   if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) return;
   ParseFileText(Data);
 }
@@ -105,7 +107,7 @@ void TSvIniFile::ParseText(std::string_view text) {
   Clear();
   // Lines end at CR LF, LF or CR, as the string list splits them.
   ForEachTextLine(text, [this](std::string_view line) { ParseLine(line); });
-  current_ = nullptr;
+  current_ = -1;
 }
 
 void TSvIniFile::SetStrings(const TStringList& List) {
@@ -115,7 +117,7 @@ void TSvIniFile::SetStrings(const TStringList& List) {
     if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
     ParseLine(line);
   }
-  current_ = nullptr;
+  current_ = -1;
 }
 
 void TSvIniFile::SetLines(const LineBuffer& Lines) {
@@ -127,7 +129,7 @@ void TSvIniFile::SetLines(const LineBuffer& Lines) {
   for (std::size_t i = 0; i < Lines.Count(); ++i) {
     std::string_view line = Lines[i];
     if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
-    const THashedStringList* before = current_;
+    const int before = current_;
     ParseLine(line);
     if (current_ == before) continue;
     // A new section: room for the lines up to the next header at once, instead of growing its list
@@ -135,9 +137,9 @@ void TSvIniFile::SetLines(const LineBuffer& Lines) {
     std::size_t end = i + 1;
     std::size_t bytes = 0;
     for (; end < Lines.Count() && !isHeader(Lines[end]); ++end) bytes += Lines[end].size();
-    current_->Reserve(int(std::min<std::size_t>(end - i - 1, 1u << 20)), bytes);
+    currentRoom_ = {std::min<std::size_t>(end - i - 1, 1u << 20), bytes};
   }
-  current_ = nullptr;
+  current_ = -1;
 }
 
 void TSvIniFile::ParseLine(std::string_view line) {
@@ -161,29 +163,33 @@ void TSvIniFile::ParseLine(std::string_view line) {
     current_ = AddSection({raw, std::string_view(digits, std::size_t(r.ptr - digits))});
     return;
   }
-  if (current_ == nullptr) return;
+  if (current_ < 0) return;
   // Inline comments run from the first ";".
   const auto semicolon = s.find(';');
   if (semicolon != std::string_view::npos) s = TrimView(s.substr(0, semicolon));
+  THashedStringList& lines = LinesAt(current_);
   const auto eq = s.find('=');
   if (eq == std::string_view::npos) {
-    current_->Add(s);
+    lines.Add(s);
     return;
   }
-  current_->AddJoined({TrimView(s.substr(0, eq)), "=", TrimView(s.substr(eq + 1))});
+  lines.AddJoined({TrimView(s.substr(0, eq)), "=", TrimView(s.substr(eq + 1))});
 }
 
-THashedStringList* TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
+int TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
+  currentRoom_ = {};
+  return Sections.AddJoined(name);
+}
+
+THashedStringList& TSvIniFile::LinesAt(int index) {
+  if (auto* lines = static_cast<THashedStringList*>(Sections.Objects(index))) return *lines;
   auto lines = std::make_unique<THashedStringList>();
-  THashedStringList* const added = lines.get();
-  try {
-    Sections.AddJoined(name, added);
-  } catch (...) {
-    // Once in the section list (its hash may fail after the item went in), the list owns the lines.
-    if (Sections.Count() > 0 && Sections.Objects(Sections.Count() - 1) == added) lines.release();
-    throw;
+  if (index == current_ && currentRoom_.lines > 0) {
+    lines->Reserve(int(currentRoom_.lines), currentRoom_.bytes);
+    currentRoom_ = {};
   }
-  return lines.release();
+  Sections.PutObject(index, lines.get());
+  return *lines.release();
 }
 
 THashedStringList* TSvIniFile::FindLines(std::string_view Section) const {
@@ -266,7 +272,8 @@ std::string TSvIniFile::FindSection(const std::string& Ident, const std::string&
 void TSvIniFile::GetStrings(TStringList* Strings) const {
   for (const auto& section : Sections) {
     Strings->Add("[" + std::string(section.text) + "]");
-    for (const auto& line : *static_cast<const THashedStringList*>(section.object)) Strings->Add(line.text);
+    if (const auto* lines = static_cast<const THashedStringList*>(section.object))
+      for (const auto& line : *lines) Strings->Add(line.text);
     Strings->Add(std::string());
   }
 }
@@ -281,12 +288,10 @@ void TSvIniFile::WriteLine(THashedStringList& lines, const std::string& Ident, c
 }
 
 THashedStringList& TSvIniFile::LinesForWrite(const std::string& Section) {
-  THashedStringList* lines = FindLines(Section);
-  if (lines == nullptr) {
-    // Exactly the name given: no number, and not counted among the raw names.
-    lines = AddSection({Section});
-  }
-  return *lines;
+  int i = Sections.IndexOf(Section);
+  // Exactly the name given: no number, and not counted among the raw names.
+  if (i < 0) i = AddSection({Section});
+  return LinesAt(i);
 }
 
 void TSvIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) {

@@ -56,11 +56,17 @@ void TStringHash::Clear() {
 
 THashedStringList::~THashedStringList() = default;
 
+THashedStringList::Hashes& THashedStringList::HashState() const {
+  if (!hashes_) hashes_ = std::make_unique<Hashes>();
+  return *hashes_;
+}
+
 std::uint64_t THashedStringList::HashOf(std::string_view s) const {
   if (CaseSensitive()) return KeyedHash(s);
-  LowerCaseTo(s, key_);
-  const std::uint64_t hash = KeyedHash(key_);
-  if (key_.capacity() > kKeptKeyRoom) std::string().swap(key_);
+  std::string& key = HashState().key;
+  LowerCaseTo(s, key);
+  const std::uint64_t hash = KeyedHash(key);
+  if (key.capacity() > kKeptKeyRoom) std::string().swap(key);
   return hash;
 }
 
@@ -80,41 +86,43 @@ std::optional<std::string_view> NameOf(std::string_view line) {
 }  // namespace
 
 void THashedStringList::UpdateValueHash() const {
-  if (valueHashValid_) return;
-  valueHash_.Clear();
-  for (int i = 0; i < Count(); ++i) valueHash_.Add(HashOf(Strings(i)), i);
-  valueHashValid_ = true;
+  Hashes& h = HashState();
+  if (h.valueValid) return;
+  h.value.Clear();
+  for (int i = 0; i < Count(); ++i) h.value.Add(HashOf(Strings(i)), i);
+  h.valueValid = true;
 }
 
 void THashedStringList::UpdateNameHash() const {
-  if (nameHashValid_) return;
-  nameHash_.Clear();
+  Hashes& h = HashState();
+  if (h.nameValid) return;
+  h.name.Clear();
   for (int i = 0; i < Count(); ++i) {
-    if (const auto name = NameOf(Strings(i))) nameHash_.Add(HashOf(*name), i);
+    if (const auto name = NameOf(Strings(i))) h.name.Add(HashOf(*name), i);
   }
-  nameHashValid_ = true;
+  h.nameValid = true;
 }
 
 int THashedStringList::FindName(std::string_view Name, std::uint64_t hash) const {
-  return nameHash_.Find(hash, [&](int i) {
+  return hashes_->name.Find(hash, [&](int i) {
     const auto name = NameOf(Strings(i));
     return name && Same(*name, Name);
   });
 }
 
 int THashedStringList::IndexOf(std::string_view S) const {
-  if (Count() <= kScanLimit && !valueHashValid_) {
+  if (Count() <= kScanLimit && !ValueHashValid()) {
     for (int i = Count() - 1; i >= 0; --i) {
       if (Same(Strings(i), S)) return i;
     }
     return -1;
   }
   UpdateValueHash();
-  return valueHash_.Find(HashOf(S), [&](int i) { return Same(Strings(i), S); });
+  return hashes_->value.Find(HashOf(S), [&](int i) { return Same(Strings(i), S); });
 }
 
 int THashedStringList::IndexOfName(std::string_view Name) const {
-  if (Count() <= kScanLimit && !nameHashValid_) {
+  if (Count() <= kScanLimit && !NameHashValid()) {
     // A line's name ends at its first "=", so no name holds one; a line of this name has its "=" right
     // after it (folding keeps lengths and makes no "=").
     if (Name.find('=') != std::string_view::npos) return -1;
@@ -131,23 +139,25 @@ int THashedStringList::IndexOfName(std::string_view Name) const {
 
 void THashedStringList::Appended(int index) {
   // A new last item can only become the answer for its own text, which Add puts first in its chain.
+  if (!hashes_) return;
   const std::string_view s = Strings(index);
-  if (valueHashValid_) valueHash_.Add(HashOf(s), index);
-  if (nameHashValid_) {
-    if (const auto name = NameOf(s)) nameHash_.Add(HashOf(*name), index);
+  if (hashes_->valueValid) hashes_->value.Add(HashOf(s), index);
+  if (hashes_->nameValid) {
+    if (const auto name = NameOf(s)) hashes_->name.Add(HashOf(*name), index);
   }
 }
 
 void THashedStringList::Changed(int index) {
-  valueHashValid_ = false;
-  if (!nameHashValid_ || index < 0) {
-    nameHashValid_ = false;
+  if (!hashes_) return;
+  hashes_->valueValid = false;
+  if (!hashes_->nameValid || index < 0) {
+    hashes_->nameValid = false;
     return;
   }
   // A replaced line whose name stays the same (a value written in place) leaves the name hash as it
   // was: the hash answers index for that name exactly when index held that name before.
   const auto name = NameOf(Strings(index));
-  nameHashValid_ = name && FindName(*name, HashOf(*name)) == index;
+  hashes_->nameValid = name && FindName(*name, HashOf(*name)) == index;
 }
 
 }  // namespace qmz

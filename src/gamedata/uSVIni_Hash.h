@@ -3,6 +3,7 @@
 // and line lists.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,12 +106,20 @@ class THashedStringList : public TStringList {
   static constexpr std::size_t kKeptKeyRoom = std::size_t(64) << 10;
 
   // The hashes hold the numbers of the items, not copies of their texts: a lookup compares with the
-  // list's own texts.
-  mutable HashChains valueHash_;
-  mutable HashChains nameHash_;
-  mutable bool valueHashValid_ = false;
-  mutable bool nameHashValid_ = false;
-  mutable std::string key_;
+  // list's own texts. They are made at the first hashed lookup: most line lists are never hashed, and
+  // a list of a few lines should cost little more than its lines.
+  struct Hashes {
+    HashChains value;
+    HashChains name;
+    bool valueValid = false;
+    bool nameValid = false;
+    std::string key;  // folding buffer
+  };
+  Hashes& HashState() const;
+  bool ValueHashValid() const { return hashes_ && hashes_->valueValid; }
+  bool NameHashValid() const { return hashes_ && hashes_->nameValid; }
+
+  mutable std::unique_ptr<Hashes> hashes_;
 };
 
 }  // namespace qmz
