@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <stdexcept>
 
 #include "platform/AsciiText.h"
@@ -17,6 +18,31 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // Size of an entry line taken before any was read.
 constexpr std::size_t kGuessedLineSize = 32;
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// The lines of text whose first character past blanks and control characters is "[": the sections the
+// text gives. Counted first, so that the section list is made once at its size: growing it would hold
+// it twice and a half at once, which for a file of nothing but short headers is many times the file.
+std::size_t CountHeaderLines(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
+    std::size_t start = at;
+    while (start > 0 && static_cast<unsigned char>(text[start - 1]) <= ' ' && !IsLineEnd(text[start - 1])) --start;
+    if (start == 0 || IsLineEnd(text[start - 1])) ++count;
+  }
+  return count;
+}
+
+// Where the next line of text from from on that is a header begins (its "["); the end of text when none is.
+std::size_t NextHeader(std::string_view text, std::size_t from) {
+  for (std::size_t at = text.find('[', from); at != std::string_view::npos; at = text.find('[', at + 1)) {
+    std::size_t start = at;
+    while (start > from && static_cast<unsigned char>(text[start - 1]) <= ' ' && !IsLineEnd(text[start - 1])) --start;
+    if (start == from || IsLineEnd(text[start - 1])) return at;
+  }
+  return text.size();
+}
 
 }  // namespace
 
@@ -62,6 +88,7 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
   TBiniSectionRoom room;
   std::size_t lines = 0;
   std::size_t bytes = 0;
+  Sections.Reserve(int(std::min<std::size_t>(CountBiniSections(Data), INT_MAX)));
   DecodeStatus = DecodeBiniLines(
       Data,
       [&](std::string_view line) {
@@ -105,8 +132,17 @@ void TSvIniFile::ParseFileText(std::string_view bytes) {
 
 void TSvIniFile::ParseText(std::string_view text) {
   Clear();
+  Sections.Reserve(int(std::min<std::size_t>(CountHeaderLines(text), INT_MAX)));
   // Lines end at CR LF, LF or CR, as the string list splits them.
-  ForEachTextLine(text, [this](std::string_view line) { ParseLine(line); });
+  ForEachTextLine(text, [this, text](std::string_view line) {
+    const int before = current_;
+    ParseLine(line);
+    if (current_ == before) return;
+    // A new section: its lines' text gets room at once, as much as there is up to the next header (most
+    // sections are short, and a first room of the usual size would be many times one short line).
+    const std::size_t end = std::size_t(line.data() - text.data()) + line.size();
+    currentRoom_ = {0, NextHeader(text, end) - end};
+  });
   current_ = -1;
 }
 
@@ -126,6 +162,10 @@ void TSvIniFile::SetLines(const LineBuffer& Lines) {
     const std::string_view s = TrimView(line);
     return !s.empty() && s.front() == '[';
   };
+  // The section list made once at its size (see CountHeaderLines).
+  std::size_t headers = 0;
+  for (std::size_t i = 0; i < Lines.Count(); ++i) headers += isHeader(Lines[i]) ? 1 : 0;
+  Sections.Reserve(int(std::min<std::size_t>(headers, INT_MAX)));
   for (std::size_t i = 0; i < Lines.Count(); ++i) {
     std::string_view line = Lines[i];
     if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
@@ -184,7 +224,7 @@ int TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
 THashedStringList& TSvIniFile::LinesAt(int index) {
   if (auto* lines = static_cast<THashedStringList*>(Sections.Objects(index))) return *lines;
   auto lines = std::make_unique<THashedStringList>();
-  if (index == current_ && currentRoom_.lines > 0) {
+  if (index == current_ && (currentRoom_.lines > 0 || currentRoom_.bytes > 0)) {
     lines->Reserve(int(currentRoom_.lines), currentRoom_.bytes);
     currentRoom_ = {};
   }

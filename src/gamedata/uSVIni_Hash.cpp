@@ -12,17 +12,28 @@ void HashChains::Clear() {
   std::fill(buckets_.begin(), buckets_.end(), -1);
 }
 
+void HashChains::Reserve(std::size_t count) {
+  entries_.reserve(count);
+  // As many buckets as adding count entries one by one would end with.
+  std::size_t buckets = std::max(buckets_.size(), std::size_t(size_));
+  while (buckets * 2 < count) buckets *= 2;
+  if (buckets != buckets_.size()) Rebucket(buckets);
+}
+
 void HashChains::Add(std::uint64_t hash, int value) {
   if (buckets_.empty()) buckets_.assign(std::size_t(size_), -1);
   // Chains are kept short as the hash fills; a section list holds tens of thousands of names.
-  if (entries_.size() >= buckets_.size() * 2) Grow();
-  int& head = buckets_[hash % buckets_.size()];
-  entries_.push_back({hash, value, head});
+  if (entries_.size() >= buckets_.size() * 2) Rebucket(buckets_.size() * 2);
+  const auto low = std::uint32_t(hash);
+  int& head = buckets_[low % buckets_.size()];
+  entries_.push_back({low, value, head});
   head = int(entries_.size()) - 1;
 }
 
-void HashChains::Grow() {
-  buckets_.assign(buckets_.size() * 2, -1);
+void HashChains::Rebucket(std::size_t buckets) {
+  // The old chains go first: growing from many buckets to twice as many would hold both at once.
+  std::vector<int>().swap(buckets_);
+  buckets_.assign(buckets, -1);
   // Re-adding in the original order puts the newest entry of each key at the head of its chain again.
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     int& head = buckets_[entries_[i].hash % buckets_.size()];
@@ -89,6 +100,7 @@ void THashedStringList::UpdateValueHash() const {
   Hashes& h = HashState();
   if (h.valueValid) return;
   h.value.Clear();
+  h.value.Reserve(std::size_t(Count()));
   for (int i = 0; i < Count(); ++i) h.value.Add(HashOf(Strings(i)), i);
   h.valueValid = true;
 }

@@ -22,26 +22,32 @@ class HashChains {
   explicit HashChains(int Size = 256) : size_(std::max(Size, 1)) {}
 
   void Clear();
+  // Room for count entries in all, so that adding them grows nothing.
+  void Reserve(std::size_t count);
   void Add(std::uint64_t hash, int value);
   int Count() const { return int(entries_.size()); }
   // The value of the newest entry of hash that matches (match is given the value), or -1.
   template <typename Match>
   int Find(std::uint64_t hash, const Match& match) const {
     if (buckets_.empty()) return -1;
-    for (int i = buckets_[hash % buckets_.size()]; i >= 0; i = entries_[std::size_t(i)].next) {
+    const auto low = std::uint32_t(hash);
+    for (int i = buckets_[low % buckets_.size()]; i >= 0; i = entries_[std::size_t(i)].next) {
       const Entry& e = entries_[std::size_t(i)];
-      if (e.hash == hash && match(e.value)) return e.value;
+      if (e.hash == low && match(e.value)) return e.value;
     }
     return -1;
   }
 
  private:
+  // Of the hash, the low half is kept: enough to pick the bucket and to pass over most entries of other
+  // keys without comparing, at three quarters of the room of an entry.
   struct Entry {
-    std::uint64_t hash;
+    std::uint32_t hash;
     int value;
     int next;  // the next entry of the chain, -1 at its end
   };
-  void Grow();
+  // Spreads the entries over buckets chains.
+  void Rebucket(std::size_t buckets);
 
   int size_;                  // bucket count to start with; the buckets are made at the first Add
   std::vector<int> buckets_;  // head entry of each chain, -1 for an empty chain
