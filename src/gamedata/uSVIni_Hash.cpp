@@ -9,6 +9,8 @@ namespace qmz {
 
 void HashChains::Clear() {
   entries_.clear();
+  values_.clear();
+  ownValues_ = false;
   std::fill(buckets_.begin(), buckets_.end(), -1);
 }
 
@@ -24,15 +26,24 @@ void HashChains::Add(std::uint64_t hash, int value) {
   if (buckets_.empty()) buckets_.assign(std::size_t(size_), -1);
   // Chains are kept short as the hash fills; a section list holds tens of thousands of names.
   if (entries_.size() >= buckets_.size() * 2) Rebucket(buckets_.size() * 2);
+  if (!ownValues_ && value != int(entries_.size())) {
+    values_.resize(entries_.size());
+    for (std::size_t i = 0; i < values_.size(); ++i) values_[i] = int(i);
+    ownValues_ = true;
+  }
+  if (ownValues_) values_.push_back(value);
   const auto low = std::uint32_t(hash);
   int& head = buckets_[low % buckets_.size()];
-  entries_.push_back({low, value, head});
+  try {
+    entries_.push_back({low, head});
+  } catch (...) {
+    if (ownValues_) values_.pop_back();
+    throw;
+  }
   head = int(entries_.size()) - 1;
 }
 
 void HashChains::Rebucket(std::size_t buckets) {
-  // The old chains go first: growing from many buckets to twice as many would hold both at once.
-  std::vector<int>().swap(buckets_);
   buckets_.assign(buckets, -1);
   // Re-adding in the original order puts the newest entry of each key at the head of its chain again.
   for (std::size_t i = 0; i < entries_.size(); ++i) {

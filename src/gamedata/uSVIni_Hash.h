@@ -15,8 +15,8 @@ namespace qmz {
 
 using platform::KeyedHash;
 
-// Chains of entries (a 64-bit hash and an int) by hash, holding no keys: the owner says which entry
-// matches. A newer entry comes first in its chain, so of entries that match the newest is found.
+// Chains of entries (a hash and an int) by hash, holding no keys: the owner says which entry matches. A
+// newer entry comes first in its chain, so of entries that match the newest is found.
 class HashChains {
  public:
   explicit HashChains(int Size = 256) : size_(std::max(Size, 1)) {}
@@ -32,26 +32,29 @@ class HashChains {
     if (buckets_.empty()) return -1;
     const auto low = std::uint32_t(hash);
     for (int i = buckets_[low % buckets_.size()]; i >= 0; i = entries_[std::size_t(i)].next) {
-      const Entry& e = entries_[std::size_t(i)];
-      if (e.hash == low && match(e.value)) return e.value;
+      if (entries_[std::size_t(i)].hash == low && match(ValueOf(i))) return ValueOf(i);
     }
     return -1;
   }
 
  private:
   // Of the hash, the low half is kept: enough to pick the bucket and to pass over most entries of other
-  // keys without comparing, at three quarters of the room of an entry.
+  // keys without comparing, at half the room of an entry.
   struct Entry {
     std::uint32_t hash;
-    int value;
     int next;  // the next entry of the chain, -1 at its end
   };
+  int ValueOf(int entry) const { return ownValues_ ? values_[std::size_t(entry)] : entry; }
   // Spreads the entries over buckets chains.
   void Rebucket(std::size_t buckets);
 
   int size_;                  // bucket count to start with; the buckets are made at the first Add
   std::vector<int> buckets_;  // head entry of each chain, -1 for an empty chain
   std::vector<Entry> entries_;
+  // The value of each entry, kept only once one differs from its entry's number: the lists add their
+  // items' numbers in order, and a hash of many short names would otherwise hold each number twice.
+  bool ownValues_ = false;
+  std::vector<int> values_;
 };
 
 // Chained hash of string keys to integers. A key added several times answers with its LAST value, since
