@@ -381,27 +381,6 @@ std::string GetCStr(const std::string& StrTable, std::int64_t Offset) {
   return std::string(begin, zero ? std::size_t(static_cast<const char*>(zero) - begin) : room);
 }
 
-std::size_t CountBiniSections(std::string_view Data) {
-  if (Data.size() <= kHeaderSize || ReadLe32(AsBytes(Data), 0) != kBiniMagic) return 0;
-  const Bytes bytes = AsBytes(Data);
-  const std::size_t recordEnd = std::min<std::size_t>(ReadLe32(bytes, 8), Data.size());
-  std::size_t count = 0;
-  std::size_t pos = kHeaderSize;
-  while (pos + 4 <= recordEnd) {
-    const std::uint16_t entryCount = ReadLe16(bytes, pos + 2);
-    pos += 4;
-    ++count;
-    for (unsigned entry = 0; entry < entryCount; ++entry) {
-      if (recordEnd < pos + 3) return count;
-      const std::size_t values = std::size_t(bytes[pos + 2]) * 5;
-      pos += 3;
-      if (recordEnd - pos < values) return count;
-      pos += values;
-    }
-  }
-  return count;
-}
-
 TBiniStatus DecodeBiniLines(std::string_view Data, const std::function<void(std::string_view)>& Line,
                             const std::function<void(TBiniSectionRoom)>& Section) {
   if (Data.size() <= kHeaderSize) return bsTooSmall;

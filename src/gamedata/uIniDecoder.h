@@ -49,11 +49,6 @@ TBiniStatus DecodeBini(const std::string& FileName, TStringList* Target, std::st
 // the result is bsNotBini (the caller decides how to read the text).
 TBiniStatus DecodeBiniBuffer(std::string_view Data, TStringList* Target);
 
-// How many sections the records of a binary file give, up to the first damaged record; 0 for a buffer
-// that is no binary file. Walks the records without decoding them, so that a reader can make its section
-// list at its size first.
-std::size_t CountBiniSections(std::string_view Data);
-
 // The most a section's entry lines can take, told before its header line: no more lines than its record
 // claims and the rest of the record area can hold, no more text than the decoded bound leaves. A reader
 // may make room for that much at once; a crafted record cannot make it ask for more.

@@ -22,8 +22,8 @@ constexpr std::size_t kGuessedLineSize = 32;
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 // The lines of text whose first character past blanks and control characters is "[": the sections the
-// text gives. Counted first, so that the section list is made once at its size: growing it would hold
-// it twice and a half at once, which for a file of nothing but short headers is many times the file.
+// text gives. Counted first, so that the section list is made once at its size: growing it holds up to
+// three times its items at once, which for a file of nothing but short headers is many times the file.
 std::size_t CountHeaderLines(std::string_view text) {
   std::size_t count = 0;
   for (std::size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
@@ -88,7 +88,6 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
   TBiniSectionRoom room;
   std::size_t lines = 0;
   std::size_t bytes = 0;
-  Sections.Reserve(int(std::min<std::size_t>(CountBiniSections(Data), INT_MAX)));
   DecodeStatus = DecodeBiniLines(
       Data,
       [&](std::string_view line) {

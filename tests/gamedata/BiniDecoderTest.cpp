@@ -204,35 +204,6 @@ TEST(BiniDecoder, SectionRoomIsWhatTheRecordsAndTheDecodedBoundAllow) {
   EXPECT_LT(rooms[1].bytes, MaxDecodedSize(file.size()) - 5000);
 }
 
-// The count a reader sizes its section list by: every section record up to the damage, read or not.
-TEST(BiniDecoder, SectionCountWalksTheRecordsUpToTheDamage) {
-  const struct {
-    const char* what;
-    std::function<void(BiniWriter&)> write;
-    std::size_t sections;
-  } cases[] =
-      {
-          {"entries with values",
-           [](BiniWriter& w) { w.Section("a", 2).Entry("k", 2).Int(1).Float(2).Entry("l", 0).Section("b", 0); }, 2},
-          {"empty sections",
-           [](BiniWriter& w) {
-    for (int i = 0; i < 5; ++i) w.Section("e", 0);
-           },
-           5},
-          {"section header cut short", [](BiniWriter& w) { w.Section("s", 0).Bytes("\x01"); }, 1},
-          {"entry count beyond the records", [](BiniWriter& w) { w.Section("s", 2).Entry("a", 0).Section("t", 0); }, 1},
-          {"value count beyond the records", [](BiniWriter& w) { w.Section("s", 1).Entry("a", 3).Int(1); }, 1},
-          {"name offset outside the table", [](BiniWriter& w) { w.SectionAt(500, 0).Section("s", 0); }, 2},
-  };
-  for (const auto& c : cases) {
-    BiniWriter w;
-    c.write(w);
-    EXPECT_EQ(CountBiniSections(w.Build()), c.sections) << c.what;
-  }
-  EXPECT_EQ(CountBiniSections("[a]\nk = 1\n[b]\n"), 0u);
-  EXPECT_EQ(CountBiniSections("BINI"), 0u);
-}
-
 // The files the loader reads line by line: binary, damaged binary, and text of every kind.
 TEST(BiniDecoder, FileLinesOfBinaryAndTextFiles) {
   BiniWriter good, damaged;
