@@ -21,6 +21,13 @@ constexpr std::size_t kGuessedLineSize = 32;
 
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
+// True when the first character of line past blanks and control characters is "[".
+bool IsHeader(std::string_view line) {
+  for (const char c : line)
+    if (static_cast<unsigned char>(c) > ' ') return c == '[';
+  return false;
+}
+
 // The lines of text whose first character past blanks and control characters is "[": the sections the
 // text gives. Counted first, so that the section list is made once at its size: growing it holds up to
 // three times its items at once, which for a file of nothing but short headers is many times the file.
@@ -72,6 +79,7 @@ void TSvIniFile::Clear() {
   SectionNames.Clear();
   SectionCounts.clear();
   current_ = -1;
+  currentLines_ = nullptr;
   currentRoom_ = {};
 }
 
@@ -106,6 +114,7 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
       },
       [&room](TBiniSectionRoom next) { room = next; });
   current_ = -1;
+  currentLines_ = nullptr;
   if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) return;
   ParseFileText(Data);
 }
@@ -143,6 +152,7 @@ void TSvIniFile::ParseText(std::string_view text) {
     currentRoom_ = {0, NextHeader(text, end) - end};
   });
   current_ = -1;
+  currentLines_ = nullptr;
 }
 
 void TSvIniFile::SetStrings(const TStringList& List) {
@@ -153,17 +163,14 @@ void TSvIniFile::SetStrings(const TStringList& List) {
     ParseLine(line);
   }
   current_ = -1;
+  currentLines_ = nullptr;
 }
 
 void TSvIniFile::SetLines(const LineBuffer& Lines) {
   Clear();
-  const auto isHeader = [](std::string_view line) {
-    const std::string_view s = TrimView(line);
-    return !s.empty() && s.front() == '[';
-  };
   // The section list made once at its size (see CountHeaderLines).
   std::size_t headers = 0;
-  for (std::size_t i = 0; i < Lines.Count(); ++i) headers += isHeader(Lines[i]) ? 1 : 0;
+  for (std::size_t i = 0; i < Lines.Count(); ++i) headers += IsHeader(Lines[i]) ? 1 : 0;
   Sections.Reserve(int(std::min<std::size_t>(headers, INT_MAX)));
   for (std::size_t i = 0; i < Lines.Count(); ++i) {
     std::string_view line = Lines[i];
@@ -175,10 +182,11 @@ void TSvIniFile::SetLines(const LineBuffer& Lines) {
     // line by line (most sections are short, and there are many of them).
     std::size_t end = i + 1;
     std::size_t bytes = 0;
-    for (; end < Lines.Count() && !isHeader(Lines[end]); ++end) bytes += Lines[end].size();
+    for (; end < Lines.Count() && !IsHeader(Lines[end]); ++end) bytes += Lines[end].size();
     currentRoom_ = {std::min<std::size_t>(end - i - 1, 1u << 20), bytes};
   }
   current_ = -1;
+  currentLines_ = nullptr;
 }
 
 void TSvIniFile::ParseLine(std::string_view line) {
@@ -206,7 +214,8 @@ void TSvIniFile::ParseLine(std::string_view line) {
   // Inline comments run from the first ";".
   const auto semicolon = s.find(';');
   if (semicolon != std::string_view::npos) s = TrimView(s.substr(0, semicolon));
-  THashedStringList& lines = LinesAt(current_);
+  if (currentLines_ == nullptr) currentLines_ = &LinesAt(current_);
+  THashedStringList& lines = *currentLines_;
   const auto eq = s.find('=');
   if (eq == std::string_view::npos) {
     lines.Add(s);
@@ -216,6 +225,7 @@ void TSvIniFile::ParseLine(std::string_view line) {
 }
 
 int TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
+  currentLines_ = nullptr;
   currentRoom_ = {};
   return Sections.AddJoined(name);
 }

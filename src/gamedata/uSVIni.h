@@ -142,6 +142,7 @@ class TSvIniFile : public TCustomIniFile {
   // While parsing: the section receiving lines (-1 before the first header), and the room its line list
   // gets when its first line comes (what a reader knew of the section at its header).
   int current_ = -1;
+  THashedStringList* currentLines_ = nullptr;  // its line list, once made
   TBiniSectionRoom currentRoom_;
 };
 

@@ -85,7 +85,8 @@ THashedStringList::Hashes& THashedStringList::HashState() const {
 
 std::uint64_t THashedStringList::HashOf(std::string_view s) const {
   if (CaseSensitive()) return KeyedHash(s);
-  std::string& key = HashState().key;
+  // Only the hashed lookups hash, and they made the hashes first.
+  std::string& key = hashes_->key;
   LowerCaseTo(s, key);
   const std::uint64_t hash = KeyedHash(key);
   if (key.capacity() > kKeptKeyRoom) std::string().swap(key);
