@@ -78,11 +78,6 @@ void TStringHash::Clear() {
 
 THashedStringList::~THashedStringList() = default;
 
-THashedStringList::Hashes& THashedStringList::HashState() const {
-  if (!hashes_) hashes_ = std::make_unique<Hashes>();
-  return *hashes_;
-}
-
 std::uint64_t THashedStringList::HashOf(std::string_view s) const {
   if (CaseSensitive()) return KeyedHash(s);
   // Only the hashed lookups hash, and they made the hashes first.
@@ -108,18 +103,16 @@ std::optional<std::string_view> NameOf(std::string_view line) {
 
 }  // namespace
 
-void THashedStringList::UpdateValueHash() const {
+void THashedStringList::RebuildValueHash() const {
   Hashes& h = HashState();
-  if (h.valueValid) return;
   h.value.Clear();
   h.value.Reserve(std::size_t(Count()));
   for (int i = 0; i < Count(); ++i) h.value.Add(HashOf(Strings(i)), i);
   h.valueValid = true;
 }
 
-void THashedStringList::UpdateNameHash() const {
+void THashedStringList::RebuildNameHash() const {
   Hashes& h = HashState();
-  if (h.nameValid) return;
   h.name.Clear();
   for (int i = 0; i < Count(); ++i) {
     if (const auto name = NameOf(Strings(i))) h.name.Add(HashOf(*name), i);

@@ -105,8 +105,14 @@ class THashedStringList : public TStringList {
   std::uint64_t HashOf(std::string_view s) const;
   bool Same(std::string_view a, std::string_view b) const;
   int FindName(std::string_view Name, std::uint64_t hash) const;
-  void UpdateValueHash() const;
-  void UpdateNameHash() const;
+  void UpdateValueHash() const {
+    if (!ValueHashValid()) RebuildValueHash();
+  }
+  void UpdateNameHash() const {
+    if (!NameHashValid()) RebuildNameHash();
+  }
+  void RebuildValueHash() const;
+  void RebuildNameHash() const;
 
   // Lists this short are searched from their end instead: the same answer without a hash's memory,
   // which matters for the tens of thousands of small line lists of a game file.
@@ -124,7 +130,10 @@ class THashedStringList : public TStringList {
     bool nameValid = false;
     std::string key;  // folding buffer
   };
-  Hashes& HashState() const;
+  Hashes& HashState() const {
+    if (!hashes_) hashes_ = std::make_unique<Hashes>();
+    return *hashes_;
+  }
   bool ValueHashValid() const { return hashes_ && hashes_->valueValid; }
   bool NameHashValid() const { return hashes_ && hashes_->nameValid; }
 
