@@ -184,11 +184,27 @@ void SharedSystemFile(const fs::path& installDir) {
   Append(installDir, "DATA\\universe\\universe.ini", systems);
 }
 
+// About 9 MB of "[]" lines, sections without lines: at the end of the main INI, or as a goods file.
+Change EmptySections(bool asDataFile) {
+  return [=](const fs::path& installDir) {
+    std::string text;
+    for (int i = 0; i < 3'000'000; ++i) text += "[]\n";
+    if (!asDataFile) {
+      Append(installDir, "EXE\\starvagant.ini", text);
+      return;
+    }
+    std::ofstream(OnDisk(installDir, "DATA") / "empty_sections.ini") << text;
+    Append(installDir, "EXE\\starvagant.ini", "goods = empty_sections.ini\n");
+  };
+}
+
 const std::map<std::string, Change>& Crafted() {
   static const std::map<std::string, Change> crafted = {
       {"shared_system_file", SharedSystemFile},
       {"sparse_255MiB_named_8_times", FileNamedOften(std::uintmax_t(255) << 20, 8, true)},
       {"text_200MB_named_40_times", FileNamedOften(200'000'000, 40, false)},
+      {"empty_sections_9MB_main_ini", EmptySections(false)},
+      {"empty_sections_9MB_data_file", EmptySections(true)},
   };
   return crafted;
 }
@@ -208,6 +224,10 @@ void BM_LoadCrafted(benchmark::State& state, const char* name) {
 }
 
 BENCHMARK_CAPTURE(BM_LoadCrafted, shared_system_file, "shared_system_file")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoadCrafted, empty_sections_9MB_main_ini, "empty_sections_9MB_main_ini")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoadCrafted, empty_sections_9MB_data_file, "empty_sections_9MB_data_file")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_LoadCrafted, sparse_255MiB_named_8_times, "sparse_255MiB_named_8_times")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <stdexcept>
 
 #include "platform/AsciiText.h"
@@ -17,6 +18,38 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // Size of an entry line taken before any was read.
 constexpr std::size_t kGuessedLineSize = 32;
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// True when the first character of line past blanks and control characters is "[".
+bool IsHeader(std::string_view line) {
+  for (const char c : line)
+    if (static_cast<unsigned char>(c) > ' ') return c == '[';
+  return false;
+}
+
+// The lines of text whose first character past blanks and control characters is "[": the sections the
+// text gives. Counted first, so that the section list is made once at its size: growing it holds up to
+// three times its items at once, which for a file of nothing but short headers is many times the file.
+std::size_t CountHeaderLines(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
+    std::size_t start = at;
+    while (start > 0 && static_cast<unsigned char>(text[start - 1]) <= ' ' && !IsLineEnd(text[start - 1])) --start;
+    if (start == 0 || IsLineEnd(text[start - 1])) ++count;
+  }
+  return count;
+}
+
+// Where the next line of text from from on that is a header begins (its "["); the end of text when none is.
+std::size_t NextHeader(std::string_view text, std::size_t from) {
+  for (std::size_t at = text.find('[', from); at != std::string_view::npos; at = text.find('[', at + 1)) {
+    std::size_t start = at;
+    while (start > from && static_cast<unsigned char>(text[start - 1]) <= ' ' && !IsLineEnd(text[start - 1])) --start;
+    if (start == from || IsLineEnd(text[start - 1])) return at;
+  }
+  return text.size();
+}
 
 }  // namespace
 
@@ -45,7 +78,9 @@ void TSvIniFile::Clear() {
   Sections.Clear();
   SectionNames.Clear();
   SectionCounts.clear();
-  current_ = nullptr;
+  current_ = -1;
+  currentLines_ = nullptr;
+  currentRoom_ = {};
 }
 
 void TSvIniFile::LoadFromBuffer(std::string_view Data) {
@@ -54,9 +89,10 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
   // text would only yield garbage sections.
   Clear();
   bool first = true;
-  // The decoder tells each section's room first: the section gets room for its lines at once, their text
-  // guessed from the entry lines so far, but never more than the decoder's bound on what is left to come
-  // nor more than the file (lines made long by one string would otherwise guess every section long).
+  // The decoder tells each section's room first: the section's first line gets room for its lines at once,
+  // their text guessed from the entry lines so far, but never more than the decoder's bound on what is
+  // left to come nor more than the file (lines made long by one string would otherwise guess every
+  // section long).
   TBiniSectionRoom room;
   std::size_t lines = 0;
   std::size_t bytes = 0;
@@ -65,19 +101,20 @@ void TSvIniFile::LoadFromBuffer(std::string_view Data) {
       [&](std::string_view line) {
     if (first && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
     first = false;
-    const THashedStringList* before = current_;
+    const int before = current_;
     ParseLine(line);
     if (current_ == before) {
       ++lines;
       bytes += line.size();
-    } else if (room.lines > 0) {
+    } else {
       const std::size_t guess = room.lines * (lines == 0 ? kGuessedLineSize : bytes / lines + 1);
-      current_->Reserve(int(room.lines), std::min({guess, room.bytes, Data.size()}));
+      currentRoom_ = {room.lines, std::min({guess, room.bytes, Data.size()})};
       room = {};
     }
       },
       [&room](TBiniSectionRoom next) { room = next; });
-  current_ = nullptr;
+  current_ = -1;
+  currentLines_ = nullptr;
   if (DecodeStatus == bsSuccess || DecodeStatus == bsBadEntry) return;
   ParseFileText(Data);
 }
@@ -103,9 +140,19 @@ void TSvIniFile::ParseFileText(std::string_view bytes) {
 
 void TSvIniFile::ParseText(std::string_view text) {
   Clear();
+  Sections.Reserve(int(std::min<std::size_t>(CountHeaderLines(text), INT_MAX)));
   // Lines end at CR LF, LF or CR, as the string list splits them.
-  ForEachTextLine(text, [this](std::string_view line) { ParseLine(line); });
-  current_ = nullptr;
+  ForEachTextLine(text, [this, text](std::string_view line) {
+    const int before = current_;
+    ParseLine(line);
+    if (current_ == before) return;
+    // A new section: its lines' text gets room at once, as much as there is up to the next header (most
+    // sections are short, and a first room of the usual size would be many times one short line).
+    const std::size_t end = std::size_t(line.data() - text.data()) + line.size();
+    currentRoom_ = {0, NextHeader(text, end) - end};
+  });
+  current_ = -1;
+  currentLines_ = nullptr;
 }
 
 void TSvIniFile::SetStrings(const TStringList& List) {
@@ -115,29 +162,31 @@ void TSvIniFile::SetStrings(const TStringList& List) {
     if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
     ParseLine(line);
   }
-  current_ = nullptr;
+  current_ = -1;
+  currentLines_ = nullptr;
 }
 
 void TSvIniFile::SetLines(const LineBuffer& Lines) {
   Clear();
-  const auto isHeader = [](std::string_view line) {
-    const std::string_view s = TrimView(line);
-    return !s.empty() && s.front() == '[';
-  };
+  // The section list made once at its size (see CountHeaderLines).
+  std::size_t headers = 0;
+  for (std::size_t i = 0; i < Lines.Count(); ++i) headers += IsHeader(Lines[i]) ? 1 : 0;
+  Sections.Reserve(int(std::min<std::size_t>(headers, INT_MAX)));
   for (std::size_t i = 0; i < Lines.Count(); ++i) {
     std::string_view line = Lines[i];
     if (i == 0 && line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
-    const THashedStringList* before = current_;
+    const int before = current_;
     ParseLine(line);
     if (current_ == before) continue;
     // A new section: room for the lines up to the next header at once, instead of growing its list
     // line by line (most sections are short, and there are many of them).
     std::size_t end = i + 1;
     std::size_t bytes = 0;
-    for (; end < Lines.Count() && !isHeader(Lines[end]); ++end) bytes += Lines[end].size();
-    current_->Reserve(int(std::min<std::size_t>(end - i - 1, 1u << 20)), bytes);
+    for (; end < Lines.Count() && !IsHeader(Lines[end]); ++end) bytes += Lines[end].size();
+    currentRoom_ = {std::min<std::size_t>(end - i - 1, 1u << 20), bytes};
   }
-  current_ = nullptr;
+  current_ = -1;
+  currentLines_ = nullptr;
 }
 
 void TSvIniFile::ParseLine(std::string_view line) {
@@ -161,29 +210,35 @@ void TSvIniFile::ParseLine(std::string_view line) {
     current_ = AddSection({raw, std::string_view(digits, std::size_t(r.ptr - digits))});
     return;
   }
-  if (current_ == nullptr) return;
+  if (current_ < 0) return;
   // Inline comments run from the first ";".
   const auto semicolon = s.find(';');
   if (semicolon != std::string_view::npos) s = TrimView(s.substr(0, semicolon));
+  if (currentLines_ == nullptr) currentLines_ = &LinesAt(current_);
+  THashedStringList& lines = *currentLines_;
   const auto eq = s.find('=');
   if (eq == std::string_view::npos) {
-    current_->Add(s);
+    lines.Add(s);
     return;
   }
-  current_->AddJoined({TrimView(s.substr(0, eq)), "=", TrimView(s.substr(eq + 1))});
+  lines.AddJoined({TrimView(s.substr(0, eq)), "=", TrimView(s.substr(eq + 1))});
 }
 
-THashedStringList* TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
+int TSvIniFile::AddSection(std::initializer_list<std::string_view> name) {
+  currentLines_ = nullptr;
+  currentRoom_ = {};
+  return Sections.AddJoined(name);
+}
+
+THashedStringList& TSvIniFile::LinesAt(int index) {
+  if (auto* lines = static_cast<THashedStringList*>(Sections.Objects(index))) return *lines;
   auto lines = std::make_unique<THashedStringList>();
-  THashedStringList* const added = lines.get();
-  try {
-    Sections.AddJoined(name, added);
-  } catch (...) {
-    // Once in the section list (its hash may fail after the item went in), the list owns the lines.
-    if (Sections.Count() > 0 && Sections.Objects(Sections.Count() - 1) == added) lines.release();
-    throw;
+  if (index == current_ && (currentRoom_.lines > 0 || currentRoom_.bytes > 0)) {
+    lines->Reserve(int(currentRoom_.lines), currentRoom_.bytes);
+    currentRoom_ = {};
   }
-  return lines.release();
+  Sections.PutObject(index, lines.get());
+  return *lines.release();
 }
 
 THashedStringList* TSvIniFile::FindLines(std::string_view Section) const {
@@ -266,7 +321,8 @@ std::string TSvIniFile::FindSection(const std::string& Ident, const std::string&
 void TSvIniFile::GetStrings(TStringList* Strings) const {
   for (const auto& section : Sections) {
     Strings->Add("[" + std::string(section.text) + "]");
-    for (const auto& line : *static_cast<const THashedStringList*>(section.object)) Strings->Add(line.text);
+    if (const auto* lines = static_cast<const THashedStringList*>(section.object))
+      for (const auto& line : *lines) Strings->Add(line.text);
     Strings->Add(std::string());
   }
 }
@@ -281,12 +337,10 @@ void TSvIniFile::WriteLine(THashedStringList& lines, const std::string& Ident, c
 }
 
 THashedStringList& TSvIniFile::LinesForWrite(const std::string& Section) {
-  THashedStringList* lines = FindLines(Section);
-  if (lines == nullptr) {
-    // Exactly the name given: no number, and not counted among the raw names.
-    lines = AddSection({Section});
-  }
-  return *lines;
+  int i = Sections.IndexOf(Section);
+  // Exactly the name given: no number, and not counted among the raw names.
+  if (i < 0) i = AddSection({Section});
+  return LinesAt(i);
 }
 
 void TSvIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) {

@@ -62,7 +62,8 @@ class TSvIniFile : public TCustomIniFile {
   TSvIniFile& operator=(const TSvIniFile&) = delete;
 
   // One item per section in load order: the numbered name, with the section's line list
-  // (a THashedStringList) as its object, owned here.
+  // (a THashedStringList) as its object, owned here. A section without lines has none (nullptr): a file of
+  // many empty sections costs a list item each, not a line list each.
   THashedStringList Sections{true};
   // The distinct raw section names in order of first appearance, spelled as there, and how many sections
   // of each name were read (parallel to SectionNames).
@@ -94,7 +95,7 @@ class TSvIniFile : public TCustomIniFile {
   std::string ReadStringF(std::string_view SectionFmt, const std::string& Ident, const std::string& Default,
                           std::initializer_list<FormatArg> Args) const;
   // The numbered section names with their line lists as objects (still owned here: Strings must not own
-  // its objects). Previous content replaced.
+  // its objects; nullptr for a section without lines). Previous content replaced.
   void ReadSections(TStringList* Strings) const override;
   // All lines of the section, whole. Previous content replaced; empty for an absent section.
   void ReadSectionValues(const std::string& Section, TStringList* Strings) const override;
@@ -129,13 +130,20 @@ class TSvIniFile : public TCustomIniFile {
   void ParseLine(std::string_view line);
   void ParseText(std::string_view text);
   void ParseFileText(std::string_view bytes);
-  // A new empty section named by the parts end to end, appended to Sections.
-  THashedStringList* AddSection(std::initializer_list<std::string_view> name);
+  // A new empty section named by the parts end to end, appended to Sections; its index.
+  int AddSection(std::initializer_list<std::string_view> name);
+  // The line list of section index, made when the section has none yet.
+  THashedStringList& LinesAt(int index);
+  // The line list of the section of that name; nullptr when there is no such section or it has no lines.
   THashedStringList* FindLines(std::string_view Section) const;
   THashedStringList& LinesForWrite(const std::string& Section);
   static void WriteLine(THashedStringList& lines, const std::string& Ident, const std::string& Value);
 
-  THashedStringList* current_ = nullptr;  // section receiving lines while parsing
+  // While parsing: the section receiving lines (-1 before the first header), and the room its line list
+  // gets when its first line comes (what a reader knew of the section at its header).
+  int current_ = -1;
+  THashedStringList* currentLines_ = nullptr;  // its line list, once made
+  TBiniSectionRoom currentRoom_;
 };
 
 }  // namespace qmz

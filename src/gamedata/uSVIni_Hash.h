@@ -3,6 +3,7 @@
 // and line lists.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,37 +15,46 @@ namespace qmz {
 
 using platform::KeyedHash;
 
-// Chains of entries (a 64-bit hash and an int) by hash, holding no keys: the owner says which entry
-// matches. A newer entry comes first in its chain, so of entries that match the newest is found.
+// Chains of entries (a hash and an int) by hash, holding no keys: the owner says which entry matches. A
+// newer entry comes first in its chain, so of entries that match the newest is found.
 class HashChains {
  public:
   explicit HashChains(int Size = 256) : size_(std::max(Size, 1)) {}
 
   void Clear();
+  // Room for count entries in all, so that adding them grows nothing.
+  void Reserve(std::size_t count);
   void Add(std::uint64_t hash, int value);
   int Count() const { return int(entries_.size()); }
   // The value of the newest entry of hash that matches (match is given the value), or -1.
   template <typename Match>
   int Find(std::uint64_t hash, const Match& match) const {
     if (buckets_.empty()) return -1;
-    for (int i = buckets_[hash % buckets_.size()]; i >= 0; i = entries_[std::size_t(i)].next) {
-      const Entry& e = entries_[std::size_t(i)];
-      if (e.hash == hash && match(e.value)) return e.value;
+    const auto low = std::uint32_t(hash);
+    for (int i = buckets_[low % buckets_.size()]; i >= 0; i = entries_[std::size_t(i)].next) {
+      if (entries_[std::size_t(i)].hash == low && match(ValueOf(i))) return ValueOf(i);
     }
     return -1;
   }
 
  private:
+  // Of the hash, the low half is kept: enough to pick the bucket and to pass over most entries of other
+  // keys without comparing, at half the room of an entry.
   struct Entry {
-    std::uint64_t hash;
-    int value;
+    std::uint32_t hash;
     int next;  // the next entry of the chain, -1 at its end
   };
-  void Grow();
+  int ValueOf(int entry) const { return ownValues_ ? values_[std::size_t(entry)] : entry; }
+  // Spreads the entries over buckets chains.
+  void Rebucket(std::size_t buckets);
 
   int size_;                  // bucket count to start with; the buckets are made at the first Add
   std::vector<int> buckets_;  // head entry of each chain, -1 for an empty chain
   std::vector<Entry> entries_;
+  // The value of each entry, kept only once one differs from its entry's number: the lists add their
+  // items' numbers in order, and a hash of many short names would otherwise hold each number twice.
+  bool ownValues_ = false;
+  std::vector<int> values_;
 };
 
 // Chained hash of string keys to integers. A key added several times answers with its LAST value, since
@@ -95,8 +105,14 @@ class THashedStringList : public TStringList {
   std::uint64_t HashOf(std::string_view s) const;
   bool Same(std::string_view a, std::string_view b) const;
   int FindName(std::string_view Name, std::uint64_t hash) const;
-  void UpdateValueHash() const;
-  void UpdateNameHash() const;
+  void UpdateValueHash() const {
+    if (!ValueHashValid()) RebuildValueHash();
+  }
+  void UpdateNameHash() const {
+    if (!NameHashValid()) RebuildNameHash();
+  }
+  void RebuildValueHash() const;
+  void RebuildNameHash() const;
 
   // Lists this short are searched from their end instead: the same answer without a hash's memory,
   // which matters for the tens of thousands of small line lists of a game file.
@@ -105,12 +121,23 @@ class THashedStringList : public TStringList {
   static constexpr std::size_t kKeptKeyRoom = std::size_t(64) << 10;
 
   // The hashes hold the numbers of the items, not copies of their texts: a lookup compares with the
-  // list's own texts.
-  mutable HashChains valueHash_;
-  mutable HashChains nameHash_;
-  mutable bool valueHashValid_ = false;
-  mutable bool nameHashValid_ = false;
-  mutable std::string key_;
+  // list's own texts. They are made at the first hashed lookup: most line lists are never hashed, and
+  // a list of a few lines should cost little more than its lines.
+  struct Hashes {
+    HashChains value;
+    HashChains name;
+    bool valueValid = false;
+    bool nameValid = false;
+    std::string key;  // folding buffer
+  };
+  Hashes& HashState() const {
+    if (!hashes_) hashes_ = std::make_unique<Hashes>();
+    return *hashes_;
+  }
+  bool ValueHashValid() const { return hashes_ && hashes_->valueValid; }
+  bool NameHashValid() const { return hashes_ && hashes_->nameValid; }
+
+  mutable std::unique_ptr<Hashes> hashes_;
 };
 
 }  // namespace qmz

@@ -223,4 +223,59 @@ TEST(HugeLines, CostAtMostThreeTimesTheFile) {
   }
 }
 
+// ---- many small sections -----------------------------------------------------------------------
+
+// About 2 MB of sections without lines: headers without a name, headers with one, binary records.
+const std::vector<Bomb>& EmptySectionFiles() {
+  static const std::vector<Bomb> files = [] {
+    constexpr std::size_t kSize = 2 * kMiB;
+    std::vector<Bomb> made;
+    for (const char* header : {"[]\n", "[a]\n"}) {
+      std::string text;
+      while (text.size() < kSize) text += header;
+      made.push_back({header, text});
+    }
+    test::BiniWriter w;
+    for (std::size_t i = 0; i < kSize / 4; ++i) w.Section("a", 0);
+    made.push_back({"binary", w.Build()});
+    return made;
+  }();
+  return files;
+}
+
+// A section without lines costs a list item, not a line list: the file at most this many times over.
+constexpr std::size_t kEmptySectionFactor = 16;
+
+TEST(ManySections, EmptySectionsCostASmallMultipleOfTheFile) {
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "sections.ini").string();
+  for (const auto& file : EmptySectionFiles()) {
+    SCOPED_TRACE(file.name);
+    test::WriteWholeFile(path, file.bytes);
+    test::AllocationMeter meter(kRefuseAbove);
+    TSvIniFile ini(path);
+    // Looked up, as the loader does, so the section list is hashed too.
+    const std::string last = ini.Sections.Count() > 0 ? std::string(ini.Sections[ini.Sections.Count() - 1]) : "";
+    EXPECT_EQ(ini.Sections.IndexOf(last), ini.Sections.Count() - 1);
+    EXPECT_GT(ini.Sections.Count(), 500000);
+    EXPECT_EQ(ini.ReadString(last, "k", "none"), "none");
+    EXPECT_LE(meter.Peak(), kEmptySectionFactor * file.bytes.size());
+  }
+}
+
+TEST_F(LoadMemory, EmptySectionsInEveryGameFileCostASmallMultipleOfTheFile) {
+  for (const char* game : kGameFiles) {
+    const std::string original = test::ReadWholeFile(*platform::ResolveGamePath((manifest.installDir / game).string()));
+    for (const auto& file : EmptySectionFiles()) {
+      SCOPED_TRACE(std::string(game) + ", " + file.name);
+      Replace(game, file.bytes);
+      test::AllocationMeter meter(kRefuseAbove);
+      EXPECT_NO_THROW(Load());
+      // The joined data text keeps each line with its end as well.
+      EXPECT_LE(meter.Peak(), (kEmptySectionFactor + 4) * file.bytes.size());
+    }
+    Replace(game, original);
+  }
+}
+
 }  // namespace
