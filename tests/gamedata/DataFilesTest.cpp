@@ -26,7 +26,7 @@ void Write(const fs::path& file, const std::string& content) {
   platform::ResetGamePathCache();
 }
 
-const char* kMain =
+const std::string kMain =
     "[Starvagant]\r\ndata path = ..\\data\r\ninitial_world = InitialWorld.ini\r\n"
     "[Resources]\r\nDLL = names.dll ; the names\r\ndll=more.dll\r\nflags = 1\r\n"
     "[Data]\r\nGoods = equipment\\goods.ini ; main goods\r\ngoods = equipment\\mod_goods.ini\r\n"
@@ -42,8 +42,7 @@ class DataFilesTest : public ::testing::Test {
     journal = test::MemoryJournal();
     d = std::make_unique<TSvData>(journal.get(), rec.Window(), rec.Mapping());
     d->SVPath = dir.Str() + "/";
-    Write(dir.Path() / "Exe" / "StarVagant.INI", kMain);
-    d->aIni[iniMain] = d->OpenGameIni(d->SVPath + "EXE\\starvagant.ini");
+    MainIni("");
     const fs::path data = dir.Path() / "Data";
     Write(data / "InitialWorld.ini", "[Group]\r\nnickname = li_p_grp\r\n[Group]\r\nnickname = pirates\r\n");
     Write(data / "Equipment" / "Goods.ini",
@@ -66,6 +65,11 @@ class DataFilesTest : public ::testing::Test {
     Write(data / "Missions" / "Faction_Prop.ini", "[FactionProps]\r\naffiliation = li_p_grp\r\n");
   }
   void TearDown() override { platform::ResetGamePathCache(); }
+  // The main INI with more lines after its own.
+  void MainIni(const std::string& more) {
+    Write(dir.Path() / "Exe" / "StarVagant.INI", kMain + more);
+    d->aIni[iniMain] = d->OpenGameIni(d->SVPath + "EXE\\starvagant.ini");
+  }
 
   test::TempDir dir;
   test::StatusRecorder rec;
@@ -259,12 +263,9 @@ class OpenCounter {
 TEST_F(DataFilesTest, AFileNamedAgainIsReadOnceAndJoinedAsOftenAsNamed) {
   // The groups file named in other spellings of its path (and as goods) after the first line: all of
   // its sections count each time, as when it was read for every line.
-  std::string main = kMain;
-  for (const char* again :
-       {"Groups = INITIALWORLD.INI", "groups = Equipment\\..\\InitialWorld.ini ; again", "Goods = initialworld.ini"})
-    main += again + std::string("\r\n");
-  Write(dir.Path() / "Exe" / "StarVagant.INI", main);
-  d->aIni[iniMain] = d->OpenGameIni(d->SVPath + "EXE\\starvagant.ini");
+  MainIni(
+      "Groups = INITIALWORLD.INI\r\ngroups = Equipment\\..\\InitialWorld.ini ; again\r\n"
+      "Goods = initialworld.ini\r\n");
   ASSERT_TRUE(d->getInitialData());
   OpenCounter counter(dir.Path() / "Data" / "InitialWorld.ini");
   ASSERT_TRUE(d->getDataInis());
@@ -282,10 +283,7 @@ TEST_F(DataFilesTest, TheJoinedTextOfAKindIsBoundedAndTheLoadEndsPastIt) {
   // up to gigabytes for a file named more often.
   Write(dir.Path() / "Data" / "Equipment" / "big.ini", "");
   fs::resize_file(dir.Path() / "Data" / "Equipment" / "big.ini", kMaxJoinedText / 3 + (std::size_t(1) << 20));
-  std::string main = kMain;
-  for (int i = 0; i < 3; ++i) main += "Goods = equipment\\big.ini\r\n";
-  Write(dir.Path() / "Exe" / "StarVagant.INI", main);
-  d->aIni[iniMain] = d->OpenGameIni(d->SVPath + "EXE\\starvagant.ini");
+  MainIni("Goods = equipment\\big.ini\r\nGoods = equipment\\big.ini\r\nGoods = equipment\\big.ini\r\n");
   ASSERT_TRUE(d->getInitialData());
   EXPECT_FALSE(d->getDataInis());
   EXPECT_EQ(test::CountLines(*journal, jlError,

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <memory>
 #include <ostream>
+#include <type_traits>
 #include <string>
 
 #include "gamedata/uSvFunctions.h"
@@ -32,15 +33,13 @@ class Dump {
  public:
   void Text(std::string_view s) { out_.append(s).push_back('|'); }
   void Int(std::uint64_t v) { Text(std::to_string(v)); }
-  void Float(float v) {
-    std::uint32_t bits = 0;
+  template <typename Number>
+  void Bits(Number v) {
+    std::conditional_t<sizeof v == 4, std::uint32_t, std::uint64_t> bits = 0;
     std::memcpy(&bits, &v, sizeof bits);
-    Hex(bits);
-  }
-  void Double(double v) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &v, sizeof bits);
-    Hex(bits);
+    char hex[20];
+    std::snprintf(hex, sizeof hex, "%" PRIx64, std::uint64_t(bits));
+    Text(hex);
   }
   void EndLine() { out_.push_back('\n'); }
   const std::string& str() const { return out_; }
@@ -53,11 +52,6 @@ class Dump {
   }
 
  private:
-  void Hex(std::uint64_t v) {
-    char buf[20];
-    std::snprintf(buf, sizeof buf, "%" PRIx64, v);
-    Text(buf);
-  }
   std::string out_;
 };
 
@@ -74,8 +68,8 @@ void DumpArray(Dump& d, std::string_view title, const TGoodArr& arr) {
           std::uint64_t(g.units_per_container), std::uint64_t(g.volume), std::uint64_t(g.archetype_type)})
       d.Int(v);
     for (const float v : {g.decay_per_second, g.good_sell_price, g.good_buy_price, g.bad_sell_price, g.bad_buy_price})
-      d.Float(v);
-    d.Double(g.price);
+      d.Bits(v);
+    d.Bits(g.price);
     d.EndLine();
   }
 }
@@ -103,9 +97,7 @@ Dump DumpModel(const TSvData& m) {
   d.Int(m.aFactionProps.size());
   d.EndLine();
   for (const TFaction& f : m.aFactionProps) {
-    d.Text(f.scan_for_cargo.str());
-    d.Text(f.scan_announce.str());
-    d.Text(f.scan_chance.str());
+    for (const TShortString* s : {&f.scan_for_cargo, &f.scan_announce, &f.scan_chance}) d.Text(s->str());
     d.Int(f.lawful);
     d.EndLine();
   }
@@ -120,10 +112,10 @@ Dump DumpModel(const TSvData& m) {
     for (std::size_t g = 0; g < m.aMarket.RowLength(); ++g) {
       const TMarketCell cell = m.aMarket[b][g];
       d.Int(cell.Sold);
-      d.Float(cell.PriceFactor);
-      d.Double(cell.Price);
-      d.Float(cell.Reputation);
-      d.Float(cell.Level);
+      d.Bits(cell.PriceFactor);
+      d.Bits(cell.Price);
+      d.Bits(cell.Reputation);
+      d.Bits(cell.Level);
     }
     d.EndLine();
   }
@@ -162,22 +154,9 @@ TEST_P(ModelDigest, GeneratedInstallationLoadsIntoTheKnownModel) {
 
   const Dump d = DumpModel(model);
   const std::string name = std::string(c.size) + (c.binary ? "-binary" : "-text");
-  if (const char* out = std::getenv("QMZ_MODEL_DUMP_DIR")) {
+  if (const char* out = std::getenv("QMZ_MODEL_DUMP_DIR"))
     std::ofstream(std::filesystem::path(out) / (name + ".txt"), std::ios::binary) << d.str();
-    std::ofstream lines(std::filesystem::path(out) / (name + ".journal"), std::ios::binary);
-    const std::string root = manifest.installDir.string();
-    for (const auto& r : journal->Buffer()) {
-      std::string text = r.Text;
-      // Elapsed times and the temporary folder differ from run to run.
-      if (const auto at = text.find(" - Elapsed time:"); at != std::string::npos) text.resize(at);
-      for (auto at = text.find(root); at != std::string::npos; at = text.find(root))
-        text.replace(at, root.size(), "<root>");
-      lines << int(r.Level) << ' ' << text << '\n';
-    }
-  }
-  char hex[20];
-  std::snprintf(hex, sizeof hex, "%016" PRIx64, d.Digest());
-  EXPECT_EQ(d.Digest(), c.digest) << name << " digest is 0x" << hex;
+  EXPECT_EQ(d.Digest(), c.digest) << name << " digest is 0x" << std::hex << d.Digest();
 }
 
 INSTANTIATE_TEST_SUITE_P(

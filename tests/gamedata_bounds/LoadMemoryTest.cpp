@@ -67,15 +67,10 @@ const std::vector<Bomb>& Bombs() {
 TEST(BiniBombs, EveryReadStaysWithinTheDecodedBound) {
   test::TempDir dir;
   const std::string path = (dir.Path() / "bomb.ini").string();
-  const std::vector<std::pair<const char*, std::function<void()>>> reads =
-      {
-          {"INI object from the file", [&] { TSvIniFile ini(path); }},
-          {"lines of the file", [&] { DecodeBiniFileLines(path, [](std::string_view) {}); }},
-          {"string list",
-           [&] {
-    TStringList list;
-    DecodeBini(path, &list);
-           }},
+  const std::vector<std::pair<const char*, std::function<void()>>> reads = {
+      {"INI object from the file", [&] { TSvIniFile ini(path); }},
+      {"lines of the file", [&] { DecodeBiniFileLines(path, [](std::string_view) {}); }},
+      {"string list", [&] { DecodeBini(path, std::make_unique<TStringList>().get()); }},
   };
   for (const auto& bomb : Bombs()) {
     test::WriteWholeFile(path, bomb.bytes);
@@ -100,11 +95,14 @@ class LoadMemory : public ::testing::Test {
   }
   void TearDown() override { platform::ResetProcessRegistry(); }
 
-  // Replaces a file of the installation (its path under the installation folder, any letter case).
-  void Replace(const std::string& file, const std::string& bytes) {
+  // Replaces a file of the installation (its path under the installation folder, any letter case) and
+  // gives back what it held.
+  std::string Replace(const std::string& file, const std::string& bytes) {
     const auto path = platform::ResolveGamePath(manifest.installDir.string() + "/" + file);
-    ASSERT_TRUE(path.has_value()) << file;
+    EXPECT_TRUE(path.has_value()) << file;
+    std::string original = test::ReadWholeFile(*path);
     test::WriteWholeFile(*path, bytes);
+    return original;
   }
 
   std::unique_ptr<TSvData> Load() {
@@ -132,9 +130,7 @@ TEST_F(LoadMemory, BombsInEveryGameFileEndWithinTheDecodedBound) {
   for (const char* file : kGameFiles) {
     for (const auto& bomb : Bombs()) {
       SCOPED_TRACE(std::string(file) + ", " + bomb.name);
-      const std::string original = test::ReadWholeFile(
-          *platform::ResolveGamePath((manifest.installDir / file).string()));
-      Replace(file, bomb.bytes);
+      const std::string original = Replace(file, bomb.bytes);
       test::AllocationMeter meter(kRefuseAbove);
       EXPECT_NO_THROW(Load());
       EXPECT_EQ(meter.Refused(), 0);
@@ -149,8 +145,7 @@ TEST_F(LoadMemory, AFileTooLargeForTheMemoryEndsTheLoadWithItsNameAndTheDialog) 
   const std::string large = "[Huge]\nk = " + std::string(8 * kMiB, 'v') + "\n";
   for (const char* file : kGameFiles) {
     SCOPED_TRACE(file);
-    const std::string original = test::ReadWholeFile(*platform::ResolveGamePath((manifest.installDir / file).string()));
-    Replace(file, large);
+    const std::string original = Replace(file, large);
     journal = test::MemoryJournal();
     user.warnings.clear();
     std::unique_ptr<TSvData> d;
@@ -265,16 +260,15 @@ TEST(ManySections, EmptySectionsCostASmallMultipleOfTheFile) {
 
 TEST_F(LoadMemory, EmptySectionsInEveryGameFileCostASmallMultipleOfTheFile) {
   for (const char* game : kGameFiles) {
-    const std::string original = test::ReadWholeFile(*platform::ResolveGamePath((manifest.installDir / game).string()));
     for (const auto& file : EmptySectionFiles()) {
       SCOPED_TRACE(std::string(game) + ", " + file.name);
-      Replace(game, file.bytes);
+      const std::string original = Replace(game, file.bytes);
       test::AllocationMeter meter(kRefuseAbove);
       EXPECT_NO_THROW(Load());
       // The joined data text keeps each line with its end as well.
       EXPECT_LE(meter.Peak(), (kEmptySectionFactor + 4) * file.bytes.size());
+      Replace(game, original);
     }
-    Replace(game, original);
   }
 }
 
