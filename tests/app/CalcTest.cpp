@@ -24,7 +24,7 @@
 #include "util/StatusRecorder.h"
 #include "app/core/uFormMain_Display.h"
 #include "app/core/uFormGrid_Files.h"
-#include "InfoModel.h"
+#include "util/GeneratedModel.h"
 #include "platform/WholeFile.h"
 
 using namespace qmz;

@@ -15,7 +15,7 @@
 #include "app/QmzApplication.h"
 #include "app/uFormGrid.h"
 #include "app/uFormMain.h"
-#include "InfoModel.h"
+#include "util/GeneratedModel.h"
 #include "util/ScriptedUser.h"
 #include "util/StatusRecorder.h"
 #include "util/TempDir.h"

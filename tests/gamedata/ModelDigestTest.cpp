@@ -12,17 +12,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <ostream>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 
-#include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
-#include "samplegen/SampleGen.h"
-#include "util/ScriptedUser.h"
-#include "util/TempDir.h"
+#include "util/GeneratedModel.h"
 
 using namespace qmz;
 
@@ -130,29 +124,17 @@ struct Case {
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.size << (c.binary ? " binary" : " text"); }
 
-class ModelDigest : public ::testing::TestWithParam<Case> {
- protected:
-  void SetUp() override {
-    platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
-    platform::ResetGamePathCache();
-  }
-  void TearDown() override { platform::ResetProcessRegistry(); }
-};
+class ModelDigest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ModelDigest, GeneratedInstallationLoadsIntoTheKnownModel) {
   const Case& c = GetParam();
   test::TempDir dir;
   auto options = samplegen::Options::ForSize(c.size);
   options.binaryFiles = c.binary;
-  const auto manifest = samplegen::Generate(dir.Path(), options);
-  platform::ResetGamePathCache();
-  test::ScriptedUser user;
-  user.chooser = manifest.installDir.string();
-  auto journal = test::MemoryJournal();
-  const TSvData model(journal.get(), 0, 0, user);
-  ASSERT_TRUE(model.DataValid);
+  const auto model = test::LoadModel(samplegen::Generate(dir.Path(), options).installDir);
+  ASSERT_TRUE(model->DataValid);
 
-  const Dump d = DumpModel(model);
+  const Dump d = DumpModel(*model);
   const std::string name = std::string(c.size) + (c.binary ? "-binary" : "-text");
   if (const char* out = std::getenv("QMZ_MODEL_DUMP_DIR"))
     std::ofstream(std::filesystem::path(out) / (name + ".txt"), std::ios::binary) << d.str();

@@ -1,5 +1,5 @@
 #pragma once
-// Models loaded from generated installations, for the core and window tests.
+// Models loaded from generated installations.
 
 #include <memory>
 #include <filesystem>
