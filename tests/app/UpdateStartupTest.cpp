@@ -58,7 +58,6 @@ bool Contains(const std::vector<std::string>& have, const std::string& line) {
 class UpdateStartupTest : public MainWindowTest {
  protected:
   UpdateStartupTest() {
-    fs::create_directories(site_);
     WriteWholeFile(site_ / "qmz_update.zip", std::string(3000, 'z'));
     Page("new.html", "1.0.1", "/qmz_update.zip");
     Page("same.html", "1.0.0.0", "/qmz_update.zip");

@@ -21,7 +21,6 @@ namespace {
 
 // The path resolver keeps folder listings for the whole run; files written by a test must be seen.
 void Write(const fs::path& file, const std::string& content) {
-  fs::create_directories(file.parent_path());
   test::WriteWholeFile(file, content);
   platform::ResetGamePathCache();
 }

@@ -42,11 +42,7 @@ class ParsersTest : public ::testing::Test {
     d.aIni[slot] = std::move(ini);
   }
 
-  void DataFile(const std::string& rel, const std::string& text) {
-    auto path = dir.Path() / rel;
-    std::filesystem::create_directories(path.parent_path());
-    test::WriteWholeFile(path, text);
-  }
+  void DataFile(const std::string& rel, const std::string& text) { test::WriteWholeFile(dir.Path() / rel, text); }
 
   std::unique_ptr<TJournal> journal = test::MemoryJournal();
   test::TempDir dir;

@@ -25,10 +25,7 @@ class GamePathTest : public testing::Test {
   }
   void TearDown() override { qmz::platform::ResetGamePathCache(); }
 
-  void Touch(const fs::path& relative) const {
-    fs::create_directories((root_.Path() / relative).parent_path());
-    qmz::test::WriteWholeFile(root_.Path() / relative, "x");
-  }
+  void Touch(const fs::path& relative) const { qmz::test::WriteWholeFile(root_.Path() / relative, "x"); }
   const fs::path& Root() const { return root_.Path(); }
 
   qmz::test::TempDir root_;

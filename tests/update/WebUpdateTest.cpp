@@ -72,10 +72,7 @@ class RecordingUpdate : public TwuWebUpdate {
 
 class WebUpdateTest : public ::testing::Test {
  protected:
-  WebUpdateTest() {
-    fs::create_directories(site_);
-    test::WriteWholeFile(site_ / "update.bin", std::string(5000, 'u'));
-  }
+  WebUpdateTest() { test::WriteWholeFile(site_ / "update.bin", std::string(5000, 'u')); }
 
   void Page(const std::string& name, const std::string& version, const std::string& download = "/update.bin",
             const std::string& extra = {}) {
