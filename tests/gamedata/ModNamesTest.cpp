@@ -137,13 +137,12 @@ TEST(InstallLookup, SpecialModFolderOnTheFirstDriveThatHoldsIt) {
   namespace fs = std::filesystem;
   test::TempDir prefix;
   fs::create_directories(prefix.Path() / "dosdevices");
-  for (std::string drive : {"c", "e", "f", "a"}) {
-    fs::create_directories(prefix.Path() / ("drive_" + drive));
+  // Drives and the mod folder each holds.
+  for (const auto& [drive, mods] :
+       {std::pair<std::string, std::string>{"c", ""}, {"e", "Orvane62"}, {"f", "ORVANE62"}, {"a", "ORVANE62"}}) {
+    fs::create_directories(prefix.Path() / ("drive_" + drive) / mods);
     fs::create_directory_symlink("../drive_" + drive, prefix.Path() / "dosdevices" / (drive + ":"));
   }
-  fs::create_directories(prefix.Path() / "drive_e" / "Orvane62");
-  fs::create_directories(prefix.Path() / "drive_f" / "ORVANE62");
-  fs::create_directories(prefix.Path() / "drive_a" / "ORVANE62");
   {
     test::ScopedEnv env("WINEPREFIX", prefix.Str().c_str());
     platform::ResetGamePathCache();

@@ -18,10 +18,9 @@ class GamePathTest : public testing::Test {
  protected:
   void SetUp() override {
     qmz::platform::ResetGamePathCache();
-    Touch("data/universe/systems/LI01/LI01.INI");
-    Touch("data/equip/Goods.ini");
-    Touch("data/equip/goods.ini");
-    Touch("EXE/starvagant.ini");
+    for (const char* file :
+         {"data/universe/systems/LI01/LI01.INI", "data/equip/Goods.ini", "data/equip/goods.ini", "EXE/starvagant.ini"})
+      Touch(file);
   }
   void TearDown() override { qmz::platform::ResetGamePathCache(); }
 

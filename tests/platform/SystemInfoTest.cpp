@@ -89,9 +89,7 @@ TEST(DosDevices, LettersInOrderAndPathsOfTheDeepestDrive) {
   qmz::test::TempDir dir;
   const fs::path devices = dir.Path() / "dosdevices", driveC = dir.Path() / "drive_c",
                  driveD = dir.Path() / "elsewhere" / "games";
-  fs::create_directories(devices);
-  fs::create_directories(driveC / "Program Files");
-  fs::create_directories(driveD);
+  for (const fs::path& folder : {devices, driveC / "Program Files", driveD}) fs::create_directories(folder);
   fs::create_directory_symlink("../drive_c", devices / "c:");
   fs::create_directory_symlink(driveD, devices / "d:");
   fs::create_directory_symlink("/", devices / "z:");

@@ -18,10 +18,7 @@ struct Counted : TObject {
 TEST(StringList, SortedModeIgnoresDuplicatesAndSearchesWithoutCase) {
   TStringList list;
   list.SetSorted(true);
-  list.Add("Pear");
-  list.Add("apple");
-  list.Add("APPLE");
-  list.Add("banana");
+  for (const char* s : {"Pear", "apple", "APPLE", "banana"}) list.Add(s);
   ASSERT_EQ(list.Count(), 3);
   EXPECT_EQ(list[0], "apple");
   EXPECT_EQ(list[2], "Pear");
@@ -47,10 +44,7 @@ TEST(StringList, AcceptedDuplicatesKeepTheirOrder) {
   TStringList list;
   list.SetSorted(true);
   list.SetDuplicates(TDuplicates::dupAccept);
-  list.Add("b");
-  list.Add("a#1");
-  list.Add("B");
-  list.Add("a#2");
+  for (const char* s : {"b", "a#1", "B", "a#2"}) list.Add(s);
   EXPECT_EQ(list.CommaText(), "a#1,a#2,b,B");
 }
 
@@ -58,9 +52,7 @@ TEST(StringList, OwnedObjectsAreFreedOnDeleteAndDestruction) {
   int alive = 0;
   {
     TStringList list(true);
-    list.AddObject("a", new Counted(&alive));
-    list.AddObject("b", new Counted(&alive));
-    list.AddObject("c", new Counted(&alive));
+    for (const char* s : {"a", "b", "c"}) list.AddObject(s, new Counted(&alive));
     list.Delete(0);
     EXPECT_EQ(alive, 2);
   }
@@ -123,11 +115,7 @@ TEST(StringList, NameValueAccess) {
 
 TEST(StringList, CommaTextRoundTrip) {
   TStringList list;
-  list.Add("plain");
-  list.Add("with blank");
-  list.Add("say \"hi\"");
-  list.Add("a,b");
-  list.Add("");
+  for (const char* s : {"plain", "with blank", "say \"hi\"", "a,b", ""}) list.Add(s);
   const std::string text = list.CommaText();
   EXPECT_EQ(text, "plain,\"with blank\",\"say \"\"hi\"\"\",\"a,b\",");
   TStringList back;
