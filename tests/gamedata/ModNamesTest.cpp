@@ -18,12 +18,6 @@ using platform::RegistryRoot;
 
 namespace {
 
-std::vector<std::string> Names(const TStringList& list) {
-  std::vector<std::string> out;
-  for (int i = 0; i < list.Count(); ++i) out.emplace_back(list[i]);
-  return out;
-}
-
 // A mod manager in a temporary folder (a Linux path, which the path resolver takes as it is) and its
 // registry key in a registry of the test's own.
 class ModNamesTest : public ::testing::Test {
@@ -50,8 +44,9 @@ class ModNamesTest : public ::testing::Test {
                            "<?xml version=\"1.0\"?>\n<script>\n" + header + "\n<data/></script>\n");
   }
   std::vector<std::string> Run() {
-    TSvData data(journal.get());
-    return Names(data.getActiveModNames());
+    std::vector<std::string> names;
+    for (const auto& item : TSvData(journal.get()).getActiveModNames()) names.emplace_back(item.text);
+    return names;
   }
   bool Passed(bool value) const {
     return test::CountLines(*journal, jlEnd,
