@@ -1,6 +1,7 @@
 #include "platform/FileSystemInfo.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -25,6 +26,17 @@ int PathDepthWithin(const fs::path& root, const fs::path& path) {
     ++p;
   }
   return depth;
+}
+
+bool MakePrivateFolder(const std::string& folder) { return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST; }
+
+std::string PrivateFolderProblem(const std::string& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0) return "the folder " + folder + " is missing";
+  if (!S_ISDIR(info.st_mode)) return "the folder " + folder + " is not a directory";
+  if (info.st_uid != ::geteuid()) return "the folder " + folder + " belongs to another user";
+  if ((info.st_mode & 077) != 0) return "the folder " + folder + " is open to other users";
+  return {};
 }
 
 std::optional<std::int64_t> FreeBytesAvailable(const fs::path& folder) {

@@ -14,6 +14,13 @@ int PathDepthWithin(const std::filesystem::path& root, const std::filesystem::pa
 // folder cannot be examined.
 std::optional<std::int64_t> FreeBytesAvailable(const std::filesystem::path& folder);
 
+// A folder of this user's own, for files other users must not reach or replace: MakePrivateFolder makes
+// it with mode 0700 unless something stands there already (false when it is missing and cannot be made);
+// PrivateFolderProblem says why what stands there is no such folder (a link or no directory, another
+// user's, open to others), or is empty when it is one.
+bool MakePrivateFolder(const std::string& folder);
+std::string PrivateFolderProblem(const std::string& folder);
+
 // Volume flag bits in the values the drive routines report.
 inline constexpr std::uint32_t kVolumeCaseSensitiveSearch = 0x00000001;
 inline constexpr std::uint32_t kVolumeCasePreservedNames = 0x00000002;

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/FileSystemInfo.h"
+
 namespace qmz::platform {
 
 namespace {
@@ -76,14 +78,11 @@ std::string WindowClassSocketDistrust(std::string_view windowClass) {
   const SocketFolder folder = WindowClassFolder();
   const std::string folderPath = folder.path.substr(0, folder.path.size() - 1);
   struct stat info {};
-  if (lstat(folderPath.c_str(), &info) != 0) {
-    // Claimed at once, so no one else can make it first; the session's own folder is never made here.
-    if (!folder.ours || (mkdir(folderPath.c_str(), 0700) != 0 && errno != EEXIST)) return {};
-    if (lstat(folderPath.c_str(), &info) != 0) return {};
-  }
-  if (!S_ISDIR(info.st_mode)) return "the folder " + folderPath + " is not a directory";
-  if (info.st_uid != geteuid()) return "the folder " + folderPath + " belongs to another user";
-  if ((info.st_mode & 077) != 0) return "the folder " + folderPath + " is open to other users";
+  // Claimed at once, so no one else can make it first; the session's own folder is never made here. No
+  // folder: no listener, which is no reason for distrust.
+  if (folder.ours && !MakePrivateFolder(folderPath)) return {};
+  if (lstat(folderPath.c_str(), &info) != 0) return {};
+  if (std::string why = PrivateFolderProblem(folderPath); !why.empty()) return why;
   const std::string path = folder.path + std::string(windowClass);
   // Nothing there: no listener, which is no reason for distrust.
   if (lstat(path.c_str(), &info) != 0) return {};

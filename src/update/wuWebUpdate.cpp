@@ -43,17 +43,12 @@ void Pump() {
 // otherwise.
 std::string PrivateDownloadFolder(std::string& reason) {
   const std::string folder = QDir::tempPath().toStdString() + "/qmz-update-" + std::to_string(geteuid());
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+  if (!platform::MakePrivateFolder(folder)) {
     reason = "cannot create " + folder + ": " + std::strerror(errno);
     return {};
   }
-  struct stat info {};
-  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
-      (info.st_mode & 077) != 0) {
-    reason = folder + " is not a private folder of this user";
-    return {};
-  }
-  return folder;
+  reason = platform::PrivateFolderProblem(folder);
+  return reason.empty() ? folder : std::string();
 }
 
 }  // namespace
