@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <filesystem>
@@ -8,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "app/FeedbackUpload.h"
 #include "support/mRunJournal.h"
+#include "util/HeapBytes.h"
 #include "util/LocalServer.h"
 
 namespace qmz::test {
@@ -66,13 +65,6 @@ class FeedbackTest : public MainWindowTest {
                port, connectTimeout, transferTimeout));
   }
 };
-
-// What the process holds in memory now, in KiB.
-long ResidentKiB() {
-  long pages = 0, resident = 0;
-  std::ifstream("/proc/self/statm") >> pages >> resident;
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 TEST_F(FeedbackTest, TwoUploadsAppendToOneRemoteFile) {
   FtpServer server;
@@ -164,17 +156,17 @@ TEST_F(FeedbackTest, LargeJournalIsSentAsItIsRead) {
   FtpServer server;
   FeedbackUpload upload;
   std::int64_t sent = 0;
-  long grownKiB = 0;
-  const long baseKiB = ResidentKiB();
+  std::int64_t grown = 0;
+  const auto base = std::int64_t(test::HeapBytes());
   upload.OnWork = [&](std::int64_t count) { sent = count; };
   upload.CancelRequested = [&] {
-    grownKiB = std::max(grownKiB, ResidentKiB() - baseKiB);
+    grown = std::max(grown, std::int64_t(test::HeapBytes()) - base);
     return sent >= (8 << 20);
   };
   EXPECT_FALSE(upload.Append(LocalConfig(server.Port()), big.string(), "upload", "big.mjf"));
   EXPECT_EQ(upload.ErrorText(), "The transfer was cancelled");
   EXPECT_GE(sent, 8 << 20);
-  EXPECT_LT(grownKiB, 16 << 10);
+  EXPECT_LT(grown, 16 << 20);
 }
 
 TEST_F(FeedbackTest, ServerThatNeverAnswersTimesOutAndTheProgramGoesOn) {
