@@ -121,10 +121,16 @@ void TWsSpinEdit::keyPressEvent(QKeyEvent* event) {
       break;
   }
   if (!handled) {
-    // Ctrl alone (or with Shift) makes a shortcut: copy, paste, select all, undo. Any other printable
-    // character is text and passes the filter, also one typed with Alt or with Ctrl+Alt (AltGr).
+    // Ctrl alone (or with Shift) makes a shortcut: copy, paste, select all, undo. Alt alone makes a
+    // command key and types nothing. A printable character composed with Ctrl+Alt or AltGr is text and
+    // passes the filter.
     const Qt::KeyboardModifiers held = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
     const QString typed = event->text();
+    const bool composed = (event->modifiers() & Qt::GroupSwitchModifier) != 0;
+    if (held == Qt::AltModifier && !composed && typed.size() == 1 && typed.at(0).isPrint()) {
+      event->ignore();
+      return;
+    }
     QChar ch;
     if (held == Qt::NoModifier && key == Qt::Key_Backspace) ch = QChar(kBackspace);
     else if (held == Qt::NoModifier && key == Qt::Key_Escape) ch = QChar(kEscape);
@@ -204,13 +210,12 @@ void TWsSpinEdit::focusOutEvent(QFocusEvent* event) {
   if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
   if (loading_) return;
   switch (spinType_) {
-    // A text that is no number (an emptied box, for one) is written back as the number it reads as, so the
-    // box shows what the program takes from it.
+    // Only a value out of range is rewritten; a text that is no number stays as the player left it.
     case TWsSpinType::sptNormal:
-      if (!spinlocale::ParseInt(text()) || ClampValue(Value()) != Value()) SetValue(Value());
+      if (ClampValue(Value()) != Value()) SetValue(Value());
       break;
     case TWsSpinType::sptFloat:
-      if (!spinlocale::ParseFloat(text()) || ClampFloatValue(FloatValue()) != FloatValue()) SetFloatValue(FloatValue());
+      if (ClampFloatValue(FloatValue()) != FloatValue()) SetFloatValue(FloatValue());
       break;
     case TWsSpinType::sptDate:
       if (ClampDateValue(DateValue()) != DateValue()) SetDateValue(DateValue());

@@ -206,26 +206,39 @@ TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
   }
 }
 
-// An emptied level box reads as its minimum, 1, also with the focus still in it (Reshow takes none);
-// leaving the box writes the 1 back.
-TEST_F(CalculateWindowTest, EmptiedLevelBoxReadsOneAndLeavingItWritesOneBack) {
+// Alt+digit types nothing into the option boxes, and leaving an emptied box leaves it empty. The emptied level
+// box reads as its minimum, 1, with the focus still in it (Reshow takes none) and after leaving it.
+TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelReadingOne) {
   w->show();
   QApplication::setActiveWindow(w.get());
   ChooseAnywhereAndAnyCommodity();
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
   const std::vector<TRouteRow> levelOne = ExpectedRows(1.0);
   ASSERT_NE(levelOne.size(), ExpectedRows(0.0).size());
-  QTest::mouseClick(w->edLevel, Qt::LeftButton, {}, QPoint(4, w->edLevel->height() / 2));
-  ASSERT_TRUE(w->edLevel->hasFocus());
-  QTest::keyClick(w->edLevel, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(w->edLevel, Qt::Key_Backspace);
-  ASSERT_EQ(w->edLevel->text(), "");
-  QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
-  EXPECT_TRUE(w->edLevel->hasFocus());
-  ExpectShown(levelOne);
-  QTest::keyClick(w->edLevel, Qt::Key_Tab);
-  EXPECT_FALSE(w->edLevel->hasFocus());
-  EXPECT_EQ(w->edLevel->text(), "1");
+  for (TWsSpinEdit* box : {w->edLevel, w->edMoney, w->edCargo, w->edLinesCount}) {
+    const std::string name = box->objectName().toStdString();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+    ASSERT_TRUE(box->hasFocus()) << name;
+    const QString before = box->text();
+    box->end(false);
+    QTest::keyClick(box, '5', Qt::AltModifier);
+    EXPECT_EQ(box->text(), before) << name;
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    ASSERT_EQ(box->text(), "") << name;
+    if (box == w->edLevel) {
+      QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
+      EXPECT_TRUE(box->hasFocus());
+      ExpectShown(levelOne);
+    }
+    QTest::keyClick(box, Qt::Key_Tab);
+    EXPECT_FALSE(box->hasFocus()) << name;
+    EXPECT_EQ(box->text(), "") << name;
+    if (box == w->edLevel) {
+      QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
+      ExpectShown(levelOne);
+    }
+  }
 }
 
 // The reputation box shows a signed float and takes neither the focus nor a key.

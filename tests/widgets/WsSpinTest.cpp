@@ -46,26 +46,39 @@ TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
   EXPECT_EQ(edit.Value(), 3);  // beyond 32 bits is no number
 }
 
+// Leaving rewrites the text only when it clamps; a text that is no number stays as the player left it.
 TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
+  constexpr TWsSpinType normal = TWsSpinType::sptNormal;
+  constexpr TWsSpinType real = TWsSpinType::sptFloat;
   struct Case {
-    int min, max;
+    TWsSpinType type;
+    int min, max;  // the float kind takes them as its float bounds as well
     QString typed;
     QString shown;
   };
   const Case cases[] = {
-      {0, 0, "-50", "-50"},                          // no range
-      {1, 10, "20", "10"},                           // above the maximum
-      {1, 10, "-3", "1"},                            // below the minimum
-      {1, 0, "0", "1"},                              // the level box: 1 and up ...
-      {1, 0, "5", "5"},                              // ... with no maximum
-      {1, 0, "123456", "123456"}, {5, 3, "4", "5"},  // other inverted ranges as they are
-      {5, 3, "7", "3"},           {1, 0, "", "1"},   // no number: written back as what it reads
-      {0, 0, "-", "0"},
+      {normal, 0, 0, "-50", "-50"},  // no range
+      {normal, 1, 10, "20", "10"},   // above the maximum
+      {normal, 1, 10, "-3", "1"},    // below the minimum
+      {normal, 1, 0, "0", "1"},      // the level box: 1 and up ...
+      {normal, 1, 0, "5", "5"},      // ... with no maximum
+      {normal, 1, 0, "123456", "123456"},
+      {normal, 5, 3, "4", "5"},  // other inverted ranges as they are
+      {normal, 5, 3, "7", "3"},
+      {normal, 1, 0, "", ""},  // no number reads as the minimum
+      {normal, 0, 0, "-", "-"},
+      {real, 0, 0, "", ""},  // an emptied money box
+      {real, 1, 10, "", ""},
+      {real, 0, 0, "-", "-"},
+      {real, 1, 10, "20", "10"},
   };
   for (const Case& c : cases) {
     TWsSpinEdit edit;
+    edit.SetSpinType(c.type);
     edit.SetMinValue(c.min);
     edit.SetMaxValue(c.max);
+    edit.SetMinFloatValue(c.min);
+    edit.SetMaxFloatValue(c.max);
     edit.setText(c.typed);
     LeaveField(&edit);
     EXPECT_EQ(edit.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
@@ -151,30 +164,52 @@ TEST(WsSpinEdit, KeyFilterBySpinType) {
   }
 }
 
-TEST(WsSpinEdit, CharactersTypedWithAltOrCtrlAltPassTheFilterAndShortcutsStillWork) {
+// Alt+key sends no character; Ctrl+Alt and AltGr compose one, which the box's filter then judges.
+TEST(WsSpinEdit, AltTypesNothingComposedCharactersPassTheFilterAndShortcutsStillWork) {
+  struct Case {
+    TWsSpinType type;
+    char key;
+    Qt::KeyboardModifiers modifiers;
+    QString expected;
+  };
+  const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+  const Case cases[] = {
+      {TWsSpinType::sptFloat, '7', Qt::AltModifier, "5"},  // the money box: no "57"
+      {TWsSpinType::sptNormal, '7', Qt::AltModifier | Qt::ShiftModifier, "5"},
+      {TWsSpinType::sptNormal, 'y', Qt::AltModifier, "5"},
+      {TWsSpinType::sptNormal, '-', Qt::AltModifier, "5"},  // no sign toggle either
+      {TWsSpinType::sptFloat, '7', ctrlAlt, "57"},
+      {TWsSpinType::sptNormal, '7', ctrlAlt, "57"},
+      {TWsSpinType::sptNormal, '@', ctrlAlt, "5"},  // AltGr+Q of a German keyboard, refused
+      {TWsSpinType::sptNormal, 'q', ctrlAlt, "5"},
+      {TWsSpinType::sptNormal, '7', Qt::GroupSwitchModifier, "57"},
+      {TWsSpinType::sptNormal, '7', Qt::GroupSwitchModifier | Qt::AltModifier, "57"},
+      {TWsSpinType::sptNormal, 'y', Qt::GroupSwitchModifier, "5"},
+  };
   QWidget form;
   auto* edit = new TWsSpinEdit(&form);
-  int fired = 0;
-  QObject::connect(new QShortcut(QKeySequence(QStringLiteral("Alt+X")), &form), &QShortcut::activated,
-                   [&fired] { ++fired; });
+  edit->SetSigned(true);
   form.show();
   QApplication::setActiveWindow(&form);
   edit->setFocus();
-  edit->setText("5");
-  edit->end(false);
-  QTest::keyClick(edit, 'y', Qt::AltModifier);
-  QTest::keyClick(edit, '@', Qt::ControlModifier | Qt::AltModifier);  // AltGr+Q of a German keyboard
-  QTest::keyClick(edit, 'q', Qt::ControlModifier | Qt::AltModifier);
-  QTest::keyClick(edit, '7', Qt::AltModifier);
-  EXPECT_EQ(edit->text(), "57");
+  for (const Case& c : cases) {
+    edit->SetSpinType(c.type);
+    edit->setText("5");
+    edit->end(false);
+    QTest::keyClick(edit, c.key, c.modifiers);
+    EXPECT_EQ(edit->text(), c.expected) << c.key << " with modifiers " << c.modifiers.toInt();
+  }
+  int fired = 0;
+  QObject::connect(new QShortcut(QKeySequence(QStringLiteral("Alt+X")), &form), &QShortcut::activated,
+                   [&fired] { ++fired; });
   QTest::keyClick(edit, 'x', Qt::AltModifier);
   EXPECT_EQ(fired, 1);
   QTest::keyClick(edit, 'a', Qt::ControlModifier);
-  EXPECT_EQ(edit->selectedText(), "57");
+  EXPECT_EQ(edit->selectedText(), "5");
   QTest::keyClick(edit, 'c', Qt::ControlModifier);
   edit->end(false);
   QTest::keyClick(edit, 'v', Qt::ControlModifier);
-  EXPECT_EQ(edit->text(), "5757");
+  EXPECT_EQ(edit->text(), "55");
 }
 
 TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {
