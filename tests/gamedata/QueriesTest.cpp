@@ -5,6 +5,7 @@
 
 #include "gamedata/uSvFunctions_Model.h"
 #include "util/CommaLocale.h"
+#include "util/ScopedEnv.h"
 #include "util/SvModelTestAccess.h"
 
 using namespace qmz;
@@ -89,7 +90,7 @@ TEST_F(QueriesTest, RecordDumpLines) {
 }
 
 TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
-  setenv("LC_ALL", "C", 1);  // the market lines follow the user's number format
+  test::ScopedEnv cNumbers("LC_ALL", "C");  // the market lines follow the user's number format
   TStringList sold = d.getMarketCsv(1, true);
   ASSERT_EQ(sold.Count(), 2);
   EXPECT_EQ(sold[0], "\"Ore\",\"90.000000\",\"1\",\"2.000000\",\"-0.500000\",\"1.500000\",\"0.250000\",\"3.000000\"");
