@@ -42,7 +42,7 @@ IniDoc MakeContent(std::size_t textBytes) {
         break;
       case 1: {
         auto& market = doc.Section("BaseGood");
-        market.Add("base", {"li0" + std::to_string(rnd(9)) + "_0" + std::to_string(rnd(9)) + "_base"});
+        market.Add("base", {"st0" + std::to_string(rnd(9)) + "_0" + std::to_string(rnd(9)) + "_base"});
         for (int g = 0; g < 25; ++g) {
           market.Add("MarketGood", {"commodity_" + std::to_string(rnd(n + 1)), rnd(40), -1, rnd(150), rnd(500), rnd(2),
                                     0.5 + rnd(100) / 100.0});
@@ -51,13 +51,13 @@ IniDoc MakeContent(std::size_t textBytes) {
       }
       default:
         doc.Section("Object")
-            .Add("nickname", {"Li01_obj_" + id})
+            .Add("nickname", {"St01_obj_" + id})
             .Add("ids_name", {196000 + rnd(3000)})
             .Add("pos", {rnd(200000) - 100000.5, 0.0, rnd(200000) - 100000.25})
             .Add("rotate", {0, rnd(360), 0})
             .Add("archetype", {"space_arch_" + std::to_string(rnd(60))})
-            .Add("dock_with", {"Li01_" + std::to_string(rnd(20)) + "_Base"})
-            .Add("reputation", {"li_n_grp"})
+            .Add("dock_with", {"St01_" + std::to_string(rnd(20)) + "_Base"})
+            .Add("reputation", {"fn_02_grp"})
             .Add("behavior", {"NOTHING"})
             .Add("visit", {rnd(128)});
     }
@@ -152,7 +152,7 @@ void BM_BuildWithWriteString(benchmark::State& state) {
   for (auto _ : state) {
     qmz::TSvIniFile ini(qmz::TStringList(), "Markets");
     for (int base = 0; base < 2000; ++base) {
-      const std::string section = "li01_" + std::to_string(base) + "_base";
+      const std::string section = "st01_" + std::to_string(base) + "_base";
       for (int good = 0; good < 100; ++good) ini.WriteString(section, "commodity_" + std::to_string(good), "0, -1");
     }
     benchmark::DoNotOptimize(ini.Sections.Count());

@@ -49,10 +49,10 @@ fs::path RouteFile() {
         r.SubItems = {std::to_string(k % 4000),
                       "Ore Grade " + std::to_string(k % 97),
                       "Commodity",
-                      "Leeds Station " + std::to_string(k % 613),
-                      "London " + std::to_string(k % 71),
-                      "Freeport " + std::to_string((k >> 7) % 613),
-                      "Omega System " + std::to_string((k >> 5) % 71),
+                      "Fenen Station " + std::to_string(k % 613),
+                      "Solani " + std::to_string(k % 71),
+                      "Tarix Depot " + std::to_string((k >> 7) % 613),
+                      "Draon System " + std::to_string((k >> 5) % 71),
                       std::to_string(k % 3000),
                       std::to_string(k % 7000),
                       std::to_string(k % 1000000),
@@ -62,8 +62,8 @@ fs::path RouteFile() {
                       k % 5 == 0 ? "0.50" : "0.00",
                       std::to_string(1 + k % 3),
                       "",
-                      "Liberty Navy",
-                      "Bretonia Police",
+                      "Korulon Navy",
+                      "Xanorava Police",
                       k % 7 == 0 ? "False" : "True"};
         batch.push_back(std::move(r));
       }

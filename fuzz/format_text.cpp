@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view format(reinterpret_cast<const char*>(data), size);
-  const std::string text = "Li01_01_Base";
+  const std::string text = "St01_01_Base";
   try {
     (void)qmz::FormatList(format, {42, -7, std::uint32_t(4000000000u), 3.14159, -0.5f, text, "ore", 'c',
                                    std::int64_t(-9000000000LL), static_cast<const void*>(text.data())});

@@ -23,10 +23,10 @@ const fs::path& Tree() {
     const fs::path base = fs::temp_directory_path() / ("qmz-fuzz-paths-" + std::to_string(getpid()));
     fs::remove_all(base, ec);
     fs::create_directories(base / "Game" / "EXE", ec);
-    fs::create_directories(base / "Game" / "DATA" / "Universe" / "Systems" / "Li01", ec);
+    fs::create_directories(base / "Game" / "DATA" / "Universe" / "Systems" / "St01", ec);
     fs::create_directories(base / "Game" / "data", ec);  // a second spelling of one name
     std::ofstream(base / "Game" / "EXE" / "Starvagant.ini") << "[Data]\n";
-    std::ofstream(base / "Game" / "DATA" / "Universe" / "Systems" / "Li01" / "li01.INI") << "[Object]\n";
+    std::ofstream(base / "Game" / "DATA" / "Universe" / "Systems" / "St01" / "st01.INI") << "[Object]\n";
     fs::create_symlink("Universe", base / "Game" / "DATA" / "Link", ec);
     static fs::path removed;
     removed = base;

@@ -7,7 +7,7 @@
 namespace qmz::platform {
 
 // The game refers to its files the Windows way ("C:\Games\Starvagant\EXE\starvagant.ini",
-// "DATA\UNIVERSE\SYSTEMS\Li01\li01.ini") and in any letter case; on Linux the files sit in a case-
+// "DATA\UNIVERSE\SYSTEMS\St01\st01.ini") and in any letter case; on Linux the files sit in a case-
 // sensitive file system. Every game path goes through ResolveGamePath:
 // - "\" and "/" both separate names; empty names and "." are dropped;
 // - "X:" at the start is a drive letter of the Wine prefix (DriveRoot); a leading separator without a

@@ -43,25 +43,25 @@ class DataFilesTest : public ::testing::Test {
     d->SVPath = dir.Str() + "/";
     MainIni("");
     const fs::path data = dir.Path() / "Data";
-    Write(data / "InitialWorld.ini", "[Group]\r\nnickname = li_p_grp\r\n[Group]\r\nnickname = pirates\r\n");
+    Write(data / "InitialWorld.ini", "[Group]\r\nnickname = fp_01_grp\r\n[Group]\r\nnickname = pirates\r\n");
     Write(data / "Equipment" / "Goods.ini",
           "[Good]\r\nnickname = ore\r\nprice = 90\r\nprice = 95\r\n"
           "[Good]\r\nnickname = gun_a\r\n[Good]\r\nprice = 1\r\n");
     Write(data / "Equipment" / "mod_goods.INI", "[Good]\r\nnickname = water\r\nitem, 1, 2\r\n");
     Write(data / "Equipment" / "Market.ini",
-          "[BaseGood]\r\nbase = Li01_01_Base\r\nMarketGood = Ore, 0, -1, 150, 500, 0, 1\r\n"
+          "[BaseGood]\r\nbase = St01_01_Base\r\nMarketGood = Ore, 0, -1, 150, 500, 0, 1\r\n"
           "MarketGood = water, 0, -1, 10, 10, 0, 1.2\r\n"
           "[BaseGood]\r\nMarketGood = gold, 0, -1, 1, 1, 0, 1\r\n"
-          "[BaseGood]\r\nbase = LI01_01_BASE\r\nmarketgood = ORE, 1, -1, 1, 1, 0, 2\r\n"
+          "[BaseGood]\r\nbase = ST01_01_BASE\r\nmarketgood = ORE, 1, -1, 1, 1, 0, 2\r\n"
           "MarketGood = gun_a, 0, -1, 1, 1, 0, 1\r\n"
-          "[BaseGood]\r\nbase = br01_01_base\r\nMarketGood = ore, 0, -1, 0, 1, 0, 1\r\n");
+          "[BaseGood]\r\nbase = st02_01_base\r\nMarketGood = ore, 0, -1, 0, 1, 0, 1\r\n");
     Write(data / "Equipment" / "weapons.ini",
           "[Gun]\r\nnickname = gun_a\r\nids_name = 65537\r\n[ShieldGenerator]\r\nnickname = shield_a\r\n"
           "[gun]\r\nnickname = gun_b\r\n[Commodity]\r\nnickname = ore\r\n[Gun]\r\nids_name = 7\r\n");
-    Write(data / "Universe" / "Universe.ini", "[System]\r\nnickname = li01\r\n");
+    Write(data / "Universe" / "Universe.ini", "[System]\r\nnickname = st01\r\n");
     Write(data / "Solar" / "SolarArch.ini", "[Solar]\r\nnickname = planet_a\r\n");
     Write(data / "Solar" / "other.ini", "[Solar]\r\nnickname = never\r\n");
-    Write(data / "Missions" / "Faction_Prop.ini", "[FactionProps]\r\naffiliation = li_p_grp\r\n");
+    Write(data / "Missions" / "Faction_Prop.ini", "[FactionProps]\r\naffiliation = fp_01_grp\r\n");
   }
   void TearDown() override { platform::ResetGamePathCache(); }
   // The main INI with more lines after its own.
@@ -127,9 +127,9 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   // Markets: two sections of one base merge into the first spelling; a good keeps its first place and
   // its last entry, in lower case.
   ASSERT_EQ(d->MarketBaseNames.Count(), 2);
-  EXPECT_EQ(d->MarketBaseNames[0], "Li01_01_Base");
+  EXPECT_EQ(d->MarketBaseNames[0], "St01_01_Base");
   TStringList lines;
-  d->aIni[iniMarkets]->ReadSectionValues("Li01_01_Base", &lines);
+  d->aIni[iniMarkets]->ReadSectionValues("St01_01_Base", &lines);
   EXPECT_EQ(lines.Text(), "ore=1, -1, 1, 1, 0, 2\r\nwater=0, -1, 10, 10, 0, 1.2\r\ngun_a=0, -1, 1, 1, 0, 1\r\n");
   EXPECT_EQ(d->MarketGoodNames.CommaText(), "gun_a,ore,water");  // sorted, once each; gold had no base
 
@@ -298,7 +298,7 @@ TEST_F(DataFilesTest, ManyEquipmentKindsAndMarketGoodsReorganiseInOnePass) {
   for (int t = 0; t < 10000; ++t) weapons += Format("[Kind%d]\r\nnickname = item%d\r\n", t, t);
   Write(dir.Path() / "Data" / "Equipment" / "weapons.ini", weapons);
   // 30,000 goods named in falling order: inserted one at a time, each went to the front of the list.
-  std::string market = "[BaseGood]\r\nbase = Li01_01_Base\r\n";
+  std::string market = "[BaseGood]\r\nbase = St01_01_Base\r\n";
   for (int g = 30000; g-- > 0;) market += Format("MarketGood = good%5.5d, 0, -1, 1, 1, 0, 1\r\n", g);
   Write(dir.Path() / "Data" / "Equipment" / "Market.ini", market);
   ASSERT_TRUE(d->getInitialData());

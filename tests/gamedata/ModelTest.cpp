@@ -44,17 +44,17 @@ TEST(GoodArr, LookupFollowsTheArrayAsItIsFilledRenamedAndRefilled) {
   // The way the base placement works: look up, grow by one element, fill it, look up again.
   TGoodArr arr{Named("not available")};
   arr.resize(2);
-  EXPECT_EQ(arr.IndexOfNickname("li01_01_base"), -1);  // indexed while still unnamed
-  arr[1].nickname = "li01_01_base";
-  EXPECT_EQ(arr.IndexOfNickname("LI01_01_BASE"), 1);
-  arr.push_back(Named("li01_02_base"));
+  EXPECT_EQ(arr.IndexOfNickname("st01_01_base"), -1);  // indexed while still unnamed
+  arr[1].nickname = "st01_01_base";
+  EXPECT_EQ(arr.IndexOfNickname("ST01_01_BASE"), 1);
+  arr.push_back(Named("st01_02_base"));
   arr.push_back(Named("c"));
-  EXPECT_EQ(arr.IndexOfNickname("li01_02_base"), 2);
-  arr[3] = Named("br01_01_base");  // the last slot refilled under another name
+  EXPECT_EQ(arr.IndexOfNickname("st01_02_base"), 2);
+  arr[3] = Named("st02_01_base");  // the last slot refilled under another name
   EXPECT_EQ(arr.IndexOfNickname("c"), -1);
-  EXPECT_EQ(arr.IndexOfNickname("br01_01_base"), 3);
+  EXPECT_EQ(arr.IndexOfNickname("st02_01_base"), 3);
   arr[1].nickname = "x";  // a stale hit is noticed
-  EXPECT_EQ(arr.IndexOfNickname("li01_01_base"), -1);
+  EXPECT_EQ(arr.IndexOfNickname("st01_01_base"), -1);
   EXPECT_EQ(arr.IndexOfNickname("x"), 1);
   // Cleared or cut and filled again under other names, before any lookup in between.
   arr.clear();

@@ -53,19 +53,19 @@ class ParsersTest : public ::testing::Test {
 
 TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
   Slot(iniGroups,
-       "[Group]\nnickname = li_p_grp\nids_name = 0\n[Group]\nids_name = 0\n"
-       "[Group]\nnickname = pirates\n[Group]\nnickname = LI_P_GRP\n");
+       "[Group]\nnickname = fp_01_grp\nids_name = 0\n[Group]\nids_name = 0\n"
+       "[Group]\nnickname = pirates\n[Group]\nnickname = FP_01_GRP\n");
   Slot(iniFactionProps,
-       "[FactionProps]\naffiliation = li_p_grp\nlegality =  Lawful \nscan_announce = true\nscan_chance = 0.5\n"
+       "[FactionProps]\naffiliation = fp_01_grp\nlegality =  Lawful \nscan_announce = true\nscan_chance = 0.5\n"
        "scan_for_cargo = commodity_a, 1\nscan_for_cargo = commodity_b, 2\nscan_for_cargo = commodity_c\n"
-       "[FactionProps]\naffiliation = li_p_grp\nlegality = unlawful\n"
+       "[FactionProps]\naffiliation = fp_01_grp\nlegality = unlawful\n"
        "[FactionProps]\naffiliation = pirates\nlegality = unlawful\n");
   d.aIni[iniFactionProps]->Loaded = true;
 
   ASSERT_TRUE(d.parseGroups());
   ASSERT_EQ(d.aFaction.size(), 5u);
   ASSERT_EQ(d.aFactionProps.size(), 5u);
-  EXPECT_EQ(d.aFaction[1].name, "li_p_grp");  // no resource text: the nickname
+  EXPECT_EQ(d.aFaction[1].name, "fp_01_grp");  // no resource text: the nickname
   EXPECT_EQ(d.aFaction[2].nickname, "*failed*");
   EXPECT_EQ(d.aFaction[3].ids_name, "0");
   EXPECT_TRUE(d.aFactionProps[1].lawful);

@@ -5,6 +5,7 @@
 
 #include "gamedata/uSvFunctions_Model.h"
 #include "util/CommaLocale.h"
+#include "util/ScopedEnv.h"
 #include "util/SvModelTestAccess.h"
 
 using namespace qmz;
@@ -29,10 +30,10 @@ class QueriesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SvModelTestAccess w(d);
-    w.aFaction = {TGood(), Rec("li_p_grp", "Liberty Police")};
-    w.aSystem = {Rec("loot", "Loot Trading"), Rec("li01", "New York"), Rec("br01", "New London")};
-    w.aBase = {Rec("not available", "Loot trading dummy"), Rec("li01_01_base", "Manhattan"),
-               Rec("br01_01_base", "Southampton"), Rec("li01_02_base", "Trenton")};
+    w.aFaction = {TGood(), Rec("fp_01_grp", "Xania Police")};
+    w.aSystem = {Rec("loot", "Loot Trading"), Rec("st01", "Ulor"), Rec("st02", "Fenen")};
+    w.aBase = {Rec("not available", "Loot trading dummy"), Rec("st01_01_base", "Planet Joria"),
+               Rec("st02_01_base", "Fenen Habitat"), Rec("st01_02_base", "Ulor Depot")};
     w.aBase[1].system = 1;
     w.aBase[1].faction = 1;
     w.aBase[2].system = 2;
@@ -57,12 +58,12 @@ class QueriesTest : public ::testing::Test {
 TEST_F(QueriesTest, NameAndBaseListsCarryPlainTagsAndSkipTheDummy) {
   TStringList names = d.getBaseNames();
   ASSERT_EQ(names.Count(), 3);
-  EXPECT_EQ(names[2], "Trenton");
+  EXPECT_EQ(names[2], "Ulor Depot");
   auto* tag = dynamic_cast<TIndex*>(names.Objects(2));
   ASSERT_NE(tag, nullptr);
   EXPECT_EQ(tag->Index, 3u);
   EXPECT_EQ(tag->Kind, 0);
-  EXPECT_EQ(d.getSystemNicknames()[1], "br01");
+  EXPECT_EQ(d.getSystemNicknames()[1], "st02");
   SvModel empty;
   SvModelTestAccess(empty).aBase = {Rec("not available", "Loot trading dummy")};
   EXPECT_EQ(empty.getBaseNames().Count(), 0);
@@ -72,9 +73,9 @@ TEST_F(QueriesTest, RecordDumpLines) {
   TStringList info = d.getBaseInfo(1);
   ASSERT_EQ(info.Count(), 12);
   EXPECT_EQ(info[0], "index:      1");
-  EXPECT_EQ(info[2], "name:       \"Manhattan\"");
-  EXPECT_EQ(info[6], "faction:    Liberty Police");
-  EXPECT_EQ(info[7], "system:     New York");
+  EXPECT_EQ(info[2], "name:       \"Planet Joria\"");
+  EXPECT_EQ(info[6], "faction:    Xania Police");
+  EXPECT_EQ(info[7], "system:     Ulor");
   TStringList good = d.getGoodInfo(1);
   EXPECT_EQ(good[7], "system:     Loot Trading");  // goods name the dummy system
   EXPECT_EQ(good[8], "units/cont: 10");
@@ -89,7 +90,7 @@ TEST_F(QueriesTest, RecordDumpLines) {
 }
 
 TEST_F(QueriesTest, MarketLinesAndGoodsOfABase) {
-  setenv("LC_ALL", "C", 1);  // the market lines follow the user's number format
+  test::ScopedEnv cNumbers("LC_ALL", "C");  // the market lines follow the user's number format
   TStringList sold = d.getMarketCsv(1, true);
   ASSERT_EQ(sold.Count(), 2);
   EXPECT_EQ(sold[0], "\"Ore\",\"90.000000\",\"1\",\"2.000000\",\"-0.500000\",\"1.500000\",\"0.250000\",\"3.000000\"");

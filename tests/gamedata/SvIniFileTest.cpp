@@ -61,7 +61,7 @@ TEST(SvIniFile, HeaderAndLineForms) {
 }
 
 TEST(SvIniFile, RepeatedKeysLastLineWinsAndAllLinesStay) {
-  TSvIniFile ini(Text("[BaseGood]\nbase=li01\nMarketGood = Ore, 1\nother=x\nmarketgood=ORE_2, 3\n"), "TEMP");
+  TSvIniFile ini(Text("[BaseGood]\nbase=st01\nMarketGood = Ore, 1\nother=x\nmarketgood=ORE_2, 3\n"), "TEMP");
   EXPECT_EQ(ini.ReadString("BaseGood1", "MarketGood", ""), "ORE_2, 3");
   EXPECT_EQ(Lines(*ini.ReadKeyValues("BaseGood1", "MarketGood", true)),
             (V{"MarketGood=Ore, 1", "marketgood=ORE_2, 3"}));
@@ -69,16 +69,16 @@ TEST(SvIniFile, RepeatedKeysLastLineWinsAndAllLinesStay) {
   EXPECT_EQ(ini.ReadKeyValues("Nothing1", "MarketGood", true)->Count(), 0);
   // The last line of a name is the one written.
   ini.WriteString("BaseGood1", "MARKETGOOD", "gold, 4");
-  EXPECT_EQ(SectionLines(ini, "BaseGood1"), (V{"base=li01", "MarketGood=Ore, 1", "other=x", "MARKETGOOD=gold, 4"}));
+  EXPECT_EQ(SectionLines(ini, "BaseGood1"), (V{"base=st01", "MarketGood=Ore, 1", "other=x", "MARKETGOOD=gold, 4"}));
 }
 
 TEST(SvIniFile, FindSectionComparesTrimmedValuesIgnoringCase) {
-  TSvIniFile ini(Text("[FactionProps]\naffiliation=li_p_grp\n[FactionProps]\naffiliation = LI_LSF_GRP \n"
-                      "[FactionProps]\naffiliation=li_lsf_grp\n"),
+  TSvIniFile ini(Text("[FactionProps]\naffiliation=fp_01_grp\n[FactionProps]\naffiliation = FTC_03_GRP \n"
+                      "[FactionProps]\naffiliation=ftc_03_grp\n"),
                  "TEMP");
-  EXPECT_EQ(ini.FindSection("affiliation", " li_lsf_grp", "FactionProps"), "FactionProps2");
-  EXPECT_EQ(ini.FindSection("affiliation", "br_grp", "FactionProps"), "");
-  EXPECT_EQ(ini.FindSection("affiliation", "li_p_grp", "Never"), "");
+  EXPECT_EQ(ini.FindSection("affiliation", " ftc_03_grp", "FactionProps"), "FactionProps2");
+  EXPECT_EQ(ini.FindSection("affiliation", "fs_04_grp", "FactionProps"), "");
+  EXPECT_EQ(ini.FindSection("affiliation", "fp_01_grp", "Never"), "");
   EXPECT_EQ(ini.FindSection("missing", "**fail**", "FactionProps"), "FactionProps1");
 }
 
@@ -94,8 +94,8 @@ TEST(SvIniFile, WritesBuildSectionsOfExactlyTheGivenName) {
   EXPECT_EQ(SectionLines(ini, "x1"), (V{"old=1", "k=in first"}));
 
   TStringList list = Text("commodity_a, 0, -1\nname=val\ncommodity_b\ncommodity_a, 5, 6\n , x");
-  ini.WriteSectionList("li01_01_base", list);
-  EXPECT_EQ(SectionLines(ini, "li01_01_base"), (V{"commodity_a=5, 6", "name=val", "commodity_b=", "=x"}));
+  ini.WriteSectionList("st01_01_base", list);
+  EXPECT_EQ(SectionLines(ini, "st01_01_base"), (V{"commodity_a=5, 6", "name=val", "commodity_b=", "=x"}));
   ini.WriteSectionList("empty", TStringList());
   EXPECT_EQ(ini.Sections.IndexOf("empty"), -1);
 }

@@ -19,7 +19,7 @@ class GamePathTest : public testing::Test {
   void SetUp() override {
     qmz::platform::ResetGamePathCache();
     for (const char* file :
-         {"data/universe/systems/LI01/LI01.INI", "data/equip/Goods.ini", "data/equip/goods.ini", "EXE/starvagant.ini"})
+         {"data/universe/systems/ST01/ST01.INI", "data/equip/Goods.ini", "data/equip/goods.ini", "EXE/starvagant.ini"})
       Touch(file);
   }
   void TearDown() override { qmz::platform::ResetGamePathCache(); }
@@ -33,12 +33,12 @@ class GamePathTest : public testing::Test {
 }  // namespace
 
 TEST_F(GamePathTest, NamesMatchInAnyLetterCaseWithEitherSeparator) {
-  const fs::path expected = Root() / "data/universe/systems/LI01/LI01.INI";
-  EXPECT_EQ(ResolveGamePath("DATA\\UNIVERSE\\SYSTEMS\\Li01\\li01.ini", Root()), expected);
-  EXPECT_EQ(ResolveGamePath("data/Universe\\systems//li01/./LI01.ini", Root()), expected);
-  EXPECT_EQ(ResolveGamePath(JoinGamePath(Root().string(), "Data\\Universe\\Systems\\LI01\\li01.INI")), expected)
+  const fs::path expected = Root() / "data/universe/systems/ST01/ST01.INI";
+  EXPECT_EQ(ResolveGamePath("DATA\\UNIVERSE\\SYSTEMS\\St01\\st01.ini", Root()), expected);
+  EXPECT_EQ(ResolveGamePath("data/Universe\\systems//st01/./ST01.ini", Root()), expected);
+  EXPECT_EQ(ResolveGamePath(JoinGamePath(Root().string(), "Data\\Universe\\Systems\\ST01\\st01.INI")), expected)
       << "a Linux path with a game path appended";
-  EXPECT_EQ(ResolveGamePath("DATA\\UNIVERSE\\SYSTEMS\\Li02\\li01.ini", Root()), std::nullopt);
+  EXPECT_EQ(ResolveGamePath("DATA\\UNIVERSE\\SYSTEMS\\St02\\st01.ini", Root()), std::nullopt);
   EXPECT_EQ(ResolveGamePath("EXE\\starvagant.ini\\more", Root()), std::nullopt) << "a file is no folder";
   EXPECT_EQ(ResolveGamePath(std::string("EXE\\starvagant.ini") + '\0' + ".bak", Root()), std::nullopt)
       << "a zero byte would cut the name short";

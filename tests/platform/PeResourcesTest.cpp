@@ -133,7 +133,7 @@ constexpr uint16_t RT_VERSION = 16;
 
 // Strings 0, 1, 17 and 65535 (blocks 1, 2 and 4096), plus a resource of another type.
 std::vector<uint8_t> SampleLibrary(bool plus) {
-  return BuildPe({{RT_STRING, 1, 0x409, StringBlock({{0, u"zero"}, {1, u"Li01 \u00c9toile \U0001F680"}})},
+  return BuildPe({{RT_STRING, 1, 0x409, StringBlock({{0, u"zero"}, {1, u"St01 \u00c9toile \U0001F680"}})},
                   {RT_STRING, 2, 0x409, StringBlock({{1, u"seventeen"}})},
                   {RT_STRING, 4096, 0x409, StringBlock({{15, u"last"}})},
                   {RT_VERSION, 1, 0x409, {1, 2, 3, 4}}},
@@ -147,7 +147,7 @@ TEST(PeStringTable, FindsStringsByBlockAndEntryInPe32AndPe32Plus) {
     const auto image = SampleLibrary(plus);
     const PeStringTable table(image);
     // Ids beyond 16 bits are not string ids.
-    const std::pair<std::uint32_t, const char*> strings[] = {{0, "zero"},       {1, "Li01 \u00c9toile \U0001F680"},
+    const std::pair<std::uint32_t, const char*> strings[] = {{0, "zero"},       {1, "St01 \u00c9toile \U0001F680"},
                                                              {17, "seventeen"}, {65535, "last"},
                                                              {2, ""},           {16, ""},
                                                              {65537, ""}};

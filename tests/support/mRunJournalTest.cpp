@@ -85,7 +85,7 @@ TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
     EXPECT_EQ(fileName, (dir.Path() / "DebugOut.mjf").string());
     journal.Add("Loading", jlInfo);
     journal.Add("a\r\nb\n\rc\nd\re\r\n\rf", jlData);
-    journal.AddFmt("%s has %d bases", {"Li01", 12}, jlAction);
+    journal.AddFmt("%s has %d bases", {"St01", 12}, jlAction);
     journal.Add("beyond", 12);
   }
   const auto lines = Lines(fileName);
@@ -96,7 +96,7 @@ TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
                                           "\" running on \"" + probe.ComputerName() + "\\" + probe.UserName() + "\""));
   EXPECT_EQ(lines[1], Line("Info   ", "Loading"));
   EXPECT_EQ(lines[2], Line("Data   ", "a b c d e  f"));
-  EXPECT_EQ(lines[3], Line("Action ", "Li01 has 12 bases"));
+  EXPECT_EQ(lines[3], Line("Action ", "St01 has 12 bases"));
   EXPECT_EQ(lines[4], std::string(kStamp) + "[] beyond");
   EXPECT_EQ(lines[5], Line("System ", "Process terminated with exit code 0"));
 }

@@ -264,7 +264,7 @@ void Generator::MakeGoods() {
                                                        "Pharmaceuticals",
                                                        "Alien Organisms",
                                                        "Artifacts",
-                                                       "Cardamine",
+                                                       "Caladrix",
                                                        "Side Arms",
                                                        "Fertilizers",
                                                        "Textiles",
@@ -283,8 +283,8 @@ void Generator::MakeGoods() {
                                                   "Compressed", "Rare", "Bulk"};
   static const std::vector<std::string> brands = {"Kestrel", "Orion", "Vanguard", "Halcyon", "Talon",
                                                   "Aegis",   "Nomad", "Ferro",    "Lynx",    "Corona"};
-  static const std::vector<std::string> ships = {"Starflier", "Patriot", "Defender", "Eagle", "Titan",
-                                                 "Rhino",     "Hawk",    "Falcon",   "Sabre", "Dromedary"};
+  static const std::vector<std::string> ships = {"Stellan", "Pathway", "Delver", "Egret", "Tarn",
+                                                 "Rook",    "Heron",   "Fulmar", "Skua",  "Drover"};
 
   const int g = std::max(4, opt_.goods);
   const int nShips = std::max(1, g / 40);
