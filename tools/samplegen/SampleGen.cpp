@@ -116,9 +116,9 @@ void Generator::MakeFactions() {
                                           {"Shipping Company", "sc", true},
                                           {"Research Institute", "ri", true},
                                           {"Militia", "m", true},
-                                          {"Corsairs", "c", false},
+                                          {"Cutthroats", "c", false},
                                           {"Smugglers", "s", false},
-                                          {"Outcasts", "o", false},
+                                          {"Outlaws", "o", false},
                                           {"Pirates", "pi", false},
                                           {"Raiders", "r", false}};
   const int n = std::max(2, opt_.factions);
@@ -185,7 +185,7 @@ void Generator::MakeArchetypes() {
 void Generator::MakeUniverse() {
   static const std::vector<std::string> stationKinds = {"Trading Outpost",  "Shipyard", "Battleship", "Mining Facility",
                                                         "Research Station", "Prison",   "Depot",      "Refinery",
-                                                        "Freeport",         "Habitat"};
+                                                        "Free Haven",       "Habitat"};
   const int s = std::max(1, opt_.systems);
   const int b = std::max(s, opt_.bases);
   const int width = s < 100 ? 2 : 3;
@@ -262,10 +262,10 @@ void Generator::MakeGoods() {
                                                        "Hull Panels",
                                                        "Medical Supplies",
                                                        "Pharmaceuticals",
-                                                       "Alien Organisms",
+                                                       "Alien Spores",
                                                        "Artifacts",
                                                        "Caladrix",
-                                                       "Side Arms",
+                                                       "Sidearm Kits",
                                                        "Fertilizers",
                                                        "Textiles",
                                                        "Construction Machinery",
@@ -282,7 +282,7 @@ void Generator::MakeGoods() {
   static const std::vector<std::string> grades = {"Refined",    "Raw",  "Processed", "Synthetic",
                                                   "Compressed", "Rare", "Bulk"};
   static const std::vector<std::string> brands = {"Kestrel", "Orion", "Vanguard", "Halcyon", "Talon",
-                                                  "Aegis",   "Nomad", "Ferro",    "Lynx",    "Corona"};
+                                                  "Aegis",   "Nadir", "Ferro",    "Lynx",    "Corona"};
   static const std::vector<std::string> ships = {"Stellan", "Pathway", "Delver", "Egret", "Tarn",
                                                  "Rook",    "Heron",   "Fulmar", "Skua",  "Drover"};
 
