@@ -308,6 +308,9 @@ TEST(ShowInfoUpdate, CentresButtonsShowsThePageAsTextAndAnswersKeys) {
   // The page is shown as the text it is: nothing it names is fetched or rendered.
   dialog.Navigate("http://127.0.0.1/page.html", "<b>bold</b><img src='missing.png'>");
   EXPECT_EQ(dialog.WebBrowser->toPlainText(), "<b>bold</b><img src='missing.png'>");
+  // Marks that reverse the writing direction and control characters are shown as escapes; lines stay lines.
+  dialog.Navigate("http://127.0.0.1/page.html", "get\tfile\xE2\x80\xAEgnp.exe\r\nbell\x07\nend");
+  EXPECT_EQ(dialog.WebBrowser->toPlainText(), "get\tfile\\u202egnp.exe\nbell\\x07\nend");
   for (const auto& [key, result] :
        {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
     QTimer::singleShot(0, &dialog, [&dialog, key = key] { QTest::keyClick(&dialog, key); });
