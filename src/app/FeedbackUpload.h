@@ -53,8 +53,8 @@ class FeedbackUpload {
   std::function<void(std::int64_t workCountMax)> OnWorkBegin;
   std::function<void(std::int64_t workCount)> OnWork;
   std::function<void()> OnWorkEnd;
-  // Asked at least every 20 ms until Append returns (the caller's chance to keep its window live); true
-  // ends the transfer.
+  // Asked about every 20 ms while the transfer runs, its end included (the caller's chance to keep its
+  // window live); true ends the transfer.
   std::function<bool()> CancelRequested;
 
   // Appends the local file to directory/remoteName on the server. Only a regular file reached without a
