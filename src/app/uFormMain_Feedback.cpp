@@ -68,7 +68,9 @@ void TformMain::HandleApplicationException(QObject* Sender, const std::exception
     ftpFeedback_->OnWorkEnd = [this] { ftpFeedbackWorkEnd(); };
     ftpFeedback_->CancelRequested = [this] { return dialogs_->TransferCancelled(); };
     dialogs_->BeginTransfer("Sending the journal to the feedback server...");
-    const bool sent = ftpFeedback_->Append(config, fileName, "upload", remoteName);
+    // Only the file the journal writes is sent, whatever its name leads to by now.
+    const bool sent = ftpFeedback_->Append(config, fileName, "upload", remoteName,
+                                           journal_ ? journal_->OpenedFile() : std::nullopt);
     dialogs_->EndTransfer();
     // A failure is told, not only left in the status bar.
     if (sent) dialogs_->Information(kSuccessText);

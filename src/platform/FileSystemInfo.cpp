@@ -28,7 +28,18 @@ int PathDepthWithin(const fs::path& root, const fs::path& path) {
   return depth;
 }
 
-bool MakePrivateFolder(const std::string& folder) { return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST; }
+bool MakePrivateFolder(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0700) == 0) return true;
+  if (errno != EEXIST) return false;
+  // Ours but open to others (left so by hand, or by an older run): closed, through the folder itself, so a
+  // link put in its place meanwhile is never followed. Another user's folder or a link stays as it is.
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat info {};
+  if (fd >= 0 && ::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & 077) != 0)
+    (void)::fchmod(fd, 0700);
+  if (fd >= 0) ::close(fd);
+  return true;
+}
 
 std::string PrivateFolderProblem(const std::string& folder) {
   struct stat info {};

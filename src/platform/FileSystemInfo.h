@@ -15,9 +15,10 @@ int PathDepthWithin(const std::filesystem::path& root, const std::filesystem::pa
 std::optional<std::int64_t> FreeBytesAvailable(const std::filesystem::path& folder);
 
 // A folder of this user's own, for files other users must not reach or replace: MakePrivateFolder makes
-// it with mode 0700 unless something stands there already (false when it is missing and cannot be made);
-// PrivateFolderProblem says why what stands there is no such folder (a link or no directory, another
-// user's, open to others), or is empty when it is one.
+// it with mode 0700 unless something stands there already, and closes (0700) a folder of this user's that
+// stands there open to others, but leaves a link or another user's folder alone (false when it is missing
+// and cannot be made); PrivateFolderProblem says why what stands there is no such folder (a link or no
+// directory, another user's, open to others), or is empty when it is one.
 bool MakePrivateFolder(const std::string& folder);
 std::string PrivateFolderProblem(const std::string& folder);
 

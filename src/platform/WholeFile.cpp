@@ -26,6 +26,12 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+std::optional<FileIdentity> IdentityOf(int fd) {
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0) return std::nullopt;
+  return FileIdentity{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+}
+
 namespace {
 
 // Opens Path for reading when it is a regular file; -1 with Why set otherwise.

@@ -2,6 +2,7 @@
 // Whole-file reads and atomic whole-file writes.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,16 @@ bool WriteAll(int fd, std::string_view Data);
 // Path with every symbolic link of its last name followed (relative targets taken from the link's folder);
 // Path itself when it is no link or does not exist. Gives up after 40 links, like the system.
 std::string FollowFileLinks(const std::string& Path);
+
+// Which file an open descriptor is, on this system: two descriptors or names with equal identities are one
+// file, whatever names it has now.
+struct FileIdentity {
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file open as fd; none when fd is not open.
+std::optional<FileIdentity> IdentityOf(int fd);
 
 }  // namespace qmz::platform

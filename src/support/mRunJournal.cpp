@@ -115,6 +115,7 @@ void TJournal::OpenFile() {
   if (ok) ok = fstat(fd_, &st) == 0;
   if (ok && st.st_size > 0) AddLineBreak();
   if (ok && fd_ >= 0) {
+    openedFile_ = platform::IdentityOf(fd_);
     processModule_ = true;
     const std::string exe = platform::ExecutablePath();
     AddFmt("Process \"%s\" version \"%s\" running on \"%s\\%s\"", {exe, VersionText(exe), computerName_, userName_},
@@ -123,6 +124,7 @@ void TJournal::OpenFile() {
   if (!ok || fd_ < 0) {
     CloseFile();
     fileName_.clear();
+    openedFile_.reset();
   }
 }
 

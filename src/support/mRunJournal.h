@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/LocalTime.h"
+#include "platform/WholeFile.h"
 #include "support/Classes.h"
 #include "support/SysUtils.h"
 
@@ -73,6 +75,9 @@ class TJournal : public TObject {
   bool Active() const { return active_; }
   const std::string& FileName() const { return fileName_; }
   bool HasFile() const { return fd_ >= 0; }
+  // The file the journal opened at FileName and writes (also after a failed write closed it); none without
+  // one. Whoever sends the journal elsewhere checks against it that the name still leads there.
+  const std::optional<platform::FileIdentity>& OpenedFile() const { return openedFile_; }
   const TJournalBuffer& Buffer() const { return buffer_; }
   bool KeepInMemory() const { return keepInMemory_; }
   bool Recreate() const { return recreate_; }
@@ -97,6 +102,7 @@ class TJournal : public TObject {
   TJournalBuffer buffer_;
   bool keepInMemory_ = false;
   std::string fileName_;
+  std::optional<platform::FileIdentity> openedFile_;
   std::string computerName_;
   std::string userName_;
   bool recreate_ = false;

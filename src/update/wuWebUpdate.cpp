@@ -38,17 +38,19 @@ void Pump() {
   if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
 }
 
-// The user's own folder for downloads under the temporary folder: made 0700 when missing, and used only
-// when it is a real folder (no link) of this user that nobody else may enter. Empty, with why in reason,
-// otherwise.
-std::string PrivateDownloadFolder(std::string& reason) {
-  const std::string folder = QDir::tempPath().toStdString() + "/qmz-update-" + std::to_string(geteuid());
-  if (!platform::MakePrivateFolder(folder)) {
-    reason = "cannot create " + folder + ": " + std::strerror(errno);
-    return {};
-  }
-  reason = platform::PrivateFolderProblem(folder);
-  return reason.empty() ? folder : std::string();
+// The user's own folder for downloads under the temporary folder.
+std::string DownloadFolder() { return QDir::tempPath().toStdString() + "/qmz-update-" + std::to_string(geteuid()); }
+
+// Why the default target cannot take the download: its folder is made 0700 when missing and used only when
+// it is a real folder (no link) of this user that nobody else may enter, and the file is no link. Empty
+// when it can.
+std::string DefaultTargetProblem(const std::string& file) {
+  const std::string folder = DownloadFolder();
+  if (!platform::MakePrivateFolder(folder)) return "cannot create " + folder + ": " + std::strerror(errno);
+  if (std::string why = platform::PrivateFolderProblem(folder); !why.empty()) return why;
+  struct stat info {};
+  if (::lstat(file.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) return file + " is a link";
+  return {};
 }
 
 }  // namespace
@@ -91,19 +93,12 @@ void TwuWebUpdate::DoCannotExecute() {
 
 std::string TwuWebUpdate::GetClientFileName() {
   // The page names the file; only its plain name is used, so a page cannot place it elsewhere. The shared
-  // temporary folder is not written: another user could have put a link under that name there.
+  // temporary folder is not written: another user could have put a link under that name there. The folder
+  // is made and checked only when the download goes there (see Download).
   const std::string name = PlainFileName(values_.ClientFileName);
   if (name.empty()) return {};
-  std::string reason;
-  const std::string folder = PrivateDownloadFolder(reason);
-  const std::string file = folder + "/" + name;
-  struct stat info {};
-  if (!folder.empty() && ::lstat(file.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) reason = file + " is a link";
-  if (!reason.empty()) {
-    Log("The update cannot be stored: " + EscapeOutsideText(reason), jlWarning, Journal);
-    return {};
-  }
-  return file;
+  defaultTarget_ = DownloadFolder() + "/" + name;
+  return defaultTarget_;
 }
 
 bool TwuWebUpdate::OpenDownloadedFile(const std::string& FileName) {
@@ -197,8 +192,15 @@ void TwuWebUpdate::GetInfo() {
 }
 
 void TwuWebUpdate::Download() {
+  defaultTarget_.clear();
   std::string fileName = GetClientFileName();
   if (OnGetClientFileName) OnGetClientFileName(*this, fileName);
+  if (!fileName.empty() && fileName == defaultTarget_) {
+    if (const std::string why = DefaultTargetProblem(fileName); !why.empty()) {
+      Log("The update cannot be stored: " + EscapeOutsideText(why), jlWarning, Journal);
+      fileName.clear();
+    }
+  }
   downloadFile_ = fileName;
   success_ = false;
   if (fileName.empty()) {

@@ -124,7 +124,8 @@ class TwuWebUpdate {
   bool abort_ = false;
   bool success_ = false;
   std::string downloadFile_;
-  std::string pageText_;  // the last fetched page while the check runs; freed when it ends
+  std::string defaultTarget_;  // what GetClientFileName proposed, while a download is prepared
+  std::string pageText_;       // the last fetched page while the check runs; freed when it ends
   UpdatePageValues values_;
   std::unique_ptr<Tfrm_ShowInfoUpdate> infoDialog_;
   std::int64_t total_ = 0;

@@ -6,6 +6,9 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <string_view>
+
+#include "support/SysUtils.h"
 
 namespace qmz {
 
@@ -70,7 +73,19 @@ void Tfrm_ShowInfoUpdate::SetCaptions(const std::string& ok, const std::string& 
 
 void Tfrm_ShowInfoUpdate::Navigate(const std::string& url, const std::string& pageText) {
   url_ = QString::fromStdString(url);
-  WebBrowser->setPlainText(QString::fromUtf8(pageText));
+  // Made safe like all text from outside (a mark that reverses the writing direction would let "gnp.exe"
+  // pass for "exe.png"), but line by line: the page keeps its lines and tabs.
+  std::string shown;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= pageText.size(); ++i) {
+    if (i < pageText.size() && pageText[i] != '\n' && pageText[i] != '\t') continue;
+    std::string_view piece(pageText.data() + start, i - start);
+    if (i < pageText.size() && pageText[i] == '\n' && piece.ends_with('\r')) piece.remove_suffix(1);
+    shown += EscapeOutsideText(piece);
+    if (i < pageText.size()) shown += pageText[i];
+    start = i + 1;
+  }
+  WebBrowser->setPlainText(QString::fromUtf8(shown));
 }
 
 void Tfrm_ShowInfoUpdate::Panel_BottomResize() {

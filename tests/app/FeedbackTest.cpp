@@ -1,7 +1,12 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "MainWindowFixture.h"
 #include "app/FeedbackUpload.h"
@@ -28,7 +33,8 @@ TEST(FeedbackRemoteNameTest, NamesAreMadeSafe) {
   EXPECT_EQ(SafeRemoteName(".."), "_..");
 }
 
-// A real FTP server on 127.0.0.1 storing into a folder of its own; a slow one takes in only bytesPerSecond.
+// A real FTP server on 127.0.0.1 storing into a folder of its own; a slow one takes in only bytesPerSecond,
+// a mute one (-1) takes the data and then never says another word.
 struct FtpServer {
   explicit FtpServer(std::int64_t bytesPerSecond = 0)
       : server("app/feedback_server.py", {QString::fromStdString(root.Str()), QString::number(bytesPerSecond)}) {}
@@ -184,6 +190,94 @@ TEST_F(FeedbackTest, ServerThatNeverAnswersTimesOutAndTheProgramGoesOn) {
   EXPECT_TRUE(w->StatusText().startsWith("    Error: ")) << w->StatusText().toStdString();
   EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlEnd));
   EXPECT_FALSE(w->Closed());
+}
+
+TEST_F(FeedbackTest, ServerSilentAfterTheDataFailsInTimeOrOnCancelAndTheCallerIsAskedThroughout) {
+  FtpServer server(-1);
+  const struct {
+    const char* name;
+    qint64 cancelAtMs;  // 0: never
+    long transferTimeout;
+    const char* error;
+    qint64 withinMs;
+  } cases[] = {
+      {"time-out", 0, 2, "The transfer did not end within 2 s", 2900},
+      {"cancel", 1000, 10, "The transfer was cancelled", 3000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FeedbackConfig config = LocalConfig(server.Port());
+    config.TransferTimeoutSeconds = c.transferTimeout;
+    FeedbackUpload upload;
+    QElapsedTimer clock;
+    qint64 asked = 0;
+    qint64 longestGap = 0;
+    upload.CancelRequested = [&] {
+      longestGap = std::max(longestGap, clock.elapsed() - asked);
+      asked = clock.elapsed();
+      return c.cancelAtMs > 0 && asked >= c.cancelAtMs;
+    };
+    clock.start();
+    EXPECT_FALSE(upload.Append(config, journal->FileName(), "upload", std::string(c.name) + ".mjf"));
+    const qint64 took = clock.elapsed();
+    EXPECT_EQ(upload.ErrorText(), c.error);
+    EXPECT_LT(took, c.withinMs);
+    // A window pumped from there never stands still, the closing of the connection included.
+    EXPECT_LT(std::max(longestGap, took - asked), 100);
+  }
+  EXPECT_EQ(server.Files().size(), 2u);
+}
+
+TEST_F(FeedbackTest, OnlyTheFileTheJournalWritesIsSent) {
+  FtpServer server;
+  const fs::path name = journal->FileName();
+  const fs::path moved = folder.Path() / "moved.mjf";
+  const fs::path other = folder.Path() / "other.txt";
+  WriteWholeFile(other, "not for the server");
+  fs::rename(name, moved);  // the journal goes on writing there
+  const struct {
+    const char* name;
+    std::function<void()> plant;
+    const char* reason;
+  } cases[] = {
+      {"link", [&] { fs::create_symlink(other, name); }, "it is a symbolic link"},
+      {"fifo", [&] { ASSERT_EQ(mkfifo(name.c_str(), 0600), 0); }, "it is not a regular file"},
+      {"copy", [&] { fs::copy_file(moved, name); }, "it is no longer the journal this program writes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(name);
+    c.plant();
+    // A reader that waits for a writer of the FIFO is let go after three seconds, so a hang fails the test.
+    std::atomic<bool> done{false};
+    std::thread release([&] {
+      for (int i = 0; i < 150 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (const int fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    FeedbackUpload upload;
+    EXPECT_FALSE(upload.Append(LocalConfig(server.Port()), name.string(), "upload", "sent.mjf", journal->OpenedFile()));
+    EXPECT_LT(clock.elapsed(), 2000);
+    done = true;
+    release.join();
+    EXPECT_NE(upload.ErrorText().find(c.reason), std::string::npos) << upload.ErrorText();
+  }
+  EXPECT_TRUE(server.Files().empty());
+
+  // The window sends only the journal's own file too; under its name again, it goes.
+  WriteConfig(server.Port());
+  auto w = StartWindow();
+  dialogs.answers = {true, true};
+  w->HandleApplicationException(w->btInfo, std::runtime_error("boom"));
+  ASSERT_EQ(dialogs.warnings.size(), 1u);
+  EXPECT_NE(dialogs.warnings[0].find("it is no longer the journal this program writes"), std::string::npos);
+  fs::remove(name);
+  fs::rename(moved, name);
+  w->HandleApplicationException(w->btInfo, std::runtime_error("boom"));
+  EXPECT_EQ(dialogs.infos.size(), 1u);
+  ASSERT_EQ(server.Files().size(), 1u);
+  EXPECT_EQ(ReadWholeFile(server.Files()[0]).find("not for the server"), std::string::npos);
 }
 
 TEST_F(FeedbackTest, CancelledUploadStopsAndSaysSo) {

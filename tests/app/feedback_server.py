@@ -1,6 +1,7 @@
 """The tests' FTP server on 127.0.0.1, on a free port it prints first: root folder (uploads go to its folder
-"upload"), and the bytes a second it takes in (0: as fast as it can). A slow server still reads all it is
-sent; it only answers the end of a transfer late."""
+"upload"), and the bytes a second it takes in (0: as fast as it can; -1: as fast as it can, but then it says
+no word more). A slow server still reads all it is sent; it only answers the end of a transfer late. A mute
+one neither confirms the transfer nor answers or ends on QUIT."""
 import os
 import sys
 
@@ -36,9 +37,25 @@ class SlowDTPHandler(DTPHandler):
         super().close()
 
 
+class MuteFTPHandler(FTPHandler):
+    """Takes the data, then stays silent: no "226" after it and nothing on QUIT."""
+
+    muted = False
+
+    def respond(self, resp, *args, **kwargs):
+        if resp.startswith("226"):
+            self.muted = True
+        if not self.muted:
+            super().respond(resp, *args, **kwargs)
+
+    def ftp_QUIT(self, line):
+        if not self.muted:
+            super().ftp_QUIT(line)
+
+
 authorizer = DummyAuthorizer()
 authorizer.add_user("qmz", "secret", root, perm="elradfmwMT")
-handler = FTPHandler
+handler = MuteFTPHandler if rate < 0 else FTPHandler
 handler.authorizer = authorizer
 if rate > 0:
     handler.dtp_handler = SlowDTPHandler

@@ -129,6 +129,57 @@ TEST_F(DbgMonIntfTest, TextsGoOnlyToTheUsersOwnFolder) {
   EXPECT_EQ(DistrustLines(), 0);
 }
 
+TEST_F(DbgMonIntfTest, OwnFolderOpenToOthersIsClosedAndUsedALinkOrAnotherUsersIsNot) {
+  test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
+  const std::string own = dir_.Str() + "/qmz-" + std::to_string(geteuid());
+  ASSERT_EQ(mkdir(own.c_str(), 0755), 0);
+  {
+    TestViewer viewer;
+    SendDebug("reopened");
+    ASSERT_TRUE(viewer.Reached());
+    EXPECT_EQ(viewer.ReceiveFrame().substr(22, 8), "reopened");
+  }
+  struct stat info {};
+  ASSERT_EQ(lstat(own.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(DistrustLines(), 0);
+
+  // Neither changed nor used: a link in its place, and (only the superuser can make one) another user's.
+  const std::string real = dir_.Str() + "/real";
+  struct Case {
+    const char* name;
+    std::function<void()> plant;
+    std::string folder;  // what the link or the folder leads to
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {"link", [&] { ASSERT_EQ(symlink(real.c_str(), own.c_str()), 0); }, real, " is not a directory"}};
+  if (geteuid() == 0) {
+    cases.push_back({"another user's",
+                     [&] {
+      ASSERT_EQ(chown(real.c_str(), 65534, 65534), 0);
+      ASSERT_EQ(rename(real.c_str(), own.c_str()), 0);
+                     },
+                     own, " belongs to another user"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(own);
+    ASSERT_EQ(mkdir(real.c_str(), 0755), 0);
+    TestViewer planted(real + "/TfmDebugMonitor");
+    c.plant();
+    ResetDebugClient(300);
+    const int before = DistrustLines();
+    SendDebug("secret");
+    EXPECT_FALSE(planted.Reached());
+    EXPECT_EQ(DistrustLines() - before, 1);
+    EXPECT_TRUE(journal_.Buffer().back().Text.ends_with(c.reason)) << journal_.Buffer().back().Text;
+    ASSERT_EQ(stat(c.folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    std::filesystem::remove_all(c.folder);
+  }
+}
+
 TEST_F(DbgMonIntfTest, PlantedSocketGetsNothingAndIsJournaledOnce) {
   const std::string path = platform::WindowClassSocketPath("TfmDebugMonitor");
   const std::string elsewhere = dir_.Str() + "/planted";

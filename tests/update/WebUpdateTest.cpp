@@ -175,24 +175,40 @@ TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
   EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_EQ(test::ReadWholeFile(victim), "keep");
 
-  // A folder of that name that is a link, or open to others, is not used; nothing is written anywhere.
-  const auto refused = [&](const char* name) {
-    SCOPED_TRACE(name);
-    RecordingUpdate again({});
-    again.ProductInfo.SetURL(server.Url("/new.html"));
-    EXPECT_FALSE(again.CheckForUpdate());
-    EXPECT_EQ(
-        again.events,
-        "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->9.0, BeforeShowInfo, GetClientFileName, DownloadError");
-    EXPECT_TRUE(fs::is_empty(elsewhere));
-  };
+  // A folder of that name that is a link is not used; nothing is written anywhere.
   fs::remove_all(folder);
   fs::create_directory_symlink(elsewhere, folder);
-  refused("link");
-  fs::remove(folder);
+  RecordingUpdate refused({});
+  refused.ProductInfo.SetURL(server.Url("/new.html"));
+  EXPECT_FALSE(refused.CheckForUpdate());
+  EXPECT_EQ(refused.events,
+            "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->9.0, BeforeShowInfo, GetClientFileName, DownloadError");
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+
+  // A download the owner stores elsewhere neither makes nor checks that folder: no warning, no folder.
+  fs::create_directories(target_.parent_path());
+  for (const bool linked : {true, false}) {
+    SCOPED_TRACE(linked);
+    if (!linked) fs::remove(folder);
+    fs::remove(target_);
+    TJournal journal(dir_.Str(), "DebugOut", true, true, true, false);
+    RecordingUpdate own(target_);
+    own.Journal = &journal;
+    own.ProductInfo.SetURL(server.Url("/new.html"));
+    EXPECT_TRUE(own.CheckForUpdate());
+    EXPECT_FALSE(test::HasText(journal, "cannot be stored"));
+    EXPECT_EQ(fs::is_symlink(folder), linked);
+    EXPECT_EQ(fs::exists(fs::symlink_status(folder)), linked);
+  }
+
+  // One of ours left open to others is closed, then used.
   fs::create_directory(folder);
   fs::permissions(folder, fs::perms::all);
-  refused("open to others");
+  RecordingUpdate reopened({});
+  reopened.ProductInfo.SetURL(server.Url("/new.html"));
+  EXPECT_TRUE(reopened.CheckForUpdate());
+  EXPECT_EQ(reopened.opened, (folder / "update.bin").string());
+  EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST_F(WebUpdateTest, IncompleteOrUnboundedDownloadsFailWithTheirReasonAndLeaveNoFile) {
@@ -292,6 +308,9 @@ TEST(ShowInfoUpdate, CentresButtonsShowsThePageAsTextAndAnswersKeys) {
   // The page is shown as the text it is: nothing it names is fetched or rendered.
   dialog.Navigate("http://127.0.0.1/page.html", "<b>bold</b><img src='missing.png'>");
   EXPECT_EQ(dialog.WebBrowser->toPlainText(), "<b>bold</b><img src='missing.png'>");
+  // Marks that reverse the writing direction and control characters are shown as escapes; lines stay lines.
+  dialog.Navigate("http://127.0.0.1/page.html", "get\tfile\xE2\x80\xAEgnp.exe\r\nbell\x07\nend");
+  EXPECT_EQ(dialog.WebBrowser->toPlainText(), "get\tfile\\u202egnp.exe\nbell\\x07\nend");
   for (const auto& [key, result] :
        {std::pair{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
     QTimer::singleShot(0, &dialog, [&dialog, key = key] { QTest::keyClick(&dialog, key); });
