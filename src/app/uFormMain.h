@@ -73,7 +73,8 @@ class TformMain : public QMainWindow {
   ~TformMain() override;
 
   // ---- lifecycle (uFormMain.cpp) -------------------------------------------------------------------
-  // The creation step. False: another instance runs and has been asked to show itself; this one ends.
+  // The creation step. False: the instance lock was not taken (another instance runs and has been asked
+  // to show itself, or the lock cannot be used); this one ends.
   bool FormCreate();
   void StartUpTimerTimer();
   void FormClose();
@@ -86,6 +87,9 @@ class TformMain : public QMainWindow {
   void ConnectHandler(QAbstractButton* button, std::function<void()> handler);
   // The start-up sequence has ended with the window ready.
   bool StartupDone() const { return FStartupDone; }
+  // The code the process ends with once this window has closed: 0 after a start-up that completed or
+  // that ended for a downloaded update, 1 after a start-up that failed or was broken off.
+  int ExitCode() const { return FStartupDone || FUpdateDownloaded ? 0 : 1; }
   bool Closed() const { return closed_; }
   // The route-list window, created after this one; shown when start-up ends.
   void SetFormGrid(TformGrid* grid) { formGrid_ = grid; }
