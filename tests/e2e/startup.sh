@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end start-up under Xvfb: the real program on a generated installation, from a folder of its
 # own (QMZ.ini and DebugOut.mjf live beside the executable). Waits for "Form available" in the journal,
-# closes the program with SIGTERM (which closes the main window the ordinary way) and checks the journal.
+# opens the about box, closes the program with SIGTERM (which closes the main window the ordinary way) and
+# checks the journal; then starts without a default installation, up to the chooser. The captions of
+# every window shown are read as the window system holds them.
 # Usage: startup.sh <QMZ> <qmz-samplegen>
 set -euo pipefail
 qmz=$1
