@@ -1,10 +1,11 @@
 #include "app/SingleInstance.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QLocalSocket>
+
+#include "platform/WindowClassSocket.h"
 
 namespace qmz {
 
@@ -23,23 +24,43 @@ QString SingleInstance::KeyForFolder(const std::string& folder) {
   return QStringLiteral("QMZ-") + QString::fromLatin1(digest);
 }
 
-QString SingleInstance::LockFileName(const QString& key) {
-  return QDir::temp().filePath(key + QStringLiteral("-%1.lock").arg(geteuid()));
-}
-
-QString SingleInstance::SocketName(const QString& key) { return key + QStringLiteral("-%1").arg(geteuid()); }
-
-bool SingleInstance::Acquire() {
-  lock_ = std::make_unique<QLockFile>(LockFileName(key_));
+SingleInstance::Result SingleInstance::Acquire() {
+  // A folder no other user can reach: in a shared one, anyone could take the lock's name first and so
+  // keep the program from ever starting.
+  std::string why;
+  const std::string folder = platform::UserPrivateFolder(&why);
+  if (folder.empty()) {
+    problem_ = QString::fromStdString(why);
+    return Result::Refused;
+  }
+  lockPath_ = QString::fromStdString(folder) + key_ + QStringLiteral(".lock");
+  socketPath_ = QString::fromStdString(folder) + key_ + QStringLiteral(".socket");
+  lock_ = std::make_unique<QLockFile>(lockPath_);
   // A lock left by a crashed run names a process that is gone; QLockFile takes it over then.
   if (!lock_->tryLock(0)) {
+    // Only a lock file that names a process counts as another instance; anything else at its place
+    // would end every start without a word.
+    const QLockFile::LockError error = lock_->error();
+    struct stat info {};
+    const bool there = ::lstat(lockPath_.toLocal8Bit().constData(), &info) == 0;
+    qint64 pid = 0;
+    QString host, application;
+    const bool named = there && S_ISREG(info.st_mode) && lock_->getLockInfo(&pid, &host, &application);
     lock_.reset();
-    AskOtherToRaise();
-    return false;
+    if (error == QLockFile::LockFailedError && named) {
+      AskOtherToRaise();
+      return Result::OtherInstance;
+    }
+    QString detail = QStringLiteral("it cannot be created or read");
+    if (there && !S_ISREG(info.st_mode)) detail = QStringLiteral("it is not a regular file");
+    else if (error == QLockFile::PermissionError) detail = QStringLiteral("permission denied");
+    else if (there) detail = QStringLiteral("it names no running program");
+    problem_ = QStringLiteral("the lock file %1 cannot be used: %2").arg(lockPath_, detail);
+    return Result::Refused;
   }
   server_ = std::make_unique<QLocalServer>();
-  QLocalServer::removeServer(SocketName(key_));  // a socket file left by a crashed run
-  server_->listen(SocketName(key_));
+  QLocalServer::removeServer(socketPath_);  // a socket file left by a crashed run
+  server_->listen(socketPath_);
   connect(server_.get(), &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
       connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
@@ -49,12 +70,12 @@ bool SingleInstance::Acquire() {
       connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     }
   });
-  return true;
+  return Result::Acquired;
 }
 
 void SingleInstance::AskOtherToRaise() {
   QLocalSocket socket;
-  socket.connectToServer(SocketName(key_));
+  socket.connectToServer(socketPath_);
   if (!socket.waitForConnected(kSocketWaitMs)) return;
   socket.write(kRaiseRequest);
   socket.waitForBytesWritten(kSocketWaitMs);

@@ -6,7 +6,10 @@
 
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
+#include <exception>
 #include <memory>
+#include <string>
 
 #include "app/QmzApplication.h"
 #include "app/SingleInstance.h"
@@ -14,8 +17,13 @@
 #include "app/uFormMain.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
 #include "platform/ExePath.h"
+#include "platform/ExitCode.h"
+#include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
 
 namespace {
+
+constexpr int kExitFailure = 1;
 
 // SIGTERM and SIGINT (a session ending, Ctrl+C in the terminal) close the main window the ordinary way,
 // so the journal gets its closing lines. The signal handler only writes a byte; the window closes when
@@ -43,6 +51,37 @@ void CloseOnTerminationSignals(QWidget* window) {
   sigaction(SIGINT, &action, nullptr);
 }
 
+// Why the program ends without a window or before its window closed normally: said on standard error and
+// in the journal, the only places left to say it.
+void ReportEndedStart(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  qmz::Log(text, qmz::jlError, qmz::Journal);
+}
+
+// The main window's life: created, started up, run until it closes. The result is the process's exit code.
+int RunMainWindow(qmz::QmzApplication& app, const std::shared_ptr<qmz::SingleInstance>& instance,
+                  const std::string& folder) {
+  qmz::MainWindowSetup setup;
+  setup.Journal = qmz::Journal;
+  setup.Instance = instance;
+  setup.ProgramFolder = folder;
+  setup.Arguments = app.arguments().mid(1);
+  setup.LoaderUserInterface = [folder](QWidget* parent) {
+    return std::make_unique<qmz::LoaderDialogs>(parent, folder + "QMZ.ini");
+  };
+  auto formMain = std::make_unique<qmz::TformMain>(std::move(setup));
+  if (!formMain->FormCreate()) return kExitFailure;
+  auto formGrid = std::make_unique<qmz::TformGrid>();
+  formMain->SetFormGrid(formGrid.get());
+  QObject::connect(formMain.get(), &qmz::TformMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  CloseOnTerminationSignals(formMain.get());
+  formMain->show();
+  int result = app.exec();
+  formMain->SetFormGrid(nullptr);
+  if (result == 0) result = formMain->ExitCode();
+  return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,36 +89,35 @@ int main(int argc, char** argv) {
   int result = 0;
   {
     qmz::QmzApplication app(argc, argv);
-    // A second start hands over to the running instance before its journal would empty that one's file.
-    // The program keeps its settings and journal in its own folder, so one instance runs per folder.
-    auto instance = std::make_shared<qmz::SingleInstance>(qmz::SingleInstance::KeyForFolder(folder));
-    if (!instance->Acquire()) return 0;
-    qmz::CreateRunJournal(folder);
+    // Only the name: a display name would be appended to every window's caption.
     app.setApplicationName(QStringLiteral("Starvagant Kestrelmark"));
-    app.setApplicationDisplayName(QStringLiteral("Starvagant Kestrelmark"));
     // Closing the main window ends the program, also while the route-list window is open.
     app.setQuitOnLastWindowClosed(false);
-
-    qmz::MainWindowSetup setup;
-    setup.Journal = qmz::Journal;
-    setup.Instance = instance;  // our copy keeps the lock until the very end
-    setup.ProgramFolder = folder;
-    setup.Arguments = app.arguments().mid(1);
-    setup.LoaderUserInterface = [folder](QWidget* parent) {
-      return std::make_unique<qmz::LoaderDialogs>(parent, folder + "QMZ.ini");
-    };
-    auto formMain = std::make_unique<qmz::TformMain>(std::move(setup));
-    if (formMain->FormCreate()) {
-      auto formGrid = std::make_unique<qmz::TformGrid>();
-      formMain->SetFormGrid(formGrid.get());
-      QObject::connect(formMain.get(), &qmz::TformMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-      CloseOnTerminationSignals(formMain.get());
-      formMain->show();
-      result = app.exec();
-      formMain->SetFormGrid(nullptr);
+    // A second start hands over to the running instance before its journal would empty that one's file.
+    // The program keeps its settings and journal in its own folder, so one instance runs per folder.
+    // Our copy keeps the lock until the very end, so no new start runs beside this one as it winds down.
+    auto instance = std::make_shared<qmz::SingleInstance>(qmz::SingleInstance::KeyForFolder(folder));
+    const qmz::SingleInstance::Result acquired = instance->Acquire();
+    if (acquired == qmz::SingleInstance::Result::OtherInstance) return 0;
+    qmz::CreateRunJournal(folder);
+    if (acquired == qmz::SingleInstance::Result::Refused) {
+      ReportEndedStart("QMZ does not start: its lock against a second start cannot be taken: " +
+                       instance->Problem().toStdString());
+      result = kExitFailure;
+    } else {
+      try {
+        result = RunMainWindow(app, instance, folder);
+      } catch (const std::exception& e) {
+        ReportEndedStart("QMZ ends after an unhandled error: " + qmz::EscapeOutsideText(e.what()));
+        result = kExitFailure;
+      } catch (...) {
+        ReportEndedStart("QMZ ends after an unhandled error");
+        result = kExitFailure;
+      }
     }
-    formMain.reset();
   }
+  // The journal's closing line names the code the process ends with.
+  qmz::platform::SetProcessExitCode(result);
   qmz::FreeRunJournal();
   return result;
 }

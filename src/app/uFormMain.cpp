@@ -199,7 +199,7 @@ bool TformMain::FormCreate() {
   instance_ = std::move(setup_.Instance);
   if (!instance_) {
     instance_ = std::make_shared<SingleInstance>(setup_.InstanceKey);
-    if (!instance_->Acquire()) return false;
+    if (instance_->Acquire() != SingleInstance::Result::Acquired) return false;
   }
   connect(instance_.get(), &SingleInstance::raiseRequested, this, &TformMain::ShowOwnWindow);
   // The stop flag's synchronizer and the route list are members.

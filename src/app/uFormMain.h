@@ -1,9 +1,8 @@
 #pragma once
 // The main window: a shell that owns the controls and the handlers, and the program's start-up and
-// shutdown. Each page of the tab bar is its own class (uFormMain_*Page); the lifecycle lives in
-// uFormMain.cpp, the status display in uFormMain_Status.cpp, the unhandled-error handler and the
-// feedback upload in uFormMain_Feedback.cpp, the update check in uFormMain_Update.cpp, the about box and
-// the small commands in uFormMain_Commands.cpp.
+// shutdown. Each page of the tab bar is its own class (uFormMain_*Page, the calculator's controls
+// uFormMain_CalculatorPanel, the debug page uFormMain_DebugPanel); the handlers are grouped below by the
+// file that holds them.
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -74,7 +73,8 @@ class TformMain : public QMainWindow {
   ~TformMain() override;
 
   // ---- lifecycle (uFormMain.cpp) -------------------------------------------------------------------
-  // The creation step. False: another instance runs and has been asked to show itself; this one ends.
+  // The creation step. False: the instance lock was not taken (another instance runs and has been asked
+  // to show itself, or the lock cannot be used); this one ends.
   bool FormCreate();
   void StartUpTimerTimer();
   void FormClose();
@@ -87,6 +87,9 @@ class TformMain : public QMainWindow {
   void ConnectHandler(QAbstractButton* button, std::function<void()> handler);
   // The start-up sequence has ended with the window ready.
   bool StartupDone() const { return FStartupDone; }
+  // The code the process ends with once this window has closed: 0 after a start-up that completed or
+  // that ended for a downloaded update, 1 after a start-up that failed or was broken off.
+  int ExitCode() const { return FStartupDone || FUpdateDownloaded ? 0 : 1; }
   bool Closed() const { return closed_; }
   // The route-list window, created after this one; shown when start-up ends.
   void SetFormGrid(TformGrid* grid) { formGrid_ = grid; }
@@ -113,24 +116,19 @@ class TformMain : public QMainWindow {
   void ftpFeedbackWork(std::int64_t AWorkCount);
   void ftpFeedbackWorkEnd();
 
-  // ---- selection pages (uFormMain_Handlers.cpp) ----------------------------------------------------
+  // ---- selection of places and chosen goods (uFormMain_Selection.cpp) -------------------------------
   void OnFromClick();
   void OnDestClick();
-  void OnInfClick();
   void FunctionClick();
   void btAddFromClick();
   void btAddToClick();
-  void btAddCommoClick();
   void btDelFromClick();
   void btDelToClick();
   void btDelCommoClick();
   void btClearFromClick();
   void btClearDestClick();
   void btClearClick();
-  void FillCommodityTrees();
-  void btCalculateClick();
-  void btShowRoutesClick();
-  // Enter in a source list or tree adds its selection (uFormMain_Selection.cpp).
+  // Enter in a source list or tree adds its selection.
   void lbFromSystemKeyPress(QChar& Key);
   void lbDestSystemKeyPress(QChar& Key);
   void tvCommoAllKeyPress(QChar& Key);
@@ -138,7 +136,13 @@ class TformMain : public QMainWindow {
   // Hover highlight and the hint line for the control under the mouse.
   void OnMouseMove(QObject* Sender);
 
+  // ---- commodity trees (uFormMain_CommodityTrees.cpp) ----------------------------------------------
+  void FillCommodityTrees();
+  void btAddCommoClick();
+
   // ---- route calculation and display (uFormMain_Calculate.cpp) -------------------------------------
+  void btCalculateClick();
+  void btShowRoutesClick();
   void ShowRoutes();
   // Sorts FRoutes[Lo .. Hi] by profit per unit, highest first; FSortCalls counts the calls.
   void SortRoutes(std::int64_t Lo, std::int64_t Hi);
@@ -146,6 +150,7 @@ class TformMain : public QMainWindow {
   std::uint32_t SortCalls() const { return FSortCalls; }
 
   // ---- information page (uFormMain_InfoHandlers.cpp) -----------------------------------------------
+  void OnInfClick();
   void FillBaseMarketTrees();
   void FillBaseSellsTree(int Base);
   void lbInfBaseClick();
@@ -163,6 +168,8 @@ class TformMain : public QMainWindow {
   void lbSectionClick();
   void lbSectionListClick();
   void Button1Click();
+
+  // ---- about box and small commands (uFormMain_Commands.cpp) ---------------------------------------
   void btInfoClick();
   void btBeendenClick();
   void btClearDefaultClick();
@@ -252,15 +259,20 @@ class TformMain : public QMainWindow {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Lifecycle (uFormMain.cpp).
   void BuildControls();
-  void BuildStatusBar();
   void ConnectHandlers();
   void StartUpSequence();
   void FillPlaceLists();
   void ShowOwnWindow();
-  // Binds the update check's events, the priority switch and the debug viewer's sender (creation).
+  // Status bar (uFormMain_Status.cpp).
+  void BuildStatusBar();
+  QLabel* StatusPanel(int index) const;
+  // Binds the update check's events, the priority switch and the debug viewer's sender at creation
+  // (uFormMain_Commands.cpp).
   void SetUpUpdateAndCommands();
-  // Start-up step 9: runs the update check, or ends it at once when no page is configured.
+  // Start-up step 9: runs the update check, or ends it at once when no page is configured
+  // (uFormMain_Update.cpp).
   void RunUpdateCheck();
   // A line of the update check: status text, start-up log and journal; the gauge unchanged or zero.
   void UpdateLogLine(const std::string& Text, bool GaugeZero = false);
@@ -275,11 +287,12 @@ class TformMain : public QMainWindow {
   void closed();
 
  private:
-  // Handlers of the information and debug pages that are not button clicks (uFormMain_InfoHandlers.cpp).
+  // The connections of the information and debug pages that are not button clicks
+  // (uFormMain_InfoHandlers.cpp).
   void ConnectInfoAndDebug();
+  // The debug page's record lists and a base's market in the route list (uFormMain_DebugHandlers.cpp).
   void FillDebugLists(int Mode);
   void ShowMarketRows(int Base, bool OnlySold);
-  QLabel* StatusPanel(int index) const;
   // Selection pages (uFormMain_Selection.cpp).
   void ConnectSelection();
   void AddPlaces(int ListMode, const std::array<QListWidget*, 4>& Sources, QListWidget* Chosen);

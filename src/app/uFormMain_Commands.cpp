@@ -1,5 +1,6 @@
-// The main window's small commands outside the route calculation: the about box, forgetting the default
-// installation, the hidden priority switch; and the binding of the update check's events.
+// The main window's small commands outside the route calculation: the about box, the Exit button,
+// forgetting the default installation, the hidden priority switch; and the binding of the update check's
+// events.
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -73,6 +74,8 @@ void TformMain::btInfoClick() {
   TformImpressum box(this);
   box.exec();
 }
+
+void TformMain::btBeendenClick() { close(); }
 
 void TformMain::btClearDefaultClick() { ClearDefaultInstallation(setup_.ProgramFolder + "QMZ.ini"); }
 

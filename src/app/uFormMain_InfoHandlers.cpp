@@ -1,4 +1,5 @@
-// Handlers of the information page (the good trees of a base, the base and good cards, the node fonts),
+// Handlers of the information page (its page switch, the good trees of a base, the base and good cards,
+// the node fonts),
 // and the connections of the information and debug pages that are not button clicks.
 
 #include <QApplication>
@@ -100,6 +101,8 @@ void TformMain::ConnectInfoAndDebug() {
   ConnectListClick(lbSection, this, [this] { lbSectionClick(); });
   ConnectListClick(lbSectionList, this, [this] { lbSectionListClick(); });
 }
+
+void TformMain::OnInfClick() { plInformation->SetActivePage(btInfBase->isChecked() ? pageInfBase : pageInfGood); }
 
 void TformMain::FillBaseMarketTrees() {
   tvInfBaseGood->clear();

@@ -74,6 +74,20 @@ std::string WindowClassSocketPath(std::string_view windowClass) {
   return WindowClassFolder().path + std::string(windowClass);
 }
 
+std::string UserPrivateFolder(std::string* problem) {
+  const SocketFolder folder = WindowClassFolder();
+  const std::string folderPath = folder.path.substr(0, folder.path.size() - 1);
+  std::string why;
+  if (folder.ours && !MakePrivateFolder(folderPath)) {
+    why = "the folder " + folderPath + " cannot be made: " + std::strerror(errno);
+  } else {
+    why = PrivateFolderProblem(folderPath);
+  }
+  if (why.empty()) return folder.path;
+  if (problem != nullptr) *problem = std::move(why);
+  return {};
+}
+
 std::string WindowClassSocketDistrust(std::string_view windowClass) {
   const SocketFolder folder = WindowClassFolder();
   const std::string folderPath = folder.path.substr(0, folder.path.size() - 1);

@@ -12,6 +12,10 @@ namespace qmz::platform {
 // the folder "qmz-<uid>" of the temporary folder ($TMPDIR, else /tmp), made with mode 0700 when missing.
 std::string WindowClassSocketPath(std::string_view windowClass);
 
+// That folder, for the program's own sockets and locks, with a trailing '/': made when it is the fallback
+// and missing. Empty when it is no folder of this user's own closed to everyone else; *problem says why.
+std::string UserPrivateFolder(std::string* problem);
+
 // Why the socket of that window class must not be used, or empty when it may (or is simply absent): its
 // folder must be a directory of this user closed to everyone else, and the socket itself a socket of this
 // user, not a link.

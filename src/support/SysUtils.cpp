@@ -516,12 +516,6 @@ std::string GameTextToUtf8(std::string_view s) {
   return Cp1252ToUtf8(s);
 }
 
-std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count) {
-  std::u16string units(count / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i) units[i] = char16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  return platform::Utf16ToUtf8(units);
-}
-
 std::string EscapeOutsideText(std::string_view s) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string out;

@@ -154,7 +154,6 @@ void ForEachTextLine(std::string_view text, LineFn&& line) {
 bool IsValidUtf8(std::string_view s);
 std::string Cp1252ToUtf8(std::string_view s);
 std::string GameTextToUtf8(std::string_view s);  // valid UTF-8 stays, anything else is taken as Windows-1252
-std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t count);  // count in bytes; bad pairs -> U+FFFD
 void AppendUtf8(std::string& out, char32_t cp);
 
 // Text from outside made safe to write into the journal or a box: control characters (C0, DEL, C1), bytes

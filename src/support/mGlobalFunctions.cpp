@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/BuildInfo.h"
+#include "platform/PeVersionInfo.h"
 
 namespace qmz {
 
@@ -13,15 +14,44 @@ namespace qmz {
 bool GetFileVersionRecord(const std::string& FileName, TVersionInfo& Info) {
   if (FileName.empty()) return false;
   Info.FileName = FileName;
-  // Linux executables have no version resource; our own carries the build's version.
+  // Our own executable is an ELF file without a version resource: it carries the build's version.
   std::error_code ec;
-  if (!std::filesystem::equivalent(FileName, "/proc/self/exe", ec) || ec) return false;
-  const auto v = platform::OwnBuildVersion();
-  Info.Major = static_cast<int>(v.major);
-  Info.Minor = static_cast<int>(v.minor);
-  Info.Release = static_cast<int>(v.release);
-  Info.Build = static_cast<int>(v.build);
+  if (std::filesystem::equivalent(FileName, "/proc/self/exe", ec) && !ec) {
+    const auto v = platform::OwnBuildVersion();
+    Info.Major = static_cast<int>(v.major);
+    Info.Minor = static_cast<int>(v.minor);
+    Info.Release = static_cast<int>(v.release);
+    Info.Build = static_cast<int>(v.build);
+    Info.FileVersion = Format("%d.%d.%d.%d", Info.Major, Info.Minor, Info.Release, Info.Build);
+    return true;
+  }
+  const std::optional<platform::PeVersionInfo> resource = platform::ReadPeVersionInfo(FileName);
+  if (!resource) return false;
+  // A version resource was read: the answer is true whatever it holds.
+  if (!resource->FileVersion) return true;
+  const platform::PeFileVersion& v = *resource->FileVersion;
+  Info.Major = v.Major;
+  Info.Minor = v.Minor;
+  Info.Release = v.Release;
+  Info.Build = v.Build;
   Info.FileVersion = Format("%d.%d.%d.%d", Info.Major, Info.Minor, Info.Release, Info.Build);
+  // The string table of the first translation: its language, then its code page.
+  std::string table;
+  if (!resource->Translations.empty()) {
+    const std::uint32_t translation = resource->Translations.front();
+    table = Format("%.4X%.4X", translation & 0xFFFF, translation >> 16);
+  }
+  const std::pair<const char*, std::string TVersionInfo::*> values[] = {{"FileDescription",
+                                                                         &TVersionInfo::FileDescription},
+                                                                        {"LegalCopyright",
+                                                                         &TVersionInfo::LegalCopyright},
+                                                                        {"Comments", &TVersionInfo::Comments},
+                                                                        {"ProductName", &TVersionInfo::ProductName},
+                                                                        {"CompanyName", &TVersionInfo::CompanyName}};
+  for (const auto& [key, field] : values) {
+    if (table.empty()) break;
+    if (auto value = resource->StringValue(table, key)) Info.*field = std::move(*value);
+  }
   return true;
 }
 

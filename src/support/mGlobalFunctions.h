@@ -32,9 +32,10 @@ struct TVersionInfo {
   int Build = 0;
 };
 
-// Reads the version record of FileName. Our own executable carries the build's version, compiled
-// in; other files have no version record we read (false). An empty name leaves Info untouched;
-// otherwise Info.FileName is set even when the result is false.
+// Reads the version record of FileName: the version resource of a PE file (the fixed version numbers,
+// and the string values of the first translation's table); our own executable carries the build's
+// version, compiled in. False when the file has no version resource; fields not found stay as they were.
+// An empty name leaves Info untouched; otherwise Info.FileName is set even when the result is false.
 bool GetFileVersionRecord(const std::string& FileName, TVersionInfo& Info);
 
 // Template with every "%M", "%N", "%R", "%B" replaced by Major, Minor, Release, Build (0 for a file

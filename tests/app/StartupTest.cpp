@@ -24,6 +24,8 @@
 #include "support/mRunJournal.h"
 #include "app/MainWindowDialogs.h"
 #include "util/MouseMove.h"
+#include "util/ScopedEnv.h"
+#include "app/SingleInstance.h"
 
 namespace qmz::test {
 namespace {
@@ -31,6 +33,7 @@ namespace {
 TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
   auto w = StartWindow();
   ASSERT_TRUE(w->StartupDone());
+  EXPECT_EQ(w->ExitCode(), 0);
   const auto log = StartupLog(*w);
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0], "Starvagant Kestrelmark");
@@ -81,6 +84,7 @@ TEST_F(MainWindowTest, FailedLoadClosesTheWindowAndFillsNothing) {
   auto w = StartWindow();
   EXPECT_TRUE(w->Closed());
   EXPECT_FALSE(w->StartupDone());
+  EXPECT_EQ(w->ExitCode(), 1) << "a start that ends without its window is no success";
   const int created = IndexOfLine("Created SVData Struct: False");
   ASSERT_GE(created, 0);
   EXPECT_EQ(IndexOfLine("Closing Application"), created + 1);
@@ -194,6 +198,60 @@ TEST_F(MainWindowTest, SecondInstanceAsksTheFirstToShowItselfAndEnds) {
   EXPECT_FALSE(second->FormCreate());
   EXPECT_TRUE(QTest::qWaitFor([&] { return first->isVisible(); }, 5000));
   EXPECT_FALSE(second->isVisible());
+}
+
+// The lock lies in the user's private folder, so a name another user takes in the shared temporary folder
+// stops nothing; a private folder that is not the user's own, or a lock that cannot be a lock file, ends
+// the start with the reason instead of a silent hand-over. (The other user is played by chown when the
+// tests run as root.)
+TEST(SingleInstance, TheLockLivesInThePrivateFolderAndARefusalSaysWhy) {
+  TempDir dir;
+  const auto shared = dir.Path() / "tmp", runtime = dir.Path() / "runtime";
+  std::filesystem::create_directories(shared);
+  std::filesystem::create_directories(runtime);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
+  ScopedEnv tmp("TMPDIR", shared.c_str());
+  const bool root = geteuid() == 0;
+  const QString key = QStringLiteral("QMZ_TEST_LOCK_%1").arg(getpid());
+  {
+    ScopedEnv xdg("XDG_RUNTIME_DIR", runtime.c_str());
+    // Every name another user could make in the shared folder: the key itself, with and without our uid.
+    for (const QString& name : {key + QStringLiteral(".lock"), key + QStringLiteral("-%1.lock").arg(geteuid())}) {
+      const std::string path = (shared / name.toStdString()).string();
+      WriteWholeFile(path, "4242\nQMZ\nelsewhere\n");
+      if (root) {
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+      }
+    }
+    SingleInstance first(key);
+    ASSERT_EQ(first.Acquire(), SingleInstance::Result::Acquired) << first.Problem().toStdString();
+    EXPECT_TRUE(first.LockFilePath().startsWith(QString::fromStdString(runtime.string()) + QLatin1Char('/')));
+    SingleInstance second(key);
+    EXPECT_EQ(second.Acquire(), SingleInstance::Result::OtherInstance);
+
+    std::filesystem::create_directory(runtime / (key.toStdString() + "-dir.lock"));
+    SingleInstance blocked(key + QStringLiteral("-dir"));
+    EXPECT_EQ(blocked.Acquire(), SingleInstance::Result::Refused);
+    EXPECT_TRUE(blocked.Problem().endsWith(QStringLiteral("it is not a regular file")))
+        << blocked.Problem().toStdString();
+  }
+  // Without a session folder the private folder is the user's own one in the shared folder. Another user
+  // who made it first (or a link at its place, where only the superuser can play another user) gets the
+  // start refused with the reason.
+  ScopedEnv xdg("XDG_RUNTIME_DIR", nullptr);
+  const auto foreign = shared / ("qmz-" + std::to_string(geteuid()));
+  if (root) {
+    std::filesystem::create_directory(foreign);
+    ASSERT_EQ(chmod(foreign.c_str(), 0777), 0);
+    ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+  } else {
+    std::filesystem::create_directory_symlink(runtime, foreign);
+  }
+  SingleInstance taken(key);
+  EXPECT_EQ(taken.Acquire(), SingleInstance::Result::Refused);
+  EXPECT_TRUE(taken.Problem().contains(QString::fromStdString(foreign.string()))) << taken.Problem().toStdString();
+  EXPECT_TRUE(!root || taken.Problem().endsWith(QStringLiteral("belongs to another user")));
 }
 
 TEST_F(MainWindowTest, StatusDisplayFollowsTheRules) {

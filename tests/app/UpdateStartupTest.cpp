@@ -240,7 +240,7 @@ TEST_F(UpdateStartupTest, ClosingDuringASilentPageFetchEndsAtOnceAndKeepsTheInst
   EXPECT_EQ(w->Data(), nullptr);
   // A new start while this one winds down finds it still running.
   SingleInstance second(key);
-  EXPECT_FALSE(second.Acquire());
+  EXPECT_EQ(second.Acquire(), SingleInstance::Result::OtherInstance);
   EXPECT_FALSE(w->isVisible());
 }
 

@@ -12,6 +12,8 @@
 #include "platform/HostNames.h"
 #include "platform/Registry.h"
 #include "util/CommaLocale.h"
+#include "util/PeTestWriter.h"
+#include "util/TempDir.h"
 #include "support/mGlobalFunctions.h"
 #include "util/StatusRecorder.h"
 
@@ -36,6 +38,40 @@ TEST(FileVersion, OtherFilesAndEmptyNames) {
   EXPECT_EQ(info.FileName, "/etc/hostname-that-is-not-there");
   EXPECT_EQ(info.ProductName, "kept");
   EXPECT_EQ(FormatVersion("/nowhere", "V%M.%N.%R  (Build %B)"), "V0.0.0  (Build 0)");
+}
+
+// A library of another program: its version resource names two translations; the first one's table
+// (written in lower case, as resource compilers do) gives the texts, a value it lacks leaves its field.
+TEST(FileVersion, PeFilesAreReadThroughTheirFirstTranslation) {
+  test::TempDir dir;
+  const auto resource = test::VersionResource(0x00020001u, 0x0000000Eu,
+                                              {{u"040704e4", {{u"FileDescription", u"Wrong table"}}},
+                                               {u"040904b0",
+                                                {{u"CompanyName", u"Orrin Drydocks"},
+                                                 {u"FileDescription", u"Kestrel route library"},
+                                                 {u"ProductName", u"Vessa \u00c9toile"},
+                                                 {u"LegalCopyright", u"(c) Orrin"}}}},
+                                              {0x04B00409u, 0x04E40407u});
+  const auto image = test::BuildPe({{16, 1, 0x409, resource}});
+  test::WriteWholeFile(dir.Path() / "routes.dll", std::string(image.begin(), image.end()));
+  const auto noVersion = test::BuildPe({{6, 1, 0x409, {0, 0}}});
+  test::WriteWholeFile(dir.Path() / "plain.dll", std::string(noVersion.begin(), noVersion.end()));
+
+  TVersionInfo info;
+  info.Comments = "kept";
+  ASSERT_TRUE(GetFileVersionRecord((dir.Path() / "routes.dll").string(), info));
+  EXPECT_EQ(std::tie(info.Major, info.Minor, info.Release, info.Build), std::make_tuple(2, 1, 0, 14));
+  EXPECT_EQ(info.FileVersion, "2.1.0.14");
+  EXPECT_EQ(info.FileDescription, "Kestrel route library");
+  EXPECT_EQ(info.CompanyName, "Orrin Drydocks");
+  EXPECT_EQ(info.ProductName, "Vessa \u00c9toile");
+  EXPECT_EQ(info.LegalCopyright, "(c) Orrin");
+  EXPECT_EQ(info.Comments, "kept");
+  EXPECT_EQ(FormatVersion((dir.Path() / "routes.dll").string(), "Version %M.%N.%R build %B"), "Version 2.1.0 build 14");
+
+  TVersionInfo none;
+  EXPECT_FALSE(GetFileVersionRecord((dir.Path() / "plain.dll").string(), none));
+  EXPECT_EQ(none.FileVersion, "");
 }
 
 TEST(ExpandRelativePath, StepsResolveButNeverLeaveTheRoot) {

@@ -9,11 +9,15 @@
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix]\n"
+    "                     [--settings QMZ.ini] <out-dir>\n"
+    "  --settings: name the installation in that settings file (a new file: as the default entry;\n"
+    "              an existing one: as one more entry when none names it, nothing else changed)\n";
+
+// Arguments that do not fit: the usage on standard error and a failure status.
 int Usage() {
-  std::cerr << "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix]\n"
-               "                     [--settings QMZ.ini] <out-dir>\n"
-               "  --settings: name the installation in that settings file (a new file: as the default entry;\n"
-               "              an existing one: as one more entry when none names it, nothing else changed)\n";
+  std::cerr << kUsage;
   return 2;
 }
 
@@ -28,6 +32,11 @@ int main(int argc, char** argv) {
   std::string settings;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    // Help that was asked for is an answer, not an error.
+    if (a == "--help" || a == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
     if (a == "--size" && i + 1 < argc) size = argv[++i];
     else if (a == "--seed" && i + 1 < argc) seedText = argv[++i];
     else if (a == "--binary") binary = true;
