@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -108,6 +109,20 @@ TEST_F(FailedAllocation, EveryRefusedAllocationEndsTheLoadNormally) {
                                              : "the process ended, " + std::to_string(end));
   }
   EXPECT_EQ(failed, 0);
+}
+
+// The model's nickname index hashes a folded copy of the name: a name longer than the buffer at hand
+// needs memory, and running out is an error for the caller (the loader's guard), not the process's end.
+TEST(FailedAllocationInLookups, ANicknameLookupWithoutMemoryIsAnError) {
+  TGoodArr records;
+  records.resize(3);
+  records[1].nickname = "St01_01_Base";
+  records[2].nickname = "St01_02_Base";
+  EXPECT_EQ(records.IndexOfNickname("st01_02_base"), 2);
+  const std::string longName(100000, 'n');
+  test::AllocationMeter meter;
+  meter.RefuseAllocation(1);
+  EXPECT_THROW(records.IndexOfNickname(longName), std::bad_alloc);
 }
 
 }  // namespace
