@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,6 +28,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/GamePath.h"
 #include "platform/Registry.h"
+#include "samplegen/PeWriter.h"
 #include "samplegen/SampleGen.h"
 
 namespace fs = std::filesystem;
@@ -198,6 +200,42 @@ Change EmptySections(bool asDataFile) {
   };
 }
 
+// One resource library named ways times after the game's own ("zz1\..\big.dll", "zz2\..\big.dll", ...),
+// each name used by a faction of its own: a library of 65,536 texts of 254 characters (about 34 MB), or
+// a sparse file of zero bytes.
+Change LibraryNamedManyWays(int ways, std::uintmax_t sparseBytes = 0) {
+  return [=](const fs::path& installDir) {
+    const fs::path library = OnDisk(installDir, "EXE") / "big.dll";
+    if (sparseBytes > 0) {
+      std::ofstream{library};
+      fs::resize_file(library, sparseBytes);
+    } else {
+      std::map<std::uint16_t, std::string> texts;
+      for (int id = 0; id < 65536; ++id) texts[std::uint16_t(id)] = std::string(254, char('a' + id % 26));
+      std::ofstream(library, std::ios::binary) << samplegen::BuildStringTableDll(texts);
+    }
+    const fs::path mainIni = OnDisk(installDir, "EXE\\starvagant.ini");
+    std::string text;
+    {
+      std::ifstream in(mainIni, std::ios::binary);
+      text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const auto data = text.find("[Data]");
+    if (data == std::string::npos) throw std::runtime_error("no [Data] in the main INI");
+    std::string libraries, groups;
+    for (int way = 1; way <= ways; ++way) {
+      libraries += "DLL = zz" + std::to_string(way) + "\\..\\big.dll\r\n";
+      // The game's own three libraries come first.
+      groups += "[Group]\r\nnickname = zz_grp_" + std::to_string(way) +
+                "\r\nids_name = " + std::to_string((way + 3) * 65536 + 1) + "\r\n";
+    }
+    text.insert(data, libraries + "\r\n");
+    std::ofstream(mainIni, std::ios::binary) << text;
+    std::ofstream(OnDisk(installDir, "DATA") / "big_groups.ini", std::ios::binary) << groups;
+    Append(installDir, "EXE\\starvagant.ini", "groups = big_groups.ini\n");
+  };
+}
+
 const std::map<std::string, Change>& Crafted() {
   static const std::map<std::string, Change> crafted = {
       {"shared_system_file", SharedSystemFile},
@@ -205,6 +243,8 @@ const std::map<std::string, Change>& Crafted() {
       {"text_200MB_named_40_times", FileNamedOften(200'000'000, 40, false)},
       {"empty_sections_9MB_main_ini", EmptySections(false)},
       {"empty_sections_9MB_data_file", EmptySections(true)},
+      {"library_34MB_named_64_ways", LibraryNamedManyWays(64)},
+      {"sparse_library_256MiB_named_252_ways", LibraryNamedManyWays(252, std::uintmax_t(256) << 20)},
   };
   return crafted;
 }
@@ -232,6 +272,13 @@ BENCHMARK_CAPTURE(BM_LoadCrafted, sparse_255MiB_named_8_times, "sparse_255MiB_na
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK_CAPTURE(BM_LoadCrafted, text_200MB_named_40_times, "text_200MB_named_40_times")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+BENCHMARK_CAPTURE(BM_LoadCrafted, library_34MB_named_64_ways, "library_34MB_named_64_ways")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_LoadCrafted, sparse_library_256MiB_named_252_ways, "sparse_library_256MiB_named_252_ways")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <new>
 
 #include "gamedata/uSVIni.h"
 #include "support/mGlobalFunctions.h"
@@ -15,8 +16,12 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
     : Journal(journal), StatusWindow(statusWindow), StatusMapping(statusMapping) {}
 
 TSvData::~TSvData() {
-  JournalLine("TSvData.Destroy()", jlBegin);
-  JournalLine("TSvData.Destroy()", jlEnd);
+  // A destructor must not throw: without memory for the lines, they are left out.
+  try {
+    JournalLine("TSvData.Destroy()", jlBegin);
+    JournalLine("TSvData.Destroy()", jlEnd);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 void TSvData::JournalLine(std::string_view text, std::uint8_t level) const { Log(text, level, Journal); }

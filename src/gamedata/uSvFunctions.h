@@ -199,7 +199,8 @@ class TSvData : public SvModel {
     if (Journal) JournalLine(Format(format, args...), level);
   }
 
-  platform::KeyedHashMap<platform::PeStringTable> resourceTables_;  // by lower-case game path
+  platform::KeyedHashMap<std::string> resourceFiles_;               // GameFileKey by lower-case game path
+  platform::KeyedHashMap<platform::PeStringTable> resourceTables_;  // by GameFileKey
   std::int64_t lastItemPost_ = 0;  // steady-clock microseconds of the last per-item post
 };
 

@@ -46,8 +46,10 @@ void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const 
 
 std::unique_ptr<TSvIniFile> TSvData::OpenGameIni(std::string_view gamePath) const {
   std::unique_ptr<TSvIniFile> ini;
-  auto file = platform::ResolveGamePath(gamePath);
-  if (file) ReadingFile(gamePath, [&] { ini = std::make_unique<TSvIniFile>(file->string()); });
+  // Finding the file may run out of memory too: the file is named then as well.
+  ReadingFile(gamePath, [&] {
+    if (const auto file = platform::ResolveGamePath(gamePath)) ini = std::make_unique<TSvIniFile>(file->string());
+  });
   if (!ini || ini->DecodeStatus == bsNoSource) {
     NotRead(gamePath, ini ? ini->ReadFailure : std::string("not found"));
     ini = TSvIniFile::CreateFromList(TStringList(), std::string(gamePath));

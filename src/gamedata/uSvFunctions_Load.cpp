@@ -85,34 +85,48 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   ui_ = &ui;
   unreadFiles_ = 0;
   outOfMemory_ = false;
-  Log("<< SvData.Create() >>", jlBegin, journal);
-  platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
   bool found = false;
   bool mainIniLoaded = false;
   std::exception_ptr error;
+  // Every step allocates, the journal lines too: memory running out anywhere must end in the failed
+  // load below, never leave the constructor.
   try {
+    Log("<< SvData.Create() >>", jlBegin, journal);
+    platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
     found = runPipeline(mainIniLoaded);
   } catch (const std::bad_alloc&) {
     // Memory running out is a failed load like any other, not an error for the owner. Running out while
     // reading a game file was journaled with the file; anywhere else it gets this line.
     found = false;
-    if (!outOfMemory_) JournalLine("Loading stopped: out of memory", jlError);
-    ui.showWarning(mainIniLoaded ? DataFilesText() : MainIniText(SVPath + "EXE\\starvagant.ini"));
+    try {
+      if (!outOfMemory_) JournalLine("Loading stopped: out of memory", jlError);
+      ui.showWarning(mainIniLoaded ? DataFilesText() : MainIniText(SVPath + "EXE\\starvagant.ini"));
+    } catch (const std::bad_alloc&) {
+      // No memory even for the message: the result lines below still say the load failed.
+    }
   } catch (...) {
     // The error goes on to the owner; the result lines must not call this load a success.
     error = std::current_exception();
     found = false;
   }
 
-  if (mainIniLoaded) Log("Freeing inis...", jlInfo, journal);
+  // A step of this end block that finds no memory (a journal line) is left out; the others and the
+  // load's result stand.
+  const auto line = [](const auto& write) {
+    try {
+      write();
+    } catch (const std::bad_alloc&) {
+    }
+  };
+  if (mainIniLoaded) line([&] { Log("Freeing inis...", jlInfo, journal); });
   // Also the unloaded main INI: the slots are empty whenever the constructor returns.
   for (auto& slot : aIni) slot.reset();
-  platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+  line([] { platform::SetProcessPriorityClass(platform::PriorityClass::Normal); });
   DataValid = found;
   ui_ = nullptr;
-  if (unreadFiles_ > 0) LogFmt("Data files named but not read: %d", {unreadFiles_}, jlWarning, journal);
-  LogFmt("Result = %s", {found ? "True" : "False"}, jlWarning, journal);
-  LogFmt("<< SvData.Create() >> - Result: %s", {DataValid ? "True" : "False"}, jlEnd, journal);
+  if (unreadFiles_ > 0) line([&] { LogFmt("Data files named but not read: %d", {unreadFiles_}, jlWarning, journal); });
+  line([&] { LogFmt("Result = %s", {found ? "True" : "False"}, jlWarning, journal); });
+  line([&] { LogFmt("<< SvData.Create() >> - Result: %s", {DataValid ? "True" : "False"}, jlEnd, journal); });
   // The object is complete, so its destructor runs and journals before the error reaches the owner.
   if (error) std::rethrow_exception(error);
 }

@@ -73,19 +73,27 @@ std::string TSvData::getIdsString(std::string_view Ids) {
     return {};
   }
   // Each library is read once per model and its string table kept: a load looks up thousands of names.
+  // The table belongs to the file, not to its spelling: a library named many ways ("a\..\names.dll",
+  // "b\..\names.dll", links) is read once.
   const std::string gamePath = platform::JoinGamePath(SVPath, "exe\\" + std::string(DllList[index]));
-  auto it = resourceTables_.find(LowerCase(gamePath));
+  const std::string spelling = LowerCase(gamePath);
+  auto named = resourceFiles_.find(spelling);
+  if (named == resourceFiles_.end())
+    ReadingFile(gamePath, [&] { named = resourceFiles_.emplace(spelling, GameFileKey(gamePath)).first; });
+  auto it = resourceTables_.find(named->second);
   if (it == resourceTables_.end()) {
-    auto file = platform::ResolveGamePath(gamePath);
     platform::PeStringTable table;
-    std::string bytes, reason = "not found";
-    if (file && platform::ReadWholeFile(file->string(), bytes, kMaxGameFileSize, &reason)) {
-      table = platform::PeStringTable(
-          std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    } else {
-      NotRead(gamePath, reason);
-    }
-    it = resourceTables_.emplace(LowerCase(gamePath), std::move(table)).first;
+    ReadingFile(gamePath, [&] {
+      auto file = platform::ResolveGamePath(gamePath);
+      std::string bytes, reason = "not found";
+      if (file && platform::ReadWholeFile(file->string(), bytes, kMaxGameFileSize, &reason)) {
+        table = platform::PeStringTable(
+            std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+      } else {
+        NotRead(gamePath, reason);
+      }
+    });
+    it = resourceTables_.emplace(named->second, std::move(table)).first;
   }
   return it->second.LoadString(std::uint32_t(resId));
 }

@@ -1,6 +1,9 @@
 #include "platform/DosDevices.h"
 
 #include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
 #include <system_error>
 
 #include "platform/FileSystemInfo.h"
@@ -13,20 +16,19 @@ namespace fs = std::filesystem;
 std::vector<DriveMapping> DriveMappings() {
   std::vector<DriveMapping> drives;
   const fs::path prefix = WinePrefix();
-  std::error_code ec;
   if (!prefix.empty()) {
     const fs::path devices = prefix / "dosdevices";
-    for (fs::directory_iterator it(devices, ec), end; !ec && it != end; it.increment(ec)) {
-      const std::string name = it->path().filename().string();
+    for (const std::string& name : FolderNames(devices).value_or(std::vector<std::string>())) {
       // Only "<letter>:"; Wine also keeps "c::" (raw device) and "com1" entries here.
       if (name.size() != 2 || name[1] != ':') continue;
       char letter = name[0];
       if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
       if (letter < 'A' || letter > 'Z') continue;
       std::error_code linkEc;
-      fs::path root = it->path();
-      if (it->is_symlink(linkEc)) {
-        const fs::path target = fs::read_symlink(it->path(), linkEc);
+      fs::path root = devices / name;
+      if (fs::is_symlink(fs::symlink_status(root, linkEc))) {
+        const fs::path target = fs::read_symlink(root, linkEc);
+        if (linkEc == std::errc::not_enough_memory) throw std::bad_alloc();
         if (linkEc) continue;
         root = target.is_absolute() ? target : devices / target;
       }

@@ -1,5 +1,6 @@
 #include "platform/FileSystemInfo.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -7,8 +8,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <random>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 
 #include "platform/WholeFile.h"
@@ -16,6 +20,21 @@
 namespace qmz::platform {
 
 namespace fs = std::filesystem;
+
+std::optional<std::vector<std::string>> FolderNames(const fs::path& folder) {
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+  if (!dir) {
+    if (errno == ENOMEM) throw std::bad_alloc();
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  // A read error ends the listing with the names read so far.
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  return names;
+}
 
 int PathDepthWithin(const fs::path& root, const fs::path& path) {
   auto p = path.begin();

@@ -3,8 +3,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qmz::platform {
+
+// The names in folder ("." and ".." left out) in the file system's order; none when it cannot be listed.
+// Memory running out while listing is a std::bad_alloc: the library's folder iterators end the process
+// then, even their throwing forms.
+std::optional<std::vector<std::string>> FolderNames(const std::filesystem::path& folder);
 
 // Number of components of root when path lies in root (or is root), compared component by
 // component without touching the disk; -1 when it does not.

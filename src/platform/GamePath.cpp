@@ -4,11 +4,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <vector>
 
 #include "platform/AsciiText.h"
 #include "platform/DosDevices.h"
+#include "platform/FileSystemInfo.h"
 #include "platform/KeyedHash.h"
 
 namespace qmz::platform {
@@ -60,16 +62,11 @@ class PathCache {
 
  private:
   static std::shared_ptr<const Listing> Read(const fs::path& folder) {
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec) return nullptr;  // not a folder, or not readable: nothing below it resolves
-    std::vector<std::string> names;
-    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-      names.push_back(it->path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
+    auto names = FolderNames(folder);
+    if (!names) return nullptr;  // not a folder, or not readable: nothing below it resolves
+    std::sort(names->begin(), names->end());
     auto listing = std::make_shared<Listing>();
-    for (const std::string& name : names) {
+    for (const std::string& name : *names) {
       listing->exact.insert(name);
       listing->folded.emplace(AsciiLower(name), name);  // keeps the first in byte order
     }
@@ -120,6 +117,7 @@ std::optional<fs::path> ResolveGamePath(std::string_view gamePath, const fs::pat
   } else {
     std::error_code ec;
     start = base.empty() ? fs::current_path(ec) : fs::absolute(base, ec);
+    if (ec == std::errc::not_enough_memory) throw std::bad_alloc();
     if (ec) return std::nullopt;
     start = start.lexically_normal();
     climbStart = true;

@@ -19,7 +19,8 @@ namespace qmz::platform {
 //   (in byte order) that equals it ignoring ASCII letter case.
 // Folder listings are cached for the life of the process; ResetGamePathCache drops them.
 
-// The real path, or nullopt when some name has no match on disk or the drive letter is unknown.
+// The real path, or nullopt when some name has no match on disk or the drive letter is unknown. Memory
+// running out on the way is a std::bad_alloc, never a path that seems missing.
 std::optional<std::filesystem::path> ResolveGamePath(std::string_view gamePath, const std::filesystem::path& base = {});
 
 // True when the path resolves to a file (after links); false for folders.

@@ -111,6 +111,32 @@ TEST_F(DataFilesTest, IdsNumbersPickLibraryAndResource) {
   }
 }
 
+// A library is read once however it is named (through other folders, in other letter case, through
+// links), and a library of its own is still read; every name keeps its number.
+TEST_F(DataFilesTest, ALibraryNamedManyWaysIsReadOnce) {
+  const fs::path exe = dir.Path() / "EXE";
+  Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{1, "St01 Ore"}}));
+  Write(exe / "own.dll", samplegen::BuildStringTableDll({{1, "St02 Water"}}));
+  fs::create_directories(exe / "sub");
+  fs::create_symlink("Names.DLL", exe / "link.dll");
+  fs::create_hard_link(exe / "Names.DLL", exe / "sub" / "hard.dll");
+  platform::ResetGamePathCache();
+  for (const char* name : {"names.dll", "sub\\..\\NAMES.dll", "zz1\\..\\names.dll", "own.dll", "link.dll",
+                           "sub\\hard.dll", "zz2\\..\\gone.dll", "zz3\\..\\gone.dll"})
+    d->DllList.Add(name);
+  EXPECT_EQ(d->getIdsString("65537"), "St01 Ore");
+  // Rewritten in place, so still the same file: a second reading would find the new text.
+  Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{1, "St01 Changed"}}));
+  for (const char* ids : {"131073", "196609", "327681", "393217"}) EXPECT_EQ(d->getIdsString(ids), "St01 Ore") << ids;
+  EXPECT_EQ(d->getIdsString("262145"), "St02 Water");
+  // A file that is not there has no identity: each spelling is journaled as not read.
+  EXPECT_EQ(d->getIdsString("458753"), "");
+  EXPECT_EQ(d->getIdsString("524289"), "");
+  EXPECT_EQ(test::CountLines(*journal, jlWarning,
+                             "Data file not read (not found): " + d->SVPath + "exe\\zz3\\..\\gone.dll"),
+            1);
+}
+
 TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   ASSERT_TRUE(d->getInitialData());
   EXPECT_EQ(d->DataPath, dir.Str() + "/data\\");  // found through "..\\data"

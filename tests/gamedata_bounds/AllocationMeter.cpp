@@ -13,10 +13,13 @@ std::atomic<std::size_t> inUse{0};
 std::atomic<std::size_t> peak{0};
 std::atomic<std::size_t> refuseAbove{std::numeric_limits<std::size_t>::max()};
 std::atomic<int> refused{0};
+std::atomic<std::size_t> allocations{0};
+std::atomic<std::size_t> refuseNumber{0};  // 0: none
 std::size_t atStart = 0;
 
 void* Allocate(std::size_t size) {
-  if (size > refuseAbove.load(std::memory_order_relaxed)) {
+  const std::size_t number = allocations.fetch_add(1, std::memory_order_relaxed) + 1;
+  if (size > refuseAbove.load(std::memory_order_relaxed) || number == refuseNumber.load(std::memory_order_relaxed)) {
     ++refused;
     throw std::bad_alloc();
   }
@@ -63,12 +66,21 @@ AllocationMeter::AllocationMeter(std::size_t refuse) {
   peak = atStart;
   refuseAbove = refuse;
   refused = 0;
+  allocations = 0;
+  refuseNumber = 0;
 }
 
-AllocationMeter::~AllocationMeter() { refuseAbove = std::numeric_limits<std::size_t>::max(); }
+AllocationMeter::~AllocationMeter() {
+  refuseAbove = std::numeric_limits<std::size_t>::max();
+  refuseNumber = 0;
+}
 
 std::size_t AllocationMeter::Peak() const { return peak.load() - atStart; }
 
 int AllocationMeter::Refused() const { return refused.load(); }
+
+std::size_t AllocationMeter::Allocations() const { return allocations.load(); }
+
+void AllocationMeter::RefuseAllocation(std::size_t number) { refuseNumber = allocations.load() + number; }
 
 }  // namespace qmz::test

@@ -18,6 +18,11 @@ class AllocationMeter {
   std::size_t Peak() const;
   // How many allocations were refused since the meter was made.
   int Refused() const;
+  // How many allocations were asked for since the meter was made.
+  std::size_t Allocations() const;
+  // Refuses the number-th allocation from now on (1: the next one), and only that one, as a system does
+  // whose memory runs out for a moment.
+  void RefuseAllocation(std::size_t number);
 };
 
 }  // namespace qmz::test

@@ -1,0 +1,128 @@
+// One allocation refused anywhere in a load: the load ends whole or failed (out of memory), never with the
+// end of the process, an error for the owner or a model that lacks what it could not read.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "AllocationMeter.h"
+#include "gamedata/uSvFunctions.h"
+#include "platform/GamePath.h"
+#include "platform/Registry.h"
+#include "samplegen/SampleGen.h"
+#include "util/ScriptedUser.h"
+#include "util/TempDir.h"
+
+using namespace qmz;
+
+namespace {
+
+// How a load with one refused allocation ended, as the exit code of the process that ran it.
+enum LoadEnd { kReturned = 0, kPartLoaded = 2, kErrorLeft = 3 };
+
+// What the model holds: its records and the length of their names.
+std::size_t Fingerprint(const TSvData& model) {
+  std::size_t print = 0;
+  for (const TGoodArr* records : {&model.aFaction, &model.aSystem, &model.aBase, &model.aGood, &model.aSolar}) {
+    print = print * 31 + records->size();
+    for (std::size_t i = 0; i < records->size(); ++i) print = print * 31 + (*records)[i].name.str().size();
+  }
+  return print;
+}
+
+class FailedAllocation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry_ = std::make_shared<platform::MemoryRegistry>();
+    platform::SetProcessRegistry(registry_);
+    manifest_ = samplegen::Generate(dir_.Path() / "game", samplegen::Options::ForSize("small"));
+    // One active mod, so the mod list and its script.xml are read too.
+    const std::string key = "Software\\Starvagant Mod Manager";
+    registry_->SetString(platform::RegistryRoot::LocalMachine, key, "Install_Dir", (dir_.Path() / "svmm").string());
+    registry_->SetString(platform::RegistryRoot::LocalMachine, key, "mods\\One", "1");
+    test::WriteWholeFile(dir_.Path() / "svmm/mods/One/script.xml", "<script><header name=\"One\"/></script>\n");
+  }
+  void TearDown() override { platform::ResetProcessRegistry(); }
+
+  // A whole load with the number-th allocation refused (0: none): the model's fingerprint when it loaded,
+  // and the number of allocations the load asked for.
+  std::pair<std::optional<std::size_t>, std::size_t> Load(std::size_t refuse) {
+    platform::ResetGamePathCache();  // the folders are listed again, as at a real start
+    auto journal = test::MemoryJournal();
+    test::ScriptedUser user;
+    user.chooser = manifest_.installDir.string();
+    test::AllocationMeter meter;
+    if (refuse > 0) meter.RefuseAllocation(refuse);
+    TSvData model(journal.get(), 0, 0, user);
+    const std::size_t allocations = meter.Allocations();
+    return {model.DataValid ? std::optional(Fingerprint(model)) : std::nullopt, allocations};
+  }
+
+  // The load of Load(refuse) in a child process: how it ended, or -signal when the process was ended.
+  int LoadInChild(std::size_t refuse, std::size_t whole) {
+    const pid_t child = fork();
+    if (child == 0) {
+      int code = kReturned;
+      try {
+        const auto loaded = Load(refuse).first;
+        if (loaded && *loaded != whole) code = kPartLoaded;
+      } catch (...) {
+        code = kErrorLeft;
+      }
+      _exit(code);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) return -1000;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  }
+
+  test::TempDir dir_;
+  std::shared_ptr<platform::MemoryRegistry> registry_;
+  samplegen::Manifest manifest_;
+};
+
+// Every step of a load allocates; refusing allocations spread over the whole load (a few hundred, in a
+// bounded time) reaches the folder listings, the INI objects, the parsers and the journal lines.
+TEST_F(FailedAllocation, EveryRefusedAllocationEndsTheLoadNormally) {
+  const auto [whole, total] = Load(0);
+  ASSERT_TRUE(whole.has_value());
+  ASSERT_GT(total, 1000u);
+  constexpr int kRuns = 400;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  int failed = 0;
+  for (int run = 0; run < kRuns && std::chrono::steady_clock::now() < deadline; ++run) {
+    // Spread evenly, the first allocations of the load taken one by one.
+    const std::size_t refuse = run < 50 ? std::size_t(run + 1) : 1 + (total - 1) * std::size_t(run - 50) / (kRuns - 50);
+    const int end = LoadInChild(refuse, *whole);
+    if (end != kReturned && ++failed <= 10)
+      ADD_FAILURE() << "allocation " << refuse << " of " << total << ": "
+                    << (end == kErrorLeft    ? "an error left the constructor"
+                        : end == kPartLoaded ? "a model with parts missing called loaded"
+                                             : "the process ended, " + std::to_string(end));
+  }
+  EXPECT_EQ(failed, 0);
+}
+
+// The model's nickname index hashes a folded copy of the name: a name longer than the buffer at hand
+// needs memory, and running out is an error for the caller (the loader's guard), not the process's end.
+TEST(FailedAllocationInLookups, ANicknameLookupWithoutMemoryIsAnError) {
+  TGoodArr records;
+  records.resize(3);
+  records[1].nickname = "St01_01_Base";
+  records[2].nickname = "St01_02_Base";
+  EXPECT_EQ(records.IndexOfNickname("st01_02_base"), 2);
+  const std::string longName(100000, 'n');
+  test::AllocationMeter meter;
+  meter.RefuseAllocation(1);
+  EXPECT_THROW(records.IndexOfNickname(longName), std::bad_alloc);
+}
+
+}  // namespace
