@@ -143,8 +143,8 @@ TEST_P(ModelDigest, GeneratedInstallationLoadsIntoTheKnownModel) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, ModelDigest,
-    ::testing::Values(Case{"small", false, 0xb45fad1afd9b1386ull}, Case{"small", true, 0xb45fad1afd9b1386ull},
-                      Case{"typical", false, 0x4ba248cfed15c858ull}, Case{"typical", true, 0x4ba248cfed15c858ull}),
+    ::testing::Values(Case{"small", false, 0x3c67adc67d8c6587ull}, Case{"small", true, 0x3c67adc67d8c6587ull},
+                      Case{"typical", false, 0xe1b41f64cc04fb83ull}, Case{"typical", true, 0xe1b41f64cc04fb83ull}),
     [](const auto& info) { return std::string(info.param.size) + (info.param.binary ? "Binary" : "Text"); });
 
 }  // namespace

@@ -149,14 +149,14 @@ void Generator::MakeArchetypes() {
   };
   // Letter case of the type varies: the loader compares it ignoring case.
   static const A list[] = {
-      {"sun_1000", "SUN", "Sun"},
-      {"sun_2000", "SUN", "Giant Sun"},
-      {"planet_earthgrn_3000", "PLANET", "Earthlike Planet"},
-      {"planet_desert_2000", "PLANET", "Desert Planet"},
-      {"planet_ice_1500", "PLANET", "Ice Planet"},
-      {"planet_gasgiant_5000", "PLANET", "Gas Giant"},
-      {"planet_rock_800", "Planet", "Rock Planet"},
-      {"planet_water_2500", "PLANET", "Ocean Planet"},
+      {"star_small", "STAR", "Star"},
+      {"star_large", "STAR", "Giant Star"},
+      {"planet_earthlike", "PLANET", "Earthlike Planet"},
+      {"planet_desert", "PLANET", "Desert Planet"},
+      {"planet_ice", "PLANET", "Ice Planet"},
+      {"planet_gas", "PLANET", "Gas Giant"},
+      {"planet_rock", "Planet", "Rock Planet"},
+      {"planet_ocean", "PLANET", "Ocean Planet"},
       {"station_trade", "STATION", "Trade Station"},
       {"station_shipyard", "STATION", "Shipyard"},
       {"station_outpost", "STATION", "Outpost"},
@@ -164,11 +164,11 @@ void Generator::MakeArchetypes() {
       {"station_battleship", "STATION", "Battleship"},
       {"station_mining", "station", "Mining Station"},
       {"station_research", "STATION", "Research Station"},
-      {"jumpgate", "JUMP_GATE", "Jump Gate"},
-      {"jumphole", "JUMP_HOLE", "Jump Hole"},
-      {"Trade_Lane_Ring", "TRADELANE_RING", "Trade Lane Ring"},
-      {"dock_ring", "DOCKING_RING", "Docking Ring"},
-      {"satellite_comm", "SATELLITE", "Communication Satellite"},
+      {"jump_portal", "PORTAL", "Jump Portal"},
+      {"rift", "RIFT", "Rift"},
+      {"Transit_Ring", "TRANSIT_RING", "Transit Ring"},
+      {"docking_collar", "COLLAR", "Docking Collar"},
+      {"relay_buoy", "BUOY", "Relay Buoy"},
   };
   for (const auto& a : list) {
     Archetype arch{a.nick, a.type, Ids(kLibNames, a.name)};

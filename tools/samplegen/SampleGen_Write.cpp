@@ -18,10 +18,7 @@ namespace qmz::samplegen::detail {
 void Generator::WriteMainIni() {
   IniDoc ini;
   ini.comments = {"Starvagant main configuration"};
-  ini.Section("Starvagant")
-      .Add("data path", {"..\\data"})
-      .Add("initial_world", {"initialworld.ini"})
-      .Add("local_server", {"rpclocal.dll"});
+  ini.Section("Starvagant").Add("data path", {"..\\data"}).Add("initial_world", {"initialworld.ini"});
   IniSection& res = ini.Section("Resources");
   for (const char* dll : kDllNames) res.Add("DLL", {dll});
   // Kinds the loader reads, in the game's mixed spelling, with an inline comment and
@@ -37,14 +34,14 @@ void Generator::WriteMainIni() {
       .Add("goods", {"equipment\\misc_good.ini"})
       .Add("markets", {"equipment\\market_commodities.ini"})
       .Add("markets", {"equipment\\market_misc.ini"})
-      .Add("ships", {"ships\\shiparch.ini"});
+      .Add("ships", {"ships\\hulls.ini"});
   WriteFileBytes(OnDisk(install_, "EXE\\starvagant.ini"), IniToText(ini));
 
   IniDoc world;
   world.Section("Time").Add("seconds_per_day", {1800});
-  IniSection& gates = world.Section("Locked_Gates");
+  IniSection& sealed = world.Section("Sealed_Portals");
   for (std::size_t i = 0; i < systems_.size() && i < 3; ++i)
-    gates.Add("locked_gate", {systems_[i].nick + "_to_unknown"});
+    sealed.Add("sealed_portal", {systems_[i].nick + "_to_unknown"});
   WriteIni("initialworld.ini", world, false);
 }
 
@@ -74,8 +71,6 @@ void Generator::WriteGroupsAndProps() {
     IniSection& sec = props.Section("FactionProps");
     sec.Add("affiliation", {f.nick})
         .Add("legality", {f.lawful ? (i % 3 == 2 ? "Lawful" : "lawful") : "unlawful"})
-        .Add("nickname_plurality", {"plural"})
-        .Add("jump_preference", {"any"})
         .Add("scan_announce", {f.lawful ? "true" : "false"})
         .Add("scan_chance", {f.lawful ? rng_.Range(20, 90) / 100.0 : 0.0});
     if (f.lawful)
@@ -91,7 +86,6 @@ void Generator::WriteUniverse() {
         .Add("nickname", {a.nick})
         .Add("type", {a.type})
         .Add("ids_name", {a.ids})
-        .Add("DA_archetype", {"solar\\models\\" + a.nick + ".cmp"})
         .Add("mass", {10000.0});
   }
   WriteIni("solar\\solararch.ini", solar, true);
@@ -103,10 +97,8 @@ void Generator::WriteUniverse() {
         .Add("nickname", {sys.nick})
         .Add("file", {sys.file})
         .Add("pos", {rng_.Range(0, 20), rng_.Range(0, 20)})
-        .Add("msg_id_prefix", {"gcs_refer_system_" + sys.nick})
         .Add("strid_name", {sys.idsName})
-        .Add("ids_info", {sys.idsInfo})
-        .Add("NavMapScale", {1.25});
+        .Add("ids_info", {sys.idsInfo});
   }
   for (const auto& base : bases_) {
     const System& sys = systems_[base.system];
@@ -122,32 +114,28 @@ void Generator::WriteUniverse() {
   for (int i = 0; i < ns; ++i) {
     const System& sys = systems_[i];
     IniDoc f;
-    f.Section("SystemInfo")
-        .Add("name", {sys.nick})
-        .Add("space_color", {0, 0, 0})
-        .Add("local_faction", {factions_[sys.localFaction].nick});
+    f.Section("SystemInfo").Add("name", {sys.nick}).Add("local_faction", {factions_[sys.localFaction].nick});
     auto pos = [this]() {
       return std::vector<IniValue>{rng_.Range(-90000, 90000), rng_.Range(-500, 500), rng_.Range(-90000, 90000)};
     };
-    const std::string sun = i % 2 ? "sun_1000" : "sun_2000";
+    const std::string star = i % 2 ? "star_small" : "star_large";
     f.Section("Object")
-        .Add("nickname", {sys.nick + "_Sun"})
-        .Add("ids_name", {archIds_[sun]})
+        .Add("nickname", {sys.nick + "_Star"})
+        .Add("ids_name", {archIds_[star]})
         .Add("pos", {0, 0, 0})
-        .Add("Archetype", {sun})
-        .Add("star", {"med_white_sun"});
+        .Add("Archetype", {star});
     for (int b : sys.bases) {
       const Base& base = bases_[b];
       const std::string objNick = base.nick.substr(0, base.nick.size() - 5);  // without "_Base"
       if (!base.dockable) {
-        // A docking ring that names the base is not enough to dock: its archetype is
+        // A docking collar that names the base is not enough to dock: its archetype is
         // not a planet or station.
         if (b % 2 == 0)
           f.Section("Object")
-              .Add("nickname", {objNick + "_dock_ring"})
+              .Add("nickname", {objNick + "_collar"})
               .Add("ids_name", {base.ids})
               .Add("pos", pos())
-              .Add("Archetype", {"dock_ring"})
+              .Add("Archetype", {"docking_collar"})
               .Add("base", {base.nick});
         continue;
       }
@@ -157,13 +145,13 @@ void Generator::WriteUniverse() {
       obj.Add("Archetype", {base.archetype}).Add("base", {base.nick}).Add("dock_with", {base.nick});
       if (base.faction >= 0) obj.Add("reputation", {factions_[base.faction].nick});
       if (base.planet) {
-        IniSection& ring = f.Section("Object");
-        ring.Add("nickname", {objNick + "_dock_ring"})
+        IniSection& collar = f.Section("Object");
+        collar.Add("nickname", {objNick + "_collar"})
             .Add("ids_name", {base.ids})
             .Add("pos", pos())
-            .Add("Archetype", {"dock_ring"})
+            .Add("Archetype", {"docking_collar"})
             .Add("base", {base.nick});
-        if (base.faction >= 0) ring.Add("reputation", {factions_[base.faction].nick});
+        if (base.faction >= 0) collar.Add("reputation", {factions_[base.faction].nick});
       }
     }
     if (rng_.Percent(60)) {
@@ -179,20 +167,18 @@ void Generator::WriteUniverse() {
         const std::string& to = systems_[other].nick;
         f.Section("Object")
             .Add("nickname", {sys.nick + "_to_" + to})
-            .Add("ids_name", {archIds_["jumpgate"]})
+            .Add("ids_name", {archIds_["jump_portal"]})
             .Add("pos", pos())
-            .Add("Archetype", {"jumpgate"})
-            .Add("goto", {to, to + "_to_" + sys.nick, "gate_tunnel"});
+            .Add("Archetype", {"jump_portal"});
         if (ns == 2) break;
       }
     }
     for (int r = 1; r <= 2; ++r) {
-      IniSection& ring = f.Section("Object");
-      ring.Add("nickname", {sys.nick + "_Trade_Lane_Ring_" + std::to_string(r)})
-          .Add("ids_name", {archIds_["Trade_Lane_Ring"]})
+      f.Section("Object")
+          .Add("nickname", {sys.nick + "_Transit_Ring_" + std::to_string(r)})
+          .Add("ids_name", {archIds_["Transit_Ring"]})
           .Add("pos", pos())
-          .Add("Archetype", {"Trade_Lane_Ring"});
-      ring.Add(r == 1 ? "next_ring" : "prev_ring", {sys.nick + "_Trade_Lane_Ring_" + std::to_string(3 - r)});
+          .Add("Archetype", {"Transit_Ring"});
     }
     WriteIni("universe\\" + sys.file, f, i % 2 == 1);
   }
@@ -218,41 +204,33 @@ void Generator::WriteGoodsAndEquipment() {
           .Add("good_sell_price", {whole * 115 / 100})
           .Add("good_buy_price", {whole * 105 / 100})
           .Add("bad_sell_price", {whole * 90 / 100})
-          .Add("bad_buy_price", {whole * 85 / 100})
-          .Add("shop_archetype", {"equipment\\models\\commodities\\crate.cmp"});
+          .Add("bad_buy_price", {whole * 85 / 100});
       select.Section("Commodity")
           .Add("nickname", {good.nick})
           .Add("ids_name", {Ids(kLibNames, good.name)})
           .Add("ids_info", {Ids(kLibInfo, good.name + ": a commodity.")})
           .Add("units_per_container", {rng_.Pick(containers)})
           .Add("decay_per_second", {rng_.Percent(25) ? IniValue(rng_.Pick(decays)) : IniValue(0)})
-          .Add("hit_pts", {rng_.Range(50, 500)})
-          .Add("volume", {rng_.Pick(volumes)})
-          .Add("loot_appearance", {"crate"});
+          .Add("integrity", {rng_.Range(50, 500)})
+          .Add("volume", {rng_.Pick(volumes)});
     } else if (good.cat == Cat::Equipment) {
       const EquipKind& k = kEquipKinds[good.kind];
       miscGoods.Section("Good")
           .Add("nickname", {good.nick})
           .Add("equipment", {good.nick})
           .Add("category", {"equipment"})
-          .Add("price", {rng_.Range(20, 600) * 50})
-          .Add("item_icon", {std::string("equipment\\models\\commodities\\nn_icons\\") + k.code + ".3db"});
+          .Add("price", {rng_.Range(20, 600) * 50});
       (k.weapon ? weapon : misc)
           .Section(k.section)
           .Add("nickname", {good.nick})
           .Add("ids_name", {Ids(kLibNames, good.name)})
           .Add("ids_info", {Ids(kLibInfo, good.name + ": equipment.")})
-          .Add("DA_archetype", {std::string("equipment\\models\\") + k.code + ".cmp"})
           .Add("mass", {rng_.Range(1, 40) / 2.0})
-          .Add("hit_pts", {rng_.Range(100, 3000)})
+          .Add("integrity", {rng_.Range(100, 3000)})
           .Add("volume", {rng_.Range(0, 8)});
     } else if (good.cat == Cat::Ship) {
       const std::string base = good.nick.substr(0, good.nick.size() - 8);  // without "_package"
-      goods.Section("Good")
-          .Add("nickname", {good.nick})
-          .Add("category", {"ship"})
-          .Add("hull", {base + "_hull"})
-          .Add("addon", {"ge_s_cm_01", "HpCM01", 1});
+      goods.Section("Good").Add("nickname", {good.nick}).Add("category", {"ship"}).Add("hull", {base + "_hull"});
     } else {
       const std::string base = good.nick.substr(0, good.nick.size() - 5);  // without "_hull"
       goods.Section("Good")
