@@ -27,7 +27,6 @@ class RouteRowsModel : public QAbstractItemModel {
   const TRouteTable& Table() const { return *table_; }
   void SetTable(TRouteTable table);
   void AppendRows(const std::vector<TRouteRow>& rows);
-  void Clear();
   // Reorders the rows by the list's comparison (stable); selection and current row move with their rows.
   // Tick may pump the message queue: when the rows change meanwhile (a load, a clear, another sort), this
   // sort's order is stale and dropped, and the result is false.
