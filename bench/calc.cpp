@@ -284,9 +284,6 @@ void BM_DisplayLarge(benchmark::State& state) {
     TformGrid grid;
     grid.show();
     for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
-    platform::ReleaseFreeMemory();
-    const double before = bench::RssMb();
-    bench::ResetPeak();
     // As ShowRoutes does.
     auto display = [&] {
       grid.ClearRoutes();
@@ -294,23 +291,32 @@ void BM_DisplayLarge(benchmark::State& state) {
       const TDisplayEnd end = BuildRouteRows(*d, work.FRoutes, options, hooks, rows);
       grid.TakeRoutes(std::move(rows), end == TDisplayEnd::Finished);
     };
-    double took = 0;
-    const double gap = bench::LongestPumpGap(display, &took);
-    const double peak = bench::PeakMb();
-    const double shown = bench::RssMb();
-    const double rows = double(grid.RouteTable().Count());
-    const double savedMb = double(RouteFileText(grid.RouteTable()).size()) / (1024.0 * 1024.0);
+    // Into the empty list, then once more in place of those rows (Reshow).
+    double peakTimesSaved = 0, longestGap = 0;
+    for (const char* step : {"display", "reshow"}) {
+      platform::ReleaseFreeMemory();
+      const double before = bench::RssMb();
+      bench::ResetPeak();
+      double took = 0;
+      const double gap = bench::LongestPumpGap(display, &took);
+      const double peak = bench::PeakMb();
+      const double shown = bench::RssMb();
+      const double rows = double(grid.RouteTable().Count());
+      const double savedMb = double(RouteFileText(grid.RouteTable()).size()) / (1024.0 * 1024.0);
+      peakTimesSaved = std::max(peakTimesSaved, (peak - before) / savedMb);
+      longestGap = std::max(longestGap, gap);
+      state.counters["rows"] = rows;
+      state.counters["saved_text_MB"] = savedMb;
+      std::printf(
+          "\n%s of %.0f rows (of %zu routes): saved text %.0f MB\n"
+          "RSS before %.0f MB, peak while displaying %.0f MB (%.2f x the saved text above before), shown %.0f MB\n"
+          "display and show %.0f ms, longest pump gap %.0f ms\n",
+          step, rows, work.FRoutes.Count(), savedMb, before, peak, (peak - before) / savedMb, shown, took, gap);
+    }
+    std::printf("\n");
     state.counters["routes"] = double(work.FRoutes.Count());
-    state.counters["rows"] = rows;
-    state.counters["saved_text_MB"] = savedMb;
-    state.counters["peak_over_before_MB"] = peak - before;
-    state.counters["peak_over_before_x_saved"] = (peak - before) / savedMb;
-    state.counters["max_gap_ms"] = gap;
-    std::printf(
-        "\ndisplay of %.0f rows (of %zu routes): saved text %.0f MB\n"
-        "RSS before %.0f MB, peak while displaying %.0f MB (%.2f x the saved text above before), shown %.0f MB\n"
-        "display and show %.0f ms, longest pump gap %.0f ms\n\n",
-        rows, work.FRoutes.Count(), savedMb, before, peak, (peak - before) / savedMb, shown, took, gap);
+    state.counters["peak_over_before_x_saved"] = peakTimesSaved;
+    state.counters["max_gap_ms"] = longestGap;
   }
 }
 

@@ -210,10 +210,13 @@ TformGrid::~TformGrid() = default;
 
 void TformGrid::ReplaceRoutes(TRouteTable Rows) {
   const bool large = model_->rowCount() >= kLargeList;
-  model_->SetTable(std::move(Rows));
+  const std::shared_ptr<TRouteTable> before = model_->SetTable(std::move(Rows));
   if (large) RenewRoutesView();
   // What the status line said was about the rows before (a load's count).
   StatusBar1->clearMessage();
+  // The rows before, unless a sort still reads them: millions of them take longer to free than the
+  // window may go without its message pump.
+  if (before.use_count() == 1) before->Clear([this] { Tick(0, 1); });
   // The old rows (and a long list's old view) are freed: their memory goes back, once.
   platform::ReleaseFreeMemory();
 }

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <utility>
 
 #include "app/ModelAdapter.h"
 #include "support/SysUtils.h"
@@ -42,13 +43,12 @@ QVariant RouteRowsModel::headerData(int section, Qt::Orientation orientation, in
   return ToQString(RouteColumnHeaders[std::size_t(section)]);
 }
 
-void RouteRowsModel::SetTable(TRouteTable table) {
+std::shared_ptr<TRouteTable> RouteRowsModel::SetTable(TRouteTable table) {
   beginResetModel();
-  // The old rows go before the new ones are handed over.
-  if (table_.use_count() == 1) table_->Clear();
-  table_ = std::make_shared<TRouteTable>(std::move(table));
+  std::shared_ptr<TRouteTable> before = std::exchange(table_, std::make_shared<TRouteTable>(std::move(table)));
   ++generation_;
   endResetModel();
+  return before;
 }
 
 void RouteRowsModel::AppendRows(const std::vector<TRouteRow>& rows) {

@@ -452,4 +452,21 @@ TEST(RouteRowsTest, TableCutsTextsAtANul) {
   EXPECT_EQ(rows.Field(0, 3), "");
 }
 
+// A long table gives its memory back in slices, pausing between them with no row left, and takes rows
+// again afterwards.
+TEST(RouteRowsTest, TableClearedInSlicesIsEmptyAtEachPause) {
+  TRouteTable rows;
+  for (int i = 0; i < 2000; ++i) rows.Append(RowWith(2, "Good " + std::to_string(i)));
+  int pauses = 0;
+  rows.Clear(
+      [&] {
+    EXPECT_EQ(rows.Count(), 0u);
+    ++pauses;
+      },
+      4096);
+  EXPECT_GT(pauses, 10);
+  rows.Append(RowWith(0, "7"));
+  EXPECT_EQ(rows.Field(0, 0), "7");
+}
+
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
+#include "platform/MemoryPages.h"
 #include "support/Classes.h"
 
 namespace qmz {
@@ -81,6 +83,17 @@ void TRouteTable::Clear() {
   std::string().swap(text_);
   std::vector<std::uint64_t>().swap(starts_);
   std::vector<std::uint32_t>().swap(order_);
+}
+
+void TRouteTable::Clear(const std::function<void()>& Between, std::size_t SliceBytes) {
+  std::string text = std::exchange(text_, std::string());
+  Clear();
+  const std::size_t slice = std::max<std::size_t>(SliceBytes, 1);
+  // Only the written bytes hold pages; the rest of the block goes with the string at no cost.
+  for (std::size_t at = 0; at + slice < text.size(); at += slice) {
+    platform::DiscardPages(text.data() + at, slice);
+    if (Between) Between();
+  }
 }
 
 std::vector<std::uint32_t> RouteOrder(const TRouteTable& Rows, int ParamSort, const TRouteTick& Tick) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,10 @@ class TRouteTable {
   void Reserve(std::size_t Bytes, std::size_t Rows);
   // Empties the table and frees its memory.
   void Clear();
+  // The same, giving the texts' memory back SliceBytes at a time with Between() after each slice: the
+  // texts of millions of rows take longer to give back than the window may go without its message pump.
+  // The table is empty already when Between first runs.
+  void Clear(const std::function<void()>& Between, std::size_t SliceBytes = std::size_t(1) << 25);
   // The bytes the rows' fields take, their ends included.
   std::size_t TextSize() const { return text_.size(); }
 
