@@ -190,8 +190,8 @@ RoutesView* TformGrid::MakeRoutesView() {
 
 void TformGrid::RenewRoutesView() {
   // The view keeps the room it held for the rows of a long list (a record a row in its row header) after
-  // the rows are gone; a fresh view, with the columns as the user left them, gives it back. Not while a sort runs: the
-  // old view's header click is still under way then.
+  // the rows are gone; a fresh view, with the columns as the user left them, gives it back. Not while a
+  // sort runs: the old view's header click is still under way then.
   if (sorting_ > 0) return;
   RoutesView* old = lvRoutes;
   const QByteArray columns = old->header()->saveState();
