@@ -8,8 +8,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,9 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "WindowMeasures.h"
 #include "app/core/uFormGrid_Files.h"
 #include "app/core/uFormGrid_Table.h"
 #include "app/uFormGrid.h"
+#include "platform/MemoryPages.h"
 
 namespace fs = std::filesystem;
 using namespace qmz;
@@ -78,40 +78,10 @@ fs::path RouteFile() {
   return file;
 }
 
-long StatusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-  return -1;
-}
-
-double RssMb() { return double(StatusKb("VmRSS:")) / 1024.0; }
-double PeakMb() { return double(StatusKb("VmHWM:")) / 1024.0; }
-// The peak starts again from what is held now.
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
-// The longest gap between two runs of the message pump while Work runs and the window then settles
-// (the list lays its rows out), in milliseconds.
-template <typename Work>
-double LongestPumpGap(Work work, double* took = nullptr) {
-  QElapsedTimer clock;
-  qint64 last = 0, longest = 0;
-  QTimer ticker;
-  ticker.setInterval(2);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    longest = std::max(longest, clock.elapsed() - last);
-    last = clock.elapsed();
-  });
-  clock.start();
-  ticker.start();
-  work();
-  // Showing: what the view does with the new rows happens on the next turns of the loop.
-  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  longest = std::max(longest, clock.elapsed() - last);
-  if (took != nullptr) *took = double(clock.elapsed());
-  return double(longest);
-}
+using bench::LongestPumpGap;
+using bench::PeakMb;
+using bench::ResetPeak;
+using bench::RssMb;
 
 void BM_RouteListLargeFile(benchmark::State& state) {
   const fs::path file = RouteFile();
@@ -126,7 +96,7 @@ void BM_RouteListLargeFile(benchmark::State& state) {
     grid.ShowMessage = [](const QString& text, const QString&) { std::fprintf(stderr, "%s\n", qPrintable(text)); };
     grid.show();
     for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
-    ReleaseFreeMemory();
+    platform::ReleaseFreeMemory();
     const double before = RssMb();
     ResetPeak();
     double loadTook = 0, sortNumberTook = 0, sortTextTook = 0;

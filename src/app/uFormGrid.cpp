@@ -19,11 +19,12 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
-#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/ModelAdapter.h"
 #include "app/core/uFormGrid_Files.h"
 #include "app/uFormGrid_Model.h"
+#include "platform/MemoryPages.h"
 #include "widgets/WsPlainText.h"
 
 namespace qmz {
@@ -138,30 +139,38 @@ TformGrid::TformGrid(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(miClear, &QAction::triggered, this, &TformGrid::miClearClick);
 }
 
-QTreeView* TformGrid::MakeRoutesView() {
-  auto* view = new QTreeView(tsRoutes);
+RoutesView* TformGrid::MakeRoutesView() {
+  auto* view = new RoutesView(tsRoutes);
   view->setObjectName(QStringLiteral("lvRoutes"));
   view->setModel(model_);
-  view->setRootIsDecorated(false);
-  view->setItemsExpandable(false);
-  view->setUniformRowHeights(true);
-  view->setAllColumnsShowFocus(true);
+  // A list view's looks and keys: whole rows, no grid, no row headers, Tab leaves the list.
+  view->setShowGrid(false);
+  view->setWordWrap(false);
+  view->setTabKeyNavigation(false);
+  view->setCornerButtonEnabled(false);
+  view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   QFont listFont(QStringLiteral("Arial"));
   listFont.setPixelSize(12);
   view->setFont(listFont);
+  // Every row as high as one line of the list's font.
+  view->verticalHeader()->hide();
+  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view->verticalHeader()->setMinimumSectionSize(1);
+  view->verticalHeader()->setDefaultSectionSize(QFontMetrics(listFont).height() + 4);
   view->setToolTip(QStringLiteral("Here you can see the resulting traderoutes"));
   view->header()->setSectionsClickable(true);
   view->header()->setSortIndicatorShown(false);
+  view->header()->setHighlightSections(false);
+  view->header()->setStretchLastSection(true);
+  view->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   // The widths are the least a column gets: each is at least as wide as its caption in the list's font.
   const QFontMetrics headerFont(view->header()->font());
   const int headerMargins = 2 * view->header()->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
   for (int c = 0; c < RouteColumnCount; ++c) {
-    const std::string_view caption = RouteColumnHeaders[std::size_t(c)];
-    const int captionWidth = headerFont.horizontalAdvance(
-                                 QString::fromUtf8(caption.data(), qsizetype(caption.size()))) +
+    const int captionWidth = headerFont.horizontalAdvance(ToQString(RouteColumnHeaders[std::size_t(c)])) +
                              headerMargins;
     view->setColumnWidth(c, std::max(RouteColumnWidths[std::size_t(c)], captionWidth));
   }
@@ -180,11 +189,11 @@ QTreeView* TformGrid::MakeRoutesView() {
 }
 
 void TformGrid::RenewRoutesView() {
-  // The view keeps the room it laid a long list out in (tens of bytes a row) after the rows are gone; a
-  // fresh view, with the columns as the user left them, gives it back. Not while a sort runs: the old
-  // view's header click is still under way then.
+  // The view keeps the room it held for the rows of a long list (a record a row in its row header) after
+  // the rows are gone; a fresh view, with the columns as the user left them, gives it back. Not while a
+  // sort runs: the old view's header click is still under way then.
   if (sorting_ > 0) return;
-  QTreeView* old = lvRoutes;
+  RoutesView* old = lvRoutes;
   const QByteArray columns = old->header()->saveState();
   const bool focused = old->hasFocus();
   lvRoutes = MakeRoutesView();
@@ -195,22 +204,36 @@ void TformGrid::RenewRoutesView() {
   lvRoutes->setVisible(old->isVisibleTo(tsRoutes));
   delete old;
   if (focused) lvRoutes->setFocus();
-  ReleaseFreeMemory();
 }
 
 TformGrid::~TformGrid() = default;
 
-void TformGrid::ClearRoutes() {
+void TformGrid::ReplaceRoutes(TRouteTable Rows) {
   const bool large = model_->rowCount() >= kLargeList;
-  model_->Clear();
+  const std::shared_ptr<TRouteTable> before = model_->SetTable(std::move(Rows));
   if (large) RenewRoutesView();
+  // What the status line said was about the rows before (a load's count).
+  StatusBar1->clearMessage();
+  // The rows before, unless a sort still reads them: millions of them take longer to free than the
+  // window may go without its message pump.
+  if (before.use_count() == 1) before->Clear([this] { Tick(0, 1); });
+  // The old rows (and a long list's old view) are freed: their memory goes back, once.
+  platform::ReleaseFreeMemory();
 }
+
+void TformGrid::ClearRoutes() { ReplaceRoutes({}); }
 
 void TformGrid::AddRoutes(const std::vector<TRouteRow>& Rows) { model_->AppendRows(Rows); }
 
-void TformGrid::SortRoutesByProfit() {
-  Sort(ReversedSort);
-  sortTag_ = 1;
+void TformGrid::TakeRoutes(TRouteTable Rows, bool ByProfit) {
+  if (ByProfit) {
+    // Sorted while still apart from the list: the list lays them out once, and the sort pumps meanwhile.
+    BeginBusy();
+    Rows.Reorder(RouteOrder(Rows, ReversedSort, [this](std::size_t done, std::size_t total) { Tick(done, total); }));
+    sortTag_ = 1;
+    EndBusy();
+  }
+  ReplaceRoutes(std::move(Rows));
 }
 
 std::vector<TRouteRow> TformGrid::Rows() const {
@@ -240,6 +263,8 @@ void TformGrid::Sort(int paramSort) {
   model_->Sort(paramSort, [this](std::size_t done, std::size_t total) { Tick(done, total); });
   --sorting_;
   EndBusy();
+  // The sort's keys and positions are freed.
+  platform::ReleaseFreeMemory();
 }
 
 void TformGrid::BeginBusy() {
@@ -304,9 +329,7 @@ void TformGrid::LoadRoutesFrom(const QString& Path) {
   const TRouteFileLoad load = LoadRouteFile(Path.toStdString(), table,
                                             [this](std::size_t done, std::size_t total) { Tick(done, total); });
   if (load.Error == TRouteFileError::None) {
-    const bool large = model_->rowCount() >= kLargeList;
-    model_->SetTable(std::move(table));
-    if (large) RenewRoutesView();
+    ReplaceRoutes(std::move(table));
     StatusBar1->showMessage(QStringLiteral("Loaded %1 routes; lines with another number of fields than %2: %3")
                                 .arg(load.Rows)
                                 .arg(RouteColumnCount)

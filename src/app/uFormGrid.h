@@ -3,7 +3,9 @@
 // a hint box and a pop-up menu to save the rows to and load them from a route file.
 
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QPersistentModelIndex>
+#include <QTableView>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -19,11 +21,27 @@ class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class QTextEdit;
-class QTreeView;
 
 namespace qmz {
 
 class RouteRowsModel;
+
+// The list of routes: a list view in report mode, made of a table view without grid lines or row
+// headers. A table view keeps one small record a row in its row header, a tree view lays each of
+// millions of rows out in one go and freezes the window meanwhile.
+class RoutesView : public QTableView {
+ public:
+  using QTableView::QTableView;
+  // The column header, as a list view has one.
+  QHeaderView* header() const { return horizontalHeader(); }
+
+ protected:
+  // Home and End go to the first and the last row, as in a list.
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+    if (action == MoveHome || action == MoveEnd) modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
+  }
+};
 
 class TformGrid : public QWidget {
   Q_OBJECT
@@ -35,19 +53,20 @@ class TformGrid : public QWidget {
   // ---- what the main window calls ----------------------------------------------------------------
   // Removes all rows (the start of a display, and miClear).
   void ClearRoutes();
-  // Appends rows in the order given (the display's rows, best profit per unit first).
+  // Appends rows in the order given.
   void AddRoutes(const std::vector<TRouteRow>& Rows);
-  // The display's closing sort: by "Profit" (the total), highest first, equal totals in the order they
-  // were added, whatever header the user clicked before; the next header click sorts in the base
-  // direction, as after start-up.
-  void SortRoutesByProfit();
+  // Takes the display's rows in place of the list's, without copying them. ByProfit: first puts them in
+  // the display's closing order, before the list shows them: by "Profit" (the total), highest first,
+  // equal totals in the order they were built, whatever header the user clicked before; the next header
+  // click then sorts in the base direction, as after start-up.
+  void TakeRoutes(TRouteTable Rows, bool ByProfit);
   // The rows in their shown order: a copy of each (Rows), or the table itself.
   std::vector<TRouteRow> Rows() const;
   const TRouteTable& RouteTable() const;
   // Loads a route file in place of the rows (the load menu's work once a file is chosen). A file that
   // is not a route file is refused with a message and the rows stay as they were.
   void LoadRoutesFrom(const QString& Path);
-  QTreeView* RoutesListView() const { return lvRoutes; }
+  RoutesView* RoutesListView() const { return lvRoutes; }
 
   // ---- handlers ------------------------------------------------------------------------------------
   // Flips the direction and sorts by Column (header click; also called with 0 by the start-up).
@@ -67,7 +86,7 @@ class TformGrid : public QWidget {
   QWidget* tsRoutes = nullptr;
   QWidget* tsFilter = nullptr;
   // Replaced by a fresh view when a long list is cleared or replaced: read it here each time.
-  QTreeView* lvRoutes = nullptr;
+  RoutesView* lvRoutes = nullptr;
   QLabel* Label1 = nullptr;
   QMenu* popupRoutes = nullptr;
   QAction* miAddFilter = nullptr;
@@ -93,8 +112,10 @@ class TformGrid : public QWidget {
   void EndBusy();
   void Tick(std::size_t done, std::size_t total);
   void Sort(int paramSort);
-  QTreeView* MakeRoutesView();
+  RoutesView* MakeRoutesView();
   void RenewRoutesView();
+  // Every replacement of the rows (clear, load, display) goes through here.
+  void ReplaceRoutes(TRouteTable Rows);
 
   RouteRowsModel* model_ = nullptr;
   int busy_ = 0;     // loads and sorts running (nested through the pump)

@@ -2,8 +2,11 @@
 
 #include <QColor>
 #include <QString>
+#include <utility>
 
+#include "app/ModelAdapter.h"
 #include "support/SysUtils.h"
+#include "widgets/WsControls.h"
 
 namespace qmz {
 
@@ -24,10 +27,8 @@ QVariant RouteRowsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || std::size_t(index.row()) >= table_->Count()) return {};
   const std::size_t row = std::size_t(index.row());
   switch (role) {
-    case Qt::DisplayRole: {
-      const std::string_view t = table_->Field(row, index.column());
-      return QString::fromUtf8(t.data(), qsizetype(t.size()));
-    }
+    case Qt::DisplayRole:
+      return ToQString(table_->Field(row, index.column()));
     case Qt::BackgroundRole:
       return RouteRowBackground(*table_, row);
     case Qt::ForegroundRole:
@@ -39,18 +40,15 @@ QVariant RouteRowsModel::data(const QModelIndex& index, int role) const {
 
 QVariant RouteRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= RouteColumnCount) return {};
-  const std::string_view h = RouteColumnHeaders[std::size_t(section)];
-  return QString::fromUtf8(h.data(), qsizetype(h.size()));
+  return ToQString(RouteColumnHeaders[std::size_t(section)]);
 }
 
-void RouteRowsModel::SetTable(TRouteTable table) {
+std::shared_ptr<TRouteTable> RouteRowsModel::SetTable(TRouteTable table) {
   beginResetModel();
-  // The old rows go before the new ones are handed over, and their memory back to the system.
-  if (table_.use_count() == 1) table_->Clear();
-  table_ = std::make_shared<TRouteTable>(std::move(table));
+  std::shared_ptr<TRouteTable> before = std::exchange(table_, std::make_shared<TRouteTable>(std::move(table)));
   ++generation_;
   endResetModel();
-  ReleaseFreeMemory();
+  return before;
 }
 
 void RouteRowsModel::AppendRows(const std::vector<TRouteRow>& rows) {
@@ -62,14 +60,10 @@ void RouteRowsModel::AppendRows(const std::vector<TRouteRow>& rows) {
   endInsertRows();
 }
 
-void RouteRowsModel::Clear() { SetTable({}); }
-
 bool RouteRowsModel::Sort(int paramSort, const TRouteTick& tick) {
   const std::shared_ptr<TRouteTable> table = table_;
   const std::uint64_t generation = generation_;
-  const int column = paramSort >= ReversedSort ? paramSort - ReversedSort : paramSort;
-  const std::vector<std::uint32_t> order = RouteOrder(
-      table->Count(), paramSort, [&](std::size_t i) { return table->Field(i, column); }, tick);
+  const std::vector<std::uint32_t> order = RouteOrder(*table, paramSort, tick);
   if (generation != generation_ || table != table_) return false;
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -83,15 +77,10 @@ bool RouteRowsModel::Sort(int paramSort, const TRouteTick& tick) {
   for (const QModelIndex& i : before) after.append(index(newRow[std::size_t(i.row())], i.column()));
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-  // The sort's keys and positions are gone: their memory goes back too.
-  ReleaseFreeMemory();
   return true;
 }
 
 namespace {
-
-// $00BBGGRR as the list draws it.
-QColor FromBgr(unsigned bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
 
 bool ReadsAsFalse(std::string_view text) {
   if (SameText(Trim(text), "False")) return true;
@@ -110,13 +99,13 @@ bool HasAllSubItems(const TRouteTable& rows, std::size_t row) {
 QColor RouteRowBackground(const TRouteTable& rows, std::size_t row) {
   // A decay written with the user's decimal mark (or the other one, from a file); no number: none.
   if (HasAllSubItems(rows, row) && RouteFloatNumber(rows.Field(row, RouteSubItemDecay + 1)) > 0.0)
-    return FromBgr(0x0080FF);
-  return FromBgr(row % 2 ? 0xCCFFCC : 0xFFFFFF);
+    return ToQColor(0x0080FF);
+  return ToQColor(row % 2 ? 0xCCFFCC : 0xFFFFFF);
 }
 
 QColor RouteRowText(const TRouteTable& rows, std::size_t row) {
-  if (HasAllSubItems(rows, row) && ReadsAsFalse(rows.Field(row, RouteSubItemLawful + 1))) return FromBgr(0x0000FF);
-  return FromBgr(0x000000);
+  if (HasAllSubItems(rows, row) && ReadsAsFalse(rows.Field(row, RouteSubItemLawful + 1))) return ToQColor(0x0000FF);
+  return ToQColor(0x000000);
 }
 
 }  // namespace qmz

@@ -25,9 +25,9 @@ class RouteRowsModel : public QAbstractItemModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
   const TRouteTable& Table() const { return *table_; }
-  void SetTable(TRouteTable table);
+  // Shows table in place of the rows; gives back those before, which a running sort may still share.
+  std::shared_ptr<TRouteTable> SetTable(TRouteTable table);
   void AppendRows(const std::vector<TRouteRow>& rows);
-  void Clear();
   // Reorders the rows by the list's comparison (stable); selection and current row move with their rows.
   // Tick may pump the message queue: when the rows change meanwhile (a load, a clear, another sort), this
   // sort's order is stale and dropped, and the result is false.

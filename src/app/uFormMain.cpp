@@ -393,7 +393,7 @@ void TformMain::FormClose() {
   emit closed();
 }
 
-QTreeView* TformMain::RoutesListView() const { return formGrid_ ? formGrid_->RoutesListView() : nullptr; }
+QAbstractItemView* TformMain::RoutesListView() const { return formGrid_ ? formGrid_->RoutesListView() : nullptr; }
 
 void TformMain::LeaveBusy() {
   if (--busy_ == 0 && releasePending_) {

@@ -12,7 +12,7 @@
 #include <QStatusBar>
 #include <QStringList>
 #include <QTimer>
-#include <QTreeView>
+#include <QAbstractItemView>
 #include <array>
 #include <cstdint>
 #include <exception>
@@ -93,7 +93,7 @@ class TformMain : public QMainWindow {
   bool Closed() const { return closed_; }
   // The route-list window, created after this one; shown when start-up ends.
   void SetFormGrid(TformGrid* grid) { formGrid_ = grid; }
-  QTreeView* RoutesListView() const;
+  QAbstractItemView* RoutesListView() const;
   TSvData* Data() const { return FData.get(); }
 
   // ---- status and progress (uFormMain_Status.cpp) --------------------------------------------------

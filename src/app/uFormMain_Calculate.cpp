@@ -213,12 +213,11 @@ void TformMain::ShowRoutes() {
     options.Perishable = cbPerishable->isChecked();
     options.DecimalSeparator = spinlocale::Current().decimal.toLatin1();
     WindowHooks hooks(*this);
-    std::vector<TRouteRow> rows;
+    TRouteTable rows;
     const TDisplayEnd end = BuildRouteRows(*FData, FRoutes, options, hooks, rows);
-    printed = rows.size();
-    grid->AddRoutes(std::move(rows));
-    // 6. Ordered by "Profit", highest first, whatever header was clicked before.
-    if (end == TDisplayEnd::Finished) grid->SortRoutesByProfit();
+    printed = rows.Count();
+    // 6. Ordered by "Profit", highest first, whatever header was clicked before (not after a stop).
+    grid->TakeRoutes(std::move(rows), end == TDisplayEnd::Finished);
   } catch (...) {
     finallyPart();
     throw;

@@ -1,5 +1,6 @@
 #include "platform/MemoryPages.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -17,5 +18,7 @@ void DiscardPages(void* Data, std::size_t Size) {
   if (last <= first) return;
   madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
 }
+
+void ReleaseFreeMemory() { ::malloc_trim(0); }
 
 }  // namespace qmz::platform

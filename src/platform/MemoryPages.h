@@ -10,4 +10,9 @@ namespace qmz::platform {
 // the system refuses.
 void DiscardPages(void* Data, std::size_t Size);
 
+// Gives the heap memory freed so far back to the system: the allocator keeps it for later otherwise, and
+// a process that held a long list would go on holding its size. Walks the whole heap: call it once after
+// much was freed, not per block.
+void ReleaseFreeMemory();
+
 }  // namespace qmz::platform

@@ -444,8 +444,10 @@ struct DisplayFixture : ::testing::Test {
   }
   std::vector<TRouteRow> Rows(const TDisplayOptions& o) {
     RecordingHooks hooks;
+    TRouteTable table;
+    EXPECT_EQ(BuildRouteRows(*d, routes, o, hooks, table), TDisplayEnd::Finished);
     std::vector<TRouteRow> rows;
-    EXPECT_EQ(BuildRouteRows(*d, routes, o, hooks, rows), TDisplayEnd::Finished);
+    for (std::size_t r = 0; r < table.Count(); ++r) rows.push_back(table.Row(r));
     return rows;
   }
   std::unique_ptr<TSvData> d;
@@ -552,9 +554,9 @@ TEST_F(GoldenRoutesTest, RouteFilesMatchTheCheckedInOnes) {
     o.Level = g.level;
     o.Money = g.money;
     o.Cargo = g.cargo;
-    std::vector<TRouteRow> rows;
+    TRouteTable rows;
     ASSERT_EQ(BuildRouteRows(d, work.FRoutes, o, hooks, rows), TDisplayEnd::Finished);
-    SortRouteRows(rows, ReversedSort);  // as the window's closing sort
+    rows.Reorder(RouteOrder(rows, ReversedSort));  // as the window's closing sort
     const std::string text = RouteFileText(rows);
     const std::string path = std::string(QMZ_TESTS_DIR) + "/data/" + g.file;
     if (update) {

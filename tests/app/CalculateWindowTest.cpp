@@ -4,6 +4,7 @@
 // the route display into the route-list window (its save is FormGridTest's and e2e/calculate.sh's).
 
 #include <QApplication>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <optional>
@@ -51,9 +52,11 @@ class CalculateWindowTest : public StartedWindowTest {
     o.Unlawful = w->cbUnlawful->isChecked();
     o.Perishable = w->cbPerishable->isChecked();
     o.DecimalSeparator = spinlocale::Current().decimal.toLatin1();
+    TRouteTable table;
+    BuildRouteRows(*w->Data(), work.FRoutes, o, hooks, table);
+    table.Reorder(RouteOrder(table, ReversedSort));
     std::vector<TRouteRow> rows;
-    BuildRouteRows(*w->Data(), work.FRoutes, o, hooks, rows);
-    SortRouteRows(rows, ReversedSort);
+    for (std::size_t r = 0; r < table.Count(); ++r) rows.push_back(table.Row(r));
     return rows;
   }
 
@@ -100,11 +103,15 @@ TEST_F(CalculateWindowTest, LootModeNeedsNoOrigin) {
 
 TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   EXPECT_EQ(w->edLevel->text(), "1");  // the level box starts at its minimum
+  // A list loaded before: the display replaces its rows and the status line that counted them.
+  grid->LoadRoutesFrom(QString::fromStdString(std::string(QMZ_TESTS_DIR) + "/data/small_loot_goods.csv"));
+  ASSERT_TRUE(grid->StatusBar1->currentMessage().startsWith("Loaded "));
   ChooseAnywhereAndAnyCommodity();
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
   const std::vector<TRouteRow> expected = ExpectedRows();
   ASSERT_FALSE(expected.empty());
   ExpectShown(expected);
+  EXPECT_EQ(grid->StatusBar1->currentMessage(), "");
   EXPECT_EQ(w->StatusText(),
             QString::fromStdString(" Finished - Printed " + std::to_string(expected.size()) + " Routes"));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);

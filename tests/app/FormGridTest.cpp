@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 #include <algorithm>
 #include <string>
 
@@ -87,11 +87,28 @@ TEST_F(FormGridTest, HeaderClicksSortAndFlipTheDirection) {
   EXPECT_EQ(Column(8), (QStringList{"1000", "300", "50"}));
   ClickHeader(2);  // "Commodity" in the base direction: Z to A
   EXPECT_EQ(Column(2), (QStringList{"Water", "Ore", "gold"}));
-  // The display's closing sort ends highest total first whatever was clicked.
-  grid->SortRoutesByProfit();
-  EXPECT_EQ(Column(0), (QStringList{"3000000000", "100", "7"}));
+}
+
+// The display's rows, built straight into a table, go to the list as they are: not copied, in place of
+// the rows before, and in the closing order (highest total first, equal totals as built) whatever header
+// was clicked before.
+TEST_F(FormGridTest, TakenRowsAreShownUncopiedInTheClosingOrder) {
+  grid->AddRoutes({Row("5", "Old", "1"), Row("6", "Older", "1")});
   ClickHeader(0);
-  EXPECT_EQ(Column(0), (QStringList{"7", "100", "3000000000"}));
+  TRouteTable rows;
+  for (const char* good : {"Ore", "Gold", "Water", "Salt"}) {
+    rows.AddField(good[0] == 'G' ? "3000000000" : (good[0] == 'W' ? "100" : "7"));
+    rows.AddField("1");
+    rows.AddField(good);
+    rows.EndRow();
+  }
+  rows.AddField("not ended");
+  const char* texts = rows.Field(0, 0).data();
+  grid->TakeRoutes(std::move(rows), true);
+  EXPECT_EQ(Column(2), (QStringList{"Gold", "Water", "Ore", "Salt"}));
+  EXPECT_EQ(grid->RouteTable().Field(2, 0).data(), texts);
+  ClickHeader(0);  // the next click sorts in the base direction, as after the display's two clicks
+  EXPECT_EQ(Column(2), (QStringList{"Ore", "Salt", "Water", "Gold"}));
 }
 
 TEST_F(FormGridTest, RowColours) {
@@ -228,7 +245,7 @@ TEST_F(FormGridTest, ClearingALongListKeepsColumnsAndClicks) {
   grid->miClearClick();
   EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 0);
   EXPECT_EQ(grid->lvRoutes->columnWidth(2), 333);
-  EXPECT_EQ(grid->findChildren<QTreeView*>("lvRoutes").size(), 1);
+  EXPECT_EQ(grid->findChildren<QTableView*>("lvRoutes").size(), 1);
   grid->AddRoutes({Row("100", "Ore", "300"), Row("7", "Water", "1000")});
   ClickHeader(8);
   EXPECT_EQ(Column(8), (QStringList{"300", "1000"}));
@@ -433,6 +450,23 @@ TEST(RouteRowsTest, TableCutsTextsAtANul) {
   EXPECT_EQ(rows.Field(0, 1), "a");
   EXPECT_EQ(rows.Field(0, 2), "c");
   EXPECT_EQ(rows.Field(0, 3), "");
+}
+
+// A long table gives its memory back in slices, pausing between them with no row left, and takes rows
+// again afterwards.
+TEST(RouteRowsTest, TableClearedInSlicesIsEmptyAtEachPause) {
+  TRouteTable rows;
+  for (int i = 0; i < 2000; ++i) rows.Append(RowWith(2, "Good " + std::to_string(i)));
+  int pauses = 0;
+  rows.Clear(
+      [&] {
+    EXPECT_EQ(rows.Count(), 0u);
+    ++pauses;
+      },
+      4096);
+  EXPECT_GT(pauses, 10);
+  rows.Append(RowWith(0, "7"));
+  EXPECT_EQ(rows.Field(0, 0), "7");
 }
 
 }  // namespace

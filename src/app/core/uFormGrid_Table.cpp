@@ -1,10 +1,10 @@
 #include "app/core/uFormGrid_Table.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
+#include "platform/MemoryPages.h"
 #include "support/Classes.h"
 
 namespace qmz {
@@ -39,13 +39,18 @@ TRouteRow TRouteTable::Row(std::size_t Row) const {
 }
 
 void TRouteTable::Append(const TRouteRow& Row) {
+  AddField(Row.Caption);
+  for (const std::string& s : Row.SubItems) AddField(s);
+  EndRow();
+}
+
+void TRouteTable::AddField(std::string_view Text) {
+  text_ += Text.substr(0, Text.find('\0'));
+  text_ += '\0';
+}
+
+void TRouteTable::EndRow() {
   if (starts_.empty()) starts_.push_back(0);
-  auto add = [this](std::string_view s) {
-    text_ += s.substr(0, s.find('\0'));
-    text_ += '\0';
-  };
-  add(Row.Caption);
-  for (const std::string& s : Row.SubItems) add(s);
   order_.push_back(std::uint32_t(starts_.size() - 1));
   starts_.push_back(text_.size());
 }
@@ -78,9 +83,23 @@ void TRouteTable::Clear() {
   std::string().swap(text_);
   std::vector<std::uint64_t>().swap(starts_);
   std::vector<std::uint32_t>().swap(order_);
-  ReleaseFreeMemory();
 }
 
-void ReleaseFreeMemory() { ::malloc_trim(0); }
+void TRouteTable::Clear(const std::function<void()>& Between, std::size_t SliceBytes) {
+  std::string text = std::exchange(text_, std::string());
+  Clear();
+  const std::size_t slice = std::max<std::size_t>(SliceBytes, 1);
+  // Only the written bytes hold pages; the rest of the block goes with the string at no cost.
+  for (std::size_t at = 0; at + slice < text.size(); at += slice) {
+    platform::DiscardPages(text.data() + at, slice);
+    if (Between) Between();
+  }
+}
+
+std::vector<std::uint32_t> RouteOrder(const TRouteTable& Rows, int ParamSort, const TRouteTick& Tick) {
+  const int column = ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort;
+  return RouteOrder(
+      Rows.Count(), ParamSort, [&](std::size_t i) { return Rows.Field(i, column); }, Tick);
+}
 
 }  // namespace qmz

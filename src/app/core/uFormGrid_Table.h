@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,14 +28,24 @@ class TRouteTable {
 
   // A text is cut at a NUL inside it.
   void Append(const TRouteRow& Row);
+  // Builds a row in place, without a TRouteRow between: AddField for the caption and then for each
+  // sub-item, EndRow to add the row. Fields not yet ended by EndRow belong to no row.
+  void AddField(std::string_view Text);
+  void EndRow();
   // Appends the row of one line of comma text; false (nothing added) when it holds no element.
   bool AppendCommaLine(std::string_view Line, std::size_t* Fields = nullptr);
   // Reorders the shown rows: element n of Order is the shown row that comes n-th.
   void Reorder(const std::vector<std::uint32_t>& Order);
   // Room for the texts and rows about to come (bytes at most, rows at most).
   void Reserve(std::size_t Bytes, std::size_t Rows);
-  // Empties the table and gives its memory back.
+  // Empties the table and frees its memory.
   void Clear();
+  // The same, giving the texts' memory back SliceBytes at a time with Between() after each slice: the
+  // texts of millions of rows take longer to give back than the window may go without its message pump.
+  // The table is empty already when Between first runs.
+  void Clear(const std::function<void()>& Between, std::size_t SliceBytes = std::size_t(1) << 25);
+  // The bytes the rows' fields take, their ends included.
+  std::size_t TextSize() const { return text_.size(); }
 
  private:
   std::string_view RowText(std::size_t Row) const;
@@ -44,7 +55,7 @@ class TRouteTable {
   std::vector<std::uint32_t> order_;   // shown row -> stored row
 };
 
-// Gives freed heap memory back to the system (the allocator keeps it otherwise).
-void ReleaseFreeMemory();
+// The stable order of the table's shown rows by ParamSort (RouteOrder over the sorted column's texts).
+std::vector<std::uint32_t> RouteOrder(const TRouteTable& Rows, int ParamSort, const TRouteTick& Tick = {});
 
 }  // namespace qmz

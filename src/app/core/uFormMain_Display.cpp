@@ -1,8 +1,10 @@
 #include "app/core/uFormMain_Display.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <new>
 
 #include "support/SysUtils.h"
 
@@ -20,6 +22,27 @@ std::int64_t WholePart(double v) {
 const std::string& NameOf(const TGoodArr& arr, std::size_t i) {
   static const std::string empty;
   return i < arr.size() ? arr[i].name.str() : empty;
+}
+
+void AddDecimal(TRouteTable& rows, std::uint64_t v) {
+  char digits[24];
+  rows.AddField(std::string_view(digits, std::size_t(std::to_chars(digits, digits + sizeof digits, v).ptr - digits)));
+}
+
+// After this many routes the texts of the rest are foreseen from those so far.
+constexpr std::size_t kSampleRoutes = 4096;
+
+// Room for the rows of the routes still to come, foreseen from the bytes the first routes took, and a
+// quarter more. Growing the texts step by step would copy them each time and, at the last step, hold
+// them twice over; room reserved and never written costs no memory. Too little room only means growing
+// after all; no room at all (the address space refuses), the same.
+void ReserveForTheRest(TRouteTable& rows, std::size_t examined, std::size_t limit) {
+  const double perRoute = double(rows.TextSize()) / double(std::max<std::size_t>(examined, 1));
+  const double rest = double(limit - examined);
+  try {
+    rows.Reserve(std::size_t(perRoute * rest * 1.25) + 65536, limit - examined);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 std::string TwoDecimals(float v, char separator) {
@@ -54,37 +77,35 @@ bool RouteShown(const SvModel& Data, const TRouteList& List, const TRouteRecord&
   return true;
 }
 
-TRouteRow MakeRouteRow(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
-                       char DecimalSeparator) {
+void AppendRouteRow(TRouteTable& Rows, const SvModel& Data, const TRouteList& List, const TRouteRecord& R,
+                    const TRouteQuantity& Q, char DecimalSeparator) {
   const std::uint8_t type = RouteGoodType(Data, R);
-  TRouteRow row;
-  row.Caption = Format("%d", Q.Total);
-  row.SubItems = {
-      Format("%d", R.Profit),
-      NameOf(Data.aGood, R.Commodity),
-      type < EquipmentTypeNames.size() ? std::string(EquipmentTypeNames[type]) : std::string(),
-      NameOf(Data.aBase, R.FromBase),
-      NameOf(Data.aSystem, RouteFromSystem(Data, R)),
-      NameOf(Data.aBase, R.ToBase),
-      NameOf(Data.aSystem, RouteToSystem(Data, R)),
-      Format("%.0f", RouteBuyPrice(Data, List, R)),
-      Format("%.0f", RouteSellPrice(Data, R)),
-      Format("%d", Q.Money),
-      Format("%d", Q.Count),
-      TwoDecimals(RouteReputation(Data, R), DecimalSeparator),
-      TwoDecimals(RouteLevel(Data, R), DecimalSeparator),
-      TwoDecimals(RouteDecay(Data, R), DecimalSeparator),
-      Format("%d", RouteVolume(Data, R)),
-      std::string(),
-      NameOf(Data.aFaction, RouteFromFaction(Data, R)),
-      NameOf(Data.aFaction, RouteToFaction(Data, R)),
-      RouteLawful(Data, List, R) ? "True" : "False",
-  };
-  return row;
+  AddDecimal(Rows, Q.Total);
+  AddDecimal(Rows, R.Profit);
+  Rows.AddField(NameOf(Data.aGood, R.Commodity));
+  Rows.AddField(type < EquipmentTypeNames.size() ? EquipmentTypeNames[type] : std::string_view());
+  Rows.AddField(NameOf(Data.aBase, R.FromBase));
+  Rows.AddField(NameOf(Data.aSystem, RouteFromSystem(Data, R)));
+  Rows.AddField(NameOf(Data.aBase, R.ToBase));
+  Rows.AddField(NameOf(Data.aSystem, RouteToSystem(Data, R)));
+  // The prices are whole numbers of 32 bits (the calculation cuts them): "%.0f" gives their digits.
+  AddDecimal(Rows, std::uint64_t(RouteBuyPrice(Data, List, R)));
+  AddDecimal(Rows, std::uint64_t(RouteSellPrice(Data, R)));
+  AddDecimal(Rows, Q.Money);
+  AddDecimal(Rows, std::uint64_t(Q.Count));
+  Rows.AddField(TwoDecimals(RouteReputation(Data, R), DecimalSeparator));
+  Rows.AddField(TwoDecimals(RouteLevel(Data, R), DecimalSeparator));
+  Rows.AddField(TwoDecimals(RouteDecay(Data, R), DecimalSeparator));
+  AddDecimal(Rows, RouteVolume(Data, R));
+  Rows.AddField({});
+  Rows.AddField(NameOf(Data.aFaction, RouteFromFaction(Data, R)));
+  Rows.AddField(NameOf(Data.aFaction, RouteToFaction(Data, R)));
+  Rows.AddField(RouteLawful(Data, List, R) ? "True" : "False");
+  Rows.EndRow();
 }
 
 TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TDisplayOptions& Options,
-                           TCalcHooks& Hooks, std::vector<TRouteRow>& Rows) {
+                           TCalcHooks& Hooks, TRouteTable& Rows) {
   const std::size_t limit = Options.LinesCount <= 0
                                 ? 0
                                 : std::min<std::size_t>(std::size_t(Options.LinesCount), List.Count());
@@ -93,11 +114,12 @@ TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TD
     if (timer.Due()) Hooks.Status("", 0, std::uint32_t(limit - 1), std::uint32_t(i));
     if (Hooks.StopRequested()) return TDisplayEnd::Stopped;
     if (i % 30 == 1) Hooks.ProcessMessages();
+    if (i == kSampleRoutes) ReserveForTheRest(Rows, i, limit);
     const TRouteRecord& r = List[i];
     if (!RouteShown(Data, List, r, Options)) continue;
     const TRouteQuantity q = RouteQuantity(Options.Money, Options.Cargo, RouteBuyPrice(Data, List, r),
                                            RouteVolume(Data, r), r.Profit);
-    Rows.push_back(MakeRouteRow(Data, List, r, q, Options.DecimalSeparator));
+    AppendRouteRow(Rows, Data, List, r, q, Options.DecimalSeparator);
   }
   return TDisplayEnd::Finished;
 }

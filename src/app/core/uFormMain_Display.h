@@ -5,9 +5,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "app/core/uFormGrid_Rows.h"
+#include "app/core/uFormGrid_Table.h"
 #include "app/core/uFormMain_Calc.h"
 
 namespace qmz {
@@ -38,17 +37,18 @@ TRouteQuantity RouteQuantity(double Money, std::int64_t Cargo, double BuyPrice, 
 // cbPerishable, or needing a higher level than the player's.
 bool RouteShown(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TDisplayOptions& Options);
 
-// The row of one route: caption and 19 sub-items in column order.
-TRouteRow MakeRouteRow(const SvModel& Data, const TRouteList& List, const TRouteRecord& R, const TRouteQuantity& Q,
-                       char DecimalSeparator);
+// Appends the row of one route to Rows: caption and 19 sub-items in column order.
+void AppendRouteRow(TRouteTable& Rows, const SvModel& Data, const TRouteList& List, const TRouteRecord& R,
+                    const TRouteQuantity& Q, char DecimalSeparator);
 
 enum class TDisplayEnd { Finished, Stopped };
 
 // The loop of ShowRoutes: examines the first LinesCount routes of the list (a skipped route still
-// counts), appending the row of every shown one to Rows. Gauge posts and the message pump as the window
-// needs them; a stop request ends it with the rows so far (Stopped).
+// counts), appending the row of every shown one to Rows, straight into the table the route-list window
+// shows. Gauge posts and the message pump as the window needs them; a stop request ends it with the rows
+// so far (Stopped).
 TDisplayEnd BuildRouteRows(const SvModel& Data, const TRouteList& List, const TDisplayOptions& Options,
-                           TCalcHooks& Hooks, std::vector<TRouteRow>& Rows);
+                           TCalcHooks& Hooks, TRouteTable& Rows);
 
 // The status line at the end of a display.
 std::string PrintedRoutesText(std::size_t Rows);
