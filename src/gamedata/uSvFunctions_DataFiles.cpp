@@ -44,16 +44,28 @@ void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const 
   JournalFmt("Data file not read (%s): %s", jlWarning, reason, gamePath);
 }
 
+std::size_t TSvData::TextLeft() const {
+  const std::size_t held = joinedText_ + openedText_;
+  return held < kMaxLoadText ? kMaxLoadText - held : 0;
+}
+
 std::unique_ptr<TSvIniFile> TSvData::OpenGameIni(std::string_view gamePath) const {
   std::unique_ptr<TSvIniFile> ini;
   auto file = platform::ResolveGamePath(gamePath);
-  if (file) ReadingFile(gamePath, [&] { ini = std::make_unique<TSvIniFile>(file->string()); });
+  if (file) ReadingFile(gamePath, [&] { ini = std::make_unique<TSvIniFile>(file->string(), TextLeft()); });
   if (!ini || ini->DecodeStatus == bsNoSource) {
     NotRead(gamePath, ini ? ini->ReadFailure : std::string("not found"));
     ini = TSvIniFile::CreateFromList(TStringList(), std::string(gamePath));
   }
   if (ini->Damaged()) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+  openedText_ += ini->Cost();
   return ini;
+}
+
+void TSvData::ReleaseGameIni(std::unique_ptr<TSvIniFile>& ini) const {
+  if (!ini) return;
+  openedText_ -= std::min(openedText_, ini->Cost());
+  ini.reset();
 }
 
 TStringList TSvData::getIniFileNames() const {
@@ -304,20 +316,23 @@ bool TSvData::getDataInis() {
     // sections of all files are numbered together. A file named again is joined again (its sections count
     // as often as it is named) from the lines read the first time: each file is read from disk once.
     LineBuffer joined[kKindCount];
-    std::size_t joinedSize[kKindCount] = {};
-    // Counts lines before they are joined, as the buffer holds them: each with its end position, so a
-    // file of empty lines costs too.
-    const auto grow = [&](int kind, std::size_t bytes, std::size_t lines, const std::string& gamePath) {
-      joinedSize[kind] += bytes + lines * sizeof(std::size_t);
-      if (joinedSize[kind] > kMaxJoinedText)
-        throw EDataFiles(Format("The joined %s text passes %d MiB at %s", kDataKinds[kind].key,
-                                std::int64_t(kMaxJoinedText >> 20), gamePath));
+    // Counts lines before they are joined, against the load's budget: as the buffer holds them (each with
+    // its end position, so a file of empty lines costs too) and as their parse will, so a file of many
+    // tiny sections costs what its sections will.
+    joinedText_ = 0;
+    const std::size_t budget = TextLeft();
+    const auto grow = [&](std::size_t cost, const std::string& gamePath) {
+      joinedText_ += cost;
+      if (joinedText_ > budget)
+        throw EDataFiles(Format("The joined data texts pass %d MiB at %s", std::int64_t(kMaxLoadText >> 20), gamePath));
     };
+    const auto costOf = [](std::string_view line) { return line.size() + sizeof(std::size_t) + ParsedLineCost(line); };
     struct FileRead {
       int kind = 0;  // the joined text that holds its lines, first .. first + count - 1
       std::size_t first = 0;
       std::size_t count = 0;
       std::size_t bytes = 0;
+      std::size_t cost = 0;  // as grow counts the lines
       TBiniStatus status = bsNoSource;
       std::string reason = "not found";
       bool namedAgain = false;
@@ -352,13 +367,15 @@ bool TSvData::getDataInis() {
               std::error_code sizeError;
               const auto size = std::filesystem::file_size(*path, sizeError);
               if (!sizeError && size <= kMaxGameFileSize)
-                lines.Reserve(std::min(std::size_t(size), kMaxJoinedText - joinedSize[kind]));
+                lines.Reserve(std::min(std::size_t(size), budget - std::min(budget, joinedText_)));
               read.status = DecodeBiniFileLines(
                   path->string(),
                   [&](std::string_view line) {
-                grow(kind, line.size(), 1, gamePath);
+                const std::size_t cost = costOf(line);
+                grow(cost, gamePath);
                 lines.Add(line);
                 read.bytes += line.size();
+                read.cost += cost;
                   },
                   &read.reason);
             });
@@ -368,14 +385,14 @@ bool TSvData::getDataInis() {
         } else {
           if (!read.namedAgain) JournalFmt("Data file named more than once, joined as often: %s", jlWarning, gamePath);
           read.namedAgain = true;
-          grow(kind, read.bytes, read.count, gamePath);
+          grow(read.cost, gamePath);
           // The lines may come from this very buffer: with room made first, appending never moves them.
           lines.Reserve(read.bytes);
           const LineBuffer& from = joined[read.kind];
           for (std::size_t i = read.first; i < read.first + read.count; ++i) lines.Add(from[i]);
         }
         if (read.status == bsNoSource) NotRead(gamePath, read.reason);
-        grow(kind, 0, 1, gamePath);
+        grow(costOf(""), gamePath);
         lines.Add("");
       }
     }
