@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -311,6 +312,11 @@ bool TSvData::getDataInis() {
   PostStep("Retrieving modded inis...");
   int savedStepCount = -1;
   bool result = false;
+  // While a joined text is parsed, its kind; the files joined into each kind, up to kNamedFiles of them,
+  // so that memory running out there names them.
+  int parsing = -1;
+  constexpr std::size_t kNamedFiles = 3;
+  std::vector<std::string> kindFiles[kKindCount];
   try {
     // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
     // sections of all files are numbered together. A file named again is joined again (its sections count
@@ -354,6 +360,9 @@ bool TSvData::getDataInis() {
         PostStep(Format(kDataKinds[kind].progressText, file));
         const std::string gamePath = DataPath + file;
         LineBuffer& lines = joined[kind];
+        auto& named = kindFiles[kind];
+        if (named.size() <= kNamedFiles && std::find(named.begin(), named.end(), gamePath) == named.end())
+          named.push_back(gamePath);
         auto [at, firstTime] = reads.try_emplace(GameFileKey(gamePath));
         FileRead& read = at->second;
         if (firstTime) {
@@ -417,6 +426,7 @@ bool TSvData::getDataInis() {
 
     // Markets: one section per base (named as first written, sections of one base in any letter case
     // merged), one line per good: "nickname=rest of the entry", in lower case, the last entry winning.
+    parsing = kMarkets;
     reorganise("Markets", joined[kMarkets], iniMarkets, [&](TSvIniFile& temp, TSvIniFile& markets) {
       const auto count = SectionCountOf(temp, "BaseGood");
       if (!count) throw EDataFiles("The joined text holds no [BaseGood] section");
@@ -439,6 +449,7 @@ bool TSvData::getDataInis() {
     aIni[iniTemp].reset();
 
     // Goods: one section per good nickname with its lines, lines of one name collapsed.
+    parsing = kGoods;
     reorganise("Goods", joined[kGoods], iniGoods, [&](TSvIniFile& temp, TSvIniFile& goods) {
       byKey(temp, goods, "Good", "nickname",
             [&temp](const std::string& section, int i) { return temp.ReadSectionValuesF(section, {i}); });
@@ -447,6 +458,7 @@ bool TSvData::getDataInis() {
 
     // Equipment: one section per item, its first line the kind of section it came from. The scratch
     // object stays in its slot.
+    parsing = kEquipment;
     reorganise("Equipment", joined[kEquipment], iniEquip, [&](TSvIniFile& temp, TSvIniFile& equip) {
       const int kinds = temp.SectionNames.Count();
       TStringList lines;
@@ -476,16 +488,29 @@ bool TSvData::getDataInis() {
       }
     });
 
+    parsing = -1;
     aIni[iniFactionProps] = OpenGameIni(DataPath + "MISSIONS\\faction_prop.ini");
+    parsing = kUniverse;
     aIni[iniUniverse] = std::make_unique<TSvIniFile>(joined[kUniverse], "Universe");
+    parsing = kGroups;
     aIni[iniGroups] = std::make_unique<TSvIniFile>(joined[kGroups], "Groups");
+    parsing = kSolar;
     aIni[iniSolararch] = std::make_unique<TSvIniFile>(joined[kSolar], "Solar");
     result = true;
   } catch (const std::exception& e) {
     // A joined text without what the parsers count on ends the load with the data-files dialog, as a
     // failed step, not as an error out of the model.
-    JournalFmt("Joining of data files stopped: %s", jlError, std::string(e.what()));
     aIni[iniTemp].reset();
+    if (parsing >= 0 && dynamic_cast<const std::bad_alloc*>(&e) != nullptr) {
+      const auto& named = kindFiles[parsing];
+      std::string files;
+      for (std::size_t i = 0; i < named.size() && i < kNamedFiles; ++i) files += (i > 0 ? ", " : "") + named[i];
+      if (named.size() > kNamedFiles) files += " and more";
+      JournalFmt("Joining of data files stopped: out of memory for the joined %s text of %s", jlError,
+                 kDataKinds[parsing].key, files);
+    } else {
+      JournalFmt("Joining of data files stopped: %s", jlError, std::string(e.what()));
+    }
   }
   if (savedStepCount >= 0) StepCount = savedStepCount;
   JournalLine("TSvData.getDataInis()", jlEnd);

@@ -329,6 +329,21 @@ TEST_F(LoadMemory, AFileOfMoreSectionsThanTheLoadHoldsIsRefusedNamingTheFile) {
   }
 }
 
+TEST_F(LoadMemory, MemoryRunningOutWhileAJoinedTextIsParsedNamesItsFiles) {
+  // 2 million sections without lines: within the load's budget, but their list is more than is allowed.
+  std::string headers;
+  for (int i = 0; i < 2'000'000; ++i) headers += "[\n";
+  const std::string original = Replace("DATA/universe/universe.ini", "");
+  Replace("DATA/universe/universe.ini", original + "\n" + headers);
+  {
+    test::AllocationMeter meter(32 * kMiB);
+    EXPECT_FALSE(Load()->DataValid);
+    EXPECT_GT(meter.Refused(), 0);
+  }
+  EXPECT_TRUE(HasLineEndingIn("Joining of data files stopped: out of memory for the joined Universe text of ",
+                              "universe\\universe.ini", jlError));
+}
+
 TEST(ParseBudget, AFileWhoseParsePassesItsBudgetIsRefusedWhetherTextOrBinary) {
   test::TempDir dir;
   const std::string path = (dir.Path() / "budget.ini").string();
