@@ -3,7 +3,8 @@
 // the data files' size, milliseconds per MB of them, and the peak memory of one load in a fresh process
 // (this program started again with --peak-load), also per market line. The installations are
 // generated in a child process, so this process's own memory stays the loader's. Crafted installations
-// (a small one with hostile files added) show the loader's bounds: each loads, or refuses, within 2 s.
+// (a small one with hostile files added) show the loader's bounds: each loads, or refuses, within 2 s; the
+// large ones (files of hundreds of megabytes) within 5 s and 1.5 GB.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -23,6 +24,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "gamedata/LoaderUserInterface.h"
 #include "gamedata/uSvFunctions.h"
@@ -236,6 +238,79 @@ Change LibraryNamedManyWays(int ways, std::uintmax_t sparseBytes = 0) {
   };
 }
 
+// A binary file of at least 16 MiB whose values all name one string of 64 KiB: about 1,000 MiB of decoded
+// text, just within what the decoder gives a file of its size. The byte tells the files apart.
+std::string DecodesToAGigabyte(char fill) {
+  std::string records, table;
+  const auto put = [&records](std::uint32_t v, int width) {
+    for (int i = 0; i < width; ++i) records += char((v >> (8 * i)) & 0xFF);
+  };
+  const auto str = [&table](const std::string& s) {
+    const auto at = std::uint32_t(table.size());
+    table.append(s).append(1, '\0');
+    return at;
+  };
+  const std::uint32_t object = str("Object"), key = str("nickname"), info = str("SystemInfo");
+  const std::uint32_t faction = str("local_faction"), none = str("none");
+  const std::uint32_t text = str(std::string(64 << 10, fill));
+  put(info, 2), put(1, 2), put(faction, 2), put(1, 1), put(3, 1), put(none, 4);
+  constexpr int kSections = 10, kEntries = 100, kValues = 16;  // 16,000 values of 64 KiB
+  for (int s = 0; s < kSections; ++s) {
+    put(object, 2), put(kEntries, 2);
+    for (int e = 0; e < kEntries; ++e) {
+      put(key, 2), put(kValues, 1);
+      for (int v = 0; v < kValues; ++v) put(3, 1), put(text, 4);
+    }
+  }
+  table.append((std::size_t(16) << 20) - table.size() - records.size(), fill);  // the size sets the bound
+  std::string file = "BINI";
+  file.append(4, '\0');
+  const auto tableOffset = std::uint32_t(12 + records.size());
+  for (int i = 0; i < 4; ++i) file += char((tableOffset >> (8 * i)) & 0xFF);
+  return file + records + table;
+}
+
+// Systems appended to the universe, each naming the file of the same number in names, in that order.
+void AppendSystems(const fs::path& installDir, const std::vector<std::string>& names) {
+  std::string systems;
+  for (std::size_t s = 0; s < names.size(); ++s)
+    systems += "[System]\nnickname = crafted_" + std::to_string(s) + "\nfile = " + names[s] + "\n";
+  Append(installDir, "DATA\\universe\\universe.ini", systems);
+}
+
+// count different system files of 16 MiB that decode to a gigabyte each, named in turn twice: each is
+// still to be named while the others are read.
+Change LargeSystemFilesInTurn(int count) {
+  return [=](const fs::path& installDir) {
+    std::vector<std::string> names;
+    for (int f = 0; f < count; ++f) {
+      std::ofstream(OnDisk(installDir, "DATA\\universe") / ("large_" + std::to_string(f) + ".ini"), std::ios::binary)
+          << DecodesToAGigabyte(char('a' + f));
+      names.push_back("large_" + std::to_string(f) + ".ini");
+    }
+    for (int f = 0; f < count; ++f) names.push_back(names[std::size_t(f)]);
+    AppendSystems(installDir, names);
+  };
+}
+
+// bytes of header lines (sections without lines): a system file, or appended to the universe.
+Change HeaderLines(const std::string& header, bool inUniverse, std::size_t bytes) {
+  return [=](const fs::path& installDir) {
+    std::string chunk;
+    while (chunk.size() + header.size() <= (std::size_t(1) << 20)) chunk += header;
+    std::string text;
+    text.reserve(bytes);
+    while (text.size() + chunk.size() <= bytes) text += chunk;
+    while (text.size() + header.size() <= bytes) text += header;
+    if (inUniverse) {
+      Append(installDir, "DATA\\universe\\universe.ini", text);
+      return;
+    }
+    std::ofstream(OnDisk(installDir, "DATA\\universe") / "headers.ini", std::ios::binary) << text;
+    AppendSystems(installDir, {"headers.ini"});
+  };
+}
+
 const std::map<std::string, Change>& Crafted() {
   static const std::map<std::string, Change> crafted = {
       {"shared_system_file", SharedSystemFile},
@@ -245,6 +320,14 @@ const std::map<std::string, Change>& Crafted() {
       {"empty_sections_9MB_data_file", EmptySections(true)},
       {"library_34MB_named_64_ways", LibraryNamedManyWays(64)},
       {"sparse_library_256MiB_named_252_ways", LibraryNamedManyWays(252, std::uintmax_t(256) << 20)},
+      {"system_files_decoded_1GiB_2_in_turn", LargeSystemFilesInTurn(2)},
+      {"system_files_decoded_1GiB_4_in_turn", LargeSystemFilesInTurn(4)},
+      {"system_file_256MiB_of_open_headers", HeaderLines("[\n", false, std::size_t(256) << 20)},
+      {"system_file_256MiB_of_empty_headers", HeaderLines("[]\n", false, std::size_t(256) << 20)},
+      {"universe_110MB_of_open_headers", HeaderLines("[\n", true, 110'000'000)},
+      // Just fewer sections than the load holds: loaded, however long that takes.
+      {"system_file_2_6M_sections", HeaderLines("[\n", false, 5'200'000)},
+      {"universe_2_6M_sections", HeaderLines("[\n", true, 5'200'000)},
   };
   return crafted;
 }
@@ -281,6 +364,28 @@ BENCHMARK_CAPTURE(BM_LoadCrafted, library_34MB_named_64_ways, "library_34MB_name
 BENCHMARK_CAPTURE(BM_LoadCrafted, sparse_library_256MiB_named_252_ways, "sparse_library_256MiB_named_252_ways")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+// The large crafted installations: one load, whose peak decides.
+BENCHMARK_CAPTURE(BM_LoadCrafted, system_files_decoded_1GiB_2_in_turn, "system_files_decoded_1GiB_2_in_turn")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadCrafted, system_files_decoded_1GiB_4_in_turn, "system_files_decoded_1GiB_4_in_turn")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadCrafted, system_file_256MiB_of_open_headers, "system_file_256MiB_of_open_headers")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadCrafted, system_file_256MiB_of_empty_headers, "system_file_256MiB_of_empty_headers")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadCrafted, universe_110MB_of_open_headers, "universe_110MB_of_open_headers")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadCrafted, system_file_2_6M_sections, "system_file_2_6M_sections")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadCrafted, universe_2_6M_sections, "universe_2_6M_sections")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 BENCHMARK_CAPTURE(BM_LoadInstallation, typical, "typical")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_LoadInstallation, large, "large")->Unit(benchmark::kMillisecond)->Iterations(5);

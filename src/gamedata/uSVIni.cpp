@@ -51,16 +51,30 @@ std::size_t NextHeader(std::string_view text, std::size_t from) {
   return text.size();
 }
 
+// Ends a parse that passed its budget.
+struct BudgetPassed {};
+
 }  // namespace
 
-TSvIniFile::TSvIniFile(const std::string& FileName) : TCustomIniFile("") {
+std::size_t ParsedLineCost(std::string_view line) { return (IsHeader(line) ? kSectionCost : kLineCost) + line.size(); }
+
+TSvIniFile::TSvIniFile(const std::string& FileName, std::size_t Budget) : TCustomIniFile("") {
   std::string data;
   if (!platform::ReadWholeFile(FileName, data, kMaxGameFileSize, &ReadFailure)) {
     DecodeStatus = bsNoSource;
     return;
   }
+  budget_ = Budget;
+  try {
+    LoadFromBuffer(data);
+  } catch (const BudgetPassed&) {
+    Clear();
+    DecodeStatus = bsNoSource;
+    ReadFailure = Format("its parse passes %d MiB", std::int64_t(Budget >> 20));
+  }
+  budget_ = SIZE_MAX;
+  if (DecodeStatus == bsNoSource) return;
   fileName_ = FileName;
-  LoadFromBuffer(data);
   Loaded = Sections.Count() > 0;
 }
 
@@ -81,6 +95,12 @@ void TSvIniFile::Clear() {
   current_ = -1;
   currentLines_ = nullptr;
   currentRoom_ = {};
+  cost_ = 0;
+}
+
+void TSvIniFile::Spend(std::size_t cost) {
+  cost_ += cost;
+  if (cost_ > budget_) throw BudgetPassed{};
 }
 
 void TSvIniFile::LoadFromBuffer(std::string_view Data) {
@@ -140,7 +160,10 @@ void TSvIniFile::ParseFileText(std::string_view bytes) {
 
 void TSvIniFile::ParseText(std::string_view text) {
   Clear();
-  Sections.Reserve(int(std::min<std::size_t>(CountHeaderLines(text), INT_MAX)));
+  // Every header costs at least a section: a file of more than its budget allows is refused unparsed.
+  const std::size_t headers = CountHeaderLines(text);
+  if (budget_ != SIZE_MAX && headers > budget_ / kSectionCost) throw BudgetPassed{};
+  Sections.Reserve(int(std::min<std::size_t>(headers, INT_MAX)));
   // Lines end at CR LF, LF or CR, as the string list splits them.
   ForEachTextLine(text, [this, text](std::string_view line) {
     const int before = current_;
@@ -206,6 +229,7 @@ void TSvIniFile::ParseLine(std::string_view line) {
     }
     char digits[16];
     const auto r = std::to_chars(digits, digits + sizeof digits, count);
+    Spend(kSectionCost + raw.size() + std::size_t(r.ptr - digits));
     // Name and number go into the list as they are: a huge name is not copied once more on the way.
     current_ = AddSection({raw, std::string_view(digits, std::size_t(r.ptr - digits))});
     return;
@@ -216,6 +240,7 @@ void TSvIniFile::ParseLine(std::string_view line) {
   if (semicolon != std::string_view::npos) s = TrimView(s.substr(0, semicolon));
   if (currentLines_ == nullptr) currentLines_ = &LinesAt(current_);
   THashedStringList& lines = *currentLines_;
+  Spend(kLineCost + s.size());
   const auto eq = s.find('=');
   if (eq == std::string_view::npos) {
     lines.Add(s);

@@ -2,6 +2,7 @@
 // The game INI file: every section gets the running number of its name ("Good1", "Good2" ...), keys stay
 // lines in file order with their duplicates, and the file may be INI text or the binary form.
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -44,12 +45,22 @@ class LineBuffer {
   std::vector<std::size_t> ends_;  // end of each line in bytes_
 };
 
+// What a line and a section of a parsed game INI object cost beyond their text: a line its list item; a
+// section its list item, its hash entries and the line list it gets with its first line. A budget for
+// game text counts these, so a file of many tiny sections cannot cost many times its size.
+inline constexpr std::size_t kLineCost = 32;
+inline constexpr std::size_t kSectionCost = 192;
+// The cost of one text line once parsed, as a budget counts it (an upper bound: comments and empty
+// lines are counted too, a header's name is counted whole).
+std::size_t ParsedLineCost(std::string_view line);
+
 class TSvIniFile : public TCustomIniFile {
  public:
   // Reads FileName (binary or text). A missing or unreadable file (also one larger than
   // kMaxGameFileSize) gives an object without file name and content, with Loaded False, DecodeStatus
-  // bsNoSource and the reason in ReadFailure.
-  explicit TSvIniFile(const std::string& FileName);
+  // bsNoSource and the reason in ReadFailure. So does a file whose parse would cost more than Budget
+  // (text plus kLineCost a line and kSectionCost a section); a text file is refused before it is parsed.
+  explicit TSvIniFile(const std::string& FileName, std::size_t Budget = SIZE_MAX);
   // An object made from INI text lines; FileName is any name (the loader uses "TEMP", "Markets" ...).
   TSvIniFile(const TStringList& Strings, const std::string& FileName);
   static std::unique_ptr<TSvIniFile> CreateFromList(const TStringList& Strings, const std::string& FileName) {
@@ -77,6 +88,8 @@ class TSvIniFile : public TCustomIniFile {
   bool Damaged() const { return DecodeStatus == bsBadEntry; }
   // Why the file constructor could not read its file; empty otherwise.
   std::string ReadFailure;
+  // What the file constructor's parse cost, as its budget counts it.
+  std::size_t Cost() const { return cost_; }
 
   // Replaces the content by the parse of the content of a game file, binary or text (as the file
   // constructor reads it); FileName and Loaded stay as they are.
@@ -144,6 +157,10 @@ class TSvIniFile : public TCustomIniFile {
   int current_ = -1;
   THashedStringList* currentLines_ = nullptr;  // its line list, once made
   TBiniSectionRoom currentRoom_;
+  // The parse's budget and what it has cost so far (counted by ParseLine).
+  std::size_t budget_ = SIZE_MAX;
+  std::size_t cost_ = 0;
+  void Spend(std::size_t cost);
 };
 
 }  // namespace qmz

@@ -56,9 +56,11 @@ enum : unsigned { psAddToStartupLog = 1, psReplaceStartupLine = 2, psEchoToJourn
 // section, which the loader reports instead of walking name1 .. nameN.
 std::optional<int> SectionCountOf(const TSvIniFile& ini, std::string_view rawName);
 
-// The joined data text of one kind holds at most this much (each line counted with the position the
-// joining keeps for it); a load past it ends as a failed joining of the data files.
-inline constexpr std::size_t kMaxJoinedText = std::size_t(512) << 20;
+// The game text one load holds at once: the joined data texts of all kinds together, each line counted
+// with the position the joining keeps for it and with what its parse costs (ParsedLineCost), and the game
+// files opened one by one (OpenGameIni) with what their parse costs. A data file that joins past it ends
+// the load as a failed joining of the data files; a game file that would pass what is left is not read.
+inline constexpr std::size_t kMaxLoadText = std::size_t(512) << 20;
 
 // The same text for every game path that names one file on disk, whatever the spelling of the path and
 // through links (the file's device and inode); for a path naming no file, its text in lower case.
@@ -110,8 +112,16 @@ class TSvData : public SvModel {
   enum TUniverseResult { urDone, urStopped, urNoSystems, urNoBases, urError };
   bool runPipeline(bool& mainIniLoaded);
   TUniverseResult readUniverse(TGoodArr& work);
-  // The system's faction from its file and, with walkObjects, the bases its objects place.
-  void placeBases(int system, const TGoodArr& work, const TSvIniFile& file, bool walkObjects);
+  // What readUniverse keeps of a system file for the later systems that name it.
+  struct SystemFileFacts {
+    bool loaded = false;
+    std::string localFaction;
+    std::optional<int> objects;  // how many [Object] sections; none without any
+  };
+  // The system's faction from its file; true when the file has objects to walk.
+  bool takeFaction(int system, const SystemFileFacts& file);
+  // The bases that the objects of the system's file place.
+  void placeBases(int system, const TGoodArr& work, const TSvIniFile& file, int objects);
   // The per-item loop of a parser: the stop test and the progress post before item 1 .. count; false
   // when stopped; position follows the loop. The Closed form then writes the parser's End line, also
   // when an error passes on.
@@ -129,6 +139,10 @@ class TSvData : public SvModel {
   bool missingSections_ = false;
   mutable int unreadFiles_ = 0;       // named data files that could not be read, for the load's summary line
   mutable bool outOfMemory_ = false;  // a game file could not be held in memory (see ReadingFile)
+  // Game text held of the budget kMaxLoadText: the joined data texts, the game files opened.
+  std::size_t joinedText_ = 0;
+  mutable std::size_t openedText_ = 0;
+  std::size_t TextLeft() const;
 
  public:
   TJournal* Journal = nullptr;
@@ -171,8 +185,11 @@ class TSvData : public SvModel {
   // Opens a game INI file (plain or binary) named as the game writes paths, resolved on disk. A file
   // that does not exist or cannot be read gives an empty object with Loaded False that every reader can
   // use, and is journaled with the reason; a binary file that decodes only in part is journaled with its
-  // path.
+  // path. So is a file whose parse would pass what the load's text budget has left; what a file read
+  // costs counts as held from then on (see ReleaseGameIni).
   std::unique_ptr<TSvIniFile> OpenGameIni(std::string_view gamePath) const;
+  // Frees an object of OpenGameIni before the load ends, giving its cost back to the budget.
+  void ReleaseGameIni(std::unique_ptr<TSvIniFile>& ini) const;
 
   // Progress posts of the loader. PostStep: minimum 0, maximum 60, position StepCount. PostItem: the
   // empty per-item post of a loop; posts are spaced out in time (the first two positions and the last

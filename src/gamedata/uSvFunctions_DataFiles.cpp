@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -44,18 +45,31 @@ void TSvData::NotRead(std::string_view gamePath, std::string_view reason) const 
   JournalFmt("Data file not read (%s): %s", jlWarning, reason, gamePath);
 }
 
+std::size_t TSvData::TextLeft() const {
+  const std::size_t held = joinedText_ + openedText_;
+  return held < kMaxLoadText ? kMaxLoadText - held : 0;
+}
+
 std::unique_ptr<TSvIniFile> TSvData::OpenGameIni(std::string_view gamePath) const {
   std::unique_ptr<TSvIniFile> ini;
   // Finding the file may run out of memory too: the file is named then as well.
   ReadingFile(gamePath, [&] {
-    if (const auto file = platform::ResolveGamePath(gamePath)) ini = std::make_unique<TSvIniFile>(file->string());
+    if (const auto file = platform::ResolveGamePath(gamePath))
+      ini = std::make_unique<TSvIniFile>(file->string(), TextLeft());
   });
   if (!ini || ini->DecodeStatus == bsNoSource) {
     NotRead(gamePath, ini ? ini->ReadFailure : std::string("not found"));
     ini = TSvIniFile::CreateFromList(TStringList(), std::string(gamePath));
   }
   if (ini->Damaged()) JournalFmt("Data file damaged, read only up to the damage: %s", jlError, gamePath);
+  openedText_ += ini->Cost();
   return ini;
+}
+
+void TSvData::ReleaseGameIni(std::unique_ptr<TSvIniFile>& ini) const {
+  if (!ini) return;
+  openedText_ -= std::min(openedText_, ini->Cost());
+  ini.reset();
 }
 
 TStringList TSvData::getIniFileNames() const {
@@ -301,25 +315,33 @@ bool TSvData::getDataInis() {
   PostStep("Retrieving modded inis...");
   int savedStepCount = -1;
   bool result = false;
+  // While a joined text is parsed, its kind; the files joined into each kind, up to kNamedFiles of them,
+  // so that memory running out there names them.
+  int parsing = -1;
+  constexpr std::size_t kNamedFiles = 3;
+  std::vector<std::string> kindFiles[kKindCount];
   try {
     // Every file of one kind in the order of the [Data] lines, each followed by one empty line, so the
     // sections of all files are numbered together. A file named again is joined again (its sections count
     // as often as it is named) from the lines read the first time: each file is read from disk once.
     LineBuffer joined[kKindCount];
-    std::size_t joinedSize[kKindCount] = {};
-    // Counts lines before they are joined, as the buffer holds them: each with its end position, so a
-    // file of empty lines costs too.
-    const auto grow = [&](int kind, std::size_t bytes, std::size_t lines, const std::string& gamePath) {
-      joinedSize[kind] += bytes + lines * sizeof(std::size_t);
-      if (joinedSize[kind] > kMaxJoinedText)
-        throw EDataFiles(Format("The joined %s text passes %d MiB at %s", kDataKinds[kind].key,
-                                std::int64_t(kMaxJoinedText >> 20), gamePath));
+    // Counts lines before they are joined, against the load's budget: as the buffer holds them (each with
+    // its end position, so a file of empty lines costs too) and as their parse will, so a file of many
+    // tiny sections costs what its sections will.
+    joinedText_ = 0;
+    const std::size_t budget = TextLeft();
+    const auto grow = [&](std::size_t cost, const std::string& gamePath) {
+      joinedText_ += cost;
+      if (joinedText_ > budget)
+        throw EDataFiles(Format("The joined data texts pass %d MiB at %s", std::int64_t(kMaxLoadText >> 20), gamePath));
     };
+    const auto costOf = [](std::string_view line) { return line.size() + sizeof(std::size_t) + ParsedLineCost(line); };
     struct FileRead {
       int kind = 0;  // the joined text that holds its lines, first .. first + count - 1
       std::size_t first = 0;
       std::size_t count = 0;
       std::size_t bytes = 0;
+      std::size_t cost = 0;  // as grow counts the lines
       TBiniStatus status = bsNoSource;
       std::string reason = "not found";
       bool namedAgain = false;
@@ -341,6 +363,9 @@ bool TSvData::getDataInis() {
         PostStep(Format(kDataKinds[kind].progressText, file));
         const std::string gamePath = DataPath + file;
         LineBuffer& lines = joined[kind];
+        auto& named = kindFiles[kind];
+        if (named.size() <= kNamedFiles && std::find(named.begin(), named.end(), gamePath) == named.end())
+          named.push_back(gamePath);
         auto [at, firstTime] = reads.try_emplace(GameFileKey(gamePath));
         FileRead& read = at->second;
         if (firstTime) {
@@ -354,13 +379,15 @@ bool TSvData::getDataInis() {
               std::error_code sizeError;
               const auto size = std::filesystem::file_size(*path, sizeError);
               if (!sizeError && size <= kMaxGameFileSize)
-                lines.Reserve(std::min(std::size_t(size), kMaxJoinedText - joinedSize[kind]));
+                lines.Reserve(std::min(std::size_t(size), budget - std::min(budget, joinedText_)));
               read.status = DecodeBiniFileLines(
                   path->string(),
                   [&](std::string_view line) {
-                grow(kind, line.size(), 1, gamePath);
+                const std::size_t cost = costOf(line);
+                grow(cost, gamePath);
                 lines.Add(line);
                 read.bytes += line.size();
+                read.cost += cost;
                   },
                   &read.reason);
             });
@@ -370,14 +397,14 @@ bool TSvData::getDataInis() {
         } else {
           if (!read.namedAgain) JournalFmt("Data file named more than once, joined as often: %s", jlWarning, gamePath);
           read.namedAgain = true;
-          grow(kind, read.bytes, read.count, gamePath);
+          grow(read.cost, gamePath);
           // The lines may come from this very buffer: with room made first, appending never moves them.
           lines.Reserve(read.bytes);
           const LineBuffer& from = joined[read.kind];
           for (std::size_t i = read.first; i < read.first + read.count; ++i) lines.Add(from[i]);
         }
         if (read.status == bsNoSource) NotRead(gamePath, read.reason);
-        grow(kind, 0, 1, gamePath);
+        grow(costOf(""), gamePath);
         lines.Add("");
       }
     }
@@ -402,6 +429,7 @@ bool TSvData::getDataInis() {
 
     // Markets: one section per base (named as first written, sections of one base in any letter case
     // merged), one line per good: "nickname=rest of the entry", in lower case, the last entry winning.
+    parsing = kMarkets;
     reorganise("Markets", joined[kMarkets], iniMarkets, [&](TSvIniFile& temp, TSvIniFile& markets) {
       const auto count = SectionCountOf(temp, "BaseGood");
       if (!count) throw EDataFiles("The joined text holds no [BaseGood] section");
@@ -424,6 +452,7 @@ bool TSvData::getDataInis() {
     aIni[iniTemp].reset();
 
     // Goods: one section per good nickname with its lines, lines of one name collapsed.
+    parsing = kGoods;
     reorganise("Goods", joined[kGoods], iniGoods, [&](TSvIniFile& temp, TSvIniFile& goods) {
       byKey(temp, goods, "Good", "nickname",
             [&temp](const std::string& section, int i) { return temp.ReadSectionValuesF(section, {i}); });
@@ -432,6 +461,7 @@ bool TSvData::getDataInis() {
 
     // Equipment: one section per item, its first line the kind of section it came from. The scratch
     // object stays in its slot.
+    parsing = kEquipment;
     reorganise("Equipment", joined[kEquipment], iniEquip, [&](TSvIniFile& temp, TSvIniFile& equip) {
       const int kinds = temp.SectionNames.Count();
       TStringList lines;
@@ -461,16 +491,29 @@ bool TSvData::getDataInis() {
       }
     });
 
+    parsing = -1;
     aIni[iniFactionProps] = OpenGameIni(DataPath + "MISSIONS\\faction_prop.ini");
+    parsing = kUniverse;
     aIni[iniUniverse] = std::make_unique<TSvIniFile>(joined[kUniverse], "Universe");
+    parsing = kGroups;
     aIni[iniGroups] = std::make_unique<TSvIniFile>(joined[kGroups], "Groups");
+    parsing = kSolar;
     aIni[iniSolararch] = std::make_unique<TSvIniFile>(joined[kSolar], "Solar");
     result = true;
   } catch (const std::exception& e) {
     // A joined text without what the parsers count on ends the load with the data-files dialog, as a
     // failed step, not as an error out of the model.
-    JournalFmt("Joining of data files stopped: %s", jlError, std::string(e.what()));
     aIni[iniTemp].reset();
+    if (parsing >= 0 && dynamic_cast<const std::bad_alloc*>(&e) != nullptr) {
+      const auto& named = kindFiles[parsing];
+      std::string files;
+      for (std::size_t i = 0; i < named.size() && i < kNamedFiles; ++i) files += (i > 0 ? ", " : "") + named[i];
+      if (named.size() > kNamedFiles) files += " and more";
+      JournalFmt("Joining of data files stopped: out of memory for the joined %s text of %s", jlError,
+                 kDataKinds[parsing].key, files);
+    } else {
+      JournalFmt("Joining of data files stopped: %s", jlError, std::string(e.what()));
+    }
   }
   if (savedStepCount >= 0) StepCount = savedStepCount;
   JournalLine("TSvData.getDataInis()", jlEnd);

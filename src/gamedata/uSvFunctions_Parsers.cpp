@@ -283,37 +283,43 @@ TSvData::TUniverseResult TSvData::readUniverse(TGoodArr& work) {
   aBase.push_back(work[0]);
   PostStep("Fixing bases ");
   // Many systems may name one file (in any spelling of its path, or through links): each distinct file
-  // is read and parsed once, kept only while a system still to come names it, and its objects are walked
-  // for the first system naming it only. A later one could place none of them: every base they name is
-  // in aBase by then, placed there or before.
+  // is read and parsed once, its objects walked for the first system naming it, and then released: a
+  // later system takes only its faction and object count, kept while a system still to come names it.
+  // A later one could place none of its objects: every base they name is in aBase by then, placed there
+  // or before.
   const auto pathOf = [this](int s) { return DataPath + "universe\\" + aSystem[std::size_t(s)].IniFile.str(); };
   std::vector<std::string> keys(aSystem.size());
   platform::KeyedHashMap<int> uses;
   for (int s = 1; s < int(aSystem.size()); ++s)
     if (!aSystem[std::size_t(s)].IniFile.empty()) ++uses[keys[std::size_t(s)] = GameFileKey(pathOf(s))];
-  struct SystemFile {
-    std::unique_ptr<TSvIniFile> ini;
-    bool objectsWalked = false;
-  };
-  platform::KeyedHashMap<SystemFile> files;
+  platform::KeyedHashMap<SystemFileFacts> files;
   const bool placed = eachItem(int(aSystem.size()) - 1, [&](int s) {
     // A system without a file places no base (and names no file that could be missed).
     if (aSystem[std::size_t(s)].IniFile.empty()) return;
     const std::string& key = keys[std::size_t(s)];
-    auto& file = files[key];
-    if (!file.ini) file.ini = OpenGameIni(pathOf(s));
-    placeBases(s, work, *file.ini, !file.objectsWalked);
-    file.objectsWalked = true;
-    if (--uses[key] == 0) files.erase(key);
+    auto [at, firstTime] = files.try_emplace(key);
+    SystemFileFacts& facts = at->second;
+    if (firstTime) {
+      auto ini = OpenGameIni(pathOf(s));
+      facts.loaded = ini->Loaded;
+      if (facts.loaded) {
+        facts.localFaction = ini->ReadString("SystemInfo1", "local_faction", "");
+        facts.objects = RawCount(ini.get(), "Object");
+      }
+      if (takeFaction(s, facts)) placeBases(s, work, *ini, *facts.objects);
+      ReleaseGameIni(ini);
+    } else {
+      takeFaction(s, facts);
+    }
+    if (--uses[key] == 0) files.erase(at);
   });
   return placed ? urDone : urStopped;
 }
 
-void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini, bool walkObjects) {
+bool TSvData::takeFaction(int s, const SystemFileFacts& file) {
   TGood& sys = aSystem[std::size_t(s)];
-  const TSvIniFile* file = &ini;
-  if (!file->Loaded) return;
-  const std::string lf = file->ReadString("SystemInfo1", "local_faction", "");
+  if (!file.loaded) return false;
+  const std::string& lf = file.localFaction;
   if (!lf.empty()) {
     const int f = getIndexByNickname(lf, aFaction);
     if (f >= 0) {
@@ -327,13 +333,16 @@ void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini, boo
     JournalFmt("Faction \"%s\" not found {parseUniverse()} aSystem[ %d ].IniFile: %s ", jlError, lf, s,
                sys.IniFile.str());
 
-  const auto objects = RawCount(file, "Object");
-  if (!objects) {
+  if (!file.objects) {
     JournalFmt("System file without objects: %s", jlWarning, sys.IniFile.str());
-    return;
+    return false;
   }
-  if (!walkObjects) return;
-  for (int j = 1; j <= *objects; ++j) {
+  return true;
+}
+
+void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini, int objects) {
+  const TSvIniFile* file = &ini;
+  for (int j = 1; j <= objects; ++j) {
     const std::string section = Section("object%d", j);
     const int b = getIndexByNickname(file->ReadString(section, "base", ""), work);
     if (b < 0) continue;

@@ -307,12 +307,12 @@ TEST_F(DataFilesTest, TheJoinedTextOfAKindIsBoundedAndTheLoadEndsPastIt) {
   // A sparse file (no disk used) a third of the bound named three times: it was read and joined each time,
   // up to gigabytes for a file named more often.
   Write(dir.Path() / "Data" / "Equipment" / "big.ini", "");
-  fs::resize_file(dir.Path() / "Data" / "Equipment" / "big.ini", kMaxJoinedText / 3 + (std::size_t(1) << 20));
+  fs::resize_file(dir.Path() / "Data" / "Equipment" / "big.ini", kMaxLoadText / 3 + (std::size_t(1) << 20));
   MainIni("Goods = equipment\\big.ini\r\nGoods = equipment\\big.ini\r\nGoods = equipment\\big.ini\r\n");
   ASSERT_TRUE(d->getInitialData());
   EXPECT_FALSE(d->getDataInis());
   EXPECT_EQ(test::CountLines(*journal, jlError,
-                             "Joining of data files stopped: The joined Goods text passes 512 MiB at " + d->DataPath +
+                             "Joining of data files stopped: The joined data texts pass 512 MiB at " + d->DataPath +
                                  "equipment\\big.ini"),
             1);
   EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 1);

@@ -272,4 +272,103 @@ TEST_F(LoadMemory, EmptySectionsInEveryGameFileCostASmallMultipleOfTheFile) {
   }
 }
 
+// ---- what one load holds -----------------------------------------------------------------------
+
+// About 300 KB that decode to 12 MiB: every value names one string of 64 KiB (filled with fill).
+std::string DecodesLarge(char fill) {
+  test::BiniWriter w;
+  const std::uint32_t key = w.Str("k");
+  const std::uint32_t text = w.Str(std::string(64 << 10, fill));
+  w.Section("SystemInfo", 1).Entry("local_faction", 1).String("none");
+  w.Section("Object", 12);
+  for (int e = 0; e < 12; ++e) {
+    w.EntryAt(std::uint16_t(key), 16);
+    for (int v = 0; v < 16; ++v) w.Value(3, text);
+  }
+  return w.TableBytes(std::string(256 << 10, fill)).Build();
+}
+
+TEST_F(LoadMemory, SystemFilesNamedInTurnAreHeldOneAtATime) {
+  // Three files named in turn twice: each was held until its last system, so all three at once.
+  std::string systems;
+  for (int round = 0; round < 2; ++round)
+    for (int f = 0; f < 3; ++f) {
+      const std::string name = "large" + std::to_string(f) + ".ini";
+      if (round == 0) test::WriteWholeFile(manifest.installDir / "DATA/universe" / name, DecodesLarge(char('a' + f)));
+      systems += "[System]\nnickname = large_" + std::to_string(round * 3 + f) + "\nfile = " + name + "\n";
+    }
+  const fs::path universe = manifest.installDir / "DATA/universe/universe.ini";
+  test::WriteWholeFile(universe, test::ReadWholeFile(universe) + "\n" + systems);
+  test::AllocationMeter meter(kRefuseAbove);
+  const auto d = Load();
+  EXPECT_TRUE(d->DataValid);
+  EXPECT_LT(meter.Peak(), 24 * kMiB);
+}
+
+TEST_F(LoadMemory, AFileOfMoreSectionsThanTheLoadHoldsIsRefusedNamingTheFile) {
+  // 4 million sections without lines, about 8 MB: a system file is not read, a joined file ends the load.
+  std::string headers;
+  for (int i = 0; i < 4'000'000; ++i) headers += "[\n";
+  for (const bool joined : {false, true}) {
+    const char* file = joined ? "DATA/universe/universe.ini" : "DATA/universe/systems/st02/st02.ini";
+    SCOPED_TRACE(file);
+    const std::string original = Replace(file, "");
+    Replace(file, original + "\n" + headers);
+    journal = test::MemoryJournal();
+    test::AllocationMeter meter(kRefuseAbove);
+    const auto d = Load();
+    EXPECT_LT(meter.Peak(), 10 * headers.size() + 16 * kMiB);
+    EXPECT_EQ(d->DataValid, !joined);
+    if (joined) {
+      EXPECT_TRUE(HasLineEndingIn("Joining of data files stopped: The joined data texts pass 512 MiB at ",
+                                  "universe\\universe.ini", jlError));
+    } else {
+      EXPECT_TRUE(HasLineEndingIn("Data file not read (its parse passes ", "st02.ini", jlWarning));
+    }
+    Replace(file, original);
+  }
+}
+
+TEST_F(LoadMemory, MemoryRunningOutWhileAJoinedTextIsParsedNamesItsFiles) {
+  // 2 million sections without lines: within the load's budget, but their list is more than is allowed.
+  std::string headers;
+  for (int i = 0; i < 2'000'000; ++i) headers += "[\n";
+  const std::string original = Replace("DATA/universe/universe.ini", "");
+  Replace("DATA/universe/universe.ini", original + "\n" + headers);
+  {
+    test::AllocationMeter meter(32 * kMiB);
+    EXPECT_FALSE(Load()->DataValid);
+    EXPECT_GT(meter.Refused(), 0);
+  }
+  EXPECT_TRUE(HasLineEndingIn("Joining of data files stopped: out of memory for the joined Universe text of ",
+                              "universe\\universe.ini", jlError));
+}
+
+TEST(ParseBudget, AFileWhoseParsePassesItsBudgetIsRefusedWhetherTextOrBinary) {
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "budget.ini").string();
+  std::string text;
+  test::BiniWriter w;
+  for (int i = 0; i < 1000; ++i) {
+    text += "[a]\nk = v\n";
+    w.Section("a", 1).Entry("k", 1).String("v");
+  }
+  for (const std::string& bytes : {text, w.Build()}) {
+    test::WriteWholeFile(path, bytes);
+    const TSvIniFile whole(path);
+    ASSERT_EQ(whole.Sections.Count(), 1000);
+    // Exactly its cost still reads the file, as without a budget; a byte less refuses it.
+    const TSvIniFile within(path, whole.Cost());
+    TStringList wholeText, withinText;
+    whole.GetStrings(&wholeText);
+    within.GetStrings(&withinText);
+    EXPECT_EQ(withinText.Text(), wholeText.Text());
+    const TSvIniFile refused(path, whole.Cost() - 1);
+    EXPECT_FALSE(refused.Loaded);
+    EXPECT_EQ(refused.DecodeStatus, bsNoSource);
+    EXPECT_EQ(refused.Sections.Count(), 0);
+    EXPECT_EQ(refused.ReadFailure, "its parse passes 0 MiB");
+  }
+}
+
 }  // namespace
