@@ -26,11 +26,11 @@ void Write(const fs::path& file, const std::string& content) {
 }
 
 const std::string kMain =
-    "[Starvagant]\r\ndata path = ..\\data\r\ninitial_world = InitialWorld.ini\r\n"
+    "[Starvagant]\r\ndata path = ..\\data\r\ninitial_world = LaunchWorld.ini\r\n"
     "[Resources]\r\nDLL = names.dll ; the names\r\ndll=more.dll\r\nflags = 1\r\n"
     "[Data]\r\nGoods = equipment\\goods.ini ; main goods\r\ngoods = equipment\\mod_goods.ini\r\n"
     "  MARKETS = equipment\\market.ini\r\nEquipment = equipment\\weapons.ini\r\nEquipment = equipment\\missing.ini\r\n"
-    "Universe = universe\\universe.ini\r\nGroups = initialworld.ini\r\nSolar = solar\\solararch.ini\r\n"
+    "Universe = universe\\universe.ini\r\nGroups = launchworld.ini\r\nSolar = solar\\kinds.ini\r\n"
     "Solararch = solar\\other.ini\r\n";
 
 // An installation written by hand, in other letter case than the paths its INI names: two goods files,
@@ -43,7 +43,7 @@ class DataFilesTest : public ::testing::Test {
     d->SVPath = dir.Str() + "/";
     MainIni("");
     const fs::path data = dir.Path() / "Data";
-    Write(data / "InitialWorld.ini", "[Group]\r\nnickname = fp_01_grp\r\n[Group]\r\nnickname = pirates\r\n");
+    Write(data / "LaunchWorld.ini", "[Group]\r\nnickname = fp_01_grp\r\n[Group]\r\nnickname = pirates\r\n");
     Write(data / "Equipment" / "Goods.ini",
           "[Good]\r\nnickname = ore\r\nprice = 90\r\nprice = 95\r\n"
           "[Good]\r\nnickname = gun_a\r\n[Good]\r\nprice = 1\r\n");
@@ -59,7 +59,7 @@ class DataFilesTest : public ::testing::Test {
           "[Gun]\r\nnickname = gun_a\r\nids_name = 65537\r\n[ShieldGenerator]\r\nnickname = shield_a\r\n"
           "[gun]\r\nnickname = gun_b\r\n[Commodity]\r\nnickname = ore\r\n[Gun]\r\nids_name = 7\r\n");
     Write(data / "Universe" / "Universe.ini", "[System]\r\nnickname = st01\r\n");
-    Write(data / "Solar" / "SolarArch.ini", "[Solar]\r\nnickname = planet_a\r\n");
+    Write(data / "Solar" / "Kinds.ini", "[Solar]\r\nnickname = planet_a\r\n");
     Write(data / "Solar" / "other.ini", "[Solar]\r\nnickname = never\r\n");
     Write(data / "Missions" / "Faction_Prop.ini", "[FactionProps]\r\naffiliation = fp_01_grp\r\n");
   }
@@ -181,7 +181,7 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
     if (p.Message.ReplaceStartupLine) bars += p.Text + "|";
   EXPECT_EQ(bars, "   Equipment...[# ]|   Equipment...[##]|   Equipment...[##]|");
 
-  fs::remove(dir.Path() / "Data" / "InitialWorld.ini");
+  fs::remove(dir.Path() / "Data" / "LaunchWorld.ini");
   platform::ResetGamePathCache();
   EXPECT_FALSE(d->getInitialData());
 }
@@ -289,16 +289,16 @@ TEST_F(DataFilesTest, AFileNamedAgainIsReadOnceAndJoinedAsOftenAsNamed) {
   // The groups file named in other spellings of its path (and as goods) after the first line: all of
   // its sections count each time, as when it was read for every line.
   MainIni(
-      "Groups = INITIALWORLD.INI\r\ngroups = Equipment\\..\\InitialWorld.ini ; again\r\n"
-      "Goods = initialworld.ini\r\n");
+      "Groups = LAUNCHWORLD.INI\r\ngroups = Equipment\\..\\LaunchWorld.ini ; again\r\n"
+      "Goods = launchworld.ini\r\n");
   ASSERT_TRUE(d->getInitialData());
-  OpenCounter counter(dir.Path() / "Data" / "InitialWorld.ini");
+  OpenCounter counter(dir.Path() / "Data" / "LaunchWorld.ini");
   ASSERT_TRUE(d->getDataInis());
   EXPECT_EQ(counter.Opens(), 1);
   EXPECT_EQ(SectionCountOf(*d->aIni[iniGroups], "Group"), 6);
   EXPECT_EQ(test::CountLines(*journal, jlWarning, "Data file named more than once"), 1);
   EXPECT_EQ(test::CountLines(*journal, jlWarning,
-                             "named more than once, joined as often: " + d->DataPath + "INITIALWORLD.INI"),
+                             "named more than once, joined as often: " + d->DataPath + "LAUNCHWORLD.INI"),
             1);
   EXPECT_EQ(test::CountLines(*journal, jlData, "Groups ini file found : "), 3);
 }

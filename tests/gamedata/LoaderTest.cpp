@@ -204,7 +204,7 @@ TEST_F(LoaderTest, WinePrefixInstallationWithModManager) {
 TEST_F(LoaderTest, DataKindsWithoutTheirSectionsShowTheDataFilesDialog) {
   const char* cases[][3] = {
       {"groups.ini", "[Faction]\nnickname = x\n", "The groups files hold no [Group] section"},
-      {"solar\\solararch.ini", "[Star]\nnickname = x\n", "The solar archetype files hold no [Solar] section"},
+      {"solar\\solar_kinds.ini", "[Star]\nnickname = x\n", "The solar archetype files hold no [Solar] section"},
       {"universe\\universe.ini", "[Base]\nnickname = x\n", "The universe files hold no [System] section"},
       {"universe\\universe.ini", "[System]\nnickname = x\n", "The universe files hold no [Base] section"},
   };
@@ -226,8 +226,8 @@ TEST_F(LoaderTest, SingleBrokenRecordsAreSkippedAndTheLoadGoesOn) {
   Write(m, "universe\\universe.ini", "[Base]\nnickname = stray_base\nsystem = nowhere\nstrid_name = 1\n", true);
   Write(m, "equipment\\goods.ini",
         "[Good]\nnickname = bad_volume\ncategory = commodity\nprice = 5\nequipment = bad_volume_eq\n", true);
-  Write(m, "equipment\\misc_equip.ini", "[Commodity]\nnickname = bad_volume_eq\nids_name = 0\nvolume = -1\n", true);
-  Write(m, "equipment\\market_commodities.ini",
+  Write(m, "equipment\\kit_other.ini", "[Commodity]\nnickname = bad_volume_eq\nids_name = 0\nvolume = -1\n", true);
+  Write(m, "equipment\\kiosk_cargo.ini",
         "[BaseGood]\nbase = nowhere_base\nMarketGood = bad_volume, 0, -1, 10, 10, 0, 1\n", true);
 
   auto d = Load(m.installDir.string());

@@ -123,7 +123,7 @@ class LoadMemory : public ::testing::Test {
 };
 
 // Every way a game file is read: main INI, initial world, faction file, system file, joined data file.
-const char* const kGameFiles[] = {"EXE/starvagant.ini", "DATA/initialworld.ini", "DATA/missions/faction_prop.ini",
+const char* const kGameFiles[] = {"EXE/starvagant.ini", "DATA/launch_world.ini", "DATA/missions/faction_prop.ini",
                                   "DATA/universe/systems/st02/st02.ini", "DATA/universe/universe.ini"};
 
 TEST_F(LoadMemory, BombsInEveryGameFileEndWithinTheDecodedBound) {

@@ -36,7 +36,7 @@ std::string DiskName(const std::string& component) {
     case 2:
       return lower;
     default: {
-      // Every word capitalised: "Market_Misc.Ini"
+      // Every word capitalised: "Kiosk_Cargo.Ini"
       std::string words = lower;
       bool start = true;
       for (auto& c : words) {

@@ -53,7 +53,7 @@ struct EquipKind {
   const char* section;  // section name in the equipment files
   const char* noun;     // display name part
   const char* code;     // nickname part
-  bool weapon;          // weapon_equip.ini or misc_equip.ini
+  bool weapon;          // wpn_gear.ini or kit_other.ini
   bool typed;           // a type the loader keeps (not "Unknown")
 };
 

@@ -437,8 +437,8 @@ void Generator::MakeMarkets() {
       }
     }
   }
-  WriteIni("equipment\\market_commodities.ini", commodityMarket, false);
-  WriteIni("equipment\\market_misc.ini", miscMarket, true);
+  WriteIni("equipment\\kiosk_cargo.ini", commodityMarket, false);
+  WriteIni("equipment\\kiosk_gear.ini", miscMarket, true);
 
   std::map<std::string, bool> keeps;
   for (const auto& g : goods_) keeps[Lower(g.nick)] = g.loaderKeeps();

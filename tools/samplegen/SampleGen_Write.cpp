@@ -18,22 +18,22 @@ namespace qmz::samplegen::detail {
 void Generator::WriteMainIni() {
   IniDoc ini;
   ini.comments = {"Starvagant main configuration"};
-  ini.Section("Starvagant").Add("data path", {"..\\data"}).Add("initial_world", {"initialworld.ini"});
+  ini.Section("Starvagant").Add("data path", {"..\\data"}).Add("initial_world", {"launch_world.ini"});
   IniSection& res = ini.Section("Resources");
   for (const char* dll : kDllNames) res.Add("DLL", {dll});
   // Kinds the loader reads, in the game's mixed spelling, with an inline comment and
   // one kind (ships) that the loader ignores.
   ini.Section("Data")
-      .Add("solar", {"solar\\solararch.ini"})
+      .Add("solar", {"solar\\solar_kinds.ini"})
       .Add("universe", {"universe\\universe.ini"})
       .Add("Groups", {"groups.ini"})
-      .Add("equipment", {"equipment\\select_equip.ini"})
-      .Add("equipment", {"equipment\\weapon_equip.ini ; guns, munitions, mines"})
-      .Add("equipment", {"equipment\\misc_equip.ini"})
+      .Add("equipment", {"equipment\\wares_specs.ini"})
+      .Add("equipment", {"equipment\\wpn_gear.ini ; guns, munitions, mines"})
+      .Add("equipment", {"equipment\\kit_other.ini"})
       .Add("goods", {"equipment\\goods.ini"})
-      .Add("goods", {"equipment\\misc_good.ini"})
-      .Add("markets", {"equipment\\market_commodities.ini"})
-      .Add("markets", {"equipment\\market_misc.ini"})
+      .Add("goods", {"equipment\\wares_gear.ini"})
+      .Add("markets", {"equipment\\kiosk_cargo.ini"})
+      .Add("markets", {"equipment\\kiosk_gear.ini"})
       .Add("ships", {"ships\\hulls.ini"});
   WriteFileBytes(OnDisk(install_, "EXE\\starvagant.ini"), IniToText(ini));
 
@@ -42,7 +42,7 @@ void Generator::WriteMainIni() {
   IniSection& sealed = world.Section("Sealed_Portals");
   for (std::size_t i = 0; i < systems_.size() && i < 3; ++i)
     sealed.Add("sealed_portal", {systems_[i].nick + "_to_unknown"});
-  WriteIni("initialworld.ini", world, false);
+  WriteIni("launch_world.ini", world, false);
 }
 
 void Generator::WriteGroupsAndProps() {
@@ -88,7 +88,7 @@ void Generator::WriteUniverse() {
         .Add("ids_name", {a.ids})
         .Add("mass", {10000.0});
   }
-  WriteIni("solar\\solararch.ini", solar, true);
+  WriteIni("solar\\solar_kinds.ini", solar, true);
 
   IniDoc universe;
   universe.comments = {"Systems and bases"};
@@ -241,10 +241,10 @@ void Generator::WriteGoodsAndEquipment() {
     }
   }
   WriteIni("equipment\\goods.ini", goods, false);
-  WriteIni("equipment\\misc_good.ini", miscGoods, true);
-  WriteIni("equipment\\select_equip.ini", select, true);
-  WriteIni("equipment\\weapon_equip.ini", weapon, false);
-  WriteIni("equipment\\misc_equip.ini", misc, false);
+  WriteIni("equipment\\wares_gear.ini", miscGoods, true);
+  WriteIni("equipment\\wares_specs.ini", select, true);
+  WriteIni("equipment\\wpn_gear.ini", weapon, false);
+  WriteIni("equipment\\kit_other.ini", misc, false);
 }
 
 void Generator::WriteDlls() {
