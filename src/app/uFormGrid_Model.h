@@ -25,6 +25,8 @@ class RouteRowsModel : public QAbstractItemModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
   const TRouteTable& Table() const { return *table_; }
+  // The rows as they are now, kept alive and unchanged for a long read (a save) while the list changes.
+  std::shared_ptr<const TRouteTable> SharedTable() const { return table_; }
   void SetTable(TRouteTable table);
   void AppendRows(const std::vector<TRouteRow>& rows);
   void Clear();

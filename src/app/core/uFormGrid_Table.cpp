@@ -38,6 +38,12 @@ TRouteRow TRouteTable::Row(std::size_t Row) const {
   return out;
 }
 
+void TRouteTable::Fields(std::size_t Row, std::vector<std::string_view>& Out) const {
+  Out.clear();
+  for (std::string_view t = RowText(Row); !t.empty(); t.remove_prefix(Out.back().size() + 1))
+    Out.push_back(t.substr(0, t.find('\0')));
+}
+
 void TRouteTable::Append(const TRouteRow& Row) {
   if (starts_.empty()) starts_.push_back(0);
   auto add = [this](std::string_view s) {
@@ -79,6 +85,12 @@ void TRouteTable::Clear() {
   std::vector<std::uint64_t>().swap(starts_);
   std::vector<std::uint32_t>().swap(order_);
   ReleaseFreeMemory();
+}
+
+std::vector<std::uint32_t> RouteOrder(const TRouteTable& Rows, int ParamSort, const TRouteTick& Tick) {
+  const int column = ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort;
+  return RouteOrder(
+      Rows.Count(), ParamSort, [&](std::size_t i) { return Rows.Field(i, column); }, Tick);
 }
 
 void ReleaseFreeMemory() { ::malloc_trim(0); }

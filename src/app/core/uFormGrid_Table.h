@@ -24,6 +24,8 @@ class TRouteTable {
   // Field Column of the row (0 the caption); empty where the row has none.
   std::string_view Field(std::size_t Row, int Column) const;
   TRouteRow Row(std::size_t Row) const;
+  // The row's fields in order, into Out (emptied first): one walk over the row.
+  void Fields(std::size_t Row, std::vector<std::string_view>& Out) const;
 
   // A text is cut at a NUL inside it.
   void Append(const TRouteRow& Row);
@@ -43,6 +45,9 @@ class TRouteTable {
   std::vector<std::uint64_t> starts_;  // stored row r spans [starts_[r], starts_[r + 1]) of text_
   std::vector<std::uint32_t> order_;   // shown row -> stored row
 };
+
+// The order the list shows the rows in when sorted by ParamSort (RouteOrder over the sorted column).
+std::vector<std::uint32_t> RouteOrder(const TRouteTable& Rows, int ParamSort, const TRouteTick& Tick = {});
 
 // Gives freed heap memory back to the system (the allocator keeps it otherwise).
 void ReleaseFreeMemory();
