@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (rows.Count() != 0) {
     const int param = int(data[0] % qmz::RouteColumnCount) + (data[0] & 0x80 ? qmz::ReversedSort : 0);
-    const int column = int(data[0] % qmz::RouteColumnCount);
-    rows.Reorder(qmz::RouteOrder(rows.Count(), param, [&](std::size_t i) { return rows.Field(i, column); }));
+    rows.Reorder(qmz::RouteOrder(rows, param));
   }
   qmz::TRouteTable back;
   if (qmz::ParseRouteFileText(qmz::RouteFileText(rows), back).Error != qmz::TRouteFileError::None) __builtin_trap();

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -36,8 +37,21 @@ constexpr int kLargeList = 65536;
 
 QString RouteFileFilter() { return QStringLiteral("Route File (*.csv);;Alle Dateien (*)"); }
 
+// The file name field comes up with its text selected, as in any file dialog: a name typed in replaces
+// the last one instead of being added to it.
+class RouteFileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QFileDialog::showEvent(event);
+    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->selectAll();
+  }
+};
+
 QFileDialog* MakeDialog(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode) {
-  auto* dlg = new QFileDialog(parent, title);
+  auto* dlg = new RouteFileDialog(parent, title);
   // Qt's own dialog: the same on every desktop, and one the tests can drive.
   dlg->setOption(QFileDialog::DontUseNativeDialog);
   dlg->setAcceptMode(mode);
@@ -236,14 +250,6 @@ void TformGrid::TakeRoutes(TRouteTable Rows, bool ByProfit) {
   ReplaceRoutes(std::move(Rows));
 }
 
-std::vector<TRouteRow> TformGrid::Rows() const {
-  std::vector<TRouteRow> out;
-  const TRouteTable& table = model_->Table();
-  out.reserve(table.Count());
-  for (std::size_t r = 0; r < table.Count(); ++r) out.push_back(table.Row(r));
-  return out;
-}
-
 const TRouteTable& TformGrid::RouteTable() const { return model_->Table(); }
 
 void TformGrid::lvRoutesColumnClick(int Column) {
@@ -303,23 +309,41 @@ void TformGrid::miAddFilterClick() {
 }
 
 void TformGrid::miSaveClick() {
+  if (filing_) return;
   DlgSave->selectNameFilter(RouteFileFilter().section(QStringLiteral(";;"), 0, 0));
   if (DlgSave->exec() != QDialog::Accepted || DlgSave->selectedFiles().isEmpty()) return;
-  const QString path = DlgSave->selectedFiles().first();
+  SaveRoutesTo(DlgSave->selectedFiles().first());
+}
+
+void TformGrid::SaveRoutesTo(const QString& Path) {
+  if (filing_) return;
+  filing_ = true;
+  // The rows as they are now: a load, a clear or a display while the file is written gives the list
+  // rows of its own and leaves these whole.
+  const std::shared_ptr<const TRouteTable> rows = model_->SharedTable();
+  BeginBusy();
+  sincePump_.invalidate();
+  Tick(0, 1);
+  std::string why;
+  const bool saved = SaveRouteFile(
+      Path.toStdString(), *rows, [this](std::size_t done, std::size_t total) { Tick(done, total); }, &why);
+  EndBusy();
+  filing_ = false;
   // A failed save must not look like a saved file; the old file, if any, stays as it was.
-  if (!SaveRouteFile(path.toStdString(), model_->Table()))
-    ShowMessage(QStringLiteral("The routes could not be saved to \"%1\".").arg(path), QStringLiteral("Save Routes"));
+  if (!saved)
+    ShowMessage(QStringLiteral("The routes could not be saved to \"%1\" (%2).").arg(Path, QString::fromStdString(why)),
+                QStringLiteral("Save Routes"));
 }
 
 void TformGrid::LoadRoutes1Click() {
-  if (loading_) return;
+  if (filing_) return;
   if (DlgOpen->exec() != QDialog::Accepted || DlgOpen->selectedFiles().isEmpty()) return;
   LoadRoutesFrom(DlgOpen->selectedFiles().first());
 }
 
 void TformGrid::LoadRoutesFrom(const QString& Path) {
-  if (loading_) return;
-  loading_ = true;
+  if (filing_) return;
+  filing_ = true;
   BeginBusy();
   // The busy cursor and gauge show before the first byte is read.
   sincePump_.invalidate();
@@ -336,7 +360,7 @@ void TformGrid::LoadRoutesFrom(const QString& Path) {
                                 .arg(load.OtherFieldCountLines));
   }
   EndBusy();
-  loading_ = false;
+  filing_ = false;
   if (load.Error != TRouteFileError::None)
     ShowMessage(QStringLiteral("\"%1\" was not loaded: %2.")
                     .arg(Path, QString::fromStdString(RouteFileErrorText(load))),

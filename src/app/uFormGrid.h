@@ -60,12 +60,14 @@ class TformGrid : public QWidget {
   // equal totals in the order they were built, whatever header the user clicked before; the next header
   // click then sorts in the base direction, as after start-up.
   void TakeRoutes(TRouteTable Rows, bool ByProfit);
-  // The rows in their shown order: a copy of each (Rows), or the table itself.
-  std::vector<TRouteRow> Rows() const;
+  // The rows in their shown order.
   const TRouteTable& RouteTable() const;
   // Loads a route file in place of the rows (the load menu's work once a file is chosen). A file that
   // is not a route file is refused with a message and the rows stay as they were.
   void LoadRoutesFrom(const QString& Path);
+  // Saves the rows as shown to a route file (the save menu's work once a file is chosen); a failure is
+  // reported with the system's reason.
+  void SaveRoutesTo(const QString& Path);
   RoutesView* RoutesListView() const { return lvRoutes; }
 
   // ---- handlers ------------------------------------------------------------------------------------
@@ -106,7 +108,7 @@ class TformGrid : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Long loads and sorts: busy cursor and gauge; Tick moves the gauge and pumps the message queue at
+  // Long loads, saves and sorts: busy cursor and gauge; Tick moves the gauge and pumps the message queue at
   // least every 50 ms so the window never freezes.
   void BeginBusy();
   void EndBusy();
@@ -118,9 +120,9 @@ class TformGrid : public QWidget {
   void ReplaceRoutes(TRouteTable Rows);
 
   RouteRowsModel* model_ = nullptr;
-  int busy_ = 0;     // loads and sorts running (nested through the pump)
-  int sorting_ = 0;  // sorts running
-  bool loading_ = false;
+  int busy_ = 0;         // loads, saves and sorts running (nested through the pump)
+  int sorting_ = 0;      // sorts running
+  bool filing_ = false;  // a load or a save runs: one file at a time
   QElapsedTimer sincePump_;
   int sortTag_ = 0;  // lvRoutes' direction toggle: 0 the next click sorts reversed
   int reInfoTag_ = 0;

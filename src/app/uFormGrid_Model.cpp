@@ -65,6 +65,8 @@ bool RouteRowsModel::Sort(int paramSort, const TRouteTick& tick) {
   const std::uint64_t generation = generation_;
   const std::vector<std::uint32_t> order = RouteOrder(*table, paramSort, tick);
   if (generation != generation_ || table != table_) return false;
+  // A save under way writes the rows it started with: the sorted rows get a table of their own.
+  if (table_.use_count() > 2) table_ = std::make_shared<TRouteTable>(*table_);
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   std::vector<int> newRow(order.size());

@@ -25,8 +25,10 @@ class RouteRowsModel : public QAbstractItemModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
   const TRouteTable& Table() const { return *table_; }
-  // Shows table in place of the rows; gives back those before, which a running sort may still share.
+  // Shows table in place of the rows; gives back those before, which a running sort or save may still share.
   std::shared_ptr<TRouteTable> SetTable(TRouteTable table);
+  // The rows as they are now, kept alive and unchanged for a long read (a save) while the list changes.
+  std::shared_ptr<const TRouteTable> SharedTable() const { return table_; }
   void AppendRows(const std::vector<TRouteRow>& rows);
   // Reorders the rows by the list's comparison (stable); selection and current row move with their rows.
   // Tick may pump the message queue: when the rows change meanwhile (a load, a clear, another sort), this

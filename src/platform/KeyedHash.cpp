@@ -1,7 +1,9 @@
 #include "platform/KeyedHash.h"
 
-#include <cstring>
 #include <random>
+#include <span>
+
+#include "platform/LittleEndian.h"
 
 namespace qmz::platform {
 
@@ -22,10 +24,9 @@ SipKey ProcessKey() {
   return key;
 }
 
-}  // namespace
-
-std::uint64_t KeyedHash(std::string_view text) {
-  const SipKey key = ProcessKey();
+// The round counts are fixed at compile time: the process's hash runs for every name put in a table.
+template <int CompressionRounds, int FinalRounds>
+std::uint64_t Sip(SipKey key, std::string_view text) {
   std::uint64_t v0 = 0x736f6d6570736575ULL ^ key.k0, v1 = 0x646f72616e646f6dULL ^ key.k1;
   std::uint64_t v2 = 0x6c7967656e657261ULL ^ key.k0, v3 = 0x7465646279746573ULL ^ key.k1;
   const auto round = [&] {
@@ -44,26 +45,28 @@ std::uint64_t KeyedHash(std::string_view text) {
     v1 ^= v2;
     v2 = Rotl(v2, 32);
   };
-  const std::size_t whole = text.size() & ~std::size_t(7);
-  for (std::size_t i = 0; i < whole; i += 8) {
-    // Eight bytes in one load (the host's byte order: the key is the process's own anyway).
-    std::uint64_t m = 0;
-    std::memcpy(&m, text.data() + i, sizeof m);
+  const auto compress = [&](std::uint64_t m) {
     v3 ^= m;
-    round();
+    for (int i = 0; i < CompressionRounds; ++i) round();
     v0 ^= m;
-  }
+  };
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  const std::size_t whole = text.size() & ~std::size_t(7);
+  for (std::size_t i = 0; i < whole; i += 8) compress(ReadLe64(bytes, i));
   std::uint64_t last = std::uint64_t(text.size() & 0xFF) << 56;
-  for (std::size_t i = whole; i < text.size(); ++i)
-    last |= std::uint64_t(static_cast<unsigned char>(text[i])) << (8 * (i - whole));
-  v3 ^= last;
-  round();
-  v0 ^= last;
+  for (std::size_t i = whole; i < text.size(); ++i) last |= std::uint64_t(bytes[i]) << (8 * (i - whole));
+  compress(last);
   v2 ^= 0xFF;
-  round();
-  round();
-  round();
+  for (int i = 0; i < FinalRounds; ++i) round();
   return v0 ^ v1 ^ v2 ^ v3;
 }
+
+}  // namespace
+
+std::uint64_t KeyedHash(std::string_view text) { return Sip<1, 3>(ProcessKey(), text); }
+
+std::uint64_t SipHash13(std::uint64_t k0, std::uint64_t k1, std::string_view text) { return Sip<1, 3>({k0, k1}, text); }
+
+std::uint64_t SipHash24(std::uint64_t k0, std::uint64_t k1, std::string_view text) { return Sip<2, 4>({k0, k1}, text); }
 
 }  // namespace qmz::platform

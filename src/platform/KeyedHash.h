@@ -14,6 +14,10 @@ namespace qmz::platform {
 
 // SipHash-1-3 of the text under the process's key.
 std::uint64_t KeyedHash(std::string_view text);
+// The same algorithm under a given key (its two halves read little-endian from the key's 16 bytes), with
+// one and three rounds as KeyedHash and with the two and four rounds the algorithm was published with.
+std::uint64_t SipHash13(std::uint64_t k0, std::uint64_t k1, std::string_view text);
+std::uint64_t SipHash24(std::uint64_t k0, std::uint64_t k1, std::string_view text);
 
 // KeyedHash for the standard hash containers; looks std::string keys up by std::string_view as well.
 struct KeyedHasher {

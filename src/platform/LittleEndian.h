@@ -27,4 +27,13 @@ inline uint32_t ReadLe32(std::span<const uint8_t> b, size_t at) {
   return ReadLe16(b, at) | (static_cast<uint32_t>(ReadLe16(b, at + 2)) << 16);
 }
 
+inline uint64_t ReadLe64(std::span<const uint8_t> b, size_t at) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t v;
+    std::memcpy(&v, b.data() + at, sizeof v);
+    return v;
+  }
+  return ReadLe32(b, at) | (static_cast<uint64_t>(ReadLe32(b, at + 4)) << 32);
+}
+
 }  // namespace qmz::platform

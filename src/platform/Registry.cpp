@@ -108,7 +108,7 @@ const RegistryKey* MemoryRegistry::FindKey(RegistryRoot root, const std::string&
   const RegistryKey* key = &roots_[RootIndex(root)];
   for (size_t i = 0; key != nullptr && i < foldedPath.size();) {
     const size_t end = std::min(foldedPath.find('\\', i), foldedPath.size());
-    const auto it = key->subKeys_.find(foldedPath.substr(i, end - i));
+    const auto it = key->subKeys_.find(std::string_view(foldedPath).substr(i, end - i));
     key = it != key->subKeys_.end() ? it->second.get() : nullptr;
     i = end + 1;
   }

@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "platform/KeyedHash.h"
 
 namespace qmz::platform {
 
@@ -42,9 +43,10 @@ class RegistryKey {
   friend class MemoryRegistry;
   std::string name_;
   std::vector<Value> values_;
-  std::unordered_map<std::string, size_t> index_;  // lower-case name -> position in values_
+  // Names come from the prefix's files: tables of them use the keyed hash.
+  KeyedHashMap<size_t> index_;  // lower-case name -> position in values_
   // The keys below, by lower-case name: a tree, so a key costs its own name, not its whole path.
-  std::unordered_map<std::string, std::unique_ptr<RegistryKey>> subKeys_;
+  KeyedHashMap<std::unique_ptr<RegistryKey>> subKeys_;
 };
 
 // Read access to a registry. Key paths use "\" between names, may start with "\" and ignore letter

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace qmz::platform {
 
@@ -150,8 +151,14 @@ std::string FollowFileLinks(const std::string& Path) {
   return path;
 }
 
-bool WriteFileAtomic(const std::string& Path, std::string_view Data) {
-  if (Path.empty()) return false;
+bool WriteFileAtomicPieces(const std::string& Path, const std::function<bool(std::string_view& Piece)>& Next,
+                           std::string* Reason) {
+  std::string why;
+  auto fail = [&](std::string text) {
+    if (Reason != nullptr) *Reason = std::move(text);
+    return false;
+  };
+  if (Path.empty()) return fail(std::strerror(ENOENT));
   // Renaming over a link would replace the link by a plain file and leave its target as it was.
   const std::string file = FollowFileLinks(Path);
   static std::atomic<unsigned> counter{0};
@@ -161,17 +168,53 @@ bool WriteFileAtomic(const std::string& Path, std::string_view Data) {
     temp = file + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     // 0666 lets the umask decide, as for any new file of the user's.
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) return fail(std::strerror(errno));
   }
-  if (fd < 0) return false;
+  if (fd < 0) return fail(std::strerror(EEXIST));
   struct stat old {};
   if (::stat(file.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-  const bool ok = WriteAll(fd, Data) && ::fsync(fd) == 0;
-  if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), file.c_str()) != 0) {
+  off_t at = 0, lastStart = 0, lastSize = 0;
+  bool ok = true;
+  std::string_view piece;
+  while (ok && Next(piece)) {
+    ok = WriteAll(fd, piece);
+    if (!ok || piece.empty()) continue;
+    // Start writing this piece out now, and wait for the one before (long written by now): the data
+    // reaches the disk at the pace it is made instead of all in the closing flush.
+    ::sync_file_range(fd, at, off_t(piece.size()), SYNC_FILE_RANGE_WRITE);
+    if (lastSize > 0)
+      ::sync_file_range(fd, lastStart, lastSize,
+                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    lastStart = at;
+    lastSize = off_t(piece.size());
+    at += off_t(piece.size());
+  }
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (!ok) why = std::strerror(errno);
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    why = std::strerror(errno);
+  }
+  if (ok && ::rename(temp.c_str(), file.c_str()) != 0) {
+    ok = false;
+    why = std::strerror(errno);
+  }
+  if (!ok) {
     ::unlink(temp.c_str());
-    return false;
+    return fail(why);
   }
   return true;
+}
+
+bool WriteFileAtomic(const std::string& Path, std::string_view Data, std::string* Reason) {
+  bool given = false;
+  return WriteFileAtomicPieces(
+      Path,
+      [&](std::string_view& piece) {
+    piece = Data;
+    return !std::exchange(given, true);
+      },
+      Reason);
 }
 
 }  // namespace qmz::platform

@@ -26,8 +26,15 @@ bool ReadFileChunks(const std::string& Path, std::size_t ChunkSize,
 // Writes Data to Path through a temporary file in the same folder that is renamed over Path, so a failed
 // write never leaves a half-written file. An existing file keeps its permission bits. A Path that is a
 // symbolic link is followed: the link's target is written (beside it, renamed there) and the link stays.
-// False on failure.
-bool WriteFileAtomic(const std::string& Path, std::string_view Data);
+// False on failure; Reason, when given, then gets the system's error text.
+bool WriteFileAtomic(const std::string& Path, std::string_view Data, std::string* Reason = nullptr);
+
+// The same for a file made a piece at a time: Next sets Piece to the next bytes and returns true, or
+// returns false after the last piece (the caller keeps each piece alive until Next is called again).
+// Each piece is on its way to the disk while the next is made, so the closing flush of a large file is
+// short.
+bool WriteFileAtomicPieces(const std::string& Path, const std::function<bool(std::string_view& Piece)>& Next,
+                           std::string* Reason = nullptr);
 
 // Writes all of Data to the open file descriptor, going on after interrupted or partial writes.
 // False when a write fails (disk full, file gone).

@@ -322,7 +322,7 @@ void TStringList::SetValue(std::string_view name, std::string_view value) {
   }
 }
 
-void AppendCommaText(std::string& Out, const std::vector<std::string_view>& Items) {
+void AppendCommaText(std::string& Out, std::span<const std::string_view> Items) {
   // A lone empty item must not read back as no item at all.
   if (Items.size() == 1 && Items[0].empty()) {
     Out += "\"\"";

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -203,7 +204,7 @@ class TMemoryStream : public TStream {
 };
 
 // The comma text of Items, appended to Out (the rules of TStringList::CommaText).
-void AppendCommaText(std::string& Out, const std::vector<std::string_view>& Items);
+void AppendCommaText(std::string& Out, std::span<const std::string_view> Items);
 // Splits comma text by the rules of TStringList::SetCommaText, appending each element to Out followed by
 // End; the text ends at its first NUL. Returns the number of elements.
 std::size_t SplitCommaText(std::string_view Text, std::string& Out, char End);

@@ -1,6 +1,6 @@
 // The route calculation, its sort and the rows it displays, on small hand-made models; then whole
-// calculations on generated installations, saved as route files and compared byte for byte with the files
-// under tests/data. QMZ_UPDATE_GOLDEN=1 writes the files instead (check them before committing).
+// calculations on generated installations, shown and saved by the route-list window and compared byte for
+// byte with the files under tests/data. QMZ_UPDATE_GOLDEN=1 writes the files instead (check them before committing).
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,9 @@
 #include "util/ScriptedUser.h"
 #include "util/StatusRecorder.h"
 #include "app/core/uFormMain_Display.h"
-#include "app/core/uFormGrid_Files.h"
+#include "app/uFormGrid.h"
 #include "util/GeneratedModel.h"
+#include "util/TempDir.h"
 #include "platform/WholeFile.h"
 
 using namespace qmz;
@@ -556,8 +557,12 @@ TEST_F(GoldenRoutesTest, RouteFilesMatchTheCheckedInOnes) {
     o.Cargo = g.cargo;
     TRouteTable rows;
     ASSERT_EQ(BuildRouteRows(d, work.FRoutes, o, hooks, rows), TDisplayEnd::Finished);
-    rows.Reorder(RouteOrder(rows, ReversedSort));  // as the window's closing sort
-    const std::string text = RouteFileText(rows);
+    // Through the route-list window: it takes the rows with its closing sort, then saves them.
+    TformGrid grid;
+    grid.ShowMessage = [](const QString& text, const QString&) { ADD_FAILURE() << text.toStdString(); };
+    grid.TakeRoutes(std::move(rows), true);
+    grid.SaveRoutesTo(QString::fromStdString((dir_.Path() / g.file).string()));
+    const std::string text = test::ReadWholeFile(dir_.Path() / g.file);
     const std::string path = std::string(QMZ_TESTS_DIR) + "/data/" + g.file;
     if (update) {
       ASSERT_TRUE(platform::WriteFileAtomic(path, text));

@@ -39,7 +39,7 @@ class CalculateWindowTest : public StartedWindowTest {
 
   // What the window should show for anywhere to anywhere, any commodity: the core's routes and rows with
   // the option boxes' values, ordered by the total profit, highest first (equal totals in display order).
-  std::vector<TRouteRow> ExpectedRows(std::optional<double> level = {}) {
+  TRouteTable ExpectedRows(std::optional<double> level = {}) {
     TCalcWork work;
     TCalcHooks hooks;
     const TIndex any{0, 4};
@@ -55,17 +55,15 @@ class CalculateWindowTest : public StartedWindowTest {
     TRouteTable table;
     BuildRouteRows(*w->Data(), work.FRoutes, o, hooks, table);
     table.Reorder(RouteOrder(table, ReversedSort));
-    std::vector<TRouteRow> rows;
-    for (std::size_t r = 0; r < table.Count(); ++r) rows.push_back(table.Row(r));
-    return rows;
+    return table;
   }
 
-  void ExpectShown(const std::vector<TRouteRow>& expected) {
-    const auto& rows = grid->Rows();
-    ASSERT_EQ(rows.size(), expected.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      EXPECT_EQ(rows[i].Caption, expected[i].Caption) << i;
-      EXPECT_EQ(rows[i].SubItems, expected[i].SubItems) << i;
+  void ExpectShown(const TRouteTable& expected) {
+    const TRouteTable& rows = grid->RouteTable();
+    ASSERT_EQ(rows.Count(), expected.Count());
+    for (std::size_t i = 0; i < rows.Count(); ++i) {
+      EXPECT_EQ(rows.Row(i).Caption, expected.Row(i).Caption) << i;
+      EXPECT_EQ(rows.Row(i).SubItems, expected.Row(i).SubItems) << i;
     }
   }
 
@@ -93,11 +91,11 @@ TEST_F(CalculateWindowTest, LootModeNeedsNoOrigin) {
   QTest::mouseClick(w->btAddCommo, Qt::LeftButton);
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
   EXPECT_TRUE(dialogs.infos.empty());
-  const auto& rows = grid->Rows();
-  ASSERT_FALSE(rows.empty());
-  for (const TRouteRow& r : rows) {
-    EXPECT_EQ(r.SubItems[7], "0");  // "Price": loot is free
-    EXPECT_EQ(r.SubItems[5], w->lbDestination->item(0)->text().toStdString());
+  const TRouteTable& rows = grid->RouteTable();
+  ASSERT_NE(rows.Count(), 0u);
+  for (std::size_t i = 0; i < rows.Count(); ++i) {
+    EXPECT_EQ(rows.Field(i, 8), "0");  // "Price": loot is free
+    EXPECT_EQ(rows.Field(i, 6), w->lbDestination->item(0)->text().toStdString());
   }
 }
 
@@ -108,12 +106,12 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   ASSERT_TRUE(grid->StatusBar1->currentMessage().startsWith("Loaded "));
   ChooseAnywhereAndAnyCommodity();
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
-  const std::vector<TRouteRow> expected = ExpectedRows();
-  ASSERT_FALSE(expected.empty());
+  const TRouteTable expected = ExpectedRows();
+  ASSERT_NE(expected.Count(), 0u);
   ExpectShown(expected);
   EXPECT_EQ(grid->StatusBar1->currentMessage(), "");
   EXPECT_EQ(w->StatusText(),
-            QString::fromStdString(" Finished - Printed " + std::to_string(expected.size()) + " Routes"));
+            QString::fromStdString(" Finished - Printed " + std::to_string(expected.Count()) + " Routes"));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_GT(w->SortCalls(), 0u);
 }
@@ -141,15 +139,15 @@ TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {
 TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
   ChooseAnywhereAndAnyCommodity();
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
-  ASSERT_GT(grid->Rows().size(), 40u);
+  ASSERT_GT(grid->RouteTable().Count(), 40u);
 
   // Ten lines, no perishable goods: at most ten rows, none decaying.
   w->edLinesCount->setText("10");
   w->cbPerishable->setChecked(false);
   QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
-  EXPECT_LE(grid->Rows().size(), 10u);
-  for (const TRouteRow& r : grid->Rows())
-    EXPECT_EQ(spinlocale::ParseFloat(QString::fromStdString(r.SubItems[13])), 0.0);
+  EXPECT_LE(grid->RouteTable().Count(), 10u);
+  for (std::size_t i = 0; i < grid->RouteTable().Count(); ++i)
+    EXPECT_EQ(spinlocale::ParseFloat(QString::fromStdString(std::string(grid->RouteTable().Field(i, 14)))), 0.0);
   EXPECT_EQ(w->btShowRoutes->text(), "&Reshow routes");
   EXPECT_FALSE(w->btCalculate->isEnabled());  // as it was before the display
 
@@ -161,10 +159,10 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
     QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
   });
   QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
-  EXPECT_LE(grid->Rows().size(), 2u);
+  EXPECT_LE(grid->RouteTable().Count(), 2u);
   EXPECT_EQ(CountLines("Priting of routes cancelled", jlAction), 1);
   EXPECT_EQ(w->StatusText(),
-            QString::fromStdString(" Finished - Printed " + std::to_string(grid->Rows().size()) + " Routes"));
+            QString::fromStdString(" Finished - Printed " + std::to_string(grid->RouteTable().Count()) + " Routes"));
   EXPECT_FALSE(w->GetStopRequested());
 }
 
@@ -174,8 +172,8 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
 // Calculate is disabled and the click does nothing.
 TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
   ChooseAnywhereAndAnyCommodity();
-  const std::vector<TRouteRow> all = ExpectedRows();
-  ASSERT_GT(all.size(), 30u);
+  const TRouteTable all = ExpectedRows();
+  ASSERT_GT(all.Count(), 30u);
   struct Moment {
     const char* status;
     bool stopped;
@@ -206,7 +204,7 @@ TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
     EXPECT_EQ(CountLines("Calculation stopped by User", jlWarning), stopLines + (m.stopped ? 1 : 0));
     EXPECT_EQ(CountLines("Finished Sorting (", jlInfo), sorted + (m.everyRoute ? 1 : 0));
     if (m.everyRoute) ExpectShown(all);
-    else EXPECT_TRUE(grid->Rows().empty());
+    else EXPECT_TRUE(grid->RouteTable().Count() == 0);
     EXPECT_EQ(w->btCalculate->isEnabled(), m.stopped);
     EXPECT_EQ(w->btCalculate->text(), "&Calculate");
     EXPECT_FALSE(w->GetStopRequested());
@@ -220,8 +218,8 @@ TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelR
   QApplication::setActiveWindow(w.get());
   ChooseAnywhereAndAnyCommodity();
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
-  const std::vector<TRouteRow> levelOne = ExpectedRows(1.0);
-  ASSERT_NE(levelOne.size(), ExpectedRows(0.0).size());
+  const TRouteTable levelOne = ExpectedRows(1.0);
+  ASSERT_NE(levelOne.Count(), ExpectedRows(0.0).Count());
   for (TWsSpinEdit* box : {w->edLevel, w->edMoney, w->edCargo, w->edLinesCount}) {
     const std::string name = box->objectName().toStdString();
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
@@ -269,7 +267,7 @@ TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfte
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
   EXPECT_TRUE(w->Closed());
   EXPECT_EQ(w->Data(), nullptr);  // freed once the calculation had returned
-  EXPECT_TRUE(grid->Rows().empty());
+  EXPECT_TRUE(grid->RouteTable().Count() == 0);
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
 }
 

@@ -99,14 +99,16 @@ TEST_F(DebugCoreTest, MarketRowsSortAndSave) {
   for (int b : {0, -1, int(data->aBase.size())}) EXPECT_TRUE(MarketRows(*data, b, true).empty()) << b;
 
   // Rows of 12 sub-items under every header, both directions, then a save that reads back the same.
+  TRouteTable table;
+  for (const TRouteRow& r : rows) table.Append(r);
   for (int column = 0; column < RouteColumnCount; ++column)
-    for (int param : {column, column + ReversedSort}) SortRouteRows(rows, param);
+    for (int param : {column, column + ReversedSort}) table.Reorder(RouteOrder(table, param));
   TRouteTable loaded;
-  ASSERT_EQ(ParseRouteFileText(RouteFileText(rows), loaded).Error, TRouteFileError::None);
+  ASSERT_EQ(ParseRouteFileText(RouteFileText(table), loaded).Error, TRouteFileError::None);
   ASSERT_EQ(loaded.Count(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(loaded.Row(i).Caption, "");
-    EXPECT_EQ(loaded.Row(i).SubItems, rows[i].SubItems);
+    EXPECT_EQ(loaded.Row(i).SubItems, table.Row(i).SubItems);
   }
 }
 
@@ -185,18 +187,19 @@ TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
   // "Sold Commo" while factions are listed: no base is named, the route list stays.
   QTest::mouseClick(w->Button1, Qt::LeftButton);
   ClickRow(w->lbSectionList, 0);
-  ASSERT_EQ(grid->Rows().size(), 1u);
-  EXPECT_EQ(grid->Rows()[0].Caption, "42");
+  ASSERT_EQ(grid->RouteTable().Count(), 1u);
+  EXPECT_EQ(grid->RouteTable().Field(0, 0), "42");
 
   // A base: its market in the route list; "Sold Commo": only the goods sold there.
   QTest::mouseClick(w->btBases, Qt::LeftButton);
   EXPECT_EQ(w->lbSectionList->count(), 0);
   ClickRow(w->lbSection, 0);
-  ASSERT_EQ(grid->Rows().size(), d.aGood.size() - 1);
-  EXPECT_EQ(grid->Rows()[0].SubItems[2], w->lbSection->item(0)->text().toStdString());
+  ASSERT_EQ(grid->RouteTable().Count(), d.aGood.size() - 1);
+  EXPECT_EQ(grid->RouteTable().Field(0, 3), w->lbSection->item(0)->text().toStdString());
   QTest::mouseClick(w->Button1, Qt::LeftButton);
-  EXPECT_EQ(grid->Rows().size(), std::size_t(SoldCount(d, 1)));
-  for (const TRouteRow& row : grid->Rows()) EXPECT_EQ(row.SubItems[5], "1");
+  const TRouteTable& sold = grid->RouteTable();
+  EXPECT_EQ(sold.Count(), std::size_t(SoldCount(d, 1)));
+  for (std::size_t i = 0; i < sold.Count(); ++i) EXPECT_EQ(sold.Field(i, 6), "1");
 
   QTest::mouseClick(w->btCloseDebug, Qt::LeftButton);
   EXPECT_FALSE(w->panDebug->isVisible());

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -133,7 +134,9 @@ TEST_F(FormGridTest, RouteFilesThroughTheWindowAreUnchangedAndAFailedSaveIsRepor
   Answer(grid->DlgSave, File("no-such-folder/x.csv"));
   grid->miSaveClick();
   ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].startsWith("Save Routes|The routes could not be saved")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].startsWith("Save Routes|The routes could not be saved to \"") &&
+              messages[0].endsWith("no-such-folder/x.csv\" (No such file or directory)."))
+      << messages[0].toStdString();
   for (const std::string name : {"small_trade_anywhere", "small_loot_goods"}) {
     const std::string golden = std::string(QMZ_TESTS_DIR) + "/data/" + name + ".csv";
     Answer(grid->DlgOpen, QString::fromStdString(golden));
@@ -159,7 +162,8 @@ TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
     QString outcome;  // the message, or the status line after loading
     int rows;
   } cases[] = {
-      {"picture.csv", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "was not loaded: it is not UTF-8 text.", 2},
+      {"picture.csv", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+       "was not loaded: its first line is not the header line of a route file.", 2},
       {"empty.csv", "", "was not loaded: its first line is not the header line of a route file.", 2},
       {"nul.csv", header + std::string("\"1\",a\0b\r\n", 9), "was not loaded: it holds a NUL byte.", 2},
       {"header.csv", header, "Loaded 0 routes; lines with another number of fields than 20: 0", 0},
@@ -190,6 +194,24 @@ TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
   Answer(grid->DlgSave, File("again.csv"));
   grid->miSaveClick();
   EXPECT_EQ(test::ReadWholeFile(dir.Path() / "again.csv"), test::ReadWholeFile(dir.Path() / "short.csv"));
+  // A path typed into the dialog's name field comes back selected, so a name typed in next replaces it.
+  QString shown, selected;
+  auto* name = grid->DlgOpen->findChild<QLineEdit*>("fileNameEdit");
+  QTimer::singleShot(0, grid->DlgOpen, [&] {
+    grid->DlgOpen->selectFile(File("header.csv"));
+    name->end(false);  // as after typing: nothing selected, the cursor at the end
+    static_cast<QDialog*>(grid->DlgOpen)->accept();
+  });
+  grid->LoadRoutes1Click();
+  EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 0);
+  QTimer::singleShot(0, grid->DlgOpen, [&] {
+    shown = name->text();
+    selected = name->selectedText();
+    grid->DlgOpen->reject();
+  });
+  grid->LoadRoutes1Click();
+  EXPECT_FALSE(shown.isEmpty());
+  EXPECT_EQ(selected, shown);
 }
 
 TEST_F(FormGridTest, ColumnsAreAtLeastAsWideAsTheirCaptions) {
@@ -231,6 +253,40 @@ TEST_F(FormGridTest, HeaderClickDuringALoadLeavesTheLoadedRowsWhole) {
   // Afterwards clicks sort again.
   ClickHeader(8);
   EXPECT_EQ(Column(8).first(), "1");
+}
+
+// A long save pumps the message queue as a load does, between pieces of the file. A header click meanwhile
+// does not sort; a clear empties the list, but the file holds the rows as they were when the save began.
+TEST_F(FormGridTest, ALongSaveKeepsTheWindowAliveAndWritesTheRowsItBeganWith) {
+  std::string text = RouteFileHeader() + "\r\n";
+  for (int i = 0; i < 30000; ++i)
+    text += "\"" + std::to_string(i) + "\",1,Ore,x,a,b,c,d," + std::to_string(30000 - i) + ",9,,,,,,,,,,\r\n";
+  test::WriteWholeFile(dir.Path() / "many.csv", text);
+  grid->LoadRoutesFrom(File("many.csv"));
+  ASSERT_EQ(grid->lvRoutes->model()->rowCount(), 30000);
+  std::vector<std::size_t> ticks;
+  ASSERT_TRUE(SaveRouteFile(dir.Str() + "/direct.csv", grid->RouteTable(), [&](std::size_t done, std::size_t total) {
+    ticks.push_back(done);
+    EXPECT_EQ(total, 30000u);
+  }));
+  EXPECT_GE(ticks.size(), 3u);  // before the first piece, between pieces, after the last
+  EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()));
+  EXPECT_EQ(test::ReadWholeFile(dir.Path() / "direct.csv"), text);
+
+  bool busy = false;
+  QTimer::singleShot(0, grid.get(), [&] {
+    busy = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor &&
+           grid->Progress->isVisible();
+    ClickHeader(8);
+    grid->miClearClick();
+  });
+  grid->SaveRoutesTo(File("saved.csv"));
+  EXPECT_TRUE(busy);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(grid->Progress->isVisible());
+  EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 0);
+  EXPECT_TRUE(test::ReadWholeFile(dir.Path() / "saved.csv") == text);
+  EXPECT_TRUE(messages.isEmpty());
 }
 
 // Clearing a long list gives the view's memory back with a fresh view: the columns stay as the user
@@ -277,6 +333,17 @@ TRouteRow RowWith(int column, const std::string& text) {
   return r;
 }
 
+TRouteTable TableOf(const std::vector<TRouteRow>& rows) {
+  TRouteTable table;
+  for (const TRouteRow& r : rows) table.Append(r);
+  return table;
+}
+
+// The order the window sorts two rows in: each direction as the list's comparison of a and b says.
+std::vector<std::uint32_t> OrderOf(const TRouteRow& a, const TRouteRow& b, int param) {
+  return RouteOrder(TableOf({a, b}), param);
+}
+
 TEST(RouteRowsTest, CompareByColumnKind) {
   struct Case {
     int column;
@@ -306,24 +373,27 @@ TEST(RouteRowsTest, CompareByColumnKind) {
       {2, "\xC3\x89mile", "\xC3\xA9mile", 1},
       {7, "a_b", "aZb", -1},
   };
+  // Equal rows keep their order in both directions; others come first in one and last in the other.
+  const std::vector<std::uint32_t> kept{0, 1}, swapped{1, 0};
   for (const auto& c : cases) {
     const TRouteRow a = RowWith(c.column, c.a);
     const TRouteRow b = RowWith(c.column, c.b);
-    EXPECT_EQ(CompareRouteRows(a, b, c.column), c.base) << c.column << " " << c.a << " " << c.b;
-    EXPECT_EQ(CompareRouteRows(a, b, c.column + ReversedSort), -c.base) << c.column;
+    EXPECT_EQ(OrderOf(a, b, c.column), c.base > 0 ? swapped : kept) << c.column << " " << c.a << " " << c.b;
+    EXPECT_EQ(OrderOf(a, b, c.column + ReversedSort), c.base < 0 ? swapped : kept) << c.column;
   }
 }
 
 TEST(RouteRowsTest, SortIsStableAndSafeWithTheTolerantCompare) {
   auto sorted = [](std::vector<const char*> values, int param) {
-    std::vector<TRouteRow> rows;
+    TRouteTable rows;
     for (const char* v : values) {
-      rows.push_back(RowWith(param % ReversedSort, v));
-      rows.back().Caption = std::to_string(rows.size());
+      TRouteRow r = RowWith(param % ReversedSort, v);
+      r.Caption = std::to_string(rows.Count() + 1);
+      rows.Append(r);
     }
-    SortRouteRows(rows, param);
+    rows.Reorder(RouteOrder(rows, param));
     std::string order;
-    for (const auto& r : rows) order += r.Caption;
+    for (std::size_t i = 0; i < rows.Count(); ++i) order += rows.Field(i, 0);
     return order;
   };
   // Equal rows (differences up to 0.5) keep their order in both directions.
@@ -349,15 +419,13 @@ TEST(RouteRowsTest, FileRoundTripKeepsEveryText) {
   rows[2].Caption = "";
   rows[2].SubItems[18] = "";
   rows[2].SubItems[0] = "Zürich";
-  const std::string text = RouteFileText(rows);
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "routes.csv").string();
+  ASSERT_TRUE(SaveRouteFile(path, TableOf(rows)));
+  const std::string text = test::ReadWholeFile(path);
   EXPECT_EQ(text.substr(0, 31), "\"Profit\",\"Profit/#\",\"Commodity\"");
   EXPECT_EQ(text.substr(text.find("\r\n") - 9, 11), "\"Lawful\",\r\n");
   EXPECT_EQ(text.find("\r\n\"1000\",,\"Good, with comma\",,\"Base \"\"Alpha\"\"\",,"), text.find("\r\n"));
-
-  test::TempDir dir;
-  const std::string path = (dir.Path() / "routes.csv").string();
-  ASSERT_TRUE(SaveRouteFile(path, rows));
-  EXPECT_EQ(test::ReadWholeFile(path), text);
   TRouteTable back;
   ASSERT_EQ(LoadRouteFile(path, back).Error, TRouteFileError::None);
   ASSERT_EQ(back.Count(), 3u);
@@ -395,8 +463,13 @@ TEST(RouteRowsTest, LoadingToleratesHandEditedFiles) {
             "\"7\",two,words,x\r\n\"8\"," + std::string(19, ',') + "extra\r\n" + fifteen + "\r\n\"5\"\r\n");
 }
 
-TEST(RouteRowsTest, WhatIsNoRouteFileIsRefusedAndAddsNoRow) {
+// The header is known by its fields, as a spreadsheet may write them back: quoted or not, blanks around,
+// with or without the comma after the last; the titles as written, letter case and all.
+TEST(RouteRowsTest, HeaderFieldsAndWhatIsNoRouteFile) {
   const std::string header = RouteFileHeader();
+  std::string plain;  // the titles unquoted, no comma after the last
+  for (std::string_view title : RouteColumnHeaders)
+    plain += std::string(plain.empty() ? "" : " , ") + std::string(title);
   const std::string row = "\r\n\"1\",Ore,x\r\n";
   struct Case {
     std::string text;
@@ -404,11 +477,17 @@ TEST(RouteRowsTest, WhatIsNoRouteFileIsRefusedAndAddsNoRow) {
     std::size_t rows;
   } cases[] = {
       {"", TRouteFileError::NoHeader, 0},
-      {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), TRouteFileError::NotUtf8, 0},
+      {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), TRouteFileError::NoHeader, 0},
       {"\"5\",\"1\",a route in place of the header" + row, TRouteFileError::NoHeader, 0},
-      {header.substr(0, header.size() - 1) + row, TRouteFileError::NoHeader, 0},
+      {header.substr(0, header.size() - 1) + row, TRouteFileError::None, 1},
+      {plain + row, TRouteFileError::None, 1},
+      {"\t" + plain + ", " + row, TRouteFileError::None, 1},
+      {plain + ",," + row, TRouteFileError::NoHeader, 0},
+      {plain + ",Extra" + row, TRouteFileError::NoHeader, 0},
+      {plain.substr(0, plain.rfind(',')) + row, TRouteFileError::NoHeader, 0},  // 19 titles
+      {"\"profit\"" + header.substr(8) + row, TRouteFileError::NoHeader, 0},
+      {"\"Profit" + header.substr(8) + row, TRouteFileError::NoHeader, 0},  // the quote never closes
       {header + row + std::string("\"2\",a\0b,c\r\n", 11), TRouteFileError::HoldsNul, 0},
-      {header + row + "\"2\",\xE9mile\r\n", TRouteFileError::NotUtf8, 0},
       {"  " + header + " \r\n", TRouteFileError::None, 0},  // blanks around, a header alone: no rows
       {"\xEF\xBB\xBF" + header + row, TRouteFileError::None, 1},
       {header + "\r" + "\"1\",x\r\"2\",y", TRouteFileError::None, 2},
@@ -420,6 +499,43 @@ TEST(RouteRowsTest, WhatIsNoRouteFileIsRefusedAndAddsNoRow) {
     EXPECT_EQ(rows.Count(), 1 + c.rows) << c.text;
     EXPECT_EQ(rows.Row(0).Caption, "kept");
   }
+}
+
+// A file in the 8-bit code page loads as its UTF-8 twin and saves as that twin. A file read as UTF-8 up to
+// a line that is not UTF-8 is the code page's all through: the lines before are read again that way.
+TEST(RouteRowsTest, Windows1252FilesReadAsTheirUtf8Twins) {
+  const std::string utf8 = RouteFileHeader() +
+                           "\r\n\"120\",4,Ore,Commodity,\"V\xC3\xB6ulon Depot\",St01,Caf\xC3\xA9,St02,5,9,,,,,,,,"
+                           "\"V\xC3\xB6ulon Shipping Company\",\xE2\x82\xAC,True\r\n";
+  const std::string cp1252 = RouteFileHeader() +
+                             "\r\n\"120\",4,Ore,Commodity,\"V\xF6ulon Depot\",St01,Caf\xE9,St02,5,9,,,,,,,,"
+                             "\"V\xF6ulon Shipping Company\",\x80,True\r\n";
+  const std::string mixed = utf8 + "\"7\",V\xF6ulon\r\n";
+  test::TempDir dir;
+  auto load = [&](const std::string& name, const std::string& text, TRouteFileLoad* result = nullptr) {
+    test::WriteWholeFile(dir.Path() / name, text);
+    TRouteTable rows;
+    const TRouteFileLoad l = LoadRouteFile((dir.Path() / name).string(), rows);
+    EXPECT_EQ(l.Error, TRouteFileError::None) << name;
+    if (result != nullptr) *result = l;
+    return rows;
+  };
+  TRouteFileLoad twin;
+  const TRouteTable fromCp1252 = load("cp1252.csv", cp1252, &twin);
+  EXPECT_EQ(twin.OtherFieldCountLines, 0u);
+  ASSERT_EQ(fromCp1252.Count(), 1u);
+  EXPECT_EQ(fromCp1252.Field(0, 17), "V\xC3\xB6ulon Shipping Company");
+  EXPECT_EQ(fromCp1252.Row(0).SubItems, load("utf8.csv", utf8).Row(0).SubItems);
+  ASSERT_TRUE(SaveRouteFile(dir.Str() + "/saved.csv", fromCp1252));
+  EXPECT_EQ(test::ReadWholeFile(dir.Path() / "saved.csv"), utf8);
+
+  const TRouteTable fromMixed = load("mixed.csv", mixed);
+  ASSERT_EQ(fromMixed.Count(), 2u);
+  EXPECT_EQ(fromMixed.Field(0, 17), "V\xC3\x83\xC2\xB6ulon Shipping Company");
+  EXPECT_EQ(fromMixed.Field(1, 1), "V\xC3\xB6ulon");
+  TRouteTable pieces;
+  ASSERT_EQ(ParseRouteFileText(mixed, pieces, 5).Error, TRouteFileError::None);
+  EXPECT_EQ(RouteFileText(pieces), RouteFileText(fromMixed));
 }
 
 // A file is read a piece at a time: lines, line ends (CR LF split between two pieces too) and characters
@@ -437,8 +553,6 @@ TEST(RouteRowsTest, PiecesReadAsTheWholeText) {
     EXPECT_EQ(load.Rows, 4u) << piece;
     EXPECT_EQ(RouteFileText(rows), RouteFileText(whole)) << piece;
   }
-  TRouteTable rows;
-  EXPECT_EQ(ParseRouteFileText(text + "\r\n\"5\",\xC3", rows, 3).Error, TRouteFileError::NotUtf8);
 }
 
 // A NUL inside a row's text never reaches the stored fields, which end at NULs.

@@ -23,24 +23,50 @@ void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
 }
 
-template <typename RowFields>
-std::string FileText(std::size_t count, RowFields fields) {
-  std::string out = RouteFileHeader();
-  out += "\r\n";
-  std::vector<std::string_view> items;
-  for (std::size_t r = 0; r < count; ++r) {
-    items.clear();
-    fields(r, items);
-    AppendQuoted(out, items.empty() ? std::string_view() : items.front());
-    // A row with a caption only ends after it: a comma would read back as one more, empty, field.
-    if (items.size() > 1) {
-      out += ',';
-      AppendCommaText(out, std::vector<std::string_view>(items.begin() + 1, items.end()));
+// The file text a piece at a time: the header line first, then the rows' lines in their shown order,
+// each piece about PieceBytes long (whole lines).
+class RouteFilePieces {
+ public:
+  RouteFilePieces(const TRouteTable& rows, std::size_t pieceBytes) : rows_(rows), pieceBytes_(pieceBytes) {}
+
+  bool Next(std::string_view& piece) {
+    text_.clear();
+    if (!headerDone_) {
+      text_ = RouteFileHeader();
+      text_ += "\r\n";
+      headerDone_ = true;
+    } else if (next_ == rows_.Count()) {
+      return false;
     }
-    out += "\r\n";
+    while (next_ < rows_.Count() && text_.size() < pieceBytes_) AppendLine(next_++);
+    piece = text_;
+    return true;
   }
-  return out;
-}
+
+  std::size_t RowsDone() const { return next_; }
+
+ private:
+  void AppendLine(std::size_t r) {
+    rows_.Fields(r, fields_);
+    AppendQuoted(text_, fields_.empty() ? std::string_view() : fields_.front());
+    // A row with a caption only ends after it: a comma would read back as one more, empty, field.
+    if (fields_.size() > 1) {
+      text_ += ',';
+      AppendCommaText(text_, std::span<const std::string_view>(fields_).subspan(1));
+    }
+    text_ += "\r\n";
+  }
+
+  const TRouteTable& rows_;
+  const std::size_t pieceBytes_;
+  std::size_t next_ = 0;
+  bool headerDone_ = false;
+  std::string text_;
+  std::vector<std::string_view> fields_;
+};
+
+// Pieces of 1 MB: made and written in a few milliseconds, so the caller's tick keeps a window alive.
+constexpr std::size_t kPieceBytes = std::size_t(1) << 20;
 
 }  // namespace
 
@@ -55,33 +81,75 @@ std::string RouteFileHeader() {
 }
 
 std::string RouteFileText(const TRouteTable& Rows) {
-  return FileText(Rows.Count(), [&](std::size_t r, std::vector<std::string_view>& items) {
-    const std::size_t n = Rows.FieldCount(r);
-    for (std::size_t c = 0; c < n; ++c) items.push_back(Rows.Field(r, int(c)));
-  });
+  RouteFilePieces pieces(Rows, kPieceBytes);
+  std::string out;
+  for (std::string_view piece; pieces.Next(piece);) out += piece;
+  return out;
 }
 
-std::string RouteFileText(const std::vector<TRouteRow>& Rows) {
-  return FileText(Rows.size(), [&](std::size_t r, std::vector<std::string_view>& items) {
-    items.emplace_back(Rows[r].Caption);
-    for (const std::string& s : Rows[r].SubItems) items.emplace_back(s);
-  });
-}
-
-bool SaveRouteFile(const std::string& Path, const TRouteTable& Rows) {
-  return platform::WriteFileAtomic(Path, RouteFileText(Rows));
-}
-
-bool SaveRouteFile(const std::string& Path, const std::vector<TRouteRow>& Rows) {
-  return platform::WriteFileAtomic(Path, RouteFileText(Rows));
+bool SaveRouteFile(const std::string& Path, const TRouteTable& Rows, const TRouteTick& Tick, std::string* Reason) {
+  RouteFilePieces pieces(Rows, kPieceBytes);
+  return platform::WriteFileAtomicPieces(
+      Path,
+      [&](std::string_view& piece) {
+    if (Tick) Tick(pieces.RowsDone(), Rows.Count());
+    return pieces.Next(piece);
+      },
+      Reason);
 }
 
 namespace {
 
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The header line as a spreadsheet may write it back: fields separated by commas, each quoted (a doubled
+// quote inside for one) or not, blanks around each ignored; they must be the column titles as written,
+// with at most one empty field after the last.
+bool IsHeaderLine(std::string_view line) {
+  std::size_t column = 0;
+  std::size_t i = 0;
+  std::string field;
+  auto skipBlanks = [&] {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+  };
+  for (;; ++i, ++column) {
+    field.clear();
+    skipBlanks();
+    if (i < line.size() && line[i] == '"') {
+      for (++i;;) {
+        const std::size_t quote = line.find('"', i);
+        if (quote == std::string_view::npos) return false;
+        field.append(line.substr(i, quote - i));
+        i = quote + 1;
+        if (i == line.size() || line[i] != '"') break;
+        field += '"';
+        ++i;
+      }
+      skipBlanks();
+      if (i < line.size() && line[i] != ',') return false;
+    } else {
+      const std::size_t end = std::min(line.find(',', i), line.size());
+      field = platform::TrimView(line.substr(i, end - i));
+      i = end;
+    }
+    if (column < std::size_t(RouteColumnCount) ? field != RouteColumnHeaders[column]
+                                               : column > std::size_t(RouteColumnCount) || !field.empty())
+      return false;
+    if (i == line.size()) return column + 1 >= std::size_t(RouteColumnCount);
+  }
+}
+
+bool HasHighByte(std::string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
 // Takes the file a piece at a time and turns each whole line into a row; the lines end at CR LF, LF or CR.
+// Lines are UTF-8 until the first that is not; from then on the file is read as Windows-1252. When lines
+// before that one held other than ASCII, they were read the wrong way: the reader stops and asks for
+// the file again (Again), to be read as Windows-1252 from its start.
 class RouteFileReader {
  public:
-  explicit RouteFileReader(TRouteTable& rows) : rows_(rows) {}
+  RouteFileReader(TRouteTable& rows, bool cp1252) : rows_(rows), cp1252_(cp1252) {}
 
   bool Feed(std::string_view data) {
     if (!pending_.empty()) {
@@ -100,6 +168,8 @@ class RouteFileReader {
     if (!headerSeen_) result.Error = TRouteFileError::NoHeader;
     return result.Error == TRouteFileError::None;
   }
+
+  bool Again() const { return again_; }
 
   TRouteFileLoad result;
 
@@ -129,10 +199,22 @@ class RouteFileReader {
 
   bool Line(std::string_view line) {
     if (std::memchr(line.data(), '\0', line.size()) != nullptr) return Fail(TRouteFileError::HoldsNul);
-    if (!IsValidUtf8(line)) return Fail(TRouteFileError::NotUtf8);
+    if (!headerSeen_ && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    if (!cp1252_ && !IsValidUtf8(line)) {
+      if (readNonAscii_) {
+        again_ = true;
+        return Fail(TRouteFileError::None);
+      }
+      cp1252_ = true;
+    }
+    if (cp1252_) {
+      converted_ = Cp1252ToUtf8(line);
+      line = converted_;
+    } else if (!readNonAscii_) {
+      readNonAscii_ = HasHighByte(line);
+    }
     if (!headerSeen_) {
-      if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-      if (platform::TrimView(line) != RouteFileHeader()) return Fail(TRouteFileError::NoHeader);
+      if (!IsHeaderLine(line)) return Fail(TRouteFileError::NoHeader);
       headerSeen_ = true;
       return true;
     }
@@ -155,13 +237,13 @@ class RouteFileReader {
 
   TRouteTable& rows_;
   std::string pending_;
+  std::string converted_;
   bool headerSeen_ = false;
   bool skipLf_ = false;
+  bool cp1252_;
+  bool readNonAscii_ = false;  // a line read as UTF-8 held other than ASCII
+  bool again_ = false;
 };
-
-}  // namespace
-
-namespace {
 
 void TakeRows(TRouteTable& rows, TRouteTable& read) {
   if (rows.Count() == 0) {
@@ -171,47 +253,59 @@ void TakeRows(TRouteTable& rows, TRouteTable& read) {
   for (std::size_t r = 0; r < read.Count(); ++r) rows.Append(read.Row(r));
 }
 
+// Runs Read (which feeds the reader the whole text and says whether it got to the end) as UTF-8 text,
+// and once more as Windows-1252 when the reader asks for it.
+template <typename Read>
+TRouteFileLoad ReadRoutes(TRouteTable& Rows, Read read) {
+  for (const bool cp1252 : {false, true}) {
+    TRouteTable table;
+    RouteFileReader reader(table, cp1252);
+    const bool whole = read(reader, table);
+    if (reader.Again()) continue;
+    if (whole && reader.Finish()) TakeRows(Rows, table);
+    table.Clear();
+    return reader.result;
+  }
+  return {};
+}
+
 }  // namespace
 
 TRouteFileLoad LoadRouteFile(const std::string& Path, TRouteTable& Rows, const TRouteTick& Tick) {
-  TRouteTable table;
-  RouteFileReader reader(table);
-  std::uint64_t done = 0;
-  std::string why;
-  // Pieces of 4 MB: the caller's tick runs often enough to keep a window alive.
-  bool read = false;
-  try {
-    read = platform::ReadFileChunks(
-        Path, std::size_t(4) << 20,
-        [&](std::string_view data, std::uint64_t size) {
-      if (done == 0) table.Reserve(std::size_t(size), std::size_t(size / 64));
-      done += data.size();
-      if (Tick) Tick(std::size_t(done), std::size_t(std::max(size, done)));
-      return reader.Feed(data);
-        },
-        &why);
-  } catch (const std::bad_alloc&) {
-    // A file far larger than the memory there is: refused like one that cannot be read.
-    table.Clear();
-    why = "not enough memory";
-  }
-  if (!read && reader.result.Error == TRouteFileError::None) {
-    reader.result = TRouteFileLoad{TRouteFileError::Unreadable, why};
-  }
-  if (read && reader.Finish()) TakeRows(Rows, table);
-  table.Clear();
-  return reader.result;
+  return ReadRoutes(Rows, [&](RouteFileReader& reader, TRouteTable& table) {
+    std::uint64_t done = 0;
+    std::string why;
+    // Pieces of 4 MB: the caller's tick runs often enough to keep a window alive.
+    bool read = false;
+    try {
+      read = platform::ReadFileChunks(
+          Path, std::size_t(4) << 20,
+          [&](std::string_view data, std::uint64_t size) {
+        if (done == 0) table.Reserve(std::size_t(size), std::size_t(size / 64));
+        done += data.size();
+        if (Tick) Tick(std::size_t(done), std::size_t(std::max(size, done)));
+        return reader.Feed(data);
+          },
+          &why);
+    } catch (const std::bad_alloc&) {
+      // A file far larger than the memory there is: refused like one that cannot be read.
+      table.Clear();
+      why = "not enough memory";
+    }
+    if (!read && !reader.Again() && reader.result.Error == TRouteFileError::None)
+      reader.result = TRouteFileLoad{TRouteFileError::Unreadable, why};
+    return read;
+  });
 }
 
 TRouteFileLoad ParseRouteFileText(std::string_view Text, TRouteTable& Rows, std::size_t PieceSize) {
-  TRouteTable table;
-  RouteFileReader reader(table);
   PieceSize = std::max<std::size_t>(PieceSize, 1);
-  bool fed = true;
-  for (std::size_t at = 0; fed && at < Text.size(); at += std::min(PieceSize, Text.size() - at))
-    fed = reader.Feed(Text.substr(at, PieceSize));
-  if (fed && reader.Finish()) TakeRows(Rows, table);
-  return reader.result;
+  return ReadRoutes(Rows, [&](RouteFileReader& reader, TRouteTable&) {
+    bool fed = true;
+    for (std::size_t at = 0; fed && at < Text.size(); at += std::min(PieceSize, Text.size() - at))
+      fed = reader.Feed(Text.substr(at, PieceSize));
+    return fed;
+  });
 }
 
 std::string RouteFileErrorText(const TRouteFileLoad& Load) {
@@ -224,8 +318,6 @@ std::string RouteFileErrorText(const TRouteFileLoad& Load) {
       return "its first line is not the header line of a route file";
     case TRouteFileError::HoldsNul:
       return "it holds a NUL byte";
-    case TRouteFileError::NotUtf8:
-      return "it is not UTF-8 text";
     case TRouteFileError::TooManyRows:
       return "it holds more routes than the list can show";
   }

@@ -6,17 +6,11 @@
 #include <unordered_map>
 
 #include "platform/AsciiText.h"
+#include "platform/KeyedHash.h"
 #include "support/SysUtils.h"
 #include "support/mGlobalFunctions.h"
 
 namespace qmz {
-
-const std::string& TRouteRow::Column(int c) const {
-  static const std::string empty;
-  if (c == 0) return Caption;
-  if (c < 1 || std::size_t(c - 1) >= SubItems.size()) return empty;
-  return SubItems[std::size_t(c - 1)];
-}
 
 TRouteColumnKind RouteColumnKind(int Column) {
   switch (Column) {
@@ -61,30 +55,6 @@ int Orient(int result, int ParamSort) { return ParamSort >= ReversedSort ? -resu
 int ColumnOf(int ParamSort) { return ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort; }
 
 }  // namespace
-
-int CompareRouteTexts(std::string_view Text1, std::string_view Text2, int ParamSort) {
-  int result = 0;
-  switch (RouteColumnKind(ColumnOf(ParamSort))) {
-    case TRouteColumnKind::Whole: {
-      const std::int64_t x = RouteWholeNumber(Text1);
-      const std::int64_t y = RouteWholeNumber(Text2);
-      result = x < y ? -1 : (x > y ? 1 : 0);
-      break;
-    }
-    case TRouteColumnKind::Float:
-      result = CompareFloats(RouteFloatNumber(Text1), RouteFloatNumber(Text2));
-      break;
-    case TRouteColumnKind::Text:
-      result = -Sign(platform::AsciiCompareText(Text1, Text2));
-      break;
-  }
-  return Orient(result, ParamSort);
-}
-
-int CompareRouteRows(const TRouteRow& Row1, const TRouteRow& Row2, int ParamSort) {
-  const int column = ColumnOf(ParamSort);
-  return CompareRouteTexts(Row1.Column(column), Row2.Column(column), ParamSort);
-}
 
 namespace {
 
@@ -131,7 +101,8 @@ std::vector<std::uint32_t> StableOrder(std::size_t n, Less less, const TRouteTic
 std::vector<std::uint32_t> TextRanks(std::size_t count, const std::function<std::string_view(std::size_t)>& text,
                                      const TRouteTick& tick) {
   std::vector<std::uint32_t> id(count);
-  std::unordered_map<std::string_view, std::uint32_t> ids;
+  // Texts from files: a table keyed against crafted collisions.
+  std::unordered_map<std::string_view, std::uint32_t, platform::KeyedHasher> ids;
   std::string distinct;  // the distinct texts one after the other, for a sort that stays in the cache
   std::vector<std::size_t> ends;
   for (std::size_t i = 0; i < count; ++i) {
@@ -195,17 +166,6 @@ std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
   const std::vector<std::uint32_t> rank = TextRanks(Count, Text, Tick);
   return StableOrder(
       Count, [&](std::uint32_t a, std::uint32_t b) { return reversed ? rank[a] < rank[b] : rank[a] > rank[b]; }, Tick);
-}
-
-void SortRouteRows(std::vector<TRouteRow>& Rows, int ParamSort) {
-  const int column = ColumnOf(ParamSort);
-  const std::vector<std::uint32_t> order = RouteOrder(Rows.size(), ParamSort, [&](std::size_t i) -> std::string_view {
-    return Rows[i].Column(column);
-  });
-  std::vector<TRouteRow> sorted;
-  sorted.reserve(Rows.size());
-  for (std::uint32_t i : order) sorted.push_back(std::move(Rows[i]));
-  Rows = std::move(sorted);
 }
 
 }  // namespace qmz

@@ -31,8 +31,6 @@ inline constexpr int RouteSubItemLawful = 18;
 struct TRouteRow {
   std::string Caption;
   std::vector<std::string> SubItems;
-  // The text of column c: the caption for 0, sub-item c - 1 after; empty where the row has none.
-  const std::string& Column(int c) const;
 };
 
 // The base direction of ParamSort = column, the reversed one ParamSort = column + 65,535.
@@ -48,11 +46,6 @@ TRouteColumnKind RouteColumnKind(int Column);
 std::int64_t RouteWholeNumber(std::string_view Text);
 double RouteFloatNumber(std::string_view Text);
 
-// The list's comparison of two column texts (< 0: the first row first); ParamSort beyond the reversed
-// base flips the result.
-int CompareRouteTexts(std::string_view Text1, std::string_view Text2, int ParamSort);
-int CompareRouteRows(const TRouteRow& Row1, const TRouteRow& Row2, int ParamSort);
-
 // Called now and then by long runs with the work done and the work in all; may pump the message queue.
 using TRouteTick = std::function<void(std::size_t Done, std::size_t Total)>;
 
@@ -63,6 +56,5 @@ using TRouteTick = std::function<void(std::size_t Done, std::size_t Total)>;
 std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
                                       const std::function<std::string_view(std::size_t)>& Text,
                                       const TRouteTick& Tick = {});
-void SortRouteRows(std::vector<TRouteRow>& Rows, int ParamSort);
 
 }  // namespace qmz

@@ -38,6 +38,12 @@ TRouteRow TRouteTable::Row(std::size_t Row) const {
   return out;
 }
 
+void TRouteTable::Fields(std::size_t Row, std::vector<std::string_view>& Out) const {
+  Out.clear();
+  for (std::string_view t = RowText(Row); !t.empty(); t.remove_prefix(Out.back().size() + 1))
+    Out.push_back(t.substr(0, t.find('\0')));
+}
+
 void TRouteTable::Append(const TRouteRow& Row) {
   AddField(Row.Caption);
   for (const std::string& s : Row.SubItems) AddField(s);

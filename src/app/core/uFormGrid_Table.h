@@ -25,6 +25,8 @@ class TRouteTable {
   // Field Column of the row (0 the caption); empty where the row has none.
   std::string_view Field(std::size_t Row, int Column) const;
   TRouteRow Row(std::size_t Row) const;
+  // The row's fields in order, into Out (emptied first): one walk over the row.
+  void Fields(std::size_t Row, std::vector<std::string_view>& Out) const;
 
   // A text is cut at a NUL inside it.
   void Append(const TRouteRow& Row);
