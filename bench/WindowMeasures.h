@@ -3,10 +3,12 @@
 // resident pages), and the longest time the window would not respond, that is the longest gap between
 // two turns of the message loop while a piece of work runs and the window then settles.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -47,6 +49,17 @@ double LongestPumpGap(Work work, double* took = nullptr) {
   longest = std::max(longest, clock.elapsed() - last);
   if (took != nullptr) *took = double(clock.elapsed());
   return double(longest);
+}
+
+// Runs the benchmarks the command line asks for inside an application, as the windows need one. No display
+// is needed: the windows draw offscreen unless a platform is chosen.
+inline int RunWithApplication(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
 }
 
 }  // namespace qmz::bench

@@ -80,6 +80,17 @@ const TSvData* Model(const std::string& size) {
 
 TCalcSelection Everything() { return {true, {TIndex(0, 4)}, {TIndex(0, 4)}, {TIndex(0, 4)}}; }
 
+// Every route of the installation, calculated once for all the display benchmarks of one model.
+const TCalcWork& CalculatedOnce(const TSvData& d) {
+  static std::map<const TSvData*, TCalcWork> done;
+  auto [at, added] = done.try_emplace(&d);
+  if (added) {
+    TCalcHooks hooks;
+    CalculateRoutes(d, Everything(), at->second, hooks, nullptr);
+  }
+  return at->second;
+}
+
 // Measures the longest time between two calls into the window.
 class GapHooks : public TCalcHooks {
  public:
@@ -143,11 +154,7 @@ void BM_SortRoutes(benchmark::State& state, const char* size, unsigned threads) 
 void BM_ShowRoutes(benchmark::State& state) {
   const TSvData* d = Model("typical");
   if (!d) return state.SkipWithError("the installation could not be generated or loaded");
-  static TCalcWork work;
-  if (work.FRoutes.Empty()) {
-    TCalcHooks hooks;
-    CalculateRoutes(*d, Everything(), work, hooks, nullptr);
-  }
+  const TCalcWork& work = CalculatedOnce(*d);
   TDisplayOptions options;
   options.LinesCount = state.range(0);
   options.Level = 1e9;
@@ -269,11 +276,7 @@ void BM_CalculationResponsiveness(benchmark::State& state, const char* size) {
 void BM_DisplayLarge(benchmark::State& state) {
   const TSvData* d = Model("large");
   if (!d) return state.SkipWithError("the installation could not be generated or loaded");
-  static TCalcWork work;
-  if (work.FRoutes.Empty()) {
-    TCalcHooks hooks;
-    CalculateRoutes(*d, Everything(), work, hooks, nullptr);
-  }
+  const TCalcWork& work = CalculatedOnce(*d);
   TDisplayOptions options;
   options.LinesCount = state.range(0);
   options.Level = 1e9;  // every route shown
@@ -334,12 +337,4 @@ BENCHMARK(BM_DisplayLarge)->Arg(3'000'000)->Iterations(1)->Unit(benchmark::kMill
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // No display needed: the window draws offscreen unless a platform is chosen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return qmz::bench::RunWithApplication(argc, argv); }

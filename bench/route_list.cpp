@@ -178,13 +178,8 @@ BENCHMARK(BM_RouteListLargeFile)->Iterations(1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  // No display needed: the window draws offscreen unless a platform is chosen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int result = bench::RunWithApplication(argc, argv);
   std::error_code ec;
   fs::remove_all(RouteFile().parent_path(), ec);
-  return 0;
+  return result;
 }
