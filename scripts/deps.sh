@@ -8,7 +8,7 @@ packages=(
   libcurl4-openssl-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev locales
   clang clang-format libclang-rt-14-dev
-  xvfb xauth xdotool python3 python3-pyftpdlib
+  xvfb xauth xdotool x11-utils python3 python3-pyftpdlib
 )
 
 missing=()
