@@ -11,8 +11,6 @@
 
 #include "MainWindowFixture.h"
 #include "app/core/uFormMain_Display.h"
-#include "app/uFormGrid.h"
-#include "support/mRunJournal.h"
 #include "widgets/WsSpin_Locale.h"
 #include "app/uFormMain_InformationPage.h"
 #include "app/uFormMain_Selection.h"
@@ -67,8 +65,10 @@ class CalculateWindowTest : public StartedWindowTest {
     }
   }
 
-  // End lines carry the elapsed time after the text.
   int CountLines(const std::string& text, TJournalLevel level) const { return test::CountLines(*journal, level, text); }
+  static QString Printed(std::size_t rows) {
+    return QString::fromStdString(" Finished - Printed " + std::to_string(rows) + " Routes");
+  }
 };
 
 TEST_F(CalculateWindowTest, EmptySelectionCancelsAndStillRunsTheClosingSteps) {
@@ -81,11 +81,20 @@ TEST_F(CalculateWindowTest, EmptySelectionCancelsAndStillRunsTheClosingSteps) {
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_FALSE(w->btCalculate->isEnabled());
   EXPECT_TRUE(w->btShowRoutes->isEnabled());
-  EXPECT_EQ(w->StatusText(), " Finished - Printed 0 Routes");
+  EXPECT_EQ(w->StatusText(), Printed(0));
 }
 
-TEST_F(CalculateWindowTest, LootModeNeedsNoOrigin) {
+// Loot mode turns Calculate on, locks the origin tab and needs no origin; trade mode unlocks the tab again.
+TEST_F(CalculateWindowTest, LootModeLocksTheOriginTabAndNeedsNoOrigin) {
+  TWsTabBarItem* origin = w->tbRoutes->Tabs()[0];
+  TWsTabBarItem* destination = w->tbRoutes->Tabs()[1];
+  w->SetCalculateEnabled(false);
   QTest::mouseClick(w->btFuncLoot, Qt::LeftButton);
+  EXPECT_TRUE(w->btCalculate->isEnabled());
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
+  EXPECT_FALSE(origin->Enabled());
+  w->tbRoutes->SetSelectedTab(origin);
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
   w->lbDestBase->item(0)->setSelected(true);
   QTest::mouseClick(w->btAddTo, Qt::LeftButton);
   QTest::mouseClick(w->btAddCommo, Qt::LeftButton);
@@ -97,6 +106,9 @@ TEST_F(CalculateWindowTest, LootModeNeedsNoOrigin) {
     EXPECT_EQ(rows.Field(i, 8), "0");  // "Price": loot is free
     EXPECT_EQ(rows.Field(i, 6), w->lbDestination->item(0)->text().toStdString());
   }
+  QTest::mouseClick(w->btFuncTrade, Qt::LeftButton);
+  EXPECT_TRUE(origin->Enabled());
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
 }
 
 TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
@@ -110,8 +122,7 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   ASSERT_NE(expected.Count(), 0u);
   ExpectShown(expected);
   EXPECT_EQ(grid->StatusBar1->currentMessage(), "");
-  EXPECT_EQ(w->StatusText(),
-            QString::fromStdString(" Finished - Printed " + std::to_string(expected.Count()) + " Routes"));
+  EXPECT_EQ(w->StatusText(), Printed(expected.Count()));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_GT(w->SortCalls(), 0u);
 }
@@ -161,8 +172,7 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
   QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
   EXPECT_LE(grid->RouteTable().Count(), 2u);
   EXPECT_EQ(CountLines("Priting of routes cancelled", jlAction), 1);
-  EXPECT_EQ(w->StatusText(),
-            QString::fromStdString(" Finished - Printed " + std::to_string(grid->RouteTable().Count()) + " Routes"));
+  EXPECT_EQ(w->StatusText(), Printed(grid->RouteTable().Count()));
   EXPECT_FALSE(w->GetStopRequested());
 }
 
@@ -212,10 +222,20 @@ TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
 }
 
 // Alt+digit types nothing into the option boxes, and leaving an emptied box leaves it empty. The emptied level
-// box reads as its minimum, 1, with the focus still in it (Reshow takes none) and after leaving it.
+// box reads as its minimum, 1, with the focus still in it (Reshow takes none) and after leaving it. The
+// reputation box shows a signed float and takes neither the focus nor a key.
 TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelReadingOne) {
   w->show();
   QApplication::setActiveWindow(w.get());
+  EXPECT_EQ(w->edRepu->SpinType(), TWsSpinType::sptFloat);
+  EXPECT_TRUE(w->edRepu->Signed());
+  EXPECT_TRUE(w->edRepu->ReadOnly());
+  EXPECT_FALSE(w->edRepu->isEnabled());
+  QTest::mouseClick(w->edRepu, Qt::LeftButton, {}, QPoint(4, w->edRepu->height() / 2));
+  EXPECT_FALSE(w->edRepu->hasFocus());
+  QTest::keyClicks(w->edRepu, "5-");
+  QTest::keyClick(w->edRepu, Qt::Key_Up);
+  EXPECT_EQ(w->edRepu->text(), "0");
   ChooseAnywhereAndAnyCommodity();
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
   const TRouteTable levelOne = ExpectedRows(1.0);
@@ -244,21 +264,6 @@ TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelR
       ExpectShown(levelOne);
     }
   }
-}
-
-// The reputation box shows a signed float and takes neither the focus nor a key.
-TEST_F(CalculateWindowTest, ReputationBoxIsASignedFloatBoxDisabledAndReadOnly) {
-  w->show();
-  QApplication::setActiveWindow(w.get());
-  EXPECT_EQ(w->edRepu->SpinType(), TWsSpinType::sptFloat);
-  EXPECT_TRUE(w->edRepu->Signed());
-  EXPECT_TRUE(w->edRepu->ReadOnly());
-  EXPECT_FALSE(w->edRepu->isEnabled());
-  QTest::mouseClick(w->edRepu, Qt::LeftButton, {}, QPoint(4, w->edRepu->height() / 2));
-  EXPECT_FALSE(w->edRepu->hasFocus());
-  QTest::keyClicks(w->edRepu, "5-");
-  QTest::keyClick(w->edRepu, Qt::Key_Up);
-  EXPECT_EQ(w->edRepu->text(), "0");
 }
 
 TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfterwards) {
@@ -446,21 +451,6 @@ TEST_F(SelectionTest, TreeSelectedWithTheMouseAndShiftClickRebuilds) {
   QTest::mouseClick(w->pageCommodity, Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 1));
   EXPECT_EQ(w->tvCommoAll->GetSelectedItem(0), w->tvCommoAll->topLevelItem(0));
   EXPECT_EQ(w->lbCommo->count(), 1);
-}
-
-TEST_F(SelectionTest, LootModeLocksTheOriginTab) {
-  TWsTabBarItem* origin = w->tbRoutes->Tabs()[0];
-  TWsTabBarItem* destination = w->tbRoutes->Tabs()[1];
-  w->SetCalculateEnabled(false);
-  QTest::mouseClick(w->btFuncLoot, Qt::LeftButton);
-  EXPECT_TRUE(w->btCalculate->isEnabled());
-  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
-  EXPECT_FALSE(origin->Enabled());
-  w->tbRoutes->SetSelectedTab(origin);
-  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
-  QTest::mouseClick(w->btFuncTrade, Qt::LeftButton);
-  EXPECT_TRUE(origin->Enabled());
-  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
 }
 
 TEST_F(SelectionTest, HintLineShowsTheHintOfTheControlUnderTheMouse) {

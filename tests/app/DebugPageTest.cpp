@@ -6,19 +6,24 @@
 #include <QTest>
 #include <filesystem>
 
-#include "util/SvModelTestAccess.h"
+#include "MainWindowFixture.h"
 #include "app/core/uFormGrid_Files.h"
 #include "app/core/uFormMain_Debug.h"
 #include "gamedata/uSVIni.h"
 #include "platform/WholeFile.h"
-#include "util/TempDir.h"
-#include "MainWindowFixture.h"
-#include "app/uFormGrid.h"
+#include "util/SvModelTestAccess.h"
 
 using namespace qmz;
 using namespace qmz::test;
 
 namespace {
+
+// The loader releases its INI slots; the dump writes those still held, as this goods file.
+void HoldGoodsIni(TSvData& d) {
+  TStringList text;
+  text.SetText("[Good]\nnickname = ore\n");
+  d.aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
+}
 
 class DebugCoreTest : public ::testing::Test {
  protected:
@@ -117,9 +122,7 @@ TEST_F(DebugCoreTest, IniDumpWritesHeldSlotsIntoTheFolder) {
   const std::string folder = dir.Str() + "/";
   EXPECT_EQ(WriteIniDump(*data, folder), 0);  // the loader has released its slots
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
-  TStringList text;
-  text.SetText("[Good]\nnickname = ore\n");
-  data->aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
+  HoldGoodsIni(*data);
   EXPECT_EQ(WriteIniDump(*data, folder), 1);
   std::string written;
   ASSERT_TRUE(platform::ReadWholeFile(folder + "IniFile_4", written));
@@ -159,9 +162,7 @@ class DebugPageTest : public StartedWindowTest {
 // The page's lists, record lines, market rows and INI dump come from the core (the tests above); this checks
 // that the controls reach them and that the route list is only replaced by a base's market.
 TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
-  TStringList text;
-  text.SetText("[Good]\nnickname = ore\n");
-  w->Data()->aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
+  HoldGoodsIni(*w->Data());
   QTest::mouseClick(w->panBackTop, Qt::LeftButton, {}, FreePoint(w->panBackTop));
   EXPECT_TRUE(std::filesystem::exists(folder.Path() / "IniFile_4"));
 
