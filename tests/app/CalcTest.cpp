@@ -1,6 +1,5 @@
-// The route calculation, its sort and the rows it displays, on small hand-made models; then whole
-// calculations on generated installations, shown and saved by the route-list window and compared byte for
-// byte with the files under tests/data. QMZ_UPDATE_GOLDEN=1 writes the files instead (check them before committing).
+// The calculation, its sort and display rows on hand-made models; whole calculations saved by the route-list
+// window and compared with tests/data (QMZ_UPDATE_GOLDEN=1 writes them instead; check before committing).
 
 #include <gtest/gtest.h>
 
@@ -328,8 +327,7 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   EXPECT_TRUE(SameRoutes(one.first, three.first));
 }
 
-// The routes of a calculation before are given back a slice at a time; the window's pump may run
-// between slices, so the list is empty (and usable) by then, and keeps its mode and limit.
+// The routes before are given back in slices; the pump between them finds the list empty, mode and limit kept.
 TEST(CalcTest, RoutesAreGivenBackInSlices) {
   for (const auto& [count, calls] : {std::pair{0, 0}, {1, 0}, {3, 0}, {10, 3}}) {
     TRouteList l;
@@ -371,8 +369,7 @@ TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
   EXPECT_EQ(test::CountLines(*r.journal, jlError, ""), 1);
 }
 
-// Random lists with many equal profits, from empty ones up: the order of ties and the number of calls are
-// those of the plain recursive form, on one thread and on several (the lists are large enough to be split).
+// Random lists full of ties: tie order and call count of the plain recursion, on one thread and on several.
 TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
   std::mt19937 rng(4711);
   for (std::size_t n : {0u, 1u, 2u, 3u, 57u, 1000u, 300000u}) {

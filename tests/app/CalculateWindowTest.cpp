@@ -1,7 +1,5 @@
-// The selection pages and the Calculate and Reshow buttons of the main window on a generated installation:
-// places and goods chosen with the real buttons, keys and double-clicks, the "Anywhere" and "::Any::" rules,
-// the trade/loot switch, the commodity trees and the hint line; the calculation, the stop that only asks and
-// the route display into the route-list window (its save is FormGridTest's and e2e/calculate.sh's).
+// The selection pages, Calculate and Reshow of the main window on a generated installation, driven with the
+// real buttons, keys and clicks (the route list's save is FormGridTest's and e2e/calculate.sh's).
 
 #include <QApplication>
 #include <QStatusBar>
@@ -176,10 +174,8 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
   EXPECT_FALSE(w->GetStopRequested());
 }
 
-// A Stop click at three moments of a run. Before the loop it ends the calculation with no route. Once
-// the loop is over (the sort lets the click in) no test of the stop flag is left: the sort completes and
-// every route is shown, sorted; Calculate stays enabled, as after any stop. While the routes are printed
-// Calculate is disabled and the click does nothing.
+// A Stop click before the loop ends the run with no route; during the sort (no stop test is left) every route
+// is still shown, Calculate enabled as after any stop; while printing Calculate is disabled and does nothing.
 TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
   ChooseAnywhereAndAnyCommodity();
   const TRouteTable all = ExpectedRows();
@@ -221,9 +217,8 @@ TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
   }
 }
 
-// Alt+digit types nothing into the option boxes, and leaving an emptied box leaves it empty. The emptied level
-// box reads as its minimum, 1, with the focus still in it (Reshow takes none) and after leaving it. The
-// reputation box shows a signed float and takes neither the focus nor a key.
+// Alt+digit types nothing and an emptied box stays empty; the emptied level box reads 1, focused (Reshow takes
+// no focus) or left. The reputation box shows a signed float and takes neither the focus nor a key.
 TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelReadingOne) {
   w->show();
   QApplication::setActiveWindow(w.get());
@@ -387,7 +382,7 @@ TEST_F(SelectionTest, EnterAndDoubleClickAdd) {
   EXPECT_EQ(Tags(w->lbCommo), Tag(0, 4));
 }
 
-TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategories) {
+TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategoriesAndAddFollowingTheAnyRules) {
   for (MainTreeView* tree : {w->tvCommoAll, w->tvInfCommos}) {
     ASSERT_GE(tree->topLevelItemCount(), 18);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "::Any::");
@@ -397,9 +392,6 @@ TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategories) {
     EXPECT_EQ(tree->GetSelectedItem(0), tree->topLevelItem(0));
     EXPECT_EQ(TagOf(tree->topLevelItem(1)->child(0))->Kind, 5);
   }
-}
-
-TEST_F(SelectionTest, AddingFromTheTreeFollowsTheAnyRules) {
   TWsTreeNode* any = Root(w->tvCommoAll, "::Any::");
   TWsTreeNode* all = Root(w->tvCommoAll, "{All Commodities}");
   TWsTreeNode* commodity = Root(w->tvCommoAll, "{Commodity}");

@@ -1,5 +1,4 @@
-// The debug page: its lists, record lines, market rows and INI dump from the core, and the hidden page in
-// a started main window with its route-list window, on a generated installation.
+// The debug page's core on a generated installation, and the hidden page in a started main window.
 
 #include <gtest/gtest.h>
 
@@ -31,7 +30,7 @@ class DebugCoreTest : public ::testing::Test {
   std::unique_ptr<TSvData> data = test::LoadSmallModel();
 };
 
-TEST_F(DebugCoreTest, ListsMatchTheModel) {
+TEST_F(DebugCoreTest, ListsAndRecordLinesMatchTheModel) {
   struct Case {
     int mode;
     const TGoodArr* arr;
@@ -50,9 +49,7 @@ TEST_F(DebugCoreTest, ListsMatchTheModel) {
     }
   }
   EXPECT_TRUE(DebugLists(*data, 10).Names.empty());
-}
 
-TEST_F(DebugCoreTest, RecordLines) {
   TGood& g = SvModelTestAccess(*data).aGood[2];
   g.volume = 3;
   const auto lines = DebugRecordLines(*data, dlmGoods, 2);
@@ -159,8 +156,7 @@ class DebugPageTest : public StartedWindowTest {
   }
 };
 
-// The page's lists, record lines, market rows and INI dump come from the core (the tests above); this checks
-// that the controls reach them and that the route list is only replaced by a base's market.
+// The controls reach the core (tested above); only a base's market replaces the route list.
 TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
   HoldGoodsIni(*w->Data());
   QTest::mouseClick(w->panBackTop, Qt::LeftButton, {}, FreePoint(w->panBackTop));

@@ -107,9 +107,8 @@ class FormGridTest : public ::testing::Test {
   QStringList messages;
 };
 
-// The display's rows, built straight into a table, go to the list as they are: not copied, in place of
-// the rows before, and in the closing order (highest total first, equal totals as built) whatever header
-// was clicked before.
+// The display's table goes to the list uncopied, in place of the rows before, in the closing order (highest
+// total first, ties as built) whatever header was clicked before.
 TEST_F(FormGridTest, TakenRowsAreShownUncopiedInTheClosingOrder) {
   grid->AddRoutes({Row("5", "Old", "1"), Row("6", "Older", "1")});
   ClickHeader(0);
@@ -143,9 +142,8 @@ TEST_F(FormGridTest, RowColours) {
   EXPECT_EQ(background(4), QColor(Qt::white));  // too few sub-items: only the alternating colours
 }
 
-// Checked-in route files loaded into the window and saved again (the menu adds the default extension)
-// come out byte for byte the same; Clear empties the list, and a file that cannot be written is reported
-// instead of lost silently. The texts' round trip is checked by the RouteRowsTest cases below.
+// Checked-in route files loaded and saved again (the menu adds the extension) come out byte for byte the
+// same; Clear empties the list; a file that cannot be written is reported with the system's reason.
 TEST_F(FormGridTest, RouteFilesThroughTheWindowAreUnchangedAndAFailedSaveIsReported) {
   grid->AddRoutes({Row("20", "Ore", "5")});
   SaveVia(File("no-such-folder/x.csv"));
@@ -552,19 +550,15 @@ TEST(RouteRowsTest, PiecesReadAsTheWholeText) {
   }
 }
 
-// A NUL inside a row's text never reaches the stored fields, which end at NULs.
-TEST(RouteRowsTest, TableCutsTextsAtANul) {
-  TRouteTable rows;
-  rows.Append(TRouteRow{std::string("12\0x", 4), {std::string("a\0b", 3), "c"}});
-  ASSERT_EQ(rows.FieldCount(0), 3u);
-  EXPECT_EQ(rows.Row(0).Caption, "12");
-  EXPECT_EQ(rows.Row(0).SubItems, (std::vector<std::string>{"a", "c"}));
-  EXPECT_EQ(rows.Field(0, 3), "");
-}
+// A NUL inside a row's text ends the stored field. A long table is freed in slices, empty at each pause.
+TEST(RouteRowsTest, TableCutsTextsAtANulAndIsClearedInSlicesEmptyAtEachPause) {
+  TRouteTable cut;
+  cut.Append(TRouteRow{std::string("12\0x", 4), {std::string("a\0b", 3), "c"}});
+  ASSERT_EQ(cut.FieldCount(0), 3u);
+  EXPECT_EQ(cut.Row(0).Caption, "12");
+  EXPECT_EQ(cut.Row(0).SubItems, (std::vector<std::string>{"a", "c"}));
+  EXPECT_EQ(cut.Field(0, 3), "");
 
-// A long table gives its memory back in slices, pausing between them with no row left, and takes rows
-// again afterwards.
-TEST(RouteRowsTest, TableClearedInSlicesIsEmptyAtEachPause) {
   TRouteTable rows;
   for (int i = 0; i < 2000; ++i) rows.Append(RowWith(2, "Good " + std::to_string(i)));
   int pauses = 0;

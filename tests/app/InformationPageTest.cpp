@@ -1,5 +1,4 @@
-// The information page: its trees and cards from the core, and the page in a started main window, on a
-// generated installation.
+// The information page's trees and cards from the core, and the page in a started main window.
 
 #include <gtest/gtest.h>
 

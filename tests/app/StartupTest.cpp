@@ -1,5 +1,4 @@
-// The main window: its start-up, status display, error handling and boxes, and its controls as a player
-// meets them (the tab bar, the gauge, the hover look and the smallest size).
+// The main window: start-up, status display, error handling, boxes, and its controls as a player meets them.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -192,10 +191,9 @@ TEST_F(MainWindowTest, SecondInstanceAsksTheFirstToShowItselfAndEnds) {
   EXPECT_FALSE(second->isVisible());
 }
 
-// The lock lies in the user's private folder, so a name another user takes in the shared temporary folder
-// stops nothing; a private folder that is not the user's own, or a lock that cannot be a lock file, ends
-// the start with the reason instead of a silent hand-over. (The other user is played by chown when the
-// tests run as root.)
+// The lock lies in the user's private folder: names another user takes in the shared folder stop nothing; a
+// private folder not the user's own, or a lock that is no file, refuses the start with the reason (as root,
+// chown plays the other user).
 TEST(SingleInstance, TheLockLivesInThePrivateFolderAndARefusalSaysWhy) {
   TempDir dir;
   const auto shared = dir.Path() / "tmp", runtime = dir.Path() / "runtime";
@@ -228,9 +226,8 @@ TEST(SingleInstance, TheLockLivesInThePrivateFolderAndARefusalSaysWhy) {
     EXPECT_TRUE(blocked.Problem().endsWith(QStringLiteral("it is not a regular file")))
         << blocked.Problem().toStdString();
   }
-  // Without a session folder the private folder is the user's own one in the shared folder. Another user
-  // who made it first (or a link at its place, where only the superuser can play another user) gets the
-  // start refused with the reason.
+  // Without a session folder it is the user's own one in the shared folder; one another user made first (or a
+  // link at its place) refuses the start with the reason.
   ScopedEnv xdg("XDG_RUNTIME_DIR", nullptr);
   const auto foreign = shared / ("qmz-" + std::to_string(geteuid()));
   if (root) {

@@ -1,5 +1,4 @@
-// The update step of the start-up against a real HTTP server on 127.0.0.1, and the main window's small
-// commands: the about box, the default's reset and the priority switch.
+// The start-up's update step against an HTTP server on 127.0.0.1; the about box, default reset and priority.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -111,8 +110,7 @@ TEST_F(UpdateStartupTest, EveryOutcomeButASuccessfulDownloadLetsTheStartUpGoOn) 
   UpdateServer server(site_);
   const std::string proposed = folder.Str() + "/qmz_update.zip";
   const std::string chosen = folder.Str() + "/chosen.zip";
-  // One start-up: the update page at url, the Yes/No and file dialog answers; the start-up log holds log in this
-  // order and none of notInLog; nothing is downloaded or opened.
+  // One start-up with these answers: its log holds log in order and none of notInLog; nothing is downloaded.
   const auto start = [&](const char* name, const std::string& url, std::deque<bool> confirm,
                          std::deque<std::optional<std::string>> save, const std::vector<std::string>& log,
                          const std::vector<std::string>& notInLog, std::size_t warnings) {
