@@ -342,11 +342,8 @@ class RecordingImpressum : public TformImpressum {
 
 TEST(AboutBox, ShowsTheVersionLineOncePerShowingAndOpensItsLinks) {
   RecordingImpressum box;
-  const QString expected = QString("Version V%1.%2.%3  (Build %4)")
-                               .arg(QMZ_VERSION_MAJOR)
-                               .arg(QMZ_VERSION_MINOR)
-                               .arg(QMZ_VERSION_PATCH)
-                               .arg(QMZ_VERSION_BUILD);
+  const QString expected = QString::asprintf("Version V%d.%d.%d  (Build %d)", QMZ_VERSION_MAJOR, QMZ_VERSION_MINOR,
+                                             QMZ_VERSION_PATCH, QMZ_VERSION_BUILD);
   for (int showing = 0; showing < 2; ++showing) {
     box.show();
     EXPECT_EQ(box.labVersion->text(), expected);
