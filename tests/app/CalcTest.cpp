@@ -1,6 +1,5 @@
-// The route calculation, its sort and the rows it displays, on small hand-made models; then whole
-// calculations on generated installations, shown and saved by the route-list window and compared byte for
-// byte with the files under tests/data. QMZ_UPDATE_GOLDEN=1 writes the files instead (check them before committing).
+// The calculation, its sort and display rows on hand-made models; whole calculations saved by the route-list
+// window and compared with tests/data (QMZ_UPDATE_GOLDEN=1 writes them instead; check before committing).
 
 #include <gtest/gtest.h>
 
@@ -16,17 +15,12 @@
 #include <random>
 
 #include "app/core/uFormMain_Calc.h"
-#include "gamedata/uSvFunctions.h"
 #include "app/core/uFormMain_CalcLoop.h"
-#include "app/core/uFormMain_Sort.h"
-#include "support/mRunJournal.h"
-#include "util/ScriptedUser.h"
-#include "util/StatusRecorder.h"
 #include "app/core/uFormMain_Display.h"
+#include "app/core/uFormMain_Sort.h"
 #include "app/uFormGrid.h"
-#include "util/GeneratedModel.h"
-#include "util/TempDir.h"
 #include "platform/WholeFile.h"
+#include "util/GeneratedModel.h"  // the model, the journal helpers and the temporary folder
 
 using namespace qmz;
 
@@ -78,8 +72,6 @@ void SetCell(TSvData& d, int base, int good, bool sold, double price, float leve
   d.aMarket.Write(std::size_t(base), std::size_t(good), c);
 }
 
-// Hooks that record the status texts, and the plain forms of the calculation loop and the quicksort that
-// the fast ones must match.
 // Notes the status texts; stops when Stop says so.
 struct RecordingHooks : TCalcHooks {
   void Status(std::string_view text, std::uint32_t, std::uint32_t, std::uint32_t) override {
@@ -144,6 +136,18 @@ TIndex Base(std::uint32_t i) { return {i, 1}; }
 TIndex System(std::uint32_t i) { return {i, 2}; }
 TIndex Anywhere() { return {0, 4}; }
 TIndex Good(std::uint32_t i) { return {i, 5}; }
+
+TDisplayOptions Options(std::int64_t lines, bool unlawful, bool perishable, double level, double money = 1000000,
+                        std::int64_t cargo = 250) {
+  TDisplayOptions o;
+  o.LinesCount = lines;
+  o.Unlawful = unlawful;
+  o.Perishable = perishable;
+  o.Level = level;
+  o.Money = money;
+  o.Cargo = cargo;
+  return o;
+}
 
 struct CalcRun {
   TCalcWork work;
@@ -323,8 +327,7 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   EXPECT_TRUE(SameRoutes(one.first, three.first));
 }
 
-// The routes of a calculation before are given back a slice at a time; the window's pump may run
-// between slices, so the list is empty (and usable) by then, and keeps its mode and limit.
+// The routes before are given back in slices; the pump between them finds the list empty, mode and limit kept.
 TEST(CalcTest, RoutesAreGivenBackInSlices) {
   for (const auto& [count, calls] : {std::pair{0, 0}, {1, 0}, {3, 0}, {10, 3}}) {
     TRouteList l;
@@ -366,14 +369,7 @@ TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
   EXPECT_EQ(test::CountLines(*r.journal, jlError, ""), 1);
 }
 
-TRouteList ListOf(const std::vector<TRouteRecord>& v) {
-  TRouteList l;
-  for (const auto& r : v) l.Add(r);
-  return l;
-}
-
-// Random lists with many equal profits, from empty ones up: the order of ties and the number of calls are
-// those of the plain recursive form, on one thread and on several (the lists are large enough to be split).
+// Random lists full of ties: tie order and call count of the plain recursion, on one thread and on several.
 TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
   std::mt19937 rng(4711);
   for (std::size_t n : {0u, 1u, 2u, 3u, 57u, 1000u, 300000u}) {
@@ -390,7 +386,8 @@ TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
       // One thread; several; several that also split the first two levels together.
       const std::pair<unsigned, std::int64_t> runs[] = {{1u, 1 << 30}, {4u, 1 << 30}, {4u, 5000}, {3u, 20000}};
       for (const auto& [threads, split] : runs) {
-        TRouteList l = ListOf(v);
+        TRouteList l;
+        for (const auto& r : v) l.Add(r);
         std::uint64_t progressCalls = 0;
         const auto progress = [&](std::uint64_t c) { progressCalls = c; };
         EXPECT_EQ(SortRoutes(l, 0, std::int64_t(n) - 1, progress, threads, split), calls);
@@ -456,10 +453,7 @@ struct DisplayFixture : ::testing::Test {
 };
 
 TEST_F(DisplayFixture, RowTextsInColumnOrder) {
-  TDisplayOptions o;
-  o.Money = 10000;
-  o.Cargo = 50;
-  o.Level = 10;
+  TDisplayOptions o = Options(4000, true, true, 10, 10000, 50);
   o.DecimalSeparator = ',';
   const auto rows = Rows(o);
   ASSERT_EQ(rows.size(), 4u);
@@ -488,18 +482,13 @@ TEST_F(DisplayFixture, LimitAndFilters) {
       {4000, false, true, 10, {}},
   };
   for (const auto& c : cases) {
-    TDisplayOptions o;
-    o.LinesCount = c.lines;
-    o.Unlawful = c.unlawful;
-    o.Perishable = c.perishable;
-    o.Level = c.level;
     std::vector<std::string> got;
-    for (const auto& r : Rows(o)) got.push_back(r.SubItems[0]);
+    for (const auto& r : Rows(Options(c.lines, c.unlawful, c.perishable, c.level))) got.push_back(r.SubItems[0]);
     EXPECT_EQ(got, c.profits) << c.lines << " " << c.unlawful << c.perishable << " " << c.level;
   }
 }
 
-const TIndex kAny{0, 4};
+const TIndex kAny = Anywhere();
 
 // A calculation and the display's options for its file.
 struct Golden {
@@ -548,14 +537,8 @@ TEST_F(GoldenRoutesTest, RouteFilesMatchTheCheckedInOnes) {
     TCalcWork work;
     TCalcHooks hooks;
     ASSERT_EQ(CalculateRoutes(d, g.selection, work, hooks, nullptr), TCalcEnd::Finished);
-    TDisplayOptions o;
-    o.LinesCount = g.lines;
-    o.Unlawful = g.unlawful;
-    o.Perishable = g.perishable;
-    o.Level = g.level;
-    o.Money = g.money;
-    o.Cargo = g.cargo;
     TRouteTable rows;
+    const TDisplayOptions o = Options(g.lines, g.unlawful, g.perishable, g.level, g.money, g.cargo);
     ASSERT_EQ(BuildRouteRows(d, work.FRoutes, o, hooks, rows), TDisplayEnd::Finished);
     // Through the route-list window: it takes the rows with its closing sort, then saves them.
     TformGrid grid;

@@ -1,7 +1,5 @@
-// The selection pages and the Calculate and Reshow buttons of the main window on a generated installation:
-// places and goods chosen with the real buttons, keys and double-clicks, the "Anywhere" and "::Any::" rules,
-// the trade/loot switch, the commodity trees and the hint line; the calculation, the stop that only asks and
-// the route display into the route-list window (its save is FormGridTest's and e2e/calculate.sh's).
+// The selection pages, Calculate and Reshow of the main window on a generated installation, driven with the
+// real buttons, keys and clicks (the route list's save is FormGridTest's and e2e/calculate.sh's).
 
 #include <QApplication>
 #include <QStatusBar>
@@ -11,8 +9,6 @@
 
 #include "MainWindowFixture.h"
 #include "app/core/uFormMain_Display.h"
-#include "app/uFormGrid.h"
-#include "support/mRunJournal.h"
 #include "widgets/WsSpin_Locale.h"
 #include "app/uFormMain_InformationPage.h"
 #include "app/uFormMain_Selection.h"
@@ -67,8 +63,10 @@ class CalculateWindowTest : public StartedWindowTest {
     }
   }
 
-  // End lines carry the elapsed time after the text.
   int CountLines(const std::string& text, TJournalLevel level) const { return test::CountLines(*journal, level, text); }
+  static QString Printed(std::size_t rows) {
+    return QString::fromStdString(" Finished - Printed " + std::to_string(rows) + " Routes");
+  }
 };
 
 TEST_F(CalculateWindowTest, EmptySelectionCancelsAndStillRunsTheClosingSteps) {
@@ -81,11 +79,20 @@ TEST_F(CalculateWindowTest, EmptySelectionCancelsAndStillRunsTheClosingSteps) {
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_FALSE(w->btCalculate->isEnabled());
   EXPECT_TRUE(w->btShowRoutes->isEnabled());
-  EXPECT_EQ(w->StatusText(), " Finished - Printed 0 Routes");
+  EXPECT_EQ(w->StatusText(), Printed(0));
 }
 
-TEST_F(CalculateWindowTest, LootModeNeedsNoOrigin) {
+// Loot mode turns Calculate on, locks the origin tab and needs no origin; trade mode unlocks the tab again.
+TEST_F(CalculateWindowTest, LootModeLocksTheOriginTabAndNeedsNoOrigin) {
+  TWsTabBarItem* origin = w->tbRoutes->Tabs()[0];
+  TWsTabBarItem* destination = w->tbRoutes->Tabs()[1];
+  w->SetCalculateEnabled(false);
   QTest::mouseClick(w->btFuncLoot, Qt::LeftButton);
+  EXPECT_TRUE(w->btCalculate->isEnabled());
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
+  EXPECT_FALSE(origin->Enabled());
+  w->tbRoutes->SetSelectedTab(origin);
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
   w->lbDestBase->item(0)->setSelected(true);
   QTest::mouseClick(w->btAddTo, Qt::LeftButton);
   QTest::mouseClick(w->btAddCommo, Qt::LeftButton);
@@ -97,6 +104,9 @@ TEST_F(CalculateWindowTest, LootModeNeedsNoOrigin) {
     EXPECT_EQ(rows.Field(i, 8), "0");  // "Price": loot is free
     EXPECT_EQ(rows.Field(i, 6), w->lbDestination->item(0)->text().toStdString());
   }
+  QTest::mouseClick(w->btFuncTrade, Qt::LeftButton);
+  EXPECT_TRUE(origin->Enabled());
+  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
 }
 
 TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
@@ -110,8 +120,7 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   ASSERT_NE(expected.Count(), 0u);
   ExpectShown(expected);
   EXPECT_EQ(grid->StatusBar1->currentMessage(), "");
-  EXPECT_EQ(w->StatusText(),
-            QString::fromStdString(" Finished - Printed " + std::to_string(expected.Count()) + " Routes"));
+  EXPECT_EQ(w->StatusText(), Printed(expected.Count()));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_GT(w->SortCalls(), 0u);
 }
@@ -129,11 +138,8 @@ TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlBegin), 1);
   EXPECT_EQ(CountLines("Calculation stopped by User", jlWarning), 2);
   EXPECT_EQ(w->Routes().Count(), 0u);
-  EXPECT_EQ(w->btCalculate->text(), "&Calculate");
-  // A stopped calculation leaves Calculate as it was; the stop flag is down again.
-  EXPECT_TRUE(w->btCalculate->isEnabled());
-  EXPECT_TRUE(w->btShowRoutes->isEnabled());
-  EXPECT_FALSE(w->GetStopRequested());
+  EXPECT_TRUE(w->btShowRoutes->isEnabled());  // Calculate after a stop: StopClickedAtEachMomentOfARun
+  EXPECT_FALSE(w->GetStopRequested());        // the second stop leaves no flag up
 }
 
 TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
@@ -161,15 +167,12 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
   QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
   EXPECT_LE(grid->RouteTable().Count(), 2u);
   EXPECT_EQ(CountLines("Priting of routes cancelled", jlAction), 1);
-  EXPECT_EQ(w->StatusText(),
-            QString::fromStdString(" Finished - Printed " + std::to_string(grid->RouteTable().Count()) + " Routes"));
+  EXPECT_EQ(w->StatusText(), Printed(grid->RouteTable().Count()));
   EXPECT_FALSE(w->GetStopRequested());
 }
 
-// A Stop click at three moments of a run. Before the loop it ends the calculation with no route. Once
-// the loop is over (the sort lets the click in) no test of the stop flag is left: the sort completes and
-// every route is shown, sorted; Calculate stays enabled, as after any stop. While the routes are printed
-// Calculate is disabled and the click does nothing.
+// A Stop click before the loop ends the run with no route; during the sort (no stop test is left) every route
+// is still shown, Calculate enabled as after any stop; while printing Calculate is disabled and does nothing.
 TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
   ChooseAnywhereAndAnyCommodity();
   const TRouteTable all = ExpectedRows();
@@ -211,11 +214,20 @@ TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
   }
 }
 
-// Alt+digit types nothing into the option boxes, and leaving an emptied box leaves it empty. The emptied level
-// box reads as its minimum, 1, with the focus still in it (Reshow takes none) and after leaving it.
+// Alt+digit types nothing and an emptied box stays empty; the emptied level box reads 1, focused (Reshow takes
+// no focus) or left. The reputation box shows a signed float and takes neither the focus nor a key.
 TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelReadingOne) {
   w->show();
   QApplication::setActiveWindow(w.get());
+  EXPECT_EQ(w->edRepu->SpinType(), TWsSpinType::sptFloat);
+  EXPECT_TRUE(w->edRepu->Signed());
+  EXPECT_TRUE(w->edRepu->ReadOnly());
+  EXPECT_FALSE(w->edRepu->isEnabled());
+  QTest::mouseClick(w->edRepu, Qt::LeftButton, {}, QPoint(4, w->edRepu->height() / 2));
+  EXPECT_FALSE(w->edRepu->hasFocus());
+  QTest::keyClicks(w->edRepu, "5-");
+  QTest::keyClick(w->edRepu, Qt::Key_Up);
+  EXPECT_EQ(w->edRepu->text(), "0");
   ChooseAnywhereAndAnyCommodity();
   QTest::mouseClick(w->btCalculate, Qt::LeftButton);
   const TRouteTable levelOne = ExpectedRows(1.0);
@@ -244,21 +256,6 @@ TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelR
       ExpectShown(levelOne);
     }
   }
-}
-
-// The reputation box shows a signed float and takes neither the focus nor a key.
-TEST_F(CalculateWindowTest, ReputationBoxIsASignedFloatBoxDisabledAndReadOnly) {
-  w->show();
-  QApplication::setActiveWindow(w.get());
-  EXPECT_EQ(w->edRepu->SpinType(), TWsSpinType::sptFloat);
-  EXPECT_TRUE(w->edRepu->Signed());
-  EXPECT_TRUE(w->edRepu->ReadOnly());
-  EXPECT_FALSE(w->edRepu->isEnabled());
-  QTest::mouseClick(w->edRepu, Qt::LeftButton, {}, QPoint(4, w->edRepu->height() / 2));
-  EXPECT_FALSE(w->edRepu->hasFocus());
-  QTest::keyClicks(w->edRepu, "5-");
-  QTest::keyClick(w->edRepu, Qt::Key_Up);
-  EXPECT_EQ(w->edRepu->text(), "0");
 }
 
 TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfterwards) {
@@ -382,7 +379,7 @@ TEST_F(SelectionTest, EnterAndDoubleClickAdd) {
   EXPECT_EQ(Tags(w->lbCommo), Tag(0, 4));
 }
 
-TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategories) {
+TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategoriesAndAddFollowingTheAnyRules) {
   for (MainTreeView* tree : {w->tvCommoAll, w->tvInfCommos}) {
     ASSERT_GE(tree->topLevelItemCount(), 18);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "::Any::");
@@ -392,9 +389,6 @@ TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategories) {
     EXPECT_EQ(tree->GetSelectedItem(0), tree->topLevelItem(0));
     EXPECT_EQ(TagOf(tree->topLevelItem(1)->child(0))->Kind, 5);
   }
-}
-
-TEST_F(SelectionTest, AddingFromTheTreeFollowsTheAnyRules) {
   TWsTreeNode* any = Root(w->tvCommoAll, "::Any::");
   TWsTreeNode* all = Root(w->tvCommoAll, "{All Commodities}");
   TWsTreeNode* commodity = Root(w->tvCommoAll, "{Commodity}");
@@ -446,21 +440,6 @@ TEST_F(SelectionTest, TreeSelectedWithTheMouseAndShiftClickRebuilds) {
   QTest::mouseClick(w->pageCommodity, Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 1));
   EXPECT_EQ(w->tvCommoAll->GetSelectedItem(0), w->tvCommoAll->topLevelItem(0));
   EXPECT_EQ(w->lbCommo->count(), 1);
-}
-
-TEST_F(SelectionTest, LootModeLocksTheOriginTab) {
-  TWsTabBarItem* origin = w->tbRoutes->Tabs()[0];
-  TWsTabBarItem* destination = w->tbRoutes->Tabs()[1];
-  w->SetCalculateEnabled(false);
-  QTest::mouseClick(w->btFuncLoot, Qt::LeftButton);
-  EXPECT_TRUE(w->btCalculate->isEnabled());
-  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
-  EXPECT_FALSE(origin->Enabled());
-  w->tbRoutes->SetSelectedTab(origin);
-  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
-  QTest::mouseClick(w->btFuncTrade, Qt::LeftButton);
-  EXPECT_TRUE(origin->Enabled());
-  EXPECT_EQ(w->tbRoutes->SelectedTab(), destination);
 }
 
 TEST_F(SelectionTest, HintLineShowsTheHintOfTheControlUnderTheMouse) {

@@ -1,24 +1,28 @@
-// The debug page: its lists, record lines, market rows and INI dump from the core, and the hidden page in
-// a started main window with its route-list window, on a generated installation.
+// The debug page's core on a generated installation, and the hidden page in a started main window.
 
 #include <gtest/gtest.h>
 
 #include <QTest>
 #include <filesystem>
 
-#include "util/SvModelTestAccess.h"
+#include "MainWindowFixture.h"
 #include "app/core/uFormGrid_Files.h"
 #include "app/core/uFormMain_Debug.h"
 #include "gamedata/uSVIni.h"
 #include "platform/WholeFile.h"
-#include "util/TempDir.h"
-#include "MainWindowFixture.h"
-#include "app/uFormGrid.h"
+#include "util/SvModelTestAccess.h"
 
 using namespace qmz;
 using namespace qmz::test;
 
 namespace {
+
+// The loader releases its INI slots; the dump writes those still held, as this goods file.
+void HoldGoodsIni(TSvData& d) {
+  TStringList text;
+  text.SetText("[Good]\nnickname = ore\n");
+  d.aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
+}
 
 class DebugCoreTest : public ::testing::Test {
  protected:
@@ -26,7 +30,7 @@ class DebugCoreTest : public ::testing::Test {
   std::unique_ptr<TSvData> data = test::LoadSmallModel();
 };
 
-TEST_F(DebugCoreTest, ListsMatchTheModel) {
+TEST_F(DebugCoreTest, ListsAndRecordLinesMatchTheModel) {
   struct Case {
     int mode;
     const TGoodArr* arr;
@@ -45,9 +49,7 @@ TEST_F(DebugCoreTest, ListsMatchTheModel) {
     }
   }
   EXPECT_TRUE(DebugLists(*data, 10).Names.empty());
-}
 
-TEST_F(DebugCoreTest, RecordLines) {
   TGood& g = SvModelTestAccess(*data).aGood[2];
   g.volume = 3;
   const auto lines = DebugRecordLines(*data, dlmGoods, 2);
@@ -117,9 +119,7 @@ TEST_F(DebugCoreTest, IniDumpWritesHeldSlotsIntoTheFolder) {
   const std::string folder = dir.Str() + "/";
   EXPECT_EQ(WriteIniDump(*data, folder), 0);  // the loader has released its slots
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
-  TStringList text;
-  text.SetText("[Good]\nnickname = ore\n");
-  data->aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
+  HoldGoodsIni(*data);
   EXPECT_EQ(WriteIniDump(*data, folder), 1);
   std::string written;
   ASSERT_TRUE(platform::ReadWholeFile(folder + "IniFile_4", written));
@@ -156,12 +156,9 @@ class DebugPageTest : public StartedWindowTest {
   }
 };
 
-// The page's lists, record lines, market rows and INI dump come from the core (the tests above); this checks
-// that the controls reach them and that the route list is only replaced by a base's market.
+// The controls reach the core (tested above); only a base's market replaces the route list.
 TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
-  TStringList text;
-  text.SetText("[Good]\nnickname = ore\n");
-  w->Data()->aIni[iniGoods] = TSvIniFile::CreateFromList(text, "Goods");
+  HoldGoodsIni(*w->Data());
   QTest::mouseClick(w->panBackTop, Qt::LeftButton, {}, FreePoint(w->panBackTop));
   EXPECT_TRUE(std::filesystem::exists(folder.Path() / "IniFile_4"));
 

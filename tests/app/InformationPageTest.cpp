@@ -1,5 +1,4 @@
-// The information page: its trees and cards from the core, and the page in a started main window, on a
-// generated installation.
+// The information page's trees and cards from the core, and the page in a started main window.
 
 #include <gtest/gtest.h>
 
@@ -7,12 +6,12 @@
 #include <algorithm>
 #include <set>
 
-#include "util/SvModelTestAccess.h"
-#include "app/core/uFormMain_Info.h"
-#include "support/SysUtils.h"
 #include "MainWindowFixture.h"
 #include "app/ModelAdapter.h"
+#include "app/core/uFormMain_Info.h"
 #include "app/uFormMain_InformationPage.h"
+#include "support/SysUtils.h"
+#include "util/SvModelTestAccess.h"
 
 using namespace qmz;
 using namespace qmz::test;
@@ -62,30 +61,24 @@ void ExpectGroups(const TSvData& d, const std::vector<TInfoNode>& children, cons
                                       }));
 }
 
-TEST_F(InfoCoreTest, BaseBuysListsEveryGoodByCategory) {
-  // An unknown type (0) and the any type (17) hang where they belong too.
+// What a base buys is every good by category, an unknown type (0) and the any type (17) where they belong
+// too; what it sells is the goods sold there; a base selling nothing, or none, gives empty groups.
+TEST_F(InfoCoreTest, BaseBuysAndSellsGroupTheGoodsByCategory) {
   m.aGood[1].etype = 0;
   m.aGood[2].etype = 17;
-  std::set<std::uint32_t> all;
+  std::set<std::uint32_t> all, sold;
   for (std::uint32_t g = 1; g < data->aGood.size(); ++g) all.insert(g);
   const auto children = BaseBuysChildren(*data);
   ExpectGroups(*data, children, all, 0);
   ASSERT_GE(children.size(), 18u);
   EXPECT_EQ(children[17].Text, data->aGood[2].name.str());
   EXPECT_EQ(children[17].Tag.Kind, 5);
-}
 
-TEST_F(InfoCoreTest, BaseSellsListsTheGoodsSoldThere) {
   const int base = test::TradingBase(*data);
   ASSERT_GT(base, 0);
-  std::set<std::uint32_t> sold;
   for (std::uint32_t g = 1; g < data->aGood.size(); ++g)
     if (data->aMarket[std::size_t(base)][g].Sold) sold.insert(g);
   ExpectGroups(*data, BaseSellsChildren(*data, base), sold, 4);
-}
-
-TEST_F(InfoCoreTest, BaseSellingNothingOrNoBaseGivesEmptyGroups) {
-  const int base = test::TradingBase(*data);
   ClearSold(m.aMarket, std::size_t(base));
   for (int b : {base, 0, -1, int(data->aBase.size())}) {
     const auto children = BaseSellsChildren(*data, b);

@@ -97,11 +97,15 @@ class MainWindowTest : public ::testing::Test {
     return std::make_unique<TformMain>(std::move(setup));
   }
 
-  // Creation and the start-up sequence, without waiting for the timer.
-  std::unique_ptr<TformMain> StartWindow(QStringList arguments = {}) {
-    auto w = MakeWindow(std::move(arguments));
+  // Creation with the route-list window; StartWindow runs the start-up sequence too, without the timer.
+  std::unique_ptr<TformMain> CreatedWindow(QStringList arguments = {}, const QString& key = {}) {
+    auto w = MakeWindow(std::move(arguments), key);
     EXPECT_TRUE(w->FormCreate());
     w->SetFormGrid(grid.get());
+    return w;
+  }
+  std::unique_ptr<TformMain> StartWindow(QStringList arguments = {}) {
+    auto w = CreatedWindow(std::move(arguments));
     w->StartUpTimerTimer();
     return w;
   }

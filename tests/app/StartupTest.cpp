@@ -1,5 +1,4 @@
-// The main window: its start-up, status display, error handling and boxes, and its controls as a player
-// meets them (the tab bar, the gauge, the hover look and the smallest size).
+// The main window: start-up, status display, error handling, boxes, and its controls as a player meets them.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -18,14 +17,12 @@
 #include "MainWindowFixture.h"
 #include "gamedata/uformChooseDir.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
-#include "util/ModalAnswer.h"
-#include "widgets/WsStringGrid.h"
 #include "app/ModelAdapter.h"
-#include "support/mRunJournal.h"
-#include "app/MainWindowDialogs.h"
+#include "app/SingleInstance.h"
+#include "util/ModalAnswer.h"
 #include "util/MouseMove.h"
 #include "util/ScopedEnv.h"
-#include "app/SingleInstance.h"
+#include "widgets/WsStringGrid.h"
 
 namespace qmz::test {
 namespace {
@@ -43,9 +40,7 @@ TEST_F(MainWindowTest, StartUpFillsTheListsAndShowsTheVersion) {
 
   EXPECT_EQ(w->VersionText(), ":: V1.0.0 build 0");
   EXPECT_EQ(w->StatusText(), " Ready");
-  EXPECT_EQ(w->lbFromBase->count(), Install().dockableBases);
-  EXPECT_EQ(w->lbDestBase->count(), Install().dockableBases);
-  EXPECT_EQ(w->lbInfBase->count(), Install().dockableBases);
+  for (auto* bases : {w->lbFromBase, w->lbDestBase, w->lbInfBase}) EXPECT_EQ(bases->count(), Install().dockableBases);
   EXPECT_EQ(w->lbFromSystem->count(), Install().systems);
   for (auto* any : {w->lbFromAny, w->lbDestAny}) {
     ASSERT_EQ(any->count(), 1);
@@ -79,20 +74,29 @@ TEST_F(MainWindowTest, EachDebugSwitchAddsOneJournalLine) {
   }
 }
 
-TEST_F(MainWindowTest, FailedLoadClosesTheWindowAndFillsNothing) {
-  user.chooser = std::nullopt;  // the chooser is left with Cancel
-  auto w = StartWindow();
-  EXPECT_TRUE(w->Closed());
-  EXPECT_FALSE(w->StartupDone());
-  EXPECT_EQ(w->ExitCode(), 1) << "a start that ends without its window is no success";
-  const int created = IndexOfLine("Created SVData Struct: False");
-  ASSERT_GE(created, 0);
-  EXPECT_EQ(IndexOfLine("Closing Application"), created + 1);
-  EXPECT_TRUE(HasLine(*journal, "Passed: False ", jlWarning));
-  // The partial model fills no list.
-  EXPECT_EQ(w->lbFromBase->count(), 0);
-  EXPECT_EQ(w->lbFromAny->count(), 0);
-  EXPECT_FALSE(HasLine(*journal, "Setting up Origin"));
+// A load the chooser's Cancel fails, or a close while the chooser would show stops, closes the window;
+// the partial model fills no list, and nothing under the loader is freed before it returns.
+TEST_F(MainWindowTest, FailedOrClosedLoadClosesTheWindowAndFillsNothing) {
+  for (const bool closing : {false, true}) {
+    SCOPED_TRACE(closing);
+    journal = std::make_unique<TJournal>(folder.Str(), "DebugOut", true, true, false, false);
+    user.chooser = closing ? std::optional(Install().installDir.string()) : std::nullopt;
+    std::unique_ptr<TformMain> w = CreatedWindow();
+    if (closing) onChoose = [&] { w->close(); };
+    w->StartUpTimerTimer();
+    EXPECT_TRUE(w->Closed());
+    EXPECT_FALSE(w->StartupDone());
+    const int created = IndexOfLine("Created SVData Struct: False");
+    ASSERT_GE(created, 0);
+    if (closing) EXPECT_LT(IndexOfLine("Closing Application"), created);
+    else EXPECT_EQ(IndexOfLine("Closing Application"), created + 1);
+    EXPECT_EQ(w->ExitCode(), 1) << "a start that ends without its window is no success";
+    EXPECT_TRUE(HasLine(*journal, "Passed: False ", jlWarning));
+    EXPECT_EQ(w->lbFromBase->count(), 0);
+    EXPECT_EQ(w->lbFromAny->count(), 0);
+    EXPECT_FALSE(HasLine(*journal, "Setting up Origin"));
+    onChoose = nullptr;
+  }
 }
 
 TEST_F(MainWindowTest, ADefaultThatNoLongerLoadsBringsTheChooserBack) {
@@ -160,8 +164,7 @@ TEST_F(MainWindowTest, ADefaultWhoseLoadFailsWithAnErrorBringsTheChooserBack) {
 }
 
 TEST_F(MainWindowTest, TheStartupLogCoversTheWindowFromTheStart) {
-  auto w = MakeWindow();
-  ASSERT_TRUE(w->FormCreate());
+  auto w = CreatedWindow();
   w->StartUpTimer->stop();
   const auto covers = [&] { return w->panStartup->geometry() == w->centralWidget()->rect(); };
   EXPECT_TRUE(covers());
@@ -177,21 +180,9 @@ TEST_F(MainWindowTest, TheStartupLogCoversTheWindowFromTheStart) {
   w->close();
 }
 
-TEST_F(MainWindowTest, ClosingDuringLoadingStopsTheLoaderAndFreesNothingUnderIt) {
-  std::unique_ptr<TformMain> w = MakeWindow();
-  ASSERT_TRUE(w->FormCreate());
-  onChoose = [&] { w->close(); };
-  w->StartUpTimerTimer();
-  EXPECT_TRUE(w->Closed());
-  EXPECT_LT(IndexOfLine("Closing Application"), IndexOfLine("Created SVData Struct: False"));
-  EXPECT_TRUE(HasLine(*journal, "Passed: False ", jlWarning));
-  EXPECT_EQ(w->lbFromBase->count(), 0);
-}
-
 TEST_F(MainWindowTest, SecondInstanceAsksTheFirstToShowItselfAndEnds) {
   const QString key = QStringLiteral("QMZ_TEST_INSTANCE_%1").arg(getpid());
-  auto first = MakeWindow({}, key);
-  ASSERT_TRUE(first->FormCreate());
+  auto first = CreatedWindow({}, key);
   first->StartUpTimer->stop();
   ASSERT_FALSE(first->isVisible());
   auto second = MakeWindow({}, key);
@@ -200,17 +191,16 @@ TEST_F(MainWindowTest, SecondInstanceAsksTheFirstToShowItselfAndEnds) {
   EXPECT_FALSE(second->isVisible());
 }
 
-// The lock lies in the user's private folder, so a name another user takes in the shared temporary folder
-// stops nothing; a private folder that is not the user's own, or a lock that cannot be a lock file, ends
-// the start with the reason instead of a silent hand-over. (The other user is played by chown when the
-// tests run as root.)
+// The lock lies in the user's private folder: names another user takes in the shared folder stop nothing; a
+// private folder not the user's own, or a lock that is no file, refuses the start with the reason (as root,
+// chown plays the other user).
 TEST(SingleInstance, TheLockLivesInThePrivateFolderAndARefusalSaysWhy) {
   TempDir dir;
   const auto shared = dir.Path() / "tmp", runtime = dir.Path() / "runtime";
-  std::filesystem::create_directories(shared);
-  std::filesystem::create_directories(runtime);
-  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
-  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
+  for (const auto& [folder, mode] : {std::pair(shared, 01777), std::pair(runtime, 0700)}) {
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(chmod(folder.c_str(), mode), 0);
+  }
   ScopedEnv tmp("TMPDIR", shared.c_str());
   const bool root = geteuid() == 0;
   const QString key = QStringLiteral("QMZ_TEST_LOCK_%1").arg(getpid());
@@ -236,9 +226,8 @@ TEST(SingleInstance, TheLockLivesInThePrivateFolderAndARefusalSaysWhy) {
     EXPECT_TRUE(blocked.Problem().endsWith(QStringLiteral("it is not a regular file")))
         << blocked.Problem().toStdString();
   }
-  // Without a session folder the private folder is the user's own one in the shared folder. Another user
-  // who made it first (or a link at its place, where only the superuser can play another user) gets the
-  // start refused with the reason.
+  // Without a session folder it is the user's own one in the shared folder; one another user made first (or a
+  // link at its place) refuses the start with the reason.
   ScopedEnv xdg("XDG_RUNTIME_DIR", nullptr);
   const auto foreign = shared / ("qmz-" + std::to_string(geteuid()));
   if (root) {
@@ -255,8 +244,7 @@ TEST(SingleInstance, TheLockLivesInThePrivateFolderAndARefusalSaysWhy) {
 }
 
 TEST_F(MainWindowTest, StatusDisplayFollowsTheRules) {
-  auto w = MakeWindow();
-  ASSERT_TRUE(w->FormCreate());
+  auto w = CreatedWindow();
   w->StartUpTimer->stop();
   w->lbStartup->setPlainText("one\ntwo");
   w->SetStatus("Loading", 0, 60, 5);

@@ -79,11 +79,7 @@ fi
 
 journal="$work/first.mjf"
 for line in "Created SVData Struct: True" "Passed: True " "Form available" "Closing Application"; do
-  if ! grep -qF "] $line" "$journal"; then
-    echo "missing journal line: $line"
-    cat "$journal"
-    exit 1
-  fi
+  grep -qF "] $line" "$journal" || { echo "missing journal line: $line"; cat "$journal"; exit 1; }
 done
 [ "$(grep -c 'Journaling Status changed' "$journal")" -eq 3 ] || { echo "expected three status-change lines"; exit 1; }
 # The journal names the code the process ended with: 0 after a normal run, 1 after a start broken off
