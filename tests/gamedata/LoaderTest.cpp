@@ -32,9 +32,11 @@ class LoaderTest : public ::testing::Test {
   }
   void TearDown() override { platform::ResetProcessRegistry(); }
 
-  samplegen::Manifest Generate(const std::string& size, const std::string& sub = "gen", bool binary = false) {
+  samplegen::Manifest Generate(const std::string& size, const std::string& sub = "gen", bool binary = false,
+                               bool winePrefix = false) {
     auto options = samplegen::Options::ForSize(size);
     options.binaryFiles = binary;
+    options.winePrefix = winePrefix;
     auto manifest = samplegen::Generate(dir.Path() / sub, options);
     platform::ResetGamePathCache();
     return manifest;
@@ -180,9 +182,7 @@ TEST_F(LoaderTest, ParsersThatCatchTheirErrorsEndTheLoadWithTheirLines) {
 }
 
 TEST_F(LoaderTest, WinePrefixInstallationWithModManager) {
-  auto options = samplegen::Options::ForSize("small");
-  options.winePrefix = true;
-  const auto m = samplegen::Generate(dir.Path() / "wine", options);
+  const auto m = Generate("small", "wine", false, true);
   test::ScopedEnv env("WINEPREFIX", m.winePrefix.string().c_str());
   platform::ResetProcessRegistry();
   platform::ResetGamePathCache();
@@ -238,27 +238,6 @@ TEST_F(LoaderTest, SingleBrokenRecordsAreSkippedAndTheLoadGoesOn) {
   EXPECT_TRUE(test::HasText(*journal, "Faction properties missing"));
   EXPECT_TRUE(test::HasLine(*journal, "Base stray_base names no known system \"nowhere\": skipped", jlError));
   EXPECT_TRUE(test::HasText(*journal, "volume out of range (-1): bad_volume"));
-}
-
-TEST_F(LoaderTest, SystemFilesNamedByManySystemsGiveTheSameResultReadOnce) {
-  const auto m = Generate("small");
-  // One system file of about a megabyte, named by 300 more systems: read for each, that was 300 reads.
-  std::string zones;
-  for (int z = 0; z < 15000; ++z) zones += Format("[Zone]\nnickname = zone_%d\npos = 0, 0, 0\nshape = SPHERE\n", z);
-  Write(m, "universe\\Systems\\St01\\St01.ini", zones, true);
-  std::string systems;
-  for (int s = 0; s < 300; ++s) systems += Format("[System]\nnickname = extra_%d\nfile = systems\\st01\\ST01.ini\n", s);
-  Write(m, "universe\\universe.ini", systems, true);
-
-  auto d = Load(m.installDir.string());
-  ASSERT_TRUE(d->DataValid);
-  EXPECT_EQ(int(d->aSystem.size()) - 1, m.systems + 300);
-  EXPECT_EQ(int(d->aBase.size()) - 1, m.dockableBases);  // the bases of St01 are placed once, in St01
-  const int st01 = d->getIndexByNickname("St01", d->aSystem);
-  ASSERT_GT(st01, 0);
-  ASSERT_NE(d->aSystem[std::size_t(st01)].faction, 0u);
-  for (std::size_t s = std::size_t(m.systems) + 1; s < d->aSystem.size(); ++s)
-    EXPECT_EQ(d->aSystem[s].faction, d->aSystem[std::size_t(st01)].faction) << s;
 }
 
 TEST_F(LoaderTest, FilesThatCannotBeReadNeverBlockAndAreCountedAtTheEnd) {
