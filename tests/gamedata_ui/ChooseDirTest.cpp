@@ -207,7 +207,7 @@ TEST_F(ChooseDir, OlderSettingsFilesKeepTheirRowNumberDefault) {
   EXPECT_FALSE(d.Timer1->isActive());
 }
 
-TEST_F(ChooseDir, AFailedSaveLeavesTheFileWhole) {
+TEST_F(ChooseDir, AFailedSaveLeavesTheFileWholeALinkIsSavedAtItsTarget) {
   const std::string before = "[MAIN]\nPathNum=1\nDefault=-1\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n";
   test::WriteWholeFile(settings, before);
   TformChooseDir d(nullptr, settings);
@@ -216,6 +216,16 @@ TEST_F(ChooseDir, AFailedSaveLeavesTheFileWhole) {
   EXPECT_FALSE(d.WriteSettings());
   EXPECT_EQ(test::ReadWholeFile(settings), before);
   EXPECT_FALSE(fs::exists(settings + ".saving"));
+
+  const fs::path target = dir.Path() / "kept" / "QMZ.ini";
+  fs::create_directories(target.parent_path());
+  fs::rename(settings, target);
+  fs::create_symlink(target, settings);
+  d.sgPath->SetCell(1, 2, "/games/new");
+  ASSERT_TRUE(d.WriteSettings());
+  EXPECT_TRUE(fs::is_symlink(settings));
+  EXPECT_EQ(platform::ReadProfileString(target.string(), "Path", "Path_1", ""), "/games/new");
+  EXPECT_FALSE(fs::exists(target.string() + ".saving"));
 }
 
 TEST_F(ChooseDir, TheLoaderGetsTheChoice) {
@@ -299,19 +309,6 @@ TEST_F(ChooseDir, EscapeLeavesTheDialogOpenWithItsEntries) {
   EXPECT_EQ(d.sgPath->RowCount(), 2);
   QTest::mouseClick(d.btAbort, Qt::LeftButton);
   EXPECT_EQ(Read("Path", "Path_0"), "/games/new");
-}
-
-TEST_F(ChooseDir, ASettingsFileThatIsALinkIsSavedAtItsTarget) {
-  const fs::path target = dir.Path() / "kept" / "QMZ.ini";
-  test::WriteWholeFile(target.string(), "[MAIN]\nPathNum=0\nDefault=-1\n");
-  fs::create_symlink(target, settings);
-  TformChooseDir d(nullptr, settings);
-  d.sgPath->AddRow();
-  d.sgPath->SetCell(1, 1, "/games/new");
-  ASSERT_TRUE(d.WriteSettings());
-  EXPECT_TRUE(fs::is_symlink(settings));
-  EXPECT_EQ(platform::ReadProfileString(target.string(), "Path", "Path_0", ""), "/games/new");
-  EXPECT_FALSE(fs::exists(target.string() + ".saving"));
 }
 
 TEST_F(ChooseDir, AFolderWithALineBreakIsRefusedWhenAdded) {
