@@ -108,8 +108,7 @@ TEST_F(DataFilesTest, IdsNumbersPickLibraryAndResource) {
   }
 }
 
-// A library is read once however it is named (through other folders, in other letter case, through
-// links), and a library of its own is still read; every name keeps its number.
+// A library is read once however spelt or linked, another one still read; every name keeps its number.
 TEST_F(DataFilesTest, ALibraryNamedManyWaysIsReadOnce) {
   const fs::path exe = dir.Path() / "EXE";
   Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{1, "St01 Ore"}}));
@@ -184,8 +183,7 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   EXPECT_FALSE(d->getInitialData());
 }
 
-// The markets object is built in one pass; it must hold exactly what writing every base's MarketGood
-// values with WriteSectionList gives, for odd lines too.
+// The one-pass markets object holds what WriteSectionList of each base's MarketGood values gives, odd lines too.
 TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
   const std::string text =
       "[BaseGood]\r\nbase = Ö_Base\r\nMarketGood = ÖRE, 0, -1, 1, 1, 0, 1\r\nMarketGood = a=b, 1\r\n"
@@ -261,8 +259,7 @@ TEST_F(DataFilesTest, DataFilesThatCannotBeReadOrAreDamagedAreJournaledAndTheLoa
   EXPECT_EQ(test::CountLines(*journal, jlWarning, "Data file not read ("), 4);
 }
 
-// How often a file is opened while it is watched. Closes are watched too: equal events in a row would be
-// reported as one.
+// How often a file is opened while watched (closes too: equal events in a row would be reported as one).
 class OpenCounter {
  public:
   explicit OpenCounter(const fs::path& file) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {

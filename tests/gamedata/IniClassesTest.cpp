@@ -94,8 +94,7 @@ TEST(HashedStringList, LookupsStayRightThroughEveryKindOfChange) {
   }
 }
 
-// The settings file itself goes through the profile functions (tested with them); what is left here is
-// that a refused write reaches the caller as the exception the windows show.
+// The profile functions are tested with them; here a refused write reaches the caller as the exception shown.
 TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   TempDir dir;
   const auto file = (dir.Path() / "QMZ.ini").string();

@@ -18,8 +18,7 @@ using platform::RegistryRoot;
 
 namespace {
 
-// A mod manager in a temporary folder (a Linux path, which the path resolver takes as it is) and its
-// registry key in a registry of the test's own.
+// A mod manager in a temporary folder (a Linux path) and its key in a registry of the test's own.
 class ModNamesTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,6 +1,5 @@
-// The whole model of generated installations, reduced to one digest each and compared with the digest
-// of a model known to be right: a change to how the loader stores or builds its data must leave every
-// record, every market cell (as aMarket[b][g] reads it) and every name list exactly as it was.
+// Models of generated installations as one digest each, against that of a model known to be right: every
+// record, market cell (as aMarket[b][g] reads it) and name list must stay exactly as it was.
 // With QMZ_MODEL_DUMP_DIR set, the dumps are written there as text, so two builds can be diffed.
 
 #include <gtest/gtest.h>

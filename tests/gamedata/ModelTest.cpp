@@ -73,9 +73,8 @@ TEST(GoodArr, LookupFollowsTheArrayAsItIsFilledRenamedAndRefilled) {
   EXPECT_EQ(copy.IndexOfNickname("u"), 2);
 }
 
-// The market reads every cell as a full matrix would hold it: written cells, defaults for the bases
-// that have them, zero cells elsewhere; writes in any order, repeated writes and writes to an earlier
-// base included.
+// Every cell reads as a full matrix would hold it (written, a base's defaults, else zero), whatever the
+// order of the writes, repeated ones and ones to an earlier base included.
 TEST(MarketMatrix, ReadsLikeAFullMatrixWhateverTheOrderOfWrites) {
   TGoodArr goods = {TGood(), TGood(), TGood(), TGood(), TGood()};
   for (std::size_t g = 0; g < goods.size(); ++g) goods[g].price = 10.0 * double(g) + 0.5;

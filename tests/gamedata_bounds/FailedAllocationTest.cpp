@@ -89,8 +89,7 @@ class FailedAllocation : public ::testing::Test {
   samplegen::Manifest manifest_;
 };
 
-// Every step of a load allocates; refusing allocations spread over the whole load (a few hundred, in a
-// bounded time) reaches the folder listings, the INI objects, the parsers and the journal lines.
+// A few hundred refusals spread over the whole load reach its folder listings, INI objects, parsers and journal.
 TEST_F(FailedAllocation, EveryRefusedAllocationEndsTheLoadNormally) {
   const auto [whole, total] = Load(0);
   ASSERT_TRUE(whole.has_value());

@@ -41,8 +41,7 @@ std::string LongNameBomb() {
   return w.Build();
 }
 
-// About 400 KB: two entries naming one string of 100 KB make the lines long on average, then a record
-// with 65,535 short entries.
+// About 400 KB: two entries naming one 100 KB string make lines long on average, then 65,535 short entries.
 std::string AverageLineBomb() {
   test::BiniWriter w;
   const std::uint32_t key = w.Str("k");
@@ -225,8 +224,7 @@ std::string HugeLineFile(bool inName) {
   return text;
 }
 
-// Every section looked up by its name and its first line by its name, in place (a copy of a huge text
-// would be the caller's cost).
+// Every section and its first line looked up by name, in place (a copy of a huge text is the caller's cost).
 void ReadEverySection(const TSvIniFile& ini) {
   for (int i = 0; i < ini.Sections.Count(); ++i) {
     EXPECT_EQ(ini.Sections.IndexOf(ini.Sections[i]), i);

@@ -311,25 +311,7 @@ TEST_F(ChooseDir, EscapeLeavesTheDialogOpenWithItsEntries) {
   EXPECT_EQ(Read("Path", "Path_0"), "/games/new");
 }
 
-TEST_F(ChooseDir, AFolderWithALineBreakIsRefusedWhenAdded) {
-  const fs::path odd = dir.Path() / "two\nlines";
-  fs::create_directories(odd);
-  TformChooseDir d(nullptr, settings);
-  d.show();
-  std::string shown;
-  AnswerAdd("Odd", odd, [&] {
-    AnswerModal<QMessageBox>([&](QMessageBox* notice) {
-      shown = notice->text().toStdString();
-      notice->button(QMessageBox::Ok)->click();
-    });
-  });
-  QTest::mouseClick(d.btAdd, Qt::LeftButton);
-  EXPECT_NE(shown.find("line break"), std::string::npos);
-  EXPECT_EQ(d.sgPath->RowCount(), 1);
-  EXPECT_TRUE(d.WriteSettings());
-}
-
-TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
+TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeletingAFolderWithALineBreakIsRefused) {
   test::WriteWholeFile(settings,
                        "[MAIN]\nPathNum=3\n[Path]\nPath_0=/a\nPath_1=/b\nPath_2=/c\n[Name]\nName_0=A\n"
                        "Name_1=B\nName_2=C\n");
@@ -349,6 +331,20 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
   AnswerAdd("Added", dir.Path());
   QTest::mouseClick(d.btAdd, Qt::LeftButton);
   EXPECT_EQ(selectedTitle(), "Added");
+  const fs::path odd = dir.Path() / "two\nlines";
+  fs::create_directories(odd);
+  std::string shown;
+  AnswerAdd("Odd", odd, [&] {
+    AnswerModal<QMessageBox>([&](QMessageBox* notice) {
+      shown = notice->text().toStdString();
+      notice->button(QMessageBox::Ok)->click();
+    });
+  });
+  QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  EXPECT_NE(shown.find("line break"), std::string::npos);
+  EXPECT_EQ(d.sgPath->RowCount(), 3);
+  EXPECT_EQ(selectedTitle(), "Added");
+  EXPECT_TRUE(d.WriteSettings());
 
   while (d.sgPath->RowCount() > 0) QTest::mouseClick(d.btDel, Qt::LeftButton);
   EXPECT_EQ(selectedTitle(), "<none>");
