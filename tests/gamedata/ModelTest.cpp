@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -112,11 +113,8 @@ TEST(MarketMatrix, ReadsLikeAFullMatrixWhateverTheOrderOfWrites) {
       SCOPED_TRACE(testing::Message() << b << " x " << g);
       const TMarketCell want = b < 5 && g < 5 ? full[b][g] : TMarketCell();
       const TMarketCell got = m[b][g];
-      EXPECT_EQ(got.Sold, want.Sold);
-      EXPECT_EQ(got.PriceFactor, want.PriceFactor);
-      EXPECT_EQ(got.Price, want.Price);
-      EXPECT_EQ(got.Reputation, want.Reputation);
-      EXPECT_EQ(got.Level, want.Level);
+      EXPECT_EQ(std::tie(got.Sold, got.PriceFactor, got.Price, got.Reputation, got.Level),
+                std::tie(want.Sold, want.PriceFactor, want.Price, want.Reputation, want.Level));
     }
   }
   // The written cells of a base, in good order.

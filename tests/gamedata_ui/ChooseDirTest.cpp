@@ -352,14 +352,11 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeletingAFolderWithALineBreakIsRef
   EXPECT_FALSE(d.sgPath->selectionModel()->isSelected(blank));
 }
 
-TEST(LoaderDialogsText, LoaderLineBreaksBecomePlainLineFeeds) {
-  // The loader separates lines with LF CR; Qt's boxes take plain line feeds, and an empty line stays.
+// The loader separates lines with LF CR, Qt's boxes take plain line feeds (an empty line stays); a folder
+// name or a game file can hold anything, markup is shown as its characters.
+TEST(LoaderDialogsText, PlainLineFeedsAndMarkupAsItsCharacters) {
   EXPECT_EQ(BoxLines("a\n\r\rb\n\rc\n\r"), "a\n\nb\nc\n");
   EXPECT_EQ(BoxLines("x\r\ny\r\n\r\nz"), "x\ny\n\nz");
-}
-
-TEST(LoaderDialogsText, BoxesShowMarkupAsItsCharacters) {
-  // A folder name or a game file can hold anything.
   const std::string text = "C:\\<b>bold</b>\\<img src='missing.png' width=30000>";
   LoaderDialogs dialogs(nullptr, "unused.ini");
   const std::pair<const char*, std::function<void()>> boxes[] = {
