@@ -11,13 +11,8 @@
 #include "AllocationMeter.h"
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uIniDecoder.h"
+#include "gamedata/GeneratedInstallTest.h"
 #include "gamedata/uSVIni.h"
-#include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
-#include "samplegen/SampleGen.h"
-#include "util/ScriptedUser.h"
-#include "util/TempDir.h"
 
 using namespace qmz;
 namespace fs = std::filesystem;
@@ -125,28 +120,11 @@ TEST(ManySections, EmptySectionsCostASmallMultipleOfTheFile) {
 
 // ---- whole loads -------------------------------------------------------------------------------
 
-class LoadMemory : public ::testing::Test {
+class LoadMemory : public test::GeneratedInstallTest {
  protected:
   void SetUp() override {
-    platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
-    manifest = samplegen::Generate(dir.Path() / "game", samplegen::Options::ForSize("small"));
-    platform::ResetGamePathCache();
-  }
-  void TearDown() override { platform::ResetProcessRegistry(); }
-
-  // Replaces a file of the installation (its path under the installation folder, any letter case), or
-  // appends a line of bytes to it; gives back what it held.
-  std::string Replace(const std::string& file, const std::string& bytes, bool append = false) {
-    const auto path = platform::ResolveGamePath(manifest.installDir.string() + "/" + file);
-    EXPECT_TRUE(path.has_value()) << file;
-    std::string original = test::ReadWholeFile(*path);
-    test::WriteWholeFile(*path, append ? original + "\n" + bytes : bytes);
-    return original;
-  }
-
-  std::unique_ptr<TSvData> Load() {
-    user.chooser = manifest.installDir.string();
-    return std::make_unique<TSvData>(journal.get(), 0, 0, user);
+    GeneratedInstallTest::SetUp();
+    Generate("small");
   }
 
   bool HasLineEndingIn(std::string_view start, std::string_view end, TJournalLevel level) const {
@@ -154,11 +132,6 @@ class LoadMemory : public ::testing::Test {
       if (r.Level == level && r.Text.starts_with(start) && EndsText(end, r.Text)) return true;
     return false;
   }
-
-  test::TempDir dir;
-  samplegen::Manifest manifest;
-  std::unique_ptr<TJournal> journal = test::MemoryJournal();
-  test::ScriptedUser user;
 };
 
 // Every way a game file is read: main INI, initial world, faction file, system file, joined data file.
