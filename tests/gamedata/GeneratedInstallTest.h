@@ -1,6 +1,6 @@
 #pragma once
-// Loads of generated installations by a scripted user, with a journal in memory and a registry of the
-// test's own: no mod manager unless a test registers one, the host's Wine prefix must not leak in.
+// Loader tests: generated installations, a scripted user, a journal in memory and a registry of the test's
+// own (no mod manager unless a test registers one: the host's Wine prefix must not leak in).
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,10 @@ class GeneratedInstallTest : public ::testing::Test {
     platform::SetProcessRegistry(registry);
     platform::ResetGamePathCache();
   }
-  void TearDown() override { platform::ResetProcessRegistry(); }
+  void TearDown() override {
+    platform::ResetProcessRegistry();
+    platform::ResetGamePathCache();
+  }
 
   // An installation in a folder of the test's own; the one Replace and Load() use from now on.
   const samplegen::Manifest& Generate(const std::string& size, const std::string& sub = "game", bool binary = false,

@@ -6,12 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "gamedata/GeneratedInstallTest.h"
 #include "util/ScopedEnv.h"
-#include "util/StatusRecorder.h"
-#include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
-#include "util/TempDir.h"
 
 using namespace qmz;
 using platform::RegistryRoot;
@@ -19,18 +15,8 @@ using platform::RegistryRoot;
 namespace {
 
 // A mod manager in a temporary folder (a Linux path) and its key in a registry of the test's own.
-class ModNamesTest : public ::testing::Test {
+class ModNamesTest : public test::GeneratedInstallTest {
  protected:
-  void SetUp() override {
-    registry = std::make_shared<platform::MemoryRegistry>();
-    platform::SetProcessRegistry(registry);
-    platform::ResetGamePathCache();
-    journal = test::MemoryJournal();
-  }
-  void TearDown() override {
-    platform::ResetProcessRegistry();
-    platform::ResetGamePathCache();
-  }
   void InstallManager() {
     registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Install_Dir", dir.Str());
   }
@@ -52,10 +38,6 @@ class ModNamesTest : public ::testing::Test {
                             std::string("[TSvData.getActiveModNames() - Passed: ") + (value ? "True" : "False") +
                                 " ]") == 1;
   }
-
-  test::TempDir dir;
-  std::shared_ptr<platform::MemoryRegistry> registry;
-  std::unique_ptr<TJournal> journal;
 };
 
 // Only value names under "mods\\" count, in registry order; the name attribute is read wherever it stands.
