@@ -49,8 +49,7 @@ class FailedAllocation : public test::GeneratedInstallTest {
   // and the number of allocations the load asked for.
   std::pair<std::optional<std::size_t>, std::size_t> Load(std::size_t refuse) {
     platform::ResetGamePathCache();  // the folders are listed again, as at a real start
-    auto journal = test::MemoryJournal();
-    test::ScriptedUser user;
+    journal = test::MemoryJournal();
     user.chooser = manifest.installDir.string();
     test::AllocationMeter meter;
     if (refuse > 0) meter.RefuseAllocation(refuse);
