@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -109,11 +110,7 @@ TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   EXPECT_EQ(ReadWholeFile(file), "[MAIN]\nPathNum=2\n[Name]\nName_1=Sv\n");
 
   TIniFile refused((dir.Path() / "missing" / "QMZ.ini").string());
-  try {
-    refused.WriteString("MAIN", "Default", "1");
-    FAIL() << "no exception";
-  } catch (const EIniFileException& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + refused.FileName());
-  }
+  EXPECT_THAT([&] { refused.WriteString("MAIN", "Default", "1"); },
+              testing::ThrowsMessage<EIniFileException>(testing::StrEq("Unable to write to " + refused.FileName())));
   EXPECT_NO_THROW(refused.DeleteKey("MAIN", "Default"));
 }
