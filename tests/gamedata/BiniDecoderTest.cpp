@@ -37,21 +37,6 @@ std::string FloatText(float f) {
 
 }  // namespace
 
-// Text and files too small for a header are left to the text reader; sources that cannot be read give no line.
-TEST(BiniDecoder, TextSmallAndMissingSources) {
-  EXPECT_EQ(Decode(std::string("BINI\1\0\0\0\x0c\0\0\0", 12), bsTooSmall), V{});
-  EXPECT_EQ(Decode("[abc]key=val", bsTooSmall), V{});
-  EXPECT_EQ(Decode("[abc]\r\nkey=value\r\n", bsNotBini), V{});
-  TempDir dir;
-  V none;
-  std::string reason;
-  const auto collect = [&none](std::string_view line) { none.emplace_back(line); };
-  EXPECT_EQ(DecodeBiniFileLines((dir.Path() / "missing.ini").string(), collect, &reason), bsNoSource);
-  EXPECT_FALSE(reason.empty());
-  EXPECT_EQ(DecodeBiniFileLines(dir.Str(), collect), bsNoSource);  // a folder is no file
-  EXPECT_TRUE(none.empty());
-}
-
 TEST(BiniDecoder, SectionsAreAppendedAsTextLines) {
   BiniWriter w;
   w.Section("Good", 4).Entry("nickname", 1).String("ore").Entry("price", 2).Int(90).Float(1.5f);
@@ -122,8 +107,7 @@ TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
   }
 }
 
-// Damage of every kind ends the decode with bsBadEntry, keeping the complete lines before it, and
-// never reads outside the file or the string table.
+// Any damage ends the decode with bsBadEntry, keeping the lines before it, reading nothing outside the file.
 TEST(BiniDecoder, DamagedRecordsStopWithBadEntryKeepingTheLinesBefore) {
   struct Case {
     const char* what;
@@ -204,8 +188,12 @@ TEST(BiniDecoder, SectionRoomIsWhatTheRecordsAndTheDecodedBoundAllow) {
   EXPECT_LT(rooms[1].bytes, MaxDecodedSize(file.size()) - 5000);
 }
 
-// The files the loader reads line by line: binary, damaged binary, and text of every kind.
-TEST(BiniDecoder, FileLinesOfBinaryAndTextFiles) {
+// The files the loader reads line by line: binary, damaged binary, text of every kind; text and files too
+// small for a header are left to the text reader, sources that cannot be read give no line.
+TEST(BiniDecoder, LinesOfEverySource) {
+  EXPECT_EQ(Decode(std::string("BINI\1\0\0\0\x0c\0\0\0", 12), bsTooSmall), V{});
+  EXPECT_EQ(Decode("[abc]key=val", bsTooSmall), V{});
+  EXPECT_EQ(Decode("[abc]\r\nkey=value\r\n", bsNotBini), V{});
   BiniWriter good, damaged;
   good.Section("Good", 2).Entry("nickname", 1).String("ore").Entry("price", 2).Int(90).Float(1.5f);
   damaged.Section("s", 2).Entry("a", 0);
@@ -223,10 +211,18 @@ TEST(BiniDecoder, FileLinesOfBinaryAndTextFiles) {
   };
   TempDir dir;
   const std::string path = (dir.Path() / "file.ini").string();
+  V lines;
+  const auto collect = [&lines](std::string_view line) { lines.emplace_back(line); };
   for (const auto& f : files) {
     qmz::test::WriteWholeFile(path, f.bytes);
-    V lines;
-    EXPECT_EQ(DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.emplace_back(line); }), f.status);
+    lines.clear();
+    EXPECT_EQ(DecodeBiniFileLines(path, collect), f.status);
     EXPECT_EQ(lines, f.lines) << f.bytes;
   }
+  lines.clear();
+  std::string reason;
+  EXPECT_EQ(DecodeBiniFileLines((dir.Path() / "missing.ini").string(), collect, &reason), bsNoSource);
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(DecodeBiniFileLines(dir.Str(), collect), bsNoSource);  // a folder is no file
+  EXPECT_TRUE(lines.empty());
 }

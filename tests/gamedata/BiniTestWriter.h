@@ -1,6 +1,5 @@
 #pragma once
-// Byte-level writer of binary INI files for the tests: records are written exactly as asked, so a test
-// can also build files that are damaged in one precise way.
+// Writes binary INI records exactly as asked, so a test can also damage a file in one precise way.
 #include <cstdint>
 #include <cstring>
 #include <fstream>

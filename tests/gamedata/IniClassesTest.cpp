@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -94,8 +95,7 @@ TEST(HashedStringList, LookupsStayRightThroughEveryKindOfChange) {
   }
 }
 
-// The settings file itself goes through the profile functions (tested with them); what is left here is
-// that a refused write reaches the caller as the exception the windows show.
+// The profile functions are tested with them; here a refused write reaches the caller as the exception shown.
 TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   TempDir dir;
   const auto file = (dir.Path() / "QMZ.ini").string();
@@ -110,11 +110,7 @@ TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   EXPECT_EQ(ReadWholeFile(file), "[MAIN]\nPathNum=2\n[Name]\nName_1=Sv\n");
 
   TIniFile refused((dir.Path() / "missing" / "QMZ.ini").string());
-  try {
-    refused.WriteString("MAIN", "Default", "1");
-    FAIL() << "no exception";
-  } catch (const EIniFileException& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + refused.FileName());
-  }
+  EXPECT_THAT([&] { refused.WriteString("MAIN", "Default", "1"); },
+              testing::ThrowsMessage<EIniFileException>(testing::StrEq("Unable to write to " + refused.FileName())));
   EXPECT_NO_THROW(refused.DeleteKey("MAIN", "Default"));
 }

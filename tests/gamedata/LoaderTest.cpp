@@ -4,55 +4,20 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
-#include "util/ScriptedUser.h"
-#include "gamedata/uSvFunctions.h"
+#include "gamedata/GeneratedInstallTest.h"
 #include "platform/BuildInfo.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
 #include "util/ScopedEnv.h"
-#include "util/TempDir.h"
-#include "samplegen/SampleGen.h"
 
 using namespace qmz;
 namespace fs = std::filesystem;
 
 namespace {
 
-// No mod manager unless a test registers one: the host's Wine prefix must not leak into the tests.
-class LoaderTest : public ::testing::Test {
+class LoaderTest : public test::GeneratedInstallTest {
  protected:
-  void SetUp() override {
-    platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
-    platform::ResetGamePathCache();
-  }
-  void TearDown() override { platform::ResetProcessRegistry(); }
-
-  samplegen::Manifest Generate(const std::string& size, const std::string& sub = "gen", bool binary = false) {
-    auto options = samplegen::Options::ForSize(size);
-    options.binaryFiles = binary;
-    auto manifest = samplegen::Generate(dir.Path() / sub, options);
-    platform::ResetGamePathCache();
-    return manifest;
-  }
-
-  // Writes text into (or appends it to) a data file of the generated installation.
-  void Write(const samplegen::Manifest& m, const std::string& gamePath, const std::string& text, bool append) {
-    const auto path = platform::ResolveGamePath(m.installDir.string() + "/DATA/" + gamePath);
-    ASSERT_TRUE(path.has_value()) << gamePath;
-    std::ofstream(*path, append ? std::ios::app : std::ios::trunc) << "\n" << text;
-    platform::ResetGamePathCache();
-  }
-
-  std::unique_ptr<TSvData> Load(const std::string& folder) {
-    user.chooser = folder;
-    return std::make_unique<TSvData>(journal.get(), 0, 0, user);
-  }
-
   static void ExpectManifestCounts(const SvModel& d, const samplegen::Manifest& m) {
     ASSERT_TRUE(d.DataValid);
     EXPECT_EQ(int(d.aFaction.size()) - 1, m.factions);
@@ -73,10 +38,6 @@ class LoaderTest : public ::testing::Test {
       EXPECT_LT(LowerCase(d.aGood[g - 1].nickname.str()), LowerCase(d.aGood[g].nickname.str())) << g;
     }
   }
-
-  test::TempDir dir;
-  std::unique_ptr<TJournal> journal = test::MemoryJournal();
-  test::ScriptedUser user;
 };
 
 TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoad) {
@@ -102,7 +63,7 @@ TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoad) {
 }
 
 TEST_F(LoaderTest, ManualPathIsAskedUntilItExistsAndMayBeRelative) {
-  const auto m = Generate("small", "game");
+  const auto m = Generate("small");
   fs::create_directories(dir.Path() / "work");
   const fs::path before = fs::current_path();
   fs::current_path(dir.Path() / "work");
@@ -134,9 +95,9 @@ TEST_F(LoaderTest, MissingMainIniShowsItsPath) {
 }
 
 TEST_F(LoaderTest, StopBeforeTheDataFilesEndsWithoutDialog) {
-  const auto m = Generate("small");
+  Generate("small");
   user.stop = [] { return true; };
-  auto d = Load(m.installDir.string());
+  auto d = Load();
   EXPECT_FALSE(d->DataValid);
   EXPECT_TRUE(user.warnings.empty());
   EXPECT_TRUE(test::HasLine(*journal, "TSvData.getDllList()", jlEnd));
@@ -145,13 +106,13 @@ TEST_F(LoaderTest, StopBeforeTheDataFilesEndsWithoutDialog) {
 }
 
 TEST_F(LoaderTest, AnErrorPassesOnButIsNeverReportedAsSuccess) {
-  const auto m = Generate("small");
+  Generate("small");
   // The window goes away while the factions are read.
   user.stop = [this]() -> bool {
     if (test::HasLine(*journal, "[TSVData.parseGroups()]", jlBegin)) throw std::runtime_error("window gone");
     return false;
   };
-  EXPECT_THROW(Load(m.installDir.string()), std::runtime_error);
+  EXPECT_THROW(Load(), std::runtime_error);
   EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
   EXPECT_TRUE(test::HasLine(*journal, "Result = False", jlWarning));
   EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
@@ -159,7 +120,7 @@ TEST_F(LoaderTest, AnErrorPassesOnButIsNeverReportedAsSuccess) {
 }
 
 TEST_F(LoaderTest, ParsersThatCatchTheirErrorsEndTheLoadWithTheirLines) {
-  const auto m = Generate("small");
+  Generate("small");
   const std::vector<std::vector<std::string>> cases = {
       {"[TSVData.parseUniverse()]", "Error in parseUniverse()", "   window gone"},
       {"[TSvData.parseGoods()]", "TSvData.parseGoods(1)] - Error : window gone",
@@ -174,15 +135,13 @@ TEST_F(LoaderTest, ParsersThatCatchTheirErrorsEndTheLoadWithTheirLines) {
       if (test::HasLine(*journal, c[0], jlBegin)) throw std::runtime_error("window gone");
       return false;
     };
-    EXPECT_FALSE(Load(m.installDir.string())->DataValid);
+    EXPECT_FALSE(Load()->DataValid);
     for (std::size_t k = 1; k < c.size(); ++k) EXPECT_TRUE(test::HasLine(*journal, c[k])) << c[k];
   }
 }
 
 TEST_F(LoaderTest, WinePrefixInstallationWithModManager) {
-  auto options = samplegen::Options::ForSize("small");
-  options.winePrefix = true;
-  const auto m = samplegen::Generate(dir.Path() / "wine", options);
+  const auto m = Generate("small", "wine", false, true);
   test::ScopedEnv env("WINEPREFIX", m.winePrefix.string().c_str());
   platform::ResetProcessRegistry();
   platform::ResetGamePathCache();
@@ -211,10 +170,10 @@ TEST_F(LoaderTest, DataKindsWithoutTheirSectionsShowTheDataFilesDialog) {
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c[2]);
-    const auto m = Generate("small", "case" + std::to_string(n++));
-    Write(m, c[0], c[1], false);
+    Generate("small", "case" + std::to_string(n++));
+    Replace(std::string("DATA\\") + c[0], c[1]);
     user.warnings.clear();
-    EXPECT_FALSE(Load(m.installDir.string())->DataValid);
+    EXPECT_FALSE(Load()->DataValid);
     EXPECT_EQ(user.warnings, std::vector<std::string>{TSvData::DataFilesText()});
     EXPECT_TRUE(test::HasLine(*journal, c[2], jlError));
   }
@@ -223,14 +182,14 @@ TEST_F(LoaderTest, DataKindsWithoutTheirSectionsShowTheDataFilesDialog) {
 TEST_F(LoaderTest, SingleBrokenRecordsAreSkippedAndTheLoadGoesOn) {
   const auto m = Generate("small");
   fs::remove(*platform::ResolveGamePath(m.installDir.string() + "/DATA/missions/faction_prop.ini"));
-  Write(m, "universe\\universe.ini", "[Base]\nnickname = stray_base\nsystem = nowhere\nstrid_name = 1\n", true);
-  Write(m, "equipment\\goods.ini",
-        "[Good]\nnickname = bad_volume\ncategory = commodity\nprice = 5\nequipment = bad_volume_eq\n", true);
-  Write(m, "equipment\\kit_other.ini", "[Commodity]\nnickname = bad_volume_eq\nids_name = 0\nvolume = -1\n", true);
-  Write(m, "equipment\\kiosk_cargo.ini",
-        "[BaseGood]\nbase = nowhere_base\nMarketGood = bad_volume, 0, -1, 10, 10, 0, 1\n", true);
+  Replace("DATA\\universe\\universe.ini", "[Base]\nnickname = stray_base\nsystem = nowhere\nstrid_name = 1\n", true);
+  Replace("DATA\\equipment\\goods.ini",
+          "[Good]\nnickname = bad_volume\ncategory = commodity\nprice = 5\nequipment = bad_volume_eq\n", true);
+  Replace("DATA\\equipment\\kit_other.ini", "[Commodity]\nnickname = bad_volume_eq\nids_name = 0\nvolume = -1\n", true);
+  Replace("DATA\\equipment\\kiosk_cargo.ini",
+          "[BaseGood]\nbase = nowhere_base\nMarketGood = bad_volume, 0, -1, 10, 10, 0, 1\n", true);
 
-  auto d = Load(m.installDir.string());
+  auto d = Load();
   auto expected = m;
   expected.lawfulFactions = 0;
   ExpectManifestCounts(*d, expected);
@@ -238,27 +197,6 @@ TEST_F(LoaderTest, SingleBrokenRecordsAreSkippedAndTheLoadGoesOn) {
   EXPECT_TRUE(test::HasText(*journal, "Faction properties missing"));
   EXPECT_TRUE(test::HasLine(*journal, "Base stray_base names no known system \"nowhere\": skipped", jlError));
   EXPECT_TRUE(test::HasText(*journal, "volume out of range (-1): bad_volume"));
-}
-
-TEST_F(LoaderTest, SystemFilesNamedByManySystemsGiveTheSameResultReadOnce) {
-  const auto m = Generate("small");
-  // One system file of about a megabyte, named by 300 more systems: read for each, that was 300 reads.
-  std::string zones;
-  for (int z = 0; z < 15000; ++z) zones += Format("[Zone]\nnickname = zone_%d\npos = 0, 0, 0\nshape = SPHERE\n", z);
-  Write(m, "universe\\Systems\\St01\\St01.ini", zones, true);
-  std::string systems;
-  for (int s = 0; s < 300; ++s) systems += Format("[System]\nnickname = extra_%d\nfile = systems\\st01\\ST01.ini\n", s);
-  Write(m, "universe\\universe.ini", systems, true);
-
-  auto d = Load(m.installDir.string());
-  ASSERT_TRUE(d->DataValid);
-  EXPECT_EQ(int(d->aSystem.size()) - 1, m.systems + 300);
-  EXPECT_EQ(int(d->aBase.size()) - 1, m.dockableBases);  // the bases of St01 are placed once, in St01
-  const int st01 = d->getIndexByNickname("St01", d->aSystem);
-  ASSERT_GT(st01, 0);
-  ASSERT_NE(d->aSystem[std::size_t(st01)].faction, 0u);
-  for (std::size_t s = std::size_t(m.systems) + 1; s < d->aSystem.size(); ++s)
-    EXPECT_EQ(d->aSystem[s].faction, d->aSystem[std::size_t(st01)].faction) << s;
 }
 
 TEST_F(LoaderTest, FilesThatCannotBeReadNeverBlockAndAreCountedAtTheEnd) {
@@ -273,7 +211,7 @@ TEST_F(LoaderTest, FilesThatCannotBeReadNeverBlockAndAreCountedAtTheEnd) {
   }
   platform::ResetGamePathCache();
 
-  auto d = Load(m.installDir.string());
+  auto d = Load();
   ASSERT_TRUE(d->DataValid);  // the load goes on without them
   EXPECT_LT(int(d->aBase.size()) - 1, m.dockableBases);
   EXPECT_TRUE(

@@ -6,32 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "gamedata/GeneratedInstallTest.h"
 #include "util/ScopedEnv.h"
-#include "util/StatusRecorder.h"
-#include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
-#include "util/TempDir.h"
 
 using namespace qmz;
 using platform::RegistryRoot;
 
 namespace {
 
-// A mod manager in a temporary folder (a Linux path, which the path resolver takes as it is) and its
-// registry key in a registry of the test's own.
-class ModNamesTest : public ::testing::Test {
+// A mod manager in a temporary folder (a Linux path) and its key in a registry of the test's own.
+class ModNamesTest : public test::GeneratedInstallTest {
  protected:
-  void SetUp() override {
-    registry = std::make_shared<platform::MemoryRegistry>();
-    platform::SetProcessRegistry(registry);
-    platform::ResetGamePathCache();
-    journal = test::MemoryJournal();
-  }
-  void TearDown() override {
-    platform::ResetProcessRegistry();
-    platform::ResetGamePathCache();
-  }
   void InstallManager() {
     registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "Install_Dir", dir.Str());
   }
@@ -53,10 +38,6 @@ class ModNamesTest : public ::testing::Test {
                             std::string("[TSvData.getActiveModNames() - Passed: ") + (value ? "True" : "False") +
                                 " ]") == 1;
   }
-
-  test::TempDir dir;
-  std::shared_ptr<platform::MemoryRegistry> registry;
-  std::unique_ptr<TJournal> journal;
 };
 
 // Only value names under "mods\\" count, in registry order; the name attribute is read wherever it stands.
@@ -77,13 +58,23 @@ TEST_F(ModNamesTest, ModsInRegistryOrderWithTheirHeaderNames) {
   EXPECT_TRUE(Passed(true));
 }
 
-TEST_F(ModNamesTest, MissingScriptSkipsOnlyThatMod) {
+// A missing script skips only its mod; an external entity that is a FIFO is journaled and never blocks.
+TEST_F(ModNamesTest, AScriptOrEntityThatCannotBeReadSkipsOnlyThat) {
   InstallManager();
   AddMod("mods\\A", "mods/A", "<header name=\"First\"/>");
   AddMod("mods\\Gone", "mods/Gone");
+  AddMod("mods\\Pipe", "mods/pipe");
+  ASSERT_EQ(mkfifo((dir.Path() / "mods/pipe/part.ent").c_str(), 0600), 0);
+  test::WriteWholeFile(dir.Path() / "mods/pipe/script.xml",
+                       "<?xml version=\"1.0\"?>\n<!DOCTYPE script [<!ENTITY part SYSTEM \"part.ent\">]>\n"
+                       "<script>&part;<header name=\"Piped\"/></script>\n");
   AddMod("mods\\C", "mods/C", "<header name=\"Last\"/>");
-  EXPECT_EQ(Run(), (std::vector<std::string>{"First", "Last"}));
+  EXPECT_EQ(Run(), (std::vector<std::string>{"First", "Piped", "Last"}));
   EXPECT_EQ(test::CountLines(*journal, jlWarning, "mods\\Gone\\"), 1);
+  EXPECT_EQ(test::CountLines(*journal, jlWarning,
+                             "Data file not read (not a regular file): " +
+                                 (dir.Path() / "mods/pipe/part.ent").string()),
+            1);
   EXPECT_TRUE(Passed(false));
 }
 
@@ -97,20 +88,6 @@ TEST_F(ModNamesTest, NoManagerGivesNoNames) {
 }
 
 }  // namespace
-
-TEST_F(ModNamesTest, AnExternalEntityThatIsAFifoIsJournaledAndNeverBlocks) {
-  InstallManager();
-  AddMod("mods\\Pipe", "mods/pipe");
-  ASSERT_EQ(mkfifo((dir.Path() / "mods/pipe/part.ent").c_str(), 0600), 0);
-  test::WriteWholeFile(dir.Path() / "mods/pipe/script.xml",
-                       "<?xml version=\"1.0\"?>\n<!DOCTYPE script [<!ENTITY part SYSTEM \"part.ent\">]>\n"
-                       "<script>&part;<header name=\"Piped\"/></script>\n");
-  EXPECT_EQ(Run(), std::vector<std::string>{"Piped"});
-  EXPECT_EQ(test::CountLines(*journal, jlWarning,
-                             "Data file not read (not a regular file): " +
-                                 (dir.Path() / "mods/pipe/part.ent").string()),
-            1);
-}
 
 TEST(InstallLookup, RegistryFoldersGetATrailingBackslashMissingOrEmptyOnesNone) {
   auto reg = std::make_shared<platform::MemoryRegistry>();

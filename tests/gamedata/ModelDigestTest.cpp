@@ -1,6 +1,5 @@
-// The whole model of generated installations, reduced to one digest each and compared with the digest
-// of a model known to be right: a change to how the loader stores or builds its data must leave every
-// record, every market cell (as aMarket[b][g] reads it) and every name list exactly as it was.
+// Models of generated installations as one digest each, against that of a model known to be right: every
+// record, market cell (as aMarket[b][g] reads it) and name list must stay exactly as it was.
 // With QMZ_MODEL_DUMP_DIR set, the dumps are written there as text, so two builds can be diffed.
 
 #include <gtest/gtest.h>
@@ -36,6 +35,12 @@ class Dump {
     Text(hex);
   }
   void EndLine() { out_.push_back('\n'); }
+  // A part's title and its number of records, on a line of their own.
+  void Header(std::string_view title, std::uint64_t count) {
+    Text(title);
+    Int(count);
+    EndLine();
+  }
   const std::string& str() const { return out_; }
 
   // FNV-1a, 64 bits.
@@ -50,9 +55,7 @@ class Dump {
 };
 
 void DumpArray(Dump& d, std::string_view title, const TGoodArr& arr) {
-  d.Text(title);
-  d.Int(arr.size());
-  d.EndLine();
+  d.Header(title, arr.size());
   for (const TGood& g : arr) {
     for (const TShortString* s :
          {&g.nickname, &g.ids_name, &g.ids_short_name, &g.name, &g.short_name, &g.ids_info, &g.IniFile, &g.equipment})
@@ -69,9 +72,7 @@ void DumpArray(Dump& d, std::string_view title, const TGoodArr& arr) {
 }
 
 void DumpList(Dump& d, std::string_view title, const TStringList& list) {
-  d.Text(title);
-  d.Int(std::uint64_t(list.Count()));
-  d.EndLine();
+  d.Header(title, std::uint64_t(list.Count()));
   for (int i = 0; i < list.Count(); ++i) {
     d.Text(list[i]);
     d.EndLine();
@@ -87,9 +88,7 @@ Dump DumpModel(const TSvData& m) {
   DumpArray(d, "bases", m.aBase);
   DumpArray(d, "goods", m.aGood);
   DumpArray(d, "solars", m.aSolar);
-  d.Text("faction properties");
-  d.Int(m.aFactionProps.size());
-  d.EndLine();
+  d.Header("faction properties", m.aFactionProps.size());
   for (const TFaction& f : m.aFactionProps) {
     for (const TShortString* s : {&f.scan_for_cargo, &f.scan_announce, &f.scan_chance}) d.Text(s->str());
     d.Int(f.lawful);

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -73,9 +74,8 @@ TEST(GoodArr, LookupFollowsTheArrayAsItIsFilledRenamedAndRefilled) {
   EXPECT_EQ(copy.IndexOfNickname("u"), 2);
 }
 
-// The market reads every cell as a full matrix would hold it: written cells, defaults for the bases
-// that have them, zero cells elsewhere; writes in any order, repeated writes and writes to an earlier
-// base included.
+// Every cell reads as a full matrix would hold it (written, a base's defaults, else zero), whatever the
+// order of the writes, repeated ones and ones to an earlier base included.
 TEST(MarketMatrix, ReadsLikeAFullMatrixWhateverTheOrderOfWrites) {
   TGoodArr goods = {TGood(), TGood(), TGood(), TGood(), TGood()};
   for (std::size_t g = 0; g < goods.size(); ++g) goods[g].price = 10.0 * double(g) + 0.5;
@@ -113,11 +113,8 @@ TEST(MarketMatrix, ReadsLikeAFullMatrixWhateverTheOrderOfWrites) {
       SCOPED_TRACE(testing::Message() << b << " x " << g);
       const TMarketCell want = b < 5 && g < 5 ? full[b][g] : TMarketCell();
       const TMarketCell got = m[b][g];
-      EXPECT_EQ(got.Sold, want.Sold);
-      EXPECT_EQ(got.PriceFactor, want.PriceFactor);
-      EXPECT_EQ(got.Price, want.Price);
-      EXPECT_EQ(got.Reputation, want.Reputation);
-      EXPECT_EQ(got.Level, want.Level);
+      EXPECT_EQ(std::tie(got.Sold, got.PriceFactor, got.Price, got.Reputation, got.Level),
+                std::tie(want.Sold, want.PriceFactor, want.Price, want.Reputation, want.Level));
     }
   }
   // The written cells of a base, in good order.

@@ -24,8 +24,7 @@ static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvMo
 static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SvModel&>().aMarket)>>);
 static_assert(!std::is_assignable_v<decltype(std::declval<SvModel&>().aMarket[1][1]), TMarketCell>);
 
-// A small model as the parsers leave it: one faction, two systems, three bases, three goods; base 1 sells
-// goods 1 and 3.
+// A small model as the parsers leave it: 1 faction, 2 systems, 3 bases, 3 goods; base 1 sells goods 1 and 3.
 class QueriesTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -14,12 +14,7 @@
 #include <utility>
 
 #include "AllocationMeter.h"
-#include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
-#include "samplegen/SampleGen.h"
-#include "util/ScriptedUser.h"
-#include "util/TempDir.h"
+#include "gamedata/GeneratedInstallTest.h"
 
 using namespace qmz;
 
@@ -38,27 +33,24 @@ std::size_t Fingerprint(const TSvData& model) {
   return print;
 }
 
-class FailedAllocation : public ::testing::Test {
+class FailedAllocation : public test::GeneratedInstallTest {
  protected:
   void SetUp() override {
-    registry_ = std::make_shared<platform::MemoryRegistry>();
-    platform::SetProcessRegistry(registry_);
-    manifest_ = samplegen::Generate(dir_.Path() / "game", samplegen::Options::ForSize("small"));
+    GeneratedInstallTest::SetUp();
+    Generate("small");
     // One active mod, so the mod list and its script.xml are read too.
     const std::string key = "Software\\Starvagant Mod Manager";
-    registry_->SetString(platform::RegistryRoot::LocalMachine, key, "Install_Dir", (dir_.Path() / "svmm").string());
-    registry_->SetString(platform::RegistryRoot::LocalMachine, key, "mods\\One", "1");
-    test::WriteWholeFile(dir_.Path() / "svmm/mods/One/script.xml", "<script><header name=\"One\"/></script>\n");
+    registry->SetString(platform::RegistryRoot::LocalMachine, key, "Install_Dir", (dir.Path() / "svmm").string());
+    registry->SetString(platform::RegistryRoot::LocalMachine, key, "mods\\One", "1");
+    test::WriteWholeFile(dir.Path() / "svmm/mods/One/script.xml", "<script><header name=\"One\"/></script>\n");
   }
-  void TearDown() override { platform::ResetProcessRegistry(); }
 
   // A whole load with the number-th allocation refused (0: none): the model's fingerprint when it loaded,
   // and the number of allocations the load asked for.
   std::pair<std::optional<std::size_t>, std::size_t> Load(std::size_t refuse) {
     platform::ResetGamePathCache();  // the folders are listed again, as at a real start
-    auto journal = test::MemoryJournal();
-    test::ScriptedUser user;
-    user.chooser = manifest_.installDir.string();
+    journal = test::MemoryJournal();
+    user.chooser = manifest.installDir.string();
     test::AllocationMeter meter;
     if (refuse > 0) meter.RefuseAllocation(refuse);
     TSvData model(journal.get(), 0, 0, user);
@@ -83,14 +75,9 @@ class FailedAllocation : public ::testing::Test {
     if (child < 0 || waitpid(child, &status, 0) != child) return -1000;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
   }
-
-  test::TempDir dir_;
-  std::shared_ptr<platform::MemoryRegistry> registry_;
-  samplegen::Manifest manifest_;
 };
 
-// Every step of a load allocates; refusing allocations spread over the whole load (a few hundred, in a
-// bounded time) reaches the folder listings, the INI objects, the parsers and the journal lines.
+// A few hundred refusals spread over the whole load reach its folder listings, INI objects, parsers and journal.
 TEST_F(FailedAllocation, EveryRefusedAllocationEndsTheLoadNormally) {
   const auto [whole, total] = Load(0);
   ASSERT_TRUE(whole.has_value());

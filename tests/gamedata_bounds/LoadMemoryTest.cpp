@@ -11,13 +11,8 @@
 #include "AllocationMeter.h"
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uIniDecoder.h"
+#include "gamedata/GeneratedInstallTest.h"
 #include "gamedata/uSVIni.h"
-#include "gamedata/uSvFunctions.h"
-#include "platform/GamePath.h"
-#include "platform/Registry.h"
-#include "samplegen/SampleGen.h"
-#include "util/ScriptedUser.h"
-#include "util/TempDir.h"
 
 using namespace qmz;
 namespace fs = std::filesystem;
@@ -41,8 +36,7 @@ std::string LongNameBomb() {
   return w.Build();
 }
 
-// About 400 KB: two entries naming one string of 100 KB make the lines long on average, then a record
-// with 65,535 short entries.
+// About 400 KB: two entries naming one 100 KB string make lines long on average, then 65,535 short entries.
 std::string AverageLineBomb() {
   test::BiniWriter w;
   const std::uint32_t key = w.Str("k");
@@ -80,140 +74,6 @@ TEST(BiniBombs, EveryReadStaysWithinTheDecodedBound) {
       EXPECT_NO_THROW(read());
       EXPECT_EQ(meter.Refused(), 0);
       EXPECT_LE(meter.Peak(), MaxDecodedSize(bomb.bytes.size()) + 4 * bomb.bytes.size());
-    }
-  }
-}
-
-// ---- whole loads -------------------------------------------------------------------------------
-
-class LoadMemory : public ::testing::Test {
- protected:
-  void SetUp() override {
-    platform::SetProcessRegistry(std::make_shared<platform::MemoryRegistry>());
-    manifest = samplegen::Generate(dir.Path() / "game", samplegen::Options::ForSize("small"));
-    platform::ResetGamePathCache();
-  }
-  void TearDown() override { platform::ResetProcessRegistry(); }
-
-  // Replaces a file of the installation (its path under the installation folder, any letter case) and
-  // gives back what it held.
-  std::string Replace(const std::string& file, const std::string& bytes) {
-    const auto path = platform::ResolveGamePath(manifest.installDir.string() + "/" + file);
-    EXPECT_TRUE(path.has_value()) << file;
-    std::string original = test::ReadWholeFile(*path);
-    test::WriteWholeFile(*path, bytes);
-    return original;
-  }
-
-  std::unique_ptr<TSvData> Load() {
-    user.chooser = manifest.installDir.string();
-    return std::make_unique<TSvData>(journal.get(), 0, 0, user);
-  }
-
-  bool HasLineEndingIn(std::string_view start, std::string_view end, TJournalLevel level) const {
-    for (const auto& r : journal->Buffer())
-      if (r.Level == level && r.Text.starts_with(start) && EndsText(end, r.Text)) return true;
-    return false;
-  }
-
-  test::TempDir dir;
-  samplegen::Manifest manifest;
-  std::unique_ptr<TJournal> journal = test::MemoryJournal();
-  test::ScriptedUser user;
-};
-
-// Every way a game file is read: main INI, initial world, faction file, system file, joined data file.
-const char* const kGameFiles[] = {"EXE/starvagant.ini", "DATA/launch_world.ini", "DATA/missions/faction_prop.ini",
-                                  "DATA/universe/systems/st02/st02.ini", "DATA/universe/universe.ini"};
-
-TEST_F(LoadMemory, BombsInEveryGameFileEndWithinTheDecodedBound) {
-  for (const char* file : kGameFiles) {
-    for (const auto& bomb : Bombs()) {
-      SCOPED_TRACE(std::string(file) + ", " + bomb.name);
-      const std::string original = Replace(file, bomb.bytes);
-      test::AllocationMeter meter(kRefuseAbove);
-      EXPECT_NO_THROW(Load());
-      EXPECT_EQ(meter.Refused(), 0);
-      EXPECT_LE(meter.Peak(), MaxDecodedSize(bomb.bytes.size()) + 16 * kMiB);
-      Replace(file, original);
-    }
-  }
-}
-
-TEST_F(LoadMemory, AFileTooLargeForTheMemoryEndsTheLoadWithItsNameAndTheDialog) {
-  // The file is read whole into one buffer: refusing anything above half its size refuses that read.
-  const std::string large = "[Huge]\nk = " + std::string(8 * kMiB, 'v') + "\n";
-  for (const char* file : kGameFiles) {
-    SCOPED_TRACE(file);
-    const std::string original = Replace(file, large);
-    journal = test::MemoryJournal();
-    user.warnings.clear();
-    std::unique_ptr<TSvData> d;
-    {
-      test::AllocationMeter meter(4 * kMiB);
-      EXPECT_NO_THROW(d = Load());
-      EXPECT_GT(meter.Refused(), 0);
-    }
-    Replace(file, original);
-    if (!d) continue;
-    EXPECT_FALSE(d->DataValid);
-    const std::string name = fs::path(file).filename().string();
-    EXPECT_TRUE(HasLineEndingIn("Data file not read (out of memory): ", name, jlError));
-    const bool mainIni = name == "starvagant.ini";
-    EXPECT_EQ(user.warnings, std::vector<std::string>{mainIni ? TSvData::MainIniText(d->SVPath + "EXE\\starvagant.ini")
-                                                              : TSvData::DataFilesText()});
-    EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
-  }
-}
-
-// ---- huge lines --------------------------------------------------------------------------------
-
-// Twenty short sections (so the section lists are hashed) and one huge line: a section name or a value.
-std::string HugeLineFile(bool inName) {
-  std::string text;
-  for (int i = 0; i < 20; ++i) text += "[Short" + std::to_string(i) + "]\nnickname = s" + std::to_string(i) + "\n";
-  const std::string huge(8 * kMiB, 'h');
-  text += inName ? "[" + huge + "]\nnickname = huge\n" : "[Long]\nvalue = " + huge + "\n";
-  return text;
-}
-
-// Every section looked up by its name and its first line by its name, in place (a copy of a huge text
-// would be the caller's cost).
-void ReadEverySection(const TSvIniFile& ini) {
-  for (int i = 0; i < ini.Sections.Count(); ++i) {
-    EXPECT_EQ(ini.Sections.IndexOf(ini.Sections[i]), i);
-    const auto& lines = *static_cast<const THashedStringList*>(ini.Sections.Objects(i));
-    EXPECT_EQ(lines.IndexOfName(lines.Names(0)), 0);
-  }
-  EXPECT_EQ(ini.ReadString("Short71", "nickname", ""), "s7");
-}
-
-TEST(HugeLines, CostAtMostThreeTimesTheFile) {
-  test::TempDir dir;
-  const std::string path = (dir.Path() / "huge.ini").string();
-  for (const bool inName : {true, false}) {
-    SCOPED_TRACE(inName ? "section name" : "value");
-    const std::string text = HugeLineFile(inName);
-    test::WriteWholeFile(path, text);
-    const std::size_t bound = 3 * text.size() + kMiB;
-    {
-      test::AllocationMeter meter(kRefuseAbove);
-      TSvIniFile ini(path);
-      ASSERT_EQ(ini.Sections.Count(), 21);
-      ReadEverySection(ini);
-      EXPECT_LE(meter.Peak(), bound) << "INI object from the file";
-    }
-    {
-      // The road of the joined data files: the lines kept, then the INI object made of them.
-      test::AllocationMeter meter(kRefuseAbove);
-      LineBuffer lines;
-      lines.Reserve(text.size());
-      DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.Add(line); });
-      TSvIniFile ini(lines, "Universe");
-      lines.Clear();
-      ASSERT_EQ(ini.Sections.Count(), 21);
-      ReadEverySection(ini);
-      EXPECT_LE(meter.Peak(), bound) << "INI object from joined lines";
     }
   }
 }
@@ -258,16 +118,121 @@ TEST(ManySections, EmptySectionsCostASmallMultipleOfTheFile) {
   }
 }
 
-TEST_F(LoadMemory, EmptySectionsInEveryGameFileCostASmallMultipleOfTheFile) {
+// ---- whole loads -------------------------------------------------------------------------------
+
+class LoadMemory : public test::GeneratedInstallTest {
+ protected:
+  void SetUp() override {
+    GeneratedInstallTest::SetUp();
+    Generate("small");
+  }
+
+  bool HasLineEndingIn(std::string_view start, std::string_view end, TJournalLevel level) const {
+    for (const auto& r : journal->Buffer())
+      if (r.Level == level && r.Text.starts_with(start) && EndsText(end, r.Text)) return true;
+    return false;
+  }
+};
+
+// Every way a game file is read: main INI, initial world, faction file, system file, joined data file.
+const char* const kGameFiles[] = {"EXE/starvagant.ini", "DATA/launch_world.ini", "DATA/missions/faction_prop.ini",
+                                  "DATA/universe/systems/st02/st02.ini", "DATA/universe/universe.ini"};
+
+// Bombs end within the decoded bound; empty sections cost a small multiple of the file (the joined data
+// text keeps each line with its end as well).
+TEST_F(LoadMemory, CraftedFilesInEveryGameFileStayWithinTheirBound) {
+  const std::pair<const std::vector<Bomb>*, std::size_t (*)(std::size_t)> kinds[] = {
+      {&Bombs(), [](std::size_t size) { return MaxDecodedSize(size) + 16 * kMiB; }},
+      {&EmptySectionFiles(), [](std::size_t size) { return (kEmptySectionFactor + 4) * size; }},
+  };
   for (const char* game : kGameFiles) {
-    for (const auto& file : EmptySectionFiles()) {
-      SCOPED_TRACE(std::string(game) + ", " + file.name);
-      const std::string original = Replace(game, file.bytes);
+    for (const auto& [files, bound] : kinds) {
+      for (const auto& file : *files) {
+        SCOPED_TRACE(std::string(game) + ", " + file.name);
+        const std::string original = Replace(game, file.bytes);
+        test::AllocationMeter meter(kRefuseAbove);
+        EXPECT_NO_THROW(Load());
+        EXPECT_EQ(meter.Refused(), 0);
+        EXPECT_LE(meter.Peak(), bound(file.bytes.size()));
+        Replace(game, original);
+      }
+    }
+  }
+}
+
+TEST_F(LoadMemory, AFileTooLargeForTheMemoryEndsTheLoadWithItsNameAndTheDialog) {
+  // The file is read whole into one buffer: refusing anything above half its size refuses that read.
+  const std::string large = "[Huge]\nk = " + std::string(8 * kMiB, 'v') + "\n";
+  for (const char* file : kGameFiles) {
+    SCOPED_TRACE(file);
+    const std::string original = Replace(file, large);
+    journal = test::MemoryJournal();
+    user.warnings.clear();
+    std::unique_ptr<TSvData> d;
+    {
+      test::AllocationMeter meter(4 * kMiB);
+      EXPECT_NO_THROW(d = Load());
+      EXPECT_GT(meter.Refused(), 0);
+    }
+    Replace(file, original);
+    if (!d) continue;
+    EXPECT_FALSE(d->DataValid);
+    const std::string name = fs::path(file).filename().string();
+    EXPECT_TRUE(HasLineEndingIn("Data file not read (out of memory): ", name, jlError));
+    const bool mainIni = name == "starvagant.ini";
+    EXPECT_EQ(user.warnings, std::vector<std::string>{mainIni ? TSvData::MainIniText(d->SVPath + "EXE\\starvagant.ini")
+                                                              : TSvData::DataFilesText()});
+    EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
+  }
+}
+
+// ---- huge lines --------------------------------------------------------------------------------
+
+// Twenty short sections (so the section lists are hashed) and one huge line: a section name or a value.
+std::string HugeLineFile(bool inName) {
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += "[Short" + std::to_string(i) + "]\nnickname = s" + std::to_string(i) + "\n";
+  const std::string huge(8 * kMiB, 'h');
+  text += inName ? "[" + huge + "]\nnickname = huge\n" : "[Long]\nvalue = " + huge + "\n";
+  return text;
+}
+
+// Every section and its first line looked up by name, in place (a copy of a huge text is the caller's cost).
+void ReadEverySection(const TSvIniFile& ini) {
+  for (int i = 0; i < ini.Sections.Count(); ++i) {
+    EXPECT_EQ(ini.Sections.IndexOf(ini.Sections[i]), i);
+    const auto& lines = *static_cast<const THashedStringList*>(ini.Sections.Objects(i));
+    EXPECT_EQ(lines.IndexOfName(lines.Names(0)), 0);
+  }
+  EXPECT_EQ(ini.ReadString("Short71", "nickname", ""), "s7");
+}
+
+TEST(HugeLines, CostAtMostThreeTimesTheFile) {
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "huge.ini").string();
+  for (const bool inName : {true, false}) {
+    SCOPED_TRACE(inName ? "section name" : "value");
+    const std::string text = HugeLineFile(inName);
+    test::WriteWholeFile(path, text);
+    const std::size_t bound = 3 * text.size() + kMiB;
+    {
       test::AllocationMeter meter(kRefuseAbove);
-      EXPECT_NO_THROW(Load());
-      // The joined data text keeps each line with its end as well.
-      EXPECT_LE(meter.Peak(), (kEmptySectionFactor + 4) * file.bytes.size());
-      Replace(game, original);
+      TSvIniFile ini(path);
+      ASSERT_EQ(ini.Sections.Count(), 21);
+      ReadEverySection(ini);
+      EXPECT_LE(meter.Peak(), bound) << "INI object from the file";
+    }
+    {
+      // The road of the joined data files: the lines kept, then the INI object made of them.
+      test::AllocationMeter meter(kRefuseAbove);
+      LineBuffer lines;
+      lines.Reserve(text.size());
+      DecodeBiniFileLines(path, [&lines](std::string_view line) { lines.Add(line); });
+      TSvIniFile ini(lines, "Universe");
+      lines.Clear();
+      ASSERT_EQ(ini.Sections.Count(), 21);
+      ReadEverySection(ini);
+      EXPECT_LE(meter.Peak(), bound) << "INI object from joined lines";
     }
   }
 }
@@ -297,51 +262,47 @@ TEST_F(LoadMemory, SystemFilesNamedInTurnAreHeldOneAtATime) {
       if (round == 0) test::WriteWholeFile(manifest.installDir / "DATA/universe" / name, DecodesLarge(char('a' + f)));
       systems += "[System]\nnickname = large_" + std::to_string(round * 3 + f) + "\nfile = " + name + "\n";
     }
-  const fs::path universe = manifest.installDir / "DATA/universe/universe.ini";
-  test::WriteWholeFile(universe, test::ReadWholeFile(universe) + "\n" + systems);
+  Replace("DATA/universe/universe.ini", systems, true);
   test::AllocationMeter meter(kRefuseAbove);
   const auto d = Load();
   EXPECT_TRUE(d->DataValid);
   EXPECT_LT(meter.Peak(), 24 * kMiB);
 }
 
-TEST_F(LoadMemory, AFileOfMoreSectionsThanTheLoadHoldsIsRefusedNamingTheFile) {
-  // 4 million sections without lines, about 8 MB: a system file is not read, a joined file ends the load.
-  std::string headers;
-  for (int i = 0; i < 4'000'000; ++i) headers += "[\n";
-  for (const bool joined : {false, true}) {
-    const char* file = joined ? "DATA/universe/universe.ini" : "DATA/universe/systems/st02/st02.ini";
-    SCOPED_TRACE(file);
-    const std::string original = Replace(file, "");
-    Replace(file, original + "\n" + headers);
+// Sections without lines appended: 4 million (about 8 MB) pass what the load holds, so a system file is not
+// read (a warning) and a joined file ends the load; 2 million fit, but their list is more than memory allows.
+TEST_F(LoadMemory, FilesOfMoreSectionsThanTheLoadHoldsAreRefusedNamingTheFile) {
+  const struct {
+    const char* file;
+    int sections;
+    std::size_t refuseAbove;
+    TJournalLevel level;
+    const char* start;  // of the journal line, which ends with the file
+    const char* end;
+  } cases[] = {
+      {"DATA/universe/systems/st02/st02.ini", 4'000'000, kRefuseAbove, jlWarning,
+       "Data file not read (its parse passes ", "st02.ini"},
+      {"DATA/universe/universe.ini", 4'000'000, kRefuseAbove, jlError,
+       "Joining of data files stopped: The joined data texts pass 512 MiB at ", "universe\\universe.ini"},
+      {"DATA/universe/universe.ini", 2'000'000, 32 * kMiB, jlError,
+       "Joining of data files stopped: out of memory for the joined Universe text of ", "universe\\universe.ini"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.start);
+    std::string headers;
+    for (int i = 0; i < c.sections; ++i) headers += "[\n";
+    const std::string original = Replace(c.file, headers, true);
     journal = test::MemoryJournal();
-    test::AllocationMeter meter(kRefuseAbove);
-    const auto d = Load();
-    EXPECT_LT(meter.Peak(), 10 * headers.size() + 16 * kMiB);
-    EXPECT_EQ(d->DataValid, !joined);
-    if (joined) {
-      EXPECT_TRUE(HasLineEndingIn("Joining of data files stopped: The joined data texts pass 512 MiB at ",
-                                  "universe\\universe.ini", jlError));
-    } else {
-      EXPECT_TRUE(HasLineEndingIn("Data file not read (its parse passes ", "st02.ini", jlWarning));
+    {
+      test::AllocationMeter meter(c.refuseAbove);
+      const auto d = Load();
+      EXPECT_EQ(d->DataValid, c.level == jlWarning);
+      if (c.refuseAbove < kRefuseAbove) EXPECT_GT(meter.Refused(), 0);
+      else EXPECT_LT(meter.Peak(), 10 * headers.size() + 16 * kMiB);
     }
-    Replace(file, original);
+    EXPECT_TRUE(HasLineEndingIn(c.start, c.end, c.level));
+    Replace(c.file, original);
   }
-}
-
-TEST_F(LoadMemory, MemoryRunningOutWhileAJoinedTextIsParsedNamesItsFiles) {
-  // 2 million sections without lines: within the load's budget, but their list is more than is allowed.
-  std::string headers;
-  for (int i = 0; i < 2'000'000; ++i) headers += "[\n";
-  const std::string original = Replace("DATA/universe/universe.ini", "");
-  Replace("DATA/universe/universe.ini", original + "\n" + headers);
-  {
-    test::AllocationMeter meter(32 * kMiB);
-    EXPECT_FALSE(Load()->DataValid);
-    EXPECT_GT(meter.Refused(), 0);
-  }
-  EXPECT_TRUE(HasLineEndingIn("Joining of data files stopped: out of memory for the joined Universe text of ",
-                              "universe\\universe.ini", jlError));
 }
 
 TEST(ParseBudget, AFileWhoseParsePassesItsBudgetIsRefusedWhetherTextOrBinary) {

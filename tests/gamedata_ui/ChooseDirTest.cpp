@@ -207,7 +207,7 @@ TEST_F(ChooseDir, OlderSettingsFilesKeepTheirRowNumberDefault) {
   EXPECT_FALSE(d.Timer1->isActive());
 }
 
-TEST_F(ChooseDir, AFailedSaveLeavesTheFileWhole) {
+TEST_F(ChooseDir, AFailedSaveLeavesTheFileWholeALinkIsSavedAtItsTarget) {
   const std::string before = "[MAIN]\nPathNum=1\nDefault=-1\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n";
   test::WriteWholeFile(settings, before);
   TformChooseDir d(nullptr, settings);
@@ -216,6 +216,16 @@ TEST_F(ChooseDir, AFailedSaveLeavesTheFileWhole) {
   EXPECT_FALSE(d.WriteSettings());
   EXPECT_EQ(test::ReadWholeFile(settings), before);
   EXPECT_FALSE(fs::exists(settings + ".saving"));
+
+  const fs::path target = dir.Path() / "kept" / "QMZ.ini";
+  fs::create_directories(target.parent_path());
+  fs::rename(settings, target);
+  fs::create_symlink(target, settings);
+  d.sgPath->SetCell(1, 2, "/games/new");
+  ASSERT_TRUE(d.WriteSettings());
+  EXPECT_TRUE(fs::is_symlink(settings));
+  EXPECT_EQ(platform::ReadProfileString(target.string(), "Path", "Path_1", ""), "/games/new");
+  EXPECT_FALSE(fs::exists(target.string() + ".saving"));
 }
 
 TEST_F(ChooseDir, TheLoaderGetsTheChoice) {
@@ -301,38 +311,7 @@ TEST_F(ChooseDir, EscapeLeavesTheDialogOpenWithItsEntries) {
   EXPECT_EQ(Read("Path", "Path_0"), "/games/new");
 }
 
-TEST_F(ChooseDir, ASettingsFileThatIsALinkIsSavedAtItsTarget) {
-  const fs::path target = dir.Path() / "kept" / "QMZ.ini";
-  test::WriteWholeFile(target.string(), "[MAIN]\nPathNum=0\nDefault=-1\n");
-  fs::create_symlink(target, settings);
-  TformChooseDir d(nullptr, settings);
-  d.sgPath->AddRow();
-  d.sgPath->SetCell(1, 1, "/games/new");
-  ASSERT_TRUE(d.WriteSettings());
-  EXPECT_TRUE(fs::is_symlink(settings));
-  EXPECT_EQ(platform::ReadProfileString(target.string(), "Path", "Path_0", ""), "/games/new");
-  EXPECT_FALSE(fs::exists(target.string() + ".saving"));
-}
-
-TEST_F(ChooseDir, AFolderWithALineBreakIsRefusedWhenAdded) {
-  const fs::path odd = dir.Path() / "two\nlines";
-  fs::create_directories(odd);
-  TformChooseDir d(nullptr, settings);
-  d.show();
-  std::string shown;
-  AnswerAdd("Odd", odd, [&] {
-    AnswerModal<QMessageBox>([&](QMessageBox* notice) {
-      shown = notice->text().toStdString();
-      notice->button(QMessageBox::Ok)->click();
-    });
-  });
-  QTest::mouseClick(d.btAdd, Qt::LeftButton);
-  EXPECT_NE(shown.find("line break"), std::string::npos);
-  EXPECT_EQ(d.sgPath->RowCount(), 1);
-  EXPECT_TRUE(d.WriteSettings());
-}
-
-TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
+TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeletingAFolderWithALineBreakIsRefused) {
   test::WriteWholeFile(settings,
                        "[MAIN]\nPathNum=3\n[Path]\nPath_0=/a\nPath_1=/b\nPath_2=/c\n[Name]\nName_0=A\n"
                        "Name_1=B\nName_2=C\n");
@@ -352,6 +331,20 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
   AnswerAdd("Added", dir.Path());
   QTest::mouseClick(d.btAdd, Qt::LeftButton);
   EXPECT_EQ(selectedTitle(), "Added");
+  const fs::path odd = dir.Path() / "two\nlines";
+  fs::create_directories(odd);
+  std::string shown;
+  AnswerAdd("Odd", odd, [&] {
+    AnswerModal<QMessageBox>([&](QMessageBox* notice) {
+      shown = notice->text().toStdString();
+      notice->button(QMessageBox::Ok)->click();
+    });
+  });
+  QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  EXPECT_NE(shown.find("line break"), std::string::npos);
+  EXPECT_EQ(d.sgPath->RowCount(), 3);
+  EXPECT_EQ(selectedTitle(), "Added");
+  EXPECT_TRUE(d.WriteSettings());
 
   while (d.sgPath->RowCount() > 0) QTest::mouseClick(d.btDel, Qt::LeftButton);
   EXPECT_EQ(selectedTitle(), "<none>");
@@ -359,14 +352,11 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeleting) {
   EXPECT_FALSE(d.sgPath->selectionModel()->isSelected(blank));
 }
 
-TEST(LoaderDialogsText, LoaderLineBreaksBecomePlainLineFeeds) {
-  // The loader separates lines with LF CR; Qt's boxes take plain line feeds, and an empty line stays.
+// The loader separates lines with LF CR, Qt's boxes take plain line feeds (an empty line stays); a folder
+// name or a game file can hold anything, markup is shown as its characters.
+TEST(LoaderDialogsText, PlainLineFeedsAndMarkupAsItsCharacters) {
   EXPECT_EQ(BoxLines("a\n\r\rb\n\rc\n\r"), "a\n\nb\nc\n");
   EXPECT_EQ(BoxLines("x\r\ny\r\n\r\nz"), "x\ny\n\nz");
-}
-
-TEST(LoaderDialogsText, BoxesShowMarkupAsItsCharacters) {
-  // A folder name or a game file can hold anything.
   const std::string text = "C:\\<b>bold</b>\\<img src='missing.png' width=30000>";
   LoaderDialogs dialogs(nullptr, "unused.ini");
   const std::pair<const char*, std::function<void()>> boxes[] = {
