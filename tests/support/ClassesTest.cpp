@@ -15,7 +15,8 @@ struct Counted : TObject {
 };
 }  // namespace
 
-TEST(StringList, SortedModeIgnoresDuplicatesAndSearchesWithoutCase) {
+// A sorted list orders and finds in lower-case order and ignores duplicates, or keeps them in their order.
+TEST(StringList, SortedModeFoldsCaseAndIgnoresOrKeepsDuplicates) {
   TStringList list;
   list.SetSorted(true);
   for (const char* s : {"Pear", "apple", "APPLE", "banana"}) list.Add(s);
@@ -28,24 +29,20 @@ TEST(StringList, SortedModeIgnoresDuplicatesAndSearchesWithoutCase) {
   EXPECT_FALSE(list.Find("cherry", at));
   EXPECT_EQ(at, 2);
   EXPECT_THROW(list.Insert(0, "x"), EStringListError);
-}
 
-TEST(StringList, SortsAndFindsInLowerCaseOrder) {
-  TStringList list;
-  list.SetSorted(true);
-  for (const char* s : {"minedropper_x", "MINE_X", "\xC3\x89meraude", "emu", "zinc", "\xC3\xA9meraude"}) list.Add(s);
-  ASSERT_EQ(list.Count(), 5);  // émeraude is Émeraude
-  EXPECT_EQ(list.Text(), "emu\r\nMINE_X\r\nminedropper_x\r\nzinc\r\n\xC3\x89meraude\r\n");
-  EXPECT_EQ(list.IndexOf("\xC3\xA9MERAUDE"), 4);
-  EXPECT_EQ(list.IndexOf("mine_x"), 1);
-}
+  TStringList names;
+  names.SetSorted(true);
+  for (const char* s : {"minedropper_x", "MINE_X", "\xC3\x89meraude", "emu", "zinc", "\xC3\xA9meraude"}) names.Add(s);
+  ASSERT_EQ(names.Count(), 5);  // émeraude is Émeraude
+  EXPECT_EQ(names.Text(), "emu\r\nMINE_X\r\nminedropper_x\r\nzinc\r\n\xC3\x89meraude\r\n");
+  EXPECT_EQ(names.IndexOf("\xC3\xA9MERAUDE"), 4);
+  EXPECT_EQ(names.IndexOf("mine_x"), 1);
 
-TEST(StringList, AcceptedDuplicatesKeepTheirOrder) {
-  TStringList list;
-  list.SetSorted(true);
-  list.SetDuplicates(TDuplicates::dupAccept);
-  for (const char* s : {"b", "a#1", "B", "a#2"}) list.Add(s);
-  EXPECT_EQ(list.CommaText(), "a#1,a#2,b,B");
+  TStringList kept;
+  kept.SetSorted(true);
+  kept.SetDuplicates(TDuplicates::dupAccept);
+  for (const char* s : {"b", "a#1", "B", "a#2"}) kept.Add(s);
+  EXPECT_EQ(kept.CommaText(), "a#1,a#2,b,B");
 }
 
 TEST(StringList, OwnedObjectsAreFreedOnDeleteAndDestruction) {

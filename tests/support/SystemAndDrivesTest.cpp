@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,12 +30,9 @@ TEST(DriveLetters, NormalisingAndNumbering) {
   EXPECT_EQ(DriveNumber('A'), 1);
   EXPECT_TRUE(IsDriveLetter('z'));
   EXPECT_FALSE(IsDriveLetter('\\'));
-  EXPECT_THROW(IsDriveWriteProtected('\\'), EAssertionFailed);
-  try {
-    IsDriveWriteProtected('1');
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Invalid drive specification");
-  }
+  for (char letter : {'\\', '1'})
+    EXPECT_THAT([letter] { IsDriveWriteProtected(letter); },
+                testing::ThrowsMessage<EAssertionFailed>(testing::StrEq("Invalid drive specification")));
 }
 
 TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {

@@ -19,17 +19,16 @@
 
 using namespace qmz;
 
-TEST(FileVersion, OwnExecutableCarriesTheBuildVersion) {
-  TVersionInfo info;
-  ASSERT_TRUE(GetFileVersionRecord(platform::ExecutablePath(), info));
+// The own executable carries the build version; missing files and empty names give none.
+TEST(FileVersion, OwnExecutableCarriesTheBuildVersionOtherFilesNone) {
+  TVersionInfo own;
+  ASSERT_TRUE(GetFileVersionRecord(platform::ExecutablePath(), own));
   const auto v = platform::OwnBuildVersion();
-  EXPECT_EQ(info.Major, static_cast<int>(v.major));
-  EXPECT_EQ(info.FileVersion, Format("%d.%d.%d.%d", v.major, v.minor, v.release, v.build));
+  EXPECT_EQ(own.Major, static_cast<int>(v.major));
+  EXPECT_EQ(own.FileVersion, Format("%d.%d.%d.%d", v.major, v.minor, v.release, v.build));
   EXPECT_EQ(FormatVersion(platform::ExecutablePath(), "%M.%N|%M (Build %B)"),
             Format("%d.%d|%d (Build %d)", v.major, v.minor, v.major, v.build));
-}
 
-TEST(FileVersion, OtherFilesAndEmptyNames) {
   TVersionInfo info;
   info.ProductName = "kept";
   EXPECT_FALSE(GetFileVersionRecord("", info));
@@ -120,37 +119,33 @@ TEST(NumberTexts, Recognise) {
   for (const auto& [text, number] : cases) EXPECT_EQ(IsNumberText(text), number) << text;
 }
 
-namespace {
+// Game numbers use a point, also under a locale whose decimal mark is a comma; so do the program's texts.
+TEST(NumberTexts, ConversionUsesAPointWhateverTheLocale) {
+  const auto expectAPoint = [] {
+    EXPECT_FLOAT_EQ(TextToSingle("1.234.567", '.'), 1.234f);
+    EXPECT_FLOAT_EQ(TextToSingle(" -0.25 ", '.'), -0.25f);
+    EXPECT_FLOAT_EQ(TextToSingle("1e3", '.'), 1000.0f);
+    EXPECT_EQ(TextToSingle("", '.'), 0.0f);
+    EXPECT_EQ(TextToSingle("x", '.'), 0.0f);
+    EXPECT_EQ(TextToSingle("1,5", '.'), 0.0f);
+    EXPECT_FLOAT_EQ(TextToSingle("1,5", ','), 1.5f);
+    EXPECT_EQ(TextToSingle("1.5", ','), 0.0f);
+    EXPECT_EQ(TextToSingle("1e99", '.'), 0.0f);
+    // A written 0 and a field that is no number differ only for TryTextToSingle.
+    EXPECT_EQ(TryTextToSingle(" 0 ", '.'), std::optional<float>(0.0f));
+    for (const char* broken : {"", "-", "mn", "1-2", "1e99"}) EXPECT_FALSE(TryTextToSingle(broken, '.')) << broken;
 
-void ExpectGameNumbersUseAPoint() {
-  EXPECT_FLOAT_EQ(TextToSingle("1.234.567", '.'), 1.234f);
-  EXPECT_FLOAT_EQ(TextToSingle(" -0.25 ", '.'), -0.25f);
-  EXPECT_FLOAT_EQ(TextToSingle("1e3", '.'), 1000.0f);
-  EXPECT_EQ(TextToSingle("", '.'), 0.0f);
-  EXPECT_EQ(TextToSingle("x", '.'), 0.0f);
-  EXPECT_EQ(TextToSingle("1,5", '.'), 0.0f);
-  EXPECT_FLOAT_EQ(TextToSingle("1,5", ','), 1.5f);
-  EXPECT_EQ(TextToSingle("1.5", ','), 0.0f);
-  EXPECT_EQ(TextToSingle("1e99", '.'), 0.0f);
-  // A written 0 and a field that is no number differ only for TryTextToSingle.
-  EXPECT_EQ(TryTextToSingle(" 0 ", '.'), std::optional<float>(0.0f));
-  for (const char* broken : {"", "-", "mn", "1-2", "1e99"}) EXPECT_FALSE(TryTextToSingle(broken, '.')) << broken;
-
-  EXPECT_EQ(TextToExtended("12.5"), std::optional<long double>(12.5L));
-  EXPECT_EQ(TextToExtended("1,5"), std::optional<long double>(1.5L));
-  EXPECT_EQ(TextToExtended(""), std::optional<long double>(0.0L));
-  EXPECT_EQ(TextToExtended("abc"), std::nullopt);
-  EXPECT_EQ(TextToExtended("-"), std::optional<long double>(0.0L));
-}
-
-}  // namespace
-
-TEST(NumberTexts, ConversionUsesAPoint) { ExpectGameNumbersUseAPoint(); }
-
-TEST(NumberTexts, ConversionIgnoresACommaLocale) {
+    EXPECT_EQ(TextToExtended("12.5"), std::optional<long double>(12.5L));
+    EXPECT_EQ(TextToExtended("1,5"), std::optional<long double>(1.5L));
+    EXPECT_EQ(TextToExtended(""), std::optional<long double>(0.0L));
+    EXPECT_EQ(TextToExtended("abc"), std::nullopt);
+    EXPECT_EQ(TextToExtended("-"), std::optional<long double>(0.0L));
+  };
+  expectAPoint();
   qmz::test::CommaLocale comma;
   if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made on this machine";
-  ExpectGameNumbersUseAPoint();
+  expectAPoint();
+  EXPECT_EQ(Format("%.2f|%g", 3.25, 0.5), "3.25|0.5");
 }
 
 TEST(ComputerName, ReadFromTheProcessRegistry) {

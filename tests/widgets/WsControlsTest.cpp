@@ -192,9 +192,11 @@ QWidget* AddControl(QWidget* panel, int tabOrder, int width = 50, int height = 2
   return control;
 }
 
-TEST(WsPanel, ThirdControlWrapsToASecondRow) {
-  TWsPanel panel;
-  panel.resize(120, 100);
+// A third control wraps below the taller one of the first row; a wide control widens the panel and stays
+// alone in its row; a gap in the tab order ends the walk.
+TEST(WsPanel, ControlsWrapWidenThePanelAndATabOrderGapEndsTheWalk) {
+  TWsPanel panel, wider;
+  for (TWsPanel* p : {&panel, &wider}) p->resize(120, 100);
   QWidget* a = AddControl(&panel, 0);
   QWidget* b = AddControl(&panel, 1, 50, 30);
   QWidget* c = AddControl(&panel, 2);
@@ -205,22 +207,18 @@ TEST(WsPanel, ThirdControlWrapsToASecondRow) {
   s.SetAutoArrange(true);
   EXPECT_EQ(a->pos(), QPoint(5, 0));
   EXPECT_EQ(b->pos(), QPoint(60, 0));
-  EXPECT_EQ(c->pos(), QPoint(5, 33));  // below the taller control of the first row
+  EXPECT_EQ(c->pos(), QPoint(5, 33));
   EXPECT_EQ(panel.size(), QSize(120, 100));
-}
 
-TEST(WsPanel, WideControlWidensThePanelAndATabOrderGapEndsTheWalk) {
-  TWsPanel panel;
-  panel.resize(120, 100);
-  panel.ArrangeSettings().SetBorderLeft(5);
-  QWidget* wide = AddControl(&panel, 0, 200);
-  QWidget* b = AddControl(&panel, 1);
-  QWidget* gap = AddControl(&panel, 3);
-  panel.ArrangeControls();
+  wider.ArrangeSettings().SetBorderLeft(5);
+  QWidget* wide = AddControl(&wider, 0, 200);
+  QWidget* next = AddControl(&wider, 1);
+  QWidget* gap = AddControl(&wider, 3);
+  wider.ArrangeControls();
   EXPECT_EQ(wide->pos(), QPoint(5, 0));
-  EXPECT_EQ(b->pos(), QPoint(5, 20));  // the wide control stays alone in its row
+  EXPECT_EQ(next->pos(), QPoint(5, 20));
   EXPECT_EQ(gap->pos(), QPoint(77, 77));
-  EXPECT_EQ(panel.width(), 210);
+  EXPECT_EQ(wider.width(), 210);
 }
 
 TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {

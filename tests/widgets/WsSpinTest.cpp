@@ -263,22 +263,22 @@ TEST(WsSpinEdit, DateStepsTheFieldOfTheCaretInTheLocalesOrder) {
 
 TEST(WsSpinEdit, TimeStepsHoursMinutesSecondsAndNeverBelowZero) {
   ScopedLocale locale(QLocale::c());
-  const std::pair<int, QString> cases[] = {{0, "10:05:00"}, {3, "9:06:00"}, {6, "9:05:01"}};
-  for (const auto& [caret, expected] : cases) {
+  const struct {
+    int minutes, caret;
+    bool up;
+    QString expected;
+  } cases[] = {{545, 0, true, "10:05:00"},
+               {545, 3, true, "9:06:00"},
+               {545, 6, true, "9:05:01"},
+               {0, 6, false, "0:00:00"}};
+  for (const auto& c : cases) {
     TWsSpinEdit edit;
     edit.SetSpinType(TWsSpinType::sptTime);
-    edit.SetTimeValue((9 * 60 + 5) / 1440.0);
-    EXPECT_EQ(edit.text(), "9:05:00");
-    edit.setCursorPosition(caret);
-    edit.UpClick(nullptr);
-    EXPECT_EQ(edit.text(), expected) << caret;
+    edit.SetTimeValue(c.minutes / 1440.0);
+    edit.setCursorPosition(c.caret);
+    c.up ? edit.UpClick(nullptr) : edit.DownClick(nullptr);
+    EXPECT_EQ(edit.text(), c.expected) << c.caret;
   }
-  TWsSpinEdit edit;
-  edit.SetSpinType(TWsSpinType::sptTime);
-  edit.SetTimeValue(0);
-  edit.setCursorPosition(6);
-  edit.DownClick(nullptr);
-  EXPECT_EQ(edit.text(), "0:00:00");
 }
 
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
@@ -301,19 +301,12 @@ TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   EXPECT_EQ(edit->Value(), 40);
 }
 
-struct Clicks {
-  int up = 0;
-  int down = 0;
-  void Attach(TWsSpinButton& button) {
-    button.OnUpClick = [this](QWidget*) { ++up; };
-    button.OnDownClick = [this](QWidget*) { ++down; };
-  }
-};
-
-TEST(WsSpinButton, HeldHalfRepeatsAfterFirstIntervalThenEveryNext) {
+// A held half repeats after a first interval, then every next; moved off the half it stops until release.
+TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverIt) {
   TWsSpinButton button;
-  Clicks clicks;
-  clicks.Attach(button);
+  int ups = 0, downs = 0;
+  button.OnUpClick = [&ups](QWidget*) { ++ups; };
+  button.OnDownClick = [&downs](QWidget*) { ++downs; };
   TWsTimerSpeedButton* up = button.UpButton();
   QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
   ASSERT_NE(up->RepeatTimer(), nullptr);
@@ -321,17 +314,12 @@ TEST(WsSpinButton, HeldHalfRepeatsAfterFirstIntervalThenEveryNext) {
   EXPECT_EQ(up->RepeatTimer()->interval(), 400);
   for (int i = 0; i < 3; ++i) up->RepeatTick();
   EXPECT_EQ(up->RepeatTimer()->interval(), 100);
-  EXPECT_EQ(clicks.up, 3);
+  EXPECT_EQ(ups, 3);
   QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
-  EXPECT_EQ(clicks.up, 4);  // the release over the half is the ordinary click
+  EXPECT_EQ(ups, 4);  // the release over the half is the ordinary click
   EXPECT_FALSE(up->RepeatTimer()->isActive());
-  EXPECT_EQ(clicks.down, 0);
-}
+  EXPECT_EQ(downs, 0);
 
-TEST(WsSpinButton, PressMovedOffTheHalfStopsRepeatingUntilRelease) {
-  TWsSpinButton button;
-  Clicks clicks;
-  clicks.Attach(button);
   TWsTimerSpeedButton* down = button.DownButton();
   QTest::mousePress(down, Qt::LeftButton, {}, down->rect().center());
   down->RepeatTick();
@@ -340,7 +328,7 @@ TEST(WsSpinButton, PressMovedOffTheHalfStopsRepeatingUntilRelease) {
   down->RepeatTick();
   EXPECT_TRUE(down->RepeatTimer()->isActive());
   QTest::mouseRelease(down, Qt::LeftButton, {}, QPoint(200, 200));
-  EXPECT_EQ(clicks.down, 1);
+  EXPECT_EQ(downs, 1);
   EXPECT_FALSE(down->RepeatTimer()->isActive());
 }
 

@@ -68,6 +68,18 @@ class StringGrid : public ::testing::Test {
 
   QPoint CellPoint(int col, int row) { return grid->visualRect(grid->model()->index(row, col)).center(); }
 
+  // Opens the current cell's editor with a key, types and ends with another; false when no editor opened.
+  bool Edit(Qt::Key open, const char* typed, Qt::Key end) {
+    QTest::keyClick(grid.get(), open);
+    QApplication::processEvents();
+    auto* editor = Editor();
+    if (editor == nullptr) return false;
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, end);
+    QApplication::processEvents();
+    return true;
+  }
+
   std::unique_ptr<TWsStringGrid> grid;
 };
 
@@ -201,39 +213,23 @@ TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
   ASSERT_EQ(grid->GetActiveCol(), 1);
   ASSERT_EQ(grid->ActiveColumn(), &grid->VisibleColumns().Items(1));
 
-  QTest::keyClick(grid.get(), Qt::Key_Return);
-  auto* editor = Editor();
-  ASSERT_NE(editor, nullptr);
-  QTest::keyClicks(editor, "five");
-  QTest::keyClick(editor, Qt::Key_Return);
-  QApplication::processEvents();
+  ASSERT_TRUE(Edit(Qt::Key_Return, "five", Qt::Key_Return));
   EXPECT_EQ(grid->GetCell(1, 1), "five");
   EXPECT_EQ(set, std::vector<std::string>{"five"});
 
-  QTest::keyClick(grid.get(), Qt::Key_F2);
-  editor = Editor();
-  ASSERT_NE(editor, nullptr);
-  QTest::keyClicks(editor, "lost");
-  QTest::keyClick(editor, Qt::Key_Escape);
-  QApplication::processEvents();
+  ASSERT_TRUE(Edit(Qt::Key_F2, "lost", Qt::Key_Escape));
   EXPECT_EQ(grid->GetCell(1, 1), "five");
   EXPECT_EQ(cancelled, std::vector<std::string>{"five"});
   EXPECT_EQ(set.size(), 1u);
 
   grid->VisibleColumns().Items(1).SetReadOnly(true);
-  QTest::keyClick(grid.get(), Qt::Key_F2);
-  QApplication::processEvents();
-  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(Edit(Qt::Key_F2, "", Qt::Key_Escape));
 
   // An integer cell's editor takes digits only.
   grid->SetCell(0, 1, "");
   grid->VisibleColumns().Items(0).SetKind(1, kCellKindInteger);
   QTest::keyClick(grid.get(), Qt::Key_Left);
-  QTest::keyClick(grid.get(), Qt::Key_F2);
-  ASSERT_NE(editor = Editor(), nullptr);
-  QTest::keyClicks(editor, "4a2-");
-  QTest::keyClick(editor, Qt::Key_Return);
-  QApplication::processEvents();
+  ASSERT_TRUE(Edit(Qt::Key_F2, "4a2-", Qt::Key_Return));
   EXPECT_EQ(grid->GetCell(0, 1), "42");
 }
 
@@ -325,9 +321,7 @@ TEST(WsGridCommaList, StoresLinesAndReadsThemBack) {
     EXPECT_EQ(TextToCommaList(c.text), c.stored) << c.text;
     EXPECT_EQ(CommaListToText(c.stored), c.readBack) << c.stored;
   }
-}
-
-TEST(WsGridCommaList, MalformedStoredTextEndsCleanly) {
+  // Malformed stored text ends cleanly.
   EXPECT_EQ(CommaListToText("\"open quote"), "open quote");
   EXPECT_EQ(CommaListToText(std::string("ab\0cd", 5)), "ab");
   EXPECT_EQ(CommaListToText("  , "), "\r\n");
