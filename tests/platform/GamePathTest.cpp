@@ -42,6 +42,11 @@ TEST_F(GamePathTest, NamesMatchInAnyLetterCaseWithEitherSeparator) {
   EXPECT_EQ(ResolveGamePath("EXE\\starvagant.ini\\more", Root()), std::nullopt) << "a file is no folder";
   EXPECT_EQ(ResolveGamePath(std::string("EXE\\starvagant.ini") + '\0' + ".bak", Root()), std::nullopt)
       << "a zero byte would cut the name short";
+  // One separator between the parts.
+  EXPECT_EQ(JoinGamePath("C:\\Games\\SV", "EXE"), "C:\\Games\\SV\\EXE");
+  EXPECT_EQ(JoinGamePath("C:\\Games\\SV\\", "EXE"), "C:\\Games\\SV\\EXE");
+  EXPECT_EQ(JoinGamePath("/home/p/sv/", "EXE"), "/home/p/sv/EXE");
+  EXPECT_EQ(JoinGamePath("", "EXE"), "EXE");
 }
 
 TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCase) {
@@ -86,11 +91,4 @@ TEST_F(GamePathTest, FolderTestAndCachedListings) {
   Touch("EXE/Later.INI");
   qmz::platform::ResetGamePathCache();
   EXPECT_EQ(ResolveGamePath("exe\\later.ini", Root()), Root() / "EXE/Later.INI");
-}
-
-TEST(JoinGamePath, OneSeparatorBetween) {
-  EXPECT_EQ(JoinGamePath("C:\\Games\\SV", "EXE"), "C:\\Games\\SV\\EXE");
-  EXPECT_EQ(JoinGamePath("C:\\Games\\SV\\", "EXE"), "C:\\Games\\SV\\EXE");
-  EXPECT_EQ(JoinGamePath("/home/p/sv/", "EXE"), "/home/p/sv/EXE");
-  EXPECT_EQ(JoinGamePath("", "EXE"), "EXE");
 }

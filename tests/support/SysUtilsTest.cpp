@@ -122,7 +122,7 @@ TEST(Strings, IntegerTexts) {
   EXPECT_EQ(StrToIntDef("x", -1), -1);
 }
 
-TEST(Encodings, GameTextBecomesUtf8Once) {
+TEST(Encodings, GameTextBecomesUtf8OnceAndIsCutAtCharactersNotBytes) {
   EXPECT_EQ(Cp1252ToUtf8("Gro\xDF \x80"), "Gro\xC3\x9F \xE2\x82\xAC");
   EXPECT_EQ(GameTextToUtf8("Gro\xC3\x9F"), "Gro\xC3\x9F");  // already UTF-8: unchanged
   EXPECT_EQ(GameTextToUtf8("Gro\xDF"), "Gro\xC3\x9F");
@@ -141,9 +141,6 @@ TEST(Encodings, GameTextBecomesUtf8Once) {
     good.replace(at, 1, "\xC3\xA9");
     EXPECT_TRUE(IsValidUtf8(good)) << at;
   }
-}
-
-TEST(CutUtf8, CutsAtCharactersNotBytes) {
   EXPECT_EQ(CutUtf8("abcdef", 3), "abc");
   EXPECT_EQ(CutUtf8("ab", 3), "ab");
   EXPECT_EQ(CutUtf8("a\xC3\xA4\xE2\x82\xAC\x62", 3), "a\xC3\xA4\xE2\x82\xAC");

@@ -69,9 +69,7 @@ TEST(XmlScannerTest, PartsOfADocument) {
   // Entity text with markup is scanned in place.
   EXPECT_EQ(Parts("<!DOCTYPE r [<!ENTITY e \"<b>hi</b>\">]><r>x&e;y</r>"),
             (std::vector<std::string>{"4 |", "5 r|", "8 |x", "5 b|", "8 |hi", "7 b|", "8 |y", "7 r|"}));
-}
-
-TEST(XmlScannerTest, ScanStaysAtTheEndAndEmptyDocumentsEndAtOnce) {
+  // The scan stays at the end; empty documents end at once.
   TXmlParser p;
   p.LoadFromBuffer("<r/>");
   ASSERT_TRUE(p.Scan());
@@ -86,7 +84,7 @@ TEST(XmlScannerTest, ScanStaysAtTheEndAndEmptyDocumentsEndAtOnce) {
   EXPECT_FALSE(q.Scan());
 }
 
-TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameName) {
+TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameNameAndDefinitionsPerListAreBounded) {
   const std::pair<const char*, const char*> nodes[] = {{"b", "1"}, {"a", "2"}, {"b", "3"}, {"B", "4"}};
   TNvpList one, many;
   one.Add(std::make_unique<TNvpNode>("b", "0"));
@@ -107,9 +105,6 @@ TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameName) {
   EXPECT_EQ(one.Value("b"), "3");
   EXPECT_EQ(one.Name(5), "");  // outside the list: empty, never a read past it
   EXPECT_EQ(one.Value(-1), "");
-}
-
-TEST(XmlScannerTest, DefinitionsPerListAreBounded) {
   std::string dtd = "<!DOCTYPE r [";
   for (int i = 0; i < TXmlParser::MaxDefinitions + 50; ++i) dtd += "<!ENTITY e" + std::to_string(i) + " \"v\">";
   dtd += "<!ENTITY e5 \"replaced\">]><r>&e5;</r>";
@@ -210,9 +205,9 @@ TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntities) {
   EXPECT_EQ(p.Elements.Node("r")->Definition, "(a|%p;)");
 }
 
-// Every kind of DTD item, a damaged one last; a second scan moves past the declaration without reading it
-// again, and the definitions stay.
-TEST(XmlScannerTest, DtdIsReadOnceAndKeptOverRescans) {
+// Every kind of DTD item, a damaged one last: a second scan does not read the declaration again, and the
+// definitions stay until another document is loaded.
+TEST(XmlScannerTest, DtdIsReadOnceAndKeptUntilTheNextLoad) {
   TXmlParser p;
   p.LoadFromBuffer(
       "<!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA #REQUIRED><!ENTITY e \"v\">"
@@ -221,6 +216,15 @@ TEST(XmlScannerTest, DtdIsReadOnceAndKeptOverRescans) {
   EXPECT_EQ(Parts(p), parts);
   EXPECT_EQ(Parts(p), parts);
   EXPECT_EQ(p.Entities.Count(), 1);
+
+  // Loaded again, the parser starts from nothing.
+  p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE r [<!ENTITY e \"v\">]><r>&e;</r>");
+  Parts(p);
+  EXPECT_EQ(p.CurEncoding, "ISO-8859-1");
+  p.LoadFromBuffer("<r>&e;</r>");
+  EXPECT_EQ(p.CurEncoding, "");
+  EXPECT_EQ(p.Entities.Count(), 0);
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"5 r|", "8 |e", "7 r|"}));
 }
 
 TEST(XmlScannerTest, MalformedDtdEnds) {
@@ -256,17 +260,6 @@ TEST(XmlScannerTest, EncodingsBecomeUtf8) {
   EXPECT_EQ(Parts("\xEF\xBB\xBF<a/>"), std::vector<std::string>{"6 a|"});
 }
 
-TEST(XmlScannerTest, ReusedParserStartsFromNothing) {
-  TXmlParser p;
-  p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE r [<!ENTITY e \"v\">]><r>&e;</r>");
-  Parts(p);
-  EXPECT_EQ(p.CurEncoding, "ISO-8859-1");
-  p.LoadFromBuffer("<r>&e;</r>");
-  EXPECT_EQ(p.CurEncoding, "");
-  EXPECT_EQ(p.Entities.Count(), 0);
-  EXPECT_EQ(Parts(p), (std::vector<std::string>{"5 r|", "8 |e", "7 r|"}));
-}
-
 class XmlScannerFileTest : public ::testing::Test {
  protected:
   void Write(const std::string& rel, const std::string& text) { test::WriteWholeFile(dir.Path() / rel, text); }
@@ -285,7 +278,7 @@ class XmlScannerFileTest : public ::testing::Test {
   test::TempDir dir;
 };
 
-TEST_F(XmlScannerFileTest, ExternalEntitiesOnlyFromTheDocumentsFolder) {
+TEST_F(XmlScannerFileTest, ExternalEntitiesAndDtdsOnlyFromTheDocumentsFolder) {
   Write("mod/sub/part.ent", "inside");
   Write("secret.txt", "SECRET");
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub\\part.ent\">", "&x;"), "inside");
@@ -300,9 +293,7 @@ TEST_F(XmlScannerFileTest, ExternalEntitiesOnlyFromTheDocumentsFolder) {
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"link.txt\">", "&x;"), "&x;");
   // In an attribute value the refused reference stays too.
   EXPECT_EQ(Read("<!DOCTYPE r [<!ENTITY x SYSTEM \"../secret.txt\">]><r v=\"&x;\"/>", "v"), "&x;|1");
-}
-
-TEST_F(XmlScannerFileTest, ExternalDtdSuppliesDefaults) {
+  // So does an external DTD's: its defaults apply only from inside the folder.
   Write("mod/dtd/doc.dtd", "<?xml version=\"1.0\"?>\n<!ATTLIST r lang CDATA \"en\">");
   Write("outside.dtd", "<!ATTLIST r lang CDATA \"xx\">");
   EXPECT_EQ(Read("<!DOCTYPE r SYSTEM \"dtd/doc.dtd\"><r/>", "lang"), "en|1");

@@ -91,7 +91,7 @@ TEST(ExpandRelativePath, StepsResolveButNeverLeaveTheRoot) {
   for (const auto& [path, expanded] : cases) EXPECT_EQ(ExpandRelativePath(path), expanded) << path;
 }
 
-TEST(ExtractBetween, MarksStarsAndMissingMarks) {
+TEST(TextHelpers, ExtractBetweenMarksStarsAndMissingMarksAndBarsNeverLeaveTheirWidth) {
   const std::string line = "key = value ; comment";
   EXPECT_EQ(ExtractBetween(line, "=", ";", false), "value");
   EXPECT_EQ(ExtractBetween(line, "*", ";", false), "key = value");
@@ -100,9 +100,6 @@ TEST(ExtractBetween, MarksStarsAndMissingMarks) {
   EXPECT_EQ(ExtractBetween(line, "=", ";", true), "= value ;");
   EXPECT_EQ(ExtractBetween(line, "=", "*", false), "value ; comment");
   EXPECT_EQ(ExtractBetween("a;b", ";", ";", true), ";");
-}
-
-TEST(TextHelpers, BarsNeverLeaveTheirWidth) {
   EXPECT_EQ(MakeBarText('#', 3, 10), "####      ");
   EXPECT_EQ(MakeBarText('#', -1, 3), "   ");
   EXPECT_EQ(MakeBarText('#', 99, 3), "###");

@@ -186,7 +186,7 @@ TEST_F(Journal, InactiveJournalChangesNothing) {
   EXPECT_DOUBLE_EQ(b[1].Time, platform::ToDateTime(clock.now));
 }
 
-TEST_F(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
+TEST_F(Journal, NoFileAnUnopenableOrATakenFileKeepsWorkingInMemory) {
   TJournal none("/tmp", "DebugOut", true, false, true, false, clock.Clock());
   EXPECT_TRUE(none.FileName().empty());
   EXPECT_TRUE(none.Buffer().empty());  // no first line without a file
@@ -198,9 +198,8 @@ TEST_F(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
   EXPECT_FALSE(missing.HasFile());
   missing.Add("kept", jlInfo);
   EXPECT_EQ(missing.Buffer().back().Text, "kept");
-}
 
-TEST_F(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
+  // A second writer of the same file is turned away.
   TJournal first(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
   TJournal second(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
   EXPECT_FALSE(first.FileName().empty());

@@ -38,7 +38,7 @@ struct BarFixture {
   }
 };
 
-TEST(WsTabBarTest, SelectionWithAndWithoutUnselected) {
+TEST(WsTabBarTest, SelectionWithAndWithoutUnselectedAndNoneWhenEveryTabIsDisabled) {
   for (bool allowUnselected : {false, true}) {
     BarFixture f(3);
     f.bar.SetAllowUnselected(allowUnselected);
@@ -52,9 +52,6 @@ TEST(WsTabBarTest, SelectionWithAndWithoutUnselected) {
     f.Click(f.Centre(1));
     EXPECT_NE(f.bar.SelectedTab(), f.Tab(1)) << "a disabled tab is not selected";
   }
-}
-
-TEST(WsTabBarTest, EveryTabDisabledLeavesNothingSelected) {
   BarFixture f(0);
   for (int i = 0; i < 3; ++i) f.bar.Tabs().Add(QString("Off %1").arg(i))->SetEnabled(false);
   f.bar.Loaded();
