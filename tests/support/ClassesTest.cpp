@@ -100,7 +100,7 @@ TEST(StringList, TextsSurviveGrowthReplacementAndCompaction) {
   EXPECT_EQ(own[own.Count() - 1], "s");
 }
 
-TEST(StringList, NameValueAccess) {
+TEST(StringList, NameValueAccessAndCommaTextRoundTrip) {
   TStringList list;
   list.SetText("PathNum=2\r\nPath_1=C:\\Games\nbad line\rDefault=");
   ASSERT_EQ(list.Count(), 4);
@@ -108,17 +108,14 @@ TEST(StringList, NameValueAccess) {
   EXPECT_EQ(list.ValueFromIndex(1), "C:\\Games");
   EXPECT_EQ(list.Names(2), "");
   EXPECT_EQ(list.IndexOfName("default"), 3);
-}
-
-TEST(StringList, CommaTextRoundTrip) {
-  TStringList list;
-  for (const char* s : {"plain", "with blank", "say \"hi\"", "a,b", ""}) list.Add(s);
-  const std::string text = list.CommaText();
+  TStringList items;
+  for (const char* s : {"plain", "with blank", "say \"hi\"", "a,b", ""}) items.Add(s);
+  const std::string text = items.CommaText();
   EXPECT_EQ(text, "plain,\"with blank\",\"say \"\"hi\"\"\",\"a,b\",");
   TStringList back;
   back.SetCommaText(text);
   ASSERT_EQ(back.Count(), 5);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], list[i]);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], items[i]);
   back.SetCommaText("one two, three");
   EXPECT_EQ(back.CommaText(), "one,two,three");
   back.SetCommaText(" \"a\"b ,,c,");

@@ -35,7 +35,7 @@ TEST(DriveLetters, NormalisingAndNumbering) {
                 testing::ThrowsMessage<EAssertionFailed>(testing::StrEq("Invalid drive specification")));
 }
 
-TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
+TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbeWithoutOneTheRootFolderIsDriveC) {
   TempDir prefix;
   fs::create_directories(prefix.Path() / "dosdevices");
   fs::create_directories(prefix.Path() / "drive_c");
@@ -68,11 +68,8 @@ TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
   EXPECT_TRUE(IsDriveWriteProtected('E'));
   EXPECT_TRUE(IsDriveWriteProtected('Q'));
   EXPECT_EQ(GetExeDrive(), '\\');  // the test program lies outside the fake drive
-}
-
-TEST(Drives, WithoutAPrefixTheRootFolderIsDriveC) {
   TempDir dir;
-  ScopedEnv env("WINEPREFIX", (dir.Path() / "no prefix").c_str());
+  ScopedEnv noPrefix("WINEPREFIX", (dir.Path() / "no prefix").c_str());
   EXPECT_EQ(platform::DriveMappings().size(), 1u);
   EXPECT_EQ(GetExeDrive(), 'C');
   EXPECT_GE(GetDriveFree('C'), 0);

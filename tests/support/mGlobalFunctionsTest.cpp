@@ -185,7 +185,7 @@ TEST(GlobalFunctions, ShortNumbersReadAsTheNearestFloat) {
   EXPECT_EQ(bits(*qmz::TryTextToSingle("-0", '.')), bits(-0.0f));
 }
 
-TEST(ProgressPacking, KnownValuesRoundTripAndOutOfRangeNumbersAreClampedNotWrapped) {
+TEST(StatusMessage, PackedClampedNotWrappedAndTextAndNumbersArriveBeforeSendReturnsCutAtACharacter) {
   const TStatusParams p = PackStatusMessage({0, 60, 12, true, false, true});
   EXPECT_EQ(p.WParam, 3932160u);
   EXPECT_EQ(p.LParam, 327692);
@@ -202,9 +202,6 @@ TEST(ProgressPacking, KnownValuesRoundTripAndOutOfRangeNumbersAreClampedNotWrapp
     };
     EXPECT_EQ(fields(back), fields(expected)) << sent.Min << "/" << sent.Max << "/" << sent.Position;
   }
-}
-
-TEST(SendStatusMessage, TextAndNumbersArriveBeforeItReturnsCutAtACharacter) {
   test::StatusRecorder receiver;
   const platform::WindowHandle window = receiver.Window();
   const platform::SharedMemoryHandle mapping = receiver.Mapping();

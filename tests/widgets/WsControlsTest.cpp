@@ -69,7 +69,14 @@ TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
   EXPECT_EQ(options.FrameColor(), 0x00112233u);
 }
 
-TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
+// The hint window that shows now, if any.
+QWidget* ShownHintWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->inherits("QTipLabel") && w->isVisible()) return w;
+  return nullptr;
+}
+
+TEST(WsExControlTest, HintColourFollowsTheChainOfParentsAndStaysWithItsOwnControl) {
   struct Case {
     WsColor parentHint;
     QColor expected;
@@ -84,17 +91,8 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
   TWsCustomControl own;
   own.SetHintColor(0x0000FF00);
   EXPECT_EQ(own.EffectiveHintColor(), QColor(0, 255, 0));
-}
-
-// The hint window that shows now, if any.
-QWidget* ShownHintWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->inherits("QTipLabel") && w->isVisible()) return w;
-  return nullptr;
-}
-
-TEST(WsExControlTest, HintColourStaysWithItsOwnControl) {
-  const QColor app = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
+  // The hint window takes a control's colour only while it shows that control's hint.
+  const QColor tipBase = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
   TWsCustomControl red;
   red.SetHintColor(0x000000FF);
   red.setToolTip("red");
@@ -108,8 +106,8 @@ TEST(WsExControlTest, HintColourStaysWithItsOwnControl) {
     return tip ? tip->palette().color(QPalette::Inactive, QPalette::ToolTipBase) : QColor();
   };
   EXPECT_EQ(hover(&red), QColor(255, 0, 0));
-  EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), app);
-  EXPECT_EQ(hover(&plain), app) << "the hint window, still open, shows another control's hint";
+  EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), tipBase);
+  EXPECT_EQ(hover(&plain), tipBase) << "the hint window, still open, shows another control's hint";
   QToolTip::hideText();
 }
 

@@ -343,7 +343,7 @@ TEST(WsSpinButton, RepeatThatThrowsStopsTheTimerAndPassesTheErrorOn) {
   QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
 }
 
-TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTriangles) {
+TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTrianglesAndThemedUnlessTheStyleIsClassic) {
   const QImage up = LoadSpinGlyph("WsSpinUp");
   const QImage down = LoadSpinGlyph("WsSpinDown");
   ASSERT_EQ(up.size(), QSize(9, 6));
@@ -356,23 +356,20 @@ TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTriangles) {
   button.SetUpGlyph(QPixmap());
   EXPECT_EQ(button.UpNumGlyphs(), 1);
   EXPECT_EQ(button.UpGlyph().size(), QSize(9, 6));
-}
-
-// The plain Windows style is the classic look: the buttons then paint their own bitmaps.
-TEST(WsThemeLib, PaintsThemedUnlessTheStyleIsTheClassicOne) {
+  // The plain Windows style is the classic look: the buttons then paint their own bitmaps.
   const QString style = QApplication::style()->name();
   EXPECT_TRUE(IsThemeActive());
-  TWsSpinButton button;
-  QImage themed(button.size(), QImage::Format_ARGB32);
-  button.render(&themed);
+  TWsSpinButton plain;
+  QImage themed(plain.size(), QImage::Format_ARGB32);
+  plain.render(&themed);
   QApplication::setStyle(QStringLiteral("Windows"));
   EXPECT_FALSE(IsThemeActive());
-  QImage classic(button.size(), QImage::Format_ARGB32);
-  button.render(&classic);  // the olive-keyed glyph path
+  QImage classic(plain.size(), QImage::Format_ARGB32);
+  plain.render(&classic);  // the olive-keyed glyph path
   QApplication::setStyle(style);
   EXPECT_NE(themed, classic);
   QPainter painter(&classic);
-  EXPECT_FALSE(DrawThemeBackground(&button, painter, 7, spinstates::Normal, button.rect()));
+  EXPECT_FALSE(DrawThemeBackground(&plain, painter, 7, spinstates::Normal, plain.rect()));
 }
 
 }  // namespace
