@@ -49,14 +49,12 @@ TEST_F(GamePathTest, NamesMatchInAnyLetterCaseWithEitherSeparator) {
   EXPECT_EQ(JoinGamePath("", "EXE"), "EXE");
 }
 
-TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCase) {
+TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCaseAndDotDotStopsAtTheTop) {
   EXPECT_EQ(ResolveGamePath("data\\equip\\goods.ini", Root()), Root() / "data/equip/goods.ini");
   EXPECT_EQ(ResolveGamePath("data\\equip\\Goods.ini", Root()), Root() / "data/equip/Goods.ini");
   EXPECT_EQ(ResolveGamePath("data\\equip\\GOODS.INI", Root()), Root() / "data/equip/Goods.ini")
       << "otherwise the first in byte order";
-}
-
-TEST_F(GamePathTest, DotDotDropsTheNameBeforeItAndStopsAtTheTop) {
+  // .. drops the name before it and stops at the top.
   const fs::path exe = Root() / "EXE";
   EXPECT_EQ(ResolveGamePath("..\\DATA\\EQUIP\\goods.ini", exe), Root() / "data/equip/goods.ini");
   EXPECT_EQ(ResolveGamePath("EXE\\..\\data\\equip\\goods.ini", Root()), Root() / "data/equip/goods.ini");

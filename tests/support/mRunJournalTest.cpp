@@ -125,16 +125,14 @@ TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSay
 }
 
 TEST_F(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
-  std::string fileName;
   {
     TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
-    fileName = journal.FileName();
     journal.Add("one", jlBegin);
     journal.Add("two", jlBegin);
     clock.tick += 2000;
     journal.SetActive(false);  // closing lines are written anyway
   }
-  const auto lines = Lines(fileName);
+  const auto lines = Lines(dir.Path() / "DebugOut.mjf");
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[3], Line("Warning", "Journaling Status changed: From True to False"));
   EXPECT_EQ(lines[4], Line("End    ", "Freeing internal timer leak - Elapsed time: 00:00:02"));
@@ -207,7 +205,7 @@ TEST_F(Journal, NoFileAnUnopenableOrATakenFileKeepsWorkingInMemory) {
   EXPECT_EQ(Lines(first.FileName()).size(), 1u);  // the second did not empty it
 }
 
-TEST_F(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
+TEST_F(Journal, AFirstLineThatCannotBeWrittenMeansNoFileALaterOneDisablesTheFileInsteadOfThrowing) {
   std::unique_ptr<TJournal> journal;
   {
     const FileSizeLimit limit(5);  // the first line fits only in part
@@ -217,23 +215,20 @@ TEST_F(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
   EXPECT_EQ(fs::file_size(dir.Path() / "DebugOut.mjf"), 0u);  // the part written is taken back
   journal->Add("still here", jlInfo);
   EXPECT_EQ(journal->Buffer().back().Text, "still here");
-}
-
-TEST_F(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
-  TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
-  ASSERT_TRUE(journal.HasFile());
-  const auto before = fs::file_size(journal.FileName());
+  TJournal later(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
+  ASSERT_TRUE(later.HasFile());
+  const auto before = fs::file_size(later.FileName());
   {
     const FileSizeLimit limit(before + 10);
-    EXPECT_NO_THROW(journal.Add("a line longer than ten bytes", jlInfo));
-    EXPECT_NO_THROW(journal.Add("next", jlInfo));
+    EXPECT_NO_THROW(later.Add("a line longer than ten bytes", jlInfo));
+    EXPECT_NO_THROW(later.Add("next", jlInfo));
   }
-  EXPECT_FALSE(journal.HasFile());
-  EXPECT_FALSE(journal.FileName().empty());  // what was written can still be sent
-  EXPECT_EQ(journal.Buffer().back().Text, "next");
+  EXPECT_FALSE(later.HasFile());
+  EXPECT_FALSE(later.FileName().empty());  // what was written can still be sent
+  EXPECT_EQ(later.Buffer().back().Text, "next");
   // The line written in part is taken back: the file ends with its last whole line.
-  EXPECT_EQ(fs::file_size(journal.FileName()), before);
-  EXPECT_EQ(Lines(journal.FileName()).size(), 1u);
+  EXPECT_EQ(fs::file_size(later.FileName()), before);
+  EXPECT_EQ(Lines(later.FileName()).size(), 1u);
 }
 
 TEST_F(Journal, LinksAndFifosAtTheJournalsPlaceAreRefusedSayingWhy) {

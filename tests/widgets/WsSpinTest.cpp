@@ -47,7 +47,7 @@ TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
 }
 
 // Leaving rewrites the text only when it clamps; a text that is no number stays as the player left it.
-TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
+TEST(WsSpinEdit, RangesApplyWhenLeavingTheFieldAndAfterLoading) {
   constexpr TWsSpinType normal = TWsSpinType::sptNormal;
   constexpr TWsSpinType real = TWsSpinType::sptFloat;
   struct Case {
@@ -83,9 +83,7 @@ TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
     LeaveField(&edit);
     EXPECT_EQ(edit.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
   }
-}
-
-TEST(WsSpinEdit, LevelBoxReadsOneAfterLoadingAndStepsUpward) {
+  // The level box reads 1 after loading and steps upward.
   TWsSpinEdit edit;
   edit.BeginLoad();
   edit.SetMinValue(1);
@@ -302,7 +300,7 @@ TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
 }
 
 // A held half repeats after a first interval, then every next; moved off the half it stops until release.
-TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverIt) {
+TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverItAndARepeatThatThrowsStopsTheTimer) {
   TWsSpinButton button;
   int ups = 0, downs = 0;
   button.OnUpClick = [&ups](QWidget*) { ++ups; };
@@ -330,11 +328,7 @@ TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverIt) {
   QTest::mouseRelease(down, Qt::LeftButton, {}, QPoint(200, 200));
   EXPECT_EQ(downs, 1);
   EXPECT_FALSE(down->RepeatTimer()->isActive());
-}
-
-TEST(WsSpinButton, RepeatThatThrowsStopsTheTimerAndPassesTheErrorOn) {
-  TWsSpinButton button;
-  TWsTimerSpeedButton* up = button.UpButton();
+  // A repeat that throws stops the timer and passes the error on.
   QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
   button.OnUpClick = [](QWidget*) { throw std::runtime_error("step failed"); };
   EXPECT_THROW(up->RepeatTick(), std::runtime_error);
