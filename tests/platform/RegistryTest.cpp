@@ -140,7 +140,7 @@ TEST(WineRegistry, DeeplyNestedKeyCostsOnlyItsLength) {
   EXPECT_TRUE(reg.KeyExists(HKLM, path));
 }
 
-TEST(ProcessRegistry, LoadsThePrefixFilesIntoTheirRootsOnceUntilReset) {
+TEST(ProcessRegistry, LoadsThePrefixFilesIntoTheirRootsOnceUntilResetAndAMemoryOneKeepsARewrittenValuesPlace) {
   qmz::test::TempDir prefix;
   qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
                             "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"first\"\n");
@@ -159,14 +159,11 @@ TEST(ProcessRegistry, LoadsThePrefixFilesIntoTheirRootsOnceUntilReset) {
   qmz::platform::ResetProcessRegistry();
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "second");
   qmz::platform::ResetProcessRegistry();
-}
-
-TEST(MemoryRegistry, RewrittenValueKeepsItsPlace) {
-  MemoryRegistry reg;
-  reg.SetString(HKLM, "Software\\K", "A", "1");
-  reg.SetString(HKLM, "Software\\K", "B", "2");
-  reg.SetString(HKLM, "SOFTWARE\\k", "a", "3");
-  const auto* key = reg.OpenKey(HKLM, "Software\\K");
+  MemoryRegistry memory;
+  memory.SetString(HKLM, "Software\\K", "A", "1");
+  memory.SetString(HKLM, "Software\\K", "B", "2");
+  memory.SetString(HKLM, "SOFTWARE\\k", "a", "3");
+  const auto* key = memory.OpenKey(HKLM, "Software\\K");
   ASSERT_NE(key, nullptr);
   EXPECT_THAT(key->ValueNames(), ElementsAre("A", "B"));
   EXPECT_EQ(key->ReadString("A"), "3");

@@ -83,7 +83,8 @@ class DbgMonIntfTest : public ::testing::Test {
   std::shared_ptr<platform::MemoryRegistry> registry_;
 };
 
-TEST(DebugPacket, HoldsCommandTypeTextAndTwoZeros) {
+// A packet holds command, type, text and two zeros; the viewer receives it in a copy-data frame.
+TEST_F(DbgMonIntfTest, ViewerReceivesThePacketInACopyDataFrame) {
   struct Case {
     std::string msg;
     TMsgDlgType type;
@@ -96,9 +97,6 @@ TEST(DebugPacket, HoldsCommandTypeTextAndTwoZeros) {
       {"\x03\x03", mtCustom, std::string("\x01\x05\x03\x03\0\0", 6)},
   };
   for (const Case& c : cases) EXPECT_EQ(DebugPacket(c.msg, c.type), c.bytes) << c.msg;
-}
-
-TEST_F(DbgMonIntfTest, ViewerReceivesCopyDataFrame) {
   TestViewer viewer;
   SendDebug("hello");
   const std::string frame = viewer.ReceiveFrame();

@@ -101,7 +101,7 @@ TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
   EXPECT_EQ(lines[5], Line("System ", "Process terminated with exit code 0"));
 }
 
-TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSaysSo) {
+TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAnUnmatchedEndSaysSoAndInactiveChangesNothing) {
   TJournal journal("", "", true, false, true, false, clock.Clock());
   journal.Add("", jlEnd);
   journal.Add("parse", jlEnd);
@@ -122,6 +122,19 @@ TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSay
   EXPECT_EQ(b[5].TimeText, "2006-05-14 13:05:09");
   EXPECT_EQ(b[5].Level, jlEnd2);
   EXPECT_EQ(journal.OpenTimers(), 0u);
+  // An inactive journal changes nothing but says when it is switched.
+  TJournal inactive("", "", true, false, true, false, clock.Clock());
+  inactive.SetActive(false);
+  inactive.Add("hidden", jlBegin);
+  inactive.Add("hidden", jlInfo);
+  EXPECT_EQ(inactive.OpenTimers(), 0u);
+  inactive.SetActive(true);
+  const auto& off = inactive.Buffer();
+  ASSERT_EQ(off.size(), 2u);
+  EXPECT_EQ(off[0].Text, "Journaling Status changed: From True to False");
+  EXPECT_EQ(off[1].Text, "Journaling Status changed: From False to True");
+  EXPECT_EQ(off[1].Level, jlWarning);
+  EXPECT_DOUBLE_EQ(off[1].Time, platform::ToDateTime(clock.now));
 }
 
 TEST_F(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
@@ -167,21 +180,6 @@ TEST_F(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
   lines = Lines(file);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].rfind(Line("Start  ", "Process "), 0), 0u);
-}
-
-TEST_F(Journal, InactiveJournalChangesNothing) {
-  TJournal journal("", "", true, false, true, false, clock.Clock());
-  journal.SetActive(false);
-  journal.Add("hidden", jlBegin);
-  journal.Add("hidden", jlInfo);
-  EXPECT_EQ(journal.OpenTimers(), 0u);
-  journal.SetActive(true);
-  const auto& b = journal.Buffer();
-  ASSERT_EQ(b.size(), 2u);
-  EXPECT_EQ(b[0].Text, "Journaling Status changed: From True to False");
-  EXPECT_EQ(b[1].Text, "Journaling Status changed: From False to True");
-  EXPECT_EQ(b[1].Level, jlWarning);
-  EXPECT_DOUBLE_EQ(b[1].Time, platform::ToDateTime(clock.now));
 }
 
 TEST_F(Journal, NoFileAnUnopenableOrATakenFileKeepsWorkingInMemory) {

@@ -327,7 +327,7 @@ TEST(WsGridCommaList, StoresLinesAndReadsThemBack) {
   EXPECT_EQ(CommaListToText("  , "), "\r\n");
 }
 
-TEST(WsGridColumns, NamesAreUniqueIgnoringCase) {
+TEST(WsGridColumns, UniqueNamesSortedDisplayIndexesCellKindsAndFlags) {
   TWsGridColumns columns;
   TWsGridColumn& folder = columns.Add();
   TWsGridColumn& title = columns.Add();
@@ -341,14 +341,11 @@ TEST(WsGridColumns, NamesAreUniqueIgnoringCase) {
   columns.Add();
   EXPECT_THROW(title.SetName(""), EWsGridColumnsError);  // the new column's name is empty
   EXPECT_EQ(columns.FindColumn("titel"), &title);
-}
-
-TEST(WsGridColumns, AddSortedPutsEqualDisplayIndexAfterTheExistingEntry) {
-  TWsGridColumns columns;
+  TWsGridColumns sorted;
   TWsGridColumnList list;
-  TWsGridColumn& a = columns.Add();
-  TWsGridColumn& b = columns.Add();
-  TWsGridColumn& c = columns.Add();
+  TWsGridColumn& a = sorted.Add();
+  TWsGridColumn& b = sorted.Add();
+  TWsGridColumn& c = sorted.Add();
   EXPECT_EQ(list.AddSorted(a), 0);  // -1 becomes the count
   EXPECT_EQ(list.AddSorted(b), 1);
   c.SetDisplayIndex(1);
@@ -359,13 +356,10 @@ TEST(WsGridColumns, AddSortedPutsEqualDisplayIndexAfterTheExistingEntry) {
   EXPECT_EQ(a.DisplayIndex(), 1);
   EXPECT_THROW(list.Move(0, 3), EWsGridError);
   EXPECT_THROW(a.SetDisplayIndex(-1), EWsGridError);
-}
-
-TEST(WsGridColumns, CellKindsAndFlags) {
-  TWsGridColumns columns;
-  TWsGridColumn& col = columns.Add();
-  columns.InsertRow(0);
-  columns.InsertRow(1);
+  TWsGridColumns cells;
+  TWsGridColumn& col = cells.Add();
+  cells.InsertRow(0);
+  cells.InsertRow(1);
   col.SetText(0, "one\r\ntwo words");
   EXPECT_EQ(col.StoredText(0), "one,\"two words\"");
   EXPECT_EQ(col.GetFlags(0), kCellMultiLine);
