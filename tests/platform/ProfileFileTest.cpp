@@ -1,9 +1,8 @@
 // The profile file and whole-file reads and writes, also when the file system or another local user works
-// against them (FIFOs, huge sparse files, links, concurrent writers), and shared blocks others could open.
+// against them (FIFOs, huge sparse files, links, concurrent writers).
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,7 +14,6 @@
 #include "platform/ProfileFile.h"
 #include "util/TempDir.h"
 #include "platform/WholeFile.h"
-#include "platform/SharedMemory.h"
 
 using namespace qmz::platform;
 namespace fs = std::filesystem;
@@ -168,28 +166,4 @@ TEST(HostileFiles, ConcurrentProfileWritersLoseNoKey) {
     for (int k = 0; k < kKeys; ++k)
       found += ReadProfileString(file, "W" + std::to_string(w), "K" + std::to_string(k), "") == std::to_string(k);
   EXPECT_EQ(found, kWriters * kKeys);
-}
-
-TEST(HostileFiles, SharedBlockOthersMayOpenIsNotUsedAndAShrunkBlockGivesNoView) {
-  const std::string name = "QMZ_TEST_FOREIGN_" + std::to_string(getpid()) + "_";
-  const std::string object = SharedMemoryObjectName(name);
-  // Made first with a mode that lets every user in, as another local user could.
-  const int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(fchmod(fd, 0666), 0);
-  ASSERT_EQ(ftruncate(fd, 2000), 0);
-  std::string refusal;
-  EXPECT_EQ(CreateOrOpenSharedMemory(name, 2000, nullptr, &refusal), 0u);
-  EXPECT_NE(refusal.find(object), std::string::npos);
-  EXPECT_NE(refusal.find("others may open it"), std::string::npos);
-
-  // Our own block, shrunk behind our back: a view would fault on its first write, so there is none.
-  ASSERT_EQ(fchmod(fd, 0600), 0);
-  const SharedMemoryHandle handle = CreateOrOpenSharedMemory(name, 2000);
-  ASSERT_NE(handle, 0u);
-  ASSERT_EQ(ftruncate(fd, 10), 0);
-  EXPECT_FALSE(SharedMemoryView(handle).Valid());
-  CloseSharedMemory(handle);
-  ::close(fd);
-  shm_unlink(object.c_str());
 }

@@ -57,11 +57,9 @@ class RecordingUpdate : public TwuWebUpdate {
     OnAfterDownload = [this](TwuWebUpdate& sender, const std::string&) {
       Note(sender.Success() ? "AfterDownload ok" : "AfterDownload failed");
     };
-    OnDownload = [this](TwuWebUpdate&, std::int64_t, std::int64_t) { ++chunks; };
   }
 
   std::string events;
-  int chunks = 0;
   std::string opened;
 
  protected:
@@ -158,8 +156,7 @@ TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
   UpdateServer server(site_);
   const fs::path tmp = dir_.Path() / "tmp";
   const fs::path elsewhere = dir_.Path() / "elsewhere";
-  fs::create_directories(tmp);
-  fs::create_directories(elsewhere);
+  for (const fs::path& folder : {tmp, elsewhere}) fs::create_directories(folder);
   // What another user could plant in a shared temporary folder: the file's name as a link to a victim.
   const fs::path victim = dir_.Path() / "victim";
   test::WriteWholeFile(victim, "keep");
