@@ -14,7 +14,7 @@
 
 using namespace qmz;
 
-TEST(Format, PlaceholdersWidthsAndArgumentKindsOfTheProgramsTexts) {
+TEST(Format, PlaceholdersWidthsAndArgumentKindsAndMismatchedOrMissingArgumentsThrow) {
   EXPECT_EQ(Format("[%s][%s] %s", "2006-05-14 13:05:09", "Info   ", "Loading"),
             "[2006-05-14 13:05:09][Info   ] Loading");
   EXPECT_EQ(Format("%2.2d:%2.2d:%2.2d", 1, 2, 5), "01:02:05");
@@ -30,9 +30,6 @@ TEST(Format, PlaceholdersWidthsAndArgumentKindsOfTheProgramsTexts) {
   EXPECT_EQ(Format("[%5d|%-5d]", 42, 42), "[   42|42   ]");
   EXPECT_EQ(Format("%d", 9000000000LL), "9000000000");
   EXPECT_EQ(Format("%s", 'c'), "c");
-}
-
-TEST(Format, MismatchAndMissingArgumentsThrow) {
   EXPECT_THROW(Format("%d", "text"), EConvertError);
   EXPECT_THROW(Format("%s", 12), EConvertError);
   EXPECT_THROW(Format("%f", 12), EConvertError);
@@ -51,7 +48,7 @@ TEST(Strings, TrimAndCase) {
 
 // Case is ignored by folding to lower case: '_' sorts before the letters, Windows-1252's capitals fold as
 // they stand in UTF-8, and characters order as their Windows-1252 bytes do.
-TEST(Strings, CaseFoldsToLowerCaseInTheGameCodePage) {
+TEST(Strings, CaseFoldsToLowerCaseInTheGameCodePageAndTextHashSpreadsCraftedNames) {
   struct Case {
     const char* a;
     const char* b;
@@ -90,11 +87,8 @@ TEST(Strings, CaseFoldsToLowerCaseInTheGameCodePage) {
     }
   }
   EXPECT_EQ(LowerCase("MINE_X \xC3\x80\xC3\x97\xC5\xB8\xC4\x80"), "mine_x \xC3\xA0\xC3\x97\xC3\xBF\xC4\x80");
-}
-
-// The nickname index of the model hashes with TextHash. Names chosen to share one bucket under a fixed
-// hash (FNV-1a, what the index used: found by trying names, as a crafted file would) must spread.
-TEST(Strings, TextHashSpreadsNamesCraftedToShareOneBucket) {
+  // The nickname index of the model hashes with TextHash. Names chosen to share one bucket under a fixed
+  // hash (FNV-1a, what the index used: found by trying names, as a crafted file would) must spread.
   constexpr std::size_t kBuckets = 2053, kNames = 1000;
   const auto fnv = [](std::string_view s) {
     std::uint64_t h = 1469598103934665603ull;

@@ -106,7 +106,7 @@ TEST(TextHelpers, ExtractBetweenMarksStarsAndMissingMarksAndBarsNeverLeaveTheirW
   EXPECT_EQ(MakeBarText('#', 3, 0), "");
 }
 
-TEST(NumberTexts, Recognise) {
+TEST(NumberTexts, RecognisedAndConvertedWithAPointWhateverTheLocale) {
   EXPECT_EQ(NormalizeNumberText("1.234,5"), "1.2345");
   EXPECT_EQ(NormalizeNumberText(" 1 000 "), "1000");
   EXPECT_EQ(NormalizeNumberText("abc"), "");
@@ -114,10 +114,7 @@ TEST(NumberTexts, Recognise) {
   const std::pair<const char*, bool> cases[] = {{"1e5", false}, {"-1.5", true},      {"", false},     {"1 5", false},
                                                 {"12m", true},  {"1\xC2\xBD", true}, {"1\xBD", false}};
   for (const auto& [text, number] : cases) EXPECT_EQ(IsNumberText(text), number) << text;
-}
-
-// Game numbers use a point, also under a locale whose decimal mark is a comma; so do the program's texts.
-TEST(NumberTexts, ConversionUsesAPointWhateverTheLocale) {
+  // Game numbers use a point, also under a locale whose decimal mark is a comma; so do the program's texts.
   const auto expectAPoint = [] {
     EXPECT_FLOAT_EQ(TextToSingle("1.234.567", '.'), 1.234f);
     EXPECT_FLOAT_EQ(TextToSingle(" -0.25 ", '.'), -0.25f);
