@@ -113,7 +113,7 @@ TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameNameAndDefinitionsPerListA
 }
 
 // Text and attribute values, each from a document of its own: the text, or the attribute named.
-TEST(XmlScannerTest, TextAndAttributeValues) {
+TEST(XmlScannerTest, TextAndAttributeValuesAndExponentialEntitiesEndWithinTheBounds) {
   const struct {
     const char *doc, *attr, *want;
   } cases[] = {
@@ -140,9 +140,7 @@ TEST(XmlScannerTest, TextAndAttributeValues) {
       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>a\xFF\x62\xE2\x82x</a>", "", "a\xC2\xBF\x62\xC2\xBF\xC2\xBFx"},
   };
   for (const auto& c : cases) EXPECT_EQ(ValueOf(c.doc, c.attr), c.want) << c.doc;
-}
-
-TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
+  // Entities that grow exponentially end within the bounds.
   std::string dtd = "<!DOCTYPE r [<!ENTITY l0 \"lol\">";
   for (int i = 1; i <= 9; ++i) {
     dtd += "<!ENTITY l" + std::to_string(i) + " \"";
@@ -179,7 +177,7 @@ TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
   EXPECT_NE(ValueOf(chain).find("&c"), std::string::npos);
 }
 
-TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntities) {
+TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntitiesAreReadOnceAndKeptUntilTheNextLoad) {
   TXmlParser p;
   p.LoadFromBuffer(
       "<!DOCTYPE root [\n"
@@ -200,12 +198,8 @@ TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntities) {
   ASSERT_TRUE(p.Scan());
   ASSERT_NE(p.Elements.Node("r"), nullptr);
   EXPECT_EQ(p.Elements.Node("r")->Definition, "(a|%p;)");
-}
-
-// Every kind of DTD item, a damaged one last: a second scan does not read the declaration again, and the
-// definitions stay until another document is loaded.
-TEST(XmlScannerTest, DtdIsReadOnceAndKeptUntilTheNextLoad) {
-  TXmlParser p;
+  // Every kind of DTD item, a damaged one last: a second scan does not read the declaration again, and the
+  // definitions stay until another document is loaded.
   p.LoadFromBuffer(
       "<!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA #REQUIRED><!ENTITY e \"v\">"
       "<!NOTATION n SYSTEM \"viewer\"><?pi x?><!-- c --><bad>]><r>&e;</r>");

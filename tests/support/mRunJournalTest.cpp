@@ -153,7 +153,7 @@ TEST_F(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
   EXPECT_EQ(lines[6], Line("System ", "Process terminated with exit code 0"));
 }
 
-TEST_F(Journal, FileNamesDailyAndEmpty) {
+TEST_F(Journal, FileNamesDailyAndEmptyAndAppendedRunsSeparatedByAnEmptyLine) {
   const auto nameOf = [&](const std::string& path, const std::string& name, bool daily) {
     TJournal journal(path, name, false, true, false, daily, clock.Clock());
     return journal.FileName();
@@ -165,9 +165,7 @@ TEST_F(Journal, FileNamesDailyAndEmpty) {
   EXPECT_EQ(nameOf(folder, "", true), folder + "2006-05-14.mjf");
   EXPECT_EQ(nameOf(folder, "", false), folder + ".mjf");
   EXPECT_TRUE(fs::exists(folder + "2006-05-14.mjf"));
-}
-
-TEST_F(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
+  // Appended runs are separated by an empty line.
   const fs::path file = dir.Path() / "DebugOut.mjf";
   qmz::test::WriteWholeFile(file, "[old run]\r\n");
   { TJournal journal(dir.Str(), "DebugOut", false, false, false, false, clock.Clock()); }

@@ -118,7 +118,7 @@ TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
   EXPECT_EQ(edit.FloatValue(), 0.0);
 }
 
-TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsPageKeysAndSmartSteps) {
+TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsAndKeysAndTheKeyFilterFollowsTheSpinType) {
   TWsSpinEdit edit;
   edit.setText("7");
   edit.SetReadOnly(true);
@@ -131,10 +131,7 @@ TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsPageKeysAndSmartSteps) {
   edit.SetReadOnly(false);
   QTest::keyClick(&edit, Qt::Key_PageDown);
   EXPECT_EQ(edit.text(), "6");  // with IncrementSmart the page keys take the smart step: the units digit
-}
-
-TEST(WsSpinEdit, KeyFilterBySpinType) {
-  ScopedLocale locale(QLocale(QLocale::English, QLocale::UnitedStates));
+  ScopedLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
   struct Case {
     TWsSpinType type;
     int precision;
