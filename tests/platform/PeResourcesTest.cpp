@@ -74,7 +74,7 @@ TEST(PeStringTable, CutsAt254CharactersAtNulAndAtTheEndOfItsBlock) {
   EXPECT_EQ(table.LoadString(17), "") << "text running past its block";
 }
 
-TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
+TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirstAndReadsFilesTreatingOthersAsEmpty) {
   const auto image = BuildPe({{RT_STRING, 1, 0x407, StringBlock({{0, u"de"}})},
                               {RT_STRING, 1, 0x409, StringBlock({{0, u"us"}})},
                               {RT_STRING, 2, 0x407, StringBlock({{0, u"de"}})},
@@ -85,12 +85,9 @@ TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
   EXPECT_EQ(table.LoadString(0), "us");
   EXPECT_EQ(table.LoadString(16), "neutral");
   EXPECT_EQ(table.LoadString(32), "de");
-}
-
-TEST(PeStringTable, ReadsFilesAndTreatsOthersAsEmpty) {
   qmz::test::TempDir dir;
-  const auto image = SampleLibrary(false);
-  qmz::test::WriteWholeFile(dir.Path() / "names.dll", std::string(image.begin(), image.end()));
+  const auto library = SampleLibrary(false);
+  qmz::test::WriteWholeFile(dir.Path() / "names.dll", std::string(library.begin(), library.end()));
   qmz::test::WriteWholeFile(dir.Path() / "text.dll", "MZ but nothing else");
   EXPECT_EQ(PeStringTable::FromFile(dir.Path() / "names.dll").LoadString(17), "seventeen");
   EXPECT_EQ(PeStringTable::FromFile(dir.Path() / "text.dll").Count(), 0u);

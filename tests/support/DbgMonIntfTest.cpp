@@ -218,13 +218,12 @@ TEST_F(DbgMonIntfTest, PlantedSocketGetsNothingAndIsJournaledOnce) {
   }
 }
 
-TEST_F(DbgMonIntfTest, BlankPathFallsBackBesideTheProgramAndFailsOnce) {
+TEST_F(DbgMonIntfTest, ABlankViewerPathFallsBackBesideTheProgramAViewerThatNeverListensIsStartedOnlyOnce) {
   registry_->SetString(platform::RegistryRoot::CurrentUser, "Software\\DebugMonitor\\Debug", "FilePath", "   ");
   SendDebug("one");  // blank path: the default beside the executable, which does not exist
   EXPECT_FALSE(StartDebugWin());
-}
-
-TEST_F(DbgMonIntfTest, ViewerThatNeverListensIsStartedOnlyOnce) {
+  // A viewer that never listens is started only once.
+  ResetDebugClient(300);
   const auto script = dir_.Path() / "viewer.sh";
   const auto starts = dir_.Path() / "starts";
   test::WriteWholeFile(script, "#!/bin/sh\necho started >> '" + starts.string() + "'\n");

@@ -272,18 +272,6 @@ TEST_F(WebUpdateTest, APageOfBareLineBreaksCostsItsOwnSizeAndIsFreedAfterTheChec
   EXPECT_LT(test::HeapBytes(), before + 1024 * 1024);
 }
 
-TEST(WebUpdateUrl, GetsAPrefixUnlessItHasOne) {
-  TwuProductInfo info;
-  EXPECT_EQ(info.URL(), "http://");
-  const std::pair<const char*, const char*> cases[] = {{"host/page", "http://host/page"},
-                                                       {"HTTP://Host/x", "HTTP://Host/x"},
-                                                       {"https://h/x", "https://h/x"}};
-  for (const auto& [given, stored] : cases) {
-    info.SetURL(given);
-    EXPECT_EQ(info.URL(), stored);
-  }
-}
-
 TEST(ShowInfoUpdate, CentresButtonsShowsThePageAsTextAndAnswersKeys) {
   Tfrm_ShowInfoUpdate dialog;
   dialog.show();
@@ -349,7 +337,17 @@ TEST(UpdatePage, ReadsMetaLinesByTheirRules) {
   EXPECT_EQ(values.Author, "ME=");
 }
 
-TEST(UpdatePage, SplitsUrlsAndFileNamesFromThePageStayPlain) {
+TEST(UpdatePage, UrlsGetAPrefixAndSplitAndFileNamesFromThePageStayPlain) {
+  // A product URL gets a prefix unless it has one.
+  TwuProductInfo info;
+  EXPECT_EQ(info.URL(), "http://");
+  const std::pair<const char*, const char*> prefixed[] = {{"host/page", "http://host/page"},
+                                                          {"HTTP://Host/x", "HTTP://Host/x"},
+                                                          {"https://h/x", "https://h/x"}};
+  for (const auto& [given, stored] : prefixed) {
+    info.SetURL(given);
+    EXPECT_EQ(info.URL(), stored);
+  }
   std::string host, path;
   SplitUrl("http://example.invalid/up/page.html", host, path);
   EXPECT_EQ(host + "|" + path, "example.invalid|/up/page.html");
