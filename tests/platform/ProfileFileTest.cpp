@@ -23,7 +23,7 @@ using qmz::test::WriteWholeFile;
 
 using Names = std::vector<std::string>;
 
-TEST(ProfileFile, ReadsMatchIgnoringCaseAndTheFirstMatchWins) {
+TEST(ProfileFile, ReadsMatchIgnoringCaseWritesKeepTheRestOfTheFileAndHarmfulWritesAreRefused) {
   TempDir dir;
   const auto file = (dir.Path() / "QMZ.ini").string();
   WriteWholeFile(file,
@@ -42,11 +42,7 @@ TEST(ProfileFile, ReadsMatchIgnoringCaseAndTheFirstMatchWins) {
                  "[s]\nascii=" + std::string(3000, 'a') + "\nwide=" + std::string(2046, 'b') + "\xC3\xA9\xC3\xA9\n");
   EXPECT_EQ(ReadProfileString(file, "s", "ascii", ""), std::string(2047, 'a'));
   EXPECT_EQ(ReadProfileString(file, "s", "wide", ""), std::string(2046, 'b') + "\xC3\xA9");
-}
-
-TEST(ProfileFile, WritesKeepTheRestOfTheFileMakeANewOneAndAreRefusedWhereTheyWouldHarm) {
-  TempDir dir;
-  const auto file = (dir.Path() / "QMZ.ini").string();
+  // Writes keep the rest of the file.
   WriteWholeFile(file, "; keep me\r\n[MAIN]\r\nPathNum=1\r\n\r\n[Path]\r\nPath_1=a\r\n");
   ASSERT_TRUE(WriteProfileString(file, "main", "pathnum", "2"));
   ASSERT_TRUE(WriteProfileString(file, "MAIN", "Default", "1"));

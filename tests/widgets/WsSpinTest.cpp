@@ -229,7 +229,7 @@ TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {
   EXPECT_EQ(edit.text(), "0x0");
 }
 
-TEST(WsSpinEdit, DateStepsTheFieldOfTheCaretInTheLocalesOrder) {
+TEST(WsSpinEdit, DateAndTimeStepTheFieldOfTheCaretInTheLocalesOrderAndNeverBelowZero) {
   struct Case {
     QLocale locale;
     int caret;
@@ -254,19 +254,16 @@ TEST(WsSpinEdit, DateStepsTheFieldOfTheCaretInTheLocalesOrder) {
     EXPECT_EQ(DateTimeToQt(edit.DateValue()).date(), c.expected)
         << c.locale.name().toStdString() << " caret " << c.caret << " text " << edit.text().toStdString();
   }
-}
-
-TEST(WsSpinEdit, TimeStepsHoursMinutesSecondsAndNeverBelowZero) {
   ScopedLocale locale(QLocale::c());
   const struct {
     int minutes, caret;
     bool up;
     QString expected;
-  } cases[] = {{545, 0, true, "10:05:00"},
+  } times[] = {{545, 0, true, "10:05:00"},
                {545, 3, true, "9:06:00"},
                {545, 6, true, "9:05:01"},
                {0, 6, false, "0:00:00"}};
-  for (const auto& c : cases) {
+  for (const auto& c : times) {
     TWsSpinEdit edit;
     edit.SetSpinType(TWsSpinType::sptTime);
     edit.SetTimeValue(c.minutes / 1440.0);
