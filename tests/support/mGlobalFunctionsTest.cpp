@@ -73,7 +73,7 @@ TEST(FileVersion, PeFilesAreReadThroughTheirFirstTranslation) {
   EXPECT_EQ(none.FileVersion, "");
 }
 
-TEST(ExpandRelativePath, StepsResolveButNeverLeaveTheRoot) {
+TEST(TextHelpers, RelativePathStepsNeverLeaveTheRootExtractBetweenMarksAndBarsNeverLeaveTheirWidth) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\A\\B\\..\\..\\C", "C:\\C\\"},
       {"..\\X", "X\\"},
@@ -89,9 +89,6 @@ TEST(ExpandRelativePath, StepsResolveButNeverLeaveTheRoot) {
       {"", "\\"},
   };
   for (const auto& [path, expanded] : cases) EXPECT_EQ(ExpandRelativePath(path), expanded) << path;
-}
-
-TEST(TextHelpers, ExtractBetweenMarksStarsAndMissingMarksAndBarsNeverLeaveTheirWidth) {
   const std::string line = "key = value ; comment";
   EXPECT_EQ(ExtractBetween(line, "=", ";", false), "value");
   EXPECT_EQ(ExtractBetween(line, "*", ";", false), "key = value");

@@ -32,7 +32,7 @@ void LeaveField(QWidget* edit) {
   QApplication::sendEvent(edit, &out);
 }
 
-TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
+TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfterLoading) {
   TWsSpinEdit edit;
   EXPECT_EQ(edit.text(), "0");
   edit.SetMinValue(3);
@@ -44,10 +44,7 @@ TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
   EXPECT_EQ(edit.FloatValue(), 3.0);
   edit.setText("99999999999");
   EXPECT_EQ(edit.Value(), 3);  // beyond 32 bits is no number
-}
-
-// Leaving rewrites the text only when it clamps; a text that is no number stays as the player left it.
-TEST(WsSpinEdit, RangesApplyWhenLeavingTheFieldAndAfterLoading) {
+  // Leaving rewrites the text only when it clamps; a text that is no number stays as the player left it.
   constexpr TWsSpinType normal = TWsSpinType::sptNormal;
   constexpr TWsSpinType real = TWsSpinType::sptFloat;
   struct Case {
@@ -73,30 +70,30 @@ TEST(WsSpinEdit, RangesApplyWhenLeavingTheFieldAndAfterLoading) {
       {real, 1, 10, "20", "10"},
   };
   for (const Case& c : cases) {
-    TWsSpinEdit edit;
-    edit.SetSpinType(c.type);
-    edit.SetMinValue(c.min);
-    edit.SetMaxValue(c.max);
-    edit.SetMinFloatValue(c.min);
-    edit.SetMaxFloatValue(c.max);
-    edit.setText(c.typed);
-    LeaveField(&edit);
-    EXPECT_EQ(edit.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
+    TWsSpinEdit box;
+    box.SetSpinType(c.type);
+    box.SetMinValue(c.min);
+    box.SetMaxValue(c.max);
+    box.SetMinFloatValue(c.min);
+    box.SetMaxFloatValue(c.max);
+    box.setText(c.typed);
+    LeaveField(&box);
+    EXPECT_EQ(box.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
   }
   // The level box reads 1 after loading and steps upward.
-  TWsSpinEdit edit;
-  edit.BeginLoad();
-  edit.SetMinValue(1);
-  edit.SetMaxValue(0);
-  edit.SetValue(0);
-  EXPECT_EQ(edit.text(), "0");  // no range check while loading
-  edit.EndLoad();
-  EXPECT_EQ(edit.text(), "1");
-  for (int i = 0; i < 2; ++i) edit.UpClick(nullptr);
-  EXPECT_EQ(edit.Value(), 3);
-  EXPECT_EQ(edit.FloatValue(), 3.0);
-  for (int i = 0; i < 3; ++i) edit.DownClick(nullptr);
-  EXPECT_EQ(edit.text(), "1");
+  TWsSpinEdit box;
+  box.BeginLoad();
+  box.SetMinValue(1);
+  box.SetMaxValue(0);
+  box.SetValue(0);
+  EXPECT_EQ(box.text(), "0");  // no range check while loading
+  box.EndLoad();
+  EXPECT_EQ(box.text(), "1");
+  for (int i = 0; i < 2; ++i) box.UpClick(nullptr);
+  EXPECT_EQ(box.Value(), 3);
+  EXPECT_EQ(box.FloatValue(), 3.0);
+  for (int i = 0; i < 3; ++i) box.DownClick(nullptr);
+  EXPECT_EQ(box.text(), "1");
 }
 
 TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
