@@ -63,7 +63,7 @@ TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCaseAndDotDotStopsAt
   EXPECT_EQ(ResolveGamePath("\\..\\..\\" + Root().relative_path().string() + "\\exe"), Root() / "EXE");
 }
 
-TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefix) {
+TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefixFoldersAreTestedAndListingsCached) {
   qmz::test::TempDir prefix;
   fs::create_directories(prefix.Path() / "dosdevices");
   fs::create_directory_symlink(Root(), prefix.Path() / "dosdevices" / "d:");
@@ -76,9 +76,7 @@ TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefix) {
       << "never above the drive's root";
   EXPECT_EQ(ResolveGamePath("D:"), Root());
   EXPECT_EQ(ResolveGamePath("Q:\\EXE\\starvagant.ini"), std::nullopt) << "no such drive";
-}
-
-TEST_F(GamePathTest, FolderTestAndCachedListings) {
+  // Folders, and listings cached until a reset.
   EXPECT_TRUE(GameDirectoryExists("Exe\\", Root()));
   EXPECT_FALSE(GameDirectoryExists("exe\\starvagant.ini", Root())) << "a file is no folder";
   EXPECT_FALSE(GameDirectoryExists("missing", Root()));

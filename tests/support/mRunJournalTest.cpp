@@ -77,7 +77,7 @@ TEST(FormatElapsedTime, RoundsHalfToEven) {
   for (const auto& [ms, text] : cases) EXPECT_EQ(FormatElapsedTime(ms), text) << ms;
 }
 
-TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
+TEST_F(Journal, LevelsLineBreaksBeginEndPairsAndAnInactiveJournal) {
   std::string fileName;
   {
     TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
@@ -99,9 +99,7 @@ TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
   EXPECT_EQ(lines[3], Line("Action ", "St01 has 12 bases"));
   EXPECT_EQ(lines[4], std::string(kStamp) + "[] beyond");
   EXPECT_EQ(lines[5], Line("System ", "Process terminated with exit code 0"));
-}
-
-TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAnUnmatchedEndSaysSoAndInactiveChangesNothing) {
+  // Begin/End pairs report their elapsed time last in, first out; an unmatched End says so.
   TJournal journal("", "", true, false, true, false, clock.Clock());
   journal.Add("", jlEnd);
   journal.Add("parse", jlEnd);
