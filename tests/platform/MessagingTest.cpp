@@ -63,8 +63,7 @@ TEST(SharedMemory, SecondOpenSharesTheBlockTheCreatorRemovesItAndNoneOrAForeignO
   shm_unlink(object.c_str());
 }
 
-// The parameters' way through is checked with the status messages (support); here the results, and a
-// receiver that unregisters itself while it is called and sends on.
+// Results, and a receiver that unregisters itself while called and sends on (parameters: the status tests).
 TEST(WindowMessages, ResultsAndReceiversThatUnregisterThemselvesAndSendOn) {
   int calls = 0;
   const WindowHandle other = RegisterMessageReceiver(

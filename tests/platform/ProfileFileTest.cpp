@@ -1,5 +1,4 @@
-// The profile file and whole-file reads and writes, also when the file system or another local user works
-// against them (FIFOs, huge sparse files, links, concurrent writers).
+// The profile file and whole-file reads and writes, also against FIFOs, huge sparse files, links, rival writers.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

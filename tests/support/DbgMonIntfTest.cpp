@@ -133,8 +133,7 @@ TEST_F(DbgMonIntfTest, TextsGoOnlyToTheUsersOwnFolder) {
   EXPECT_EQ(DistrustLines(), 0);
 }
 
-// Neither changed nor used: a link in the own folder's place, and (only the superuser can make one) another
-// user's folder.
+// Neither changed nor used: a link in the own folder's place, or (made by the superuser) another user's.
 TEST_F(DbgMonIntfTest, ALinkOrAnotherUsersFolderInTheOwnFoldersPlaceIsNotUsed) {
   test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
   const std::string own = dir_.Str() + "/qmz-" + std::to_string(geteuid());

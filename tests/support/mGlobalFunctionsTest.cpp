@@ -151,8 +151,7 @@ TEST(ComputerName, ReadFromTheProcessRegistry) {
   EXPECT_FALSE(GetCurrentUserName().empty());
 }
 
-// Short numbers (whole or with a point) take a quicker road than others: both give the nearest float to the text,
-// bit for bit, as from_chars does, -0 included.
+// Short numbers take a quicker road: both give the nearest float bit for bit, as from_chars does, -0 included.
 TEST(GlobalFunctions, ShortNumbersReadAsTheNearestFloat) {
   const auto bits = [](float f) {
     std::uint32_t b = 0;

@@ -41,8 +41,7 @@ struct EventLog {
   }
 };
 
-// Nested updates fire one pair, unbalanced ends silence nothing, an unchanged value fires nothing and an
-// Assign is one change.
+// Nested updates fire one pair; unbalanced ends silence nothing; unchanged values fire nothing; Assign is one.
 TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
   TWsHotTrackOptions options, source;
   EventLog log;
@@ -190,8 +189,7 @@ QWidget* AddControl(QWidget* panel, int tabOrder, int width = 50, int height = 2
   return control;
 }
 
-// A third control wraps below the taller one of the first row; a wide control widens the panel and stays
-// alone in its row; a gap in the tab order ends the walk.
+// Rows wrap below their tallest control; a wide control widens the panel, alone in its row; a tab-order gap ends.
 TEST(WsPanel, ControlsWrapWidenThePanelAndATabOrderGapEndsTheWalk) {
   TWsPanel panel, wider;
   for (TWsPanel* p : {&panel, &wider}) p->resize(120, 100);

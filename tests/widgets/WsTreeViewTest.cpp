@@ -131,8 +131,7 @@ TEST_F(TreeFixture, SingleSelectTreeReportsMinusOneAndItemIndexCountsAllNodes) {
   EXPECT_THROW(tree.SetItemIndex(6), std::out_of_range);
 }
 
-// Something dragged near the bottom edge scrolls the tree only while AutoDragScroll is on; leaving the
-// tree stops it.
+// A drag near the bottom edge scrolls only while AutoDragScroll is on; leaving the tree stops it.
 TEST_F(TreeFixture, DragNearTheEdgeScrollsOnlyWithAutoDragScroll) {
   for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
   tree.expandAll();
