@@ -303,7 +303,7 @@ TEST_F(StringGrid, RowHeaderMovesRowsAndSizesAllRowsAtOnce) {
   for (int r = 0; r < 4; ++r) EXPECT_EQ(grid->rowHeight(r), 30);
 }
 
-TEST(WsGridCommaList, StoresLinesAndReadsThemBack) {
+TEST(WsGridColumns, CommaListsUniqueNamesSortedDisplayIndexesCellKindsAndFlags) {
   struct Case {
     std::string text, stored, readBack;
   };
@@ -325,9 +325,7 @@ TEST(WsGridCommaList, StoresLinesAndReadsThemBack) {
   EXPECT_EQ(CommaListToText("\"open quote"), "open quote");
   EXPECT_EQ(CommaListToText(std::string("ab\0cd", 5)), "ab");
   EXPECT_EQ(CommaListToText("  , "), "\r\n");
-}
-
-TEST(WsGridColumns, UniqueNamesSortedDisplayIndexesCellKindsAndFlags) {
+  // Column names are unique ignoring case.
   TWsGridColumns columns;
   TWsGridColumn& folder = columns.Add();
   TWsGridColumn& title = columns.Add();
