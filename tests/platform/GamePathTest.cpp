@@ -42,16 +42,19 @@ TEST_F(GamePathTest, NamesMatchInAnyLetterCaseWithEitherSeparator) {
   EXPECT_EQ(ResolveGamePath("EXE\\starvagant.ini\\more", Root()), std::nullopt) << "a file is no folder";
   EXPECT_EQ(ResolveGamePath(std::string("EXE\\starvagant.ini") + '\0' + ".bak", Root()), std::nullopt)
       << "a zero byte would cut the name short";
+  // One separator between the parts.
+  EXPECT_EQ(JoinGamePath("C:\\Games\\SV", "EXE"), "C:\\Games\\SV\\EXE");
+  EXPECT_EQ(JoinGamePath("C:\\Games\\SV\\", "EXE"), "C:\\Games\\SV\\EXE");
+  EXPECT_EQ(JoinGamePath("/home/p/sv/", "EXE"), "/home/p/sv/EXE");
+  EXPECT_EQ(JoinGamePath("", "EXE"), "EXE");
 }
 
-TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCase) {
+TEST_F(GamePathTest, ExactCaseWinsAmongNamesThatDifferOnlyInCaseAndDotDotStopsAtTheTop) {
   EXPECT_EQ(ResolveGamePath("data\\equip\\goods.ini", Root()), Root() / "data/equip/goods.ini");
   EXPECT_EQ(ResolveGamePath("data\\equip\\Goods.ini", Root()), Root() / "data/equip/Goods.ini");
   EXPECT_EQ(ResolveGamePath("data\\equip\\GOODS.INI", Root()), Root() / "data/equip/Goods.ini")
       << "otherwise the first in byte order";
-}
-
-TEST_F(GamePathTest, DotDotDropsTheNameBeforeItAndStopsAtTheTop) {
+  // .. drops the name before it and stops at the top.
   const fs::path exe = Root() / "EXE";
   EXPECT_EQ(ResolveGamePath("..\\DATA\\EQUIP\\goods.ini", exe), Root() / "data/equip/goods.ini");
   EXPECT_EQ(ResolveGamePath("EXE\\..\\data\\equip\\goods.ini", Root()), Root() / "data/equip/goods.ini");
@@ -60,7 +63,7 @@ TEST_F(GamePathTest, DotDotDropsTheNameBeforeItAndStopsAtTheTop) {
   EXPECT_EQ(ResolveGamePath("\\..\\..\\" + Root().relative_path().string() + "\\exe"), Root() / "EXE");
 }
 
-TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefix) {
+TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefixFoldersAreTestedAndListingsCached) {
   qmz::test::TempDir prefix;
   fs::create_directories(prefix.Path() / "dosdevices");
   fs::create_directory_symlink(Root(), prefix.Path() / "dosdevices" / "d:");
@@ -73,9 +76,7 @@ TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefix) {
       << "never above the drive's root";
   EXPECT_EQ(ResolveGamePath("D:"), Root());
   EXPECT_EQ(ResolveGamePath("Q:\\EXE\\starvagant.ini"), std::nullopt) << "no such drive";
-}
-
-TEST_F(GamePathTest, FolderTestAndCachedListings) {
+  // Folders, and listings cached until a reset.
   EXPECT_TRUE(GameDirectoryExists("Exe\\", Root()));
   EXPECT_FALSE(GameDirectoryExists("exe\\starvagant.ini", Root())) << "a file is no folder";
   EXPECT_FALSE(GameDirectoryExists("missing", Root()));
@@ -86,11 +87,4 @@ TEST_F(GamePathTest, FolderTestAndCachedListings) {
   Touch("EXE/Later.INI");
   qmz::platform::ResetGamePathCache();
   EXPECT_EQ(ResolveGamePath("exe\\later.ini", Root()), Root() / "EXE/Later.INI");
-}
-
-TEST(JoinGamePath, OneSeparatorBetween) {
-  EXPECT_EQ(JoinGamePath("C:\\Games\\SV", "EXE"), "C:\\Games\\SV\\EXE");
-  EXPECT_EQ(JoinGamePath("C:\\Games\\SV\\", "EXE"), "C:\\Games\\SV\\EXE");
-  EXPECT_EQ(JoinGamePath("/home/p/sv/", "EXE"), "/home/p/sv/EXE");
-  EXPECT_EQ(JoinGamePath("", "EXE"), "EXE");
 }

@@ -7,8 +7,7 @@
 
 namespace {
 
-// Only pages the range covers in full are given back (and read as zero); the bytes of pages it only
-// touches belong to other data and are kept.
+// Only pages the range covers in full are given back (read as zero); pages it only touches are kept.
 TEST(MemoryPagesTest, OnlyWholePagesInsideTheRangeAreGivenBack) {
   const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
   auto* block = static_cast<unsigned char*>(std::aligned_alloc(page, 4 * page));

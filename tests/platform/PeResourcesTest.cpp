@@ -74,7 +74,7 @@ TEST(PeStringTable, CutsAt254CharactersAtNulAndAtTheEndOfItsBlock) {
   EXPECT_EQ(table.LoadString(17), "") << "text running past its block";
 }
 
-TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
+TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirstAndReadsFilesTreatingOthersAsEmpty) {
   const auto image = BuildPe({{RT_STRING, 1, 0x407, StringBlock({{0, u"de"}})},
                               {RT_STRING, 1, 0x409, StringBlock({{0, u"us"}})},
                               {RT_STRING, 2, 0x407, StringBlock({{0, u"de"}})},
@@ -85,12 +85,9 @@ TEST(PeStringTable, PrefersUsEnglishThenNeutralThenTheFirst) {
   EXPECT_EQ(table.LoadString(0), "us");
   EXPECT_EQ(table.LoadString(16), "neutral");
   EXPECT_EQ(table.LoadString(32), "de");
-}
-
-TEST(PeStringTable, ReadsFilesAndTreatsOthersAsEmpty) {
   qmz::test::TempDir dir;
-  const auto image = SampleLibrary(false);
-  qmz::test::WriteWholeFile(dir.Path() / "names.dll", std::string(image.begin(), image.end()));
+  const auto library = SampleLibrary(false);
+  qmz::test::WriteWholeFile(dir.Path() / "names.dll", std::string(library.begin(), library.end()));
   qmz::test::WriteWholeFile(dir.Path() / "text.dll", "MZ but nothing else");
   EXPECT_EQ(PeStringTable::FromFile(dir.Path() / "names.dll").LoadString(17), "seventeen");
   EXPECT_EQ(PeStringTable::FromFile(dir.Path() / "text.dll").Count(), 0u);
@@ -100,7 +97,7 @@ TEST(PeStringTable, ReadsFilesAndTreatsOthersAsEmpty) {
 
 // Every prefix of a valid file and many damaged copies: the reader must neither crash nor read out
 // of bounds (the sanitizers watch), and what it finds in a prefix is either right or absent.
-TEST(PeResources, DamagedFilesGiveEmptyTextsNeverACrash) {
+TEST(PeResources, DamagedFilesGiveEmptyTextsNeverACrashAndADirectoryLoopEnds) {
   const auto image = SampleLibrary(false);
   for (size_t size = 0; size <= image.size(); ++size) {
     const std::vector<uint8_t> prefix(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
@@ -115,14 +112,11 @@ TEST(PeResources, DamagedFilesGiveEmptyTextsNeverACrash) {
     const PeStringTable table(copy);
     for (uint32_t id : {0u, 1u, 17u, 65535u}) (void)table.LoadString(id);
   }
-}
-
-TEST(PeResources, DirectoryPointingBackAtItselfEnds) {
-  auto image = BuildPe({{RT_STRING, 1, 0x409, StringBlock({{0, u"x"}})}});
+  auto looped = BuildPe({{RT_STRING, 1, 0x409, StringBlock({{0, u"x"}})}});
   // Make the name level's entry point back at the root directory, a loop a crafted file could hold.
   constexpr size_t kRsrc = 0x400;
-  const size_t typeDir = kRsrc + (image[kRsrc + 16 + 4] | (image[kRsrc + 16 + 5] << 8));
-  Put32(image, typeDir + 16 + 4, 0x80000000u);
-  const qmz::platform::PeResources resources(image);
+  const size_t typeDir = kRsrc + (looped[kRsrc + 16 + 4] | (looped[kRsrc + 16 + 5] << 8));
+  Put32(looped, typeDir + 16 + 4, 0x80000000u);
+  const qmz::platform::PeResources resources(looped);
   EXPECT_TRUE(resources.OfType(RT_STRING).empty());
 }

@@ -1,9 +1,7 @@
-// The profile file and whole-file reads and writes, also when the file system or another local user works
-// against them (FIFOs, huge sparse files, links, concurrent writers), and shared blocks others could open.
+// The profile file and whole-file reads and writes, also against FIFOs, huge sparse files, links, rival writers.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,7 +13,6 @@
 #include "platform/ProfileFile.h"
 #include "util/TempDir.h"
 #include "platform/WholeFile.h"
-#include "platform/SharedMemory.h"
 
 using namespace qmz::platform;
 namespace fs = std::filesystem;
@@ -25,7 +22,7 @@ using qmz::test::WriteWholeFile;
 
 using Names = std::vector<std::string>;
 
-TEST(ProfileFile, ReadsMatchIgnoringCaseAndTheFirstMatchWins) {
+TEST(ProfileFile, ReadsMatchIgnoringCaseWritesKeepTheRestOfTheFileAndHarmfulWritesAreRefused) {
   TempDir dir;
   const auto file = (dir.Path() / "QMZ.ini").string();
   WriteWholeFile(file,
@@ -44,11 +41,7 @@ TEST(ProfileFile, ReadsMatchIgnoringCaseAndTheFirstMatchWins) {
                  "[s]\nascii=" + std::string(3000, 'a') + "\nwide=" + std::string(2046, 'b') + "\xC3\xA9\xC3\xA9\n");
   EXPECT_EQ(ReadProfileString(file, "s", "ascii", ""), std::string(2047, 'a'));
   EXPECT_EQ(ReadProfileString(file, "s", "wide", ""), std::string(2046, 'b') + "\xC3\xA9");
-}
-
-TEST(ProfileFile, WritesKeepTheRestOfTheFile) {
-  TempDir dir;
-  const auto file = (dir.Path() / "QMZ.ini").string();
+  // Writes keep the rest of the file.
   WriteWholeFile(file, "; keep me\r\n[MAIN]\r\nPathNum=1\r\n\r\n[Path]\r\nPath_1=a\r\n");
   ASSERT_TRUE(WriteProfileString(file, "main", "pathnum", "2"));
   ASSERT_TRUE(WriteProfileString(file, "MAIN", "Default", "1"));
@@ -67,39 +60,46 @@ TEST(ProfileFile, WritesKeepTheRestOfTheFile) {
   EXPECT_EQ(ReadProfileString(file, "MAIN", "Default", "gone"), "gone");
   ASSERT_TRUE(EraseProfileSection(file, "MAIN"));
   EXPECT_EQ(ReadWholeFile(file), "");
-}
 
-TEST(ProfileFile, NewFileAndRefusedWrites) {
-  TempDir dir;
-  const auto file = (dir.Path() / "new.ini").string();
-  ASSERT_TRUE(WriteProfileString(file, "MAIN", "PathNum", "0"));
-  EXPECT_EQ(ReadWholeFile(file), "[MAIN]\nPathNum=0\n");
-  // A line break in a value would plant keys of its own in the file.
-  EXPECT_FALSE(WriteProfileString(file, "MAIN", "Default", "1\n[Evil]"));
+  const auto fresh = (dir.Path() / "new.ini").string();
+  ASSERT_TRUE(WriteProfileString(fresh, "MAIN", "PathNum", "0"));
+  EXPECT_EQ(ReadWholeFile(fresh), "[MAIN]\nPathNum=0\n");
+  // Refused: a line break in a value (it would plant keys of its own), a folder that is not there.
+  EXPECT_FALSE(WriteProfileString(fresh, "MAIN", "Default", "1\n[Evil]"));
   EXPECT_FALSE(WriteProfileString((dir.Path() / "no" / "such.ini").string(), "MAIN", "x", "1"));
-  EXPECT_EQ(ReadWholeFile(file), "[MAIN]\nPathNum=0\n");
+  EXPECT_EQ(ReadWholeFile(fresh), "[MAIN]\nPathNum=0\n");
   // A file that exists but cannot be read is never replaced by what little the write knows.
   const auto folder = (dir.Path() / "folder.ini").string();
   ::mkdir(folder.c_str(), 0755);
   EXPECT_FALSE(WriteProfileString(folder, "MAIN", "x", "1"));
 }
 
-TEST(WholeFile, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
+TEST(WholeFile, AtomicWriteReplacesTheFileLeavesNoTemporaryAndGoesThroughLinks) {
   TempDir dir;
   const auto file = (dir.Path() / "out.txt").string();
   WriteWholeFile(file, "old");
   ::chmod(file.c_str(), 0640);
   ASSERT_TRUE(WriteFileAtomic(file, "new text"));
   EXPECT_EQ(ReadWholeFile(file), "new text");
-  struct stat st {};
-  ::stat(file.c_str(), &st);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
-  // The bound on a read is checked while reading for files that report no size (the others: the HostileFiles cases
-  // below).
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms(0640));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+  // Files that report no size are bounded while they are read.
   std::string back;
   EXPECT_FALSE(qmz::platform::ReadWholeFile("/proc/self/status", back, 10));
   EXPECT_TRUE(qmz::platform::ReadWholeFile("/proc/self/status", back, 1 << 20));
+  // Through links, to their target.
+  qmz::test::WriteWholeFile(dir.Path() / "real" / "QMZ.ini", "old");
+  fs::create_symlink("real/QMZ.ini", dir.Path() / "hop");  // relative, taken from the link's folder
+  fs::create_symlink(dir.Path() / "hop", dir.Path() / "QMZ.ini");
+  ASSERT_TRUE(WriteFileAtomic((dir.Path() / "QMZ.ini").string(), "new"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "QMZ.ini"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "hop"));
+  EXPECT_EQ(qmz::test::ReadWholeFile(dir.Path() / "real" / "QMZ.ini"), "new");
+  // A dangling link: the target is created where the link points.
+  fs::create_symlink("made.ini", dir.Path() / "dangling");
+  ASSERT_TRUE(WriteFileAtomic((dir.Path() / "dangling").string(), "x"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling"));
+  EXPECT_EQ(qmz::test::ReadWholeFile(dir.Path() / "made.ini"), "x");
 }
 
 TEST(HostileFiles, ReadsRefuseWhatIsNoRegularFileOrTooLargeAndSayWhy) {
@@ -135,22 +135,6 @@ TEST(HostileFiles, ReadsRefuseWhatIsNoRegularFileOrTooLargeAndSayWhy) {
   }
 }
 
-TEST(HostileFiles, AtomicWritesGoThroughLinksToTheirTarget) {
-  qmz::test::TempDir dir;
-  qmz::test::WriteWholeFile(dir.Path() / "real" / "QMZ.ini", "old");
-  fs::create_symlink("real/QMZ.ini", dir.Path() / "hop");  // relative, taken from the link's folder
-  fs::create_symlink(dir.Path() / "hop", dir.Path() / "QMZ.ini");
-  ASSERT_TRUE(WriteFileAtomic((dir.Path() / "QMZ.ini").string(), "new"));
-  EXPECT_TRUE(fs::is_symlink(dir.Path() / "QMZ.ini"));
-  EXPECT_TRUE(fs::is_symlink(dir.Path() / "hop"));
-  EXPECT_EQ(qmz::test::ReadWholeFile(dir.Path() / "real" / "QMZ.ini"), "new");
-  // A dangling link: the target is created where the link points.
-  fs::create_symlink("made.ini", dir.Path() / "dangling");
-  ASSERT_TRUE(WriteFileAtomic((dir.Path() / "dangling").string(), "x"));
-  EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling"));
-  EXPECT_EQ(qmz::test::ReadWholeFile(dir.Path() / "made.ini"), "x");
-}
-
 TEST(HostileFiles, ConcurrentProfileWritersLoseNoKey) {
   qmz::test::TempDir dir;
   const std::string file = dir.Str() + "/QMZ.ini";
@@ -177,28 +161,4 @@ TEST(HostileFiles, ConcurrentProfileWritersLoseNoKey) {
     for (int k = 0; k < kKeys; ++k)
       found += ReadProfileString(file, "W" + std::to_string(w), "K" + std::to_string(k), "") == std::to_string(k);
   EXPECT_EQ(found, kWriters * kKeys);
-}
-
-TEST(HostileFiles, SharedBlockOthersMayOpenIsNotUsedAndAShrunkBlockGivesNoView) {
-  const std::string name = "QMZ_TEST_FOREIGN_" + std::to_string(getpid()) + "_";
-  const std::string object = SharedMemoryObjectName(name);
-  // Made first with a mode that lets every user in, as another local user could.
-  const int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(fchmod(fd, 0666), 0);
-  ASSERT_EQ(ftruncate(fd, 2000), 0);
-  std::string refusal;
-  EXPECT_EQ(CreateOrOpenSharedMemory(name, 2000, nullptr, &refusal), 0u);
-  EXPECT_NE(refusal.find(object), std::string::npos);
-  EXPECT_NE(refusal.find("others may open it"), std::string::npos);
-
-  // Our own block, shrunk behind our back: a view would fault on its first write, so there is none.
-  ASSERT_EQ(fchmod(fd, 0600), 0);
-  const SharedMemoryHandle handle = CreateOrOpenSharedMemory(name, 2000);
-  ASSERT_NE(handle, 0u);
-  ASSERT_EQ(ftruncate(fd, 10), 0);
-  EXPECT_FALSE(SharedMemoryView(handle).Valid());
-  CloseSharedMemory(handle);
-  ::close(fd);
-  shm_unlink(object.c_str());
 }

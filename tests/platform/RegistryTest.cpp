@@ -46,7 +46,7 @@ constexpr std::string_view kSystemReg = R"(WINE REGISTRY Version 2
 
 }  // namespace
 
-TEST(WineRegistry, ReadsKeysValuesEscapesAndNamesInFileOrder) {
+TEST(WineRegistry, ReadsKeysValuesEscapesAndNamesInFileOrderAndThe32BitViewUnderWow6432Node) {
   WineRegistry reg;
   ASSERT_TRUE(reg.LoadText(HKLM, kSystemReg));
   const auto* key = reg.OpenKey(HKLM, "\\SOFTWARE\\Starvagant Games\\Starvagant\\1.0");
@@ -72,11 +72,9 @@ TEST(WineRegistry, ReadsKeysValuesEscapesAndNamesInFileOrder) {
   EXPECT_TRUE(reg.KeyExists(HKLM, "Software"));
   EXPECT_FALSE(reg.KeyExists(HKLM, "Software\\Starvagant"));
   EXPECT_FALSE(reg.KeyExists(HKCU, "Software\\Starvagant Mod Manager")) << "roots are separate";
-}
-
-TEST(WineRegistry, ThirtyTwoBitViewUnderWow6432Node) {
-  WineRegistry reg;
-  ASSERT_TRUE(reg.LoadText(HKLM, R"(WINE REGISTRY Version 2
+  // The 32-bit view under Wow6432Node, falling back to the plain key.
+  WineRegistry wow;
+  ASSERT_TRUE(wow.LoadText(HKLM, R"(WINE REGISTRY Version 2
 [Software\\Wow6432Node\\Starvagant Games\\Starvagant\\1.0] 1
 "AppPath"="C:\\Games\\Wow"
 [Software\\Starvagant Games\\Starvagant\\1.0] 1
@@ -84,13 +82,13 @@ TEST(WineRegistry, ThirtyTwoBitViewUnderWow6432Node) {
 [Software\\Starvagant Mod Manager] 1
 "Install_Dir"="C:\\MM"
 )"));
-  EXPECT_EQ(reg.ReadString(HKLM, "\\SOFTWARE\\Starvagant Games\\Starvagant\\1.0", "AppPath"), "C:\\Games\\Wow");
-  EXPECT_EQ(reg.ReadString(HKLM, "SOFTWARE\\Starvagant Mod Manager", "Install_Dir"), "C:\\MM")
+  EXPECT_EQ(wow.ReadString(HKLM, "\\SOFTWARE\\Starvagant Games\\Starvagant\\1.0", "AppPath"), "C:\\Games\\Wow");
+  EXPECT_EQ(wow.ReadString(HKLM, "SOFTWARE\\Starvagant Mod Manager", "Install_Dir"), "C:\\MM")
       << "falls back to the plain key";
-  EXPECT_EQ(reg.ReadString(HKLM, "Software\\WOW6432Node\\Starvagant Games\\Starvagant\\1.0", "AppPath"),
+  EXPECT_EQ(wow.ReadString(HKLM, "Software\\WOW6432Node\\Starvagant Games\\Starvagant\\1.0", "AppPath"),
             "C:\\Games\\Wow");
 
-  ASSERT_TRUE(reg.LoadText(HKCU, R"(WINE REGISTRY Version 2
+  ASSERT_TRUE(wow.LoadText(HKCU, R"(WINE REGISTRY Version 2
 [Software\\Wow6432Node\\Tool] 1
 "A"="wow"
 [Software\\Tool] 1
@@ -98,11 +96,11 @@ TEST(WineRegistry, ThirtyTwoBitViewUnderWow6432Node) {
 [Software\\Wow6432Node\\Other] 1
 "A"="wow only"
 )"));
-  EXPECT_EQ(reg.ReadString(HKCU, "Software\\Tool", "A"), "plain");
-  EXPECT_EQ(reg.ReadString(HKCU, "Software\\Other", "A"), "wow only");
+  EXPECT_EQ(wow.ReadString(HKCU, "Software\\Tool", "A"), "plain");
+  EXPECT_EQ(wow.ReadString(HKCU, "Software\\Other", "A"), "wow only");
 }
 
-TEST(WineRegistry, RejectsOtherFilesAndSurvivesDamagedLines) {
+TEST(WineRegistry, RejectsOtherFilesSurvivesDamagedLinesAndADeepKeyCostsOnlyItsLength) {
   WineRegistry reg;
   EXPECT_FALSE(reg.LoadText(HKLM, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\X]\n\"A\"=\"B\"\n"));
   EXPECT_FALSE(reg.LoadText(HKLM, ""));
@@ -127,20 +125,17 @@ TEST(WineRegistry, RejectsOtherFilesAndSurvivesDamagedLines) {
   EXPECT_FALSE(key->ValueExists("Open"));
   EXPECT_FALSE(key->ValueExists("NoEquals"));
   EXPECT_EQ(key->ReadString("Bad\uFFFD"), "\uFFFD") << "bytes that are not UTF-8 never leak through";
-}
-
-TEST(WineRegistry, DeeplyNestedKeyCostsOnlyItsLength) {
   // Every key above a key exists; storing each of them by its whole path would take memory of the
   // square of the path's length, and tearing down a deep tree by recursion would overflow the stack.
   std::string written, path;
   for (int i = 0; i < 200000; ++i) written += "k\\\\", path += "K\\";
-  WineRegistry reg;
-  ASSERT_TRUE(reg.LoadText(HKLM, "WINE REGISTRY Version 2\n[" + written + "end] 1\n\"V\"=\"deep\"\n"));
-  EXPECT_EQ(reg.ReadString(HKLM, path + "END", "v"), "deep");
-  EXPECT_TRUE(reg.KeyExists(HKLM, path));
+  WineRegistry deep;
+  ASSERT_TRUE(deep.LoadText(HKLM, "WINE REGISTRY Version 2\n[" + written + "end] 1\n\"V\"=\"deep\"\n"));
+  EXPECT_EQ(deep.ReadString(HKLM, path + "END", "v"), "deep");
+  EXPECT_TRUE(deep.KeyExists(HKLM, path));
 }
 
-TEST(ProcessRegistry, LoadsThePrefixFilesIntoTheirRootsOnceUntilReset) {
+TEST(ProcessRegistry, LoadsThePrefixFilesIntoTheirRootsOnceUntilResetAndAMemoryOneKeepsARewrittenValuesPlace) {
   qmz::test::TempDir prefix;
   qmz::test::WriteWholeFile(prefix.Path() / "system.reg",
                             "WINE REGISTRY Version 2\n[Software\\\\M] 1\n\"V\"=\"first\"\n");
@@ -159,14 +154,11 @@ TEST(ProcessRegistry, LoadsThePrefixFilesIntoTheirRootsOnceUntilReset) {
   qmz::platform::ResetProcessRegistry();
   EXPECT_EQ(qmz::platform::ProcessRegistry()->ReadString(HKLM, "Software\\M", "V"), "second");
   qmz::platform::ResetProcessRegistry();
-}
-
-TEST(MemoryRegistry, RewrittenValueKeepsItsPlace) {
-  MemoryRegistry reg;
-  reg.SetString(HKLM, "Software\\K", "A", "1");
-  reg.SetString(HKLM, "Software\\K", "B", "2");
-  reg.SetString(HKLM, "SOFTWARE\\k", "a", "3");
-  const auto* key = reg.OpenKey(HKLM, "Software\\K");
+  MemoryRegistry memory;
+  memory.SetString(HKLM, "Software\\K", "A", "1");
+  memory.SetString(HKLM, "Software\\K", "B", "2");
+  memory.SetString(HKLM, "SOFTWARE\\k", "a", "3");
+  const auto* key = memory.OpenKey(HKLM, "Software\\K");
   ASSERT_NE(key, nullptr);
   EXPECT_THAT(key->ValueNames(), ElementsAre("A", "B"));
   EXPECT_EQ(key->ReadString("A"), "3");

@@ -75,17 +75,14 @@ TEST(LocalTime, StampsUseColonsAndDaysCountFrom1899) {
   EXPECT_EQ(FormatTimeStamp(now).size(), 19u);
 }
 
-// A set WINEPREFIX is what every drive test below reads.
-TEST(WinePrefix, AnEmptyOrUnsetVariableFallsBackToHomeWine) {
+// An empty or unset WINEPREFIX falls back to ~/.wine; a set one is where the drives are read.
+TEST(WinePrefix, FallsBackToHomeWineAndGivesTheDrivesInOrderWithThePathsOfTheDeepestDrive) {
   ScopedEnv home("HOME", "/home/player");
   for (const char* value : {"", static_cast<const char*>(nullptr)}) {
     ScopedEnv prefix("WINEPREFIX", value);
     EXPECT_EQ(WinePrefix(), fs::path("/home/player/.wine"));
   }
-}
-
-// c: -> ../drive_c, d: -> an absolute folder, z: -> /, plus the entries Wine keeps beside the drive letters.
-TEST(DosDevices, LettersInOrderAndPathsOfTheDeepestDrive) {
+  // c: -> ../drive_c, d: -> an absolute folder, z: -> /, plus the entries Wine keeps beside the drive letters.
   qmz::test::TempDir dir;
   const fs::path devices = dir.Path() / "dosdevices", driveC = dir.Path() / "drive_c",
                  driveD = dir.Path() / "elsewhere" / "games";

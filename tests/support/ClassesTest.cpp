@@ -15,7 +15,8 @@ struct Counted : TObject {
 };
 }  // namespace
 
-TEST(StringList, SortedModeIgnoresDuplicatesAndSearchesWithoutCase) {
+// A sorted list orders and finds in lower-case order and ignores duplicates, or keeps them in their order.
+TEST(StringList, SortedModeFoldsCaseAndIgnoresOrKeepsDuplicates) {
   TStringList list;
   list.SetSorted(true);
   for (const char* s : {"Pear", "apple", "APPLE", "banana"}) list.Add(s);
@@ -28,24 +29,20 @@ TEST(StringList, SortedModeIgnoresDuplicatesAndSearchesWithoutCase) {
   EXPECT_FALSE(list.Find("cherry", at));
   EXPECT_EQ(at, 2);
   EXPECT_THROW(list.Insert(0, "x"), EStringListError);
-}
 
-TEST(StringList, SortsAndFindsInLowerCaseOrder) {
-  TStringList list;
-  list.SetSorted(true);
-  for (const char* s : {"minedropper_x", "MINE_X", "\xC3\x89meraude", "emu", "zinc", "\xC3\xA9meraude"}) list.Add(s);
-  ASSERT_EQ(list.Count(), 5);  // émeraude is Émeraude
-  EXPECT_EQ(list.Text(), "emu\r\nMINE_X\r\nminedropper_x\r\nzinc\r\n\xC3\x89meraude\r\n");
-  EXPECT_EQ(list.IndexOf("\xC3\xA9MERAUDE"), 4);
-  EXPECT_EQ(list.IndexOf("mine_x"), 1);
-}
+  TStringList names;
+  names.SetSorted(true);
+  for (const char* s : {"minedropper_x", "MINE_X", "\xC3\x89meraude", "emu", "zinc", "\xC3\xA9meraude"}) names.Add(s);
+  ASSERT_EQ(names.Count(), 5);  // émeraude is Émeraude
+  EXPECT_EQ(names.Text(), "emu\r\nMINE_X\r\nminedropper_x\r\nzinc\r\n\xC3\x89meraude\r\n");
+  EXPECT_EQ(names.IndexOf("\xC3\xA9MERAUDE"), 4);
+  EXPECT_EQ(names.IndexOf("mine_x"), 1);
 
-TEST(StringList, AcceptedDuplicatesKeepTheirOrder) {
-  TStringList list;
-  list.SetSorted(true);
-  list.SetDuplicates(TDuplicates::dupAccept);
-  for (const char* s : {"b", "a#1", "B", "a#2"}) list.Add(s);
-  EXPECT_EQ(list.CommaText(), "a#1,a#2,b,B");
+  TStringList kept;
+  kept.SetSorted(true);
+  kept.SetDuplicates(TDuplicates::dupAccept);
+  for (const char* s : {"b", "a#1", "B", "a#2"}) kept.Add(s);
+  EXPECT_EQ(kept.CommaText(), "a#1,a#2,b,B");
 }
 
 TEST(StringList, OwnedObjectsAreFreedOnDeleteAndDestruction) {
@@ -103,7 +100,7 @@ TEST(StringList, TextsSurviveGrowthReplacementAndCompaction) {
   EXPECT_EQ(own[own.Count() - 1], "s");
 }
 
-TEST(StringList, NameValueAccess) {
+TEST(StringList, NameValueAccessAndCommaTextRoundTrip) {
   TStringList list;
   list.SetText("PathNum=2\r\nPath_1=C:\\Games\nbad line\rDefault=");
   ASSERT_EQ(list.Count(), 4);
@@ -111,17 +108,14 @@ TEST(StringList, NameValueAccess) {
   EXPECT_EQ(list.ValueFromIndex(1), "C:\\Games");
   EXPECT_EQ(list.Names(2), "");
   EXPECT_EQ(list.IndexOfName("default"), 3);
-}
-
-TEST(StringList, CommaTextRoundTrip) {
-  TStringList list;
-  for (const char* s : {"plain", "with blank", "say \"hi\"", "a,b", ""}) list.Add(s);
-  const std::string text = list.CommaText();
+  TStringList items;
+  for (const char* s : {"plain", "with blank", "say \"hi\"", "a,b", ""}) items.Add(s);
+  const std::string text = items.CommaText();
   EXPECT_EQ(text, "plain,\"with blank\",\"say \"\"hi\"\"\",\"a,b\",");
   TStringList back;
   back.SetCommaText(text);
   ASSERT_EQ(back.Count(), 5);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], list[i]);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], items[i]);
   back.SetCommaText("one two, three");
   EXPECT_EQ(back.CommaText(), "one,two,three");
   back.SetCommaText(" \"a\"b ,,c,");

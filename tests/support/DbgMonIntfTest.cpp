@@ -83,7 +83,8 @@ class DbgMonIntfTest : public ::testing::Test {
   std::shared_ptr<platform::MemoryRegistry> registry_;
 };
 
-TEST(DebugPacket, HoldsCommandTypeTextAndTwoZeros) {
+// A packet holds command, type, text and two zeros; the viewer receives it in a copy-data frame.
+TEST_F(DbgMonIntfTest, ViewerReceivesThePacketInACopyDataFrame) {
   struct Case {
     std::string msg;
     TMsgDlgType type;
@@ -96,9 +97,6 @@ TEST(DebugPacket, HoldsCommandTypeTextAndTwoZeros) {
       {"\x03\x03", mtCustom, std::string("\x01\x05\x03\x03\0\0", 6)},
   };
   for (const Case& c : cases) EXPECT_EQ(DebugPacket(c.msg, c.type), c.bytes) << c.msg;
-}
-
-TEST_F(DbgMonIntfTest, ViewerReceivesCopyDataFrame) {
   TestViewer viewer;
   SendDebug("hello");
   const std::string frame = viewer.ReceiveFrame();
@@ -118,33 +116,27 @@ TEST_F(DbgMonIntfTest, TextsGoOnlyToTheUsersOwnFolder) {
   // The first text claims the user's folder before any viewer listens there.
   SendDebug("nobody listens yet");
   const auto own = dir_.Path() / ("qmz-" + std::to_string(geteuid()));
-  struct stat info {};
-  ASSERT_EQ(lstat(own.c_str(), &info), 0);
-  EXPECT_TRUE(S_ISDIR(info.st_mode));
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  const auto mode = [&own] { return std::filesystem::symlink_status(own).permissions() & std::filesystem::perms::all; };
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::symlink_status(own)));
+  EXPECT_EQ(mode(), std::filesystem::perms::owner_all);
   TestViewer viewer;
   SendDebug("fallback");
   EXPECT_EQ(viewer.ReceiveFrame().substr(22, 8), "fallback");
   EXPECT_FALSE(shared.Reached());
+  // Left open to others, it is closed and used.
+  ASSERT_EQ(chmod(own.c_str(), 0755), 0);
+  ResetDebugClient(300);
+  SendDebug("reopened");
+  ASSERT_TRUE(viewer.Reached());
+  EXPECT_EQ(viewer.ReceiveFrame().substr(22, 8), "reopened");
+  EXPECT_EQ(mode(), std::filesystem::perms::owner_all);
   EXPECT_EQ(DistrustLines(), 0);
 }
 
-TEST_F(DbgMonIntfTest, OwnFolderOpenToOthersIsClosedAndUsedALinkOrAnotherUsersIsNot) {
+// Neither changed nor used: a link in the own folder's place, or (made by the superuser) another user's.
+TEST_F(DbgMonIntfTest, ALinkOrAnotherUsersFolderInTheOwnFoldersPlaceIsNotUsed) {
   test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
   const std::string own = dir_.Str() + "/qmz-" + std::to_string(geteuid());
-  ASSERT_EQ(mkdir(own.c_str(), 0755), 0);
-  {
-    TestViewer viewer;
-    SendDebug("reopened");
-    ASSERT_TRUE(viewer.Reached());
-    EXPECT_EQ(viewer.ReceiveFrame().substr(22, 8), "reopened");
-  }
-  struct stat info {};
-  ASSERT_EQ(lstat(own.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
-  EXPECT_EQ(DistrustLines(), 0);
-
-  // Neither changed nor used: a link in its place, and (only the superuser can make one) another user's.
   const std::string real = dir_.Str() + "/real";
   struct Case {
     const char* name;
@@ -174,8 +166,8 @@ TEST_F(DbgMonIntfTest, OwnFolderOpenToOthersIsClosedAndUsedALinkOrAnotherUsersIs
     EXPECT_FALSE(planted.Reached());
     EXPECT_EQ(DistrustLines() - before, 1);
     EXPECT_TRUE(journal_.Buffer().back().Text.ends_with(c.reason)) << journal_.Buffer().back().Text;
-    ASSERT_EQ(stat(c.folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    EXPECT_EQ(std::filesystem::status(c.folder).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0755));
     std::filesystem::remove_all(c.folder);
   }
 }
@@ -225,13 +217,12 @@ TEST_F(DbgMonIntfTest, PlantedSocketGetsNothingAndIsJournaledOnce) {
   }
 }
 
-TEST_F(DbgMonIntfTest, BlankPathFallsBackBesideTheProgramAndFailsOnce) {
+TEST_F(DbgMonIntfTest, ABlankViewerPathFallsBackBesideTheProgramAViewerThatNeverListensIsStartedOnlyOnce) {
   registry_->SetString(platform::RegistryRoot::CurrentUser, "Software\\DebugMonitor\\Debug", "FilePath", "   ");
   SendDebug("one");  // blank path: the default beside the executable, which does not exist
   EXPECT_FALSE(StartDebugWin());
-}
-
-TEST_F(DbgMonIntfTest, ViewerThatNeverListensIsStartedOnlyOnce) {
+  // A viewer that never listens is started only once.
+  ResetDebugClient(300);
   const auto script = dir_.Path() / "viewer.sh";
   const auto starts = dir_.Path() / "starts";
   test::WriteWholeFile(script, "#!/bin/sh\necho started >> '" + starts.string() + "'\n");

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,15 +30,12 @@ TEST(DriveLetters, NormalisingAndNumbering) {
   EXPECT_EQ(DriveNumber('A'), 1);
   EXPECT_TRUE(IsDriveLetter('z'));
   EXPECT_FALSE(IsDriveLetter('\\'));
-  EXPECT_THROW(IsDriveWriteProtected('\\'), EAssertionFailed);
-  try {
-    IsDriveWriteProtected('1');
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "Invalid drive specification");
-  }
+  for (char letter : {'\\', '1'})
+    EXPECT_THAT([letter] { IsDriveWriteProtected(letter); },
+                testing::ThrowsMessage<EAssertionFailed>(testing::StrEq("Invalid drive specification")));
 }
 
-TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
+TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbeWithoutOneTheRootFolderIsDriveC) {
   TempDir prefix;
   fs::create_directories(prefix.Path() / "dosdevices");
   fs::create_directories(prefix.Path() / "drive_c");
@@ -70,11 +68,8 @@ TEST(Drives, FakeWinePrefixGivesSpaceVolumeAndWriteProbe) {
   EXPECT_TRUE(IsDriveWriteProtected('E'));
   EXPECT_TRUE(IsDriveWriteProtected('Q'));
   EXPECT_EQ(GetExeDrive(), '\\');  // the test program lies outside the fake drive
-}
-
-TEST(Drives, WithoutAPrefixTheRootFolderIsDriveC) {
   TempDir dir;
-  ScopedEnv env("WINEPREFIX", (dir.Path() / "no prefix").c_str());
+  ScopedEnv noPrefix("WINEPREFIX", (dir.Path() / "no prefix").c_str());
   EXPECT_EQ(platform::DriveMappings().size(), 1u);
   EXPECT_EQ(GetExeDrive(), 'C');
   EXPECT_GE(GetDriveFree('C'), 0);

@@ -39,18 +39,15 @@ bool ScanTo(TXmlParser& p, TXmlPartType kind) {
   return false;
 }
 
-std::string TextOf(std::string_view doc) {
+// The first text of a document, or the attribute named of its first tag.
+std::string ValueOf(std::string_view doc, const std::string& attr = {}) {
   TXmlParser p;
   p.LoadFromBuffer(doc);
-  return ScanTo(p, ptContent) ? p.CurContent : std::string("<no text>");
-}
-
-std::string AttrOf(std::string_view doc, const std::string& name) {
-  TXmlParser p;
-  p.LoadFromBuffer(doc);
-  while (p.Scan())
-    if (p.CurPartType == ptStartTag || p.CurPartType == ptEmptyTag) return p.CurAttr.Value(name);
-  return "<no tag>";
+  while (p.Scan()) {
+    if (attr.empty() && p.CurPartType == ptContent) return p.CurContent;
+    if (!attr.empty() && (p.CurPartType == ptStartTag || p.CurPartType == ptEmptyTag)) return p.CurAttr.Value(attr);
+  }
+  return "<none>";
 }
 
 TEST(XmlScannerTest, PartsOfADocument) {
@@ -69,9 +66,7 @@ TEST(XmlScannerTest, PartsOfADocument) {
   // Entity text with markup is scanned in place.
   EXPECT_EQ(Parts("<!DOCTYPE r [<!ENTITY e \"<b>hi</b>\">]><r>x&e;y</r>"),
             (std::vector<std::string>{"4 |", "5 r|", "8 |x", "5 b|", "8 |hi", "7 b|", "8 |y", "7 r|"}));
-}
-
-TEST(XmlScannerTest, ScanStaysAtTheEndAndEmptyDocumentsEndAtOnce) {
+  // The scan stays at the end; empty documents end at once.
   TXmlParser p;
   p.LoadFromBuffer("<r/>");
   ASSERT_TRUE(p.Scan());
@@ -86,7 +81,7 @@ TEST(XmlScannerTest, ScanStaysAtTheEndAndEmptyDocumentsEndAtOnce) {
   EXPECT_FALSE(q.Scan());
 }
 
-TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameName) {
+TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameNameAndDefinitionsPerListAreBounded) {
   const std::pair<const char*, const char*> nodes[] = {{"b", "1"}, {"a", "2"}, {"b", "3"}, {"B", "4"}};
   TNvpList one, many;
   one.Add(std::make_unique<TNvpNode>("b", "0"));
@@ -107,9 +102,6 @@ TEST(XmlScannerTest, NameValueListAddsInFrontOfTheSameName) {
   EXPECT_EQ(one.Value("b"), "3");
   EXPECT_EQ(one.Name(5), "");  // outside the list: empty, never a read past it
   EXPECT_EQ(one.Value(-1), "");
-}
-
-TEST(XmlScannerTest, DefinitionsPerListAreBounded) {
   std::string dtd = "<!DOCTYPE r [";
   for (int i = 0; i < TXmlParser::MaxDefinitions + 50; ++i) dtd += "<!ENTITY e" + std::to_string(i) + " \"v\">";
   dtd += "<!ENTITY e5 \"replaced\">]><r>&e5;</r>";
@@ -121,7 +113,7 @@ TEST(XmlScannerTest, DefinitionsPerListAreBounded) {
 }
 
 // Text and attribute values, each from a document of its own: the text, or the attribute named.
-TEST(XmlScannerTest, TextAndAttributeValues) {
+TEST(XmlScannerTest, TextAndAttributeValuesAndExponentialEntitiesEndWithinTheBounds) {
   const struct {
     const char *doc, *attr, *want;
   } cases[] = {
@@ -147,10 +139,8 @@ TEST(XmlScannerTest, TextAndAttributeValues) {
       {"<a>caf\xE9</a>", "", "caf\xC3\xA9"},
       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>a\xFF\x62\xE2\x82x</a>", "", "a\xC2\xBF\x62\xC2\xBF\xC2\xBFx"},
   };
-  for (const auto& c : cases) EXPECT_EQ(*c.attr ? AttrOf(c.doc, c.attr) : TextOf(c.doc), c.want) << c.doc;
-}
-
-TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
+  for (const auto& c : cases) EXPECT_EQ(ValueOf(c.doc, c.attr), c.want) << c.doc;
+  // Entities that grow exponentially end within the bounds.
   std::string dtd = "<!DOCTYPE r [<!ENTITY l0 \"lol\">";
   for (int i = 1; i <= 9; ++i) {
     dtd += "<!ENTITY l" + std::to_string(i) + " \"";
@@ -158,10 +148,10 @@ TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
     dtd += "\">";
   }
   dtd += "]>";
-  std::string text = TextOf(dtd + "<r>&l9;</r>");
+  std::string text = ValueOf(dtd + "<r>&l9;</r>");
   EXPECT_GT(text.size(), 1000u);
   EXPECT_LT(text.size(), 2 * TXmlParser::MaxExpansion);
-  std::string attr = AttrOf(dtd + "<r v=\"&l9;\"/>", "v");
+  std::string attr = ValueOf(dtd + "<r v=\"&l9;\"/>", "v");
   EXPECT_LT(attr.size(), 2 * TXmlParser::MaxExpansion);
 
   // Defaults of a large ATTLIST on every tag: applied until the bound of default work, then the tags
@@ -184,10 +174,10 @@ TEST(XmlScannerTest, ExponentialEntitiesEndWithinTheBounds) {
   std::string chain = "<!DOCTYPE r [<!ENTITY c0 \"end\">";
   for (int i = 1; i <= 40; ++i) chain += "<!ENTITY c" + std::to_string(i) + " \"&c" + std::to_string(i - 1) + ";\">";
   chain += "]><r>&c40;</r>";
-  EXPECT_NE(TextOf(chain).find("&c"), std::string::npos);
+  EXPECT_NE(ValueOf(chain).find("&c"), std::string::npos);
 }
 
-TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntities) {
+TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntitiesAreReadOnceAndKeptUntilTheNextLoad) {
   TXmlParser p;
   p.LoadFromBuffer(
       "<!DOCTYPE root [\n"
@@ -208,12 +198,8 @@ TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntities) {
   ASSERT_TRUE(p.Scan());
   ASSERT_NE(p.Elements.Node("r"), nullptr);
   EXPECT_EQ(p.Elements.Node("r")->Definition, "(a|%p;)");
-}
-
-// Every kind of DTD item, a damaged one last; a second scan moves past the declaration without reading it
-// again, and the definitions stay.
-TEST(XmlScannerTest, DtdIsReadOnceAndKeptOverRescans) {
-  TXmlParser p;
+  // Every kind of DTD item, a damaged one last: a second scan does not read the declaration again, and the
+  // definitions stay until another document is loaded.
   p.LoadFromBuffer(
       "<!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA #REQUIRED><!ENTITY e \"v\">"
       "<!NOTATION n SYSTEM \"viewer\"><?pi x?><!-- c --><bad>]><r>&e;</r>");
@@ -221,6 +207,15 @@ TEST(XmlScannerTest, DtdIsReadOnceAndKeptOverRescans) {
   EXPECT_EQ(Parts(p), parts);
   EXPECT_EQ(Parts(p), parts);
   EXPECT_EQ(p.Entities.Count(), 1);
+
+  // Loaded again, the parser starts from nothing.
+  p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE r [<!ENTITY e \"v\">]><r>&e;</r>");
+  Parts(p);
+  EXPECT_EQ(p.CurEncoding, "ISO-8859-1");
+  p.LoadFromBuffer("<r>&e;</r>");
+  EXPECT_EQ(p.CurEncoding, "");
+  EXPECT_EQ(p.Entities.Count(), 0);
+  EXPECT_EQ(Parts(p), (std::vector<std::string>{"5 r|", "8 |e", "7 r|"}));
 }
 
 TEST(XmlScannerTest, MalformedDtdEnds) {
@@ -256,17 +251,6 @@ TEST(XmlScannerTest, EncodingsBecomeUtf8) {
   EXPECT_EQ(Parts("\xEF\xBB\xBF<a/>"), std::vector<std::string>{"6 a|"});
 }
 
-TEST(XmlScannerTest, ReusedParserStartsFromNothing) {
-  TXmlParser p;
-  p.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE r [<!ENTITY e \"v\">]><r>&e;</r>");
-  Parts(p);
-  EXPECT_EQ(p.CurEncoding, "ISO-8859-1");
-  p.LoadFromBuffer("<r>&e;</r>");
-  EXPECT_EQ(p.CurEncoding, "");
-  EXPECT_EQ(p.Entities.Count(), 0);
-  EXPECT_EQ(Parts(p), (std::vector<std::string>{"5 r|", "8 |e", "7 r|"}));
-}
-
 class XmlScannerFileTest : public ::testing::Test {
  protected:
   void Write(const std::string& rel, const std::string& text) { test::WriteWholeFile(dir.Path() / rel, text); }
@@ -285,7 +269,7 @@ class XmlScannerFileTest : public ::testing::Test {
   test::TempDir dir;
 };
 
-TEST_F(XmlScannerFileTest, ExternalEntitiesOnlyFromTheDocumentsFolder) {
+TEST_F(XmlScannerFileTest, ExternalEntitiesAndDtdsOnlyFromTheDocumentsFolder) {
   Write("mod/sub/part.ent", "inside");
   Write("secret.txt", "SECRET");
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"sub\\part.ent\">", "&x;"), "inside");
@@ -300,9 +284,7 @@ TEST_F(XmlScannerFileTest, ExternalEntitiesOnlyFromTheDocumentsFolder) {
   EXPECT_EQ(DocText("<!ENTITY x SYSTEM \"link.txt\">", "&x;"), "&x;");
   // In an attribute value the refused reference stays too.
   EXPECT_EQ(Read("<!DOCTYPE r [<!ENTITY x SYSTEM \"../secret.txt\">]><r v=\"&x;\"/>", "v"), "&x;|1");
-}
-
-TEST_F(XmlScannerFileTest, ExternalDtdSuppliesDefaults) {
+  // So does an external DTD's: its defaults apply only from inside the folder.
   Write("mod/dtd/doc.dtd", "<?xml version=\"1.0\"?>\n<!ATTLIST r lang CDATA \"en\">");
   Write("outside.dtd", "<!ATTLIST r lang CDATA \"xx\">");
   EXPECT_EQ(Read("<!DOCTYPE r SYSTEM \"dtd/doc.dtd\"><r/>", "lang"), "en|1");

@@ -19,17 +19,16 @@
 
 using namespace qmz;
 
-TEST(FileVersion, OwnExecutableCarriesTheBuildVersion) {
-  TVersionInfo info;
-  ASSERT_TRUE(GetFileVersionRecord(platform::ExecutablePath(), info));
+// The own executable carries the build version; missing files and empty names give none.
+TEST(FileVersion, OwnExecutableCarriesTheBuildVersionOtherFilesNone) {
+  TVersionInfo own;
+  ASSERT_TRUE(GetFileVersionRecord(platform::ExecutablePath(), own));
   const auto v = platform::OwnBuildVersion();
-  EXPECT_EQ(info.Major, static_cast<int>(v.major));
-  EXPECT_EQ(info.FileVersion, Format("%d.%d.%d.%d", v.major, v.minor, v.release, v.build));
+  EXPECT_EQ(own.Major, static_cast<int>(v.major));
+  EXPECT_EQ(own.FileVersion, Format("%d.%d.%d.%d", v.major, v.minor, v.release, v.build));
   EXPECT_EQ(FormatVersion(platform::ExecutablePath(), "%M.%N|%M (Build %B)"),
             Format("%d.%d|%d (Build %d)", v.major, v.minor, v.major, v.build));
-}
 
-TEST(FileVersion, OtherFilesAndEmptyNames) {
   TVersionInfo info;
   info.ProductName = "kept";
   EXPECT_FALSE(GetFileVersionRecord("", info));
@@ -74,7 +73,7 @@ TEST(FileVersion, PeFilesAreReadThroughTheirFirstTranslation) {
   EXPECT_EQ(none.FileVersion, "");
 }
 
-TEST(ExpandRelativePath, StepsResolveButNeverLeaveTheRoot) {
+TEST(TextHelpers, RelativePathStepsNeverLeaveTheRootExtractBetweenMarksAndBarsNeverLeaveTheirWidth) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\A\\B\\..\\..\\C", "C:\\C\\"},
       {"..\\X", "X\\"},
@@ -90,9 +89,6 @@ TEST(ExpandRelativePath, StepsResolveButNeverLeaveTheRoot) {
       {"", "\\"},
   };
   for (const auto& [path, expanded] : cases) EXPECT_EQ(ExpandRelativePath(path), expanded) << path;
-}
-
-TEST(ExtractBetween, MarksStarsAndMissingMarks) {
   const std::string line = "key = value ; comment";
   EXPECT_EQ(ExtractBetween(line, "=", ";", false), "value");
   EXPECT_EQ(ExtractBetween(line, "*", ";", false), "key = value");
@@ -101,16 +97,13 @@ TEST(ExtractBetween, MarksStarsAndMissingMarks) {
   EXPECT_EQ(ExtractBetween(line, "=", ";", true), "= value ;");
   EXPECT_EQ(ExtractBetween(line, "=", "*", false), "value ; comment");
   EXPECT_EQ(ExtractBetween("a;b", ";", ";", true), ";");
-}
-
-TEST(TextHelpers, BarsNeverLeaveTheirWidth) {
   EXPECT_EQ(MakeBarText('#', 3, 10), "####      ");
   EXPECT_EQ(MakeBarText('#', -1, 3), "   ");
   EXPECT_EQ(MakeBarText('#', 99, 3), "###");
   EXPECT_EQ(MakeBarText('#', 3, 0), "");
 }
 
-TEST(NumberTexts, Recognise) {
+TEST(NumberTexts, RecognisedAndConvertedWithAPointWhateverTheLocale) {
   EXPECT_EQ(NormalizeNumberText("1.234,5"), "1.2345");
   EXPECT_EQ(NormalizeNumberText(" 1 000 "), "1000");
   EXPECT_EQ(NormalizeNumberText("abc"), "");
@@ -118,39 +111,32 @@ TEST(NumberTexts, Recognise) {
   const std::pair<const char*, bool> cases[] = {{"1e5", false}, {"-1.5", true},      {"", false},     {"1 5", false},
                                                 {"12m", true},  {"1\xC2\xBD", true}, {"1\xBD", false}};
   for (const auto& [text, number] : cases) EXPECT_EQ(IsNumberText(text), number) << text;
-}
+  // Game numbers use a point, also under a locale whose decimal mark is a comma; so do the program's texts.
+  const auto expectAPoint = [] {
+    EXPECT_FLOAT_EQ(TextToSingle("1.234.567", '.'), 1.234f);
+    EXPECT_FLOAT_EQ(TextToSingle(" -0.25 ", '.'), -0.25f);
+    EXPECT_FLOAT_EQ(TextToSingle("1e3", '.'), 1000.0f);
+    EXPECT_EQ(TextToSingle("", '.'), 0.0f);
+    EXPECT_EQ(TextToSingle("x", '.'), 0.0f);
+    EXPECT_EQ(TextToSingle("1,5", '.'), 0.0f);
+    EXPECT_FLOAT_EQ(TextToSingle("1,5", ','), 1.5f);
+    EXPECT_EQ(TextToSingle("1.5", ','), 0.0f);
+    EXPECT_EQ(TextToSingle("1e99", '.'), 0.0f);
+    // A written 0 and a field that is no number differ only for TryTextToSingle.
+    EXPECT_EQ(TryTextToSingle(" 0 ", '.'), std::optional<float>(0.0f));
+    for (const char* broken : {"", "-", "mn", "1-2", "1e99"}) EXPECT_FALSE(TryTextToSingle(broken, '.')) << broken;
 
-namespace {
-
-void ExpectGameNumbersUseAPoint() {
-  EXPECT_FLOAT_EQ(TextToSingle("1.234.567", '.'), 1.234f);
-  EXPECT_FLOAT_EQ(TextToSingle(" -0.25 ", '.'), -0.25f);
-  EXPECT_FLOAT_EQ(TextToSingle("1e3", '.'), 1000.0f);
-  EXPECT_EQ(TextToSingle("", '.'), 0.0f);
-  EXPECT_EQ(TextToSingle("x", '.'), 0.0f);
-  EXPECT_EQ(TextToSingle("1,5", '.'), 0.0f);
-  EXPECT_FLOAT_EQ(TextToSingle("1,5", ','), 1.5f);
-  EXPECT_EQ(TextToSingle("1.5", ','), 0.0f);
-  EXPECT_EQ(TextToSingle("1e99", '.'), 0.0f);
-  // A written 0 and a field that is no number differ only for TryTextToSingle.
-  EXPECT_EQ(TryTextToSingle(" 0 ", '.'), std::optional<float>(0.0f));
-  for (const char* broken : {"", "-", "mn", "1-2", "1e99"}) EXPECT_FALSE(TryTextToSingle(broken, '.')) << broken;
-
-  EXPECT_EQ(TextToExtended("12.5"), std::optional<long double>(12.5L));
-  EXPECT_EQ(TextToExtended("1,5"), std::optional<long double>(1.5L));
-  EXPECT_EQ(TextToExtended(""), std::optional<long double>(0.0L));
-  EXPECT_EQ(TextToExtended("abc"), std::nullopt);
-  EXPECT_EQ(TextToExtended("-"), std::optional<long double>(0.0L));
-}
-
-}  // namespace
-
-TEST(NumberTexts, ConversionUsesAPoint) { ExpectGameNumbersUseAPoint(); }
-
-TEST(NumberTexts, ConversionIgnoresACommaLocale) {
+    EXPECT_EQ(TextToExtended("12.5"), std::optional<long double>(12.5L));
+    EXPECT_EQ(TextToExtended("1,5"), std::optional<long double>(1.5L));
+    EXPECT_EQ(TextToExtended(""), std::optional<long double>(0.0L));
+    EXPECT_EQ(TextToExtended("abc"), std::nullopt);
+    EXPECT_EQ(TextToExtended("-"), std::optional<long double>(0.0L));
+  };
+  expectAPoint();
   qmz::test::CommaLocale comma;
   if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made on this machine";
-  ExpectGameNumbersUseAPoint();
+  expectAPoint();
+  EXPECT_EQ(Format("%.2f|%g", 3.25, 0.5), "3.25|0.5");
 }
 
 TEST(ComputerName, ReadFromTheProcessRegistry) {
@@ -165,8 +151,7 @@ TEST(ComputerName, ReadFromTheProcessRegistry) {
   EXPECT_FALSE(GetCurrentUserName().empty());
 }
 
-// Short numbers (whole or with a point) take a quicker road than others: both give the nearest float to the text,
-// bit for bit, as from_chars does, -0 included.
+// Short numbers take a quicker road: both give the nearest float bit for bit, as from_chars does, -0 included.
 TEST(GlobalFunctions, ShortNumbersReadAsTheNearestFloat) {
   const auto bits = [](float f) {
     std::uint32_t b = 0;
@@ -193,7 +178,7 @@ TEST(GlobalFunctions, ShortNumbersReadAsTheNearestFloat) {
   EXPECT_EQ(bits(*qmz::TryTextToSingle("-0", '.')), bits(-0.0f));
 }
 
-TEST(ProgressPacking, KnownValuesRoundTripAndOutOfRangeNumbersAreClampedNotWrapped) {
+TEST(StatusMessage, PackedClampedNotWrappedAndTextAndNumbersArriveBeforeSendReturnsCutAtACharacter) {
   const TStatusParams p = PackStatusMessage({0, 60, 12, true, false, true});
   EXPECT_EQ(p.WParam, 3932160u);
   EXPECT_EQ(p.LParam, 327692);
@@ -210,9 +195,6 @@ TEST(ProgressPacking, KnownValuesRoundTripAndOutOfRangeNumbersAreClampedNotWrapp
     };
     EXPECT_EQ(fields(back), fields(expected)) << sent.Min << "/" << sent.Max << "/" << sent.Position;
   }
-}
-
-TEST(SendStatusMessage, TextAndNumbersArriveBeforeItReturnsCutAtACharacter) {
   test::StatusRecorder receiver;
   const platform::WindowHandle window = receiver.Window();
   const platform::SharedMemoryHandle mapping = receiver.Mapping();

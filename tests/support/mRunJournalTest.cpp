@@ -77,7 +77,7 @@ TEST(FormatElapsedTime, RoundsHalfToEven) {
   for (const auto& [ms, text] : cases) EXPECT_EQ(FormatElapsedTime(ms), text) << ms;
 }
 
-TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
+TEST_F(Journal, LevelsLineBreaksBeginEndPairsAndAnInactiveJournal) {
   std::string fileName;
   {
     TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
@@ -99,9 +99,7 @@ TEST_F(Journal, FirstLineLevelsAndLineBreakFolding) {
   EXPECT_EQ(lines[3], Line("Action ", "St01 has 12 bases"));
   EXPECT_EQ(lines[4], std::string(kStamp) + "[] beyond");
   EXPECT_EQ(lines[5], Line("System ", "Process terminated with exit code 0"));
-}
-
-TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSaysSo) {
+  // Begin/End pairs report their elapsed time last in, first out; an unmatched End says so.
   TJournal journal("", "", true, false, true, false, clock.Clock());
   journal.Add("", jlEnd);
   journal.Add("parse", jlEnd);
@@ -122,19 +120,30 @@ TEST_F(Journal, BeginEndPairsReportElapsedTimeLastInFirstOutAndAnUnmatchedEndSay
   EXPECT_EQ(b[5].TimeText, "2006-05-14 13:05:09");
   EXPECT_EQ(b[5].Level, jlEnd2);
   EXPECT_EQ(journal.OpenTimers(), 0u);
+  // An inactive journal changes nothing but says when it is switched.
+  TJournal inactive("", "", true, false, true, false, clock.Clock());
+  inactive.SetActive(false);
+  inactive.Add("hidden", jlBegin);
+  inactive.Add("hidden", jlInfo);
+  EXPECT_EQ(inactive.OpenTimers(), 0u);
+  inactive.SetActive(true);
+  const auto& off = inactive.Buffer();
+  ASSERT_EQ(off.size(), 2u);
+  EXPECT_EQ(off[0].Text, "Journaling Status changed: From True to False");
+  EXPECT_EQ(off[1].Text, "Journaling Status changed: From False to True");
+  EXPECT_EQ(off[1].Level, jlWarning);
+  EXPECT_DOUBLE_EQ(off[1].Time, platform::ToDateTime(clock.now));
 }
 
 TEST_F(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
-  std::string fileName;
   {
     TJournal journal(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
-    fileName = journal.FileName();
     journal.Add("one", jlBegin);
     journal.Add("two", jlBegin);
     clock.tick += 2000;
     journal.SetActive(false);  // closing lines are written anyway
   }
-  const auto lines = Lines(fileName);
+  const auto lines = Lines(dir.Path() / "DebugOut.mjf");
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[3], Line("Warning", "Journaling Status changed: From True to False"));
   EXPECT_EQ(lines[4], Line("End    ", "Freeing internal timer leak - Elapsed time: 00:00:02"));
@@ -142,7 +151,7 @@ TEST_F(Journal, UnfinishedBeginsBecomeLeakLinesAtTheEnd) {
   EXPECT_EQ(lines[6], Line("System ", "Process terminated with exit code 0"));
 }
 
-TEST_F(Journal, FileNamesDailyAndEmpty) {
+TEST_F(Journal, FileNamesDailyAndEmptyAndAppendedRunsSeparatedByAnEmptyLine) {
   const auto nameOf = [&](const std::string& path, const std::string& name, bool daily) {
     TJournal journal(path, name, false, true, false, daily, clock.Clock());
     return journal.FileName();
@@ -154,9 +163,7 @@ TEST_F(Journal, FileNamesDailyAndEmpty) {
   EXPECT_EQ(nameOf(folder, "", true), folder + "2006-05-14.mjf");
   EXPECT_EQ(nameOf(folder, "", false), folder + ".mjf");
   EXPECT_TRUE(fs::exists(folder + "2006-05-14.mjf"));
-}
-
-TEST_F(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
+  // Appended runs are separated by an empty line.
   const fs::path file = dir.Path() / "DebugOut.mjf";
   qmz::test::WriteWholeFile(file, "[old run]\r\n");
   { TJournal journal(dir.Str(), "DebugOut", false, false, false, false, clock.Clock()); }
@@ -171,22 +178,7 @@ TEST_F(Journal, AppendedRunsAreSeparatedByAnEmptyLine) {
   EXPECT_EQ(lines[0].rfind(Line("Start  ", "Process "), 0), 0u);
 }
 
-TEST_F(Journal, InactiveJournalChangesNothing) {
-  TJournal journal("", "", true, false, true, false, clock.Clock());
-  journal.SetActive(false);
-  journal.Add("hidden", jlBegin);
-  journal.Add("hidden", jlInfo);
-  EXPECT_EQ(journal.OpenTimers(), 0u);
-  journal.SetActive(true);
-  const auto& b = journal.Buffer();
-  ASSERT_EQ(b.size(), 2u);
-  EXPECT_EQ(b[0].Text, "Journaling Status changed: From True to False");
-  EXPECT_EQ(b[1].Text, "Journaling Status changed: From False to True");
-  EXPECT_EQ(b[1].Level, jlWarning);
-  EXPECT_DOUBLE_EQ(b[1].Time, platform::ToDateTime(clock.now));
-}
-
-TEST_F(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
+TEST_F(Journal, NoFileAnUnopenableOrATakenFileKeepsWorkingInMemory) {
   TJournal none("/tmp", "DebugOut", true, false, true, false, clock.Clock());
   EXPECT_TRUE(none.FileName().empty());
   EXPECT_TRUE(none.Buffer().empty());  // no first line without a file
@@ -198,9 +190,8 @@ TEST_F(Journal, NoFileOrAnUnopenableFileKeepsWorkingInMemory) {
   EXPECT_FALSE(missing.HasFile());
   missing.Add("kept", jlInfo);
   EXPECT_EQ(missing.Buffer().back().Text, "kept");
-}
 
-TEST_F(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
+  // A second writer of the same file is turned away.
   TJournal first(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
   TJournal second(dir.Str(), "DebugOut", false, true, false, false, clock.Clock());
   EXPECT_FALSE(first.FileName().empty());
@@ -208,7 +199,7 @@ TEST_F(Journal, SecondWriterOfTheSameFileIsTurnedAway) {
   EXPECT_EQ(Lines(first.FileName()).size(), 1u);  // the second did not empty it
 }
 
-TEST_F(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
+TEST_F(Journal, AFirstLineThatCannotBeWrittenMeansNoFileALaterOneDisablesTheFileInsteadOfThrowing) {
   std::unique_ptr<TJournal> journal;
   {
     const FileSizeLimit limit(5);  // the first line fits only in part
@@ -218,23 +209,20 @@ TEST_F(Journal, FirstLineThatCannotBeWrittenMeansNoFile) {
   EXPECT_EQ(fs::file_size(dir.Path() / "DebugOut.mjf"), 0u);  // the part written is taken back
   journal->Add("still here", jlInfo);
   EXPECT_EQ(journal->Buffer().back().Text, "still here");
-}
-
-TEST_F(Journal, LaterWriteFailureDisablesTheFileInsteadOfThrowing) {
-  TJournal journal(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
-  ASSERT_TRUE(journal.HasFile());
-  const auto before = fs::file_size(journal.FileName());
+  TJournal later(dir.Str(), "DebugOut", true, true, false, false, clock.Clock());
+  ASSERT_TRUE(later.HasFile());
+  const auto before = fs::file_size(later.FileName());
   {
     const FileSizeLimit limit(before + 10);
-    EXPECT_NO_THROW(journal.Add("a line longer than ten bytes", jlInfo));
-    EXPECT_NO_THROW(journal.Add("next", jlInfo));
+    EXPECT_NO_THROW(later.Add("a line longer than ten bytes", jlInfo));
+    EXPECT_NO_THROW(later.Add("next", jlInfo));
   }
-  EXPECT_FALSE(journal.HasFile());
-  EXPECT_FALSE(journal.FileName().empty());  // what was written can still be sent
-  EXPECT_EQ(journal.Buffer().back().Text, "next");
+  EXPECT_FALSE(later.HasFile());
+  EXPECT_FALSE(later.FileName().empty());  // what was written can still be sent
+  EXPECT_EQ(later.Buffer().back().Text, "next");
   // The line written in part is taken back: the file ends with its last whole line.
-  EXPECT_EQ(fs::file_size(journal.FileName()), before);
-  EXPECT_EQ(Lines(journal.FileName()).size(), 1u);
+  EXPECT_EQ(fs::file_size(later.FileName()), before);
+  EXPECT_EQ(Lines(later.FileName()).size(), 1u);
 }
 
 TEST_F(Journal, LinksAndFifosAtTheJournalsPlaceAreRefusedSayingWhy) {

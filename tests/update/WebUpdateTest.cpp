@@ -28,11 +28,16 @@ namespace {
 namespace fs = std::filesystem;
 using test::UpdateServer;
 
-// Records the events of one check; opening a downloaded file is only noted.
+// What a check whose page cannot be read reports.
+constexpr const char* kPageFailed = "BeforeGetInfo, DownloadError, AfterGetInfo, DownloadError";
+
+// Records the events of one check of a page; opening a downloaded file is only noted.
 class RecordingUpdate : public TwuWebUpdate {
  public:
-  explicit RecordingUpdate(const fs::path& target) {
+  explicit RecordingUpdate(const fs::path& target, const std::string& url = {}, TJournal* journal = nullptr) {
     Options = uoRunUpdate;
+    Journal = journal;
+    if (!url.empty()) ProductInfo.SetURL(url);
     OnBeforeGetInfo = [this](TwuWebUpdate&) { Note("BeforeGetInfo"); };
     OnAfterGetInfo = [this](TwuWebUpdate&) { Note("AfterGetInfo"); };
     OnDownloadError = [this](TwuWebUpdate&) { Note("DownloadError"); };
@@ -52,11 +57,9 @@ class RecordingUpdate : public TwuWebUpdate {
     OnAfterDownload = [this](TwuWebUpdate& sender, const std::string&) {
       Note(sender.Success() ? "AfterDownload ok" : "AfterDownload failed");
     };
-    OnDownload = [this](TwuWebUpdate&, std::int64_t, std::int64_t) { ++chunks; };
   }
 
   std::string events;
-  int chunks = 0;
   std::string opened;
 
  protected:
@@ -89,6 +92,8 @@ TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
   Page("same.html", "1.3.0.0");
   Page("error.html", "2.0", "/status404/update.bin");
   Page("cancel.html", "2.0");
+  Page("self.html", "3.0", "/update.bin",
+       "<META NAME=\"wuRedirection\" CONTENT=\"http://127.0.0.1:$PORT/self.html\">\n");
   UpdateServer server(site_);
   fs::create_directories(target_.parent_path());
   struct Case {
@@ -103,7 +108,9 @@ TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
       {"/nolength/new.html", false, true,
        "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.3->1.3.1, BeforeShowInfo, GetClientFileName, BeforeDownload, "
        "AfterDownload ok, Open"},
-      {"/missing.html", false, false, "BeforeGetInfo, DownloadError, AfterGetInfo, DownloadError"},
+      {"/missing.html", false, false, kPageFailed},
+      {"/self.html", false, false, kPageFailed},  // redirections are bounded
+      {"/loop", false, false, kPageFailed},
       {"/error.html", false, false,
        "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.3->2.0, BeforeShowInfo, GetClientFileName, BeforeDownload, "
        "DownloadError, AfterDownload failed"},
@@ -113,7 +120,7 @@ TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
   };
   for (const Case& c : cases) {
     fs::remove(target_);
-    RecordingUpdate update(target_);
+    RecordingUpdate update(target_, server.Url(c.page));
     bool downloading = false;
     if (c.cancelInDownload) {
       update.OnBeforeDownload = [&downloading](TwuWebUpdate&, const std::string&) { downloading = true; };
@@ -122,7 +129,6 @@ TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
       };
     }
     update.ProductInfo.Version = "1.3";
-    update.ProductInfo.SetURL(server.Url(c.page));
     EXPECT_EQ(update.CheckForUpdate(), c.result) << c.page;
     EXPECT_EQ(update.events, c.events) << c.page;
     EXPECT_EQ(fs::directory_iterator(target_.parent_path()) == fs::directory_iterator(), !c.result) << c.page;
@@ -132,26 +138,17 @@ TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
   }
 }
 
-TEST_F(WebUpdateTest, RedirectionsAreFollowedAndBounded) {
+TEST_F(WebUpdateTest, RedirectionsAreFollowed) {
   Page("second.html", "7.0");
   Page("first.html", "3.0", "/update.bin",
        "<META NAME=\"wuRedirection\" CONTENT=\"http://127.0.0.1:$PORT/second.html\">\n");
-  Page("self.html", "3.0", "/update.bin",
-       "<META NAME=\"wuRedirection\" CONTENT=\"http://127.0.0.1:$PORT/self.html\">\n");
   UpdateServer server(site_);
-  RecordingUpdate update({});
+  RecordingUpdate update({}, server.Url("/first.html"));
   update.OnUpdateAvailable = [](TwuWebUpdate&, const std::string&, const std::string&, bool& canUpdate) {
     canUpdate = false;
   };
-  update.ProductInfo.SetURL(server.Url("/first.html"));
   EXPECT_FALSE(update.CheckForUpdate());
   EXPECT_EQ(update.PageValues().WebVersion, "7.0");
-  for (const char* page : {"/self.html", "/loop"}) {
-    update.events.clear();
-    update.ProductInfo.SetURL(server.Url(page));
-    EXPECT_FALSE(update.CheckForUpdate());
-    EXPECT_EQ(update.events, "BeforeGetInfo, DownloadError, AfterGetInfo, DownloadError") << page;
-  }
 }
 
 TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
@@ -159,8 +156,7 @@ TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
   UpdateServer server(site_);
   const fs::path tmp = dir_.Path() / "tmp";
   const fs::path elsewhere = dir_.Path() / "elsewhere";
-  fs::create_directories(tmp);
-  fs::create_directories(elsewhere);
+  for (const fs::path& folder : {tmp, elsewhere}) fs::create_directories(folder);
   // What another user could plant in a shared temporary folder: the file's name as a link to a victim.
   const fs::path victim = dir_.Path() / "victim";
   test::WriteWholeFile(victim, "keep");
@@ -168,8 +164,8 @@ TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
   test::ScopedEnv env("TMPDIR", tmp.c_str());
   const fs::path folder = tmp / ("qmz-update-" + std::to_string(geteuid()));
 
-  RecordingUpdate update({});
-  update.ProductInfo.SetURL(server.Url("/new.html"));
+  const std::string url = server.Url("/new.html");
+  RecordingUpdate update({}, url);
   EXPECT_TRUE(update.CheckForUpdate());
   EXPECT_EQ(update.opened, (folder / "update.bin").string());
   EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
@@ -178,8 +174,7 @@ TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
   // A folder of that name that is a link is not used; nothing is written anywhere.
   fs::remove_all(folder);
   fs::create_directory_symlink(elsewhere, folder);
-  RecordingUpdate refused({});
-  refused.ProductInfo.SetURL(server.Url("/new.html"));
+  RecordingUpdate refused({}, url);
   EXPECT_FALSE(refused.CheckForUpdate());
   EXPECT_EQ(refused.events,
             "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->9.0, BeforeShowInfo, GetClientFileName, DownloadError");
@@ -191,12 +186,10 @@ TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
     SCOPED_TRACE(linked);
     if (!linked) fs::remove(folder);
     fs::remove(target_);
-    TJournal journal(dir_.Str(), "DebugOut", true, true, true, false);
-    RecordingUpdate own(target_);
-    own.Journal = &journal;
-    own.ProductInfo.SetURL(server.Url("/new.html"));
+    const auto journal = test::MemoryJournal();
+    RecordingUpdate own(target_, url, journal.get());
     EXPECT_TRUE(own.CheckForUpdate());
-    EXPECT_FALSE(test::HasText(journal, "cannot be stored"));
+    EXPECT_FALSE(test::HasText(*journal, "cannot be stored"));
     EXPECT_EQ(fs::is_symlink(folder), linked);
     EXPECT_EQ(fs::exists(fs::symlink_status(folder)), linked);
   }
@@ -204,8 +197,7 @@ TEST_F(WebUpdateTest, DefaultTargetIsAPrivateFolderAndNeverALink) {
   // One of ours left open to others is closed, then used.
   fs::create_directory(folder);
   fs::permissions(folder, fs::perms::all);
-  RecordingUpdate reopened({});
-  reopened.ProductInfo.SetURL(server.Url("/new.html"));
+  RecordingUpdate reopened({}, url);
   EXPECT_TRUE(reopened.CheckForUpdate());
   EXPECT_EQ(reopened.opened, (folder / "update.bin").string());
   EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
@@ -227,11 +219,9 @@ TEST_F(WebUpdateTest, IncompleteOrUnboundedDownloadsFailWithTheirReasonAndLeaveN
   fs::create_directories(target_.parent_path());
   for (const auto& [mode, reason] : cases) {
     SCOPED_TRACE(mode);
-    TJournal journal(dir_.Str(), "DebugOut", true, true, true, false);
-    RecordingUpdate update(target_);
-    update.Journal = &journal;
+    const auto journal = test::MemoryJournal();
+    RecordingUpdate update(target_, server.Url("/" + std::string(mode) + ".html"), journal.get());
     update.ProductInfo.Version = "1.0";
-    update.ProductInfo.SetURL(server.Url("/" + std::string(mode) + ".html"));
     EXPECT_FALSE(update.CheckForUpdate());
     EXPECT_EQ(update.events,
               "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->2.0, BeforeShowInfo, GetClientFileName, "
@@ -239,8 +229,8 @@ TEST_F(WebUpdateTest, IncompleteOrUnboundedDownloadsFailWithTheirReasonAndLeaveN
     EXPECT_TRUE(update.opened.empty());
     EXPECT_TRUE(fs::is_empty(target_.parent_path()));
     EXPECT_TRUE(
-        test::HasText(journal, "Transfer of " + server.Url("/" + std::string(mode) + "/update.bin") + " failed: "));
-    EXPECT_TRUE(test::HasText(journal, reason));
+        test::HasText(*journal, "Transfer of " + server.Url("/" + std::string(mode) + "/update.bin") + " failed: "));
+    EXPECT_TRUE(test::HasText(*journal, reason));
   }
 }
 
@@ -253,17 +243,15 @@ TEST_F(WebUpdateTest, PageFetchEndsAtItsDeadlineAndStallsDifferFromRefusalsInThe
   };
   for (const auto& [url, reason] : cases) {
     SCOPED_TRACE(url);
-    TJournal journal(dir_.Str(), "DebugOut", true, true, true, false);
-    RecordingUpdate update({});
-    update.Journal = &journal;
+    const auto journal = test::MemoryJournal();
+    RecordingUpdate update({}, url, journal.get());
     update.PageTimeout = std::chrono::milliseconds(1500);
-    update.ProductInfo.SetURL(url);
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(update.CheckForUpdate());
     EXPECT_LT(clock.elapsed(), 4000);
-    EXPECT_EQ(update.events, "BeforeGetInfo, DownloadError, AfterGetInfo, DownloadError");
-    EXPECT_TRUE(test::HasText(journal, reason));
+    EXPECT_EQ(update.events, kPageFailed);
+    EXPECT_TRUE(test::HasText(*journal, reason));
   }
 }
 
@@ -272,9 +260,8 @@ TEST_F(WebUpdateTest, APageOfBareLineBreaksCostsItsOwnSizeAndIsFreedAfterTheChec
   page += "<META NAME=\"wuProduct\" CONTENT=\"QMZ\">\n<META NAME=\"wuVersion\" CONTENT=\"1.0\">\n";
   test::WriteWholeFile(site_ / "lines.html", page);
   UpdateServer server(site_);
-  RecordingUpdate update({});
+  RecordingUpdate update({}, server.Url("/lines.html"));
   update.ProductInfo.Version = "1.0";
-  update.ProductInfo.SetURL(server.Url("/lines.html"));
   const std::size_t before = test::HeapBytes();
   std::size_t during = 0;
   update.OnAfterGetInfo = [&during](TwuWebUpdate&) { during = test::HeapBytes(); };
@@ -283,18 +270,6 @@ TEST_F(WebUpdateTest, APageOfBareLineBreaksCostsItsOwnSizeAndIsFreedAfterTheChec
   EXPECT_EQ(update.PageValues().ProductName, "QMZ");
   EXPECT_LT(during, before + 12 * 1024 * 1024);
   EXPECT_LT(test::HeapBytes(), before + 1024 * 1024);
-}
-
-TEST(WebUpdateUrl, GetsAPrefixUnlessItHasOne) {
-  TwuProductInfo info;
-  EXPECT_EQ(info.URL(), "http://");
-  const std::pair<const char*, const char*> cases[] = {{"host/page", "http://host/page"},
-                                                       {"HTTP://Host/x", "HTTP://Host/x"},
-                                                       {"https://h/x", "https://h/x"}};
-  for (const auto& [given, stored] : cases) {
-    info.SetURL(given);
-    EXPECT_EQ(info.URL(), stored);
-  }
 }
 
 TEST(ShowInfoUpdate, CentresButtonsShowsThePageAsTextAndAnswersKeys) {
@@ -362,15 +337,23 @@ TEST(UpdatePage, ReadsMetaLinesByTheirRules) {
   EXPECT_EQ(values.Author, "ME=");
 }
 
-TEST(UpdatePage, SplitsUrls) {
+TEST(UpdatePage, UrlsGetAPrefixAndSplitAndFileNamesFromThePageStayPlain) {
+  // A product URL gets a prefix unless it has one.
+  TwuProductInfo info;
+  EXPECT_EQ(info.URL(), "http://");
+  const std::pair<const char*, const char*> prefixed[] = {{"host/page", "http://host/page"},
+                                                          {"HTTP://Host/x", "HTTP://Host/x"},
+                                                          {"https://h/x", "https://h/x"}};
+  for (const auto& [given, stored] : prefixed) {
+    info.SetURL(given);
+    EXPECT_EQ(info.URL(), stored);
+  }
   std::string host, path;
   SplitUrl("http://example.invalid/up/page.html", host, path);
   EXPECT_EQ(host + "|" + path, "example.invalid|/up/page.html");
   SplitUrl("example.invalid", host, path);
   EXPECT_EQ(host + "|" + path, "|example.invalid");
-}
 
-TEST(UpdatePage, FileNamesFromThePageStayPlain) {
   const std::pair<const char*, const char*> cases[] = {
       {"setup.exe", "setup.exe"},
       {"../../etc/passwd", "passwd"},

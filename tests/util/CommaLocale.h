@@ -38,15 +38,14 @@ class CommaLocale {
   }
 
   static std::string GeneratedFolder() {
+    static const auto dir = std::filesystem::temp_directory_path() / ("qmz-locale-" + std::to_string(getpid()));
     static const std::string folder = [] {
-      const auto dir = std::filesystem::temp_directory_path() / ("qmz-locale-" + std::to_string(getpid()));
       std::filesystem::create_directories(dir);
       const std::string cmd = "localedef -i de_DE -f ISO-8859-1 '" + (dir / "de_DE").string() + "' >/dev/null 2>&1";
       if (std::system(cmd.c_str()) != 0 || !std::filesystem::exists(dir / "de_DE" / "LC_NUMERIC")) return std::string();
       std::atexit([] {
         std::error_code ec;
-        std::filesystem::remove_all(std::filesystem::temp_directory_path() / ("qmz-locale-" + std::to_string(getpid())),
-                                    ec);
+        std::filesystem::remove_all(dir, ec);
       });
       return dir.string();
     }();

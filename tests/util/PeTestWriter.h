@@ -32,51 +32,43 @@ inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 
 inline size_t Align(size_t v, size_t a) { return (v + a - 1) / a * a; }
 
-// The resource tree (type / name / language, in the order given) and the data, for a section at rva.
+// The resource tree (type / name / language, in the order given), each directory followed by what it
+// leads to, and the data, for a section at rva.
 inline std::vector<uint8_t> BuildResourceSection(const std::vector<PeTestResource>& res, uint32_t rva) {
   std::map<uint16_t, std::map<uint16_t, std::vector<size_t>>> tree;
   for (size_t i = 0; i < res.size(); ++i) tree[res[i].Type][res[i].Name].push_back(i);
-  size_t size = 16 + 8 * tree.size();
-  std::map<uint16_t, size_t> typeDir;
-  std::map<std::pair<uint16_t, uint16_t>, size_t> nameDir;
+  std::vector<uint8_t> b;
+  // A directory of n entries at the end; gives the place of its first entry.
+  const auto directory = [&b](size_t n) {
+    const size_t at = b.size();
+    b.resize(at + 16 + 8 * n);
+    Put16(b, at + 14, static_cast<uint32_t>(n));
+    return at + 16;
+  };
+  // The entry of a subdirectory or data entry that starts at the end.
+  const auto entry = [&b](size_t at, uint32_t id, uint32_t flag) {
+    Put32(b, at, id);
+    Put32(b, at + 4, flag | static_cast<uint32_t>(b.size()));
+  };
+  size_t typeEntry = directory(tree.size());
   for (const auto& [type, names] : tree) {
-    typeDir[type] = size;
-    size += 16 + 8 * names.size();
-  }
-  for (const auto& [type, names] : tree) {
+    entry(typeEntry, type, 0x80000000u);
+    typeEntry += 8;
+    size_t nameEntry = directory(names.size());
     for (const auto& [name, langs] : names) {
-      nameDir[{type, name}] = size;
-      size += 16 + 8 * langs.size();
-    }
-  }
-  std::vector<size_t> entry(res.size()), data(res.size());
-  for (size_t i = 0; i < res.size(); ++i) entry[i] = size, size += 16;
-  for (size_t i = 0; i < res.size(); ++i) data[i] = Align(size, 4), size = data[i] + res[i].Data.size();
-
-  std::vector<uint8_t> b(size);
-  const auto directory = [&](size_t at, size_t count) { Put16(b, at + 14, static_cast<uint32_t>(count)); };
-  directory(0, tree.size());
-  size_t t = 0;
-  for (const auto& [type, names] : tree) {
-    Put32(b, 16 + 8 * t, type);
-    Put32(b, 16 + 8 * t + 4, 0x80000000u | static_cast<uint32_t>(typeDir[type]));
-    directory(typeDir[type], names.size());
-    size_t n = 0;
-    for (const auto& [name, langs] : names) {
-      const size_t at = typeDir[type] + 16 + 8 * n++;
-      Put32(b, at, name);
-      Put32(b, at + 4, 0x80000000u | static_cast<uint32_t>(nameDir[{type, name}]));
-      directory(nameDir[{type, name}], langs.size());
+      entry(nameEntry, name, 0x80000000u);
+      nameEntry += 8;
+      const size_t langEntry = directory(langs.size());
       for (size_t l = 0; l < langs.size(); ++l) {
-        const size_t i = langs[l];
-        Put32(b, nameDir[{type, name}] + 16 + 8 * l, res[i].Language);
-        Put32(b, nameDir[{type, name}] + 16 + 8 * l + 4, static_cast<uint32_t>(entry[i]));
-        Put32(b, entry[i], rva + static_cast<uint32_t>(data[i]));
-        Put32(b, entry[i] + 4, static_cast<uint32_t>(res[i].Data.size()));
-        std::copy(res[i].Data.begin(), res[i].Data.end(), b.begin() + static_cast<std::ptrdiff_t>(data[i]));
+        const PeTestResource& r = res[langs[l]];
+        const size_t dataEntry = b.size(), data = Align(dataEntry + 16, 4);
+        entry(langEntry + 8 * l, r.Language, 0);
+        Put32(b, dataEntry, rva + static_cast<uint32_t>(data));
+        Put32(b, dataEntry + 4, static_cast<uint32_t>(r.Data.size()));
+        b.resize(data);
+        b.insert(b.end(), r.Data.begin(), r.Data.end());
       }
     }
-    ++t;
   }
   return b;
 }

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,10 +31,7 @@ class StatusRecorder {
                                                       std::to_string(counter++),
                                                   kStatusMappingSize);
     window_ = platform::RegisterMessageReceiver([this](std::uint32_t msg, platform::WParam w, platform::LParam l) {
-      if (msg == WM_STATUSMESSAGE) {
-        Posts.push_back({ReadStatusText(mapping_), UnpackStatusMessage(w, l)});
-        if (OnPost) OnPost(Posts.back());
-      }
+      if (msg == WM_STATUSMESSAGE) Posts.push_back({ReadStatusText(mapping_), UnpackStatusMessage(w, l)});
       return platform::MessageResult(0);
     });
   }
@@ -57,8 +53,6 @@ class StatusRecorder {
   }
 
   std::vector<StatusPost> Posts;
-  // Called for every post as it arrives, as the main window's handler would run.
-  std::function<void(const StatusPost&)> OnPost;
 
  private:
   platform::WindowHandle window_ = 0;

@@ -41,8 +41,7 @@ struct EventLog {
   }
 };
 
-// Nested updates fire one pair, unbalanced ends silence nothing, an unchanged value fires nothing and an
-// Assign is one change.
+// Nested updates fire one pair; unbalanced ends silence nothing; unchanged values fire nothing; Assign is one.
 TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
   TWsHotTrackOptions options, source;
   EventLog log;
@@ -69,7 +68,14 @@ TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
   EXPECT_EQ(options.FrameColor(), 0x00112233u);
 }
 
-TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
+// The hint window that shows now, if any.
+QWidget* ShownHintWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->inherits("QTipLabel") && w->isVisible()) return w;
+  return nullptr;
+}
+
+TEST(WsExControlTest, HintColourFollowsTheChainOfParentsAndStaysWithItsOwnControl) {
   struct Case {
     WsColor parentHint;
     QColor expected;
@@ -84,17 +90,8 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParents) {
   TWsCustomControl own;
   own.SetHintColor(0x0000FF00);
   EXPECT_EQ(own.EffectiveHintColor(), QColor(0, 255, 0));
-}
-
-// The hint window that shows now, if any.
-QWidget* ShownHintWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->inherits("QTipLabel") && w->isVisible()) return w;
-  return nullptr;
-}
-
-TEST(WsExControlTest, HintColourStaysWithItsOwnControl) {
-  const QColor app = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
+  // The hint window takes a control's colour only while it shows that control's hint.
+  const QColor tipBase = QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase);
   TWsCustomControl red;
   red.SetHintColor(0x000000FF);
   red.setToolTip("red");
@@ -108,8 +105,8 @@ TEST(WsExControlTest, HintColourStaysWithItsOwnControl) {
     return tip ? tip->palette().color(QPalette::Inactive, QPalette::ToolTipBase) : QColor();
   };
   EXPECT_EQ(hover(&red), QColor(255, 0, 0));
-  EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), app);
-  EXPECT_EQ(hover(&plain), app) << "the hint window, still open, shows another control's hint";
+  EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), tipBase);
+  EXPECT_EQ(hover(&plain), tipBase) << "the hint window, still open, shows another control's hint";
   QToolTip::hideText();
 }
 
@@ -192,9 +189,10 @@ QWidget* AddControl(QWidget* panel, int tabOrder, int width = 50, int height = 2
   return control;
 }
 
-TEST(WsPanel, ThirdControlWrapsToASecondRow) {
-  TWsPanel panel;
-  panel.resize(120, 100);
+// Rows wrap below their tallest control; a wide control widens the panel, alone in its row; a tab-order gap ends.
+TEST(WsPanel, ControlsWrapWidenThePanelAndATabOrderGapEndsTheWalk) {
+  TWsPanel panel, wider;
+  for (TWsPanel* p : {&panel, &wider}) p->resize(120, 100);
   QWidget* a = AddControl(&panel, 0);
   QWidget* b = AddControl(&panel, 1, 50, 30);
   QWidget* c = AddControl(&panel, 2);
@@ -205,22 +203,18 @@ TEST(WsPanel, ThirdControlWrapsToASecondRow) {
   s.SetAutoArrange(true);
   EXPECT_EQ(a->pos(), QPoint(5, 0));
   EXPECT_EQ(b->pos(), QPoint(60, 0));
-  EXPECT_EQ(c->pos(), QPoint(5, 33));  // below the taller control of the first row
+  EXPECT_EQ(c->pos(), QPoint(5, 33));
   EXPECT_EQ(panel.size(), QSize(120, 100));
-}
 
-TEST(WsPanel, WideControlWidensThePanelAndATabOrderGapEndsTheWalk) {
-  TWsPanel panel;
-  panel.resize(120, 100);
-  panel.ArrangeSettings().SetBorderLeft(5);
-  QWidget* wide = AddControl(&panel, 0, 200);
-  QWidget* b = AddControl(&panel, 1);
-  QWidget* gap = AddControl(&panel, 3);
-  panel.ArrangeControls();
+  wider.ArrangeSettings().SetBorderLeft(5);
+  QWidget* wide = AddControl(&wider, 0, 200);
+  QWidget* next = AddControl(&wider, 1);
+  QWidget* gap = AddControl(&wider, 3);
+  wider.ArrangeControls();
   EXPECT_EQ(wide->pos(), QPoint(5, 0));
-  EXPECT_EQ(b->pos(), QPoint(5, 20));  // the wide control stays alone in its row
+  EXPECT_EQ(next->pos(), QPoint(5, 20));
   EXPECT_EQ(gap->pos(), QPoint(77, 77));
-  EXPECT_EQ(panel.width(), 210);
+  EXPECT_EQ(wider.width(), 210);
 }
 
 TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {

@@ -32,7 +32,7 @@ void LeaveField(QWidget* edit) {
   QApplication::sendEvent(edit, &out);
 }
 
-TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
+TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfterLoading) {
   TWsSpinEdit edit;
   EXPECT_EQ(edit.text(), "0");
   edit.SetMinValue(3);
@@ -44,10 +44,7 @@ TEST(WsSpinEdit, NewEditShowsZeroAndUnreadableTextFallsBackToTheLowerBounds) {
   EXPECT_EQ(edit.FloatValue(), 3.0);
   edit.setText("99999999999");
   EXPECT_EQ(edit.Value(), 3);  // beyond 32 bits is no number
-}
-
-// Leaving rewrites the text only when it clamps; a text that is no number stays as the player left it.
-TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
+  // Leaving rewrites the text only when it clamps; a text that is no number stays as the player left it.
   constexpr TWsSpinType normal = TWsSpinType::sptNormal;
   constexpr TWsSpinType real = TWsSpinType::sptFloat;
   struct Case {
@@ -73,32 +70,30 @@ TEST(WsSpinEdit, RangesApplyWhenLeavingTheField) {
       {real, 1, 10, "20", "10"},
   };
   for (const Case& c : cases) {
-    TWsSpinEdit edit;
-    edit.SetSpinType(c.type);
-    edit.SetMinValue(c.min);
-    edit.SetMaxValue(c.max);
-    edit.SetMinFloatValue(c.min);
-    edit.SetMaxFloatValue(c.max);
-    edit.setText(c.typed);
-    LeaveField(&edit);
-    EXPECT_EQ(edit.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
+    TWsSpinEdit box;
+    box.SetSpinType(c.type);
+    box.SetMinValue(c.min);
+    box.SetMaxValue(c.max);
+    box.SetMinFloatValue(c.min);
+    box.SetMaxFloatValue(c.max);
+    box.setText(c.typed);
+    LeaveField(&box);
+    EXPECT_EQ(box.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
   }
-}
-
-TEST(WsSpinEdit, LevelBoxReadsOneAfterLoadingAndStepsUpward) {
-  TWsSpinEdit edit;
-  edit.BeginLoad();
-  edit.SetMinValue(1);
-  edit.SetMaxValue(0);
-  edit.SetValue(0);
-  EXPECT_EQ(edit.text(), "0");  // no range check while loading
-  edit.EndLoad();
-  EXPECT_EQ(edit.text(), "1");
-  for (int i = 0; i < 2; ++i) edit.UpClick(nullptr);
-  EXPECT_EQ(edit.Value(), 3);
-  EXPECT_EQ(edit.FloatValue(), 3.0);
-  for (int i = 0; i < 3; ++i) edit.DownClick(nullptr);
-  EXPECT_EQ(edit.text(), "1");
+  // The level box reads 1 after loading and steps upward.
+  TWsSpinEdit box;
+  box.BeginLoad();
+  box.SetMinValue(1);
+  box.SetMaxValue(0);
+  box.SetValue(0);
+  EXPECT_EQ(box.text(), "0");  // no range check while loading
+  box.EndLoad();
+  EXPECT_EQ(box.text(), "1");
+  for (int i = 0; i < 2; ++i) box.UpClick(nullptr);
+  EXPECT_EQ(box.Value(), 3);
+  EXPECT_EQ(box.FloatValue(), 3.0);
+  for (int i = 0; i < 3; ++i) box.DownClick(nullptr);
+  EXPECT_EQ(box.text(), "1");
 }
 
 TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
@@ -120,7 +115,7 @@ TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
   EXPECT_EQ(edit.FloatValue(), 0.0);
 }
 
-TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsPageKeysAndSmartSteps) {
+TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsAndKeysAndTheKeyFilterFollowsTheSpinType) {
   TWsSpinEdit edit;
   edit.setText("7");
   edit.SetReadOnly(true);
@@ -133,10 +128,7 @@ TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsPageKeysAndSmartSteps) {
   edit.SetReadOnly(false);
   QTest::keyClick(&edit, Qt::Key_PageDown);
   EXPECT_EQ(edit.text(), "6");  // with IncrementSmart the page keys take the smart step: the units digit
-}
-
-TEST(WsSpinEdit, KeyFilterBySpinType) {
-  ScopedLocale locale(QLocale(QLocale::English, QLocale::UnitedStates));
+  ScopedLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
   struct Case {
     TWsSpinType type;
     int precision;
@@ -234,7 +226,7 @@ TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {
   EXPECT_EQ(edit.text(), "0x0");
 }
 
-TEST(WsSpinEdit, DateStepsTheFieldOfTheCaretInTheLocalesOrder) {
+TEST(WsSpinEdit, DateAndTimeStepTheFieldOfTheCaretInTheLocalesOrderAndNeverBelowZero) {
   struct Case {
     QLocale locale;
     int caret;
@@ -259,26 +251,23 @@ TEST(WsSpinEdit, DateStepsTheFieldOfTheCaretInTheLocalesOrder) {
     EXPECT_EQ(DateTimeToQt(edit.DateValue()).date(), c.expected)
         << c.locale.name().toStdString() << " caret " << c.caret << " text " << edit.text().toStdString();
   }
-}
-
-TEST(WsSpinEdit, TimeStepsHoursMinutesSecondsAndNeverBelowZero) {
   ScopedLocale locale(QLocale::c());
-  const std::pair<int, QString> cases[] = {{0, "10:05:00"}, {3, "9:06:00"}, {6, "9:05:01"}};
-  for (const auto& [caret, expected] : cases) {
+  const struct {
+    int minutes, caret;
+    bool up;
+    QString expected;
+  } times[] = {{545, 0, true, "10:05:00"},
+               {545, 3, true, "9:06:00"},
+               {545, 6, true, "9:05:01"},
+               {0, 6, false, "0:00:00"}};
+  for (const auto& c : times) {
     TWsSpinEdit edit;
     edit.SetSpinType(TWsSpinType::sptTime);
-    edit.SetTimeValue((9 * 60 + 5) / 1440.0);
-    EXPECT_EQ(edit.text(), "9:05:00");
-    edit.setCursorPosition(caret);
-    edit.UpClick(nullptr);
-    EXPECT_EQ(edit.text(), expected) << caret;
+    edit.SetTimeValue(c.minutes / 1440.0);
+    edit.setCursorPosition(c.caret);
+    c.up ? edit.UpClick(nullptr) : edit.DownClick(nullptr);
+    EXPECT_EQ(edit.text(), c.expected) << c.caret;
   }
-  TWsSpinEdit edit;
-  edit.SetSpinType(TWsSpinType::sptTime);
-  edit.SetTimeValue(0);
-  edit.setCursorPosition(6);
-  edit.DownClick(nullptr);
-  EXPECT_EQ(edit.text(), "0:00:00");
 }
 
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
@@ -301,19 +290,12 @@ TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   EXPECT_EQ(edit->Value(), 40);
 }
 
-struct Clicks {
-  int up = 0;
-  int down = 0;
-  void Attach(TWsSpinButton& button) {
-    button.OnUpClick = [this](QWidget*) { ++up; };
-    button.OnDownClick = [this](QWidget*) { ++down; };
-  }
-};
-
-TEST(WsSpinButton, HeldHalfRepeatsAfterFirstIntervalThenEveryNext) {
+// A held half repeats after a first interval, then every next; moved off the half it stops until release.
+TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverItAndARepeatThatThrowsStopsTheTimer) {
   TWsSpinButton button;
-  Clicks clicks;
-  clicks.Attach(button);
+  int ups = 0, downs = 0;
+  button.OnUpClick = [&ups](QWidget*) { ++ups; };
+  button.OnDownClick = [&downs](QWidget*) { ++downs; };
   TWsTimerSpeedButton* up = button.UpButton();
   QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
   ASSERT_NE(up->RepeatTimer(), nullptr);
@@ -321,17 +303,12 @@ TEST(WsSpinButton, HeldHalfRepeatsAfterFirstIntervalThenEveryNext) {
   EXPECT_EQ(up->RepeatTimer()->interval(), 400);
   for (int i = 0; i < 3; ++i) up->RepeatTick();
   EXPECT_EQ(up->RepeatTimer()->interval(), 100);
-  EXPECT_EQ(clicks.up, 3);
+  EXPECT_EQ(ups, 3);
   QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
-  EXPECT_EQ(clicks.up, 4);  // the release over the half is the ordinary click
+  EXPECT_EQ(ups, 4);  // the release over the half is the ordinary click
   EXPECT_FALSE(up->RepeatTimer()->isActive());
-  EXPECT_EQ(clicks.down, 0);
-}
+  EXPECT_EQ(downs, 0);
 
-TEST(WsSpinButton, PressMovedOffTheHalfStopsRepeatingUntilRelease) {
-  TWsSpinButton button;
-  Clicks clicks;
-  clicks.Attach(button);
   TWsTimerSpeedButton* down = button.DownButton();
   QTest::mousePress(down, Qt::LeftButton, {}, down->rect().center());
   down->RepeatTick();
@@ -340,13 +317,9 @@ TEST(WsSpinButton, PressMovedOffTheHalfStopsRepeatingUntilRelease) {
   down->RepeatTick();
   EXPECT_TRUE(down->RepeatTimer()->isActive());
   QTest::mouseRelease(down, Qt::LeftButton, {}, QPoint(200, 200));
-  EXPECT_EQ(clicks.down, 1);
+  EXPECT_EQ(downs, 1);
   EXPECT_FALSE(down->RepeatTimer()->isActive());
-}
-
-TEST(WsSpinButton, RepeatThatThrowsStopsTheTimerAndPassesTheErrorOn) {
-  TWsSpinButton button;
-  TWsTimerSpeedButton* up = button.UpButton();
+  // A repeat that throws stops the timer and passes the error on.
   QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
   button.OnUpClick = [](QWidget*) { throw std::runtime_error("step failed"); };
   EXPECT_THROW(up->RepeatTick(), std::runtime_error);
@@ -355,7 +328,7 @@ TEST(WsSpinButton, RepeatThatThrowsStopsTheTimerAndPassesTheErrorOn) {
   QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
 }
 
-TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTriangles) {
+TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTrianglesAndThemedUnlessTheStyleIsClassic) {
   const QImage up = LoadSpinGlyph("WsSpinUp");
   const QImage down = LoadSpinGlyph("WsSpinDown");
   ASSERT_EQ(up.size(), QSize(9, 6));
@@ -368,23 +341,20 @@ TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTriangles) {
   button.SetUpGlyph(QPixmap());
   EXPECT_EQ(button.UpNumGlyphs(), 1);
   EXPECT_EQ(button.UpGlyph().size(), QSize(9, 6));
-}
-
-// The plain Windows style is the classic look: the buttons then paint their own bitmaps.
-TEST(WsThemeLib, PaintsThemedUnlessTheStyleIsTheClassicOne) {
+  // The plain Windows style is the classic look: the buttons then paint their own bitmaps.
   const QString style = QApplication::style()->name();
   EXPECT_TRUE(IsThemeActive());
-  TWsSpinButton button;
-  QImage themed(button.size(), QImage::Format_ARGB32);
-  button.render(&themed);
+  TWsSpinButton plain;
+  QImage themed(plain.size(), QImage::Format_ARGB32);
+  plain.render(&themed);
   QApplication::setStyle(QStringLiteral("Windows"));
   EXPECT_FALSE(IsThemeActive());
-  QImage classic(button.size(), QImage::Format_ARGB32);
-  button.render(&classic);  // the olive-keyed glyph path
+  QImage classic(plain.size(), QImage::Format_ARGB32);
+  plain.render(&classic);  // the olive-keyed glyph path
   QApplication::setStyle(style);
   EXPECT_NE(themed, classic);
   QPainter painter(&classic);
-  EXPECT_FALSE(DrawThemeBackground(&button, painter, 7, spinstates::Normal, button.rect()));
+  EXPECT_FALSE(DrawThemeBackground(&plain, painter, 7, spinstates::Normal, plain.rect()));
 }
 
 }  // namespace

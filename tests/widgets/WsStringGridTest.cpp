@@ -68,6 +68,18 @@ class StringGrid : public ::testing::Test {
 
   QPoint CellPoint(int col, int row) { return grid->visualRect(grid->model()->index(row, col)).center(); }
 
+  // Opens the current cell's editor with a key, types and ends with another; false when no editor opened.
+  bool Edit(Qt::Key open, const char* typed, Qt::Key end) {
+    QTest::keyClick(grid.get(), open);
+    QApplication::processEvents();
+    auto* editor = Editor();
+    if (editor == nullptr) return false;
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, end);
+    QApplication::processEvents();
+    return true;
+  }
+
   std::unique_ptr<TWsStringGrid> grid;
 };
 
@@ -201,39 +213,23 @@ TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
   ASSERT_EQ(grid->GetActiveCol(), 1);
   ASSERT_EQ(grid->ActiveColumn(), &grid->VisibleColumns().Items(1));
 
-  QTest::keyClick(grid.get(), Qt::Key_Return);
-  auto* editor = Editor();
-  ASSERT_NE(editor, nullptr);
-  QTest::keyClicks(editor, "five");
-  QTest::keyClick(editor, Qt::Key_Return);
-  QApplication::processEvents();
+  ASSERT_TRUE(Edit(Qt::Key_Return, "five", Qt::Key_Return));
   EXPECT_EQ(grid->GetCell(1, 1), "five");
   EXPECT_EQ(set, std::vector<std::string>{"five"});
 
-  QTest::keyClick(grid.get(), Qt::Key_F2);
-  editor = Editor();
-  ASSERT_NE(editor, nullptr);
-  QTest::keyClicks(editor, "lost");
-  QTest::keyClick(editor, Qt::Key_Escape);
-  QApplication::processEvents();
+  ASSERT_TRUE(Edit(Qt::Key_F2, "lost", Qt::Key_Escape));
   EXPECT_EQ(grid->GetCell(1, 1), "five");
   EXPECT_EQ(cancelled, std::vector<std::string>{"five"});
   EXPECT_EQ(set.size(), 1u);
 
   grid->VisibleColumns().Items(1).SetReadOnly(true);
-  QTest::keyClick(grid.get(), Qt::Key_F2);
-  QApplication::processEvents();
-  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(Edit(Qt::Key_F2, "", Qt::Key_Escape));
 
   // An integer cell's editor takes digits only.
   grid->SetCell(0, 1, "");
   grid->VisibleColumns().Items(0).SetKind(1, kCellKindInteger);
   QTest::keyClick(grid.get(), Qt::Key_Left);
-  QTest::keyClick(grid.get(), Qt::Key_F2);
-  ASSERT_NE(editor = Editor(), nullptr);
-  QTest::keyClicks(editor, "4a2-");
-  QTest::keyClick(editor, Qt::Key_Return);
-  QApplication::processEvents();
+  ASSERT_TRUE(Edit(Qt::Key_F2, "4a2-", Qt::Key_Return));
   EXPECT_EQ(grid->GetCell(0, 1), "42");
 }
 
@@ -307,7 +303,7 @@ TEST_F(StringGrid, RowHeaderMovesRowsAndSizesAllRowsAtOnce) {
   for (int r = 0; r < 4; ++r) EXPECT_EQ(grid->rowHeight(r), 30);
 }
 
-TEST(WsGridCommaList, StoresLinesAndReadsThemBack) {
+TEST(WsGridColumns, CommaListsUniqueNamesSortedDisplayIndexesCellKindsAndFlags) {
   struct Case {
     std::string text, stored, readBack;
   };
@@ -325,15 +321,11 @@ TEST(WsGridCommaList, StoresLinesAndReadsThemBack) {
     EXPECT_EQ(TextToCommaList(c.text), c.stored) << c.text;
     EXPECT_EQ(CommaListToText(c.stored), c.readBack) << c.stored;
   }
-}
-
-TEST(WsGridCommaList, MalformedStoredTextEndsCleanly) {
+  // Malformed stored text ends cleanly.
   EXPECT_EQ(CommaListToText("\"open quote"), "open quote");
   EXPECT_EQ(CommaListToText(std::string("ab\0cd", 5)), "ab");
   EXPECT_EQ(CommaListToText("  , "), "\r\n");
-}
-
-TEST(WsGridColumns, NamesAreUniqueIgnoringCase) {
+  // Column names are unique ignoring case.
   TWsGridColumns columns;
   TWsGridColumn& folder = columns.Add();
   TWsGridColumn& title = columns.Add();
@@ -347,14 +339,11 @@ TEST(WsGridColumns, NamesAreUniqueIgnoringCase) {
   columns.Add();
   EXPECT_THROW(title.SetName(""), EWsGridColumnsError);  // the new column's name is empty
   EXPECT_EQ(columns.FindColumn("titel"), &title);
-}
-
-TEST(WsGridColumns, AddSortedPutsEqualDisplayIndexAfterTheExistingEntry) {
-  TWsGridColumns columns;
+  TWsGridColumns sorted;
   TWsGridColumnList list;
-  TWsGridColumn& a = columns.Add();
-  TWsGridColumn& b = columns.Add();
-  TWsGridColumn& c = columns.Add();
+  TWsGridColumn& a = sorted.Add();
+  TWsGridColumn& b = sorted.Add();
+  TWsGridColumn& c = sorted.Add();
   EXPECT_EQ(list.AddSorted(a), 0);  // -1 becomes the count
   EXPECT_EQ(list.AddSorted(b), 1);
   c.SetDisplayIndex(1);
@@ -365,13 +354,10 @@ TEST(WsGridColumns, AddSortedPutsEqualDisplayIndexAfterTheExistingEntry) {
   EXPECT_EQ(a.DisplayIndex(), 1);
   EXPECT_THROW(list.Move(0, 3), EWsGridError);
   EXPECT_THROW(a.SetDisplayIndex(-1), EWsGridError);
-}
-
-TEST(WsGridColumns, CellKindsAndFlags) {
-  TWsGridColumns columns;
-  TWsGridColumn& col = columns.Add();
-  columns.InsertRow(0);
-  columns.InsertRow(1);
+  TWsGridColumns cells;
+  TWsGridColumn& col = cells.Add();
+  cells.InsertRow(0);
+  cells.InsertRow(1);
   col.SetText(0, "one\r\ntwo words");
   EXPECT_EQ(col.StoredText(0), "one,\"two words\"");
   EXPECT_EQ(col.GetFlags(0), kCellMultiLine);

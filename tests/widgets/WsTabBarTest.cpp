@@ -38,7 +38,7 @@ struct BarFixture {
   }
 };
 
-TEST(WsTabBarTest, SelectionWithAndWithoutUnselected) {
+TEST(WsTabBarTest, SelectionWithAndWithoutUnselectedAndNoneWhenEveryTabIsDisabled) {
   for (bool allowUnselected : {false, true}) {
     BarFixture f(3);
     f.bar.SetAllowUnselected(allowUnselected);
@@ -52,9 +52,6 @@ TEST(WsTabBarTest, SelectionWithAndWithoutUnselected) {
     f.Click(f.Centre(1));
     EXPECT_NE(f.bar.SelectedTab(), f.Tab(1)) << "a disabled tab is not selected";
   }
-}
-
-TEST(WsTabBarTest, EveryTabDisabledLeavesNothingSelected) {
   BarFixture f(0);
   for (int i = 0; i < 3; ++i) f.bar.Tabs().Add(QString("Off %1").arg(i))->SetEnabled(false);
   f.bar.Loaded();
@@ -63,7 +60,7 @@ TEST(WsTabBarTest, EveryTabDisabledLeavesNothingSelected) {
   EXPECT_EQ(f.bar.SelectedTab(), nullptr);
 }
 
-TEST(WsTabBarTest, SelectingVetoKeepsTheSelectionAndFiresNothing) {
+TEST(WsTabBarTest, SelectingVetoKeepsTheSelectionFiresNothingAndLeavesNoDanglingSelection) {
   BarFixture f(3);
   f.LogEvents();
   f.bar.OnTabSelecting = [](TWsCustomTabBar*, TWsTabBarItem* item, bool& allow) { allow = item->Index() != 2; };
@@ -71,11 +68,7 @@ TEST(WsTabBarTest, SelectingVetoKeepsTheSelectionAndFiresNothing) {
   EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0));
   f.Click(f.Centre(1));
   EXPECT_EQ(f.log, std::vector<std::string>{"selected Tab 1"});
-}
-
-TEST(WsTabBarTest, DeletingTheSelectedTabUnderAVetoLeavesNoDanglingSelection) {
-  BarFixture f(3);
-  f.Click(f.Centre(1));
+  // Deleting the selected tab under a veto.
   f.bar.OnTabSelecting = [](TWsCustomTabBar*, TWsTabBarItem*, bool& allow) { allow = false; };
   delete f.Tab(1);
   EXPECT_EQ(f.bar.SelectedTab(), nullptr);
@@ -216,7 +209,7 @@ TEST(WsTabBarPainterTest, DeletedPainterFallsBackToTheDefaultOne) {
   f.bar.grab();  // ASan reports a painter used after its deletion
 }
 
-TEST(WsPageListTest, LoadedActivatesTheFirstPageAndOutOfRangeIndexesChangeNothing) {
+TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChangesChangeNothing) {
   PageListFixture f(3);
   EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
   f.list->SetActivePageIndex(1);
@@ -230,23 +223,20 @@ TEST(WsPageListTest, LoadedActivatesTheFirstPageAndOutOfRangeIndexesChangeNothin
   EXPECT_EQ(f.changes, 1);
   EXPECT_EQ(f.list->GetPageCaption(2), "Page 2");
   EXPECT_EQ(f.list->GetPageCaption(3), "");
-}
-
-TEST(WsPageListTest, RefusedChangeKeepsTheOldPageAndShowsNoOther) {
-  PageListFixture f(3);
+  PageListFixture refused(3);
   std::vector<int> asked;
-  f.list->OnChanging = [&](TWsCustomPageList*, int index, bool& allow) {
+  refused.list->OnChanging = [&](TWsCustomPageList*, int index, bool& allow) {
     asked.push_back(index);
     allow = index != 2;
   };
-  f.list->SetActivePageIndex(2);
-  EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
-  EXPECT_EQ(f.VisiblePages(), std::vector<int>{0});
-  EXPECT_EQ(f.changes, 0);
-  f.list->SetActivePageIndex(1);
-  EXPECT_EQ(f.VisiblePages(), std::vector<int>{1});
+  refused.list->SetActivePageIndex(2);
+  EXPECT_EQ(refused.list->ActivePage(), refused.pages[0]);
+  EXPECT_EQ(refused.VisiblePages(), std::vector<int>{0});
+  EXPECT_EQ(refused.changes, 0);
+  refused.list->SetActivePageIndex(1);
+  EXPECT_EQ(refused.VisiblePages(), std::vector<int>{1});
   EXPECT_EQ(asked, (std::vector<int>{2, 1}));
-  EXPECT_EQ(f.changes, 1);
+  EXPECT_EQ(refused.changes, 1);
 }
 
 TEST(WsPageListTest, RemovingTheActivePageActivatesItsNeighbourEvenUnderAVeto) {

@@ -43,7 +43,7 @@ class TreeFixture : public ::testing::Test {
   std::vector<TWsTreeNode*> roots;
 };
 
-TEST_F(TreeFixture, ClickCtrlClickAndPlainClickSequence) {
+TEST_F(TreeFixture, ClickCtrlClickPlainClickAndKeyboardRules) {
   tree.SetMultiSelect(true);
   int changes = 0;
   tree.OnSelectionChange = [&](TWsTreeView*) { ++changes; };
@@ -59,6 +59,21 @@ TEST_F(TreeFixture, ClickCtrlClickAndPlainClickSequence) {
   QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
                     QPoint(2, tree.visualItemRect(roots[1]->child(0)).center().y()));
   EXPECT_EQ(Selected(), QStringList({"{All Commodities}"}));
+  // Keyboard: Shift+Down extends, Space toggles the current node and is consumed.
+  QString typed;
+  tree.OnKeyPress = [&](QWidget*, QChar& key) { typed += key; };
+  Click(roots[0]);
+  QTest::keyClick(&tree, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(Selected(), QStringList({"::Any::", "{All Commodities}"}));
+  QTest::keyClick(&tree, Qt::Key_Space);  // toggles the current node off
+  EXPECT_EQ(Selected(), QStringList({"::Any::"}));
+  QTest::keyClick(&tree, Qt::Key_Space);
+  EXPECT_EQ(Selected(), QStringList({"::Any::", "{All Commodities}"}));
+  EXPECT_TRUE(typed.isEmpty());  // Space is consumed
+  QTest::keyClick(&tree, Qt::Key_Down);
+  EXPECT_EQ(Selected(), QStringList({"Gold"}));
+  QTest::keyClick(&tree, Qt::Key_Return);
+  EXPECT_EQ(typed, QString(QChar(13)));
 }
 
 TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
@@ -80,25 +95,7 @@ TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
   EXPECT_EQ(unfocused.pixelColor(selectedAt), ToQColor(0xFF00000B, tree.palette()));
 }
 
-TEST_F(TreeFixture, KeyboardRules) {
-  tree.SetMultiSelect(true);
-  QString typed;
-  tree.OnKeyPress = [&](QWidget*, QChar& key) { typed += key; };
-  Click(roots[0]);
-  QTest::keyClick(&tree, Qt::Key_Down, Qt::ShiftModifier);
-  EXPECT_EQ(Selected(), QStringList({"::Any::", "{All Commodities}"}));
-  QTest::keyClick(&tree, Qt::Key_Space);  // toggles the current node off
-  EXPECT_EQ(Selected(), QStringList({"::Any::"}));
-  QTest::keyClick(&tree, Qt::Key_Space);
-  EXPECT_EQ(Selected(), QStringList({"::Any::", "{All Commodities}"}));
-  EXPECT_TRUE(typed.isEmpty());  // Space is consumed
-  QTest::keyClick(&tree, Qt::Key_Down);
-  EXPECT_EQ(Selected(), QStringList({"Gold"}));
-  QTest::keyClick(&tree, Qt::Key_Return);
-  EXPECT_EQ(typed, QString(QChar(13)));
-}
-
-TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelection) {
+TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelectionASingleSelectTreeCountsMinusOne) {
   for (bool multi : {true, false}) {
     tree.SetMultiSelect(multi);
     QTreeWidgetItem* gold = roots[1]->child(0);
@@ -118,9 +115,7 @@ TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelection) {
     tree.clear();
     Fill();
   }
-}
-
-TEST_F(TreeFixture, SingleSelectTreeReportsMinusOneAndItemIndexCountsAllNodes) {
+  // Single selection (as the loop leaves it): the count reads -1; ItemIndex counts all nodes.
   Click(roots[0]);
   tree.SelectItem(roots[1], false);
   EXPECT_EQ(tree.GetSelectedCount(), -1);
@@ -134,8 +129,7 @@ TEST_F(TreeFixture, SingleSelectTreeReportsMinusOneAndItemIndexCountsAllNodes) {
   EXPECT_THROW(tree.SetItemIndex(6), std::out_of_range);
 }
 
-// Something dragged near the bottom edge scrolls the tree only while AutoDragScroll is on; leaving the
-// tree stops it.
+// A drag near the bottom edge scrolls only while AutoDragScroll is on; leaving the tree stops it.
 TEST_F(TreeFixture, DragNearTheEdgeScrollsOnlyWithAutoDragScroll) {
   for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
   tree.expandAll();
