@@ -114,7 +114,6 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   EXPECT_EQ(grid->StatusBar1->currentMessage(), "");
   EXPECT_EQ(w->StatusText(), Printed(expected.Count()));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
-  EXPECT_GT(w->SortCalls(), 0u);
 }
 
 TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {
@@ -203,14 +202,10 @@ TEST_F(CalculateWindowTest, StopClickedAtEachMomentOfARun) {
 }
 
 // Alt+digit types nothing and an emptied box stays empty; the emptied level box reads 1, focused (Reshow takes
-// no focus) or left. The reputation box shows a signed float and takes neither the focus nor a key.
+// no focus) or left. The reputation box takes neither the focus nor a key.
 TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelReadingOne) {
   w->show();
   QApplication::setActiveWindow(w.get());
-  EXPECT_EQ(w->edRepu->SpinType(), TWsSpinType::sptFloat);
-  EXPECT_TRUE(w->edRepu->Signed());
-  EXPECT_TRUE(w->edRepu->ReadOnly());
-  EXPECT_FALSE(w->edRepu->isEnabled());
   QTest::mouseClick(w->edRepu, Qt::LeftButton, {}, QPoint(4, w->edRepu->height() / 2));
   EXPECT_FALSE(w->edRepu->hasFocus());
   QTest::keyClicks(w->edRepu, "5-");
