@@ -197,48 +197,6 @@ TEST(WsSpinEdit, AltTypesNothingComposedCharactersPassTheFilterAndShortcutsStill
   EXPECT_EQ(edit->text(), "55");
 }
 
-TEST(WsSpinEdit, DateAndTimeStepTheFieldOfTheCaretInTheLocalesOrderAndNeverBelowZero) {
-  struct Case {
-    QLocale locale;
-    int caret;
-    QDate expected;
-  };
-  const QDate start(2024, 2, 29);
-  const Case cases[] = {
-      {QLocale(QLocale::German, QLocale::Germany), 0, QDate(2024, 3, 1)},         // dd.MM.yy: day
-      {QLocale(QLocale::German, QLocale::Germany), 7, QDate(2025, 2, 28)},        // year, from 29 February
-      {QLocale(QLocale::English, QLocale::UnitedStates), 0, QDate(2024, 3, 29)},  // M/d/yy: month first
-      {QLocale(QLocale::Swedish, QLocale::Sweden), 0, QDate(2025, 2, 28)},        // yyyy-MM-dd: year first
-  };
-  for (const Case& c : cases) {
-    ScopedLocale locale(c.locale);
-    TWsSpinEdit edit;
-    edit.SetSpinType(TWsSpinType::sptDate);
-    edit.SetDateValue(DateTimeFromQt(QDateTime(start, QTime())));
-    edit.setCursorPosition(c.caret);
-    edit.UpClick(nullptr);
-    EXPECT_EQ(DateTimeToQt(edit.DateValue()).date(), c.expected)
-        << c.locale.name().toStdString() << " caret " << c.caret << " text " << edit.text().toStdString();
-  }
-  ScopedLocale locale(QLocale::c());
-  const struct {
-    int minutes, caret;
-    bool up;
-    QString expected;
-  } times[] = {{545, 0, true, "10:05:00"},
-               {545, 3, true, "9:06:00"},
-               {545, 6, true, "9:05:01"},
-               {0, 6, false, "0:00:00"}};
-  for (const auto& c : times) {
-    TWsSpinEdit edit;
-    edit.SetSpinType(TWsSpinType::sptTime);
-    edit.SetTimeValue(c.minutes / 1440.0);
-    edit.setCursorPosition(c.caret);
-    c.up ? edit.UpClick(nullptr) : edit.DownClick(nullptr);
-    EXPECT_EQ(edit.text(), c.expected) << c.caret;
-  }
-}
-
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   QWidget form;
   auto* other = new QLineEdit(&form);

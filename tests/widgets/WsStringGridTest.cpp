@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QTest>
 #include <algorithm>
@@ -44,39 +43,9 @@ class StringGrid : public ::testing::Test {
     return out;
   }
 
-  void ShowGrid() {
-    grid->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
-    // An inactive window takes the focus from an open editor, which ends the editing.
-    grid->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
-    grid->setFocus();
-  }
-
   QPoint HeaderPoint(int col) {
     QHeaderView* h = grid->horizontalHeader();
     return QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2);
-  }
-
-  // The open editor (a closed one may linger until its deferred deletion).
-  TWsSGInplaceEdit* Editor() {
-    for (auto* e : grid->findChildren<TWsSGInplaceEdit*>())
-      if (e->isVisible()) return e;
-    return nullptr;
-  }
-
-  QPoint CellPoint(int col, int row) { return grid->visualRect(grid->model()->index(row, col)).center(); }
-
-  // Opens the current cell's editor with a key, types and ends with another; false when no editor opened.
-  bool Edit(Qt::Key open, const char* typed, Qt::Key end) {
-    QTest::keyClick(grid.get(), open);
-    QApplication::processEvents();
-    auto* editor = Editor();
-    if (editor == nullptr) return false;
-    QTest::keyClicks(editor, typed);
-    QTest::keyClick(editor, end);
-    QApplication::processEvents();
-    return true;
   }
 
   std::unique_ptr<TWsStringGrid> grid;
@@ -160,7 +129,8 @@ TEST_F(StringGrid, HeaderClicksToggleTheSortWhenAutoSortIsOn) {
   Fill({"Name", "Other"}, {{"b", "x"}, {"c", "y"}, {"a", "z"}});
   std::vector<int> clicks;
   grid->OnHeaderClick = [&](TWsStringGrid&, int col) { clicks.push_back(col); };
-  ShowGrid();
+  grid->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
   QWidget* header = grid->horizontalHeader()->viewport();
   QTest::mouseClick(header, Qt::LeftButton, {}, HeaderPoint(0));
   EXPECT_EQ(grid->VisibleColumns().Items(0).SortOrder(), csAsc);
@@ -198,38 +168,6 @@ TEST_F(StringGrid, ContradictoryComparisonsNeverLoseRowsOrRunOffTheEnds) {
     std::sort(values.begin(), values.end(), [](auto& a, auto& b) { return std::stoi(a) < std::stoi(b); });
     for (int i = 0; i < 40; ++i) ASSERT_EQ(values[i], std::to_string(i)) << "mode " << mode;
   }
-}
-
-TEST_F(StringGrid, EditingStoresOnEnterAndEscapeRestores) {
-  Fill({"A", "B"}, {{"one", "two"}, {"three", "four"}});
-  grid->SetOptions(grid->Options() | goEditing);
-  std::vector<std::string> set, cancelled;
-  grid->OnSetEditText = [&](TWsStringGrid&, int, int, const std::string& v) { set.push_back(v); };
-  grid->OnCancelEdit = [&](TWsStringGrid&, int, int, const std::string& v) { cancelled.push_back(v); };
-  ShowGrid();
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellPoint(1, 1));
-  ASSERT_EQ(grid->GetSelectedRow(), 1);
-  ASSERT_EQ(grid->GetActiveCol(), 1);
-  ASSERT_EQ(grid->ActiveColumn(), &grid->VisibleColumns().Items(1));
-
-  ASSERT_TRUE(Edit(Qt::Key_Return, "five", Qt::Key_Return));
-  EXPECT_EQ(grid->GetCell(1, 1), "five");
-  EXPECT_EQ(set, std::vector<std::string>{"five"});
-
-  ASSERT_TRUE(Edit(Qt::Key_F2, "lost", Qt::Key_Escape));
-  EXPECT_EQ(grid->GetCell(1, 1), "five");
-  EXPECT_EQ(cancelled, std::vector<std::string>{"five"});
-  EXPECT_EQ(set.size(), 1u);
-
-  grid->VisibleColumns().Items(1).SetReadOnly(true);
-  EXPECT_FALSE(Edit(Qt::Key_F2, "", Qt::Key_Escape));
-
-  // An integer cell's editor takes digits only.
-  grid->SetCell(0, 1, "");
-  grid->VisibleColumns().Items(0).SetKind(1, kCellKindInteger);
-  QTest::keyClick(grid.get(), Qt::Key_Left);
-  ASSERT_TRUE(Edit(Qt::Key_F2, "4a2-", Qt::Key_Return));
-  EXPECT_EQ(grid->GetCell(0, 1), "42");
 }
 
 TEST_F(StringGrid, HidingTheCurrentColumnMakesAnotherOneActive) {
