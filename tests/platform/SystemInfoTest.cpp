@@ -63,16 +63,10 @@ TEST(SystemLanguage, LocaleTextsGiveEnglishNamesAndLcAllWinsOverLang) {
   EXPECT_EQ(SystemLanguageName(), "English (United States)");
 }
 
-TEST(LocalTime, StampsUseColonsAndDaysCountFrom1899) {
-  const LocalDateTime t{2006, 5, 14, 13, 5, 9, 0};
-  EXPECT_EQ(FormatTimeStamp(t), "2006-05-14 13:05:09");
-  EXPECT_EQ(FormatDate(t), "2006-05-14");
+TEST(LocalTime, DaysCountFrom1899) {
   EXPECT_DOUBLE_EQ(ToDateTime({2000, 1, 1, 0, 0, 0, 0}), 36526.0);
   EXPECT_DOUBLE_EQ(ToDateTime({2006, 5, 14, 12, 0, 0, 0}), 38851.5);
   EXPECT_DOUBLE_EQ(ToDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);
-  const auto now = LocalNow();
-  EXPECT_GE(now.Year, 2020);
-  EXPECT_EQ(FormatTimeStamp(now).size(), 19u);
 }
 
 // An empty or unset WINEPREFIX falls back to ~/.wine; a set one is where the drives are read.

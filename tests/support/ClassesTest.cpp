@@ -7,14 +7,6 @@
 
 using namespace qmz;
 
-namespace {
-struct Counted : TObject {
-  explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
-  ~Counted() override { --*alive_; }
-  int* alive_;
-};
-}  // namespace
-
 // A sorted list orders and finds in lower-case order and ignores duplicates, or keeps them in their order.
 TEST(StringList, SortedModeFoldsCaseAndIgnoresOrKeepsDuplicates) {
   TStringList list;
@@ -43,23 +35,6 @@ TEST(StringList, SortedModeFoldsCaseAndIgnoresOrKeepsDuplicates) {
   kept.SetDuplicates(TDuplicates::dupAccept);
   for (const char* s : {"b", "a#1", "B", "a#2"}) kept.Add(s);
   EXPECT_EQ(kept.CommaText(), "a#1,a#2,b,B");
-}
-
-TEST(StringList, OwnedObjectsAreFreedOnDeleteAndDestruction) {
-  int alive = 0;
-  {
-    TStringList list(true);
-    for (const char* s : {"a", "b", "c"}) list.AddObject(s, new Counted(&alive));
-    list.Delete(0);
-    EXPECT_EQ(alive, 2);
-  }
-  EXPECT_EQ(alive, 0);
-  Counted outside(&alive);
-  {
-    TStringList list;  // does not own
-    list.AddObject("x", &outside);
-  }
-  EXPECT_EQ(alive, 1);
 }
 
 // Texts live in the list's own store: every size must come back whole, also after the store was compacted

@@ -7,29 +7,14 @@
 #include "util/ScopedEnv.h"
 #include "util/TempDir.h"
 #include "support/dwDrives.h"
-#include "support/dwWinSystem.h"
 
 using namespace qmz;
 using qmz::test::ScopedEnv;
 using qmz::test::TempDir;
 namespace fs = std::filesystem;
 
-// The records of this system are always Linux ones: the Windows editions' rows are never reached.
-TEST(OSName, LinuxNamesItsDistribution) {
-  const auto r = platform::MakeOsVersionRecord("Linux", "6.1.0", "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");
-  EXPECT_EQ(GetOSCodeOf(r), kOSUnknown);
-  EXPECT_EQ(GetOSNameOf(r), "Debian GNU/Linux 12 (bookworm)");
-  EXPECT_FALSE(GetOSName().empty());
-  EXPECT_FALSE(GetServicePackText().empty());
-}
-
-TEST(DriveLetters, NormalisingAndNumbering) {
-  EXPECT_EQ(NormalizeDriveLetter('d'), 'D');
+TEST(DriveLetters, ANonLetterMeansCOrIsRefusedWhereADriveMustBeNamed) {
   EXPECT_EQ(NormalizeDriveLetter('1'), 'C');
-  EXPECT_EQ(DriveNumber('d'), 4);
-  EXPECT_EQ(DriveNumber('A'), 1);
-  EXPECT_TRUE(IsDriveLetter('z'));
-  EXPECT_FALSE(IsDriveLetter('\\'));
   for (char letter : {'\\', '1'})
     EXPECT_THAT([letter] { IsDriveWriteProtected(letter); },
                 testing::ThrowsMessage<EAssertionFailed>(testing::StrEq("Invalid drive specification")));

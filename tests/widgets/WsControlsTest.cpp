@@ -6,15 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
-#include <QTest>
 #include <QToolTip>
 #include <string>
 #include <vector>
 
 #include "widgets/WsControls.h"
-#include "widgets/WsThemes.h"
-#include "util/MouseMove.h"
 #include "widgets/WsPanel.h"
 
 namespace qmz {
@@ -41,9 +37,9 @@ struct EventLog {
   }
 };
 
-// Nested updates fire one pair; unbalanced ends silence nothing; unchanged values fire nothing; Assign is one.
+// Nested updates fire one pair; unbalanced ends silence nothing; unchanged values fire nothing.
 TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
-  TWsHotTrackOptions options, source;
+  TWsHotTrackOptions options;
   EventLog log;
   log.Attach(options);
   options.BeginUpdate();
@@ -57,15 +53,6 @@ TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
   options.SetColor(options.Color());
   EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "Changed", "Changing", "-Color",
                                                  "+Color", "Changed"}));
-  log.lines.clear();
-  source.SetColor(0x000000FF);
-  source.SetFrameVisible(true);
-  source.SetFrameColor(0x00112233);
-  options.Assign(source);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "-FrameVisible", "+FrameVisible",
-                                                 "-FrameColor", "+FrameColor", "Changed"}));
-  EXPECT_FALSE(options.Enabled());
-  EXPECT_EQ(options.FrameColor(), 0x00112233u);
 }
 
 // The hint window that shows now, if any.
@@ -110,78 +97,6 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParentsAndStaysWithItsOwnContro
   QToolTip::hideText();
 }
 
-// A parent whose background is a pattern, so a child showing it can be told from a plain fill.
-class StripedParent : public QWidget {
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::blue);
-    painter.fillRect(QRect(0, 0, width(), 25), Qt::red);
-  }
-};
-
-class BackgroundChild : public TWsCustomControl {
- public:
-  using TWsCustomControl::TWsCustomControl;
-  WsColor fill = colors::BtnFace;
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    DrawThemedBackground(this, painter, rect(), fill, true);
-  }
-};
-
-TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
-  StripedParent parent;
-  parent.resize(100, 100);
-  QPalette palette = parent.palette();
-  palette.setColor(QPalette::Window, QColor(0x10, 0x20, 0x30));
-  parent.setPalette(palette);
-  auto* child = new BackgroundChild(&parent);
-  child->setGeometry(10, 20, 30, 30);  // straddles the parent's red/blue edge at y = 25
-  child->SetParentBackground(true);
-
-  struct Case {
-    bool themes;
-    WsColor fill;
-    QColor top, bottom;
-  };
-  const QColor own(0x33, 0x22, 0x11);
-  for (const Case& c : {Case{true, RgbColor(0x10, 0x20, 0x30), Qt::red, Qt::blue},
-                        Case{false, RgbColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30)},
-                        Case{true, 0x00112233, own, own}}) {
-    SetThemeServicesEnabled(c.themes);
-    child->fill = c.fill;
-    const QImage image = child->grab().toImage();
-    EXPECT_EQ(image.pixelColor(5, 1), c.top) << c.themes << " " << std::hex << c.fill;
-    EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << c.themes << " " << std::hex << c.fill;
-  }
-  SetThemeServicesEnabled(true);
-}
-
-TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatWithoutResizingAndTheBackgroundMakesAllSoft) {
-  QWidget form;
-  auto* edit = new QLineEdit(&form);
-  auto* inner = new QWidget(&form);
-  auto* list = new QListWidget(inner);  // nested: every box of the form counts
-  auto* combo = new QComboBox(&form);
-  auto* label = new QLabel(&form);
-
-  const QImage soft = edit->grab().toImage();
-  const QSize softHint = edit->sizeHint();
-  SetBevelKind(&form, list, Qt::NoModifier, 0, 0);
-  EXPECT_EQ(GetBevelKind(list), BevelKind::bkFlat);
-  EXPECT_EQ(GetBevelKind(edit), BevelKind::bkNone);
-  SetBevelKind(&form, edit, Qt::NoModifier, 0, 0);
-  EXPECT_NE(edit->grab().toImage(), soft) << "the flat bevel shows";
-  EXPECT_EQ(edit->sizeHint(), softHint) << "and takes no room of its own";
-
-  SetBevelKind(&form, label, Qt::NoModifier, 0, 0);
-  for (QWidget* box : {static_cast<QWidget*>(edit), static_cast<QWidget*>(list), static_cast<QWidget*>(combo)})
-    EXPECT_EQ(GetBevelKind(box), BevelKind::bkSoft);
-}
-
 QWidget* AddControl(QWidget* panel, int tabOrder, int width = 50, int height = 20) {
   auto* control = new QWidget(panel);
   control->setGeometry(77, 77, width, height);
@@ -215,27 +130,6 @@ TEST(WsPanel, ControlsWrapWidenThePanelAndATabOrderGapEndsTheWalk) {
   EXPECT_EQ(next->pos(), QPoint(5, 20));
   EXPECT_EQ(gap->pos(), QPoint(77, 77));
   EXPECT_EQ(wider.width(), 210);
-}
-
-TEST(WsPanel, GripDragStopsShrinkingAtTwoPixels) {
-  QWidget form;
-  form.resize(300, 300);
-  auto* panel = new TWsPanel(&form);
-  panel->setGeometry(10, 10, 100, 80);
-  panel->SetSizeable(true);
-  form.show();
-  QApplication::processEvents();
-  QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(95, 75));
-  EXPECT_TRUE(panel->Sizing());
-  auto move = [&](QPoint to) { test::MoveMouse(panel, to, Qt::LeftButton); };
-  move(QPoint(115, 85));
-  EXPECT_EQ(panel->size(), QSize(120, 90));
-  move(QPoint(-500, 10));  // far beyond: the panel keeps its last size
-  EXPECT_EQ(panel->size(), QSize(120, 90));
-  move(QPoint(20, 10));
-  EXPECT_EQ(panel->size(), QSize(25, 15));
-  QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(20, 10));
-  EXPECT_FALSE(panel->Sizing());
 }
 
 }  // namespace

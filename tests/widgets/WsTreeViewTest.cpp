@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDragMoveEvent>
-#include <QMimeData>
-#include <QScrollBar>
 #include <QTest>
 
 #include "widgets/WsTreeView.h"
@@ -76,25 +73,6 @@ TEST_F(TreeFixture, ClickCtrlClickPlainClickAndKeyboardRules) {
   EXPECT_EQ(typed, QString(QChar(13)));
 }
 
-TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
-  tree.SetMultiSelect(true);
-  tree.SetHideSelection(false);
-  tree.SelectItem(roots[2], false);
-  tree.setFocus();
-  QApplication::setActiveWindow(&tree);
-  QApplication::processEvents();
-  ASSERT_TRUE(tree.hasFocus());
-  const QPoint selectedAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[2]).topRight() - QPoint(3, -2));
-  const QPoint plainAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[0]).topRight() - QPoint(3, -2));
-  QImage focused = tree.grab().toImage();
-  EXPECT_EQ(focused.pixelColor(selectedAt), tree.palette().color(QPalette::Highlight));
-  EXPECT_NE(focused.pixelColor(plainAt), tree.palette().color(QPalette::Highlight));
-  tree.clearFocus();
-  QApplication::processEvents();
-  QImage unfocused = tree.grab().toImage();
-  EXPECT_EQ(unfocused.pixelColor(selectedAt), ToQColor(0xFF00000B, tree.palette()));
-}
-
 TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelectionASingleSelectTreeCountsMinusOne) {
   for (bool multi : {true, false}) {
     tree.SetMultiSelect(multi);
@@ -127,36 +105,6 @@ TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelectionASingleSelectTreeCountsM
   tree.SetItemIndex(-1);
   EXPECT_EQ(tree.ItemIndex(), -1);
   EXPECT_THROW(tree.SetItemIndex(6), std::out_of_range);
-}
-
-// A drag near the bottom edge scrolls only while AutoDragScroll is on; leaving the tree stops it.
-TEST_F(TreeFixture, DragNearTheEdgeScrollsOnlyWithAutoDragScroll) {
-  for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
-  tree.expandAll();
-  QScrollBar* bar = tree.verticalScrollBar();
-  ASSERT_GT(bar->maximum(), 0);
-  // A node of the tree itself is dragged.
-  const std::unique_ptr<QMimeData> data(tree.model()->mimeData({tree.model()->index(0, 0)}));
-  const QPoint nearBottom(50, tree.viewport()->height() - 5);
-  QCursor::setPos(tree.viewport()->mapToGlobal(nearBottom));
-  tree.setAcceptDrops(true);
-  EXPECT_FALSE(tree.AutoDragScroll());
-  for (bool on : {false, true}) {
-    tree.SetAutoDragScroll(on);
-    EXPECT_EQ(tree.AutoDragScroll(), on);
-    bar->setValue(0);
-    QDragEnterEvent enter(nearBottom, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(tree.viewport(), &enter);
-    QDragMoveEvent move(nearBottom, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(tree.viewport(), &move);
-    QTest::qWait(600);
-    EXPECT_EQ(bar->value() > 0, on) << on;
-    QDragLeaveEvent leave;
-    QApplication::sendEvent(tree.viewport(), &leave);
-    const int left = bar->value();
-    QTest::qWait(300);
-    EXPECT_EQ(bar->value(), left) << on;
-  }
 }
 
 }  // namespace
