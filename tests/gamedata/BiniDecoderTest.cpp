@@ -194,15 +194,13 @@ TEST(BiniDecoder, LinesOfEverySource) {
   EXPECT_EQ(Decode(std::string("BINI\1\0\0\0\x0c\0\0\0", 12), bsTooSmall), V{});
   EXPECT_EQ(Decode("[abc]key=val", bsTooSmall), V{});
   EXPECT_EQ(Decode("[abc]\r\nkey=value\r\n", bsNotBini), V{});
-  BiniWriter good, damaged;
-  good.Section("Good", 2).Entry("nickname", 1).String("ore").Entry("price", 2).Int(90).Float(1.5f);
+  BiniWriter damaged;
   damaged.Section("s", 2).Entry("a", 0);
   const struct {
     std::string bytes;
     TBiniStatus status;
     V lines;
   } files[] = {
-      {good.Build(), bsSuccess, {"[Good]", "nickname = ore", "price = 90, 1.500000", ""}},
       {damaged.Build(), bsBadEntry, {"[s]", "a = true"}},
       {"[a]\r\nk = 1\n\nv=2\r\r\n[b]\rlast", bsNotBini, {"[a]", "k = 1", "", "v=2", "", "[b]", "last"}},
       {"\xEF\xBB\xBF[a]\nk=caf\xC3\xA9\n", bsNotBini, {"[a]", "k=caf\xC3\xA9"}},

@@ -72,16 +72,6 @@ TEST(SvIniFile, RepeatedKeysLastLineWinsAndAllLinesStay) {
   EXPECT_EQ(SectionLines(ini, "BaseGood1"), (V{"base=st01", "MarketGood=Ore, 1", "other=x", "MARKETGOOD=gold, 4"}));
 }
 
-TEST(SvIniFile, FindSectionComparesTrimmedValuesIgnoringCase) {
-  TSvIniFile ini(Text("[FactionProps]\naffiliation=fp_01_grp\n[FactionProps]\naffiliation = FTC_03_GRP \n"
-                      "[FactionProps]\naffiliation=ftc_03_grp\n"),
-                 "TEMP");
-  EXPECT_EQ(ini.FindSection("affiliation", " ftc_03_grp", "FactionProps"), "FactionProps2");
-  EXPECT_EQ(ini.FindSection("affiliation", "fs_04_grp", "FactionProps"), "");
-  EXPECT_EQ(ini.FindSection("affiliation", "fp_01_grp", "Never"), "");
-  EXPECT_EQ(ini.FindSection("missing", "**fail**", "FactionProps"), "FactionProps1");
-}
-
 TEST(SvIniFile, WritesBuildSectionsOfExactlyTheGivenName) {
   TSvIniFile ini(Text("[x]\nold=1\n"), "Markets");
   ini.WriteString("x", "k", "v");
@@ -122,12 +112,6 @@ TEST(SvIniFile, FilesOfBothFormsAndMissingFiles) {
   EXPECT_TRUE(damaged.Damaged());
   EXPECT_TRUE(damaged.Loaded);
   EXPECT_EQ(SectionLines(damaged, "good2"), V{"nickname=gold"});
-  w.Entry("lootable", 0).Save(bini);
-  TSvIniFile fromBini(bini);
-  EXPECT_TRUE(fromBini.Loaded);
-  EXPECT_EQ(fromBini.DecodeStatus, bsSuccess);
-  EXPECT_EQ(SectionNames(fromBini), (V{"Good1", "good2"}));
-  EXPECT_EQ(SectionLines(fromBini, "Good1"), (V{"nickname=ore", "price=90, 1.500000"}));
 
   TSvIniFile missing((dir.Path() / "missing.ini").string());
   EXPECT_FALSE(missing.Loaded);
