@@ -31,10 +31,6 @@ class LoaderTest : public test::GeneratedInstallTest {
     int lawful = 0;
     for (const auto& p : d.aFactionProps) lawful += p.lawful;
     EXPECT_EQ(lawful, m.lawfulFactions);
-    // Goods come in the lower-case order of their (ASCII) nicknames: "mine_x" before "minedropper_x".
-    for (std::size_t g = 2; g < d.aGood.size(); ++g) {
-      EXPECT_LT(LowerCase(d.aGood[g - 1].nickname.str()), LowerCase(d.aGood[g].nickname.str())) << g;
-    }
   }
 };
 
