@@ -94,9 +94,6 @@ class UniverseTest : public ParsersTest {
     Slot(iniSolararch,
          "[Solar]\nnickname = planet_arch\ntype = PLANET\n[Solar]\nnickname = station_arch\ntype = STATION\n");
     ASSERT_TRUE(d.parseGroups() && d.parseSolars());
-    d.aSolar.push_back(TGood{});
-    d.aSolar.back().nickname = "jump_arch";
-    d.aSolar.back().archetype_type = 2;
   }
 
   static std::string Object(const std::string& base, const std::string& arch, const std::string& ids,
@@ -116,14 +113,12 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
        "[Base]\nnickname = base_1\nsystem = sys_a\nstrid_name = 101\n"
        "[Base]\nnickname = base_2\nsystem = sys_a\nstrid_name = 102\n"
        "[Base]\nnickname = base_3\nsystem = sys_b\nstrid_name = 103\n"
-       "[Base]\nnickname = base_4\nsystem = sys_b\nstrid_name = 104\n"
        "[Base]\nnickname = base_5\nsystem = sys_b\nstrid_name = 105\n"
        "[Base]\nnickname = base_6\nsystem = nowhere\nstrid_name = 106\n");
   DataFile("universe/systems/sys_a/SYS_A.INI",
            "[SystemInfo]\nlocal_faction = traders\n" + Object("base_3", "station_arch", "103", "police") +
                Object("base_1", "planet_arch", " 101 ", "TRADERS") + Object("base_2", "planet_arch", "999") +
-               Object("base_4", "jump_arch", "104") + Object("base_5", "", "105") +
-               Object("base_6", "planet_arch", "106"));
+               Object("base_5", "", "105") + Object("base_6", "planet_arch", "106"));
   DataFile("universe/systems/sys_b/sys_b.ini", "[SystemInfo]\nlocal_faction = unknown_grp\n" +
                                                    Object("base_3", "station_arch", "103", "traders") +
                                                    Object("base_5", "planet_arch", "105", "nobody"));
@@ -135,7 +130,7 @@ TEST_F(UniverseTest, BasesArePlacedByTheSystemFilesOnly) {
   EXPECT_EQ(d.aSystem[2].faction, 0u);
 
   // base_3 first in sys_a's file (and once only), then base_1; base_5 from sys_b. base_2 has another
-  // display-name number, base_4 a jump archetype, base_5 no archetype in sys_a, base_6 no known system.
+  // display-name number, base_5 no archetype in sys_a, base_6 no known system.
   ASSERT_EQ(d.aBase.size(), 4u);
   EXPECT_EQ(d.aBase[1].nickname, "base_3");
   EXPECT_EQ(d.aBase[1].system, 1u);  // placed in sys_a although the universe says sys_b
@@ -298,14 +293,6 @@ TEST_F(MarketsTest, MarketLinesFillTheCellAndBadLinesKeepTheDefault) {
     EXPECT_FLOAT_EQ(d.aMarket[2][1].PriceFactor, 1.0f);
     EXPECT_FLOAT_EQ(d.aMarket[0][1].PriceFactor + d.aMarket[1][0].PriceFactor, 0.0f);
   }
-}
-
-TEST_F(MarketsTest, StopLeavesTheLaterBasesZero) {
-  Keyed(iniMarkets, "[base_1]\nore=0, -1, 10, 10, 0, 1.5\n");
-  d.StopLoading = true;
-  EXPECT_FALSE(d.parseMarkets());
-  EXPECT_FLOAT_EQ(d.aMarket[2][1].PriceFactor, 0.0f);
-  EXPECT_TRUE(test::HasLine(*journal, "[TSvData.parseMarkets()] - Passed: False", jlEnd));
 }
 
 }  // namespace
