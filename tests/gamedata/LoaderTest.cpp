@@ -39,8 +39,6 @@ TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoad) {
   EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
   EXPECT_TRUE(user.questions.empty() && user.warnings.empty());
   EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >>", jlBegin));
-  EXPECT_TRUE(test::HasLine(*journal, "Result = False", jlWarning));
-  EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
   EXPECT_FALSE(test::HasLine(*journal, "Freeing inis..."));
 
   // OK without a row: the question; No ends the load, and so does Yes with an empty answer (or Cancel).

@@ -77,15 +77,6 @@ TEST_F(ModNamesTest, AScriptOrEntityThatCannotBeReadSkipsOnlyThat) {
   EXPECT_TRUE(Passed(false));
 }
 
-TEST_F(ModNamesTest, NoManagerGivesNoNames) {
-  EXPECT_EQ(Run(), std::vector<std::string>{});
-  EXPECT_TRUE(Passed(false));
-  // The key without "Install_Dir": nothing either.
-  registry->SetString(RegistryRoot::LocalMachine, "Software\\Starvagant Mod Manager", "mods\\A", "1");
-  EXPECT_EQ(Run(), std::vector<std::string>{});
-  EXPECT_EQ(test::CountLines(*journal, jlEnd, "Passed: False"), 2);
-}
-
 }  // namespace
 
 TEST(InstallLookup, RegistryFoldersGetATrailingBackslashMissingOrEmptyOnesNone) {

@@ -74,14 +74,6 @@ TEST_F(ParsersTest, GroupsTakeTheirPropertiesFromTheFirstMatchingSection) {
   EXPECT_EQ(d.aFactionProps[3].scan_for_cargo, "");
   EXPECT_TRUE(d.aFactionProps[4].lawful);  // same nickname in other case: the same, first section
   EXPECT_TRUE(test::HasLine(*journal, "No faction properties for *failed*: not lawful", jlWarning));
-  EXPECT_TRUE(test::HasLine(*journal, "[TSVData.parseGroups()]", jlEnd));
-}
-
-// The generated installations pin which archetypes are kept; none kept leaves not even the dummy.
-TEST_F(ParsersTest, WithoutPlanetOrStationArchetypesTheListIsEmpty) {
-  Slot(iniSolararch, "[Solar]\nnickname = sun\ntype = SUN\n[Solar]\nnickname = untyped\n");
-  ASSERT_TRUE(d.parseSolars());
-  EXPECT_TRUE(d.aSolar.empty());
 }
 
 // ---- systems and bases ---------------------------------------------------------------------------
@@ -180,8 +172,12 @@ TEST_F(UniverseTest, AFileNamedByManySystemsIsParsedAndWalkedOnce) {
   for (std::size_t s = 1; s < d.aSystem.size(); ++s) ASSERT_EQ(d.aSystem[s].faction, 2u) << s;
 }
 
+// The generated installations pin which archetypes are kept. Without planets or stations the list stays
+// empty, not even the dummy, and the universe keeps only the dummy base.
 TEST_F(UniverseTest, WithoutBaseArchetypesOnlyTheDummyRemains) {
-  d.aSolar.clear();
+  Slot(iniSolararch, "[Solar]\nnickname = sun\ntype = SUN\n[Solar]\nnickname = untyped\n");
+  ASSERT_TRUE(d.parseSolars());
+  EXPECT_TRUE(d.aSolar.empty());
   Slot(iniUniverse, "[System]\nnickname = sys_a\nfile = a.ini\n[Base]\nnickname = base_1\nsystem = sys_a\n");
   DataFile("universe/a.ini", Object("base_1", "planet_arch", "0"));
   ASSERT_TRUE(d.parseUniverse());

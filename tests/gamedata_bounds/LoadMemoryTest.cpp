@@ -64,7 +64,6 @@ TEST(BiniBombs, EveryReadStaysWithinTheDecodedBound) {
   const std::vector<std::pair<const char*, std::function<void()>>> reads = {
       {"INI object from the file", [&] { TSvIniFile ini(path); }},
       {"lines of the file", [&] { DecodeBiniFileLines(path, [](std::string_view) {}); }},
-      {"string list", [&] { DecodeBini(path, std::make_unique<TStringList>().get()); }},
   };
   for (const auto& bomb : Bombs()) {
     test::WriteWholeFile(path, bomb.bytes);
