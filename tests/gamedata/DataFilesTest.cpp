@@ -89,26 +89,11 @@ TEST_F(DataFilesTest, ResourceLinesInAnyCaseNameTheirLibraries) {
   EXPECT_EQ(rec.TextPosts().at(2).Message.Position, 3);
 }
 
-TEST_F(DataFilesTest, IdsNumbersPickLibraryAndResource) {
-  Write(dir.Path() / "EXE" / "Names.DLL", samplegen::BuildStringTableDll({{0, "zero"}, {1, "Ore"}, {17, "Gold"}}));
-  d->DllList.Add("names.dll");
-  d->DllList.Add("more.dll");
-  // Names the libraries give are pinned by the model digests; here the numbers they never use.
-  EXPECT_EQ(d->getIdsString("0"), "zero");   // numbers below 65,536 use the first library
-  EXPECT_EQ(d->getIdsString("65538"), "");   // no such string
-  EXPECT_EQ(d->getIdsString("196608"), "");  // a third library that is not listed
-  EXPECT_EQ(test::CountLines(*journal, jlError, "Found invalid IDS String: 196608 > DllNr: 2 > ResId: 0"), 1);
-  // Damaged texts give an empty text and a journal line, never an error out of the loader.
-  for (const char* bad : {"abc", "-5", "99999999999", "16777216", "12x", "$1F", "0x1F", "0X10001"}) {
-    EXPECT_EQ(d->getIdsString(bad), "") << bad;
-    EXPECT_EQ(test::CountLines(*journal, jlError, std::string("Found invalid IDS String: ") + bad), 1) << bad;
-  }
-}
-
-// A library is read once however spelt or linked, another one still read; every name keeps its number.
-TEST_F(DataFilesTest, ALibraryNamedManyWaysIsReadOnce) {
+// Names the libraries give are pinned by the model digests; here the numbers they never use, and a library
+// read once however spelt or linked, another one still read, every name keeping its number.
+TEST_F(DataFilesTest, IdsNumbersAndALibraryNamedManyWays) {
   const fs::path exe = dir.Path() / "EXE";
-  Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{1, "St01 Ore"}}));
+  Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{0, "zero"}, {1, "St01 Ore"}}));
   Write(exe / "own.dll", samplegen::BuildStringTableDll({{1, "St02 Water"}}));
   fs::create_directories(exe / "sub");
   fs::create_symlink("Names.DLL", exe / "link.dll");
@@ -117,6 +102,16 @@ TEST_F(DataFilesTest, ALibraryNamedManyWaysIsReadOnce) {
   for (const char* name : {"names.dll", "sub\\..\\NAMES.dll", "zz1\\..\\names.dll", "own.dll", "link.dll",
                            "sub\\hard.dll", "zz2\\..\\gone.dll", "zz3\\..\\gone.dll"})
     d->DllList.Add(name);
+  EXPECT_EQ(d->getIdsString("0"), "zero");   // numbers below 65,536 use the first library
+  EXPECT_EQ(d->getIdsString("65538"), "");   // no such string
+  EXPECT_EQ(d->getIdsString("589824"), "");  // a ninth library that is not listed
+  EXPECT_EQ(test::CountLines(*journal, jlError, "Found invalid IDS String: 589824 > DllNr: 8 > ResId: 0"), 1);
+  // Damaged texts give an empty text and a journal line, never an error out of the loader.
+  for (const char* bad : {"abc", "-5", "99999999999", "16777216", "12x", "$1F", "0x1F", "0X10001"}) {
+    EXPECT_EQ(d->getIdsString(bad), "") << bad;
+    EXPECT_EQ(test::CountLines(*journal, jlError, std::string("Found invalid IDS String: ") + bad), 1) << bad;
+  }
+
   EXPECT_EQ(d->getIdsString("65537"), "St01 Ore");
   // Rewritten in place, so still the same file: a second reading would find the new text.
   Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{1, "St01 Changed"}}));
