@@ -31,7 +31,7 @@ TEST(ShortString, LongTextsAreCutTo255CharactersNeverInsideOne) {
   EXPECT_TRUE(IsValidUtf8(g.name.str()));
 }
 
-TEST(GoodArr, NicknameLookupIsTrimmedCaseFoldedAndFirstMatchWins) {
+TEST(GoodArr, NicknameLookupIsTrimmedCaseFoldedFirstMatchAndFollowsTheArray) {
   TGoodArr arr{Named("ore"), Named("Ore"), Named("  gold "), Named("ORE")};
   EXPECT_EQ(arr.IndexOfNickname(" ORE "), 1);  // element 0 never matches
   EXPECT_EQ(arr.IndexOfNickname("gold"), 2);
@@ -39,11 +39,10 @@ TEST(GoodArr, NicknameLookupIsTrimmedCaseFoldedAndFirstMatchWins) {
   EXPECT_EQ(TGoodArr({TGood{}, Named("\xC3\x89p\xC3\xA9\x65")}).IndexOfNickname("\xC3\xA9P\xC3\x89\x45"), 1);  // Épée
   EXPECT_EQ(arr.IndexOfNickname("   "), -1);
   EXPECT_EQ(TGoodArr{Named("loot")}.IndexOfNickname("loot"), -1);
-}
 
-TEST(GoodArr, LookupFollowsTheArrayAsItIsFilledRenamedAndRefilled) {
-  // The way the base placement works: look up, grow by one element, fill it, look up again.
-  TGoodArr arr{Named("not available")};
+  // The lookup follows the array as the base placement fills it: look up, grow by one element, fill it,
+  // look up again; then renamed, refilled, cleared and cut.
+  arr = {Named("not available")};
   arr.resize(2);
   EXPECT_EQ(arr.IndexOfNickname("st01_01_base"), -1);  // indexed while still unnamed
   arr[1].nickname = "st01_01_base";

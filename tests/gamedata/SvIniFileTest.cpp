@@ -60,7 +60,7 @@ TEST(SvIniFile, HeaderAndLineForms) {
   EXPECT_EQ(ini.ReadString("Good1", "lonely", "bare"), "bare");  // a bare line has no name
 }
 
-TEST(SvIniFile, RepeatedKeysLastLineWinsAndAllLinesStay) {
+TEST(SvIniFile, RepeatedKeysLastLineWinsAllLinesStayAndWritesNameSectionsExactly) {
   TSvIniFile ini(Text("[BaseGood]\nbase=st01\nMarketGood = Ore, 1\nother=x\nmarketgood=ORE_2, 3\n"), "TEMP");
   EXPECT_EQ(ini.ReadString("BaseGood1", "MarketGood", ""), "ORE_2, 3");
   EXPECT_EQ(Lines(*ini.ReadKeyValues("BaseGood1", "MarketGood", true)),
@@ -70,24 +70,23 @@ TEST(SvIniFile, RepeatedKeysLastLineWinsAndAllLinesStay) {
   // The last line of a name is the one written.
   ini.WriteString("BaseGood1", "MARKETGOOD", "gold, 4");
   EXPECT_EQ(SectionLines(ini, "BaseGood1"), (V{"base=st01", "MarketGood=Ore, 1", "other=x", "MARKETGOOD=gold, 4"}));
-}
 
-TEST(SvIniFile, WritesBuildSectionsOfExactlyTheGivenName) {
-  TSvIniFile ini(Text("[x]\nold=1\n"), "Markets");
-  ini.WriteString("x", "k", "v");
-  ini.WriteString("X", "K", "w");
-  ini.WriteString("x1", "k", "in first");
-  EXPECT_EQ(SectionNames(ini), (V{"x1", "x"}));
-  EXPECT_EQ(SectionLines(ini, "x"), (V{"K=w"}));
-  EXPECT_EQ(Lines(ini.SectionNames), V{"x"});
-  EXPECT_EQ(ini.SectionCounts, std::vector<int>{1});
-  EXPECT_EQ(SectionLines(ini, "x1"), (V{"old=1", "k=in first"}));
+  // Writes build sections of exactly the given name.
+  TSvIniFile markets(Text("[x]\nold=1\n"), "Markets");
+  markets.WriteString("x", "k", "v");
+  markets.WriteString("X", "K", "w");
+  markets.WriteString("x1", "k", "in first");
+  EXPECT_EQ(SectionNames(markets), (V{"x1", "x"}));
+  EXPECT_EQ(SectionLines(markets, "x"), (V{"K=w"}));
+  EXPECT_EQ(Lines(markets.SectionNames), V{"x"});
+  EXPECT_EQ(markets.SectionCounts, std::vector<int>{1});
+  EXPECT_EQ(SectionLines(markets, "x1"), (V{"old=1", "k=in first"}));
 
   TStringList list = Text("commodity_a, 0, -1\nname=val\ncommodity_b\ncommodity_a, 5, 6\n , x");
-  ini.WriteSectionList("st01_01_base", list);
-  EXPECT_EQ(SectionLines(ini, "st01_01_base"), (V{"commodity_a=5, 6", "name=val", "commodity_b=", "=x"}));
-  ini.WriteSectionList("empty", TStringList());
-  EXPECT_EQ(ini.Sections.IndexOf("empty"), -1);
+  markets.WriteSectionList("st01_01_base", list);
+  EXPECT_EQ(SectionLines(markets, "st01_01_base"), (V{"commodity_a=5, 6", "name=val", "commodity_b=", "=x"}));
+  markets.WriteSectionList("empty", TStringList());
+  EXPECT_EQ(markets.Sections.IndexOf("empty"), -1);
 }
 
 TEST(SvIniFile, FilesOfBothFormsAndMissingFiles) {
