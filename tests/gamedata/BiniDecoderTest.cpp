@@ -108,7 +108,7 @@ TEST(BiniDecoder, FloatsPrintWithSixDecimals) {
 }
 
 // Any damage ends the decode with bsBadEntry, keeping the lines before it, reading nothing outside the file.
-TEST(BiniDecoder, DamagedRecordsStopWithBadEntryKeepingTheLinesBefore) {
+TEST(BiniDecoder, DamagedRecordsStopWithBadEntryKeepingTheLinesBeforeAndStringsStayInTheTable) {
   struct Case {
     const char* what;
     std::function<void(BiniWriter&)> write;
@@ -141,13 +141,11 @@ TEST(BiniDecoder, DamagedRecordsStopWithBadEntryKeepingTheLinesBefore) {
     c.write(w);
     EXPECT_EQ(Decode(w.Build(c.tableOffset), bsBadEntry), c.lines) << c.what;
   }
-}
-
-TEST(BiniDecoder, GetCStrReadsOneStringInsideTheTable) {
+  // One string read from the table, never beyond it.
   const std::string table("ab\0cd\0ef", 8);
-  const std::vector<std::pair<std::int64_t, std::string>> cases = {{0, "ab"}, {1, "b"}, {2, ""},       {3, "cd"},
-                                                                   {6, "ef"}, {8, ""},  {1 << 20, ""}, {-1, ""}};
-  for (const auto& [offset, text] : cases) EXPECT_EQ(GetCStr(table, offset), text) << offset;
+  const std::vector<std::pair<std::int64_t, std::string>> strings = {{0, "ab"}, {1, "b"}, {2, ""},       {3, "cd"},
+                                                                     {6, "ef"}, {8, ""},  {1 << 20, ""}, {-1, ""}};
+  for (const auto& [offset, text] : strings) EXPECT_EQ(GetCStr(table, offset), text) << offset;
 }
 
 TEST(BiniDecoder, EntriesAllNamingOneLongStringStopAtTheDecodedBound) {

@@ -34,7 +34,7 @@ class LoaderTest : public test::GeneratedInstallTest {
   }
 };
 
-TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoad) {
+TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoadUnlessAManualPathIsGiven) {
   user.chooser = std::nullopt;
   EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
   EXPECT_TRUE(user.questions.empty() && user.warnings.empty());
@@ -52,21 +52,18 @@ TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoad) {
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant is not installed", jlError));
   EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
   EXPECT_EQ(user.prompts.size(), 1u);
-}
 
-TEST_F(LoaderTest, ManualPathIsAskedUntilItExistsAndMayBeRelative) {
+  // Yes: the path is asked until it exists, and may be relative.
   const auto m = Generate("small");
   fs::create_directories(dir.Path() / "work");
   const fs::path before = fs::current_path();
   fs::current_path(dir.Path() / "work");
-  user.chooser = "";
   user.yesNo = {true};
   user.inputs = {"..\\no such folder", "..\\game\\" + m.installDir.lexically_relative(dir.Path() / "game").string()};
   TSvData d(journal.get(), 0, 0, user);
   fs::current_path(before);
-
-  EXPECT_EQ(user.prompts.size(), 2u);
-  EXPECT_EQ(user.prompts[0], "Manual override|Please enter the path to your Starvagant installation");
+  EXPECT_EQ(user.prompts.size(), 3u);
+  EXPECT_EQ(user.prompts[1], "Manual override|Please enter the path to your Starvagant installation");
   EXPECT_TRUE(test::HasLine(*journal, "Manual override: Trying user given directory", jlWarning));
   EXPECT_TRUE(test::HasLine(*journal, "   SVPath = " + d.SVPath, jlWarning));
   ASSERT_TRUE(platform::ResolveGamePath(d.SVPath).has_value());

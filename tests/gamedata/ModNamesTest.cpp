@@ -79,7 +79,7 @@ TEST_F(ModNamesTest, AScriptOrEntityThatCannotBeReadSkipsOnlyThat) {
 
 }  // namespace
 
-TEST(InstallLookup, RegistryFoldersGetATrailingBackslashMissingOrEmptyOnesNone) {
+TEST(InstallLookup, RegistryFoldersGetATrailingBackslashTheModFolderIsOnTheFirstDriveThatHoldsIt) {
   auto reg = std::make_shared<platform::MemoryRegistry>();
   platform::SetProcessRegistry(reg);
   const char* game = "Software\\Starvagant Games\\Starvagant\\1.0";
@@ -93,9 +93,8 @@ TEST(InstallLookup, RegistryFoldersGetATrailingBackslashMissingOrEmptyOnesNone) 
   EXPECT_EQ(GetGameInstallDir(), "C:\\Games\\Starvagant\\");
   EXPECT_EQ(GetModManagerDir(), "C:\\SVMM\\");
   platform::ResetProcessRegistry();
-}
 
-TEST(InstallLookup, SpecialModFolderOnTheFirstDriveThatHoldsIt) {
+  // The special mod folder: on the first drive that holds it.
   namespace fs = std::filesystem;
   test::TempDir prefix;
   fs::create_directories(prefix.Path() / "dosdevices");

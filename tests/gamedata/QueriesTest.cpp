@@ -54,7 +54,7 @@ class QueriesTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(QueriesTest, NameAndBaseListsCarryPlainTagsAndSkipTheDummy) {
+TEST_F(QueriesTest, BaseListTagsAndRecordDumpLines) {
   // Names and nicknames are read by the debug page's tests on a generated model; here the tags.
   TStringList names = d.getBaseNames();
   ASSERT_EQ(names.Count(), 3);
@@ -65,10 +65,8 @@ TEST_F(QueriesTest, NameAndBaseListsCarryPlainTagsAndSkipTheDummy) {
   SvModel empty;
   SvModelTestAccess(empty).aBase = {Rec("not available", "Loot trading dummy")};
   EXPECT_EQ(empty.getBaseNames().Count(), 0);
-}
 
-TEST_F(QueriesTest, RecordDumpLines) {
-  // Index, nickname, name, volume and a base's system are checked on a generated model by the debug page's tests.
+  // Record dumps: index, nickname, name, volume and a base's system are read by the debug page's tests.
   EXPECT_EQ(d.getBaseInfo(1)[6], "faction:    Xania Police");
   TStringList good = d.getGoodInfo(1);
   EXPECT_EQ(good[7], "system:     Loot Trading");  // goods name the dummy system

@@ -83,7 +83,7 @@ class ChooseDir : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ChooseDir, FixedRowsComeFromTheRegistryAndTheModFolder) {
+TEST_F(ChooseDir, FixedRowsComeFromTheRegistryAndTheModFolderAndStayOutOfTheFile) {
   {
     TformChooseDir d(nullptr, settings);
     ASSERT_EQ(d.sgPath->RowCount(), 1);
@@ -92,17 +92,6 @@ TEST_F(ChooseDir, FixedRowsComeFromTheRegistryAndTheModFolder) {
     EXPECT_FALSE(GetGameInstallDir().empty());
     EXPECT_FALSE(d.Timer1->isActive());  // no default: the dialog waits
   }
-  fs::create_directories(manifest.winePrefix / "drive_c" / "ORVANE62");
-  Reset();
-  {
-    TformChooseDir d(nullptr, settings);
-    ASSERT_EQ(d.sgPath->RowCount(), 2);
-    EXPECT_EQ(Cell(d, 0, 1), "Orvane62 Mod");
-    EXPECT_EQ(Cell(d, 1, 1), "C:\\ORVANE62\\Starvagant\\");
-  }
-}
-
-TEST_F(ChooseDir, EntriesRoundTripAndOnlyTheFixedRowsStayOut) {
   test::WriteWholeFile(settings,
                        "[MAIN]\nPathNum=2\nDefault=-1\n[Path]\nPath_0=/games/a\nPath_1=/games/b\n"
                        "[Name]\nName_0=Starvagant Folder\nName_1=Mod B\n[Other]\nKeep=1\n");
@@ -117,15 +106,22 @@ TEST_F(ChooseDir, EntriesRoundTripAndOnlyTheFixedRowsStayOut) {
   EXPECT_EQ(Read("MAIN", "PathNum"), "2");
   EXPECT_EQ(Read("Name", "Name_0"), "Starvagant Folder");
   EXPECT_EQ(Read("Other", "Keep"), "1");
-
+  {
+    TformChooseDir d(nullptr, settings);
+    d.sgPath->SetSelectedRow(0);
+    QTest::mouseClick(d.btDel, Qt::LeftButton);  // the fixed row goes for this run only
+    ASSERT_EQ(d.sgPath->RowCount(), 2);
+    QTest::mouseClick(d.btAbort, Qt::LeftButton);
+    EXPECT_EQ(d.result(), TformChooseDir::mrAbort);
+    EXPECT_EQ(Read("MAIN", "PathNum"), "2");
+    EXPECT_EQ(TformChooseDir(nullptr, settings).sgPath->RowCount(), 3);
+  }
+  fs::create_directories(manifest.winePrefix / "drive_c" / "ORVANE62");
+  Reset();
   TformChooseDir d(nullptr, settings);
-  d.sgPath->SetSelectedRow(0);
-  QTest::mouseClick(d.btDel, Qt::LeftButton);  // the fixed row goes for this run only
-  ASSERT_EQ(d.sgPath->RowCount(), 2);
-  QTest::mouseClick(d.btAbort, Qt::LeftButton);
-  EXPECT_EQ(d.result(), TformChooseDir::mrAbort);
-  EXPECT_EQ(Read("MAIN", "PathNum"), "2");
-  EXPECT_EQ(TformChooseDir(nullptr, settings).sgPath->RowCount(), 3);
+  ASSERT_EQ(d.sgPath->RowCount(), 4);
+  EXPECT_EQ(Cell(d, 0, 1), "Orvane62 Mod");
+  EXPECT_EQ(Cell(d, 1, 1), "C:\\ORVANE62\\Starvagant\\");
 }
 
 TEST_F(ChooseDir, AddDeleteAndDefaultByTheButtons) {
