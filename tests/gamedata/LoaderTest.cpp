@@ -71,7 +71,7 @@ TEST_F(LoaderTest, ChooserCancelOrNoFolderEndsTheLoadUnlessAManualPathIsGiven) {
   ExpectManifestCounts(d, m);
 }
 
-TEST_F(LoaderTest, MissingMainIniShowsItsPath) {
+TEST_F(LoaderTest, AMissingMainIniShowsItsPathAStopEndsWithoutDialog) {
   const std::string folder = (dir.Path() / "Space").string();
   fs::create_directories(folder);
   auto d = Load(folder);
@@ -81,12 +81,12 @@ TEST_F(LoaderTest, MissingMainIniShowsItsPath) {
   EXPECT_EQ(user.warnings[0].rfind("Starvagant.ini file couldnt be read !\n\r\r", 0), 0u);
   EXPECT_TRUE(user.warnings[0].ends_with("\n\r\rFilepath: " + folder + "\\EXE\\starvagant.ini"));
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant.ini not existant", jlError));
-}
 
-TEST_F(LoaderTest, StopBeforeTheDataFilesEndsWithoutDialog) {
+  // A stop before the data files ends the load without a dialog.
   Generate("small");
+  user.warnings.clear();
   user.stop = [] { return true; };
-  auto d = Load();
+  d = Load();
   EXPECT_FALSE(d->DataValid);
   EXPECT_TRUE(user.warnings.empty());
   EXPECT_TRUE(test::HasLine(*journal, "TSvData.getDllList()", jlEnd));
@@ -94,7 +94,7 @@ TEST_F(LoaderTest, StopBeforeTheDataFilesEndsWithoutDialog) {
   EXPECT_TRUE(test::HasLine(*journal, "Freeing inis...", jlInfo));
 }
 
-TEST_F(LoaderTest, AnErrorPassesOnButIsNeverReportedAsSuccess) {
+TEST_F(LoaderTest, AnErrorPassesOnButIsNeverReportedAsSuccessOrEndsTheLoadWithTheParsersLines) {
   Generate("small");
   // The window goes away while the factions are read.
   user.stop = [this]() -> bool {
@@ -106,10 +106,8 @@ TEST_F(LoaderTest, AnErrorPassesOnButIsNeverReportedAsSuccess) {
   EXPECT_TRUE(test::HasLine(*journal, "Result = False", jlWarning));
   EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
   EXPECT_TRUE(test::HasLine(*journal, "TSvData.Destroy()", jlEnd));
-}
 
-TEST_F(LoaderTest, ParsersThatCatchTheirErrorsEndTheLoadWithTheirLines) {
-  Generate("small");
+  // The parsers that catch their errors end the load with their lines.
   const std::vector<std::vector<std::string>> cases = {
       {"[TSVData.parseUniverse()]", "Error in parseUniverse()", "   window gone"},
       {"[TSvData.parseGoods()]", "TSvData.parseGoods(1)] - Error : window gone",
