@@ -78,7 +78,7 @@ class DataFilesTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(DataFilesTest, ResourceLinesInAnyCaseNameTheirLibraries) {
+TEST_F(DataFilesTest, ResourceLinesNameTheLibrariesThatIdsNumbersPickOnceEach) {
   ASSERT_TRUE(d->getDllList());
   ASSERT_EQ(d->DllList.Count(), 3);
   EXPECT_EQ(d->DllList[0], "names.dll");
@@ -87,11 +87,10 @@ TEST_F(DataFilesTest, ResourceLinesInAnyCaseNameTheirLibraries) {
   EXPECT_EQ(test::CountLines(*journal, jlInfo, "Found 2 Dlls"), 1);
   EXPECT_EQ(rec.TextPosts().at(2).Text, "   Resource file found: more.dll");
   EXPECT_EQ(rec.TextPosts().at(2).Message.Position, 3);
-}
 
-// Names the libraries give are pinned by the model digests; here the numbers they never use, and a library
-// read once however spelt or linked, another one still read, every name keeping its number.
-TEST_F(DataFilesTest, IdsNumbersAndALibraryNamedManyWays) {
+  // Names the libraries give are pinned by the model digests; here the numbers they never use, and a library
+  // read once however spelt or linked, another one still read, every name keeping its number.
+  d->DllList.Clear();
   const fs::path exe = dir.Path() / "EXE";
   Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{0, "zero"}, {1, "St01 Ore"}}));
   Write(exe / "own.dll", samplegen::BuildStringTableDll({{1, "St02 Water"}}));
@@ -168,7 +167,7 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
 }
 
 // The one-pass markets object holds what WriteSectionList of each base's MarketGood values gives, odd lines too.
-TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
+TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWriteAndWithoutTheirSectionsFailTheStep) {
   const std::string text =
       "[BaseGood]\r\nbase = Ö_Base\r\nMarketGood = ÖRE, 0, -1, 1, 1, 0, 1\r\nMarketGood = a=b, 1\r\n"
       "MarketGood = ,x, 2\r\nMarketGood =\r\nmarketgood = ore marketgood=x, 3\r\nMarketGood = A = B, 4\r\n"
@@ -192,16 +191,16 @@ TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
   want->GetStrings(&expected);
   EXPECT_EQ(got.Text(), expected.Text());
   EXPECT_EQ(d->MarketBaseNames.CommaText(), "Ö_Base,last");
-}
 
-TEST_F(DataFilesTest, MarketsOrGoodsWithoutTheirSectionsFailTheStep) {
+  // Markets or goods without their sections fail the step.
   Write(dir.Path() / "Data" / "Equipment" / "Market.ini", "[Market]\r\nbase = x\r\n");
   ASSERT_TRUE(d->getInitialData());
   d->StepCount = 4;
   EXPECT_FALSE(d->getDataInis());
   EXPECT_EQ(test::CountLines(*journal, jlError, "no [BaseGood] section"), 1);
-  EXPECT_EQ(test::CountLines(*journal, jlEnd, "Markets file reorganized"), 1);
-  EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 1);
+  // Each of the two steps ends its markets and its data block.
+  EXPECT_EQ(test::CountLines(*journal, jlEnd, "Markets file reorganized"), 2);
+  EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 2);
   EXPECT_FALSE(d->aIni[iniTemp]);
   EXPECT_EQ(d->StepCount, 5 + 8);
 

@@ -20,7 +20,7 @@ TGood Named(std::string nickname) {
 
 }  // namespace
 
-TEST(ShortString, LongTextsAreCutTo255CharactersNeverInsideOne) {
+TEST(GoodArr, TextsAreCutTo255CharactersNicknameLookupIsTrimmedCaseFoldedFirstMatchAndFollowsTheArray) {
   TGood g;
   g.nickname = std::string(300, 'n');
   EXPECT_EQ(g.nickname.size(), 255u);
@@ -29,9 +29,8 @@ TEST(ShortString, LongTextsAreCutTo255CharactersNeverInsideOne) {
   g.name = umlauts;
   EXPECT_EQ(g.name.size(), 510u);
   EXPECT_TRUE(IsValidUtf8(g.name.str()));
-}
 
-TEST(GoodArr, NicknameLookupIsTrimmedCaseFoldedFirstMatchAndFollowsTheArray) {
+  // The nickname lookup: trimmed, case-folded, the first match.
   TGoodArr arr{Named("ore"), Named("Ore"), Named("  gold "), Named("ORE")};
   EXPECT_EQ(arr.IndexOfNickname(" ORE "), 1);  // element 0 never matches
   EXPECT_EQ(arr.IndexOfNickname("gold"), 2);

@@ -35,7 +35,7 @@ V SectionLines(const TSvIniFile& ini, const std::string& section) {
 
 }  // namespace
 
-TEST(SvIniFile, SectionsAreNumberedPerNameIgnoringCase) {
+TEST(SvIniFile, SectionsAreNumberedPerNameIgnoringCaseInEveryHeaderAndLineForm) {
   TSvIniFile ini(Text("[Data]\ngoods = a.ini ; main\n[data]\ngoods=b.ini\n[Base]\n[BASE]\nnickname=second\n[Solo]"),
                  "TEMP");
   EXPECT_EQ(SectionNames(ini), (V{"Data1", "data2", "Base1", "BASE2", "Solo1"}));
@@ -48,16 +48,15 @@ TEST(SvIniFile, SectionsAreNumberedPerNameIgnoringCase) {
   EXPECT_EQ(ini.ReadStringF("Base%d", "nickname", "", {2}), "second");
   EXPECT_EQ(Lines(*ini.ReadSectionValuesF("Data%d", {2})), V{"goods=b.ini"});
   EXPECT_EQ(ini.ReadSectionValuesF("Data%d", {3})->Count(), 0);
-}
 
-TEST(SvIniFile, HeaderAndLineForms) {
-  TSvIniFile ini(Text("before=header\n[Good] ; comment\n  key =  value  ; note\nlonely\na=b=c\n; comment\n"
-                      "// comment\n\n[Good\n[ spaced ]\n[x]y]\n["),
-                 "TEMP");
-  EXPECT_EQ(SectionNames(ini), (V{"Good1", "Goo1", "spaced1", "x1", "1"}));
-  EXPECT_EQ(SectionLines(ini, "Good1"), (V{"key=value", "lonely", "a=b=c"}));
-  EXPECT_EQ(ini.ReadString("Good1", "a", ""), "b=c");
-  EXPECT_EQ(ini.ReadString("Good1", "lonely", "bare"), "bare");  // a bare line has no name
+  // Header and line forms.
+  TSvIniFile forms(Text("before=header\n[Good] ; comment\n  key =  value  ; note\nlonely\na=b=c\n; comment\n"
+                        "// comment\n\n[Good\n[ spaced ]\n[x]y]\n["),
+                   "TEMP");
+  EXPECT_EQ(SectionNames(forms), (V{"Good1", "Goo1", "spaced1", "x1", "1"}));
+  EXPECT_EQ(SectionLines(forms, "Good1"), (V{"key=value", "lonely", "a=b=c"}));
+  EXPECT_EQ(forms.ReadString("Good1", "a", ""), "b=c");
+  EXPECT_EQ(forms.ReadString("Good1", "lonely", "bare"), "bare");  // a bare line has no name
 }
 
 TEST(SvIniFile, RepeatedKeysLastLineWinsAllLinesStayAndWritesNameSectionsExactly) {
