@@ -188,8 +188,7 @@ TEST_F(UniverseTest, WithoutBaseArchetypesOnlyTheDummyRemains) {
 
 TEST_F(ParsersTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
   Keyed(iniGoods,
-        "[ore]\nnickname = ore\ncategory = commodity\nprice = 90\nequipment = ore_eq\n"
-        "good_sell_price = 1.5\ngood_buy_price = x\n"
+        "[ore]\nnickname = ore\ncategory = commodity\nprice = 90\nequipment = ore_eq\ngood_buy_price = x\n"
         "[gun_a]\nnickname = gun_a\ncategory = EQUIPMENT\nprice = 1500.5\nequipment = gun_a_eq\n"
         "[ship_a]\nnickname = ship_a\ncategory = ship\nprice = 1\n[no_nick]\ncategory = commodity\n"
         "[no_cat]\nnickname = no_cat\n"
@@ -202,8 +201,7 @@ TEST_F(ParsersTest, TradedGoodsAreReadAndEachBrokenOneIsDroppedWithItsLine) {
         "[huge]\nnickname = huge\ncategory = commodity\nprice = 1\nequipment = huge_eq\n"
         "[water]\nnickname = water\ncategory = Commodity\nprice = 4\nequipment = water_eq\n");
   Keyed(iniEquip,
-        "[ore_eq]\nEquipment_Type = Commodity\nids_name = 0\nunits_per_container = 10\n"
-        "decay_per_second = 0.25\nvolume = 2.9\n"
+        "[ore_eq]\nEquipment_Type = Commodity\nids_name = 0\nvolume = 2.9\n"
         "[gun_a_eq]\nEquipment_Type = GUN\nids_name = 0\nvolume = 7\n[no_ids_eq]\nEquipment_Type = Commodity\n"
         "[flag_eq]\nEquipment_Type = Armor\nids_name = 0\n"
         "[neg_eq]\nEquipment_Type = Commodity\nids_name = 0\nvolume = -1\n"
