@@ -78,7 +78,7 @@ class DataFilesTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(DataFilesTest, ResourceLinesInAnyCaseNameTheirLibraries) {
+TEST_F(DataFilesTest, ResourceLinesNameTheLibrariesThatIdsNumbersPickOnceEach) {
   ASSERT_TRUE(d->getDllList());
   ASSERT_EQ(d->DllList.Count(), 3);
   EXPECT_EQ(d->DllList[0], "names.dll");
@@ -87,31 +87,12 @@ TEST_F(DataFilesTest, ResourceLinesInAnyCaseNameTheirLibraries) {
   EXPECT_EQ(test::CountLines(*journal, jlInfo, "Found 2 Dlls"), 1);
   EXPECT_EQ(rec.TextPosts().at(2).Text, "   Resource file found: more.dll");
   EXPECT_EQ(rec.TextPosts().at(2).Message.Position, 3);
-}
 
-TEST_F(DataFilesTest, IdsNumbersPickLibraryAndResource) {
-  Write(dir.Path() / "EXE" / "Names.DLL", samplegen::BuildStringTableDll({{0, "zero"}, {1, "Ore"}, {17, "Gold"}}));
-  Write(dir.Path() / "EXE" / "more.dll", samplegen::BuildStringTableDll({{1, "Li\xC3\xA9ge"}}));
-  d->DllList.Add("names.dll");
-  d->DllList.Add("more.dll");
-  EXPECT_EQ(d->getIdsString("0"), "zero");  // numbers below 65,536 use the first library
-  EXPECT_EQ(d->getIdsString("65537"), "Ore");
-  EXPECT_EQ(d->getIdsString("65553"), "Gold");
-  EXPECT_EQ(d->getIdsString("131073"), "Li\xC3\xA9ge");
-  EXPECT_EQ(d->getIdsString("65538"), "");   // no such string
-  EXPECT_EQ(d->getIdsString("196608"), "");  // a third library that is not listed
-  EXPECT_EQ(test::CountLines(*journal, jlError, "Found invalid IDS String: 196608 > DllNr: 2 > ResId: 0"), 1);
-  // Damaged texts give an empty text and a journal line, never an error out of the loader.
-  for (const char* bad : {"abc", "-5", "99999999999", "16777216", "12x", "$1F", "0x1F", "0X10001"}) {
-    EXPECT_EQ(d->getIdsString(bad), "") << bad;
-    EXPECT_EQ(test::CountLines(*journal, jlError, std::string("Found invalid IDS String: ") + bad), 1) << bad;
-  }
-}
-
-// A library is read once however spelt or linked, another one still read; every name keeps its number.
-TEST_F(DataFilesTest, ALibraryNamedManyWaysIsReadOnce) {
+  // Names the libraries give are pinned by the model digests; here the numbers they never use, and a library
+  // read once however spelt or linked, another one still read, every name keeping its number.
+  d->DllList.Clear();
   const fs::path exe = dir.Path() / "EXE";
-  Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{1, "St01 Ore"}}));
+  Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{0, "zero"}, {1, "St01 Ore"}}));
   Write(exe / "own.dll", samplegen::BuildStringTableDll({{1, "St02 Water"}}));
   fs::create_directories(exe / "sub");
   fs::create_symlink("Names.DLL", exe / "link.dll");
@@ -120,6 +101,16 @@ TEST_F(DataFilesTest, ALibraryNamedManyWaysIsReadOnce) {
   for (const char* name : {"names.dll", "sub\\..\\NAMES.dll", "zz1\\..\\names.dll", "own.dll", "link.dll",
                            "sub\\hard.dll", "zz2\\..\\gone.dll", "zz3\\..\\gone.dll"})
     d->DllList.Add(name);
+  EXPECT_EQ(d->getIdsString("0"), "zero");   // numbers below 65,536 use the first library
+  EXPECT_EQ(d->getIdsString("65538"), "");   // no such string
+  EXPECT_EQ(d->getIdsString("589824"), "");  // a ninth library that is not listed
+  EXPECT_EQ(test::CountLines(*journal, jlError, "Found invalid IDS String: 589824 > DllNr: 8 > ResId: 0"), 1);
+  // Damaged texts give an empty text and a journal line, never an error out of the loader.
+  for (const char* bad : {"abc", "-5", "99999999999", "16777216", "12x", "$1F", "0x1F", "0X10001"}) {
+    EXPECT_EQ(d->getIdsString(bad), "") << bad;
+    EXPECT_EQ(test::CountLines(*journal, jlError, std::string("Found invalid IDS String: ") + bad), 1) << bad;
+  }
+
   EXPECT_EQ(d->getIdsString("65537"), "St01 Ore");
   // Rewritten in place, so still the same file: a second reading would find the new text.
   Write(exe / "Names.DLL", samplegen::BuildStringTableDll({{1, "St01 Changed"}}));
@@ -147,27 +138,19 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
   EXPECT_EQ(goods.ReadString("ore", "price", ""), "95");
   EXPECT_EQ(goods.ReadString("WATER", "item", ""), "1, 2");
 
-  // Markets: two sections of one base merge into the first spelling; a good keeps its first place and
-  // its last entry, in lower case.
-  ASSERT_EQ(d->MarketBaseNames.Count(), 2);
-  EXPECT_EQ(d->MarketBaseNames[0], "St01_01_Base");
-  TStringList lines;
-  d->aIni[iniMarkets]->ReadSectionValues("St01_01_Base", &lines);
-  EXPECT_EQ(lines.Text(), "ore=1, -1, 1, 1, 0, 2\r\nwater=0, -1, 10, 10, 0, 1.2\r\ngun_a=0, -1, 1, 1, 0, 1\r\n");
-  EXPECT_EQ(d->MarketGoodNames.CommaText(), "gun_a,ore,water");  // sorted, once each; gold had no base
+  // Market goods sorted, once each; gold had no base (the merged sections are compared below).
+  EXPECT_EQ(d->MarketGoodNames.CommaText(), "gun_a,ore,water");
 
   // Equipment: the section kind as first spelled ([Gun] and [gun] are one kind) as first line.
   TSvIniFile& equip = *d->aIni[iniEquip];
+  TStringList lines;
   equip.ReadSectionValues("gun_a", &lines);
   EXPECT_EQ(lines.Text(), "Equipment_Type=Gun\r\nnickname=gun_a\r\nids_name=65537\r\n");
   EXPECT_EQ(equip.ReadString("gun_b", "Equipment_Type", ""), "Gun");
   equip.ReadSectionValues("", &lines);  // the [Gun] without nickname
   EXPECT_EQ(lines.Text(), "Equipment_Type=Gun\r\n");
 
-  // The joined kinds; Solararch is no data key.
-  EXPECT_EQ(SectionCountOf(*d->aIni[iniSolararch], "Solar"), 1);
-  EXPECT_EQ(SectionCountOf(*d->aIni[iniGroups], "group"), 2);
-  EXPECT_TRUE(d->aIni[iniFactionProps]->Loaded);
+  EXPECT_EQ(SectionCountOf(*d->aIni[iniSolararch], "Solar"), 1);  // Solararch is no data key
 
   // Journal and progress: the missing file, the step counter restored, the equipment bar redrawn.
   EXPECT_EQ(test::CountLines(*journal, jlData, "Goods ini file found : equipment\\mod_goods.ini"), 1);
@@ -184,7 +167,7 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
 }
 
 // The one-pass markets object holds what WriteSectionList of each base's MarketGood values gives, odd lines too.
-TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
+TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWriteAndWithoutTheirSectionsFailTheStep) {
   const std::string text =
       "[BaseGood]\r\nbase = Ö_Base\r\nMarketGood = ÖRE, 0, -1, 1, 1, 0, 1\r\nMarketGood = a=b, 1\r\n"
       "MarketGood = ,x, 2\r\nMarketGood =\r\nmarketgood = ore marketgood=x, 3\r\nMarketGood = A = B, 4\r\n"
@@ -208,16 +191,16 @@ TEST_F(DataFilesTest, MarketsHoldWhatTheWritePathWouldWrite) {
   want->GetStrings(&expected);
   EXPECT_EQ(got.Text(), expected.Text());
   EXPECT_EQ(d->MarketBaseNames.CommaText(), "Ö_Base,last");
-}
 
-TEST_F(DataFilesTest, MarketsOrGoodsWithoutTheirSectionsFailTheStep) {
+  // Markets or goods without their sections fail the step.
   Write(dir.Path() / "Data" / "Equipment" / "Market.ini", "[Market]\r\nbase = x\r\n");
   ASSERT_TRUE(d->getInitialData());
   d->StepCount = 4;
   EXPECT_FALSE(d->getDataInis());
   EXPECT_EQ(test::CountLines(*journal, jlError, "no [BaseGood] section"), 1);
-  EXPECT_EQ(test::CountLines(*journal, jlEnd, "Markets file reorganized"), 1);
-  EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 1);
+  // Each of the two steps ends its markets and its data block.
+  EXPECT_EQ(test::CountLines(*journal, jlEnd, "Markets file reorganized"), 2);
+  EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 2);
   EXPECT_FALSE(d->aIni[iniTemp]);
   EXPECT_EQ(d->StepCount, 5 + 8);
 
@@ -280,7 +263,7 @@ class OpenCounter {
   int opens_ = 0;
 };
 
-TEST_F(DataFilesTest, AFileNamedAgainIsReadOnceAndJoinedAsOftenAsNamed) {
+TEST_F(DataFilesTest, AFileNamedAgainIsReadOnceJoinedAsOftenAsNamedAndTheJoinedTextIsBounded) {
   // The groups file named in other spellings of its path (and as goods) after the first line: all of
   // its sections count each time, as when it was read for every line.
   MainIni(
@@ -296,11 +279,9 @@ TEST_F(DataFilesTest, AFileNamedAgainIsReadOnceAndJoinedAsOftenAsNamed) {
                              "named more than once, joined as often: " + d->DataPath + "LAUNCHWORLD.INI"),
             1);
   EXPECT_EQ(test::CountLines(*journal, jlData, "Groups ini file found : "), 3);
-}
 
-TEST_F(DataFilesTest, TheJoinedTextOfAKindIsBoundedAndTheLoadEndsPastIt) {
   // A sparse file (no disk used) a third of the bound named three times: it was read and joined each time,
-  // up to gigabytes for a file named more often.
+  // up to gigabytes for a file named more often. The joined text is bounded and the load ends past it.
   Write(dir.Path() / "Data" / "Equipment" / "big.ini", "");
   fs::resize_file(dir.Path() / "Data" / "Equipment" / "big.ini", kMaxLoadText / 3 + (std::size_t(1) << 20));
   MainIni("Goods = equipment\\big.ini\r\nGoods = equipment\\big.ini\r\nGoods = equipment\\big.ini\r\n");
@@ -310,7 +291,7 @@ TEST_F(DataFilesTest, TheJoinedTextOfAKindIsBoundedAndTheLoadEndsPastIt) {
                              "Joining of data files stopped: The joined data texts pass 512 MiB at " + d->DataPath +
                                  "equipment\\big.ini"),
             1);
-  EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 1);
+  EXPECT_EQ(test::CountLines(*journal, jlEnd, "TSvData.getDataInis()"), 2);  // each of the two steps ends
 }
 
 TEST_F(DataFilesTest, ManyEquipmentKindsAndMarketGoodsReorganiseInOnePass) {
