@@ -52,9 +52,9 @@ int CompareFloats(double a, double b) { return Sign(std::nearbyint(a - b)); }
 
 int Orient(int result, int ParamSort) { return ParamSort >= ReversedSort ? -result : result; }
 
-int ColumnOf(int ParamSort) { return ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort; }
-
 }  // namespace
+
+int RouteSortColumn(int ParamSort) { return ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort; }
 
 namespace {
 
@@ -146,7 +146,7 @@ std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
     }
     return out;
   };
-  switch (RouteColumnKind(ColumnOf(ParamSort))) {
+  switch (RouteColumnKind(RouteSortColumn(ParamSort))) {
     case TRouteColumnKind::Whole: {
       const auto k = keys([](std::string_view t) { return RouteWholeNumber(t); });
       return StableOrder(

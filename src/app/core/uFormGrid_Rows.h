@@ -35,6 +35,8 @@ struct TRouteRow {
 
 // The base direction of ParamSort = column, the reversed one ParamSort = column + 65,535.
 inline constexpr int ReversedSort = 65535;
+// The column a ParamSort sorts by, whichever its direction.
+int RouteSortColumn(int ParamSort);
 
 // How a column's texts compare. Whole: "Profit", "Profit/#", "Price", "Earn" as 64-bit whole numbers,
 // lowest first. Float: "Money to buy" .. "Volume" as whole-text numbers with '.' (or ',' when the text

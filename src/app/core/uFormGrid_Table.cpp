@@ -103,7 +103,7 @@ void TRouteTable::Clear(const std::function<void()>& Between, std::size_t SliceB
 }
 
 std::vector<std::uint32_t> RouteOrder(const TRouteTable& Rows, int ParamSort, const TRouteTick& Tick) {
-  const int column = ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort;
+  const int column = RouteSortColumn(ParamSort);
   return RouteOrder(
       Rows.Count(), ParamSort, [&](std::size_t i) { return Rows.Field(i, column); }, Tick);
 }
