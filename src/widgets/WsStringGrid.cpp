@@ -466,7 +466,8 @@ void TWsStringGrid::UpdateVisibleColumns() {
   const int n = visibleColumns_->Count();
   fixedCols_ = n == 0 ? 0 : (wantedFixedCols_ < n ? wantedFixedCols_ : n - 1);
   UpdateColumns();
-  if (GetActiveCol() != remembered) SelectCell(CurrentCol(), CurrentGridRow());
+  // The re-selection asks for the first data row, or the header row while none is selected.
+  if (GetActiveCol() != remembered) SelectCell(CurrentCol(), GetSelectedRow() < 0 ? 0 : 1);
 }
 
 void TWsStringGrid::UpdateColumns() {
@@ -524,13 +525,14 @@ void TWsStringGrid::ColumnCreated(TWsGridColumn& column) {
 void TWsStringGrid::ColumnRemoving(TWsGridColumn& column) {
   if (activeColumn_ == &column) activeColumn_ = nullptr;
   UpdateVisibleColumns();
-  SelectCell(CurrentCol(), CurrentGridRow());
+  // The row argument is the selected data row as it is, not its grid row.
+  SelectCell(CurrentCol(), GetSelectedRow());
 }
 
 void TWsStringGrid::ColumnVisibilityChanged(TWsGridColumn&) {
   UpdateVisibleColumns();
   activeColumn_ = nullptr;
-  SelectCell(CurrentCol(), CurrentGridRow());
+  SelectCell(CurrentCol(), GetSelectedRow());
   EnsureCurrentCell();
 }
 
