@@ -100,10 +100,10 @@ TWsStringGrid::TWsStringGrid(QWidget* parent)
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setDefaultSectionSize(defaultRowHeight_);
   header_->setMinimumSectionSize(1);
-  header_->setSectionsClickable(true);
+  // Clicks on the header are the grid's own (WsStringGrid_Header.cpp), not the header's.
+  header_->setSectionsClickable(false);
   header_->setHighlightSections(false);
   header_->setFixedHeight(defaultRowHeight_);
-  connect(header_, &QHeaderView::sectionClicked, this, [this](int i) { HeaderClicked(i); });
   connect(header_, &QHeaderView::sectionResized, this, [this](int, int, int) { ColWidthsChanged(); });
   connect(header_, &QHeaderView::sectionMoved, this, [this](int, int from, int to) { SectionMoved(from, to); });
   // Row sizing and moving happen on the row header, shown only while one of them is on.
@@ -235,10 +235,9 @@ void TWsStringGrid::ApplyOptions() {
   verticalHeader()->setVisible((options_ & (goRowSizing | goRowMoving)) != 0);
   verticalHeader()->setSectionsMovable((options_ & goRowMoving) != 0);
   verticalHeader()->setSectionResizeMode((options_ & goRowSizing) ? QHeaderView::Interactive : QHeaderView::Fixed);
-  // Fixed columns are always sizable from the header, the others only with column sizing on.
-  for (int i = 0; i < header_->count(); ++i)
-    header_->setSectionResizeMode(i, ((options_ & goColSizing) || i < fixedCols_) ? QHeaderView::Interactive
-                                                                                  : QHeaderView::Fixed);
+  // The header sizes columns itself only with column sizing on; the fixed columns' right edges are
+  // handled by the grid (WsStringGrid_Header.cpp) either way.
+  header_->setSectionResizeMode((options_ & goColSizing) ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
 // ---- rows ----
@@ -466,7 +465,8 @@ void TWsStringGrid::UpdateVisibleColumns() {
   const int n = visibleColumns_->Count();
   fixedCols_ = n == 0 ? 0 : (wantedFixedCols_ < n ? wantedFixedCols_ : n - 1);
   UpdateColumns();
-  if (GetActiveCol() != remembered) SelectCell(CurrentCol(), CurrentGridRow());
+  // The re-selection asks for the first data row, or the header row while none is selected.
+  if (GetActiveCol() != remembered) SelectCell(CurrentCol(), GetSelectedRow() < 0 ? 0 : 1);
 }
 
 void TWsStringGrid::UpdateColumns() {
@@ -524,13 +524,14 @@ void TWsStringGrid::ColumnCreated(TWsGridColumn& column) {
 void TWsStringGrid::ColumnRemoving(TWsGridColumn& column) {
   if (activeColumn_ == &column) activeColumn_ = nullptr;
   UpdateVisibleColumns();
-  SelectCell(CurrentCol(), CurrentGridRow());
+  // The row argument is the selected data row as it is, not its grid row.
+  SelectCell(CurrentCol(), GetSelectedRow());
 }
 
 void TWsStringGrid::ColumnVisibilityChanged(TWsGridColumn&) {
   UpdateVisibleColumns();
   activeColumn_ = nullptr;
-  SelectCell(CurrentCol(), CurrentGridRow());
+  SelectCell(CurrentCol(), GetSelectedRow());
   EnsureCurrentCell();
 }
 

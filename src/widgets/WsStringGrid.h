@@ -267,6 +267,13 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   TWsGridColumn* activeColumn_ = nullptr;
   bool applyingColumns_ = false;
   bool cancelling_ = false;
+  // Header mouse state: a fixed column being sized from its right edge, and a header cell pressed.
+  bool sizing_ = false;
+  bool overSizingEdge_ = false;
+  bool overHeaderSplit_ = false;  // the header's own sizing edge (column sizing on) is under the mouse
+  int sizingCol_ = 0;
+  int lastX_ = 0;
+  int pressedCol_ = -1;
   bool selectVetoed_ = false;
   bool settingCurrent_ = false;
 

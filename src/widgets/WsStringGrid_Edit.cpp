@@ -1,12 +1,11 @@
-// Interaction of the string grid: the in-place editor, editing keys, the cell button, sorting, header
-// clicks, column moves and the context-menu event.
+// Interaction of the string grid: the in-place editor, editing keys, the cell button, sorting, row moves
+// and the context-menu event.
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -385,34 +384,6 @@ void TWsStringGrid::QuickSortRows(int l, int r) {
       r = j;
     }
   }
-}
-
-// ---- header ----
-
-void TWsStringGrid::HeaderClicked(int col) {
-  if (col < 0 || col >= visibleColumns_->Count()) return;
-  if (autoSort_) {
-    TWsGridColumn& c = visibleColumns_->Items(col);
-    const TColumnSorting next = c.SortOrder() == csAsc ? csDsc : csAsc;
-    for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i).SetSortOrder(csNone);
-    c.SetSortOrder(next);
-  }
-  if (OnHeaderClick) OnHeaderClick(*this, col);
-  InvalidateCol(col);
-  // A click on a column cut off at the right edge brings one more column into view.
-  if (columnViewportPosition(col) + columnWidth(col) > viewport()->width())
-    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + 1);
-}
-
-void TWsStringGrid::SectionMoved(int fromIndex, int toIndex) {
-  // The header only shows the move; the visible list holds the order, so the header goes back to its
-  // plain order and the columns are applied again.
-  header_->blockSignals(true);
-  header_->moveSection(toIndex, fromIndex);
-  header_->blockSignals(false);
-  visibleColumns_->Move(fromIndex, toIndex);
-  if (OnColumnMoved) OnColumnMoved(*this, fromIndex, toIndex);
-  UpdateColumns();
 }
 
 }  // namespace qmz

@@ -63,8 +63,15 @@ class WsGridHeader : public QHeaderView {
  public:
   explicit WsGridHeader(TWsStringGrid& grid) : QHeaderView(Qt::Horizontal, &grid), grid_(grid) {}
 
+  // The header column whose inside (a pixel clear of either edge) holds x, -1 when none.
+  int HeaderColumnAt(int x) const;
+
  protected:
   void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   TWsStringGrid& grid_;

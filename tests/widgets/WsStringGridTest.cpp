@@ -7,51 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "widgets/WsStringGrid.h"
 #include "support/SysUtils.h"
 #include "widgets/WsGridColumns.h"
+#include "widgets/WsStringGrid.h"
+#include "widgets/WsStringGridFixture.h"
 
 using namespace qmz;
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
 
-namespace {
-
-class StringGrid : public ::testing::Test {
- protected:
-  void SetUp() override {
-    grid = std::make_unique<TWsStringGrid>();
-    grid->resize(400, 300);
-  }
-
-  // Columns with the given captions (also their names) and rows of texts.
-  void Fill(const std::vector<std::string>& captions, const std::vector<std::vector<std::string>>& rows) {
-    for (const auto& caption : captions) {
-      TWsGridColumn& c = grid->Columns().Add();
-      c.SetCaption(caption);
-      c.SetName(caption);
-    }
-    for (const auto& row : rows) {
-      grid->AddRow();
-      for (int c = 0; c < static_cast<int>(row.size()); ++c) grid->SetCell(c, grid->RowCount() - 1, row[c]);
-    }
-  }
-
-  std::vector<std::string> Column(int col) {
-    std::vector<std::string> out;
-    for (int r = 0; r < grid->RowCount(); ++r) out.push_back(grid->GetCell(col, r));
-    return out;
-  }
-
-  QPoint HeaderPoint(int col) {
-    QHeaderView* h = grid->horizontalHeader();
-    return QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2);
-  }
-
-  std::unique_ptr<TWsStringGrid> grid;
-};
-
-}  // namespace
+using qmz::test::StringGrid;
 
 TEST_F(StringGrid, EmptyGridShowsOneBlankRowAndRefusesCellAccess) {
   Fill({"A", "B"}, {});
@@ -211,6 +176,7 @@ TEST(WsGridColumns, CommaListsUniqueNamesSortedDisplayIndexesCellKindsAndFlags) 
       {"plain", "plain", "plain"},
       {"one\r\ntwo words", "one,\"two words\"", "one\r\ntwo words"},
       {"a\n", "a,", "a\r\n"},
+      {"a\rb", "a,b", "a\r\nb"},
       {"a\n\nb", "a,,b", "a\r\n\r\nb"},
       {"say \"hi\"", "\"say \"\"hi\"\"\"", "say \"hi\""},
       {"x,y", "\"x,y\"", "x,y"},

@@ -1,0 +1,82 @@
+#pragma once
+// The string grid's test fixture, shared by the grid's test files (one fixture class for the suite).
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "widgets/WsGridColumns.h"
+#include "widgets/WsStringGrid.h"
+
+namespace qmz::test {
+
+class StringGrid : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid = std::make_unique<TWsStringGrid>();
+    grid->resize(400, 300);
+  }
+
+  // Columns with the given captions (also their names) and rows of texts.
+  void Fill(const std::vector<std::string>& captions, const std::vector<std::vector<std::string>>& rows) {
+    for (const auto& caption : captions) {
+      TWsGridColumn& c = grid->Columns().Add();
+      c.SetCaption(caption);
+      c.SetName(caption);
+    }
+    for (const auto& row : rows) {
+      grid->AddRow();
+      for (int c = 0; c < static_cast<int>(row.size()); ++c) grid->SetCell(c, grid->RowCount() - 1, row[c]);
+    }
+  }
+
+  std::vector<std::string> Column(int col) {
+    std::vector<std::string> out;
+    for (int r = 0; r < grid->RowCount(); ++r) out.push_back(grid->GetCell(col, r));
+    return out;
+  }
+
+  void ShowGrid() {
+    grid->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+    // An inactive window takes the focus from an open editor, which ends the editing.
+    grid->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
+    grid->setFocus();
+  }
+
+  QPoint HeaderPoint(int col) {
+    QHeaderView* h = grid->horizontalHeader();
+    return QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2);
+  }
+
+  QPoint CellPoint(int col, int row) { return grid->visualRect(grid->model()->index(row, col)).center(); }
+
+  // The open editor (a closed one may linger until its deferred deletion).
+  TWsSGInplaceEdit* Editor() {
+    for (auto* e : grid->findChildren<TWsSGInplaceEdit*>())
+      if (e->isVisible()) return e;
+    return nullptr;
+  }
+
+  // Opens the current cell's editor with a key, types and ends with another; false when no editor opened.
+  bool Edit(Qt::Key open, const char* typed, Qt::Key end) {
+    QTest::keyClick(grid.get(), open);
+    QApplication::processEvents();
+    auto* editor = Editor();
+    if (editor == nullptr) return false;
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, end);
+    QApplication::processEvents();
+    return true;
+  }
+
+  std::unique_ptr<TWsStringGrid> grid;
+};
+
+}  // namespace qmz::test

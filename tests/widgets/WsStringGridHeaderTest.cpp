@@ -1,0 +1,112 @@
+// The string grid's header under the mouse: a click is a press and a release on one column with no move
+// between them; the right edge of a fixed column sizes it in steps from the last mouse position; a drag
+// from a header cell starts the column moving.
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "util/MouseMove.h"
+#include "widgets/WsStringGridFixture.h"
+
+using namespace qmz;
+using qmz::test::MoveMouse;
+using qmz::test::StringGrid;
+
+TEST_F(StringGrid, AnyMoveBetweenPressAndReleaseCancelsTheHeaderClick) {
+  Fill({"Name", "Other"}, {{"b", "x"}, {"c", "y"}, {"a", "z"}});
+  std::vector<int> clicks;
+  grid->OnHeaderClick = [&](TWsStringGrid&, int col) { clicks.push_back(col); };
+  grid->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+  QWidget* header = grid->horizontalHeader()->viewport();
+  const QPoint at = HeaderPoint(0);
+
+  QTest::mousePress(header, Qt::LeftButton, {}, at);
+  MoveMouse(header, at + QPoint(2, 0), Qt::LeftButton);  // still inside the same column
+  QTest::mouseRelease(header, Qt::LeftButton, {}, at + QPoint(2, 0));
+  EXPECT_TRUE(clicks.empty());
+  EXPECT_EQ(grid->VisibleColumns().Items(0).SortOrder(), csNone);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"b", "c", "a"}));
+
+  // The next press and release without a move clicks again, and so does the second press of a double click.
+  QTest::mouseClick(header, Qt::LeftButton, {}, at);
+  EXPECT_EQ(clicks, std::vector<int>{0});
+  QTest::mouseClick(header, Qt::LeftButton, {}, HeaderPoint(1));
+  QTest::mouseDClick(header, Qt::LeftButton, {}, HeaderPoint(1));
+  QTest::mouseRelease(header, Qt::LeftButton, {}, HeaderPoint(1));
+  EXPECT_EQ(clicks, (std::vector<int>{0, 1, 1}));
+  EXPECT_EQ(grid->VisibleColumns().Items(1).SortOrder(), csDsc);
+
+  // A release on the one-pixel border between two columns belongs to neither.
+  const int border = grid->horizontalHeader()->sectionViewportPosition(1);
+  QTest::mousePress(header, Qt::LeftButton, {}, QPoint(border - 1, at.y()));
+  QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(border - 1, at.y()));
+  EXPECT_EQ(clicks.size(), 3u);
+}
+
+TEST_F(StringGrid, TheRightEdgeOfAFixedColumnSizesItStepByStep) {
+  Fill({"Key", "Value"}, {{"k", "v"}});
+  grid->SetFixedCols(1);
+  std::vector<int> clicks;
+  grid->OnHeaderClick = [&](TWsStringGrid&, int col) { clicks.push_back(col); };
+  grid->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+  QHeaderView* h = grid->horizontalHeader();
+  QWidget* header = h->viewport();
+  TWsGridColumn& key = grid->VisibleColumns().Items(0);
+  const int width = key.Width();
+  const int y = h->height() / 2;
+
+  MoveMouse(header, QPoint(width + 2, y));  // within three pixels of the edge
+  EXPECT_EQ(h->cursor().shape(), Qt::SplitHCursor);
+  QTest::mousePress(header, Qt::LeftButton, {}, QPoint(width + 2, y));
+  MoveMouse(header, QPoint(width - 70, y), Qt::LeftButton);  // would leave no width: ignored
+  EXPECT_EQ(h->sectionSize(0), width);
+  MoveMouse(header, QPoint(width - 60, y), Qt::LeftButton);  // ten pixels on from the last position
+  EXPECT_EQ(h->sectionSize(0), width + 10);
+  QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(width - 60, y));
+  EXPECT_EQ(key.Width(), width + 10);
+  EXPECT_TRUE(clicks.empty());
+
+  // Four pixels off the edge it is a press on the column.
+  MoveMouse(header, QPoint(width + 10 - 4, y));
+  EXPECT_NE(h->cursor().shape(), Qt::SplitHCursor);
+  QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(width + 10 - 4, y));
+  EXPECT_EQ(clicks, std::vector<int>{0});
+  EXPECT_EQ(key.Width(), width + 10);
+
+  // With column sizing on, the header sizes the other columns from their edges itself.
+  grid->SetOptions(grid->Options() | goColSizing);
+  TWsGridColumn& value = grid->VisibleColumns().Items(1);
+  const int valueWidth = value.Width();
+  const QPoint edge(h->sectionViewportPosition(1) + valueWidth - 1, y);
+  MoveMouse(header, edge);
+  EXPECT_EQ(h->cursor().shape(), Qt::SplitHCursor);
+  QTest::mousePress(header, Qt::LeftButton, {}, edge);
+  MoveMouse(header, edge + QPoint(15, 0), Qt::LeftButton);
+  QTest::mouseRelease(header, Qt::LeftButton, {}, edge + QPoint(15, 0));
+  EXPECT_EQ(value.Width(), valueWidth + 15);
+  EXPECT_EQ(clicks.size(), 1u);
+}
+
+TEST_F(StringGrid, DraggingFromAHeaderCellMovesTheColumn) {
+  Fill({"A", "B", "C"}, {{"a", "b", "c"}});
+  grid->SetOptions(grid->Options() | goColMoving);
+  std::vector<int> clicks;
+  grid->OnHeaderClick = [&](TWsStringGrid&, int col) { clicks.push_back(col); };
+  grid->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+  QWidget* header = grid->horizontalHeader()->viewport();
+  QTest::mousePress(header, Qt::LeftButton, {}, HeaderPoint(0));
+  const QPoint to = HeaderPoint(2) + QPoint(10, 0);  // past the middle of the last column
+  for (int x = HeaderPoint(0).x() + 10; x < to.x(); x += 10) MoveMouse(header, QPoint(x, to.y()), Qt::LeftButton);
+  MoveMouse(header, to, Qt::LeftButton);
+  QTest::mouseRelease(header, Qt::LeftButton, {}, to);
+  EXPECT_EQ(grid->VisibleColumns().Items(2).Caption(), "A");
+  EXPECT_EQ(grid->GetCell(2, 0), "a");
+  EXPECT_TRUE(clicks.empty());
+}
