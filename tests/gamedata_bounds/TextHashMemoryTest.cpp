@@ -17,16 +17,15 @@ using namespace qmz;
 namespace {
 
 // Texts long and short, with capitals of one and two bytes ("É" C3 89, "Ÿ" C5 B8) and lone lead bytes
-// around every 256 bytes, where the hash takes its next piece.
+// where the hash's first piece of 256 bytes ends.
 std::vector<std::string> Texts() {
   std::vector<std::string> texts = {"", "Ore", "SHIP_Hull_\xC3\x89", "\xC3", "\xC5\xB8"};
-  for (std::size_t length : {255, 256, 257, 511, 512, 513, 5000}) {
+  for (std::size_t length : {254, 255, 256, 257, 511, 513, 5000}) {
     for (const char* at : {"\xC3\x89", "\xC5\xB8", "\xC3\xC3", "\xC5\xC3\x89", "Q"}) {
       for (std::size_t shift = 0; shift < 3; ++shift) {
         std::string text(length, 'N');
         for (std::size_t i = 0; i < length; ++i) text[i] = "aB_x9Z"[i % 6];
-        const std::size_t where = length - std::min(length, shift + 1);
-        text.replace(where, 0, at);  // the piece's border falls before, inside or after it
+        text.insert(std::min(length, 255 - shift), at);  // the piece's border falls inside it or just after
         texts.push_back(text);
       }
     }
