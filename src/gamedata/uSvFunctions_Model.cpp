@@ -14,7 +14,7 @@ using platform::TrimView;
 
 // Keys are stored trimmed as written; hashing and comparing fold letter case, so lookups need no copy.
 // TextHash is keyed per process: nicknames of a crafted file cannot be chosen to share one bucket. It
-// folds into a buffer, which may fail to grow: so no noexcept here, that would end the process.
+// needs no memory, so a lookup cannot fail for the want of it.
 struct FoldedHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view s) const { return TextHash(s); }

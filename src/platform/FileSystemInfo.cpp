@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <memory>
 #include <new>
-#include <random>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -151,22 +150,15 @@ std::optional<VolumeData> ReadVolumeData(const fs::path& folder) {
   return v;
 }
 
-bool ProbeWriteProtected(const fs::path& folder) {
-  std::random_device rd;
-  std::mt19937_64 gen((static_cast<std::uint64_t>(rd()) << 32) ^ rd() ^ static_cast<std::uint64_t>(getpid()));
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    char name[32];
-    std::snprintf(name, sizeof name, "RWRO%08llX.tmp", static_cast<unsigned long long>(gen() & 0xFFFFFFFFu));
-    const fs::path probe = folder / name;
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;  // another probe's name: draw again
-      return true;
-    }
-    ::close(fd);
-    return ::unlink(probe.c_str()) != 0;
-  }
-  return true;
+bool IsFolderWriteProtected(const fs::path& folder) {
+  struct statvfs volume {};
+  struct stat info {};
+  if (::statvfs(folder.c_str(), &volume) != 0 || ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    return true;
+  if ((volume.f_flag & ST_RDONLY) != 0) return true;
+  // The rights of the running user as a file it made would meet them (its effective ids): a new name
+  // needs writing and searching the folder. A folder made immutable answers no as well.
+  return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0;
 }
 
 }  // namespace qmz::platform

@@ -48,8 +48,9 @@ std::optional<VolumeData> ReadVolumeData(const std::filesystem::path& folder);
 // that contains path; empty when none does.
 std::string FileSystemTypeOf(const std::string& mountsText, const std::filesystem::path& path);
 
-// A real test: creates a uniquely named file "RWRO..." in folder and deletes it again. True when
-// the file cannot be created or cannot be deleted; no file is left behind on a writable folder.
-bool ProbeWriteProtected(const std::filesystem::path& folder);
+// True when the running user cannot make a file in folder: the folder is missing or no folder, its file
+// system is mounted read-only, or the user's rights do not allow it. Asks the file system only; nothing
+// is written, so a folder that is not the program's (the root folder) stays untouched.
+bool IsFolderWriteProtected(const std::filesystem::path& folder);
 
 }  // namespace qmz::platform

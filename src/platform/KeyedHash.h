@@ -14,6 +14,21 @@ namespace qmz::platform {
 
 // SipHash-1-3 of the text under the process's key.
 std::uint64_t KeyedHash(std::string_view text);
+// KeyedHash of a text given in pieces, for a text made on the way that is never held whole in memory: Add
+// the pieces in order, then Finish (once) gives what KeyedHash gives for them joined. Allocates nothing.
+class KeyedHashStream {
+ public:
+  KeyedHashStream();
+  void Add(std::string_view piece);
+  std::uint64_t Finish();
+
+ private:
+  std::uint64_t v_[4];
+  std::uint64_t tail_ = 0;  // bytes of a word not yet whole, in its low end
+  std::size_t tailBytes_ = 0;
+  std::uint64_t length_ = 0;
+};
+
 // The same algorithm under a given key (its two halves read little-endian from the key's 16 bytes), with
 // one and three rounds as KeyedHash and with the two and four rounds the algorithm was published with.
 std::uint64_t SipHash13(std::uint64_t k0, std::uint64_t k1, std::string_view text);

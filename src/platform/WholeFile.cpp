@@ -151,6 +151,25 @@ std::string FollowFileLinks(const std::string& Path) {
   return path;
 }
 
+namespace {
+
+// Why what stands at File must not be replaced by a regular file: a device, FIFO, socket or folder, or a
+// link still (one of too many). Empty when a regular file or nothing stands there (or it cannot be told:
+// the write then gives the system's reason).
+std::string NoRegularFileReason(const std::string& File) {
+  struct stat st {};
+  if (::lstat(File.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+  if (S_ISLNK(st.st_mode)) return std::strerror(ELOOP);
+  const char* kind = S_ISDIR(st.st_mode)                          ? "a folder"
+                     : S_ISFIFO(st.st_mode)                       ? "a FIFO"
+                     : S_ISSOCK(st.st_mode)                       ? "a socket"
+                     : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                                  : "something else";
+  return std::string(kind) + ", not a regular file";
+}
+
+}  // namespace
+
 bool WriteFileAtomicPieces(const std::string& Path, const std::function<bool(std::string_view& Piece)>& Next,
                            std::string* Reason) {
   std::string why;
@@ -161,6 +180,9 @@ bool WriteFileAtomicPieces(const std::string& Path, const std::function<bool(std
   if (Path.empty()) return fail(std::strerror(ENOENT));
   // Renaming over a link would replace the link by a plain file and leave its target as it was.
   const std::string file = FollowFileLinks(Path);
+  // A device, FIFO or socket stays what it is: renaming over it would put a plain file in its place.
+  why = NoRegularFileReason(file);
+  if (!why.empty()) return fail(why);
   static std::atomic<unsigned> counter{0};
   std::string temp;
   int fd = -1;
@@ -194,6 +216,10 @@ bool WriteFileAtomicPieces(const std::string& Path, const std::function<bool(std
   if (::close(fd) != 0 && ok) {
     ok = false;
     why = std::strerror(errno);
+  }
+  if (ok) {
+    why = NoRegularFileReason(file);  // put there while the file was written
+    ok = why.empty();
   }
   if (ok && ::rename(temp.c_str(), file.c_str()) != 0) {
     ok = false;

@@ -26,7 +26,9 @@ bool ReadFileChunks(const std::string& Path, std::size_t ChunkSize,
 // Writes Data to Path through a temporary file in the same folder that is renamed over Path, so a failed
 // write never leaves a half-written file. An existing file keeps its permission bits. A Path that is a
 // symbolic link is followed: the link's target is written (beside it, renamed there) and the link stays.
-// False on failure; Reason, when given, then gets the system's error text.
+// A Path that is, or links to, no regular file (a device, a FIFO, a socket, a folder) is refused and left
+// as it is. False on failure; Reason, when given, then gets the system's error text or "a FIFO, not a
+// regular file" and the like.
 bool WriteFileAtomic(const std::string& Path, std::string_view Data, std::string* Reason = nullptr);
 
 // The same for a file made a piece at a time: Next sets Piece to the next bytes and returns true, or

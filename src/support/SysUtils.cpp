@@ -342,11 +342,13 @@ std::string LowerCase(std::string_view s) {
   return r;
 }
 
-void LowerCaseTo(std::string_view s, std::string& r) {
-  r.assign(s);
-  char* const p = r.data();
+namespace {
+
+// Folds the n bytes at p where they stand.
+void FoldInPlace(char* p, std::size_t n) {
+  const std::string_view r(p, n);
   char small[2];
-  for (std::size_t i = 0; i < r.size(); ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     const auto b = static_cast<unsigned char>(p[i]);
     if (b - unsigned('A') < 26u) {
       p[i] = char(b + 32);
@@ -357,14 +359,29 @@ void LowerCaseTo(std::string_view s, std::string& r) {
   }
 }
 
+}  // namespace
+
+void LowerCaseTo(std::string_view s, std::string& r) {
+  r.assign(s);
+  FoldInPlace(r.data(), r.size());
+}
+
 std::size_t TextHash(std::string_view s) {
-  // The folded text in a buffer of the thread, so a lookup allocates nothing; a long text's room is given
-  // back at once.
-  thread_local std::string folded;
-  LowerCaseTo(s, folded);
-  const std::uint64_t h = platform::KeyedHash(folded);
-  if (folded.capacity() > 4096) std::string().swap(folded);
-  return std::size_t(h);
+  // Folded and hashed a piece at a time on the stack: a lookup allocates nothing, so running out of memory
+  // never reaches it, and no buffer of the thread waits for its end.
+  platform::KeyedHashStream hash;
+  char piece[256];
+  while (!s.empty()) {
+    std::size_t n = std::min(s.size(), sizeof piece);
+    // A capital of two bytes stays in one piece; two lead bytes in a row are never one capital.
+    const auto last = static_cast<unsigned char>(s[n - 1]);
+    if (n < s.size() && (last == 0xC3 || last == 0xC5)) --n;
+    std::memcpy(piece, s.data(), n);
+    FoldInPlace(piece, n);
+    hash.Add(std::string_view(piece, n));
+    s.remove_prefix(n);
+  }
+  return std::size_t(hash.Finish());
 }
 
 int CompareText(std::string_view a, std::string_view b) {

@@ -23,7 +23,7 @@ char GetExeDrive() {
 bool IsDriveWriteProtected(char Drive) {
   if (!IsDriveLetter(Drive)) throw EAssertionFailed("Invalid drive specification");
   const auto root = platform::DriveRoot(Drive);
-  return !root || platform::ProbeWriteProtected(*root);
+  return !root || platform::IsFolderWriteProtected(*root);
 }
 
 std::int64_t GetDriveFree(char Drive) {

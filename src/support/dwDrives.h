@@ -24,8 +24,9 @@ struct TVolumeInfo {
 // The letter of the drive that holds the program; '\' when no drive letter holds it.
 char GetExeDrive();
 
-// Creates and deletes a probe file in the drive's root. True when that fails, also for a drive
-// that does not exist; throws EAssertionFailed "Invalid drive specification" for a non-letter.
+// True when the user cannot make a file in the drive's root (read-only mount, no rights), also for a
+// drive that does not exist; nothing is written there. Throws EAssertionFailed "Invalid drive
+// specification" for a non-letter.
 bool IsDriveWriteProtected(char Drive);
 
 // Free bytes available to the user; -1 when the drive does not exist or is not ready.

@@ -98,18 +98,26 @@ TEST_F(FailedAllocation, EveryRefusedAllocationEndsTheLoadNormally) {
   EXPECT_EQ(failed, 0);
 }
 
-// The model's nickname index hashes a folded copy of the name: a name longer than the buffer at hand
-// needs memory, and running out is an error for the caller (the loader's guard), not the process's end.
-TEST(FailedAllocationInLookups, ANicknameLookupWithoutMemoryIsAnError) {
+// The model's nickname index hashes the folded name a piece at a time on the stack: a lookup of any name,
+// however long, needs no memory, so running out of it can neither end the process nor fail the lookup.
+TEST(FailedAllocationInLookups, ANicknameLookupNeedsNoMemory) {
   TGoodArr records;
   records.resize(3);
   records[1].nickname = "St01_01_Base";
-  records[2].nickname = "St01_02_Base";
-  EXPECT_EQ(records.IndexOfNickname("st01_02_base"), 2);
-  const std::string longName(100000, 'n');
-  test::AllocationMeter meter;
-  meter.RefuseAllocation(1);
-  EXPECT_THROW(records.IndexOfNickname(longName), std::bad_alloc);
+  records[2].nickname = std::string(255, 'N');  // the longest a record holds
+  EXPECT_EQ(records.IndexOfNickname("st01_01_base"), 1);
+  const std::string longName(255, 'n'), otherName(100000, 'n');
+  int found = 0, missing = 0;
+  std::size_t allocations = 1;
+  {
+    test::AllocationMeter meter(0);
+    found = records.IndexOfNickname(longName);
+    missing = records.IndexOfNickname(otherName);
+    allocations = meter.Allocations();
+  }
+  EXPECT_EQ(found, 2);
+  EXPECT_EQ(missing, -1);
+  EXPECT_EQ(allocations, 0u);
 }
 
 }  // namespace
