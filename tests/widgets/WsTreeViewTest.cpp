@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
+#include <QTabWidget>
 #include <QTest>
 
 #include "widgets/WsTreeView.h"
@@ -105,6 +107,79 @@ TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelectionASingleSelectTreeCountsM
   tree.SetItemIndex(-1);
   EXPECT_EQ(tree.ItemIndex(), -1);
   EXPECT_THROW(tree.SetItemIndex(6), std::out_of_range);
+}
+
+TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
+  tree.SetMultiSelect(true);
+  tree.SetHideSelection(false);
+  tree.SelectItem(roots[2], false);
+  tree.setFocus();
+  QApplication::setActiveWindow(&tree);
+  QApplication::processEvents();
+  ASSERT_TRUE(tree.hasFocus());
+  const QPoint selectedAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[2]).topRight() - QPoint(3, -2));
+  const QPoint plainAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[0]).topRight() - QPoint(3, -2));
+  QImage focused = tree.grab().toImage();
+  EXPECT_EQ(focused.pixelColor(selectedAt), tree.palette().color(QPalette::Highlight));
+  EXPECT_NE(focused.pixelColor(plainAt), tree.palette().color(QPalette::Highlight));
+  tree.clearFocus();
+  QApplication::processEvents();
+  QImage unfocused = tree.grab().toImage();
+  EXPECT_EQ(unfocused.pixelColor(selectedAt), ToQColor(0xFF00000B, tree.palette()));
+}
+
+TEST_F(TreeFixture, ItemHeightAndCheckBoxesSurviveSwitching) {
+  tree.SetItemHeight(0);
+  EXPECT_EQ(tree.ItemHeight(), 16);
+  tree.SetItemHeight(22);
+  EXPECT_EQ(tree.ItemHeight(), 22);
+  tree.SetCheckboxes(true);
+  EXPECT_EQ(roots[2]->checkState(0), Qt::Unchecked);
+  roots[2]->setCheckState(0, Qt::Checked);  // as a click on the box does
+  tree.SetCheckboxes(false);
+  EXPECT_FALSE(roots[2]->data(0, Qt::CheckStateRole).isValid());
+  tree.SetCheckboxes(true);
+  EXPECT_TRUE(roots[2]->Checked());
+  EXPECT_FALSE(roots[0]->Checked());
+  EXPECT_EQ(tree.AddChild(roots[0], "new")->checkState(0), Qt::Unchecked);
+}
+
+TEST(WsTreeView, MenuBuildsNodesWithoutAcceleratorsOrSeparators) {
+  QMenu menu;
+  QMenu* file = menu.addMenu("&File");
+  QAction* open = file->addAction("&Open");
+  file->addSeparator();
+  file->addAction("Save && Close");
+  menu.addAction("-");
+  TWsTreeView tree;
+  int opened = 0;
+  QObject::connect(open, &QAction::triggered, [&] { ++opened; });
+  tree.SetMenu(&menu);
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  QTreeWidgetItem* fileNode = tree.topLevelItem(0);
+  EXPECT_EQ(fileNode->text(0), "File");
+  ASSERT_EQ(fileNode->childCount(), 2);
+  EXPECT_EQ(fileNode->child(1)->text(0), "Save & Close");
+  tree.setCurrentItem(fileNode->child(0));
+  EXPECT_EQ(opened, 1);
+  menu.addAction("Help");
+  EXPECT_EQ(tree.topLevelItemCount(), 2);
+}
+
+TEST(WsTreeView, PageOfTheSameCaptionIgnoringCaseBecomesActive) {
+  QTabWidget pages;
+  pages.addTab(new QWidget, "Gold");
+  QWidget* iron = new QWidget;
+  pages.addTab(iron, "IRON");
+  TWsTreeView tree;
+  tree.SetPageControl(&pages);
+  QWidget* reported = nullptr;
+  tree.OnPageChanged = [&](TWsTreeView*, TWsTreeNode*, QWidget* page) { reported = page; };
+  tree.AddChild(nullptr, "Gold");
+  TWsTreeNode* node = tree.AddChild(nullptr, "iron");
+  tree.setCurrentItem(node);
+  EXPECT_EQ(pages.currentWidget(), iron);
+  EXPECT_EQ(reported, iron);
 }
 
 }  // namespace
