@@ -124,7 +124,7 @@ class TWsTreeView : public TWsExTreeView {
   void SetCheckboxes(bool value);
   int ItemHeight() const;
   void SetItemHeight(int value);
-  WsColor LineColor() const { return lineColor_; }
+  WsColor LineColor() const;
   void SetLineColor(WsColor value);
 
   // ----- coupling
@@ -165,6 +165,7 @@ class TWsTreeView : public TWsExTreeView {
   void rowsInserted(const QModelIndex& parent, int start, int end) override;
   void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   virtual bool DoComparePage(QWidget* page, TWsTreeNode* node);
 
@@ -177,6 +178,7 @@ class TWsTreeView : public TWsExTreeView {
   void MenuItemClick(TWsTreeNode* node);
   void SyncPageControl(TWsTreeNode* node);
   void ForEachNode(const std::function<void(TWsTreeNode*)>& visit) const;
+  bool WindowExists() const;
 
   QList<TWsTreeNode*> selectedNodes_;
   bool multiSelect_ = false;

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
+#include <map>
 
 #include "widgets/WsTreeView.h"
 
@@ -180,6 +181,101 @@ TEST(WsTreeView, PageOfTheSameCaptionIgnoringCaseBecomesActive) {
   tree.setCurrentItem(node);
   EXPECT_EQ(pages.currentWidget(), iron);
   EXPECT_EQ(reported, iron);
+}
+
+// What the tree chose for each node, as its custom-draw handler sees it.
+struct DrawnNode {
+  QColor text, background;
+  bool underline = false;
+  QFont font;
+};
+
+std::map<QString, DrawnNode> Draw(TWsTreeView& tree) {
+  std::map<QString, DrawnNode> drawn;
+  tree.OnCustomDrawItem = [&](TWsTreeView*, TWsTreeNode* node, QPainter*, QStyleOptionViewItem& option, bool&) {
+    drawn[node->Text()] = {option.palette.color(QPalette::Text), option.backgroundBrush.color(),
+                           option.font.underline(), option.font};
+  };
+  tree.viewport()->repaint();
+  tree.OnCustomDrawItem = nullptr;
+  return drawn;
+}
+
+// Multi-selection colours: a node outside the selection shows the tree's text colour on the tree's background,
+// hot-tracked or not; a single-select tree draws each node with the node's own font and brush.
+TEST_F(TreeFixture, ItemColoursFollowTheSelectionListAndTheNodesOwnFontAndBrush) {
+  QPalette palette = tree.palette();
+  palette.setColor(QPalette::Base, QColor(250, 250, 200));
+  palette.setColor(QPalette::Text, QColor(10, 20, 30));
+  tree.setPalette(palette);
+  tree.SetMultiSelect(true);
+  tree.SetHotTrack(true);
+  tree.SetHideSelection(false);
+  tree.SelectItem(roots[2], false);
+  tree.clearFocus();
+  ASSERT_FALSE(tree.hasFocus());
+  const QPoint over = tree.visualItemRect(roots[0]).center();
+  QHoverEvent hover(QEvent::HoverMove, over, tree.viewport()->mapToGlobal(over), QPoint(-1, -1));
+  QApplication::sendEvent(tree.viewport(), &hover);
+  std::map<QString, DrawnNode> drawn = Draw(tree);
+  EXPECT_TRUE(drawn["::Any::"].underline);
+  for (const char* plain : {"::Any::", "{All Commodities}"}) {
+    EXPECT_EQ(drawn[plain].text, QColor(10, 20, 30)) << plain;
+    EXPECT_EQ(drawn[plain].background, QColor(250, 250, 200)) << plain;
+  }
+  EXPECT_EQ(drawn["{Commodity}"].background, ToQColor(0xFF00000B, palette));
+
+  tree.SetMultiSelect(false);
+  tree.SetHotTrack(false);
+  QFont big = QApplication::font();
+  big.setPointSize(big.pointSize() + 7);
+  tree.setFont(big);
+  roots[1]->SetBrush(QBrush(Qt::yellow));
+  drawn = Draw(tree);
+  EXPECT_EQ(drawn["::Any::"].background, QColor(Qt::white));
+  EXPECT_EQ(drawn["::Any::"].font.pointSize(), QApplication::font().pointSize());
+  EXPECT_EQ(drawn["{All Commodities}"].background, QColor(Qt::yellow));
+}
+
+// Lines are drawn in LineColor; a value set before the tree has a window is not kept.
+TEST_F(TreeFixture, ConnectingLinesShowInLineColor) {
+  const auto redPixels = [this] {
+    const QImage image = tree.viewport()->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < 2 * tree.indentation() && x < image.width(); ++x)
+        count += image.pixelColor(x, y) == QColor(255, 0, 0) ? 1 : 0;
+    return count;
+  };
+  EXPECT_EQ(redPixels(), 0);
+  tree.SetLineColor(0x000000FF);
+  EXPECT_EQ(tree.LineColor(), 0x000000FFu);
+  EXPECT_GT(redPixels(), 0);
+  tree.SetLineColor(colors::Default);
+  EXPECT_EQ(tree.LineColor(), FromQColor(tree.palette().color(QPalette::Text)));
+
+  TWsTreeView unshown;
+  unshown.SetLineColor(0x000000FF);
+  EXPECT_EQ(unshown.LineColor(), colors::Default);
+}
+
+// A node stands for a menu click when its item has a click handler, whether or not it has sub-items.
+TEST(WsTreeView, MenuItemNodesClickWhenTheirItemHasAClickHandler) {
+  QMenu menu;
+  QMenu* file = menu.addMenu("File");
+  QAction* quiet = file->addAction("Quiet");
+  int fileClicks = 0;
+  QObject::connect(file->menuAction(), &QAction::triggered, [&] { ++fileClicks; });
+  TWsTreeView tree;
+  tree.SetMenu(&menu);
+  auto* fileNode = static_cast<TWsTreeNode*>(tree.topLevelItem(0));
+  auto* quietNode = static_cast<TWsTreeNode*>(fileNode->child(0));
+  EXPECT_FALSE(tree.IsMenuItemClick(quietNode));
+  EXPECT_TRUE(tree.IsMenuItemClick(fileNode));
+  tree.setCurrentItem(fileNode);
+  EXPECT_EQ(fileClicks, 1);
+  QObject::connect(quiet, &QAction::triggered, [] {});
+  EXPECT_TRUE(tree.IsMenuItemClick(quietNode));
 }
 
 }  // namespace
