@@ -147,10 +147,8 @@ TWsTreeView::TWsTreeView(QWidget* parent) : TWsExTreeView(parent) {
   // The tree's own list decides what is selected; Qt only keeps the current node.
   setSelectionMode(QAbstractItemView::NoSelection);
   setItemDelegate(new NodeDelegate(this));
-  // Scrolling while something is dragged near the top or bottom edge is Qt's own, switched by
-  // AutoDragScroll (off at first).
+  // The tree scrolls while dragging by its own timer (AutoDragScroll), not Qt's.
   setAutoScroll(false);
-  setAutoScrollMargin(20);
   ownConnections_.push_back(connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
     if (OnVerticalScroll) OnVerticalScroll(this);
   }));
@@ -264,7 +262,7 @@ void TWsTreeView::SetItemIndex(int value) {
 // A node leaving the tree, deleted or taken out, leaves the selection with its whole subtree. Only pointer
 // values are compared here: a deleted node is already half destroyed when its row goes.
 void TWsTreeView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
-  if (!selectedNodes_.isEmpty()) {
+  if (!selectedNodes_.isEmpty() && !movingNode_) {
     std::unordered_set<const QTreeWidgetItem*> leaving;
     QTreeWidgetItem* parentItem = parent.isValid() ? itemFromIndex(parent) : invisibleRootItem();
     QList<const QTreeWidgetItem*> stack;

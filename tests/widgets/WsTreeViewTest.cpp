@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <map>
+#include <memory>
 
 #include "widgets/WsTreeView.h"
 
@@ -276,6 +280,76 @@ TEST(WsTreeView, MenuItemNodesClickWhenTheirItemHasAClickHandler) {
   EXPECT_EQ(fileClicks, 1);
   QObject::connect(quiet, &QAction::triggered, [] {});
   EXPECT_TRUE(tree.IsMenuItemClick(quietNode));
+}
+
+// A moved node keeps its check box and its place in the selection; a node never moves below itself.
+TEST_F(TreeFixture, MoveToKeepsTheCheckBoxAndTheSelection) {
+  tree.SetMultiSelect(true);
+  tree.SetCheckboxes(true);
+  auto* gold = static_cast<TWsTreeNode*>(roots[1]->child(0));
+  auto* iron = static_cast<TWsTreeNode*>(roots[1]->child(1));
+  gold->SetChecked(true);
+  tree.SelectItem(gold, false);
+  tree.SelectItem(roots[0], false);
+  gold->MoveTo(roots[2], NodeAttachMode::AddChild);
+  EXPECT_EQ(gold->Parent(), roots[2]);
+  EXPECT_TRUE(gold->Checked());
+  EXPECT_EQ(gold->checkState(0), Qt::Checked);
+  EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({gold, roots[0]}));
+  const auto tops = [this] {
+    QStringList texts;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) texts << tree.topLevelItem(i)->text(0);
+    return texts;
+  };
+  roots[0]->MoveTo(roots[2], NodeAttachMode::Add);
+  EXPECT_EQ(tops(), QStringList({"{All Commodities}", "{Commodity}", "::Any::"}));
+  roots[0]->MoveTo(roots[2], NodeAttachMode::Insert);
+  EXPECT_EQ(tops(), QStringList({"{All Commodities}", "::Any::", "{Commodity}"}));
+  gold->MoveTo(nullptr, NodeAttachMode::AddFirst);
+  EXPECT_EQ(tops().first(), "Gold");
+  iron->MoveTo(gold, NodeAttachMode::AddChildFirst);
+  EXPECT_EQ(gold->child(0), iron);
+  gold->MoveTo(iron, NodeAttachMode::AddChild);  // below itself: nothing
+  EXPECT_EQ(gold->Parent(), nullptr);
+  EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({gold, roots[0]}));
+}
+
+// While something is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
+// AutoDragScroll; the middle and a drop stop it.
+TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
+  for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
+  tree.expandAll();
+  QScrollBar* bar = tree.verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 2);
+  tree.viewport()->setAcceptDrops(true);
+  // A node of the tree itself is dragged (the tree takes that drag); the drop brings only text.
+  const std::unique_ptr<QMimeData> data(tree.model()->mimeData({tree.model()->index(0, 0)}));
+  QMimeData text;
+  text.setText("cargo");
+  const auto dragTo = [&](int y) {
+    QDragMoveEvent move(QPoint(50, y), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(tree.viewport(), &move);
+  };
+  const int bottom = tree.viewport()->height() - 5;
+  QDragEnterEvent enter(QPoint(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+  QApplication::sendEvent(tree.viewport(), &enter);
+  EXPECT_FALSE(tree.AutoDragScroll());
+  dragTo(bottom);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
+  tree.SetAutoDragScroll(true);
+  dragTo(bottom);
+  EXPECT_EQ(tree.ScrollDirection(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() > 0; }, 1000));
+  EXPECT_EQ(bar->value(), 1);
+  dragTo(5);
+  EXPECT_EQ(tree.ScrollDirection(), -1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 0; }, 1000));
+  dragTo(tree.viewport()->height() / 2);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
+  dragTo(bottom);
+  QDropEvent drop(QPointF(50, bottom), Qt::CopyAction, &text, Qt::LeftButton, {});
+  QApplication::sendEvent(tree.viewport(), &drop);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
 }
 
 }  // namespace
