@@ -105,7 +105,8 @@ void TWsCustomArrangePanel::ArrangeControls() {
   int maxBottom = sizeHeight ? height() - 2 * s.BorderTop() : -1;
 
   for (QWidget* control : controls) {
-    if (auto* panel = qobject_cast<TWsCustomArrangePanel*>(control)) panel->ArrangeControls();
+    // A nested panel arranges only by its own settings.
+    if (auto* panel = qobject_cast<TWsCustomArrangePanel*>(control)) panel->Rearrange();
     newWidth = std::max(newWidth, control->width() + 2 * s.BorderLeft());
   }
   if (s.MaxWidth() >= 1 && s.MaxWidth() < newWidth) newWidth = s.MaxWidth();
@@ -148,24 +149,37 @@ void TWsCustomArrangePanel::ArrangeControls() {
 
 // ---- sizes -------------------------------------------------------------------------------------------------
 
+// The setters compare with the size the panel has now: a resize before it was first shown sends its event
+// only later, so the last size seen in an event may be stale.
 void TWsCustomArrangePanel::SetWidth(int value) {
   if (value == width()) return;
+  lastSize_ = QSize(value, height());  // the resize event of a shown panel reports nothing more
   resize(value, height());
-  NoteSize();
+  lastSize_ = size();
+  if (OnChangedWidth) OnChangedWidth(this, width());
+  SizeChanged();
 }
 
 void TWsCustomArrangePanel::SetHeight(int value) {
   if (value == height()) return;
+  lastSize_ = QSize(width(), value);  // the resize event of a shown panel reports nothing more
   resize(width(), value);
-  NoteSize();
+  lastSize_ = size();
+  if (OnChangedHeight) OnChangedHeight(this, height());
+  SizeChanged();
 }
 
+// Resizes from anywhere else, reported when their event arrives.
 void TWsCustomArrangePanel::NoteSize() {
   const QSize now = size();
   if (now == lastSize_) return;
   const QSize before = std::exchange(lastSize_, now);
   if (now.width() != before.width() && OnChangedWidth) OnChangedWidth(this, now.width());
   if (now.height() != before.height() && OnChangedHeight) OnChangedHeight(this, now.height());
+  SizeChanged();
+}
+
+void TWsCustomArrangePanel::SizeChanged() {
   if (OnResizeParent) {
     OnResizeParent(this, x(), y(), width(), height());
   } else if (auto* parent = qobject_cast<TWsCustomArrangePanel*>(parentWidget())) {

@@ -3,6 +3,7 @@
 // draw a flat border or bevels and a (multi-line) caption, be resized with a sizing grip, be dragged by its
 // body and let its parent show through.
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <set>
@@ -76,8 +77,31 @@ class TWsPanelHotTrackOptions : public TWsHotTrackOptions {
   TWsPanelHotTrackOptions() { SetColor(colors::BtnFace); }
 };
 
-class TWsCustomArrangePanel : public TWsExCustomPanel {
+// The hot-track settings of a panel, for code that knows the panel only as some control.
+class IWsHotTrack {
+ public:
+  virtual bool HotTrack() const = 0;
+  virtual void SetHotTrack(bool value) = 0;
+  virtual const WsFont& HotTrackFont() const = 0;
+  virtual void SetHotTrackFont(const WsFont& value) = 0;
+  virtual const TWsTrackFontOptions& HotTrackFontOptions() const = 0;
+  virtual void SetHotTrackFontOptions(const TWsTrackFontOptions& value) = 0;
+  virtual TWsHotTrackOptions& HotTrackOptions() = 0;
+  virtual void SetHotTrackOptions(const TWsHotTrackOptions& value) = 0;
+
+ protected:
+  ~IWsHotTrack() = default;
+};
+
+}  // namespace qmz
+
+Q_DECLARE_INTERFACE(qmz::IWsHotTrack, "{B74E2C19-5A6D-4F30-9E8B-0C2D61A7F45E}")
+
+namespace qmz {
+
+class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   Q_OBJECT
+  Q_INTERFACES(qmz::IWsHotTrack)
 
  public:
   // Child controls are placed in the order of this dynamic property (0, 1, 2, ...; the walk stops at the first
@@ -101,14 +125,14 @@ class TWsCustomArrangePanel : public TWsExCustomPanel {
   TWsArrangeSettings& ArrangeSettings() { return arrangeSettings_; }
   void SetArrangeSettings(const TWsArrangeSettings& value) { arrangeSettings_.Assign(value); }
 
-  bool HotTrack() const { return hotTrack_; }
-  void SetHotTrack(bool value) { hotTrack_ = value; }
-  const WsFont& HotTrackFont() const { return hotTrackFont_; }
-  void SetHotTrackFont(const WsFont& value);
-  const TWsTrackFontOptions& HotTrackFontOptions() const { return hotTrackFontOptions_; }
-  void SetHotTrackFontOptions(const TWsTrackFontOptions& value);
-  TWsHotTrackOptions& HotTrackOptions() { return hotTrackOptions_; }
-  void SetHotTrackOptions(const TWsHotTrackOptions& value) { hotTrackOptions_.Assign(value); }
+  bool HotTrack() const override { return hotTrack_; }
+  void SetHotTrack(bool value) override { hotTrack_ = value; }
+  const WsFont& HotTrackFont() const override { return hotTrackFont_; }
+  void SetHotTrackFont(const WsFont& value) override;
+  const TWsTrackFontOptions& HotTrackFontOptions() const override { return hotTrackFontOptions_; }
+  void SetHotTrackFontOptions(const TWsTrackFontOptions& value) override;
+  TWsHotTrackOptions& HotTrackOptions() override { return hotTrackOptions_; }
+  void SetHotTrackOptions(const TWsHotTrackOptions& value) override { hotTrackOptions_.Assign(value); }
 
   bool Movable() const { return movable_; }
   void SetMovable(bool value) { movable_ = value; }
@@ -174,6 +198,7 @@ class TWsCustomArrangePanel : public TWsExCustomPanel {
  private:
   void Rearrange();
   void NoteSize();
+  void SizeChanged();
   void DrawGrip(QPainter& painter);
   int BevelInset() const;
   bool InGrip(const QPoint& pos) const;

@@ -147,10 +147,8 @@ TWsTreeView::TWsTreeView(QWidget* parent) : TWsExTreeView(parent) {
   // The tree's own list decides what is selected; Qt only keeps the current node.
   setSelectionMode(QAbstractItemView::NoSelection);
   setItemDelegate(new NodeDelegate(this));
-  // Scrolling while something is dragged near the top or bottom edge is Qt's own, switched by
-  // AutoDragScroll (off at first).
+  // The tree scrolls while dragging by its own timer (AutoDragScroll), not Qt's.
   setAutoScroll(false);
-  setAutoScrollMargin(20);
   ownConnections_.push_back(connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
     if (OnVerticalScroll) OnVerticalScroll(this);
   }));
@@ -264,7 +262,7 @@ void TWsTreeView::SetItemIndex(int value) {
 // A node leaving the tree, deleted or taken out, leaves the selection with its whole subtree. Only pointer
 // values are compared here: a deleted node is already half destroyed when its row goes.
 void TWsTreeView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
-  if (!selectedNodes_.isEmpty()) {
+  if (!selectedNodes_.isEmpty() && !movingNode_) {
     std::unordered_set<const QTreeWidgetItem*> leaving;
     QTreeWidgetItem* parentItem = parent.isValid() ? itemFromIndex(parent) : invisibleRootItem();
     QList<const QTreeWidgetItem*> stack;
@@ -440,31 +438,39 @@ void TWsTreeView::SetItemHeight(int value) {
   scheduleDelayedItemsLayout();
 }
 
+WsColor TWsTreeView::LineColor() const { return WindowExists() ? lineColor_ : colors::Default; }
+
+// Like the platform tree's, the colour goes to a tree that has its window; one set before is not kept.
 void TWsTreeView::SetLineColor(WsColor value) {
+  if (!WindowExists()) return;
   lineColor_ = value == colors::Default ? FromQColor(palette().color(QPalette::Text)) : ColorToRgb(value, palette());
   viewport()->update();
 }
 
+bool TWsTreeView::WindowExists() const { return testAttribute(Qt::WA_WState_Created); }
+
 void TWsTreeView::ColorItem(TWsTreeNode* node, QPainter* painter, QStyleOptionViewItem& option, bool& defaultDraw) {
   if (node == nullptr) return;
-  if (node->HasFont()) {
-    const bool bold = node->Bold();
-    option.font = node->Font();
-    if (bold) option.font.setBold(true);
-  }
-  if (node->HasBrush()) option.backgroundBrush = node->Brush();
   const bool focused = hasFocus();
+  const bool current = node == currentItem();
+  const bool hot = hotTrack_ && (option.state & QStyle::State_MouseOver) != 0;
+  // The node's own font and brush, except under the mouse and for the current node of the focused tree
+  // (the states the platform tree draws itself).
+  if (!hot && !(current && focused)) {
+    option.font = node->Font();
+    option.backgroundBrush = node->Brush();
+  }
+  if (node->Bold()) option.font.setBold(true);
   if (multiSelect_) {
     option.state &= ~QStyle::State_Selected;
-    const bool selected = IsNodeSelected(node);
-    if (hotTrack_ && (option.state & QStyle::State_MouseOver) != 0) {
+    if (hot) {
       option.font.setUnderline(true);
       option.palette.setColor(QPalette::Text,
-                              palette().color(selected ? QPalette::HighlightedText : QPalette::Highlight));
+                              palette().color(current ? QPalette::HighlightedText : QPalette::Highlight));
     }
-    if (!selected) {
-      if ((option.state & QStyle::State_MouseOver) == 0 || !hotTrack_)
-        option.palette.setColor(QPalette::Text, palette().color(QPalette::Text));
+    if (!IsNodeSelected(node)) {
+      option.palette.setColor(QPalette::Text, palette().color(QPalette::Text));
+      option.backgroundBrush = palette().color(QPalette::Base);
     } else if (focused) {
       option.palette.setColor(QPalette::Text, palette().color(QPalette::HighlightedText));
       option.backgroundBrush = palette().color(QPalette::Highlight);
@@ -474,13 +480,36 @@ void TWsTreeView::ColorItem(TWsTreeNode* node, QPainter* painter, QStyleOptionVi
     }
   } else {
     // Single selection shows the current node the way the platform tree does.
-    const bool current = node == currentItem();
     if (current && (focused || !hideSelection_)) option.state |= QStyle::State_Selected;
     else option.state &= ~QStyle::State_Selected;
     if (!focused) option.state &= ~QStyle::State_Active;
   }
   option.state &= ~QStyle::State_HasFocus;
   if (OnCustomDrawItem) OnCustomDrawItem(this, node, painter, option, defaultDraw);
+}
+
+// Dotted connecting lines in LineColor, under the expand buttons; without a colour of its own the tree looks as
+// the style draws it.
+void TWsTreeView::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const {
+  const int indent = indentation();
+  if (lineColor_ != colors::Default && indent > 0 && rect.width() >= indent) {
+    painter->save();
+    QPen pen(ToQColor(lineColor_, palette()));
+    pen.setStyle(Qt::DotLine);
+    painter->setPen(pen);
+    QRect column(rect.right() + 1 - indent, rect.top(), indent, rect.height());
+    const int middle = column.center().y();
+    const bool hasNext = index.sibling(index.row() + 1, 0).isValid();
+    painter->drawLine(column.center().x(), column.top(), column.center().x(), hasNext ? column.bottom() : middle);
+    painter->drawLine(column.center().x(), middle, column.right(), middle);
+    for (QModelIndex up = index.parent(); up.isValid() && column.left() - indent >= rect.left(); up = up.parent()) {
+      column.translate(-indent, 0);
+      if (up.sibling(up.row() + 1, 0).isValid())
+        painter->drawLine(column.center().x(), column.top(), column.center().x(), column.bottom());
+    }
+    painter->restore();
+  }
+  TWsExTreeView::drawBranches(painter, rect, index);
 }
 
 }  // namespace qmz

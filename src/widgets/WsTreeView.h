@@ -4,6 +4,7 @@
 // coloured from it. Nodes carry bold, check-box, font, brush and pop-up menu state; the tree can mirror a
 // menu and switch the page of a coupled tab widget.
 
+#include <QBasicTimer>
 #include <QMenu>
 #include <QPointer>
 #include <QStyleOptionViewItem>
@@ -18,6 +19,10 @@
 namespace qmz {
 
 class TWsTreeView;
+
+// Where MoveTo puts a node: after the last or before the first sibling of the destination, as its last or first
+// child, or right before it.
+enum class NodeAttachMode { Add, AddFirst, AddChild, AddChildFirst, Insert };
 
 class TWsTreeNode : public QTreeWidgetItem {
  public:
@@ -55,6 +60,9 @@ class TWsTreeNode : public QTreeWidgetItem {
   void Assign(const TWsTreeNode& source);
   // Sets the shown check box back to Checked when they differ.
   virtual void ReapplyCheckState();
+  // Moves the node with its children; its check box and its place in the selection go with it. A destination
+  // below the node itself leaves everything as it was; no destination means the roots.
+  virtual void MoveTo(TWsTreeNode* destination, NodeAttachMode mode);
 
  private:
   friend class TWsTreeView;
@@ -124,7 +132,7 @@ class TWsTreeView : public TWsExTreeView {
   void SetCheckboxes(bool value);
   int ItemHeight() const;
   void SetItemHeight(int value);
-  WsColor LineColor() const { return lineColor_; }
+  WsColor LineColor() const;
   void SetLineColor(WsColor value);
 
   // ----- coupling
@@ -136,9 +144,11 @@ class TWsTreeView : public TWsExTreeView {
   bool IsMenuItemClick(const TWsTreeNode* node) const;
   QTabWidget* PageControl() const { return pageControl_; }
   void SetPageControl(QTabWidget* pages) { pageControl_ = pages; }
-  // Qt's own scrolling while something is dragged near an edge.
-  bool AutoDragScroll() const { return hasAutoScroll(); }
-  void SetAutoDragScroll(bool value) { setAutoScroll(value); }
+  // Scrolling one line every 200 ms while something is dragged within 20 pixels of the top or bottom edge.
+  bool AutoDragScroll() const { return autoDragScroll_; }
+  void SetAutoDragScroll(bool value) { autoDragScroll_ = value; }
+  // -1 up, 0 none, 1 down.
+  int ScrollDirection() const { return scrollDirection_; }
 
   TreeEvent OnSelectionChange;
   TreeEvent OnEditCancelled;
@@ -165,7 +175,13 @@ class TWsTreeView : public TWsExTreeView {
   void rowsInserted(const QModelIndex& parent, int start, int end) override;
   void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void SetScrollDirection(int direction);
   virtual bool DoComparePage(QWidget* page, TWsTreeNode* node);
 
  private:
@@ -177,6 +193,7 @@ class TWsTreeView : public TWsExTreeView {
   void MenuItemClick(TWsTreeNode* node);
   void SyncPageControl(TWsTreeNode* node);
   void ForEachNode(const std::function<void(TWsTreeNode*)>& visit) const;
+  bool WindowExists() const;
 
   QList<TWsTreeNode*> selectedNodes_;
   bool multiSelect_ = false;
@@ -190,6 +207,10 @@ class TWsTreeView : public TWsExTreeView {
   QPointer<QMenu> menu_;
   bool menuDblClick_ = false;
   QPointer<QTabWidget> pageControl_;
+  bool autoDragScroll_ = false;
+  int scrollDirection_ = 0;
+  QBasicTimer dragScrollTimer_;
+  bool movingNode_ = false;  // a node moving inside the tree keeps its place in the selection
   std::vector<QMetaObject::Connection> ownConnections_;
 };
 

@@ -1,5 +1,6 @@
 // TWsTreeView: the tree built from a menu and the coupled tab widget.
 #include <QEvent>
+#include <QMenuBar>
 
 #include "widgets/WsTreeView.h"
 
@@ -52,9 +53,25 @@ void TWsTreeView::AddMenuItemNode(TWsTreeNode* parent, QAction* item) {
   }
 }
 
+namespace {
+
+// Whether an item has a click handler of its own. QObject keeps the count of its listeners to itself; the
+// menus and menu bars that hold the item listen too and do not count.
+struct ClickListeners : QObject {
+  using QObject::receivers;
+};
+
+bool HasClickHandler(const QAction* item) {
+  int holders = 0;
+  for (const QObject* holder : item->associatedObjects())
+    if (qobject_cast<const QMenu*>(holder) != nullptr || qobject_cast<const QMenuBar*>(holder) != nullptr) ++holders;
+  return (item->*&ClickListeners::receivers)(SIGNAL(triggered(bool))) > holders;
+}
+
+}  // namespace
+
 bool TWsTreeView::IsMenuItemClick(const TWsTreeNode* node) const {
-  return menu_ != nullptr && node != nullptr && node->MenuItem() != nullptr && node->MenuItem()->menu() == nullptr &&
-         node->MenuItem()->isEnabled();
+  return menu_ != nullptr && node != nullptr && node->MenuItem() != nullptr && HasClickHandler(node->MenuItem());
 }
 
 void TWsTreeView::MenuItemClick(TWsTreeNode* node) {

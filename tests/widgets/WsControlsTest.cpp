@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "widgets/WsControls.h"
-#include "widgets/WsPanel.h"
 
 namespace qmz {
 namespace {
@@ -95,41 +94,6 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParentsAndStaysWithItsOwnContro
   EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), tipBase);
   EXPECT_EQ(hover(&plain), tipBase) << "the hint window, still open, shows another control's hint";
   QToolTip::hideText();
-}
-
-QWidget* AddControl(QWidget* panel, int tabOrder, int width = 50, int height = 20) {
-  auto* control = new QWidget(panel);
-  control->setGeometry(77, 77, width, height);
-  control->setProperty(TWsCustomArrangePanel::TabOrderProperty, tabOrder);
-  return control;
-}
-
-// Rows wrap below their tallest control; a wide control widens the panel, alone in its row; a tab-order gap ends.
-TEST(WsPanel, ControlsWrapWidenThePanelAndATabOrderGapEndsTheWalk) {
-  TWsPanel panel, wider;
-  for (TWsPanel* p : {&panel, &wider}) p->resize(120, 100);
-  QWidget* a = AddControl(&panel, 0);
-  QWidget* b = AddControl(&panel, 1, 50, 30);
-  QWidget* c = AddControl(&panel, 2);
-  TWsArrangeSettings& s = panel.ArrangeSettings();
-  s.SetBorderLeft(5);
-  s.SetDistanceHorizontal(5);
-  s.SetDistanceVertical(3);
-  s.SetAutoArrange(true);
-  EXPECT_EQ(a->pos(), QPoint(5, 0));
-  EXPECT_EQ(b->pos(), QPoint(60, 0));
-  EXPECT_EQ(c->pos(), QPoint(5, 33));
-  EXPECT_EQ(panel.size(), QSize(120, 100));
-
-  wider.ArrangeSettings().SetBorderLeft(5);
-  QWidget* wide = AddControl(&wider, 0, 200);
-  QWidget* next = AddControl(&wider, 1);
-  QWidget* gap = AddControl(&wider, 3);
-  wider.ArrangeControls();
-  EXPECT_EQ(wide->pos(), QPoint(5, 0));
-  EXPECT_EQ(next->pos(), QPoint(5, 20));
-  EXPECT_EQ(gap->pos(), QPoint(77, 77));
-  EXPECT_EQ(wider.width(), 210);
 }
 
 }  // namespace

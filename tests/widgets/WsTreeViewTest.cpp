@@ -1,7 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <utility>
+#include <QTabWidget>
 #include <QTest>
+#include <map>
+#include <memory>
 
 #include "widgets/WsTreeView.h"
 
@@ -105,6 +113,189 @@ TEST_F(TreeFixture, NodesLeavingTheTreeLeaveTheSelectionASingleSelectTreeCountsM
   tree.SetItemIndex(-1);
   EXPECT_EQ(tree.ItemIndex(), -1);
   EXPECT_THROW(tree.SetItemIndex(6), std::out_of_range);
+}
+
+TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
+  tree.SetMultiSelect(true);
+  tree.SetHideSelection(false);
+  tree.SelectItem(roots[2], false);
+  tree.setFocus();
+  QApplication::setActiveWindow(&tree);
+  QApplication::processEvents();
+  ASSERT_TRUE(tree.hasFocus());
+  const QPoint selectedAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[2]).topRight() - QPoint(3, -2));
+  const QPoint plainAt = tree.viewport()->mapTo(&tree, tree.visualItemRect(roots[0]).topRight() - QPoint(3, -2));
+  QImage focused = tree.grab().toImage();
+  EXPECT_EQ(focused.pixelColor(selectedAt), tree.palette().color(QPalette::Highlight));
+  EXPECT_NE(focused.pixelColor(plainAt), tree.palette().color(QPalette::Highlight));
+  tree.clearFocus();
+  QApplication::processEvents();
+  QImage unfocused = tree.grab().toImage();
+  EXPECT_EQ(unfocused.pixelColor(selectedAt), ToQColor(0xFF00000B, tree.palette()));
+}
+
+TEST_F(TreeFixture, ItemHeightAndCheckBoxesSurviveSwitching) {
+  tree.SetItemHeight(0);
+  EXPECT_EQ(tree.ItemHeight(), 16);
+  tree.SetItemHeight(22);
+  EXPECT_EQ(tree.ItemHeight(), 22);
+  tree.SetCheckboxes(true);
+  EXPECT_EQ(roots[2]->checkState(0), Qt::Unchecked);
+  roots[2]->setCheckState(0, Qt::Checked);  // as a click on the box does
+  tree.SetCheckboxes(false);
+  EXPECT_FALSE(roots[2]->data(0, Qt::CheckStateRole).isValid());
+  tree.SetCheckboxes(true);
+  EXPECT_TRUE(roots[2]->Checked());
+  EXPECT_FALSE(roots[0]->Checked());
+  EXPECT_EQ(tree.AddChild(roots[0], "new")->checkState(0), Qt::Unchecked);
+}
+
+TEST(WsTreeView, MenuBuildsNodesWithoutAcceleratorsOrSeparators) {
+  QMenu menu;
+  QMenu* file = menu.addMenu("&File");
+  QAction* open = file->addAction("&Open");
+  file->addSeparator();
+  file->addAction("Save && Close");
+  menu.addAction("-");
+  TWsTreeView tree;
+  int opened = 0;
+  QObject::connect(open, &QAction::triggered, [&] { ++opened; });
+  tree.SetMenu(&menu);
+  ASSERT_EQ(tree.topLevelItemCount(), 1);
+  QTreeWidgetItem* fileNode = tree.topLevelItem(0);
+  EXPECT_EQ(fileNode->text(0), "File");
+  ASSERT_EQ(fileNode->childCount(), 2);
+  EXPECT_EQ(fileNode->child(1)->text(0), "Save & Close");
+  tree.setCurrentItem(fileNode->child(0));
+  EXPECT_EQ(opened, 1);
+  menu.addAction("Help");
+  EXPECT_EQ(tree.topLevelItemCount(), 2);
+}
+
+TEST(WsTreeView, PageOfTheSameCaptionIgnoringCaseBecomesActive) {
+  QTabWidget pages;
+  pages.addTab(new QWidget, "Gold");
+  QWidget* iron = new QWidget;
+  pages.addTab(iron, "IRON");
+  TWsTreeView tree;
+  tree.SetPageControl(&pages);
+  QWidget* reported = nullptr;
+  tree.OnPageChanged = [&](TWsTreeView*, TWsTreeNode*, QWidget* page) { reported = page; };
+  tree.AddChild(nullptr, "Gold");
+  TWsTreeNode* node = tree.AddChild(nullptr, "iron");
+  tree.setCurrentItem(node);
+  EXPECT_EQ(pages.currentWidget(), iron);
+  EXPECT_EQ(reported, iron);
+}
+
+// The text and background colours the tree chose for each node, as its custom-draw handler sees them.
+std::map<QString, std::pair<QColor, QColor>> Draw(TWsTreeView& tree) {
+  std::map<QString, std::pair<QColor, QColor>> drawn;
+  tree.OnCustomDrawItem = [&](TWsTreeView*, TWsTreeNode* node, QPainter*, QStyleOptionViewItem& option, bool&) {
+    drawn[node->Text()] = {option.palette.color(QPalette::Text), option.backgroundBrush.color()};
+  };
+  tree.viewport()->repaint();
+  tree.OnCustomDrawItem = nullptr;
+  return drawn;
+}
+
+// A node outside the selection shows the tree's text colour on the tree's background, also under the mouse; a
+// single-select tree draws each node with its own brush (white unless set).
+TEST_F(TreeFixture, ItemColoursFollowTheSelectionListAndTheNodesOwnBrush) {
+  QPalette palette = tree.palette();
+  palette.setColor(QPalette::Base, QColor(250, 250, 200));
+  palette.setColor(QPalette::Text, QColor(10, 20, 30));
+  tree.setPalette(palette);
+  tree.SetMultiSelect(true);
+  tree.SetHotTrack(true);
+  const QPoint over = tree.visualItemRect(roots[0]).center();
+  QHoverEvent hover(QEvent::HoverMove, over, tree.viewport()->mapToGlobal(over), QPoint(-1, -1));
+  QApplication::sendEvent(tree.viewport(), &hover);
+  for (const auto& [text, colours] : Draw(tree))
+    EXPECT_EQ(colours, std::make_pair(QColor(10, 20, 30), QColor(250, 250, 200))) << text.toStdString();
+  tree.SetMultiSelect(false);
+  tree.SetHotTrack(false);
+  tree.clearFocus();
+  roots[1]->SetBrush(QBrush(Qt::yellow));
+  const auto drawn = Draw(tree);
+  EXPECT_EQ(drawn.at("::Any::").second, QColor(Qt::white));
+  EXPECT_EQ(drawn.at("{All Commodities}").second, QColor(Qt::yellow));
+}
+
+// Lines are drawn in LineColor; a value set before the tree has a window is not kept.
+TEST_F(TreeFixture, ConnectingLinesShowInLineColor) {
+  tree.SetLineColor(0x000000FF);
+  EXPECT_EQ(tree.LineColor(), 0x000000FFu);
+  const QImage image = tree.viewport()->grab().toImage();
+  int red = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < 2 * tree.indentation(); ++x) red += image.pixelColor(x, y) == QColor(255, 0, 0) ? 1 : 0;
+  EXPECT_GT(red, 0);
+  TWsTreeView unshown;
+  unshown.SetLineColor(0x000000FF);
+  EXPECT_EQ(unshown.LineColor(), colors::Default);
+}
+
+// A node stands for a menu click when its item has a click handler, whether or not it has sub-items.
+TEST(WsTreeView, MenuItemNodesClickWhenTheirItemHasAClickHandler) {
+  QMenu menu;
+  QMenu* file = menu.addMenu("File");
+  file->addAction("Quiet");
+  int fileClicks = 0;
+  QObject::connect(file->menuAction(), &QAction::triggered, [&] { ++fileClicks; });
+  TWsTreeView tree;
+  tree.SetMenu(&menu);
+  auto* fileNode = static_cast<TWsTreeNode*>(tree.topLevelItem(0));
+  EXPECT_FALSE(tree.IsMenuItemClick(static_cast<TWsTreeNode*>(fileNode->child(0))));
+  tree.setCurrentItem(fileNode);
+  EXPECT_EQ(fileClicks, 1);
+}
+
+// A moved node keeps its check box and its place in the selection; a node never moves below itself.
+TEST_F(TreeFixture, MoveToKeepsTheCheckBoxAndTheSelection) {
+  tree.SetMultiSelect(true);
+  tree.SetCheckboxes(true);
+  auto* gold = static_cast<TWsTreeNode*>(roots[1]->child(0));
+  gold->setCheckState(0, Qt::Checked);  // as a click on the box does
+  tree.SelectItem(gold, false);
+  gold->MoveTo(roots[2], NodeAttachMode::Insert);
+  EXPECT_EQ(tree.indexOfTopLevelItem(gold), 2);
+  roots[1]->MoveTo(gold, NodeAttachMode::AddChildFirst);
+  EXPECT_EQ(gold->child(0), roots[1]);
+  gold->MoveTo(roots[1], NodeAttachMode::AddChild);  // below itself: nothing
+  EXPECT_EQ(tree.indexOfTopLevelItem(gold), 1);
+  EXPECT_EQ(gold->checkState(0), Qt::Checked);
+  EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({gold}));
+}
+
+// While something is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
+// AutoDragScroll; a drop stops it.
+TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
+  for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
+  tree.expandAll();
+  tree.viewport()->setAcceptDrops(true);
+  // A node of the tree itself is dragged (the tree takes that drag); the drop brings only text.
+  const std::unique_ptr<QMimeData> data(tree.model()->mimeData({tree.model()->index(0, 0)}));
+  const int bottom = tree.viewport()->height() - 5;
+  const auto drag = [&](int y) {
+    QDragMoveEvent event(QPoint(50, y), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(tree.viewport(), &event);
+  };
+  QDragEnterEvent enter(QPoint(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+  QApplication::sendEvent(tree.viewport(), &enter);
+  drag(bottom);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
+  tree.SetAutoDragScroll(true);
+  drag(5);
+  EXPECT_EQ(tree.ScrollDirection(), -1);
+  drag(bottom);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tree.verticalScrollBar()->value() > 0; }, 1000));
+  EXPECT_EQ(tree.verticalScrollBar()->value(), 1);
+  QMimeData text;
+  text.setText("cargo");
+  QDropEvent drop(QPointF(50, bottom), Qt::CopyAction, &text, Qt::LeftButton, {});
+  QApplication::sendEvent(tree.viewport(), &drop);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
 }
 
 }  // namespace
