@@ -389,8 +389,13 @@ void TWsSpinEdit::StepDate(bool up) {
   int p1 = 0, p2 = 0;
   const bool first = CaretBeforeFirstSeparator(QString(spinlocale::Current().date), p1, p2);
   const int caret = SelStart();
+  // First and second field are month and day in the order of MonthFirst; the third is always the year.
   const int fieldIndex = first ? 0 : p2 > caret ? 1 : 2;
-  const spinlocale::DateField field = spinlocale::DateFieldOrder()[fieldIndex];
+  spinlocale::DateField field = spinlocale::DateField::Year;
+  if (fieldIndex < 2) {
+    const bool month = (fieldIndex == 0) == monthFirst_;
+    field = month ? spinlocale::DateField::Month : spinlocale::DateField::Day;
+  }
   const TDateTime current = DateValue();
   const QDateTime dt = DateTimeToQt(current);
   switch (field) {

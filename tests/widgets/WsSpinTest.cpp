@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QShortcut>
@@ -54,15 +56,20 @@ TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfte
     QString shown;
   };
   const Case cases[] = {
-      {normal, 0, 0, "-50", "-50"},                          // no range
-      {normal, 1, 10, "20", "10"},                           // above the maximum
-      {normal, 1, 10, "-3", "1"},                            // below the minimum
-      {normal, 1, 0, "0", "1"},                              // the level box: 1 and up ...
-      {normal, 1, 0, "5", "5"},                              // ... with no maximum
-      {normal, 5, 3, "4", "5"},                              // other inverted ranges as they are
-      {normal, 5, 3, "7", "3"},     {normal, 1, 0, "", ""},  // no number reads as the minimum
-      {normal, 0, 0, "-", "-"},     {real, 0, 0, "", ""},    // an emptied money box
-      {real, 1, 10, "", ""},        {real, 0, 0, "-", "-"}, {real, 1, 10, "20", "10"},
+      {normal, 0, 0, "-50", "-50"},  // no range
+      {normal, 1, 10, "20", "10"},   // above the maximum
+      {normal, 1, 10, "-3", "1"},    // below the minimum
+      {normal, 1, 0, "0", "1"},      // the level box: 1 and up ...
+      {normal, 1, 0, "5", "5"},      // ... with no maximum
+      {normal, 1, 0, "123456", "123456"},
+      {normal, 5, 3, "4", "5"},  // other inverted ranges as they are
+      {normal, 5, 3, "7", "3"},
+      {normal, 1, 0, "", ""},  // no number reads as the minimum
+      {normal, 0, 0, "-", "-"},
+      {real, 0, 0, "", ""},  // an emptied money box
+      {real, 1, 10, "", ""},
+      {real, 0, 0, "-", "-"},
+      {real, 1, 10, "20", "10"},
   };
   for (const Case& c : cases) {
     TWsSpinEdit box;
@@ -197,6 +204,132 @@ TEST(WsSpinEdit, AltTypesNothingComposedCharactersPassTheFilterAndShortcutsStill
   EXPECT_EQ(edit->text(), "55");
 }
 
+TEST(WsSpinEdit, SmartStepTakesTheDigitLeftOfTheCaret) {
+  struct Case {
+    int caret;
+    QString expected;
+  };
+  const Case cases[] = {{2, "133.45"}, {5, "123.55"}, {4, "124.45"}, {0, "123.95"}};
+  for (const Case& c : cases) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptFloat);
+    edit.SetPrecision(2);
+    edit.SetIncrementFloat(0.5);
+    edit.SetIncrementSmart(true);
+    edit.setText("123.45");
+    edit.setCursorPosition(c.caret);
+    QTest::keyClick(&edit, Qt::Key_Up);
+    EXPECT_EQ(edit.text(), c.expected) << "caret " << c.caret;
+    EXPECT_EQ(edit.cursorPosition(), c.caret);
+  }
+}
+
+TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptHex);
+  EXPECT_EQ(edit.text(), "0x0");
+  edit.setText("0xFF");
+  EXPECT_EQ(edit.HexValue(), 255);
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "0x100");
+  edit.setCursorPosition(2);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  edit.setCursorPosition(0);
+  QTest::keyClick(&edit, Qt::Key_Delete);
+  EXPECT_EQ(edit.text(), "0x100");
+  const std::pair<QString, int> reads[] =
+      {{"FF", 255}, {"0x", 0}, {"", 0}, {"0xFFFFFFFF", -1}, {"0x1FFFFFFFF0", int(0xFFFFFFF0u)}, {"0x12zz", 0x12}};
+  for (const auto& [text, value] : reads) {
+    edit.setText(text);
+    EXPECT_EQ(edit.HexValue(), value) << text.toStdString();
+  }
+  edit.setText("0xFFFFFFFF");
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "0x0");
+}
+
+// The field to step is the first, second or third by the caret; month-first formats put the month first.
+TEST(WsSpinEdit, DateAndTimeStepTheFieldOfTheCaretAndNeverBelowZero) {
+  struct Case {
+    QLocale locale;
+    int caret;
+    QDate expected;
+  };
+  const QDate start(2024, 2, 29);
+  const Case cases[] = {
+      {QLocale(QLocale::German, QLocale::Germany), 0, QDate(2024, 3, 1)},         // dd.MM.yy: day
+      {QLocale(QLocale::German, QLocale::Germany), 4, QDate(2024, 3, 29)},        // month
+      {QLocale(QLocale::German, QLocale::Germany), 7, QDate(2025, 2, 28)},        // year, from 29 February
+      {QLocale(QLocale::English, QLocale::UnitedStates), 0, QDate(2024, 3, 29)},  // M/d/yy: month first
+      {QLocale(QLocale::English, QLocale::UnitedStates), 2, QDate(2024, 3, 1)},
+      {QLocale(QLocale::Swedish, QLocale::Sweden), 0, QDate(2024, 3, 29)},  // yyyy-MM-dd: M before d, month first
+      {QLocale(QLocale::Swedish, QLocale::Sweden), 5, QDate(2024, 3, 1)},   // then the day
+      {QLocale(QLocale::Swedish, QLocale::Sweden), 8, QDate(2025, 2, 28)},  // the third is always the year
+  };
+  for (const Case& c : cases) {
+    ScopedLocale locale(c.locale);
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptDate);
+    edit.SetDateValue(DateTimeFromQt(QDateTime(start, QTime())));
+    edit.setCursorPosition(c.caret);
+    edit.UpClick(nullptr);
+    EXPECT_EQ(DateTimeToQt(edit.DateValue()).date(), c.expected)
+        << c.locale.name().toStdString() << " caret " << c.caret << " text " << edit.text().toStdString();
+  }
+  ScopedLocale locale(QLocale::c());
+  const struct {
+    int minutes, caret;
+    bool up;
+    QString expected;
+  } times[] = {{545, 0, true, "10:05:00"},
+               {545, 3, true, "9:06:00"},
+               {545, 6, true, "9:05:01"},
+               {0, 6, false, "0:00:00"}};
+  for (const auto& c : times) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptTime);
+    edit.SetTimeValue(c.minutes / 1440.0);
+    edit.setCursorPosition(c.caret);
+    c.up ? edit.UpClick(nullptr) : edit.DownClick(nullptr);
+    EXPECT_EQ(edit.text(), c.expected) << c.caret;
+  }
+}
+
+TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
+  QWidget form;
+  auto* edit = new TWsSpinEdit(&form);
+  auto* next = new QLineEdit(&form);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  edit->setFocus();
+  QChar seen;
+  edit->OnKeyPress = [&](QWidget*, QChar& key) { seen = key; };
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(seen, QChar(13));
+  EXPECT_TRUE(edit->hasFocus());
+  edit->SetReturnIsTab(true);
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(next->hasFocus());
+}
+
+TEST(WsSpinEdit, LabelStandsLeftOfTheEditAndFollowsEnabling) {
+  QWidget form;
+  auto* edit = new TWsSpinEdit(&form);
+  edit->setGeometry(100, 50, 80, 22);
+  edit->SetLabelCaption("Money");
+  QLabel* label = edit->Label();
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->parentWidget(), &form);
+  const int tw = QFontMetrics(edit->LabelFont()).horizontalAdvance("Money");
+  EXPECT_EQ(label->pos(), QPoint(100 - tw - 4, 50));
+  edit->SetLabelPosition(TLabelPosition::lpTopLeft);
+  EXPECT_EQ(label->pos(), QPoint(100, 50 - label->height() - 4));
+  edit->setEnabled(false);
+  EXPECT_FALSE(label->isEnabled());
+  edit->SetLabelAlwaysEnabled(true);
+  EXPECT_TRUE(label->isEnabled());
+}
+
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   QWidget form;
   auto* other = new QLineEdit(&form);
@@ -253,6 +386,32 @@ TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverItAndARepeatThatThrowsS
   EXPECT_FALSE(up->RepeatTimer()->isActive());
   button.OnUpClick = nullptr;
   QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
+}
+
+TEST(WsSpinButton, InjectedIntervalsRepeatThroughTheEventLoop) {
+  TWsSpinButton button;
+  int ups = 0;
+  button.OnUpClick = [&ups](QWidget*) { ++ups; };
+  TWsTimerSpeedButton* up = button.UpButton();
+  up->SetRepeatIntervals(1, 1);
+  QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
+  for (int spins = 0; spins < 10000 && ups < 3; ++spins) QTest::qWait(1);
+  QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
+  EXPECT_GE(ups, 4);
+  EXPECT_EQ(up->RepeatTimer()->interval(), 1);
+}
+
+TEST(WsSpinButton, NarrowPairIsWidenedAndHalvesShareAMiddleLine) {
+  TWsSpinButton button;
+  button.resize(5, 25);
+  EXPECT_EQ(button.width(), 15);
+  EXPECT_EQ(button.UpButton()->geometry(), QRect(0, 0, 15, 12));
+  EXPECT_EQ(button.DownButton()->geometry(), QRect(0, 11, 15, 14));
+  button.SetDirection(TSpinDirection::spHorizontal);
+  button.resize(5, 25);
+  EXPECT_EQ(button.width(), 20);
+  EXPECT_EQ(button.DownButton()->ButtonKind(), TWsTimerSpeedButton::KindHorzDown);
+  EXPECT_EQ(button.UpButton()->geometry().left(), 11);
 }
 
 TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTrianglesAndThemedUnlessTheStyleIsClassic) {
