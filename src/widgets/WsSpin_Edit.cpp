@@ -278,9 +278,8 @@ void TWsSpinEdit::SetPrecision(int value) {
 
 void TWsSpinEdit::SetShowSeconds(bool value) {
   if (showSeconds_ == value) return;
-  const TDateTime current = spinType_ == TWsSpinType::sptTime ? TimeValue() : timeValue_;
   showSeconds_ = value;
-  if (spinType_ == TWsSpinType::sptTime) SetTimeValue(current);
+  if (spinType_ == TWsSpinType::sptTime) SetTimeValue(timeValue_);
 }
 
 void TWsSpinEdit::ComputeMonthFirst() { monthFirst_ = spinlocale::MonthFirst(); }
@@ -418,7 +417,8 @@ void TWsSpinEdit::StepTime(bool up) {
   const int caret = SelStart();
   double amount = 0;
   if (first) amount = incrementHours_ != 0 ? incrementHours_ / 24.0 : incrementMinutes_ / 1440.0;
-  else if (p2 > 0 && p2 <= caret && showSeconds_) amount = 1 / 86400.0;
+  // Without a second separator (p2 = 0) everything behind the first one is the seconds' field.
+  else if (p2 <= caret && showSeconds_) amount = 1 / 86400.0;
   else amount = incrementMinutes_ / 1440.0;
   const TDateTime current = TimeValue();
   if (up) {

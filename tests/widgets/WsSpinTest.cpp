@@ -117,19 +117,23 @@ TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
   EXPECT_EQ(edit.FloatValue(), 0.0);
 }
 
-TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsAndKeysAndTheKeyFilterFollowsTheSpinType) {
+// ReadOnly stops the button steps and the plain arrow steps; the page keys and the smart steps step anyway.
+TEST(WsSpinEdit, ReadOnlyEditRefusesButtonStepsOnlyAndTheKeyFilterFollowsTheSpinType) {
   TWsSpinEdit edit;
   edit.setText("7");
   edit.SetReadOnly(true);
   edit.UpClick(nullptr);
-  QTest::keyClick(&edit, Qt::Key_PageUp);
-  edit.SetIncrementSmart(true);
-  edit.setCursorPosition(1);
   QTest::keyClick(&edit, Qt::Key_Up);
   EXPECT_EQ(edit.text(), "7");
+  QTest::keyClick(&edit, Qt::Key_PageUp);
+  EXPECT_EQ(edit.text(), "17");
+  edit.SetIncrementSmart(true);
+  edit.setCursorPosition(2);
+  QTest::keyClick(&edit, Qt::Key_Up);
+  EXPECT_EQ(edit.text(), "18");
   edit.SetReadOnly(false);
   QTest::keyClick(&edit, Qt::Key_PageDown);
-  EXPECT_EQ(edit.text(), "6");  // with IncrementSmart the page keys take the smart step: the units digit
+  EXPECT_EQ(edit.text(), "17");  // with IncrementSmart the page keys take the smart step: the units digit
   ScopedLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
   struct Case {
     TWsSpinType type;
@@ -293,6 +297,38 @@ TEST(WsSpinEdit, DateAndTimeStepTheFieldOfTheCaretAndNeverBelowZero) {
     c.up ? edit.UpClick(nullptr) : edit.DownClick(nullptr);
     EXPECT_EQ(edit.text(), c.expected) << c.caret;
   }
+}
+
+// A time without its second separator steps seconds behind the first one; ShowSeconds writes the stored time.
+TEST(WsSpinEdit, TimeWithoutSecondsStepsSecondsAndShowSecondsWritesTheStoredTime) {
+  ScopedLocale locale(QLocale::c());
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptTime);
+  edit.setText("9:05");
+  edit.setCursorPosition(3);
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "9:05:01");
+  edit.SetTimeValue((9 * 3600 + 5 * 60 + 30) / 86400.0);
+  edit.setText("11:00:00");  // typed, never stored
+  edit.SetShowSeconds(false);
+  EXPECT_EQ(edit.text(), "9:05");
+}
+
+// The "0x" prefix holds against Backspace over a selection too; a box is never lower than its text needs.
+TEST(WsSpinEdit, HexBackspaceAtThePrefixIsRefusedAndTheBoxKeepsItsMinimumHeight) {
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptHex);
+  edit.setText("0xAB");
+  edit.setSelection(2, 2);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit.text(), "0xAB");
+  edit.show();
+  const int fontHeight = QFontMetrics(edit.font()).height();
+  const int minimum = fontHeight + qMin(QFontMetrics(QApplication::font()).height(), fontHeight) / 4 + 2 + 4;
+  edit.resize(80, 5);
+  EXPECT_EQ(edit.height(), minimum);
+  edit.resize(80, minimum + 9);
+  EXPECT_EQ(edit.height(), minimum + 9);
 }
 
 TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
