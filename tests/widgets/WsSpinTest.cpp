@@ -476,7 +476,64 @@ TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTrianglesAndThemedUnlessTheStyleIs
   QApplication::setStyle(style);
   EXPECT_NE(themed, classic);
   QPainter painter(&classic);
-  EXPECT_FALSE(DrawThemeBackground(&plain, painter, 7, spinstates::Normal, plain.rect()));
+  ThemeData theme = OpenThemeData(&plain, "spin");
+  EXPECT_FALSE(DrawThemeBackground(theme, painter, 7, spinstates::Normal, plain.rect()));
+}
+
+QImage Rendered(QWidget& widget) {
+  QImage image(widget.size(), QImage::Format_ARGB32);
+  widget.render(&image);
+  return image;
+}
+
+// Bound when the application starts, once however often asked, and freed at exit; unbound, the classic look.
+TEST(WsThemeLib, BindsOnceAtStartUpAndTheSpinButtonsDrawThroughAnOpenedHandle) {
+  EXPECT_TRUE(ThemeLibraryLoaded());
+  InitThemeLibrary();
+  TWsSpinButton button;
+  const QImage themed = Rendered(button);
+  ThemeData theme = OpenThemeData(&button, "spin");
+  ASSERT_TRUE(bool(theme));
+  EXPECT_FALSE(bool(OpenThemeData(&button, "progress")));
+  QImage drawn(button.size(), QImage::Format_ARGB32);
+  QPainter painter(&drawn);
+  EXPECT_TRUE(DrawThemeBackground(theme, painter, spinparts::Up, spinstates::Normal, button.rect()));
+  CloseThemeData(theme);
+  EXPECT_FALSE(bool(theme));
+  EXPECT_FALSE(DrawThemeBackground(theme, painter, spinparts::Up, spinstates::Normal, button.rect()));
+  FreeThemeLibrary();
+  EXPECT_FALSE(ThemeLibraryLoaded());
+  EXPECT_FALSE(bool(OpenThemeData(&button, "spin")));
+  EXPECT_NE(Rendered(button), themed) << "classic while unbound, though a style is active";
+  InitThemeLibrary();
+  EXPECT_TRUE(ThemeLibraryLoaded());
+  EXPECT_EQ(Rendered(button), themed);
+}
+
+// Themed halves have no disabled look; a press hands the focus to the spin button when its focus control
+// already has it.
+TEST(WsSpinButton, DisabledThemedHalvesLookNormalAndAPressFocusesTheButtonWhenItsControlHasTheFocus) {
+  TWsSpinButton button;
+  const QImage normal = Rendered(button);
+  button.setEnabled(false);
+  EXPECT_EQ(Rendered(button), normal);
+
+  QWidget form;
+  auto* edit = new QLineEdit(&form);
+  auto* pair = new TWsSpinButton(&form);
+  pair->move(0, 40);
+  pair->SetFocusControl(edit);
+  pair->SetTabStop(true);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  pair->setFocus();
+  QTest::mousePress(pair->UpButton(), Qt::LeftButton, {}, pair->UpButton()->rect().center());
+  QTest::mouseRelease(pair->UpButton(), Qt::LeftButton, {}, pair->UpButton()->rect().center());
+  EXPECT_TRUE(edit->hasFocus()) << "the focus control takes the focus it lacks";
+  QTest::mousePress(pair->DownButton(), Qt::LeftButton, {}, pair->DownButton()->rect().center());
+  QTest::mouseRelease(pair->DownButton(), Qt::LeftButton, {}, pair->DownButton()->rect().center());
+  EXPECT_TRUE(pair->hasFocus());
+  EXPECT_EQ(pair->FocusedButton(), pair->DownButton());
 }
 
 }  // namespace
