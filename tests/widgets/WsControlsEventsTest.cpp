@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "widgets/WsControls.h"
+#include "widgets/WsTreeView.h"
 
 namespace qmz {
 namespace {
@@ -207,6 +208,31 @@ TEST(WsExControlTest, FocusKeysMousePointsAndTheBackgroundGoThroughTheOperations
   EXPECT_EQ(a->Take(), (Lines{"DoEraseBackground", "paint"}));
   EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::green));
   EXPECT_EQ(image.pixelColor(35, 5), QColor(Qt::red)) << "erased before the paint";
+}
+
+// The tree view's base routes its events the same way.
+class TreeRecorder : public TWsExTreeView {
+ public:
+  using TWsExTreeView::TWsExTreeView;
+  Lines lines;
+
+ protected:
+  void CursorChanged() override { lines.push_back("CursorChanged"); }
+  void ParentFontChanged() override {
+    lines.push_back("ParentFontChanged");
+    TWsExTreeView::ParentFontChanged();
+  }
+};
+
+TEST(WsExControlTest, TheTreeViewsBaseHasTheSameNotifications) {
+  QWidget parent;
+  auto* tree = new TreeRecorder(&parent);
+  tree->setCursor(Qt::CrossCursor);
+  QFont font = parent.font();
+  font.setPointSize(font.pointSize() + 3);
+  parent.setFont(font);
+  EXPECT_EQ(tree->lines, (Lines{"CursorChanged", "ParentFontChanged"}));
+  EXPECT_EQ(tree->font().pointSize(), font.pointSize());
 }
 
 }  // namespace
