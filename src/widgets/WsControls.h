@@ -1,8 +1,8 @@
 #pragma once
 // The layer every control of the widget set stands on: the 32-bit colour value and a font with its colour,
 // option objects that report their own changes, hot-track options, and the extended control bases that turn
-// Qt's events into overridable operations and events (mouse enter/leave, parent colour, hint colour, focus
-// frame).
+// Qt's events into overridable operations and notifications (keys, hit tests, background, focus, text, font,
+// hint, cursor, visibility, child controls, mouse enter/leave, parent colour, hint colour, focus frame).
 
 #include <QFont>
 #include <QFrame>
@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+class QKeyEvent;
+class QPainter;
 class QPalette;
 
 namespace qmz {
@@ -113,16 +115,27 @@ class TWsHotTrackOptions : public TWsPersistentProperty {
   WsColor frameColor_ = 0x006A240A;
 };
 
+// The keys a control asks for before a key reaches it (GetDlgCode): arrows, Tab, every key, characters.
+namespace dlgcodes {
+inline constexpr unsigned WantArrows = 0x01;
+inline constexpr unsigned WantTab = 0x02;
+inline constexpr unsigned WantAllKeys = 0x04;
+inline constexpr unsigned WantChars = 0x08;
+inline constexpr unsigned WantMessage = 0x10;
+}  // namespace dlgcodes
+
 // The state and behaviour the extended control bases share. The Qt classes below route their event() through
-// HandleEvent, which calls the overridable operations in the order the toolkit's own handling expects.
+// HandleEvent, which turns Qt's events into the overridable operations and notifications. The default of each
+// hands the event on to Qt's own handling (DefaultHandler), so an override that calls the base keeps Qt's
+// behaviour and one that does not replaces it.
 class WsExControl {
  public:
   using NotifyEvent = std::function<void(QWidget* sender)>;
 
-  explicit WsExControl(QWidget* self) : self_(self) {}
+  explicit WsExControl(QWidget* self);
   WsExControl(const WsExControl&) = delete;
   WsExControl& operator=(const WsExControl&) = delete;
-  virtual ~WsExControl() = default;
+  virtual ~WsExControl();
 
   NotifyEvent OnMouseEnter;
   NotifyEvent OnMouseLeave;
@@ -154,21 +167,54 @@ class WsExControl {
   QWidget* Widget() const { return self_; }
 
  protected:
+  // Operations. The window title stands for the control's text.
+  virtual void TextChanged();
+  // A key offered before it may trigger a shortcut: true takes it as an ordinary key press.
+  virtual bool WantKey(int key, Qt::KeyboardModifiers shift, const QString& keyText);
+  // Whether the point (client coordinates) belongs to the control; a mouse event at a point that does not
+  // goes on to the parent.
+  virtual bool HitTest(int x, int y);
+  virtual void BoundsChanged() {}
+  // The keys wanted (dlgcodes) as Qt would give them; may add or remove some.
+  virtual void GetDlgCode(unsigned& /*code*/) {}
+  virtual void DoSetFocus(QWidget* previous);
+  virtual void DoKillFocus(QWidget* next);
+  // Before each paint, on the control's own painter (its state restored afterwards); true when the
+  // background counts as erased. Qt has filled it already when the control fills its background.
+  virtual bool DoEraseBackground(QPainter& canvas, std::intptr_t param);
+
+  // Notifications.
+  // The focus moved to control (in this control's window).
+  virtual void FocusChanged(QWidget* control);
+  virtual void VisibleChanged();
+  virtual void EnabledChanged();
+  virtual void ColorChanged() {}
+  virtual void FontChanged();
+  // The font changed because the parent's did (the control has no font of its own).
+  virtual void ParentFontChanged();
+  virtual void ParentColorChanged();
+  // The parent's hint (tool tip) changed.
+  virtual void ParentShowHintChanged();
   virtual void MouseEnter();
   virtual void MouseLeave();
-  virtual void ParentColorChanged();
-  virtual void ColorChanged() {}
-  virtual void EnabledChanged() {}
-  virtual void FontChanged() {}
-  virtual void ShowingChanged(bool /*showing*/) {}
-  virtual void BoundsChanged() {}
-  virtual void DoSetFocus() {}
-  virtual void DoKillFocus() {}
+  virtual void CursorChanged();
+  virtual void ShowingChanged(bool showing);
+  // The control's hint (tool tip) changed.
+  virtual void ShowHintChanged();
+  // A child control comes or goes. Qt reports a child only once it has come or gone, so Changing runs right
+  // before Changed; Changing has nothing to hand on.
+  virtual void ControlsListChanging(QWidget* /*control*/, bool /*inserting*/) {}
+  virtual void ControlsListChanged(QWidget* control, bool inserting);
 
+  // Hands the event being dispatched on to Qt's own handling, once; its result.
+  bool DefaultHandler();
   bool HandleEvent(QEvent* event, const std::function<bool(QEvent*)>& inherited);
 
  private:
+  struct Dispatch;
   void PaintFrame();
+  bool DispatchEvent(QEvent* event);
+  bool DispatchKey(QKeyEvent* event);
 
   QWidget* self_;
   WsColor hintColor_ = colors::Default;
@@ -177,6 +223,8 @@ class WsExControl {
   bool parentBackground_ = false;
   bool mouseOver_ = false;
   bool frameHighlighting_ = false;
+  Dispatch* dispatch_ = nullptr;
+  QMetaObject::Connection focusConnection_;
 };
 
 // The colour a widget shows as background: the Ws colour of an extended control, else its palette's.

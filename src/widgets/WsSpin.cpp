@@ -156,7 +156,7 @@ void TWsTimerSpeedButton::leaveEvent(QEvent* event) {
 
 void TWsTimerSpeedButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  if (themesPossible_ && IsThemeActive() && PaintThemed(painter)) return;
+  if (themesPossible_ && ThemeLibraryLoaded() && IsThemeActive() && PaintThemed(painter)) return;
   PaintClassic(painter);
 }
 
@@ -177,7 +177,10 @@ bool TWsTimerSpeedButton::PaintThemed(QPainter& painter) {
       break;
   }
   const int state = isDown() ? spinstates::Pressed : hot_ ? spinstates::Hot : spinstates::Normal;
-  return DrawThemeBackground(parentWidget() != nullptr ? parentWidget() : this, painter, part, state, rect());
+  ThemeData theme = OpenThemeData(parentWidget() != nullptr ? parentWidget() : this, QStringLiteral("spin"));
+  const bool drawn = DrawThemeBackground(theme, painter, part, state, rect());
+  CloseThemeData(theme);
+  return drawn;
 }
 
 QPixmap TWsTimerSpeedButton::CurrentGlyphImage() const {
@@ -270,7 +273,8 @@ void TWsSpinButton::SetDownGlyph(const QPixmap& glyph) {
   downButton_->SetNumGlyphs(1);
 }
 
-void TWsSpinButton::SetTabStop(bool value) { setFocusPolicy(value ? Qt::StrongFocus : Qt::NoFocus); }
+// Tab reaches the button; a click focuses it only through the press handling of the halves.
+void TWsSpinButton::SetTabStop(bool value) { setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus); }
 
 void TWsSpinButton::Arrange() {
   const int w = width();
@@ -307,8 +311,10 @@ void TWsSpinButton::BtnMouseDown(TWsTimerSpeedButton* sender, Qt::MouseButton bu
   if (button != Qt::LeftButton) return;
   SetFocusedButton(sender);
   QWidget* target = focusControl_;
-  if (target != nullptr && (target->focusPolicy() & Qt::TabFocus) != 0 && target->isEnabled() && target->isVisible()) {
-    if (!target->hasFocus()) target->setFocus(Qt::MouseFocusReason);
+  // A focus control that already has the focus leaves the turn to the spin button itself.
+  if (target != nullptr && (target->focusPolicy() & Qt::TabFocus) != 0 && target->isEnabled() && target->isVisible() &&
+      !target->hasFocus()) {
+    target->setFocus(Qt::MouseFocusReason);
   } else if (TabStop() && !hasFocus() && isEnabled() && isVisible()) {
     setFocus(Qt::MouseFocusReason);
   }

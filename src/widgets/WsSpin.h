@@ -322,6 +322,7 @@ class TWsSpinEdit : public QLineEdit {
   void UpdateLabel();
   void ApplyEditRect();
   void PlaceButton();
+  int MinHeight() const;
   void ApplyReadOnly();
   void ReformatValue();
   void ComputeMonthFirst();

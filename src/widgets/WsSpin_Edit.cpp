@@ -147,7 +147,8 @@ void TWsSpinEdit::EndLoad() {
 int TWsSpinEdit::ClampValue(int value) const {
   if (minValue_ == 0 && maxValue_ == 0) return value;
   if (value < minValue_) return minValue_;
-  // A maximum of 0 below the minimum stands for "no maximum" (the level box: 1 and up).
+  // A maximum of 0 below the minimum stands for "no maximum" (the level box: 1 and up). Taken as a maximum,
+  // every level typed would turn into 0 on leaving the box and the level filter would hide every route.
   if (maxValue_ == 0 && maxValue_ < minValue_) return value;
   if (value > maxValue_) return maxValue_;
   return value;
@@ -278,9 +279,8 @@ void TWsSpinEdit::SetPrecision(int value) {
 
 void TWsSpinEdit::SetShowSeconds(bool value) {
   if (showSeconds_ == value) return;
-  const TDateTime current = spinType_ == TWsSpinType::sptTime ? TimeValue() : timeValue_;
   showSeconds_ = value;
-  if (spinType_ == TWsSpinType::sptTime) SetTimeValue(current);
+  if (spinType_ == TWsSpinType::sptTime) SetTimeValue(timeValue_);
 }
 
 void TWsSpinEdit::ComputeMonthFirst() { monthFirst_ = spinlocale::MonthFirst(); }
@@ -389,8 +389,13 @@ void TWsSpinEdit::StepDate(bool up) {
   int p1 = 0, p2 = 0;
   const bool first = CaretBeforeFirstSeparator(QString(spinlocale::Current().date), p1, p2);
   const int caret = SelStart();
+  // First and second field are month and day in the order of MonthFirst; the third is always the year.
   const int fieldIndex = first ? 0 : p2 > caret ? 1 : 2;
-  const spinlocale::DateField field = spinlocale::DateFieldOrder()[fieldIndex];
+  spinlocale::DateField field = spinlocale::DateField::Year;
+  if (fieldIndex < 2) {
+    const bool month = (fieldIndex == 0) == monthFirst_;
+    field = month ? spinlocale::DateField::Month : spinlocale::DateField::Day;
+  }
   const TDateTime current = DateValue();
   const QDateTime dt = DateTimeToQt(current);
   switch (field) {
@@ -413,7 +418,8 @@ void TWsSpinEdit::StepTime(bool up) {
   const int caret = SelStart();
   double amount = 0;
   if (first) amount = incrementHours_ != 0 ? incrementHours_ / 24.0 : incrementMinutes_ / 1440.0;
-  else if (p2 > 0 && p2 <= caret && showSeconds_) amount = 1 / 86400.0;
+  // Without a second separator (p2 = 0) everything behind the first one is the seconds' field.
+  else if (p2 <= caret && showSeconds_) amount = 1 / 86400.0;
   else amount = incrementMinutes_ / 1440.0;
   const TDateTime current = TimeValue();
   if (up) {

@@ -60,7 +60,7 @@ bool TWsSpinEdit::AcceptsChar(QChar& key) {
                 (IsControl(key) && key != QChar(kEnter))) &&
                caret >= 2;
     // The "0x" prefix stays.
-    if (key == QChar(kBackspace) && caret == 2 && !hasSelectedText()) accepted = false;
+    if (key == QChar(kBackspace) && caret == 2) accepted = false;
   }
   if (!editorEnabled_ && accepted && !(IsControl(key) && key != QChar(kBackspace))) accepted = false;
   return accepted;
@@ -81,9 +81,9 @@ void TWsSpinEdit::keyPressEvent(QKeyEvent* event) {
   switch (key) {
     case Qt::Key_Up:
     case Qt::Key_Down:
+      // The smart step and the page keys do not ask ReadOnly; the button steps do.
       if (incrementSmart_ && !hasSelectedText() && smartKind) {
-        if (readOnly_) Beep();
-        else SmartStep(key == Qt::Key_Up);
+        SmartStep(key == Qt::Key_Up);
       } else if (key == Qt::Key_Up) {
         UpClick(this);
       } else {
@@ -93,9 +93,7 @@ void TWsSpinEdit::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
       const bool up = key == Qt::Key_PageUp;
-      if (readOnly_) {
-        Beep();
-      } else if (incrementSmart_ && !hasSelectedText()) {
+      if (incrementSmart_ && !hasSelectedText()) {
         SmartStep(up);
       } else if (spinType_ == TWsSpinType::sptNormal) {
         const qint64 sum = qint64(Value()) + (up ? 1 : -1) * qint64(incrementPage_);
@@ -427,8 +425,21 @@ void TWsSpinEdit::PlaceButton() {
   button_->setGeometry(width() - buttonWidth - frame, frame, buttonWidth, qMax(2, height() - 2 * frame));
 }
 
+int TWsSpinEdit::MinHeight() const {
+  // The text's height and a quarter of the smaller of the system's and the edit's text height, and room for
+  // a one-pixel border drawn four times over when the box has one.
+  const int fontHeight = QFontMetrics(font()).height();
+  const int systemHeight = QFontMetrics(QApplication::font()).height();
+  return fontHeight + qMin(systemHeight, fontHeight) / 4 + 2 + (hasFrame() ? 4 : 0);
+}
+
 void TWsSpinEdit::resizeEvent(QResizeEvent* event) {
   QLineEdit::resizeEvent(event);
+  const int minHeight = MinHeight();
+  if (height() < minHeight) {
+    resize(width(), minHeight);
+    return;
+  }
   PlaceButton();
   ApplyEditRect();
   UpdateLabel();

@@ -5,12 +5,15 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QEnterEvent>
 #include <QListWidget>
+#include <QPainter>
 #include <QToolTip>
 #include <string>
 #include <vector>
 
 #include "widgets/WsControls.h"
+#include "widgets/WsThemes.h"
 
 namespace qmz {
 namespace {
@@ -36,9 +39,9 @@ struct EventLog {
   }
 };
 
-// Nested updates fire one pair; unbalanced ends silence nothing; unchanged values fire nothing.
+// Nested updates fire one pair; unbalanced ends silence nothing; unchanged values fire nothing; Assign is one.
 TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
-  TWsHotTrackOptions options;
+  TWsHotTrackOptions options, source;
   EventLog log;
   log.Attach(options);
   options.BeginUpdate();
@@ -52,6 +55,15 @@ TEST(WsPersistentPropertyTest, EachChangeFiresOnePairOfEvents) {
   options.SetColor(options.Color());
   EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "Changed", "Changing", "-Color",
                                                  "+Color", "Changed"}));
+  log.lines.clear();
+  source.SetColor(0x000000FF);
+  source.SetFrameVisible(true);
+  source.SetFrameColor(0x00112233);
+  options.Assign(source);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"Changing", "-Enabled", "+Enabled", "-FrameVisible", "+FrameVisible",
+                                                 "-FrameColor", "+FrameColor", "Changed"}));
+  EXPECT_FALSE(options.Enabled());
+  EXPECT_EQ(options.FrameColor(), 0x00112233u);
 }
 
 // The hint window that shows now, if any.
@@ -94,6 +106,119 @@ TEST(WsExControlTest, HintColourFollowsTheChainOfParentsAndStaysWithItsOwnContro
   EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), tipBase);
   EXPECT_EQ(hover(&plain), tipBase) << "the hint window, still open, shows another control's hint";
   QToolTip::hideText();
+}
+
+TEST(WsExControlTest, FrameHighlightingFollowsTheMouse) {
+  TWsCustomControl control;
+  control.resize(40, 30);
+  control.SetColor(0x0000FF00);
+  control.SetFrameHighlighting(true);
+  int enters = 0, leaves = 0;
+  control.OnMouseEnter = [&](QWidget* sender) { enters += sender == &control; };
+  control.OnMouseLeave = [&](QWidget* sender) { leaves += sender == &control; };
+
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+  QApplication::sendEvent(&control, &enter);
+  EXPECT_TRUE(control.MouseOver());
+  QImage image = control.grab().toImage();
+  EXPECT_EQ(image.pixelColor(0, 0), ToQColor(0x00733800));
+  EXPECT_EQ(image.pixelColor(1, 1), ToQColor(0x00733800));
+
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&control, &leave);
+  EXPECT_FALSE(control.MouseOver());
+  image = control.grab().toImage();
+  EXPECT_EQ(image.pixelColor(0, 0), ToQColor(0x00808080));
+  EXPECT_EQ(image.pixelColor(1, 1), QColor(0, 255, 0));
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(leaves, 1);
+}
+
+TEST(WsExControlTest, ParentColourChangeReachesChildrenThatFollowIt) {
+  TWsCustomControl parent;
+  auto* follower = new TWsCustomControl(&parent);
+  auto* own = new TWsCustomControl(&parent);
+  follower->SetParentColor(true);
+  own->SetColor(0x00000001);
+  int notified = 0;
+  own->OnParentColorChange = [&](QWidget*) { ++notified; };
+  parent.SetColor(0x00ABCDEF);
+  EXPECT_EQ(follower->Color(), 0x00ABCDEFu);
+  EXPECT_TRUE(follower->ParentColor());
+  EXPECT_EQ(own->Color(), 0x00000001u);
+  EXPECT_EQ(notified, 1);
+}
+
+// A parent whose background is a pattern, so a child showing it can be told from a plain fill.
+class StripedParent : public QWidget {
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::blue);
+    painter.fillRect(QRect(0, 0, width(), 25), Qt::red);
+  }
+};
+
+class BackgroundChild : public TWsCustomControl {
+ public:
+  using TWsCustomControl::TWsCustomControl;
+  WsColor fill = colors::BtnFace;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    DrawThemedBackground(this, painter, rect(), fill, true);
+  }
+};
+
+TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
+  StripedParent parent;
+  parent.resize(100, 100);
+  QPalette palette = parent.palette();
+  palette.setColor(QPalette::Window, QColor(0x10, 0x20, 0x30));
+  parent.setPalette(palette);
+  auto* child = new BackgroundChild(&parent);
+  child->setGeometry(10, 20, 30, 30);  // straddles the parent's red/blue edge at y = 25
+  child->SetParentBackground(true);
+
+  struct Case {
+    bool themes;
+    WsColor fill;
+    QColor top, bottom;
+  };
+  const QColor own(0x33, 0x22, 0x11);
+  for (const Case& c : {Case{true, RgbColor(0x10, 0x20, 0x30), Qt::red, Qt::blue},
+                        Case{false, RgbColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30)},
+                        Case{true, 0x00112233, own, own}}) {
+    SetThemeServicesEnabled(c.themes);
+    child->fill = c.fill;
+    const QImage image = child->grab().toImage();
+    EXPECT_EQ(image.pixelColor(5, 1), c.top) << c.themes << " " << std::hex << c.fill;
+    EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << c.themes << " " << std::hex << c.fill;
+  }
+  SetThemeServicesEnabled(true);
+}
+
+TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatWithoutResizingAndTheBackgroundMakesAllSoft) {
+  QWidget form;
+  auto* edit = new QLineEdit(&form);
+  auto* inner = new QWidget(&form);
+  auto* list = new QListWidget(inner);  // nested: every box of the form counts
+  auto* combo = new QComboBox(&form);
+  auto* label = new QLabel(&form);
+
+  const QImage soft = edit->grab().toImage();
+  const QSize softHint = edit->sizeHint();
+  SetBevelKind(&form, list, Qt::NoModifier, 0, 0);
+  EXPECT_EQ(GetBevelKind(list), BevelKind::bkFlat);
+  EXPECT_EQ(GetBevelKind(edit), BevelKind::bkNone);
+  SetBevelKind(&form, edit, Qt::NoModifier, 0, 0);
+  EXPECT_NE(edit->grab().toImage(), soft) << "the flat bevel shows";
+  EXPECT_EQ(edit->sizeHint(), softHint) << "and takes no room of its own";
+
+  SetBevelKind(&form, label, Qt::NoModifier, 0, 0);
+  for (QWidget* box : {static_cast<QWidget*>(edit), static_cast<QWidget*>(list), static_cast<QWidget*>(combo)})
+    EXPECT_EQ(GetBevelKind(box), BevelKind::bkSoft);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QShortcut>
@@ -54,15 +56,20 @@ TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfte
     QString shown;
   };
   const Case cases[] = {
-      {normal, 0, 0, "-50", "-50"},                          // no range
-      {normal, 1, 10, "20", "10"},                           // above the maximum
-      {normal, 1, 10, "-3", "1"},                            // below the minimum
-      {normal, 1, 0, "0", "1"},                              // the level box: 1 and up ...
-      {normal, 1, 0, "5", "5"},                              // ... with no maximum
-      {normal, 5, 3, "4", "5"},                              // other inverted ranges as they are
-      {normal, 5, 3, "7", "3"},     {normal, 1, 0, "", ""},  // no number reads as the minimum
-      {normal, 0, 0, "-", "-"},     {real, 0, 0, "", ""},    // an emptied money box
-      {real, 1, 10, "", ""},        {real, 0, 0, "-", "-"}, {real, 1, 10, "20", "10"},
+      {normal, 0, 0, "-50", "-50"},  // no range
+      {normal, 1, 10, "20", "10"},   // above the maximum
+      {normal, 1, 10, "-3", "1"},    // below the minimum
+      {normal, 1, 0, "0", "1"},      // the level box: 1 and up ...
+      {normal, 1, 0, "5", "5"},      // ... with no maximum
+      {normal, 1, 0, "123456", "123456"},
+      {normal, 5, 3, "4", "5"},  // other inverted ranges as they are
+      {normal, 5, 3, "7", "3"},
+      {normal, 1, 0, "", ""},  // no number reads as the minimum
+      {normal, 0, 0, "-", "-"},
+      {real, 0, 0, "", ""},  // an emptied money box
+      {real, 1, 10, "", ""},
+      {real, 0, 0, "-", "-"},
+      {real, 1, 10, "20", "10"},
   };
   for (const Case& c : cases) {
     TWsSpinEdit box;
@@ -110,19 +117,23 @@ TEST(WsSpinEdit, FloatTextsFollowPrecisionAndLocale) {
   EXPECT_EQ(edit.FloatValue(), 0.0);
 }
 
-TEST(WsSpinEdit, ReadOnlyEditIgnoresStepsAndKeysAndTheKeyFilterFollowsTheSpinType) {
+// ReadOnly stops the button steps and the plain arrow steps; the page keys and the smart steps step anyway.
+TEST(WsSpinEdit, ReadOnlyEditRefusesButtonStepsOnlyAndTheKeyFilterFollowsTheSpinType) {
   TWsSpinEdit edit;
   edit.setText("7");
   edit.SetReadOnly(true);
   edit.UpClick(nullptr);
-  QTest::keyClick(&edit, Qt::Key_PageUp);
-  edit.SetIncrementSmart(true);
-  edit.setCursorPosition(1);
   QTest::keyClick(&edit, Qt::Key_Up);
   EXPECT_EQ(edit.text(), "7");
+  QTest::keyClick(&edit, Qt::Key_PageUp);
+  EXPECT_EQ(edit.text(), "17");
+  edit.SetIncrementSmart(true);
+  edit.setCursorPosition(2);
+  QTest::keyClick(&edit, Qt::Key_Up);
+  EXPECT_EQ(edit.text(), "18");
   edit.SetReadOnly(false);
   QTest::keyClick(&edit, Qt::Key_PageDown);
-  EXPECT_EQ(edit.text(), "6");  // with IncrementSmart the page keys take the smart step: the units digit
+  EXPECT_EQ(edit.text(), "17");  // with IncrementSmart the page keys take the smart step: the units digit
   ScopedLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
   struct Case {
     TWsSpinType type;
@@ -197,6 +208,164 @@ TEST(WsSpinEdit, AltTypesNothingComposedCharactersPassTheFilterAndShortcutsStill
   EXPECT_EQ(edit->text(), "55");
 }
 
+TEST(WsSpinEdit, SmartStepTakesTheDigitLeftOfTheCaret) {
+  struct Case {
+    int caret;
+    QString expected;
+  };
+  const Case cases[] = {{2, "133.45"}, {5, "123.55"}, {4, "124.45"}, {0, "123.95"}};
+  for (const Case& c : cases) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptFloat);
+    edit.SetPrecision(2);
+    edit.SetIncrementFloat(0.5);
+    edit.SetIncrementSmart(true);
+    edit.setText("123.45");
+    edit.setCursorPosition(c.caret);
+    QTest::keyClick(&edit, Qt::Key_Up);
+    EXPECT_EQ(edit.text(), c.expected) << "caret " << c.caret;
+    EXPECT_EQ(edit.cursorPosition(), c.caret);
+  }
+}
+
+TEST(WsSpinEdit, HexKeepsItsPrefixAndReadsDefensively) {
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptHex);
+  EXPECT_EQ(edit.text(), "0x0");
+  edit.setText("0xFF");
+  EXPECT_EQ(edit.HexValue(), 255);
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "0x100");
+  edit.setCursorPosition(2);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  edit.setCursorPosition(0);
+  QTest::keyClick(&edit, Qt::Key_Delete);
+  EXPECT_EQ(edit.text(), "0x100");
+  const std::pair<QString, int> reads[] =
+      {{"FF", 255}, {"0x", 0}, {"", 0}, {"0xFFFFFFFF", -1}, {"0x1FFFFFFFF0", int(0xFFFFFFF0u)}, {"0x12zz", 0x12}};
+  for (const auto& [text, value] : reads) {
+    edit.setText(text);
+    EXPECT_EQ(edit.HexValue(), value) << text.toStdString();
+  }
+  edit.setText("0xFFFFFFFF");
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "0x0");
+}
+
+// The field to step is the first, second or third by the caret; month-first formats put the month first.
+TEST(WsSpinEdit, DateAndTimeStepTheFieldOfTheCaretAndNeverBelowZero) {
+  struct Case {
+    QLocale locale;
+    int caret;
+    QDate expected;
+  };
+  const QDate start(2024, 2, 29);
+  const Case cases[] = {
+      {QLocale(QLocale::German, QLocale::Germany), 0, QDate(2024, 3, 1)},         // dd.MM.yy: day
+      {QLocale(QLocale::German, QLocale::Germany), 4, QDate(2024, 3, 29)},        // month
+      {QLocale(QLocale::German, QLocale::Germany), 7, QDate(2025, 2, 28)},        // year, from 29 February
+      {QLocale(QLocale::English, QLocale::UnitedStates), 0, QDate(2024, 3, 29)},  // M/d/yy: month first
+      {QLocale(QLocale::English, QLocale::UnitedStates), 2, QDate(2024, 3, 1)},
+      {QLocale(QLocale::Swedish, QLocale::Sweden), 0, QDate(2024, 3, 29)},  // yyyy-MM-dd: M before d, month first
+      {QLocale(QLocale::Swedish, QLocale::Sweden), 5, QDate(2024, 3, 1)},   // then the day
+      {QLocale(QLocale::Swedish, QLocale::Sweden), 8, QDate(2025, 2, 28)},  // the third is always the year
+  };
+  for (const Case& c : cases) {
+    ScopedLocale locale(c.locale);
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptDate);
+    edit.SetDateValue(DateTimeFromQt(QDateTime(start, QTime())));
+    edit.setCursorPosition(c.caret);
+    edit.UpClick(nullptr);
+    EXPECT_EQ(DateTimeToQt(edit.DateValue()).date(), c.expected)
+        << c.locale.name().toStdString() << " caret " << c.caret << " text " << edit.text().toStdString();
+  }
+  ScopedLocale locale(QLocale::c());
+  const struct {
+    int minutes, caret;
+    bool up;
+    QString expected;
+  } times[] = {{545, 0, true, "10:05:00"},
+               {545, 3, true, "9:06:00"},
+               {545, 6, true, "9:05:01"},
+               {0, 6, false, "0:00:00"}};
+  for (const auto& c : times) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(TWsSpinType::sptTime);
+    edit.SetTimeValue(c.minutes / 1440.0);
+    edit.setCursorPosition(c.caret);
+    c.up ? edit.UpClick(nullptr) : edit.DownClick(nullptr);
+    EXPECT_EQ(edit.text(), c.expected) << c.caret;
+  }
+}
+
+// A time without its second separator steps seconds behind the first one; ShowSeconds writes the stored time.
+TEST(WsSpinEdit, TimeWithoutSecondsStepsSecondsAndShowSecondsWritesTheStoredTime) {
+  ScopedLocale locale(QLocale::c());
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptTime);
+  edit.setText("9:05");
+  edit.setCursorPosition(3);
+  edit.UpClick(nullptr);
+  EXPECT_EQ(edit.text(), "9:05:01");
+  edit.SetTimeValue((9 * 3600 + 5 * 60 + 30) / 86400.0);
+  edit.setText("11:00:00");  // typed, never stored
+  edit.SetShowSeconds(false);
+  EXPECT_EQ(edit.text(), "9:05");
+}
+
+// The "0x" prefix holds against Backspace over a selection too; a box is never lower than its text needs.
+TEST(WsSpinEdit, HexBackspaceAtThePrefixIsRefusedAndTheBoxKeepsItsMinimumHeight) {
+  TWsSpinEdit edit;
+  edit.SetSpinType(TWsSpinType::sptHex);
+  edit.setText("0xAB");
+  edit.setSelection(2, 2);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit.text(), "0xAB");
+  edit.show();
+  const int fontHeight = QFontMetrics(edit.font()).height();
+  const int minimum = fontHeight + qMin(QFontMetrics(QApplication::font()).height(), fontHeight) / 4 + 2 + 4;
+  edit.resize(80, 5);
+  EXPECT_EQ(edit.height(), minimum);
+  edit.resize(80, minimum + 9);
+  EXPECT_EQ(edit.height(), minimum + 9);
+}
+
+TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
+  QWidget form;
+  auto* edit = new TWsSpinEdit(&form);
+  auto* next = new QLineEdit(&form);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  edit->setFocus();
+  QChar seen;
+  edit->OnKeyPress = [&](QWidget*, QChar& key) { seen = key; };
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(seen, QChar(13));
+  EXPECT_TRUE(edit->hasFocus());
+  edit->SetReturnIsTab(true);
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(next->hasFocus());
+}
+
+TEST(WsSpinEdit, LabelStandsLeftOfTheEditAndFollowsEnabling) {
+  QWidget form;
+  auto* edit = new TWsSpinEdit(&form);
+  edit->setGeometry(100, 50, 80, 22);
+  edit->SetLabelCaption("Money");
+  QLabel* label = edit->Label();
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->parentWidget(), &form);
+  const int tw = QFontMetrics(edit->LabelFont()).horizontalAdvance("Money");
+  EXPECT_EQ(label->pos(), QPoint(100 - tw - 4, 50));
+  edit->SetLabelPosition(TLabelPosition::lpTopLeft);
+  EXPECT_EQ(label->pos(), QPoint(100, 50 - label->height() - 4));
+  edit->setEnabled(false);
+  EXPECT_FALSE(label->isEnabled());
+  edit->SetLabelAlwaysEnabled(true);
+  EXPECT_TRUE(label->isEnabled());
+}
+
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   QWidget form;
   auto* other = new QLineEdit(&form);
@@ -255,6 +424,32 @@ TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverItAndARepeatThatThrowsS
   QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
 }
 
+TEST(WsSpinButton, InjectedIntervalsRepeatThroughTheEventLoop) {
+  TWsSpinButton button;
+  int ups = 0;
+  button.OnUpClick = [&ups](QWidget*) { ++ups; };
+  TWsTimerSpeedButton* up = button.UpButton();
+  up->SetRepeatIntervals(1, 1);
+  QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
+  for (int spins = 0; spins < 10000 && ups < 3; ++spins) QTest::qWait(1);
+  QTest::mouseRelease(up, Qt::LeftButton, {}, up->rect().center());
+  EXPECT_GE(ups, 4);
+  EXPECT_EQ(up->RepeatTimer()->interval(), 1);
+}
+
+TEST(WsSpinButton, NarrowPairIsWidenedAndHalvesShareAMiddleLine) {
+  TWsSpinButton button;
+  button.resize(5, 25);
+  EXPECT_EQ(button.width(), 15);
+  EXPECT_EQ(button.UpButton()->geometry(), QRect(0, 0, 15, 12));
+  EXPECT_EQ(button.DownButton()->geometry(), QRect(0, 11, 15, 14));
+  button.SetDirection(TSpinDirection::spHorizontal);
+  button.resize(5, 25);
+  EXPECT_EQ(button.width(), 20);
+  EXPECT_EQ(button.DownButton()->ButtonKind(), TWsTimerSpeedButton::KindHorzDown);
+  EXPECT_EQ(button.UpButton()->geometry().left(), 11);
+}
+
 TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTrianglesAndThemedUnlessTheStyleIsClassic) {
   const QImage up = LoadSpinGlyph("WsSpinUp");
   const QImage down = LoadSpinGlyph("WsSpinDown");
@@ -281,7 +476,65 @@ TEST(WsSpinButton, BuiltInGlyphsAreOliveFramedTrianglesAndThemedUnlessTheStyleIs
   QApplication::setStyle(style);
   EXPECT_NE(themed, classic);
   QPainter painter(&classic);
-  EXPECT_FALSE(DrawThemeBackground(&plain, painter, 7, spinstates::Normal, plain.rect()));
+  ThemeData theme = OpenThemeData(&plain, "spin");
+  EXPECT_FALSE(DrawThemeBackground(theme, painter, 7, spinstates::Normal, plain.rect()));
+}
+
+QImage Rendered(QWidget& widget) {
+  QImage image(widget.size(), QImage::Format_ARGB32);
+  image.fill(Qt::magenta);  // what the control leaves unpainted must compare equal too
+  widget.render(&image);
+  return image;
+}
+
+// Bound when the application starts, once however often asked, and freed at exit; unbound, the classic look.
+TEST(WsThemeLib, BindsOnceAtStartUpAndTheSpinButtonsDrawThroughAnOpenedHandle) {
+  EXPECT_TRUE(ThemeLibraryLoaded());
+  InitThemeLibrary();
+  TWsSpinButton button;
+  const QImage themed = Rendered(button);
+  ThemeData theme = OpenThemeData(&button, "spin");
+  ASSERT_TRUE(bool(theme));
+  EXPECT_FALSE(bool(OpenThemeData(&button, "progress")));
+  QImage drawn(button.size(), QImage::Format_ARGB32);
+  QPainter painter(&drawn);
+  EXPECT_TRUE(DrawThemeBackground(theme, painter, spinparts::Up, spinstates::Normal, button.rect()));
+  CloseThemeData(theme);
+  EXPECT_FALSE(bool(theme));
+  EXPECT_FALSE(DrawThemeBackground(theme, painter, spinparts::Up, spinstates::Normal, button.rect()));
+  FreeThemeLibrary();
+  EXPECT_FALSE(ThemeLibraryLoaded());
+  EXPECT_FALSE(bool(OpenThemeData(&button, "spin")));
+  EXPECT_NE(Rendered(button), themed) << "classic while unbound, though a style is active";
+  InitThemeLibrary();
+  EXPECT_TRUE(ThemeLibraryLoaded());
+  EXPECT_EQ(Rendered(button), themed);
+}
+
+// Themed halves have no disabled look; a press hands the focus to the spin button when its focus control
+// already has it.
+TEST(WsSpinButton, DisabledThemedHalvesLookNormalAndAPressFocusesTheButtonWhenItsControlHasTheFocus) {
+  TWsSpinButton button;
+  const QImage normal = Rendered(button);
+  button.setEnabled(false);
+  EXPECT_EQ(Rendered(button), normal);
+
+  QWidget form;
+  auto* edit = new QLineEdit(&form);
+  auto* pair = new TWsSpinButton(&form);
+  pair->move(0, 40);
+  pair->SetFocusControl(edit);
+  pair->SetTabStop(true);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  pair->setFocus();
+  QTest::mousePress(pair->UpButton(), Qt::LeftButton, {}, pair->UpButton()->rect().center());
+  QTest::mouseRelease(pair->UpButton(), Qt::LeftButton, {}, pair->UpButton()->rect().center());
+  EXPECT_TRUE(edit->hasFocus()) << "the focus control takes the focus it lacks";
+  QTest::mousePress(pair->DownButton(), Qt::LeftButton, {}, pair->DownButton()->rect().center());
+  QTest::mouseRelease(pair->DownButton(), Qt::LeftButton, {}, pair->DownButton()->rect().center());
+  EXPECT_TRUE(pair->hasFocus());
+  EXPECT_EQ(pair->FocusedButton(), pair->DownButton());
 }
 
 }  // namespace
