@@ -8,6 +8,7 @@
 
 namespace fs = std::filesystem;
 using qmz::platform::GameDirectoryExists;
+using qmz::platform::GameFileExists;
 using qmz::platform::JoinGamePath;
 using qmz::platform::ResolveGamePath;
 
