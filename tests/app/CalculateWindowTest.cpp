@@ -375,6 +375,8 @@ TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategoriesAndAddFollowingTheAny
   TWsTreeNode* commodity = Root(w->tvCommoAll, "{Commodity}");
   ASSERT_TRUE(any && all && commodity);
   ASSERT_GT(commodity->childCount(), 0);
+  EXPECT_EQ(ETypeOfNode(commodity), std::optional<std::uint8_t>(1));  // a category carries its type
+  EXPECT_EQ(ETypeOfNode(any), std::nullopt);
 
   // "{All Commodities}" adds every good as its own entry, not the any-commodity entry.
   SelectNodes({all});
