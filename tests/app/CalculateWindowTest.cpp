@@ -114,6 +114,7 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   EXPECT_EQ(grid->StatusBar1->currentMessage(), "");
   EXPECT_EQ(w->StatusText(), Printed(expected.Count()));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
+  EXPECT_GT(w->SortCalls(), 0u);
 }
 
 TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {
