@@ -73,6 +73,7 @@ TEST_F(QueriesTest, BaseListTagsAndRecordDumpLines) {
 
   // Record dumps: index, nickname, name, volume and a base's system are read by the debug page's tests.
   EXPECT_EQ(d.getBaseInfo(1)[6], "faction:    Xania Police");
+  EXPECT_EQ(d.getSystemInfo(2)[1], "nick:       st02");
   TStringList good = d.getGoodInfo(1);
   EXPECT_EQ(good[7], "system:     Loot Trading");  // goods name the dummy system
   EXPECT_EQ(good[8], "units/cont: 10");
