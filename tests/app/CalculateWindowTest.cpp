@@ -114,6 +114,7 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   EXPECT_EQ(grid->StatusBar1->currentMessage(), "");
   EXPECT_EQ(w->StatusText(), Printed(expected.Count()));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
+  EXPECT_GT(w->SortCalls(), 0u);
 }
 
 TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {
@@ -375,6 +376,8 @@ TEST_F(SelectionTest, CommodityTreesHoldAnyAllAndCategoriesAndAddFollowingTheAny
   TWsTreeNode* commodity = Root(w->tvCommoAll, "{Commodity}");
   ASSERT_TRUE(any && all && commodity);
   ASSERT_GT(commodity->childCount(), 0);
+  EXPECT_EQ(ETypeOfNode(commodity), std::optional<std::uint8_t>(1));  // a category carries its type
+  EXPECT_EQ(ETypeOfNode(any), std::nullopt);
 
   // "{All Commodities}" adds every good as its own entry, not the any-commodity entry.
   SelectNodes({all});

@@ -155,6 +155,21 @@ TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
   OpenPanel();
 
   const TSvData& d = *w->Data();
+  // Each list button lists its records, with their nicknames beside them but for the bases.
+  const struct {
+    QPushButton* button;
+    const TGoodArr* arr;
+    bool nicknames;
+  } lists[] = {{w->btGroups, &d.aFaction, true},
+               {w->btBases, &d.aBase, false},
+               {w->btSystems, &d.aSystem, true},
+               {w->btCommos, &d.aGood, true}};
+  for (const auto& c : lists) {
+    QTest::mouseClick(c.button, Qt::LeftButton);
+    EXPECT_EQ(w->lbSection->count(), int(c.arr->size()) - 1) << c.button->objectName().toStdString();
+    EXPECT_EQ(w->lbSectionList->count(), c.nicknames ? int(c.arr->size()) - 1 : 0);
+    EXPECT_EQ(w->lbSection->item(0)->text().toStdString(), (*c.arr)[1].name.str());
+  }
   // A faction's fields; the route list keeps what it shows.
   TRouteRow kept;
   kept.Caption = "42";

@@ -11,6 +11,7 @@
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uIniDecoder.h"
 #include "util/TempDir.h"
+#include "support/Classes.h"
 #include "support/SysUtils.h"
 
 using namespace qmz;
@@ -221,4 +222,47 @@ TEST(BiniDecoder, LinesOfEverySource) {
   EXPECT_FALSE(reason.empty());
   EXPECT_EQ(DecodeBiniFileLines(dir.Str(), collect), bsNoSource);  // a folder is no file
   EXPECT_TRUE(lines.empty());
+}
+
+// The list form: decoded lines go after what the list held, text replaces it, what cannot be decoded
+// leaves it alone, and without a list nothing is decoded.
+TEST(BiniDecoder, SmallMissingTextAndNilTargetCases) {
+  TempDir dir;
+  const auto write = [&dir](const std::string& name, const std::string& bytes) {
+    qmz::test::WriteWholeFile(dir.Path() / name, bytes);
+    return (dir.Path() / name).string();
+  };
+  const auto lines = [](const TStringList& list) {
+    V out;
+    for (const auto& item : list) out.emplace_back(item.text);
+    return out;
+  };
+  TStringList target;
+  target.Add("kept");
+  EXPECT_EQ(DecodeBini(write("twelve.ini", std::string("BINI\1\0\0\0\x0c\0\0\0", 12)), &target), bsTooSmall);
+  EXPECT_EQ(DecodeBini(write("short.ini", "[abc]key=val"), &target), bsTooSmall);
+  std::string reason;
+  EXPECT_EQ(DecodeBini((dir.Path() / "missing.ini").string(), &target, &reason), bsNoSource);
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(DecodeBini(dir.Str(), &target), bsNoSource);  // a folder is no file
+  EXPECT_EQ(lines(target), V{"kept"});
+
+  BiniWriter w;
+  w.Section("Good", 2).Entry("nickname", 1).String("ore").Entry("price", 2).Int(90).Float(1.5f);
+  const std::string binary = write("binary.ini", w.Build());
+  EXPECT_EQ(DecodeBini(binary, &target), bsSuccess);
+  EXPECT_EQ(lines(target), (V{"kept", "[Good]", "nickname = ore", "price = 90, 1.500000", ""}));
+  BiniWriter damaged;
+  damaged.Section("s", 2).Entry("a", 0);
+  target.Clear();
+  target.Add("before");
+  EXPECT_EQ(DecodeBini(write("damaged.ini", damaged.Build()), &target), bsBadEntry);
+  EXPECT_EQ(lines(target), (V{"before", "[s]", "a = true"}));
+
+  const std::string text = write("text.ini", "\xEF\xBB\xBF[Stra\xDF\x65]\r\nkey=caf\xE9\r\n");
+  EXPECT_EQ(DecodeBini(text, nullptr), bsGeneralError);
+  EXPECT_EQ(DecodeBini((dir.Path() / "missing.ini").string(), nullptr), bsNoSource);
+  // Plain text replaces what the target held, read as game text.
+  EXPECT_EQ(DecodeBini(text, &target), bsNotBini);
+  EXPECT_EQ(lines(target), (V{"[Stra\xC3\x9F\x65]", "key=caf\xC3\xA9"}));
 }

@@ -161,6 +161,12 @@ TEST_F(DataFilesTest, DataFilesAreJoinedAndReorganisedByNickname) {
     if (p.Message.ReplaceStartupLine) bars += p.Text + "|";
   EXPECT_EQ(bars, "   Equipment...[# ]|   Equipment...[##]|   Equipment...[##]|");
 
+  // The slots' file names in slot order; a slot never filled names nothing.
+  TStringList names = d->getIniFileNames();
+  ASSERT_EQ(names.Count(), 12);
+  EXPECT_EQ(names[iniGoods - 1], "Goods");
+  EXPECT_EQ(names[iniBases - 1], "");
+
   fs::remove(dir.Path() / "Data" / "LaunchWorld.ini");
   platform::ResetGamePathCache();
   EXPECT_FALSE(d->getInitialData());

@@ -9,8 +9,20 @@
 #include "support/SysUtils.h"
 
 using namespace qmz;
+using qmz::test::ReadWholeFile;
 using qmz::test::TempDir;
 using qmz::test::WriteWholeFile;
+
+TEST(StringHash, TheLastAddWinsThroughGrowthAndComparisonIsExact) {
+  TStringHash hash(4);
+  EXPECT_EQ(hash.HashOf("\xC3\xA9"), 933u);                                   // bytes count as unsigned
+  for (int i = 0; i < 1000; ++i) hash.Add("K" + std::to_string(i % 300), i);  // grows many times
+  EXPECT_EQ(hash.ValueOf("K0"), 900);
+  EXPECT_EQ(hash.ValueOf("K299"), 899);
+  EXPECT_EQ(hash.ValueOf("k0"), -1);
+  hash.Clear();
+  EXPECT_EQ(hash.ValueOf("K0"), -1);
+}
 
 // 32,768 section names that all share one HashOf value (each name is 16 letters A or B, twice: the two
 // halves cancel out in the rotate-and-xor). Lookups must not degrade into a walk over all of them.
@@ -80,9 +92,86 @@ TEST(HashedStringList, LookupsStayRightThroughEveryKindOfChange) {
   EXPECT_EQ(list.IndexOfName("mineXx"), -1);
 }
 
-// Writes and deletions are the profile functions' (tested with them); here a section read whole, and a refused
-// write reaching the caller as the exception shown.
-TEST(IniFile, ReadsASectionAndRefusedWritesThrow) {
+namespace {
+
+// The typed operations of the base, over an INI in memory with the one section s1.
+struct MemoryIni : TSvIniFile {
+  explicit MemoryIni(std::string_view text = "") : TSvIniFile(TStringList(), "memory") { SetLines(text); }
+  void SetLines(std::string_view text) {
+    TStringList list;
+    list.SetText("[s]\n" + std::string(text));
+    SetStrings(list);
+  }
+  std::string Value(const std::string& ident) const { return ReadString("s1", ident, "?"); }
+};
+
+std::string Bytes(const TMemoryStream& s) {
+  return std::string(reinterpret_cast<const char*>(s.Memory()), std::size_t(s.Size()));
+}
+
+}  // namespace
+
+// Typed values: the forms each read takes, the default for text that is none of them, and the forms written.
+TEST(CustomIniFile, TypedValuesReadTheirFormsAndBadTextGivesTheDefault) {
+  MemoryIni ini(
+      "hex=0x1F\nup=0X10\nshort=0x\ndollar=$ff\nword=abc\nneg=-12\ntwo=2\nzero=0\n"
+      "bad=1,5\nday=2006-13-01\ntime=25:00:00\nempty=\nstamp=2006-05-14 12:00");
+  for (const auto& [key, value] : std::vector<std::pair<std::string, int>>{
+           {"hex", 31}, {"up", 16}, {"short", -1}, {"dollar", 255}, {"word", -1}, {"neg", -12}, {"absent", -1}}) {
+    EXPECT_EQ(ini.ReadInteger("s1", key, -1), value) << key;
+  }
+  EXPECT_TRUE(ini.ReadBool("s1", "two", false));
+  EXPECT_FALSE(ini.ReadBool("s1", "zero", true));
+  EXPECT_TRUE(ini.ReadBool("s1", "absent", true));
+  EXPECT_EQ(ini.ReadFloat("s1", "bad", -1), -1);
+  EXPECT_EQ(ini.ReadDate("s1", "day", -1), -1);
+  EXPECT_EQ(ini.ReadTime("s1", "time", -1), -1);
+  EXPECT_EQ(ini.ReadDateTime("s1", "empty", -1), -1);
+  EXPECT_EQ(ini.ReadDateTime("s1", "stamp", -1), -1);
+
+  ini.WriteInteger("s1", "n", -7);
+  ini.WriteBool("s1", "b", true);
+  ini.WriteFloat("s1", "f", 1.25);
+  ini.WriteDate("s1", "d", 38851.75);
+  ini.WriteDateTime("s1", "dt", 38851.5);
+  ini.WriteTime("s1", "t", 38851.25);
+  EXPECT_EQ(ini.Value("n") + ini.Value("b") + "," + ini.Value("f") + "," + ini.Value("d") + "," + ini.Value("dt") +
+                "," + ini.Value("t"),
+            "-71,1.25,2006-05-14,2006-05-14 12:00:00,06:00:00");
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("s1", "f", 0), 1.25);
+  EXPECT_DOUBLE_EQ(ini.ReadDate("s1", "d", 0), 38851.0);
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "dt", 0), 38851.5);
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("s1", "d", 0), 38851.0);
+  EXPECT_DOUBLE_EQ(ini.ReadTime("s1", "t", 0), 0.25);
+}
+
+TEST(CustomIniFile, BinaryStreamsAsHexText) {
+  MemoryIni ini;
+  TMemoryStream source;
+  source.Write("\x00\x01\xAB", 3);
+  source.SetPosition(1);
+  ini.WriteBinaryStream("s1", "blob", source);
+  EXPECT_EQ(ini.Value("blob"), "01AB");
+  // In a memory stream the bytes go at its position, overwriting, and the stream grows by their number.
+  TMemoryStream middle;
+  middle.Write("abcd", 4);
+  middle.SetPosition(1);
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "blob", middle), 5);
+  EXPECT_EQ(middle.Position(), 1);
+  EXPECT_EQ(Bytes(middle), std::string("a\x01\xAB\x64\0\0", 6));
+  // Decoding stops at the first pair that is no hexadecimal; an odd digit at the end is dropped.
+  ini.SetLines("bad=01zz02\nodd=ABC");
+  TMemoryStream partial;
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "bad", partial), 3);
+  partial.SetPosition(3);
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "odd", partial), 1);
+  EXPECT_EQ(ini.ReadBinaryStream("s1", "absent", partial), 0);
+  EXPECT_EQ(Bytes(partial), std::string("\x01\0\0\xAB", 4));
+}
+
+// The settings file itself goes through the profile functions (tested with them); what is left here is
+// that the forwarding reaches the file and a refused write reaches the caller as the exception the windows show.
+TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   TempDir dir;
   const auto file = (dir.Path() / "QMZ.ini").string();
   WriteWholeFile(file, "[MAIN]\nPathNum=2\nDefault=1\n[Path]\nPath_1=C:\\A\n");
@@ -90,6 +179,11 @@ TEST(IniFile, ReadsASectionAndRefusedWritesThrow) {
   TStringList list;
   ini.ReadSectionValues("MAIN", &list);
   EXPECT_EQ(list.CommaText(), "PathNum=2,Default=1");
+  EXPECT_EQ(ini.ReadInteger("MAIN", "PathNum", 0), 2);
+  ini.DeleteKey("MAIN", "Default");
+  ini.WriteString("Name", "Name_1", "Sv");
+  ini.EraseSection("Path");
+  EXPECT_EQ(ReadWholeFile(file), "[MAIN]\nPathNum=2\n[Name]\nName_1=Sv\n");
 
   TIniFile refused((dir.Path() / "missing" / "QMZ.ini").string());
   EXPECT_THAT([&] { refused.WriteString("MAIN", "Default", "1"); },

@@ -62,12 +62,18 @@ TEST_F(QueriesTest, BaseListTagsAndRecordDumpLines) {
   ASSERT_NE(tag, nullptr);
   EXPECT_EQ(tag->Index, 3u);
   EXPECT_EQ(tag->Kind, 0);
+  TStringList bases = d.getSystemBases(1);  // in base order
+  ASSERT_EQ(bases.Count(), 2);
+  EXPECT_EQ(bases[1], "Ulor Depot");
+  EXPECT_EQ(dynamic_cast<TIndex*>(bases.Objects(1))->Index, 3u);
+  EXPECT_EQ(d.getSystemBases(0).Count(), 0);  // the dummy base is never listed
   SvModel empty;
   SvModelTestAccess(empty).aBase = {Rec("not available", "Loot trading dummy")};
   EXPECT_EQ(empty.getBaseNames().Count(), 0);
 
   // Record dumps: index, nickname, name, volume and a base's system are read by the debug page's tests.
   EXPECT_EQ(d.getBaseInfo(1)[6], "faction:    Xania Police");
+  EXPECT_EQ(d.getSystemInfo(2)[1], "nick:       st02");
   TStringList good = d.getGoodInfo(1);
   EXPECT_EQ(good[7], "system:     Loot Trading");  // goods name the dummy system
   EXPECT_EQ(good[8], "units/cont: 10");
@@ -104,4 +110,15 @@ TEST_F(QueriesTest, MarketLinesTakeTheUsersDecimalMarkForNumbersOnly) {
   if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made on this machine";
   EXPECT_EQ(d.getMarketCsv(1, true)[0],
             "\"Ore v.2\",\"90,000000\",\"1\",\"2,000000\",\"-0,500000\",\"1,500000\",\"0,250000\",\"3,000000\"");
+}
+
+TEST_F(QueriesTest, ItemIndexByIndexPassesOverOtherObjects) {
+  TStringList list(true);
+  list.Add("no object");
+  list.AddObject("category", new TETyp(13));
+  list.AddObject("Anywhere", new TIndex(0, 4));
+  list.AddObject("Ulor", new TIndex(3, 1));
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 3), 3);
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 0), 2);  // the TETyp's Index 0 does not count
+  EXPECT_EQ(SvModel::getItemIndexByIndex(list, 5), -1);
 }

@@ -48,6 +48,11 @@ TEST(SvIniFile, SectionsAreNumberedPerNameIgnoringCaseInEveryHeaderAndLineForm) 
   EXPECT_EQ(ini.ReadStringF("Base%d", "nickname", "", {2}), "second");
   EXPECT_EQ(Lines(*ini.ReadSectionValuesF("Data%d", {2})), V{"goods=b.ini"});
   EXPECT_EQ(ini.ReadSectionValuesF("Data%d", {3})->Count(), 0);
+  TStringList list;
+  list.Add("old");
+  ini.ReadSections(&list);
+  EXPECT_EQ(Lines(list), (V{"Data1", "data2", "Base1", "BASE2", "Solo1"}));
+  EXPECT_EQ(list.Objects(0), ini.Sections.Objects(0));  // the line lists themselves
 
   // Header and line forms.
   TSvIniFile forms(Text("before=header\n[Good] ; comment\n  key =  value  ; note\nlonely\na=b=c\n; comment\n"
@@ -69,6 +74,12 @@ TEST(SvIniFile, RepeatedKeysLastLineWinsAllLinesStayAndWritesNameSectionsExactly
   // The last line of a name is the one written.
   ini.WriteString("BaseGood1", "MARKETGOOD", "gold, 4");
   EXPECT_EQ(SectionLines(ini, "BaseGood1"), (V{"base=st01", "MarketGood=Ore, 1", "other=x", "MARKETGOOD=gold, 4"}));
+  ini.DeleteKey("basegood1", "marketgood");  // and the last line is the one deleted
+  EXPECT_EQ(ini.ReadString("BaseGood1", "MarketGood", ""), "Ore, 1");
+  ini.EraseSection("BASEGOOD1");
+  EXPECT_EQ(ini.Sections.Count(), 0);
+  ini.DeleteKey("BaseGood1", "base");
+  ini.EraseSection("BaseGood1");
 
   // Writes build sections of exactly the given name.
   TSvIniFile markets(Text("[x]\nold=1\n"), "Markets");
@@ -118,4 +129,11 @@ TEST(SvIniFile, FilesOfBothFormsAndMissingFiles) {
 
   WriteWholeFile(text, "; only\nkey=before any header\n");
   EXPECT_FALSE(TSvIniFile(text).Loaded);
+
+  // Written back with numbered names, so not the file that was read.
+  TSvIniFile written(Text("[Data]\nk=1\n[Data]\n"), text);
+  written.UpdateFile();
+  EXPECT_EQ(SectionNames(TSvIniFile(text)), (V{"Data11", "Data21"}));
+  written.LoadValues();
+  EXPECT_EQ(written.ReadString("Data11", "k", ""), "1");
 }

@@ -8,6 +8,7 @@
 
 namespace fs = std::filesystem;
 using qmz::platform::GameDirectoryExists;
+using qmz::platform::GameFileExists;
 using qmz::platform::JoinGamePath;
 using qmz::platform::ResolveGamePath;
 
@@ -76,7 +77,10 @@ TEST_F(GamePathTest, DriveLettersGoThroughTheWinePrefixFoldersAreTestedAndListin
       << "never above the drive's root";
   EXPECT_EQ(ResolveGamePath("D:"), Root());
   EXPECT_EQ(ResolveGamePath("Q:\\EXE\\starvagant.ini"), std::nullopt) << "no such drive";
-  // Folders, and listings cached until a reset.
+  // Files and folders, and listings cached until a reset.
+  EXPECT_TRUE(GameFileExists("exe\\STARVAGANT.ini", Root()));
+  EXPECT_FALSE(GameFileExists("exe", Root())) << "a folder is not a file";
+  EXPECT_FALSE(GameFileExists("exe\\missing.ini", Root()));
   EXPECT_TRUE(GameDirectoryExists("Exe\\", Root()));
   EXPECT_FALSE(GameDirectoryExists("exe\\starvagant.ini", Root())) << "a file is no folder";
   EXPECT_FALSE(GameDirectoryExists("missing", Root()));

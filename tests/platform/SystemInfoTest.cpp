@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "platform/AdminTest.h"
@@ -67,6 +68,14 @@ TEST(LocalTime, DaysCountFrom1899) {
   EXPECT_DOUBLE_EQ(ToDateTime({2000, 1, 1, 0, 0, 0, 0}), 36526.0);
   EXPECT_DOUBLE_EQ(ToDateTime({2006, 5, 14, 12, 0, 0, 0}), 38851.5);
   EXPECT_DOUBLE_EQ(ToDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);
+  // And back, to the nearest millisecond; values outside the calendar are held at its ends.
+  EXPECT_EQ(FormatTimeStamp(FromDateTime(38851.5)), "2006-05-14 12:00:00");
+  EXPECT_EQ(FromDateTime(36526.0 + 1.5 / 86400000.0).Millisecond, 2);
+  EXPECT_EQ(FormatTimeStamp(FromDateTime(38851.0 - 0.5 / 86400000.0)), "2006-05-14 00:00:00");
+  EXPECT_EQ(FormatDate(FromDateTime(-1.0)), "1899-12-29");
+  EXPECT_EQ(FormatTimeStamp(FromDateTime(1e12)), "9999-12-31 23:59:59");
+  EXPECT_EQ(FormatDate(FromDateTime(-1e12)), "0001-01-01");
+  EXPECT_EQ(FormatDate(FromDateTime(std::nan(""))), "1899-12-30");
 }
 
 // An empty or unset WINEPREFIX falls back to ~/.wine; a set one is where the drives are read.

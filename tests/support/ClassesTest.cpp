@@ -1,11 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "util/TempDir.h"
 #include "support/Classes.h"
 
 using namespace qmz;
+
+namespace {
+struct Counted : TObject {
+  explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
+  ~Counted() override { --*alive_; }
+  int* alive_;
+};
+}  // namespace
 
 // A sorted list orders and finds in lower-case order and ignores duplicates, or keeps them in their order.
 TEST(StringList, SortedModeFoldsCaseAndIgnoresOrKeepsDuplicates) {
@@ -83,6 +93,15 @@ TEST(StringList, NameValueAccessAndCommaTextRoundTrip) {
   EXPECT_EQ(list.ValueFromIndex(1), "C:\\Games");
   EXPECT_EQ(list.Names(2), "");
   EXPECT_EQ(list.IndexOfName("default"), 3);
+  EXPECT_EQ(list.Values("pathnum"), "2");
+  EXPECT_EQ(list.Values("bad line"), "");
+  list.SetValue("PathNum", "3");
+  EXPECT_EQ(list[0], "PathNum=3");
+  list.SetValue("New", "v");
+  EXPECT_EQ(list[4], "New=v");
+  list.SetValue("Default", "");  // an empty value takes the line away
+  EXPECT_EQ(list.IndexOfName("Default"), -1);
+  EXPECT_EQ(list.Count(), 4);
   TStringList items;
   for (const char* s : {"plain", "with blank", "say \"hi\"", "a,b", ""}) items.Add(s);
   const std::string text = items.CommaText();
@@ -111,4 +130,69 @@ TEST(StringList, NameValueAccessAndCommaTextRoundTrip) {
     ASSERT_EQ(back.Count(), 1) << one.CommaText();
     EXPECT_EQ(back[0], item);
   }
+}
+
+TEST(StringList, OwnedObjectsAreFreedOnDeleteClearAndDestruction) {
+  int alive = 0;
+  {
+    TStringList list(true);
+    for (const char* s : {"a", "b", "c"}) list.AddObject(s, new Counted(&alive));
+    list.Delete(0);
+    EXPECT_EQ(alive, 2);
+    TObject* kept = list.Extract(0);  // taken out of the list, not freed
+    EXPECT_EQ(alive, 2);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0], "c");
+    delete kept;
+    list.PutObject(0, new Counted(&alive));  // replaces and frees the old one
+    EXPECT_EQ(alive, 1);
+  }
+  EXPECT_EQ(alive, 0);
+  Counted outside(&alive);
+  {
+    TStringList list;  // does not own
+    list.AddObject("x", &outside);
+  }
+  EXPECT_EQ(alive, 1);
+}
+
+TEST(StringList, FilesAreReadAsGameTextAndWrittenWhole) {
+  qmz::test::TempDir dir;  // unique per process: test programs of several builds may run at once
+  const auto file = (dir.Path() / "lines.txt").string();
+  qmz::test::WriteWholeFile(file,
+                            "\xEF\xBB\xBF"
+                            "first\r\nGro\xDF\r\n");
+  TStringList list;
+  list.LoadFromFile(file);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list[0], "first");
+  EXPECT_EQ(list[1], "Gro\xC3\x9F");
+  list.Add("third");
+  list.SaveToFile(file);
+  EXPECT_EQ(qmz::test::ReadWholeFile(file), "first\r\nGro\xC3\x9F\r\nthird\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+  TStringList again;
+  EXPECT_THROW(again.LoadFromFile((dir.Path() / "missing").string()), EStringListError);
+  EXPECT_THROW(again.LoadFromFile(dir.Str()), EStringListError);  // a folder is no file of lines
+  EXPECT_THROW(again.SaveToFile((dir.Path() / "no" / "such.txt").string()), EStringListError);
+}
+
+TEST(MemoryStream, ReadWriteSizeAndCopy) {
+  TMemoryStream a;
+  EXPECT_EQ(a.Write("hello", 5), 5);
+  a.SetPosition(1);
+  char buf[8] = {};
+  EXPECT_EQ(a.Read(buf, 8), 4);
+  EXPECT_EQ(std::string(buf), "ello");
+  a.SetSize(7);  // grows with zeros, position kept
+  EXPECT_EQ(a.Position(), 5);
+  EXPECT_EQ(a.Memory()[6], 0);
+  a.SetSize(2);  // position is pulled back to the new end
+  EXPECT_EQ(a.Position(), 2);
+  a.SetPosition(0);
+  TMemoryStream b;
+  b.Write("xyz", 3);
+  b.SetPosition(1);
+  EXPECT_EQ(b.CopyFrom(a, 10), 2);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Memory()), std::size_t(b.Size())), "xhe");
 }

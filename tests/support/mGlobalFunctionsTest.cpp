@@ -96,6 +96,32 @@ TEST(TextHelpers, RelativePathStepsNeverLeaveTheRootExtractBetweenMarksAndBarsNe
   EXPECT_EQ(MakeBarText('#', 3, 10), "####      ");
   EXPECT_EQ(MakeBarText('#', -1, 3), "   ");
   EXPECT_EQ(MakeBarText('#', 99, 3), "###");
+  EXPECT_EQ(PosText("BASE", "st01_01_base"), 9);
+  EXPECT_EQ(PosText("x", "st01"), 0);
+  EXPECT_TRUE(SameTrimmedText("  St01 \t", "st01"));
+  EXPECT_FALSE(SameTrimmedText("st01", "st0"));
+}
+
+TEST(ExtractBetweenCut, ReadsCommaFieldsOneByOneCuttingAtTheFoundPosition) {
+  std::string line = "12, 0.5 ,x";
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "12");
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "0.5");
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "x");
+  EXPECT_EQ(line, "");
+  EXPECT_EQ(ExtractBetweenCut(line, "*", ",", false, true), "");
+  // The piece "a," also occurs before the start mark; only the one after the mark goes.
+  line = "a,=a,b";
+  EXPECT_EQ(ExtractBetweenCut(line, "=", ",", false, true), "a");
+  EXPECT_EQ(line, "a,=b");
+  std::string noEnd = "k=v w";
+  EXPECT_EQ(ExtractBetweenCut(noEnd, "=", ",", false, true), "v w");
+  EXPECT_EQ(noEnd, "k=");
+  std::string absent = "no marks";
+  EXPECT_EQ(ExtractBetweenCut(absent, "[", ",", false, true), "");
+  EXPECT_EQ(absent, "no marks");
+  std::string keep = "1,2";
+  EXPECT_EQ(ExtractBetweenCut(keep, "*", ",", false, false), "1");
+  EXPECT_EQ(keep, "1,2");
 }
 
 TEST(NumberTexts, RecognisedAndConvertedWithAPointWhateverTheLocale) {

@@ -297,14 +297,15 @@ class SortPool {
     }
   }
 
-  // Waits until every range is sorted, calling progress about every 15 ms.
-  void WaitDone(const TSortProgress& progress) {
+  // Waits until every range is sorted, calling progress about every 15 ms with the calls made before
+  // the pool (before) and in it: the count never goes back.
+  void WaitDone(const TSortProgress& progress, std::uint64_t before) {
     std::unique_lock lock(m_);
     while (pending_ != 0) {
       done_.wait_for(lock, TPumpTimer::Interval);
       if (pending_ != 0 && progress) {
         lock.unlock();
-        progress(calls_.load(std::memory_order_relaxed));
+        progress(before + calls_.load(std::memory_order_relaxed));
         lock.lock();
       }
     }
@@ -396,7 +397,7 @@ std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, con
         }
       }
       if (!workers.empty()) {
-        pool.WaitDone(Progress);
+        pool.WaitDone(Progress, splits);
         for (auto& w : workers) w.join();
         return splits + pool.Calls();
       }
