@@ -72,7 +72,7 @@ void TWsCustomTabBar::SetPageList(QWidget* pageList) {
   if (pageList) {
     auto* pages = dynamic_cast<IPageList*>(pageList);
     if (!pages) return;
-    pages->SetActivePageIndex(selectedTab_ ? selectedTab_->PageIndex() : 0);
+    pages->SetActivePageIndex(selectedTab_ ? selectedTab_->Index() : 0);
   }
   pageList_ = pageList;  // a guarded pointer: a freed page list clears it
 }
@@ -154,19 +154,12 @@ bool TWsCustomTabBar::TabSelecting(TWsTabBarItem* tab) {
 }
 
 void TWsCustomTabBar::TabSelected(TWsTabBarItem* tab) {
-  if (IPageList* pages = PageListInterface()) pages->SetActivePageIndex(tab ? tab->PageIndex() : -1);
+  if (IPageList* pages = PageListInterface()) pages->SetActivePageIndex(tab ? tab->Index() : -1);
   if (OnTabSelected) OnTabSelected(this, tab);
 }
 
 void TWsCustomTabBar::TabMoved(TWsTabBarItem* tab) {
   if (OnTabMoved) OnTabMoved(this, tab);
-}
-
-void TWsCustomTabBar::FixTabPages() {
-  for (int i = 0; i < tabs_->Count(); ++i) {
-    TWsTabBarItem* tab = tabs_->Items(i);
-    if (tab->pageIndex_ < 0) tab->pageIndex_ = i;
-  }
 }
 
 void TWsCustomTabBar::TabRemoving(TWsTabBarItem* tab) {

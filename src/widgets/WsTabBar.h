@@ -149,8 +149,6 @@ class TWsCustomTabBar : public QWidget {
   void DragOver(const QPoint& pos);
   void DragDrop(const QPoint& pos);
   void DragCancel();
-  // Once tabs move apart from their pages, every tab keeps the page it shows.
-  void FixTabPages();
 
   std::unique_ptr<TWsTabBarItems> tabs_;
   TWsTabBarOrientation orientation_ = TWsTabBarOrientation::toTop;

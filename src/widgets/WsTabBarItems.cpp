@@ -91,7 +91,6 @@ void TWsTabBarItem::SetIndex(int newIndex) {
     TWsCustomTabBar* bar = TabBar();
     IPageList* pages = bar ? bar->PageListInterface() : nullptr;
     const bool linked = bar && bar->PageListTabLink() && pages;
-    if (bar && !linked) bar->FixTabPages();
     items.erase(items.begin() + oldIndex);
     items.insert(items.begin() + newIndex, this);
     if (linked) pages->MovePage(oldIndex, newIndex);

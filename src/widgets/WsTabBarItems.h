@@ -62,8 +62,6 @@ class TWsTabBarItem : public QObject {
   TWsTabBarItem* NextVisibleTab() const;
   // The left edge the bar's layout gave the tab; -1 while not laid out or hidden.
   int Left() const { return left_; }
-  // The page of a coupled page list this tab shows.
-  int PageIndex() const { return pageIndex_ >= 0 ? pageIndex_ : Index(); }
 
   void Assign(const TWsTabBarItem& source);
 
@@ -84,8 +82,6 @@ class TWsTabBarItem : public QObject {
   bool showHint_ = true;
   QPointer<QMenu> popupMenu_;
   int left_ = -1;
-  // Fixed once tabs move apart from their pages; -1: the page at the tab's own index.
-  int pageIndex_ = -1;
 };
 
 // The tabs of one bar in display order. Owns its tabs.

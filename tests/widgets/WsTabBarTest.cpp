@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QtTest/QTest>
 #include <string>
 #include <vector>
 
 #include "util/MouseMove.h"
+#include "widgets/WsPageListFixture.h"
 #include "widgets/WsPageList.h"
 #include "widgets/WsTabBar.h"
 
@@ -78,30 +80,7 @@ TEST(WsTabBarTest, SelectingVetoKeepsTheSelectionFiresNothingAndLeavesNoDangling
   EXPECT_EQ(f.bar.SelectedTab(), nullptr);
 }
 
-// A page list with n standard pages, the first one active, as a window builds it.
-struct PageListFixture {
-  QWidget form;
-  TWsPageList* list;
-  std::vector<TWsCustomPage*> pages;
-  int changes = 0;
-
-  explicit PageListFixture(int n) : list(new TWsPageList(&form)) {
-    for (int i = 0; i < n; ++i) {
-      auto* page = new TWsStandardPage(list);
-      page->SetCaption(QString("Page %1").arg(i));
-      pages.push_back(page);
-    }
-    list->Loaded();
-    list->OnChange = [this](QWidget*) { ++changes; };
-  }
-
-  std::vector<int> VisiblePages() const {
-    std::vector<int> result;
-    for (int i = 0; i < int(pages.size()); ++i)
-      if (pages[i]->isVisibleTo(list)) result.push_back(i);
-    return result;
-  }
-};
+using test::PageListFixture;
 
 TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   BarFixture f(4);
@@ -120,6 +99,35 @@ TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   QWidget notAPageList;
   f.bar.SetPageList(&notAPageList);
   EXPECT_EQ(f.bar.PageList(), p.list);
+}
+
+TEST(WsTabBarTest, LinkCopiesTabChangesToThePageList) {
+  BarFixture f(2);
+  PageListFixture p(2);
+  f.bar.SetPageList(p.list);
+  f.bar.SetPageListTabLink(true);
+  f.bar.Tabs().Add("Tab 2");
+  ASSERT_EQ(p.list->GetPageCount(), 3);
+  f.Tab(2)->SetCaption("Renamed");
+  EXPECT_EQ(p.list->GetPageCaption(2), "Renamed");
+  f.Tab(2)->SetIndex(0);
+  EXPECT_EQ(p.list->GetPageCaption(0), "Renamed");
+  f.bar.Tabs().Delete(0);
+  EXPECT_EQ(p.list->GetPageCount(), 2);
+  EXPECT_EQ(p.list->GetPageCaption(0), "Page 0");
+}
+
+TEST(WsTabBarTest, MovedTabShowsThePageAtItsNewIndexWithoutTheLink) {
+  BarFixture f(3);
+  PageListFixture p(3);
+  f.bar.SetAllowTabMoving(true);
+  f.bar.SetPageList(p.list);
+  f.Tab(2)->SetIndex(0);  // "Tab 2" now first; the pages stay where they are
+  f.Click(f.Centre(0));
+  EXPECT_EQ(p.list->ActivePage()->Caption(), "Page 0");
+  f.Click(f.Centre(1));
+  EXPECT_EQ(p.list->ActivePage()->Caption(), "Page 1");
+  EXPECT_EQ(p.list->GetPageCaption(0), "Page 0") << "without the link the pages are not touched";
 }
 
 TEST(WsTabBarTest, RefusedCloseSelectBeforeCloseAndATabFreedByItsClosedHandler) {
@@ -195,14 +203,52 @@ TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
   EXPECT_EQ(f.bar.LeftIndex(), 0);
 }
 
-TEST(WsTabBarPainterTest, DeletedPainterFallsBackToTheDefaultOne) {
+TEST(WsTabBarTest, HintOfTheTabUnderTheMouseOrTheBars) {
+  BarFixture f(2);
+  f.bar.SetHint("bar hint");
+  f.Tab(0)->SetHint("first");
+  f.Tab(1)->SetHint("second");
+  f.Tab(1)->SetShowHint(false);
+  struct Case {
+    int tab;
+    const char* expected;
+  };
+  for (const Case& c : {Case{0, "first"}, Case{1, "bar hint"}}) {
+    test::MoveMouse(&f.bar, f.Centre(c.tab));
+    EXPECT_EQ(f.bar.toolTip(), c.expected);
+  }
+  EXPECT_TRUE(f.bar.ShowHint());
+}
+
+TEST(WsTabBarPainterTest, TabSizesAndFallbackPainter) {
   BarFixture f(1);
   auto* painter = new TWsModernTabBarPainter();
   f.bar.SetPainter(painter);
+  f.Tab(0)->SetCaption("");
+  const int textHeight = QFontMetrics(painter->Font().font).boundingRect("Ag").height();
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)), QSize(26, textHeight + 7));
+  f.bar.SetCloseButton(false);
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 11);
+  painter->SetTabWidth(-5);
+  EXPECT_EQ(painter->TabWidth(), 0);
+  painter->SetTabWidth(80);
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 80);
   delete painter;
   EXPECT_EQ(f.bar.Painter(), nullptr);
   EXPECT_NE(f.bar.CurrentPainter(), nullptr);
   f.bar.grab();  // ASan reports a painter used after its deletion
+}
+
+TEST(WsTabBarPainterTest, ModifiedTabDrawsItsCrossInTheModifiedColour) {
+  BarFixture f(1);
+  auto* painter = new TWsModernTabBarPainter(&f.bar);
+  painter->SetCloseColorSelected(0x00FFFFFF);
+  f.bar.SetPainter(painter);
+  f.Tab(0)->SetModified(true);
+  const QRect close = painter->GetCloseRect(f.Tab(0), f.Tab(0)->GetDisplayRect());
+  const QImage image = f.bar.grab().toImage();
+  // The first arm of the cross starts three pixels in from the button's corner.
+  EXPECT_EQ(image.pixelColor(close.topLeft() + QPoint(3, 3)), QColor(255, 0, 0));
 }
 
 TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChangesChangeNothing) {
