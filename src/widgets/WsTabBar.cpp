@@ -19,6 +19,7 @@ TWsCustomTabBar::~TWsCustomTabBar() {
   OnTabSelected = nullptr;
   OnTabSelecting = nullptr;
   OnChange = nullptr;
+  OnScroll = nullptr;
   destroying_ = true;
   SetPainter(nullptr);
   tabs_.reset();
@@ -253,7 +254,8 @@ void TWsCustomTabBar::ScrollButtonClick(int button) {
   for (int i = 0; i < tabs_->Count(); ++i) visible += tabs_->Items(i)->Visible();
   leftIndex_ = std::clamp(leftIndex_ + (button == 0 ? -1 : 1), 0, std::max(visible - 1, 0));
   UpdateScrollButtons();
-  update();
+  repaint();
+  if (OnScroll) OnScroll(this, button);
 }
 
 void TWsCustomTabBar::MakeVisible(TWsTabBarItem* tab) {

@@ -30,6 +30,7 @@ class TWsCustomTabBar : public QWidget {
   using NotifyEvent = std::function<void(TWsCustomTabBar* sender)>;
   using ItemEvent = std::function<void(TWsCustomTabBar* sender, TWsTabBarItem* item)>;
   using AllowItemEvent = std::function<void(TWsCustomTabBar* sender, TWsTabBarItem* item, bool& allow)>;
+  using ScrollEvent = std::function<void(TWsCustomTabBar* sender, int button)>;
 
   explicit TWsCustomTabBar(QWidget* parent = nullptr);
   ~TWsCustomTabBar() override;
@@ -40,6 +41,8 @@ class TWsCustomTabBar : public QWidget {
   ItemEvent OnTabSelected;
   ItemEvent OnTabMoved;
   NotifyEvent OnChange;
+  // After a scroll button moved the row (button 0 left, 1 right) and the bar was repainted.
+  ScrollEvent OnScroll;
 
   TWsTabBarItems& Tabs() { return *tabs_; }
   const TWsTabBarItems& Tabs() const { return *tabs_; }

@@ -125,6 +125,9 @@ void TWsTabBarItem::Assign(const TWsTabBarItem& source) {
   showHint_ = source.showHint_;
   caption_ = source.caption_;
   modified_ = source.modified_;
+  data1_ = source.data1_;
+  data2_ = source.data2_;
+  dataText_ = source.dataText_;
   left_ = -1;
   Changed();
 }

@@ -13,12 +13,13 @@ namespace qmz {
 
 // ---- scroll buttons (a press or release on either button counts as handled)
 
-bool TWsCustomTabBar::ScrollButtonsMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers /*shift*/, int x, int y) {
+bool TWsCustomTabBar::ScrollButtonsMouseDown(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/, int x,
+                                             int y) {
   bool inside = false;
   for (ScrollButton& b : buttons_) {
     if (b.state == ScrollButtonState::Hidden || !b.rect.contains(x, y)) continue;
     inside = true;
-    if (button == Qt::LeftButton && (b.state == ScrollButtonState::Normal || b.state == ScrollButtonState::Hot)) {
+    if (b.state == ScrollButtonState::Normal || b.state == ScrollButtonState::Hot) {
       b.state = ScrollButtonState::Pressed;
       b.pressedOutside = false;
       update(b.rect);

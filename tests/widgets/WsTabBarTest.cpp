@@ -251,6 +251,55 @@ TEST(WsTabBarPainterTest, ModifiedTabDrawsItsCrossInTheModifiedColour) {
   EXPECT_EQ(image.pixelColor(close.topLeft() + QPoint(3, 3)), QColor(255, 0, 0));
 }
 
+TEST(WsTabBarTest, AssignCopiesEveryValueOfATabAndTellsTheBar) {
+  BarFixture from(1), to(1);
+  TWsTabBarItem* source = from.Tab(0);
+  source->SetCaption("Source");
+  source->SetHint("hint");
+  source->SetShowHint(false);
+  source->SetImageIndex(3);
+  source->SetTag(7);
+  source->SetModified(true);
+  source->SetEnabled(false);
+  source->SetData1(-12);
+  source->SetData2(0x7FFFFFFF);
+  source->SetDataText("kept");
+  int changes = 0;
+  to.bar.OnChange = [&](TWsCustomTabBar*) { ++changes; };
+  TWsTabBarItem* target = to.Tab(0);
+  target->Assign(*source);
+  EXPECT_EQ(target->Caption(), "Source");
+  EXPECT_EQ(target->Hint(), "hint");
+  EXPECT_FALSE(target->ShowHint());
+  EXPECT_EQ(target->ImageIndex(), 3);
+  EXPECT_EQ(target->Tag(), 7);
+  EXPECT_TRUE(target->Modified());
+  EXPECT_FALSE(target->Enabled());
+  EXPECT_EQ(target->Data1(), -12);
+  EXPECT_EQ(target->Data2(), 0x7FFFFFFF);
+  EXPECT_EQ(target->DataText(), "kept");
+  EXPECT_GE(changes, 1);
+  EXPECT_EQ(to.bar.SelectedTab(), nullptr) << "the disabled copy lost the selection";
+}
+
+TEST(WsTabBarTest, ScrollButtonsTakeAnyMouseButtonAndNotifyAfterTheRepaint) {
+  BarFixture f(12, 200);
+  f.bar.UpdateScrollButtons();
+  std::vector<std::pair<int, int>> scrolled;  // button, LeftIndex at the notification
+  f.bar.OnScroll = [&](TWsCustomTabBar* sender, int button) {
+    EXPECT_EQ(sender, &f.bar);
+    scrolled.emplace_back(button, f.bar.LeftIndex());
+  };
+  const QPoint right = f.bar.ScrollButtonRect(1).center();
+  QTest::mousePress(&f.bar, Qt::RightButton, Qt::NoModifier, right);
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Pressed);
+  QTest::mouseRelease(&f.bar, Qt::RightButton, Qt::NoModifier, right);
+  EXPECT_EQ(f.bar.LeftIndex(), 1);
+  f.Click(f.bar.ScrollButtonRect(0).center());
+  EXPECT_EQ(f.bar.LeftIndex(), 0);
+  EXPECT_EQ(scrolled, (std::vector<std::pair<int, int>>{{1, 1}, {0, 0}}));
+}
+
 TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChangesChangeNothing) {
   PageListFixture f(3);
   EXPECT_EQ(f.list->ActivePage(), f.pages[0]);
