@@ -9,6 +9,7 @@ namespace qmz {
 
 TWsCustomTabBar::TWsCustomTabBar(QWidget* parent) : QWidget(parent), tabs_(std::make_unique<TWsTabBarItems>(this)) {
   setMouseTracking(true);  // hot tab, hints and hot scroll buttons follow the mouse without a button down
+  setAcceptDrops(true);    // a tab carried off the bar may come back; other drags reach OnDragOver
   setAttribute(Qt::WA_OpaquePaintEvent);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   resize(200, 23);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QtTest/QTest>
 #include <string>
 #include <vector>
@@ -173,6 +176,86 @@ TEST(WsTabBarTest, DraggingTheSelectedTabMovesIt) {
     f.Release(target);
     EXPECT_EQ(f.Tab(0)->Caption(), "Tab 2");
   }
+}
+
+TEST(WsTabBarTest, EscapeCancelsADragWhileAnotherControlHasTheFocus) {
+  QWidget form;
+  form.resize(600, 60);
+  auto* edit = new QLineEdit(&form);
+  edit->setGeometry(0, 30, 100, 20);
+  auto* bar = new TWsTabBar(&form);
+  bar->setGeometry(0, 0, 600, 23);
+  for (int i = 0; i < 3; ++i) bar->Tabs().Add(QString("Tab %1").arg(i));
+  bar->SetCloseButton(false);
+  bar->SetAllowTabMoving(true);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  edit->setFocus();
+  const QPoint from = bar->Tabs()[2]->GetDisplayRect().center(), to = bar->Tabs()[0]->GetDisplayRect().center();
+  QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, from);
+  QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, from);
+  test::MoveMouse(bar, from + QPoint(0, -1), Qt::LeftButton);
+  test::MoveMouse(bar, to, Qt::LeftButton);
+  ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]);
+  QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
+  EXPECT_EQ(bar->MoveMarkTab(), nullptr);
+  test::MoveMouse(bar, to + QPoint(1, 0), Qt::LeftButton);
+  QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, to);
+  EXPECT_EQ(bar->Tabs()[0]->Caption(), "Tab 0") << "a cancelled drag moves nothing";
+  EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST(WsTabBarTest, ATabDraggedOffTheBarIsHandedToTheToolkitsDragAndDrop) {
+  BarFixture f(3);
+  f.LogEvents();
+  f.bar.SetCloseButton(false);
+  f.bar.SetAllowTabMoving(true);
+  f.bar.SetSelectedTab(f.Tab(2));
+  f.Press(f.Centre(2));
+  f.DragTo(f.Centre(2) + QPoint(0, -1));
+  f.DragTo(f.Centre(0));
+  ASSERT_EQ(f.bar.MoveMarkTab(), f.Tab(0));
+  // Off the bar the toolkit carries the tab; with no control to take it (as here) the drag is cancelled.
+  f.DragTo(QPoint(f.Centre(0).x(), 40));
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
+  f.DragTo(f.Centre(0));
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
+  f.Release(f.Centre(0));
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 0");
+  EXPECT_EQ(f.log, std::vector<std::string>{"selected Tab 2"});
+}
+
+TEST(WsTabBarTest, DragsFromElsewhereGoToTheDragEvents) {
+  BarFixture f(3);
+  std::vector<std::string> seen;
+  QMimeData data;
+  data.setText("text");
+  // Handed to the bar as the toolkit hands a drag over it (the application object passes on no drag events
+  // of its own making).
+  auto send = [&](QEvent::Type type, QPoint at) {
+    if (type == QEvent::Drop) {
+      QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      static_cast<QObject&>(f.bar).event(&drop);
+      return drop.isAccepted();
+    }
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier, type);
+    static_cast<QObject&>(f.bar).event(&move);
+    return move.isAccepted();
+  };
+  EXPECT_FALSE(send(QEvent::DragMove, f.Centre(1))) << "nobody takes it";
+  f.bar.OnDragOver = [&](TWsCustomTabBar* sender, QObject* source, int x, int, bool& accept) {
+    EXPECT_EQ(sender, &f.bar);
+    EXPECT_EQ(source, nullptr);
+    seen.push_back("over " + std::to_string(x));
+    accept = x < 100;
+  };
+  f.bar.OnDragDrop = [&](TWsCustomTabBar*, QObject*, int x, int) { seen.push_back("drop " + std::to_string(x)); };
+  EXPECT_TRUE(send(QEvent::DragMove, QPoint(50, 10)));
+  EXPECT_FALSE(send(QEvent::DragMove, QPoint(150, 10)));
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr) << "only the bar's own tab shows the marker";
+  send(QEvent::Drop, QPoint(50, 10));
+  EXPECT_EQ(seen, (std::vector<std::string>{"over 50", "over 150", "drop 50"}));
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 0");
 }
 
 TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
