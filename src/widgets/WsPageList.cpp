@@ -239,6 +239,7 @@ TWsCustomPage* TWsCustomPageList::ShowPage(TWsCustomPage* page, int pageIndex) {
 }
 
 void TWsCustomPageList::ShowControl(QWidget* control) {
+  if (!control) return;
   for (QWidget* w = control; w && w != this; w = w->parentWidget()) {
     auto* page = qobject_cast<TWsCustomPage*>(w);
     if (page && page->pageList_ == this) {
