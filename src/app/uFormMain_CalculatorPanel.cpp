@@ -106,6 +106,8 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   tbRoutes->SetAllowUnselected(true);
   tbRoutes->SetMargin(5);
   tbRoutes->SetAllowTabMoving(true);
+  // A moved tab takes its page along, so every tab keeps showing its own page.
+  tbRoutes->SetPageListTabLink(true);
   // The bar's own painter, a child of the bar: white selected tab with a bold caption on a button-face bar.
   tabPainter_ = new TWsModernTabBarPainter(tbRoutes);
   tabPainter_->SetTabColor(RgbColor(255, 255, 255));

@@ -129,6 +129,7 @@ void TXmlParser::Clear() {
   // Unlike the scan position, the encoding of a previous document must not outlive it.
   CurEncoding.clear();
   Elements.Clear();
+  fDeclaredElements.clear();
   Entities.Clear();
   ParEntities.Clear();
   Notations.Clear();

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -312,7 +313,10 @@ class TXmlParser {
 
   // document type declaration (XmlScanner_Dtd.cpp)
   void AnalyzeDtdc();
-  size_t ReadSubset(std::shared_ptr<const std::string> text, size_t pos);
+  size_t ReadDoctype(const std::shared_ptr<const std::string>& doc, size_t start);
+  // Reads declarations until ']' or '>' outside the parameter entities it meets; frames stop there.
+  void ReadSubset(xml::TTextFrames& frames);
+  void FollowParRef(xml::TTextFrames& frames);
   size_t SkipDoctype(const std::string& text, size_t pos) const;
   size_t ReadMarkupDecl(const std::string& text, size_t pos);
   void ReadElementDecl(const std::string& decl, std::string_view raw);
@@ -330,7 +334,8 @@ class TXmlParser {
   std::shared_ptr<const std::string> fText;  // the text being scanned: the document or an entity's
   size_t fPos = 0;                           // where the next part starts in fText
   bool fDtdRead = false;
-  size_t fDtdStart = 0;  // where the declaration that was read starts
+  size_t fDtdStart = 0;                     // where the declaration that was read starts
+  std::set<std::string> fDeclaredElements;  // names an ELEMENT declaration has defined
   bool fEnded = false;
   size_t fBudget = MaxExpansion;
   size_t fDefaultBudget = MaxDefaultWork;

@@ -59,6 +59,12 @@ bool ReadDeclName(std::string_view s, size_t& p, std::string_view delims, std::s
   return !name.empty();
 }
 
+// Where reading goes on after an external identifier: past its closing quote.
+size_t AfterExternalID(std::string_view s, const TExternalID& id) {
+  if (id.Final < s.size() && (s[id.Final] == '"' || s[id.Final] == '\'')) return id.Final + 1;
+  return std::min(id.Final, s.size());
+}
+
 TAttrType AttrTypeOf(std::string_view keyword) {
   static const char* const keywords[] = {"CDATA", "ID", "IDREF", "IDREFS", "ENTITY", "ENTITIES", "NMTOKEN", "NMTOKENS"};
   for (int i = 0; i < 8; ++i)
@@ -70,23 +76,25 @@ TAttrType AttrTypeOf(std::string_view keyword) {
 
 TExternalID::TExternalID(std::string_view text, size_t pos) {
   size_t p = SkipWs(text, pos);
+  Final = pos;
   int literals = 0;
   if (StartsAt(text, p, "SYSTEM")) literals = 1;
   else if (StartsAt(text, p, "PUBLIC")) literals = 2;
-  if (literals == 0) {
-    Final = pos;
-    return;
-  }
+  if (literals == 0) return;
   p += 6;
+  Final = p - 1;
   for (int i = 0; i < literals; ++i) {
     // Skip to the next quote, but never past the end of the declaration.
     while (p < text.size() && text[p] != '"' && text[p] != '\'' && text[p] != '>' && text[p] != '[' && text[p] != '\0')
       ++p;
     std::string lit;
-    if (!ReadLiteral(text, p, lit)) break;
+    if (!ReadLiteral(text, p, lit)) {
+      Final = p;
+      break;
+    }
+    Final = p - 1;  // the closing quote, or the end of the text when it is missing
     (literals == 2 && i == 0 ? PublicId : SystemId) = std::move(lit);
   }
-  Final = p;
 }
 
 void TXmlParser::ReportDtd(TDtdElemType kind, std::string_view raw, TElemDef* elemDef, TEntityDef* entityDef,
@@ -148,27 +156,32 @@ std::string TXmlParser::ExpandParRefs(const std::string& text, bool insideLitera
   return out;
 }
 
-size_t TXmlParser::ReadSubset(std::shared_ptr<const std::string> text, size_t pos) {
-  TTextFrames frames(std::move(text), pos);
+void TXmlParser::FollowParRef(TTextFrames& frames) {
+  TTextFrame& f = frames.Current();
+  TRef r = ScanRef(*f.Text, f.Pos, '%');
+  if (r.Kind == TRef::None) {
+    ++f.Pos;  // a percent sign without a reference
+    return;
+  }
+  f.Pos = r.End;
+  EnterParEntity(frames, r.Name);  // an unknown one is skipped
+}
+
+void TXmlParser::ReadSubset(TTextFrames& frames) {
+  const int depth = frames.Depth();
   for (;;) {
     TTextFrame& f = frames.Current();
     std::shared_ptr<const std::string> keep = f.Text;
     const std::string& t = *keep;
-    if (f.Pos >= t.size()) return t.size();
+    if (f.Pos >= t.size()) return;
     char c = t[f.Pos];
     if (c == ']' || c == '>') {
-      if (!frames.InEntity()) return f.Pos;
-      // The subset cannot end inside a parameter entity's text.
+      if (frames.Depth() <= depth) return;
+      // The subset cannot end inside a parameter entity referenced from it.
       ReportDtd(deError, std::string_view(t).substr(f.Pos, 1));
       ++f.Pos;
     } else if (c == '%') {
-      TRef r = ScanRef(t, f.Pos, '%');
-      if (r.Kind == TRef::None) {
-        ++f.Pos;
-        continue;
-      }
-      f.Pos = r.End;
-      EnterParEntity(frames, r.Name);  // an unknown one is skipped
+      FollowParRef(frames);
     } else if (c == '<') {
       f.Pos = ReadMarkupDecl(t, f.Pos);
     } else {
@@ -220,11 +233,9 @@ size_t TXmlParser::ReadMarkupDecl(const std::string& t, size_t pos) {
     ReportDtd(deComment, sv.substr(pos, next - pos));
     return next;
   }
-  // Unknown markup is skipped as a whole, so its '>' does not end the subset.
-  size_t end = DeclEnd(sv, pos + 1);
-  size_t next = std::min(end + 1, t.size());
-  ReportDtd(deError, sv.substr(pos, next - pos));
-  return next;
+  // Unknown markup: only its '<' is unexpected; what follows is read on as text between declarations.
+  ReportDtd(deError, sv.substr(pos, 1));
+  return pos + 1;
 }
 
 void TXmlParser::ReadElementDecl(const std::string& body, std::string_view raw) {
@@ -238,9 +249,18 @@ void TXmlParser::ReadElementDecl(const std::string& body, std::string_view raw) 
   else if (model == "ANY") type = etAny;
   else if (StartsAt(model, 0, "(#PCDATA")) type = etMixed;
   else if (StartsAt(model, 0, "(")) type = etChildsOnly;
-  // An ATTLIST may come first: its attribute definitions stay with the element.
-  TElemDef* def = ElemDefFor(name);
-  if (!def) return ReportDtd(deError, raw);  // over the bound of definitions
+  TElemDef* def = nullptr;
+  if (fDeclaredElements.count(name)) {
+    // Declared again: a new definition, and the earlier one's attributes go with the earlier one.
+    auto fresh = std::make_unique<TElemDef>();
+    fresh->Name = name;
+    def = Elements.Add(std::move(fresh));
+  } else {
+    // An ATTLIST may come before the first declaration: its attribute definitions stay with the element.
+    def = ElemDefFor(name);
+    if (!def) return ReportDtd(deError, raw);  // over the bound of definitions
+    fDeclaredElements.insert(name);
+  }
   def->ElemType = type;
   def->Definition = std::move(model);
   ReportDtd(deElement, raw, def);
@@ -322,7 +342,7 @@ void TXmlParser::ReadEntityDecl(const std::string& body, std::string_view raw) {
     TExternalID id(s, p);
     def->SystemId = id.SystemId;
     def->PublicId = id.PublicId;
-    p = SkipWs(s, id.Final);
+    p = SkipWs(s, AfterExternalID(s, id));
     if (StartsAt(s, p, "NDATA")) {
       p = SkipWs(s, p + 5);
       def->NotationName = s.substr(p, NameEnd(s, p, "") - p);
@@ -384,42 +404,70 @@ void TXmlParser::AnalyzeDtdc() {
     fDtdRead = true;
     fDtdStart = start;
     EntityStack.Clear();
-    size_t p = SkipWs(t, start + 9);
-    size_t ne = NameEnd(t, p, "[");
-    RootName = t.substr(p, ne - p);
-    p = SkipWs(t, ne);
-    if (StartsAt(t, p, "SYSTEM") || StartsAt(t, p, "PUBLIC")) {
-      TExternalID id(t, p);
-      p = id.Final;
-      std::unique_ptr<TXmlParser> dtd;
-      if (TakeBudget(ExternalLoadCost)) dtd = LoadExternalEntity(id.SystemId, id.PublicId, "");
-      if (dtd && dtd->fDoc && TakeBudget(dtd->fDoc->size())) {
-        size_t first = dtd->fDoc->find("<!");
-        if (first != std::string::npos) ReadSubset(dtd->fDoc, first);
-      }
-    }
-    while (p < t.size() && t[p] != '[' && t[p] != '>') ++p;
-    if (p < t.size() && t[p] == '[') {
-      p = ReadSubset(keep, p + 1);
-      if (p < t.size() && t[p] == ']') {
-        ++p;
-        while (p < t.size() && t[p] != '>') {
-          if (IsWs(t[p])) {
-            ++p;
-            continue;
-          }
-          size_t q = p;
-          while (q < t.size() && !IsWs(t[q]) && t[q] != '>') ++q;
-          ReportDtd(deError, std::string_view(t).substr(p, q - p));
-          p = q;
-        }
-      }
-    }
-    DtdcFinal = std::min(p, t.size());
+    DtdcFinal = ReadDoctype(keep, start);
     end = DtdcFinal;
   }
   CurFinal = std::min(end, t.empty() ? 0 : t.size() - 1);
   fPos = std::min(end + 1, t.size());
+}
+
+size_t TXmlParser::ReadDoctype(const std::shared_ptr<const std::string>& doc, size_t start) {
+  TTextFrames frames(doc, start + 9);
+  bool haveRoot = false, afterSubset = false, endedInEntity = false;
+  for (;;) {
+    TTextFrame& f = frames.Current();
+    std::shared_ptr<const std::string> keep = f.Text;
+    const std::string& t = *keep;
+    if (f.Pos >= t.size()) break;  // the document ended first
+    const char c = t[f.Pos];
+    if (c == '>') {
+      if (frames.InEntity()) {
+        endedInEntity = true;
+        ReportDtd(deError, std::string_view(t).substr(f.Pos, 1));
+      }
+      break;
+    }
+    if (IsWs(c)) {
+      ++f.Pos;
+    } else if (c == '%') {
+      FollowParRef(frames);
+    } else if (!haveRoot) {
+      const size_t ne = NameEnd(t, f.Pos, "[");
+      RootName = t.substr(f.Pos, ne - f.Pos);
+      f.Pos = ne;
+      haveRoot = true;
+    } else if (afterSubset) {
+      size_t q = f.Pos;
+      while (q < t.size() && !IsWs(t[q]) && t[q] != '>' && t[q] != '%') ++q;
+      ReportDtd(deError, std::string_view(t).substr(f.Pos, q - f.Pos));
+      f.Pos = q;
+    } else if (StartsAt(t, f.Pos, "SYSTEM") || StartsAt(t, f.Pos, "PUBLIC")) {
+      TExternalID id(t, f.Pos);
+      f.Pos = AfterExternalID(t, id);
+      std::unique_ptr<TXmlParser> dtd;
+      if (TakeBudget(ExternalLoadCost)) dtd = LoadExternalEntity(id.SystemId, id.PublicId, "");
+      if (dtd && dtd->fDoc && TakeBudget(dtd->fDoc->size())) {
+        size_t first = dtd->fDoc->find("<!");
+        if (first != std::string::npos) {
+          TTextFrames external(dtd->fDoc, first);
+          ReadSubset(external);
+        }
+      }
+    } else if (c == '[') {
+      ++f.Pos;
+      ReadSubset(frames);
+      afterSubset = true;
+      TTextFrame& g = frames.Current();
+      if (g.Pos < g.Text->size() && (*g.Text)[g.Pos] == ']') ++g.Pos;
+    } else {
+      ++f.Pos;  // nothing else is expected before the subset
+    }
+  }
+  EntityStack.Clear();
+  // Ended inside an entity's text: the document goes on after the outermost reference.
+  const TTextFrame& outer = frames.Outer();
+  if (endedInEntity) return outer.Pos - 1;
+  return std::min(outer.Pos, doc->size());
 }
 
 void TXmlParser::ApplyDefaults(const TElemDef& def) {

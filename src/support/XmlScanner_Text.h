@@ -55,6 +55,8 @@ class TTextFrames {
   // The frame to read from: entity texts that were read to their end are left; the starting text
   // stays, also at its end.
   TTextFrame& Current();
+  // The starting text.
+  const TTextFrame& Outer() const { return fFrames.front(); }
   bool InEntity() const { return fFrames.size() > 1; }
   int Depth() const { return static_cast<int>(fFrames.size()) - 1; }
   bool Contains(std::string_view name) const;

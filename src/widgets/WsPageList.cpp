@@ -148,7 +148,9 @@ void TWsCustomPageList::SetActivePage(TWsCustomPage* page) {
   if (pages_.isEmpty()) activePage_ = nullptr;
   if (!page || page->pageList_ != this) return;
   if (page == activePage_) {
+    // Shown again; the change is still asked for, though nothing changes whatever the answer.
     ShowActive(page);
+    CanChange(int(pages_.indexOf(page)));
     return;
   }
   // The change is asked for before the new page is shown, so a refusal never leaves two pages visible.
@@ -234,6 +236,24 @@ TWsCustomPage* TWsCustomPageList::ShowPage(TWsCustomPage* page, int pageIndex) {
   else if (index > -1) page->SetPageIndex(index);
   hiddenPages_.removeAll(page);
   return page;
+}
+
+void TWsCustomPageList::ShowControl(QWidget* control) {
+  if (!control) return;
+  for (QWidget* w = control; w && w != this; w = w->parentWidget()) {
+    auto* page = qobject_cast<TWsCustomPage*>(w);
+    if (page && page->pageList_ == this) {
+      SetActivePage(page);
+      break;
+    }
+    if (w->parentWidget() == nullptr) return;  // not inside this list
+  }
+  // A list that sits on a page of another list needs that page shown as well.
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+    if (auto* outer = qobject_cast<TWsCustomPageList*>(w)) {
+      outer->ShowControl(this);
+      break;
+    }
 }
 
 TWsCustomPage* TWsCustomPageList::CreatePage() { return new TWsCustomPage(); }

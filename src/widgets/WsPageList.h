@@ -139,6 +139,10 @@ class TWsCustomPageList : public TWsCustomControl, public IPageList {
   void MovePage(int curIndex, int newIndex) override;
   void PageCaptionChanged(int index, const QString& newCaption) override;
 
+  // Brings control to view: the page that holds it (or control itself, when it is a page) becomes active,
+  // then the same is asked of a page list further out.
+  virtual void ShowControl(QWidget* control);
+
   // Call once the pages are built: with pages and no active page, the first one becomes active.
   void Loaded();
 

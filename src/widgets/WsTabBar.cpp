@@ -9,6 +9,7 @@ namespace qmz {
 
 TWsCustomTabBar::TWsCustomTabBar(QWidget* parent) : QWidget(parent), tabs_(std::make_unique<TWsTabBarItems>(this)) {
   setMouseTracking(true);  // hot tab, hints and hot scroll buttons follow the mouse without a button down
+  setAcceptDrops(true);    // a tab carried off the bar may come back; other drags reach OnDragOver
   setAttribute(Qt::WA_OpaquePaintEvent);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   resize(200, 23);
@@ -19,6 +20,7 @@ TWsCustomTabBar::~TWsCustomTabBar() {
   OnTabSelected = nullptr;
   OnTabSelecting = nullptr;
   OnChange = nullptr;
+  OnScroll = nullptr;
   destroying_ = true;
   SetPainter(nullptr);
   tabs_.reset();
@@ -72,7 +74,7 @@ void TWsCustomTabBar::SetPageList(QWidget* pageList) {
   if (pageList) {
     auto* pages = dynamic_cast<IPageList*>(pageList);
     if (!pages) return;
-    pages->SetActivePageIndex(selectedTab_ ? selectedTab_->PageIndex() : 0);
+    pages->SetActivePageIndex(selectedTab_ ? selectedTab_->Index() : 0);
   }
   pageList_ = pageList;  // a guarded pointer: a freed page list clears it
 }
@@ -154,19 +156,12 @@ bool TWsCustomTabBar::TabSelecting(TWsTabBarItem* tab) {
 }
 
 void TWsCustomTabBar::TabSelected(TWsTabBarItem* tab) {
-  if (IPageList* pages = PageListInterface()) pages->SetActivePageIndex(tab ? tab->PageIndex() : -1);
+  if (IPageList* pages = PageListInterface()) pages->SetActivePageIndex(tab ? tab->Index() : -1);
   if (OnTabSelected) OnTabSelected(this, tab);
 }
 
 void TWsCustomTabBar::TabMoved(TWsTabBarItem* tab) {
   if (OnTabMoved) OnTabMoved(this, tab);
-}
-
-void TWsCustomTabBar::FixTabPages() {
-  for (int i = 0; i < tabs_->Count(); ++i) {
-    TWsTabBarItem* tab = tabs_->Items(i);
-    if (tab->pageIndex_ < 0) tab->pageIndex_ = i;
-  }
 }
 
 void TWsCustomTabBar::TabRemoving(TWsTabBarItem* tab) {
@@ -260,7 +255,8 @@ void TWsCustomTabBar::ScrollButtonClick(int button) {
   for (int i = 0; i < tabs_->Count(); ++i) visible += tabs_->Items(i)->Visible();
   leftIndex_ = std::clamp(leftIndex_ + (button == 0 ? -1 : 1), 0, std::max(visible - 1, 0));
   UpdateScrollButtons();
-  update();
+  repaint();
+  if (OnScroll) OnScroll(this, button);
 }
 
 void TWsCustomTabBar::MakeVisible(TWsTabBarItem* tab) {

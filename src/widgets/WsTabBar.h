@@ -30,6 +30,10 @@ class TWsCustomTabBar : public QWidget {
   using NotifyEvent = std::function<void(TWsCustomTabBar* sender)>;
   using ItemEvent = std::function<void(TWsCustomTabBar* sender, TWsTabBarItem* item)>;
   using AllowItemEvent = std::function<void(TWsCustomTabBar* sender, TWsTabBarItem* item, bool& allow)>;
+  using ScrollEvent = std::function<void(TWsCustomTabBar* sender, int button)>;
+  // source: the control the drag came from (this bar for its own tab), or nil when the toolkit names none.
+  using DragOverEvent = std::function<void(TWsCustomTabBar* sender, QObject* source, int x, int y, bool& accept)>;
+  using DragDropEvent = std::function<void(TWsCustomTabBar* sender, QObject* source, int x, int y)>;
 
   explicit TWsCustomTabBar(QWidget* parent = nullptr);
   ~TWsCustomTabBar() override;
@@ -40,6 +44,15 @@ class TWsCustomTabBar : public QWidget {
   ItemEvent OnTabSelected;
   ItemEvent OnTabMoved;
   NotifyEvent OnChange;
+  // After a scroll button moved the row (button 0 left, 1 right) and the bar was repainted.
+  ScrollEvent OnScroll;
+  // Something is dragged over the bar; accept starts True when the bar takes it (its own selected tab over
+  // another tab), else True only because a handler is assigned.
+  DragOverEvent OnDragOver;
+  DragDropEvent OnDragDrop;
+
+  // The format of a tab dragged off its bar; the data is the tab's index, the drag's source the bar.
+  static QString TabDragFormat() { return QStringLiteral("application/x-qmz-tab"); }
 
   TWsTabBarItems& Tabs() { return *tabs_; }
   const TWsTabBarItems& Tabs() const { return *tabs_; }
@@ -125,6 +138,10 @@ class TWsCustomTabBar : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void leaveEvent(QEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dragLeaveEvent(QDragLeaveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   friend class TWsTabBarItem;
@@ -146,11 +163,13 @@ class TWsCustomTabBar : public QWidget {
   bool ButtonsShown() const { return buttons_[0].state != ScrollButtonState::Hidden; }
   void DrawScrollButtons(QPainter& canvas);
   void UpdateHint(TWsTabBarItem* tab);
-  void DragOver(const QPoint& pos);
-  void DragDrop(const QPoint& pos);
+  void BeginDrag();
+  bool DragOver(QObject* source, const QPoint& pos);
+  void DragDrop(QObject* source, const QPoint& pos);
   void DragCancel();
-  // Once tabs move apart from their pages, every tab keeps the page it shows.
-  void FixTabPages();
+  void RemoveMoveMark();
+  // Hands the drag of the selected tab to the toolkit once the mouse leaves the bar.
+  void HandOverDrag();
 
   std::unique_ptr<TWsTabBarItems> tabs_;
   TWsTabBarOrientation orientation_ = TWsTabBarOrientation::toTop;
@@ -183,7 +202,8 @@ class TWsCustomTabBar : public QWidget {
   int barLimit_ = 0;
   ScrollButton buttons_[2];
   bool dragPending_ = false;
-  bool dragging_ = false;
+  bool dragging_ = false;  // the bar's own tracking of a drag inside it
+  bool dragAccepted_ = false;
   QPoint dragStart_;
   bool destroying_ = false;
 };

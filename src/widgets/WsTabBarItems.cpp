@@ -91,7 +91,6 @@ void TWsTabBarItem::SetIndex(int newIndex) {
     TWsCustomTabBar* bar = TabBar();
     IPageList* pages = bar ? bar->PageListInterface() : nullptr;
     const bool linked = bar && bar->PageListTabLink() && pages;
-    if (bar && !linked) bar->FixTabPages();
     items.erase(items.begin() + oldIndex);
     items.insert(items.begin() + newIndex, this);
     if (linked) pages->MovePage(oldIndex, newIndex);
@@ -126,6 +125,9 @@ void TWsTabBarItem::Assign(const TWsTabBarItem& source) {
   showHint_ = source.showHint_;
   caption_ = source.caption_;
   modified_ = source.modified_;
+  data1_ = source.data1_;
+  data2_ = source.data2_;
+  dataText_ = source.dataText_;
   left_ = -1;
   Changed();
 }

@@ -49,6 +49,13 @@ class TWsTabBarItem : public QObject {
   void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool value) { showHint_ = value; }
+  // Values of the program's own that only Assign copies.
+  qint32 Data1() const { return data1_; }
+  void SetData1(qint32 value) { data1_ = value; }
+  qint32 Data2() const { return data2_; }
+  void SetData2(qint32 value) { data2_ = value; }
+  QString DataText() const { return dataText_; }
+  void SetDataText(const QString& value) { dataText_ = value; }
 
   int Index() const;
   // Moves the tab inside the collection (the page list follows when the bar links them).
@@ -62,8 +69,6 @@ class TWsTabBarItem : public QObject {
   TWsTabBarItem* NextVisibleTab() const;
   // The left edge the bar's layout gave the tab; -1 while not laid out or hidden.
   int Left() const { return left_; }
-  // The page of a coupled page list this tab shows.
-  int PageIndex() const { return pageIndex_ >= 0 ? pageIndex_ : Index(); }
 
   void Assign(const TWsTabBarItem& source);
 
@@ -83,9 +88,10 @@ class TWsTabBarItem : public QObject {
   bool visible_ = true;
   bool showHint_ = true;
   QPointer<QMenu> popupMenu_;
+  qint32 data1_ = 0;
+  qint32 data2_ = 0;
+  QString dataText_;
   int left_ = -1;
-  // Fixed once tabs move apart from their pages; -1: the page at the tab's own index.
-  int pageIndex_ = -1;
 };
 
 // The tabs of one bar in display order. Owns its tabs.

@@ -1,5 +1,4 @@
-// The tab bar's mouse handling: scroll buttons, selection, the close protocol, hot tab, hints and dragging a
-// tab to a new place.
+// The tab bar's mouse handling: scroll buttons, selection, the close protocol, hot tab and hints.
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -13,12 +12,13 @@ namespace qmz {
 
 // ---- scroll buttons (a press or release on either button counts as handled)
 
-bool TWsCustomTabBar::ScrollButtonsMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers /*shift*/, int x, int y) {
+bool TWsCustomTabBar::ScrollButtonsMouseDown(Qt::MouseButton /*button*/, Qt::KeyboardModifiers /*shift*/, int x,
+                                             int y) {
   bool inside = false;
   for (ScrollButton& b : buttons_) {
     if (b.state == ScrollButtonState::Hidden || !b.rect.contains(x, y)) continue;
     inside = true;
-    if (button == Qt::LeftButton && (b.state == ScrollButtonState::Normal || b.state == ScrollButtonState::Hot)) {
+    if (b.state == ScrollButtonState::Normal || b.state == ScrollButtonState::Hot) {
       b.state = ScrollButtonState::Pressed;
       b.pressedOutside = false;
       update(b.rect);
@@ -106,11 +106,11 @@ void TWsCustomTabBar::mouseMoveEvent(QMouseEvent* e) {
   const QPoint pos = e->position().toPoint();
   if (dragPending_ && (e->buttons() & Qt::LeftButton) &&
       (pos - dragStart_).manhattanLength() >= QApplication::startDragDistance()) {
-    dragPending_ = false;
-    dragging_ = true;
+    BeginDrag();
   }
   if (dragging_) {
-    DragOver(pos);
+    if (rect().contains(pos)) DragOver(this, pos);
+    else HandOverDrag();
     return;
   }
   CalcTabsRects();
@@ -132,8 +132,8 @@ void TWsCustomTabBar::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint pos = e->position().toPoint();
   dragPending_ = false;
   if (dragging_) {
-    dragging_ = false;
-    DragDrop(pos);
+    if (dragAccepted_) DragDrop(this, pos);
+    else DragCancel();
     return;
   }
   if (ScrollButtonsMouseUp(e->button(), e->modifiers(), pos.x(), pos.y())) return;
@@ -149,15 +149,6 @@ void TWsCustomTabBar::mouseReleaseEvent(QMouseEvent* e) {
   pressedCloseTab_ = nullptr;
   SetClosingTab(nullptr);
   QWidget::mouseReleaseEvent(e);
-}
-
-void TWsCustomTabBar::keyPressEvent(QKeyEvent* e) {
-  // The bar has no keys of its own; Escape only ends a drag.
-  if (dragging_ && e->key() == Qt::Key_Escape) {
-    DragCancel();
-    return;
-  }
-  QWidget::keyPressEvent(e);
 }
 
 void TWsCustomTabBar::leaveEvent(QEvent* e) {
@@ -180,35 +171,6 @@ void TWsCustomTabBar::UpdateHint(TWsTabBarItem* tab) {
   QToolTip::hideText();
   showHint_ = true;
   setToolTip(hint);
-}
-
-// ---- moving tabs
-
-void TWsCustomTabBar::DragOver(const QPoint& pos) {
-  TWsTabBarItem* tab = TabAt(pos.x(), pos.y());
-  const bool accept = selectedTab_ && tab && tab != selectedTab_;
-  TWsTabBarItem* mark = accept ? tab : nullptr;
-  if (mark == moveMarkTab_) return;
-  moveMarkTab_ = mark;
-  update();
-}
-
-void TWsCustomTabBar::DragDrop(const QPoint& pos) {
-  if (allowTabMoving_ && selectedTab_) {
-    TWsTabBarItem* tab = TabAt(pos.x(), pos.y());
-    if (tab && tab != selectedTab_) {
-      TWsTabBarItem* moved = selectedTab_;
-      moved->SetIndex(tab->Index());
-      if (moved == selectedTab_) TabMoved(moved);
-    }
-  }
-  DragCancel();
-}
-
-void TWsCustomTabBar::DragCancel() {
-  dragging_ = false;
-  if (moveMarkTab_) update();
-  moveMarkTab_ = nullptr;
 }
 
 }  // namespace qmz

@@ -202,7 +202,7 @@ TEST(XmlScannerTest, DtdDefaultsFixedAndParameterEntitiesAreReadOnceAndKeptUntil
   // definitions stay until another document is loaded.
   p.LoadFromBuffer(
       "<!DOCTYPE r [<!ELEMENT r ANY><!ATTLIST r a CDATA #REQUIRED><!ENTITY e \"v\">"
-      "<!NOTATION n SYSTEM \"viewer\"><?pi x?><!-- c --><bad>]><r>&e;</r>");
+      "<!NOTATION n SYSTEM \"viewer\"><?pi x?><!-- c --><bad ]><r>&e;</r>");
   const std::vector<std::string> parts{"4 |", "5 r|", "8 |v", "7 r|"};
   EXPECT_EQ(Parts(p), parts);
   EXPECT_EQ(Parts(p), parts);

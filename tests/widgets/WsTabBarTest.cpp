@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QtTest/QTest>
 #include <string>
 #include <vector>
 
 #include "util/MouseMove.h"
+#include "widgets/WsPageListFixture.h"
 #include "widgets/WsPageList.h"
 #include "widgets/WsTabBar.h"
 
@@ -78,30 +83,7 @@ TEST(WsTabBarTest, SelectingVetoKeepsTheSelectionFiresNothingAndLeavesNoDangling
   EXPECT_EQ(f.bar.SelectedTab(), nullptr);
 }
 
-// A page list with n standard pages, the first one active, as a window builds it.
-struct PageListFixture {
-  QWidget form;
-  TWsPageList* list;
-  std::vector<TWsCustomPage*> pages;
-  int changes = 0;
-
-  explicit PageListFixture(int n) : list(new TWsPageList(&form)) {
-    for (int i = 0; i < n; ++i) {
-      auto* page = new TWsStandardPage(list);
-      page->SetCaption(QString("Page %1").arg(i));
-      pages.push_back(page);
-    }
-    list->Loaded();
-    list->OnChange = [this](QWidget*) { ++changes; };
-  }
-
-  std::vector<int> VisiblePages() const {
-    std::vector<int> result;
-    for (int i = 0; i < int(pages.size()); ++i)
-      if (pages[i]->isVisibleTo(list)) result.push_back(i);
-    return result;
-  }
-};
+using test::PageListFixture;
 
 TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   BarFixture f(4);
@@ -120,6 +102,35 @@ TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   QWidget notAPageList;
   f.bar.SetPageList(&notAPageList);
   EXPECT_EQ(f.bar.PageList(), p.list);
+}
+
+TEST(WsTabBarTest, LinkCopiesTabChangesToThePageList) {
+  BarFixture f(2);
+  PageListFixture p(2);
+  f.bar.SetPageList(p.list);
+  f.bar.SetPageListTabLink(true);
+  f.bar.Tabs().Add("Tab 2");
+  ASSERT_EQ(p.list->GetPageCount(), 3);
+  f.Tab(2)->SetCaption("Renamed");
+  EXPECT_EQ(p.list->GetPageCaption(2), "Renamed");
+  f.Tab(2)->SetIndex(0);
+  EXPECT_EQ(p.list->GetPageCaption(0), "Renamed");
+  f.bar.Tabs().Delete(0);
+  EXPECT_EQ(p.list->GetPageCount(), 2);
+  EXPECT_EQ(p.list->GetPageCaption(0), "Page 0");
+}
+
+TEST(WsTabBarTest, MovedTabShowsThePageAtItsNewIndexWithoutTheLink) {
+  BarFixture f(3);
+  PageListFixture p(3);
+  f.bar.SetAllowTabMoving(true);
+  f.bar.SetPageList(p.list);
+  f.Tab(2)->SetIndex(0);  // "Tab 2" now first; the pages stay where they are
+  f.Click(f.Centre(0));
+  EXPECT_EQ(p.list->ActivePage()->Caption(), "Page 0");
+  f.Click(f.Centre(1));
+  EXPECT_EQ(p.list->ActivePage()->Caption(), "Page 1");
+  EXPECT_EQ(p.list->GetPageCaption(0), "Page 0") << "without the link the pages are not touched";
 }
 
 TEST(WsTabBarTest, RefusedCloseSelectBeforeCloseAndATabFreedByItsClosedHandler) {
@@ -167,6 +178,86 @@ TEST(WsTabBarTest, DraggingTheSelectedTabMovesIt) {
   }
 }
 
+TEST(WsTabBarTest, EscapeCancelsADragWhileAnotherControlHasTheFocus) {
+  QWidget form;
+  form.resize(600, 60);
+  auto* edit = new QLineEdit(&form);
+  edit->setGeometry(0, 30, 100, 20);
+  auto* bar = new TWsTabBar(&form);
+  bar->setGeometry(0, 0, 600, 23);
+  for (int i = 0; i < 3; ++i) bar->Tabs().Add(QString("Tab %1").arg(i));
+  bar->SetCloseButton(false);
+  bar->SetAllowTabMoving(true);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  edit->setFocus();
+  const QPoint from = bar->Tabs()[2]->GetDisplayRect().center(), to = bar->Tabs()[0]->GetDisplayRect().center();
+  QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, from);
+  QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, from);
+  test::MoveMouse(bar, from + QPoint(0, -1), Qt::LeftButton);
+  test::MoveMouse(bar, to, Qt::LeftButton);
+  ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]);
+  QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
+  EXPECT_EQ(bar->MoveMarkTab(), nullptr);
+  test::MoveMouse(bar, to + QPoint(1, 0), Qt::LeftButton);
+  QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, to);
+  EXPECT_EQ(bar->Tabs()[0]->Caption(), "Tab 0") << "a cancelled drag moves nothing";
+  EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST(WsTabBarTest, ATabDraggedOffTheBarIsHandedToTheToolkitsDragAndDrop) {
+  BarFixture f(3);
+  f.LogEvents();
+  f.bar.SetCloseButton(false);
+  f.bar.SetAllowTabMoving(true);
+  f.bar.SetSelectedTab(f.Tab(2));
+  f.Press(f.Centre(2));
+  f.DragTo(f.Centre(2) + QPoint(0, -1));
+  f.DragTo(f.Centre(0));
+  ASSERT_EQ(f.bar.MoveMarkTab(), f.Tab(0));
+  // Off the bar the toolkit carries the tab; with no control to take it (as here) the drag is cancelled.
+  f.DragTo(QPoint(f.Centre(0).x(), 40));
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
+  f.DragTo(f.Centre(0));
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
+  f.Release(f.Centre(0));
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 0");
+  EXPECT_EQ(f.log, std::vector<std::string>{"selected Tab 2"});
+}
+
+TEST(WsTabBarTest, DragsFromElsewhereGoToTheDragEvents) {
+  BarFixture f(3);
+  std::vector<std::string> seen;
+  QMimeData data;
+  data.setText("text");
+  // Handed to the bar as the toolkit hands a drag over it (the application object passes on no drag events
+  // of its own making).
+  auto send = [&](QEvent::Type type, QPoint at) {
+    if (type == QEvent::Drop) {
+      QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      static_cast<QObject&>(f.bar).event(&drop);
+      return drop.isAccepted();
+    }
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier, type);
+    static_cast<QObject&>(f.bar).event(&move);
+    return move.isAccepted();
+  };
+  EXPECT_FALSE(send(QEvent::DragMove, f.Centre(1))) << "nobody takes it";
+  f.bar.OnDragOver = [&](TWsCustomTabBar* sender, QObject* source, int x, int, bool& accept) {
+    EXPECT_EQ(sender, &f.bar);
+    EXPECT_EQ(source, nullptr);
+    seen.push_back("over " + std::to_string(x));
+    accept = x < 100;
+  };
+  f.bar.OnDragDrop = [&](TWsCustomTabBar*, QObject*, int x, int) { seen.push_back("drop " + std::to_string(x)); };
+  EXPECT_TRUE(send(QEvent::DragMove, QPoint(50, 10)));
+  EXPECT_FALSE(send(QEvent::DragMove, QPoint(150, 10)));
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr) << "only the bar's own tab shows the marker";
+  send(QEvent::Drop, QPoint(50, 10));
+  EXPECT_EQ(seen, (std::vector<std::string>{"over 50", "over 150", "drop 50"}));
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 0");
+}
+
 TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
   BarFixture f(12, 200);
   f.bar.UpdateScrollButtons();
@@ -195,14 +286,101 @@ TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
   EXPECT_EQ(f.bar.LeftIndex(), 0);
 }
 
-TEST(WsTabBarPainterTest, DeletedPainterFallsBackToTheDefaultOne) {
+TEST(WsTabBarTest, HintOfTheTabUnderTheMouseOrTheBars) {
+  BarFixture f(2);
+  f.bar.SetHint("bar hint");
+  f.Tab(0)->SetHint("first");
+  f.Tab(1)->SetHint("second");
+  f.Tab(1)->SetShowHint(false);
+  struct Case {
+    int tab;
+    const char* expected;
+  };
+  for (const Case& c : {Case{0, "first"}, Case{1, "bar hint"}}) {
+    test::MoveMouse(&f.bar, f.Centre(c.tab));
+    EXPECT_EQ(f.bar.toolTip(), c.expected);
+  }
+  EXPECT_TRUE(f.bar.ShowHint());
+}
+
+TEST(WsTabBarPainterTest, TabSizesAndFallbackPainter) {
   BarFixture f(1);
   auto* painter = new TWsModernTabBarPainter();
   f.bar.SetPainter(painter);
+  f.Tab(0)->SetCaption("");
+  const int textHeight = QFontMetrics(painter->Font().font).boundingRect("Ag").height();
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)), QSize(26, textHeight + 7));
+  f.bar.SetCloseButton(false);
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 11);
+  painter->SetTabWidth(-5);
+  EXPECT_EQ(painter->TabWidth(), 0);
+  painter->SetTabWidth(80);
+  EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 80);
   delete painter;
   EXPECT_EQ(f.bar.Painter(), nullptr);
   EXPECT_NE(f.bar.CurrentPainter(), nullptr);
   f.bar.grab();  // ASan reports a painter used after its deletion
+}
+
+TEST(WsTabBarPainterTest, ModifiedTabDrawsItsCrossInTheModifiedColour) {
+  BarFixture f(1);
+  auto* painter = new TWsModernTabBarPainter(&f.bar);
+  painter->SetCloseColorSelected(0x00FFFFFF);
+  f.bar.SetPainter(painter);
+  f.Tab(0)->SetModified(true);
+  const QRect close = painter->GetCloseRect(f.Tab(0), f.Tab(0)->GetDisplayRect());
+  const QImage image = f.bar.grab().toImage();
+  // The first arm of the cross starts three pixels in from the button's corner.
+  EXPECT_EQ(image.pixelColor(close.topLeft() + QPoint(3, 3)), QColor(255, 0, 0));
+}
+
+TEST(WsTabBarTest, AssignCopiesEveryValueOfATabAndTellsTheBar) {
+  BarFixture from(1), to(1);
+  TWsTabBarItem* source = from.Tab(0);
+  source->SetCaption("Source");
+  source->SetHint("hint");
+  source->SetShowHint(false);
+  source->SetImageIndex(3);
+  source->SetTag(7);
+  source->SetModified(true);
+  source->SetEnabled(false);
+  source->SetData1(-12);
+  source->SetData2(0x7FFFFFFF);
+  source->SetDataText("kept");
+  int changes = 0;
+  to.bar.OnChange = [&](TWsCustomTabBar*) { ++changes; };
+  TWsTabBarItem* target = to.Tab(0);
+  target->Assign(*source);
+  EXPECT_EQ(target->Caption(), "Source");
+  EXPECT_EQ(target->Hint(), "hint");
+  EXPECT_FALSE(target->ShowHint());
+  EXPECT_EQ(target->ImageIndex(), 3);
+  EXPECT_EQ(target->Tag(), 7);
+  EXPECT_TRUE(target->Modified());
+  EXPECT_FALSE(target->Enabled());
+  EXPECT_EQ(target->Data1(), -12);
+  EXPECT_EQ(target->Data2(), 0x7FFFFFFF);
+  EXPECT_EQ(target->DataText(), "kept");
+  EXPECT_GE(changes, 1);
+  EXPECT_EQ(to.bar.SelectedTab(), nullptr) << "the disabled copy lost the selection";
+}
+
+TEST(WsTabBarTest, ScrollButtonsTakeAnyMouseButtonAndNotifyAfterTheRepaint) {
+  BarFixture f(12, 200);
+  f.bar.UpdateScrollButtons();
+  std::vector<std::pair<int, int>> scrolled;  // button, LeftIndex at the notification
+  f.bar.OnScroll = [&](TWsCustomTabBar* sender, int button) {
+    EXPECT_EQ(sender, &f.bar);
+    scrolled.emplace_back(button, f.bar.LeftIndex());
+  };
+  const QPoint right = f.bar.ScrollButtonRect(1).center();
+  QTest::mousePress(&f.bar, Qt::RightButton, Qt::NoModifier, right);
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Pressed);
+  QTest::mouseRelease(&f.bar, Qt::RightButton, Qt::NoModifier, right);
+  EXPECT_EQ(f.bar.LeftIndex(), 1);
+  f.Click(f.bar.ScrollButtonRect(0).center());
+  EXPECT_EQ(f.bar.LeftIndex(), 0);
+  EXPECT_EQ(scrolled, (std::vector<std::pair<int, int>>{{1, 1}, {0, 0}}));
 }
 
 TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChangesChangeNothing) {

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/XmlScanner.h"
+#include "util/TempDir.h"
+
+namespace qmz {
+namespace {
+
+// A parser that notes every item of the document type declaration as "kind:text".
+class RecordingParser : public TXmlParser {
+ public:
+  std::vector<std::string> items;
+  void DtdElementFound(const TDtdElementRec& rec) override {
+    items.push_back(std::to_string(rec.ElementType) + ":" + std::string(rec.Text));
+  }
+  // Every part after the declaration, as "kind name attributes".
+  std::vector<std::string> Parts() {
+    std::vector<std::string> out;
+    StartScan();
+    while (Scan()) {
+      std::string s = std::to_string(CurPartType) + " " + CurName + CurContent;
+      for (int i = 0; i < CurAttr.Count(); ++i) s += " " + CurAttr.Name(i) + "=" + CurAttr.Value(i);
+      out.push_back(s);
+    }
+    return out;
+  }
+};
+
+TEST(XmlDtdTest, ExternalIdEndsAtItsLastQuote) {
+  const std::string system = "SYSTEM \"a.dtd\" [";
+  TExternalID one(system, 0);
+  EXPECT_EQ(one.SystemId, "a.dtd");
+  EXPECT_EQ(one.Final, system.find('"', 8));
+  const std::string pub = "PUBLIC '-//Q//X' \"b.dtd\">";
+  TExternalID two(pub, 0);
+  EXPECT_EQ(two.PublicId, "-//Q//X");
+  EXPECT_EQ(two.SystemId, "b.dtd");
+  EXPECT_EQ(two.Final, pub.size() - 2);
+  // Whatever follows the identifier is still read.
+  RecordingParser p;
+  p.LoadFromBuffer("<!DOCTYPE r [<!ENTITY pic SYSTEM \"p.gif\" NDATA gif>]><r/>");
+  p.Parts();
+  ASSERT_NE(p.EntityDef("pic"), nullptr);
+  EXPECT_EQ(p.EntityDef("pic")->NotationName, "gif");
+}
+
+TEST(XmlDtdTest, AnElementDeclaredAgainLosesTheAttributesOfTheEarlierOne) {
+  RecordingParser p;
+  p.LoadFromBuffer(
+      "<!DOCTYPE r [<!ATTLIST a early CDATA \"1\"><!ELEMENT a ANY><!ATTLIST a x CDATA \"2\">"
+      "<!ATTLIST b y CDATA \"3\"><!ELEMENT b ANY>"
+      "<!ELEMENT a EMPTY>]><r><a/><b/></r>");
+  EXPECT_EQ(p.Parts(), (std::vector<std::string>{"4 ", "5 r", "6 a", "6 b y=3", "7 r"}));
+  ASSERT_NE(p.Elements.Node("a"), nullptr);
+  EXPECT_EQ(p.Elements.Node("a")->ElemType, etEmpty);
+}
+
+TEST(XmlDtdTest, UnknownMarkupIsUnexpectedAtItsStartAndReadingGoesOn) {
+  RecordingParser p;
+  p.LoadFromBuffer("<!DOCTYPE r [<!ENTITY e \"1\"><!BOGUS ]><r>&e;</r>");
+  EXPECT_EQ(p.Parts(), (std::vector<std::string>{"4 ", "5 r", "8 1", "7 r"}));
+  EXPECT_EQ(p.items, (std::vector<std::string>{"2:<!ENTITY e \"1\">", "6:<"}));
+  // Its '>' is the end of the subset, as any '>' outside a declaration is.
+  RecordingParser q;
+  q.LoadFromBuffer("<!DOCTYPE r [<!BOGUS x><!ENTITY f \"2\">]><r/>");
+  q.Parts();
+  EXPECT_EQ(q.items, std::vector<std::string>{"6:<"});
+  EXPECT_EQ(q.EntityDef("f"), nullptr);
+}
+
+TEST(XmlDtdTest, ParameterEntitiesBeforeAndAfterTheSubsetAreFollowed) {
+  test::TempDir dir;
+  test::WriteWholeFile(dir.Path() / "d.dtd",
+                       "<!ENTITY % local \"[<!ATTLIST r lang CDATA 'pe'>]\">\n"
+                       "<!ENTITY % close \" >\">\n<!ENTITY % junk \"odd\">");
+  auto load = [&](const std::string& doc, RecordingParser& p) {
+    test::WriteWholeFile(dir.Path() / "doc.xml", doc);
+    ASSERT_TRUE(p.LoadFromFile((dir.Path() / "doc.xml").string()));
+  };
+  RecordingParser p;
+  load("<!DOCTYPE r SYSTEM \"d.dtd\" %local;><r/>", p);
+  EXPECT_EQ(p.Parts(), (std::vector<std::string>{"4 ", "6 r lang=pe"}));
+  EXPECT_EQ(p.RootName, "r");
+  // A declaration that ends inside an entity's text is unexpected; the document goes on after the reference.
+  RecordingParser q;
+  load("<!DOCTYPE r SYSTEM \"d.dtd\" %close;<r a=\"1\"/>", q);
+  EXPECT_EQ(q.Parts(), (std::vector<std::string>{"4 ", "6 r a=1"}));
+  EXPECT_EQ(q.items.back(), "6:>");
+  // After the subset an entity's text is unexpected, like any other text there.
+  RecordingParser s;
+  load("<!DOCTYPE r SYSTEM \"d.dtd\" [] %junk; ><r/>", s);
+  EXPECT_EQ(s.Parts(), (std::vector<std::string>{"4 ", "6 r"}));
+  EXPECT_EQ(s.items.back(), "6:odd");
+}
+
+}  // namespace
+}  // namespace qmz
