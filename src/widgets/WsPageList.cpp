@@ -79,6 +79,7 @@ void TWsCustomPage::DoHide() {
 }
 
 void TWsCustomPage::ShowingChanged(bool showing) {
+  TWsCustomControl::ShowingChanged(showing);
   if (showing) DoShow();
   else DoHide();
 }
@@ -302,7 +303,10 @@ void TWsCustomPageList::Propagate() {
   for (QWidget* child : findChildren<QWidget*>()) child->setEnabled(enabled);
 }
 
-void TWsCustomPageList::EnabledChanged() { Propagate(); }
+void TWsCustomPageList::EnabledChanged() {
+  TWsCustomControl::EnabledChanged();
+  Propagate();
+}
 
 QSize TWsCustomPageList::minimumSizeHint() const {
   QSize size(0, 0);
