@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -188,6 +189,36 @@ TEST_F(RouteListTest, FloatColumnsSortByTheirNumbers) {
     EXPECT_EQ(Column(column), isRepu ? (QStringList{"0.45", "0.20", "0.00", "-0.30", "-1.00"})
                                      : (QStringList{"0.50", "0.25", "0.10", "0.01", "0.00"}));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A path typed into the open dialog brings up the name field's completion list; once the dialog has
+// loaded the file, the list is gone and the next click on the route list reaches it.
+TEST_F(RouteListTest, TheCompletionListClosesWithTheOpenDialog) {
+  test::TempDir dir;
+  fs::create_directories(dir.Path() / "saved");
+  for (const char* name : {"routes_a.csv", "routes_b.csv"})
+    test::WriteWholeFile(dir.Path() / "saved" / name, RouteFileHeader() + "\r\n\"5\",1,Ore\r\n");
+  auto* name = grid.DlgOpen->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_TRUE(name != nullptr && name->completer() != nullptr);
+  QWidget* popup = name->completer()->popup();
+  QTimer::singleShot(0, grid.DlgOpen, [&] {
+    QTest::keyClicks(name, QString::fromStdString(dir.Str() + "/saved/rou"));
+    // The rest of the name as the list would complete it, and Open.
+    grid.DlgOpen->selectFile(QString::fromStdString(dir.Str() + "/saved/routes_a.csv"));
+    static_cast<QDialog*>(grid.DlgOpen)->accept();
+  });
+  grid.LoadRoutes1Click();
+  EXPECT_EQ(grid.lvRoutes->model()->rowCount(), 1);
+  QTest::qWait(500);
+  EXPECT_FALSE(popup->isVisible());
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  const QRect row = grid.lvRoutes->visualRect(grid.lvRoutes->model()->index(0, 0));
+  QTest::mouseClick(grid.lvRoutes->viewport(), Qt::LeftButton, {}, row.center());
+  EXPECT_TRUE(grid.miAddFilter->isEnabled());  // the click reached the list: its row is selected
 }
 
 }  // namespace
