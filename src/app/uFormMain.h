@@ -120,6 +120,9 @@ class TformMain : public QMainWindow {
   void OnFromClick();
   void OnDestClick();
   void FunctionClick();
+  // The radio buttons of the hidden location box: they only enable Calculate.
+  void rbAnyClick();
+  void rbCommodityClick();
   void btAddFromClick();
   void btAddToClick();
   void btDelFromClick();
@@ -244,6 +247,8 @@ class TformMain : public QMainWindow {
   MainFloatSpinEdit *edMoney = nullptr, *edRepu = nullptr;
   MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr;
   QCheckBox *cbUnlawful = nullptr, *cbPerishable = nullptr;
+  QGroupBox* LocationBox = nullptr;  // hidden
+  QRadioButton *rbAny = nullptr, *rbCommodity = nullptr;
   QPushButton *btBeenden = nullptr, *btInfo = nullptr, *btClearDefault = nullptr;
   // debug panel
   MainPanel* panDebug = nullptr;
