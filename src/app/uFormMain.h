@@ -195,8 +195,12 @@ class TformMain : public QMainWindow {
   void WebUpdateCannotExecute(TwuWebUpdate& Sender);
   void WebUpdateDownloadError(TwuWebUpdate& Sender);
   // The address of the update information page: QMZ.ini's MAIN/UpdateURL when the key is there (an
-  // empty value switches the check off), else the build's default; empty: no check.
+  // empty value switches the check off), else the page on QMZ.ini's MAIN/UpdateHost or, without that
+  // key, on the build's host; empty (no host): no check.
   std::string UpdateInfoUrl() const;
+  // The update information page on Host: "http://" unless Host names its scheme, then the page's path.
+  // Empty for an empty Host.
+  static std::string UpdatePageAddress(const std::string& Host);
 
   // ---- controls (member name = objectName) ---------------------------------------------------------
   QStatusBar* StatusBar = nullptr;
