@@ -131,7 +131,6 @@ TEST_F(ChooseDir, AddDeleteAndDefaultByTheButtons) {
 
   // Cancel on the title gives the proposed title and goes on to the folder, whose Cancel adds nothing.
   AnswerModal<QInputDialog>([this](QInputDialog* box) {
-    box->setTextValue("Typed, then cancelled");
     AnswerModal<QFileDialog>([this](QFileDialog* browse) {
       seen.push_back(browse->windowTitle().toStdString());
       browse->reject();
@@ -142,6 +141,7 @@ TEST_F(ChooseDir, AddDeleteAndDefaultByTheButtons) {
   EXPECT_EQ(seen, std::vector<std::string>{"Select a main starvagant Folder"});
   EXPECT_EQ(d.sgPath->RowCount(), 1);
   AnswerModal<QInputDialog>([folder](QInputDialog* box) {
+    box->setTextValue("Typed, then cancelled");
     AnswerModal<QFileDialog>([folder](QFileDialog* browse) {
       browse->setDirectory(QString::fromStdString(fs::path(folder).parent_path().string()));
       browse->selectFile(QString::fromStdString(folder));
