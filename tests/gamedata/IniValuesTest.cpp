@@ -6,7 +6,6 @@
 #include "gamedata/uSvFunctions.h"
 #include "util/CommaLocale.h"
 #include "util/SvModelTestAccess.h"
-#include "util/TempDir.h"
 
 using namespace qmz;
 
@@ -36,13 +35,6 @@ TEST(IniSectionValues, WholeLinesDirectlyValuesThroughTheBase) {
   EXPECT_EQ(Lines(lines), (V{"a.ini", "b=c", "onely", "", ""}));
   base.ReadSectionValues("Data2", &lines);
   EXPECT_TRUE(Lines(lines).empty());
-
-  // The settings file's class gives key=value lines either way.
-  test::TempDir dir;
-  test::WriteWholeFile(dir.Path() / "QMZ.ini", "[MAIN]\nPathNum=2\n");
-  const TIniFile settings((dir.Path() / "QMZ.ini").string());
-  static_cast<const TCustomIniFile&>(settings).ReadSectionValues("MAIN", &lines);
-  EXPECT_EQ(Lines(lines), V{"PathNum=2"});
 }
 
 // The model writes its record dumps with '.' and no thousands separator in any locale; the dumps follow
