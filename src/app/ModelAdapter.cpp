@@ -12,8 +12,12 @@ std::optional<IndexTag> TagOfObject(const TObject* object) {
   return IndexTag{index->Index, index->Kind};
 }
 
-QListWidgetItem* AddTaggedItem(QListWidget* list, std::string_view text, IndexTag tag) {
-  auto* item = new QListWidgetItem(ToQString(text));
+bool ListBoxItem::operator<(const QListWidgetItem& other) const {
+  return text().compare(other.text(), Qt::CaseInsensitive) < 0;
+}
+
+QListWidgetItem* AddTaggedItem(QListWidget* list, const QString& text, IndexTag tag) {
+  auto* item = new ListBoxItem(text);
   item->setData(TagRole, QVariant::fromValue(tag));
   list->addItem(item);
   return item;
@@ -22,7 +26,7 @@ QListWidgetItem* AddTaggedItem(QListWidget* list, std::string_view text, IndexTa
 void FillListFromModel(QListWidget* list, const TStringList& items, std::optional<std::uint8_t> kind) {
   list->clear();
   for (int i = 0; i < items.Count(); ++i) {
-    auto* item = new QListWidgetItem(ToQString(items.Strings(i)));
+    auto* item = new ListBoxItem(ToQString(items.Strings(i)));
     if (auto tag = TagOfObject(items.Objects(i))) {
       if (kind) tag->Kind = *kind;
       item->setData(TagRole, QVariant::fromValue(*tag));

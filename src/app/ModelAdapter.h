@@ -36,8 +36,16 @@ std::string FromQString(const QString& text);
 // The tag of a list entry: its TIndex as a value; none for an entry without a TIndex.
 std::optional<IndexTag> TagOfObject(const TObject* object);
 
+// An entry of a sorted list box: sorted ignoring letter case, as the list boxes of the game's own tools
+// sort, so "ice Port" stands between "Harbour" and "Jade Dock", not after every capital.
+class ListBoxItem : public QListWidgetItem {
+ public:
+  using QListWidgetItem::QListWidgetItem;
+  bool operator<(const QListWidgetItem& other) const override;
+};
+
 // Adds one item with a tag.
-QListWidgetItem* AddTaggedItem(QListWidget* list, std::string_view text, IndexTag tag);
+QListWidgetItem* AddTaggedItem(QListWidget* list, const QString& text, IndexTag tag);
 
 // Replaces a list box's entries with those of a model list; kind, when given, replaces the kind of every
 // tag (the start-up marks bases 1 and systems 2).

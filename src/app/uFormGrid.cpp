@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -38,7 +40,7 @@ constexpr int kLargeList = 65536;
 QString RouteFileFilter() { return QStringLiteral("Route File (*.csv);;Alle Dateien (*)"); }
 
 // The file name field comes up with its text selected, as in any file dialog: a name typed in replaces
-// the last one instead of being added to it.
+// the last one instead of being added to it. Its completion list closes with the dialog.
 class RouteFileDialog : public QFileDialog {
  public:
   using QFileDialog::QFileDialog;
@@ -46,7 +48,27 @@ class RouteFileDialog : public QFileDialog {
  protected:
   void showEvent(QShowEvent* event) override {
     QFileDialog::showEvent(event);
-    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->selectAll();
+    if (QLineEdit* name = NameEdit()) name->selectAll();
+    if (QWidget* list = CompletionList()) list->installEventFilter(this);
+  }
+  void done(int result) override {
+    QFileDialog::done(result);
+    if (QWidget* list = CompletionList()) list->hide();
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // A folder the list was still reading when the dialog closed brings the list up once it is read,
+    // floating over the window below and taking its next click. It goes once it is fully shown (hidden
+    // before that, it would stay registered as the open pop-up).
+    if (event->type() == QEvent::Show && !isVisible() && watched == CompletionList())
+      QMetaObject::invokeMethod(static_cast<QWidget*>(watched), &QWidget::hide, Qt::QueuedConnection);
+    return QFileDialog::eventFilter(watched, event);
+  }
+
+ private:
+  QLineEdit* NameEdit() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+  QWidget* CompletionList() const {
+    QLineEdit* name = NameEdit();
+    return name != nullptr && name->completer() != nullptr ? name->completer()->popup() : nullptr;
   }
 };
 

@@ -89,6 +89,9 @@ void TformMain::BuildControls() {
   edLinesCount = c->edLinesCount;
   cbUnlawful = c->cbUnlawful;
   cbPerishable = c->cbPerishable;
+  LocationBox = c->LocationBox;
+  rbAny = c->rbAny;
+  rbCommodity = c->rbCommodity;
   tbRoutes = c->tbRoutes;
   plRoutes = c->plRoutes;
 
@@ -170,6 +173,8 @@ void TformMain::ConnectHandlers() {
   for (auto* b : {btDestBase, btDestSystem, btDestRegion, btDestAny}) on(b, &TformMain::OnDestClick);
   for (auto* b : {btInfBase, btInfGood}) on(b, &TformMain::OnInfClick);
   for (auto* b : {btFuncTrade, btFuncLoot}) on(b, &TformMain::FunctionClick);
+  on(rbAny, &TformMain::rbAnyClick);
+  on(rbCommodity, &TformMain::rbCommodityClick);
   on(btAddFrom, &TformMain::btAddFromClick);
   on(btAddTo, &TformMain::btAddToClick);
   on(btAddCommo, &TformMain::btAddCommoClick);
@@ -349,12 +354,12 @@ void TformMain::FillPlaceLists() {
   FillListFromModel(lbInfBase, FData->getBaseNames(), 1);
   FillListFromModel(lbFromSystem, FData->getSystemNames(), 2);
   lbFromAny->clear();
-  AddTaggedItem(lbFromAny, "Anywhere", {0, 4});
+  AddTaggedItem(lbFromAny, QStringLiteral("Anywhere"), {0, 4});
   Log("Setting up Destination", jlInfo, journal_);
   FillListFromModel(lbDestBase, FData->getBaseNames(), 1);
   FillListFromModel(lbDestSystem, FData->getSystemNames(), 2);
   lbDestAny->clear();
-  AddTaggedItem(lbDestAny, "Anywhere", {0, 4});
+  AddTaggedItem(lbDestAny, QStringLiteral("Anywhere"), {0, 4});
 }
 
 void TformMain::closeEvent(QCloseEvent* event) {

@@ -120,6 +120,9 @@ class TformMain : public QMainWindow {
   void OnFromClick();
   void OnDestClick();
   void FunctionClick();
+  // The radio buttons of the hidden location box: they only enable Calculate.
+  void rbAnyClick();
+  void rbCommodityClick();
   void btAddFromClick();
   void btAddToClick();
   void btDelFromClick();
@@ -192,8 +195,12 @@ class TformMain : public QMainWindow {
   void WebUpdateCannotExecute(TwuWebUpdate& Sender);
   void WebUpdateDownloadError(TwuWebUpdate& Sender);
   // The address of the update information page: QMZ.ini's MAIN/UpdateURL when the key is there (an
-  // empty value switches the check off), else the build's default; empty: no check.
+  // empty value switches the check off), else the page on QMZ.ini's MAIN/UpdateHost or, without that
+  // key, on the build's host; empty (no host): no check.
   std::string UpdateInfoUrl() const;
+  // The update information page on Host: "http://" unless Host names its scheme, then the page's path.
+  // Empty for an empty Host.
+  static std::string UpdatePageAddress(const std::string& Host);
 
   // ---- controls (member name = objectName) ---------------------------------------------------------
   QStatusBar* StatusBar = nullptr;
@@ -244,6 +251,8 @@ class TformMain : public QMainWindow {
   MainFloatSpinEdit *edMoney = nullptr, *edRepu = nullptr;
   MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr;
   QCheckBox *cbUnlawful = nullptr, *cbPerishable = nullptr;
+  QGroupBox* LocationBox = nullptr;  // hidden
+  QRadioButton *rbAny = nullptr, *rbCommodity = nullptr;
   QPushButton *btBeenden = nullptr, *btInfo = nullptr, *btClearDefault = nullptr;
   // debug panel
   MainPanel* panDebug = nullptr;

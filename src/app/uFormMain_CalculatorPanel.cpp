@@ -100,6 +100,18 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   options->addRow(cbUnlawful);
   options->addRow(cbPerishable);
 
+  LocationBox = new QGroupBox(QStringLiteral("Location"), panBackTop);
+  LocationBox->setObjectName(QStringLiteral("LocationBox"));
+  rbAny = new QRadioButton(QStringLiteral("Any"), LocationBox);
+  rbAny->setObjectName(QStringLiteral("rbAny"));
+  rbAny->setChecked(true);
+  rbCommodity = new QRadioButton(QStringLiteral("Commodity"), LocationBox);
+  rbCommodity->setObjectName(QStringLiteral("rbCommodity"));
+  auto* location = new QVBoxLayout(LocationBox);
+  location->addWidget(rbAny);
+  location->addWidget(rbCommodity);
+  LocationBox->hide();
+
   tbRoutes = new MainTabBar(panBackTop);
   tbRoutes->setObjectName(QStringLiteral("tbRoutes"));
   tbRoutes->SetCloseButton(false);

@@ -27,6 +27,9 @@ class CalculatorPanel : public QWidget {
   MainFloatSpinEdit *edMoney = nullptr, *edRepu = nullptr;
   MainSpinEdit *edCargo = nullptr, *edLinesCount = nullptr, *edLevel = nullptr;
   QCheckBox *cbUnlawful = nullptr, *cbPerishable = nullptr;
+  // The location choice of earlier versions, kept hidden: its buttons only enable Calculate.
+  QGroupBox* LocationBox = nullptr;
+  QRadioButton *rbAny = nullptr, *rbCommodity = nullptr;
   MainTabBar* tbRoutes = nullptr;
   MainPageList* plRoutes = nullptr;
 

@@ -17,14 +17,6 @@ const char* const kAnyText =
     "commodities will be cleared from list,\r\nas the ANY Commodiy always have to be calculated alone as a "
     "placeholder\r\nfor any existing commodity.\r\n\r\nDo you want to go on ?";
 
-class ChosenGood : public QListWidgetItem {
- public:
-  ChosenGood(const QString& text, IndexTag tag) : QListWidgetItem(text) { setData(TagRole, QVariant::fromValue(tag)); }
-  bool operator<(const QListWidgetItem& other) const override {
-    return text().compare(other.text(), Qt::CaseInsensitive) < 0;
-  }
-};
-
 TWsTreeNode* AddNode(MainTreeView* tree, TWsTreeNode* parent, const QString& text, IndexTag tag) {
   TWsTreeNode* node = tree->AddChild(parent, text);
   node->setData(0, TagRole, QVariant::fromValue(tag));
@@ -104,7 +96,7 @@ void TformMain::btAddCommoClick() {
     // Kind and index both count, so a good and the any-commodity entry never hide each other.
     for (int i = 0; i < lbCommo->count(); ++i)
       if (TagOf(lbCommo->item(i)) == tag) return;
-    lbCommo->addItem(new ChosenGood(node->text(0), *tag));
+    AddTaggedItem(lbCommo, node->text(0), *tag);
   };
   // A copy: the handlers below must not see the tree's list change under them.
   const QList<TWsTreeNode*> selected = tvCommoAll->SelectedNodes();

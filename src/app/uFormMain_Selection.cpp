@@ -22,15 +22,6 @@ std::uint8_t DownButton(QToolButton* base, QToolButton* system, QToolButton* reg
   return 3;
 }
 
-// An entry of a chosen list: sorted ignoring case, as the list boxes of the game's own tools sort.
-class ChosenItem : public QListWidgetItem {
- public:
-  ChosenItem(const QString& text, IndexTag tag) : QListWidgetItem(text) { setData(TagRole, QVariant::fromValue(tag)); }
-  bool operator<(const QListWidgetItem& other) const override {
-    return text().compare(other.text(), Qt::CaseInsensitive) < 0;
-  }
-};
-
 // Kind and index both count: base 5 and system 5 are different places.
 bool HoldsTag(const QListWidget* list, IndexTag tag) {
   for (int i = 0; i < list->count(); ++i)
@@ -191,6 +182,10 @@ void TformMain::FunctionClick() {
   }
 }
 
+void TformMain::rbAnyClick() { SetCalculateEnabled(true); }
+
+void TformMain::rbCommodityClick() { SetCalculateEnabled(true); }
+
 // ---- source pages ------------------------------------------------------------------------------------
 
 void TformMain::OnFromClick() {
@@ -219,7 +214,7 @@ void TformMain::AddPlaces(int ListMode, const std::array<QListWidget*, 4>& Sourc
       Chosen->clear();
     }
     if (!HoldsTag(Chosen, *tag))
-      Chosen->addItem(new ChosenItem(PlaceListPrefixes[std::size_t(ListMode) & 3] + item->text(), *tag));
+      AddTaggedItem(Chosen, PlaceListPrefixes[std::size_t(ListMode) & 3] + item->text(), *tag);
   }
   SetCalculateEnabled(true);
 }

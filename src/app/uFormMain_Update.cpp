@@ -40,9 +40,22 @@ bool ExecDlgSave(QFileDialog& dlgSave, std::string& fileName) {
 
 }  // namespace
 
+std::string TformMain::UpdatePageAddress(const std::string& Host) {
+  std::string host = Trim(Host);
+  while (!host.empty() && host.back() == '/') host.pop_back();
+  if (host.empty()) return {};
+  const bool hasScheme = host.find("://") != std::string::npos;
+  return (hasScheme ? "" : "http://") + host + "/updates/qmz.html";
+}
+
 std::string TformMain::UpdateInfoUrl() const {
-  // The key, when present, wins also with an empty value: that is how a user switches the check off.
-  return Trim(platform::ReadProfileString(setup_.ProgramFolder + "QMZ.ini", "MAIN", "UpdateURL", QMZ_UPDATE_URL));
+  const std::string settings = setup_.ProgramFolder + "QMZ.ini";
+  // A value never holds a line break: this default says the key is not there.
+  const std::string absent = "\n";
+  // A whole address, when present, wins also when empty: that is how a user switches the check off.
+  const std::string url = platform::ReadProfileString(settings, "MAIN", "UpdateURL", absent);
+  if (url != absent) return Trim(url);
+  return UpdatePageAddress(platform::ReadProfileString(settings, "MAIN", "UpdateHost", QMZ_UPDATE_HOST));
 }
 
 void TformMain::RunUpdateCheck() {

@@ -298,6 +298,18 @@ void TSvIniFile::ReadSectionValues(const std::string& Section, TStringList* Stri
   for (const auto& item : *lines) Strings->Add(item.text);
 }
 
+void TSvIniFile::DoReadSectionValues(const std::string& Section, TStringList* Strings) const {
+  Strings->Clear();
+  const THashedStringList* lines = FindLines(Section);
+  if (lines == nullptr) return;
+  Strings->Reserve(lines->Count());
+  for (const auto& item : *lines) {
+    const std::string_view line = item.text;
+    const std::size_t eq = line.find('=');
+    Strings->Add(line.substr(eq == std::string_view::npos ? std::min<std::size_t>(1, line.size()) : eq + 1));
+  }
+}
+
 std::unique_ptr<TStringList> TSvIniFile::ReadSectionValuesF(std::string_view SectionFmt,
                                                             std::initializer_list<FormatArg> Args) const {
   auto list = std::make_unique<TStringList>();

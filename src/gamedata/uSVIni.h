@@ -110,8 +110,9 @@ class TSvIniFile : public TCustomIniFile {
   // The numbered section names with their line lists as objects (still owned here: Strings must not own
   // its objects; nullptr for a section without lines). Previous content replaced.
   void ReadSections(TStringList* Strings) const override;
-  // All lines of the section, whole. Previous content replaced; empty for an absent section.
-  void ReadSectionValues(const std::string& Section, TStringList* Strings) const override;
+  // All lines of the section, whole. Previous content replaced; empty for an absent section. Called
+  // through TCustomIniFile, ReadSectionValues gives the values only (DoReadSectionValues).
+  void ReadSectionValues(const std::string& Section, TStringList* Strings) const;
   std::unique_ptr<TStringList> ReadSectionValuesF(std::string_view SectionFmt,
                                                   std::initializer_list<FormatArg> Args) const;
   // The lines of the section named Ident (both trimmed, case ignored; bare lines have an empty name), in
@@ -137,6 +138,11 @@ class TSvIniFile : public TCustomIniFile {
 
   // Key names of a section are not offered by this class; raises std::logic_error.
   void ReadSection(const std::string& Section, TStringList* Strings) const override;
+
+ protected:
+  // For each line of the section the text after its first "=", for a bare line the line less its first
+  // character. Previous content replaced; empty for an absent section.
+  void DoReadSectionValues(const std::string& Section, TStringList* Strings) const override;
 
  private:
   void Clear();

@@ -172,7 +172,7 @@ void TIniFile::ReadSections(TStringList* Strings) const {
   for (auto& name : platform::ReadProfileSectionNames(fileName_)) Strings->Add(std::move(name));
 }
 
-void TIniFile::ReadSectionValues(const std::string& Section, TStringList* Strings) const {
+void TIniFile::DoReadSectionValues(const std::string& Section, TStringList* Strings) const {
   Strings->Clear();
   for (const auto& key : platform::ReadProfileSectionKeys(fileName_, Section)) {
     Strings->Add(key + "=" + ReadString(Section, key, ""));

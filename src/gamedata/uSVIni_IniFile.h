@@ -51,13 +51,18 @@ class TCustomIniFile : public TObject {
 
   virtual void ReadSection(const std::string& Section, TStringList* Strings) const = 0;
   virtual void ReadSections(TStringList* Strings) const = 0;
-  virtual void ReadSectionValues(const std::string& Section, TStringList* Strings) const = 0;
+  // The section's lines as the class gives them (DoReadSectionValues). A class may offer another form under
+  // this name to its own callers, as the game INI class does; through the base its own form answers.
+  void ReadSectionValues(const std::string& Section, TStringList* Strings) const {
+    DoReadSectionValues(Section, Strings);
+  }
   virtual void EraseSection(const std::string& Section) = 0;
   virtual void DeleteKey(const std::string& Section, const std::string& Ident) = 0;
   virtual void UpdateFile() = 0;
 
  protected:
   explicit TCustomIniFile(std::string FileName) : fileName_(std::move(FileName)) {}
+  virtual void DoReadSectionValues(const std::string& Section, TStringList* Strings) const = 0;
 
   std::string fileName_;
 };
@@ -75,13 +80,16 @@ class TIniFile : public TCustomIniFile {
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) override;
   void ReadSection(const std::string& Section, TStringList* Strings) const override;
   void ReadSections(TStringList* Strings) const override;
-  void ReadSectionValues(const std::string& Section, TStringList* Strings) const override;
   // Raises EIniFileException like WriteString.
   void EraseSection(const std::string& Section) override;
   // Reports nothing.
   void DeleteKey(const std::string& Section, const std::string& Ident) override;
   // Every write is already in the file, so there is nothing to flush.
   void UpdateFile() override;
+
+ protected:
+  // Every key of the section, "=" and its value.
+  void DoReadSectionValues(const std::string& Section, TStringList* Strings) const override;
 };
 
 }  // namespace qmz

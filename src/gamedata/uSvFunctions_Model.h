@@ -282,6 +282,13 @@ inline constexpr std::array<std::string_view, 2> BaseSolarTypes = {"PLANET", "ST
 
 // The model as the windows see it: the arrays, the market and the name lists, all read-only, and the
 // queries over them. TSvData, the loader, derives from it and fills it; the windows are given this side.
+// How the model writes numbers: '.' as the decimal mark and no thousands separator, whatever the user's
+// locale, so its record dumps read the same on every machine.
+struct NumberFormat {
+  char DecimalSeparator = '.';
+  char ThousandSeparator = '\0';  // none
+};
+
 class SvModel {
  private:
   bool dataValid_ = false;
@@ -314,6 +321,9 @@ class SvModel {
   const TMarketMatrix& aMarket = aMarket_;
   const TStringList& MarketGoodNames = marketGoodNames_;  // sorted, duplicates ignored
   const TStringList& MarketBaseNames = marketBaseNames_;
+  // The number format of the record dumps (getRecordInfo). TSvData keeps it as built; one who wants the
+  // dumps otherwise may change it.
+  NumberFormat FormatSettings;
 
   // Model queries. Every list builder returns a new list that owns its TIndex objects.
   int getIndexByNickname(std::string_view Nickname, const TGoodArr& Arr) const;

@@ -67,9 +67,10 @@ TStringList SvModel::getRecordInfo(const TGoodArr& Arr, int Index) const {
   list.Add(Format("faction:    %s", faction));
   list.Add(Format("system:     %s", system));
   list.Add(Format("units/cont: %d", g.units_per_container));
-  list.Add(Format("decay:      %.6f", g.decay_per_second));
-  list.Add(Format("volume:     %.6f", double(g.volume)));
-  list.Add(Format("price:      %.6f", g.price));
+  const char mark = FormatSettings.DecimalSeparator;
+  list.Add("decay:      " + Localised(Format("%.6f", g.decay_per_second), mark));
+  list.Add("volume:     " + Localised(Format("%.6f", double(g.volume)), mark));
+  list.Add("price:      " + Localised(Format("%.6f", g.price), mark));
   return list;
 }
 

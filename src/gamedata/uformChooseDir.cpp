@@ -279,10 +279,10 @@ void TformChooseDir::Timer1Timer() {
 
 void TformChooseDir::btAddClick() {
   bool ok = false;
-  const QString title = QInputDialog::getText(this, "Titel for Entry", "Please enter a title for the new entry",
-                                              QLineEdit::Normal, "New Entry", &ok);
-  // Cancel means: no new entry.
-  if (!ok) return;
+  QString title = QInputDialog::getText(this, "Titel for Entry", "Please enter a title for the new entry",
+                                        QLineEdit::Normal, "New Entry", &ok);
+  // Cancel keeps the proposed title; the folder dialog decides whether an entry is added.
+  if (!ok) title = "New Entry";
   QFileDialog browse(this, "Select a main starvagant Folder");
   browse.setObjectName("BrowseFolder");
   browse.setFileMode(QFileDialog::Directory);

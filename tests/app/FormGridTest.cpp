@@ -345,17 +345,19 @@ TEST(RouteRowsTest, CompareByColumnKind) {
       {8, "-5", "5", -1},
       {2, "Ore", "Gold", -1},  // texts run Z to A
       {2, "ore", "ORE", 0},
-      {12, "1.20", "1.60", 0},  // differences up to 0.5 are equal
+      {12, "1.20", "1.60", -1},  // any difference counts
       {12, "1.00", "1.60", -1},
       {12, "1,00", "1,60", -1},  // written with the user's decimal comma
-      {13, "2.50", "2.00", 0},   // 0.5 rounds to even
+      {13, "2.50", "2.00", 1},
+      {13, "0.01", "0.00", 1},
+      {14, "0.25", "0.250", 0},  // equal numbers are equal
       {13, "3.50", "2.00", 1},
-      {10, "x", "0.4", 0},
+      {10, "x", "0.4", -1},  // x reads 0
       {19, "True", "False", -1},
       // The whole text must be a number, exponent allowed; anything else reads 0.
       {10, "1e3", "13", 1},
       {11, "12abc", "0", 0},
-      {15, "1.234.567", "1.2", 0},      // only the text before a second mark
+      {15, "1.234.567", "1.2", 1},      // only the text before a second mark: 1.234
       {11, "16777217", "16777216", 1},  // more precise than a float
       // Letter case folds for A-Z only, a-z counting as capitals.
       {2, "\xC3\x89mile", "\xC3\xA9mile", 1},
@@ -370,7 +372,7 @@ TEST(RouteRowsTest, CompareByColumnKind) {
   }
 }
 
-TEST(RouteRowsTest, SortIsStableAndSafeWithTheTolerantCompare) {
+TEST(RouteRowsTest, SortIsStableAndSafeWithEqualAndOddNumbers) {
   auto sorted = [](std::vector<const char*> values, int param) {
     TRouteTable rows;
     for (const char* v : values) {
@@ -383,11 +385,11 @@ TEST(RouteRowsTest, SortIsStableAndSafeWithTheTolerantCompare) {
     for (std::size_t i = 0; i < rows.Count(); ++i) order += rows.Field(i, 0);
     return order;
   };
-  // Equal rows (differences up to 0.5) keep their order in both directions.
-  EXPECT_EQ(sorted({"1.0", "3.0", "1.2", "3.1"}, 12 + ReversedSort), "2413");
-  EXPECT_EQ(sorted({"1.0", "3.0", "1.2", "3.1"}, 12), "1324");
-  // Not transitive (1.2 ~ 1.6 ~ 2.0, but 1.2 < 2.0): still every row once.
-  std::string order = sorted({"1.2", "2.0", "1.6", "0.9", "1.6", "2.4", "1.2", "2.0", "1.6"}, 12);
+  // Equal rows keep their order in both directions.
+  EXPECT_EQ(sorted({"1.0", "3.0", "1.2", "3.1", "1.00"}, 12 + ReversedSort), "42315");
+  EXPECT_EQ(sorted({"1.0", "3.0", "1.2", "3.1", "1.00"}, 12), "15324");
+  // A text that is no number reads 0; "nan" would be equal to every number: still every row once.
+  std::string order = sorted({"1.2", "nan", "1.6", "0.9", "x", "2.4", "1.2", "nan", "1.6"}, 12);
   std::sort(order.begin(), order.end());
   EXPECT_EQ(order, "123456789");
 }
@@ -435,14 +437,14 @@ TEST(RouteRowsTest, LoadingToleratesHandEditedFiles) {
   EXPECT_EQ(load.OtherFieldCountLines, 4u);
   ASSERT_EQ(rows.Count(), 4u);
   EXPECT_EQ(rows.Row(0).Caption, "7");
-  EXPECT_EQ(rows.Row(0).SubItems, (std::vector<std::string>{"two", "words", "x"}));
+  EXPECT_EQ(rows.Row(0).SubItems, (std::vector<std::string>{"two words", "x"}));  // fields end only at commas
   EXPECT_EQ(rows.FieldCount(1), 21u);
   EXPECT_EQ(rows.Field(1, 20), "extra");
   EXPECT_EQ(rows.FieldCount(2), 15u);
   EXPECT_EQ(rows.FieldCount(3), 1u);
   const std::string saved = RouteFileText(rows);
   EXPECT_EQ(saved.substr(saved.find("\r\n") + 2),
-            "\"7\",two,words,x\r\n\"8\"," + std::string(19, ',') + "extra\r\n" + fifteen + "\r\n\"5\"\r\n");
+            "\"7\",\"two words\",x\r\n\"8\"," + std::string(19, ',') + "extra\r\n" + fifteen + "\r\n\"5\"\r\n");
 }
 
 // The header is known by its fields, as a spreadsheet may write them back: quoted or not, blanks around,

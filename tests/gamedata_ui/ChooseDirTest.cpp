@@ -129,9 +129,32 @@ TEST_F(ChooseDir, AddDeleteAndDefaultByTheButtons) {
   TformChooseDir d(nullptr, settings);
   d.show();
 
-  AnswerModal<QInputDialog>([](QInputDialog* box) { box->reject(); });
+  // Cancel on the title gives the proposed title and goes on to the folder, whose Cancel adds nothing.
+  AnswerModal<QInputDialog>([this](QInputDialog* box) {
+    AnswerModal<QFileDialog>([this](QFileDialog* browse) {
+      seen.push_back(browse->windowTitle().toStdString());
+      browse->reject();
+    });
+    box->reject();
+  });
   QTest::mouseClick(d.btAdd, Qt::LeftButton);
-  EXPECT_EQ(d.sgPath->RowCount(), 1);  // Cancel adds nothing
+  EXPECT_EQ(seen, std::vector<std::string>{"Select a main starvagant Folder"});
+  EXPECT_EQ(d.sgPath->RowCount(), 1);
+  AnswerModal<QInputDialog>([folder](QInputDialog* box) {
+    box->setTextValue("Typed, then cancelled");
+    AnswerModal<QFileDialog>([folder](QFileDialog* browse) {
+      browse->setDirectory(QString::fromStdString(fs::path(folder).parent_path().string()));
+      browse->selectFile(QString::fromStdString(folder));
+      static_cast<QDialog*>(browse)->accept();
+    });
+    box->reject();
+  });
+  QTest::mouseClick(d.btAdd, Qt::LeftButton);
+  ASSERT_EQ(d.sgPath->RowCount(), 2);
+  EXPECT_EQ(Cell(d, 0, 1), "New Entry");
+  d.sgPath->SetSelectedRow(1);
+  QTest::mouseClick(d.btDel, Qt::LeftButton);
+  ASSERT_EQ(d.sgPath->RowCount(), 1);
 
   AnswerAdd("Mine", folder);
   QTest::mouseClick(d.btAdd, Qt::LeftButton);

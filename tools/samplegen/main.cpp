@@ -1,4 +1,5 @@
 // qmz-samplegen: writes a sample Starvagant installation for tests, benchmarks and the demo.
+#include "samplegen/CommandLine.h"
 #include "samplegen/SampleGen.h"
 #include "samplegen/SettingsEntry.h"
 
@@ -6,61 +7,31 @@
 #include <exception>
 #include <iostream>
 #include <string>
-
-namespace {
-
-constexpr char kUsage[] =
-    "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix]\n"
-    "                     [--settings QMZ.ini] <out-dir>\n"
-    "  --settings: name the installation in that settings file (a new file: as the default entry;\n"
-    "              an existing one: as one more entry when none names it, nothing else changed)\n";
-
-// Arguments that do not fit: the usage on standard error and a failure status.
-int Usage() {
-  std::cerr << kUsage;
-  return 2;
-}
-
-}  // namespace
+#include <vector>
 
 int main(int argc, char** argv) {
-  std::string size = "small";
-  std::string seedText;
-  bool binary = false;
-  bool wine = false;
-  std::string out;
-  std::string settings;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    // Help that was asked for is an answer, not an error.
-    if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (a == "--size" && i + 1 < argc) size = argv[++i];
-    else if (a == "--seed" && i + 1 < argc) seedText = argv[++i];
-    else if (a == "--binary") binary = true;
-    else if (a == "--wine-prefix") wine = true;
-    else if (a == "--settings" && i + 1 < argc) settings = argv[++i];
-    else if (!a.empty() && a[0] != '-' && out.empty()) out = a;
-    else return Usage();
+  const auto line = qmz::samplegen::ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  // Help that was asked for is an answer, not an error.
+  if (line.help) {
+    std::cout << qmz::samplegen::UsageText();
+    return 0;
   }
-  if (out.empty()) return Usage();
+  // Arguments that do not fit: what was wrong, the usage on standard error and a failure status.
+  if (!line.error.empty()) {
+    std::cerr << "qmz-samplegen: " << line.error << "\n" << qmz::samplegen::UsageText();
+    return 2;
+  }
   try {
-    auto options = qmz::samplegen::Options::ForSize(size);
-    if (!seedText.empty()) {
-      if (seedText.find_first_not_of("0123456789") != std::string::npos) return Usage();
-      std::size_t used = 0;
-      options.seed = std::stoull(seedText, &used);
-      if (used != seedText.size()) return Usage();
-    }
-    options.binaryFiles = binary;
-    options.winePrefix = wine;
-    const auto manifest = qmz::samplegen::Generate(out, options);
+    auto options = qmz::samplegen::Options::ForSize(line.size);
+    if (line.seed) options.seed = *line.seed;
+    options.binaryFiles = line.binary;
+    options.winePrefix = line.winePrefix;
+    const auto manifest = qmz::samplegen::Generate(line.outDir, options);
     std::cout << manifest.ToText();
-    if (!settings.empty() && qmz::samplegen::AddSettingsEntry(settings, manifest.installDir.string(), size) ==
-                                 qmz::samplegen::SettingsChange::Failed) {
-      std::cerr << "qmz-samplegen: cannot write " << settings << "\n";
+    if (!line.settings.empty() &&
+        qmz::samplegen::AddSettingsEntry(line.settings, manifest.installDir.string(), line.size) ==
+            qmz::samplegen::SettingsChange::Failed) {
+      std::cerr << "qmz-samplegen: cannot write " << line.settings << "\n";
       return 1;
     }
     return 0;

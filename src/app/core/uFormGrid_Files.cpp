@@ -1,5 +1,7 @@
 #include "app/core/uFormGrid_Files.h"
 
+#include "app/core/uFormGrid_Csv.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -165,6 +167,13 @@ class RouteFileReader {
     const std::string rest = std::move(pending_);
     pending_.clear();
     if (!rest.empty() && !Lines(rest, true)) return false;
+    // A quote that never closes runs to the end of the file.
+    if (inRecord_) {
+      inRecord_ = false;
+      const std::string joined = std::move(record_);
+      record_.clear();
+      if (!Record(joined)) return false;
+    }
     if (!headerSeen_) result.Error = TRouteFileError::NoHeader;
     return result.Error == TRouteFileError::None;
   }
@@ -218,9 +227,28 @@ class RouteFileReader {
       headerSeen_ = true;
       return true;
     }
+    // A quoted field may hold line breaks: its record goes on over the next lines.
+    const bool complete = scan_.TakeLine(line);
+    if (inRecord_) {
+      record_ += '\n';
+      record_ += line;
+    } else if (!complete) {
+      record_.assign(line);
+    }
+    inRecord_ = !complete;
+    if (!complete) return true;
+    if (!record_.empty()) {
+      const std::string joined = std::move(record_);
+      record_.clear();
+      return Record(joined);
+    }
+    return Record(line);
+  }
+
+  bool Record(std::string_view record) {
     if (rows_.Count() == RouteTableMaxRows) return Fail(TRouteFileError::TooManyRows);
     std::size_t fields = 0;
-    if (rows_.AppendCommaLine(line, &fields)) {
+    if (rows_.AppendCsvRecord(record, &fields)) {
       ++result.Rows;
       if (fields != std::size_t(RouteColumnCount)) ++result.OtherFieldCountLines;
     }
@@ -238,6 +266,9 @@ class RouteFileReader {
   TRouteTable& rows_;
   std::string pending_;
   std::string converted_;
+  CsvRecordScan scan_;
+  std::string record_;     // the lines so far of a record that goes on over several
+  bool inRecord_ = false;  // record_ waits for its next line
   bool headerSeen_ = false;
   bool skipLf_ = false;
   bool cp1252_;

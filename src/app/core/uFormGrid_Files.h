@@ -2,6 +2,7 @@
 // Route files: comma-separated text, one header line with the column titles, then one line per row
 // (the caption in double quotes, then the sub-items as comma text), lines ended by CR LF. Written as UTF-8;
 // a file that is not UTF-8 text is read as Windows-1252, the code page such files were written in before.
+// Read by CSV rules (uFormGrid_Csv.h), so a file a spreadsheet wrote back loads with every field in place.
 
 #include <cstdint>
 #include <string>
@@ -36,15 +37,16 @@ struct TRouteFileLoad {
   TRouteFileError Error = TRouteFileError::None;
   std::string Reason;
   std::size_t Rows = 0;
-  // Lines that gave a row with another number of fields than the list's 20 columns.
+  // Records that gave a row with another number of fields than the list's 20 columns (empty fields after
+  // the last column not counted).
   std::size_t OtherFieldCountLines = 0;
 };
 
 // Reads a route file into Rows (appended; untouched unless the whole file is a route file). The header
 // line must come first: after a UTF-8 byte-order mark, its fields (comma-separated, each quoted or not,
 // blanks around each ignored, one empty field after the last allowed) are the column titles, letter case
-// and all. Every later line becomes a row with as many fields as it holds, blank lines none. Tick gets the
-// bytes read and the file's size.
+// and all. Every later record (a line, or more when a quoted field holds line breaks) becomes a row with as
+// many fields as it holds, blank lines none. Tick gets the bytes read and the file's size.
 TRouteFileLoad LoadRouteFile(const std::string& Path, TRouteTable& Rows, const TRouteTick& Tick = {});
 // The same over a text in memory, read in pieces of PieceSize bytes as a file is.
 TRouteFileLoad ParseRouteFileText(std::string_view Text, TRouteTable& Rows,

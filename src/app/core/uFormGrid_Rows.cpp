@@ -1,7 +1,6 @@
 #include "app/core/uFormGrid_Rows.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <unordered_map>
 
@@ -48,7 +47,7 @@ int Sign(T v) {
   return v < 0 ? -1 : (v > 0 ? 1 : 0);
 }
 
-int CompareFloats(double a, double b) { return Sign(std::nearbyint(a - b)); }
+int CompareFloats(double a, double b) { return Sign(a - b); }
 
 int Orient(int result, int ParamSort) { return ParamSort >= ReversedSort ? -result : result; }
 

@@ -40,9 +40,8 @@ int RouteSortColumn(int ParamSort);
 
 // How a column's texts compare. Whole: "Profit", "Profit/#", "Price", "Earn" as 64-bit whole numbers,
 // lowest first. Float: "Money to buy" .. "Volume" as whole-text numbers with '.' (or ',' when the text
-// holds no '.') as decimal mark, exponent allowed, whose difference rounded to a whole number (halves to
-// even) decides, so differences of at most 0.5 are equal. Text: ASCII-folded, Z to A. A text that is no
-// number counts as 0.
+// holds no '.') as decimal mark, exponent allowed, lowest first, equal only when the numbers are. Text:
+// ASCII-folded, Z to A. A text that is no number counts as 0.
 enum class TRouteColumnKind { Whole, Float, Text };
 TRouteColumnKind RouteColumnKind(int Column);
 std::int64_t RouteWholeNumber(std::string_view Text);
@@ -53,8 +52,8 @@ using TRouteTick = std::function<void(std::size_t Done, std::size_t Total)>;
 
 // The stable order of Count rows by ParamSort, given each row's text of the sorted column: element n is
 // the row that comes n-th. The texts are read once, before sorting, into keys. A stable merge sort: it
-// stays safe however the tolerant float comparison orders (it is not transitive: 1.2 ~ 1.6 ~ 2.0 but
-// 1.2 < 2.0), which the library sorts do not promise.
+// stays safe whatever order a comparison gives (a number that is not a number compares equal to every
+// other), which the library sorts do not promise.
 std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
                                       const std::function<std::string_view(std::size_t)>& Text,
                                       const TRouteTick& Tick = {});

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/MemoryPages.h"
-#include "support/Classes.h"
+#include "app/core/uFormGrid_Csv.h"
 
 namespace qmz {
 
@@ -61,8 +61,13 @@ void TRouteTable::EndRow() {
   starts_.push_back(text_.size());
 }
 
-bool TRouteTable::AppendCommaLine(std::string_view Line, std::size_t* Fields) {
-  const std::size_t n = SplitCommaText(Line, text_, '\0');
+bool TRouteTable::AppendCsvRecord(std::string_view Record, std::size_t* Fields) {
+  std::size_t n = SplitCsvRecord(Record, text_, '\0');
+  // An empty field ends with two NULs in a row: the one of the field before and its own.
+  while (n > std::size_t(RouteColumnCount) && text_.size() >= 2 && text_[text_.size() - 2] == '\0') {
+    text_.pop_back();
+    --n;
+  }
   if (Fields != nullptr) *Fields = n;
   if (n == 0) return false;
   if (starts_.empty()) starts_.push_back(0);

@@ -34,8 +34,9 @@ class TRouteTable {
   // sub-item, EndRow to add the row. Fields not yet ended by EndRow belong to no row.
   void AddField(std::string_view Text);
   void EndRow();
-  // Appends the row of one line of comma text; false (nothing added) when it holds no element.
-  bool AppendCommaLine(std::string_view Line, std::size_t* Fields = nullptr);
+  // Appends the row of one CSV record (SplitCsvRecord); false (nothing added) when it holds no field. Empty
+  // fields after the list's last column are not kept: spreadsheets add such a column.
+  bool AppendCsvRecord(std::string_view Record, std::size_t* Fields = nullptr);
   // Reorders the shown rows: element n of Order is the shown row that comes n-th.
   void Reorder(const std::vector<std::uint32_t>& Order);
   // Room for the texts and rows about to come (bytes at most, rows at most).

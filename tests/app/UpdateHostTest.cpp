@@ -1,0 +1,72 @@
+// Where the start-up looks for the update information page: its path on a host that the build or
+// QMZ.ini sets, or a whole address from QMZ.ini.
+
+#include "BuildConfig.h"
+#include "MainWindowFixture.h"
+#include "platform/ProfileFile.h"
+#include "util/LocalServer.h"
+
+namespace qmz::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(UpdatePageAddress, ThePagesPathOnTheHost) {
+  EXPECT_EQ(TformMain::UpdatePageAddress("updates.example.org"), "http://updates.example.org/updates/qmz.html");
+  EXPECT_EQ(TformMain::UpdatePageAddress(" 127.0.0.1:8080 "), "http://127.0.0.1:8080/updates/qmz.html");
+  EXPECT_EQ(TformMain::UpdatePageAddress("https://qmz.example.org/"), "https://qmz.example.org/updates/qmz.html");
+  EXPECT_EQ(TformMain::UpdatePageAddress(""), "");
+  EXPECT_EQ(TformMain::UpdatePageAddress(" / "), "");
+}
+
+class UpdateHostTest : public MainWindowTest {
+ protected:
+  void Set(const char* key, const std::string& value) {
+    ASSERT_TRUE(platform::WriteProfileString(folder.Str() + "/QMZ.ini", "MAIN", key, value));
+  }
+  void Unset(const char* key) { platform::DeleteProfileKey(folder.Str() + "/QMZ.ini", "MAIN", key); }
+
+  TempDir siteDir;
+};
+
+TEST_F(UpdateHostTest, TheHostsPageUnlessQmzIniNamesAWholeAddress) {
+  fs::create_directories(siteDir.Path() / "updates");
+  WriteWholeFile(siteDir.Path() / "updates" / "qmz.html", UpdatePage("1.0.0.0", "/qmz_update.zip", "qmz_update.zip"));
+  WriteWholeFile(siteDir.Path() / "elsewhere.html", UpdatePage("1.0.0.0", "/qmz_update.zip", "qmz_update.zip"));
+  UpdateServer server(siteDir.Path());
+  const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+  const std::string noUpdate = "No update has been found";
+  auto checked = [&](const std::string& address) {
+    auto w = StartWindow();
+    EXPECT_TRUE(w->StartupDone());
+    EXPECT_EQ(w->WebUpdate.ProductInfo.URL(), address);
+    EXPECT_NE(w->lbStartup->toPlainText().toStdString().find(noUpdate), std::string::npos) << address;
+  };
+
+  // Without a host of the build's or QMZ.ini's there is no check, and the journal says so.
+  if (std::string(QMZ_UPDATE_HOST).empty()) {
+    EXPECT_EQ(CreatedWindow()->UpdateInfoUrl(), "");
+    auto w = StartWindow();
+    EXPECT_EQ(w->lbStartup->toPlainText().toStdString().find(noUpdate), std::string::npos);
+    EXPECT_TRUE(HasLine(*journal, "No update information page configured - no update information"));
+  } else {
+    EXPECT_EQ(CreatedWindow()->UpdateInfoUrl(), TformMain::UpdatePageAddress(QMZ_UPDATE_HOST));
+  }
+  // QMZ.ini's host: the page's path on it.
+  Set("UpdateHost", host);
+  checked("http://" + host + "/updates/qmz.html");
+  // A whole address wins over the host; empty, it switches the check off.
+  Set("UpdateURL", server.Url("/elsewhere.html"));
+  checked(server.Url("/elsewhere.html"));
+  Set("UpdateURL", "");
+  EXPECT_EQ(CreatedWindow()->UpdateInfoUrl(), "");
+  // An empty host switches it off too.
+  Unset("UpdateURL");
+  Set("UpdateHost", "");
+  EXPECT_EQ(CreatedWindow()->UpdateInfoUrl(), "");
+}
+
+}  // namespace
+
+}  // namespace qmz::test

@@ -1,0 +1,78 @@
+#include "samplegen/CommandLine.h"
+
+#include <charconv>
+#include <system_error>
+
+namespace qmz::samplegen {
+
+namespace {
+
+bool IsSize(const std::string& name) {
+  return name == "small" || name == "typical" || name == "large" || name == "xlarge";
+}
+
+}  // namespace
+
+const char* UsageText() {
+  return "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix]\n"
+         "                     [--settings QMZ.ini] <out-dir>\n"
+         "Writes a sample Starvagant installation (EXE/ and DATA/) into <out-dir> and prints what it wrote.\n"
+         "  --size NAME      how much to write: small (the default), typical, large or xlarge\n"
+         "  --seed N         the seed of the names and numbers (a whole number, default 1): the same seed\n"
+         "                   writes the same bytes\n"
+         "  --binary         write some of the data files in the game's binary INI form instead of text\n"
+         "  --wine-prefix    put the installation into a Wine prefix, with the registry entries that name it\n"
+         "                   and a mod manager with active mods\n"
+         "  --settings FILE  name the installation in that settings file (a new file: as the default entry;\n"
+         "                   an existing one: as one more entry when none names it, nothing else changed)\n"
+         "  --help, -h       show this text\n";
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& Args) {
+  CommandLine line;
+  auto fail = [&line](std::string why) {
+    if (line.error.empty()) line.error = std::move(why);
+  };
+  for (std::size_t i = 0; i < Args.size() && line.error.empty(); ++i) {
+    const std::string& a = Args[i];
+    if (a == "--help" || a == "-h") {
+      line.help = true;
+      return line;
+    }
+    const bool takesValue = a == "--size" || a == "--seed" || a == "--settings";
+    if (takesValue && i + 1 >= Args.size()) {
+      fail("option " + a + " needs a value");
+      break;
+    }
+    if (a == "--size") {
+      line.size = Args[++i];
+      if (!IsSize(line.size)) fail("unknown size '" + line.size + "' (small, typical, large or xlarge)");
+    } else if (a == "--seed") {
+      const std::string& text = Args[++i];
+      std::uint64_t seed = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);
+      if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        fail("the seed '" + text + "' is not a whole number from 0 to 18446744073709551615");
+      else line.seed = seed;
+    } else if (a == "--binary") {
+      line.binary = true;
+    } else if (a == "--wine-prefix") {
+      line.winePrefix = true;
+    } else if (a == "--settings") {
+      line.settings = Args[++i];
+      if (line.settings.empty()) fail("option --settings needs a file name");
+    } else if (!a.empty() && a[0] == '-') {
+      fail("unknown option '" + a + "'");
+    } else if (a.empty()) {
+      fail("an empty output folder");
+    } else if (!line.outDir.empty()) {
+      fail("a second output folder '" + a + "' (the first is '" + line.outDir + "')");
+    } else {
+      line.outDir = a;
+    }
+  }
+  if (line.error.empty() && line.outDir.empty()) line.error = "no output folder given";
+  return line;
+}
+
+}  // namespace qmz::samplegen
