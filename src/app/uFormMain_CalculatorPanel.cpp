@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace qmz {
 
@@ -71,11 +72,13 @@ CalculatorPanel::CalculatorPanel(QWidget* parent) : QWidget(parent) {
   edMoney->SetFloatValue(1000000);
   edCargo = MakeSpinEdit(QStringLiteral("edCargo"), 250, gbOptions);
   edLevel = MakeSpinEdit(QStringLiteral("edLevel"), 0, gbOptions);
-  // The level's bounds: every value below 1 reads as 1, with no maximum; applied as the form finishes
-  // loading, so the box starts at 1.
+  // The level's bounds: every value below 1 reads as 1; applied as the form finishes loading, so the box
+  // starts at 1.
   edLevel->BeginLoad();
   edLevel->SetMinValue(1);
-  edLevel->SetMaxValue(0);
+  // The form's maximum of 0 below the minimum would turn every level typed into 0 on leaving the box, and
+  // the level filter would then hide every route: the level has no upper bound here.
+  edLevel->SetMaxValue(std::numeric_limits<int>::max());
   edLevel->EndLoad();
   // The reputation is shown, never typed or consulted.
   edRepu = new MainFloatSpinEdit(gbOptions);

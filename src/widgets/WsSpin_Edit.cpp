@@ -147,9 +147,6 @@ void TWsSpinEdit::EndLoad() {
 int TWsSpinEdit::ClampValue(int value) const {
   if (minValue_ == 0 && maxValue_ == 0) return value;
   if (value < minValue_) return minValue_;
-  // A maximum of 0 below the minimum stands for "no maximum" (the level box: 1 and up). Taken as a maximum,
-  // every level typed would turn into 0 on leaving the box and the level filter would hide every route.
-  if (maxValue_ == 0 && maxValue_ < minValue_) return value;
   if (value > maxValue_) return maxValue_;
   return value;
 }

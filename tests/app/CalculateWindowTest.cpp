@@ -242,6 +242,22 @@ TEST_F(CalculateWindowTest, OptionBoxesTypeNothingWithAltAndStayEmptiedTheLevelR
   }
 }
 
+// The level has no upper bound: a level typed stays when the box is left and filters the routes shown.
+TEST_F(CalculateWindowTest, ATypedLevelStaysAfterLeavingTheBoxAndStepsUpward) {
+  QTest::mouseClick(w->edLevel, Qt::LeftButton, {}, QPoint(4, w->edLevel->height() / 2));
+  QTest::keyClick(w->edLevel, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(w->edLevel, "3");
+  QTest::keyClick(w->edLevel, Qt::Key_Tab);
+  EXPECT_EQ(w->edLevel->text(), "3");
+  w->edLevel->UpClick(nullptr);
+  EXPECT_EQ(w->edLevel->text(), "4");
+  ChooseAnywhereAndAnyCommodity();
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  const TRouteTable levelFour = ExpectedRows(4.0);
+  ASSERT_NE(levelFour.Count(), ExpectedRows(0.0).Count());
+  ExpectShown(levelFour);
+}
+
 TEST_F(CalculateWindowTest, ClosingDuringACalculationStopsItAndFreesTheModelAfterwards) {
   ChooseAnywhereAndAnyCommodity();
   QTimer::singleShot(0, w.get(), [this] { w->close(); });

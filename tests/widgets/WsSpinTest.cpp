@@ -56,20 +56,16 @@ TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfte
     QString shown;
   };
   const Case cases[] = {
-      {normal, 0, 0, "-50", "-50"},  // no range
-      {normal, 1, 10, "20", "10"},   // above the maximum
-      {normal, 1, 10, "-3", "1"},    // below the minimum
-      {normal, 1, 0, "0", "1"},      // the level box: 1 and up ...
-      {normal, 1, 0, "5", "5"},      // ... with no maximum
-      {normal, 1, 0, "123456", "123456"},
-      {normal, 5, 3, "4", "5"},  // other inverted ranges as they are
-      {normal, 5, 3, "7", "3"},
-      {normal, 1, 0, "", ""},  // no number reads as the minimum
-      {normal, 0, 0, "-", "-"},
-      {real, 0, 0, "", ""},  // an emptied money box
-      {real, 1, 10, "", ""},
-      {real, 0, 0, "-", "-"},
-      {real, 1, 10, "20", "10"},
+      {normal, 0, 0, "-50", "-50"},                             // no range
+      {normal, 1, 10, "20", "10"},                              // above the maximum
+      {normal, 1, 10, "-3", "1"},                               // below the minimum
+      {normal, 1, 0, "0", "1"},                                 // a maximum below the minimum: below it the minimum ...
+      {normal, 1, 0, "5", "0"},                                 // ... above it the maximum
+      {normal, 1, 0, "123456", "0"}, {normal, 5, 3, "4", "5"},  // other inverted ranges as they are
+      {normal, 5, 3, "7", "3"},      {normal, 1, 10, "", ""},   // no number reads as the minimum, which is in range ...
+      {normal, 1, 0, "", "0"},                                  // ... or above the maximum
+      {normal, 0, 0, "-", "-"},      {real, 0, 0, "", ""},      // an emptied money box
+      {real, 1, 10, "", ""},         {real, 0, 0, "-", "-"},   {real, 1, 10, "20", "10"},
   };
   for (const Case& c : cases) {
     TWsSpinEdit box;
@@ -82,7 +78,7 @@ TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfte
     LeaveField(&box);
     EXPECT_EQ(box.text(), c.shown) << c.min << ".." << c.max << " typed " << c.typed.toStdString();
   }
-  // The level box reads 1 after loading and steps upward.
+  // A minimum of 1 over a maximum of 0 reads 1 after loading; Up then always gives 0, Down always 1.
   TWsSpinEdit box;
   box.BeginLoad();
   box.SetMinValue(1);
@@ -91,10 +87,11 @@ TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfte
   EXPECT_EQ(box.text(), "0");  // no range check while loading
   box.EndLoad();
   EXPECT_EQ(box.text(), "1");
-  for (int i = 0; i < 2; ++i) box.UpClick(nullptr);
-  EXPECT_EQ(box.Value(), 3);
-  EXPECT_EQ(box.FloatValue(), 3.0);
-  for (int i = 0; i < 3; ++i) box.DownClick(nullptr);
+  box.UpClick(nullptr);
+  EXPECT_EQ(box.Value(), 0);
+  box.UpClick(nullptr);
+  EXPECT_EQ(box.FloatValue(), 0.0);
+  box.DownClick(nullptr);
   EXPECT_EQ(box.text(), "1");
 }
 
