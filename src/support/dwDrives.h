@@ -25,8 +25,8 @@ struct TVolumeInfo {
 char GetExeDrive();
 
 // True when the user cannot make a file in the drive's root (read-only mount, no rights), also for a
-// drive that does not exist; nothing is written there. Throws EAssertionFailed "Invalid drive
-// specification" for a non-letter.
+// drive that does not exist; nothing is written there. A non-letter throws EAssertionFailed
+// "Invalid drive specification".
 bool IsDriveWriteProtected(char Drive);
 
 // Free bytes available to the user; -1 when the drive does not exist or is not ready.
