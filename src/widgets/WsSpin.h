@@ -323,6 +323,7 @@ class TWsSpinEdit : public QLineEdit {
   void ApplyEditRect();
   void PlaceButton();
   int MinHeight() const;
+  void ApplyMinHeight();
   void ApplyReadOnly();
   void ReformatValue();
   void ComputeMonthFirst();

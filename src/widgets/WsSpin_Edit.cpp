@@ -110,6 +110,7 @@ TWsSpinEdit::TWsSpinEdit(QWidget* parent) : QLineEdit(parent) {
   setText(QStringLiteral("0"));
   normalPalette_ = palette();
   monthFirst_ = spinlocale::MonthFirst();
+  ApplyMinHeight();
   ApplyEditRect();
   PlaceButton();
 }

@@ -337,7 +337,10 @@ void TWsSpinEdit::changeEvent(QEvent* event) {
   if (event->type() == QEvent::EnabledChange && !loading_ && label_ != nullptr && !labelAlwaysEnabled_) {
     label_->setEnabled(isEnabled());
   }
-  if (event->type() == QEvent::FontChange) ApplyEditRect();
+  if (event->type() == QEvent::FontChange) {
+    ApplyMinHeight();
+    ApplyEditRect();
+  }
 }
 
 // ----- look -------------------------------------------------------------------------------------------------
@@ -356,6 +359,7 @@ void TWsSpinEdit::SetFlat(bool value) {
   if (value) normalPalette_ = palette();
   else setPalette(normalPalette_);
   setFrame(!value);
+  ApplyMinHeight();
   ApplyEditRect();
   PlaceButton();
   update();
@@ -433,13 +437,12 @@ int TWsSpinEdit::MinHeight() const {
   return fontHeight + qMin(systemHeight, fontHeight) / 4 + 2 + (hasFrame() ? 4 : 0);
 }
 
+// The box's minimum height as Qt's own minimum, so that layouts give it that much too and a smaller height
+// is raised to it before any resize reaches the box.
+void TWsSpinEdit::ApplyMinHeight() { setMinimumHeight(MinHeight()); }
+
 void TWsSpinEdit::resizeEvent(QResizeEvent* event) {
   QLineEdit::resizeEvent(event);
-  const int minHeight = MinHeight();
-  if (height() < minHeight) {
-    resize(width(), minHeight);
-    return;
-  }
   PlaceButton();
   ApplyEditRect();
   UpdateLabel();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -326,6 +327,16 @@ TEST(WsSpinEdit, HexBackspaceAtThePrefixIsRefusedAndTheBoxKeepsItsMinimumHeight)
   EXPECT_EQ(edit.height(), minimum);
   edit.resize(80, minimum + 9);
   EXPECT_EQ(edit.height(), minimum + 9);
+  // A layout that would make the box lower gives it its minimum, with the buttons at its right edge.
+  QWidget form;
+  auto* layout = new QFormLayout(&form);
+  auto* boxed = new TWsSpinEdit(&form);
+  layout->addRow(QStringLiteral("Level"), boxed);
+  form.resize(240, 10);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_EQ(boxed->height(), minimum);
+  EXPECT_GE(boxed->Button()->geometry().right(), boxed->width() - 6);
 }
 
 TEST(WsSpinEdit, EnterMovesOnWithReturnIsTabElseReachesOnKeyPress) {
