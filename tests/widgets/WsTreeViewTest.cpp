@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QDropEvent>
 #include <QMenu>
@@ -236,17 +237,21 @@ TEST_F(TreeFixture, ConnectingLinesShowInLineColor) {
   EXPECT_EQ(unshown.LineColor(), colors::Default);
 }
 
-// A node stands for a menu click when its item has a click handler, whether or not it has sub-items.
+// A node stands for a menu click when its item has a click handler, whether or not it has sub-items; the
+// item's group of exclusive choices is no handler.
 TEST(WsTreeView, MenuItemNodesClickWhenTheirItemHasAClickHandler) {
   QMenu menu;
   QMenu* file = menu.addMenu("File");
-  file->addAction("Quiet");
+  QAction* quiet = file->addAction("Quiet");
+  QActionGroup choices(&menu);
+  choices.addAction(quiet)->setCheckable(true);
   int fileClicks = 0;
   QObject::connect(file->menuAction(), &QAction::triggered, [&] { ++fileClicks; });
   TWsTreeView tree;
   tree.SetMenu(&menu);
   auto* fileNode = static_cast<TWsTreeNode*>(tree.topLevelItem(0));
-  EXPECT_FALSE(tree.IsMenuItemClick(static_cast<TWsTreeNode*>(fileNode->child(0))));
+  tree.setCurrentItem(fileNode->child(0));
+  EXPECT_FALSE(quiet->isChecked());
   tree.setCurrentItem(fileNode);
   EXPECT_EQ(fileClicks, 1);
 }
