@@ -273,21 +273,20 @@ TEST_F(TreeFixture, MoveToKeepsTheCheckBoxAndTheSelection) {
   EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({gold}));
 }
 
-// While something is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
+// While a node is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
 // AutoDragScroll; a drop stops it.
 TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
   tree.expandAll();
   tree.viewport()->setAcceptDrops(true);
-  // A node of the tree itself is dragged (the tree takes that drag); the drop brings only text.
   const std::unique_ptr<QMimeData> data(tree.model()->mimeData({tree.model()->index(0, 0)}));
   const int bottom = tree.viewport()->height() - 5;
+  QDragEnterEvent enter(QPoint(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+  QApplication::sendEvent(tree.viewport(), &enter);
   const auto drag = [&](int y) {
     QDragMoveEvent event(QPoint(50, y), Qt::CopyAction, data.get(), Qt::LeftButton, {});
     QApplication::sendEvent(tree.viewport(), &event);
   };
-  QDragEnterEvent enter(QPoint(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
-  QApplication::sendEvent(tree.viewport(), &enter);
   drag(bottom);
   EXPECT_EQ(tree.ScrollDirection(), 0);
   tree.SetAutoDragScroll(true);
@@ -296,9 +295,7 @@ TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   drag(bottom);
   ASSERT_TRUE(QTest::qWaitFor([&] { return tree.verticalScrollBar()->value() > 0; }, 1000));
   EXPECT_EQ(tree.verticalScrollBar()->value(), 1);
-  QMimeData text;
-  text.setText("cargo");
-  QDropEvent drop(QPointF(50, bottom), Qt::CopyAction, &text, Qt::LeftButton, {});
+  QDropEvent drop(QPointF(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
   QApplication::sendEvent(tree.viewport(), &drop);
   EXPECT_EQ(tree.ScrollDirection(), 0);
 }
