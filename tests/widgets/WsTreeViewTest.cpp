@@ -274,7 +274,7 @@ TEST_F(TreeFixture, MoveToKeepsTheCheckBoxAndTheSelection) {
 }
 
 // While a node is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
-// AutoDragScroll; a drop stops it.
+// AutoDragScroll; a drop or leaving the tree stops it.
 TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
   tree.expandAll();
@@ -297,6 +297,12 @@ TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   EXPECT_EQ(tree.verticalScrollBar()->value(), 1);
   QDropEvent drop(QPointF(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
   QApplication::sendEvent(tree.viewport(), &drop);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
+  // A drag that leaves the tree may end anywhere, unheard: leaving stops the scrolling too.
+  QApplication::sendEvent(tree.viewport(), &enter);
+  drag(5);
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(tree.viewport(), &leave);
   EXPECT_EQ(tree.ScrollDirection(), 0);
 }
 
