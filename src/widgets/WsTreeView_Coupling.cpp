@@ -1,6 +1,8 @@
 // TWsTreeView: the tree built from a menu and the coupled tab widget.
 #include <QEvent>
+#include <QActionGroup>
 #include <QMenuBar>
+#include <QToolButton>
 
 #include "widgets/WsTreeView.h"
 
@@ -56,15 +58,18 @@ void TWsTreeView::AddMenuItemNode(TWsTreeNode* parent, QAction* item) {
 namespace {
 
 // Whether an item has a click handler of its own. QObject keeps the count of its listeners to itself; the
-// menus and menu bars that hold the item listen too and do not count.
+// menus, menu bars and tool buttons that hold the item listen too, and so does its group of exclusive
+// choices: none of them counts.
 struct ClickListeners : QObject {
   using QObject::receivers;
 };
 
 bool HasClickHandler(const QAction* item) {
-  int holders = 0;
+  int holders = item->actionGroup() != nullptr ? 1 : 0;
   for (const QObject* holder : item->associatedObjects())
-    if (qobject_cast<const QMenu*>(holder) != nullptr || qobject_cast<const QMenuBar*>(holder) != nullptr) ++holders;
+    if (qobject_cast<const QMenu*>(holder) != nullptr || qobject_cast<const QMenuBar*>(holder) != nullptr ||
+        qobject_cast<const QToolButton*>(holder) != nullptr)
+      ++holders;
   return (item->*&ClickListeners::receivers)(SIGNAL(triggered(bool))) > holders;
 }
 

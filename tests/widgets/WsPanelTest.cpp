@@ -182,23 +182,21 @@ TEST(WsPanel, HotTrackFontFollowsTheFontExceptPreservedAttributes) {
   EXPECT_EQ(panel.HotTrackOptions().Color(), colors::BtnFace);
 }
 
-// A nested panel keeps its controls where they are unless it arranges itself; a size setter reports only its
-// own side, also before the panel is first shown.
+// A nested panel keeps its controls unless it arranges itself; a size setter reports only its own side, also
+// before the panel is first shown, and once after.
 TEST(WsPanel, NestedPanelArrangesByItsOwnSettingAndSizeSettersReportTheirOwnSide) {
   TWsPanel outer;
   auto* inner = new TWsPanel(&outer);
+  inner->resize(60, 40);
   QWidget* innerChild = AddControl(inner, 0);
   outer.ArrangeControls();
   EXPECT_EQ(innerChild->pos(), QPoint(77, 77));
-
-  TWsPanel panel;
-  panel.resize(200, 100);
   std::vector<int> sizes;
-  panel.OnChangedWidth = [&](QWidget*, int w) { sizes.push_back(w); };
-  panel.OnChangedHeight = [&](QWidget*, int h) { sizes.push_back(-h); };
-  panel.SetWidth(150);
-  panel.show();
-  panel.SetWidth(120);  // shown: once, not again from its resize event
+  inner->OnChangedWidth = [&](QWidget*, int w) { sizes.push_back(w); };
+  inner->OnChangedHeight = [&](QWidget*, int h) { sizes.push_back(-h); };
+  inner->SetWidth(150);
+  outer.show();
+  inner->SetWidth(120);
   EXPECT_EQ(sizes, std::vector<int>({150, 120}));
 }
 
@@ -210,10 +208,8 @@ TEST(WsPanel, AnswersTheHotTrackInterfaceQuery) {
   auto* hot = qobject_cast<IWsHotTrack*>(static_cast<QObject*>(&panel));
   ASSERT_NE(hot, nullptr);
   hot->SetHotTrack(true);
-  TWsHotTrackOptions options;
-  options.SetEnabled(true);
-  options.SetColor(0x0000FF00);
-  hot->SetHotTrackOptions(options);
+  hot->HotTrackOptions().SetEnabled(true);
+  hot->HotTrackOptions().SetColor(0x0000FF00);
   panel.show();
   QEvent enter(QEvent::Enter);
   QApplication::sendEvent(&panel, &enter);

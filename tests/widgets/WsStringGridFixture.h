@@ -50,6 +50,15 @@ class StringGrid : public ::testing::Test {
     grid->setFocus();
   }
 
+  // Shows the grid with its header clicks recorded in headerClicks; returns the header's viewport, which takes
+  // the mouse.
+  QWidget* ShowHeader() {
+    grid->OnHeaderClick = [this](TWsStringGrid&, int col) { headerClicks.push_back(col); };
+    grid->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+    return grid->horizontalHeader()->viewport();
+  }
+
   QPoint HeaderPoint(int col) {
     QHeaderView* h = grid->horizontalHeader();
     return QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2);
@@ -77,6 +86,7 @@ class StringGrid : public ::testing::Test {
   }
 
   std::unique_ptr<TWsStringGrid> grid;
+  std::vector<int> headerClicks;
 };
 
 }  // namespace qmz::test

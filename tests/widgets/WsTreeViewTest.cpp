@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QDropEvent>
 #include <QMenu>
@@ -236,17 +237,21 @@ TEST_F(TreeFixture, ConnectingLinesShowInLineColor) {
   EXPECT_EQ(unshown.LineColor(), colors::Default);
 }
 
-// A node stands for a menu click when its item has a click handler, whether or not it has sub-items.
+// A node stands for a menu click when its item has a click handler, whether or not it has sub-items; the
+// item's group of exclusive choices is no handler.
 TEST(WsTreeView, MenuItemNodesClickWhenTheirItemHasAClickHandler) {
   QMenu menu;
   QMenu* file = menu.addMenu("File");
-  file->addAction("Quiet");
+  QAction* quiet = file->addAction("Quiet");
+  QActionGroup choices(&menu);
+  choices.addAction(quiet)->setCheckable(true);
   int fileClicks = 0;
   QObject::connect(file->menuAction(), &QAction::triggered, [&] { ++fileClicks; });
   TWsTreeView tree;
   tree.SetMenu(&menu);
   auto* fileNode = static_cast<TWsTreeNode*>(tree.topLevelItem(0));
-  EXPECT_FALSE(tree.IsMenuItemClick(static_cast<TWsTreeNode*>(fileNode->child(0))));
+  tree.setCurrentItem(fileNode->child(0));
+  EXPECT_FALSE(quiet->isChecked());
   tree.setCurrentItem(fileNode);
   EXPECT_EQ(fileClicks, 1);
 }
@@ -268,21 +273,20 @@ TEST_F(TreeFixture, MoveToKeepsTheCheckBoxAndTheSelection) {
   EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({gold}));
 }
 
-// While something is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
-// AutoDragScroll; a drop stops it.
+// While a node is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
+// AutoDragScroll; a drop or leaving the tree stops it.
 TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
   tree.expandAll();
   tree.viewport()->setAcceptDrops(true);
-  // A node of the tree itself is dragged (the tree takes that drag); the drop brings only text.
   const std::unique_ptr<QMimeData> data(tree.model()->mimeData({tree.model()->index(0, 0)}));
   const int bottom = tree.viewport()->height() - 5;
+  QDragEnterEvent enter(QPoint(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+  QApplication::sendEvent(tree.viewport(), &enter);
   const auto drag = [&](int y) {
     QDragMoveEvent event(QPoint(50, y), Qt::CopyAction, data.get(), Qt::LeftButton, {});
     QApplication::sendEvent(tree.viewport(), &event);
   };
-  QDragEnterEvent enter(QPoint(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
-  QApplication::sendEvent(tree.viewport(), &enter);
   drag(bottom);
   EXPECT_EQ(tree.ScrollDirection(), 0);
   tree.SetAutoDragScroll(true);
@@ -291,10 +295,14 @@ TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   drag(bottom);
   ASSERT_TRUE(QTest::qWaitFor([&] { return tree.verticalScrollBar()->value() > 0; }, 1000));
   EXPECT_EQ(tree.verticalScrollBar()->value(), 1);
-  QMimeData text;
-  text.setText("cargo");
-  QDropEvent drop(QPointF(50, bottom), Qt::CopyAction, &text, Qt::LeftButton, {});
+  QDropEvent drop(QPointF(50, bottom), Qt::CopyAction, data.get(), Qt::LeftButton, {});
   QApplication::sendEvent(tree.viewport(), &drop);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
+  // A drag that leaves the tree may end anywhere, unheard: leaving stops the scrolling too.
+  QApplication::sendEvent(tree.viewport(), &enter);
+  drag(5);
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(tree.viewport(), &leave);
   EXPECT_EQ(tree.ScrollDirection(), 0);
 }
 
