@@ -176,6 +176,14 @@ TEST(WsTabBarTest, DraggingTheSelectedTabMovesIt) {
     f.Release(target);
     EXPECT_EQ(f.Tab(0)->Caption(), "Tab 2");
   }
+  // Taken on itself because OnDragOver accepts: still a move, to where the tab already is.
+  f.bar.OnDragOver = [](TWsCustomTabBar*, QObject*, int, int, bool& accept) { accept = true; };
+  f.Press(f.Centre(0));
+  f.DragTo(f.Centre(0) + QPoint(10, 0));
+  f.Release(f.Centre(0) + QPoint(10, 0));
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 2");
+  EXPECT_EQ(f.log.back(), "moved Tab 2");
+  EXPECT_EQ(f.log.size(), 3u);
 }
 
 TEST(WsTabBarTest, EscapeCancelsADragWhileAnotherControlHasTheFocus) {
