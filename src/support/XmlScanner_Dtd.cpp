@@ -233,7 +233,8 @@ size_t TXmlParser::ReadMarkupDecl(const std::string& t, size_t pos) {
     ReportDtd(deComment, sv.substr(pos, next - pos));
     return next;
   }
-  // Unknown markup: only its '<' is unexpected; what follows is read on as text between declarations.
+  // Unknown markup: only its '<' is unexpected; what follows is read on as text between declarations, so
+  // its '>' ends the subset as any '>' there does.
   ReportDtd(deError, sv.substr(pos, 1));
   return pos + 1;
 }
@@ -256,7 +257,8 @@ void TXmlParser::ReadElementDecl(const std::string& body, std::string_view raw) 
     fresh->Name = name;
     def = Elements.Add(std::move(fresh));
   } else {
-    // An ATTLIST may come before the first declaration: its attribute definitions stay with the element.
+    // An ATTLIST may come before the first declaration (XML allows that order): its attribute definitions
+    // stay with the element, or a valid document would lose its defaults.
     def = ElemDefFor(name);
     if (!def) return ReportDtd(deError, raw);  // over the bound of definitions
     fDeclaredElements.insert(name);

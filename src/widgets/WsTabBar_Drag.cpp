@@ -38,8 +38,10 @@ bool TWsCustomTabBar::DragOver(QObject* source, const QPoint& pos) {
 void TWsCustomTabBar::DragDrop(QObject* source, const QPoint& pos) {
   bool moved = false;
   if (allowTabMoving_ && source == this && selectedTab_) {
+    // A drop on the selected tab itself comes only through an accepting OnDragOver; it moves nothing but
+    // still counts as a move.
     TWsTabBarItem* tab = TabAt(pos.x(), pos.y());
-    if (tab && tab != selectedTab_) {
+    if (tab) {
       TWsTabBarItem* tabMoved = selectedTab_;
       tabMoved->SetIndex(tab->Index());
       if (tabMoved == selectedTab_) TabMoved(tabMoved);

@@ -29,17 +29,13 @@ class RecordingParser : public TXmlParser {
   }
 };
 
+// Final is the closing quote of the last literal; what follows it is still read.
 TEST(XmlDtdTest, ExternalIdEndsAtItsLastQuote) {
-  const std::string system = "SYSTEM \"a.dtd\" [";
-  TExternalID one(system, 0);
-  EXPECT_EQ(one.SystemId, "a.dtd");
-  EXPECT_EQ(one.Final, system.find('"', 8));
   const std::string pub = "PUBLIC '-//Q//X' \"b.dtd\">";
-  TExternalID two(pub, 0);
-  EXPECT_EQ(two.PublicId, "-//Q//X");
-  EXPECT_EQ(two.SystemId, "b.dtd");
-  EXPECT_EQ(two.Final, pub.size() - 2);
-  // Whatever follows the identifier is still read.
+  const TExternalID id(pub, 0);
+  EXPECT_EQ(id.PublicId + "|" + id.SystemId, "-//Q//X|b.dtd");
+  EXPECT_EQ(id.Final, pub.size() - 2);
+  EXPECT_EQ(TExternalID("SYSTEM 'a' [", 0).Final, 9u);
   RecordingParser p;
   p.LoadFromBuffer("<!DOCTYPE r [<!ENTITY pic SYSTEM \"p.gif\" NDATA gif>]><r/>");
   p.Parts();
@@ -64,11 +60,11 @@ TEST(XmlDtdTest, UnknownMarkupIsUnexpectedAtItsStartAndReadingGoesOn) {
   EXPECT_EQ(p.Parts(), (std::vector<std::string>{"4 ", "5 r", "8 1", "7 r"}));
   EXPECT_EQ(p.items, (std::vector<std::string>{"2:<!ENTITY e \"1\">", "6:<"}));
   // Its '>' is the end of the subset, as any '>' outside a declaration is.
-  RecordingParser q;
-  q.LoadFromBuffer("<!DOCTYPE r [<!BOGUS x><!ENTITY f \"2\">]><r/>");
-  q.Parts();
-  EXPECT_EQ(q.items, std::vector<std::string>{"6:<"});
-  EXPECT_EQ(q.EntityDef("f"), nullptr);
+  p.LoadFromBuffer("<!DOCTYPE r [<!BOGUS x><!ENTITY f \"2\">]><r/>");
+  p.items.clear();
+  p.Parts();
+  EXPECT_EQ(p.items, std::vector<std::string>{"6:<"});
+  EXPECT_EQ(p.EntityDef("f"), nullptr);
 }
 
 TEST(XmlDtdTest, ParameterEntitiesBeforeAndAfterTheSubsetAreFollowed) {
@@ -76,24 +72,20 @@ TEST(XmlDtdTest, ParameterEntitiesBeforeAndAfterTheSubsetAreFollowed) {
   test::WriteWholeFile(dir.Path() / "d.dtd",
                        "<!ENTITY % local \"[<!ATTLIST r lang CDATA 'pe'>]\">\n"
                        "<!ENTITY % close \" >\">\n<!ENTITY % junk \"odd\">");
-  auto load = [&](const std::string& doc, RecordingParser& p) {
-    test::WriteWholeFile(dir.Path() / "doc.xml", doc);
-    ASSERT_TRUE(p.LoadFromFile((dir.Path() / "doc.xml").string()));
-  };
   RecordingParser p;
-  load("<!DOCTYPE r SYSTEM \"d.dtd\" %local;><r/>", p);
-  EXPECT_EQ(p.Parts(), (std::vector<std::string>{"4 ", "6 r lang=pe"}));
+  auto read = [&](const std::string& doc) {
+    test::WriteWholeFile(dir.Path() / "doc.xml", doc);
+    EXPECT_TRUE(p.LoadFromFile((dir.Path() / "doc.xml").string()));
+    return p.Parts();
+  };
+  EXPECT_EQ(read("<!DOCTYPE r SYSTEM \"d.dtd\" %local;><r/>"), (std::vector<std::string>{"4 ", "6 r lang=pe"}));
   EXPECT_EQ(p.RootName, "r");
   // A declaration that ends inside an entity's text is unexpected; the document goes on after the reference.
-  RecordingParser q;
-  load("<!DOCTYPE r SYSTEM \"d.dtd\" %close;<r a=\"1\"/>", q);
-  EXPECT_EQ(q.Parts(), (std::vector<std::string>{"4 ", "6 r a=1"}));
-  EXPECT_EQ(q.items.back(), "6:>");
+  EXPECT_EQ(read("<!DOCTYPE r SYSTEM \"d.dtd\" %close;<r a=\"1\"/>"), (std::vector<std::string>{"4 ", "6 r a=1"}));
+  EXPECT_EQ(p.items.back(), "6:>");
   // After the subset an entity's text is unexpected, like any other text there.
-  RecordingParser s;
-  load("<!DOCTYPE r SYSTEM \"d.dtd\" [] %junk; ><r/>", s);
-  EXPECT_EQ(s.Parts(), (std::vector<std::string>{"4 ", "6 r"}));
-  EXPECT_EQ(s.items.back(), "6:odd");
+  EXPECT_EQ(read("<!DOCTYPE r SYSTEM \"d.dtd\" [] %junk; ><r/>"), (std::vector<std::string>{"4 ", "6 r"}));
+  EXPECT_EQ(p.items.back(), "6:odd");
 }
 
 }  // namespace

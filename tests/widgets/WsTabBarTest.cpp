@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QtTest/QTest>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -176,84 +176,69 @@ TEST(WsTabBarTest, DraggingTheSelectedTabMovesIt) {
     f.Release(target);
     EXPECT_EQ(f.Tab(0)->Caption(), "Tab 2");
   }
+  // Taken on itself because OnDragOver accepts: still a move, to where the tab already is.
+  f.bar.OnDragOver = [](TWsCustomTabBar*, QObject*, int, int, bool& accept) { accept = true; };
+  f.Press(f.Centre(0));
+  f.DragTo(f.Centre(0) + QPoint(10, 0));
+  f.Release(f.Centre(0) + QPoint(10, 0));
+  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 2");
+  EXPECT_EQ(f.log.back(), "moved Tab 2");
+  EXPECT_EQ(f.log.size(), 3u);
 }
 
-TEST(WsTabBarTest, EscapeCancelsADragWhileAnotherControlHasTheFocus) {
+// The bar takes no focus, yet Escape ends a drag inside it; off the bar the drag is the toolkit's, which
+// cancels it when no control takes the tab (as here: this platform has no real drag and drop).
+TEST(WsTabBarTest, EscapeOrLeavingTheBarForNoTakerEndsADrag) {
   QWidget form;
-  form.resize(600, 60);
   auto* edit = new QLineEdit(&form);
-  edit->setGeometry(0, 30, 100, 20);
+  edit->move(0, 30);
   auto* bar = new TWsTabBar(&form);
   bar->setGeometry(0, 0, 600, 23);
   for (int i = 0; i < 3; ++i) bar->Tabs().Add(QString("Tab %1").arg(i));
-  bar->SetCloseButton(false);
   bar->SetAllowTabMoving(true);
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   edit->setFocus();
   const QPoint from = bar->Tabs()[2]->GetDisplayRect().center(), to = bar->Tabs()[0]->GetDisplayRect().center();
   QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, from);
-  QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, from);
-  test::MoveMouse(bar, from + QPoint(0, -1), Qt::LeftButton);
-  test::MoveMouse(bar, to, Qt::LeftButton);
-  ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]);
-  QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
-  EXPECT_EQ(bar->MoveMarkTab(), nullptr);
-  test::MoveMouse(bar, to + QPoint(1, 0), Qt::LeftButton);
-  QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, to);
-  EXPECT_EQ(bar->Tabs()[0]->Caption(), "Tab 0") << "a cancelled drag moves nothing";
+  for (bool escape : {true, false}) {
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, from);
+    test::MoveMouse(bar, from + QPoint(0, -1), Qt::LeftButton);
+    test::MoveMouse(bar, to, Qt::LeftButton);
+    ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]);
+    if (escape) QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
+    else test::MoveMouse(bar, QPoint(to.x(), 40), Qt::LeftButton);
+    EXPECT_EQ(bar->MoveMarkTab(), nullptr) << escape;
+    test::MoveMouse(bar, to + QPoint(1, 0), Qt::LeftButton);
+    EXPECT_EQ(bar->MoveMarkTab(), nullptr) << escape;
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, to);
+    EXPECT_EQ(bar->Tabs()[0]->Caption(), "Tab 0") << "an ended drag moves nothing";
+  }
   EXPECT_TRUE(edit->hasFocus());
 }
 
-TEST(WsTabBarTest, ATabDraggedOffTheBarIsHandedToTheToolkitsDragAndDrop) {
-  BarFixture f(3);
-  f.LogEvents();
-  f.bar.SetCloseButton(false);
-  f.bar.SetAllowTabMoving(true);
-  f.bar.SetSelectedTab(f.Tab(2));
-  f.Press(f.Centre(2));
-  f.DragTo(f.Centre(2) + QPoint(0, -1));
-  f.DragTo(f.Centre(0));
-  ASSERT_EQ(f.bar.MoveMarkTab(), f.Tab(0));
-  // Off the bar the toolkit carries the tab; with no control to take it (as here) the drag is cancelled.
-  f.DragTo(QPoint(f.Centre(0).x(), 40));
-  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
-  f.DragTo(f.Centre(0));
-  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
-  f.Release(f.Centre(0));
-  EXPECT_EQ(f.Tab(0)->Caption(), "Tab 0");
-  EXPECT_EQ(f.log, std::vector<std::string>{"selected Tab 2"});
-}
-
+// A drag from elsewhere, handed over as the toolkit hands it (its application object passes on no drag
+// events of a test's making), goes to OnDragOver, which alone decides, and to OnDragDrop.
 TEST(WsTabBarTest, DragsFromElsewhereGoToTheDragEvents) {
   BarFixture f(3);
-  std::vector<std::string> seen;
   QMimeData data;
-  data.setText("text");
-  // Handed to the bar as the toolkit hands a drag over it (the application object passes on no drag events
-  // of its own making).
-  auto send = [&](QEvent::Type type, QPoint at) {
-    if (type == QEvent::Drop) {
-      QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-      static_cast<QObject&>(f.bar).event(&drop);
-      return drop.isAccepted();
-    }
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier, type);
+  auto over = [&](QPoint at) {
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     static_cast<QObject&>(f.bar).event(&move);
     return move.isAccepted();
   };
-  EXPECT_FALSE(send(QEvent::DragMove, f.Centre(1))) << "nobody takes it";
-  f.bar.OnDragOver = [&](TWsCustomTabBar* sender, QObject* source, int x, int, bool& accept) {
-    EXPECT_EQ(sender, &f.bar);
-    EXPECT_EQ(source, nullptr);
-    seen.push_back("over " + std::to_string(x));
+  EXPECT_FALSE(over(f.Centre(1))) << "nobody takes it";
+  std::vector<std::string> seen;
+  f.bar.OnDragOver = [&](TWsCustomTabBar*, QObject* source, int x, int, bool& accept) {
+    seen.push_back("over " + std::to_string(x) + (source ? " from a control" : ""));
     accept = x < 100;
   };
   f.bar.OnDragDrop = [&](TWsCustomTabBar*, QObject*, int x, int) { seen.push_back("drop " + std::to_string(x)); };
-  EXPECT_TRUE(send(QEvent::DragMove, QPoint(50, 10)));
-  EXPECT_FALSE(send(QEvent::DragMove, QPoint(150, 10)));
+  EXPECT_TRUE(over(QPoint(50, 10)));
+  EXPECT_FALSE(over(QPoint(150, 10)));
   EXPECT_EQ(f.bar.MoveMarkTab(), nullptr) << "only the bar's own tab shows the marker";
-  send(QEvent::Drop, QPoint(50, 10));
+  QDropEvent drop(QPointF(50, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject&>(f.bar).event(&drop);
   EXPECT_EQ(seen, (std::vector<std::string>{"over 50", "over 150", "drop 50"}));
   EXPECT_EQ(f.Tab(0)->Caption(), "Tab 0");
 }
@@ -274,6 +259,13 @@ TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
   EXPECT_LT(f.Tab(0)->GetDisplayRect().right(), 0) << "the first tab is scrolled off";
   EXPECT_EQ(f.Tab(1)->GetDisplayRect().left(), 0) << "the first shown tab starts at 0, not at the margin";
   EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0)) << "a press on a scroll button selects nothing";
+  // Any mouse button works a scroll button; the bar tells after it has repainted the row.
+  std::vector<std::pair<int, int>> scrolled;  // button, LeftIndex by then
+  f.bar.OnScroll = [&](TWsCustomTabBar*, int button) { scrolled.emplace_back(button, f.bar.LeftIndex()); };
+  QTest::mousePress(&f.bar, Qt::RightButton, Qt::NoModifier, right);
+  QTest::mouseRelease(&f.bar, Qt::RightButton, Qt::NoModifier, right);
+  f.Click(f.bar.ScrollButtonRect(0).center());
+  EXPECT_EQ(scrolled, (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}}));
 
   f.bar.SetSelectedTab(f.Tab(11));
   EXPECT_LE(f.Tab(11)->GetDisplayRect().right() + 1, f.bar.BarLimit()) << "selecting scrolls the tab into view";
@@ -334,53 +326,22 @@ TEST(WsTabBarPainterTest, ModifiedTabDrawsItsCrossInTheModifiedColour) {
   EXPECT_EQ(image.pixelColor(close.topLeft() + QPoint(3, 3)), QColor(255, 0, 0));
 }
 
-TEST(WsTabBarTest, AssignCopiesEveryValueOfATabAndTellsTheBar) {
+// Assign copies, beside the published values, the three the program keeps for itself; then the bar re-checks.
+TEST(WsTabBarTest, AssignCopiesTheProgramsOwnValuesAndTellsTheBar) {
   BarFixture from(1), to(1);
   TWsTabBarItem* source = from.Tab(0);
   source->SetCaption("Source");
-  source->SetHint("hint");
-  source->SetShowHint(false);
-  source->SetImageIndex(3);
-  source->SetTag(7);
-  source->SetModified(true);
   source->SetEnabled(false);
   source->SetData1(-12);
   source->SetData2(0x7FFFFFFF);
   source->SetDataText("kept");
-  int changes = 0;
-  to.bar.OnChange = [&](TWsCustomTabBar*) { ++changes; };
   TWsTabBarItem* target = to.Tab(0);
   target->Assign(*source);
   EXPECT_EQ(target->Caption(), "Source");
-  EXPECT_EQ(target->Hint(), "hint");
-  EXPECT_FALSE(target->ShowHint());
-  EXPECT_EQ(target->ImageIndex(), 3);
-  EXPECT_EQ(target->Tag(), 7);
-  EXPECT_TRUE(target->Modified());
-  EXPECT_FALSE(target->Enabled());
   EXPECT_EQ(target->Data1(), -12);
   EXPECT_EQ(target->Data2(), 0x7FFFFFFF);
   EXPECT_EQ(target->DataText(), "kept");
-  EXPECT_GE(changes, 1);
   EXPECT_EQ(to.bar.SelectedTab(), nullptr) << "the disabled copy lost the selection";
-}
-
-TEST(WsTabBarTest, ScrollButtonsTakeAnyMouseButtonAndNotifyAfterTheRepaint) {
-  BarFixture f(12, 200);
-  f.bar.UpdateScrollButtons();
-  std::vector<std::pair<int, int>> scrolled;  // button, LeftIndex at the notification
-  f.bar.OnScroll = [&](TWsCustomTabBar* sender, int button) {
-    EXPECT_EQ(sender, &f.bar);
-    scrolled.emplace_back(button, f.bar.LeftIndex());
-  };
-  const QPoint right = f.bar.ScrollButtonRect(1).center();
-  QTest::mousePress(&f.bar, Qt::RightButton, Qt::NoModifier, right);
-  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Pressed);
-  QTest::mouseRelease(&f.bar, Qt::RightButton, Qt::NoModifier, right);
-  EXPECT_EQ(f.bar.LeftIndex(), 1);
-  f.Click(f.bar.ScrollButtonRect(0).center());
-  EXPECT_EQ(f.bar.LeftIndex(), 0);
-  EXPECT_EQ(scrolled, (std::vector<std::pair<int, int>>{{1, 1}, {0, 0}}));
 }
 
 TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChangesChangeNothing) {
@@ -408,6 +369,9 @@ TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChang
   refused.list->SetActivePageIndex(1);
   EXPECT_EQ(refused.VisiblePages(), std::vector<int>{1});
   EXPECT_EQ(asked, (std::vector<int>{2, 1}));
+  EXPECT_EQ(refused.changes, 1);
+  refused.list->SetActivePageIndex(1);  // the active page again: asked all the same, and nothing changes
+  EXPECT_EQ(asked, (std::vector<int>{2, 1, 1}));
   EXPECT_EQ(refused.changes, 1);
 }
 
