@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -196,7 +199,8 @@ TEST_F(RouteListTest, FloatColumnsSortByTheirNumbers) {
 namespace {
 
 // A path typed into the open dialog brings up the name field's completion list; once the dialog has
-// loaded the file, the list is gone and the next click on the route list reaches it.
+// loaded the file, the list is gone and the next click on the route list reaches it. The list's folder is
+// read on another thread and may come in before or after the dialog closes: the test waits for it.
 TEST_F(RouteListTest, TheCompletionListClosesWithTheOpenDialog) {
   test::TempDir dir;
   fs::create_directories(dir.Path() / "saved");
@@ -205,6 +209,13 @@ TEST_F(RouteListTest, TheCompletionListClosesWithTheOpenDialog) {
   auto* name = grid.DlgOpen->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
   ASSERT_TRUE(name != nullptr && name->completer() != nullptr);
   QWidget* popup = name->completer()->popup();
+  auto* folders = grid.DlgOpen->findChild<QFileSystemModel*>();
+  ASSERT_TRUE(folders != nullptr);
+  QSignalSpy loaded(folders, &QFileSystemModel::directoryLoaded);
+  auto savedRead = [&] {
+    return std::any_of(loaded.begin(), loaded.end(),
+                       [](const QList<QVariant>& args) { return args.at(0).toString().endsWith("/saved"); });
+  };
   QTimer::singleShot(0, grid.DlgOpen, [&] {
     QTest::keyClicks(name, QString::fromStdString(dir.Str() + "/saved/rou"));
     // The rest of the name as the list would complete it, and Open.
@@ -213,8 +224,8 @@ TEST_F(RouteListTest, TheCompletionListClosesWithTheOpenDialog) {
   });
   grid.LoadRoutes1Click();
   EXPECT_EQ(grid.lvRoutes->model()->rowCount(), 1);
-  QTest::qWait(500);
-  EXPECT_FALSE(popup->isVisible());
+  ASSERT_TRUE(QTest::qWaitFor(savedRead, 30000));
+  EXPECT_TRUE(QTest::qWaitFor([popup] { return !popup->isVisible(); }, 2000));
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   const QRect row = grid.lvRoutes->visualRect(grid.lvRoutes->model()->index(0, 0));
   QTest::mouseClick(grid.lvRoutes->viewport(), Qt::LeftButton, {}, row.center());
