@@ -38,17 +38,6 @@ std::vector<std::string> Fields(const TRouteTable& rows, std::size_t r) {
   return {views.begin(), views.end()};
 }
 
-// The lines of a text ended by CR LF.
-std::vector<std::string> CrLfLines(const std::string& text) {
-  std::vector<std::string> out;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find("\r\n", at);
-    out.push_back(text.substr(at, end - at));
-    at = end == std::string::npos ? text.size() : end + 2;
-  }
-  return out;
-}
-
 // Every route file the program wrote reads field for field as the comma-text rules read each of its lines.
 TEST(RouteFileCsv, FilesTheProgramWroteReadAsBefore) {
   int files = 0;
@@ -60,11 +49,12 @@ TEST(RouteFileCsv, FilesTheProgramWroteReadAsBefore) {
     const TRouteFileLoad load = LoadRouteFile(entry.path().string(), rows);
     ASSERT_EQ(load.Error, TRouteFileError::None) << entry.path();
     EXPECT_EQ(load.OtherFieldCountLines, 0u) << entry.path();
-    const std::vector<std::string> lines = CrLfLines(text);
-    ASSERT_EQ(rows.Count() + 1, lines.size()) << entry.path();
+    TStringList lines;
+    lines.SetText(text);
+    ASSERT_EQ(rows.Count() + 1, std::size_t(lines.Count())) << entry.path();
     for (std::size_t r = 0; r < rows.Count(); ++r) {
       TStringList before;
-      before.SetCommaText(lines[r + 1]);
+      before.SetCommaText(lines.Strings(int(r) + 1));
       std::vector<std::string> expected;
       for (int i = 0; i < before.Count(); ++i) expected.emplace_back(before.Strings(i));
       ASSERT_EQ(Fields(rows, r), expected) << entry.path() << " line " << r + 2;
