@@ -61,10 +61,7 @@ TEST(WholeFileTest, WhatIsNoRegularFileIsRefusedAndLeftAsItStands) {
     if (c.holds == device && !withDevice) continue;
     const mode_t kind = KindAt(c.holds);
     std::string why;
-    EXPECT_FALSE(WriteFileAtomic(c.target.string(), "routes", &why)) << c.target;
-    EXPECT_EQ(why, c.reason) << c.target;
     bool asked = false;
-    why.clear();
     EXPECT_FALSE(WriteFileAtomicPieces(
         c.target.string(), [&](std::string_view&) { return !(asked = true); }, &why));
     EXPECT_FALSE(asked) << c.target;  // refused before a piece is made

@@ -1,17 +1,12 @@
 #include "samplegen/CommandLine.h"
 
+#include "samplegen/SampleGen.h"
+
 #include <charconv>
+#include <stdexcept>
 #include <system_error>
 
 namespace qmz::samplegen {
-
-namespace {
-
-bool IsSize(const std::string& name) {
-  return name == "small" || name == "typical" || name == "large" || name == "xlarge";
-}
-
-}  // namespace
 
 const char* UsageText() {
   return "usage: qmz-samplegen [--size small|typical|large|xlarge] [--seed N] [--binary] [--wine-prefix]\n"
@@ -46,7 +41,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& Args) {
     }
     if (a == "--size") {
       line.size = Args[++i];
-      if (!IsSize(line.size)) fail("unknown size '" + line.size + "' (small, typical, large or xlarge)");
+      // The sizes are the generator's to name.
+      try {
+        Options::ForSize(line.size);
+      } catch (const std::invalid_argument& e) {
+        fail(e.what());
+      }
     } else if (a == "--seed") {
       const std::string& text = Args[++i];
       std::uint64_t seed = 0;
