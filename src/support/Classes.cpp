@@ -364,22 +364,7 @@ std::size_t SplitCommaText(std::string_view Text, std::string& Out, char End) {
   skipBlanks();
   while (i < n) {
     if (Text[i] == '"') {
-      ++i;
-      while (i < n) {
-        const std::size_t quote = Text.find('"', i);
-        Out.append(Text.substr(i, quote == std::string_view::npos ? n - i : quote - i));
-        if (quote == std::string_view::npos) {
-          i = n;
-          break;
-        }
-        i = quote + 1;
-        if (i < n && Text[i] == '"') {
-          Out += '"';
-          ++i;
-          continue;
-        }
-        break;
-      }
+      i = AppendQuotedText(Text, i + 1, Out);
       Out += End;
       ++count;
       // Text right after the closing quote starts the next item, as in the class library.

@@ -266,6 +266,23 @@ std::string TrimRight(std::string_view s) {
   return std::string(s.substr(0, e));
 }
 
+std::size_t AppendQuotedText(std::string_view Text, std::size_t From, std::string& Out) {
+  std::size_t i = From;
+  while (i < Text.size()) {
+    const std::size_t quote = Text.find('"', i);
+    if (quote == std::string_view::npos) {
+      Out.append(Text.substr(i));
+      return Text.size();
+    }
+    Out.append(Text.substr(i, quote - i));
+    i = quote + 1;
+    if (i >= Text.size() || Text[i] != '"') return i;
+    Out += '"';
+    ++i;
+  }
+  return i;
+}
+
 std::string Trim(std::string_view s) {
   std::size_t b = 0;
   std::size_t e = s.size();

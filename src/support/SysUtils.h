@@ -87,6 +87,9 @@ std::string Format(std::string_view format, const Args&... args) {
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
+// Appends the text of a double-quoted item whose opening quote stands just before From, a doubled quote
+// standing for one; returns the position behind the closing quote (the end when there is none).
+std::size_t AppendQuotedText(std::string_view Text, std::size_t From, std::string& Out);
 
 // A-Z only; other bytes pass unchanged.
 std::string UpperCase(std::string_view s);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/SysUtils.h"
+
 namespace qmz {
 
 namespace {
@@ -47,22 +49,7 @@ std::size_t SplitCsvRecord(std::string_view Record, std::string& Out, char End) 
     std::size_t start = i;
     while (start < n && IsBlank(Record[start])) ++start;
     if (start < n && Record[start] == '"') {
-      for (i = start + 1; i < n;) {
-        const std::size_t quote = Record.find('"', i);
-        if (quote == std::string_view::npos) {
-          Out.append(Record.substr(i));
-          i = n;
-          break;
-        }
-        Out.append(Record.substr(i, quote - i));
-        i = quote + 1;
-        if (i < n && Record[i] == '"') {
-          Out += '"';
-          ++i;
-          continue;
-        }
-        break;
-      }
+      i = AppendQuotedText(Record, start + 1, Out);
       // Whatever stands between the closing quote and the comma belongs to the field, as spreadsheets read it.
       const std::size_t comma = std::min(Record.find(',', i), n);
       Out.append(TrimBlanks(Record.substr(i, comma - i)));
