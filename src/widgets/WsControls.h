@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QKeyEvent;
@@ -212,9 +213,12 @@ class WsExControl {
 
  private:
   struct Dispatch;
+  class ViewportRouter;
   void PaintFrame();
   bool DispatchEvent(QEvent* event);
   bool DispatchKey(QKeyEvent* event);
+  bool RouteViewportEvent(QWidget* viewport, QEvent* event);
+  QPoint ClientPoint(const QPoint& at) const;
 
   QWidget* self_;
   WsColor hintColor_ = colors::Default;
@@ -225,6 +229,7 @@ class WsExControl {
   bool frameHighlighting_ = false;
   Dispatch* dispatch_ = nullptr;
   QMetaObject::Connection focusConnection_;
+  std::unique_ptr<QObject> viewportRouter_;
 };
 
 // The colour a widget shows as background: the Ws colour of an extended control, else its palette's.

@@ -1,5 +1,6 @@
 // The extended control bases' event routing: Qt's events turned into the overridable operations and
 // notifications, the hint colour and the flat focus frame.
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QChildEvent>
 #include <QEvent>
@@ -51,8 +52,27 @@ struct KeyAccess : QWidget {
 
 }  // namespace
 
+// A scroll area (the tree view) shows its items on a viewport, which receives their mouse and paint events:
+// those go through the control's operations as well.
+class WsExControl::ViewportRouter : public QObject {
+ public:
+  explicit ViewportRouter(WsExControl* control) : control_(control) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    return control_->RouteViewportEvent(static_cast<QWidget*>(watched), event);
+  }
+
+ private:
+  WsExControl* control_;
+};
+
 WsExControl::WsExControl(QWidget* self) : self_(self) {
   TrackFocus();
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(self_)) {
+    viewportRouter_ = std::make_unique<ViewportRouter>(this);
+    area->viewport()->installEventFilter(viewportRouter_.get());
+  }
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
     focusConnection_ = QObject::connect(app, &QApplication::focusChanged, self_, [this](QWidget*, QWidget* now) {
       if (now == nullptr || now->window() != self_->window()) return;
@@ -197,6 +217,45 @@ void WsExControl::PaintFrame() {
 
 // ---- routing
 
+// The control's client area is its viewport when it has one.
+QPoint WsExControl::ClientPoint(const QPoint& at) const {
+  if (const auto* area = qobject_cast<const QAbstractScrollArea*>(self_)) return area->viewport()->mapFrom(self_, at);
+  return at;
+}
+
+bool WsExControl::RouteViewportEvent(QWidget* viewport, QEvent* event) {
+  const auto* area = qobject_cast<const QAbstractScrollArea*>(self_);
+  if (area == nullptr || viewport != area->viewport()) return false;
+  // The viewport's events are none of the control's own: nothing dispatched is handed on from here.
+  struct Restore {
+    WsExControl* control;
+    Dispatch* dispatched;
+    ~Restore() { control->dispatch_ = dispatched; }
+  } restore{this, dispatch_};
+  dispatch_ = nullptr;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      if (HitTest(at.x(), at.y())) return false;
+      // Not the control's point: on through the control (which refuses it as well) to its parent.
+      event->ignore();
+      return true;
+    }
+    case QEvent::Paint: {
+      QPainter canvas(viewport);
+      canvas.save();
+      DoEraseBackground(canvas, 0);
+      canvas.restore();
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
 bool WsExControl::DispatchKey(QKeyEvent* event) {
   // What Qt gives a control: arrows and characters; Tab moves the focus on.
   unsigned code = dlgcodes::WantArrows | dlgcodes::WantChars;
@@ -244,7 +303,7 @@ bool WsExControl::DispatchEvent(QEvent* event) {
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: {
-      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      const QPoint at = ClientPoint(static_cast<QMouseEvent*>(event)->position().toPoint());
       if (!HitTest(at.x(), at.y())) {
         event->ignore();  // not this control's point: the parent gets it
         return false;
@@ -253,7 +312,8 @@ bool WsExControl::DispatchEvent(QEvent* event) {
       break;
     }
     case QEvent::Paint: {
-      {
+      // A scroll area's own paint is its frame; its background is erased on the viewport.
+      if (viewportRouter_ == nullptr) {
         QPainter canvas(self_);
         canvas.save();
         DoEraseBackground(canvas, 0);
