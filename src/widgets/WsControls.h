@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -213,11 +214,12 @@ class WsExControl {
 
  private:
   struct Dispatch;
-  class ViewportRouter;
+  class EventRouter;
   void PaintFrame();
   bool DispatchEvent(QEvent* event);
   bool DispatchKey(QKeyEvent* event);
-  bool RouteViewportEvent(QWidget* viewport, QEvent* event);
+  bool RouteWatchedEvent(QObject* watched, QEvent* event);
+  void WatchParent();
   QPoint ClientPoint(const QPoint& at) const;
 
   QWidget* self_;
@@ -229,7 +231,8 @@ class WsExControl {
   bool frameHighlighting_ = false;
   Dispatch* dispatch_ = nullptr;
   QMetaObject::Connection focusConnection_;
-  std::unique_ptr<QObject> viewportRouter_;
+  std::unique_ptr<QObject> router_;
+  QPointer<QWidget> watchedParent_;
 };
 
 // The colour a widget shows as background: the Ws colour of an extended control, else its palette's.

@@ -52,27 +52,24 @@ struct KeyAccess : QWidget {
 
 }  // namespace
 
-// A scroll area (the tree view) shows its items on a viewport, which receives their mouse and paint events:
-// those go through the control's operations as well.
-class WsExControl::ViewportRouter : public QObject {
+// Watches what the control hears of through other objects' events: a scroll area's viewport (the tree view's
+// items), whose mouse and paint events go through the control's operations as well, and a parent that is no
+// extended control (which would tell its children itself), for its hint.
+class WsExControl::EventRouter : public QObject {
  public:
-  explicit ViewportRouter(WsExControl* control) : control_(control) {}
+  explicit EventRouter(WsExControl* control) : control_(control) {}
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    return control_->RouteViewportEvent(static_cast<QWidget*>(watched), event);
-  }
+  bool eventFilter(QObject* watched, QEvent* event) override { return control_->RouteWatchedEvent(watched, event); }
 
  private:
   WsExControl* control_;
 };
 
-WsExControl::WsExControl(QWidget* self) : self_(self) {
+WsExControl::WsExControl(QWidget* self) : self_(self), router_(std::make_unique<EventRouter>(this)) {
   TrackFocus();
-  if (auto* area = qobject_cast<QAbstractScrollArea*>(self_)) {
-    viewportRouter_ = std::make_unique<ViewportRouter>(this);
-    area->viewport()->installEventFilter(viewportRouter_.get());
-  }
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(self_)) area->viewport()->installEventFilter(router_.get());
+  WatchParent();
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
     focusConnection_ = QObject::connect(app, &QApplication::focusChanged, self_, [this](QWidget*, QWidget* now) {
       if (now == nullptr || now->window() != self_->window()) return;
@@ -223,9 +220,22 @@ QPoint WsExControl::ClientPoint(const QPoint& at) const {
   return at;
 }
 
-bool WsExControl::RouteViewportEvent(QWidget* viewport, QEvent* event) {
-  const auto* area = qobject_cast<const QAbstractScrollArea*>(self_);
-  if (area == nullptr || viewport != area->viewport()) return false;
+void WsExControl::WatchParent() {
+  if (watchedParent_ != nullptr) watchedParent_->removeEventFilter(router_.get());
+  watchedParent_ = self_->parentWidget();
+  if (watchedParent_ != nullptr && dynamic_cast<WsExControl*>(watchedParent_.data()) == nullptr)
+    watchedParent_->installEventFilter(router_.get());
+}
+
+bool WsExControl::RouteWatchedEvent(QObject* watched, QEvent* event) {
+  if (watched == watchedParent_ && event->type() == QEvent::ToolTipChange) {
+    QEvent parentHint(kParentShowHintChange);
+    QCoreApplication::sendEvent(self_, &parentHint);
+    return false;
+  }
+  auto* area = qobject_cast<QAbstractScrollArea*>(self_);
+  if (area == nullptr || watched != area->viewport()) return false;
+  QWidget* viewport = area->viewport();
   // The viewport's events are none of the control's own: nothing dispatched is handed on from here.
   struct Restore {
     WsExControl* control;
@@ -313,7 +323,7 @@ bool WsExControl::DispatchEvent(QEvent* event) {
     }
     case QEvent::Paint: {
       // A scroll area's own paint is its frame; its background is erased on the viewport.
-      if (viewportRouter_ == nullptr) {
+      if (qobject_cast<QAbstractScrollArea*>(self_) == nullptr) {
         QPainter canvas(self_);
         canvas.save();
         DoEraseBackground(canvas, 0);
@@ -376,6 +386,7 @@ bool WsExControl::DispatchEvent(QEvent* event) {
     }
     case QEvent::ParentChange:
       DefaultHandler();
+      WatchParent();
       if (parentColor_) ParentColorChanged();
       break;
     default:

@@ -101,6 +101,10 @@ TEST(WsExControlTest, QtsEventsDriveTheNotificationsWhoseDefaultsHandThemOnToQt)
   parent.setToolTip("hint");
   EXPECT_EQ(parent.Take(), Lines{"ShowHintChanged"});
   EXPECT_EQ(r->Take(), Lines{"ParentShowHintChanged"});
+  QWidget plain;
+  auto* inPlain = new Recorder(&plain);
+  plain.setToolTip("hint");
+  EXPECT_EQ(inPlain->Take(), Lines{"ParentShowHintChanged"}) << "whatever the parent";
   QFont font = parent.font();
   font.setPointSize(font.pointSize() + 3);
   parent.setFont(font);
