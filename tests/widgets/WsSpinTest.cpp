@@ -56,16 +56,21 @@ TEST(WsSpinEdit, UnreadableTextReadsAsTheMinimumAndRangesApplyWhenLeavingAndAfte
     QString shown;
   };
   const Case cases[] = {
-      {normal, 0, 0, "-50", "-50"},                             // no range
-      {normal, 1, 10, "20", "10"},                              // above the maximum
-      {normal, 1, 10, "-3", "1"},                               // below the minimum
-      {normal, 1, 0, "0", "1"},                                 // a maximum below the minimum: below it the minimum ...
-      {normal, 1, 0, "5", "0"},                                 // ... above it the maximum
-      {normal, 1, 0, "123456", "0"}, {normal, 5, 3, "4", "5"},  // other inverted ranges as they are
-      {normal, 5, 3, "7", "3"},      {normal, 1, 10, "", ""},   // no number reads as the minimum, which is in range ...
-      {normal, 1, 0, "", "0"},                                  // ... or above the maximum
-      {normal, 0, 0, "-", "-"},      {real, 0, 0, "", ""},      // an emptied money box
-      {real, 1, 10, "", ""},         {real, 0, 0, "-", "-"},   {real, 1, 10, "20", "10"},
+      {normal, 0, 0, "-50", "-50"},   // no range
+      {normal, 0, 0, "-", "-"},       // no range, no number
+      {normal, 1, 10, "20", "10"},    // above the maximum
+      {normal, 1, 10, "-3", "1"},     // below the minimum
+      {normal, 1, 10, "", ""},        // no number reads as the minimum, in range ...
+      {normal, 1, 0, "", "0"},        // ... or above a maximum below it
+      {normal, 1, 0, "0", "1"},       // a maximum below the minimum: below it the minimum ...
+      {normal, 1, 0, "5", "0"},       // ... above it the maximum
+      {normal, 1, 0, "123456", "0"},  // ... however far
+      {normal, 5, 3, "4", "5"},       // other inverted ranges likewise, below ...
+      {normal, 5, 3, "7", "3"},       // ... and above
+      {real, 0, 0, "", ""},           // an emptied money box
+      {real, 0, 0, "-", "-"},         // a lone minus
+      {real, 1, 10, "", ""},          // no number, in range as the minimum
+      {real, 1, 10, "20", "10"},      // the float range
   };
   for (const Case& c : cases) {
     TWsSpinEdit box;
