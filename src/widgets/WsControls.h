@@ -214,6 +214,7 @@ class WsExControl {
 
  private:
   struct Dispatch;
+  struct DispatchScope;
   class EventRouter;
   void PaintFrame();
   bool DispatchEvent(QEvent* event);

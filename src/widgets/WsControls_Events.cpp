@@ -19,9 +19,22 @@ namespace qmz {
 struct WsExControl::Dispatch {
   QEvent* event;
   const std::function<bool(QEvent*)>& inherited;
-  Dispatch* outer;
   bool handed = false;
   bool result = false;
+};
+
+// Makes dispatched (none: nothing may be handed on) the event being dispatched until the scope ends.
+struct WsExControl::DispatchScope {
+  DispatchScope(WsExControl* control, Dispatch* dispatched) : control_(control), outer_(control->dispatch_) {
+    control_->dispatch_ = dispatched;
+  }
+  DispatchScope(const DispatchScope&) = delete;
+  DispatchScope& operator=(const DispatchScope&) = delete;
+  ~DispatchScope() { control_->dispatch_ = outer_; }
+
+ private:
+  WsExControl* control_;
+  Dispatch* outer_;
 };
 
 namespace {
@@ -74,12 +87,7 @@ WsExControl::WsExControl(QWidget* self) : self_(self), router_(std::make_unique<
     focusConnection_ = QObject::connect(app, &QApplication::focusChanged, self_, [this](QWidget*, QWidget* now) {
       if (now == nullptr || now->window() != self_->window()) return;
       // No event of this control is handed on from here, even when the focus moves while one is dispatched.
-      struct Restore {
-        WsExControl* control;
-        Dispatch* dispatched;
-        ~Restore() { control->dispatch_ = dispatched; }
-      } restore{this, dispatch_};
-      dispatch_ = nullptr;
+      DispatchScope none(this, nullptr);
       FocusChanged(now);
     });
   }
@@ -237,12 +245,7 @@ bool WsExControl::RouteWatchedEvent(QObject* watched, QEvent* event) {
   if (area == nullptr || watched != area->viewport()) return false;
   QWidget* viewport = area->viewport();
   // The viewport's events are none of the control's own: nothing dispatched is handed on from here.
-  struct Restore {
-    WsExControl* control;
-    Dispatch* dispatched;
-    ~Restore() { control->dispatch_ = dispatched; }
-  } restore{this, dispatch_};
-  dispatch_ = nullptr;
+  DispatchScope none(this, nullptr);
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -401,13 +404,8 @@ bool WsExControl::DispatchEvent(QEvent* event) {
 }
 
 bool WsExControl::HandleEvent(QEvent* event, const std::function<bool(QEvent*)>& inherited) {
-  Dispatch dispatch{event, inherited, dispatch_};
-  dispatch_ = &dispatch;
-  struct Restore {
-    WsExControl* control;
-    Dispatch* outer;
-    ~Restore() { control->dispatch_ = outer; }
-  } restore{this, dispatch.outer};
+  Dispatch dispatch{event, inherited};
+  DispatchScope scope(this, &dispatch);
   const bool result = DispatchEvent(event);
   if (!frameHighlighting_) return result;
   switch (event->type()) {
