@@ -6,9 +6,11 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QKeyEvent;
@@ -212,9 +214,14 @@ class WsExControl {
 
  private:
   struct Dispatch;
+  struct DispatchScope;
+  class EventRouter;
   void PaintFrame();
   bool DispatchEvent(QEvent* event);
   bool DispatchKey(QKeyEvent* event);
+  bool RouteWatchedEvent(QObject* watched, QEvent* event);
+  void WatchParent();
+  QPoint ClientPoint(const QPoint& at) const;
 
   QWidget* self_;
   WsColor hintColor_ = colors::Default;
@@ -225,6 +232,8 @@ class WsExControl {
   bool frameHighlighting_ = false;
   Dispatch* dispatch_ = nullptr;
   QMetaObject::Connection focusConnection_;
+  std::unique_ptr<QObject> router_;
+  QPointer<QWidget> watchedParent_;
 };
 
 // The colour a widget shows as background: the Ws colour of an extended control, else its palette's.

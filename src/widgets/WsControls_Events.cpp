@@ -1,5 +1,6 @@
 // The extended control bases' event routing: Qt's events turned into the overridable operations and
 // notifications, the hint colour and the flat focus frame.
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QChildEvent>
 #include <QEvent>
@@ -18,9 +19,22 @@ namespace qmz {
 struct WsExControl::Dispatch {
   QEvent* event;
   const std::function<bool(QEvent*)>& inherited;
-  Dispatch* outer;
   bool handed = false;
   bool result = false;
+};
+
+// Makes dispatched (none: nothing may be handed on) the event being dispatched until the scope ends.
+struct WsExControl::DispatchScope {
+  DispatchScope(WsExControl* control, Dispatch* dispatched) : control_(control), outer_(control->dispatch_) {
+    control_->dispatch_ = dispatched;
+  }
+  DispatchScope(const DispatchScope&) = delete;
+  DispatchScope& operator=(const DispatchScope&) = delete;
+  ~DispatchScope() { control_->dispatch_ = outer_; }
+
+ private:
+  WsExControl* control_;
+  Dispatch* outer_;
 };
 
 namespace {
@@ -51,18 +65,29 @@ struct KeyAccess : QWidget {
 
 }  // namespace
 
-WsExControl::WsExControl(QWidget* self) : self_(self) {
+// Watches what the control hears of through other objects' events: a scroll area's viewport (the tree view's
+// items), whose mouse and paint events go through the control's operations as well, and a parent that is no
+// extended control (which would tell its children itself), for its hint.
+class WsExControl::EventRouter : public QObject {
+ public:
+  explicit EventRouter(WsExControl* control) : control_(control) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override { return control_->RouteWatchedEvent(watched, event); }
+
+ private:
+  WsExControl* control_;
+};
+
+WsExControl::WsExControl(QWidget* self) : self_(self), router_(std::make_unique<EventRouter>(this)) {
   TrackFocus();
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(self_)) area->viewport()->installEventFilter(router_.get());
+  WatchParent();
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
     focusConnection_ = QObject::connect(app, &QApplication::focusChanged, self_, [this](QWidget*, QWidget* now) {
       if (now == nullptr || now->window() != self_->window()) return;
       // No event of this control is handed on from here, even when the focus moves while one is dispatched.
-      struct Restore {
-        WsExControl* control;
-        Dispatch* dispatched;
-        ~Restore() { control->dispatch_ = dispatched; }
-      } restore{this, dispatch_};
-      dispatch_ = nullptr;
+      DispatchScope none(this, nullptr);
       FocusChanged(now);
     });
   }
@@ -197,6 +222,53 @@ void WsExControl::PaintFrame() {
 
 // ---- routing
 
+// The control's client area is its viewport when it has one.
+QPoint WsExControl::ClientPoint(const QPoint& at) const {
+  if (const auto* area = qobject_cast<const QAbstractScrollArea*>(self_)) return area->viewport()->mapFrom(self_, at);
+  return at;
+}
+
+void WsExControl::WatchParent() {
+  if (watchedParent_ != nullptr) watchedParent_->removeEventFilter(router_.get());
+  watchedParent_ = self_->parentWidget();
+  if (watchedParent_ != nullptr && dynamic_cast<WsExControl*>(watchedParent_.data()) == nullptr)
+    watchedParent_->installEventFilter(router_.get());
+}
+
+bool WsExControl::RouteWatchedEvent(QObject* watched, QEvent* event) {
+  if (watched == watchedParent_ && event->type() == QEvent::ToolTipChange) {
+    QEvent parentHint(kParentShowHintChange);
+    QCoreApplication::sendEvent(self_, &parentHint);
+    return false;
+  }
+  auto* area = qobject_cast<QAbstractScrollArea*>(self_);
+  if (area == nullptr || watched != area->viewport()) return false;
+  QWidget* viewport = area->viewport();
+  // The viewport's events are none of the control's own: nothing dispatched is handed on from here.
+  DispatchScope none(this, nullptr);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      if (HitTest(at.x(), at.y())) return false;
+      // Not the control's point: on through the control (which refuses it as well) to its parent.
+      event->ignore();
+      return true;
+    }
+    case QEvent::Paint: {
+      QPainter canvas(viewport);
+      canvas.save();
+      DoEraseBackground(canvas, 0);
+      canvas.restore();
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
 bool WsExControl::DispatchKey(QKeyEvent* event) {
   // What Qt gives a control: arrows and characters; Tab moves the focus on.
   unsigned code = dlgcodes::WantArrows | dlgcodes::WantChars;
@@ -244,7 +316,7 @@ bool WsExControl::DispatchEvent(QEvent* event) {
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: {
-      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      const QPoint at = ClientPoint(static_cast<QMouseEvent*>(event)->position().toPoint());
       if (!HitTest(at.x(), at.y())) {
         event->ignore();  // not this control's point: the parent gets it
         return false;
@@ -253,7 +325,8 @@ bool WsExControl::DispatchEvent(QEvent* event) {
       break;
     }
     case QEvent::Paint: {
-      {
+      // A scroll area's own paint is its frame; its background is erased on the viewport.
+      if (qobject_cast<QAbstractScrollArea*>(self_) == nullptr) {
         QPainter canvas(self_);
         canvas.save();
         DoEraseBackground(canvas, 0);
@@ -316,6 +389,7 @@ bool WsExControl::DispatchEvent(QEvent* event) {
     }
     case QEvent::ParentChange:
       DefaultHandler();
+      WatchParent();
       if (parentColor_) ParentColorChanged();
       break;
     default:
@@ -330,13 +404,8 @@ bool WsExControl::DispatchEvent(QEvent* event) {
 }
 
 bool WsExControl::HandleEvent(QEvent* event, const std::function<bool(QEvent*)>& inherited) {
-  Dispatch dispatch{event, inherited, dispatch_};
-  dispatch_ = &dispatch;
-  struct Restore {
-    WsExControl* control;
-    Dispatch* outer;
-    ~Restore() { control->dispatch_ = outer; }
-  } restore{this, dispatch.outer};
+  Dispatch dispatch{event, inherited};
+  DispatchScope scope(this, &dispatch);
   const bool result = DispatchEvent(event);
   if (!frameHighlighting_) return result;
   switch (event->type()) {

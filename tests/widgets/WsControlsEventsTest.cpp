@@ -80,10 +80,7 @@ class Recorder : public TWsCustomControl {
     lines.push_back("key:" + QKeySequence(event->key()).toString().toStdString());
   }
   void mousePressEvent(QMouseEvent*) override { lines.push_back("press"); }
-  void paintEvent(QPaintEvent*) override {
-    lines.push_back("paint");
-    QPainter(this).fillRect(0, 0, width() / 2, height(), Qt::green);
-  }
+  void paintEvent(QPaintEvent*) override { lines.push_back("paint"); }
 };
 
 TEST(WsExControlTest, QtsEventsDriveTheNotificationsWhoseDefaultsHandThemOnToQt) {
@@ -101,6 +98,10 @@ TEST(WsExControlTest, QtsEventsDriveTheNotificationsWhoseDefaultsHandThemOnToQt)
   parent.setToolTip("hint");
   EXPECT_EQ(parent.Take(), Lines{"ShowHintChanged"});
   EXPECT_EQ(r->Take(), Lines{"ParentShowHintChanged"});
+  QWidget plain;
+  auto* inPlain = new Recorder(&plain);
+  plain.setToolTip("hint");
+  EXPECT_EQ(inPlain->Take(), Lines{"ParentShowHintChanged"}) << "whatever the parent";
   QFont font = parent.font();
   font.setPointSize(font.pointSize() + 3);
   parent.setFont(font);
@@ -164,10 +165,10 @@ TEST(WsExControlTest, FocusKeysMousePointsAndTheBackgroundGoThroughTheOperations
   a->keep.insert("DoEraseBackground");
   const QImage image = a->grab().toImage();
   EXPECT_EQ(a->Take(), (Lines{"DoEraseBackground", "paint"}));
-  EXPECT_EQ(image.pixelColor(35, 5), QColor(Qt::red)) << "erased before the paint";
+  EXPECT_EQ(image.pixelColor(35, 5), QColor(Qt::red)) << "what the erase painted shows";
 }
 
-// The tree view's base routes its events the same way.
+// The tree view's base routes its events the same way, those of its items' area (the viewport) included.
 class TreeRecorder : public TWsExTreeView {
  public:
   using TWsExTreeView::TWsExTreeView;
@@ -176,16 +177,35 @@ class TreeRecorder : public TWsExTreeView {
  protected:
   void CursorChanged() override { lines.push_back("CursorChanged"); }
   void ParentFontChanged() override { lines.push_back("ParentFontChanged"), TWsExTreeView::ParentFontChanged(); }
+  bool HitTest(int x, int /*y*/) override { return x >= 60; }
+  bool DoEraseBackground(QPainter& canvas, std::intptr_t /*param*/) override {
+    canvas.fillRect(canvas.window(), Qt::red);
+    return true;
+  }
 };
 
-TEST(WsExControlTest, TheTreeViewsBaseHasTheSameNotifications) {
-  QWidget parent;
+TEST(WsExControlTest, TheTreeViewsBaseHasTheSameNotificationsAlsoOverItsItems) {
+  Recorder parent;
+  parent.resize(200, 200);
   auto* tree = new TreeRecorder(&parent);
+  tree->setGeometry(0, 0, 150, 150);
+  tree->addTopLevelItem(new QTreeWidgetItem(QStringList{"node"}));
   tree->setCursor(Qt::CrossCursor);
   QFont font = parent.font();
   font.setPointSize(font.pointSize() + 3);
   parent.setFont(font);
   EXPECT_EQ(tree->lines, (Lines{"CursorChanged", "ParentFontChanged"}));
+
+  parent.show();
+  parent.Take();
+  const int rowY = tree->visualItemRect(tree->topLevelItem(0)).center().y();
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(20, rowY));
+  EXPECT_EQ(parent.Take(), Lines{"press"}) << "not the tree's point";
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(80, rowY));
+  EXPECT_EQ(parent.Take(), Lines{});
+  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+  const QPoint below = tree->viewport()->geometry().bottomLeft() + QPoint(70, -5);
+  EXPECT_EQ(tree->grab().toImage().pixelColor(below), QColor(Qt::red)) << "the items' area is erased";
 }
 
 }  // namespace
