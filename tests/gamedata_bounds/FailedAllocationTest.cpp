@@ -2,8 +2,6 @@
 // end of the process, an error for the owner or a model that lacks what it could not read.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +13,7 @@
 
 #include "AllocationMeter.h"
 #include "gamedata/GeneratedInstallTest.h"
+#include "util/ChildProcess.h"
 
 using namespace qmz;
 
@@ -60,20 +59,12 @@ class FailedAllocation : public test::GeneratedInstallTest {
 
   // The load of Load(refuse) in a child process: how it ended, or -signal when the process was ended.
   int LoadInChild(std::size_t refuse, std::size_t whole) {
-    const pid_t child = fork();
-    if (child == 0) {
-      int code = kReturned;
-      try {
-        const auto loaded = Load(refuse).first;
-        if (loaded && *loaded != whole) code = kPartLoaded;
-      } catch (...) {
-        code = kErrorLeft;
-      }
-      _exit(code);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) return -1000;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    return test::RunInChild(
+        [&] {
+      const auto loaded = Load(refuse).first;
+      return loaded && *loaded != whole ? kPartLoaded : kReturned;
+        },
+        kErrorLeft);
   }
 };
 

@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "support/dwDrives.h"
+#include "util/ChildProcess.h"
 #include "util/ScopedEnv.h"
 #include "util/TempDir.h"
 
@@ -21,22 +20,6 @@ using qmz::test::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-// The exit code of Run in a child process, or minus the signal that ended it.
-int InChild(const std::function<int()>& run) {
-  const pid_t child = fork();
-  if (child == 0) {
-    int code = 98;
-    try {
-      code = run();
-    } catch (...) {
-    }
-    _exit(code);
-  }
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child) return -1000;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
 
 class DriveWriteProtect : public ::testing::Test {
  protected:
@@ -80,7 +63,8 @@ TEST_F(DriveWriteProtect, RightsAndReadOnlyMountsCount) {
   fs::permissions(d, fs::perms::all);
   fs::permissions(prefix.Path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
   ScopedEnv env("WINEPREFIX", prefix.Str().c_str());
-  const int code = InChild([&] {
+  const int code = test::RunInChild(
+      [&] {
     if (geteuid() == 0) {
       const bool mounted = unshare(CLONE_NEWNS) == 0 &&
                            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
@@ -91,7 +75,8 @@ TEST_F(DriveWriteProtect, RightsAndReadOnlyMountsCount) {
       if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) return 8;
     }
     return (IsDriveWriteProtected('C') ? 0 : 2) | (IsDriveWriteProtected('D') ? 4 : 0);
-  });
+      },
+      98);
   EXPECT_EQ(code, 0) << "1: a read-only mount, 2: a folder without the right to write, 4: a writable one, "
                         "8: no other user";
 }
