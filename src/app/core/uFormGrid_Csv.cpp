@@ -19,25 +19,26 @@ std::string_view TrimBlanks(std::string_view s) {
 }  // namespace
 
 bool CsvRecordScan::TakeLine(std::string_view Line) {
-  bool fieldStart = !inQuotes_;
-  for (std::size_t i = 0; i < Line.size(); ++i) {
-    const char c = Line[i];
+  // Only quotes matter, so the scan jumps from one to the next: loading a large route file reads every line
+  // here before it is split.
+  const bool startedOutside = !inQuotes_;
+  std::size_t i = 0;
+  for (;;) {
+    const std::size_t quote = Line.find('"', i);
+    if (quote == std::string_view::npos) return !inQuotes_;
+    i = quote + 1;
     if (inQuotes_) {
-      if (c != '"') continue;
       // A doubled quote stands for one; a single one closes the field.
-      if (i + 1 < Line.size() && Line[i + 1] == '"') ++i;
+      if (i < Line.size() && Line[i] == '"') ++i;
       else inQuotes_ = false;
-    } else if (c == ',') {
-      fieldStart = true;
-    } else if (c == '"' && fieldStart) {
-      inQuotes_ = true;
-      fieldStart = false;
-    } else if (!IsBlank(c)) {
-      // A quote inside an unquoted field is just a character.
-      fieldStart = false;
+      continue;
     }
+    // A quote opens a field only where the field starts: behind a comma, or at the start of a record, with
+    // blanks between; elsewhere in an unquoted field it is just a character.
+    std::size_t before = quote;
+    while (before > 0 && IsBlank(Line[before - 1])) --before;
+    inQuotes_ = before == 0 ? startedOutside : Line[before - 1] == ',';
   }
-  return !inQuotes_;
 }
 
 std::size_t SplitCsvRecord(std::string_view Record, std::string& Out, char End) {
