@@ -16,7 +16,6 @@ class CsvRecordScan {
  public:
   // Takes the next line of the record (without its line end); true when the record is complete with it.
   bool TakeLine(std::string_view Line);
-  void Reset() { inQuotes_ = false; }
 
  private:
   bool inQuotes_ = false;

@@ -170,9 +170,7 @@ class RouteFileReader {
     // A quote that never closes runs to the end of the file.
     if (inRecord_) {
       inRecord_ = false;
-      const std::string joined = std::move(record_);
-      record_.clear();
-      if (!Record(joined)) return false;
+      if (!JoinedRecord()) return false;
     }
     if (!headerSeen_) result.Error = TRouteFileError::NoHeader;
     return result.Error == TRouteFileError::None;
@@ -237,12 +235,14 @@ class RouteFileReader {
     }
     inRecord_ = !complete;
     if (!complete) return true;
-    if (!record_.empty()) {
-      const std::string joined = std::move(record_);
-      record_.clear();
-      return Record(joined);
-    }
-    return Record(line);
+    return record_.empty() ? Record(line) : JoinedRecord();
+  }
+
+  // The record of several lines gathered so far; record_ is empty again for the next one.
+  bool JoinedRecord() {
+    const std::string joined = std::move(record_);
+    record_.clear();
+    return Record(joined);
   }
 
   bool Record(std::string_view record) {
