@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QComboBox>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QEnterEvent>
 #include <QListWidget>
 #include <QPainter>
+#include <QTest>
 #include <QToolTip>
 #include <string>
 #include <vector>
@@ -149,6 +152,41 @@ TEST(WsExControlTest, ParentColourChangeReachesChildrenThatFollowIt) {
   EXPECT_EQ(notified, 1);
 }
 
+// A control that overrides none of the operations keeps Qt's handling of size, colour, children and keys.
+class PlainControl : public TWsCustomControl {
+ public:
+  using TWsCustomControl::TWsCustomControl;
+  std::vector<std::string> seen;
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { seen.push_back("resize"); }
+  void childEvent(QChildEvent* event) override {
+    if (event->added()) seen.push_back("child");
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    seen.push_back("key " + QKeySequence(event->key()).toString().toStdString());
+  }
+};
+
+TEST(WsExControlTest, PlainControlKeepsQtsHandlingOfSizeColourChildrenAndKeys) {
+  QWidget form;
+  auto* plain = new PlainControl(&form);
+  auto* next = new QLineEdit(&form);
+  plain->setFocusPolicy(Qt::StrongFocus);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  plain->setFocus();
+  plain->seen.clear();
+  plain->resize(50, 20);
+  new QWidget(plain);
+  QTest::keyClick(plain, Qt::Key_Left);
+  QTest::keyClick(plain, Qt::Key_Tab);
+  EXPECT_EQ(plain->seen, (std::vector<std::string>{"resize", "child", "key Left"}));
+  EXPECT_TRUE(next->hasFocus()) << "Tab moves on";
+  plain->SetColor(0x000000FF);
+  EXPECT_EQ(plain->palette().color(QPalette::Window), QColor(255, 0, 0));
+}
+
 // A parent whose background is a pattern, so a child showing it can be told from a plain fill.
 class StripedParent : public QWidget {
  protected:
@@ -163,11 +201,16 @@ class BackgroundChild : public TWsCustomControl {
  public:
   using TWsCustomControl::TWsCustomControl;
   WsColor fill = colors::BtnFace;
+  QRect area;                // none: the whole client rectangle
+  bool brushColour = false;  // the form that takes the painter's brush colour
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    DrawThemedBackground(this, painter, rect(), fill, true);
+    const QRect target = area.isNull() ? rect() : area;
+    if (!brushColour) return DrawThemedBackground(this, painter, target, fill, true);
+    painter.setBrush(ToQColor(fill));
+    DrawThemedBackground(this, painter, target, true);
   }
 };
 
@@ -184,17 +227,31 @@ TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
   struct Case {
     bool themes;
     WsColor fill;
+    QRect area;
+    bool brushColour;
     QColor top, bottom;
   };
-  const QColor own(0x33, 0x22, 0x11);
-  for (const Case& c : {Case{true, RgbColor(0x10, 0x20, 0x30), Qt::red, Qt::blue},
-                        Case{false, RgbColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30)},
-                        Case{true, 0x00112233, own, own}}) {
+  const QColor own(0x33, 0x22, 0x11), parents(0x10, 0x20, 0x30), unpainted(Qt::magenta);
+  const WsColor same = RgbColor(0x10, 0x20, 0x30);
+  const QRect whole = WholeAreaRect, part(0, 8, 30, 22);
+  for (const Case& c :
+       {Case{true, same, {}, false, Qt::red, Qt::blue}, Case{false, same, {}, false, parents, parents},
+        Case{true, 0x00112233, {}, false, own, own},
+        // the marker: the parent's whole background, nothing clipped; as a rectangle to fill, empty
+        Case{true, same, whole, false, Qt::red, Qt::blue}, Case{false, same, whole, false, unpainted, unpainted},
+        Case{true, same, part, false, unpainted, Qt::blue}, Case{false, 0x00112233, {}, true, own, own},
+        Case{true, same, {}, true, Qt::red, Qt::blue}}) {
     SetThemeServicesEnabled(c.themes);
     child->fill = c.fill;
-    const QImage image = child->grab().toImage();
-    EXPECT_EQ(image.pixelColor(5, 1), c.top) << c.themes << " " << std::hex << c.fill;
-    EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << c.themes << " " << std::hex << c.fill;
+    child->area = c.area;
+    child->brushColour = c.brushColour;
+    QImage image(child->size(), QImage::Format_ARGB32);
+    image.fill(unpainted);
+    child->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const std::string what = std::to_string(c.themes) + " " + std::to_string(c.fill) + " " +
+                             std::to_string(c.area.left()) + " " + std::to_string(c.brushColour);
+    EXPECT_EQ(image.pixelColor(5, 1), c.top) << what;
+    EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << what;
   }
   SetThemeServicesEnabled(true);
 }
