@@ -32,6 +32,34 @@ TEST(WsColorTest, PlainSystemAndMarkerValues) {
   EXPECT_EQ(FromQColor(QColor(0x11, 0x22, 0x33)), 0x00332211u);
 }
 
+// System colours by the platform's numbers resolve to the palette's nearest role; unknown numbers are black.
+TEST(WsColorTest, SystemColourNumbersResolveToPaletteRoles) {
+  QPalette palette;
+  for (int role = 0; role < QPalette::NColorRoles; ++role) {
+    palette.setColor(QPalette::Active, QPalette::ColorRole(role), QColor(role, 1, 2));
+    palette.setColor(QPalette::Disabled, QPalette::ColorRole(role), QColor(role, 3, 4));
+  }
+  using R = QPalette;
+  // scroll bar, desktop, active caption, inactive caption, menu, window, frame, menu text, window text, caption
+  // text, active and inactive border, work space, highlight, highlight text, button face, shadow, grey text,
+  // button text, inactive caption text, button highlight, dark shadow, light, info text, info background,
+  // (none), hot light, gradient captions, menu highlight, menu bar
+  const int roles[] = {R::Mid,    R::Dark,      R::Highlight,  R::Midlight,    R::Window,
+                       R::Base,   R::Shadow,    R::WindowText, R::Text,        R::HighlightedText,
+                       R::Button, R::Button,    R::Dark,       R::Highlight,   R::HighlightedText,
+                       R::Button, R::Dark,      -R::Text,      R::ButtonText,  -R::Text,
+                       R::Light,  R::Shadow,    R::Midlight,   R::ToolTipText, R::ToolTipBase,
+                       -100,      R::Highlight, R::Highlight,  R::Midlight,    R::Highlight,
+                       R::Window, -100};
+  for (int index = 0; index < int(std::size(roles)); ++index) {
+    const int role = roles[index];
+    const QColor expected = role == -100 ? QColor(Qt::black)
+                            : role < 0   ? palette.color(QPalette::Disabled, QPalette::ColorRole(-role))
+                                         : palette.color(QPalette::Active, QPalette::ColorRole(role));
+    EXPECT_EQ(ToQColor(colors::SystemFlag | WsColor(index), palette), expected) << "system colour " << index;
+  }
+}
+
 struct EventLog {
   std::vector<std::string> lines;
   void Attach(TWsPersistentProperty& p) {

@@ -90,6 +90,14 @@ TEST(WsSpinButton, HalfIsHotWhileTheMouseIsOverItAndThemedStatesLookApart) {
   down->setDown(false);
   EXPECT_NE(pressed, normal);
   EXPECT_NE(hot, pressed);
+  // Side by side the halves draw the left and the right part.
+  pair.SetDirection(TSpinDirection::spHorizontal);
+  pair.resize(40, 20);
+  pair.show();
+  EXPECT_NE(Rendered(*pair.DownButton()), Rendered(*pair.UpButton()));
+  pair.setMinimumWidth(0);
+  pair.resize(5, 20);
+  EXPECT_EQ(pair.width(), 20) << "widened without Qt's minimum as well";
 }
 
 bool IsBlack(const QImage& image, int x, int y) { return image.pixelColor(x, y) == QColor(Qt::black); }
@@ -276,6 +284,11 @@ TEST(WsSpinEdit, CtrlEnterStepsUpAndSeparatorsFollowTheKind) {
   QTest::keyClick(&edit, Qt::Key_Enter, Qt::ControlModifier);
   EXPECT_EQ(edit.Value(), 6);
   EXPECT_EQ(enters, 0);
+  // The key-press event sees each character first and may change or drop it.
+  edit.OnKeyPress = [](QWidget*, QChar& key) { key = key == QLatin1Char('7') ? QChar() : QChar(u'9'); };
+  edit.end(false);
+  QTest::keyClicks(&edit, "78");
+  EXPECT_EQ(edit.text(), "69");
   struct Case {
     QLocale locale;
     TWsSpinType type;
@@ -328,6 +341,87 @@ TEST(WsSpinEdit, DateAndTimeComeIntoTheirRangeOnLeaving) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(&edit, &out);
     EXPECT_EQ(edit.text(), c.shown) << c.typed.toStdString();
+  }
+  // The hex kind takes the integer range, and is written again on every leave.
+  TWsSpinEdit hex;
+  hex.SetSpinType(TWsSpinType::sptHex);
+  hex.SetMinValue(1);
+  hex.SetMaxValue(0x10);
+  for (const auto& [typed, shown] : {std::pair{"0xff", "0x10"}, std::pair{"0x0", "0x1"}, std::pair{"0xa", "0xA"}}) {
+    hex.setText(typed);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&hex, &out);
+    EXPECT_EQ(hex.text(), shown);
+  }
+}
+
+// With AutoFocus the mouse entering takes the focus; the label shows and hides with the edit; the version is
+// fixed; a spin button forgets a focus control that goes.
+TEST(WsSpinEdit, AutoFocusLabelVisibilityVersionAndAForgottenFocusControl) {
+  QWidget form;
+  auto* other = new QLineEdit(&form);
+  auto* edit = new TWsSpinEdit(&form);
+  edit->move(0, 40);
+  edit->SetLabelCaption("Level");
+  form.show();
+  QApplication::setActiveWindow(&form);
+  other->setFocus();
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QApplication::sendEvent(edit, &enter);
+  EXPECT_TRUE(other->hasFocus());
+  edit->SetAutoFocus(true);
+  EXPECT_TRUE(edit->AutoFocus());
+  QApplication::sendEvent(edit, &enter);
+  EXPECT_TRUE(edit->hasFocus());
+  edit->hide();
+  EXPECT_FALSE(edit->Label()->isVisible());
+  edit->show();
+  EXPECT_TRUE(edit->Label()->isVisible());
+  EXPECT_EQ(edit->Version(), "1.0.0.0");
+  EXPECT_EQ(edit->GetVersionNumber(), 0x01030000u);
+
+  TWsSpinButton pair;
+  auto* target = new QLineEdit;
+  pair.SetFocusControl(target);
+  delete target;
+  EXPECT_EQ(pair.FocusControl(), nullptr);
+}
+
+// Page keys step by the page increments of the number kinds only; IncrementHours 0 makes the hour field step
+// minutes, and Down never goes below midnight.
+TEST(WsSpinEdit, PageKeysStepNumbersByThePageIncrementAndHoursCanStepMinutes) {
+  ScopedLocale locale(QLocale::c());
+  struct Case {
+    TWsSpinType type;
+    QString start;
+    Qt::Key key;
+    QString expected;
+  };
+  const Case cases[] = {
+      {TWsSpinType::sptFloat, "1", Qt::Key_PageUp, "3.5"},
+      {TWsSpinType::sptFloat, "1", Qt::Key_PageDown, "-1.5"},
+      {TWsSpinType::sptNormal, "0", Qt::Key_PageDown, "-5"},
+      {TWsSpinType::sptHex, "0x1", Qt::Key_PageUp, "0x1"},
+      {TWsSpinType::sptTime, "9:05:00", Qt::Key_Up, "9:20:00"},
+      {TWsSpinType::sptTime, "9:05:00", Qt::Key_Down, "8:50:00"},
+      {TWsSpinType::sptTime, "0:10:00", Qt::Key_Down, "0:10:00"},
+      {TWsSpinType::sptTime, "0:10:00", Qt::Key_PageUp, "0:10:00"},
+      {TWsSpinType::sptFloat, "1", Qt::Key_Up, "1.1"},
+      {TWsSpinType::sptFloat, "1", Qt::Key_Down, "0.9"},
+      {TWsSpinType::sptNormal, "12", Qt::Key_Delete, "2"},
+      {TWsSpinType::sptHex, "0x12", Qt::Key_Delete, "0x12"},
+  };
+  for (const Case& c : cases) {
+    TWsSpinEdit edit;
+    edit.SetSpinType(c.type);
+    edit.SetIncrementPage(5);
+    edit.SetIncrementFloatPage(2.5);
+    edit.SetIncrementHours(0);
+    edit.SetIncrementMinutes(15);
+    edit.setText(c.start);
+    edit.setCursorPosition(0);
+    QTest::keyClick(&edit, c.key);
+    EXPECT_EQ(edit.text(), c.expected) << c.start.toStdString() << " key " << c.key;
   }
 }
 
