@@ -242,6 +242,17 @@ class BackgroundChild : public TWsCustomControl {
   }
 };
 
+class PlainBackgroundChild : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    DrawThemedBackground(this, painter, rect(), RgbColor(0x10, 0x20, 0x30), true);
+  }
+};
+
 TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
   StripedParent parent;
   parent.resize(100, 100);
@@ -282,6 +293,15 @@ TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
     EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << what;
   }
   SetThemeServicesEnabled(true);
+  // A control of Qt's own wants its parent's background unless it fills its own.
+  PlainBackgroundChild plain(&parent);
+  plain.setGeometry(child->geometry());
+  for (const bool fills : {false, true}) {
+    plain.setAutoFillBackground(fills);
+    QImage image(plain.size(), QImage::Format_ARGB32);
+    plain.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(image.pixelColor(5, 1), fills ? parents : QColor(Qt::red));
+  }
 }
 
 TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatWithoutResizingAndTheBackgroundMakesAllSoft) {
