@@ -30,6 +30,13 @@ TEST(WsColorTest, PlainSystemAndMarkerValues) {
   EXPECT_EQ(ToQColor(colors::None, palette).alpha(), 0);
   EXPECT_FALSE(ToQColor(colors::Default, palette).isValid());
   EXPECT_EQ(FromQColor(QColor(0x11, 0x22, 0x33)), 0x00332211u);
+  // A font with its colour is the same only when both are (the setters' "unchanged" test).
+  WsFont font, coloured, bold;
+  coloured.color = 0x000000FF;
+  bold.font.setBold(true);
+  EXPECT_TRUE(font == WsFont());
+  EXPECT_FALSE(font == coloured);
+  EXPECT_FALSE(font == bold);
 }
 
 // System colours by the platform's numbers resolve to the palette's nearest role; unknown numbers are black.
