@@ -121,8 +121,6 @@ WsColor ColorToRgb(WsColor color, const QPalette& palette) {
   return FromQColor(ToQColor(color, palette));
 }
 
-WsColor ColorToRgb(WsColor color) { return ColorToRgb(color, QApplication::palette()); }
-
 // ---- option objects
 
 void TWsPersistentProperty::Changed() {

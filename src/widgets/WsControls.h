@@ -52,7 +52,6 @@ QColor ToQColor(WsColor color);
 WsColor FromQColor(const QColor& color);
 // The plain $00BBGGRR value of a colour, system colours resolved; markers stay as they are.
 WsColor ColorToRgb(WsColor color, const QPalette& palette);
-WsColor ColorToRgb(WsColor color);
 
 // A font together with the colour its text is drawn in.
 struct WsFont {

@@ -156,12 +156,13 @@ bool TWsSpinEdit::HandleCharacter(QKeyEvent* event, QChar key) {
     event->accept();
     return true;
   }
+  // What the key event would type; the key-press event and the filter may each put another character in its place.
+  const QChar typed = key;
   if (OnKeyPress) OnKeyPress(this, key);
   if (key.isNull()) {
     event->accept();
     return true;
   }
-  const QChar typed = key;
   if (!AcceptsChar(key)) {
     Beep();
     event->accept();

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QComboBox>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QEnterEvent>
 #include <QListWidget>
 #include <QPainter>
+#include <QTest>
 #include <QToolTip>
 #include <string>
 #include <vector>
@@ -27,6 +30,41 @@ TEST(WsColorTest, PlainSystemAndMarkerValues) {
   EXPECT_EQ(ToQColor(colors::None, palette).alpha(), 0);
   EXPECT_FALSE(ToQColor(colors::Default, palette).isValid());
   EXPECT_EQ(FromQColor(QColor(0x11, 0x22, 0x33)), 0x00332211u);
+  // A font with its colour is the same only when both are (the setters' "unchanged" test).
+  WsFont font, coloured, bold;
+  coloured.color = 0x000000FF;
+  bold.font.setBold(true);
+  EXPECT_TRUE(font == WsFont());
+  EXPECT_FALSE(font == coloured);
+  EXPECT_FALSE(font == bold);
+}
+
+// System colours by the platform's numbers resolve to the palette's nearest role; unknown numbers are black.
+TEST(WsColorTest, SystemColourNumbersResolveToPaletteRoles) {
+  QPalette palette;
+  for (int role = 0; role < QPalette::NColorRoles; ++role) {
+    palette.setColor(QPalette::Active, QPalette::ColorRole(role), QColor(role, 1, 2));
+    palette.setColor(QPalette::Disabled, QPalette::ColorRole(role), QColor(role, 3, 4));
+  }
+  using R = QPalette;
+  // scroll bar, desktop, active caption, inactive caption, menu, window, frame, menu text, window text, caption
+  // text, active and inactive border, work space, highlight, highlight text, button face, shadow, grey text,
+  // button text, inactive caption text, button highlight, dark shadow, light, info text, info background,
+  // (none), hot light, gradient captions, menu highlight, menu bar
+  const int roles[] = {R::Mid,    R::Dark,      R::Highlight,  R::Midlight,    R::Window,
+                       R::Base,   R::Shadow,    R::WindowText, R::Text,        R::HighlightedText,
+                       R::Button, R::Button,    R::Dark,       R::Highlight,   R::HighlightedText,
+                       R::Button, R::Dark,      -R::Text,      R::ButtonText,  -R::Text,
+                       R::Light,  R::Shadow,    R::Midlight,   R::ToolTipText, R::ToolTipBase,
+                       -100,      R::Highlight, R::Highlight,  R::Midlight,    R::Highlight,
+                       R::Window, -100};
+  for (int index = 0; index < int(std::size(roles)); ++index) {
+    const int role = roles[index];
+    const QColor expected = role == -100 ? QColor(Qt::black)
+                            : role < 0   ? palette.color(QPalette::Disabled, QPalette::ColorRole(-role))
+                                         : palette.color(QPalette::Active, QPalette::ColorRole(role));
+    EXPECT_EQ(ToQColor(colors::SystemFlag | WsColor(index), palette), expected) << "system colour " << index;
+  }
 }
 
 struct EventLog {
@@ -149,6 +187,41 @@ TEST(WsExControlTest, ParentColourChangeReachesChildrenThatFollowIt) {
   EXPECT_EQ(notified, 1);
 }
 
+// A control that overrides none of the operations keeps Qt's handling of size, colour, children and keys.
+class PlainControl : public TWsCustomControl {
+ public:
+  using TWsCustomControl::TWsCustomControl;
+  std::vector<std::string> seen;
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { seen.push_back("resize"); }
+  void childEvent(QChildEvent* event) override {
+    if (event->added()) seen.push_back("child");
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    seen.push_back("key " + QKeySequence(event->key()).toString().toStdString());
+  }
+};
+
+TEST(WsExControlTest, PlainControlKeepsQtsHandlingOfSizeColourChildrenAndKeys) {
+  QWidget form;
+  auto* plain = new PlainControl(&form);
+  auto* next = new QLineEdit(&form);
+  plain->setFocusPolicy(Qt::StrongFocus);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  plain->setFocus();
+  plain->seen.clear();
+  plain->resize(50, 20);
+  new QWidget(plain);
+  QTest::keyClick(plain, Qt::Key_Left);
+  QTest::keyClick(plain, Qt::Key_Tab);
+  EXPECT_EQ(plain->seen, (std::vector<std::string>{"resize", "child", "key Left"}));
+  EXPECT_TRUE(next->hasFocus()) << "Tab moves on";
+  plain->SetColor(0x000000FF);
+  EXPECT_EQ(plain->palette().color(QPalette::Window), QColor(255, 0, 0));
+}
+
 // A parent whose background is a pattern, so a child showing it can be told from a plain fill.
 class StripedParent : public QWidget {
  protected:
@@ -163,11 +236,27 @@ class BackgroundChild : public TWsCustomControl {
  public:
   using TWsCustomControl::TWsCustomControl;
   WsColor fill = colors::BtnFace;
+  QRect area;                // none: the whole client rectangle
+  bool brushColour = false;  // the form that takes the painter's brush colour
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    DrawThemedBackground(this, painter, rect(), fill, true);
+    const QRect target = area.isNull() ? rect() : area;
+    if (!brushColour) return DrawThemedBackground(this, painter, target, fill, true);
+    painter.setBrush(ToQColor(fill));
+    DrawThemedBackground(this, painter, target, true);
+  }
+};
+
+class PlainBackgroundChild : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    DrawThemedBackground(this, painter, rect(), RgbColor(0x10, 0x20, 0x30), true);
   }
 };
 
@@ -184,19 +273,42 @@ TEST(WsThemesTest, ParentBackgroundOnlyWithThemesAndTheParentsColour) {
   struct Case {
     bool themes;
     WsColor fill;
+    QRect area;
+    bool brushColour;
     QColor top, bottom;
   };
-  const QColor own(0x33, 0x22, 0x11);
-  for (const Case& c : {Case{true, RgbColor(0x10, 0x20, 0x30), Qt::red, Qt::blue},
-                        Case{false, RgbColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30), QColor(0x10, 0x20, 0x30)},
-                        Case{true, 0x00112233, own, own}}) {
+  const QColor own(0x33, 0x22, 0x11), parents(0x10, 0x20, 0x30), unpainted(Qt::magenta);
+  const WsColor same = RgbColor(0x10, 0x20, 0x30);
+  const QRect whole = WholeAreaRect, part(0, 8, 30, 22);
+  for (const Case& c :
+       {Case{true, same, {}, false, Qt::red, Qt::blue}, Case{false, same, {}, false, parents, parents},
+        Case{true, 0x00112233, {}, false, own, own},
+        // the marker: the parent's whole background, nothing clipped; as a rectangle to fill, empty
+        Case{true, same, whole, false, Qt::red, Qt::blue}, Case{false, same, whole, false, unpainted, unpainted},
+        Case{true, same, part, false, unpainted, Qt::blue}, Case{false, 0x00112233, {}, true, own, own},
+        Case{true, same, {}, true, Qt::red, Qt::blue}}) {
     SetThemeServicesEnabled(c.themes);
     child->fill = c.fill;
-    const QImage image = child->grab().toImage();
-    EXPECT_EQ(image.pixelColor(5, 1), c.top) << c.themes << " " << std::hex << c.fill;
-    EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << c.themes << " " << std::hex << c.fill;
+    child->area = c.area;
+    child->brushColour = c.brushColour;
+    QImage image(child->size(), QImage::Format_ARGB32);
+    image.fill(unpainted);
+    child->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const std::string what = std::to_string(c.themes) + " " + std::to_string(c.fill) + " " +
+                             std::to_string(c.area.left()) + " " + std::to_string(c.brushColour);
+    EXPECT_EQ(image.pixelColor(5, 1), c.top) << what;
+    EXPECT_EQ(image.pixelColor(5, 10), c.bottom) << what;
   }
   SetThemeServicesEnabled(true);
+  // A control of Qt's own wants its parent's background unless it fills its own.
+  PlainBackgroundChild plain(&parent);
+  plain.setGeometry(child->geometry());
+  for (const bool fills : {false, true}) {
+    plain.setAutoFillBackground(fills);
+    QImage image(plain.size(), QImage::Format_ARGB32);
+    plain.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(image.pixelColor(5, 1), fills ? parents : QColor(Qt::red));
+  }
 }
 
 TEST(SetBevelKindTest, BoxUnderTheMouseIsFlatWithoutResizingAndTheBackgroundMakesAllSoft) {
