@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QtTest/QTest>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ TEST(WsPageListTest, AddPageTakesTheFirstFreeNameAndAppendsWithoutActivating) {
   f.list->DeletePage(7);
   f.list->DeletePage(0);
   EXPECT_EQ(f.list->GetPageCount(), 1);
+  f.list->HidePage(f.list->GetPage(0));
+  f.list->AddPage("After");
+  EXPECT_EQ(f.list->GetPage(0)->objectName(), "WsStandardPage2") << "a hidden page keeps its name taken";
 }
 
 TEST(WsPageListTest, PropagateEnableReachesEveryControlOnEveryPage) {
@@ -83,6 +87,21 @@ TEST(WsPageListTest, PropagateEnableReachesEveryControlOnEveryPage) {
   f.list->setEnabled(true);
   EXPECT_TRUE(edit->isEnabled());
   EXPECT_TRUE(box->isEnabled());
+}
+
+// Focus inside the page that goes moves to the first control of the page that comes, else to the list.
+TEST(WsPageListTest, FocusFollowsTheActivePage) {
+  PageListFixture f(3);
+  auto* first = new QLineEdit(f.pages[0]);
+  auto* second = new QLineEdit(f.pages[1]);
+  f.form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
+  first->setFocus();
+  ASSERT_TRUE(first->hasFocus());
+  f.list->SetActivePageIndex(1);
+  EXPECT_TRUE(second->hasFocus());
+  f.list->SetActivePageIndex(2);
+  EXPECT_TRUE(f.list->hasFocus());
 }
 
 // Painting runs OnBeforePaint, the default drawing with OnPaint, and OnAfterPaint; with the default drawing

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
+#include <QVBoxLayout>
 #include <QMimeData>
 #include <QtTest/QTest>
 #include <utility>
@@ -79,6 +80,9 @@ TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   QWidget notAPageList;
   f.bar.SetPageList(&notAPageList);
   EXPECT_EQ(f.bar.PageList(), p.list);
+  delete p.list;
+  EXPECT_EQ(f.bar.PageList(), nullptr) << "a freed page list leaves the bar";
+  f.Click(f.Centre(1));  // ASan reports a call to the freed list
 }
 
 TEST(WsTabBarTest, LinkCopiesTabChangesToThePageList) {
@@ -183,6 +187,8 @@ TEST(WsTabBarTest, EscapeOrLeavingTheBarForNoTakerEndsADrag) {
     test::MoveMouse(bar, from + QPoint(0, -1), Qt::LeftButton);
     test::MoveMouse(bar, to, Qt::LeftButton);
     ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]);
+    QTest::keyClick(form.windowHandle(), Qt::Key_Left);
+    ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]) << "only Escape ends it";
     if (escape) QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
     else test::MoveMouse(bar, QPoint(to.x(), 40), Qt::LeftButton);
     EXPECT_EQ(bar->MoveMarkTab(), nullptr) << escape;
@@ -243,6 +249,10 @@ TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
   EXPECT_EQ(f.bar.TabAt(f.bar.BarLimit() + 1, 15), nullptr);
 
   const QPoint right = f.bar.ScrollButtonRect(1).center();
+  test::MoveMouse(&f.bar, right);
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Hot);
+  test::MoveMouse(&f.bar, QPoint(20, 10));
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Normal);
   f.Press(right);
   EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Pressed);
   f.Release(right);
@@ -300,6 +310,16 @@ TEST(WsTabBarPainterTest, TabSizesAndFallbackPainter) {
   EXPECT_EQ(painter->TabWidth(), 0);
   painter->SetTabWidth(80);
   EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 80);
+  painter->SetTabWidth(0);
+  f.Tab(0)->SetCaption("Caption");
+  const int plain = painter->GetTabSize(f.Tab(0)).width();
+  WsFont large = painter->Font();
+  large.font.setPointSizeF(large.font.pointSizeF() * 2);
+  painter->SetSelectedFont(large);
+  EXPECT_GT(painter->GetTabSize(f.Tab(0)).width(), plain) << "the selected tab is measured in its own font";
+  f.bar.SetMargin(20);
+  EXPECT_EQ(f.bar.TabAt(19, 15), nullptr);
+  EXPECT_EQ(f.bar.TabAt(20, 15), f.Tab(0));
   delete painter;
   EXPECT_EQ(f.bar.Painter(), nullptr);
   EXPECT_NE(f.bar.CurrentPainter(), nullptr);
@@ -394,6 +414,27 @@ TEST(WsTabBarTest, InsertCopyDeleteAndLoadingWithTheLink) {
   ASSERT_EQ(copy.bar.Tabs().Count(), 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(copy.Tab(i)->Caption(), f.Tab(i)->Caption()) << i;
   EXPECT_EQ(copy.bar.SelectedTab(), copy.Tab(0));
+}
+
+// In a window's layout the bar keeps its 23 pixels and the page list needs what its largest page needs.
+TEST(WsTabBarTest, LayoutGivesTheBarItsHeightAndThePageListItsLargestPage) {
+  QWidget form;
+  auto* layout = new QVBoxLayout(&form);
+  auto* bar = new TWsTabBar;
+  auto* list = new TWsPageList;
+  new TWsStandardPage(list);
+  auto* large = new TWsStandardPage(list);
+  auto* content = new QWidget;
+  content->setMinimumSize(250, 180);
+  (new QVBoxLayout(large))->addWidget(content);
+  layout->addWidget(bar);
+  layout->addWidget(list);
+  list->Loaded();
+  form.resize(10, 10);
+  form.show();
+  EXPECT_EQ(bar->height(), 23);
+  EXPECT_GE(list->width(), 250);
+  EXPECT_GE(list->height(), 180);
 }
 
 TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChangesChangeNothing) {
