@@ -70,6 +70,11 @@ void TWsCustomPage::paintEvent(QPaintEvent* /*event*/) {
   DoAfterPaint(canvas, r);
 }
 
+bool TWsCustomPage::DoEraseBackground(QPainter& canvas, std::intptr_t /*param*/) {
+  if (ThemeServicesEnabled()) DrawThemedBackground(this, canvas, rect(), Color(), ParentBackground());
+  return true;
+}
+
 void TWsCustomPage::DoShow() {
   if (OnShow) OnShow(this);
 }
@@ -79,6 +84,8 @@ void TWsCustomPage::DoHide() {
 }
 
 void TWsCustomPage::ShowingChanged(bool showing) {
+  // What OnShow or OnHide let escape goes no further than the show or hide event: the application object
+  // hands it to its exception handler where it delivers that event.
   TWsCustomControl::ShowingChanged(showing);
   if (showing) DoShow();
   else DoHide();
@@ -257,13 +264,14 @@ void TWsCustomPageList::ShowControl(QWidget* control) {
     }
 }
 
-TWsCustomPage* TWsCustomPageList::CreatePage() { return new TWsCustomPage(); }
+TWsPageClass TWsCustomPageList::GetPageClass() const { return TWsPageClass::Of<TWsCustomPage>(); }
 
 void TWsCustomPageList::AddPage(const QString& caption) {
-  TWsCustomPage* page = CreatePage();
+  const TWsPageClass pageClass = GetPageClass();
+  TWsCustomPage* page = pageClass.create();
   page->SetCaption(caption);
   // The class name without namespace and its first letter, then the first number not yet taken in the window.
-  QString base = QString::fromLatin1(page->metaObject()->className());
+  QString base = QString::fromLatin1(pageClass.metaObject->className());
   base = base.mid(base.lastIndexOf(QLatin1Char(':')) + 1).mid(1);
   QWidget* owner = window();
   auto taken = [&](const QString& name) {
@@ -318,6 +326,6 @@ void TWsCustomPageList::BoundsChanged() {
   for (TWsCustomPage* page : pages_) page->setGeometry(rect());
 }
 
-TWsCustomPage* TWsPageList::CreatePage() { return new TWsStandardPage(); }
+TWsPageClass TWsPageList::GetPageClass() const { return TWsPageClass::Of<TWsStandardPage>(); }
 
 }  // namespace qmz

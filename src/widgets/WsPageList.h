@@ -31,6 +31,13 @@ class IPageList {
   ~IPageList() = default;
 };
 
+}  // namespace qmz
+
+// The interface's identifier, so that a tab bar finds it on any control by qobject_cast.
+Q_DECLARE_INTERFACE(qmz::IPageList, "{3D1F6A52-8C07-4B9E-A2D4-71C5E0B8F913}")
+
+namespace qmz {
+
 enum class TWsShowDesignCaption {
   sdcNone,
   sdcTopLeft,
@@ -79,6 +86,8 @@ class TWsCustomPage : public TWsCustomControl {
   virtual void DoAfterPaint(QPainter& canvas, const QRect& rect);
 
   void paintEvent(QPaintEvent* event) override;
+  // With themes, the themed background in the page's Color; without, nothing (the paint covers it).
+  bool DoEraseBackground(QPainter& canvas, std::intptr_t param) override;
   void ShowingChanged(bool showing) override;
 
  private:
@@ -96,8 +105,20 @@ class TWsStandardPage : public TWsCustomPage {
   using TWsCustomPage::TWsCustomPage;
 };
 
+// The class of a list's new pages, standing in for a class reference: the class's name and a way to make one.
+struct TWsPageClass {
+  const QMetaObject* metaObject;
+  TWsCustomPage* (*create)();
+
+  template <class Page>
+  static TWsPageClass Of() {
+    return {&Page::staticMetaObject, []() -> TWsCustomPage* { return new Page(); }};
+  }
+};
+
 class TWsCustomPageList : public TWsCustomControl, public IPageList {
   Q_OBJECT
+  Q_INTERFACES(qmz::IPageList)
 
  public:
   using ChangingEvent = std::function<void(TWsCustomPageList* sender, int pageIndex, bool& allowChange)>;
@@ -150,8 +171,8 @@ class TWsCustomPageList : public TWsCustomControl, public IPageList {
   QSize minimumSizeHint() const override;
 
  protected:
-  // The class of new pages.
-  virtual TWsCustomPage* CreatePage();
+  // The class of the pages AddPage makes.
+  virtual TWsPageClass GetPageClass() const;
   virtual void Change();
 
   void EnabledChanged() override;
@@ -179,7 +200,7 @@ class TWsPageList : public TWsCustomPageList {
   using TWsCustomPageList::TWsCustomPageList;
 
  protected:
-  TWsCustomPage* CreatePage() override;
+  TWsPageClass GetPageClass() const override;
 };
 
 }  // namespace qmz

@@ -67,12 +67,12 @@ void TWsCustomTabBar::SetHint(const QString& hint) {
   setToolTip(hint);
 }
 
-IPageList* TWsCustomTabBar::PageListInterface() const { return dynamic_cast<IPageList*>(pageList_.data()); }
+IPageList* TWsCustomTabBar::PageListInterface() const { return qobject_cast<IPageList*>(pageList_.data()); }
 
 void TWsCustomTabBar::SetPageList(QWidget* pageList) {
   if (pageList == pageList_) return;
   if (pageList) {
-    auto* pages = dynamic_cast<IPageList*>(pageList);
+    auto* pages = qobject_cast<IPageList*>(pageList);
     if (!pages) return;
     pages->SetActivePageIndex(selectedTab_ ? selectedTab_->Index() : 0);
   }
@@ -165,7 +165,8 @@ void TWsCustomTabBar::TabMoved(TWsTabBarItem* tab) {
 }
 
 void TWsCustomTabBar::TabRemoving(TWsTabBarItem* tab) {
-  // Cleared without asking anyone: a refused change must not leave a reference to a tab that is going.
+  if (tab == selectedTab_) SetSelectedTab(nullptr);
+  // Cleared even when a handler refused: a refused change must not leave a reference to a tab that is going.
   if (tab == selectedTab_) {
     selectedTab_ = nullptr;
     update();
@@ -189,6 +190,11 @@ void TWsCustomTabBar::PainterChanged() {
 }
 
 void TWsCustomTabBar::Loaded() { SetSelectedTab(FindSelectableTab(nullptr)); }
+
+void TWsCustomTabBar::EndLoad() {
+  loading_ = false;
+  Loaded();
+}
 
 // ---- layout and scrolling
 

@@ -113,6 +113,11 @@ class TWsCustomTabBar : public QWidget {
   void UpdateScrollButtons();
   // Call once the tabs are built: selects the first selectable tab unless unselected is allowed.
   void Loaded();
+  // Building the bar as a form is loaded: tabs added, moved or renamed meanwhile leave the page list alone;
+  // EndLoad ends it with Loaded.
+  void BeginLoad() { loading_ = true; }
+  void EndLoad();
+  bool Loading() const { return loading_; }
 
   QSize sizeHint() const override;
 
@@ -206,6 +211,7 @@ class TWsCustomTabBar : public QWidget {
   bool dragAccepted_ = false;
   QPoint dragStart_;
   bool destroying_ = false;
+  bool loading_ = false;
 };
 
 class TWsTabBar : public TWsCustomTabBar {

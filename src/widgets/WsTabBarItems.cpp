@@ -31,7 +31,7 @@ void TWsTabBarItem::Changed() {
 void TWsTabBarItem::SetCaption(const QString& caption) {
   if (caption_ == caption) return;
   caption_ = caption;
-  if (TWsCustomTabBar* bar = TabBar(); bar && bar->PageListTabLink())
+  if (TWsCustomTabBar* bar = TabBar(); bar && bar->PageListTabLink() && !bar->Loading())
     if (IPageList* pages = bar->PageListInterface()) pages->PageCaptionChanged(Index(), caption_);
   Changed();
 }
@@ -90,7 +90,7 @@ void TWsTabBarItem::SetIndex(int newIndex) {
   if (newIndex != oldIndex) {
     TWsCustomTabBar* bar = TabBar();
     IPageList* pages = bar ? bar->PageListInterface() : nullptr;
-    const bool linked = bar && bar->PageListTabLink() && pages;
+    const bool linked = bar && bar->PageListTabLink() && !bar->Loading() && pages;
     items.erase(items.begin() + oldIndex);
     items.insert(items.begin() + newIndex, this);
     if (linked) pages->MovePage(oldIndex, newIndex);
@@ -173,7 +173,7 @@ int TWsTabBarItems::IndexOf(const TWsTabBarItem* item) const {
 
 void TWsTabBarItems::Added(TWsTabBarItem* item) {
   if (!owner_ || owner_->destroying_) return;
-  if (owner_->PageListTabLink())
+  if (owner_->PageListTabLink() && !owner_->Loading())
     if (IPageList* pages = owner_->PageListInterface()) pages->AddPage(item->Caption());
   owner_->Changed();
 }
@@ -183,7 +183,7 @@ void TWsTabBarItems::Removing(TWsTabBarItem* item) {
   if (index < 0) return;
   if (owner_ && !owner_->destroying_) {
     owner_->TabRemoving(item);
-    if (owner_->PageListTabLink())
+    if (owner_->PageListTabLink() && !owner_->Loading())
       if (IPageList* pages = owner_->PageListInterface()) pages->DeletePage(index);
   }
   items_.erase(items_.begin() + index);

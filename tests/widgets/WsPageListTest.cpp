@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QtTest/QTest>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "widgets/WsPageList.h"
@@ -66,6 +70,9 @@ TEST(WsPageListTest, AddPageTakesTheFirstFreeNameAndAppendsWithoutActivating) {
   f.list->DeletePage(7);
   f.list->DeletePage(0);
   EXPECT_EQ(f.list->GetPageCount(), 1);
+  f.list->HidePage(f.list->GetPage(0));
+  f.list->AddPage("After");
+  EXPECT_EQ(f.list->GetPage(0)->objectName(), "WsStandardPage2") << "a hidden page keeps its name taken";
 }
 
 TEST(WsPageListTest, PropagateEnableReachesEveryControlOnEveryPage) {
@@ -80,6 +87,86 @@ TEST(WsPageListTest, PropagateEnableReachesEveryControlOnEveryPage) {
   f.list->setEnabled(true);
   EXPECT_TRUE(edit->isEnabled());
   EXPECT_TRUE(box->isEnabled());
+}
+
+// Focus inside the page that goes moves to the first control of the page that comes, else to the list.
+TEST(WsPageListTest, FocusFollowsTheActivePage) {
+  PageListFixture f(3);
+  auto* first = new QLineEdit(f.pages[0]);
+  auto* second = new QLineEdit(f.pages[1]);
+  f.form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
+  first->setFocus();
+  ASSERT_TRUE(first->hasFocus());
+  f.list->SetActivePageIndex(1);
+  EXPECT_TRUE(second->hasFocus());
+  f.list->SetActivePageIndex(2);
+  EXPECT_TRUE(f.list->hasFocus());
+}
+
+// Painting runs OnBeforePaint, the default drawing with OnPaint, and OnAfterPaint; with the default drawing
+// turned off, erasing the background still shows the page's colour.
+TEST(WsPageListTest, PaintEventsAndTheBackgroundWithoutTheDefaultDrawing) {
+  PageListFixture f(1);
+  TWsCustomPage* page = f.pages[0];
+  page->SetColor(RgbColor(0, 128, 0));
+  std::vector<std::string> log;
+  bool defaultDraw = true;
+  page->OnBeforePaint = [&](TWsCustomPage*, QPainter&, const QRect& rect, bool& draw) {
+    log.push_back("before " + std::to_string(rect.width()));
+    draw = defaultDraw;
+  };
+  page->OnPaint = [&](TWsCustomPage*, QPainter& canvas, const QRect&) {
+    log.push_back("paint");
+    canvas.fillRect(0, 0, 10, 10, Qt::red);
+  };
+  page->OnAfterPaint = [&](TWsCustomPage*, QPainter&, const QRect&) { log.push_back("after"); };
+  QImage image = page->grab().toImage();
+  EXPECT_EQ(log, (std::vector<std::string>{"before 300", "paint", "after"}));
+  EXPECT_EQ(image.pixelColor(5, 5).name().toStdString(), "#ff0000");
+  EXPECT_EQ(image.pixelColor(50, 50).name().toStdString(), "#008000");
+  defaultDraw = false;
+  log.clear();
+  image = page->grab().toImage();
+  EXPECT_EQ(log, (std::vector<std::string>{"before 300", "after"}));
+  EXPECT_EQ(image.pixelColor(5, 5).name().toStdString(), "#008000");
+  EXPECT_EQ(image.pixelColor(50, 50).name().toStdString(), "#008000");
+}
+
+TEST(WsPageListTest, ShowAndHideFollowTheActivePage) {
+  PageListFixture f(2);
+  std::vector<std::string> log;
+  for (int i = 0; i < 2; ++i) {
+    f.pages[i]->OnShow = [&log, i](QWidget*) { log.push_back("show " + std::to_string(i)); };
+    f.pages[i]->OnHide = [&log, i](QWidget*) { log.push_back("hide " + std::to_string(i)); };
+  }
+  f.form.show();
+  f.list->SetActivePageIndex(1);
+  f.form.hide();
+  EXPECT_EQ(log, (std::vector<std::string>{"show 0", "show 1", "hide 0", "hide 1"}));
+}
+
+// PageIndex moves a page inside its list (only to an index in range) and is remembered while it is hidden;
+// a list of the base class makes base pages named after their class.
+TEST(WsPageListTest, PageIndexMovesThePageAndTheBaseListMakesBasePages) {
+  PageListFixture f(3);
+  f.pages[2]->SetPageIndex(0);
+  EXPECT_EQ(f.list->GetPage(0), f.pages[2]);
+  EXPECT_EQ(f.pages[0]->PageIndex(), 1);
+  f.pages[2]->SetPageIndex(3);
+  EXPECT_EQ(f.pages[2]->PageIndex(), 0);
+  EXPECT_EQ(f.list->ActivePage(), f.pages[0]) << "moving activates nothing";
+  f.list->HidePage(f.pages[1]);
+  f.pages[1]->SetPageIndex(0);
+  f.list->ShowPage(f.pages[1], -1);
+  EXPECT_EQ(f.list->GetPage(0), f.pages[1]);
+
+  auto* base = new TWsCustomPageList(&f.form);
+  base->AddPage("Plain");
+  ASSERT_EQ(base->GetPageCount(), 1);
+  EXPECT_STREQ(base->GetPage(0)->metaObject()->className(), "qmz::TWsCustomPage");
+  EXPECT_EQ(base->GetPage(0)->objectName(), "WsCustomPage1");
+  EXPECT_EQ(base->GetPageCaption(0), "Plain");
 }
 
 // Asked to show a control on a hidden page, the list makes that page active, and so does a list further out.

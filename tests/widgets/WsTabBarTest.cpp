@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QMenu>
+#include <QVBoxLayout>
 #include <QMimeData>
 #include <QtTest/QTest>
 #include <utility>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "util/MouseMove.h"
+#include "widgets/WsTabBarFixture.h"
 #include "widgets/WsPageListFixture.h"
 #include "widgets/WsPageList.h"
 #include "widgets/WsTabBar.h"
@@ -16,32 +19,7 @@
 namespace qmz {
 namespace {
 
-// A shown bar with n tabs "Tab 0" .. "Tab n-1".
-struct BarFixture {
-  std::vector<std::string> log;  // outlives the bar, whose handlers write into it
-  TWsTabBar bar;
-
-  explicit BarFixture(int n, int width = 600) {
-    bar.resize(width, 23);
-    for (int i = 0; i < n; ++i) bar.Tabs().Add(QString("Tab %1").arg(i));
-    bar.show();
-  }
-  TWsTabBarItem* Tab(int i) { return bar.Tabs()[i]; }
-  QPoint Centre(int i) { return Tab(i)->GetDisplayRect().center(); }
-  QPoint CloseCentre(int i) { return bar.CurrentPainter()->GetCloseRect(Tab(i), Tab(i)->GetDisplayRect()).center(); }
-  void Press(QPoint p) { QTest::mousePress(&bar, Qt::LeftButton, Qt::NoModifier, p); }
-  void Release(QPoint p) { QTest::mouseRelease(&bar, Qt::LeftButton, Qt::NoModifier, p); }
-  void Click(QPoint p) { QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier, p); }
-  void DragTo(QPoint p) { test::MoveMouse(&bar, p, Qt::LeftButton); }
-  void LogEvents() {
-    bar.OnTabSelected = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
-      log.push_back("selected " + (item ? item->Caption().toStdString() : std::string("none")));
-    };
-    bar.OnTabMoved = [this](TWsCustomTabBar*, TWsTabBarItem* item) {
-      log.push_back("moved " + item->Caption().toStdString());
-    };
-  }
-};
+using test::BarFixture;
 
 TEST(WsTabBarTest, SelectionWithAndWithoutUnselectedAndNoneWhenEveryTabIsDisabled) {
   for (bool allowUnselected : {false, true}) {
@@ -102,6 +80,9 @@ TEST(WsTabBarTest, PageListFollowsTheSelectedTab) {
   QWidget notAPageList;
   f.bar.SetPageList(&notAPageList);
   EXPECT_EQ(f.bar.PageList(), p.list);
+  delete p.list;
+  EXPECT_EQ(f.bar.PageList(), nullptr) << "a freed page list leaves the bar";
+  f.Click(f.Centre(1));  // ASan reports a call to the freed list
 }
 
 TEST(WsTabBarTest, LinkCopiesTabChangesToThePageList) {
@@ -206,6 +187,8 @@ TEST(WsTabBarTest, EscapeOrLeavingTheBarForNoTakerEndsADrag) {
     test::MoveMouse(bar, from + QPoint(0, -1), Qt::LeftButton);
     test::MoveMouse(bar, to, Qt::LeftButton);
     ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]);
+    QTest::keyClick(form.windowHandle(), Qt::Key_Left);
+    ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]) << "only Escape ends it";
     if (escape) QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
     else test::MoveMouse(bar, QPoint(to.x(), 40), Qt::LeftButton);
     EXPECT_EQ(bar->MoveMarkTab(), nullptr) << escape;
@@ -222,10 +205,12 @@ TEST(WsTabBarTest, EscapeOrLeavingTheBarForNoTakerEndsADrag) {
 TEST(WsTabBarTest, DragsFromElsewhereGoToTheDragEvents) {
   BarFixture f(3);
   QMimeData data;
-  auto over = [&](QPoint at) {
+  auto over = [&](QPoint at, bool entering = false) {
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    static_cast<QObject&>(f.bar).event(&move);
-    return move.isAccepted();
+    QDragMoveEvent& event = entering ? enter : move;
+    static_cast<QObject&>(f.bar).event(&event);
+    return event.isAccepted();
   };
   EXPECT_FALSE(over(f.Centre(1))) << "nobody takes it";
   std::vector<std::string> seen;
@@ -234,13 +219,26 @@ TEST(WsTabBarTest, DragsFromElsewhereGoToTheDragEvents) {
     accept = x < 100;
   };
   f.bar.OnDragDrop = [&](TWsCustomTabBar*, QObject*, int x, int) { seen.push_back("drop " + std::to_string(x)); };
-  EXPECT_TRUE(over(QPoint(50, 10)));
+  EXPECT_TRUE(over(QPoint(50, 10), true));
   EXPECT_FALSE(over(QPoint(150, 10)));
   EXPECT_EQ(f.bar.MoveMarkTab(), nullptr) << "only the bar's own tab shows the marker";
   QDropEvent drop(QPointF(50, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   static_cast<QObject&>(f.bar).event(&drop);
   EXPECT_EQ(seen, (std::vector<std::string>{"over 50", "over 150", "drop 50"}));
   EXPECT_EQ(f.Tab(0)->Caption(), "Tab 0");
+
+  // A drag leaving the bar takes a shown marker away.
+  f.bar.OnDragOver = nullptr;
+  f.bar.SetAllowTabMoving(true);
+  f.Click(f.Centre(2));
+  f.Press(f.Centre(2));
+  f.DragTo(f.Centre(2) + QPoint(0, -1));
+  f.DragTo(f.Centre(0));
+  ASSERT_EQ(f.bar.MoveMarkTab(), f.Tab(0));
+  QDragLeaveEvent leave;
+  static_cast<QObject&>(f.bar).event(&leave);
+  EXPECT_EQ(f.bar.MoveMarkTab(), nullptr);
+  f.Release(f.Centre(0));
 }
 
 TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
@@ -251,6 +249,10 @@ TEST(WsTabBarTest, ScrollButtonsAppearWhenTheTabsDoNotFit) {
   EXPECT_EQ(f.bar.TabAt(f.bar.BarLimit() + 1, 15), nullptr);
 
   const QPoint right = f.bar.ScrollButtonRect(1).center();
+  test::MoveMouse(&f.bar, right);
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Hot);
+  test::MoveMouse(&f.bar, QPoint(20, 10));
+  EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Normal);
   f.Press(right);
   EXPECT_EQ(f.bar.ScrollButtonStateOf(1), ScrollButtonState::Pressed);
   f.Release(right);
@@ -308,6 +310,16 @@ TEST(WsTabBarPainterTest, TabSizesAndFallbackPainter) {
   EXPECT_EQ(painter->TabWidth(), 0);
   painter->SetTabWidth(80);
   EXPECT_EQ(painter->GetTabSize(f.Tab(0)).width(), 80);
+  painter->SetTabWidth(0);
+  f.Tab(0)->SetCaption("Caption");
+  const int plain = painter->GetTabSize(f.Tab(0)).width();
+  WsFont large = painter->Font();
+  large.font.setPointSizeF(large.font.pointSizeF() * 2);
+  painter->SetSelectedFont(large);
+  EXPECT_GT(painter->GetTabSize(f.Tab(0)).width(), plain) << "the selected tab is measured in its own font";
+  f.bar.SetMargin(20);
+  EXPECT_EQ(f.bar.TabAt(19, 15), nullptr);
+  EXPECT_EQ(f.bar.TabAt(20, 15), f.Tab(0));
   delete painter;
   EXPECT_EQ(f.bar.Painter(), nullptr);
   EXPECT_NE(f.bar.CurrentPainter(), nullptr);
@@ -342,6 +354,87 @@ TEST(WsTabBarTest, AssignCopiesTheProgramsOwnValuesAndTellsTheBar) {
   EXPECT_EQ(target->Data2(), 0x7FFFFFFF);
   EXPECT_EQ(target->DataText(), "kept");
   EXPECT_EQ(to.bar.SelectedTab(), nullptr) << "the disabled copy lost the selection";
+}
+
+TEST(WsTabBarTest, RightClickSelectsTheTabAndPopsUpItsMenuUnlessTheBarHasOne) {
+  BarFixture f(3);
+  QMenu tabMenu, barMenu;
+  f.Tab(2)->SetPopupMenu(&tabMenu);
+  auto rightClick = [&f](int tab) { QTest::mouseClick(&f.bar, Qt::RightButton, Qt::NoModifier, f.Centre(tab)); };
+  rightClick(2);
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(2));
+  EXPECT_TRUE(tabMenu.isVisible());
+  tabMenu.hide();
+  f.bar.SetRightClickSelect(false);
+  rightClick(1);
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(2));
+  f.bar.SetRightClickSelect(true);
+  f.bar.SetPopupMenu(&barMenu);
+  rightClick(1);
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(2)) << "the bar's own menu takes the right click";
+  EXPECT_TRUE(barMenu.isVisible());
+  barMenu.hide();
+  auto* freed = new QMenu;
+  f.Tab(1)->SetPopupMenu(freed);
+  EXPECT_EQ(f.Tab(1)->PopupMenu(), freed);
+  delete freed;
+  EXPECT_EQ(f.Tab(1)->PopupMenu(), nullptr);
+}
+
+// Inserting, copying and deleting tabs keep the linked page list in step; while the bar is being loaded the
+// page list is left alone, and the end of loading selects the first tab.
+TEST(WsTabBarTest, InsertCopyDeleteAndLoadingWithTheLink) {
+  BarFixture f(2);
+  PageListFixture p(2);
+  f.LogEvents();
+  f.bar.SetPageList(p.list);
+  f.bar.SetPageListTabLink(true);
+  TWsTabBarItem* inserted = f.bar.Tabs().Insert(1);
+  inserted->SetCaption("Inserted");
+  EXPECT_EQ(f.Tab(1), inserted);
+  EXPECT_EQ(p.list->GetPageCount(), 3);
+  EXPECT_EQ(p.list->GetPageCaption(1), "Inserted");
+  f.log.clear();
+  delete f.Tab(0);
+  EXPECT_EQ(f.log, std::vector<std::string>{"selected Inserted"}) << "hidden first, it hands the selection on";
+  EXPECT_EQ(p.list->GetPageCaption(0), "Inserted");
+
+  f.bar.BeginLoad();
+  f.bar.Tabs().Add("Loaded");
+  f.Tab(2)->SetIndex(0);
+  f.Tab(1)->SetCaption("Renamed");
+  EXPECT_EQ(p.list->GetPageCount(), 2);
+  EXPECT_EQ(p.list->GetPageCaption(0), "Inserted");
+  f.bar.EndLoad();
+  EXPECT_FALSE(f.bar.Loading());
+  EXPECT_EQ(f.bar.SelectedTab(), f.Tab(0));
+
+  BarFixture copy(1);
+  copy.bar.SetTabs(f.bar.Tabs());
+  ASSERT_EQ(copy.bar.Tabs().Count(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(copy.Tab(i)->Caption(), f.Tab(i)->Caption()) << i;
+  EXPECT_EQ(copy.bar.SelectedTab(), copy.Tab(0));
+}
+
+// In a window's layout the bar keeps its 23 pixels and the page list needs what its largest page needs.
+TEST(WsTabBarTest, LayoutGivesTheBarItsHeightAndThePageListItsLargestPage) {
+  QWidget form;
+  auto* layout = new QVBoxLayout(&form);
+  auto* bar = new TWsTabBar;
+  auto* list = new TWsPageList;
+  new TWsStandardPage(list);
+  auto* large = new TWsStandardPage(list);
+  auto* content = new QWidget;
+  content->setMinimumSize(250, 180);
+  (new QVBoxLayout(large))->addWidget(content);
+  layout->addWidget(bar);
+  layout->addWidget(list);
+  list->Loaded();
+  form.resize(10, 10);
+  form.show();
+  EXPECT_EQ(bar->height(), 23);
+  EXPECT_GE(list->width(), 250);
+  EXPECT_GE(list->height(), 180);
 }
 
 TEST(WsPageListTest, LoadedActivatesTheFirstPageOutOfRangeIndexesAndRefusedChangesChangeNothing) {
