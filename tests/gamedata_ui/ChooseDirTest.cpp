@@ -15,6 +15,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "gamedata/uformChooseDir.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
+#include "platform/ExePath.h"
 #include "platform/GamePath.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
@@ -92,6 +93,7 @@ TEST_F(ChooseDir, FixedRowsComeFromTheRegistryAndTheModFolderAndStayOutOfTheFile
     EXPECT_FALSE(GetGameInstallDir().empty());
     EXPECT_FALSE(d.Timer1->isActive());  // no default: the dialog waits
   }
+  EXPECT_EQ(TformChooseDir(nullptr).SettingsFile(), platform::ExecutableFolder() + "QMZ.ini");
   test::WriteWholeFile(settings,
                        "[MAIN]\nPathNum=2\nDefault=-1\n[Path]\nPath_0=/games/a\nPath_1=/games/b\n"
                        "[Name]\nName_0=Starvagant Folder\nName_1=Mod B\n[Other]\nKeep=1\n");
@@ -282,6 +284,11 @@ TEST_F(ChooseDir, ARowWithoutAFolderCannotBeUsedAndEscapeClosesNothing) {
                        "Name_1=B\n");
   TformChooseDir d(nullptr, settings);
   d.show();
+  // Shown, the grid has the focus, so Enter acts on the list at once.
+  EXPECT_EQ(d.focusWidget(), d.sgPath);
+  d.btAbort->setFocus();
+  d.FormShow();
+  EXPECT_EQ(d.focusWidget(), d.sgPath);
   ASSERT_EQ(Cell(d, 1, 0), "not Found");
   for (int row : {0, 1}) {
     d.sgPath->SetSelectedRow(row);
