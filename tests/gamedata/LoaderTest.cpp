@@ -221,6 +221,15 @@ TEST_F(LoaderTest, AStopInsideEachParserLoopKeepsWhatWasReadAndEndsTheLoadQuietl
   }
 }
 
+// The two OK boxes without a path: a first line, a blank line, the lines on a failed installation, LF CR.
+TEST(LoaderTexts, TheListBoxesEndWithTheFailedInstallationLines) {
+  const std::string lines =
+      "This could possibly come from a failed Starvagant installation or\n\ra broken mod. Please try to de- and "
+      "reactivate the current mod\n\r(if one is installed) or reinstall Starvagant\n\r";
+  EXPECT_EQ(TSvData::ResourceListText(), "The list of resource files couldnt be read !\n\r\r" + lines);
+  EXPECT_EQ(TSvData::DataFilesText(), "The list of data files couldnt be retrieved or joined\n\r\r" + lines);
+}
+
 // The user of the benchmarks and fuzzers: one folder, No to every question, never a stop.
 TEST_F(LoaderTest, AFixedInstallationUserLoadsItsFolderOrNothing) {
   const auto& m = Generate("small");
