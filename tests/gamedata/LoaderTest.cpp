@@ -196,6 +196,11 @@ TEST_F(LoaderTest, AStopInsideEachParserLoopKeepsWhatWasReadAndEndsTheLoadQuietl
        }},
       {"[TSvData.parseGoods()]", jlBegin, 2, "TSvData.parseGoods()] - Passed: False", "[TSvData.parseMarkets()]",
        [&](const TSvData& d) { EXPECT_LE(d.aGood.size(), 2u); }},
+      {"[TSvData.parseMarkets()]", jlBegin, 1, "[TSvData.parseMarkets()] - Passed: False", nullptr,
+       [&](const TSvData& d) {
+    EXPECT_FALSE(d.aMarket.HasDefaults(1));  // stopped before the first base
+    EXPECT_FLOAT_EQ(d.aMarket[1][1].PriceFactor, 0.0f);
+       }},
       {"[TSvData.parseMarkets()]", jlBegin, 2, "[TSvData.parseMarkets()] - Passed: False", nullptr,
        [&](const TSvData& d) {
     ASSERT_EQ(d.aMarket.size(), d.aBase.size());
