@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 
 #include "gamedata/uSVIni.h"
 #include "util/TempDir.h"
@@ -20,6 +21,10 @@ TEST(StringHash, TheLastAddWinsThroughGrowthAndComparisonIsExact) {
   EXPECT_EQ(hash.ValueOf("K0"), 900);
   EXPECT_EQ(hash.ValueOf("K299"), 899);
   EXPECT_EQ(hash.ValueOf("k0"), -1);
+  const TStringHash::Item* item = hash.Find("K1");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(std::tie(item->Key, item->Value), std::make_tuple(std::string("K1"), 901));
+  EXPECT_EQ(hash.Find("k1"), nullptr);
   hash.Clear();
   EXPECT_EQ(hash.ValueOf("K0"), -1);
 }
