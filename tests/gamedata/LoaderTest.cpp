@@ -241,6 +241,9 @@ TEST_F(LoaderTest, AFixedInstallationUserLoadsItsFolderOrNothing) {
   FixedInstallationUser fixed(m.installDir.string());
   ExpectManifestCounts(TSvData(journal.get(), 0, 0, fixed), m);
   EXPECT_FALSE(fixed.choseDefault());
+  FixedInstallationUser noGame(dir.Str());  // no main INI there: the warning goes nowhere, the load fails
+  EXPECT_FALSE(TSvData(journal.get(), 0, 0, noGame).DataValid);
+  EXPECT_TRUE(test::HasLine(*journal, "Starvagant.ini not existant", jlError));
   FixedInstallationUser none("");
   EXPECT_FALSE(TSvData(journal.get(), 0, 0, none).DataValid);
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant is not installed", jlError));
