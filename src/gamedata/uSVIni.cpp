@@ -105,8 +105,8 @@ void TSvIniFile::Spend(std::size_t cost) {
 
 void TSvIniFile::LoadFromBuffer(std::string_view Data) {
   // Decoded lines are parsed as they are made, as SetStrings would parse the list of them. A damaged
-  // binary file keeps what was decoded before the damage: its bytes are no INI text, and reading them as
-  // text would only yield garbage sections.
+  // binary file keeps the sections decoded before the damage instead of being read again as text: its
+  // bytes are no INI text, and reading them as text would lose every section and yield garbage ones.
   Clear();
   bool first = true;
   // The decoder tells each section's room first: the section's first line gets room for its lines at once,

@@ -66,9 +66,14 @@ void TStringHash::Add(std::string_view Key, int Value) {
   items_.push_back({std::string(Key), Value});
 }
 
+const TStringHash::Item* TStringHash::Find(std::string_view Key) const {
+  const int i = chains_.Find(KeyedHash(Key), [&](int item) { return items_[std::size_t(item)].Key == Key; });
+  return i < 0 ? nullptr : &items_[std::size_t(i)];
+}
+
 int TStringHash::ValueOf(std::string_view Key) const {
-  const int i = chains_.Find(KeyedHash(Key), [&](int item) { return items_[std::size_t(item)].key == Key; });
-  return i < 0 ? -1 : items_[std::size_t(i)].value;
+  const Item* item = Find(Key);
+  return item != nullptr ? item->Value : -1;
 }
 
 void TStringHash::Clear() {

@@ -61,11 +61,18 @@ class HashChains {
 // new items go to the head of their chain.
 class TStringHash : public TObject {
  public:
+  struct Item {
+    std::string Key;
+    int Value;
+  };
+
   explicit TStringHash(int Size = 256);
   ~TStringHash() override = default;
 
   void Add(std::string_view Key, int Value);
-  // The value of the last Add of Key (exact comparison), or -1.
+  // The item of the last Add of Key (exact comparison), or nullptr. Valid until the next Add or Clear.
+  const Item* Find(std::string_view Key) const;
+  // The value of the last Add of Key, or -1.
   int ValueOf(std::string_view Key) const;
   void Clear();
   int Count() const { return chains_.Count(); }
@@ -75,11 +82,6 @@ class TStringHash : public TObject {
   virtual std::uint32_t HashOf(std::string_view Key) const;
 
  private:
-  struct Item {
-    std::string key;
-    int value;
-  };
-
   HashChains chains_;        // of the items' numbers
   std::vector<Item> items_;  // in the order they were added
 };

@@ -26,6 +26,9 @@ bool Expect(std::string_view& text, char c) {
   return true;
 }
 
+// Dates, times and numbers are kept in one fixed form ("yyyy-mm-dd", "hh:nn:ss", '.' as the decimal mark),
+// not in the user's locale: a settings file written under one locale must read back under any other, and
+// a value the locale could not parse would silently fall back to its default.
 bool ParseDate(std::string_view& text, platform::LocalDateTime& t) {
   return ReadField(text, 4, t.Year) && Expect(text, '-') && ReadField(text, 2, t.Month) && Expect(text, '-') &&
          ReadField(text, 2, t.Day) && t.Month >= 1 && t.Month <= 12 && t.Day >= 1 && t.Day <= 31;
@@ -102,6 +105,7 @@ void TCustomIniFile::WriteDateTime(const std::string& Section, const std::string
   WriteString(Section, Ident, platform::FormatTimeStamp(platform::FromDateTime(Value)));
 }
 
+// '.' whatever the locale, as ReadFloat reads it.
 void TCustomIniFile::WriteFloat(const std::string& Section, const std::string& Ident, double Value) {
   WriteString(Section, Ident, Format("%g", Value));
 }

@@ -216,6 +216,9 @@ class TSvData : public SvModel {
     if (Journal) JournalLine(Format(format, args...), level);
   }
 
+  // The string tables of the resource libraries, read once per model and kept, instead of loading a library
+  // for every lookup: a load looks up thousands of names and info texts. Nothing stays locked meanwhile,
+  // the files are read whole and closed.
   platform::KeyedHashMap<std::string> resourceFiles_;               // GameFileKey by lower-case game path
   platform::KeyedHashMap<platform::PeStringTable> resourceTables_;  // by GameFileKey
   std::int64_t lastItemPost_ = 0;  // steady-clock microseconds of the last per-item post

@@ -16,7 +16,9 @@ const TMarketCell kZeroCell{};
 
 }  // namespace
 
-const TMarketCell& TMarketMatrix::Row::operator[](std::size_t good) const {
+std::size_t TMarketRow::size() const { return m_ != nullptr ? m_->RowLength() : 0; }
+
+const TMarketCell& TMarketRow::operator[](std::size_t good) const {
   if (m_ == nullptr || good == 0 || good >= m_->RowLength() || !m_->HasDefaults(base_)) return kZeroCell;
   const auto it = std::lower_bound(written_.begin(), written_.end(), good, GoodBefore);
   if (it != written_.end() && it->Good == good) return it->Cell;

@@ -164,31 +164,34 @@ struct TMarketEntry {
   TMarketCell Cell;
 };
 
-// The market, indexed [base][good] with the indices of aBase and aGood: aMarket[b][g] reads a cell (a
-// reference that stays valid while the market is not written). Only the cells market lines wrote are
-// stored, per base in good-index order; every other cell reads as the default (not sold, factor 1.0, the
-// good's price, reputation -1.0, level 0.0) for a real base x good, all 0 for row 0, column 0 and for
-// bases that never got their defaults (those after a stopped load). A large modification names about
-// 100,000 of its 7,000,000 cells.
+class TMarketMatrix;
+
+// One base's cells of the market, indexed by good, read-only: a view that lives as long as the matrix is
+// not changed. A good beyond the row reads as a zero cell.
+class TMarketRow {
+ public:
+  std::size_t size() const;
+  const TMarketCell& operator[](std::size_t good) const;
+  // The written cells of this base, in good-index order.
+  std::span<const TMarketEntry> Written() const { return written_; }
+
+ private:
+  friend class TMarketMatrix;
+  TMarketRow(const TMarketMatrix* m, std::size_t base, std::span<const TMarketEntry> written)
+      : m_(m), base_(base), written_(written) {}
+  const TMarketMatrix* m_;
+  std::size_t base_;
+  std::span<const TMarketEntry> written_;
+};
+
+// The market, indexed [base][good] with the indices of aBase and aGood: aMarket[b] is the base's
+// TMarketRow, aMarket[b][g] reads a cell (a reference that stays valid while the market is not written).
+// Only the cells market lines wrote are stored, per base in good-index order; every other cell reads as
+// the default (not sold, factor 1.0, the good's price, reputation -1.0, level 0.0) for a real base x good,
+// all 0 for row 0, column 0 and for bases that never got their defaults (those after a stopped load). A
+// large modification names about 100,000 of its 7,000,000 cells: a full matrix of rows would hold them all.
 class TMarketMatrix {
  public:
-  // One base's cells, read-only; a view that lives as long as the matrix is not changed.
-  class Row {
-   public:
-    std::size_t size() const { return m_ != nullptr ? m_->RowLength() : 0; }
-    const TMarketCell& operator[](std::size_t good) const;
-    // The written cells of this base, in good-index order.
-    std::span<const TMarketEntry> Written() const { return written_; }
-
-   private:
-    friend class TMarketMatrix;
-    Row(const TMarketMatrix* m, std::size_t base, std::span<const TMarketEntry> written)
-        : m_(m), base_(base), written_(written) {}
-    const TMarketMatrix* m_;
-    std::size_t base_;
-    std::span<const TMarketEntry> written_;
-  };
-
   // Sizes the market to rows bases and to the goods of goods (their prices make the defaults): every
   // cell 0, no base with defaults yet.
   void Reset(std::size_t rows, const TGoodArr& goods);
@@ -204,7 +207,7 @@ class TMarketMatrix {
   bool empty() const { return rows_ == 0; }
   std::size_t RowLength() const { return defaults_.size(); }  // cells per row (goods)
   // A base beyond the market reads as a row of zero cells.
-  Row operator[](std::size_t base) const { return Row(this, base, WrittenCells(base)); }
+  TMarketRow operator[](std::size_t base) const { return TMarketRow(this, base, WrittenCells(base)); }
   // The cells market lines wrote for a base, in good-index order: what a route search walks instead of
   // every good. Empty for a base beyond the market.
   std::span<const TMarketEntry> WrittenCells(std::size_t base) const;

@@ -333,6 +333,8 @@ bool TSvData::takeFaction(int s, const SystemFileFacts& file) {
     JournalFmt("Faction \"%s\" not found {parseUniverse()} aSystem[ %d ].IniFile: %s ", jlError, lf, s,
                sys.IniFile.str());
 
+  // A system file without objects places no base; the other systems still place theirs, rather than one
+  // empty file ending the whole universe.
   if (!file.objects) {
     JournalFmt("System file without objects: %s", jlWarning, sys.IniFile.str());
     return false;
@@ -363,6 +365,7 @@ void TSvData::placeBases(int s, const TGoodArr& work, const TSvIniFile& ini, int
       if (f >= 0) {
         placed.faction = std::uint32_t(f);
       } else {
+        // A misspelt owner costs that base its owner only, not the universe: the base stays, owned by none.
         JournalFmt("Base %s: reputation \"%s\" names no faction, owner left empty", jlError, placed.nickname.str(),
                    reputation);
       }

@@ -34,7 +34,9 @@ namespace {
 
 constexpr const char* kGameRowTitle = "Starvagant Folder";
 constexpr const char* kModRowTitle = "Orvane62 Mod";
-// The game row's folder text when the registry names no installation: shown, never a folder.
+// The game row's folder text when the registry names no installation: shown, but refused by "Use this one"
+// and by the default's confirmation (HasFolder) instead of being handed to the loader as a folder, where
+// it could only fail to load after the chooser has gone.
 constexpr const char* kNotFound = "not Found";
 // Where the default entry's folder is kept beside "Default", so the default still names the same
 // installation when the fixed rows above it come or go.
@@ -105,7 +107,9 @@ void TformChooseDir::BuildControls() {
   folder.SetName("Folder");
   folder.SetReadOnly(true);
   folder.SetWidth(356);
-  // Marks the fixed rows, so they are told apart by what they are, not by their title.
+  // A hidden column marks the fixed rows (game folder, Orvane62), so the save skips them by what they
+  // are, not by their title: a user's entry titled "Starvagant Folder" is kept instead of being lost at
+  // the next save.
   TWsGridColumn& fixed = sgPath->Columns().Add();
   fixed.SetName("Fixed");
   fixed.SetVisible(false);
@@ -151,12 +155,12 @@ void TformChooseDir::BuildControls() {
   layout->addLayout(middle, 1);
   layout->addLayout(bottom);
 
-  connect(btOk, &QPushButton::clicked, this, [this] { btOkClick(); });
-  connect(btAbort, &QPushButton::clicked, this, [this] { btAbortClick(); });
-  connect(btAdd, &QPushButton::clicked, this, [this] { btAddClick(); });
-  connect(btDel, &QPushButton::clicked, this, [this] { btDelClick(); });
-  connect(btDefault, &QPushButton::clicked, this, [this] { btDefaultClick(); });
-  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  connect(btOk, &QPushButton::clicked, this, &TformChooseDir::btOkClick);
+  connect(btAbort, &QPushButton::clicked, this, &TformChooseDir::btAbortClick);
+  connect(btAdd, &QPushButton::clicked, this, &TformChooseDir::btAddClick);
+  connect(btDel, &QPushButton::clicked, this, &TformChooseDir::btDelClick);
+  connect(btDefault, &QPushButton::clicked, this, &TformChooseDir::btDefaultClick);
+  connect(Timer1, &QTimer::timeout, this, &TformChooseDir::Timer1Timer);
 
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 }
@@ -218,9 +222,11 @@ void TformChooseDir::FormCreate() {
   if (confirmDefault_ && HasFolder(row)) Timer1->start();
 }
 
+void TformChooseDir::FormShow() { sgPath->setFocus(); }
+
 void TformChooseDir::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  sgPath->setFocus();
+  FormShow();
 }
 
 void TformChooseDir::keyPressEvent(QKeyEvent* event) {

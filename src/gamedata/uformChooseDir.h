@@ -51,6 +51,8 @@ class TformChooseDir : public QDialog {
   QTimer* Timer1 = nullptr;
 
   void FormCreate();
+  // Shown: the grid takes the input focus, so Enter and the arrow keys act on the list at once.
+  void FormShow();
   void btOkClick();
   void btAbortClick();
   void sgPathKeyPress(QKeyEvent* event);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 
 #include "gamedata/uSVIni.h"
 #include "util/TempDir.h"
@@ -20,6 +21,10 @@ TEST(StringHash, TheLastAddWinsThroughGrowthAndComparisonIsExact) {
   EXPECT_EQ(hash.ValueOf("K0"), 900);
   EXPECT_EQ(hash.ValueOf("K299"), 899);
   EXPECT_EQ(hash.ValueOf("k0"), -1);
+  const TStringHash::Item* item = hash.Find("K1");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(std::tie(item->Key, item->Value), std::make_tuple(std::string("K1"), 901));
+  EXPECT_EQ(hash.Find("k1"), nullptr);
   hash.Clear();
   EXPECT_EQ(hash.ValueOf("K0"), -1);
 }
@@ -180,6 +185,16 @@ TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   ini.ReadSectionValues("MAIN", &list);
   EXPECT_EQ(list.CommaText(), "PathNum=2,Default=1");
   EXPECT_EQ(ini.ReadInteger("MAIN", "PathNum", 0), 2);
+  // Section and key names replace what the list held.
+  ini.ReadSections(&list);
+  EXPECT_EQ(list.CommaText(), "MAIN,Path");
+  ini.ReadSection("MAIN", &list);
+  EXPECT_EQ(list.CommaText(), "PathNum,Default");
+  ini.ReadSection("absent", &list);
+  EXPECT_EQ(list.Count(), 0);
+  WriteWholeFile(file, "[MAIN]\nPathNum=2\nDefault=1\n[Path]\nPath_1=C:\\A\nlong=" + std::string(3000, 'x') + "\n");
+  EXPECT_EQ(ini.ReadString("Path", "long", "").size(), 2047u);
+  ini.DeleteKey("Path", "long");
   ini.DeleteKey("MAIN", "Default");
   ini.WriteString("Name", "Name_1", "Sv");
   ini.EraseSection("Path");
@@ -189,4 +204,17 @@ TEST(IniFile, ReadsAndWritesTheSettingsFileAndRefusedWritesThrow) {
   EXPECT_THAT([&] { refused.WriteString("MAIN", "Default", "1"); },
               testing::ThrowsMessage<EIniFileException>(testing::StrEq("Unable to write to " + refused.FileName())));
   EXPECT_NO_THROW(refused.DeleteKey("MAIN", "Default"));
+  TIniFile folder(dir.Path().string());  // a folder in the file's place cannot be read or written
+  EXPECT_THROW(folder.EraseSection("MAIN"), EIniFileException);
+}
+
+// The game INI class offers no key names of a section: asked through the base, it refuses.
+TEST(SvIniFile, KeyNamesOfASectionAreNotOffered) {
+  TStringList lines;
+  lines.SetText("[Good]\nnickname=ore\n");
+  TSvIniFile ini(lines, "TEMP");
+  const TCustomIniFile& base = ini;
+  EXPECT_EQ(base.FileName(), "TEMP");
+  TStringList keys;
+  EXPECT_THROW(base.ReadSection("Good1", &keys), std::logic_error);
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -143,6 +144,109 @@ TEST_F(LoaderTest, WinePrefixInstallationWithModManager) {
   EXPECT_TRUE(test::HasText(*journal, "Found Mods: { "));
   ASSERT_FALSE(d.SVMMPath.empty());
   EXPECT_EQ(progress.TextPosts().at(3).Text, "    Found SVMM installation: " + d.SVMMPath);
+}
+
+// A stop asked for inside a parser's loop ends that parser with False at the next item, keeps what it read,
+// runs no later parser and shows no dialog; so does one asked for between two parsers.
+TEST_F(LoaderTest, AStopInsideEachParserLoopKeepsWhatWasReadAndEndsTheLoadQuietly) {
+  const auto& m = Generate("small");
+  ASSERT_GE(m.factions, 2);
+  ASSERT_GE(m.systems, 2);
+  ASSERT_GE(m.universeBases, 2);
+  ASSERT_GE(m.tradedGoods, 2);
+  struct Case {
+    const char* after;     // counting starts once this journal line is written
+    TJournalLevel level;   // of that line
+    int at;                // the stop is asked for at this request from then on
+    const char* endLine;   // the stopped parser's End line
+    const char* notBegun;  // the parser that must not have started (none after the last)
+    std::function<void(const TSvData&)> kept;
+  };
+  const Case cases[] =
+      {
+          {"[TSVData.parseGroups()]", jlBegin, 2, "[TSVData.parseGroups()]", "[TSvData.parseSolars()]",
+           [&](const TSvData& d) {
+    ASSERT_EQ(int(d.aFaction.size()), m.factions + 1);
+    EXPECT_FALSE(d.aFaction[1].nickname.empty());
+    EXPECT_TRUE(d.aFaction[2].nickname.empty());
+           }},
+          {"[TSVData.parseGroups()]", jlEnd, 1, "[TSVData.parseGroups()]", "[TSvData.parseSolars()]",
+           [&](const TSvData& d) { EXPECT_FALSE(d.aFaction.back().nickname.empty()); }},
+          {"[TSvData.parseSolars()]", jlBegin, 2, "[TSvData.parseSolars()]", "[TSVData.parseUniverse()]",
+           [&](const TSvData& d) { EXPECT_LE(d.aSolar.size(), 2u); }},
+          {"[TSVData.parseUniverse()]", jlBegin, 2, "[TSVData.parseUniverse()]", "[TSvData.parseGoods()]",
+           [&](const TSvData& d) {
+    EXPECT_EQ(d.aSystem[0].nickname, "loot");
+    EXPECT_FALSE(d.aSystem[1].nickname.empty());
+    EXPECT_TRUE(d.aSystem[2].nickname.empty());
+           }},
+             {"[TSVData.parseUniverse()]", jlBegin, m.systems + 2, "[TSVData.parseUniverse()]",
+              "[TSvData.parseGoods()]",
+              [&](const TSvData& d) {
+    EXPECT_FALSE(d.aSystem.back().nickname.empty());
+    EXPECT_TRUE(d.aBase.empty());
+              }},
+      {"[TSVData.parseUniverse()]", jlBegin, m.systems + m.universeBases + 2, "[TSVData.parseUniverse()]",
+       "[TSvData.parseGoods()]",
+       [&](const TSvData& d) {
+    ASSERT_FALSE(d.aBase.empty());
+    EXPECT_EQ(d.aBase[0].nickname, "not available");
+    EXPECT_LT(int(d.aBase.size()), m.dockableBases + 1);
+    for (std::size_t b = 1; b < d.aBase.size(); ++b) EXPECT_EQ(d.aBase[b].system, 1u);
+       }},
+      {"[TSvData.parseGoods()]", jlBegin, 2, "TSvData.parseGoods()] - Passed: False", "[TSvData.parseMarkets()]",
+       [&](const TSvData& d) { EXPECT_LE(d.aGood.size(), 2u); }},
+      {"[TSvData.parseMarkets()]", jlBegin, 1, "[TSvData.parseMarkets()] - Passed: False", nullptr,
+       [&](const TSvData& d) {
+    EXPECT_FALSE(d.aMarket.HasDefaults(1));  // stopped before the first base
+    EXPECT_FLOAT_EQ(d.aMarket[1][1].PriceFactor, 0.0f);
+       }},
+      {"[TSvData.parseMarkets()]", jlBegin, 2, "[TSvData.parseMarkets()] - Passed: False", nullptr,
+       [&](const TSvData& d) {
+    ASSERT_EQ(d.aMarket.size(), d.aBase.size());
+    EXPECT_TRUE(d.aMarket.HasDefaults(1));
+    EXPECT_FLOAT_EQ(d.aMarket[d.aBase.size() - 1][1].PriceFactor, 0.0f);  // never reached: zero cells
+       }},
+      };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.after << " " << c.at);
+    journal = test::MemoryJournal();
+    int asked = 0;
+    user.stop = [&] { return test::HasLine(*journal, c.after, c.level) && ++asked >= c.at; };
+    const auto d = Load();
+    EXPECT_FALSE(d->DataValid);
+    EXPECT_EQ(asked, c.at);
+    EXPECT_TRUE(user.warnings.empty());
+    EXPECT_TRUE(test::HasLine(*journal, c.endLine, jlEnd));
+    if (c.notBegun) {
+      EXPECT_FALSE(test::HasLine(*journal, c.notBegun, jlBegin));
+    }
+    EXPECT_TRUE(test::HasLine(*journal, "<< SvData.Create() >> - Result: False", jlEnd));
+    c.kept(*d);
+  }
+}
+
+// The two OK boxes without a path: a first line, a blank line, the lines on a failed installation, LF CR.
+TEST(LoaderTexts, TheListBoxesEndWithTheFailedInstallationLines) {
+  const std::string lines =
+      "This could possibly come from a failed Starvagant installation or\n\ra broken mod. Please try to de- and "
+      "reactivate the current mod\n\r(if one is installed) or reinstall Starvagant\n\r";
+  EXPECT_EQ(TSvData::ResourceListText(), "The list of resource files couldnt be read !\n\r\r" + lines);
+  EXPECT_EQ(TSvData::DataFilesText(), "The list of data files couldnt be retrieved or joined\n\r\r" + lines);
+}
+
+// The user of the benchmarks and fuzzers: one folder, No to every question, never a stop.
+TEST_F(LoaderTest, AFixedInstallationUserLoadsItsFolderOrNothing) {
+  const auto& m = Generate("small");
+  FixedInstallationUser fixed(m.installDir.string());
+  ExpectManifestCounts(TSvData(journal.get(), 0, 0, fixed), m);
+  EXPECT_FALSE(fixed.choseDefault());
+  FixedInstallationUser noGame(dir.Str());  // no main INI there: the warning goes nowhere, the load fails
+  EXPECT_FALSE(TSvData(journal.get(), 0, 0, noGame).DataValid);
+  EXPECT_TRUE(test::HasLine(*journal, "Starvagant.ini not existant", jlError));
+  FixedInstallationUser none("");
+  EXPECT_FALSE(TSvData(journal.get(), 0, 0, none).DataValid);
+  EXPECT_TRUE(test::HasLine(*journal, "Starvagant is not installed", jlError));
 }
 
 // ---- damaged installations -----------------------------------------------------------------------

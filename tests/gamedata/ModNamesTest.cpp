@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gamedata/GeneratedInstallTest.h"
+#include "support/XmlScanner.h"
 #include "util/ScopedEnv.h"
 
 using namespace qmz;
@@ -67,9 +68,12 @@ TEST_F(ModNamesTest, AScriptOrEntityThatCannotBeReadSkipsOnlyThat) {
   test::WriteWholeFile(dir.Path() / "mods/pipe/script.xml",
                        "<?xml version=\"1.0\"?>\n<!DOCTYPE script [<!ENTITY part SYSTEM \"part.ent\">]>\n"
                        "<script>&part;<header name=\"Piped\"/></script>\n");
+  AddMod("mods\\Huge", "mods/huge", "<header name=\"Too large to read\"/>");
+  std::filesystem::resize_file(dir.Path() / "mods/huge/script.xml", TXmlParser::MaxDocumentSize + 1);
   AddMod("mods\\C", "mods/C", "<header name=\"Last\"/>");
   EXPECT_EQ(Run(), (std::vector<std::string>{"First", "Piped", "Last"}));
   EXPECT_EQ(test::CountLines(*journal, jlWarning, "mods\\Gone\\"), 1);
+  EXPECT_EQ(test::CountLines(*journal, jlWarning, "mods\\Huge\\script.xml; mod skipped"), 1);
   EXPECT_EQ(test::CountLines(*journal, jlWarning,
                              "Data file not read (not a regular file): " +
                                  (dir.Path() / "mods/pipe/part.ent").string()),

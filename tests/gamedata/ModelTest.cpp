@@ -70,6 +70,17 @@ TEST(GoodArr, TextsAreCutTo255CharactersNicknameLookupIsTrimmedCaseFoldedFirstMa
   copy.NicknamesChanged();
   EXPECT_EQ(arr.IndexOfNickname("s"), 2);
   EXPECT_EQ(copy.IndexOfNickname("u"), 2);
+  // Moved and assigned arrays answer from their own elements; the one assigned over forgets its old names.
+  TGoodArr moved(std::move(copy));
+  EXPECT_EQ(moved.IndexOfNickname("u"), 2);
+  TGoodArr assigned{Named(""), Named("old")};
+  EXPECT_EQ(assigned.IndexOfNickname("old"), 1);
+  assigned = moved;
+  moved[2].nickname = "v";
+  moved.NicknamesChanged();
+  EXPECT_EQ(assigned.IndexOfNickname("old"), -1);
+  EXPECT_EQ(assigned.IndexOfNickname("u"), 2);
+  EXPECT_EQ(moved.IndexOfNickname("v"), 2);
 }
 
 // Every cell reads as a full matrix would hold it (written, a base's defaults, else zero), whatever the
@@ -122,7 +133,14 @@ TEST(MarketMatrix, ReadsLikeAFullMatrixWhateverTheOrderOfWrites) {
   EXPECT_FLOAT_EQ(m.WrittenCells(3)[1].Cell.PriceFactor, 0.25f);
   EXPECT_TRUE(m.WrittenCells(2).empty() && m.WrittenCells(4).empty() && m.WrittenCells(9).empty());
   EXPECT_TRUE(m.HasDefaults(2) && !m.HasDefaults(4) && !m.HasDefaults(0));
+  // A base's row: as long as the goods, its written cells, its cells.
+  const TMarketRow row = m[3];
+  EXPECT_EQ(row.size(), 5u);
+  EXPECT_EQ(row.Written().size(), 2u);
+  EXPECT_FLOAT_EQ(row[2].PriceFactor, 3.0f);
+  EXPECT_FLOAT_EQ(row[1].PriceFactor, 1.0f);
   m.clear();
   EXPECT_TRUE(m.empty());
   EXPECT_EQ(m[1][1].PriceFactor, 0.0f);
+  EXPECT_EQ(m[1].size(), 0u);
 }

@@ -97,6 +97,15 @@ TEST_F(QueriesTest, MarketLinesOfABase) {
   // Bases beyond the model, or a market never sized, give no lines. (A base's goods, their tags and bases
   // beyond the model are read by the information page's tests.)
   for (int base : {4, -1}) EXPECT_EQ(d.getMarketCsv(base, false).Count(), 0);
+  // The goods a base offers pick the same cells, tagged as goods at a base (kind 5).
+  TStringList offered = d.getBaseGoods(1, true);
+  ASSERT_EQ(offered.Count(), 2);
+  EXPECT_EQ(offered[1], "Water");
+  EXPECT_EQ(dynamic_cast<TIndex*>(offered.Objects(1))->Index, 3u);
+  EXPECT_EQ(dynamic_cast<TIndex*>(offered.Objects(1))->Kind, 5);
+  EXPECT_EQ(d.getBaseGoods(2, false).Count(), 3);
+  EXPECT_EQ(d.getBaseGoods(4, false).Count(), 0);
+  EXPECT_EQ(d.getGoodNicknames()[1], "gun_a");
   // A quote in a name is doubled, so the name stays one field for a CSV reader.
   SvModelTestAccess(d).aGood[1].name = "Ore \"rich\"";
   EXPECT_EQ(d.getMarketCsv(1, true)[0].substr(0, 15), "\"Ore \"\"rich\"\"\",");

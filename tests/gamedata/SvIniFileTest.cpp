@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "gamedata/BiniTestWriter.h"
 #include "gamedata/uSVIni.h"
 #include "util/TempDir.h"
@@ -136,4 +138,11 @@ TEST(SvIniFile, FilesOfBothFormsAndMissingFiles) {
   EXPECT_EQ(SectionNames(TSvIniFile(text)), (V{"Data11", "Data21"}));
   written.LoadValues();
   EXPECT_EQ(written.ReadString("Data11", "k", ""), "1");
+  // Reloading a file that is gone, or an object named by no file, leaves it empty.
+  std::filesystem::remove(text);
+  written.LoadValues();
+  EXPECT_EQ(written.Sections.Count(), 0);
+  TSvIniFile listed(Text("[Data]\nk=1\n"), "");
+  listed.LoadValues();
+  EXPECT_EQ(listed.ReadString("Data1", "k", "none"), "none");
 }

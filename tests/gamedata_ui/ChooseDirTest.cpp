@@ -15,6 +15,7 @@
 #include "gamedata/uSvFunctions.h"
 #include "gamedata/uformChooseDir.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
+#include "platform/ExePath.h"
 #include "platform/GamePath.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
@@ -92,6 +93,7 @@ TEST_F(ChooseDir, FixedRowsComeFromTheRegistryAndTheModFolderAndStayOutOfTheFile
     EXPECT_FALSE(GetGameInstallDir().empty());
     EXPECT_FALSE(d.Timer1->isActive());  // no default: the dialog waits
   }
+  EXPECT_EQ(TformChooseDir(nullptr).SettingsFile(), platform::ExecutableFolder() + "QMZ.ini");
   test::WriteWholeFile(settings,
                        "[MAIN]\nPathNum=2\nDefault=-1\n[Path]\nPath_0=/games/a\nPath_1=/games/b\n"
                        "[Name]\nName_0=Starvagant Folder\nName_1=Mod B\n[Other]\nKeep=1\n");
@@ -230,10 +232,41 @@ TEST_F(ChooseDir, AFailedSaveLeavesTheFileWholeALinkIsSavedAtItsTarget) {
   ASSERT_TRUE(d.WriteSettings());
   EXPECT_TRUE(fs::is_symlink(settings));
   EXPECT_EQ(platform::ReadProfileString(target.string(), "Path", "Path_1", ""), "/games/new");
+
+  // A save refused by the file system is reported; the choice still counts.
+  test::WriteWholeFile(dir.Path() / "plain", "");
+  TformChooseDir refused(nullptr, (dir.Path() / "plain" / "QMZ.ini").string());
+  std::string shown;
+  AnswerModal<QMessageBox>([&](QMessageBox* box) {
+    shown = box->text().toStdString();
+    box->button(QMessageBox::Ok)->click();
+  });
+  QTest::mouseClick(refused.btOk, Qt::LeftButton);
+  EXPECT_EQ(shown, "The settings file " + (dir.Path() / "plain" / "QMZ.ini").string() + " could not be written.");
+  EXPECT_EQ(refused.result(), TformChooseDir::mrOk);
+
+  // A damaged huge entry count gives the entries the file holds, not millions of empty rows.
+  test::WriteWholeFile(settings, "[MAIN]\nPathNum=2000000000\n[Path]\nPath_0=/a\nPath_2=/c\n[Name]\nName_1=B\n");
+  TformChooseDir huge(nullptr, settings);
+  ASSERT_EQ(huge.sgPath->RowCount(), 4);
+  EXPECT_EQ(Cell(huge, 1, 3), "/c");
 }
 
 TEST_F(ChooseDir, TheLoaderGetsTheChoice) {
   LoaderDialogs ui(nullptr, settings);
+  // The manual path as typed; Cancel gives nothing.
+  AnswerModal<QInputDialog>([](QInputDialog* box) {
+    EXPECT_EQ(box->windowTitle(), "Manual override");
+    EXPECT_TRUE(box->textValue().isEmpty());
+    box->setTextValue("..\\game");
+    box->accept();
+  });
+  EXPECT_EQ(ui.inputText("Manual override", "Please enter the path"), "..\\game");
+  AnswerModal<QInputDialog>([](QInputDialog* box) {
+    box->setTextValue("typed");
+    box->reject();
+  });
+  EXPECT_EQ(ui.inputText("Manual override", "Please enter the path"), "");
   // Closed without a button: no choice, nothing saved.
   AnswerModal<TformChooseDir>([](TformChooseDir* d) { d->close(); });
   EXPECT_EQ(ui.chooseInstallation(), std::nullopt);
@@ -282,6 +315,11 @@ TEST_F(ChooseDir, ARowWithoutAFolderCannotBeUsedAndEscapeClosesNothing) {
                        "Name_1=B\n");
   TformChooseDir d(nullptr, settings);
   d.show();
+  // Shown, the grid has the focus, so Enter acts on the list at once.
+  EXPECT_EQ(d.focusWidget(), d.sgPath);
+  d.btAbort->setFocus();
+  d.FormShow();
+  EXPECT_EQ(d.focusWidget(), d.sgPath);
   ASSERT_EQ(Cell(d, 1, 0), "not Found");
   for (int row : {0, 1}) {
     d.sgPath->SetSelectedRow(row);
