@@ -207,7 +207,6 @@ class TWsGridColumnList {
   void Move(int fromIndex, int toIndex);
   void Renumber();
   int AddSorted(TWsGridColumn& column);
-  void Remove(const TWsGridColumn* column);
   void Clear() { items_.clear(); }
 
  private:

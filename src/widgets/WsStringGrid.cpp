@@ -129,6 +129,12 @@ TWsStringGrid::~TWsStringGrid() {
 
 // ---- properties ----
 
+void TWsStringGrid::EndLoad() {
+  if (!loading_) return;
+  loading_ = false;
+  UpdateVisibleColumns();
+}
+
 void TWsStringGrid::RepaintAll() {
   viewport()->update();
   header_->viewport()->update();

@@ -61,6 +61,10 @@ class TWsSGInplaceEdit : public QPlainTextEdit {
   virtual void CheckSelChange();
   virtual void UpdateStyle(int aCol, int aRow);
   bool MultiLine() const { return multiLine_; }
+  // The input method the cell's column asks for; Qt itself picks the input method, so these are kept for
+  // whoever asks the editor.
+  const std::string& ImeName() const { return imeName_; }
+  int ImeMode() const { return imeMode_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -72,6 +76,8 @@ class TWsSGInplaceEdit : public QPlainTextEdit {
   TWsStringGrid& grid_;
   int reportedSelLength_ = 0;
   bool multiLine_ = false;
+  std::string imeName_;
+  int imeMode_ = 0;
 };
 
 class TWsStringGrid : public QTableView, public GridColumnsOwner {
@@ -124,6 +130,12 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void SetDefaultColWidth(int value) { defaultColWidth_ = value; }
   GridOptions Options() const { return options_; }
   void SetOptions(GridOptions value);
+
+  // Form loading: display indexes and parent-font flags are only stored until EndLoad, which rebuilds the
+  // visible columns once from them.
+  void BeginLoad() { loading_ = true; }
+  void EndLoad();
+  bool Loading() const { return loading_; }
 
   TWsGridColumns& Columns() { return *columns_; }
   void SetColumns(const TWsGridColumns& value) { columns_->Assign(value); }
@@ -205,6 +217,7 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   const GridFont& GridCellFont() const override { return font_; }
   const GridFont& GridHeaderFont() const override { return headerFont_; }
   int DataRowCount() const override { return GetRowCount(); }
+  bool ReadingStoredForm() const override { return loading_; }
   TWsGridColumnList& VisibleColumnList() override { return *visibleColumns_; }
   void ColumnCreated(TWsGridColumn& column) override;
   void ColumnRemoving(TWsGridColumn& column) override;
@@ -276,6 +289,7 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   int pressedCol_ = -1;
   bool selectVetoed_ = false;
   bool settingCurrent_ = false;
+  bool loading_ = false;
 
   GridColor activeHeaderColor_ = 0x808080;
   GridFont activeHeaderFont_{"MS Sans Serif", 8, 0xFFFFFF, true, false};

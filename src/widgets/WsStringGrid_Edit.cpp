@@ -50,7 +50,11 @@ void TWsSGInplaceEdit::UpdateStyle(int aCol, int aRow) {
                (grid_.GetCellFlags(col, row) & kCellMultiLine) != 0;
   setFrameShape(multiLine_ ? QFrame::StyledPanel : QFrame::NoFrame);
   setVerticalScrollBarPolicy(multiLine_ ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-  // The column's input-method name and mode have no counterpart here: Qt chooses the input method.
+  if (col >= 0 && col < grid_.VisibleColumns().Count()) {
+    const TWsGridColumn& column = grid_.VisibleColumns().Items(col);
+    imeName_ = column.ImeName();
+    imeMode_ = column.ImeMode();
+  }
 }
 
 void TWsSGInplaceEdit::showEvent(QShowEvent* event) {
