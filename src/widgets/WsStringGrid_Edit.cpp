@@ -288,7 +288,9 @@ void TWsStringGrid::ShowCellButton(int aCol, int row) {
     cellButton_->setFont(QFont("Arial", 10));
     connect(cellButton_, &QPushButton::clicked, this, [this] { CellButtonClick(); });
   }
-  const QRect r = visualRect(model_->index(row - 1, aCol));
+  QRect r = visualRect(model_->index(row - 1, aCol));
+  // A cell scrolled out of view has no rectangle on the grid, so it gets no button.
+  if (!r.intersects(viewport()->rect())) r = QRect();
   const int height = r.height() - 2;
   const int width = height;
   if (width + 3 > r.width() || height <= 0) {
