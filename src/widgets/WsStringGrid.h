@@ -65,6 +65,8 @@ class TWsSGInplaceEdit : public QPlainTextEdit {
   // whoever asks the editor.
   const std::string& ImeName() const { return imeName_; }
   int ImeMode() const { return imeMode_; }
+  // True while the editor writes its text into the cell (always-shown editor).
+  bool Writing() const { return writing_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -78,6 +80,7 @@ class TWsSGInplaceEdit : public QPlainTextEdit {
   bool multiLine_ = false;
   std::string imeName_;
   int imeMode_ = 0;
+  bool writing_ = false;
 };
 
 class TWsStringGrid : public QTableView, public GridColumnsOwner {

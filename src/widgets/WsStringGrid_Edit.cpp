@@ -39,7 +39,11 @@ TWsSGInplaceEdit::TWsSGInplaceEdit(TWsStringGrid& grid, QWidget* parent) : QPlai
   UpdateStyle(-1, -1);
   // With the editor always shown, every change goes into the cell at once.
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
-    if ((grid_.Options() & goAlwaysShowEditor) && isVisible()) emit grid_.delegate_->commitData(this);
+    if (!(grid_.Options() & goAlwaysShowEditor) || !isVisible()) return;
+    // The changed cell comes back to its open editor as new data, which must not replace the text being typed.
+    writing_ = true;
+    emit grid_.delegate_->commitData(this);
+    writing_ = false;
   });
 }
 
@@ -122,6 +126,7 @@ QWidget* WsGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 
 void WsGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
   auto* edit = static_cast<TWsSGInplaceEdit*>(editor);
+  if (edit->Writing()) return;
   edit->UpdateStyle(index.column(), index.row() + 1);
   edit->setPlainText(EditorText(grid_.GetEditText(index.column(), index.row() + 1)));
   edit->selectAll();
