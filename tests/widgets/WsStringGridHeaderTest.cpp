@@ -40,6 +40,9 @@ TEST_F(StringGrid, AnyMoveBetweenPressAndReleaseCancelsTheHeaderClick) {
   QTest::mousePress(header, Qt::LeftButton, {}, QPoint(border - 1, at.y()));
   QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(border - 1, at.y()));
   EXPECT_EQ(headerClicks.size(), 2u);
+  QTest::mouseDClick(header, Qt::RightButton, {}, HeaderPoint(0));  // only the left button clicks
+  QTest::mouseRelease(header, Qt::RightButton, {}, HeaderPoint(0));
+  EXPECT_EQ(headerClicks.size(), 2u);
 }
 
 TEST_F(StringGrid, TheRightEdgeOfAFixedColumnSizesItStepByStep) {
