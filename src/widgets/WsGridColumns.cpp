@@ -393,8 +393,4 @@ int TWsGridColumnList::AddSorted(TWsGridColumn& column) {
   return static_cast<int>(pos - items_.begin());
 }
 
-void TWsGridColumnList::Remove(const TWsGridColumn* column) {
-  items_.erase(std::remove(items_.begin(), items_.end(), column), items_.end());
-}
-
 }  // namespace qmz

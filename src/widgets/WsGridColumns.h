@@ -63,7 +63,7 @@ class GridColumnsOwner {
   virtual const GridFont& GridCellFont() const = 0;
   virtual const GridFont& GridHeaderFont() const = 0;
   virtual int DataRowCount() const = 0;
-  virtual bool ReadingStoredForm() const { return false; }
+  virtual bool ReadingStoredForm() const = 0;  // the grid is being loaded from its stored form
   virtual TWsGridColumnList& VisibleColumnList() = 0;
 
   virtual void ColumnCreated(TWsGridColumn& column) = 0;
@@ -207,7 +207,6 @@ class TWsGridColumnList {
   void Move(int fromIndex, int toIndex);
   void Renumber();
   int AddSorted(TWsGridColumn& column);
-  void Remove(const TWsGridColumn* column);
   void Clear() { items_.clear(); }
 
  private:

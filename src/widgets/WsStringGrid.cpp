@@ -129,6 +129,16 @@ TWsStringGrid::~TWsStringGrid() {
 
 // ---- properties ----
 
+void TWsStringGrid::EndLoad() {
+  if (!loading_) return;
+  loading_ = false;
+  UpdateVisibleColumns();
+  // The loaded display indexes may put another column under the current cell with its index unchanged,
+  // which the rebuild does not see: the active column follows the cell.
+  const int col = GetActiveCol();
+  if (col >= 0 && activeColumn_ != &visibleColumns_->Items(col)) SelectCell(col, GetSelectedRow() < 0 ? 0 : 1);
+}
+
 void TWsStringGrid::RepaintAll() {
   viewport()->update();
   header_->viewport()->update();

@@ -61,6 +61,12 @@ class TWsSGInplaceEdit : public QPlainTextEdit {
   virtual void CheckSelChange();
   virtual void UpdateStyle(int aCol, int aRow);
   bool MultiLine() const { return multiLine_; }
+  // The input method the cell's column asks for; Qt itself picks the input method, so these are kept for
+  // whoever asks the editor.
+  const std::string& ImeName() const { return imeName_; }
+  int ImeMode() const { return imeMode_; }
+  // True while the editor writes its text into the cell (always-shown editor).
+  bool Writing() const { return writing_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -72,6 +78,9 @@ class TWsSGInplaceEdit : public QPlainTextEdit {
   TWsStringGrid& grid_;
   int reportedSelLength_ = 0;
   bool multiLine_ = false;
+  std::string imeName_;
+  int imeMode_ = 0;
+  bool writing_ = false;
 };
 
 class TWsStringGrid : public QTableView, public GridColumnsOwner {
@@ -124,6 +133,12 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void SetDefaultColWidth(int value) { defaultColWidth_ = value; }
   GridOptions Options() const { return options_; }
   void SetOptions(GridOptions value);
+
+  // Form loading: display indexes and parent-font flags are only stored until EndLoad, which rebuilds the
+  // visible columns once from them.
+  void BeginLoad() { loading_ = true; }
+  void EndLoad();
+  bool Loading() const { return loading_; }
 
   TWsGridColumns& Columns() { return *columns_; }
   void SetColumns(const TWsGridColumns& value) { columns_->Assign(value); }
@@ -205,6 +220,7 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   const GridFont& GridCellFont() const override { return font_; }
   const GridFont& GridHeaderFont() const override { return headerFont_; }
   int DataRowCount() const override { return GetRowCount(); }
+  bool ReadingStoredForm() const override { return loading_; }
   TWsGridColumnList& VisibleColumnList() override { return *visibleColumns_; }
   void ColumnCreated(TWsGridColumn& column) override;
   void ColumnRemoving(TWsGridColumn& column) override;
@@ -276,6 +292,7 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   int pressedCol_ = -1;
   bool selectVetoed_ = false;
   bool settingCurrent_ = false;
+  bool loading_ = false;
 
   GridColor activeHeaderColor_ = 0x808080;
   GridFont activeHeaderFont_{"MS Sans Serif", 8, 0xFFFFFF, true, false};

@@ -39,7 +39,11 @@ TWsSGInplaceEdit::TWsSGInplaceEdit(TWsStringGrid& grid, QWidget* parent) : QPlai
   UpdateStyle(-1, -1);
   // With the editor always shown, every change goes into the cell at once.
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
-    if ((grid_.Options() & goAlwaysShowEditor) && isVisible()) emit grid_.delegate_->commitData(this);
+    if (!(grid_.Options() & goAlwaysShowEditor) || !isVisible()) return;
+    // The changed cell comes back to its open editor as new data, which must not replace the text being typed.
+    writing_ = true;
+    emit grid_.delegate_->commitData(this);
+    writing_ = false;
   });
 }
 
@@ -50,7 +54,11 @@ void TWsSGInplaceEdit::UpdateStyle(int aCol, int aRow) {
                (grid_.GetCellFlags(col, row) & kCellMultiLine) != 0;
   setFrameShape(multiLine_ ? QFrame::StyledPanel : QFrame::NoFrame);
   setVerticalScrollBarPolicy(multiLine_ ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-  // The column's input-method name and mode have no counterpart here: Qt chooses the input method.
+  if (col >= 0 && col < grid_.VisibleColumns().Count()) {
+    const TWsGridColumn& column = grid_.VisibleColumns().Items(col);
+    imeName_ = column.ImeName();
+    imeMode_ = column.ImeMode();
+  }
 }
 
 void TWsSGInplaceEdit::showEvent(QShowEvent* event) {
@@ -118,6 +126,7 @@ QWidget* WsGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 
 void WsGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
   auto* edit = static_cast<TWsSGInplaceEdit*>(editor);
+  if (edit->Writing()) return;
   edit->UpdateStyle(index.column(), index.row() + 1);
   edit->setPlainText(EditorText(grid_.GetEditText(index.column(), index.row() + 1)));
   edit->selectAll();
@@ -284,7 +293,9 @@ void TWsStringGrid::ShowCellButton(int aCol, int row) {
     cellButton_->setFont(QFont("Arial", 10));
     connect(cellButton_, &QPushButton::clicked, this, [this] { CellButtonClick(); });
   }
-  const QRect r = visualRect(model_->index(row - 1, aCol));
+  QRect r = visualRect(model_->index(row - 1, aCol));
+  // A cell scrolled out of view has no rectangle on the grid, so it gets no button.
+  if (!r.intersects(viewport()->rect())) r = QRect();
   const int height = r.height() - 2;
   const int width = height;
   if (width + 3 > r.width() || height <= 0) {

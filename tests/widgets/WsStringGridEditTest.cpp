@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "util/ModalAnswer.h"
 #include "widgets/WsStringGridFixture.h"
 
 using namespace qmz;
@@ -139,4 +141,42 @@ TEST_F(StringGrid, RowHeaderMovesRowsAndSizesAllRowsAtOnce) {
   rows->resizeSection(1, 30);
   EXPECT_EQ(grid->DefaultRowHeight(), 30);
   for (int r = 0; r < 4; ++r) EXPECT_EQ(grid->rowHeight(r), 30);
+}
+
+TEST_F(StringGrid, NavigationKeysEndOneLineEditingAndAnAlwaysShownEditorWritesAtOnce) {
+  Fill({"A"}, {{"one"}, {"two"}, {"three"}});
+  grid->SetOptions(grid->Options() | goEditing);
+  ShowGrid();
+  ASSERT_TRUE(Edit(Qt::Key_F2, "uno", Qt::Key_Down));  // the grid moves on with the key
+  EXPECT_EQ(grid->GetCell(0, 0), "uno");
+  EXPECT_EQ(grid->GetSelectedRow(), 1);
+  EXPECT_EQ(Editor(), nullptr);
+
+  grid->SetOptions(grid->Options() | goAlwaysShowEditor);
+  QTest::keyClick(grid.get(), Qt::Key_Down);  // the editor opens on the new cell by itself
+  QApplication::processEvents();
+  auto* editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "tres");
+  EXPECT_EQ(grid->GetCell(0, 2), "tres");  // every change reaches the cell while the editor stays open
+  EXPECT_EQ(Editor(), editor);
+}
+
+TEST_F(StringGrid, APastedNonNumberInAnIntegerCellIsRefusedWithAMessage) {
+  Fill({"N"}, {{"1"}});
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->VisibleColumns().Items(0).SetKind(0, kCellKindInteger);
+  ShowGrid();
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  auto* editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  editor->setPlainText("4x");  // a paste bypasses the digit filter
+  QString shown;
+  qmz::test::AnswerModal<QMessageBox>([&](QMessageBox* box) {
+    shown = box->text();
+    box->accept();
+  });
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(shown, "'4x' is not a valid integer value");
+  EXPECT_EQ(grid->GetCell(0, 0), "1");
 }

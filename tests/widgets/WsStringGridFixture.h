@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QImage>
+#include <QScreen>
 #include <QTest>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,6 +86,35 @@ class StringGrid : public ::testing::Test {
     QTest::keyClick(editor, end);
     QApplication::processEvents();
     return true;
+  }
+
+  // The grid as the screen shows it once pending repaints are done (grid coordinates): a setter that does
+  // not repaint leaves the old pixels here.
+  QImage OnScreen() {
+    QApplication::processEvents();
+    return grid->screen()->grabWindow(grid->winId()).toImage();
+  }
+
+  // A data cell (visible column, data row) and a header cell in grid coordinates.
+  QRect CellRect(int col, int row) {
+    return grid->visualRect(grid->model()->index(row, col)).translated(grid->viewport()->mapTo(grid.get(), QPoint()));
+  }
+  QRect HeaderRect(int col) {
+    QHeaderView* h = grid->horizontalHeader();
+    return QRect(h->sectionViewportPosition(col), 0, h->sectionSize(col), h->height())
+        .translated(h->viewport()->mapTo(grid.get(), QPoint()));
+  }
+
+  // Whether any pixel of the area is the colour, give or take the blending of a glyph's edge.
+  static bool HasColor(const QImage& image, const QRect& area, const QColor& color) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x) {
+        const QColor p = image.pixelColor(x, y);
+        if (std::abs(p.red() - color.red()) + std::abs(p.green() - color.green()) + std::abs(p.blue() - color.blue()) <
+            60)
+          return true;
+      }
+    return false;
   }
 
   std::unique_ptr<TWsStringGrid> grid;

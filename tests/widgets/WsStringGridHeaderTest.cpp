@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QTest>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "util/MouseMove.h"
@@ -38,6 +39,9 @@ TEST_F(StringGrid, AnyMoveBetweenPressAndReleaseCancelsTheHeaderClick) {
   const int border = grid->horizontalHeader()->sectionViewportPosition(1);
   QTest::mousePress(header, Qt::LeftButton, {}, QPoint(border - 1, at.y()));
   QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(border - 1, at.y()));
+  EXPECT_EQ(headerClicks.size(), 2u);
+  QTest::mouseDClick(header, Qt::RightButton, {}, HeaderPoint(0));  // only the left button clicks
+  QTest::mouseRelease(header, Qt::RightButton, {}, HeaderPoint(0));
   EXPECT_EQ(headerClicks.size(), 2u);
 }
 
@@ -83,6 +87,8 @@ TEST_F(StringGrid, TheRightEdgeOfAFixedColumnSizesItStepByStep) {
 TEST_F(StringGrid, DraggingFromAHeaderCellMovesTheColumn) {
   Fill({"A", "B", "C"}, {{"a", "b", "c"}});
   grid->SetOptions(grid->Options() | goColMoving);
+  std::vector<std::pair<int, int>> moves;
+  grid->OnColumnMoved = [&](TWsStringGrid&, int from, int to) { moves.emplace_back(from, to); };
   QWidget* header = ShowHeader();
   QTest::mousePress(header, Qt::LeftButton, {}, HeaderPoint(0));
   const QPoint to = HeaderPoint(2) + QPoint(10, 0);  // past the middle of the last column
@@ -91,5 +97,6 @@ TEST_F(StringGrid, DraggingFromAHeaderCellMovesTheColumn) {
   QTest::mouseRelease(header, Qt::LeftButton, {}, to);
   EXPECT_EQ(grid->VisibleColumns().Items(2).Caption(), "A");
   EXPECT_EQ(grid->GetCell(2, 0), "a");
+  EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{0, 2}}));
   EXPECT_TRUE(headerClicks.empty());
 }

@@ -232,4 +232,7 @@ TEST(WsGridColumns, CommaListsUniqueNamesSortedDisplayIndexesCellKindsAndFlags) 
   EXPECT_EQ(col.GetFlags(1), kCellReadOnly);  // integer cells are never multi-line or buttons
   EXPECT_EQ(col.GetKind(1), kCellKindInteger);
   EXPECT_THROW(col.GetText(2), EWsGridError);
+  col.SetKind(1, 5);  // a kind the cells do not know stores nothing
+  col.SetText(1, "7");
+  EXPECT_EQ(col.GetText(1), "42");
 }
