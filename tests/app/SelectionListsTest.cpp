@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 #include "app/ModelAdapter.h"
 #include "app/uFormMain_InformationPage.h"
+#include "util/SvModelTestAccess.h"
 
 namespace qmz::test {
 
@@ -168,38 +169,83 @@ TEST_F(SelectionListsTest, DoubleClicksEnterAndButtonsFillAndEmptyTheChosenLists
   EXPECT_EQ(Texts(w->lbCommo), QStringList{good->text(0)});
 }
 
-// Pixels of the commodity tree: a root is drawn bold, a node below it regular, though both read the same.
-TEST_F(SelectionListsTest, CommodityTreeDrawsRootsBold) {
-  ShowTab("Commodity");
-  MainTreeView* tree = w->tvCommoAll;
-  QTreeWidgetItem* root = tree->topLevelItem(2);  // a category, not selected
-  ASSERT_GT(root->childCount(), 0);
-  QTreeWidgetItem* child = root->child(0);
-  child->setText(0, root->text(0));
-  tree->expandItem(root);
-  tree->scrollToItem(child);
-  const QImage image = tree->viewport()->grab().toImage();
-  // Text pixels: darker than the base colour.
-  const auto ink = [&](QTreeWidgetItem* node) {
-    const QRect r = tree->visualItemRect(node).intersected(image.rect());
-    const int base = qGray(tree->palette().color(QPalette::Base).rgb());
-    int count = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x) count += qGray(image.pixel(x, y)) < base - 96;
-    return count;
-  };
-  // The handler as the tree calls it: the font only, the default drawing goes on.
-  for (auto [node, bold] : {std::pair{root, true}, std::pair{child, false}}) {
+// Text pixels of a row: darker than the tree's base colour.
+int Ink(MainTreeView* tree, const QImage& image, QTreeWidgetItem* node) {
+  const QRect r = tree->visualItemRect(node).intersected(image.rect());
+  const int base = qGray(tree->palette().color(QPalette::Base).rgb());
+  int count = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) count += qGray(image.pixel(x, y)) < base - 96;
+  return count;
+}
+
+// Pixels of the good trees, rows of the same text on each level: the commodity tree draws a root bold and a
+// node below it regular; the information page's tree a root bold, underlined and larger, a level-1 node
+// bold and a deeper one regular.
+TEST_F(SelectionListsTest, GoodTreesDrawTheirLevelsInTheirFonts) {
+  // The commodity tree's handler as the tree calls it: the font only, the default drawing goes on.
+  QTreeWidgetItem* category = w->tvCommoAll->topLevelItem(2);  // not selected
+  ASSERT_GT(category->childCount(), 0);
+  for (auto [node, bold] : {std::pair{category, true}, std::pair{category->child(0), false}}) {
     QStyleOptionViewItem option;
     option.font.setBold(!bold);
     bool defaultDraw = true;
-    w->tvCommoAllCustomDrawItem(tree, static_cast<TWsTreeNode*>(node), nullptr, option, defaultDraw);
+    w->tvCommoAllCustomDrawItem(w->tvCommoAll, static_cast<TWsTreeNode*>(node), nullptr, option, defaultDraw);
     EXPECT_EQ(option.font.bold(), bold);
     EXPECT_TRUE(defaultDraw);
   }
-  const int rootInk = ink(root), childInk = ink(child);
-  EXPECT_GT(childInk, 0);
-  EXPECT_GT(rootInk, childInk + childInk / 8) << "root " << rootInk << ", child " << childInk;
+  QTreeWidgetItem* bought = w->tvInfBaseGood->topLevelItem(1)->child(0);  // "{All Commodities}" of BASE BUYS
+  ASSERT_GT(bought->childCount(), 0);
+  struct Case {
+    const char* tab;
+    MainTreeView* tree;
+    std::vector<QTreeWidgetItem*> nodes;  // from the most ink to the least
+  };
+  const Case cases[] = {
+      {"Commodity", w->tvCommoAll, {category, category->child(0)}},
+      {"Information", w->tvInfBaseGood, {w->tvInfBaseGood->topLevelItem(0), bought, bought->child(0)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tab);
+    ShowTab(c.tab);
+    for (QTreeWidgetItem* node : c.nodes) {
+      node->setText(0, QStringLiteral("{Refined Ore}"));
+      for (QTreeWidgetItem* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
+    }
+    c.tree->scrollToTop();
+    const QImage image = c.tree->viewport()->grab().toImage();
+    for (std::size_t i = 0; i + 1 < c.nodes.size(); ++i) {
+      const int more = Ink(c.tree, image, c.nodes[i]), less = Ink(c.tree, image, c.nodes[i + 1]);
+      EXPECT_GT(less, 0) << i;
+      EXPECT_GT(more, less + less / 8) << "level " << i << ": " << more << ", level " << i + 1 << ": " << less;
+    }
+  }
+}
+
+// A good of type "Unknown" is a root of its own after the categories and adds nothing, having no children; a
+// good of type "Any" stands twice under "{All Commodities}". A Shift+click on the page rebuilds the trees.
+TEST_F(SelectionListsTest, GoodsOfTypeUnknownAndAnyInTheCommodityTree) {
+  SvModelTestAccess m(*w->Data());
+  m.aGood[1].etype = 0;
+  m.aGood[2].etype = 17;
+  ShowTab("Commodity");
+  QTest::mouseClick(w->pageCommodity, Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 1));
+  for (MainTreeView* tree : {w->tvCommoAll, w->tvInfCommos}) {
+    SCOPED_TRACE(tree->objectName().toStdString());
+    ASSERT_EQ(tree->topLevelItemCount(), 19);
+    QTreeWidgetItem* unknown = tree->topLevelItem(18);
+    EXPECT_EQ(unknown->text(0).toStdString(), w->Data()->aGood[1].name.str());
+    EXPECT_EQ(unknown->childCount(), 0);
+    int anyGood = 0;
+    QTreeWidgetItem* all = tree->topLevelItem(1);
+    for (int i = 0; i < all->childCount(); ++i) anyGood += TagOf(all->child(i))->Index == 2;
+    EXPECT_EQ(anyGood, 2);
+  }
+  w->tvCommoAll->ClearSelection();
+  QTest::mouseClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, At(w->tvCommoAll, w->tvCommoAll->topLevelItem(18)));
+  ASSERT_EQ(w->tvCommoAll->GetSelectedCount(), 1);
+  QTest::mouseClick(w->btAddCommo, Qt::LeftButton);
+  EXPECT_EQ(w->lbCommo->count(), 0);
 }
 
 }  // namespace
