@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextEdit>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -126,8 +127,17 @@ void TformImpressum::labWebsiteClick() { OpenAddress(QUrl(QString(QMZ_WEBSITE)))
 
 void TformImpressum::OpenAddress(const QUrl& url) { QDesktopServices::openUrl(url); }
 
+void TformImpressum::CentreOnScreen() {
+  const QScreen* where = screen();
+  if (!where) return;
+  QRect frame = frameGeometry();
+  frame.moveCenter(where->availableGeometry().center());
+  move(frame.topLeft());
+}
+
 void TformImpressum::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  CentreOnScreen();
   FormShow();
 }
 

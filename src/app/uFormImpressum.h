@@ -37,10 +37,13 @@ class TformImpressum : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  // Opens an address with the desktop's "open"; a failure is ignored.
-  virtual void OpenAddress(const QUrl& url);
 
  private:
+  // Opens an address with the desktop's "open"; a failure is ignored.
+  void OpenAddress(const QUrl& url);
+  // The box stands in the middle of the screen it shows on.
+  void CentreOnScreen();
+
   const QString versionPattern_ = "Version %s";
 };
 

@@ -104,8 +104,6 @@ void TformMain::BuildControls() {
     c->AddTab(QString::fromLatin1(caption));
   tbRoutes->Tabs()[4]->SetEnabled(false);
   c->Loaded();
-  // No tab can be closed.
-  tbRoutes->OnTabClosing = [](TWsCustomTabBar*, TWsTabBarItem*, bool& allowClose) { allowClose = false; };
   pageSource = sourcePage_;
   pageDest = destPage_;
   pageCommodity = commodityPage_;

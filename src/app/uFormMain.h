@@ -136,6 +136,11 @@ class TformMain : public QMainWindow {
   void lbDestSystemKeyPress(QChar& Key);
   void tvCommoAllKeyPress(QChar& Key);
   void pageCommodityMouseDown(Qt::KeyboardModifiers Shift);
+  // No route tab can be closed.
+  void tbRoutesTabClosing(TWsCustomTabBar* Sender, TWsTabBarItem* Item, bool& AllowClose);
+  // Roots of the commodity tree bold, every other node regular.
+  void tvCommoAllCustomDrawItem(TWsTreeView* Sender, TWsTreeNode* Node, QPainter* Painter, QStyleOptionViewItem& Option,
+                                bool& DefaultDraw);
   // Hover highlight and the hint line for the control under the mouse.
   void OnMouseMove(QObject* Sender);
 

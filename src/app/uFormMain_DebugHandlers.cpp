@@ -45,15 +45,20 @@ void TformMain::lbSectionClick() {
 void TformMain::ShowMarketRows(int Base, bool OnlySold) {
   if (!formGrid_ || !FData) return;
   formGrid_->ClearRoutes();
-  formGrid_->AddRoutes(MarketRows(*FData, Base, OnlySold));
+  std::vector<TRouteRow> rows = MarketRows(*FData, Base, OnlySold);
+  // The base column names the entry chosen in the record list, whatever that list shows.
+  const QListWidgetItem* chosen = lbSection->currentItem();
+  const std::string shown = chosen ? chosen->text().toStdString() : std::string();
+  for (TRouteRow& row : rows) row.SubItems[2] = shown;
+  formGrid_->AddRoutes(std::move(rows));
   RoutesListView()->viewport()->update();
 }
 
-// The goods sold at the base chosen in the list. Only a list of bases names a base: with another list
-// shown, its position is no base index, and nothing is shown.
+// The goods sold at the base of the position chosen in the record list, whatever that list shows: a
+// look into the market row of that index. A position past the bases shows an empty list.
 void TformMain::lbSectionListClick() {
   const int row = lbSection->currentRow();
-  if (row < 0 || !FData || debugPanel_->ListMode() != dlmBases) return;
+  if (row < 0 || !FData) return;
   ShowMarketRows(row + 1, true);
 }
 

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <functional>
 
 #include "app/QmzApplication.h"
 #include "app/uFormMain.h"
@@ -64,20 +65,14 @@ void TformMain::ConnectInfoAndDebug() {
   ConnectListClick(lbInfBase, this, [this] { lbInfBaseClick(); });
   connect(tvInfBaseGood, &QTreeWidget::itemClicked, this,
           [this] { QmzApplication::RunHandler(tvInfBaseGood, [this] { tvInfBaseGoodClick(); }); });
-  for (MainTreeView* tree : {tvInfBaseGood, tvInfCommos}) {
-    tree->OnCustomDrawItem = [this](TWsTreeView* sender, TWsTreeNode* node, QPainter* painter,
-                                    QStyleOptionViewItem& option, bool& defaultDraw) {
-      tvInfBaseGoodCustomDrawItem(sender, node, painter, option, defaultDraw);
-    };
-    // Enter adds the commodity page's selection, as it does there.
-    tree->OnKeyPress = [this](QWidget* sender, QChar& key) {
-      if (key == QChar(13)) QmzApplication::RunHandler(sender, [this] { btAddCommoClick(); });
-    };
-  }
+  // Enter in the trees is bound with the commodity tree's (uFormMain_Selection.cpp).
+  for (MainTreeView* tree : {tvInfBaseGood, tvInfCommos})
+    tree->OnCustomDrawItem = std::bind_front(&TformMain::tvInfBaseGoodCustomDrawItem, this);
   // Enter in the base list adds the destination page's selection.
   new EventHook(lbInfBase, [this](QEvent* event) {
     if (!IsEnter(event)) return false;
-    QmzApplication::RunHandler(lbInfBase, [this] { btAddToClick(); });
+    QChar key(13);
+    QmzApplication::RunHandler(lbInfBase, [this, &key] { lbDestSystemKeyPress(key); });
     return true;
   });
 

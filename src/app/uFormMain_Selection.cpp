@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <functional>
 
 #include "app/QmzApplication.h"
 #include "app/uFormMain.h"
@@ -148,14 +149,14 @@ void TformMain::ConnectSelection() {
   events->OnDoubleClick(lbOrigin, [this] { btDelFromClick(); });
   events->OnDoubleClick(lbDestination, [this] { btDelToClick(); });
   events->OnDoubleClick(lbCommo, [this] { btDelCommoClick(); });
-  // Enter in the information page's base list and trees is bound with that page.
-  tvCommoAll->OnKeyPress = [this](QWidget* sender, QChar& key) {
-    QmzApplication::RunHandler(sender, [this, &key] { tvCommoAllKeyPress(key); });
-  };
-  tvCommoAll->OnCustomDrawItem = [](TWsTreeView*, TWsTreeNode* node, QPainter*, QStyleOptionViewItem& option, bool&) {
-    // Roots bold: "::Any::", the categories and goods without one.
-    option.font.setBold(node->Level() == 0);
-  };
+  // Enter in any of the three good trees adds the commodity tree's selection; Enter in the information
+  // page's base list is bound with that page.
+  for (MainTreeView* tree : {tvCommoAll, tvInfBaseGood, tvInfCommos})
+    tree->OnKeyPress = [this](QWidget* sender, QChar& key) {
+      QmzApplication::RunHandler(sender, [this, &key] { tvCommoAllKeyPress(key); });
+    };
+  tvCommoAll->OnCustomDrawItem = std::bind_front(&TformMain::tvCommoAllCustomDrawItem, this);
+  tbRoutes->OnTabClosing = std::bind_front(&TformMain::tbRoutesTabClosing, this);
   events->OnShiftPress(pageCommodity);
   events->OnMove(panBackTop);
   for (QWidget* w : panBackTop->findChildren<QWidget*>())
@@ -273,6 +274,14 @@ void TformMain::tvCommoAllKeyPress(QChar& Key) {
 
 void TformMain::pageCommodityMouseDown(Qt::KeyboardModifiers Shift) {
   if (Shift & Qt::ShiftModifier) FillCommodityTrees();
+}
+
+void TformMain::tbRoutesTabClosing(TWsCustomTabBar*, TWsTabBarItem*, bool& AllowClose) { AllowClose = false; }
+
+void TformMain::tvCommoAllCustomDrawItem(TWsTreeView*, TWsTreeNode* Node, QPainter*, QStyleOptionViewItem& Option,
+                                         bool&) {
+  // Roots bold: "::Any::", "{All Commodities}", the categories and goods without one.
+  if (Node) Option.font.setBold(Node->Level() == 0);
 }
 
 void TformMain::OnMouseMove(QObject* Sender) {

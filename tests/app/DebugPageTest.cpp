@@ -181,11 +181,28 @@ TEST_F(DebugPageTest, ControlsShowListsRecordsMarketsAndWriteTheIniDump) {
   const QStringList lines = w->reIni->toPlainText().split(QLatin1Char('\n'));
   ASSERT_EQ(lines.size(), 12);
   EXPECT_EQ(lines[1], QString::fromStdString("nick:       " + d.aFaction[2].nickname.str()));
-  // "Sold Commo" while factions are listed: no base is named, the route list stays.
-  QTest::mouseClick(w->Button1, Qt::LeftButton);
-  ClickRow(w->lbSectionList, 0);
+  // A system's and a good's fields; the route list stays for all three.
+  for (auto [button, mode] : {std::pair{w->btSystems, dlmSystems}, std::pair{w->btCommos, dlmGoods}}) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    ClickRow(w->lbSection, 1);
+    QString expected;
+    for (const std::string& line : DebugRecordLines(d, mode, 2))
+      expected += (expected.isEmpty() ? "" : "\n") + QString::fromStdString(line);
+    EXPECT_EQ(w->reIni->toPlainText(), expected) << mode;
+  }
   ASSERT_EQ(grid->RouteTable().Count(), 1u);
   EXPECT_EQ(grid->RouteTable().Field(0, 0), "42");
+  // "Sold Commo" while factions are listed takes the position as a base index: the goods sold at base 2,
+  // under the faction's name.
+  QTest::mouseClick(w->btGroups, Qt::LeftButton);
+  ClickRow(w->lbSection, 1);
+  QTest::mouseClick(w->Button1, Qt::LeftButton);
+  ASSERT_EQ(grid->RouteTable().Count(), std::size_t(SoldCount(d, 2)));
+  ASSERT_GT(grid->RouteTable().Count(), 0u);
+  EXPECT_EQ(grid->RouteTable().Field(0, 3), d.aFaction[2].name.str());
+  grid->ClearRoutes();
+  ClickRow(w->lbSectionList, 0);
+  EXPECT_EQ(grid->RouteTable().Count(), std::size_t(SoldCount(d, 2)));
 
   // A base: its market in the route list; "Sold Commo": only the goods sold there.
   QTest::mouseClick(w->btBases, Qt::LeftButton);

@@ -1,5 +1,7 @@
 // Where the start-up looks for the update information page: its path on a host that the build or
-// QMZ.ini sets, or a whole address from QMZ.ini.
+// QMZ.ini sets, or a whole address from QMZ.ini; the gauge during the download.
+
+#include <limits>
 
 #include "BuildConfig.h"
 #include "MainWindowFixture.h"
@@ -54,6 +56,25 @@ TEST_F(UpdateHostTest, TheHostsPageUnlessQmzIniNamesAWholeAddress) {
   Unset("UpdateURL");
   Set("UpdateHost", "");
   EXPECT_EQ(CreatedWindow()->UpdateInfoUrl(), "");
+}
+
+// The download moves the gauge from 0 to the file's length; a file longer than the gauge counts moves it in
+// proportion, one without a known length leaves it empty.
+TEST_F(MainWindowTest, DownloadProgressMovesTheGauge) {
+  auto w = CreatedWindow();
+  struct Case {
+    std::int64_t total, downloaded;
+    double share;
+  } cases[] = {{3000, 1200, 0.4}, {3000, 3000, 1.0}, {0, 500, 0.0}, {6'000'000'000, 3'000'000'000, 0.5}};
+  for (const Case& c : cases) {
+    w->WebUpdate.OnDownload(w->WebUpdate, c.total, c.downloaded);
+    EXPECT_EQ(w->Progress->minimum(), 0);
+    if (c.total <= std::numeric_limits<int>::max()) {
+      EXPECT_EQ(w->Progress->maximum(), int(c.total));
+    }
+    const double shown = w->Progress->maximum() > 0 ? double(w->Progress->value()) / w->Progress->maximum() : 0.0;
+    EXPECT_NEAR(shown, c.share, 0.001) << c.total;
+  }
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -22,6 +24,7 @@
 #include "platform/ProfileFile.h"
 #include "util/LocalServer.h"
 #include "util/HeapBytes.h"
+#include "util/ModalAnswer.h"
 
 namespace qmz::test {
 
@@ -181,6 +184,34 @@ TEST_F(UpdateStartupTest, SuccessfulDownloadOpensTheFileAndClosesInsteadOfLoadin
   EXPECT_FALSE(HasText(*journal, "Created SVData Struct"));
 }
 
+// A file of that name is replaced (after the save dialog's own question); when the desktop cannot open the
+// download, the window says so, and closes all the same.
+TEST_F(UpdateStartupTest, ADownloadReplacesAnExistingFileAndClosesThoughItCannotBeOpened) {
+  UpdateServer server(site_);
+  SetUpdateUrl(server.Url("/new.html"));
+  const std::string chosen = folder.Str() + "/chosen.zip";
+  WriteWholeFile(chosen, "an older download");
+  bool replaceAsked = false;
+  AnswerModal<QMessageBox>([&](QMessageBox* box) {
+    replaceAsked = true;
+    box->button(QMessageBox::Yes)->click();
+  });
+  // A handler without such a method: the desktop reports that it cannot open the file.
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder_, "noSuchMethod");
+  dialogs.answers = {true};
+  saveAnswers_ = {chosen};
+  auto w = StartWindow();
+  EXPECT_TRUE(replaceAsked);
+  EXPECT_EQ(ReadWholeFile(chosen), std::string(3000, 'z'));
+  EXPECT_TRUE(
+      InOrder(StartupLog(*w), {"   Update has been downloaded sucessfully", "   Downloaded file cannot be executed"}));
+  EXPECT_TRUE(HasLine(*journal, "   Downloaded file cannot be executed", jlAction));
+  EXPECT_EQ(w->Progress->maximum(), 0);
+  EXPECT_EQ(w->Progress->value(), 0);
+  EXPECT_TRUE(w->Closed());
+  EXPECT_EQ(w->Data(), nullptr);
+}
+
 TEST_F(UpdateStartupTest, PageTextIsShownAsItIsAndEscapedInTheJournal) {
   const std::string version = "9.<font size=6 color=red>SPOOF</font><img src='missing.png' width=30000>";
   std::string page = "<META NAME=\"wuProduct\" CONTENT=\"<b>QMZ</b>\">\n";
@@ -305,29 +336,30 @@ TEST(PrioritySwitch, ModifiersChooseTheClassAndNeverRealTime) {
   }
 }
 
-class RecordingImpressum : public TformImpressum {
- public:
-  QList<QUrl> opened;
-
- protected:
-  void OpenAddress(const QUrl& url) override { opened.append(url); }
-};
-
-TEST(AboutBox, ShowsTheVersionLineOncePerShowingAndOpensItsLinks) {
-  RecordingImpressum box;
+TEST(AboutBox, ShowsTheVersionLineOncePerShowingCentredAndOpensItsLinks) {
+  // The desktop is asked to open the links; here they are noted instead.
+  OpenRecorder recorder;
+  const QString webScheme = QUrl(QMZ_WEBSITE).scheme();
+  for (const QString& scheme : {QStringLiteral("mailto"), webScheme})
+    QDesktopServices::setUrlHandler(scheme, &recorder, "open");
+  TformImpressum box;
   const QString expected = QString::asprintf("Version V%d.%d.%d  (Build %d)", QMZ_VERSION_MAJOR, QMZ_VERSION_MINOR,
                                              QMZ_VERSION_PATCH, QMZ_VERSION_BUILD);
   for (int showing = 0; showing < 2; ++showing) {
     box.show();
     EXPECT_EQ(box.labVersion->text(), expected);
+    const QPoint offCentre = box.frameGeometry().center() - box.screen()->availableGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);
     QTest::mouseClick(box.btOk, Qt::LeftButton);
     EXPECT_FALSE(box.isVisible());
+    box.move(0, 0);  // moved away: the next showing centres it again
   }
   QTest::mouseClick(box.labMail, Qt::LeftButton);
   QTest::mouseClick(box.labWebsite, Qt::LeftButton);
-  ASSERT_EQ(box.opened.size(), 2);
-  EXPECT_EQ(box.opened[0].scheme(), "mailto");
-  EXPECT_EQ(box.opened[1], QUrl(QMZ_WEBSITE));
+  for (const QString& scheme : {QStringLiteral("mailto"), webScheme}) QDesktopServices::unsetUrlHandler(scheme);
+  ASSERT_EQ(recorder.opened.size(), 2);
+  EXPECT_EQ(recorder.opened[0], QUrl(QStringLiteral("mailto:") + QMZ_CONTACT_EMAIL));
+  EXPECT_EQ(recorder.opened[1], QUrl(QMZ_WEBSITE));
   EXPECT_FALSE(box.Image1->pixmap().isNull());
 }
 
