@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "support/mRunJournal.h"
 #include "update/UpdateFixture.h"
@@ -177,6 +179,59 @@ TEST_F(WebUpdateTest, CredentialsReachTheServer) {
     EXPECT_EQ(update.events, right ? "BeforeGetInfo, AfterGetInfo, NoUpdateFound" : kPageFailed);
     EXPECT_EQ(test::HasText(*journal, "status 401"), !right);
   }
+}
+
+// Whatever goes wrong inside a transfer ends it unsuccessful without an error event of its own; the check
+// goes on and reports what is missing.
+TEST_F(WebUpdateTest, ExceptionsInsideATransferEndItWithoutAnErrorEvent) {
+  Page("new.html", "2.0");
+  UpdateServer server(site_);
+  struct Case {
+    const char* name;
+    std::string page;
+    std::function<void(RecordingUpdate&)> arrange;
+    const char* events;
+    const char* journaled;
+  };
+  const Case cases[] =
+      {
+          {"handler throws", "/new.html",
+           [](RecordingUpdate& u) {
+    u.OnDownload = [](TwuWebUpdate&, std::int64_t, std::int64_t) { throw std::runtime_error("owner failed"); };
+           },
+           "BeforeGetInfo, AfterGetInfo, DownloadError", "failed: owner failed"},
+          {"handler throws no exception", "/new.html",
+           [](RecordingUpdate& u) {
+    u.OnDownload = [](TwuWebUpdate&, std::int64_t, std::int64_t) { throw 7; };
+           },
+           "BeforeGetInfo, AfterGetInfo, DownloadError", "failed: an unknown error"},
+             {"error handler throws", "/missing.html",
+              [](RecordingUpdate& u) {
+    u.OnDownloadError = [&u, first = true](TwuWebUpdate&) mutable {
+      u.Note("DownloadError");
+      if (std::exchange(first, false)) throw std::runtime_error("owner failed");
+    };
+              },
+              kPageFailed, "status 404"},
+      {"file cannot be made", "/new.html",
+       [this](RecordingUpdate& u) {
+    u.OnGetClientFileName = [this](TwuWebUpdate&, std::string& name) {
+      name = (dir_.Path() / "missing" / "update.bin").string();
+    };
+       },
+       "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->2.0, BeforeShowInfo, BeforeDownload, AfterDownload failed",
+       "failed: cannot create"},
+      };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto journal = test::MemoryJournal();
+    RecordingUpdate update({}, server.Url(c.page), journal.get());
+    c.arrange(update);
+    EXPECT_FALSE(update.CheckForUpdate());
+    EXPECT_EQ(update.events, c.events);
+    EXPECT_TRUE(test::HasText(*journal, c.journaled));
+  }
+  EXPECT_FALSE(fs::exists(dir_.Path() / "missing"));
 }
 
 // Sends requests for one made-up host to the loopback server.
