@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
+#include <tuple>
 
 #include "update/wuWebUpdate.h"
 #include "update/wuWebUpdateInfo.h"
@@ -216,6 +220,18 @@ TEST_F(WebUpdateTest, APageOfBareLineBreaksCostsItsOwnSizeAndIsFreedAfterTheChec
 
 TEST(ShowInfoUpdate, ShowsThePageAsTextAndAnswersKeys) {
   Tfrm_ShowInfoUpdate dialog;
+  // The buttons stand centred as if 6 pixels separated them, 3 pixels apart, whenever the bottom panel resizes.
+  dialog.show();
+  for (const auto& [width, ok, cancel] : {std::tuple{522, 183, 261}, {300, 72, 150}, {155, 0, 78}}) {
+    dialog.resize(width, dialog.height());
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.Panel_Bottom->width(), width);
+    EXPECT_EQ(dialog.btn_OK->geometry(), QRect(ok, 10, 75, 25)) << width;
+    EXPECT_EQ(dialog.btn_Cancel->geometry(), QRect(cancel, 10, 75, 25)) << width;
+  }
+  EXPECT_EQ(dialog.windowTitle(), "wuWebUpdate");
+  EXPECT_TRUE(dialog.chk_FutureUpdate->isChecked());
+  dialog.hide();
   // The page is shown as the text it is: nothing it names is fetched or rendered.
   dialog.Navigate("http://127.0.0.1/page.html", "<b>bold</b><img src='missing.png'>");
   EXPECT_EQ(dialog.WebBrowser->toPlainText(), "<b>bold</b><img src='missing.png'>");
