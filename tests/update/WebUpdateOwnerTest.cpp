@@ -181,9 +181,9 @@ TEST_F(WebUpdateTest, CredentialsReachTheServer) {
   }
 }
 
-// Whatever goes wrong inside a transfer ends it unsuccessful without an error event of its own; the check
-// goes on and reports what is missing.
-TEST_F(WebUpdateTest, ExceptionsInsideATransferEndItWithoutAnErrorEvent) {
+// Whatever goes wrong inside a transfer, and a cancel, ends it unsuccessful without an error event of its own; the
+// check goes on and reports what is missing.
+TEST_F(WebUpdateTest, ExceptionsAndACancelInsideATransferEndItWithoutAnErrorEvent) {
   Page("new.html", "2.0");
   UpdateServer server(site_);
   struct Case {
@@ -221,6 +221,16 @@ TEST_F(WebUpdateTest, ExceptionsInsideATransferEndItWithoutAnErrorEvent) {
        },
        "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->2.0, BeforeShowInfo, BeforeDownload, AfterDownload failed",
        "failed: cannot create"},
+      // A cancel given before the download stops it before any file is made.
+      {"cancelled", "/new.html",
+       [this](RecordingUpdate& u) {
+    u.OnGetClientFileName = [this](TwuWebUpdate& sender, std::string& name) {
+      name = (dir_.Path() / "missing" / "update.bin").string();
+      sender.Cancel();
+    };
+       },
+       "BeforeGetInfo, AfterGetInfo, UpdateAvailable 1.0->2.0, BeforeShowInfo, BeforeDownload, AfterDownload failed",
+       "failed: cancelled"},
       };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
