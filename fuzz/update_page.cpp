@@ -14,8 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const qmz::UpdatePageValues values = qmz::ParseUpdatePage(input, qmz::TwuTagInfo());
   (void)qmz::PlainFileName(values.ClientFileName);
   (void)qmz::EscapeOutsideText(values.ProductName);
-  std::string host, path;
-  qmz::SplitUrl(values.DownloadUrl, host, path);
   std::vector<std::string> lines;
   qmz::ForEachTextLine(input, [&lines](std::string_view line) {
     if (lines.size() < 2) lines.emplace_back(line);

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "platform/FileSystemInfo.h"
@@ -107,10 +109,28 @@ std::string WindowClassSocketDistrust(std::string_view windowClass) {
 }
 
 bool FindWindowClass(std::string_view windowClass) {
-  const int fd = ConnectTo(windowClass, nullptr);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
+  // Looked up in the kernel's table of local sockets, never by connecting: a listener takes every
+  // connection for a message, and one closed unsent would reach it as an empty one.
+  if (!WindowClassSocketDistrust(windowClass).empty()) return false;
+  const std::string path = WindowClassSocketPath(windowClass);
+  std::ifstream table("/proc/net/unix");
+  if (!table) {
+    // No table to read: a socket of ours in its place is the best sign of a listener there is.
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+  }
+  constexpr unsigned long kListening = 0x10000;  // __SO_ACCEPTCON
+  std::string line;
+  std::getline(table, line);  // the heading
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, refCount, protocol, flags, type, state, inode;
+    if (!(fields >> slot >> refCount >> protocol >> flags >> type >> state >> inode)) continue;
+    std::string name;
+    std::getline(fields >> std::ws, name);
+    if (name == path && (std::strtoul(flags.c_str(), nullptr, 16) & kListening) != 0) return true;
+  }
+  return false;
 }
 
 CopyDataResult SendCopyData(std::string_view windowClass, WParam sender, std::uint32_t dwData, std::string_view data,

@@ -21,7 +21,7 @@ std::string UserPrivateFolder(std::string* problem);
 // user, not a link.
 std::string WindowClassSocketDistrust(std::string_view windowClass);
 
-// True when some process of this user listens on the socket of that window class.
+// True when some process of this user listens on the socket of that window class; nothing connects to it.
 bool FindWindowClass(std::string_view windowClass);
 
 // WM_COPYDATA to the window of that class as one frame on a fresh connection:

@@ -100,21 +100,6 @@ TStringList::TStringList(TStringList&& other) noexcept
   other.items_.clear();
 }
 
-TStringList& TStringList::operator=(TStringList&& other) noexcept {
-  if (this != &other) {
-    Clear();
-    items_ = std::move(other.items_);
-    texts_ = std::move(other.texts_);
-    Changed(-1);
-    other.items_.clear();
-    sorted_ = other.sorted_;
-    caseSensitive_ = other.caseSensitive_;
-    ownsObjects_ = other.ownsObjects_;
-    duplicates_ = other.duplicates_;
-  }
-  return *this;
-}
-
 TStringList::~TStringList() { Clear(); }
 
 std::size_t TStringList::CheckIndex(int index) const {
@@ -255,13 +240,6 @@ int TStringList::IndexOfName(std::string_view name) const {
     const std::string_view t = items_[i].text;
     const auto eq = t.find('=');
     if (eq != std::string_view::npos && Compare(t.substr(0, eq), name) == 0) return int(i);
-  }
-  return -1;
-}
-
-int TStringList::IndexOfObject(const TObject* object) const {
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (items_[i].object == object) return int(i);
   }
   return -1;
 }
@@ -436,28 +414,9 @@ void TStringList::SetSorted(bool value) {
   sorted_ = value;
 }
 
-void TStringList::SetCaseSensitive(bool value) {
-  if (value == caseSensitive_) return;
-  caseSensitive_ = value;
-  if (sorted_) Sort();
-  Changed(-1);
-}
-
 void TStringList::Sort() {
   std::stable_sort(items_.begin(), items_.end(),
                    [this](const Item& a, const Item& b) { return Compare(a.text, b.text) < 0; });
-  Changed(-1);
-}
-
-void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
-  // Sort a permutation, since the comparer addresses items by their index in this list.
-  std::vector<int> order(items_.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = int(i);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(*this, a, b) < 0; });
-  std::vector<Item> sorted;
-  sorted.reserve(items_.size());
-  for (int i : order) sorted.push_back(std::move(items_[std::size_t(i)]));
-  items_ = std::move(sorted);
   Changed(-1);
 }
 

@@ -81,7 +81,6 @@ class TStringList : public TObject {
   TStringList(const TStringList&) = delete;
   TStringList& operator=(const TStringList&) = delete;
   TStringList(TStringList&& other) noexcept;
-  TStringList& operator=(TStringList&& other) noexcept;
   ~TStringList() override;
 
   int Count() const { return int(items_.size()); }
@@ -111,7 +110,6 @@ class TStringList : public TObject {
 
   virtual int IndexOf(std::string_view text) const;
   virtual int IndexOfName(std::string_view name) const;
-  int IndexOfObject(const TObject* object) const;
   // Binary search of a sorted list; index is where the text is or would be inserted.
   bool Find(std::string_view text, int& index) const;
 
@@ -139,13 +137,10 @@ class TStringList : public TObject {
   TDuplicates Duplicates() const { return duplicates_; }
   void SetDuplicates(TDuplicates value) { duplicates_ = value; }
   bool CaseSensitive() const { return caseSensitive_; }
-  void SetCaseSensitive(bool value);
   bool OwnsObjects() const { return ownsObjects_; }
   void SetOwnsObjects(bool value) { ownsObjects_ = value; }
 
   void Sort();
-  // compare(list, a, b) < 0 when item a comes before item b.
-  void CustomSort(const std::function<int(const TStringList&, int, int)>& compare);
 
   std::vector<Item>::const_iterator begin() const { return items_.begin(); }
   std::vector<Item>::const_iterator end() const { return items_.end(); }

@@ -254,12 +254,6 @@ std::string FormatList(std::string_view format, std::initializer_list<FormatArg>
   return out;
 }
 
-std::string TrimLeft(std::string_view s) {
-  std::size_t b = 0;
-  while (b < s.size() && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  return std::string(s.substr(b));
-}
-
 std::string TrimRight(std::string_view s) {
   std::size_t e = s.size();
   while (e > 0 && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;

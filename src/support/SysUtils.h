@@ -85,7 +85,6 @@ std::string Format(std::string_view format, const Args&... args) {
 
 // Removes leading and trailing characters up to and including the blank (control characters too).
 std::string Trim(std::string_view s);
-std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 // Appends the text of a double-quoted item whose opening quote stands just before From, a doubled quote
 // standing for one; returns the position behind the closing quote (the end when there is none).

@@ -97,7 +97,6 @@ class TNvpList {
   void AddMany(std::vector<std::unique_ptr<TNvpNode>> nodes);
   // Replaces every node of that name with the given one.
   void Replace(std::unique_ptr<TNvpNode> node);
-  void Delete(int index);
   void Clear() { fItems.clear(); }
   int Count() const { return static_cast<int>(fItems.size()); }
 
@@ -124,7 +123,6 @@ class TAttrList : public TNvpList {
  public:
   TAttr* Attr(int index) const { return dynamic_cast<TAttr*>(Node(index)); }
   TAttr* Attr(const std::string& name) const { return dynamic_cast<TAttr*>(Node(name)); }
-  void AddAttr(std::string name, std::string value, TValueType valueType = vtNormal);
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -54,11 +54,6 @@ void TNvpList::Replace(std::unique_ptr<TNvpNode> node) {
   fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(at + 1), fItems.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
-void TNvpList::Delete(int index) {
-  if (index < 0 || index >= Count()) return;
-  fItems.erase(fItems.begin() + index);
-}
-
 int TNvpList::IndexOf(const std::string& name) const {
   size_t at = LowerBound(name);
   return at < fItems.size() && fItems[at]->Name == name ? static_cast<int>(at) : -1;
@@ -86,12 +81,6 @@ std::string TNvpList::Name(int index) const {
 std::string TNvpList::Value(int index) const {
   TNvpNode* n = Node(index);
   return n ? n->Value : std::string();
-}
-
-void TAttrList::AddAttr(std::string name, std::string value, TValueType valueType) {
-  auto a = std::make_unique<TAttr>(std::move(name), std::move(value));
-  a->ValueType = valueType;
-  Add(std::move(a));
 }
 
 TElemDef* TElemList::Node(const std::string& name) const {

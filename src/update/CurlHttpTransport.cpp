@@ -34,6 +34,13 @@ class CurlHttpTransport final : public HttpTransport {
     easy_ = curl_easy_init();
     multi_ = curl_multi_init();
     if (easy_ == nullptr || multi_ == nullptr) return Fail("libcurl could not be initialised");
+    // An address from the page that is none (blanks or control characters in it) is refused here, with its
+    // reason, rather than sent in some repaired form.
+    if (CURLU* parsed = curl_url(); parsed != nullptr) {
+      const CURLUcode code = curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0);
+      curl_url_cleanup(parsed);
+      if (code != CURLUE_OK) return Fail(std::string("the address is malformed: ") + curl_url_strerror(code));
+    }
     curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

@@ -105,6 +105,22 @@ bool TwuWebUpdate::OpenDownloadedFile(const std::string& FileName) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(FileName)));
 }
 
+void TwuWebUpdate::SplitUrl(const std::string& URL, std::string& Host, std::string& Path) {
+  const std::string lower = LowerCase(URL);
+  std::string rest = URL;
+  // The product URL keeps an "https://" it was given, so that scheme is cut as whole as "http://" is.
+  if (lower.rfind("https://", 0) == 0) rest.erase(0, 8);
+  else if (lower.find("http://") != std::string::npos) rest.erase(0, 7);
+  const size_t slash = rest.find('/');
+  if (slash == std::string::npos) {
+    Host.clear();
+    Path = rest;
+  } else {
+    Host = rest.substr(0, slash);
+    Path = rest.substr(slash);
+  }
+}
+
 bool TwuWebUpdate::ExecInfoDialog() { return infoDialog_->exec() == QDialog::Accepted; }
 
 bool TwuWebUpdate::ShowInfo() {
@@ -204,6 +220,8 @@ void TwuWebUpdate::Download() {
   downloadFile_ = fileName;
   success_ = false;
   if (fileName.empty()) {
+    // Nowhere to store the update (the page named no file, or the owner cleared the name): an error, not a
+    // transfer into nothing that would fail unseen and still count as done.
     DoDownloadError();
     return;
   }
@@ -231,14 +249,22 @@ void TwuWebUpdate::Transfer(const std::string& url, const std::string& fileName,
   try {
     const std::int64_t maxBytes = fileName.empty() ? kMaxPageBytes : kMaxDownloadBytes;
     auto transport = transport_(TransportHooks{Pump, [this] { return abort_; }, timeout, maxBytes});
-    transport->Open(url, UserName, Password);
-    const bool head = !abort_ && transport->WaitHead();
-    // An error page is no page and no download, whatever its body.
-    const long status = transport->Status();
-    if (abort_) reason = "cancelled";
-    else if (!head) reason = transport->ErrorText();
-    else if (status < 200 || status >= 300) reason = "the server answered with status " + std::to_string(status);
-    else reason = TransferBody(*transport, fileName);
+    // The request goes to the host and path SplitUrl finds, so a derived component decides where it goes.
+    std::string host, path;
+    SplitUrl(url, host, path);
+    if (host.empty()) {
+      reason = "the address names no host";
+    } else {
+      const bool secure = LowerCase(url).rfind("https://", 0) == 0;
+      transport->Open((secure ? "https://" : "http://") + host + path, UserName, Password);
+      const bool head = !abort_ && transport->WaitHead();
+      // An error page is no page and no download, whatever its body.
+      const long status = transport->Status();
+      if (abort_) reason = "cancelled";
+      else if (!head) reason = transport->ErrorText();
+      else if (status < 200 || status >= 300) reason = "the server answered with status " + std::to_string(status);
+      else reason = TransferBody(*transport, fileName);
+    }
     if (reason.empty()) {
       success_ = true;
       pageText_.shrink_to_fit();

@@ -106,6 +106,9 @@ class TwuWebUpdate {
   virtual std::string GetClientFileName();
   // Opens the downloaded file with the desktop's "open"; false when nothing could open it.
   virtual bool OpenDownloadedFile(const std::string& FileName);
+  // Host and path of a URL: the scheme ("https://" at the start, else "http://" found anywhere) is cut off
+  // its front, the host runs to the first "/", the path from it; no "/" gives no host and the whole text.
+  virtual void SplitUrl(const std::string& URL, std::string& Host, std::string& Path);
   // Shows the information dialog modally; true when it closed with OK.
   virtual bool ExecInfoDialog();
 

@@ -28,6 +28,8 @@ size_t FindNoCase(std::string_view text, std::string_view what) {
   return it == text.end() ? std::string_view::npos : static_cast<size_t>(it - text.begin());
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // The leading decimal number of a version part; anything else counts as 0.
 std::uint64_t PartValue(std::string_view part) {
   std::uint64_t value = 0;
@@ -94,11 +96,17 @@ bool IsNewerVersion(const std::string& local, const std::string& web, TwuVersion
     case vfString:
       return web > local;
     case vfNumber: {
-      // '.' as decimal mark whatever the user's locale; the whole text must be the number.
+      // '.' as decimal mark whatever the user's locale; the whole text must be the number, a sign in front
+      // allowed. Only digits, the mark and an exponent make one: "inf", "nan" and hex forms are no version.
       const auto number = [](const std::string& text) -> std::optional<double> {
+        std::string_view digits = text;
+        if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+        const size_t start = !digits.empty() && digits.front() == '-' ? 1 : 0;
+        if (digits.size() <= start || (!IsDigit(digits[start]) && digits[start] != '.')) return std::nullopt;
+        if (digits.find_first_not_of("0123456789.eE+-") != std::string_view::npos) return std::nullopt;
         double value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
         return value;
       };
       const auto a = number(local), b = number(web);
@@ -106,20 +114,6 @@ bool IsNewerVersion(const std::string& local, const std::string& web, TwuVersion
     }
   }
   return false;
-}
-
-void SplitUrl(const std::string& url, std::string& host, std::string& path) {
-  std::string rest = url;
-  const size_t scheme = rest.find("://");
-  if (scheme != std::string::npos) rest.erase(0, scheme + 3);
-  const size_t slash = rest.find('/');
-  if (slash == std::string::npos) {
-    host.clear();
-    path = rest;
-  } else {
-    host = rest.substr(0, slash);
-    path = rest.substr(slash);
-  }
 }
 
 std::string PlainFileName(std::string_view name) {

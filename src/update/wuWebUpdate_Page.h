@@ -44,9 +44,6 @@ UpdatePageValues ParseUpdatePage(std::string_view page, const TwuTagInfo& tags);
 // as numbers, a missing or non-numeric part counting as 0.
 bool IsNewerVersion(const std::string& local, const std::string& web, TwuVersionFormat format);
 
-// Host (up to the first "/") and path (from it) of a URL after its scheme; no "/" gives an empty host.
-void SplitUrl(const std::string& url, std::string& host, std::string& path);
-
 // The last component of a name from the page, safe to use as a file name in a folder of ours:
 // no folders, no "." or "..", no control characters; empty when nothing is left.
 std::string PlainFileName(std::string_view name);

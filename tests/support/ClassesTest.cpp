@@ -189,6 +189,11 @@ TEST(MemoryStream, ReadWriteSizeAndCopy) {
   EXPECT_EQ(a.Memory()[6], 0);
   a.SetSize(2);  // position is pulled back to the new end
   EXPECT_EQ(a.Position(), 2);
+  a.SetPosition(-3);  // never before the start
+  EXPECT_EQ(a.Position(), 0);
+  TStream& stream = a;  // the same through the base, as the INI writer uses it
+  stream.SetPosition(1);
+  EXPECT_EQ(stream.Position(), 1);
   a.SetPosition(0);
   TMemoryStream b;
   b.Write("xyz", 3);

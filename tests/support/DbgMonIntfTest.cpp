@@ -237,5 +237,44 @@ TEST_F(DbgMonIntfTest, ABlankViewerPathFallsBackBesideTheProgramAViewerThatNever
   EXPECT_EQ(test::ReadWholeFile(starts), "started\n");
 }
 
+// A real viewer program, started by the client: it opens its window a little late, and every connection it
+// accepts is a message to it, so looking for the window while it starts must not connect.
+TEST_F(DbgMonIntfTest, AStartedViewerIsFoundWithoutAConnectionAndGetsTheTextOnce) {
+  const auto script = dir_.Path() / "viewer.py";
+  const auto received = dir_.Path() / "received";
+  // Debian's own interpreter: another python3 earlier on PATH may be missing.
+  test::WriteWholeFile(script,
+                       "#!/usr/bin/python3\n"
+                       "import socket, time\n"
+                       "time.sleep(0.3)\n"
+                       "s = socket.socket(socket.AF_UNIX)\n"
+                       "s.bind('" +
+                           platform::WindowClassSocketPath("TfmDebugMonitor") +
+                           "')\n"
+                           "s.listen(4)\n"
+                           "s.settimeout(2)\n"
+                           "try:\n"
+                           "    while True:\n"
+                           "        c, _ = s.accept()\n"
+                           "        data = b''\n"
+                           "        while chunk := c.recv(256):\n"
+                           "            data += chunk\n"
+                           "        open('" +
+                           received.string() +
+                           "', 'a').write(data[22:-2].decode() + '|')\n"
+                           "except socket.timeout:\n"
+                           "    pass\n");
+  chmod(script.c_str(), 0700);
+  registry_->SetString(platform::RegistryRoot::CurrentUser, "Software\\DebugMonitor\\Debug", "FilePath",
+                       script.string());
+  ResetDebugClient(5000);
+  EXPECT_TRUE(StartDebugWin());
+  SendDebug("hello");
+  SendDebug("again");
+  for (int i = 0; i < 150 && test::ReadWholeFile(received).size() < 12; ++i) std::this_thread::sleep_for(20ms);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(test::ReadWholeFile(received), "hello|again|");
+}
+
 }  // namespace
 }  // namespace qmz

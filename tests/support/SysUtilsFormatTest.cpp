@@ -21,6 +21,9 @@ TEST(Format, WidthPrecisionIndexAndRadix) {
   EXPECT_EQ(Format("%n", 1234567.5), "1,234,567.50");
   EXPECT_EQ(Format("%.0n|%n", -1234.0, 999.0), "-1,234|999.00");
   EXPECT_EQ(Format("%s", 'c'), "c");
+  // A pointer: upper-case hexadecimal, as many digits as a pointer has.
+  EXPECT_EQ(Format("%p", reinterpret_cast<const void*>(0x2AF)), std::string(sizeof(void*) * 2 - 3, '0') + "2AF");
+  EXPECT_EQ(Format("%d-%d", 3, -4), "3--4");
 }
 
 TEST(Format, FloatsUseAPointWhateverTheLocale) {

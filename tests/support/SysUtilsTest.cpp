@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,12 @@ TEST(Strings, TrimAndCase) {
   EXPECT_EQ(TrimRight("  a \x01"), "  a");
   EXPECT_EQ(UpperCase("dll=Names.DLL \xC3\xA4"), "DLL=NAMES.DLL \xC3\xA4");  // other bytes untouched
   EXPECT_EQ(FindText("path\\MODS\\a", "mods\\"), 5u);
+  // Prefixes compare without regard to case; a prefix longer than the text never matches.
+  const std::tuple<const char*, const char*, bool> starts[] = {{"Path_", "PATH_3", true},
+                                                               {"path_", "Pat", false},
+                                                               {"", "x", true},
+                                                               {"Name_", "Path_1", false}};
+  for (const auto& [prefix, text, expected] : starts) EXPECT_EQ(StartsText(prefix, text), expected) << prefix << text;
 }
 
 // Case is ignored by folding to lower case: '_' sorts before the letters, Windows-1252's capitals fold as

@@ -65,6 +65,8 @@ TEST(OSName, EditionsBySuiteBitsProductTypeBuildAndServicePack) {
   EXPECT_EQ(GetOSNameOf(Record(NT, 6, 0, 4051)), "");
   EXPECT_EQ(GetOSNameOf(Record(NT, 6, 0, 6000)), "MS OS unknown");
   EXPECT_EQ(GetOSCodeName(99), "MS OS unknown");
+  // This system is none of the Windows editions.
+  EXPECT_EQ(GetOSCode(), kOSUnknown);
 }
 
 TEST(DriveLetters, ANonLetterMeansCOrIsRefusedWhereADriveMustBeNamed) {

@@ -88,5 +88,26 @@ TEST(XmlDtdTest, ParameterEntitiesBeforeAndAfterTheSubsetAreFollowed) {
   EXPECT_EQ(p.items.back(), "6:odd");
 }
 
+// The declaration is read once, from the first DOCTYPE; a second one is passed over whole, brackets and
+// quotes included, and defines nothing. Elements are listed by name.
+TEST(XmlDtdTest, ASecondDeclarationIsOnlyPassedOverAndElementsAreKeptInNameOrder) {
+  RecordingParser p;
+  EXPECT_TRUE(p.DocBuffer().empty());  // nothing loaded
+  const std::string doc =
+      "<!DOCTYPE r [<!ELEMENT r ANY><!ELEMENT a EMPTY>]>"
+      "<!DOCTYPE x [<!ENTITY e \"]>\"> ']>' <!ELEMENT b ANY>]><r/>";
+  p.LoadFromBuffer(doc);
+  EXPECT_EQ(p.DocBuffer(), doc);
+  EXPECT_EQ(p.Parts(), (std::vector<std::string>{"4 ", "4 ", "6 r"}));
+  EXPECT_EQ(p.items, (std::vector<std::string>{"0:<!ELEMENT r ANY>", "0:<!ELEMENT a EMPTY>"}));
+  EXPECT_EQ(p.Entities.Count(), 0);
+  ASSERT_EQ(p.Elements.Count(), 2);
+  EXPECT_EQ(p.Elements.Node(0)->Name + p.Elements.Node(1)->Name, "ar");
+  EXPECT_EQ(p.Elements.Node(2), nullptr);
+  EXPECT_EQ(p.Elements.Node(-1), nullptr);
+  p.Clear();
+  EXPECT_TRUE(p.DocBuffer().empty());
+}
+
 }  // namespace
 }  // namespace qmz

@@ -198,6 +198,14 @@ TEST_F(Journal, NoFileAnUnopenableOrATakenFileKeepsWorkingInMemory) {
   EXPECT_FALSE(first.FileName().empty());
   EXPECT_TRUE(second.FileName().empty());
   EXPECT_EQ(Lines(first.FileName()).size(), 1u);  // the second did not empty it
+  // The file the journal holds open is the one its name gives (the feedback upload sends that one only).
+  struct stat info {};
+  ASSERT_EQ(stat(first.FileName().c_str(), &info), 0);
+  ASSERT_TRUE(first.OpenedFile().has_value());
+  EXPECT_EQ(first.OpenedFile()->Inode, info.st_ino);
+  EXPECT_EQ(first.OpenedFile()->Device, info.st_dev);
+  EXPECT_FALSE(second.OpenedFile().has_value());
+  EXPECT_FALSE(none.OpenedFile().has_value());
 }
 
 TEST_F(Journal, AFirstLineThatCannotBeWrittenMeansNoFileALaterOneDisablesTheFileInsteadOfThrowing) {

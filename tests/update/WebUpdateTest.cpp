@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
+#include <tuple>
 
 #include "update/wuWebUpdate.h"
 #include "update/wuWebUpdateInfo.h"
@@ -17,73 +21,18 @@
 #include "util/QtTestApplication.h"
 #include "util/TempDir.h"
 #include "update/wuWebUpdate_Page.h"
+#include "update/UpdateFixture.h"
 
 QMZ_QT_TEST_APPLICATION("test_update")
 
 namespace qmz {
 namespace {
 
-namespace fs = std::filesystem;
+using test::kPageFailed;
+using test::RecordingUpdate;
 using test::UpdateServer;
-
-// What a check whose page cannot be read reports.
-constexpr const char* kPageFailed = "BeforeGetInfo, DownloadError, AfterGetInfo, DownloadError";
-
-// Records the events of one check of a page; opening a downloaded file is only noted.
-class RecordingUpdate : public TwuWebUpdate {
- public:
-  explicit RecordingUpdate(const fs::path& target, const std::string& url = {}, TJournal* journal = nullptr) {
-    Options = uoRunUpdate;
-    Journal = journal;
-    if (!url.empty()) ProductInfo.SetURL(url);
-    OnBeforeGetInfo = [this](TwuWebUpdate&) { Note("BeforeGetInfo"); };
-    OnAfterGetInfo = [this](TwuWebUpdate&) { Note("AfterGetInfo"); };
-    OnDownloadError = [this](TwuWebUpdate&) { Note("DownloadError"); };
-    OnNoUpdateFound = [this](TwuWebUpdate&) { Note("NoUpdateFound"); };
-    OnUpdateAvailable = [this](TwuWebUpdate&, const std::string& actual, const std::string& web, bool&) {
-      Note("UpdateAvailable " + actual + "->" + web);
-    };
-    OnBeforeShowInfo = [this](TwuWebUpdate&, bool& show, bool&) {
-      show = false;
-      Note("BeforeShowInfo");
-    };
-    OnGetClientFileName = [this, target](TwuWebUpdate&, std::string& name) {
-      if (!target.empty()) name = target.string();
-      Note("GetClientFileName");
-    };
-    OnBeforeDownload = [this](TwuWebUpdate&, const std::string&) { Note("BeforeDownload"); };
-    OnAfterDownload = [this](TwuWebUpdate& sender, const std::string&) {
-      Note(sender.Success() ? "AfterDownload ok" : "AfterDownload failed");
-    };
-  }
-
-  std::string events;
-  std::string opened;
-
- protected:
-  bool OpenDownloadedFile(const std::string& FileName) override {
-    opened = FileName;
-    Note("Open");
-    return true;
-  }
-
- private:
-  void Note(const std::string& event) { events += (events.empty() ? "" : ", ") + event; }
-};
-
-class WebUpdateTest : public ::testing::Test {
- protected:
-  WebUpdateTest() { test::WriteWholeFile(site_ / "update.bin", std::string(5000, 'u')); }
-
-  void Page(const std::string& name, const std::string& version, const std::string& download = "/update.bin",
-            const std::string& extra = {}) {
-    test::WriteWholeFile(site_ / name, test::UpdatePage(version, download, "../../update.bin", extra));
-  }
-
-  test::TempDir dir_;
-  fs::path site_ = dir_.Path() / "site";
-  fs::path target_ = dir_.Path() / "program" / "update.bin";
-};
+using test::WebUpdateTest;
+namespace fs = std::filesystem;
 
 TEST_F(WebUpdateTest, EveryOutcomeOfACheckAndNoFileLeftByAFailedDownload) {
   Page("new.html", "1.3.1");
@@ -271,6 +220,18 @@ TEST_F(WebUpdateTest, APageOfBareLineBreaksCostsItsOwnSizeAndIsFreedAfterTheChec
 
 TEST(ShowInfoUpdate, ShowsThePageAsTextAndAnswersKeys) {
   Tfrm_ShowInfoUpdate dialog;
+  // The buttons stand centred as if 6 pixels separated them, 3 pixels apart, whenever the bottom panel resizes.
+  dialog.show();
+  for (const auto& [width, ok, cancel] : {std::tuple{522, 183, 261}, {300, 72, 150}, {155, 0, 78}}) {
+    dialog.resize(width, dialog.height());
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.Panel_Bottom->width(), width);
+    EXPECT_EQ(dialog.btn_OK->geometry(), QRect(ok, 10, 75, 25)) << width;
+    EXPECT_EQ(dialog.btn_Cancel->geometry(), QRect(cancel, 10, 75, 25)) << width;
+  }
+  EXPECT_EQ(dialog.windowTitle(), "wuWebUpdate");
+  EXPECT_TRUE(dialog.chk_FutureUpdate->isChecked());
+  dialog.hide();
   // The page is shown as the text it is: nothing it names is fetched or rendered.
   dialog.Navigate("http://127.0.0.1/page.html", "<b>bold</b><img src='missing.png'>");
   EXPECT_EQ(dialog.WebBrowser->toPlainText(), "<b>bold</b><img src='missing.png'>");
@@ -302,6 +263,16 @@ TEST(UpdateVersion, ComparesByFormat) {
       {"1.5", "1.25", vfNumber, false},
       {"1.0", "2.0a", vfNumber, false},
       {"", "2", vfNumber, false},
+      // A sign in front is part of the number; only digits, "." and an exponent make one.
+      {"1.0", "+2.0", vfNumber, true},
+      {"-1", "-0.5", vfNumber, true},
+      {"1.0", "2e1", vfNumber, true},
+      {"1.0", "inf", vfNumber, false},
+      {"1.0", "nan", vfNumber, false},
+      {"1.0", "0x10", vfNumber, false},
+      {"1.0", "+-2", vfNumber, false},
+      {"1.0", "2,5", vfNumber, false},
+      {"1.0", " 2", vfNumber, false},
       {"1.9", "1.10", vfString, false},
   };
   for (const Case& c : cases) {
@@ -332,7 +303,7 @@ TEST(UpdatePage, ReadsMetaLinesByTheirRules) {
   EXPECT_EQ(values.Author, "ME=");
 }
 
-TEST(UpdatePage, UrlsGetAPrefixAndSplitAndFileNamesFromThePageStayPlain) {
+TEST(UpdatePage, UrlsGetAPrefixAndFileNamesFromThePageStayPlain) {
   // A product URL gets a prefix unless it has one.
   TwuProductInfo info;
   const std::pair<const char*, const char*> prefixed[] = {{"host/page", "http://host/page"},
@@ -342,12 +313,6 @@ TEST(UpdatePage, UrlsGetAPrefixAndSplitAndFileNamesFromThePageStayPlain) {
     info.SetURL(given);
     EXPECT_EQ(info.URL(), stored);
   }
-  std::string host, path;
-  SplitUrl("http://example.invalid/up/page.html", host, path);
-  EXPECT_EQ(host + "|" + path, "example.invalid|/up/page.html");
-  SplitUrl("example.invalid", host, path);
-  EXPECT_EQ(host + "|" + path, "|example.invalid");
-
   const std::pair<const char*, const char*> cases[] = {
       {"setup.exe", "setup.exe"},
       {"../../etc/passwd", "passwd"},

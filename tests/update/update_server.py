@@ -10,14 +10,16 @@ names how the file is served badly:
   /endless/    no length, data until the client goes
   /drip/       a head, then one byte of the file every 0.5 s
   /silent/     nothing at all until the client goes
+  /auth/       only to the user "tester" with the password "s3cret" (basic authentication), else status 401
 /loop redirects to itself. Prints the port on its first line, then serves until killed.
 """
+import base64
 import http.server
 import os
 import sys
 import time
 
-MODES = {"nolength", "status404", "badlength", "short", "chunked", "huge", "endless", "drip", "silent"}
+MODES = {"nolength", "status404", "badlength", "short", "chunked", "huge", "endless", "drip", "silent", "auth"}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -47,6 +49,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 body, status = f.read().replace(b"$PORT", str(self.server.server_port).encode()), 200
         if mode == "status404":
             status = 404
+        if mode == "auth" and self.headers.get("Authorization") != "Basic " + base64.b64encode(b"tester:s3cret").decode():
+            body, status = b"<html>who are you</html>", 401
         try:
             self.serve(mode, status, body)
         except (BrokenPipeError, ConnectionResetError):
