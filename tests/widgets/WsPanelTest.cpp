@@ -125,6 +125,57 @@ TEST(WsPanel, ChildPanelResizeReportsAndRearrangesTheParent) {
   inner->SetWidth(80);
   EXPECT_EQ(widths, std::vector<int>({80}));
   EXPECT_EQ(after->pos(), QPoint(80, 0));
+  // With OnResizeParent the handler is told the new bounds instead, and the parent keeps its arrangement.
+  std::vector<int> bounds;
+  inner->OnResizeParent = [&](QWidget* sender, int left, int top, int width, int height) {
+    EXPECT_EQ(sender, inner);
+    bounds = {left, top, width, height};
+  };
+  inner->SetHeight(35);
+  EXPECT_EQ(bounds, std::vector<int>({0, 0, 80, 35}));
+  inner->SetWidth(30);
+  EXPECT_EQ(bounds, std::vector<int>({0, 0, 30, 35}));
+  EXPECT_EQ(after->pos(), QPoint(80, 0));
+}
+
+// A press well inside a movable panel drags it by its body. OnBeforeMove is asked with the client point and may
+// refuse; OnAfterMove follows the release. Presses within the edges or on a fixed panel move nothing.
+TEST(WsPanel, MovablePanelIsDraggedByItsBody) {
+  QWidget form;
+  form.resize(300, 300);
+  auto* panel = new TWsPanel(&form);
+  panel->setGeometry(10, 10, 100, 80);
+  form.show();
+  QApplication::processEvents();
+  std::vector<QPoint> asked;
+  int after = 0;
+  bool allow = true;
+  panel->OnBeforeMove = [&](QWidget* sender, int x, int y, bool& allowed) {
+    EXPECT_EQ(sender, panel);
+    asked.emplace_back(x, y);
+    allowed = allow;
+  };
+  panel->OnAfterMove = [&](QWidget*) { ++after; };
+  const auto drag = [&](QPoint from, QPoint by) {
+    QTest::mousePress(panel, Qt::LeftButton, {}, from);
+    test::MoveMouse(panel, from + by, Qt::LeftButton);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, from);
+  };
+  drag(QPoint(20, 20), QPoint(30, 15));
+  EXPECT_EQ(panel->pos(), QPoint(10, 10));  // not movable
+  EXPECT_TRUE(asked.empty());
+  panel->SetMovable(true);
+  drag(QPoint(20, 20), QPoint(30, 15));
+  EXPECT_EQ(panel->pos(), QPoint(40, 25));
+  EXPECT_EQ(after, 1);
+  for (QPoint edge : {QPoint(5, 20), QPoint(20, 5), QPoint(95, 20), QPoint(20, 75)}) drag(edge, QPoint(10, 10));
+  drag(QPoint(94, 74), QPoint(-20, -5));
+  EXPECT_EQ(panel->pos(), QPoint(20, 20));
+  EXPECT_EQ(asked, std::vector<QPoint>({QPoint(20, 20), QPoint(94, 74)}));
+  allow = false;
+  drag(QPoint(50, 40), QPoint(10, 10));
+  EXPECT_EQ(panel->pos(), QPoint(20, 20));
+  EXPECT_EQ(after, 2);
 }
 
 TEST(WsPanel, OnPaintReplacesAllOwnPainting) {
