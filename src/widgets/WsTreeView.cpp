@@ -34,8 +34,6 @@ void TWsTreeNode::AttachToTree() {
   if (TWsTreeView* view = View(); view != nullptr && view->Checkboxes()) ReapplyCheckState();
 }
 
-TWsTreeNode* TWsTreeNode::Parent() const { return dynamic_cast<TWsTreeNode*>(parent()); }
-
 int TWsTreeNode::Level() const {
   int level = 0;
   for (QTreeWidgetItem* p = parent(); p != nullptr; p = p->parent()) ++level;
@@ -79,22 +77,28 @@ QFont& TWsTreeNode::Font() {
 
 void TWsTreeNode::SetFont(const QFont& font) { Font() = font; }
 
+QBrush TWsTreeNode::DefaultBrush() { return {Qt::white, Qt::SolidPattern}; }
+
 QBrush& TWsTreeNode::Brush() {
-  if (!brush_) brush_ = std::make_unique<QBrush>(Qt::white, Qt::SolidPattern);
+  if (!brush_) brush_ = std::make_unique<QBrush>(DefaultBrush());
   return *brush_;
 }
 
 void TWsTreeNode::SetBrush(const QBrush& brush) { Brush() = brush; }
 
 void TWsTreeNode::Assign(const TWsTreeNode& source) {
-  setText(0, source.text(0));
-  setData(0, Qt::UserRole, source.data(0, Qt::UserRole));
-  setIcon(0, source.icon(0));
+  QTreeWidgetItem::operator=(source);  // the base node's part: texts, data, icons, flags
+  menuItem_ = source.menuItem_;
   SetChecked(source.Checked());
+  // The copied check box shows only in a tree that shows check boxes.
+  if (TWsTreeView* view = View(); view != nullptr && view->Checkboxes()) ReapplyCheckState();
+  else setData(0, Qt::CheckStateRole, QVariant());
   SetBold(source.Bold());
   SetPopupMenu(source.PopupMenu());
-  if (source.brush_) SetBrush(*source.brush_);
-  if (source.font_) SetFont(*source.font_);
+  // A source without a brush or font of its own hands on the ones it would make at first use.
+  SetBrush(source.brush_ ? *source.brush_ : DefaultBrush());
+  SetFont(source.font_ ? *source.font_ : QApplication::font());
+  emitDataChanged();
 }
 
 // ---- item painting -----------------------------------------------------------------------------------------
@@ -166,7 +170,8 @@ TWsTreeView::~TWsTreeView() {
   // The base classes empty the model and scroll bars after this part is gone.
   for (const QMetaObject::Connection& connection : ownConnections_) disconnect(connection);
   selectedNodes_.clear();
-  if (menu_ != nullptr) menu_->removeEventFilter(this);
+  for (const QPointer<QMenu>& watched : watchedMenus_)
+    if (watched != nullptr) watched->removeEventFilter(this);
 }
 
 TWsTreeNode* TWsTreeView::AddChild(TWsTreeNode* parent, const QString& text) {
@@ -427,13 +432,17 @@ void TWsTreeView::SetCheckboxes(bool value) {
   viewport()->update();
 }
 
+// Like the line colour, the item height belongs to the tree's window: 16 before it exists, and a height set
+// before then is not kept.
 int TWsTreeView::ItemHeight() const {
+  if (!WindowExists()) return 16;
   auto* delegate = static_cast<NodeDelegate*>(itemDelegate());
   if (delegate->Height() > 0) return delegate->Height();
   return topLevelItemCount() > 0 ? sizeHintForRow(0) : 16;
 }
 
 void TWsTreeView::SetItemHeight(int value) {
+  if (!WindowExists()) return;
   static_cast<NodeDelegate*>(itemDelegate())->SetHeight(value < 1 ? 16 : value);
   scheduleDelayedItemsLayout();
 }

@@ -1,4 +1,5 @@
 // TWsTreeView: the tree built from a menu and the coupled tab widget.
+#include <QActionEvent>
 #include <QEvent>
 #include <QActionGroup>
 #include <QMenuBar>
@@ -12,21 +13,41 @@ namespace qmz {
 
 void TWsTreeView::SetMenu(QMenu* menu) {
   if (menu_ == menu) return;
-  if (menu_ != nullptr) menu_->removeEventFilter(this);
   menu_ = menu;
-  // The menu reports its changes through its action events; watching them replaces its change handler.
-  if (menu_ != nullptr) menu_->installEventFilter(this);
+  WatchMenus();
   RebuildFromMenu();
 }
 
-bool TWsTreeView::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == menu_ && menu_ != nullptr) {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::ActionAdded || type == QEvent::ActionRemoved || type == QEvent::ActionChanged) {
-      RebuildFromMenu();
+// A Qt menu has no change handler to save and put back: the tree watches the events in which the menu and each
+// of its sub-menus report an item added, removed or changed, and the menu's own handling of them runs after.
+void TWsTreeView::WatchMenus() {
+  for (const QPointer<QMenu>& watched : std::exchange(watchedMenus_, {}))
+    if (watched != nullptr) watched->removeEventFilter(this);
+  if (menu_ == nullptr) return;
+  watchedMenus_.append(menu_);
+  for (int i = 0; i < watchedMenus_.size(); ++i) {
+    watchedMenus_[i]->installEventFilter(this);
+    for (QAction* item : watchedMenus_[i]->actions()) {
+      QMenu* sub = item->menu();
+      if (sub != nullptr && !watchedMenus_.contains(sub)) watchedMenus_.append(sub);
     }
   }
+}
+
+bool TWsTreeView::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (menu_ != nullptr &&
+      (type == QEvent::ActionAdded || type == QEvent::ActionRemoved || type == QEvent::ActionChanged)) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu != nullptr && watchedMenus_.contains(menu))
+      MenuChanged(menu, static_cast<QActionEvent*>(event)->action(), type != QEvent::ActionChanged);
+  }
   return TWsExTreeView::eventFilter(watched, event);
+}
+
+void TWsTreeView::MenuChanged(QMenu* /*sender*/, QAction* /*source*/, bool /*rebuild*/) {
+  WatchMenus();  // a sub-menu may have come or gone
+  RebuildFromMenu();
 }
 
 void TWsTreeView::RebuildFromMenu() {
