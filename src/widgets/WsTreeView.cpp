@@ -170,7 +170,7 @@ TWsTreeView::~TWsTreeView() {
   // The base classes empty the model and scroll bars after this part is gone.
   for (const QMetaObject::Connection& connection : ownConnections_) disconnect(connection);
   selectedNodes_.clear();
-  for (const QPointer<QMenu>& watched : watchedMenus_)
+  for (const QPointer<QObject>& watched : watchedMenus_)
     if (watched != nullptr) watched->removeEventFilter(this);
 }
 

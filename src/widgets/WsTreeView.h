@@ -136,7 +136,7 @@ class TWsTreeView : public TWsExTreeView {
   void SetLineColor(WsColor value);
 
   // ----- coupling
-  QMenu* Menu() const { return menu_; }
+  QMenu* Menu() const { return qobject_cast<QMenu*>(menu_.data()); }
   void SetMenu(QMenu* menu);
   bool MenuDblClick() const { return menuDblClick_; }
   void SetMenuDblClick(bool value) { menuDblClick_ = value; }
@@ -208,8 +208,9 @@ class TWsTreeView : public TWsExTreeView {
   bool checkboxes_ = false;
   int itemHeight_ = 0;  // 0: the font's natural height
   WsColor lineColor_ = colors::Default;
-  QPointer<QMenu> menu_;
-  QList<QPointer<QMenu>> watchedMenus_;  // the menu and its sub-menus
+  // Held as plain objects: a menu half destroyed reads as none instead of as a QMenu it no longer is.
+  QPointer<QObject> menu_;
+  QList<QPointer<QObject>> watchedMenus_;  // the menu and its sub-menus
   bool menuDblClick_ = false;
   QPointer<QTabWidget> pageControl_;
   bool autoDragScroll_ = false;

@@ -21,25 +21,26 @@ void TWsTreeView::SetMenu(QMenu* menu) {
 // A Qt menu has no change handler to save and put back: the tree watches the events in which the menu and each
 // of its sub-menus report an item added, removed or changed, and the menu's own handling of them runs after.
 void TWsTreeView::WatchMenus() {
-  for (const QPointer<QMenu>& watched : std::exchange(watchedMenus_, {}))
+  for (const QPointer<QObject>& watched : std::exchange(watchedMenus_, {}))
     if (watched != nullptr) watched->removeEventFilter(this);
-  if (menu_ == nullptr) return;
-  watchedMenus_.append(menu_);
-  for (int i = 0; i < watchedMenus_.size(); ++i) {
-    watchedMenus_[i]->installEventFilter(this);
-    for (QAction* item : watchedMenus_[i]->actions()) {
+  QList<QMenu*> menus;
+  if (QMenu* menu = Menu()) menus.append(menu);
+  for (int i = 0; i < menus.size(); ++i) {
+    menus[i]->installEventFilter(this);
+    watchedMenus_.append(menus[i]);
+    for (QAction* item : menus[i]->actions()) {
       QMenu* sub = item->menu();
-      if (sub != nullptr && !watchedMenus_.contains(sub)) watchedMenus_.append(sub);
+      if (sub != nullptr && !menus.contains(sub)) menus.append(sub);
     }
   }
 }
 
 bool TWsTreeView::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (menu_ != nullptr &&
-      (type == QEvent::ActionAdded || type == QEvent::ActionRemoved || type == QEvent::ActionChanged)) {
+  if (type == QEvent::ActionAdded || type == QEvent::ActionRemoved || type == QEvent::ActionChanged) {
+    // A menu that is being destroyed gives up its items one by one; it is no QMenu any more, and not heard.
     auto* menu = qobject_cast<QMenu*>(watched);
-    if (menu != nullptr && watchedMenus_.contains(menu))
+    if (menu != nullptr && Menu() != nullptr && watchedMenus_.contains(watched))
       MenuChanged(menu, static_cast<QActionEvent*>(event)->action(), type != QEvent::ActionChanged);
   }
   return TWsExTreeView::eventFilter(watched, event);
@@ -53,8 +54,8 @@ void TWsTreeView::MenuChanged(QMenu* /*sender*/, QAction* /*source*/, bool /*reb
 void TWsTreeView::RebuildFromMenu() {
   setUpdatesEnabled(false);
   clear();
-  if (menu_ != nullptr) {
-    for (QAction* item : menu_->actions()) AddMenuItemNode(nullptr, item);
+  if (QMenu* menu = Menu()) {
+    for (QAction* item : menu->actions()) AddMenuItemNode(nullptr, item);
   }
   setUpdatesEnabled(true);
 }
@@ -97,7 +98,7 @@ bool HasClickHandler(const QAction* item) {
 }  // namespace
 
 bool TWsTreeView::IsMenuItemClick(const TWsTreeNode* node) const {
-  return menu_ != nullptr && node != nullptr && node->MenuItem() != nullptr && HasClickHandler(node->MenuItem());
+  return Menu() != nullptr && node != nullptr && node->MenuItem() != nullptr && HasClickHandler(node->MenuItem());
 }
 
 void TWsTreeView::MenuItemClick(TWsTreeNode* node) {

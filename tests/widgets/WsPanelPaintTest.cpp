@@ -174,6 +174,26 @@ TEST(WsPanelPaint, HotCaptionTakesTheHotTrackFont) {
   EXPECT_GT(InkBox(hot, White).height(), InkBox(normal, White).height());
 }
 
+// Without themes the sizing grip is drawn in the highlight and shadow colours in the bottom-right corner.
+TEST(WsPanelPaint, ClassicGripWithoutThemes) {
+  const ThemesOff off;
+  TWsPanel panel;
+  panel.resize(60, 60);
+  panel.SetBevelOuter(TBevelCut::bvNone);
+  panel.SetColor(RgbColor(255, 255, 255));
+  const auto shadowInCorner = [&] {
+    const QImage image = panel.grab().toImage();
+    const QRgb shadow = ToQColor(colors::BtnShadow, panel.palette()).rgb();
+    int count = 0;
+    for (int y = 30; y < 60; ++y)
+      for (int x = 30; x < 60; ++x) count += image.pixel(x, y) == shadow ? 1 : 0;
+    return count;
+  };
+  EXPECT_EQ(shadowInCorner(), 0);
+  panel.SetSizeable(true);
+  EXPECT_GT(shadowInCorner(), 0);
+}
+
 // A panel that takes its parent's colour paints in the new one and reports the change.
 TEST(WsPanelPaint, ParentColourChangeRepaintsInTheNewColourAndReports) {
   const ThemesOff off;

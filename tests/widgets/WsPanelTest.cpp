@@ -231,6 +231,8 @@ TEST(WsPanel, HotTrackFontFollowsTheFontExceptPreservedAttributes) {
   EXPECT_FALSE(panel.HotTrackFont().font.bold());
   EXPECT_EQ(panel.HotTrackFont().color, colors::Highlight);
   EXPECT_EQ(panel.HotTrackOptions().Color(), colors::BtnFace);
+  panel.SetHotTrackFontOptions({TWsTrackFontOption::hoFollowFont});
+  EXPECT_TRUE(panel.HotTrackFont().font.bold());
 }
 
 // A nested panel keeps its controls unless it arranges itself; a size setter reports only its own side, also
@@ -259,12 +261,41 @@ TEST(WsPanel, AnswersTheHotTrackInterfaceQuery) {
   auto* hot = qobject_cast<IWsHotTrack*>(static_cast<QObject*>(&panel));
   ASSERT_NE(hot, nullptr);
   hot->SetHotTrack(true);
-  hot->HotTrackOptions().SetEnabled(true);
-  hot->HotTrackOptions().SetColor(0x0000FF00);
+  EXPECT_TRUE(hot->HotTrack());
+  EXPECT_TRUE(hot->HotTrackFontOptions().count(TWsTrackFontOption::hoPreserveColor));
+  TWsHotTrackOptions options;
+  options.SetEnabled(true);
+  options.SetColor(0x0000FF00);
+  options.SetFrameVisible(true);
+  options.SetFrameColor(0x000000FF);
+  hot->SetHotTrackOptions(options);
+  EXPECT_EQ(hot->HotTrackOptions().FrameColor(), 0x000000FFu);
   panel.show();
   QEvent enter(QEvent::Enter);
   QApplication::sendEvent(&panel, &enter);
-  EXPECT_EQ(panel.grab().toImage().pixelColor(20, 15), QColor(0, 255, 0));
+  const QImage image = panel.grab().toImage();
+  EXPECT_EQ(image.pixelColor(20, 15), QColor(0, 255, 0));
+  EXPECT_EQ(image.pixelColor(0, 15), QColor(255, 0, 0));  // the frame, over the whole panel
+  EXPECT_EQ(image.pixelColor(39, 29), QColor(255, 0, 0));
+  // Leaving ends the hot state: the bevel is back.
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&panel, &leave);
+  EXPECT_FALSE(panel.MouseOver());
+  EXPECT_EQ(panel.grab().toImage().pixel(0, 15), ToQColor(colors::BtnHighlight, panel.palette()).rgb());
+}
+
+// A child removed from an arranging panel gives its place to the next.
+TEST(WsPanel, RemovedChildGivesUpItsPlace) {
+  TWsPanel panel;
+  panel.resize(200, 50);
+  auto* first = new QWidget(&panel);
+  auto* second = new QWidget(&panel);
+  first->resize(60, 20);
+  second->resize(60, 20);
+  panel.ArrangeSettings().SetAutoArrange(true);
+  EXPECT_EQ(second->pos(), QPoint(60, 0));
+  delete first;
+  EXPECT_EQ(second->pos(), QPoint(0, 0));
 }
 
 }  // namespace

@@ -221,11 +221,26 @@ TEST(WsTreeView, MenuChangesRebuildTheTreeSubMenusIncluded) {
   EXPECT_TRUE(flag->isChecked());
   EXPECT_EQ(Captions(fileNode()), QStringList({"Close", "Recent", "Flag"}));
 
+  delete recent;
+  EXPECT_EQ(Captions(fileNode()), QStringList({"Close", "Flag"}));
   tree.SetMenu(nullptr);
   EXPECT_EQ(tree.topLevelItemCount(), 0);
-  recent->addAction("Route two");
+  file->addAction("Route two");
   menu.addAction("Help");
   EXPECT_EQ(tree.topLevelItemCount(), 0);
+  // A menu freed while coupled leaves the property empty.
+  {
+    QMenu brief;
+    brief.addMenu("Sub")->addAction("Item");
+    tree.SetMenu(&brief);
+    EXPECT_EQ(tree.topLevelItemCount(), 1);
+  }
+  EXPECT_EQ(tree.Menu(), nullptr);
+  // A tree freed before its menu hears nothing more of it.
+  auto other = std::make_unique<TWsTreeView>();
+  other->SetMenu(&menu);
+  other.reset();
+  file->addAction("After");
 }
 
 // With MenuDblClick a menu-item node clicks on double click, Enter or Space, not when it becomes current.
@@ -391,6 +406,8 @@ TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   tree.SetAutoDragScroll(true);
   drag(5);
   EXPECT_EQ(tree.ScrollDirection(), -1);
+  drag(tree.viewport()->height() / 2);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
   drag(bottom);
   ASSERT_TRUE(QTest::qWaitFor([&] { return tree.verticalScrollBar()->value() > 0; }, 1000));
   EXPECT_EQ(tree.verticalScrollBar()->value(), 1);
@@ -419,6 +436,7 @@ TEST_F(TreeFixture, NodeAttributesAndAssign) {
   gold->SetBrush(QBrush(Qt::yellow));
   EXPECT_TRUE(gold->Bold());
   EXPECT_EQ(gold->checkState(0), Qt::Checked);
+  EXPECT_EQ(gold->Level(), 1);
   bool drawnBold = false;
   tree.OnCustomDrawItem = [&](TWsTreeView*, TWsTreeNode* node, QPainter*, QStyleOptionViewItem& option, bool&) {
     if (node == gold) drawnBold = option.font.bold();
