@@ -106,8 +106,6 @@ using TWsPanelResizeParentEvent = std::function<void(QWidget* sender, int nLeft,
 // The new width (or height) after it changed.
 using TWsPanelChangedSizeEvent = std::function<void(QWidget* sender, int changedSize)>;
 
-// The panel's properties. Panels are built in code, not read from stored forms, so there is no reader for the
-// obsolete stored "HotColor" (once read into HotTrackOptions().Color()): nothing is left that could carry it.
 class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   Q_OBJECT
   Q_INTERFACES(qmz::IWsHotTrack)
@@ -139,6 +137,8 @@ class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   void SetHotTrackFontOptions(const TWsTrackFontOptions& value) override;
   TWsHotTrackOptions& HotTrackOptions() override { return hotTrackOptions_; }
   void SetHotTrackOptions(const TWsHotTrackOptions& value) override { hotTrackOptions_.Assign(value); }
+  // Panels are built in code: with no stored-form reader, nothing reads the obsolete stored "HotColor" (which
+  // went to HotTrackOptions().Color()).
 
   bool Movable() const { return movable_; }
   void SetMovable(bool value) { movable_ = value; }

@@ -324,13 +324,18 @@ void TWsTreeView::mousePressEvent(QMouseEvent* event) {
   TWsExTreeView::mousePressEvent(event);
 }
 
+// A left or right click makes the node of the row under the mouse current, also on its expand button, and none
+// on the empty space below the last row; with check boxes a click just left of a row counts for it.
 void TWsTreeView::mouseReleaseEvent(QMouseEvent* event) {
   TWsExTreeView::mouseReleaseEvent(event);
-  if (event->button() != Qt::RightButton) return;
-  if (TWsTreeNode* node = NodeAt(event->position().toPoint())) {
-    setCurrentItem(node, 0, QItemSelectionModel::NoUpdate);
-    if (node->PopupMenu() != nullptr) node->PopupMenu()->popup(event->globalPosition().toPoint());
-  }
+  const Qt::MouseButton button = event->button();
+  if (button != Qt::LeftButton && button != Qt::RightButton) return;
+  const QPoint pos = event->position().toPoint();
+  TWsTreeNode* node = NodeAt(pos);
+  if (node == nullptr && checkboxes_) node = NodeAt(pos + QPoint(16, 0));
+  if (node != CurrentNode()) setCurrentItem(node, 0, QItemSelectionModel::NoUpdate);
+  if (button == Qt::RightButton && node != nullptr && node->PopupMenu() != nullptr)
+    node->PopupMenu()->popup(event->globalPosition().toPoint());
 }
 
 void TWsTreeView::mouseDoubleClickEvent(QMouseEvent* event) {

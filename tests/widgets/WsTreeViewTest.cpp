@@ -467,8 +467,16 @@ TEST_F(TreeFixture, NodeAttributesAndAssign) {
   EXPECT_EQ(gold->checkState(0), Qt::Unchecked);
 }
 
-// A right click makes the node under the mouse current and pops up its menu, when it has one.
-TEST_F(TreeFixture, RightClickPopsUpTheNodesMenu) {
+// A click makes the node of the row under the mouse current, also on its expand button, and none below the
+// last row; a right click also pops up the node's menu, when it has one.
+TEST_F(TreeFixture, ClickMakesTheRowsNodeCurrentRightClickPopsUpItsMenu) {
+  const QRect all = tree.visualItemRect(roots[1]);
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(all.left() - tree.indentation() / 2, all.center().y()));
+  EXPECT_EQ(tree.CurrentNode(), roots[1]);
+  EXPECT_FALSE(roots[1]->isExpanded());
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(50, tree.viewport()->height() - 5));
+  EXPECT_EQ(tree.CurrentNode(), nullptr);
+
   QMenu popup;
   popup.addAction("Sell");
   int shown = 0;
