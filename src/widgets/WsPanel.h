@@ -99,6 +99,13 @@ Q_DECLARE_INTERFACE(qmz::IWsHotTrack, "{B74E2C19-5A6D-4F30-9E8B-0C2D61A7F45E}")
 
 namespace qmz {
 
+// Asked before a body drag starts at client point (x, y); allow false keeps the panel where it is.
+using TWsPanelMoveEvent = std::function<void(QWidget* sender, int x, int y, bool& allow)>;
+// The panel's bounds after its width or height changed.
+using TWsPanelResizeParentEvent = std::function<void(QWidget* sender, int nLeft, int nTop, int nWidth, int nHeight)>;
+// The new width (or height) after it changed.
+using TWsPanelChangedSizeEvent = std::function<void(QWidget* sender, int changedSize)>;
+
 class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   Q_OBJECT
   Q_INTERFACES(qmz::IWsHotTrack)
@@ -109,9 +116,6 @@ class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   static constexpr const char* TabOrderProperty = "TabOrder";
 
   using NotifyEvent = WsExControl::NotifyEvent;
-  using MoveEvent = std::function<void(QWidget* sender, int x, int y, bool& allow)>;
-  using ResizeParentEvent = std::function<void(QWidget* sender, int left, int top, int width, int height)>;
-  using ChangedSizeEvent = std::function<void(QWidget* sender, int changedSize)>;
 
   explicit TWsCustomArrangePanel(QWidget* parent = nullptr);
   ~TWsCustomArrangePanel() override;
@@ -133,6 +137,8 @@ class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   void SetHotTrackFontOptions(const TWsTrackFontOptions& value) override;
   TWsHotTrackOptions& HotTrackOptions() override { return hotTrackOptions_; }
   void SetHotTrackOptions(const TWsHotTrackOptions& value) override { hotTrackOptions_.Assign(value); }
+  // Panels are built in code: with no stored-form reader, nothing reads the obsolete stored "HotColor" (which
+  // went to HotTrackOptions().Color()).
 
   bool Movable() const { return movable_; }
   void SetMovable(bool value) { movable_ = value; }
@@ -171,10 +177,10 @@ class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
 
   NotifyEvent OnAfterMove;
   NotifyEvent OnPaint;
-  MoveEvent OnBeforeMove;
-  ResizeParentEvent OnResizeParent;
-  ChangedSizeEvent OnChangedWidth;
-  ChangedSizeEvent OnChangedHeight;
+  TWsPanelMoveEvent OnBeforeMove;
+  TWsPanelResizeParentEvent OnResizeParent;
+  TWsPanelChangedSizeEvent OnChangedWidth;
+  TWsPanelChangedSizeEvent OnChangedHeight;
 
  protected:
   virtual void DrawBevels(QPainter& painter);
@@ -199,6 +205,7 @@ class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   void Rearrange();
   void NoteSize();
   void SizeChanged();
+  void DrawFlatBorder(QPainter& painter);
   void DrawGrip(QPainter& painter);
   int BevelInset() const;
   bool InGrip(const QPoint& pos) const;

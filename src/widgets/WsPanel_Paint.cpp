@@ -56,20 +56,41 @@ void TWsCustomArrangePanel::paintEvent(QPaintEvent*) {
     if (!flatBorder_) {
       DrawBevels(painter);
     } else if (borderWidth_ > 0) {
-      const int half = borderWidth_ / 2;
-      const int farSide = borderWidth_ % 2 == 0 ? half - 1 : half;
-      QPen pen(ToQColor(flatBorderColor_, palette()));
-      pen.setWidth(borderWidth_);
-      pen.setJoinStyle(Qt::MiterJoin);
-      painter.setPen(pen);
-      painter.setBrush(Qt::NoBrush);
-      painter.drawRect(QRect(QPoint(half, half), QPoint(width() - 1 - farSide, height() - 1 - farSide)));
+      DrawFlatBorder(painter);
     }
   }
   painter.setPen(Qt::NoPen);
   painter.setBrush(Qt::NoBrush);
   DrawCaption(painter);
   if (sizeable_) DrawGrip(painter);
+}
+
+// A pen of BorderWidth around the client rectangle moved inward by w div 2 on the left and top and by w div 2
+// less one (even w) or w div 2 (odd w) on the right and bottom; the right and bottom strokes run on the last
+// column and row inside that rectangle. A stroke on line p covers p - w div 2 to p + (w - 1) div 2, so the
+// border is exactly w pixels wide and lies wholly inside the panel.
+void TWsCustomArrangePanel::DrawFlatBorder(QPainter& painter) {
+  const int w = borderWidth_;
+  const int half = w / 2;
+  const int farSide = w % 2 == 0 ? half - 1 : half;
+  const int left = half;
+  const int top = half;
+  const int right = width() - farSide - 1;  // the stroke's line, one inside the moved rectangle's edge
+  const int bottom = height() - farSide - 1;
+  const auto stroke = [&](int from, int to, int at, bool vertical) {
+    const int lo = at - half;
+    const int hi = at + (w - 1) / 2;
+    const QRect band = vertical ? QRect(QPoint(lo, from), QPoint(hi, to)) : QRect(QPoint(from, lo), QPoint(to, hi));
+    painter.fillRect(band, ToQColor(flatBorderColor_, palette()));
+  };
+  const int outerTop = top - half;
+  const int outerBottom = bottom + (w - 1) / 2;
+  const int outerLeft = left - half;
+  const int outerRight = right + (w - 1) / 2;
+  stroke(outerLeft, outerRight, top, false);
+  stroke(outerLeft, outerRight, bottom, false);
+  stroke(outerTop, outerBottom, left, true);
+  stroke(outerTop, outerBottom, right, true);
 }
 
 void TWsCustomArrangePanel::DrawBevels(QPainter& painter) {

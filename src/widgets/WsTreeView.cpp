@@ -34,8 +34,6 @@ void TWsTreeNode::AttachToTree() {
   if (TWsTreeView* view = View(); view != nullptr && view->Checkboxes()) ReapplyCheckState();
 }
 
-TWsTreeNode* TWsTreeNode::Parent() const { return dynamic_cast<TWsTreeNode*>(parent()); }
-
 int TWsTreeNode::Level() const {
   int level = 0;
   for (QTreeWidgetItem* p = parent(); p != nullptr; p = p->parent()) ++level;
@@ -79,22 +77,28 @@ QFont& TWsTreeNode::Font() {
 
 void TWsTreeNode::SetFont(const QFont& font) { Font() = font; }
 
+QBrush TWsTreeNode::DefaultBrush() { return {Qt::white, Qt::SolidPattern}; }
+
 QBrush& TWsTreeNode::Brush() {
-  if (!brush_) brush_ = std::make_unique<QBrush>(Qt::white, Qt::SolidPattern);
+  if (!brush_) brush_ = std::make_unique<QBrush>(DefaultBrush());
   return *brush_;
 }
 
 void TWsTreeNode::SetBrush(const QBrush& brush) { Brush() = brush; }
 
 void TWsTreeNode::Assign(const TWsTreeNode& source) {
-  setText(0, source.text(0));
-  setData(0, Qt::UserRole, source.data(0, Qt::UserRole));
-  setIcon(0, source.icon(0));
+  QTreeWidgetItem::operator=(source);  // the base node's part: texts, data, icons, flags
+  menuItem_ = source.menuItem_;
   SetChecked(source.Checked());
+  // The copied check box shows only in a tree that shows check boxes.
+  if (TWsTreeView* view = View(); view != nullptr && view->Checkboxes()) ReapplyCheckState();
+  else setData(0, Qt::CheckStateRole, QVariant());
   SetBold(source.Bold());
   SetPopupMenu(source.PopupMenu());
-  if (source.brush_) SetBrush(*source.brush_);
-  if (source.font_) SetFont(*source.font_);
+  // A source without a brush or font of its own hands on the ones it would make at first use.
+  SetBrush(source.brush_ ? *source.brush_ : DefaultBrush());
+  SetFont(source.font_ ? *source.font_ : QApplication::font());
+  emitDataChanged();
 }
 
 // ---- item painting -----------------------------------------------------------------------------------------
@@ -166,7 +170,8 @@ TWsTreeView::~TWsTreeView() {
   // The base classes empty the model and scroll bars after this part is gone.
   for (const QMetaObject::Connection& connection : ownConnections_) disconnect(connection);
   selectedNodes_.clear();
-  if (menu_ != nullptr) menu_->removeEventFilter(this);
+  for (const QPointer<QObject>& watched : watchedMenus_)
+    if (watched != nullptr) watched->removeEventFilter(this);
 }
 
 TWsTreeNode* TWsTreeView::AddChild(TWsTreeNode* parent, const QString& text) {
@@ -319,13 +324,18 @@ void TWsTreeView::mousePressEvent(QMouseEvent* event) {
   TWsExTreeView::mousePressEvent(event);
 }
 
+// A left or right click makes the node of the row under the mouse current, also on its expand button, and none
+// on the empty space below the last row; with check boxes a click just left of a row counts for it.
 void TWsTreeView::mouseReleaseEvent(QMouseEvent* event) {
   TWsExTreeView::mouseReleaseEvent(event);
-  if (event->button() != Qt::RightButton) return;
-  if (TWsTreeNode* node = NodeAt(event->position().toPoint())) {
-    setCurrentItem(node, 0, QItemSelectionModel::NoUpdate);
-    if (node->PopupMenu() != nullptr) node->PopupMenu()->popup(event->globalPosition().toPoint());
-  }
+  const Qt::MouseButton button = event->button();
+  if (button != Qt::LeftButton && button != Qt::RightButton) return;
+  const QPoint pos = event->position().toPoint();
+  TWsTreeNode* node = NodeAt(pos);
+  if (node == nullptr && checkboxes_) node = NodeAt(pos + QPoint(16, 0));
+  if (node != CurrentNode()) setCurrentItem(node, 0, QItemSelectionModel::NoUpdate);
+  if (button == Qt::RightButton && node != nullptr && node->PopupMenu() != nullptr)
+    node->PopupMenu()->popup(event->globalPosition().toPoint());
 }
 
 void TWsTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -427,13 +437,17 @@ void TWsTreeView::SetCheckboxes(bool value) {
   viewport()->update();
 }
 
+// Like the line colour, the item height belongs to the tree's window: 16 before it exists, and a height set
+// before then is not kept.
 int TWsTreeView::ItemHeight() const {
+  if (!WindowExists()) return 16;
   auto* delegate = static_cast<NodeDelegate*>(itemDelegate());
   if (delegate->Height() > 0) return delegate->Height();
   return topLevelItemCount() > 0 ? sizeHintForRow(0) : 16;
 }
 
 void TWsTreeView::SetItemHeight(int value) {
+  if (!WindowExists()) return;
   static_cast<NodeDelegate*>(itemDelegate())->SetHeight(value < 1 ? 16 : value);
   scheduleDelayedItemsLayout();
 }

@@ -33,7 +33,6 @@ class TWsTreeNode : public QTreeWidgetItem {
   TWsTreeNode(TWsTreeNode* parent, const QString& text);
   ~TWsTreeNode() override;
 
-  TWsTreeNode* Parent() const;
   int Level() const;
   QString Text() const { return text(0); }
 
@@ -56,7 +55,7 @@ class TWsTreeNode : public QTreeWidgetItem {
   QAction* MenuItem() const { return menuItem_; }
   void SetMenuItem(QAction* action) { menuItem_ = action; }
 
-  // Text, data, icon, then Checked, Bold, PopupMenu, Brush and Font of another node.
+  // Texts, data, icons and the menu item, then Checked, Bold, PopupMenu, Brush and Font of another node.
   void Assign(const TWsTreeNode& source);
   // Sets the shown check box back to Checked when they differ.
   virtual void ReapplyCheckState();
@@ -66,6 +65,7 @@ class TWsTreeNode : public QTreeWidgetItem {
 
  private:
   friend class TWsTreeView;
+  static QBrush DefaultBrush();
   void AttachToTree();
   TWsTreeView* View() const;
 
@@ -136,7 +136,7 @@ class TWsTreeView : public TWsExTreeView {
   void SetLineColor(WsColor value);
 
   // ----- coupling
-  QMenu* Menu() const { return menu_; }
+  QMenu* Menu() const { return qobject_cast<QMenu*>(menu_.data()); }
   void SetMenu(QMenu* menu);
   bool MenuDblClick() const { return menuDblClick_; }
   void SetMenuDblClick(bool value) { menuDblClick_ = value; }
@@ -183,6 +183,9 @@ class TWsTreeView : public TWsExTreeView {
   void timerEvent(QTimerEvent* event) override;
   void SetScrollDirection(int direction);
   virtual bool DoComparePage(QWidget* page, TWsTreeNode* node);
+  // The menu or one of its sub-menus changed: source is the item added, removed (rebuild true) or changed
+  // (rebuild false). The tree is built again in every case.
+  virtual void MenuChanged(QMenu* sender, QAction* source, bool rebuild);
 
  private:
   friend class TWsTreeNode;
@@ -190,6 +193,7 @@ class TWsTreeView : public TWsExTreeView {
   void DoSelectionChange();
   void RepaintNode(const TWsTreeNode* node);
   void AddMenuItemNode(TWsTreeNode* parent, QAction* item);
+  void WatchMenus();
   void MenuItemClick(TWsTreeNode* node);
   void SyncPageControl(TWsTreeNode* node);
   void ForEachNode(const std::function<void(TWsTreeNode*)>& visit) const;
@@ -204,7 +208,9 @@ class TWsTreeView : public TWsExTreeView {
   bool checkboxes_ = false;
   int itemHeight_ = 0;  // 0: the font's natural height
   WsColor lineColor_ = colors::Default;
-  QPointer<QMenu> menu_;
+  // Held as plain objects: a menu half destroyed reads as none instead of as a QMenu it no longer is.
+  QPointer<QObject> menu_;
+  QList<QPointer<QObject>> watchedMenus_;  // the menu and its sub-menus
   bool menuDblClick_ = false;
   QPointer<QTabWidget> pageControl_;
   bool autoDragScroll_ = false;

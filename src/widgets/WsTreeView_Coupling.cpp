@@ -1,4 +1,5 @@
 // TWsTreeView: the tree built from a menu and the coupled tab widget.
+#include <QActionEvent>
 #include <QEvent>
 #include <QActionGroup>
 #include <QMenuBar>
@@ -12,28 +13,49 @@ namespace qmz {
 
 void TWsTreeView::SetMenu(QMenu* menu) {
   if (menu_ == menu) return;
-  if (menu_ != nullptr) menu_->removeEventFilter(this);
   menu_ = menu;
-  // The menu reports its changes through its action events; watching them replaces its change handler.
-  if (menu_ != nullptr) menu_->installEventFilter(this);
+  WatchMenus();
   RebuildFromMenu();
 }
 
-bool TWsTreeView::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == menu_ && menu_ != nullptr) {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::ActionAdded || type == QEvent::ActionRemoved || type == QEvent::ActionChanged) {
-      RebuildFromMenu();
+// A Qt menu has no change handler to save and put back: the tree watches the events in which the menu and each
+// of its sub-menus report an item added, removed or changed, and the menu's own handling of them runs after.
+void TWsTreeView::WatchMenus() {
+  for (const QPointer<QObject>& watched : std::exchange(watchedMenus_, {}))
+    if (watched != nullptr) watched->removeEventFilter(this);
+  QList<QMenu*> menus;
+  if (QMenu* menu = Menu()) menus.append(menu);
+  for (int i = 0; i < menus.size(); ++i) {
+    menus[i]->installEventFilter(this);
+    watchedMenus_.append(menus[i]);
+    for (QAction* item : menus[i]->actions()) {
+      QMenu* sub = item->menu();
+      if (sub != nullptr && !menus.contains(sub)) menus.append(sub);
     }
   }
+}
+
+bool TWsTreeView::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::ActionAdded || type == QEvent::ActionRemoved || type == QEvent::ActionChanged) {
+    // A menu that is being destroyed gives up its items one by one; it is no QMenu any more, and not heard.
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu != nullptr && Menu() != nullptr && watchedMenus_.contains(watched))
+      MenuChanged(menu, static_cast<QActionEvent*>(event)->action(), type != QEvent::ActionChanged);
+  }
   return TWsExTreeView::eventFilter(watched, event);
+}
+
+void TWsTreeView::MenuChanged(QMenu* /*sender*/, QAction* /*source*/, bool /*rebuild*/) {
+  WatchMenus();  // a sub-menu may have come or gone
+  RebuildFromMenu();
 }
 
 void TWsTreeView::RebuildFromMenu() {
   setUpdatesEnabled(false);
   clear();
-  if (menu_ != nullptr) {
-    for (QAction* item : menu_->actions()) AddMenuItemNode(nullptr, item);
+  if (QMenu* menu = Menu()) {
+    for (QAction* item : menu->actions()) AddMenuItemNode(nullptr, item);
   }
   setUpdatesEnabled(true);
 }
@@ -76,7 +98,7 @@ bool HasClickHandler(const QAction* item) {
 }  // namespace
 
 bool TWsTreeView::IsMenuItemClick(const TWsTreeNode* node) const {
-  return menu_ != nullptr && node != nullptr && node->MenuItem() != nullptr && HasClickHandler(node->MenuItem());
+  return Menu() != nullptr && node != nullptr && node->MenuItem() != nullptr && HasClickHandler(node->MenuItem());
 }
 
 void TWsTreeView::MenuItemClick(TWsTreeNode* node) {

@@ -125,6 +125,57 @@ TEST(WsPanel, ChildPanelResizeReportsAndRearrangesTheParent) {
   inner->SetWidth(80);
   EXPECT_EQ(widths, std::vector<int>({80}));
   EXPECT_EQ(after->pos(), QPoint(80, 0));
+  // With OnResizeParent the handler is told the new bounds instead, and the parent keeps its arrangement.
+  std::vector<int> bounds;
+  inner->OnResizeParent = [&](QWidget* sender, int left, int top, int width, int height) {
+    EXPECT_EQ(sender, inner);
+    bounds = {left, top, width, height};
+  };
+  inner->SetHeight(35);
+  EXPECT_EQ(bounds, std::vector<int>({0, 0, 80, 35}));
+  inner->SetWidth(30);
+  EXPECT_EQ(bounds, std::vector<int>({0, 0, 30, 35}));
+  EXPECT_EQ(after->pos(), QPoint(80, 0));
+}
+
+// A press well inside a movable panel drags it by its body. OnBeforeMove is asked with the client point and may
+// refuse; OnAfterMove follows the release. Presses within the edges or on a fixed panel move nothing.
+TEST(WsPanel, MovablePanelIsDraggedByItsBody) {
+  QWidget form;
+  form.resize(300, 300);
+  auto* panel = new TWsPanel(&form);
+  panel->setGeometry(10, 10, 100, 80);
+  form.show();
+  QApplication::processEvents();
+  std::vector<QPoint> asked;
+  int after = 0;
+  bool allow = true;
+  panel->OnBeforeMove = [&](QWidget* sender, int x, int y, bool& allowed) {
+    EXPECT_EQ(sender, panel);
+    asked.emplace_back(x, y);
+    allowed = allow;
+  };
+  panel->OnAfterMove = [&](QWidget*) { ++after; };
+  const auto drag = [&](QPoint from, QPoint by) {
+    QTest::mousePress(panel, Qt::LeftButton, {}, from);
+    test::MoveMouse(panel, from + by, Qt::LeftButton);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, from);
+  };
+  drag(QPoint(20, 20), QPoint(30, 15));
+  EXPECT_EQ(panel->pos(), QPoint(10, 10));  // not movable
+  EXPECT_TRUE(asked.empty());
+  panel->SetMovable(true);
+  drag(QPoint(20, 20), QPoint(30, 15));
+  EXPECT_EQ(panel->pos(), QPoint(40, 25));
+  EXPECT_EQ(after, 1);
+  for (QPoint edge : {QPoint(5, 20), QPoint(20, 5), QPoint(95, 20), QPoint(20, 75)}) drag(edge, QPoint(10, 10));
+  drag(QPoint(94, 74), QPoint(-20, -5));
+  EXPECT_EQ(panel->pos(), QPoint(20, 20));
+  EXPECT_EQ(asked, std::vector<QPoint>({QPoint(20, 20), QPoint(94, 74)}));
+  allow = false;
+  drag(QPoint(50, 40), QPoint(10, 10));
+  EXPECT_EQ(panel->pos(), QPoint(20, 20));
+  EXPECT_EQ(after, 2);
 }
 
 TEST(WsPanel, OnPaintReplacesAllOwnPainting) {
@@ -180,6 +231,8 @@ TEST(WsPanel, HotTrackFontFollowsTheFontExceptPreservedAttributes) {
   EXPECT_FALSE(panel.HotTrackFont().font.bold());
   EXPECT_EQ(panel.HotTrackFont().color, colors::Highlight);
   EXPECT_EQ(panel.HotTrackOptions().Color(), colors::BtnFace);
+  panel.SetHotTrackFontOptions({TWsTrackFontOption::hoFollowFont});
+  EXPECT_TRUE(panel.HotTrackFont().font.bold());
 }
 
 // A nested panel keeps its controls unless it arranges itself; a size setter reports only its own side, also
@@ -208,12 +261,41 @@ TEST(WsPanel, AnswersTheHotTrackInterfaceQuery) {
   auto* hot = qobject_cast<IWsHotTrack*>(static_cast<QObject*>(&panel));
   ASSERT_NE(hot, nullptr);
   hot->SetHotTrack(true);
-  hot->HotTrackOptions().SetEnabled(true);
-  hot->HotTrackOptions().SetColor(0x0000FF00);
+  EXPECT_TRUE(hot->HotTrack());
+  EXPECT_TRUE(hot->HotTrackFontOptions().count(TWsTrackFontOption::hoPreserveColor));
+  TWsHotTrackOptions options;
+  options.SetEnabled(true);
+  options.SetColor(0x0000FF00);
+  options.SetFrameVisible(true);
+  options.SetFrameColor(0x000000FF);
+  hot->SetHotTrackOptions(options);
+  EXPECT_EQ(hot->HotTrackOptions().FrameColor(), 0x000000FFu);
   panel.show();
   QEvent enter(QEvent::Enter);
   QApplication::sendEvent(&panel, &enter);
-  EXPECT_EQ(panel.grab().toImage().pixelColor(20, 15), QColor(0, 255, 0));
+  const QImage image = panel.grab().toImage();
+  EXPECT_EQ(image.pixelColor(20, 15), QColor(0, 255, 0));
+  EXPECT_EQ(image.pixelColor(0, 15), QColor(255, 0, 0));  // the frame, over the whole panel
+  EXPECT_EQ(image.pixelColor(39, 29), QColor(255, 0, 0));
+  // Leaving ends the hot state: the bevel is back.
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&panel, &leave);
+  EXPECT_FALSE(panel.MouseOver());
+  EXPECT_EQ(panel.grab().toImage().pixel(0, 15), ToQColor(colors::BtnHighlight, panel.palette()).rgb());
+}
+
+// A child removed from an arranging panel gives its place to the next.
+TEST(WsPanel, RemovedChildGivesUpItsPlace) {
+  TWsPanel panel;
+  panel.resize(200, 50);
+  auto* first = new QWidget(&panel);
+  auto* second = new QWidget(&panel);
+  first->resize(60, 20);
+  second->resize(60, 20);
+  panel.ArrangeSettings().SetAutoArrange(true);
+  EXPECT_EQ(second->pos(), QPoint(60, 0));
+  delete first;
+  EXPECT_EQ(second->pos(), QPoint(0, 0));
 }
 
 }  // namespace

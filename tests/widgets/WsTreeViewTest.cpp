@@ -3,6 +3,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDropEvent>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -136,6 +138,13 @@ TEST_F(TreeFixture, SelectedNodesShowInHighlightWhileFocused) {
 }
 
 TEST_F(TreeFixture, ItemHeightAndCheckBoxesSurviveSwitching) {
+  // Without a window the height reads 16 and a height set then is not kept.
+  TWsTreeView unshown;
+  unshown.AddChild(nullptr, "Gold");
+  unshown.SetItemHeight(30);
+  EXPECT_EQ(unshown.ItemHeight(), 16);
+  unshown.show();
+  EXPECT_NE(unshown.ItemHeight(), 30);
   tree.SetItemHeight(0);
   EXPECT_EQ(tree.ItemHeight(), 16);
   tree.SetItemHeight(22);
@@ -173,6 +182,93 @@ TEST(WsTreeView, MenuBuildsNodesWithoutAcceleratorsOrSeparators) {
   EXPECT_EQ(tree.topLevelItemCount(), 2);
 }
 
+QStringList Captions(const QTreeWidgetItem* item) {
+  QStringList captions;
+  for (int i = 0; i < item->childCount(); ++i) captions << item->child(i)->text(0);
+  return captions;
+}
+
+// Any change of the menu or of a sub-menu, however deep, builds the tree again; a menu no longer coupled is not
+// heard. A checkable item whose click changes it rebuilds the tree from inside that click.
+TEST(WsTreeView, MenuChangesRebuildTheTreeSubMenusIncluded) {
+  QMenu menu;
+  QMenu* file = menu.addMenu("&File");
+  QAction* open = file->addAction("&Open");
+  TWsTreeView tree;
+  tree.show();
+  tree.SetMenu(&menu);
+  const auto fileNode = [&] { return tree.topLevelItem(0); };
+  file->addAction("Close");
+  EXPECT_EQ(Captions(fileNode()), QStringList({"Open", "Close"}));
+  open->setText("&Load");
+  EXPECT_EQ(Captions(fileNode()), QStringList({"Load", "Close"}));
+  file->removeAction(open);
+  EXPECT_EQ(Captions(fileNode()), QStringList({"Close"}));
+  QMenu* recent = file->addMenu("Recent");
+  recent->addAction("Route one");
+  ASSERT_EQ(fileNode()->childCount(), 2);
+  EXPECT_EQ(Captions(fileNode()->child(1)), QStringList({"Route one"}));
+  file->menuAction()->setText("Data");
+  EXPECT_EQ(fileNode()->text(0), "Data");
+
+  QAction* flag = file->addAction("Flag");
+  flag->setCheckable(true);
+  int flagged = 0;
+  QObject::connect(flag, &QAction::triggered, [&] { ++flagged; });
+  tree.expandAll();
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(fileNode()->child(2)).center());
+  EXPECT_EQ(flagged, 1);
+  EXPECT_TRUE(flag->isChecked());
+  EXPECT_EQ(Captions(fileNode()), QStringList({"Close", "Recent", "Flag"}));
+
+  delete recent;
+  EXPECT_EQ(Captions(fileNode()), QStringList({"Close", "Flag"}));
+  tree.SetMenu(nullptr);
+  EXPECT_EQ(tree.topLevelItemCount(), 0);
+  file->addAction("Route two");
+  menu.addAction("Help");
+  EXPECT_EQ(tree.topLevelItemCount(), 0);
+  // A menu freed while coupled leaves the property empty.
+  {
+    QMenu brief;
+    brief.addMenu("Sub")->addAction("Item");
+    tree.SetMenu(&brief);
+    EXPECT_EQ(tree.topLevelItemCount(), 1);
+  }
+  EXPECT_EQ(tree.Menu(), nullptr);
+  // A tree freed before its menu hears nothing more of it.
+  auto other = std::make_unique<TWsTreeView>();
+  other->SetMenu(&menu);
+  other.reset();
+  file->addAction("After");
+}
+
+// With MenuDblClick a menu-item node clicks on double click, Enter or Space, not when it becomes current.
+TEST(WsTreeView, MenuDblClickClicksOnDoubleClickEnterAndSpace) {
+  QMenu menu;
+  QAction* open = menu.addAction("Open");
+  menu.addAction("Close");
+  int opened = 0;
+  QObject::connect(open, &QAction::triggered, [&] { ++opened; });
+  TWsTreeView tree;
+  tree.SetMenuDblClick(true);
+  EXPECT_TRUE(tree.MenuDblClick());
+  tree.SetMenu(&menu);
+  tree.show();
+  const QPoint at = tree.visualItemRect(tree.topLevelItem(0)).center();
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(tree.CurrentNode()->Text(), "Open");
+  EXPECT_EQ(opened, 0);
+  QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(opened, 1);
+  QTest::keyClick(&tree, Qt::Key_Return);
+  QTest::keyClick(&tree, Qt::Key_Space);
+  EXPECT_EQ(opened, 3);
+  QTest::keyClick(&tree, Qt::Key_Down);  // "Close" has no click handler
+  QTest::keyClick(&tree, Qt::Key_Return);
+  EXPECT_EQ(opened, 3);
+}
+
 TEST(WsTreeView, PageOfTheSameCaptionIgnoringCaseBecomesActive) {
   QTabWidget pages;
   pages.addTab(new QWidget, "Gold");
@@ -187,6 +283,24 @@ TEST(WsTreeView, PageOfTheSameCaptionIgnoringCaseBecomesActive) {
   tree.setCurrentItem(node);
   EXPECT_EQ(pages.currentWidget(), iron);
   EXPECT_EQ(reported, iron);
+  // OnComparePage decides instead; of several matching pages the last becomes active, and with none nothing
+  // changes.
+  QWidget* third = new QWidget;
+  pages.addTab(third, "Water");
+  std::vector<std::pair<QWidget*, QString>> compared;
+  tree.OnComparePage = [&](TWsTreeView*, QWidget* page, TWsTreeNode* n, bool& matches) {
+    compared.emplace_back(page, n->Text());
+    matches = n->Text() == "Gold" && page != iron;
+  };
+  tree.setCurrentItem(tree.topLevelItem(0));
+  EXPECT_EQ(compared.size(), 3u);
+  EXPECT_EQ(compared.back(), std::make_pair(third, QString("Gold")));
+  EXPECT_EQ(pages.currentWidget(), third);
+  EXPECT_EQ(reported, third);
+  pages.setCurrentIndex(0);
+  tree.setCurrentItem(node);
+  EXPECT_EQ(pages.currentIndex(), 0);
+  EXPECT_EQ(reported, third);
 }
 
 // The text and background colours the tree chose for each node, as its custom-draw handler sees them.
@@ -292,6 +406,8 @@ TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   tree.SetAutoDragScroll(true);
   drag(5);
   EXPECT_EQ(tree.ScrollDirection(), -1);
+  drag(tree.viewport()->height() / 2);
+  EXPECT_EQ(tree.ScrollDirection(), 0);
   drag(bottom);
   ASSERT_TRUE(QTest::qWaitFor([&] { return tree.verticalScrollBar()->value() > 0; }, 1000));
   EXPECT_EQ(tree.verticalScrollBar()->value(), 1);
@@ -304,6 +420,115 @@ TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
   QDragLeaveEvent leave;
   QApplication::sendEvent(tree.viewport(), &leave);
   EXPECT_EQ(tree.ScrollDirection(), 0);
+}
+
+// The node's own Bold, Checked, PopupMenu, Font and Brush; Assign copies them with texts and data, also into a
+// node outside any tree, and a source without a brush of its own hands on the default white one.
+TEST_F(TreeFixture, NodeAttributesAndAssign) {
+  tree.SetCheckboxes(true);
+  auto* gold = static_cast<TWsTreeNode*>(roots[1]->child(0));
+  QMenu popup;
+  gold->setData(0, Qt::UserRole + 1, 42);
+  gold->SetBold(true);
+  gold->SetChecked(true);
+  gold->SetPopupMenu(&popup);
+  gold->SetFont(QFont("Serif", 17));
+  gold->SetBrush(QBrush(Qt::yellow));
+  EXPECT_TRUE(gold->Bold());
+  EXPECT_EQ(gold->checkState(0), Qt::Checked);
+  EXPECT_EQ(gold->Level(), 1);
+  bool drawnBold = false;
+  tree.OnCustomDrawItem = [&](TWsTreeView*, TWsTreeNode* node, QPainter*, QStyleOptionViewItem& option, bool&) {
+    if (node == gold) drawnBold = option.font.bold();
+  };
+  tree.viewport()->repaint();
+  EXPECT_TRUE(drawnBold);
+
+  TWsTreeNode copy("Spare");
+  copy.Assign(*gold);
+  EXPECT_EQ(copy.Text(), "Gold");
+  EXPECT_EQ(copy.data(0, Qt::UserRole + 1).toInt(), 42);
+  EXPECT_TRUE(copy.Bold());
+  EXPECT_TRUE(copy.Checked());
+  EXPECT_FALSE(copy.data(0, Qt::CheckStateRole).isValid());  // no tree, no box
+  EXPECT_EQ(copy.PopupMenu(), &popup);
+  EXPECT_EQ(copy.Font().pointSize(), 17);
+  EXPECT_EQ(copy.Brush().color(), QColor(Qt::yellow));
+
+  roots[2]->SetBrush(QBrush(Qt::red));
+  roots[2]->SetBold(true);
+  roots[2]->Assign(TWsTreeNode("Plain"));
+  EXPECT_EQ(roots[2]->Text(), "Plain");
+  EXPECT_FALSE(roots[2]->Bold());
+  EXPECT_EQ(roots[2]->checkState(0), Qt::Unchecked);
+  EXPECT_EQ(roots[2]->PopupMenu(), nullptr);
+  EXPECT_EQ(roots[2]->Brush().color(), QColor(Qt::white));
+  gold->SetChecked(false);
+  EXPECT_EQ(gold->checkState(0), Qt::Unchecked);
+}
+
+// A click makes the node of the row under the mouse current, also on its expand button, and none below the
+// last row; a right click also pops up the node's menu, when it has one.
+TEST_F(TreeFixture, ClickMakesTheRowsNodeCurrentRightClickPopsUpItsMenu) {
+  const QRect all = tree.visualItemRect(roots[1]);
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(all.left() - tree.indentation() / 2, all.center().y()));
+  EXPECT_EQ(tree.CurrentNode(), roots[1]);
+  EXPECT_FALSE(roots[1]->isExpanded());
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(50, tree.viewport()->height() - 5));
+  EXPECT_EQ(tree.CurrentNode(), nullptr);
+
+  QMenu popup;
+  popup.addAction("Sell");
+  int shown = 0;
+  QObject::connect(&popup, &QMenu::aboutToShow, [&] { ++shown; });
+  roots[2]->SetPopupMenu(&popup);
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(roots[0]).center());
+  EXPECT_EQ(tree.CurrentNode(), roots[0]);
+  EXPECT_EQ(shown, 0);
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(roots[2]).center());
+  EXPECT_EQ(tree.CurrentNode(), roots[2]);
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(popup.isVisible());
+  popup.close();
+}
+
+// Escape ends a label edit cancelled; Enter keeps the new text and is no cancel.
+TEST_F(TreeFixture, CancelledLabelEditIsReported) {
+  int cancelled = 0;
+  tree.OnEditCancelled = [&](TWsTreeView* sender) { cancelled += sender == &tree ? 1 : 100; };
+  roots[0]->setFlags(roots[0]->flags() | Qt::ItemIsEditable);
+  const auto edit = [&](const QString& typed, Qt::Key end) {
+    tree.editItem(roots[0]);
+    QLineEdit* editor = nullptr;  // a closed editor lingers, hidden, until the event loop deletes it
+    for (QLineEdit* open : tree.viewport()->findChildren<QLineEdit*>())
+      if (open->isVisible()) editor = open;
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, end);
+    QApplication::processEvents();
+  };
+  edit("Salt", Qt::Key_Escape);
+  EXPECT_EQ(cancelled, 1);
+  EXPECT_EQ(roots[0]->Text(), "::Any::");
+  edit("Salt", Qt::Key_Return);
+  EXPECT_EQ(cancelled, 1);
+  EXPECT_EQ(roots[0]->Text(), "Salt");
+}
+
+// Scrolling either way reports its own direction.
+TEST_F(TreeFixture, ScrollEventsReportTheirDirection) {
+  for (int i = 0; i < 100; ++i) tree.AddChild(roots[2], QString::number(i));
+  tree.expandAll();
+  tree.header()->setStretchLastSection(false);
+  tree.setColumnWidth(0, 1000);
+  QApplication::processEvents();
+  int vertical = 0, horizontal = 0;
+  tree.OnVerticalScroll = [&](TWsTreeView*) { ++vertical; };
+  tree.OnHorizontalScroll = [&](TWsTreeView*) { ++horizontal; };
+  tree.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(std::make_pair(vertical, horizontal), std::make_pair(1, 0));
+  tree.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(std::make_pair(vertical, horizontal), std::make_pair(1, 1));
 }
 
 }  // namespace
