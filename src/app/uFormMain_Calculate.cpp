@@ -3,6 +3,7 @@
 // The calculation itself is in app/core; the window collects the selection, pumps and shows.
 
 #include <QCoreApplication>
+#include <exception>
 
 #include "app/ModelAdapter.h"
 #include "app/uFormGrid.h"
@@ -115,6 +116,7 @@ void TformMain::btCalculateClick() {
     Log("<< Begin calculation >>", jlEnd, journal_);
     calculating_ = false;
   };
+  std::exception_ptr failure;
   try {
     Log("<< Begin calculation >>", jlBegin, journal_);
     const bool trade = btFuncTrade->isChecked();
@@ -145,9 +147,9 @@ void TformMain::btCalculateClick() {
       if (end == TCalcEnd::OutOfMemory) dialogs_->Warning(OutOfMemoryText(found));
     }
   } catch (...) {
-    closingSteps();
-    LeaveBusy();
-    throw;
+    // The closing steps run in full, the display of what the list holds included; then the error goes on
+    // to the application's handler.
+    failure = std::current_exception();
   }
   closingSteps();
   // A window closed meanwhile shows nothing more.
@@ -160,6 +162,7 @@ void TformMain::btCalculateClick() {
     }
   }
   LeaveBusy();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TformMain::btShowRoutesClick() { ShowRoutes(); }

@@ -78,6 +78,32 @@ TEST_F(CalculateWindowTest, EmptySelectionCancelsAndStillRunsTheClosingSteps) {
   EXPECT_EQ(w->StatusText(), Printed(0));
 }
 
+// An error inside the calculation runs the closing steps in full, the display of the list's routes included,
+// and only then reaches the application's handler.
+TEST_F(CalculateWindowTest, AnErrorRunsTheClosingStepsAndTheDisplayBeforeTheHandler) {
+  ChooseAnywhereAndAnyCommodity();
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  const std::size_t shown = grid->RouteTable().Count();
+  ASSERT_GT(shown, 0u);
+  grid->miClearClick();
+  w->lbCommo->clear();
+  dialogs.failInformation = true;  // the check's box raises
+  w->SetCalculateEnabled(true);
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  EXPECT_EQ(grid->RouteTable().Count(), shown);
+  EXPECT_EQ(w->btCalculate->text(), "&Calculate");
+  EXPECT_FALSE(w->btCalculate->isEnabled());
+  EXPECT_TRUE(w->btShowRoutes->isEnabled());
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  const auto& lines = journal->Buffer();
+  const auto at = [&](const std::string& part, TJournalLevel level) {
+    for (std::size_t i = lines.size(); i-- > 0;)
+      if (lines[i].Level == level && lines[i].Text.find(part) != std::string::npos) return int(i);
+    return -1;
+  };
+  EXPECT_LT(at("<< Begin calculation >>", jlEnd), at("information box failed", jlError));
+}
+
 // Loot mode turns Calculate on, locks the origin tab and needs no origin; trade mode unlocks the tab again.
 TEST_F(CalculateWindowTest, LootModeLocksTheOriginTabAndNeedsNoOrigin) {
   TWsTabBarItem* origin = w->tbRoutes->Tabs()[0];
