@@ -80,10 +80,12 @@ const char* const kStopDisplay = "&Stop";
 }  // namespace
 
 void TformMain::SortRoutes(std::int64_t Lo, std::int64_t Hi) {
+  // The gauge moves and the message queue is pumped about every 15 ms (not every 100th call): the sort of
+  // a large list runs on several threads and takes seconds. FSortCalls counts the calls of the plain
+  // recursion, whose order the threads keep.
   WindowHooks hooks(*this);
-  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi, [&hooks](std::uint64_t made) {
-    hooks.Status("", 0, KeepMax, std::uint32_t(std::min<std::uint64_t>(made, KeepMax)));
-  });
+  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi,
+                                              [&hooks](std::uint64_t made) { SortProgress(hooks, made); });
   FSortCalls = std::uint32_t(std::min<std::uint64_t>(FSortCalls + calls, 0xFFFFFFFFu));
 }
 
@@ -141,9 +143,15 @@ void TformMain::btCalculateClick() {
       std::size_t found = 0;
       {
         LentWork lent(FFromBases, FToBases, FCommodities, FRoutes, FSortCalls);
-        end = CalculateRoutes(*FData, selection, lent.work, hooks, journal_);
+        end = FindRoutes(*FData, selection, lent.work, hooks, journal_);
         found = lent.work.FRoutes.Count();
       }
+      // After a stop the routes found so far stay unsorted.
+      if (end != TCalcEnd::Stopped)
+        SortFoundRoutes(FRoutes.Count(), hooks, journal_, [this](std::int64_t Lo, std::int64_t Hi) {
+          FSortCalls = 0;
+          SortRoutes(Lo, Hi);
+        });
       if (end == TCalcEnd::OutOfMemory) dialogs_->Warning(OutOfMemoryText(found));
     }
   } catch (...) {

@@ -41,6 +41,7 @@ class CalculateWindowTest : public StartedWindowTest {
     TCalcHooks hooks;
     const TIndex any{0, 4};
     CalculateRoutes(*w->Data(), {true, {any}, {any}, {any}}, work, hooks, nullptr);
+    expectedSortCalls = work.FSortCalls;
     TDisplayOptions o;
     o.Money = w->edMoney->FloatValue();
     o.Cargo = w->edCargo->Value();
@@ -58,6 +59,8 @@ class CalculateWindowTest : public StartedWindowTest {
   void ExpectShown(const TRouteTable& expected) {
     EXPECT_TRUE(RouteFileText(grid->RouteTable()) == RouteFileText(expected)) << "the rows differ";
   }
+
+  std::uint64_t expectedSortCalls = 0;
 
   int CountLines(const std::string& text, TJournalLevel level) const { return test::CountLines(*journal, level, text); }
   static QString Printed(std::size_t rows) {
@@ -141,6 +144,7 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   EXPECT_EQ(w->StatusText(), Printed(expected.Count()));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_GT(w->SortCalls(), 0u);
+  EXPECT_EQ(w->SortCalls(), expectedSortCalls);  // the window's SortRoutes, as the calculation's sort
 }
 
 TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {

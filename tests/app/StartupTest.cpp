@@ -98,6 +98,21 @@ TEST_F(MainWindowTest, FailedOrClosedLoadClosesTheWindowAndFillsNothing) {
   }
 }
 
+// The chooser left with OK and no row: the loader's question and input box reach the user through the
+// window, and the folder typed in loads.
+TEST_F(MainWindowTest, AFolderTypedByHandAfterAnEmptyChoiceLoads) {
+  user.chooser = std::string();
+  user.yesNo = {true};
+  user.inputs = {Install().installDir.string()};
+  std::unique_ptr<TformMain> w = StartWindow();
+  EXPECT_TRUE(w->StartupDone());
+  EXPECT_EQ(user.questions.size(), 1u);
+  EXPECT_EQ(user.prompts,
+            (std::vector<std::string>{"Manual override|Please enter the path to your Starvagant installation"}));
+  EXPECT_GT(w->lbFromBase->count(), 0);
+  w->close();
+}
+
 TEST_F(MainWindowTest, ADefaultThatNoLongerLoadsBringsTheChooserBack) {
   const std::string gone = folder.Str() + "/gone";
   const std::string settings = folder.Str() + "/QMZ.ini";
