@@ -20,6 +20,7 @@
 
 #include "app/core/uFormGrid_Files.h"
 #include "app/uFormGrid.h"
+#include "util/ModalAnswer.h"
 #include "util/MouseMove.h"
 #include "widgets/WsControls.h"
 #include "util/TempDir.h"
@@ -336,6 +337,28 @@ TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {
                   grid->lvRoutes->visualRect(grid->lvRoutes->model()->index(0, 0)).center());
   EXPECT_EQ(grid->reInfo->toPlainText(), "Here you can see the resulting traderoutes");
   EXPECT_EQ(GetBevelKind(name), BevelKind::bkSoft);
+}
+
+// Giving a long list back pumps the window's queue between slices of its texts.
+TEST_F(FormGridTest, GivingALongListBackKeepsTheWindowLive) {
+  TRouteTable rows;
+  for (int i = 0; i < 40; ++i) {
+    rows.AddField(std::string(std::size_t(1) << 20, 'x'));
+    rows.EndRow();
+  }
+  grid->TakeRoutes(std::move(rows), false);
+  bool pumped = false;
+  QTimer::singleShot(0, grid.get(), [&] { pumped = true; });
+  grid->miClearClick();
+  EXPECT_TRUE(pumped);
+  EXPECT_EQ(grid->RouteTable().Count(), 0u);
+}
+
+// Without a box of the caller's, the window's message is a real box showing its text as plain characters.
+TEST(FormGridBoxTest, MessageIsABoxOfPlainText) {
+  TformGrid grid;
+  const test::ShownLabel shown = test::LabelOfModalBox(QStringLiteral("plase"), [&] { grid.miAddFilterClick(); });
+  EXPECT_EQ(shown.text, "To add a filter, plase select a row in the listview first.");
 }
 
 // Rows cleared and filled again (a load, a display) start at the first row, however far down the list was.

@@ -6,9 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QPointer>
+#include <QProgressDialog>
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
@@ -18,6 +23,9 @@
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
 #include "app/ModelAdapter.h"
 #include "app/SingleInstance.h"
+#include "platform/ExePath.h"
+#include "support/dwDrives.h"
+#include "support/dwWinSystem.h"
 #include "util/ModalAnswer.h"
 #include "util/MouseMove.h"
 #include "util/ScopedEnv.h"
@@ -96,6 +104,47 @@ TEST_F(MainWindowTest, FailedOrClosedLoadClosesTheWindowAndFillsNothing) {
     EXPECT_FALSE(HasLine(*journal, "Setting up Origin"));
     onChoose = nullptr;
   }
+}
+
+// Every journal opens with the system information block, its lines in this order at level Data.
+TEST_F(MainWindowTest, JournalOpensWithTheSystemInformation) {
+  auto w = CreatedWindow();
+  const int at = IndexOfLine("System Information");
+  ASSERT_GE(at, 0);
+  const auto& lines = journal->Buffer();
+  EXPECT_EQ(lines[std::size_t(at)].Level, jlStart);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  const char drive = GetExeDrive();
+  std::string writeProtected = "n/a";  // a program outside every drive has no drive to test
+  try {
+    writeProtected = IsDriveWriteProtected(drive) ? "True" : "False";
+  } catch (const EAssertionFailed&) {
+  }
+  // The whole line, or only its start where the value may change between two looks (free space).
+  const std::pair<std::string, bool> expected[] = {
+      {"System = " + GetOSName(), true},
+      {"ServicePack = " + GetServicePackText(), true},
+      {"Language = " + GetSystemLanguageName(), true},
+      {std::string("User is Admin = ") + (IsAdmin() ? "True" : "False"), true},
+      {"Application = " + platform::ExecutablePath(), true},
+      {"Screen count = " + std::to_string(QGuiApplication::screens().size()), true},
+      {Format("Screen Resolution = %d x %d", screen->geometry().width(), screen->geometry().height()), true},
+      {Format("WorkSpace Resolution = %d x %d", screen->availableGeometry().width(),
+              screen->availableGeometry().height()),
+       true},
+      {"Disk is write protected = " + writeProtected, true},
+      {"Free Space on drive = ", false},
+      {"Filesystem = " + GetDriveFileSystem(drive), true},
+  };
+  ASSERT_GE(lines.size(), std::size_t(at) + 1 + std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const auto& line = lines[std::size_t(at) + 1 + i];
+    EXPECT_EQ(line.Level, jlData) << line.Text;
+    if (expected[i].second) EXPECT_EQ(line.Text, expected[i].first);
+    else EXPECT_EQ(line.Text.rfind(expected[i].first, 0), 0u) << line.Text;
+  }
+  w->close();
 }
 
 // The chooser left with OK and no row: the loader's question and input box reach the user through the
@@ -375,6 +424,31 @@ TEST(MainWindowDialogs, EveryBoxShowsMarkupAsItsCharacters) {
     EXPECT_EQ(shown.text.toStdString(), text) << name;
     EXPECT_LT(shown.width, 3000) << name;
   }
+}
+
+// The transfer box shows the text as plain characters while the upload runs, its Cancel button is what
+// TransferCancelled reports, and the end of the transfer takes the box away.
+TEST(MainWindowDialogs, TransferBoxShowsItsTextAndReportsItsCancelButton) {
+  QWidget parent;
+  auto dialogs = MakeQtDialogs(&parent);
+  dialogs->BeginTransfer("Sending <b>x</b>...");
+  QPointer<QProgressDialog> box = parent.findChild<QProgressDialog*>();
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->labelText(), "Sending <b>x</b>...");
+  ASSERT_NE(box->findChild<QLabel*>(), nullptr);
+  EXPECT_EQ(box->findChild<QLabel*>()->textFormat(), Qt::PlainText);
+  EXPECT_FALSE(dialogs->TransferCancelled());
+  auto* cancel = box->findChild<QPushButton*>();
+  ASSERT_NE(cancel, nullptr);
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  EXPECT_TRUE(dialogs->TransferCancelled());
+  dialogs->EndTransfer();
+  EXPECT_TRUE(box.isNull());
+  // A new transfer starts uncancelled.
+  dialogs->BeginTransfer("again");
+  EXPECT_FALSE(dialogs->TransferCancelled());
+  dialogs->EndTransfer();
 }
 
 class MainWindowWidgetsTest : public StartedWindowTest {
