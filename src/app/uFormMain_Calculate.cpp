@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <exception>
+#include <functional>
 
 #include "app/ModelAdapter.h"
 #include "app/uFormGrid.h"
@@ -84,8 +85,7 @@ void TformMain::SortRoutes(std::int64_t Lo, std::int64_t Hi) {
   // a large list runs on several threads and takes seconds. FSortCalls counts the calls of the plain
   // recursion, whose order the threads keep.
   WindowHooks hooks(*this);
-  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi,
-                                              [&hooks](std::uint64_t made) { SortProgress(hooks, made); });
+  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi, std::bind_front(&SortProgress, std::ref(hooks)));
   FSortCalls = std::uint32_t(std::min<std::uint64_t>(FSortCalls + calls, 0xFFFFFFFFu));
 }
 

@@ -4,9 +4,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -337,6 +339,13 @@ TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {
                   grid->lvRoutes->visualRect(grid->lvRoutes->model()->index(0, 0)).center());
   EXPECT_EQ(grid->reInfo->toPlainText(), "Here you can see the resulting traderoutes");
   EXPECT_EQ(GetBevelKind(name), BevelKind::bkSoft);
+  // The right mouse button's menu comes up where the list was clicked.
+  const QPoint at = grid->lvRoutes->visualRect(grid->lvRoutes->model()->index(0, 0)).center();
+  QContextMenuEvent menu(QContextMenuEvent::Mouse, at, grid->lvRoutes->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(grid->lvRoutes->viewport(), &menu);
+  EXPECT_TRUE(grid->popupRoutes->isVisible());
+  EXPECT_EQ(grid->popupRoutes->pos(), grid->lvRoutes->viewport()->mapToGlobal(at));
+  grid->popupRoutes->hide();
 }
 
 // Giving a long list back pumps the window's queue between slices of its texts.

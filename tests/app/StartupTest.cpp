@@ -106,6 +106,17 @@ TEST_F(MainWindowTest, FailedOrClosedLoadClosesTheWindowAndFillsNothing) {
   }
 }
 
+// Creation starts the 250 ms timer; its first tick runs the start-up sequence once and stops it.
+TEST_F(MainWindowTest, TheStartUpTimerRunsTheSequenceOnce) {
+  auto w = CreatedWindow();
+  EXPECT_TRUE(w->StartUpTimer->isActive());
+  EXPECT_EQ(w->StartUpTimer->interval(), 250);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->StartupDone(); }, 20000));
+  EXPECT_FALSE(w->StartUpTimer->isActive());
+  EXPECT_EQ(test::CountLines(*journal, jlStart, "Starting up"), 1);
+  w->close();
+}
+
 // Every journal opens with the system information block, its lines in this order at level Data.
 TEST_F(MainWindowTest, JournalOpensWithTheSystemInformation) {
   auto w = CreatedWindow();
