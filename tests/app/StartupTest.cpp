@@ -339,6 +339,12 @@ TEST_F(MainWindowTest, StatusDisplayFollowsTheRules) {
   EXPECT_EQ(w->lbStartup->toPlainText(), "one\nthree");
   EXPECT_EQ(w->Progress->value(), 9);
   EXPECT_TRUE(HasLine(*journal, "three", jlAction));
+  // A log of one line: that line is replaced.
+  const QString twoLines = w->lbStartup->toPlainText();
+  w->lbStartup->setPlainText("only");
+  w->SetStatus("replaced", 0, 1, 0, false, true);
+  EXPECT_EQ(w->lbStartup->toPlainText(), "replaced");
+  w->lbStartup->setPlainText(twoLines);
 
   // A channel message from the loader's side: maximum 60, position 7, added to the log.
   SendStatusMessage("Step seven", 0, 60, 7, w->StatusWindow(), w->StatusMapping(), true, false, false);
@@ -407,6 +413,48 @@ TEST_F(MainWindowTest, ExceptionFromAButtonReachesTheHandlerWithTheSender) {
   QmzApplication::SetDefaultErrorBox({});
   EXPECT_EQ(shown, std::vector<std::string>{"after"});
   EXPECT_EQ(dialogs.errors.size(), 3u);
+}
+
+// What is no exception of the runtime still reaches a handler, as an unknown one; an exception the
+// handler raises itself ends in the default box instead of coming back to it.
+TEST(QmzApplicationTest, UnknownAndHandlerExceptionsEndInAHandlerOrTheDefaultBox) {
+  QmzApplication* app = QmzApplication::Instance();
+  ASSERT_NE(app, nullptr);
+  const ExceptionHandler old = app->OnException();
+  std::vector<std::string> handled, shown;
+  app->SetOnException([&](QObject*, const std::exception& e) {
+    handled.emplace_back(e.what());
+    if (handled.back() == "twice") throw std::runtime_error("inner");
+  });
+  QmzApplication::SetDefaultErrorBox([&](const std::exception& e) { shown.emplace_back(e.what()); });
+  QObject target;
+  QTimer::singleShot(0, &target, [] { throw 7; });
+  QTest::qWait(1);
+  QCoreApplication::processEvents();
+  QmzApplication::RunHandler(&target, [] { throw 'x'; });
+  QmzApplication::RunHandler(&target, [] { throw std::runtime_error("twice"); });
+  app->SetOnException(old);
+  QmzApplication::SetDefaultErrorBox({});
+  EXPECT_EQ(handled, (std::vector<std::string>{"Unknown exception", "Unknown exception", "twice"}));
+  EXPECT_EQ(shown, std::vector<std::string>{"inner"});
+}
+
+// An error of the start-up sequence runs its finally part: the window closes, its handler is taken back,
+// and the error reaches the handler installed before (the default box), not the window's.
+TEST_F(MainWindowTest, AnErrorDuringStartUpClosesTheWindowAndGoesToTheHandlerBefore) {
+  loaderUser = [](QWidget*) { return std::unique_ptr<TLoaderUserInterface>(); };
+  auto w = CreatedWindow();
+  std::vector<std::string> shown;
+  QmzApplication::SetDefaultErrorBox([&](const std::exception& e) { shown.emplace_back(e.what()); });
+  QmzApplication::RunHandler(w->StartUpTimer, [&] { w->StartUpTimerTimer(); });
+  QmzApplication::SetDefaultErrorBox({});
+  EXPECT_EQ(shown, std::vector<std::string>{"No installation chooser is available"});
+  EXPECT_TRUE(dialogs.errors.empty());
+  EXPECT_TRUE(w->Closed());
+  const int passed = IndexOfLine("Passed: False ");
+  ASSERT_GE(passed, 0);
+  EXPECT_LT(passed, IndexOfLine("Closing Application"));
+  EXPECT_LT(IndexOfLine("Closing Application"), IndexOfLine("Form available"));
 }
 
 TEST(MainWindowDialogs, LineBreaksOfTheProgramsTextsKeepTheirEmptyLines) {
