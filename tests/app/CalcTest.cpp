@@ -337,11 +337,11 @@ TEST(CalcTest, AStopWhileTheThreadsRunKeepsTheOriginsFinished) {
     int pumps = 0;
   };
   for (int bases = 40;; bases *= 2) {
-    ASSERT_LE(bases, 2560) << "no run lasted one pump interval";
-    auto d = MakeRouteModel(bases, 30);
+    ASSERT_LE(bases, 1280) << "no run lasted one pump interval";
+    auto d = MakeRouteModel(bases, 20);
     std::mt19937 rng(7);
     for (int b = 1; b <= bases; ++b)
-      for (int g = 1; g <= 30; ++g) SetCell(*d, b, g, rng() % 4 != 0, double(rng() % 200));
+      for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 4 != 0, double(rng() % 200));
     TCalcHooks plain;
     TCalcWork w;
     w.FFromBases = w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
