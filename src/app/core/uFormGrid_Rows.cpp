@@ -40,8 +40,6 @@ double RouteFloatNumber(std::string_view Text) {
   return TryTextToDouble(Text, mark).value_or(0.0);
 }
 
-namespace {}  // namespace
-
 int RouteSortColumn(int ParamSort) { return ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort; }
 
 namespace {

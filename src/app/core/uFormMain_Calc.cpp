@@ -323,7 +323,7 @@ void SortFoundRoutes(std::size_t Count, TCalcHooks& Hooks, TJournal* Journal,
 
 void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
   SortFoundRoutes(Work.FRoutes.Count(), Hooks, Journal, [&](std::int64_t Lo, std::int64_t Hi) {
-    Work.FSortCalls = SortRoutes(Work.FRoutes, Lo, Hi, [&Hooks](std::uint64_t calls) { SortProgress(Hooks, calls); });
+    Work.FSortCalls = SortRoutes(Work.FRoutes, Lo, Hi, std::bind_front(&SortProgress, std::ref(Hooks)));
   });
 }
 
