@@ -214,6 +214,14 @@ TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
     }
     EXPECT_EQ(grid->lvRoutes->model()->rowCount(), c.rows) << c.name;
   }
+  // A file that cannot be read: the system's reason, the rows as they were.
+  messages.clear();
+  grid->LoadRoutesFrom(File("missing.csv"));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(
+      messages[0].startsWith("Load Routes|\"" + File("missing.csv") + "\" was not loaded: it could not be read ("))
+      << messages[0].toStdString();
+  EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 2);
   // The short row is saved as read.
   SaveVia(File("again.csv"));
   EXPECT_EQ(test::ReadWholeFile(dir.Path() / "again.csv"), test::ReadWholeFile(dir.Path() / "short.csv"));
