@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -28,6 +29,7 @@
 #include "app/core/uFormGrid_Files.h"
 #include "app/uFormGrid_Model.h"
 #include "platform/MemoryPages.h"
+#include "widgets/WsControls.h"
 #include "widgets/WsPlainText.h"
 
 namespace qmz {
@@ -70,6 +72,26 @@ class RouteFileDialog : public QFileDialog {
     QLineEdit* name = NameEdit();
     return name != nullptr && name->completer() != nullptr ? name->completer()->popup() : nullptr;
   }
+};
+
+// Draws each row of the list through the window's custom-draw handler.
+class RouteRowDelegate : public QStyledItemDelegate {
+ public:
+  explicit RouteRowDelegate(TformGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    auto* view = qobject_cast<QAbstractItemView*>(const_cast<QWidget*>(option.widget));
+    bool defaultDraw = true;
+    grid_->lvRoutesCustomDrawItem(view, index, opt, defaultDraw);
+    if (!defaultDraw) return;
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, option.widget);
+  }
+
+ private:
+  TformGrid* grid_;
 };
 
 QFileDialog* MakeDialog(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode) {
@@ -179,6 +201,7 @@ RoutesView* TformGrid::MakeRoutesView() {
   auto* view = new RoutesView(tsRoutes);
   view->setObjectName(QStringLiteral("lvRoutes"));
   view->setModel(model_);
+  view->setItemDelegate(new RouteRowDelegate(this));
   // A list view's looks and keys: whole rows, no grid, no row headers, Tab leaves the list.
   view->setShowGrid(false);
   view->setWordWrap(false);
@@ -248,6 +271,8 @@ void TformGrid::ReplaceRoutes(TRouteTable Rows) {
   const bool large = model_->rowCount() >= kLargeList;
   const std::shared_ptr<TRouteTable> before = model_->SetTable(std::move(Rows));
   if (large) RenewRoutesView();
+  // Rows cleared and filled again start at the first one, wherever the list was scrolled to before.
+  lvRoutes->scrollToTop();
   // What the status line said was about the rows before (a load's count).
   StatusBar1->clearMessage();
   // The rows before, unless a sort still reads them: millions of them take longer to free than the
@@ -316,6 +341,14 @@ void TformGrid::Tick(std::size_t done, std::size_t total) {
   Progress->setValue(total == 0 ? 0 : int(double(done) / double(total) * 1000.0));
   QCoreApplication::processEvents();
   sincePump_.start();
+}
+
+void TformGrid::lvRoutesCustomDrawItem(QAbstractItemView* /*Sender*/, const QModelIndex& Item,
+                                       QStyleOptionViewItem& Option, bool& /*DefaultDraw*/) {
+  const TRouteTable& rows = model_->Table();
+  if (!Item.isValid() || std::size_t(Item.row()) >= rows.Count()) return;
+  Option.backgroundBrush = RouteRowBackground(rows, std::size_t(Item.row()));
+  Option.palette.setColor(QPalette::Text, RouteRowText(rows, std::size_t(Item.row())));
 }
 
 void TformGrid::lvRoutesSelectItem() {
@@ -392,7 +425,8 @@ void TformGrid::LoadRoutesFrom(const QString& Path) {
 void TformGrid::miClearClick() { ClearRoutes(); }
 
 void TformGrid::OnMouseMove(QWidget* Sender) {
-  // The bevel hot-tracking of the form has nothing to do here: this window holds no edit, list or combo box.
+  // The list is no edit, list or combo box: every box of the window gets its soft bevel back.
+  SetBevelKind(this, Sender, Qt::NoModifier, 0, 0);
   if (Sender != nullptr && Sender != FLastHintControl) {
     reInfo->clear();
     if (Sender->toolTip().isEmpty() && reInfoTag_ != 5) {

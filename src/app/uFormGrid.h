@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QPersistentModelIndex>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QWidget>
 #include <functional>
@@ -73,6 +74,10 @@ class TformGrid : public QWidget {
   // ---- handlers ------------------------------------------------------------------------------------
   // Flips the direction and sorts by Column (header click; also called with 0 by the start-up).
   void lvRoutesColumnClick(int Column);
+  // The colours of a row as it is drawn (Option's background and text); DefaultDraw false would leave the
+  // drawing to the handler.
+  void lvRoutesCustomDrawItem(QAbstractItemView* Sender, const QModelIndex& Item, QStyleOptionViewItem& Option,
+                              bool& DefaultDraw);
   void lvRoutesSelectItem();
   void miAddFilterClick();
   void miSaveClick();

@@ -29,10 +29,6 @@ QVariant RouteRowsModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return ToQString(table_->Field(row, index.column()));
-    case Qt::BackgroundRole:
-      return RouteRowBackground(*table_, row);
-    case Qt::ForegroundRole:
-      return RouteRowText(*table_, row);
     default:
       return {};
   }

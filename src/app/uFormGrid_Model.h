@@ -1,6 +1,7 @@
 #pragma once
 // The rows of the route list behind lvRoutes: one model over all rows (up to millions of them), not an
-// item per cell. Columns are the route columns; the row colours come from the row's own texts.
+// item per cell. Columns are the route columns; the row colours, drawn by the window's custom-draw handler,
+// come from the row's own texts.
 
 #include <QAbstractItemModel>
 #include <memory>

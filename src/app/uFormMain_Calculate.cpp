@@ -3,6 +3,8 @@
 // The calculation itself is in app/core; the window collects the selection, pumps and shows.
 
 #include <QCoreApplication>
+#include <exception>
+#include <functional>
 
 #include "app/ModelAdapter.h"
 #include "app/uFormGrid.h"
@@ -79,10 +81,11 @@ const char* const kStopDisplay = "&Stop";
 }  // namespace
 
 void TformMain::SortRoutes(std::int64_t Lo, std::int64_t Hi) {
+  // The gauge moves and the message queue is pumped about every 15 ms (not every 100th call): the sort of
+  // a large list runs on several threads and takes seconds. FSortCalls counts the calls of the plain
+  // recursion, whose order the threads keep.
   WindowHooks hooks(*this);
-  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi, [&hooks](std::uint64_t made) {
-    hooks.Status("", 0, KeepMax, std::uint32_t(std::min<std::uint64_t>(made, KeepMax)));
-  });
+  const std::uint64_t calls = qmz::SortRoutes(FRoutes, Lo, Hi, std::bind_front(&SortProgress, std::ref(hooks)));
   FSortCalls = std::uint32_t(std::min<std::uint64_t>(FSortCalls + calls, 0xFFFFFFFFu));
 }
 
@@ -115,6 +118,7 @@ void TformMain::btCalculateClick() {
     Log("<< Begin calculation >>", jlEnd, journal_);
     calculating_ = false;
   };
+  std::exception_ptr failure;
   try {
     Log("<< Begin calculation >>", jlBegin, journal_);
     const bool trade = btFuncTrade->isChecked();
@@ -139,15 +143,21 @@ void TformMain::btCalculateClick() {
       std::size_t found = 0;
       {
         LentWork lent(FFromBases, FToBases, FCommodities, FRoutes, FSortCalls);
-        end = CalculateRoutes(*FData, selection, lent.work, hooks, journal_);
+        end = FindRoutes(*FData, selection, lent.work, hooks, journal_);
         found = lent.work.FRoutes.Count();
       }
+      // After a stop the routes found so far stay unsorted.
+      if (end != TCalcEnd::Stopped)
+        SortFoundRoutes(FRoutes.Count(), hooks, journal_, [this](std::int64_t Lo, std::int64_t Hi) {
+          FSortCalls = 0;
+          SortRoutes(Lo, Hi);
+        });
       if (end == TCalcEnd::OutOfMemory) dialogs_->Warning(OutOfMemoryText(found));
     }
   } catch (...) {
-    closingSteps();
-    LeaveBusy();
-    throw;
+    // The closing steps run in full, the display of what the list holds included; then the error goes on
+    // to the application's handler.
+    failure = std::current_exception();
   }
   closingSteps();
   // A window closed meanwhile shows nothing more.
@@ -160,6 +170,7 @@ void TformMain::btCalculateClick() {
     }
   }
   LeaveBusy();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TformMain::btShowRoutesClick() { ShowRoutes(); }

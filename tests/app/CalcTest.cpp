@@ -327,6 +327,41 @@ TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
   EXPECT_TRUE(SameRoutes(one.first, three.first));
 }
 
+// While the threads run, the calling thread pumps and reads the stop flag: a stop seen there ends the
+// calculation with the origins finished in full, in loop order (the installation grows until a run lasts
+// long enough for the pump to come).
+TEST(CalcTest, AStopWhileTheThreadsRunKeepsTheOriginsFinished) {
+  struct StopAtPump : TCalcHooks {
+    void ProcessMessages() override { ++pumps; }
+    bool StopRequested() override { return pumps > 0; }
+    int pumps = 0;
+  };
+  for (int bases = 40;; bases *= 2) {
+    ASSERT_LE(bases, 1280) << "no run lasted one pump interval";
+    auto d = MakeRouteModel(bases, 20);
+    std::mt19937 rng(7);
+    for (int b = 1; b <= bases; ++b)
+      for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 4 != 0, double(rng() % 200));
+    TCalcHooks plain;
+    TCalcWork w;
+    w.FFromBases = w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
+    w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
+    TCalcWork all;
+    all.FFromBases = all.FToBases = w.FFromBases;
+    all.FCommodities = w.FCommodities;
+    StopAtPump hooks;
+    const TCalcEnd end = RunCalculationLoop(*d, w, hooks, nullptr, true, {3, 0});
+    if (hooks.pumps == 0) continue;
+    EXPECT_EQ(end, TCalcEnd::Stopped);
+    ASSERT_EQ(RunCalculationLoop(*d, all, plain, nullptr, true, {1, 0}), TCalcEnd::Finished);
+    const auto some = ToVector(w.FRoutes), every = ToVector(all.FRoutes);
+    ASSERT_LT(some.size(), every.size());
+    EXPECT_TRUE(
+        SameRoutes(some, std::vector<TRouteRecord>(every.begin(), every.begin() + std::ptrdiff_t(some.size()))));
+    break;
+  }
+}
+
 // The routes before are given back in slices; the pump between them finds the list empty, mode and limit kept.
 TEST(CalcTest, RoutesAreGivenBackInSlices) {
   for (const auto& [count, calls] : {std::pair{0, 0}, {1, 0}, {3, 0}, {10, 3}}) {

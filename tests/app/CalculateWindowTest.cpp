@@ -41,6 +41,7 @@ class CalculateWindowTest : public StartedWindowTest {
     TCalcHooks hooks;
     const TIndex any{0, 4};
     CalculateRoutes(*w->Data(), {true, {any}, {any}, {any}}, work, hooks, nullptr);
+    expectedSortCalls = work.FSortCalls;
     TDisplayOptions o;
     o.Money = w->edMoney->FloatValue();
     o.Cargo = w->edCargo->Value();
@@ -59,6 +60,8 @@ class CalculateWindowTest : public StartedWindowTest {
     EXPECT_TRUE(RouteFileText(grid->RouteTable()) == RouteFileText(expected)) << "the rows differ";
   }
 
+  std::uint64_t expectedSortCalls = 0;
+
   int CountLines(const std::string& text, TJournalLevel level) const { return test::CountLines(*journal, level, text); }
   static QString Printed(std::size_t rows) {
     return QString::fromStdString(" Finished - Printed " + std::to_string(rows) + " Routes");
@@ -76,6 +79,32 @@ TEST_F(CalculateWindowTest, EmptySelectionCancelsAndStillRunsTheClosingSteps) {
   EXPECT_FALSE(w->btCalculate->isEnabled());
   EXPECT_TRUE(w->btShowRoutes->isEnabled());
   EXPECT_EQ(w->StatusText(), Printed(0));
+}
+
+// An error inside the calculation runs the closing steps in full, the display of the list's routes included,
+// and only then reaches the application's handler.
+TEST_F(CalculateWindowTest, AnErrorRunsTheClosingStepsAndTheDisplayBeforeTheHandler) {
+  ChooseAnywhereAndAnyCommodity();
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  const std::size_t shown = grid->RouteTable().Count();
+  ASSERT_GT(shown, 0u);
+  grid->miClearClick();
+  w->lbCommo->clear();
+  dialogs.failInformation = true;  // the check's box raises
+  w->SetCalculateEnabled(true);
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  EXPECT_EQ(grid->RouteTable().Count(), shown);
+  EXPECT_EQ(w->btCalculate->text(), "&Calculate");
+  EXPECT_FALSE(w->btCalculate->isEnabled());
+  EXPECT_TRUE(w->btShowRoutes->isEnabled());
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  const auto& lines = journal->Buffer();
+  const auto at = [&](const std::string& part, TJournalLevel level) {
+    for (std::size_t i = lines.size(); i-- > 0;)
+      if (lines[i].Level == level && lines[i].Text.find(part) != std::string::npos) return int(i);
+    return -1;
+  };
+  EXPECT_LT(at("<< Begin calculation >>", jlEnd), at("information box failed", jlError));
 }
 
 // Loot mode turns Calculate on, locks the origin tab and needs no origin; trade mode unlocks the tab again.
@@ -115,6 +144,7 @@ TEST_F(CalculateWindowTest, AnywhereToAnywhereShowsTheBestRoutes) {
   EXPECT_EQ(w->StatusText(), Printed(expected.Count()));
   EXPECT_EQ(CountLines("<< Begin calculation >>", jlEnd), 1);
   EXPECT_GT(w->SortCalls(), 0u);
+  EXPECT_EQ(w->SortCalls(), expectedSortCalls);  // the window's SortRoutes, as the calculation's sort
 }
 
 TEST_F(CalculateWindowTest, SecondClickOnlyAsksTheCalculationToStop) {

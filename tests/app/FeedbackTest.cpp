@@ -120,6 +120,20 @@ TEST_F(FeedbackTest, AgentUploadsTheJournalAfterTheUserAgrees) {
   EXPECT_EQ(w->Progress->value(), 0);
 }
 
+// An error inside the agent (here its last box) still writes the agent's closing line, then goes on.
+TEST_F(FeedbackTest, AnErrorInsideTheAgentStillClosesItsJournalLines) {
+  FtpServer server;
+  WriteConfig(server.Port());
+  auto w = StartWindow();
+  dialogs.answers = {true};
+  dialogs.failInformation = true;
+  EXPECT_THROW(w->HandleApplicationException(w->btInfo, std::runtime_error("boom")), std::runtime_error);
+  EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlBegin));
+  EXPECT_TRUE(HasLine(*journal, "<< Quality Feedback Agent >> ", jlEnd));
+  EXPECT_EQ(server.Files().size(), 1u);
+  w->close();
+}
+
 TEST_F(FeedbackTest, SlowServerWithinTheTransferTimeGetsTheWholeJournal) {
   // The server's last word comes two seconds after the data, longer than the connect time-out.
   const std::string sent = ReadWholeFile(journal->FileName());

@@ -4,10 +4,13 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
@@ -19,7 +22,9 @@
 
 #include "app/core/uFormGrid_Files.h"
 #include "app/uFormGrid.h"
+#include "util/ModalAnswer.h"
 #include "util/MouseMove.h"
+#include "widgets/WsControls.h"
 #include "util/TempDir.h"
 #include "app/core/uFormGrid_Rows.h"
 #include "app/core/uFormGrid_Table.h"
@@ -128,18 +133,30 @@ TEST_F(FormGridTest, TakenRowsAreShownUncopiedInTheClosingOrder) {
   EXPECT_EQ(Column(2), (QStringList{"Ore", "Salt", "Water", "Gold"}));
 }
 
+// The custom-draw handler gives each row its colours, and the list draws them.
 TEST_F(FormGridTest, RowColours) {
   grid->AddRoutes({Row("1", "A", "1"), Row("2", "B", "1"), Row("3", "C", "1", "0,50"),
                    Row("4", "D", "1", "0.00", "False"), TRouteRow{"5", {"x"}}});
   const auto* m = grid->lvRoutes->model();
-  auto background = [&](int r) { return m->index(r, 0).data(Qt::BackgroundRole).value<QColor>(); };
-  auto text = [&](int r) { return m->index(r, 0).data(Qt::ForegroundRole).value<QColor>(); };
-  EXPECT_EQ(background(0), QColor(Qt::white));
-  EXPECT_EQ(background(1), QColor(0xCC, 0xFF, 0xCC));
-  EXPECT_EQ(background(2), QColor(0xFF, 0x80, 0x00));  // decaying good
-  EXPECT_EQ(text(3), QColor(0xFF, 0, 0));              // not lawful
-  EXPECT_EQ(text(0), QColor(Qt::black));
-  EXPECT_EQ(background(4), QColor(Qt::white));  // too few sub-items: only the alternating colours
+  auto drawn = [&](int r) {
+    QStyleOptionViewItem option;
+    bool defaultDraw = true;
+    grid->lvRoutesCustomDrawItem(grid->lvRoutes, m->index(r, 0), option, defaultDraw);
+    EXPECT_TRUE(defaultDraw);
+    return std::pair(option.backgroundBrush.color(), option.palette.color(QPalette::Text));
+  };
+  EXPECT_EQ(drawn(0).first, QColor(Qt::white));
+  EXPECT_EQ(drawn(1).first, QColor(0xCC, 0xFF, 0xCC));
+  EXPECT_EQ(drawn(2).first, QColor(0xFF, 0x80, 0x00));  // decaying good
+  EXPECT_EQ(drawn(3).second, QColor(0xFF, 0, 0));       // not lawful
+  EXPECT_EQ(drawn(0).second, QColor(Qt::black));
+  EXPECT_EQ(drawn(4).first, QColor(Qt::white));  // too few sub-items: only the alternating colours
+  // On screen: a point of each row right of its text.
+  const QImage shot = grid->lvRoutes->viewport()->grab().toImage();
+  for (const auto& [row, colour] : {std::pair{1, QColor(0xCC, 0xFF, 0xCC)}, {2, QColor(0xFF, 0x80, 0x00)}}) {
+    const QRect r = grid->lvRoutes->visualRect(m->index(row, 0));
+    EXPECT_EQ(shot.pixelColor(r.right() - 3, r.center().y()), colour) << row;
+  }
 }
 
 // Checked-in route files loaded and saved again (the menu adds the extension) come out byte for byte the
@@ -197,6 +214,14 @@ TEST_F(FormGridTest, LoadRefusesWhatIsNoRouteFileAndCountsOddLines) {
     }
     EXPECT_EQ(grid->lvRoutes->model()->rowCount(), c.rows) << c.name;
   }
+  // A file that cannot be read: the system's reason, the rows as they were.
+  messages.clear();
+  grid->LoadRoutesFrom(File("missing.csv"));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(
+      messages[0].startsWith("Load Routes|\"" + File("missing.csv") + "\" was not loaded: it could not be read ("))
+      << messages[0].toStdString();
+  EXPECT_EQ(grid->lvRoutes->model()->rowCount(), 2);
   // The short row is saved as read.
   SaveVia(File("again.csv"));
   EXPECT_EQ(test::ReadWholeFile(dir.Path() / "again.csv"), test::ReadWholeFile(dir.Path() / "short.csv"));
@@ -314,9 +339,69 @@ TEST_F(FormGridTest, AddToFilterNeedsASelectedRowAndHintShowsOnMouseMove) {
   EXPECT_TRUE(grid->miAddFilter->isEnabled());
   grid->miAddFilterClick();
   EXPECT_EQ(messages.size(), 1);
+  // A box of the window with the flat bevel (the save dialog's name field) gets the soft one back.
+  auto* name = grid->DlgSave->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(name, nullptr);
+  SetBoxBevelKind(name, BevelKind::bkFlat);
   test::MoveMouse(grid->lvRoutes->viewport(),
                   grid->lvRoutes->visualRect(grid->lvRoutes->model()->index(0, 0)).center());
   EXPECT_EQ(grid->reInfo->toPlainText(), "Here you can see the resulting traderoutes");
+  EXPECT_EQ(GetBevelKind(name), BevelKind::bkSoft);
+  // The right mouse button's menu comes up where the list was clicked.
+  const QPoint at = grid->lvRoutes->visualRect(grid->lvRoutes->model()->index(0, 0)).center();
+  QContextMenuEvent menu(QContextMenuEvent::Mouse, at, grid->lvRoutes->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(grid->lvRoutes->viewport(), &menu);
+  EXPECT_TRUE(grid->popupRoutes->isVisible());
+  EXPECT_EQ(grid->popupRoutes->pos(), grid->lvRoutes->viewport()->mapToGlobal(at));
+  grid->popupRoutes->hide();
+}
+
+// Giving a long list back pumps the window's queue between slices of its texts.
+TEST_F(FormGridTest, GivingALongListBackKeepsTheWindowLive) {
+  TRouteTable rows;
+  for (int i = 0; i < 40; ++i) {
+    rows.AddField(std::string(std::size_t(1) << 20, 'x'));
+    rows.EndRow();
+  }
+  grid->TakeRoutes(std::move(rows), false);
+  bool pumped = false;
+  QTimer::singleShot(0, grid.get(), [&] { pumped = true; });
+  grid->miClearClick();
+  EXPECT_TRUE(pumped);
+  EXPECT_EQ(grid->RouteTable().Count(), 0u);
+}
+
+// Without a box of the caller's, the window's message is a real box showing its text as plain characters.
+TEST(FormGridBoxTest, MessageIsABoxOfPlainText) {
+  TformGrid grid;
+  const test::ShownLabel shown = test::LabelOfModalBox(QStringLiteral("plase"), [&] { grid.miAddFilterClick(); });
+  EXPECT_EQ(shown.text, "To add a filter, plase select a row in the listview first.");
+}
+
+// Rows cleared and filled again (a load, a display) start at the first row, however far down the list was.
+TEST_F(FormGridTest, NewRowsStartAtTheFirstRow) {
+  WriteLongFile("long.csv", 300);
+  const auto scrolledDown = [this] {
+    grid->lvRoutes->scrollToBottom();
+    QApplication::processEvents();
+    ASSERT_GT(grid->lvRoutes->verticalScrollBar()->value(), 0);
+  };
+  const auto firstRowInView = [this] {
+    EXPECT_EQ(grid->lvRoutes->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(grid->lvRoutes->rowAt(0), 0);
+  };
+  grid->LoadRoutesFrom(File("long.csv"));
+  scrolledDown();
+  grid->LoadRoutesFrom(File("long.csv"));
+  firstRowInView();
+  scrolledDown();
+  TRouteTable rows;
+  for (int i = 0; i < 300; ++i) {
+    rows.AddField(std::to_string(i));
+    rows.EndRow();
+  }
+  grid->TakeRoutes(std::move(rows), true);
+  firstRowInView();
 }
 
 TRouteRow RowWith(int column, const std::string& text) {
@@ -370,6 +455,13 @@ TEST(RouteRowsTest, CompareByColumnKind) {
     EXPECT_EQ(RouteOrder(pair, c.column), c.base > 0 ? swapped : kept) << c.column << " " << c.a << " " << c.b;
     EXPECT_EQ(RouteOrder(pair, c.column + ReversedSort), c.base < 0 ? swapped : kept) << c.column;
   }
+  // The comparison itself, on the keys the sort reads: numbers Item1 - Item2, texts (ranked A to Z) Z to A.
+  EXPECT_EQ(CompareRouteRows(std::int64_t(1000), std::int64_t(999), 0), 1);
+  EXPECT_EQ(CompareRouteRows(std::int64_t(1000), std::int64_t(999), ReversedSort), -1);
+  EXPECT_EQ(CompareRouteRows(1.2, 1.6, 12), -1);
+  EXPECT_EQ(CompareRouteRows(0.25, 0.25, 14 + ReversedSort), 0);
+  EXPECT_EQ(CompareRouteRows(TRouteTextRank{0}, TRouteTextRank{1}, 2), 1);
+  EXPECT_EQ(CompareRouteRows(TRouteTextRank{0}, TRouteTextRank{1}, 2 + ReversedSort), -1);
 }
 
 TEST(RouteRowsTest, SortIsStableAndSafeWithEqualAndOddNumbers) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct ScriptedDialogs {
   std::vector<std::string> errors, confirms, infos, messages, warnings, prompts;
   std::deque<bool> answers;
   std::deque<std::string> inputs;
+  bool failInformation = false;  // the information box raises instead of showing
 };
 
 // The window owns its boxes; these write into the fixture's script.
@@ -49,7 +51,10 @@ class DialogsFor : public MainWindowDialogs {
     return a;
   }
   void ShowMessage(const std::string& t) override { d_.messages.push_back(t); }
-  void Information(const std::string& t) override { d_.infos.push_back(t); }
+  void Information(const std::string& t) override {
+    if (d_.failInformation) throw std::runtime_error("information box failed");
+    d_.infos.push_back(t);
+  }
   void Warning(const std::string& t) override { d_.warnings.push_back(t); }
   void BeginTransfer(const std::string&) override {}
   bool TransferCancelled() override { return false; }

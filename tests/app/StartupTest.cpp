@@ -6,9 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QPointer>
+#include <QProgressDialog>
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
@@ -18,6 +23,9 @@
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
 #include "app/ModelAdapter.h"
 #include "app/SingleInstance.h"
+#include "platform/ExePath.h"
+#include "support/dwDrives.h"
+#include "support/dwWinSystem.h"
 #include "util/ModalAnswer.h"
 #include "util/MouseMove.h"
 #include "util/ScopedEnv.h"
@@ -96,6 +104,73 @@ TEST_F(MainWindowTest, FailedOrClosedLoadClosesTheWindowAndFillsNothing) {
     EXPECT_FALSE(HasLine(*journal, "Setting up Origin"));
     onChoose = nullptr;
   }
+}
+
+// Creation starts the 250 ms timer; its first tick runs the start-up sequence once and stops it.
+TEST_F(MainWindowTest, TheStartUpTimerRunsTheSequenceOnce) {
+  auto w = CreatedWindow();
+  EXPECT_TRUE(w->StartUpTimer->isActive());
+  EXPECT_EQ(w->StartUpTimer->interval(), 250);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->StartupDone(); }, 20000));
+  EXPECT_FALSE(w->StartUpTimer->isActive());
+  EXPECT_EQ(test::CountLines(*journal, jlStart, "Starting up"), 1);
+  w->close();
+}
+
+// Every journal opens with the system information block, its lines in this order at level Data.
+TEST_F(MainWindowTest, JournalOpensWithTheSystemInformation) {
+  auto w = CreatedWindow();
+  const int at = IndexOfLine("System Information");
+  ASSERT_GE(at, 0);
+  const auto& lines = journal->Buffer();
+  EXPECT_EQ(lines[std::size_t(at)].Level, jlStart);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  const char drive = GetExeDrive();
+  std::string writeProtected = "n/a";  // a program outside every drive has no drive to test
+  try {
+    writeProtected = IsDriveWriteProtected(drive) ? "True" : "False";
+  } catch (const EAssertionFailed&) {
+  }
+  // The whole line, or only its start where the value may change between two looks (free space).
+  const std::pair<std::string, bool> expected[] = {
+      {"System = " + GetOSName(), true},
+      {"ServicePack = " + GetServicePackText(), true},
+      {"Language = " + GetSystemLanguageName(), true},
+      {std::string("User is Admin = ") + (IsAdmin() ? "True" : "False"), true},
+      {"Application = " + platform::ExecutablePath(), true},
+      {"Screen count = " + std::to_string(QGuiApplication::screens().size()), true},
+      {Format("Screen Resolution = %d x %d", screen->geometry().width(), screen->geometry().height()), true},
+      {Format("WorkSpace Resolution = %d x %d", screen->availableGeometry().width(),
+              screen->availableGeometry().height()),
+       true},
+      {"Disk is write protected = " + writeProtected, true},
+      {"Free Space on drive = ", false},
+      {"Filesystem = " + GetDriveFileSystem(drive), true},
+  };
+  ASSERT_GE(lines.size(), std::size_t(at) + 1 + std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const auto& line = lines[std::size_t(at) + 1 + i];
+    EXPECT_EQ(line.Level, jlData) << line.Text;
+    if (expected[i].second) EXPECT_EQ(line.Text, expected[i].first);
+    else EXPECT_EQ(line.Text.rfind(expected[i].first, 0), 0u) << line.Text;
+  }
+  w->close();
+}
+
+// The chooser left with OK and no row: the loader's question and input box reach the user through the
+// window, and the folder typed in loads.
+TEST_F(MainWindowTest, AFolderTypedByHandAfterAnEmptyChoiceLoads) {
+  user.chooser = std::string();
+  user.yesNo = {true};
+  user.inputs = {Install().installDir.string()};
+  std::unique_ptr<TformMain> w = StartWindow();
+  EXPECT_TRUE(w->StartupDone());
+  EXPECT_EQ(user.questions.size(), 1u);
+  EXPECT_EQ(user.prompts,
+            (std::vector<std::string>{"Manual override|Please enter the path to your Starvagant installation"}));
+  EXPECT_GT(w->lbFromBase->count(), 0);
+  w->close();
 }
 
 TEST_F(MainWindowTest, ADefaultThatNoLongerLoadsBringsTheChooserBack) {
@@ -264,6 +339,12 @@ TEST_F(MainWindowTest, StatusDisplayFollowsTheRules) {
   EXPECT_EQ(w->lbStartup->toPlainText(), "one\nthree");
   EXPECT_EQ(w->Progress->value(), 9);
   EXPECT_TRUE(HasLine(*journal, "three", jlAction));
+  // A log of one line: that line is replaced.
+  const QString twoLines = w->lbStartup->toPlainText();
+  w->lbStartup->setPlainText("only");
+  w->SetStatus("replaced", 0, 1, 0, false, true);
+  EXPECT_EQ(w->lbStartup->toPlainText(), "replaced");
+  w->lbStartup->setPlainText(twoLines);
 
   // A channel message from the loader's side: maximum 60, position 7, added to the log.
   SendStatusMessage("Step seven", 0, 60, 7, w->StatusWindow(), w->StatusMapping(), true, false, false);
@@ -334,6 +415,48 @@ TEST_F(MainWindowTest, ExceptionFromAButtonReachesTheHandlerWithTheSender) {
   EXPECT_EQ(dialogs.errors.size(), 3u);
 }
 
+// What is no exception of the runtime still reaches a handler, as an unknown one; an exception the
+// handler raises itself ends in the default box instead of coming back to it.
+TEST(QmzApplicationTest, UnknownAndHandlerExceptionsEndInAHandlerOrTheDefaultBox) {
+  QmzApplication* app = QmzApplication::Instance();
+  ASSERT_NE(app, nullptr);
+  const ExceptionHandler old = app->OnException();
+  std::vector<std::string> handled, shown;
+  app->SetOnException([&](QObject*, const std::exception& e) {
+    handled.emplace_back(e.what());
+    if (handled.back() == "twice") throw std::runtime_error("inner");
+  });
+  QmzApplication::SetDefaultErrorBox([&](const std::exception& e) { shown.emplace_back(e.what()); });
+  QObject target;
+  QTimer::singleShot(0, &target, [] { throw 7; });
+  QTest::qWait(1);
+  QCoreApplication::processEvents();
+  QmzApplication::RunHandler(&target, [] { throw 'x'; });
+  QmzApplication::RunHandler(&target, [] { throw std::runtime_error("twice"); });
+  app->SetOnException(old);
+  QmzApplication::SetDefaultErrorBox({});
+  EXPECT_EQ(handled, (std::vector<std::string>{"Unknown exception", "Unknown exception", "twice"}));
+  EXPECT_EQ(shown, std::vector<std::string>{"inner"});
+}
+
+// An error of the start-up sequence runs its finally part: the window closes, its handler is taken back,
+// and the error reaches the handler installed before (the default box), not the window's.
+TEST_F(MainWindowTest, AnErrorDuringStartUpClosesTheWindowAndGoesToTheHandlerBefore) {
+  loaderUser = [](QWidget*) { return std::unique_ptr<TLoaderUserInterface>(); };
+  auto w = CreatedWindow();
+  std::vector<std::string> shown;
+  QmzApplication::SetDefaultErrorBox([&](const std::exception& e) { shown.emplace_back(e.what()); });
+  QmzApplication::RunHandler(w->StartUpTimer, [&] { w->StartUpTimerTimer(); });
+  QmzApplication::SetDefaultErrorBox({});
+  EXPECT_EQ(shown, std::vector<std::string>{"No installation chooser is available"});
+  EXPECT_TRUE(dialogs.errors.empty());
+  EXPECT_TRUE(w->Closed());
+  const int passed = IndexOfLine("Passed: False ");
+  ASSERT_GE(passed, 0);
+  EXPECT_LT(passed, IndexOfLine("Closing Application"));
+  EXPECT_LT(IndexOfLine("Closing Application"), IndexOfLine("Form available"));
+}
+
 TEST(MainWindowDialogs, LineBreaksOfTheProgramsTextsKeepTheirEmptyLines) {
   const std::pair<const char*, const char*> cases[] = {
       {"a\n\rb", "a\nb"},       {"a\r\nb", "a\nb"},   {"a\rb", "a\nb"},         {"a\n\r\rb", "a\n\nb"},
@@ -360,6 +483,31 @@ TEST(MainWindowDialogs, EveryBoxShowsMarkupAsItsCharacters) {
     EXPECT_EQ(shown.text.toStdString(), text) << name;
     EXPECT_LT(shown.width, 3000) << name;
   }
+}
+
+// The transfer box shows the text as plain characters while the upload runs, its Cancel button is what
+// TransferCancelled reports, and the end of the transfer takes the box away.
+TEST(MainWindowDialogs, TransferBoxShowsItsTextAndReportsItsCancelButton) {
+  QWidget parent;
+  auto dialogs = MakeQtDialogs(&parent);
+  dialogs->BeginTransfer("Sending <b>x</b>...");
+  QPointer<QProgressDialog> box = parent.findChild<QProgressDialog*>();
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->labelText(), "Sending <b>x</b>...");
+  ASSERT_NE(box->findChild<QLabel*>(), nullptr);
+  EXPECT_EQ(box->findChild<QLabel*>()->textFormat(), Qt::PlainText);
+  EXPECT_FALSE(dialogs->TransferCancelled());
+  auto* cancel = box->findChild<QPushButton*>();
+  ASSERT_NE(cancel, nullptr);
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  EXPECT_TRUE(dialogs->TransferCancelled());
+  dialogs->EndTransfer();
+  EXPECT_TRUE(box.isNull());
+  // A new transfer starts uncancelled.
+  dialogs->BeginTransfer("again");
+  EXPECT_FALSE(dialogs->TransferCancelled());
+  dialogs->EndTransfer();
 }
 
 class MainWindowWidgetsTest : public StartedWindowTest {

@@ -40,19 +40,6 @@ double RouteFloatNumber(std::string_view Text) {
   return TryTextToDouble(Text, mark).value_or(0.0);
 }
 
-namespace {
-
-template <typename T>
-int Sign(T v) {
-  return v < 0 ? -1 : (v > 0 ? 1 : 0);
-}
-
-int CompareFloats(double a, double b) { return Sign(a - b); }
-
-int Orient(int result, int ParamSort) { return ParamSort >= ReversedSort ? -result : result; }
-
-}  // namespace
-
 int RouteSortColumn(int ParamSort) { return ParamSort >= ReversedSort ? ParamSort - ReversedSort : ParamSort; }
 
 namespace {
@@ -135,7 +122,6 @@ std::vector<std::uint32_t> TextRanks(std::size_t count, const std::function<std:
 std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
                                       const std::function<std::string_view(std::size_t)>& Text,
                                       const TRouteTick& Tick) {
-  const bool reversed = ParamSort >= ReversedSort;
   auto keys = [&](auto read) {
     std::vector<decltype(read(std::string_view()))> out;
     out.reserve(Count);
@@ -149,13 +135,12 @@ std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
     case TRouteColumnKind::Whole: {
       const auto k = keys([](std::string_view t) { return RouteWholeNumber(t); });
       return StableOrder(
-          Count, [&](std::uint32_t a, std::uint32_t b) { return reversed ? k[a] > k[b] : k[a] < k[b]; }, Tick);
+          Count, [&](std::uint32_t a, std::uint32_t b) { return CompareRouteRows(k[a], k[b], ParamSort) < 0; }, Tick);
     }
     case TRouteColumnKind::Float: {
       const auto k = keys([](std::string_view t) { return RouteFloatNumber(t); });
       return StableOrder(
-          Count, [&](std::uint32_t a, std::uint32_t b) { return Orient(CompareFloats(k[a], k[b]), ParamSort) < 0; },
-          Tick);
+          Count, [&](std::uint32_t a, std::uint32_t b) { return CompareRouteRows(k[a], k[b], ParamSort) < 0; }, Tick);
     }
     case TRouteColumnKind::Text:
       break;
@@ -164,7 +149,11 @@ std::vector<std::uint32_t> RouteOrder(std::size_t Count, int ParamSort,
   // and numbers in a row compare much faster than texts spread over all the rows.
   const std::vector<std::uint32_t> rank = TextRanks(Count, Text, Tick);
   return StableOrder(
-      Count, [&](std::uint32_t a, std::uint32_t b) { return reversed ? rank[a] < rank[b] : rank[a] > rank[b]; }, Tick);
+      Count,
+      [&](std::uint32_t a, std::uint32_t b) {
+    return CompareRouteRows(TRouteTextRank{rank[a]}, TRouteTextRank{rank[b]}, ParamSort) < 0;
+      },
+      Tick);
 }
 
 }  // namespace qmz

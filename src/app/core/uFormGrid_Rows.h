@@ -47,6 +47,25 @@ TRouteColumnKind RouteColumnKind(int Column);
 std::int64_t RouteWholeNumber(std::string_view Text);
 double RouteFloatNumber(std::string_view Text);
 
+// CompareRouteRows: the list's comparison of two rows, by their keys in the sorted column (read once per
+// row before a sort: the whole number, the float number, or the rank of the text among the column's
+// texts, A to Z). The base result is Item1 - Item2 for numbers and the reversed text order (Z to A);
+// ParamSort from ReversedSort on negates it. Negative: Item1 comes first.
+struct TRouteTextRank {
+  std::uint32_t Rank;
+};
+inline int RouteSortDirection(int ParamSort) { return ParamSort >= ReversedSort ? -1 : 1; }
+inline int CompareRouteRows(std::int64_t Item1, std::int64_t Item2, int ParamSort) {
+  return RouteSortDirection(ParamSort) * ((Item1 > Item2) - (Item1 < Item2));
+}
+inline int CompareRouteRows(double Item1, double Item2, int ParamSort) {
+  const double d = Item1 - Item2;
+  return RouteSortDirection(ParamSort) * ((d > 0) - (d < 0));
+}
+inline int CompareRouteRows(TRouteTextRank Item1, TRouteTextRank Item2, int ParamSort) {
+  return RouteSortDirection(ParamSort) * ((Item1.Rank < Item2.Rank) - (Item1.Rank > Item2.Rank));
+}
+
 // Called now and then by long runs with the work done and the work in all; may pump the message queue.
 using TRouteTick = std::function<void(std::size_t Done, std::size_t Total)>;
 

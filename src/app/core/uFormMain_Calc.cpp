@@ -16,13 +16,6 @@ namespace qmz {
 
 // ---- route list --------------------------------------------------------------------------------------
 
-TRouteList::TRouteList(TRouteList&& other) noexcept
-    : TradeMode(other.TradeMode),
-      MaxCount(other.MaxCount),
-      items_(std::exchange(other.items_, nullptr)),
-      count_(std::exchange(other.count_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)) {}
-
 TRouteList& TRouteList::operator=(TRouteList&& other) noexcept {
   if (this != &other) {
     std::free(items_);
@@ -303,27 +296,35 @@ TCalcEnd FindRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcW
   }
 }
 
-void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
-  const std::size_t count = Work.FRoutes.Count();
-  LogFmt("Finished Calculation - Start sorting routes (%d)", {std::uint64_t(count)}, jlInfo, Journal);
+void SortProgress(TCalcHooks& Hooks, std::uint64_t Calls) {
+  Hooks.Status("", 0, 2147483647u, std::uint32_t(std::min<std::uint64_t>(Calls, 2147483647u)));
+  Hooks.ProcessMessages();
+}
+
+void SortFoundRoutes(std::size_t Count, TCalcHooks& Hooks, TJournal* Journal,
+                     const std::function<void(std::int64_t Lo, std::int64_t Hi)>& Sort) {
+  LogFmt("Finished Calculation - Start sorting routes (%d)", {std::uint64_t(Count)}, jlInfo, Journal);
   Hooks.Status("Sorting the Routes - this can take a while - I hope you got your coffee", 0,
-               std::uint32_t(std::min<std::size_t>(count == 0 ? 0 : count - 1, 2147483647u)), 0);
-  // The gauge moves, and the window's events are processed, about every 15 ms: a sort of tens of millions
-  // of routes takes seconds, and a Stop click must reach the window as a stop request then, not be
-  // queued until the sort is over and start a new calculation. The first round comes before it starts:
-  // the calculation's last may be a whole interval back.
+               std::uint32_t(std::min<std::size_t>(Count == 0 ? 0 : Count - 1, 2147483647u)), 0);
+  // The gauge moves, and the window's events are processed, about every 15 ms (SortProgress): a sort of
+  // tens of millions of routes takes seconds, and a Stop click must reach the window as a stop request
+  // then, not be queued until the sort is over and start a new calculation. The first round comes before
+  // it starts: the calculation's last may be a whole interval back.
   // The sort itself always completes. A stop asked for now comes after the last destination, and the
   // running calculation sees a request only at its next check, at the start of an origin or a
   // destination: none is left. So the closing steps show every route, sorted; the stop only leaves
   // Calculate as it was.
   Hooks.ProcessMessages();
-  Work.FSortCalls = SortRoutes(Work.FRoutes, 0, std::int64_t(count) - 1, [&Hooks](std::uint64_t calls) {
-    Hooks.Status("", 0, 2147483647u, std::uint32_t(std::min<std::uint64_t>(calls, 2147483647u)));
-    Hooks.ProcessMessages();
-  });
-  LogFmt("Finished Sorting (%d)", {std::uint64_t(count)}, jlInfo, Journal);
+  Sort(0, std::int64_t(Count) - 1);
+  LogFmt("Finished Sorting (%d)", {std::uint64_t(Count)}, jlInfo, Journal);
   Hooks.Status("Finished calculating", 0, 1, 0);
   Hooks.Status("Finished parsing - printing routes", 0, 1, 0);
+}
+
+void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal) {
+  SortFoundRoutes(Work.FRoutes.Count(), Hooks, Journal, [&](std::int64_t Lo, std::int64_t Hi) {
+    Work.FSortCalls = SortRoutes(Work.FRoutes, Lo, Hi, std::bind_front(&SortProgress, std::ref(Hooks)));
+  });
 }
 
 TCalcEnd CalculateRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,

@@ -21,9 +21,11 @@ namespace qmz {
 
 class TJournal;
 
-// One profitable origin-destination-good combination. Only what the model cannot give back is stored
-// (16 bytes a route): everything else of a route (prices, systems, factions, decay, volume, the lawful
-// flag) is read from the model, which does not change after loading, through the Route* functions.
+// One profitable origin-destination-good combination. Only what the model cannot give back is stored:
+// four fields (16 bytes a route) instead of sixteen, so tens of millions of routes fit in memory.
+// The other twelve (type, systems, prices, reputation, level, decay, volume, factions, the lawful flag)
+// are read from the model, which does not change after loading, through the Route* functions: the same
+// values the record would have held.
 struct TRouteRecord {
   std::uint32_t Profit;     // sell price - buy price of one unit, whole credits, at least 1: the sort key
   std::uint32_t Commodity;  // index into aGood
@@ -39,7 +41,6 @@ class TRouteList {
   TRouteList() = default;
   TRouteList(const TRouteList&) = delete;
   TRouteList& operator=(const TRouteList&) = delete;
-  TRouteList(TRouteList&& other) noexcept;
   TRouteList& operator=(TRouteList&& other) noexcept;
   ~TRouteList() { std::free(items_); }
 
@@ -170,6 +171,12 @@ TCalcEnd CalculateRoutes(const SvModel& Data, const TCalcSelection& Selection, T
 TCalcEnd FindRoutes(const SvModel& Data, const TCalcSelection& Selection, TCalcWork& Work, TCalcHooks& Hooks,
                     TJournal* Journal);
 void SortFoundRoutes(TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal);
+// The same lines around Sort (0, Count - 1), which sorts the Count routes found (the window's SortRoutes);
+// Hooks' pump runs once before it.
+void SortFoundRoutes(std::size_t Count, TCalcHooks& Hooks, TJournal* Journal,
+                     const std::function<void(std::int64_t Lo, std::int64_t Hi)>& Sort);
+// The progress of a sort of the calculation: the gauge moves (its maximum kept) and the pump runs.
+void SortProgress(TCalcHooks& Hooks, std::uint64_t Calls);
 
 // The goods sold at base From, as positions into Commodities in its order, with their prices there.
 // Read from the cells the market lines wrote for the base (an unwritten cell is never sold), so an

@@ -214,9 +214,10 @@ TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journ
 // Runs job(worker) on up to n threads while the calling thread pumps and watches the stop flag; the
 // number of threads that started (workers 0 .. that - 1 ran). The timer goes on from one run to the
 // next, so the pump keeps its pace across the steps.
-template <typename Job, typename Counter>
+// The progress line counts half the combinations of Done (each is visited by two passes); none without.
+template <typename Job>
 unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress, TPumpTimer& timer,
-                   std::atomic<bool>& stop, Counter&& counter) {
+                   std::atomic<bool>& stop, const std::atomic<std::uint64_t>* done) {
   std::vector<std::thread> threads;
   std::atomic<unsigned> running{0};
   for (unsigned t = 0; t < n; ++t) {
@@ -235,7 +236,7 @@ unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress,
   while (running.load() != 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     if (!timer.Due()) continue;
-    progress.Pump(counter());
+    progress.Pump(done ? done->load() / 2 : 0);
     if (hooks.StopRequested()) stop.store(true);
   }
   for (auto& t : threads) t.join();
@@ -271,9 +272,8 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
   const std::size_t nTo = Work.FToBases.size();
   const std::size_t block = (nTo + threads - 1) / threads;
   std::atomic<bool> noStop{false};
-  auto noCount = [] { return std::uint64_t(0); };
   auto buildBlock = [&](unsigned t) { loop.BuildSellTable(std::min(nTo, t * block), std::min(nTo, (t + 1) * block)); };
-  const unsigned started = OnThreads(threads, buildBlock, Hooks, progress, timer, noStop, noCount);
+  const unsigned started = OnThreads(threads, buildBlock, Hooks, progress, timer, noStop, nullptr);
   for (unsigned t = started; t < threads; ++t) buildBlock(t);
   loop.FinishSellTable();
   if (started == 0) return Sequential(loop, Work, Hooks, Journal, progress);
@@ -288,7 +288,6 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
   std::atomic<bool> outOfMemory{false};
   std::atomic<std::size_t> next{0};
   std::atomic<std::uint64_t> combosDone{0};
-  auto watch = [&] { return combosDone.load() / 2; };
 
   auto pass = [&](bool write, std::vector<std::uint64_t>* offset) {
     return [&, write, offset](unsigned) {
@@ -320,7 +319,7 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
     };
   };
 
-  if (!OnThreads(threads, pass(false, nullptr), Hooks, progress, timer, stop, watch)) {
+  if (!OnThreads(threads, pass(false, nullptr), Hooks, progress, timer, stop, &combosDone)) {
     return Sequential(loop, Work, Hooks, Journal, progress);
   }
   if (outOfMemory.load()) throw std::bad_alloc();
@@ -335,7 +334,7 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
     return Sequential(loop, Work, Hooks, Journal, progress);
   }
   next.store(0);
-  if (!OnThreads(threads, pass(true, &offset), Hooks, progress, timer, stop, watch)) {
+  if (!OnThreads(threads, pass(true, &offset), Hooks, progress, timer, stop, &combosDone)) {
     Work.FRoutes.Clear();
     return Sequential(loop, Work, Hooks, Journal, progress);
   }

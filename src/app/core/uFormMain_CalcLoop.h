@@ -16,7 +16,10 @@ struct TCalcLoopOptions {
 // Every origin x destination x good of Work's arrays into Work.FRoutes (unsorted), with the loop's
 // journal lines ("Length: ...", a line per price that does not fit, "Ende From: %d" per origin) and
 // the progress line "Starting calculation (%d / %d)". The message pump and the stop test run on the
-// calling thread about every 15 ms; the stop is seen at the next origin or destination. The routes and
+// calling thread about every 15 ms, not once per origin-destination pair and every thousandth
+// combination: large installations run on several threads, which visit the pairs in no fixed order on
+// the calling thread, and a pace in time keeps the window equally live for a small and a huge one. The
+// stop is seen at the next origin or destination. The routes and
 // their order, and the journal lines and their order, are the same on any number of threads; after a
 // stop the routes are those of the origins finished (in full, in order) so far. Throws std::bad_alloc
 // with the routes so far in Work.FRoutes when memory runs out.

@@ -233,9 +233,10 @@ void ParallelPartition(TRouteRecord* a, std::int64_t lo, std::int64_t hi, unsign
 }
 
 // The sort of one range on one thread. Every turn of the loop is one call of the recursive form.
-// tick(large) comes at every call, large for a range of at least kTickRange routes, and tick(true)
-// during the partitions of those.
-template <typename Tick>
+// tick(large) comes at every call, large for a range of at least kTickRange routes, and, with
+// PartitionTicks, tick(true) during the partitions of those (the calling thread's pump; the pool's
+// threads only count).
+template <bool PartitionTicks, typename Tick>
 void SortRange(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::uint64_t& calls, Tick& tick) {
   for (;;) {
     ++calls;
@@ -244,13 +245,17 @@ void SortRange(TRouteRecord* a, std::int64_t lo, std::int64_t hi, std::uint64_t&
     if (lo >= hi) return;
     std::int64_t i = 0;
     std::int64_t j = 0;
-    if (large) Partition(a, lo, hi, i, j, [&tick] { tick(true); });
-    else Partition(a, lo, hi, i, j, kNoTick);
+    if constexpr (PartitionTicks) {
+      if (large) Partition(a, lo, hi, i, j, [&tick] { tick(true); });
+      else Partition(a, lo, hi, i, j, kNoTick);
+    } else {
+      Partition(a, lo, hi, i, j, kNoTick);
+    }
     if (j - lo < hi - i) {
-      SortRange(a, lo, j, calls, tick);
+      SortRange<PartitionTicks>(a, lo, j, calls, tick);
       lo = i;
     } else {
-      SortRange(a, i, hi, calls, tick);
+      SortRange<PartitionTicks>(a, i, hi, calls, tick);
       hi = j;
     }
   }
@@ -338,9 +343,9 @@ class SortPool {
         sHi = hi;
         hi = j;
       }
-      if (sHi - sLo + 1 < kMinTask || !Push(sLo, sHi)) SortRange(a_, sLo, sHi, local, tick);
+      if (sHi - sLo + 1 < kMinTask || !Push(sLo, sHi)) SortRange<false>(a_, sLo, sHi, local, tick);
     }
-    SortRange(a_, lo, hi, local, tick);
+    SortRange<false>(a_, lo, hi, local, tick);
     calls_.fetch_add(local, std::memory_order_relaxed);
   }
 
@@ -361,6 +366,13 @@ std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, con
   Lo = std::max<std::int64_t>(Lo, 0);
   Hi = std::min<std::int64_t>(Hi, std::int64_t(List.Count()) - 1);
   TRouteRecord* a = List.Data();
+  // The sort on the calling thread: the progress about every 15 ms, looked at on every 4096th call and
+  // during the partitions of large ranges.
+  std::uint64_t calls = 0;
+  TPumpTimer timer;
+  auto tick = [&](bool large) {
+    if (((calls & 4095) == 0 || large) && Progress && timer.Due()) Progress(calls);
+  };
   if (Threads > 1 && Hi - Lo + 1 >= kParallelRange) {
     // The first levels, where one range holds most of the routes, split with all threads at once.
     std::uint64_t splits = 0;
@@ -402,21 +414,13 @@ std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, con
         return splits + pool.Calls();
       }
     }
-    // Not a single thread could start: the ranges are sorted here.
-    std::uint64_t calls = splits;
-    TPumpTimer timer;
-    auto tick = [&](bool large) {
-      if (((calls & 4095) == 0 || large) && Progress && timer.Due()) Progress(calls);
-    };
-    for (const auto& [l, h] : ranges) SortRange(a, l, h, calls, tick);
+    // Not a single thread could start (or the queue could not grow): the ranges are sorted here. No test
+    // reaches this: it needs the system to refuse every thread.
+    calls = splits;
+    for (const auto& [l, h] : ranges) SortRange<true>(a, l, h, calls, tick);
     return calls;
   }
-  std::uint64_t calls = 0;
-  TPumpTimer timer;
-  auto tick = [&](bool large) {
-    if (((calls & 4095) == 0 || large) && Progress && timer.Due()) Progress(calls);
-  };
-  SortRange(a, Lo, Hi, calls, tick);
+  SortRange<true>(a, Lo, Hi, calls, tick);
   return calls;
 }
 

@@ -13,7 +13,9 @@
 
 namespace qmz {
 
-// Called about every 15 ms with the calls made so far, always on the thread that called SortRoutes.
+// Called about every 15 ms with the calls made so far, always on the thread that called SortRoutes. The
+// gauge follows the clock rather than every 100th call: the threads count their calls in batches, and a
+// pace in time keeps the window live (its message pump runs here too) however long the list is.
 using TSortProgress = std::function<void(std::uint64_t Calls)>;
 
 // Sorts List[Lo .. Hi] in place by Profit, highest first, and returns the number of calls of the plain
