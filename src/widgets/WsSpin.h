@@ -67,8 +67,6 @@ class TWsTimerSpeedButton : public QAbstractButton {
 
   std::function<void(TWsTimerSpeedButton* sender, Qt::MouseButton button)> OnMouseDown;
 
-  QSize sizeHint() const override { return {15, 12}; }
-
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

@@ -384,6 +384,20 @@ TEST(CalcTest, RoutesAreGivenBackInSlices) {
   }
 }
 
+// A calculation after one that left more than a slice of routes gives the old ones back between pumps and
+// keeps none of them.
+TEST(CalcTest, ANewCalculationAfterAVeryLongOneStartsEmpty) {
+  auto d = MakeRouteModel(2, 1);
+  SetCell(*d, 1, 1, true, 10);
+  SetCell(*d, 2, 1, false, 30);
+  CalcRun r;
+  r.work.FRoutes.Resize((std::size_t(1) << 21) + 5);
+  r.Calculate(*d, {true, {Base(1)}, {Base(2)}, {Good(1)}});
+  ASSERT_EQ(r.end, TCalcEnd::Finished);
+  ASSERT_EQ(r.work.FRoutes.Count(), 1u);
+  EXPECT_EQ(r.work.FRoutes[0].Profit, 20u);
+}
+
 // When the route list cannot grow the calculation ends with one line and the routes so far, sorted.
 TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
   auto d = MakeRouteModel(3, 3);
