@@ -87,6 +87,8 @@ UpdatePageValues ParseUpdatePage(std::string_view page, const TwuTagInfo& tags) 
 bool IsNewerVersion(const std::string& local, const std::string& web, TwuVersionFormat format) {
   switch (format) {
     case vfStandard: {
+      // The shorter text is padded with zero parts rather than ending the comparison where the local text
+      // runs out: that would miss "1.2.1" as newer than "1.2" and offer "1" again and again over "1.0".
       std::vector<std::uint64_t> a = VersionParts(local), b = VersionParts(web);
       const size_t n = std::max(a.size(), b.size());
       a.resize(n, 0);
