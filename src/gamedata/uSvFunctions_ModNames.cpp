@@ -15,7 +15,9 @@ namespace qmz {
 namespace {
 
 // The value of the attribute "name" of the first header tag that has one (tag and attribute names
-// ignoring case, wherever the attribute stands); nothing when no header has it.
+// ignoring case); nothing when no header has it. The attribute counts wherever it stands among the
+// tag's attributes, not only where it sorts first: a header that also carries, say, an author would
+// otherwise lose its mod's name from the caption and the journal.
 std::optional<std::string> HeaderModName(TXmlParser& parser) {
   parser.StartScan();
   while (parser.Scan()) {

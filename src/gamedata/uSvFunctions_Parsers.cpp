@@ -535,6 +535,8 @@ bool TSvData::parseMarkets() {
     aMarket.Reset(std::size_t(bases), aGood);
     result = true;
     for (b = 1; b < bases && result; ++b) {
+      // Asked before each base too, not only before each line: bases without market lines would
+      // otherwise never see the stop.
       if (Stopping()) {
         result = false;
         break;
