@@ -196,8 +196,9 @@ class WsExControl {
   virtual void ParentColorChanged();
   // The parent's hint (tool tip) changed.
   virtual void ParentShowHintChanged();
-  virtual void MouseEnter();
-  virtual void MouseLeave();
+  // control: the control whose area the mouse entered or left; Qt tells each control of its own area only.
+  virtual void MouseEnter(QWidget* control);
+  virtual void MouseLeave(QWidget* control);
   virtual void CursorChanged();
   virtual void ShowingChanged(bool showing);
   // The control's hint (tool tip) changed.

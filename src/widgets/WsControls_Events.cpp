@@ -131,13 +131,13 @@ void WsExControl::ShowingChanged(bool /*showing*/) { DefaultHandler(); }
 void WsExControl::ShowHintChanged() { DefaultHandler(); }
 void WsExControl::ControlsListChanged(QWidget* /*control*/, bool /*inserting*/) { DefaultHandler(); }
 
-void WsExControl::MouseEnter() {
+void WsExControl::MouseEnter(QWidget* /*control*/) {
   mouseOver_ = true;
   if (OnMouseEnter) OnMouseEnter(self_);
   DefaultHandler();
 }
 
-void WsExControl::MouseLeave() {
+void WsExControl::MouseLeave(QWidget* /*control*/) {
   mouseOver_ = false;
   DefaultHandler();
   if (OnMouseLeave) OnMouseLeave(self_);
@@ -292,10 +292,10 @@ bool WsExControl::DispatchKey(QKeyEvent* event) {
 bool WsExControl::DispatchEvent(QEvent* event) {
   switch (event->type()) {
     case QEvent::Enter:
-      MouseEnter();
+      MouseEnter(self_);
       break;
     case QEvent::Leave:
-      MouseLeave();
+      MouseLeave(self_);
       break;
     case QEvent::ToolTip: {
       QColor colour = ApplicationHintColor();

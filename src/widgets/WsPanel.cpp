@@ -346,14 +346,14 @@ void TWsCustomArrangePanel::mouseReleaseEvent(QMouseEvent* event) {
   TWsExCustomPanel::mouseReleaseEvent(event);
 }
 
-void TWsCustomArrangePanel::MouseEnter() {
-  TWsExCustomPanel::MouseEnter();
+void TWsCustomArrangePanel::MouseEnter(QWidget* control) {
+  TWsExCustomPanel::MouseEnter(control);
   if (!isEnabled() || transparent_) return;
   if (ThemeServicesEnabled() || (hotTrack_ && !sizing_)) update();
 }
 
-void TWsCustomArrangePanel::MouseLeave() {
-  TWsExCustomPanel::MouseLeave();
+void TWsCustomArrangePanel::MouseLeave(QWidget* control) {
+  TWsExCustomPanel::MouseLeave(control);
   if (transparent_) return;
   if (ThemeServicesEnabled() || (hotTrack_ && (sizing_ || isEnabled()))) update();
 }

@@ -197,8 +197,8 @@ class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void childEvent(QChildEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void MouseEnter() override;
-  void MouseLeave() override;
+  void MouseEnter(QWidget* control) override;
+  void MouseLeave(QWidget* control) override;
   void ParentColorChanged() override;
 
  private:

@@ -269,7 +269,8 @@ void TWsSpinEdit::SetLabelFont(const QFont& value) {
 
 void TWsSpinEdit::SetLabelAlwaysEnabled(bool value) {
   labelAlwaysEnabled_ = value;
-  if (label_ != nullptr) label_->setEnabled(value || isEnabled());
+  // Switching it on enables the label; switching it off leaves the label until the edit's Enabled changes.
+  if (value && label_ != nullptr) label_->setEnabled(true);
 }
 
 void TWsSpinEdit::UpdateLabel() {

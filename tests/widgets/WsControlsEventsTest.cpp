@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -53,6 +54,12 @@ class Recorder : public TWsCustomControl {
   void DoSetFocus(QWidget* w) override { Pass("DoSetFocus:" + Name(w)), TWsCustomControl::DoSetFocus(w); }
   void DoKillFocus(QWidget* w) override { Pass("DoKillFocus:" + Name(w)), TWsCustomControl::DoKillFocus(w); }
   void FocusChanged(QWidget* w) override { Pass("FocusChanged:" + Name(w)); }
+  void MouseEnter(QWidget* w) override {
+    if (Pass("MouseEnter:" + Name(w))) TWsCustomControl::MouseEnter(w);
+  }
+  void MouseLeave(QWidget* w) override {
+    if (Pass("MouseLeave:" + Name(w))) TWsCustomControl::MouseLeave(w);
+  }
   void ShowingChanged(bool showing) override {
     if (Pass(showing ? "Showing" : "Hiding")) TWsCustomControl::ShowingChanged(showing);
   }
@@ -119,6 +126,15 @@ TEST(WsExControlTest, QtsEventsDriveTheNotificationsWhoseDefaultsHandThemOnToQt)
   probe.setParent(r);
   probe.setParent(nullptr);
   EXPECT_EQ(r->Take(), (Lines{"Changing+", "Changed+probe", "Changing-", "Changed-probe"}));
+  // Enter and leave name the control whose area the mouse crossed; the events come in the base's order.
+  r->setObjectName("r");
+  r->OnMouseEnter = [r](QWidget*) { r->lines.push_back(r->MouseOver() ? "OnMouseEnter:over" : "OnMouseEnter"); };
+  r->OnMouseLeave = [r](QWidget*) { r->lines.push_back(r->MouseOver() ? "OnMouseLeave:over" : "OnMouseLeave"); };
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QApplication::sendEvent(r, &enter);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(r, &leave);
+  EXPECT_EQ(r->Take(), (Lines{"MouseEnter:r", "OnMouseEnter:over", "MouseLeave:r", "OnMouseLeave"}));
 }
 
 TEST(WsExControlTest, FocusKeysMousePointsAndTheBackgroundGoThroughTheOperations) {

@@ -374,6 +374,11 @@ TEST(WsSpinEdit, LabelStandsLeftOfTheEditAndFollowsEnabling) {
   EXPECT_FALSE(label->isEnabled());
   edit->SetLabelAlwaysEnabled(true);
   EXPECT_TRUE(label->isEnabled());
+  edit->SetLabelAlwaysEnabled(false);
+  EXPECT_TRUE(label->isEnabled()) << "switched off, the label stays as it is until the edit's Enabled changes";
+  edit->setEnabled(true);
+  edit->setEnabled(false);
+  EXPECT_FALSE(label->isEnabled());
 }
 
 TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
