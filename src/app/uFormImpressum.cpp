@@ -142,9 +142,14 @@ void TformImpressum::showEvent(QShowEvent* event) {
 }
 
 bool TformImpressum::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonPress) {
-    if (watched == labMail) labMailClick();
-    if (watched == labWebsite) labWebsiteClick();
+  // A click: the left button let go over the label it was pressed on (the release goes to that label).
+  if (event->type() == QEvent::MouseButtonRelease) {
+    const auto* release = static_cast<QMouseEvent*>(event);
+    const auto* label = qobject_cast<QWidget*>(watched);
+    if (release->button() == Qt::LeftButton && label && label->rect().contains(release->position().toPoint())) {
+      if (watched == labMail) labMailClick();
+      if (watched == labWebsite) labWebsiteClick();
+    }
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -82,7 +82,9 @@ void TformMain::ConnectInfoAndDebug() {
     return !widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
   };
   new EventHook(gbOptions, [this, onItself](QEvent* event) {
-    if (event->type() != QEvent::MouseButtonDblClick || !onItself(gbOptions, event)) return false;
+    if (event->type() != QEvent::MouseButtonDblClick || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton ||
+        !onItself(gbOptions, event))
+      return false;
     QmzApplication::RunHandler(gbOptions, [this] { gbOptionsDblClick(); });
     return true;
   });

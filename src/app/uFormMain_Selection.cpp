@@ -72,6 +72,8 @@ class SelectionEvents : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     switch (event->type()) {
       case QEvent::MouseButtonDblClick:
+        // Only the left button's double-click counts, as with the lists' own double-click signal.
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) break;
         for (const auto& [w, handler] : doubleClicks_)
           if (w == watched) QmzApplication::RunHandler(watched, handler);
         break;

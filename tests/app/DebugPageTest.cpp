@@ -140,6 +140,12 @@ class DebugPageTest : public StartedWindowTest {
   }
 
   void OpenPanel() {
+    // Only the left button's double-click opens it.
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+      QTest::mouseDClick(w->gbOptions, button, {}, FreePoint(w->gbOptions));
+      QTest::mouseRelease(w->gbOptions, button, {}, FreePoint(w->gbOptions));  // QTest leaves it held
+      ASSERT_FALSE(w->panDebug->isVisible());
+    }
     QTest::mouseDClick(w->gbOptions, Qt::LeftButton, {}, FreePoint(w->gbOptions));
     ASSERT_TRUE(w->panDebug->isVisible());
   }

@@ -169,6 +169,34 @@ TEST_F(SelectionListsTest, DoubleClicksEnterAndButtonsFillAndEmptyTheChosenLists
   EXPECT_EQ(Texts(w->lbCommo), QStringList{good->text(0)});
 }
 
+// A double-click adds or deletes with the left button only, as the lists' own double-click does: one of the
+// right or middle button changes no chosen list.
+TEST_F(SelectionListsTest, OnlyALeftDoubleClickAddsOrDeletes) {
+  const auto otherDClicks = [](QWidget* viewport, QPoint at) {
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+      QTest::mouseDClick(viewport, button, {}, at);
+      QTest::mouseRelease(viewport, button, {}, at);  // QTest leaves it held
+    }
+  };
+  ShowTab("From Origin");
+  Click(w->lbFromBase, 0);
+  otherDClicks(w->lbFromBase->viewport(), At(w->lbFromBase, 0));
+  EXPECT_EQ(w->lbOrigin->count(), 0);
+  DoubleClick(w->lbFromBase, 0);
+  ASSERT_EQ(w->lbOrigin->count(), 1);
+  Click(w->lbOrigin, 0);
+  otherDClicks(w->lbOrigin->viewport(), At(w->lbOrigin, 0));
+  EXPECT_EQ(w->lbOrigin->count(), 1);
+
+  ShowTab("Commodity");
+  QTreeWidgetItem* any = w->tvCommoAll->topLevelItem(0);
+  otherDClicks(w->tvCommoAll->viewport(), At(w->tvCommoAll, any));
+  EXPECT_EQ(w->lbCommo->count(), 0);
+  QTest::mouseDClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, At(w->tvCommoAll, any));
+  QTest::mouseRelease(w->tvCommoAll->viewport(), Qt::LeftButton, {}, At(w->tvCommoAll, any));
+  EXPECT_EQ(Texts(w->lbCommo), QStringList{"::Any::"});
+}
+
 // Text pixels of a row: darker than the tree's base colour.
 int Ink(MainTreeView* tree, const QImage& image, QTreeWidgetItem* node) {
   const QRect r = tree->visualItemRect(node).intersected(image.rect());

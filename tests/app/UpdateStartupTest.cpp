@@ -354,6 +354,14 @@ TEST(AboutBox, ShowsTheVersionLineOncePerShowingCentredAndOpensItsLinks) {
     EXPECT_FALSE(box.isVisible());
     box.move(0, 0);  // moved away: the next showing centres it again
   }
+  // A link opens on a left click only: not on another button, nor when the left button is let go off it.
+  for (QLabel* link : {box.labMail, box.labWebsite}) {
+    QTest::mouseClick(link, Qt::RightButton);
+    QTest::mouseClick(link, Qt::MiddleButton);
+    QTest::mousePress(link, Qt::LeftButton);
+    QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(-5, -5));
+  }
+  EXPECT_TRUE(recorder.opened.isEmpty());
   QTest::mouseClick(box.labMail, Qt::LeftButton);
   QTest::mouseClick(box.labWebsite, Qt::LeftButton);
   for (const QString& scheme : {QStringLiteral("mailto"), webScheme}) QDesktopServices::unsetUrlHandler(scheme);
