@@ -42,7 +42,7 @@ TformMain::TformMain(MainWindowSetup setup, QWidget* parent) : QMainWindow(paren
   dialogs_ = setup_.Dialogs ? setup_.Dialogs(this) : MakeQtDialogs(this);
   receiver_ = std::make_unique<StatusMessageReceiver>();
   connect(receiver_.get(), &StatusMessageReceiver::statusMessage, this, &TformMain::WMStatusMessage);
-  ftpFeedback_ = std::make_unique<FeedbackUpload>();
+  ftpFeedback = std::make_unique<FeedbackUpload>();
   BuildControls();
   ConnectHandlers();
   SetUpUpdateAndCommands();

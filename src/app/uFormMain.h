@@ -316,7 +316,7 @@ class TformMain : public QMainWindow {
   std::unique_ptr<MainWindowDialogs> dialogs_;
   std::unique_ptr<StatusMessageReceiver> receiver_;
   std::shared_ptr<SingleInstance> instance_;
-  std::unique_ptr<FeedbackUpload> ftpFeedback_;
+  std::unique_ptr<FeedbackUpload> ftpFeedback;  // the feedback upload's FTP client
   PlacePage* sourcePage_ = nullptr;
   PlacePage* destPage_ = nullptr;
   CommodityPage* commodityPage_ = nullptr;

@@ -62,19 +62,19 @@ void TformMain::HandleApplicationException(QObject* Sender, const std::exception
                                                       GetLocalComputerName());
     SetStatus(" ", 0, 0, 0, true);
     SetStatus("Using Quality Feedback Agent", 0, 0, 0, true);
-    ftpFeedback_->OnStatus = [this](const std::string& text) { ftpFeedbackStatus(text); };
-    ftpFeedback_->OnWorkBegin = [this](std::int64_t max) { ftpFeedbackWorkBegin(max); };
-    ftpFeedback_->OnWork = [this](std::int64_t count) { ftpFeedbackWork(count); };
-    ftpFeedback_->OnWorkEnd = [this] { ftpFeedbackWorkEnd(); };
-    ftpFeedback_->CancelRequested = [this] { return dialogs_->TransferCancelled(); };
+    ftpFeedback->OnStatus = [this](const std::string& text) { ftpFeedbackStatus(text); };
+    ftpFeedback->OnWorkBegin = [this](std::int64_t max) { ftpFeedbackWorkBegin(max); };
+    ftpFeedback->OnWork = [this](std::int64_t count) { ftpFeedbackWork(count); };
+    ftpFeedback->OnWorkEnd = [this] { ftpFeedbackWorkEnd(); };
+    ftpFeedback->CancelRequested = [this] { return dialogs_->TransferCancelled(); };
     dialogs_->BeginTransfer("Sending the journal to the feedback server...");
     // Only the file the journal writes is sent, whatever its name leads to by now.
-    const bool sent = ftpFeedback_->Append(config, fileName, "upload", remoteName,
-                                           journal_ ? journal_->OpenedFile() : std::nullopt);
+    const bool sent = ftpFeedback->Append(config, fileName, "upload", remoteName,
+                                          journal_ ? journal_->OpenedFile() : std::nullopt);
     dialogs_->EndTransfer();
     // A failure is told, not only left in the status bar.
     if (sent) dialogs_->Information(kSuccessText);
-    else dialogs_->Warning(Format(kFailedText, ftpFeedback_->ErrorText()));
+    else dialogs_->Warning(Format(kFailedText, ftpFeedback->ErrorText()));
   } catch (...) {
     Log(kAgentLine, jlEnd, journal_);
     throw;
