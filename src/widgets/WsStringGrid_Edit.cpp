@@ -266,6 +266,8 @@ void TWsStringGrid::RowSectionMoved(int fromIndex, int toIndex) {
   if (empty_) return;
   columns_->MoveRow(fromIndex, toIndex);
   model_->CellsChanged();
+  if (const QModelIndex cur = currentIndex(); cur.isValid())
+    SetCurrentDirectly(MoveAdjust(cur.row(), fromIndex, toIndex) + 1, cur.column());
   // Reported as the base grid counts it: the insertion index, past the destination for a move down.
   if (OnRowMoved) OnRowMoved(*this, fromIndex, fromIndex >= toIndex ? toIndex : toIndex + 1);
   RepaintAll();
