@@ -70,7 +70,9 @@ void TWsSGInplaceEdit::showEvent(QShowEvent* event) {
 void TWsSGInplaceEdit::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    if (multiLine_) {
+    // A multi-line cell exchanges the two: Enter breaks the line, Ctrl+Enter ends the editing as Enter does
+    // elsewhere.
+    if (multiLine_ && !(event->modifiers() & Qt::ControlModifier)) {
       insertPlainText("\n");
     } else {
       grid_.CommitAndClose(this);

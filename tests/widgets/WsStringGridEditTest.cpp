@@ -69,6 +69,18 @@ TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
   QApplication::processEvents();
   EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words");
   EXPECT_EQ(grid->VisibleColumns().Items(0).StoredText(0), "one,\"more words\"");
+
+  // In a multi-line cell Enter and Ctrl+Enter trade places: Ctrl+Enter ends the editing and stores.
+  grid->setFocus();
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClicks(editor, "!");
+  QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words!");
 }
 
 TEST_F(StringGrid, OnSelectCellCanRefuseTheMove) {
