@@ -133,8 +133,12 @@ void TWsStringGrid::EndLoad() {
   if (!loading_) return;
   loading_ = false;
   UpdateVisibleColumns();
-  // The loaded display indexes may put another column under the current cell with its index unchanged,
-  // which the rebuild does not see: the active column follows the cell.
+  ActiveColumnFollowsCell();
+}
+
+// New display indexes may put another column under the current cell with its index unchanged, which the
+// rebuild does not see: the active column follows the cell.
+void TWsStringGrid::ActiveColumnFollowsCell() {
   const int col = GetActiveCol();
   if (col >= 0 && activeColumn_ != &visibleColumns_->Items(col)) SelectCell(col, GetSelectedRow() < 0 ? 0 : 1);
 }
@@ -517,6 +521,11 @@ void TWsStringGrid::InvalidateCol(int col) {
   if (col < 0 || col >= header_->count()) return;
   header_->viewport()->update();
   viewport()->update(QRect(columnViewportPosition(col), 0, columnWidth(col), viewport()->height()));
+}
+
+void TWsStringGrid::ColumnsRearranged() {
+  UpdateColumns();
+  ActiveColumnFollowsCell();
 }
 
 void TWsStringGrid::ColumnCreated(TWsGridColumn& column) {

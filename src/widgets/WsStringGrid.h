@@ -227,7 +227,7 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void ColumnVisibilityChanged(TWsGridColumn& column) override;
   void ColumnWidthChanged(TWsGridColumn& column) override;
   void ColumnSortOrderChanged(TWsGridColumn& column) override;
-  void ColumnsRearranged() override { UpdateColumns(); }
+  void ColumnsRearranged() override;
   void ColumnCellChanged(TWsGridColumn& column, int row) override;
   void ColumnLookChanged(TWsGridColumn& column) override;
 
@@ -255,6 +255,7 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   int CurrentGridRow() const;
   void SetCurrentDirectly(int gridRow, int col);
   void EnsureCurrentCell();
+  void ActiveColumnFollowsCell();
   void RestoreSelection();
   void UpdateCellButton();
   void ApplyOptions();

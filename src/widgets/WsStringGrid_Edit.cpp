@@ -70,7 +70,9 @@ void TWsSGInplaceEdit::showEvent(QShowEvent* event) {
 void TWsSGInplaceEdit::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    if (multiLine_) {
+    // A multi-line cell exchanges the two: Enter breaks the line, Ctrl+Enter ends the editing as Enter does
+    // elsewhere.
+    if (multiLine_ && !(event->modifiers() & Qt::ControlModifier)) {
       insertPlainText("\n");
     } else {
       grid_.CommitAndClose(this);
@@ -266,6 +268,8 @@ void TWsStringGrid::RowSectionMoved(int fromIndex, int toIndex) {
   if (empty_) return;
   columns_->MoveRow(fromIndex, toIndex);
   model_->CellsChanged();
+  if (const QModelIndex cur = currentIndex(); cur.isValid())
+    SetCurrentDirectly(MoveAdjust(cur.row(), fromIndex, toIndex) + 1, cur.column());
   // Reported as the base grid counts it: the insertion index, past the destination for a move down.
   if (OnRowMoved) OnRowMoved(*this, fromIndex, fromIndex >= toIndex ? toIndex : toIndex + 1);
   RepaintAll();

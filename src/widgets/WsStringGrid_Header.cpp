@@ -117,6 +117,8 @@ void TWsStringGrid::SectionMoved(int fromIndex, int toIndex) {
   header_->blockSignals(true);
   header_->moveSection(toIndex, fromIndex);
   header_->blockSignals(false);
+  if (const QModelIndex cur = currentIndex(); cur.isValid())
+    SetCurrentDirectly(cur.row() + 1, MoveAdjust(cur.column(), fromIndex, toIndex));
   visibleColumns_->Move(fromIndex, toIndex);
   if (OnColumnMoved) OnColumnMoved(*this, fromIndex, toIndex);
   UpdateColumns();

@@ -16,6 +16,15 @@ namespace qmz {
 // The grid's colours go through ToQColor (WsControls.h), the one mapping of colour values to Qt.
 QFont GridQFont(const GridFont& font);
 
+// Where index pos is after the entry at fromIndex moved to toIndex: a moved row or column takes the current
+// cell along, as the base grid's moving does, so the current cell stays on the same data.
+inline int MoveAdjust(int pos, int fromIndex, int toIndex) {
+  if (pos == fromIndex) return toIndex;
+  if (pos > fromIndex && pos <= toIndex) return pos - 1;
+  if (pos < fromIndex && pos >= toIndex) return pos + 1;
+  return pos;
+}
+
 class WsGridModel : public QAbstractTableModel {
  public:
   explicit WsGridModel(TWsStringGrid& grid) : QAbstractTableModel(&grid), grid_(grid) {}

@@ -70,6 +70,7 @@ TEST_F(StringGrid, WhileLoadingDisplayIndexesAndParentFontsAreOnlyStored) {
   EXPECT_THROW(a.SetDisplayIndex(5), EWsGridError);
   a.SetDisplayIndex(0);
   EXPECT_EQ(grid->GetCell(0, 0), "a");
+  EXPECT_EQ(grid->ActiveColumn(), &a);  // the column now under the current cell
   c.SetParentFont(false);
   c.SetParentFont(true);
   EXPECT_EQ(c.Font(), grid->Font());
@@ -78,8 +79,14 @@ TEST_F(StringGrid, WhileLoadingDisplayIndexesAndParentFontsAreOnlyStored) {
 TEST_F(StringGrid, ColumnsMoveInTheCollectionAndAreCopiedWhole) {
   Fill({"A", "B", "C"}, {{"a", "b", "c"}, {"a1", "b1", "c1"}});
   TWsGridColumn& c = *grid->Columns().FindColumn("C");
+  std::vector<std::string> activated;
+  grid->OnActiveColChanged = [&](TWsStringGrid&, TWsGridColumn*, TWsGridColumn* now) {
+    activated.push_back(now->Caption());
+  };
   c.SetIndex(0);  // first in the collection and on screen
   EXPECT_EQ(c.Index(), 0);
+  EXPECT_EQ(grid->ActiveColumn(), &c);
+  EXPECT_EQ(activated, std::vector<std::string>{"C"});
   EXPECT_EQ(&grid->Columns().Items(1), grid->Columns().FindColumn("A"));
   EXPECT_EQ(grid->GetCell(0, 1), "c1");
   EXPECT_EQ(grid->model()->index(1, 0).data().toString(), "c1");  // what the view's model reports

@@ -69,6 +69,18 @@ TEST_F(StringGrid, CtrlEnterMakesTheCellMultiLineAndOpensATallEditor) {
   QApplication::processEvents();
   EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words");
   EXPECT_EQ(grid->VisibleColumns().Items(0).StoredText(0), "one,\"more words\"");
+
+  // In a multi-line cell Enter and Ctrl+Enter trade places: Ctrl+Enter ends the editing and stores.
+  grid->setFocus();
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClicks(editor, "!");
+  QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_EQ(grid->GetCell(0, 0), "one\r\nmore words!");
 }
 
 TEST_F(StringGrid, OnSelectCellCanRefuseTheMove) {
@@ -130,8 +142,10 @@ TEST_F(StringGrid, RowHeaderMovesRowsAndSizesAllRowsAtOnce) {
   ASSERT_TRUE(rows->isVisible());
   rows->moveSection(0, 2);  // what a drag of the first row below the third ends in
   EXPECT_EQ(Column(0), (std::vector<std::string>{"r1", "r2", "r0", "r3"}));
+  EXPECT_EQ(grid->GetSelectedRow(), 2);  // the current row moves with its row
   rows->moveSection(3, 0);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"r3", "r1", "r2", "r0"}));
+  EXPECT_EQ(grid->GetSelectedRow(), 3);  // and with a row moved across it
   EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{0, 3}, {3, 0}}));
   EXPECT_EQ(rows->visualIndex(0), 0);  // the header itself stays in plain order
   const auto& hidden = grid->Columns().FindColumn("Hidden")->Cells();

@@ -99,4 +99,10 @@ TEST_F(StringGrid, DraggingFromAHeaderCellMovesTheColumn) {
   EXPECT_EQ(grid->GetCell(2, 0), "a");
   EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{0, 2}}));
   EXPECT_TRUE(headerClicks.empty());
+  // The current cell moves with its column, and with the columns moved across it.
+  EXPECT_EQ(grid->GetActiveCol(), 2);
+  grid->horizontalHeader()->moveSection(0, 2);  // B C A -> C A B
+  EXPECT_EQ(grid->GetActiveCol(), 1);
+  ASSERT_NE(grid->ActiveColumn(), nullptr);
+  EXPECT_EQ(grid->ActiveColumn()->Caption(), "A");
 }
