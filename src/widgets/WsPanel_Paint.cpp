@@ -65,32 +65,16 @@ void TWsCustomArrangePanel::paintEvent(QPaintEvent*) {
   if (sizeable_) DrawGrip(painter);
 }
 
-// A pen of BorderWidth around the client rectangle moved inward by w div 2 on the left and top and by w div 2
-// less one (even w) or w div 2 (odd w) on the right and bottom; the right and bottom strokes run on the last
-// column and row inside that rectangle. A stroke on line p covers p - w div 2 to p + (w - 1) div 2, so the
-// border is exactly w pixels wide and lies wholly inside the panel.
+// A pen of BorderWidth w around the client rectangle moved inward by w div 2 on the left and top and by
+// w div 2 less one (even w) or w div 2 (odd w) on the right and bottom covers exactly the outer w pixels of
+// every side: four bands of w along the panel's edges.
 void TWsCustomArrangePanel::DrawFlatBorder(QPainter& painter) {
   const int w = borderWidth_;
-  const int half = w / 2;
-  const int farSide = w % 2 == 0 ? half - 1 : half;
-  const int left = half;
-  const int top = half;
-  const int right = width() - farSide - 1;  // the stroke's line, one inside the moved rectangle's edge
-  const int bottom = height() - farSide - 1;
-  const auto stroke = [&](int from, int to, int at, bool vertical) {
-    const int lo = at - half;
-    const int hi = at + (w - 1) / 2;
-    const QRect band = vertical ? QRect(QPoint(lo, from), QPoint(hi, to)) : QRect(QPoint(from, lo), QPoint(to, hi));
-    painter.fillRect(band, ToQColor(flatBorderColor_, palette()));
-  };
-  const int outerTop = top - half;
-  const int outerBottom = bottom + (w - 1) / 2;
-  const int outerLeft = left - half;
-  const int outerRight = right + (w - 1) / 2;
-  stroke(outerLeft, outerRight, top, false);
-  stroke(outerLeft, outerRight, bottom, false);
-  stroke(outerTop, outerBottom, left, true);
-  stroke(outerTop, outerBottom, right, true);
+  const QColor colour = ToQColor(flatBorderColor_, palette());
+  painter.fillRect(QRect(0, 0, width(), w), colour);
+  painter.fillRect(QRect(0, height() - w, width(), w), colour);
+  painter.fillRect(QRect(0, 0, w, height()), colour);
+  painter.fillRect(QRect(width() - w, 0, w, height()), colour);
 }
 
 void TWsCustomArrangePanel::DrawBevels(QPainter& painter) {
