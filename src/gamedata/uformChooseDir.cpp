@@ -20,9 +20,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "gamedata/uSVIni_IniFile.h"
 #include "gamedata/uSvFunctions.h"
 #include "platform/ExePath.h"
-#include "platform/ProfileFile.h"
 #include "platform/WholeFile.h"
 #include "support/SysUtils.h"
 #include "widgets/WsPlainText.h"
@@ -48,14 +48,18 @@ enum { colTitle = 0, colFolder = 1 };
 
 // "PathNum" as stored; a damaged huge count is cut to the entries the file holds, so opening the dialog
 // never adds millions of empty rows.
-int ReadEntryCount(const std::string& file) {
-  int n = std::max(0, StrToIntDef(platform::ReadProfileString(file, "MAIN", "PathNum", "0"), 0));
+int ReadEntryCount(const TIniFile& ini) {
+  int n = std::max(0, ini.ReadInteger("MAIN", "PathNum", 0));
   if (n <= kPlausibleEntries) return n;
   int highest = -1;
-  for (const char* section : {"Path", "Name"})
-    for (const auto& key : platform::ReadProfileSectionKeys(file, section))
-      if (StartsText(std::string(section) + "_", key))
-        highest = std::max(highest, StrToIntDef(key.substr(std::string(section).size() + 1), -1));
+  TStringList keys;
+  for (const std::string section : {"Path", "Name"}) {
+    ini.ReadSection(section, &keys);
+    for (int i = 0; i < keys.Count(); ++i) {
+      const std::string key(keys[i]);
+      if (StartsText(section + "_", key)) highest = std::max(highest, StrToIntDef(key.substr(section.size() + 1), -1));
+    }
+  }
   return std::min(n, highest + 1);
 }
 
@@ -70,6 +74,8 @@ TformChooseDir::TformChooseDir(QWidget* parent, std::string settingsFile, bool c
   BuildControls();
   FormCreate();
 }
+
+TformChooseDir::~TformChooseDir() = default;
 
 void TformChooseDir::BuildControls() {
   setObjectName("formChooseDir");
@@ -92,6 +98,7 @@ void TformChooseDir::BuildControls() {
   Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 5 + 2 * Memo1->frameWidth() +
                         2 * static_cast<int>(Memo1->document()->documentMargin()) + 4);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->viewport()->installEventFilter(this);
 
   sgPath = new TWsStringGrid(this);
   sgPath->setObjectName("sgPath");
@@ -188,23 +195,24 @@ void TformChooseDir::Notice(const QString& text) {
 }
 
 void TformChooseDir::FormCreate() {
+  settingsIni_ = std::make_unique<TIniFile>(settingsFile_);
   defaultRow_ = -1;
   const std::string gameDir = GetGameInstallDir();
   AddEntry(kGameRowTitle, gameDir.empty() ? kNotFound : gameDir, true);
   const std::string modDir = FindSpecialModDir();
   if (!modDir.empty()) AddEntry(kModRowTitle, modDir, true);
 
-  const int n = ReadEntryCount(settingsFile_);
+  const int n = ReadEntryCount(*settingsIni_);
   for (int k = 0; k < n; ++k) {
-    const std::string folder = platform::ReadProfileString(settingsFile_, "Path", Format("Path_%d", k), "");
-    const std::string title = platform::ReadProfileString(settingsFile_, "Name", Format("Name_%d", k), "");
+    const std::string folder = settingsIni_->ReadString("Path", Format("Path_%d", k), "");
+    const std::string title = settingsIni_->ReadString("Name", Format("Name_%d", k), "");
     AddEntry(title, folder, false);
   }
 
-  const int stored = StrToIntDef(platform::ReadProfileString(settingsFile_, "MAIN", "Default", "-1"), -1);
+  const int stored = settingsIni_->ReadInteger("MAIN", "Default", -1);
   if (stored <= -1) return;
   int row = -1;
-  const std::string folder = platform::ReadProfileString(settingsFile_, "MAIN", kDefaultFolderKey, "");
+  const std::string folder = settingsIni_->ReadString("MAIN", kDefaultFolderKey, "");
   if (!folder.empty()) {
     for (int r = 0; r < sgPath->RowCount(); ++r)
       if (sgPath->GetCell(colFolder, r) == folder) {
@@ -224,6 +232,15 @@ void TformChooseDir::FormCreate() {
 
 void TformChooseDir::FormShow() { sgPath->setFocus(); }
 
+void TformChooseDir::FormClose() { settingsIni_.reset(); }
+
+void TformChooseDir::done(int result) {
+  QDialog::done(result);
+  FormClose();
+}
+
+void TformChooseDir::Memo1DblClick() {}
+
 void TformChooseDir::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   FormShow();
@@ -239,6 +256,8 @@ void TformChooseDir::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TformChooseDir::eventFilter(QObject* watched, QEvent* event) {
+  // The memo keeps its own handling of the double click (selecting a word).
+  if (event->type() == QEvent::MouseButtonDblClick && watched == Memo1->viewport()) Memo1DblClick();
   if (watched == sgPath && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -332,9 +351,11 @@ void TformChooseDir::btDefaultClick() {
 
 bool TformChooseDir::WriteSettings() {
   namespace fs = std::filesystem;
-  // Every change goes into a copy that replaces the file in one rename, so an interrupted save leaves
-  // the old list whole. A settings file that is a link is saved at its target, so the link stays.
-  const std::string target = platform::FollowFileLinks(settingsFile_);
+  if (!settingsIni_) return false;
+  // Every change goes into a copy, written through an INI object of its own, that replaces the settings
+  // file in one rename, so an interrupted or refused save leaves the old list whole. A settings file that
+  // is a link is saved at its target, so the link stays.
+  const std::string target = platform::FollowFileLinks(settingsIni_->FileName());
   const std::string work = target + ".saving";
   std::error_code ec;
   if (fs::exists(target, ec)) {
@@ -343,21 +364,28 @@ bool TformChooseDir::WriteSettings() {
   } else {
     fs::remove(work, ec);
   }
-  bool ok = platform::EraseProfileSection(work, "Path") && platform::EraseProfileSection(work, "Name");
-  ok = ok && platform::WriteProfileString(work, "MAIN", "Default", IntToStr(defaultRow_));
-  if (ok && defaultRow_ >= 0 && defaultRow_ < sgPath->RowCount()) {
-    ok = platform::WriteProfileString(work, "MAIN", kDefaultFolderKey, sgPath->GetCell(colFolder, defaultRow_));
-  } else if (ok) {
-    ok = platform::DeleteProfileKey(work, "MAIN", kDefaultFolderKey);
+  bool ok = true;
+  try {
+    TIniFile copy(work);
+    copy.EraseSection("Path");
+    copy.EraseSection("Name");
+    copy.WriteInteger("MAIN", "Default", defaultRow_);
+    if (defaultRow_ >= 0 && defaultRow_ < sgPath->RowCount()) {
+      copy.WriteString("MAIN", kDefaultFolderKey, sgPath->GetCell(colFolder, defaultRow_));
+    } else {
+      copy.DeleteKey("MAIN", kDefaultFolderKey);
+    }
+    int k = 0;
+    for (int row = 0; row < sgPath->RowCount(); ++row) {
+      if (IsFixedRow(row)) continue;
+      copy.WriteString("Path", Format("Path_%d", k), sgPath->GetCell(colFolder, row));
+      copy.WriteString("Name", Format("Name_%d", k), sgPath->GetCell(colTitle, row));
+      ++k;
+    }
+    copy.WriteInteger("MAIN", "PathNum", k);
+  } catch (const EIniFileException&) {
+    ok = false;
   }
-  int k = 0;
-  for (int row = 0; ok && row < sgPath->RowCount(); ++row) {
-    if (IsFixedRow(row)) continue;
-    ok = platform::WriteProfileString(work, "Path", Format("Path_%d", k), sgPath->GetCell(colFolder, row)) &&
-         platform::WriteProfileString(work, "Name", Format("Name_%d", k), sgPath->GetCell(colTitle, row));
-    ++k;
-  }
-  ok = ok && platform::WriteProfileString(work, "MAIN", "PathNum", IntToStr(k));
   if (ok) {
     fs::rename(work, target, ec);
     ok = !ec;

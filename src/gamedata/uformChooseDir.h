@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 class QPlainTextEdit;
@@ -14,6 +15,7 @@ class QTimer;
 
 namespace qmz {
 
+class TIniFile;
 class TWsStringGrid;
 
 class TformChooseDir : public QDialog {
@@ -26,9 +28,12 @@ class TformChooseDir : public QDialog {
   // settingsFile: the settings file to use; empty means QMZ.ini in the program's folder. confirmDefault:
   // false shows the default entry selected but waits for the user (its installation failed to load).
   explicit TformChooseDir(QWidget* parent = nullptr, std::string settingsFile = {}, bool confirmDefault = true);
+  ~TformChooseDir() override;
 
   static std::string DefaultSettingsFile();
   const std::string& SettingsFile() const { return settingsFile_; }
+  // The settings file's object: made by FormCreate, gone once the dialog has closed.
+  TIniFile* SettingsIni() const { return settingsIni_.get(); }
 
   // The "Folder" cell of the selected row; empty when no row is selected.
   std::string SelectedFolder() const;
@@ -36,8 +41,8 @@ class TformChooseDir : public QDialog {
   // True when the dialog was closed by the default entry confirming itself, not by the user.
   bool ConfirmedByDefault() const { return confirmedByDefault_; }
 
-  // Saves the user's entries and the default. False when the settings file could not be written; the
-  // file then keeps its previous content.
+  // Saves the user's entries and the default. False when the settings file could not be written (or the
+  // dialog has closed); the file then keeps its previous content.
   bool WriteSettings();
 
   // Components, named as in the dialog's description.
@@ -53,6 +58,7 @@ class TformChooseDir : public QDialog {
   void FormCreate();
   // Shown: the grid takes the input focus, so Enter and the arrow keys act on the list at once.
   void FormShow();
+  void FormClose();
   void btOkClick();
   void btAbortClick();
   void sgPathKeyPress(QKeyEvent* event);
@@ -60,7 +66,10 @@ class TformChooseDir : public QDialog {
   void btDelClick();
   void btDefaultClick();
   void Timer1Timer();
-  void Memo1DblClick() {}
+  void Memo1DblClick();
+
+  // Every way of closing ends here, so FormClose runs whichever way the dialog is left.
+  void done(int result) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -76,6 +85,7 @@ class TformChooseDir : public QDialog {
   void SaveAndClose(int result);
 
   std::string settingsFile_;
+  std::unique_ptr<TIniFile> settingsIni_;
   int defaultRow_ = -1;
   bool confirmDefault_ = true;
   bool confirmedByDefault_ = false;

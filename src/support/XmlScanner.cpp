@@ -352,7 +352,7 @@ size_t TXmlParser::ReadAttributes(const std::string& t, size_t p, TAttrList& lis
   std::vector<std::unique_ptr<TNvpNode>> attrs;
   for (;;) {
     p = SkipWs(t, p);
-    if (p >= t.size() || !IsNameStart(t[p])) {
+    if (p >= t.size() || !IsNameStart(t, p)) {
       list.AddMany(std::move(attrs));
       return p;
     }

@@ -14,14 +14,30 @@ namespace qmz {
 
 namespace xml {
 
-bool IsNameStart(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || u >= 0xC0;
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+// Names start as in the 8-bit code page: ':', '_', an ASCII letter or a Latin-1 letter (192 to 255
+// without the signs "×" 215 and "÷" 247; 128 to 191 are no letters). The text is held as UTF-8, so the
+// class is taken of the character at p, not of its first byte. A character beyond Latin-1 has no byte
+// of its own in that code page: it starts a name, as every lead byte from 0xC0 did, and so does a byte
+// that is no UTF-8 there.
+bool IsNameStart(std::string_view t, size_t p) {
+  const auto lead = static_cast<unsigned char>(t[p]);
+  if (lead < 0x80) return t[p] == ':' || t[p] == '_' || IsAsciiLetter(t[p]);
+  size_t next = p;
+  const char32_t cp = platform::DecodeUtf8At(t, next);
+  if (cp == platform::kNoUtf8 || cp > 0xFF) return lead >= 0xC0;
+  return cp >= 0xC0 && cp != 0xD7 && cp != 0xF7;
 }
 
+// Every byte of a character beyond ASCII belongs to a reference's name.
 bool IsNameChar(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-' || u >= 0x80;
+  return c == ':' || c == '_' || IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+         static_cast<unsigned char>(c) >= 0x80;
 }
 
 size_t SkipWs(std::string_view t, size_t p) {

@@ -7,7 +7,8 @@
 namespace qmz::xml {
 
 inline bool IsWs(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool IsNameStart(char c);
+// Whether a name can start at t[p] (p inside t).
+bool IsNameStart(std::string_view t, size_t p);
 bool IsNameChar(char c);
 size_t SkipWs(std::string_view t, size_t p);
 // End of a name starting at p: white space, '>', a zero byte and the given delimiters end it.

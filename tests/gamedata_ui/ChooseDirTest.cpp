@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "samplegen/SampleGen.h"
+#include "gamedata/uSVIni_IniFile.h"
 #include "gamedata/uSvFunctions.h"
 #include "gamedata/uformChooseDir.h"
 #include "gamedata/uformChooseDir_LoaderDialogs.h"
@@ -207,6 +208,7 @@ TEST_F(ChooseDir, TheDefaultConfirmsItselfAndKeepsNamingTheSameInstallation) {
   EXPECT_EQ(d.exec(), TformChooseDir::mrOk);
   EXPECT_EQ(d.SelectedFolder(), folder);
   EXPECT_FALSE(d.Timer1->isActive());
+  EXPECT_EQ(d.SettingsIni(), nullptr);  // confirmed by itself, the dialog closed as by "Use this one"
 
   // Older files name the default by its row (the loader's test reads one); past the last row it is ignored.
   test::WriteWholeFile(settings, "[MAIN]\nPathNum=1\nDefault=5\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n");
@@ -383,6 +385,44 @@ TEST_F(ChooseDir, TheSelectionFollowsAddingAndDeletingAFolderWithALineBreakIsRef
   EXPECT_EQ(selectedTitle(), "<none>");
   const QModelIndex blank = d.sgPath->model()->index(0, 0);
   EXPECT_FALSE(d.sgPath->selectionModel()->isSelected(blank));
+}
+
+// The dialog reads its settings through one settings-file object, made with the rows and freed when the
+// dialog closes, whichever way it is left. A double click in the memo does nothing.
+TEST_F(ChooseDir, TheSettingsFileObjectLivesUntilTheDialogClosesTheMemosDoubleClickDoesNothing) {
+  const std::string stored = "[MAIN]\nPathNum=1\nDefault=-1\n[Path]\nPath_0=/a\n[Name]\nName_0=A\n";
+  const std::pair<const char*, std::function<void(TformChooseDir&)>> ways[] = {
+      {"Use this one", [](TformChooseDir& d) { QTest::mouseClick(d.btOk, Qt::LeftButton); }},
+      {"Close QMZ", [](TformChooseDir& d) { QTest::mouseClick(d.btAbort, Qt::LeftButton); }},
+      {"title bar", [](TformChooseDir& d) { d.close(); }},
+  };
+  for (const auto& [way, leave] : ways) {
+    test::WriteWholeFile(settings, stored);
+    TformChooseDir d(nullptr, settings);
+    ASSERT_NE(d.SettingsIni(), nullptr) << way;
+    EXPECT_EQ(d.SettingsIni()->FileName(), settings) << way;
+    d.show();
+    leave(d);
+    EXPECT_FALSE(d.isVisible()) << way;
+    EXPECT_EQ(d.SettingsIni(), nullptr) << way;
+    // Closed, the dialog has no settings file any more: a late save changes nothing.
+    const std::string left = test::ReadWholeFile(settings);
+    EXPECT_FALSE(d.WriteSettings()) << way;
+    EXPECT_EQ(test::ReadWholeFile(settings), left) << way;
+  }
+  test::WriteWholeFile(settings, stored);
+
+  TformChooseDir d(nullptr, settings);
+  d.show();
+  d.sgPath->SetSelectedRow(1);
+  const QString text = d.Memo1->toPlainText();
+  QTest::mouseDClick(d.Memo1->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 8));
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(d.result(), 0);
+  EXPECT_EQ(d.Memo1->toPlainText(), text);
+  EXPECT_EQ(d.sgPath->GetSelectedRow(), 1);
+  EXPECT_NE(d.SettingsIni(), nullptr);
+  EXPECT_EQ(test::ReadWholeFile(settings), stored);
 }
 
 // The loader separates lines with LF CR, Qt's boxes take plain line feeds (an empty line stays); a folder

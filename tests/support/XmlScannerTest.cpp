@@ -251,6 +251,23 @@ TEST(XmlScannerTest, EncodingsBecomeUtf8) {
   EXPECT_EQ(Parts("\xEF\xBB\xBF<a/>"), std::vector<std::string>{"6 a|"});
 }
 
+// An attribute name starts with a Latin-1 letter but not with "×" or "÷"; where no name can start, the
+// reading of attributes ends. Inside a name every character up to a delimiter counts.
+TEST(XmlScannerTest, AttributeNamesStartWithLatin1LettersOnly) {
+  EXPECT_EQ(Parts("<a \u00D7x=\"1\" \u00C0y=\"2\"/>"), std::vector<std::string>{"5 a|"});
+  EXPECT_EQ(Parts("<a x=\"1\" \u00F7y=\"2\"/>"), std::vector<std::string>{"5 a| x=1"});
+  EXPECT_EQ(Parts("<a \u00BFx=\"1\"/>"), std::vector<std::string>{"5 a|"});
+  EXPECT_EQ(Parts("<a \u00A0x=\"1\"/>"), std::vector<std::string>{"5 a|"});
+  EXPECT_EQ(Parts("<a \u00C0a=\"1\" \u00D6b=\"2\" \u00D8c=\"3\" \u00F6d=\"4\" \u00F8e=\"5\" \u00FFf=\"6\"/>"),
+            std::vector<std::string>{"6 a| \u00C0a=1 \u00D6b=2 \u00D8c=3 \u00F6d=4 \u00F8e=5 \u00FFf=6"});
+  EXPECT_EQ(Parts("<a x\u00D7\u00F7\u00BF=\"1\"/>"), std::vector<std::string>{"6 a| x\u00D7\u00F7\u00BF=1"});
+  // Characters beyond Latin-1 start names as before.
+  EXPECT_EQ(Parts("<a \u03A9x=\"1\" \u20ACy=\"2\"/>"), std::vector<std::string>{"6 a| \u03A9x=1 \u20ACy=2"});
+  // The same classes hold for a document in an 8-bit encoding.
+  EXPECT_EQ(Parts("<?xml version=\"1.0\" encoding=\"windows-1252\"?><a \xC0y=\"2\" \xD7x=\"1\"/>").back(),
+            "5 a| \u00C0y=2");
+}
+
 class XmlScannerFileTest : public ::testing::Test {
  protected:
   void Write(const std::string& rel, const std::string& text) { test::WriteWholeFile(dir.Path() / rel, text); }

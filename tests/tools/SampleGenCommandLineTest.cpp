@@ -19,6 +19,9 @@ TEST(SampleGenCommandLine, HelpDescribesEveryOption) {
     EXPECT_NE(usage.find(std::string("\n  ") + option), std::string::npos) << option;
   }
   EXPECT_TRUE(ParseCommandLine({"out", "--help", "--bogus"}).help);
+  // The folder to choose in the program is the one the generator really fills, not the one given.
+  EXPECT_NE(usage.find("into <out-dir>/Starvagant"), std::string::npos);
+  EXPECT_NE(usage.find("<out-dir>/wineprefix/drive_c/Games/Starvagant"), std::string::npos);
 }
 
 TEST(SampleGenCommandLine, AUsableLineAndWhatIsWrongWithOthers) {
@@ -31,6 +34,13 @@ TEST(SampleGenCommandLine, AUsableLineAndWhatIsWrongWithOthers) {
   EXPECT_EQ(good.settings, "Q.ini");
   EXPECT_EQ(good.outDir, "out");
   EXPECT_EQ(ParseCommandLine({"out"}).seed, std::nullopt);
+  // A long option takes its value after '=' as well.
+  const CommandLine joined = ParseCommandLine({"--size=large", "--seed=7", "--settings=a=b.ini", "out"});
+  EXPECT_EQ(joined.error, "");
+  EXPECT_EQ(joined.size, "large");
+  EXPECT_EQ(joined.seed, 7u);
+  EXPECT_EQ(joined.settings, "a=b.ini");
+  EXPECT_EQ(joined.outDir, "out");
 
   const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
       {{"--bogus", "out"}, "unknown option '--bogus'"},
@@ -42,6 +52,12 @@ TEST(SampleGenCommandLine, AUsableLineAndWhatIsWrongWithOthers) {
       {{"out", "--seed"}, "option --seed needs a value"},
       {{"a", "b"}, "a second output folder 'b' (the first is 'a')"},
       {{"--binary"}, "no output folder given"},
+      {{"--size=huge", "out"}, "unknown size 'huge' (small, typical, large or xlarge)"},
+      {{"--seed=", "out"}, "the seed '' is not a whole number from 0 to 18446744073709551615"},
+      {{"--settings=", "out"}, "option --settings needs a file name"},
+      {{"--binary=yes", "out"}, "option --binary takes no value"},
+      {{"--sizes=large", "out"}, "unknown option '--sizes'"},
+      {{"--size=large"}, "no output folder given"},
   };
   for (const auto& [args, why] : wrong) EXPECT_EQ(ParseCommandLine(args).error, why) << args.front();
 }
