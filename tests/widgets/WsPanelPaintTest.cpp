@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QStyle>
 
 #include "widgets/WsPanel.h"
 #include "widgets/WsThemes.h"
@@ -192,6 +193,25 @@ TEST(WsPanelPaint, ClassicGripWithoutThemes) {
   EXPECT_EQ(shadowInCorner(), 0);
   panel.SetSizeable(true);
   EXPECT_GT(shadowInCorner(), 0);
+}
+
+// With themes the grip is the style's size grip, drawn inside the grip rectangle: BevelWidth + 2 in from the
+// bottom-right corner, a scroll bar's extent wide and high.
+TEST(WsPanelPaint, ThemedGripStaysInsideTheGripRectangle) {
+  TWsPanel panel;
+  panel.resize(80, 60);
+  panel.SetColor(RgbColor(255, 255, 255));
+  const QImage plain = panel.grab().toImage();
+  panel.SetSizeable(true);
+  const QImage withGrip = panel.grab().toImage();
+  QRect ink;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 80; ++x)
+      if (withGrip.pixel(x, y) != plain.pixel(x, y)) ink |= QRect(x, y, 1, 1);
+  const int bar = panel.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &panel);
+  const QRect grip(QPoint(80 - bar - 3, 60 - bar - 3), QPoint(76, 56));
+  EXPECT_FALSE(ink.isEmpty());
+  EXPECT_TRUE(grip.contains(ink)) << ink.right() << "," << ink.bottom();
 }
 
 // A panel that takes its parent's colour paints in the new one and reports the change.
