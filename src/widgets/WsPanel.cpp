@@ -351,16 +351,17 @@ void TWsCustomArrangePanel::mouseReleaseEvent(QMouseEvent* event) {
   TWsExCustomPanel::mouseReleaseEvent(event);
 }
 
+// A disabled panel is not repainted on either; while something is dragged over it, the hot look waits.
 void TWsCustomArrangePanel::MouseEnter(QWidget* control) {
   TWsExCustomPanel::MouseEnter(control);
   if (!isEnabled() || transparent_) return;
-  if (ThemeServicesEnabled() || (hotTrack_ && !sizing_)) update();
+  if (ThemeServicesEnabled() || (hotTrack_ && !sizing_ && !DragOperationUnderway())) update();
 }
 
 void TWsCustomArrangePanel::MouseLeave(QWidget* control) {
   TWsExCustomPanel::MouseLeave(control);
-  if (transparent_) return;
-  if (ThemeServicesEnabled() || (hotTrack_ && (sizing_ || isEnabled()))) update();
+  if (!isEnabled() || transparent_) return;
+  if (ThemeServicesEnabled() || (hotTrack_ && (sizing_ || !DragOperationUnderway()))) update();
 }
 
 void TWsCustomArrangePanel::ParentColorChanged() {

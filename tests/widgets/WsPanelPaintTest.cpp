@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QImage>
 #include <QStyle>
+#include <QTest>
+#include <optional>
 
+#include "util/MouseMove.h"
 #include "widgets/WsPanel.h"
+#include "widgets/WsTabBar.h"
 #include "widgets/WsThemes.h"
 
 namespace qmz {
@@ -212,6 +216,50 @@ TEST(WsPanelPaint, ThemedGripStaysInsideTheGripRectangle) {
   const QRect grip(QPoint(80 - bar - 3, 60 - bar - 3), QPoint(76, 56));
   EXPECT_FALSE(ink.isEmpty());
   EXPECT_TRUE(grip.contains(ink)) << ink.right() << "," << ink.bottom();
+}
+
+// Repaints of a hot-tracking panel on mouse enter and leave: none while a drag and drop is under way (here a
+// tab dragged along its bar) and none when a disabled panel is left.
+TEST(WsPanelPaint, HotTrackRepaintsWaitForTheEndOfADragAndSkipADisabledPanel) {
+  std::optional<ThemesOff> off(std::in_place);
+  QWidget form;
+  form.resize(700, 200);
+  auto* panel = new TWsPanel(&form);
+  panel->setGeometry(0, 50, 100, 80);
+  panel->SetHotTrack(true);
+  auto* bar = new TWsTabBar(&form);
+  bar->setGeometry(0, 0, 600, 23);
+  for (int i = 0; i < 3; ++i) bar->Tabs().Add(QString("Tab %1").arg(i));
+  bar->SetAllowTabMoving(true);
+  form.show();
+  QApplication::processEvents();
+  int paints = 0;
+  panel->OnPaint = [&](QWidget*) { ++paints; };
+  const auto paintsOn = [&](QEvent::Type type) {
+    paints = 0;
+    QEvent event(type);
+    QApplication::sendEvent(panel, &event);
+    QApplication::processEvents();
+    return paints;
+  };
+  EXPECT_EQ(paintsOn(QEvent::Enter), 1);
+  EXPECT_EQ(paintsOn(QEvent::Leave), 1);
+
+  const QPoint tab = bar->Tabs()[0]->GetDisplayRect().center();
+  QTest::mousePress(bar, Qt::LeftButton, {}, tab);
+  test::MoveMouse(bar, tab + QPoint(QApplication::startDragDistance() + 1, 0), Qt::LeftButton);
+  EXPECT_EQ(paintsOn(QEvent::Enter), 0);
+  EXPECT_EQ(paintsOn(QEvent::Leave), 0);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, tab);
+  EXPECT_EQ(paintsOn(QEvent::Enter), 1);
+
+  // With themes every enter and leave of an enabled panel repaints, but a disabled one is left alone.
+  off.reset();
+  EXPECT_EQ(paintsOn(QEvent::Leave), 1);
+  panel->setEnabled(false);
+  QApplication::processEvents();
+  EXPECT_EQ(paintsOn(QEvent::Enter), 0);
+  EXPECT_EQ(paintsOn(QEvent::Leave), 0);
 }
 
 // A panel that takes its parent's colour paints in the new one and reports the change.
