@@ -222,6 +222,20 @@ void WsExControl::ParentColorChanged() {
   if (OnParentColorChange) OnParentColorChange(self_);
 }
 
+// ---- drag and drop
+
+namespace {
+QPointer<QObject> dragSource;
+}  // namespace
+
+void BeginDragOperation(QObject* source) { dragSource = source; }
+
+void EndDragOperation(QObject* source) {
+  if (dragSource == source) dragSource = nullptr;
+}
+
+bool DragOperationUnderway() { return !dragSource.isNull(); }
+
 // ---- bevels
 
 namespace {

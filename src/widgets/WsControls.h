@@ -267,6 +267,13 @@ class TWsCustomControl : public TWsExCustomControl {
   using TWsExCustomControl::TWsExCustomControl;
 };
 
+// The widget set's own drag and drop. Qt tells no other control that a drag is under way, so a control that
+// drags something announces it from the start of its drag to the end; a source freed meanwhile ends it too.
+void BeginDragOperation(QObject* source);
+// Ends only the drag that source began.
+void EndDragOperation(QObject* source);
+bool DragOperationUnderway();
+
 // Bevel look of edit, list and combo boxes.
 enum class BevelKind { bkNone, bkFlat, bkSoft };
 BevelKind GetBevelKind(const QWidget* box);

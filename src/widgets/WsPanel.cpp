@@ -292,19 +292,23 @@ void TWsCustomArrangePanel::AfterMove() {
   if (OnAfterMove) OnAfterMove(this);
 }
 
+bool TWsCustomArrangePanel::InBody(const QPoint& pos) const {
+  return pos.x() >= 6 && pos.y() >= 6 && pos.x() < width() - 5 && pos.y() < height() - 5;
+}
+
 void TWsCustomArrangePanel::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
+  // A press well inside the border drags the panel by its body; the body comes first, so on a panel that
+  // also sizes, only the grip's outer band sizes.
+  if (event->button() == Qt::LeftButton && movable_ && InBody(pos) && BeforeMove(pos.x(), pos.y())) {
+    wasMoved_ = true;
+    lastMouse_ = event->globalPosition().toPoint();
+    return;
+  }
   if (event->button() == Qt::LeftButton && sizeable_ && InGrip(pos)) {
     sizing_ = true;
     lastMouse_ = pos;
     QApplication::setOverrideCursor(Qt::SizeFDiagCursor);
-    return;
-  }
-  // A press well inside the border starts dragging the panel by its body.
-  if (event->button() == Qt::LeftButton && movable_ && pos.x() >= 6 && pos.y() >= 6 && pos.x() < width() - 5 &&
-      pos.y() < height() - 5 && BeforeMove(pos.x(), pos.y())) {
-    wasMoved_ = true;
-    lastMouse_ = event->globalPosition().toPoint();
     return;
   }
   TWsExCustomPanel::mousePressEvent(event);
@@ -328,7 +332,8 @@ void TWsCustomArrangePanel::mouseMoveEvent(QMouseEvent* event) {
   } else {
     TWsExCustomPanel::mouseMoveEvent(event);
   }
-  if (sizeable_) setCursor(InGrip(pos) ? Qt::SizeFDiagCursor : Qt::ArrowCursor);
+  // Where a press would drag a movable panel's body, the grip's corner shows no sizing cursor.
+  if (sizeable_) setCursor(InGrip(pos) && !(movable_ && InBody(pos)) ? Qt::SizeFDiagCursor : Qt::ArrowCursor);
 }
 
 void TWsCustomArrangePanel::mouseReleaseEvent(QMouseEvent* event) {
@@ -346,16 +351,17 @@ void TWsCustomArrangePanel::mouseReleaseEvent(QMouseEvent* event) {
   TWsExCustomPanel::mouseReleaseEvent(event);
 }
 
+// A disabled panel is not repainted on either; while something is dragged over it, the hot look waits.
 void TWsCustomArrangePanel::MouseEnter(QWidget* control) {
   TWsExCustomPanel::MouseEnter(control);
   if (!isEnabled() || transparent_) return;
-  if (ThemeServicesEnabled() || (hotTrack_ && !sizing_)) update();
+  if (ThemeServicesEnabled() || (hotTrack_ && !sizing_ && !DragOperationUnderway())) update();
 }
 
 void TWsCustomArrangePanel::MouseLeave(QWidget* control) {
   TWsExCustomPanel::MouseLeave(control);
-  if (transparent_) return;
-  if (ThemeServicesEnabled() || (hotTrack_ && (sizing_ || isEnabled()))) update();
+  if (!isEnabled() || transparent_) return;
+  if (ThemeServicesEnabled() || (hotTrack_ && (sizing_ || !DragOperationUnderway()))) update();
 }
 
 void TWsCustomArrangePanel::ParentColorChanged() {

@@ -209,6 +209,8 @@ class TWsCustomArrangePanel : public TWsExCustomPanel, public IWsHotTrack {
   void DrawGrip(QPainter& painter);
   int BevelInset() const;
   bool InGrip(const QPoint& pos) const;
+  // Where a press on a movable panel drags it.
+  bool InBody(const QPoint& pos) const;
   bool Hot() const { return MouseOver() && hotTrack_; }
 
   TWsArrangeSettings arrangeSettings_;

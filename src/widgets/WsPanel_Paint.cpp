@@ -125,11 +125,16 @@ void TWsCustomArrangePanel::DrawGrip(QPainter& painter) {
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
   const QRect grip(QPoint(width() - bar - g, height() - bar - g), QPoint(width() - g - 1, height() - g - 1));
   if (ThemeServicesEnabled()) {
+    // Styles may draw their grip beyond the rectangle they are given, as a size-grip widget's own bounds
+    // would cut it; here those are the grip's.
     QStyleOptionSizeGrip option;
     option.initFrom(this);
     option.rect = grip;
     option.corner = Qt::BottomRightCorner;
+    painter.save();
+    painter.setClipRect(grip, Qt::IntersectClip);
     style()->drawControl(QStyle::CE_SizeGrip, &option, &painter, this);
+    painter.restore();
     return;
   }
   // The classic grip: diagonal highlight and shadow strokes toward the corner.

@@ -253,7 +253,9 @@ class TWsSpinEdit : public QLineEdit {
   void SetLabelFont(const QFont& value);
   QLabel* Label() const { return label_; }
 
-  // No range when both bounds are equal (integers: both 0). A MaxValue of 0 below MinValue means "no maximum".
+  // No range when both bounds are equal (integers: both 0). Otherwise a value below MinValue becomes MinValue
+  // and one above MaxValue becomes MaxValue, also when MaxValue is below MinValue (MinValue 1, MaxValue 0: 5
+  // becomes 0).
   int MaxValue() const { return maxValue_; }
   void SetMaxValue(int value) { maxValue_ = value; }
   int MinValue() const { return minValue_; }

@@ -198,8 +198,14 @@ void TWsSpinEdit::ToggleSign() {
 // ----- focus ------------------------------------------------------------------------------------------------
 
 void TWsSpinEdit::focusInEvent(QFocusEvent* event) {
+  const bool hadSelection = hasSelectedText();
+  const int caret = cursorPosition();
   QLineEdit::focusInEvent(event);
-  if (autoSelect_ && !(event->reason() == Qt::MouseFocusReason && editorEnabled_)) selectAll();
+  if (autoSelect_) {
+    if (!(event->reason() == Qt::MouseFocusReason && editorEnabled_)) selectAll();
+  } else if (!hadSelection && hasSelectedText()) {
+    setCursorPosition(caret);  // Qt selects everything on Tab by itself
+  }
 }
 
 void TWsSpinEdit::focusOutEvent(QFocusEvent* event) {

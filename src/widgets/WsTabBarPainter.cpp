@@ -15,12 +15,27 @@ namespace qmz {
 
 namespace {
 
-// A one-pixel line from one point up to, not including, the other, as the platform's line drawing ends.
+// i / steps of distance, rounded to the nearer pixel (halves away from the start).
+int Share(int distance, int i, int steps) {
+  const int magnitude = (2 * std::abs(distance) * i + steps) / (2 * steps);
+  return distance < 0 ? -magnitude : magnitude;
+}
+
+// A one-pixel line from one point up to, not including, the other, set pixel by pixel: one per step along the
+// longer axis. Shortening the end point instead would tilt a slanted line, and the close cross would come
+// out lopsided.
 void LineTo(QPainter& canvas, const QColor& colour, QPoint from, QPoint to) {
-  const QPoint step((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
-  if (step.isNull()) return;
-  canvas.setPen(colour);
-  canvas.drawLine(from, to - step);
+  const int dx = to.x() - from.x(), dy = to.y() - from.y();
+  const int steps = std::max(std::abs(dx), std::abs(dy));
+  for (int i = 0; i < steps; ++i)
+    canvas.fillRect(from.x() + Share(dx, i, steps), from.y() + Share(dy, i, steps), 1, 1, colour);
+}
+
+// The room a tab's image takes: any index but -1 counts once the bar has images, also one the list does not
+// reach, so the tab's width and its caption agree.
+int ImageSpace(const TWsCustomTabBar* bar, const TWsTabBarItem* tab) {
+  if (tab->ImageIndex() == -1 || bar->Images().isEmpty()) return 0;
+  return bar->Images().first().width() + 2;
 }
 
 // The filled triangle with its outline, row by row: a polygon fill leaves out the last row of the left arrow,
@@ -126,7 +141,7 @@ QSize TWsModernTabBarPainter::GetTabSize(TWsTabBarItem* tab) {
   const QFontMetrics metrics(TabFont(tab).font);
   int width = metrics.horizontalAdvance(tab->Caption()) + 11;
   if (bar && bar->CloseButton()) width += 15;
-  if (bar && tab->ImageIndex() != -1 && !bar->Images().isEmpty()) width += bar->Images().first().width() + 2;
+  if (bar) width += ImageSpace(bar, tab);
   if (tabWidth_ > 0) width = tabWidth_;
   const int height = metrics.boundingRect(tab->Caption() + QStringLiteral("Ag")).height() + 7;
   return QSize(width, height);
@@ -190,8 +205,8 @@ void TWsModernTabBarPainter::DrawTab(QPainter& canvas, TWsTabBarItem* tab, const
     const QPixmap& image = bar->Images().at(tab->ImageIndex());
     const QPixmap shown = enabled ? image : QIcon(image).pixmap(image.size(), QIcon::Disabled);
     canvas.drawPixmap(left, top + (bottom - top - image.height()) / 2, shown);
-    left += image.width() + 2;
   }
+  left += ImageSpace(bar, tab);
 
   const WsFont& font = TabFont(tab);
   canvas.setFont(font.font);

@@ -14,6 +14,7 @@ void TWsCustomTabBar::BeginDrag() {
   dragPending_ = false;
   dragging_ = true;
   dragAccepted_ = false;
+  BeginDragOperation(this);
   // The bar takes no focus, so it listens to the keyboard for the drag's Escape.
   grabKeyboard();
 }
@@ -56,6 +57,7 @@ void TWsCustomTabBar::DragDrop(QObject* source, const QPoint& pos) {
 
 void TWsCustomTabBar::DragCancel() {
   if (dragging_) releaseKeyboard();
+  EndDragOperation(this);
   dragging_ = false;
   dragAccepted_ = false;
   RemoveMoveMark();
@@ -75,6 +77,7 @@ void TWsCustomTabBar::HandOverDrag() {
   data->setData(TabDragFormat(), QByteArray::number(index));
   drag->setMimeData(data);
   const QPointer<TWsCustomTabBar> guard(this);
+  BeginDragOperation(this);  // the toolkit's drag goes on where the bar's own ended
   drag->exec(Qt::MoveAction);
   // Dropped back on the bar, dropEvent has moved the tab; dropped nowhere or on Escape, the drag was cancelled.
   if (guard) DragCancel();

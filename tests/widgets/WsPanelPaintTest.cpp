@@ -2,8 +2,13 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QStyle>
+#include <QTest>
+#include <optional>
 
+#include "util/MouseMove.h"
 #include "widgets/WsPanel.h"
+#include "widgets/WsTabBar.h"
 #include "widgets/WsThemes.h"
 
 namespace qmz {
@@ -192,6 +197,69 @@ TEST(WsPanelPaint, ClassicGripWithoutThemes) {
   EXPECT_EQ(shadowInCorner(), 0);
   panel.SetSizeable(true);
   EXPECT_GT(shadowInCorner(), 0);
+}
+
+// With themes the grip is the style's size grip, drawn inside the grip rectangle: BevelWidth + 2 in from the
+// bottom-right corner, a scroll bar's extent wide and high.
+TEST(WsPanelPaint, ThemedGripStaysInsideTheGripRectangle) {
+  TWsPanel panel;
+  panel.resize(80, 60);
+  panel.SetColor(RgbColor(255, 255, 255));
+  const QImage plain = panel.grab().toImage();
+  panel.SetSizeable(true);
+  const QImage withGrip = panel.grab().toImage();
+  QRect ink;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 80; ++x)
+      if (withGrip.pixel(x, y) != plain.pixel(x, y)) ink |= QRect(x, y, 1, 1);
+  const int bar = panel.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &panel);
+  const QRect grip(QPoint(80 - bar - 3, 60 - bar - 3), QPoint(76, 56));
+  EXPECT_FALSE(ink.isEmpty());
+  EXPECT_TRUE(grip.contains(ink)) << ink.right() << "," << ink.bottom();
+}
+
+// Repaints of a hot-tracking panel on mouse enter and leave: none while a drag and drop is under way (here a
+// tab dragged along its bar) and none when a disabled panel is left.
+TEST(WsPanelPaint, HotTrackRepaintsWaitForTheEndOfADragAndSkipADisabledPanel) {
+  std::optional<ThemesOff> off(std::in_place);
+  QWidget form;
+  form.resize(700, 200);
+  auto* panel = new TWsPanel(&form);
+  panel->setGeometry(0, 50, 100, 80);
+  panel->SetHotTrack(true);
+  auto* bar = new TWsTabBar(&form);
+  bar->setGeometry(0, 0, 600, 23);
+  for (int i = 0; i < 3; ++i) bar->Tabs().Add(QString("Tab %1").arg(i));
+  bar->SetAllowTabMoving(true);
+  form.show();
+  QApplication::processEvents();
+  int paints = 0;
+  panel->OnPaint = [&](QWidget*) { ++paints; };
+  const auto paintsOn = [&](QEvent::Type type) {
+    paints = 0;
+    QEvent event(type);
+    QApplication::sendEvent(panel, &event);
+    QApplication::processEvents();
+    return paints;
+  };
+  EXPECT_EQ(paintsOn(QEvent::Enter), 1);
+  EXPECT_EQ(paintsOn(QEvent::Leave), 1);
+
+  const QPoint tab = bar->Tabs()[0]->GetDisplayRect().center();
+  QTest::mousePress(bar, Qt::LeftButton, {}, tab);
+  test::MoveMouse(bar, tab + QPoint(QApplication::startDragDistance() + 1, 0), Qt::LeftButton);
+  EXPECT_EQ(paintsOn(QEvent::Enter), 0);
+  EXPECT_EQ(paintsOn(QEvent::Leave), 0);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, tab);
+  EXPECT_EQ(paintsOn(QEvent::Enter), 1);
+
+  // With themes every enter and leave of an enabled panel repaints, but a disabled one is left alone.
+  off.reset();
+  EXPECT_EQ(paintsOn(QEvent::Leave), 1);
+  panel->setEnabled(false);
+  QApplication::processEvents();
+  EXPECT_EQ(paintsOn(QEvent::Enter), 0);
+  EXPECT_EQ(paintsOn(QEvent::Leave), 0);
 }
 
 // A panel that takes its parent's colour paints in the new one and reports the change.

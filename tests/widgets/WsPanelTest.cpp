@@ -178,6 +178,41 @@ TEST(WsPanel, MovablePanelIsDraggedByItsBody) {
   EXPECT_EQ(after, 2);
 }
 
+// Movable and sizeable at once: the body's band (6 or more pixels inside left and top, more than 5 inside right
+// and bottom) moves the panel even within the grip's 12-pixel corner; only the outer band presses the grip,
+// and the whole corner does when OnBeforeMove refuses.
+TEST(WsPanel, MovableAndSizeablePanelMovesFromTheBodyAndSizesFromTheOuterBand) {
+  QWidget form;
+  form.resize(300, 300);
+  auto* panel = new TWsPanel(&form);
+  panel->setGeometry(10, 10, 100, 80);
+  panel->SetMovable(true);
+  panel->SetSizeable(true);
+  form.show();
+  QApplication::processEvents();
+  bool allow = true;
+  panel->OnBeforeMove = [&](QWidget*, int, int, bool& allowed) { allowed = allow; };
+  const auto drag = [&](QPoint from, QPoint by) {
+    QTest::mousePress(panel, Qt::LeftButton, {}, from);
+    const bool sizing = panel->Sizing();
+    test::MoveMouse(panel, from + by, Qt::LeftButton);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, from + by);
+    return sizing;
+  };
+  // The sizing cursor shows only where a press sizes.
+  test::MoveMouse(panel, QPoint(94, 74));
+  EXPECT_EQ(panel->cursor().shape(), Qt::ArrowCursor);
+  test::MoveMouse(panel, QPoint(95, 74));
+  EXPECT_EQ(panel->cursor().shape(), Qt::SizeFDiagCursor);
+  EXPECT_FALSE(drag(QPoint(94, 74), QPoint(10, 5)));
+  EXPECT_EQ(panel->geometry(), QRect(20, 15, 100, 80));
+  EXPECT_TRUE(drag(QPoint(95, 75), QPoint(10, 5)));
+  EXPECT_EQ(panel->geometry(), QRect(20, 15, 110, 85));
+  allow = false;
+  EXPECT_TRUE(drag(QPoint(100, 75), QPoint(-10, -5)));
+  EXPECT_EQ(panel->geometry(), QRect(20, 15, 100, 80));
+}
+
 TEST(WsPanel, OnPaintReplacesAllOwnPainting) {
   TWsPanel panel;
   panel.resize(60, 40);

@@ -401,6 +401,26 @@ TEST(WsSpinEdit, ButtonHalvesStepAndHandTheFocusToTheEdit) {
   EXPECT_EQ(edit->Value(), 40);
 }
 
+// Tabbing into the edit selects the whole text only with AutoSelect; without it the caret stays where it was.
+TEST(WsSpinEdit, TabIntoTheEditSelectsAllOnlyWithAutoSelect) {
+  QWidget form;
+  auto* other = new QLineEdit(&form);
+  auto* edit = new TWsSpinEdit(&form);
+  edit->setGeometry(0, 30, 80, 22);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  edit->SetValue(123);
+  for (bool autoSelect : {true, false}) {
+    edit->SetAutoSelect(autoSelect);
+    edit->setCursorPosition(1);
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Tab);
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->selectedText(), autoSelect ? "123" : "") << autoSelect;
+    EXPECT_EQ(edit->cursorPosition(), autoSelect ? 3 : 1) << autoSelect;
+  }
+}
+
 // A held half repeats after a first interval, then every next; moved off the half it stops until release.
 TEST(WsSpinButton, HeldHalfRepeatsOnlyWhileThePressIsOverItAndARepeatThatThrowsStopsTheTimer) {
   TWsSpinButton button;

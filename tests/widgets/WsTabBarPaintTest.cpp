@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <string>
+#include <vector>
 
 #include "widgets/WsTabBarFixture.h"
 
@@ -166,6 +167,64 @@ TEST(WsTabBarPaintTest, ClosingTabFollowsTheMouseAndClosesOnlyWhenReleasedOnItsB
   f.Click(close.center());
   EXPECT_EQ(f.bar.Tabs().Count(), 2);
   EXPECT_EQ(f.log, std::vector<std::string>{"closed Tab 0"});
+}
+
+// The close cross, row by row from the close rectangle's top-left: four one-pixel lines without their end
+// points make a mark that is the same mirrored left to right and top to bottom; a modified tab keeps its arms.
+TEST(WsTabBarPaintTest, CloseCrossIsMirrorSymmetricAndAModifiedTabKeepsItsFourArms) {
+  BarFixture f(3);
+  TWsModernTabBarPainter* painter = DistinctPainter(f.bar);
+  painter->SetCloseCrossColor(kRed);
+  painter->SetModifiedCrossColor(kRed);
+  const QRect cr = painter->GetCloseRect(f.Tab(1), f.Tab(1)->GetDisplayRect());
+  const auto rows = [&] {
+    const Shot shot(f.bar);
+    std::vector<std::vector<int>> marked;
+    for (int y = 3; y <= 7; ++y) {
+      marked.emplace_back();
+      for (int x = 1; x < cr.width() - 1; ++x)
+        if (shot(cr.left() + x, cr.top() + y) == Name(kRed)) marked.back().push_back(x);
+    }
+    return marked;
+  };
+  using Rows = std::vector<std::vector<int>>;
+  EXPECT_EQ(rows(), Rows({{3, 4, 7, 8}, {4, 5, 6, 7}, {5, 6}, {4, 5, 6, 7}, {3, 4, 7, 8}}));
+  f.Tab(1)->SetModified(true);
+  EXPECT_EQ(rows(), Rows({{3, 4, 7, 8}, {4, 7}, {}, {4, 7}, {3, 4, 7, 8}}));
+}
+
+// One rule for the image: any index but -1 with images assigned widens the tab and moves the caption by the
+// image width + 2, also an index the image list does not reach.
+TEST(WsTabBarPaintTest, AnImageIndexWidensTheTabAndMovesTheCaptionAlike) {
+  BarFixture f(2);
+  TWsModernTabBarPainter* painter = DistinctPainter(f.bar);
+  WsFont font = painter->Font();
+  font.color = kRed;
+  painter->SetFont(font);
+  QPixmap image(8, 8);
+  image.fill(Qt::blue);
+  f.bar.SetImages({image});
+  // Where the caption of tab 1 starts, counted from the tab's left edge.
+  const auto captionStart = [&] {
+    const QRect tab = f.Tab(1)->GetDisplayRect();
+    const QImage shot = f.bar.grab().toImage();
+    for (int x = tab.left(); x <= tab.right(); ++x)
+      for (int y = tab.top() + 1; y < tab.bottom(); ++y) {
+        const QColor c = shot.pixelColor(x, y);
+        if (c.red() > 150 && c.green() < 100 && c.blue() < 100) return x - tab.left();
+      }
+    return -1;
+  };
+  const int plainWidth = f.Tab(1)->GetDisplayRect().width(), plainStart = captionStart();
+  ASSERT_GT(plainStart, 0);
+  for (int index : {0, 5, -2}) {
+    f.Tab(1)->SetImageIndex(index);
+    EXPECT_EQ(f.Tab(1)->GetDisplayRect().width(), plainWidth + 10) << index;
+    EXPECT_EQ(captionStart(), plainStart + 10) << index;
+  }
+  f.Tab(1)->SetImageIndex(-1);
+  EXPECT_EQ(f.Tab(1)->GetDisplayRect().width(), plainWidth);
+  EXPECT_EQ(captionStart(), plainStart);
 }
 
 }  // namespace

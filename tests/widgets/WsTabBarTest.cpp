@@ -187,11 +187,13 @@ TEST(WsTabBarTest, EscapeOrLeavingTheBarForNoTakerEndsADrag) {
     test::MoveMouse(bar, from + QPoint(0, -1), Qt::LeftButton);
     test::MoveMouse(bar, to, Qt::LeftButton);
     ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]);
+    EXPECT_TRUE(DragOperationUnderway()) << "other controls can tell";
     QTest::keyClick(form.windowHandle(), Qt::Key_Left);
     ASSERT_EQ(bar->MoveMarkTab(), bar->Tabs()[0]) << "only Escape ends it";
     if (escape) QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
     else test::MoveMouse(bar, QPoint(to.x(), 40), Qt::LeftButton);
     EXPECT_EQ(bar->MoveMarkTab(), nullptr) << escape;
+    EXPECT_FALSE(DragOperationUnderway()) << escape;
     test::MoveMouse(bar, to + QPoint(1, 0), Qt::LeftButton);
     EXPECT_EQ(bar->MoveMarkTab(), nullptr) << escape;
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, to);
