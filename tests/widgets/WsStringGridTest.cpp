@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 #include <algorithm>
 #include <string>
@@ -58,6 +60,34 @@ TEST_F(StringGrid, RowBookkeepingKeepsHiddenColumnsInStep) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"h2", "h1", ""}));
 }
 
+TEST_F(StringGrid, InsertingAndDeletingRowsKeepsTheCurrentRowNumber) {
+  Fill({"A", "B"}, {{"r0"}, {"r1"}, {"r2"}, {"r3"}, {"r4"}});
+  grid->SetOptions(grid->Options() | goRowSelect);
+  grid->SetSelectedRow(2);
+  const auto selectedIs = [&](int row) {
+    EXPECT_EQ(grid->GetSelectedRow(), row);
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(row, {}));
+    EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 1);
+  };
+  grid->InsertRow(0);  // before the current row: the number stays, the row under it changes
+  selectedIs(2);
+  EXPECT_EQ(grid->GetCell(0, 2), "r1");
+  grid->InsertRow(6);
+  selectedIs(2);
+
+  grid->SetSelectedRow(3);
+  grid->DeleteRow(0);
+  selectedIs(3);
+  EXPECT_EQ(grid->GetCell(0, 3), "r3");
+  grid->DeleteRows(3, 3);  // the current row itself: the one after it takes its place
+  selectedIs(3);
+  EXPECT_EQ(grid->GetCell(0, 3), "r4");
+  grid->DeleteRows(1, 3);  // fewer rows than the number: the last row
+  selectedIs(1);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(grid->GetActiveCol(), 0);
+}
+
 TEST_F(StringGrid, RowChangesOutOfRangeAreRefusedAndChangeNothing) {
   Fill({"A"}, {{"x"}, {"y"}});
   const auto check = [&](auto&& change) {
@@ -88,6 +118,29 @@ TEST_F(StringGrid, SortsByTwoColumnsEachWay) {
   grid->VisibleColumns().Items(1).SetSortOrder(csAsc);
   grid->Sort();
   EXPECT_EQ(Column(1), (std::vector<std::string>{"1", "3", "1", "2"}));
+}
+
+TEST_F(StringGrid, SortingFoldsTheCaseOfAsciiLettersOnly) {
+  // Accented capitals stay other characters than their small letters, and '_' comes after the letters
+  // (they compare as capitals).
+  const std::string smallE = "\xC3\xA9", capitalE = "\xC3\x89";
+  Fill({"Name"}, {{smallE}, {"b"}, {capitalE}, {"_"}, {"B"}, {"a"}});
+  grid->SetAutoSort(false);
+  grid->VisibleColumns().Items(0).SetSortOrder(csAsc);
+  std::vector<int> accentResults;  // what the default comparison gave for the two accented rows
+  grid->OnCompareRows = [&](const TWsGridColumnList& columns, int a, int b, int& result) {
+    const std::string x = columns.Items(0).GetText(a), y = columns.Items(0).GetText(b);
+    if (x != y && (x == smallE || x == capitalE) && (y == smallE || y == capitalE))
+      accentResults.push_back(x == capitalE ? result : -result);
+  };
+  grid->Sort();
+  const auto sorted = Column(0);
+  EXPECT_EQ(sorted[0], "a");
+  EXPECT_TRUE(SameText(sorted[1], "b") && SameText(sorted[2], "b") && sorted[1] != sorted[2]);
+  EXPECT_EQ(std::vector<std::string>(sorted.begin() + 3, sorted.end()),
+            (std::vector<std::string>{"_", capitalE, smallE}));
+  ASSERT_FALSE(accentResults.empty());
+  for (int r : accentResults) EXPECT_LT(r, 0);  // É before é, as their bytes run
 }
 
 TEST_F(StringGrid, HeaderClicksToggleTheSortWhenAutoSortIsOn) {
