@@ -494,6 +494,8 @@ void TWsStringGrid::UpdateColumns() {
   model_->EndReset();
   for (int i = 0; i < visibleColumns_->Count(); ++i) header_->resizeSection(i, visibleColumns_->Items(i).Width());
   ApplyOptions();
+  // The view's new sections all show: the columns scrolled out of view are hidden again.
+  ApplyLeftCol();
   // Like the base grid, the current cell never sits in a fixed column.
   if (model_->columnCount() > 0)
     SetCurrentDirectly(std::min(row, model_->rowCount()), std::clamp(col, fixedCols_, model_->columnCount() - 1));
@@ -504,8 +506,9 @@ void TWsStringGrid::UpdateColumns() {
 
 void TWsStringGrid::ColWidthsChanged() {
   if (applyingColumns_) return;
+  // A column scrolled out of view keeps its width; its hidden section has none.
   for (int i = 0; i < visibleColumns_->Count() && i < header_->count(); ++i)
-    visibleColumns_->Items(i).SetWidth(header_->sectionSize(i));
+    if (!header_->isSectionHidden(i)) visibleColumns_->Items(i).SetWidth(header_->sectionSize(i));
   UpdateCellButton();
 }
 
@@ -558,6 +561,11 @@ void TWsStringGrid::ColumnVisibilityChanged(TWsGridColumn&) {
 
 void TWsStringGrid::ColumnWidthChanged(TWsGridColumn& column) {
   if (applyingColumns_ || column.DisplayIndex() < 0 || column.DisplayIndex() >= header_->count()) return;
+  // A column scrolled out of view takes its width when it is shown again.
+  if (header_->isSectionHidden(column.DisplayIndex())) {
+    updateGeometries();
+    return;
+  }
   applyingColumns_ = true;
   header_->resizeSection(column.DisplayIndex(), column.Width());
   applyingColumns_ = false;

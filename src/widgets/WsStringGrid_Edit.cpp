@@ -250,12 +250,6 @@ void TWsStringGrid::contextMenuEvent(QContextMenuEvent* event) {
   QTableView::contextMenuEvent(event);
 }
 
-void TWsStringGrid::scrollContentsBy(int dx, int dy) {
-  HideCellButton();
-  QTableView::scrollContentsBy(dx, dy);
-  UpdateCellButton();
-}
-
 void TWsStringGrid::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
   UpdateCellButton();
