@@ -289,7 +289,10 @@ void TWsStringGrid::InsertRow(int index) {
   ++dataRows_;
   empty_ = false;
   if (!wasEmpty) {
+    // The current row keeps its number, as the base grid's does; the view would move it down with its row.
+    const QModelIndex before = currentIndex();
     model_->EndInsert();
+    if (before.isValid() && currentIndex().row() != before.row()) SetCurrentDirectly(before.row() + 1, before.column());
   } else {
     model_->CellsChanged();
     EnsureCurrentCell();
@@ -310,15 +313,14 @@ void TWsStringGrid::DeleteRows(int fromIndex, int toIndex) {
   const int remaining = GetRowCount() - count;
   if (remaining > 0) {
     const QModelIndex cur = currentIndex();
-    const bool currentGoes = cur.isValid() && cur.row() >= fromIndex && cur.row() <= toIndex;
-    const int currentCol = cur.column();
     model_->BeginRemove(fromIndex, toIndex);
     for (int i = 0; i < count; ++i) columns_->DeleteRow(fromIndex);
     dataRows_ = remaining;
     model_->EndRemove();
-    // The current row number stays, so the row after the deleted ones becomes current (the view itself
-    // would move up to the row before them).
-    if (currentGoes) SetCurrentDirectly(std::min(fromIndex, remaining - 1) + 1, currentCol);
+    // The current row keeps its number, the last row when fewer are left, as the base grid's does; the
+    // view would move it up with its row, or to the row before the deleted ones.
+    const int keep = std::min(cur.row(), remaining - 1);
+    if (cur.isValid() && currentIndex().row() != keep) SetCurrentDirectly(keep + 1, cur.column());
   } else {
     // The last data row becomes the blank row of an empty grid.
     const int shown = dataRows_;
@@ -492,6 +494,8 @@ void TWsStringGrid::UpdateColumns() {
   model_->EndReset();
   for (int i = 0; i < visibleColumns_->Count(); ++i) header_->resizeSection(i, visibleColumns_->Items(i).Width());
   ApplyOptions();
+  // The view's new sections all show: the columns scrolled out of view are hidden again.
+  ApplyLeftCol();
   // Like the base grid, the current cell never sits in a fixed column.
   if (model_->columnCount() > 0)
     SetCurrentDirectly(std::min(row, model_->rowCount()), std::clamp(col, fixedCols_, model_->columnCount() - 1));
@@ -502,8 +506,9 @@ void TWsStringGrid::UpdateColumns() {
 
 void TWsStringGrid::ColWidthsChanged() {
   if (applyingColumns_) return;
+  // A column scrolled out of view keeps its width; its hidden section has none.
   for (int i = 0; i < visibleColumns_->Count() && i < header_->count(); ++i)
-    visibleColumns_->Items(i).SetWidth(header_->sectionSize(i));
+    if (!header_->isSectionHidden(i)) visibleColumns_->Items(i).SetWidth(header_->sectionSize(i));
   UpdateCellButton();
 }
 
@@ -556,6 +561,11 @@ void TWsStringGrid::ColumnVisibilityChanged(TWsGridColumn&) {
 
 void TWsStringGrid::ColumnWidthChanged(TWsGridColumn& column) {
   if (applyingColumns_ || column.DisplayIndex() < 0 || column.DisplayIndex() >= header_->count()) return;
+  // A column scrolled out of view takes its width when it is shown again.
+  if (header_->isSectionHidden(column.DisplayIndex())) {
+    updateGeometries();
+    return;
+  }
   applyingColumns_ = true;
   header_->resizeSection(column.DisplayIndex(), column.Width());
   applyingColumns_ = false;

@@ -111,6 +111,9 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void SetDefaultLook(bool value);
   int FixedCols() const { return fixedCols_; }
   void SetFixedCols(int value);
+  // The first column shown after the fixed ones (FixedCols while the view is not scrolled sideways).
+  int LeftCol() const { return leftCol_; }
+  void SetLeftCol(int value);
   GridColor FixedColor() const { return fixedColor_; }
   void SetFixedColor(GridColor value) { SetColorProperty(fixedColor_, value); }
   const GridFont& FixedFont() const { return fixedFont_; }
@@ -194,6 +197,8 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void CellButtonClick();
   QPushButton* CellButton() const { return cellButton_; }
 
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
   // Paints one cell; aCol a visible-column index, aRow a grid row (0 = header).
   void DrawCell(QPainter& painter, int aCol, int aRow, const QRect& rect, unsigned state);
 
@@ -236,6 +241,8 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void updateGeometries() override;
+  QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
   void resizeEvent(QResizeEvent* event) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -265,6 +272,10 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void RowSectionMoved(int fromIndex, int toIndex);
   void RowSectionResized(int row, int newSize);
   void QuickSortRows(int l, int r);
+  int MaxLeftCol() const;
+  int ScrolledWidth(int fromCol, int toCol) const;
+  void ApplyLeftCol();
+  void SyncHorizontalBar();
   void RepaintAll();
   void CommitAndClose(TWsSGInplaceEdit* editor);
 
@@ -279,6 +290,8 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
 
   int wantedFixedCols_ = 0;
   int fixedCols_ = 0;
+  int leftCol_ = 0;
+  bool syncingScrollBar_ = false;  // the horizontal scroll bar is being set to LeftCol, not moved by the user
   bool empty_ = true;
   int dataRows_ = 0;
   TWsGridColumn* activeColumn_ = nullptr;

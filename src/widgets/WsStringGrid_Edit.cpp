@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "platform/AsciiText.h"
 #include "support/SysUtils.h"
 #include "widgets/WsPlainText.h"
 #include "widgets/WsStringGrid_Parts.h"
@@ -249,12 +250,6 @@ void TWsStringGrid::contextMenuEvent(QContextMenuEvent* event) {
   QTableView::contextMenuEvent(event);
 }
 
-void TWsStringGrid::scrollContentsBy(int dx, int dy) {
-  HideCellButton();
-  QTableView::scrollContentsBy(dx, dy);
-  UpdateCellButton();
-}
-
 void TWsStringGrid::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
   UpdateCellButton();
@@ -357,7 +352,8 @@ int TWsStringGrid::DefaultCompareRows(int index1, int index2) const {
   if (!sortedColumns_) return 0;
   for (int i = 0; i < sortedColumns_->Count(); ++i) {
     const TWsGridColumn& c = sortedColumns_->Items(i);
-    int r = CompareText(c.GetText(index1), c.GetText(index2));
+    // Letter case counts for A-Z only: an accented capital stays another character than its small letter.
+    int r = platform::AsciiCompareText(c.GetText(index1), c.GetText(index2));
     if (c.SortOrder() == csDsc) r = -r;
     if (r != 0) return r;
   }

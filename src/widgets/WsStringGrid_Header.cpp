@@ -4,7 +4,8 @@
 // (column sizing on) keeps its edges.
 
 #include <QMouseEvent>
-#include <QScrollBar>
+
+#include <algorithm>
 
 #include "widgets/WsStringGrid_Parts.h"
 
@@ -38,7 +39,12 @@ void WsGridHeader::mouseMoveEvent(QMouseEvent* event) {
     grid_.pressedCol_ = -1;
     QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->globalPosition(), Qt::LeftButton,
                       Qt::LeftButton, event->modifiers());
+    // A fixed column is never moved: a press on one starts no column moving.
+    const int under = logicalIndexAt(at);
+    const bool movable = sectionsMovable();
+    if (under >= 0 && under < grid_.fixedCols_) setSectionsMovable(false);
     QHeaderView::mousePressEvent(&press);
+    setSectionsMovable(movable);
     return;
   }
   QHeaderView::mouseMoveEvent(event);
@@ -107,8 +113,7 @@ void TWsStringGrid::HeaderClicked(int col) {
   if (OnHeaderClick) OnHeaderClick(*this, col);
   InvalidateCol(col);
   // A click on a column cut off at the right edge brings one more column into view.
-  if (columnViewportPosition(col) + columnWidth(col) > viewport()->width())
-    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + 1);
+  if (columnViewportPosition(col) + columnWidth(col) > viewport()->width()) SetLeftCol(leftCol_ + 1);
 }
 
 void TWsStringGrid::SectionMoved(int fromIndex, int toIndex) {
@@ -117,6 +122,13 @@ void TWsStringGrid::SectionMoved(int fromIndex, int toIndex) {
   header_->blockSignals(true);
   header_->moveSection(toIndex, fromIndex);
   header_->blockSignals(false);
+  // No column leaves the fixed ones or joins them: dropped on them (or on the columns scrolled out of
+  // view beside them), a column lands on the first place shown after them.
+  toIndex = std::max(toIndex, leftCol_);
+  if (fromIndex < fixedCols_ || fromIndex == toIndex) {
+    RepaintAll();
+    return;
+  }
   if (const QModelIndex cur = currentIndex(); cur.isValid())
     SetCurrentDirectly(cur.row() + 1, MoveAdjust(cur.column(), fromIndex, toIndex));
   visibleColumns_->Move(fromIndex, toIndex);

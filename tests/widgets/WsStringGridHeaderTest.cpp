@@ -106,3 +106,23 @@ TEST_F(StringGrid, DraggingFromAHeaderCellMovesTheColumn) {
   ASSERT_NE(grid->ActiveColumn(), nullptr);
   EXPECT_EQ(grid->ActiveColumn()->Caption(), "A");
 }
+
+TEST_F(StringGrid, ColumnDragsLeaveTheFixedColumnsInPlace) {
+  Fill({"K", "A", "B", "C"}, {{"k", "a", "b", "c"}});
+  grid->SetFixedCols(1);
+  grid->SetOptions(grid->Options() | goColMoving);
+  std::vector<std::pair<int, int>> moves;
+  grid->OnColumnMoved = [&](TWsStringGrid&, int from, int to) { moves.emplace_back(from, to); };
+  QWidget* header = ShowHeader();
+  const auto drag = [&](QPoint from, QPoint to) {
+    QTest::mousePress(header, Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 20; ++i) MoveMouse(header, from + (to - from) * i / 20, Qt::LeftButton);
+    QTest::mouseRelease(header, Qt::LeftButton, {}, to);
+  };
+  drag(HeaderPoint(0), HeaderPoint(3) + QPoint(10, 0));  // the fixed column does not move
+  EXPECT_EQ(grid->VisibleColumns().Items(0).Caption(), "K");
+  drag(HeaderPoint(3), QPoint(5, HeaderPoint(0).y()));  // dropped on it: the first place after it
+  EXPECT_EQ(grid->VisibleColumns().Items(1).Caption(), "C");
+  EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{3, 1}}));
+  EXPECT_TRUE(headerClicks.empty());
+}

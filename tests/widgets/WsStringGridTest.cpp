@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 #include <algorithm>
 #include <string>
@@ -58,6 +59,22 @@ TEST_F(StringGrid, RowBookkeepingKeepsHiddenColumnsInStep) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"h2", "h1", ""}));
 }
 
+TEST_F(StringGrid, InsertingAndDeletingRowsKeepsTheCurrentRowNumber) {
+  Fill({"A"}, {{"r0"}, {"r1"}, {"r2"}, {"r3"}, {"r4"}});
+  grid->SetOptions(grid->Options() | goRowSelect);
+  grid->SetSelectedRow(2);
+  grid->InsertRow(0);  // the number stays, the row under it changes
+  EXPECT_EQ(grid->GetSelectedRow(), 2);
+  EXPECT_TRUE(grid->selectionModel()->isRowSelected(2, {}));
+  grid->SetSelectedRow(3);
+  grid->DeleteRow(0);
+  EXPECT_EQ(grid->GetSelectedRow(), 3);
+  EXPECT_EQ(grid->GetCell(0, 3), "r3");
+  grid->DeleteRows(1, 3);  // fewer rows than the number: the last row
+  EXPECT_EQ(grid->GetSelectedRow(), 1);
+  EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 1);
+}
+
 TEST_F(StringGrid, RowChangesOutOfRangeAreRefusedAndChangeNothing) {
   Fill({"A"}, {{"x"}, {"y"}});
   const auto check = [&](auto&& change) {
@@ -88,6 +105,13 @@ TEST_F(StringGrid, SortsByTwoColumnsEachWay) {
   grid->VisibleColumns().Items(1).SetSortOrder(csAsc);
   grid->Sort();
   EXPECT_EQ(Column(1), (std::vector<std::string>{"1", "3", "1", "2"}));
+}
+
+TEST_F(StringGrid, SortingFoldsTheCaseOfAsciiLettersOnly) {
+  // An accented capital stays another character than its small letter; '_' follows the letters.
+  Fill({"Name"}, {{"\xC3\xA9"}, {"_"}, {"\xC3\x89"}, {"B"}, {"a"}});
+  grid->VisibleColumns().Items(0).SetSortOrder(csDsc);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"\xC3\xA9", "\xC3\x89", "_", "B", "a"}));
 }
 
 TEST_F(StringGrid, HeaderClicksToggleTheSortWhenAutoSortIsOn) {
@@ -161,6 +185,39 @@ TEST_F(StringGrid, TheCurrentCellLeavesColumnsThatBecomeFixed) {
   grid->SetFixedCols(5);  // never all of them
   EXPECT_EQ(grid->FixedCols(), 2);
   EXPECT_EQ(grid->GetActiveCol(), 2);
+}
+
+TEST_F(StringGrid, FixedColumnsStayAtTheLeftWhileTheViewScrolls) {
+  const std::vector<std::string> row(10, "x");
+  Fill({"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"}, {row, row});
+  grid->SetFixedCols(1);
+  grid->SetFixedColor(0x00FF00);  // green, as $00BBGGRR
+  ShowGrid();
+  QHeaderView* h = grid->horizontalHeader();
+  const int width = h->sectionSize(0);
+  const auto at = [&](int col) { return grid->columnViewportPosition(col); };
+  for (int i = 0; i < 3; ++i) grid->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(h->sectionViewportPosition(0), 0);
+  EXPECT_EQ(grid->indexAt(QPoint(width + 2, 2)).column(), 4);  // three columns scrolled out beside the fixed one
+  EXPECT_EQ(OnScreen().pixelColor(CellRect(0, 1).topLeft() + QPoint(1, 1)), QColor(0, 255, 0));
+
+  // Moving the current cell brings its column into view next to the fixed one, never into the fixed one.
+  QTest::keyClick(grid.get(), Qt::Key_Right);
+  EXPECT_EQ(grid->GetActiveCol(), 2);
+  EXPECT_EQ(at(2), width);
+  QTest::keyClick(grid.get(), Qt::Key_Left);
+  QTest::keyClick(grid.get(), Qt::Key_Left);
+  EXPECT_EQ(grid->GetActiveCol(), 1);
+  EXPECT_EQ(at(1), width);
+  QTest::keyClick(grid.get(), Qt::Key_End);  // the last column whole, with no room for the one before
+  EXPECT_EQ(at(0), 0);
+  EXPECT_LE(at(9) + width, grid->viewport()->width());
+  EXPECT_GT(at(9) + 2 * width, grid->viewport()->width());
+  QTest::keyClick(grid.get(), Qt::Key_Down);
+  EXPECT_EQ(grid->GetActiveCol(), 9);
+  QTest::keyClick(grid.get(), Qt::Key_Home);
+  EXPECT_EQ(at(1), width);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(grid->VisibleColumns().Items(i).Width(), width);
 }
 
 TEST(WsGridColumns, CommaListsUniqueNamesSortedDisplayIndexesCellKindsAndFlags) {
