@@ -16,6 +16,8 @@
 #include "util/TempDir.h"
 #include "support/mGlobalFunctions.h"
 #include "util/StatusRecorder.h"
+#include "util/ChildProcess.h"
+#include "util/NiceValues.h"
 
 using namespace qmz;
 
@@ -239,4 +241,37 @@ TEST(StatusMessage, PackedClampedNotWrappedAndTextAndNumbersArriveBeforeSendRetu
   EXPECT_EQ(receiver.Posts.size(), 4u);
   EXPECT_EQ(ReadStatusText(mapping), std::string(1998, 'x'));
   EXPECT_EQ(ReadStatusText(0), "");
+}
+
+// A line about a lasting condition is written once per journal (once a run), by whichever caller comes first.
+TEST(JournalShortcuts, LogOnceWritesItsKeyOncePerJournal) {
+  auto first = test::MemoryJournal();
+  auto second = test::MemoryJournal();
+  LogOnce("key", "told once", jlWarning, first.get());
+  LogOnce("key", "told again", jlWarning, first.get());
+  LogOnce("other", "another matter", jlInfo, first.get());
+  LogOnce("key", "told once", jlWarning, second.get());
+  LogOnce("key", "to no journal", jlWarning, nullptr);
+  EXPECT_EQ(test::CountLines(*first, jlWarning, "told"), 1);
+  EXPECT_EQ(test::CountLines(*first, jlInfo, "another matter"), 1);
+  EXPECT_EQ(test::CountLines(*second, jlWarning, "told once"), 1);
+}
+
+// In an ordinary user's process idle is left out; the journal says why once, however often it is asked for.
+TEST(ProcessPriority, AnIdleLeftOutIsJournaledOnceARun) {
+  const int code = test::RunInChild(
+      [] {
+    if (!test::BecomeOrdinaryUser(0)) return 90;
+    auto journal = test::MemoryJournal();
+    for (int i = 0; i < 3; ++i) {
+      if (SetPriorityClass(platform::PriorityClass::Idle, journal.get()).outcome != platform::PriorityOutcome::Refused)
+        return 1;
+      if (SetPriorityClass(platform::PriorityClass::Normal, journal.get()).outcome != platform::PriorityOutcome::Made)
+        return 2;
+    }
+    if (getpriority(PRIO_PROCESS, 0) != 0) return 3;
+    return test::CountLines(*journal, jlWarning, "Process priority not lowered to idle, because ") == 1 ? 0 : 4;
+      },
+      98);
+  EXPECT_EQ(code, 0);
 }
