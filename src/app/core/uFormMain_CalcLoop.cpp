@@ -249,6 +249,8 @@ unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress,
 TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal, bool TradeMode,
                             const TCalcLoopOptions& Options) {
   const std::size_t nFrom = Work.FFromBases.size();
+  // Counted in 64 bits, not in 32 with an overflow check: a large installation passes 2,147,483,647
+  // combinations, and its calculation should run rather than end with an overflow error.
   const std::uint64_t total = std::uint64_t(nFrom) * Work.FToBases.size() * Work.FCommodities.size();
   LogFmt("Length: From(%d)  To(%d) Commo(%d) Maxi(%d)",
          {std::uint64_t(nFrom), std::uint64_t(Work.FToBases.size()), std::uint64_t(Work.FCommodities.size()), total},
