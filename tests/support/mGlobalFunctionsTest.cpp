@@ -16,8 +16,6 @@
 #include "util/TempDir.h"
 #include "support/mGlobalFunctions.h"
 #include "util/StatusRecorder.h"
-#include "util/ChildProcess.h"
-#include "util/NiceValues.h"
 
 using namespace qmz;
 
@@ -255,23 +253,4 @@ TEST(JournalShortcuts, LogOnceWritesItsKeyOncePerJournal) {
   EXPECT_EQ(test::CountLines(*first, jlWarning, "told"), 1);
   EXPECT_EQ(test::CountLines(*first, jlInfo, "another matter"), 1);
   EXPECT_EQ(test::CountLines(*second, jlWarning, "told once"), 1);
-}
-
-// In an ordinary user's process idle is left out; the journal says why once, however often it is asked for.
-TEST(ProcessPriority, AnIdleLeftOutIsJournaledOnceARun) {
-  const int code = test::RunInChild(
-      [] {
-    if (!test::BecomeOrdinaryUser(0)) return 90;
-    auto journal = test::MemoryJournal();
-    for (int i = 0; i < 3; ++i) {
-      if (SetPriorityClass(platform::PriorityClass::Idle, journal.get()).outcome != platform::PriorityOutcome::Refused)
-        return 1;
-      if (SetPriorityClass(platform::PriorityClass::Normal, journal.get()).outcome != platform::PriorityOutcome::Made)
-        return 2;
-    }
-    if (getpriority(PRIO_PROCESS, 0) != 0) return 3;
-    return test::CountLines(*journal, jlWarning, "Process priority not lowered to idle, because ") == 1 ? 0 : 4;
-      },
-      98);
-  EXPECT_EQ(code, 0);
 }
