@@ -11,7 +11,7 @@
 #include "app/uFormMain.h"
 #include "app/core/uFormMain_Display.h"
 #include "app/core/uFormMain_Sort.h"
-#include "platform/ProcessPriority.h"
+#include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 #include "widgets/WsSpin_Locale.h"
 
@@ -111,7 +111,7 @@ void TformMain::btCalculateClick() {
     }
     SetStopRequested(false);
     btShowRoutes->setEnabled(true);
-    platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+    SetPriorityClass(platform::PriorityClass::Normal, journal_);
     FFromBases = {};
     FToBases = {};
     FCommodities = {};
@@ -127,7 +127,7 @@ void TformMain::btCalculateClick() {
       dialogs_->InformationBox("Calculation cancelled",
                                "Please fill in at least one origin, destination and good.\r\nCalculation cancelled.");
     } else {
-      platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+      SetPriorityClass(platform::PriorityClass::Normal, journal_);
       SetStopRequested(false);
       btCalculate->setText(QString::fromLatin1(kStop));
       btShowRoutes->setEnabled(false);
@@ -197,7 +197,7 @@ void TformMain::ShowRoutes() {
   SetStatus("Printing routes", 0, 0, 0);
   const bool calculateWasEnabled = btCalculate->isEnabled();
   btCalculate->setEnabled(false);
-  platform::SetProcessPriorityClass(platform::PriorityClass::Idle);
+  SetPriorityClass(platform::PriorityClass::Idle, journal_);
   grid->ClearRoutes();
 
   std::size_t printed = 0;
@@ -205,7 +205,7 @@ void TformMain::ShowRoutes() {
     // 7.
     grid->lvRoutes->viewport()->update();
     SetStatus(PrintedRoutesText(printed), 0, 1, 0);
-    platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+    SetPriorityClass(platform::PriorityClass::Normal, journal_);
     SetStopRequested(false);
     btShowRoutes->setText(QString::fromLatin1(kReshow));
     btCalculate->setEnabled(calculateWasEnabled);

@@ -11,7 +11,6 @@
 #include "gamedata/uSvFunctions.h"
 #include "platform/BuildInfo.h"
 #include "platform/GamePath.h"
-#include "platform/ProcessPriority.h"
 #include "support/mGlobalFunctions.h"
 #include "support/mRunJournal.h"
 
@@ -92,7 +91,7 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   // load below, never leave the constructor.
   try {
     Log("<< SvData.Create() >>", jlBegin, journal);
-    platform::SetProcessPriorityClass(platform::PriorityClass::Normal);
+    SetPriorityClass(platform::PriorityClass::Normal, journal);
     found = runPipeline(mainIniLoaded);
   } catch (const std::bad_alloc&) {
     // Memory running out is a failed load like any other, not an error for the owner. Running out while
@@ -121,7 +120,7 @@ TSvData::TSvData(TJournal* journal, platform::WindowHandle statusWindow, platfor
   if (mainIniLoaded) line([&] { Log("Freeing inis...", jlInfo, journal); });
   // Also the unloaded main INI: the slots are empty whenever the constructor returns.
   for (auto& slot : aIni) slot.reset();
-  line([] { platform::SetProcessPriorityClass(platform::PriorityClass::Normal); });
+  line([&] { SetPriorityClass(platform::PriorityClass::Normal, journal); });
   DataValid = found;
   ui_ = nullptr;
   if (unreadFiles_ > 0) line([&] { LogFmt("Data files named but not read: %d", {unreadFiles_}, jlWarning, journal); });

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ProcessPriority.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowMessages.h"
 #include "support/SysUtils.h"
@@ -108,6 +109,16 @@ bool IsAdmin();
 void Log(std::string_view Text, std::uint8_t Level, TJournal* Journal);
 // The format is not even looked at when there is no journal.
 void LogFmt(std::string_view FormatText, std::initializer_list<FormatArg> Args, std::uint8_t Level, TJournal* Journal);
+
+// Writes Text unless a line of the same Key went to this journal before: once a run.
+void LogOnce(std::string_view Key, std::string_view Text, std::uint8_t Level, TJournal* Journal);
+
+// ---- process priority ----------------------------------------------------------------------------
+
+// Sets the priority class of the whole process (every thread). Idle is left out where the process could not
+// come back to normal afterwards; the journal says so once a run (level 5), whichever caller meets it first
+// (loading, the calculation, the route display, the Controls switch). Other outcomes are the caller's.
+platform::PriorityResult SetPriorityClass(platform::PriorityClass Value, TJournal* Journal);
 
 // ---- progress channel ----------------------------------------------------------------------------
 

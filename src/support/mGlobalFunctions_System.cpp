@@ -2,6 +2,7 @@
 #include "platform/HostNames.h"
 #include "platform/Registry.h"
 #include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
 
 namespace qmz {
 
@@ -25,5 +26,13 @@ std::string GetCurrentUserName() {
 }
 
 bool IsAdmin() { return platform::IsAdministrator(); }
+
+platform::PriorityResult SetPriorityClass(platform::PriorityClass Value, TJournal* Journal) {
+  platform::PriorityResult result = platform::SetProcessPriorityClass(Value);
+  if (result.outcome == platform::PriorityOutcome::Refused)
+    LogOnce("priority not lowered", "Process priority not lowered to idle, because " + result.reason, jlWarning,
+            Journal);
+  return result;
+}
 
 }  // namespace qmz

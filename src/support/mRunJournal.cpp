@@ -193,6 +193,8 @@ void TJournal::AddFmt(std::string_view FormatText, std::initializer_list<FormatA
   Add(FormatList(FormatText, Args), Level);
 }
 
+bool TJournal::FirstTime(std::string_view Key) { return onceKeys_.emplace(Key).second; }
+
 void TJournal::SetActive(bool Value) {
   const bool old = active_;
   active_ = true;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,8 @@ class TJournal : public TObject {
   void AddFmt(std::string_view FormatText, std::initializer_list<FormatArg> Args, TJournalLevel Level);
   // Switches writing on or off; the change itself is always written, at level 5.
   void SetActive(bool Value);
+  // True the first time Key is asked for: a line about a condition that lasts the whole run is written once.
+  bool FirstTime(std::string_view Key);
 
   bool Active() const { return active_; }
   const std::string& FileName() const { return fileName_; }
@@ -110,6 +113,7 @@ class TJournal : public TObject {
   std::string moduleFileName_;
   std::string moduleVersion_;
   bool active_ = true;
+  std::set<std::string, std::less<>> onceKeys_;
 };
 
 }  // namespace qmz

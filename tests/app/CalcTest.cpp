@@ -1,161 +1,26 @@
-// The calculation, its sort and display rows on hand-made models; whole calculations saved by the route-list
+// The calculation and its display rows on hand-made models; whole calculations saved by the route-list
 // window and compared with tests/data (QMZ_UPDATE_GOLDEN=1 writes them instead; check before committing).
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <functional>
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
 #include <cstdlib>
 #include <map>
 #include <random>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "CalcTest.h"
 #include "app/core/uFormMain_Calc.h"
-#include "app/core/uFormMain_CalcLoop.h"
 #include "app/core/uFormMain_Display.h"
-#include "app/core/uFormMain_Sort.h"
 #include "app/uFormGrid.h"
 #include "platform/WholeFile.h"
-#include "util/GeneratedModel.h"  // the model, the journal helpers and the temporary folder
 
 using namespace qmz;
+using namespace qmz::test;
 
 namespace {
-
-// Systems 1 and 2; factions 1 (lawful) and 2 (not lawful); bases 1 .. bases, odd ones in system 1 run by
-// faction 1, even ones in system 2 run by faction 2; goods 1 .. goods, price 100, volume 1, commodities.
-// Every cell of a real base and good has the markets' defaults: not sold, factor 1, price 100, rep -1.
-std::unique_ptr<TSvData> MakeRouteModel(int bases, int goods) {
-  auto d = std::make_unique<TSvData>();
-  d->aSystem.resize(3);
-  d->aSystem[0].nickname = "loot";
-  d->aSystem[0].name = "Loot Trading";
-  d->aSystem[1].name = "Sys One";
-  d->aSystem[2].name = "Sys Two";
-  d->aFaction.resize(3);
-  d->aFaction[1].name = "Lawful Guild";
-  d->aFaction[2].name = "Pirates, Inc.";
-  d->aFactionProps.resize(3);
-  d->aFactionProps[1].lawful = true;
-  d->aBase.resize(std::size_t(bases) + 1);
-  d->aBase[0].nickname = "not available";
-  d->aBase[0].name = "Loot trading dummy";
-  for (int b = 1; b <= bases; ++b) {
-    d->aBase[std::size_t(b)].name = "Base " + std::to_string(b);
-    d->aBase[std::size_t(b)].system = b % 2 ? 1 : 2;
-    d->aBase[std::size_t(b)].faction = b % 2 ? 1 : 2;
-  }
-  d->aGood.resize(std::size_t(goods) + 1);
-  for (int g = 1; g <= goods; ++g) {
-    TGood& good = d->aGood[std::size_t(g)];
-    good.name = "Good " + std::to_string(g);
-    good.etype = 1;
-    good.volume = 1;
-    good.price = 100.0;
-  }
-  d->aMarket.Reset(d->aBase.size(), d->aGood);
-  d->aMarket.SetDefaults(std::size_t(bases));
-  d->DataValid = true;
-  return d;
-}
-
-void SetCell(TSvData& d, int base, int good, bool sold, double price, float level = 0.0f, float rep = 0.0f) {
-  TMarketCell c = d.aMarket[std::size_t(base)][std::size_t(good)];
-  c.Sold = sold;
-  c.Price = price;
-  c.Level = level;
-  c.Reputation = rep;
-  d.aMarket.Write(std::size_t(base), std::size_t(good), c);
-}
-
-// Notes the status texts; stops when Stop says so.
-struct RecordingHooks : TCalcHooks {
-  void Status(std::string_view text, std::uint32_t, std::uint32_t, std::uint32_t) override {
-    if (!text.empty()) Texts.emplace_back(text);
-  }
-  bool StopRequested() override { return Stop && Stop(); }
-  std::vector<std::string> Texts;
-  std::function<bool()> Stop;
-};
-
-// The recursive quicksort exactly as written: middle pivot, Hoare scans, highest profit first.
-void ReferenceQuickSort(std::vector<TRouteRecord>& a, long lo, long hi, std::uint64_t& calls) {
-  ++calls;
-  if (lo >= hi) return;
-  const std::uint32_t pivot = a[std::size_t((lo + hi) / 2)].Profit;
-  long i = lo;
-  long j = hi;
-  do {
-    while (a[std::size_t(i)].Profit > pivot) ++i;
-    while (a[std::size_t(j)].Profit < pivot) --j;
-    if (i <= j) {
-      std::swap(a[std::size_t(i)], a[std::size_t(j)]);
-      ++i;
-      --j;
-    }
-  } while (i <= j);
-  ReferenceQuickSort(a, lo, j, calls);
-  ReferenceQuickSort(a, i, hi, calls);
-}
-
-// The plain triple loop over the index arrays, unsorted.
-std::vector<TRouteRecord> ReferenceRoutes(const SvModel& d, bool trade, const std::vector<std::int32_t>& from,
-                                          const std::vector<std::int32_t>& to, const std::vector<std::int32_t>& goods) {
-  std::vector<TRouteRecord> r;
-  for (auto f : from)
-    for (auto t : to) {
-      if (f == t) continue;
-      for (auto g : goods) {
-        std::uint32_t buy = 0;
-        std::uint32_t sell = 0;
-        if (trade) {
-          if (!d.aMarket[std::size_t(f)][std::size_t(g)].Sold) continue;
-          if (!TruncPrice(d.aMarket[std::size_t(f)][std::size_t(g)].Price, buy)) continue;
-        }
-        if (!TruncPrice(d.aMarket[std::size_t(t)][std::size_t(g)].Price, sell)) continue;
-        if (sell > buy) r.push_back({sell - buy, std::uint32_t(g), std::uint32_t(f), std::uint32_t(t)});
-      }
-    }
-  return r;
-}
-
-std::vector<TRouteRecord> ToVector(const TRouteList& l) {
-  return std::vector<TRouteRecord>(l.Data(), l.Data() + l.Count());
-}
-
-bool SameRoutes(const std::vector<TRouteRecord>& a, const std::vector<TRouteRecord>& b) {
-  const auto key = [](const TRouteRecord& r) { return std::tie(r.Profit, r.Commodity, r.FromBase, r.ToBase); };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](auto& x, auto& y) { return key(x) == key(y); });
-}
-
-TIndex Base(std::uint32_t i) { return {i, 1}; }
-TIndex System(std::uint32_t i) { return {i, 2}; }
-TIndex Anywhere() { return {0, 4}; }
-TIndex Good(std::uint32_t i) { return {i, 5}; }
-
-TDisplayOptions Options(std::int64_t lines, bool unlawful, bool perishable, double level, double money = 1000000,
-                        std::int64_t cargo = 250) {
-  TDisplayOptions o;
-  o.LinesCount = lines;
-  o.Unlawful = unlawful;
-  o.Perishable = perishable;
-  o.Level = level;
-  o.Money = money;
-  o.Cargo = cargo;
-  return o;
-}
-
-struct CalcRun {
-  TCalcWork work;
-  RecordingHooks hooks;
-  std::unique_ptr<TJournal> journal = test::MemoryJournal();
-  TCalcEnd end = TCalcEnd::Finished;
-  void Calculate(const TSvData& d, const TCalcSelection& s) { end = CalculateRoutes(d, s, work, hooks, journal.get()); }
-};
 
 TEST(CalcTest, PricesAreCutToWholeNumbersAndTheOriginMustSell) {
   struct Case {
@@ -286,81 +151,6 @@ TEST(CalcTest, FastLoopMatchesThePlainLoop) {
   }
 }
 
-// The loop on several threads gives the routes and journal lines of the loop on one; running out of memory
-// there too keeps the first routes in loop order.
-TEST(CalcTest, ThreadsGiveTheSameRoutesAndJournal) {
-  std::mt19937 rng(99);
-  auto d = MakeRouteModel(30, 20);
-  for (int b = 1; b <= 30; ++b)
-    for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 2 != 0, double(rng() % 50));
-  SetCell(*d, 7, 4, true, -3.0);  // journaled combinations
-  TCalcHooks hooks;
-  const auto anywhere = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
-  const auto some = BuildPlaceIndexes(*d, std::vector<TIndex>{System(2), Base(1), Base(4)}, hooks);
-  // The routes and journal texts of one run; "bad_alloc" when the list could not grow.
-  const auto run = [&](unsigned threads, bool trade, const std::vector<std::int32_t>& to, std::size_t maxCount) {
-    TCalcWork w;
-    w.FFromBases = trade ? anywhere : std::vector<std::int32_t>{0};
-    w.FToBases = to;
-    w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, hooks);
-    w.FRoutes.MaxCount = maxCount;
-    auto journal = test::MemoryJournal();
-    std::vector<std::string> lines;
-    try {
-      EXPECT_EQ(RunCalculationLoop(*d, w, hooks, journal.get(), trade, {threads, 0}), TCalcEnd::Finished);
-      for (const auto& l : journal->Buffer()) lines.push_back(l.Text);
-    } catch (const std::bad_alloc&) {
-      lines = {"bad_alloc"};
-    }
-    return std::pair(ToVector(w.FRoutes), lines);
-  };
-  for (bool trade : {true, false}) {
-    const auto one = run(1, trade, some, SIZE_MAX), three = run(3, trade, some, SIZE_MAX);
-    EXPECT_TRUE(SameRoutes(one.first, three.first));
-    EXPECT_GT(one.first.size(), 100u);
-    EXPECT_EQ(one.second, three.second);
-  }
-  const auto one = run(1, true, anywhere, 50), three = run(3, true, anywhere, 50);
-  EXPECT_EQ(one.second, std::vector<std::string>{"bad_alloc"});
-  EXPECT_EQ(three.second, std::vector<std::string>{"bad_alloc"});
-  EXPECT_EQ(one.first.size(), 50u);
-  EXPECT_TRUE(SameRoutes(one.first, three.first));
-}
-
-// While the threads run, the calling thread pumps and reads the stop flag: a stop seen there ends the
-// calculation with the origins finished in full, in loop order (the installation grows until a run lasts
-// long enough for the pump to come while origins are left).
-TEST(CalcTest, AStopWhileTheThreadsRunKeepsTheOriginsFinished) {
-  struct StopAtPump : TCalcHooks {
-    void ProcessMessages() override { ++pumps; }
-    bool StopRequested() override { return pumps > 0; }
-    int pumps = 0;
-  };
-  for (int bases = 40;; bases *= 2) {
-    ASSERT_LE(bases, 1280) << "no run was stopped while its threads ran";
-    auto d = MakeRouteModel(bases, 20);
-    std::mt19937 rng(7);
-    for (int b = 1; b <= bases; ++b)
-      for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 4 != 0, double(rng() % 200));
-    TCalcHooks plain;
-    TCalcWork w;
-    w.FFromBases = w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
-    w.FCommodities = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
-    TCalcWork all;
-    all.FFromBases = all.FToBases = w.FFromBases;
-    all.FCommodities = w.FCommodities;
-    StopAtPump hooks;
-    // A pump that comes after the threads took the last origin sees a finished run: a larger one is tried.
-    if (RunCalculationLoop(*d, w, hooks, nullptr, true, {3, 0}) != TCalcEnd::Stopped) continue;
-    ASSERT_EQ(RunCalculationLoop(*d, all, plain, nullptr, true, {1, 0}), TCalcEnd::Finished);
-    const auto some = ToVector(w.FRoutes), every = ToVector(all.FRoutes);
-    ASSERT_LT(some.size(), every.size());
-    EXPECT_TRUE(
-        SameRoutes(some, std::vector<TRouteRecord>(every.begin(), every.begin() + std::ptrdiff_t(some.size()))));
-    break;
-  }
-}
-
 // The routes before are given back in slices; the pump between them finds the list empty, mode and limit kept.
 TEST(CalcTest, RoutesAreGivenBackInSlices) {
   for (const auto& [count, calls] : {std::pair{0, 0}, {1, 0}, {3, 0}, {10, 3}}) {
@@ -415,35 +205,6 @@ TEST(CalcTest, OutOfMemoryEndsWithTheRoutesSoFar) {
   EXPECT_TRUE(test::HasLine(*r.journal, OutOfMemoryText(4), jlError));
   EXPECT_TRUE(test::HasLine(*r.journal, "Finished Sorting (4)", jlInfo));
   EXPECT_EQ(test::CountLines(*r.journal, jlError, ""), 1);
-}
-
-// Random lists full of ties: tie order and call count of the plain recursion, on one thread and on several.
-TEST(SortTest, MatchesThePlainRecursionOnRandomTies) {
-  std::mt19937 rng(4711);
-  for (std::size_t n : {0u, 1u, 2u, 3u, 57u, 1000u, 300000u}) {
-    for (std::uint32_t distinct : {1u, 3u, 50u, 100000u}) {
-      std::vector<TRouteRecord> v(n);
-      for (std::size_t i = 0; i < n; ++i) v[i] = {1 + std::uint32_t(rng() % distinct), std::uint32_t(i), 0, 0};
-      // Runs in order and against it as well as shuffled ones.
-      if (distinct == 50u) std::sort(v.begin(), v.end(), [](auto& x, auto& y) { return x.Profit < y.Profit; });
-      if (distinct == 3u && n > 100)
-        std::sort(v.begin(), v.end() - 50, [](auto& x, auto& y) { return x.Profit > y.Profit; });
-      std::vector<TRouteRecord> expected = v;
-      std::uint64_t calls = 0;
-      ReferenceQuickSort(expected, 0, long(n) - 1, calls);
-      // One thread; several; several that also split the first two levels together.
-      const std::pair<unsigned, std::int64_t> runs[] = {{1u, 1 << 30}, {4u, 1 << 30}, {4u, 5000}, {3u, 20000}};
-      for (const auto& [threads, split] : runs) {
-        TRouteList l;
-        for (const auto& r : v) l.Add(r);
-        std::uint64_t progressCalls = 0;
-        const auto progress = [&](std::uint64_t c) { progressCalls = c; };
-        EXPECT_EQ(SortRoutes(l, 0, std::int64_t(n) - 1, progress, threads, split), calls);
-        EXPECT_LE(progressCalls, calls);
-        EXPECT_TRUE(SameRoutes(ToVector(l), expected)) << n << " " << distinct << " " << threads << " " << split;
-      }
-    }
-  }
 }
 
 TEST(DisplayTest, QuantityOfOneRoute) {

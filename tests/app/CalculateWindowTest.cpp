@@ -14,6 +14,8 @@
 #include "app/uFormMain_InformationPage.h"
 #include "app/uFormMain_Selection.h"
 #include "util/MouseMove.h"
+#include "util/NiceValues.h"
+#include "platform/ProcessPriority.h"
 
 using namespace qmz;
 using namespace qmz::test;
@@ -187,6 +189,26 @@ TEST_F(CalculateWindowTest, ReshowReadsTheOptionsAndItsSecondClickStops) {
   EXPECT_EQ(CountLines("Priting of routes cancelled", jlAction), 1);
   EXPECT_EQ(w->StatusText(), Printed(grid->RouteTable().Count()));
   EXPECT_FALSE(w->GetStopRequested());
+}
+
+// The display runs every thread of the process at idle, also one started before, and gives normal back at
+// its end. Where the process could not come back (an ordinary user's), it stays at normal and the journal says
+// why, once for every display.
+TEST_F(CalculateWindowTest, ReshowRunsEveryThreadAtIdleAndGivesNormalBack) {
+  ChooseAnywhereAndAnyCommodity();
+  QTest::mouseClick(w->btCalculate, Qt::LeftButton);
+  ASSERT_GT(grid->RouteTable().Count(), 30u);
+  const bool idle = platform::NormalPriorityReachable();
+  ParkedThread before;
+  for (int display = 0; display < 2; ++display) {
+    std::vector<int> during;
+    QTimer::singleShot(0, w.get(), [&] { during = NiceOfEveryThread(); });  // at the display's pump
+    QTest::mouseClick(w->btShowRoutes, Qt::LeftButton);
+    ASSERT_GE(during.size(), 2u);
+    for (int nice : during) EXPECT_EQ(nice, idle ? 19 : 0);
+    EXPECT_TRUE(EveryThreadAt(0));
+  }
+  EXPECT_EQ(CountLines("Process priority not lowered to idle, because ", jlWarning), idle ? 0 : 1);
 }
 
 // A Stop click before the loop ends the run with no route; during the sort (no stop test is left) every route

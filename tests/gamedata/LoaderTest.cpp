@@ -10,6 +10,8 @@
 
 #include "gamedata/GeneratedInstallTest.h"
 #include "platform/BuildInfo.h"
+#include "platform/ProcessPriority.h"
+#include "util/NiceValues.h"
 #include "util/ScopedEnv.h"
 
 using namespace qmz;
@@ -247,6 +249,18 @@ TEST_F(LoaderTest, AFixedInstallationUserLoadsItsFolderOrNothing) {
   FixedInstallationUser none("");
   EXPECT_FALSE(TSvData(journal.get(), 0, 0, none).DataValid);
   EXPECT_TRUE(test::HasLine(*journal, "Starvagant is not installed", jlError));
+}
+
+// Loading runs every thread of the process at normal priority, also one left at idle by an earlier switch.
+TEST_F(LoaderTest, LoadingGivesEveryThreadNormalPriority) {
+  test::ParkedThread before;
+  if (platform::NormalPriorityReachable()) {
+    ASSERT_EQ(setpriority(PRIO_PROCESS, id_t(before.Id()), 19), 0);
+    ASSERT_EQ(setpriority(PRIO_PROCESS, 0, 19), 0);
+  }
+  user.chooser = std::nullopt;  // the end block sets it too
+  EXPECT_FALSE(TSvData(journal.get(), 0, 0, user).DataValid);
+  EXPECT_TRUE(test::EveryThreadAt(0));
 }
 
 // ---- damaged installations -----------------------------------------------------------------------

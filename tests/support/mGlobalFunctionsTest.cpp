@@ -240,3 +240,17 @@ TEST(StatusMessage, PackedClampedNotWrappedAndTextAndNumbersArriveBeforeSendRetu
   EXPECT_EQ(ReadStatusText(mapping), std::string(1998, 'x'));
   EXPECT_EQ(ReadStatusText(0), "");
 }
+
+// A line about a lasting condition is written once per journal (once a run), by whichever caller comes first.
+TEST(JournalShortcuts, LogOnceWritesItsKeyOncePerJournal) {
+  auto first = test::MemoryJournal();
+  auto second = test::MemoryJournal();
+  LogOnce("key", "told once", jlWarning, first.get());
+  LogOnce("key", "told again", jlWarning, first.get());
+  LogOnce("other", "another matter", jlInfo, first.get());
+  LogOnce("key", "told once", jlWarning, second.get());
+  LogOnce("key", "to no journal", jlWarning, nullptr);
+  EXPECT_EQ(test::CountLines(*first, jlWarning, "told"), 1);
+  EXPECT_EQ(test::CountLines(*first, jlInfo, "another matter"), 1);
+  EXPECT_EQ(test::CountLines(*second, jlWarning, "told once"), 1);
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/mGlobalFunctions.h"
+#include "support/WorkerThreads.h"
 #include "support/mRunJournal.h"
 
 namespace qmz {
@@ -218,29 +219,29 @@ TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journ
 template <typename Job>
 unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress, TPumpTimer& timer,
                    std::atomic<bool>& stop, const std::atomic<std::uint64_t>* done) {
-  std::vector<std::thread> threads;
   std::atomic<unsigned> running{0};
+  // A hook that raises below stops the workers (at their next origin or destination); they are joined
+  // before the error goes on.
+  WorkerThreads threads([&stop] { stop.store(true); });
   for (unsigned t = 0; t < n; ++t) {
-    try {
-      running.fetch_add(1);
-      threads.emplace_back([&job, &running, t] {
-        job(t);
-        running.fetch_sub(1);
-      });
-    } catch (const std::system_error&) {
+    running.fetch_add(1);
+    if (!threads.Start([&job, &running, t] {
+          job(t);
+          running.fetch_sub(1);
+        })) {
       running.fetch_sub(1);
       break;
     }
   }
-  if (threads.empty()) return 0;
+  if (threads.Count() == 0) return 0;
   while (running.load() != 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     if (!timer.Due()) continue;
     progress.Pump(done ? done->load() / 2 : 0);
     if (hooks.StopRequested()) stop.store(true);
   }
-  for (auto& t : threads) t.join();
-  return unsigned(threads.size());
+  threads.Join();
+  return unsigned(threads.Count());
 }
 
 }  // namespace
@@ -248,6 +249,8 @@ unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress,
 TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal, bool TradeMode,
                             const TCalcLoopOptions& Options) {
   const std::size_t nFrom = Work.FFromBases.size();
+  // Counted in 64 bits, not in 32 with an overflow check: a large installation passes 2,147,483,647
+  // combinations, and its calculation should run rather than end with an overflow error.
   const std::uint64_t total = std::uint64_t(nFrom) * Work.FToBases.size() * Work.FCommodities.size();
   LogFmt("Length: From(%d)  To(%d) Commo(%d) Maxi(%d)",
          {std::uint64_t(nFrom), std::uint64_t(Work.FToBases.size()), std::uint64_t(Work.FCommodities.size()), total},
@@ -334,19 +337,30 @@ TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Ho
     return Sequential(loop, Work, Hooks, Journal, progress);
   }
   next.store(0);
-  if (!OnThreads(threads, pass(true, &offset), Hooks, progress, timer, stop, &combosDone)) {
+  // The origins finished in full, from the first on, with their journal lines in loop order; the rest of
+  // the list was never written. Also when a hook raised while the threads ran: the error goes on with
+  // these routes, as on one thread.
+  std::size_t finished = 0;
+  const auto keepFinished = [&] {
+    while (finished < nFrom && done[finished]) {
+      for (const auto& line : errors[finished]) Log(line, jlError, Journal);
+      LogFmt("Ende From: %d", {std::uint64_t(finished)}, jlInfo, Journal);
+      ++finished;
+    }
+    Work.FRoutes.Resize(offset[finished]);
+  };
+  unsigned ran = 0;
+  try {
+    ran = OnThreads(threads, pass(true, &offset), Hooks, progress, timer, stop, &combosDone);
+  } catch (...) {
+    keepFinished();
+    throw;
+  }
+  if (!ran) {
     Work.FRoutes.Clear();
     return Sequential(loop, Work, Hooks, Journal, progress);
   }
-
-  // The origins finished in full, from the first on, with their journal lines in loop order.
-  std::size_t finished = 0;
-  while (finished < nFrom && done[finished]) {
-    for (const auto& line : errors[finished]) Log(line, jlError, Journal);
-    LogFmt("Ende From: %d", {std::uint64_t(finished)}, jlInfo, Journal);
-    ++finished;
-  }
-  Work.FRoutes.Resize(offset[finished]);
+  keepFinished();
   if (outOfMemory.load()) throw std::bad_alloc();
   return finished == nFrom ? TCalcEnd::Finished : TCalcEnd::Stopped;
 }

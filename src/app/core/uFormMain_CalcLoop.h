@@ -22,7 +22,8 @@ struct TCalcLoopOptions {
 // stop is seen at the next origin or destination. The routes and
 // their order, and the journal lines and their order, are the same on any number of threads; after a
 // stop the routes are those of the origins finished (in full, in order) so far. Throws std::bad_alloc
-// with the routes so far in Work.FRoutes when memory runs out.
+// with the routes so far in Work.FRoutes when memory runs out. An error of a hook goes on the same way,
+// once the worker threads are stopped and joined.
 TCalcEnd RunCalculationLoop(const SvModel& Data, TCalcWork& Work, TCalcHooks& Hooks, TJournal* Journal, bool TradeMode,
                             const TCalcLoopOptions& Options = {});
 

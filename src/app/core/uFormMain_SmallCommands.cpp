@@ -3,6 +3,7 @@
 #include "gamedata/uSVIni_IniFile.h"
 #include "support/DbgMonIntf.h"
 #include "support/mGlobalFunctions.h"
+#include "support/mRunJournal.h"
 
 namespace qmz {
 
@@ -23,8 +24,11 @@ std::optional<PriorityChoice> PriorityForModifiers(bool shift, bool ctrl, bool a
 void SwitchPriority(bool shift, bool ctrl, bool alt, TJournal* journal) {
   const std::optional<PriorityChoice> choice = PriorityForModifiers(shift, ctrl, alt);
   if (!choice) return;
-  if (!platform::SetProcessPriorityClass(choice->priority)) {
-    Log("The system refused the process priority of: " + choice->debugText, 5, journal);
+  // A failure is journaled each time; idle left out (no way back to normal) once a run, by SetPriorityClass.
+  const platform::PriorityResult result = SetPriorityClass(choice->priority, journal);
+  if (result.outcome == platform::PriorityOutcome::Failed) {
+    Log("The system refused the process priority of: " + choice->debugText + " (" + result.reason + ")", jlWarning,
+        journal);
   }
   SendDebug(choice->debugText);
 }

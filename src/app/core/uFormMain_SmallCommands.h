@@ -23,7 +23,8 @@ struct PriorityChoice {
 // together would ask for real time: that is never requested, high is used instead.
 std::optional<PriorityChoice> PriorityForModifiers(bool shift, bool ctrl, bool alt);
 
-// Applies the choice of the modifiers, tells the debug viewer and journals a refusal of the system.
+// Applies the choice of the modifiers and tells the debug viewer, also when the system refused the class
+// (journaled) or idle was left out for want of a way back to normal (journaled once a run).
 void SwitchPriority(bool shift, bool ctrl, bool alt, TJournal* journal);
 
 }  // namespace qmz

@@ -6,10 +6,11 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "support/WorkerThreads.h"
 
 namespace qmz {
 
@@ -100,26 +101,26 @@ constexpr auto kNoTick = [] {};
 
 // Runs f(0 .. n - 1) on n threads and waits for all, calling between() on the calling thread about every
 // 15 ms meanwhile: one step over tens of millions of routes takes longer than the window may go without
-// its message pump. A thread that cannot start leaves its share to the calling thread.
+// its message pump. A thread that cannot start leaves its share to the calling thread. A between() that
+// raises waits for the threads, each a single pass over its share, before the error goes on.
 template <typename F, typename Between>
 void ParallelFor(unsigned n, F&& f, Between&& between) {
   std::mutex m;
   std::condition_variable finished;
   unsigned running = 0;
-  std::vector<std::thread> threads;
   std::vector<unsigned> inline_;
+  WorkerThreads threads;
   for (unsigned t = 0; t < n; ++t) {
-    try {
-      {
-        std::lock_guard lock(m);
-        ++running;
-      }
-      threads.emplace_back([&, t] {
-        f(t);
-        std::lock_guard lock(m);
-        if (--running == 0) finished.notify_one();
-      });
-    } catch (const std::system_error&) {
+    {
+      std::lock_guard lock(m);
+      ++running;
+    }
+    const bool started = threads.Start([&, t] {
+      f(t);
+      std::lock_guard lock(m);
+      if (--running == 0) finished.notify_one();
+    });
+    if (!started) {
       std::lock_guard lock(m);
       --running;
       inline_.push_back(t);
@@ -134,7 +135,7 @@ void ParallelFor(unsigned n, F&& f, Between&& between) {
       lock.lock();
     }
   }
-  for (auto& th : threads) th.join();
+  threads.Join();
 }
 
 // The same partition as Partition with all threads: the k-th stop of either scan depends only on the
@@ -284,8 +285,8 @@ class SortPool {
       std::pair<std::int64_t, std::int64_t> task;
       {
         std::unique_lock lock(m_);
-        work_.wait(lock, [this] { return !tasks_.empty() || pending_ == 0; });
-        if (tasks_.empty()) return;
+        work_.wait(lock, [this] { return !tasks_.empty() || pending_ == 0 || cancelled_.load(); });
+        if (tasks_.empty() || cancelled_.load()) return;
         task = tasks_.back();
         tasks_.pop_back();
       }
@@ -316,6 +317,17 @@ class SortPool {
     }
   }
 
+  // Ends the work early (the progress raised): no range is taken any more and a large one is split no
+  // further. The ranges not sorted stay as they are.
+  void Cancel() {
+    {
+      std::lock_guard lock(m_);
+      cancelled_.store(true);
+      tasks_.clear();
+    }
+    work_.notify_all();
+  }
+
   std::uint64_t Calls() const { return calls_.load(); }
 
  private:
@@ -328,6 +340,7 @@ class SortPool {
       }
     };
     while (hi - lo + 1 > kTaskRange) {
+      if (cancelled_.load(std::memory_order_relaxed)) return;
       ++local;
       std::int64_t i = 0;
       std::int64_t j = 0;
@@ -356,6 +369,7 @@ class SortPool {
   std::vector<std::pair<std::int64_t, std::int64_t>> tasks_;
   std::size_t pending_ = 0;
   std::atomic<std::uint64_t> calls_{0};
+  std::atomic<bool> cancelled_{false};
 };
 
 }  // namespace
@@ -400,17 +414,13 @@ std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, con
     bool queued = true;
     for (const auto& [l, h] : ranges) queued = queued && pool.Push(l, h);
     if (queued) {
-      std::vector<std::thread> workers;
-      for (unsigned t = 0; t < Threads; ++t) {
-        try {
-          workers.emplace_back([&pool] { pool.Worker(); });
-        } catch (const std::system_error&) {
-          break;  // fewer threads: the ones running take the work
-        }
-      }
-      if (!workers.empty()) {
+      // A progress call that raises cancels the pool; the workers are joined before the error goes on.
+      WorkerThreads workers([&pool] { pool.Cancel(); });
+      for (unsigned t = 0; t < Threads; ++t)
+        if (!workers.Start([&pool] { pool.Worker(); })) break;  // fewer threads: the ones running take the work
+      if (workers.Count() != 0) {
         pool.WaitDone(Progress, splits);
-        for (auto& w : workers) w.join();
+        workers.Join();
         return splits + pool.Calls();
       }
     }

@@ -21,7 +21,8 @@ using TSortProgress = std::function<void(std::uint64_t Calls)>;
 // Sorts List[Lo .. Hi] in place by Profit, highest first, and returns the number of calls of the plain
 // recursive form (each counts, also one that returns at once). Threads: 0 picks the machine's number
 // of cores, 1 sorts on the calling thread only; the order is the same for every number. Ranges of at
-// least SplitFrom routes in the first two levels are partitioned by all threads together.
+// least SplitFrom routes in the first two levels are partitioned by all threads together. An error of
+// Progress goes on once the threads are stopped and joined; the list then holds its routes in some order.
 std::uint64_t SortRoutes(TRouteList& List, std::int64_t Lo, std::int64_t Hi, const TSortProgress& Progress = {},
                          unsigned Threads = 0, std::int64_t SplitFrom = std::int64_t(1) << 19);
 
