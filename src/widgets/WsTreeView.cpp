@@ -389,6 +389,11 @@ void TWsTreeView::focusOutEvent(QFocusEvent* event) {
 }
 
 void TWsTreeView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  if (movingNode_) {
+    // A node moving inside the tree passes the current node to a neighbour and takes it back: no change.
+    TWsExTreeView::currentChanged(current, previous);
+    return;
+  }
   if (pendingClear_) {
     pendingClear_ = false;
     ClearSelection();

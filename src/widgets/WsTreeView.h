@@ -216,7 +216,8 @@ class TWsTreeView : public TWsExTreeView {
   bool autoDragScroll_ = false;
   int scrollDirection_ = 0;
   QBasicTimer dragScrollTimer_;
-  bool movingNode_ = false;  // a node moving inside the tree keeps its place in the selection
+  // A node moving inside the tree keeps its place in the selection and the current node where it is.
+  bool movingNode_ = false;
   std::vector<QMetaObject::Connection> ownConnections_;
 };
 

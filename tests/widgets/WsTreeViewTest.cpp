@@ -387,6 +387,46 @@ TEST_F(TreeFixture, MoveToKeepsTheCheckBoxAndTheSelection) {
   EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({gold}));
 }
 
+// Moving the current node (or a node above it) keeps it current without passing the current node through its
+// neighbours: no change is reported, the selection stays and no menu command runs.
+TEST_F(TreeFixture, MovingTheCurrentNodeReportsNoChange) {
+  tree.SetMultiSelect(true);
+  std::vector<TWsTreeNode*> changes;
+  tree.OnChange = [&](TWsTreeView*, TWsTreeNode* node) { changes.push_back(node); };
+  Click(roots[2]);
+  changes.clear();
+  roots[2]->MoveTo(roots[0], NodeAttachMode::Insert);
+  EXPECT_EQ(tree.indexOfTopLevelItem(roots[2]), 0);
+  EXPECT_EQ(tree.CurrentNode(), roots[2]);
+  auto* gold = static_cast<TWsTreeNode*>(roots[1]->child(0));
+  Click(gold);
+  changes.clear();
+  roots[1]->MoveTo(roots[0], NodeAttachMode::AddFirst);
+  EXPECT_EQ(tree.indexOfTopLevelItem(roots[1]), 0);
+  EXPECT_EQ(tree.CurrentNode(), gold);
+  EXPECT_TRUE(changes.empty());
+  EXPECT_EQ(Selected(), QStringList({"Gold"}));
+}
+
+TEST(WsTreeView, MovingTheCurrentMenuNodeRunsNoMenuCommand) {
+  QMenu menu;
+  QStringList clicked;
+  for (const char* caption : {"A", "B", "C"}) {
+    QAction* item = menu.addAction(caption);
+    QObject::connect(item, &QAction::triggered, [&clicked, item] { clicked << item->text(); });
+  }
+  TWsTreeView tree;
+  tree.SetMenu(&menu);
+  tree.show();
+  auto* b = static_cast<TWsTreeNode*>(tree.topLevelItem(1));
+  tree.setCurrentItem(b);
+  ASSERT_EQ(clicked, QStringList({"B"}));
+  b->MoveTo(static_cast<TWsTreeNode*>(tree.topLevelItem(0)), NodeAttachMode::Insert);
+  EXPECT_EQ(Captions(tree.invisibleRootItem()), QStringList({"B", "A", "C"}));
+  EXPECT_EQ(tree.CurrentNode(), b);
+  EXPECT_EQ(clicked, QStringList({"B"}));
+}
+
 // While a node is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
 // AutoDragScroll; a drop or leaving the tree stops it.
 TEST_F(TreeFixture, DragNearAnEdgeScrollsLineByLine) {
