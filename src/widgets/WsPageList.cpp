@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <stdexcept>
 
 #include "widgets/WsThemes.h"
 
@@ -84,11 +85,17 @@ void TWsCustomPage::DoHide() {
 }
 
 void TWsCustomPage::ShowingChanged(bool showing) {
-  // What OnShow or OnHide let escape goes no further than the show or hide event: the application object
-  // hands it to its exception handler where it delivers that event.
   TWsCustomControl::ShowingChanged(showing);
-  if (showing) DoShow();
-  else DoHide();
+  // What OnShow or OnHide raises goes no further than this notification: a page switch that showed the new
+  // page still hides the old one, and no exception unwinds through Qt's show and hide.
+  try {
+    if (showing) DoShow();
+    else DoHide();
+  } catch (const std::exception& error) {
+    ApplicationHandleException(this, error);
+  } catch (...) {
+    ApplicationHandleException(this, std::runtime_error("Unknown exception"));
+  }
 }
 
 // ---- page list

@@ -4,12 +4,16 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <QtTest/QTest>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "widgets/WsPageList.h"
+#include "util/ModalAnswer.h"
 #include "widgets/WsPageListFixture.h"
 
 namespace qmz {
@@ -144,6 +148,30 @@ TEST(WsPageListTest, ShowAndHideFollowTheActivePage) {
   f.list->SetActivePageIndex(1);
   f.form.hide();
   EXPECT_EQ(log, (std::vector<std::string>{"show 0", "show 1", "hide 0", "hide 1"}));
+}
+
+// What OnShow or OnHide raises goes to the application's exception handler, the program's when one is
+// installed, else the default error box; the switch completes either way.
+TEST(WsPageListTest, ShowAndHideExceptionsGoToTheApplicationsHandler) {
+  PageListFixture f(2);
+  f.form.show();
+  f.pages[0]->OnHide = [](QWidget*) { throw std::runtime_error("hide failed"); };
+  f.pages[1]->OnShow = [](QWidget*) { throw std::runtime_error("show failed"); };
+  std::vector<std::pair<QObject*, std::string>> handled;
+  SetApplicationHandleException(
+      [&](QObject* sender, const std::exception& error) { handled.emplace_back(sender, error.what()); });
+  EXPECT_NO_THROW(f.list->SetActivePageIndex(1));
+  SetApplicationHandleException({});
+  EXPECT_EQ(f.list->ActivePageIndex(), 1);
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{1});
+  EXPECT_EQ(handled,
+            (std::vector<std::pair<QObject*, std::string>>{{f.pages[1], "show failed"}, {f.pages[0], "hide failed"}}));
+
+  f.pages[0]->OnShow = [](QWidget*) { throw std::runtime_error("shown again"); };
+  const test::ShownLabel box = test::LabelOfModalBox("shown again", [&] { f.list->SetActivePageIndex(0); });
+  EXPECT_EQ(box.text, "shown again");
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{0});
+  f.pages[0]->OnHide = nullptr;  // the form closes at the end
 }
 
 // PageIndex moves a page inside its list (only to an index in range) and is remembered while it is hidden;
