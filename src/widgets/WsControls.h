@@ -257,7 +257,15 @@ class TWsExCustomControl : public QWidget, public WsExControl {
   explicit TWsExCustomControl(QWidget* parent = nullptr);
 
  protected:
+  // The class library's border width: an inner border of this many pixels, in the control's Color, by which
+  // the client area (contentsRect) and so what is laid out in it are inset.
+  int BorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int value);
+
   bool event(QEvent* e) override;
+
+ private:
+  int borderWidth_ = 0;
 };
 
 class TWsExCustomPanel : public QFrame, public WsExControl {

@@ -137,6 +137,48 @@ TEST(WsPageListTest, PaintEventsAndTheBackgroundWithoutTheDefaultDrawing) {
   EXPECT_EQ(image.pixelColor(50, 50).name().toStdString(), "#008000");
 }
 
+// BorderWidth insets the client area: a list's pages, hidden ones too, and what a page lays out sit inside the
+// border, which shows the control's own colour; a page paints its client area.
+TEST(WsPageListTest, BorderWidthInsetsPagesAndTheControlsOnThem) {
+  PageListFixture f(2);
+  f.list->SetColor(RgbColor(0, 0, 255));
+  f.list->SetBorderWidth(6);
+  EXPECT_EQ(f.list->BorderWidth(), 6);
+  EXPECT_EQ(f.pages[0]->geometry(), QRect(6, 6, 288, 188));
+  EXPECT_EQ(f.pages[1]->geometry(), QRect(6, 6, 288, 188));
+  f.list->resize(200, 100);
+  f.list->SetActivePageIndex(1);
+  EXPECT_EQ(f.pages[1]->geometry(), QRect(6, 6, 188, 88));
+  EXPECT_EQ(f.list->minimumSizeHint(), QSize(12, 12));
+
+  auto* page = static_cast<TWsStandardPage*>(f.pages[1]);
+  page->SetColor(RgbColor(0, 128, 0));
+  page->SetBorderWidth(4);
+  EXPECT_EQ(page->BorderWidth(), 4);
+  QRect painted;
+  page->OnPaint = [&](TWsCustomPage*, QPainter& canvas, const QRect& rect) {
+    painted = rect;
+    canvas.fillRect(rect, Qt::red);
+  };
+  const QImage image = f.list->grab().toImage();
+  EXPECT_EQ(painted, QRect(4, 4, 180, 80));
+  EXPECT_EQ(image.pixelColor(3, 50).name().toStdString(), "#0000ff");
+  EXPECT_EQ(image.pixelColor(8, 50).name().toStdString(), "#008000");
+  EXPECT_EQ(image.pixelColor(11, 50).name().toStdString(), "#ff0000");
+
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* edit = new QLineEdit(page);
+  layout->addWidget(edit);
+  layout->addStretch();
+  layout->activate();
+  EXPECT_EQ(edit->geometry().topLeft(), QPoint(4, 4));
+  EXPECT_EQ(edit->width(), 180);
+  page->SetBorderWidth(0);
+  layout->activate();
+  EXPECT_EQ(edit->geometry().topLeft(), QPoint(0, 0));
+}
+
 TEST(WsPageListTest, ShowAndHideFollowTheActivePage) {
   PageListFixture f(2);
   std::vector<std::string> log;
