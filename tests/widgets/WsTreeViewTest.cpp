@@ -37,8 +37,9 @@ class TreeFixture : public ::testing::Test {
     QApplication::processEvents();
   }
 
+  // On the node's label, where a click takes it.
   void Click(QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}) {
-    QTest::mouseClick(tree.viewport(), Qt::LeftButton, mods, tree.visualItemRect(item).center());
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, mods, tree.ItemRect(static_cast<TWsTreeNode*>(item)).center());
   }
 
   QStringList Selected() const {
@@ -216,7 +217,8 @@ TEST(WsTreeView, MenuChangesRebuildTheTreeSubMenusIncluded) {
   int flagged = 0;
   QObject::connect(flag, &QAction::triggered, [&] { ++flagged; });
   tree.expandAll();
-  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(fileNode()->child(2)).center());
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                    tree.ItemRect(static_cast<TWsTreeNode*>(fileNode()->child(2))).center());
   EXPECT_EQ(flagged, 1);
   EXPECT_TRUE(flag->isChecked());
   EXPECT_EQ(Captions(fileNode()), QStringList({"Close", "Recent", "Flag"}));
@@ -255,7 +257,7 @@ TEST(WsTreeView, MenuDblClickClicksOnDoubleClickEnterAndSpace) {
   EXPECT_TRUE(tree.MenuDblClick());
   tree.SetMenu(&menu);
   tree.show();
-  const QPoint at = tree.visualItemRect(tree.topLevelItem(0)).center();
+  const QPoint at = tree.ItemRect(static_cast<TWsTreeNode*>(tree.topLevelItem(0))).center();
   QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, at);
   EXPECT_EQ(tree.CurrentNode()->Text(), "Open");
   EXPECT_EQ(opened, 0);
@@ -323,7 +325,7 @@ TEST_F(TreeFixture, ItemColoursFollowTheSelectionListAndTheNodesOwnBrush) {
   tree.setPalette(palette);
   tree.SetMultiSelect(true);
   tree.SetHotTrack(true);
-  const QPoint over = tree.visualItemRect(roots[0]).center();
+  const QPoint over = tree.ItemRect(roots[0]).center();
   QHoverEvent hover(QEvent::HoverMove, over, tree.viewport()->mapToGlobal(over), QPoint(-1, -1));
   QApplication::sendEvent(tree.viewport(), &hover);
   for (const auto& [text, colours] : Draw(tree))
@@ -522,14 +524,55 @@ TEST_F(TreeFixture, ClickMakesTheRowsNodeCurrentRightClickPopsUpItsMenu) {
   int shown = 0;
   QObject::connect(&popup, &QMenu::aboutToShow, [&] { ++shown; });
   roots[2]->SetPopupMenu(&popup);
-  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(roots[0]).center());
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.ItemRect(roots[0]).center());
   EXPECT_EQ(tree.CurrentNode(), roots[0]);
   EXPECT_EQ(shown, 0);
-  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(roots[2]).center());
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.ItemRect(roots[2]).center());
   EXPECT_EQ(tree.CurrentNode(), roots[2]);
   EXPECT_EQ(shown, 1);
   EXPECT_TRUE(popup.isVisible());
   popup.close();
+}
+
+// Only a click on the item (its check box, icon or label, as wide as the text) selects a node and makes it
+// current; the empty rest of the row is no node's, like the space below the last row.
+TEST_F(TreeFixture, OnlyAClickOnTheItemSelectsItAndMakesItCurrent) {
+  const QRect item = tree.ItemRect(roots[0]);
+  const QRect row = tree.visualItemRect(roots[0]);
+  ASSERT_LT(item.right() + 20, row.right());
+  // The label ends where the text of a node (not the highlighted current one) does.
+  const QImage image = tree.viewport()->grab().toImage();
+  const QRect plain = tree.visualItemRect(roots[2]);
+  int inkRight = -1;
+  for (int y = plain.top(); y <= plain.bottom(); ++y)
+    for (int x = plain.left(); x <= plain.right(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) inkRight = std::max(inkRight, x);
+  EXPECT_LE(inkRight, tree.ItemRect(roots[2]).right());
+  EXPECT_GT(inkRight, tree.ItemRect(roots[2]).right() - 8);
+
+  const QPoint beside(item.right() + 10, item.center().y());
+  for (bool multi : {true, false}) {
+    tree.SetMultiSelect(multi);
+    tree.ClearSelection();
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, beside);
+    EXPECT_EQ(tree.CurrentNode(), nullptr);
+    EXPECT_FALSE(tree.IsNodeSelected(roots[0]));
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(item.right() - 1, item.center().y()));
+    EXPECT_EQ(tree.CurrentNode(), roots[0]);
+    EXPECT_TRUE(tree.IsNodeSelected(roots[0]));
+  }
+  QMenu popup;
+  popup.addAction("Sell");
+  roots[0]->SetPopupMenu(&popup);
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, beside);
+  EXPECT_EQ(tree.CurrentNode(), nullptr);
+  EXPECT_FALSE(popup.isVisible());
+  // The check box belongs to the item.
+  tree.SetCheckboxes(true);
+  EXPECT_GE(tree.ItemRect(roots[0]).width(), item.width() + 10);
+  const QRect checked = tree.ItemRect(roots[2]);
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(checked.left() + 2, checked.center().y()));
+  EXPECT_EQ(tree.CurrentNode(), roots[2]);
 }
 
 // Escape ends a label edit cancelled; Enter keeps the new text and is no cancel.
