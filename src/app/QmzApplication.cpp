@@ -2,13 +2,10 @@
 
 #include <cxxabi.h>
 
-#include <QMessageBox>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <typeinfo>
-
-#include "widgets/WsPlainText.h"
 
 namespace qmz {
 
@@ -21,7 +18,11 @@ std::string ExceptionClassName(const std::exception& E) {
   return colons == std::string::npos ? name : name.substr(colons + 2);
 }
 
-QmzApplication::QmzApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+QmzApplication::QmzApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  SetApplicationHandleException([this](QObject* Sender, const std::exception& E) { HandleException(Sender, E); });
+}
+
+QmzApplication::~QmzApplication() { SetApplicationHandleException({}); }
 
 QmzApplication* QmzApplication::Instance() { return qobject_cast<QmzApplication*>(QCoreApplication::instance()); }
 
@@ -83,7 +84,7 @@ void QmzApplication::ShowDefaultError(const std::exception& E) {
     DefaultErrorBox()(E);
     return;
   }
-  PlainMessageBox(nullptr, QMessageBox::Critical, QApplication::applicationDisplayName(), QString::fromUtf8(E.what()));
+  ShowExceptionBox(E);
 }
 
 }  // namespace qmz

@@ -10,10 +10,9 @@
 #include <functional>
 #include <string>
 
-namespace qmz {
+#include "widgets/WsControls.h"
 
-// Sender: the object whose event handler raised (nullptr when there is none).
-using ExceptionHandler = std::function<void(QObject* Sender, const std::exception& E)>;
+namespace qmz {
 
 // The class name of an exception as a user reads it: without namespaces ("EConvertError",
 // "runtime_error").
@@ -23,7 +22,9 @@ class QmzApplication : public QApplication {
   Q_OBJECT
 
  public:
+  // The controls hand what their events raise to HandleException for as long as the object lives.
   QmzApplication(int& argc, char** argv);
+  ~QmzApplication() override;
 
   bool notify(QObject* receiver, QEvent* event) override;
 

@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include "widgets/WsPlainText.h"
+
 namespace qmz {
 
 namespace {
@@ -119,6 +121,27 @@ WsColor FromQColor(const QColor& color) {
 WsColor ColorToRgb(WsColor color, const QPalette& palette) {
   if (!IsSystemColor(color)) return color;
   return FromQColor(ToQColor(color, palette));
+}
+
+// ---- the application's exception handler
+
+namespace {
+ExceptionHandler& InstalledHandler() {
+  static ExceptionHandler handler;
+  return handler;
+}
+}  // namespace
+
+void SetApplicationHandleException(ExceptionHandler handler) { InstalledHandler() = std::move(handler); }
+
+void ApplicationHandleException(QObject* sender, const std::exception& error) {
+  if (InstalledHandler()) InstalledHandler()(sender, error);
+  else ShowExceptionBox(error);
+}
+
+void ShowExceptionBox(const std::exception& error) {
+  PlainMessageBox(nullptr, QMessageBox::Critical, QApplication::applicationDisplayName(),
+                  QString::fromUtf8(error.what()));
 }
 
 // ---- option objects

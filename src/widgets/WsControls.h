@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -115,6 +116,16 @@ class TWsHotTrackOptions : public TWsPersistentProperty {
   bool frameVisible_ = false;
   WsColor frameColor_ = 0x006A240A;
 };
+
+// The application's exception handler as the controls reach it: an exception one of their events raised is
+// handed to it and goes no further. The program's application object installs its own handler; with none
+// installed the class library's default runs, the exception's message in an error box. Sender: the object
+// whose event raised (nullptr when there is none).
+using ExceptionHandler = std::function<void(QObject* Sender, const std::exception& E)>;
+void SetApplicationHandleException(ExceptionHandler handler);
+void ApplicationHandleException(QObject* sender, const std::exception& error);
+// The class library's default error box: the exception's message as plain text, nothing else.
+void ShowExceptionBox(const std::exception& error);
 
 // The keys a control asks for before a key reaches it (GetDlgCode): arrows, Tab, every key, characters.
 namespace dlgcodes {
@@ -246,7 +257,15 @@ class TWsExCustomControl : public QWidget, public WsExControl {
   explicit TWsExCustomControl(QWidget* parent = nullptr);
 
  protected:
+  // The class library's border width: an inner border of this many pixels, in the control's Color, by which
+  // the client area (contentsRect) and so what is laid out in it are inset.
+  int BorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int value);
+
   bool event(QEvent* e) override;
+
+ private:
+  int borderWidth_ = 0;
 };
 
 class TWsExCustomPanel : public QFrame, public WsExControl {

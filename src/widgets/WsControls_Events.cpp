@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QToolTip>
+#include <algorithm>
 
 #include "widgets/WsControls.h"
 
@@ -427,7 +428,25 @@ bool WsExControl::HandleEvent(QEvent* event, const std::function<bool(QEvent*)>&
 
 TWsExCustomControl::TWsExCustomControl(QWidget* parent) : QWidget(parent), WsExControl(this) {}
 
+void TWsExCustomControl::SetBorderWidth(int value) {
+  value = std::max(0, value);
+  if (value == borderWidth_) return;
+  borderWidth_ = value;
+  setContentsMargins(value, value, value, value);  // layouts follow by themselves
+  BoundsChanged();                                 // the client area changed its size, as on a resize
+  update();
+}
+
 bool TWsExCustomControl::event(QEvent* e) {
+  if (e->type() == QEvent::Paint && borderWidth_ > 0) {
+    // The border lies outside the client area the control paints: it shows the control's Color.
+    const QColor color = ToQColor(Color(), palette());
+    if (color.isValid()) {
+      QPainter canvas(this);
+      canvas.setClipRegion(QRegion(rect()).subtracted(contentsRect()));
+      canvas.fillRect(rect(), color);
+    }
+  }
   return HandleEvent(e, [this](QEvent* ev) { return QWidget::event(ev); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <stdexcept>
 
 #include "widgets/WsThemes.h"
 
@@ -65,13 +66,15 @@ void TWsCustomPage::DoAfterPaint(QPainter& canvas, const QRect& rect) {
 
 void TWsCustomPage::paintEvent(QPaintEvent* /*event*/) {
   QPainter canvas(this);
-  const QRect r = rect();
+  // The client area: inside the border, which the control base paints.
+  const QRect r = contentsRect();
+  canvas.setClipRect(r);
   if (DoBeforePaint(canvas, r)) DoPaint(canvas, r);
   DoAfterPaint(canvas, r);
 }
 
 bool TWsCustomPage::DoEraseBackground(QPainter& canvas, std::intptr_t /*param*/) {
-  if (ThemeServicesEnabled()) DrawThemedBackground(this, canvas, rect(), Color(), ParentBackground());
+  if (ThemeServicesEnabled()) DrawThemedBackground(this, canvas, contentsRect(), Color(), ParentBackground());
   return true;
 }
 
@@ -84,11 +87,17 @@ void TWsCustomPage::DoHide() {
 }
 
 void TWsCustomPage::ShowingChanged(bool showing) {
-  // What OnShow or OnHide let escape goes no further than the show or hide event: the application object
-  // hands it to its exception handler where it delivers that event.
   TWsCustomControl::ShowingChanged(showing);
-  if (showing) DoShow();
-  else DoHide();
+  // What OnShow or OnHide raises goes no further than this notification: a page switch that showed the new
+  // page still hides the old one, and no exception unwinds through Qt's show and hide.
+  try {
+    if (showing) DoShow();
+    else DoHide();
+  } catch (const std::exception& error) {
+    ApplicationHandleException(this, error);
+  } catch (...) {
+    ApplicationHandleException(this, std::runtime_error("Unknown exception"));
+  }
 }
 
 // ---- page list
@@ -141,12 +150,12 @@ bool TWsCustomPageList::CanChange(int index) {
 void TWsCustomPageList::InsertPage(TWsCustomPage* page) {
   if (!page || pages_.contains(page)) return;
   pages_.append(page);
-  page->setGeometry(rect());
+  page->setGeometry(contentsRect());
   updateGeometry();
 }
 
 void TWsCustomPageList::ShowActive(TWsCustomPage* page) {
-  page->setGeometry(rect());
+  page->setGeometry(contentsRect());
   page->raise();
   page->show();
   page->update();
@@ -319,11 +328,11 @@ void TWsCustomPageList::EnabledChanged() {
 QSize TWsCustomPageList::minimumSizeHint() const {
   QSize size(0, 0);
   for (const TWsCustomPage* page : pages_) size = size.expandedTo(page->minimumSizeHint());
-  return size;
+  return size.grownBy(contentsMargins());
 }
 
 void TWsCustomPageList::BoundsChanged() {
-  for (TWsCustomPage* page : pages_) page->setGeometry(rect());
+  for (TWsCustomPage* page : pages_) page->setGeometry(contentsRect());
 }
 
 TWsPageClass TWsPageList::GetPageClass() const { return TWsPageClass::Of<TWsStandardPage>(); }

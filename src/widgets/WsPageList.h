@@ -102,6 +102,8 @@ class TWsStandardPage : public TWsCustomPage {
   Q_OBJECT
 
  public:
+  using TWsCustomPage::BorderWidth;
+  using TWsCustomPage::SetBorderWidth;
   using TWsCustomPage::TWsCustomPage;
 };
 
@@ -167,7 +169,7 @@ class TWsCustomPageList : public TWsCustomControl, public IPageList {
   // Call once the pages are built: with pages and no active page, the first one becomes active.
   void Loaded();
 
-  // Every page fills the list, so the list needs at least what its largest page needs.
+  // Every page fills the list's client area, so the list needs what its largest page needs and its border.
   QSize minimumSizeHint() const override;
 
  protected:
@@ -197,6 +199,8 @@ class TWsPageList : public TWsCustomPageList {
   Q_OBJECT
 
  public:
+  using TWsCustomPageList::BorderWidth;
+  using TWsCustomPageList::SetBorderWidth;
   using TWsCustomPageList::TWsCustomPageList;
 
  protected:

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -127,6 +128,30 @@ class NodeDelegate : public QStyledItemDelegate {
     return size;
   }
 
+  // Check box, icon and label of the item laid out in option, drawn in font; the label as wide as its text.
+  QRect ItemRect(QStyleOptionViewItem option, const QModelIndex& index, const QFont& font) const {
+    const QRect cell = option.rect;
+    initStyleOption(&option, index);
+    option.font = font;
+    option.fontMetrics = QFontMetrics(font);
+    const QWidget* widget = option.widget;
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    QRect item;
+    if ((option.features & QStyleOptionViewItem::HasCheckIndicator) != 0)
+      item |= style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, widget);
+    if ((option.features & QStyleOptionViewItem::HasDecoration) != 0)
+      item |= style->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, widget);
+    // The style draws the text this far inside the text rectangle on either side.
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &option, widget);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const int width = std::min(option.fontMetrics.horizontalAdvance(option.text) + 2 * margin, text.width());
+    const Qt::Alignment horizontal = option.displayAlignment & Qt::AlignHorizontal_Mask;
+    item |= QStyle::alignedRect(option.direction, horizontal | Qt::AlignVCenter, QSize(width, text.height()), text);
+    item.setTop(cell.top());
+    item.setBottom(cell.bottom());
+    return item;
+  }
+
   void SetHeight(int height) { height_ = height; }
   int Height() const { return height_; }
 
@@ -183,6 +208,30 @@ TWsTreeNode* TWsTreeView::CurrentNode() const { return dynamic_cast<TWsTreeNode*
 
 TWsTreeNode* TWsTreeView::NodeAt(const QPoint& viewportPos) const {
   return dynamic_cast<TWsTreeNode*>(itemAt(viewportPos));
+}
+
+QRect TWsTreeView::ItemRect(const TWsTreeNode* node) const {
+  const QModelIndex index = indexFromItem(node);
+  const QRect cell = visualRect(index);
+  if (node == nullptr || !cell.isValid()) return {};
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  option.rect = cell;
+  // The font the item is drawn in (ColorItem): the node's own, except for the current node of the focused tree.
+  QFont font = option.font;
+  if (!(node == currentItem() && hasFocus())) font = node->font_ ? *node->font_ : QApplication::font();
+  if (node->Bold()) font.setBold(true);
+  return static_cast<const NodeDelegate*>(itemDelegate())->ItemRect(option, index, font);
+}
+
+// Every click, hover and hit test of the base tree asks here, so the empty rest of a row is no node's for all.
+QModelIndex TWsTreeView::indexAt(const QPoint& point) const {
+  const QModelIndex index = TWsExTreeView::indexAt(point);
+  const auto* node = dynamic_cast<const TWsTreeNode*>(itemFromIndex(index));
+  if (node == nullptr) return index;
+  const QRect item = ItemRect(node);
+  const bool beyond = isRightToLeft() ? point.x() < item.left() : point.x() > item.right();
+  return beyond ? QModelIndex() : index;
 }
 
 void TWsTreeView::ForEachNode(const std::function<void(TWsTreeNode*)>& visit) const {
@@ -311,8 +360,8 @@ void TWsTreeView::mousePressEvent(QMouseEvent* event) {
     ResetFlags();
     const QPoint pos = event->position().toPoint();
     TWsTreeNode* node = multiSelect_ ? NodeAt(pos) : nullptr;
-    // A press on the expand button or the indentation selects nothing.
-    if (node != nullptr && visualItemRect(node).contains(pos)) {
+    // Only a press on the item selects: not one on the expand button or the indentation.
+    if (node != nullptr && ItemRect(node).contains(pos)) {
       if ((event->modifiers() & Qt::ControlModifier) != 0) {
         SelectItem(node, IsNodeSelected(node));
       } else {
@@ -324,8 +373,8 @@ void TWsTreeView::mousePressEvent(QMouseEvent* event) {
   TWsExTreeView::mousePressEvent(event);
 }
 
-// A left or right click makes the node of the row under the mouse current, also on its expand button, and none
-// on the empty space below the last row; with check boxes a click just left of a row counts for it.
+// A left or right click makes the node under the mouse current, also on its expand button, and none on empty
+// space (below the last row, right of an item); with check boxes a click just left of a row counts for it.
 void TWsTreeView::mouseReleaseEvent(QMouseEvent* event) {
   TWsExTreeView::mouseReleaseEvent(event);
   const Qt::MouseButton button = event->button();
@@ -389,6 +438,11 @@ void TWsTreeView::focusOutEvent(QFocusEvent* event) {
 }
 
 void TWsTreeView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  if (movingNode_) {
+    // A node moving inside the tree passes the current node to a neighbour and takes it back: no change.
+    TWsExTreeView::currentChanged(current, previous);
+    return;
+  }
   if (pendingClear_) {
     pendingClear_ = false;
     ClearSelection();

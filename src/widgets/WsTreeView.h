@@ -106,7 +106,12 @@ class TWsTreeView : public TWsExTreeView {
   // Adds a node at the end of parent's children (a root for none).
   TWsTreeNode* AddChild(TWsTreeNode* parent, const QString& text);
   TWsTreeNode* CurrentNode() const;
+  // The node whose item or indentation lies at the point; the empty rest of a row right of the item is no node's.
   TWsTreeNode* NodeAt(const QPoint& viewportPos) const;
+  // The node's item as a click finds it, in viewport coordinates: check box, icon and label, the label as wide
+  // as its text. Empty when the node is not shown.
+  QRect ItemRect(const TWsTreeNode* node) const;
+  QModelIndex indexAt(const QPoint& point) const override;
 
   // ----- selection
   bool MultiSelect() const { return multiSelect_; }
@@ -216,7 +221,8 @@ class TWsTreeView : public TWsExTreeView {
   bool autoDragScroll_ = false;
   int scrollDirection_ = 0;
   QBasicTimer dragScrollTimer_;
-  bool movingNode_ = false;  // a node moving inside the tree keeps its place in the selection
+  // A node moving inside the tree keeps its place in the selection and the current node where it is.
+  bool movingNode_ = false;
   std::vector<QMetaObject::Connection> ownConnections_;
 };
 

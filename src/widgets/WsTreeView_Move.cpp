@@ -22,7 +22,10 @@ void TWsTreeNode::MoveTo(TWsTreeNode* destination, NodeAttachMode mode) {
   }
   TWsTreeView* view = View();
   const bool sameTree = view != nullptr && tree == view;
-  const bool wasCurrent = treeWidget() != nullptr && treeWidget()->currentItem() == this;
+  // Taking the node out hands the current node on to a neighbour; inside one tree it comes back afterwards,
+  // and neither step is a change of the current node (movingNode_ keeps them from counting as one).
+  QTreeWidgetItem* current = sameTree ? view->currentItem() : nullptr;
+  if (!subtree.contains(current)) current = nullptr;
   const bool expanded = isExpanded();
   if (sameTree) view->movingNode_ = true;
   if (QTreeWidgetItem* oldParent = parent()) oldParent->removeChild(this);
@@ -35,7 +38,6 @@ void TWsTreeNode::MoveTo(TWsTreeNode* destination, NodeAttachMode mode) {
   if (mode == NodeAttachMode::AddFirst || mode == NodeAttachMode::AddChildFirst) row = 0;
   else if (mode == NodeAttachMode::Insert && destination != nullptr) row = siblings->indexOfChild(destination);
   siblings->insertChild(row, this);
-  if (sameTree) view->movingNode_ = false;
 
   const auto* newView = qobject_cast<TWsTreeView*>(tree);
   for (QTreeWidgetItem* item : subtree) {
@@ -45,7 +47,8 @@ void TWsTreeNode::MoveTo(TWsTreeNode* destination, NodeAttachMode mode) {
     else node->ReapplyCheckState();
   }
   setExpanded(expanded);
-  if (wasCurrent && sameTree) view->setCurrentItem(this, 0, QItemSelectionModel::NoUpdate);
+  if (current != nullptr) view->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+  if (sameTree) view->movingNode_ = false;
 }
 
 // ---- drag scrolling ----------------------------------------------------------------------------------------

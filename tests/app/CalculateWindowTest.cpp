@@ -480,9 +480,9 @@ TEST_F(SelectionTest, TreeSelectedWithTheMouseAndShiftClickRebuilds) {
   TWsTreeNode* all = Root(w->tvCommoAll, "{All Commodities}");
   w->tvCommoAll->expandItem(all);
   TWsTreeNode* good = static_cast<TWsTreeNode*>(all->child(0));
-  QTest::mouseClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->visualItemRect(good).center());
+  QTest::mouseClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->ItemRect(good).center());
   ASSERT_EQ(w->tvCommoAll->GetSelectedCount(), 1);
-  QTest::mouseDClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->visualItemRect(good).center());
+  QTest::mouseDClick(w->tvCommoAll->viewport(), Qt::LeftButton, {}, w->tvCommoAll->ItemRect(good).center());
   EXPECT_EQ(Tags(w->lbCommo), std::vector<IndexTag>(1, *TagOf(good)));
 
   // A plain press on the page does nothing; with Shift it rebuilds both trees, "::Any::" selected again,

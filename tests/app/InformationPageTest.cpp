@@ -183,7 +183,7 @@ class InformationPageTest : public StartedWindowTest {
     auto* tree = w->tvInfBaseGood;
     for (auto* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
     tree->scrollToItem(node);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->ItemRect(static_cast<TWsTreeNode*>(node)).center());
   }
 
   QStringList CardLines() const { return w->reInformation->toPlainText().split(QLatin1Char('\n')); }

@@ -39,7 +39,7 @@ class SelectionListsTest : public StartedWindowTest {
   static QPoint At(MainTreeView* tree, QTreeWidgetItem* node) {
     for (QTreeWidgetItem* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
     tree->scrollToItem(node);
-    return tree->visualItemRect(node).center();
+    return tree->ItemRect(static_cast<TWsTreeNode*>(node)).center();  // on the label, where a click takes it
   }
   static void Click(QListWidget* list, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, At(list, row));

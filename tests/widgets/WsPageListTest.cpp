@@ -4,12 +4,16 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <QtTest/QTest>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "widgets/WsPageList.h"
+#include "util/ModalAnswer.h"
 #include "widgets/WsPageListFixture.h"
 
 namespace qmz {
@@ -133,6 +137,36 @@ TEST(WsPageListTest, PaintEventsAndTheBackgroundWithoutTheDefaultDrawing) {
   EXPECT_EQ(image.pixelColor(50, 50).name().toStdString(), "#008000");
 }
 
+// BorderWidth insets the client area: a list's pages and what a page lays out sit inside the border, which
+// shows the control's own colour; a page paints its client area.
+TEST(WsPageListTest, BorderWidthInsetsPagesAndTheControlsOnThem) {
+  PageListFixture f(2);
+  f.list->SetColor(RgbColor(0, 0, 255));
+  f.list->SetBorderWidth(6);
+  f.list->resize(200, 100);
+  f.list->SetActivePageIndex(1);
+  EXPECT_EQ(f.pages[1]->geometry(), QRect(6, 6, 188, 88));
+  EXPECT_EQ(f.list->minimumSizeHint(), QSize(12, 12));
+  auto* page = static_cast<TWsStandardPage*>(f.pages[1]);
+  page->SetColor(RgbColor(0, 128, 0));
+  page->SetBorderWidth(4);
+  QRect painted;
+  page->OnPaint = [&](TWsCustomPage*, QPainter& canvas, const QRect& rect) {
+    canvas.fillRect(painted = rect, Qt::red);
+  };
+  const QImage image = f.list->grab().toImage();
+  EXPECT_EQ(painted, QRect(4, 4, 180, 80));
+  EXPECT_EQ(image.pixelColor(3, 50).name().toStdString(), "#0000ff");
+  EXPECT_EQ(image.pixelColor(8, 50).name().toStdString(), "#008000");
+  EXPECT_EQ(image.pixelColor(11, 50).name().toStdString(), "#ff0000");
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* edit = new QLineEdit(page);
+  layout->addWidget(edit, 0, Qt::AlignTop);
+  layout->activate();
+  EXPECT_EQ(edit->geometry().topLeft(), QPoint(4, 4));
+}
+
 TEST(WsPageListTest, ShowAndHideFollowTheActivePage) {
   PageListFixture f(2);
   std::vector<std::string> log;
@@ -144,6 +178,27 @@ TEST(WsPageListTest, ShowAndHideFollowTheActivePage) {
   f.list->SetActivePageIndex(1);
   f.form.hide();
   EXPECT_EQ(log, (std::vector<std::string>{"show 0", "show 1", "hide 0", "hide 1"}));
+}
+
+// What OnShow or OnHide raises goes to the application's exception handler, the program's when one is
+// installed, else the default error box; the switch completes either way.
+TEST(WsPageListTest, ShowAndHideExceptionsGoToTheApplicationsHandler) {
+  PageListFixture f(2);
+  f.form.show();
+  f.pages[0]->OnHide = [](QWidget*) { throw std::runtime_error("hide failed"); };
+  f.pages[1]->OnShow = [](QWidget*) { throw std::runtime_error("show failed"); };
+  std::vector<std::pair<QObject*, std::string>> handled;
+  SetApplicationHandleException(
+      [&](QObject* sender, const std::exception& e) { handled.emplace_back(sender, e.what()); });
+  EXPECT_NO_THROW(f.list->SetActivePageIndex(1));
+  SetApplicationHandleException({});
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{1});
+  EXPECT_EQ(f.list->ActivePageIndex(), 1);
+  EXPECT_EQ(handled, (decltype(handled){{f.pages[1], "show failed"}, {f.pages[0], "hide failed"}}));
+  f.pages[0]->OnHide = nullptr;
+  f.pages[0]->OnShow = [](QWidget*) { throw std::runtime_error("shown again"); };
+  EXPECT_EQ(test::LabelOfModalBox("shown again", [&] { f.list->SetActivePageIndex(0); }).text, "shown again");
+  EXPECT_EQ(f.VisiblePages(), std::vector<int>{0});
 }
 
 // PageIndex moves a page inside its list (only to an index in range) and is remembered while it is hidden;

@@ -37,8 +37,9 @@ class TreeFixture : public ::testing::Test {
     QApplication::processEvents();
   }
 
+  // On the node's label, where a click takes it.
   void Click(QTreeWidgetItem* item, Qt::KeyboardModifiers mods = {}) {
-    QTest::mouseClick(tree.viewport(), Qt::LeftButton, mods, tree.visualItemRect(item).center());
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, mods, tree.ItemRect(static_cast<TWsTreeNode*>(item)).center());
   }
 
   QStringList Selected() const {
@@ -216,7 +217,8 @@ TEST(WsTreeView, MenuChangesRebuildTheTreeSubMenusIncluded) {
   int flagged = 0;
   QObject::connect(flag, &QAction::triggered, [&] { ++flagged; });
   tree.expandAll();
-  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(fileNode()->child(2)).center());
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                    tree.ItemRect(static_cast<TWsTreeNode*>(fileNode()->child(2))).center());
   EXPECT_EQ(flagged, 1);
   EXPECT_TRUE(flag->isChecked());
   EXPECT_EQ(Captions(fileNode()), QStringList({"Close", "Recent", "Flag"}));
@@ -255,7 +257,7 @@ TEST(WsTreeView, MenuDblClickClicksOnDoubleClickEnterAndSpace) {
   EXPECT_TRUE(tree.MenuDblClick());
   tree.SetMenu(&menu);
   tree.show();
-  const QPoint at = tree.visualItemRect(tree.topLevelItem(0)).center();
+  const QPoint at = tree.ItemRect(static_cast<TWsTreeNode*>(tree.topLevelItem(0))).center();
   QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, at);
   EXPECT_EQ(tree.CurrentNode()->Text(), "Open");
   EXPECT_EQ(opened, 0);
@@ -323,7 +325,7 @@ TEST_F(TreeFixture, ItemColoursFollowTheSelectionListAndTheNodesOwnBrush) {
   tree.setPalette(palette);
   tree.SetMultiSelect(true);
   tree.SetHotTrack(true);
-  const QPoint over = tree.visualItemRect(roots[0]).center();
+  const QPoint over = tree.ItemRect(roots[0]).center();
   QHoverEvent hover(QEvent::HoverMove, over, tree.viewport()->mapToGlobal(over), QPoint(-1, -1));
   QApplication::sendEvent(tree.viewport(), &hover);
   for (const auto& [text, colours] : Draw(tree))
@@ -385,6 +387,33 @@ TEST_F(TreeFixture, MoveToKeepsTheCheckBoxAndTheSelection) {
   EXPECT_EQ(tree.indexOfTopLevelItem(gold), 1);
   EXPECT_EQ(gold->checkState(0), Qt::Checked);
   EXPECT_EQ(tree.SelectedNodes(), QList<TWsTreeNode*>({gold}));
+}
+
+// Moving the current node, or a node above it, keeps it current without passing the current node through its
+// neighbours: no menu command runs and no change is reported.
+TEST(WsTreeView, MovingTheCurrentNodeRunsNoMenuCommandAndReportsNoChange) {
+  QMenu menu;
+  QStringList clicked;
+  for (const char* caption : {"A", "B", "C"}) {
+    QAction* item = menu.addAction(caption);
+    QObject::connect(item, &QAction::triggered, [&clicked, item] { clicked << item->text(); });
+  }
+  TWsTreeView tree;
+  tree.SetMenu(&menu);
+  tree.show();
+  auto* b = static_cast<TWsTreeNode*>(tree.topLevelItem(1));
+  TWsTreeNode* inner = tree.AddChild(b, "B1");
+  tree.setCurrentItem(b);
+  int changes = 0;
+  tree.OnChange = [&](TWsTreeView*, TWsTreeNode*) { ++changes; };
+  b->MoveTo(static_cast<TWsTreeNode*>(tree.topLevelItem(0)), NodeAttachMode::Insert);
+  EXPECT_EQ(tree.CurrentNode(), b);
+  tree.setCurrentItem(inner);
+  b->MoveTo(nullptr, NodeAttachMode::Add);
+  EXPECT_EQ(Captions(tree.invisibleRootItem()), QStringList({"A", "C", "B"}));
+  EXPECT_EQ(tree.CurrentNode(), inner);
+  EXPECT_EQ(clicked, QStringList({"B"}));
+  EXPECT_EQ(changes, 1) << "only the change made on purpose";
 }
 
 // While a node is dragged within 20 pixels of an edge the tree scrolls one line per tick toward it, only with
@@ -482,14 +511,44 @@ TEST_F(TreeFixture, ClickMakesTheRowsNodeCurrentRightClickPopsUpItsMenu) {
   int shown = 0;
   QObject::connect(&popup, &QMenu::aboutToShow, [&] { ++shown; });
   roots[2]->SetPopupMenu(&popup);
-  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(roots[0]).center());
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.ItemRect(roots[0]).center());
   EXPECT_EQ(tree.CurrentNode(), roots[0]);
   EXPECT_EQ(shown, 0);
-  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(roots[2]).center());
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, tree.ItemRect(roots[2]).center());
   EXPECT_EQ(tree.CurrentNode(), roots[2]);
   EXPECT_EQ(shown, 1);
   EXPECT_TRUE(popup.isVisible());
   popup.close();
+}
+
+// Only a click on the item (its check box, icon or label, as wide as the text) selects a node and makes it
+// current; the empty rest of the row is no node's, like the space below the last row.
+TEST_F(TreeFixture, OnlyAClickOnTheItemSelectsItAndMakesItCurrent) {
+  const QRect item = tree.ItemRect(roots[2]);
+  const QImage image = tree.viewport()->grab().toImage();
+  int inkRight = -1;
+  for (int y = item.top(); y <= item.bottom(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) inkRight = std::max(inkRight, x);
+  EXPECT_LE(inkRight, item.right());
+  EXPECT_GT(inkRight, item.right() - 8) << "the label ends where its text does";
+  const QPoint beside(item.right() + 10, item.center().y());
+  for (bool multi : {true, false}) {
+    tree.SetMultiSelect(multi);
+    tree.ClearSelection();
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, beside);
+    EXPECT_EQ(tree.CurrentNode(), nullptr);
+    EXPECT_FALSE(tree.IsNodeSelected(roots[2]));
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(item.right() - 1, item.center().y()));
+    EXPECT_EQ(tree.CurrentNode(), roots[2]);
+    EXPECT_TRUE(tree.IsNodeSelected(roots[2]));
+  }
+  QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, beside);
+  EXPECT_EQ(tree.CurrentNode(), nullptr);
+  tree.SetCheckboxes(true);  // the box belongs to the item
+  const QRect checked = tree.ItemRect(roots[0]);
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(checked.left() + 2, checked.center().y()));
+  EXPECT_EQ(tree.CurrentNode(), roots[0]);
 }
 
 // Escape ends a label edit cancelled; Enter keeps the new text and is no cancel.
