@@ -54,18 +54,12 @@ void QmzApplication::HandleException(QObject* Sender, const std::exception& E) {
 }
 
 void QmzApplication::RunHandler(QObject* Sender, const std::function<void()>& handler) {
-  QmzApplication* app = Instance();
-  if (!app) {
+  if (!Instance()) {
     handler();
     return;
   }
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    app->HandleException(Sender, e);
-  } catch (...) {
-    app->HandleException(Sender, std::runtime_error("Unknown exception"));
-  }
+  // The application object installed HandleException as the controls' handler.
+  HandExceptionsToApplication(Sender, handler);
 }
 
 namespace {

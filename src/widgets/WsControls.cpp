@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QStyle>
 #include <QToolTip>
+#include <stdexcept>
 
 #include "widgets/WsPlainText.h"
 
@@ -137,6 +138,16 @@ void SetApplicationHandleException(ExceptionHandler handler) { InstalledHandler(
 void ApplicationHandleException(QObject* sender, const std::exception& error) {
   if (InstalledHandler()) InstalledHandler()(sender, error);
   else ShowExceptionBox(error);
+}
+
+void HandExceptionsToApplication(QObject* sender, const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const std::exception& error) {
+    ApplicationHandleException(sender, error);
+  } catch (...) {
+    ApplicationHandleException(sender, std::runtime_error("Unknown exception"));
+  }
 }
 
 void ShowExceptionBox(const std::exception& error) {

@@ -124,6 +124,9 @@ class TWsHotTrackOptions : public TWsPersistentProperty {
 using ExceptionHandler = std::function<void(QObject* Sender, const std::exception& E)>;
 void SetApplicationHandleException(ExceptionHandler handler);
 void ApplicationHandleException(QObject* sender, const std::exception& error);
+// Runs run; whatever it raises is handed to the application's exception handler (an exception of no
+// std::exception class as "Unknown exception") and goes no further.
+void HandExceptionsToApplication(QObject* sender, const std::function<void()>& run);
 // The class library's default error box: the exception's message as plain text, nothing else.
 void ShowExceptionBox(const std::exception& error);
 

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <stdexcept>
 
 #include "widgets/WsThemes.h"
 
@@ -90,14 +89,10 @@ void TWsCustomPage::ShowingChanged(bool showing) {
   TWsCustomControl::ShowingChanged(showing);
   // What OnShow or OnHide raises goes no further than this notification: a page switch that showed the new
   // page still hides the old one, and no exception unwinds through Qt's show and hide.
-  try {
+  HandExceptionsToApplication(this, [this, showing] {
     if (showing) DoShow();
     else DoHide();
-  } catch (const std::exception& error) {
-    ApplicationHandleException(this, error);
-  } catch (...) {
-    ApplicationHandleException(this, std::runtime_error("Unknown exception"));
-  }
+  });
 }
 
 // ---- page list

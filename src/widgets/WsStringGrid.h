@@ -274,6 +274,7 @@ class TWsStringGrid : public QTableView, public GridColumnsOwner {
   void QuickSortRows(int l, int r);
   int MaxLeftCol() const;
   int ScrolledWidth(int fromCol, int toCol) const;
+  int ScrollRoom() const;
   void ApplyLeftCol();
   void SyncHorizontalBar();
   void RepaintAll();

@@ -3,6 +3,7 @@
 // of view are hidden sections of the view, so the view lays out, paints and hit-tests the rest itself;
 // the horizontal scroll bar shows LeftCol - FixedCols and never moves the view on its own.
 
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -18,11 +19,14 @@ int TWsStringGrid::ScrolledWidth(int fromCol, int toCol) const {
   return width;
 }
 
+// The width the scrolled columns have beside the fixed ones.
+int TWsStringGrid::ScrollRoom() const { return viewport()->width() - ScrolledWidth(0, fixedCols_ - 1); }
+
 // The last LeftCol that still fills the view: the columns from it to the end fit beside the fixed ones;
 // when not even the last one fits, the last one.
 int TWsStringGrid::MaxLeftCol() const {
   const int count = visibleColumns_->Count();
-  const int room = viewport()->width() - ScrolledWidth(0, fixedCols_ - 1);
+  const int room = ScrollRoom();
   int left = std::max(fixedCols_, count - 1);
   for (int i = count - 2; i >= fixedCols_ && ScrolledWidth(i, count - 1) <= room; --i) left = i;
   return left;
@@ -38,41 +42,41 @@ void TWsStringGrid::SetLeftCol(int value) {
 void TWsStringGrid::ApplyLeftCol() {
   leftCol_ = std::clamp(leftCol_, fixedCols_, MaxLeftCol());
   // Hiding and showing sections reports their sizes, which are no new column widths.
-  const bool applying = applyingColumns_;
-  applyingColumns_ = true;
-  for (int i = 0; i < header_->count(); ++i) {
-    const bool hide = i >= fixedCols_ && i < leftCol_;
-    if (header_->isSectionHidden(i) == hide) continue;
-    header_->setSectionHidden(i, hide);
-    if (!hide && i < visibleColumns_->Count()) header_->resizeSection(i, visibleColumns_->Items(i).Width());
+  {
+    const QScopedValueRollback applying(applyingColumns_, true);
+    for (int i = 0; i < header_->count(); ++i) {
+      const bool hide = i >= fixedCols_ && i < leftCol_;
+      if (header_->isSectionHidden(i) == hide) continue;
+      header_->setSectionHidden(i, hide);
+      if (!hide && i < visibleColumns_->Count()) header_->resizeSection(i, visibleColumns_->Items(i).Width());
+    }
   }
-  applyingColumns_ = applying;
   SyncHorizontalBar();
   RepaintAll();
   UpdateCellButton();
 }
 
 void TWsStringGrid::SyncHorizontalBar() {
-  const int room = viewport()->width() - ScrolledWidth(0, fixedCols_ - 1);
+  const int room = ScrollRoom();
   int shown = 0;
   while (leftCol_ + shown < visibleColumns_->Count() && ScrolledWidth(leftCol_, leftCol_ + shown) <= room) ++shown;
   QScrollBar* bar = horizontalScrollBar();
-  const bool syncing = syncingScrollBar_;
-  syncingScrollBar_ = true;
-  bar->setRange(0, MaxLeftCol() - fixedCols_);
-  bar->setPageStep(std::max(1, shown));
-  bar->setSingleStep(1);
-  bar->setValue(leftCol_ - fixedCols_);
-  syncingScrollBar_ = syncing;
+  {
+    const QScopedValueRollback syncing(syncingScrollBar_, true);
+    bar->setRange(0, MaxLeftCol() - fixedCols_);
+    bar->setPageStep(std::max(1, shown));
+    bar->setSingleStep(1);
+    bar->setValue(leftCol_ - fixedCols_);
+  }
   if (header_->offset() != 0) header_->setOffset(0);
 }
 
 void TWsStringGrid::updateGeometries() {
   // The view sets the scroll bar for its own way of scrolling; the grid's replaces it right after.
-  const bool syncing = syncingScrollBar_;
-  syncingScrollBar_ = true;
-  QTableView::updateGeometries();
-  syncingScrollBar_ = syncing;
+  {
+    const QScopedValueRollback syncing(syncingScrollBar_, true);
+    QTableView::updateGeometries();
+  }
   // A wider view may show more columns at the end: LeftCol comes back as far as they fill it.
   if (leftCol_ != std::clamp(leftCol_, fixedCols_, MaxLeftCol())) {
     ApplyLeftCol();
@@ -93,16 +97,16 @@ void TWsStringGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
     // A column left of LeftCol becomes LeftCol; one beyond the right edge brings as many columns in as it
     // needs to show whole.
     const int col = index.column();
-    const int room = viewport()->width() - ScrolledWidth(0, fixedCols_ - 1);
+    const int room = ScrollRoom();
     int left = std::min(leftCol_, col);
     while (left < col && ScrolledWidth(left, col) > room) ++left;
     SetLeftCol(left);
   }
   // The rows scroll as the view says; its sideways scrolling is undone.
-  const bool syncing = syncingScrollBar_;
-  syncingScrollBar_ = true;
-  QTableView::scrollTo(index, hint);
-  syncingScrollBar_ = syncing;
+  {
+    const QScopedValueRollback syncing(syncingScrollBar_, true);
+    QTableView::scrollTo(index, hint);
+  }
   SyncHorizontalBar();
 }
 
