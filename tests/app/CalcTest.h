@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -60,6 +61,16 @@ inline void SetCell(TSvData& d, int base, int good, bool sold, double price, flo
   c.Level = level;
   c.Reputation = rep;
   d.aMarket.Write(std::size_t(base), std::size_t(good), c);
+}
+
+// MakeRouteModel's bases x 20 goods, each cell sold three times in four at a whole price below 200, drawn from seed:
+// enough routes that a threaded run lasts until the pump comes once the bases are many.
+inline std::unique_ptr<TSvData> RandomRouteModel(int bases, unsigned seed) {
+  auto d = MakeRouteModel(bases, 20);
+  std::mt19937 rng(seed);
+  for (int b = 1; b <= bases; ++b)
+    for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 4 != 0, double(rng() % 200));
+  return d;
 }
 
 // Notes the status texts; stops when Stop says so.

@@ -71,10 +71,7 @@ TEST(CalcTest, AStopWhileTheThreadsRunKeepsTheOriginsFinished) {
   };
   for (int bases = 40;; bases *= 2) {
     ASSERT_LE(bases, 1280) << "no run was stopped while its threads ran";
-    auto d = MakeRouteModel(bases, 20);
-    std::mt19937 rng(7);
-    for (int b = 1; b <= bases; ++b)
-      for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 4 != 0, double(rng() % 200));
+    auto d = RandomRouteModel(bases, 7);
     TCalcHooks plain;
     TCalcWork w;
     w.FFromBases = w.FToBases = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
@@ -113,10 +110,7 @@ TEST(CalcTest, AHookThatRaisesEndsTheLoopWithTheRoutesSoFar) {
   };
   for (int bases = 40;; bases *= 2) {
     ASSERT_LE(bases, 1280) << "the pump never came while the threads ran";
-    auto d = MakeRouteModel(bases, 20);
-    std::mt19937 rng(11);
-    for (int b = 1; b <= bases; ++b)
-      for (int g = 1; g <= 20; ++g) SetCell(*d, b, g, rng() % 4 != 0, double(rng() % 200));
+    auto d = RandomRouteModel(bases, 11);
     TCalcHooks plain;
     const auto places = BuildPlaceIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
     const auto goods = BuildCommodityIndexes(*d, std::vector<TIndex>{Anywhere()}, plain);
