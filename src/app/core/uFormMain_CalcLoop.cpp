@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <new>
 #include <thread>
@@ -212,6 +213,12 @@ TCalcEnd Sequential(Loop& loop, TCalcWork& w, TCalcHooks& hooks, TJournal* journ
   return TCalcEnd::Finished;
 }
 
+// The workers' early end when the calling thread leaves by an error: they watch flag at their next origin or
+// destination (the sell table's blocks are short and watch nothing).
+std::function<void()> StopOnError(std::atomic<bool>& flag) {
+  return [&flag] { flag.store(true); };
+}
+
 // Runs job(worker) on up to n threads while the calling thread pumps and watches the stop flag; the
 // number of threads that started (workers 0 .. that - 1 ran). The timer goes on from one run to the
 // next, so the pump keeps its pace across the steps.
@@ -220,9 +227,8 @@ template <typename Job>
 unsigned OnThreads(unsigned n, Job&& job, TCalcHooks& hooks, Progress& progress, TPumpTimer& timer,
                    std::atomic<bool>& stop, const std::atomic<std::uint64_t>* done) {
   std::atomic<unsigned> running{0};
-  // A hook that raises below stops the workers (at their next origin or destination); they are joined
-  // before the error goes on.
-  WorkerThreads threads([&stop] { stop.store(true); });
+  // A hook that raises below stops the workers; they are joined before the error goes on.
+  WorkerThreads threads(StopOnError(stop));
   for (unsigned t = 0; t < n; ++t) {
     running.fetch_add(1);
     if (!threads.Start([&job, &running, t] {
